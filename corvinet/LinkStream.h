@@ -1,0 +1,217 @@
+#pragma once
+
+// The byte layer between the token engines and the device plug-ins.
+//
+// Input: a link reads from a chain of blocks to which device input is appended. A link and its
+// duplicates share one chain, each with its own read position, and so do marks; a block stays
+// in memory while a reader or mark is positioned in it or before it. Output: a link writes into
+// the output buffer that its device hands out; a loopback link (no device) writes into a buffer
+// of its own whose contents are appended to its own chain on flush, so it reads back what it
+// wrote.
+//
+// Errors are link error codes: 1 link died, 8 out of memory, 11 the other side closed, 25
+// nothing to read, 999 an unexpected device state, or the device's own answer to a send. The
+// stream reports them; the link stores the first one.
+
+#include "EnvMemory.h"
+#include "corvinet/device.h"
+
+#include <cstdint>
+
+namespace corvinet {
+
+// One block of stream data; the data follows the record in the same allocation.
+struct StreamBlock {
+    StreamBlock* next = nullptr;
+    int64_t start = 0;     // stream offset of the first data byte
+    uint32_t length = 0;   // bytes of data
+    uint32_t capacity = 0; // bytes of room for data
+    int32_t pins = 0;      // readers and marks positioned in this block
+
+    uint8_t* data() { return reinterpret_cast<uint8_t*>(this + 1); }
+};
+
+// The recycling pool of one link environment: blocks of the default size come back to one spare.
+class StreamPool {
+public:
+    static constexpr uint32_t kBlockSize = 4096;
+
+    explicit StreamPool(AllocatorPair memory) : m_memory(memory) {}
+    ~StreamPool() { dropSpares(); }
+    StreamPool(const StreamPool&) = delete;
+    StreamPool& operator=(const StreamPool&) = delete;
+
+    // A block for at least `capacity` bytes (the default size when smaller); null without memory.
+    StreamBlock* take(uint32_t capacity = kBlockSize);
+    void give(StreamBlock* block);
+    // Frees the spare; the allocator cache calls it before its last retry.
+    void dropSpares();
+
+    const AllocatorPair& memory() const { return m_memory; }
+
+private:
+    AllocatorPair m_memory;
+    StreamBlock* m_spare = nullptr;
+};
+
+// The input chain of a link and its duplicates. Counted: every reader and mark holds one
+// reference; the last release returns every block and the chain itself to the pool.
+class BlockChain {
+public:
+    // A chain with one empty block, so that every reader always has a current block; null when
+    // memory runs out.
+    static BlockChain* create(StreamPool& pool);
+
+    void retain() { ++m_refs; }
+    void release();
+
+    // Appends `length` bytes; the count appended, short when memory ran out.
+    std::size_t append(const uint8_t* bytes, std::size_t length);
+
+    StreamBlock* head() const { return m_head; }
+    StreamBlock* tail() const { return m_tail; }
+    // Returns leading blocks that no reader or mark is positioned in (never the tail).
+    void releaseFromHead();
+
+private:
+    explicit BlockChain(StreamPool& pool, StreamBlock* first)
+        : m_pool(pool), m_head(first), m_tail(first) {}
+
+    StreamPool& m_pool;
+    int32_t m_refs = 1;
+    StreamBlock* m_head;
+    StreamBlock* m_tail;
+};
+
+// The device side of a link, shared by a link and its duplicates (counted by `refs`).
+struct DeviceLink {
+    // Current output buffer: bytes go to [cursor, limit); [start, cursor) is pending.
+    uint8_t* start = nullptr;
+    uint8_t* cursor = nullptr;
+    uint8_t* limit = nullptr;
+    int64_t flushed = 0;             // bytes handed on since establish, pending ones not included
+    DeviceMainProc device = nullptr; // none for a loopback link
+    DeviceStream* deviceStream = nullptr;
+    int32_t refs = 1;
+    // An urgent message kept for a link without a device.
+    int32_t messageCode = 0;
+    int32_t messageParameter = 0;
+    BlockChain* chain = nullptr; // input; one reference held by the record
+    uint8_t* loopbackBuffer = nullptr;
+    AllocatorPair memory;
+
+    static constexpr int32_t kLoopbackBufferSize = 2048;
+
+    int32_t pending() const { return static_cast<int32_t>(cursor - start); }
+    int64_t bytesWritten() const { return flushed + pending(); }
+
+    // Hands the pending bytes on: to the device, or, without one, to the own chain.
+    int flush();
+    // Brings input from the device into the chain; without a device, flushes pending loopback
+    // output or answers 25 when there is none.
+    int refill();
+};
+
+// A saved read position (for marks): it pins its block, so the data after it stays.
+struct StreamMark {
+    StreamBlock* block = nullptr;
+    uint32_t offset = 0;
+    uint8_t* lookahead = nullptr; // a copy of unread look-ahead bytes, or none
+    uint32_t lookaheadLength = 0;
+};
+
+// The read and write side of one link. Not copyable: a duplicate is made with duplicateFrom.
+class LinkStream {
+public:
+    static constexpr int kNothingReady = -1;
+    static constexpr int kFailed = -2;
+
+    LinkStream() = default;
+    ~LinkStream() { close(); }
+    LinkStream(const LinkStream&) = delete;
+    LinkStream& operator=(const LinkStream&) = delete;
+
+    // Starts reading at the beginning of the device link's chain; the link keeps `device`.
+    void open(DeviceLink* device);
+    // Starts reading where `other` reads, on the same chain and device link.
+    void duplicateFrom(const LinkStream& other);
+    void close();
+    DeviceLink* deviceLink() const { return m_device; }
+
+    // ---- Reading ------------------------------------------------------------------------------
+    // One byte, waiting for the device when needed. 0, or the error.
+    int getByte(uint8_t& byte) {
+        if (m_cursor != m_end) {
+            byte = *m_cursor++;
+            return 0;
+        }
+        return getByteSlow(byte);
+    }
+    // The next byte without consuming it and without waiting: the byte, kNothingReady, or
+    // kFailed with the error in lastError().
+    int peekByte();
+    // Up to `count` bytes, waiting as getByte does; the count read (short: see lastError()).
+    std::size_t getBytes(void* out, std::size_t count);
+    // Bytes readable now without asking the device (pending loopback output is flushed first).
+    std::size_t available();
+    // The error of the last failed read.
+    int lastError() const { return m_lastError; }
+
+    // Inserts bytes to be read before everything else (look-ahead). 0, or 8.
+    int pushBack(const void* bytes, std::size_t count);
+
+    // ---- Writing ------------------------------------------------------------------------------
+    int putByte(uint8_t byte) {
+        DeviceLink& d = *m_device;
+        if (d.cursor != d.limit) {
+            *d.cursor++ = byte;
+            return 0;
+        }
+        return putByteSlow(byte);
+    }
+    int putBytes(const void* bytes, std::size_t count);
+    int flush() { return m_device->flush(); }
+    int refill() { return m_device->refill(); }
+
+    // ---- Position -----------------------------------------------------------------------------
+    // Where data after the negotiation begins: offsets below count from here.
+    void markDataStart() { m_dataStart = chainOffset(); }
+    int64_t tell() const { return chainOffset() - m_dataStart; }
+    // Moves the read position to `offset` (dropping look-ahead); 0, or 2 when the data there is
+    // gone or has not arrived.
+    int seek(int64_t offset);
+
+    // ---- Marks --------------------------------------------------------------------------------
+    // Saves the read position into `mark` (8 when the look-ahead copy fails).
+    int saveMark(StreamMark& mark);
+    // Returns to a saved position; the mark stays valid.
+    int seekMark(const StreamMark& mark);
+    void releaseMark(StreamMark& mark);
+
+private:
+    int getByteSlow(uint8_t& byte);
+    int putByteSlow(uint8_t byte);
+    // Makes data available at the cursor from what the chain already holds; false at its end.
+    bool advance();
+    void leaveLookahead();
+    void moveTo(StreamBlock* block, uint32_t offset);
+    int64_t chainOffset() const;
+    int fail(int error) {
+        m_lastError = error;
+        return error;
+    }
+
+    DeviceLink* m_device = nullptr;
+    StreamBlock* m_block = nullptr; // pinned block of the chain position
+    const uint8_t* m_cursor = nullptr;
+    const uint8_t* m_end = nullptr;
+    // While look-ahead bytes are read, the chain position waits here.
+    bool m_inLookahead = false;
+    const uint8_t* m_chainCursor = nullptr;
+    uint8_t* m_lookahead = nullptr;
+    std::size_t m_lookaheadCapacity = 0;
+    int64_t m_dataStart = 0;
+    int m_lastError = 0;
+};
+
+} // namespace corvinet

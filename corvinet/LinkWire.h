@@ -1,0 +1,19 @@
+#pragma once
+
+// The hooks through which the link object hands a link to the token engines (put and get
+// state, text encoder and decoder). The engines own those states; the link only holds them.
+
+#include "corvinet/corvinet.h"
+
+namespace corvinet {
+class PutState;
+class GetState;
+
+// At establish, once the features are known: makes the link's put and get state. 0, or 8.
+int32_t wireAttach(QKLINK link, const LinkFeatures& features);
+// For a duplicate: shares the original's put state and copies its get state. 0, or 8.
+int32_t wireDuplicate(QKLINK copy, QKLINK original);
+// At destroy: releases what wireAttach or wireDuplicate made (the shared put state with its
+// last user). Harmless on a link that never got either.
+void wireRelease(QKLINK link);
+} // namespace corvinet
