@@ -10,7 +10,8 @@
  * -1 for a selector it does not serve (or a failed information request).
  *
  * The handle is the address of the slot for the new device object with DEVICE_INIT, the device
- * object with DEVICE_DEINIT, and the link's DeviceStream with every other selector.
+ * object with DEVICE_DEINIT and DEVICE_MAKE, and the link's DeviceStream with every other
+ * selector.
  *
  * Memory: the library hands its allocator pair over with DEVICE_INIT; whoever allocates a record
  * frees it. Output buffers and input blocks belong to the device; the library copies input
