@@ -201,7 +201,9 @@ TEST_F(DeviceLoaderTest, MakeOffersTheBlockInListOrder) {
         for (int i = 0; answered && i < c.answeredBy; ++i)
             answered = answered->next;
         EXPECT_EQ(result.main, c.answeredBy < 0 ? nullptr : answered->main);
-        if (c.error == 0) EXPECT_EQ(result.stream, static_cast<DeviceStream*>(answered->device));
+        if (c.error == 0) {
+            EXPECT_EQ(result.stream, static_cast<DeviceStream*>(answered->device));
+        }
     }
 }
 

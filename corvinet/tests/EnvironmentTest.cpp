@@ -34,8 +34,9 @@ protected:
     QKParametersPointer parameters(bool counting = true) {
         EXPECT_EQ(QKNewParameters(block, 7, 6), 7);
         EXPECT_EQ(QKSetDeviceParameter(block, ""), 0);
-        if (counting)
+        if (counting) {
             EXPECT_NE(QKSetAllocParameter(block, countingAllocate, countingFree), nullptr);
+        }
         return block;
     }
 
