@@ -8,4 +8,12 @@ const NumberConverter& buildNumberConverter() {
     return interface2NumberConverter();
 }
 
+const NumberFunctionCodes& buildNumberFunctionCodes() {
+    static constexpr NumberFunctionCodes kCodes{
+        code::kInteger, code::kInteger, code::kDouble, code::kExtended, code::kShort,
+        code::kInteger, code::kInteger, code::kFloat,  code::kDouble,   code::kExtended,
+    };
+    return kCodes;
+}
+
 } // namespace corvinet

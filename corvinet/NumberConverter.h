@@ -68,6 +68,21 @@ private:
 // The converter of this build, defined once in each build's own sources.
 const NumberConverter& buildNumberConverter();
 
+// The number-type codes that the typed number functions of a build use.
+struct NumberFunctionCodes {
+    uint8_t putInteger; // QKPutInteger and QKPutShortInteger
+    uint8_t putLongInteger;
+    uint8_t putDouble; // QKPutDouble and QKPutFloat
+    uint8_t putLongDouble;
+    uint8_t getShortInteger;
+    uint8_t getInteger;
+    uint8_t getLongInteger;
+    uint8_t getFloat;
+    uint8_t getDouble;
+    uint8_t getLongDouble;
+};
+const NumberFunctionCodes& buildNumberFunctionCodes();
+
 // The interface-2 converter; the interface-2 build answers buildNumberConverter() with it.
 const NumberConverter& interface2NumberConverter();
 // The interface-1 converter, part of the interface-1 build only.

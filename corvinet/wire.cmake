@@ -2,20 +2,34 @@
 # format and the put and get engines. Included by corvinet/CMakeLists.txt once the object
 # libraries exist.
 
+set(dir ${CMAKE_CURRENT_LIST_DIR})
 target_sources(corvinet_core PRIVATE
-  ${CMAKE_CURRENT_LIST_DIR}/CharacterEscapes.h ${CMAKE_CURRENT_LIST_DIR}/CharacterEscapes.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/NumberCodes.h
-  ${CMAKE_CURRENT_LIST_DIR}/NumberConverter.h ${CMAKE_CURRENT_LIST_DIR}/NumberConverter.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/NumberText.h ${CMAKE_CURRENT_LIST_DIR}/NumberText.cpp
+  ${dir}/CharacterEscapes.h ${dir}/CharacterEscapes.cpp ${dir}/CharacterFunctions.cpp
+  ${dir}/NumberCodes.h
+  ${dir}/NumberConverter.h ${dir}/NumberConverter.cpp
+  ${dir}/NumberText.h ${dir}/NumberText.cpp
+  ${dir}/NumberFunctions.cpp
+  ${dir}/WireFormat.h ${dir}/WireCall.h ${dir}/LinkWire.cpp
+  ${dir}/TextEncoder.h ${dir}/TextEncoder.cpp
+  ${dir}/TextToken.h ${dir}/TextToken.cpp
+  ${dir}/PutState.h ${dir}/PutState.cpp ${dir}/PutFunctions.cpp
+  ${dir}/GetState.h ${dir}/GetState.cpp ${dir}/GetFunctions.cpp
 )
-target_sources(corvinet_i2 PRIVATE ${CMAKE_CURRENT_LIST_DIR}/Interface2Numbers.cpp)
-target_sources(corvinet_i1 PRIVATE ${CMAKE_CURRENT_LIST_DIR}/interface1/Interface1Numbers.cpp)
+target_sources(corvinet_i2 PRIVATE ${dir}/Interface2Numbers.cpp)
+target_sources(corvinet_i1 PRIVATE ${dir}/interface1/Interface1Numbers.cpp)
 set(CORVINET_HAS_CONVERTER ON)
+set(CORVINET_HAS_WIRE ON)
 
 tessary_test(corvinet_codec_tests
-  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tests/CharacterEscapesTest.cpp
-          ${CMAKE_CURRENT_LIST_DIR}/tests/NumberConverterTest.cpp
+  SOURCES ${dir}/tests/CharacterEscapesTest.cpp
+          ${dir}/tests/CharacterFunctionsTest.cpp
+          ${dir}/tests/NumberConverterTest.cpp
   LIBS corvinet_static_i2)
-tessary_test(corvinet_codec1_tests
-  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tests/Interface1NumbersTest.cpp
+tessary_test(corvinet_wire_tests
+  SOURCES ${dir}/tests/WireGoldenTest.cpp
+          ${dir}/tests/RoundTripTest.cpp
+          ${dir}/tests/GetSideTest.cpp
+  LIBS corvinet_static_i2)
+tessary_test(corvinet_wire1_tests
+  SOURCES ${dir}/tests/Interface1NumbersTest.cpp
   LIBS corvinet_static_i1)

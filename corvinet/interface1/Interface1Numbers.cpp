@@ -31,4 +31,13 @@ const NumberConverter& buildNumberConverter() {
     return kInterface1Converter;
 }
 
+// One code per native type; the short and float puts share the int and double codes.
+const NumberFunctionCodes& buildNumberFunctionCodes() {
+    static constexpr NumberFunctionCodes kCodes{
+        code::kInt1, code::kLong1, code::kDouble1, code::kLongDouble1, code::kShort1,
+        code::kInt1, code::kLong1, code::kFloat1,  code::kDouble1,     code::kLongDouble1,
+    };
+    return kCodes;
+}
+
 } // namespace corvinet

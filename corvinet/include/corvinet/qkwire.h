@@ -2,6 +2,193 @@
 #define CORVINET_QKWIRE_H
 
 /* The exported put, get, disown, text and number functions. Included by corvinet/corvinet.h;
- * include that header, not this one. */
+ * include that header, not this one.
+ *
+ * Text comes in three widths: 7-bit text (char, zero-terminated where no length is given) in
+ * which backslash escapes stand for every other character, 8-bit bytes (unsigned char) and
+ * 16-bit characters (char16_t). Everything a getter hands out is allocated from the
+ * environment and given back with the matching disown function. */
+
+#ifndef __cplusplus
+#include <uchar.h>
+#endif
+
+/* ---- Text codec ---------------------------------------------------------------------------- */
+
+/* Converters from program text to 7-bit escaped text. With an output end they convert while the
+ * whole escape of the next character fits, advance *out and return the number of source
+ * characters left unconverted. With a null end they write nothing and store the number of bytes
+ * the whole source needs in place of the output pointer (read it as (uintptr_t)*out). The NL
+ * variants write `newline` as backslash n. */
+QK_API int32_t QKConvertByteString(const unsigned char* source, int32_t length, char** out,
+                                   char* end);
+QK_API int32_t QKConvertByteStringNL(const unsigned char* source, int32_t length, char** out,
+                                     char* end, int32_t newline);
+QK_API int32_t QKConvertUnicodeString(const char16_t* source, int32_t length, char** out,
+                                      char* end);
+QK_API int32_t QKConvertUnicodeStringNL(const char16_t* source, int32_t length, char** out,
+                                        char* end, int32_t newline);
+/* Byte pairs, high byte first; `length` counts characters. */
+QK_API int32_t QKConvertDoubleByteString(const unsigned char* source, int32_t length, char** out,
+                                         char* end);
+QK_API int32_t QKConvertDoubleByteStringNL(const unsigned char* source, int32_t length, char** out,
+                                           char* end, int32_t newline);
+
+/* Writes one character escaped at *out (advancing it) and returns its byte count (1, 2, 4 or
+ * 6); with a null `out` only counts. */
+QK_API int32_t QKConvertCharacter(int32_t character, char** out);
+QK_API int32_t QKConvertNewLine(char** out);
+
+/* Decodes one character of 7-bit text at *text and advances past it: its value, -1 at the end
+ * or on a bad escape, -2 for a named character. A null end means the text ends at its zero
+ * byte. */
+QK_API int32_t QKNextCharacter(const char** text, const char* end);
+/* The value of the first character, without moving. */
+QK_API int32_t QKStringCharacter(const char* text, const char* end);
+/* QKNextCharacter at a byte offset, which is updated; `length` -1 for zero-terminated text. */
+QK_API int32_t QKNextCharacter0(const char* text, int32_t* offset, int32_t length);
+/* Advances over `count` characters, stopping at the end; returns count less the characters
+ * passed (with -1, the one's complement of the number of characters); -1 on a bad escape. */
+QK_API int32_t QKCharacterOffset(const char** text, const char* end, int32_t count);
+
+/* A walk over 7-bit text: the current position and the text's zero byte. */
+typedef struct QKStringPosition {
+    const char* cursor;
+    const char* end;
+} QKStringPosition;
+QK_API void QKStringFirstPosFun(const char* text, QKStringPosition* position);
+
+/* The older multi-byte form (zero-terminated, one to three bytes a character). */
+QK_API int32_t QKOldPutCharToString(int32_t character, unsigned char** out);
+QK_API int32_t QKOldConvertByteString(const unsigned char* source, int32_t length,
+                                      unsigned char** out, unsigned char* end);
+QK_API int32_t QKOldConvertUnicodeString(const char16_t* source, int32_t length,
+                                         unsigned char** out, unsigned char* end);
+
+/* A walk over old-form text. kind: 1 one byte, 2 two bytes high then low, 0xF9 one byte after
+ * its marker, 0xFA high byte only, 0xFF the zero character, 0 the end. */
+typedef struct QKOldStringPosition {
+    const unsigned char* cursor; /* the current byte */
+    int32_t kind;
+    int32_t stepsLeft;          /* bytes of the current character after the cursor */
+    const unsigned char* start; /* the current character's first byte */
+} QKOldStringPosition;
+QK_API void QKOldStringFirstPosFun(const unsigned char* text, QKOldStringPosition* position);
+QK_API void QKOldStringNextPosFun(QKOldStringPosition* position);
+QK_API int32_t QKOldStringCharFun(const QKOldStringPosition* position);
+
+/* ---- Put side ------------------------------------------------------------------------------ */
+
+/* Announces the next token's type: a token code, or a number-type code. */
+QK_API int32_t QKPutNext(QKLINK link, int32_t type);
+QK_API int32_t QKPutType(QKLINK link, int32_t type);
+/* After QKPutNext with QKTOK_FUNCTION: the number of arguments. */
+QK_API int32_t QKPutArgCount(QKLINK link, int32_t count);
+QK_API int32_t QKPutComposite(QKLINK link, int32_t count);
+/* A function token and its head symbol; a null head writes "List". */
+QK_API int32_t QKPutFunction(QKLINK link, const char* head, int32_t count);
+
+QK_API int32_t QKPutString(QKLINK link, const char* text);
+QK_API int32_t QKPutSymbol(QKLINK link, const char* name);
+QK_API int32_t QKPutByteString(QKLINK link, const unsigned char* text, int32_t length);
+QK_API int32_t QKPutByteSymbol(QKLINK link, const unsigned char* name, int32_t length);
+QK_API int32_t QKPutUnicodeString(QKLINK link, const char16_t* text, int32_t length);
+QK_API int32_t QKPutUnicodeSymbol(QKLINK link, const char16_t* name, int32_t length);
+
+/* Text in pieces after QKPutNext; `charactersLeft` counts the characters still to come after
+ * this piece (0 ends the token). */
+QK_API int32_t QKPut7BitCount(QKLINK link, int32_t characters, int32_t bytes);
+QK_API int32_t QKPut7BitCharacters(QKLINK link, int32_t charactersLeft, const char* bytes,
+                                   int32_t byteCount, int32_t characterCount);
+QK_API int32_t QKPut8BitCharacters(QKLINK link, int32_t charactersLeft, const unsigned char* bytes,
+                                   int32_t count);
+QK_API int32_t QKPut16BitCharacters(QKLINK link, int32_t charactersLeft, const char16_t* chars,
+                                    int32_t count);
+/* The byte count of a 7-bit text token whose bytes follow through QKPutData. */
+QK_API int32_t QKPutSize(QKLINK link, int32_t bytes);
+QK_API int32_t QKPutData(QKLINK link, const char* bytes, int32_t count);
+
+/* A raw token of the announced type: its byte count, then its bytes. */
+QK_API int32_t QKPutRawSize(QKLINK link, int32_t bytes);
+QK_API int32_t QKPutRawData(QKLINK link, const unsigned char* bytes, int32_t count);
+/* The bytes still owed to the current token. */
+QK_API int32_t QKBytesToPut(QKLINK link, int32_t* count);
+
+/* Numbers. The interface-1 build uses its own number-type codes for these. */
+QK_API int32_t QKPutInteger(QKLINK link, int32_t value);
+QK_API int32_t QKPutShortInteger(QKLINK link, int32_t value);
+QK_API int32_t QKPutLongInteger(QKLINK link, int32_t value);
+QK_API int32_t QKPutDouble(QKLINK link, double value);
+QK_API int32_t QKPutFloat(QKLINK link, double value);
+QK_API int32_t QKPutLongDouble(QKLINK link, long double value);
+/* A number of any number-type code, given as the bytes of its value. */
+QK_API int32_t QKPutBinaryNumber(QKLINK link, const void* value, int32_t code);
+
+QK_API int32_t QKEndPacket(QKLINK link);
+QK_API int32_t QKFlush(QKLINK link);
+
+/* ---- Get side ------------------------------------------------------------------------------ */
+
+/* Finishes the current token and reads the next one's type: its token code, 0 on error. */
+QK_API int32_t QKGetNext(QKLINK link);
+/* The current token's code (reading the next when none is in hand). */
+QK_API int32_t QKGetType(QKLINK link);
+/* As the two above, with the raw type byte of the wire (number-type codes as they are). */
+QK_API int32_t QKGetNextRaw(QKLINK link);
+QK_API int32_t QKGetRawType(QKLINK link);
+QK_API int32_t QKGetArgCount(QKLINK link, int32_t* count);
+QK_API int32_t QKGetRawArgCount(QKLINK link, int32_t* count);
+/* Bytes left of the current token as 7-bit text; QKGetData then delivers that text. */
+QK_API int32_t QKBytesToGet(QKLINK link, int32_t* count);
+QK_API int32_t QKRawBytesToGet(QKLINK link, int32_t* count);
+QK_API int32_t QKGetData(QKLINK link, char* buffer, int32_t capacity, int32_t* copied);
+QK_API int32_t QKGetRawData(QKLINK link, unsigned char* buffer, int32_t capacity, int32_t* copied);
+
+QK_API int32_t QKGetString(QKLINK link, const char** text);
+QK_API int32_t QKGetSymbol(QKLINK link, const char** name);
+/* Characters above 255 become `replacement`. */
+QK_API int32_t QKGetByteString(QKLINK link, const unsigned char** text, int32_t* length,
+                               int32_t replacement);
+QK_API int32_t QKGetByteSymbol(QKLINK link, const unsigned char** name, int32_t* length,
+                               int32_t replacement);
+QK_API int32_t QKGetUnicodeString(QKLINK link, const char16_t** text, int32_t* length);
+QK_API int32_t QKGetUnicodeSymbol(QKLINK link, const char16_t** name, int32_t* length);
+
+QK_API void QKDisownString(QKLINK link, const char* text);
+QK_API void QKDisownSymbol(QKLINK link, const char* name);
+QK_API void QKDisownByteString(QKLINK link, const unsigned char* text, int32_t length);
+QK_API void QKDisownByteSymbol(QKLINK link, const unsigned char* name, int32_t length);
+QK_API void QKDisownUnicodeString(QKLINK link, const char16_t* text, int32_t length);
+QK_API void QKDisownUnicodeSymbol(QKLINK link, const char16_t* name, int32_t length);
+
+/* Read a string or symbol token and compare it with `text`; a mismatch is error 3. */
+QK_API int32_t QKCheckString(QKLINK link, const char* text);
+QK_API int32_t QKCheckSymbol(QKLINK link, const char* text);
+/* A function token, its argument count and its head symbol (allocated: QKDisownSymbol). */
+QK_API int32_t QKGetFunction(QKLINK link, const char** head, int32_t* count);
+QK_API int32_t QKCheckFunction(QKLINK link, const char* head, int32_t* count);
+/* As QKCheckFunction; the count must also equal `count` unless that is negative. */
+QK_API int32_t QKCheckFunctionWithArgCount(QKLINK link, const char* head, int32_t* count);
+
+/* Numbers. The interface-1 build uses its own number-type codes for these. */
+QK_API int32_t QKGetInteger(QKLINK link, int32_t* value);
+QK_API int32_t QKGetShortInteger(QKLINK link, int16_t* value);
+QK_API int32_t QKGetLongInteger(QKLINK link, int32_t* value);
+QK_API int32_t QKGetFloat(QKLINK link, float* value);
+QK_API int32_t QKGetDouble(QKLINK link, double* value);
+QK_API int32_t QKGetLongDouble(QKLINK link, long double* value);
+/* A number converted to number-type code `code`; `value` has room for one value of it. */
+QK_API int32_t QKGetBinaryNumber(QKLINK link, void* value, int32_t code);
+
+/* Skips the rest of the current packet. */
+QK_API int32_t QKNewPacket(QKLINK link);
+/* Skips expressions until only the last `count` of the packet are owed. */
+QK_API int32_t QKTakeLast(QKLINK link, int32_t count);
+/* The number of expressions the current packet still owes. */
+QK_API int32_t QKExpressionsToGet(QKLINK link, int32_t* count);
+/* Non-zero when a token can be read without waiting. */
+QK_API int32_t QKReady(QKLINK link);
+/* Reads more input from the device into the link's stream. */
+QK_API int32_t QKFill(QKLINK link);
 
 #endif

@@ -1,0 +1,312 @@
+// The exported get side: token navigation, whole texts, checks, disowning and packet skipping.
+// Every text handed out comes from the environment's allocator.
+
+#include "CharacterEscapes.h"
+#include "Environment.h"
+#include "WireCall.h"
+#include "WireFormat.h"
+
+#include <cstring>
+#include <limits>
+
+using namespace corvinet;
+
+namespace {
+
+int32_t narrow(int64_t n) {
+    return n > std::numeric_limits<int32_t>::max() ? std::numeric_limits<int32_t>::max()
+                                                   : static_cast<int32_t>(n);
+}
+
+int32_t readType(QKLINK link, bool advance, bool raw) {
+    uint8_t type = 0;
+    const int32_t ok = runGet(link, [&](GetState& get) { return get.type(link, advance, type); });
+    if (!ok) return QKTOK_ERROR;
+    return raw ? type : GetState::tokenCode(type);
+}
+
+enum class Width { k7Bit, k8Bit, k16Bit };
+
+// Reads a whole text token and hands it out in `width`, zero-terminated, allocated from the
+// environment. A number text ends at its first blank.
+int takeText(QKLINK link, GetState& get, bool symbolOnly, Width width, uint8_t replacement,
+             const void** out, int32_t* length) {
+    const TextToken* text = nullptr;
+    if (const int rc = get.holdText(link, symbolOnly, text)) return rc;
+    ByteVector converted(PairAllocator<uint8_t>(link->linkEnv->memory));
+    std::size_t unit = 1;
+    switch (width) {
+    case Width::k7Bit:
+        text->to7Bit(converted);
+        break;
+    case Width::k8Bit:
+        text->to8Bit(converted, replacement);
+        break;
+    case Width::k16Bit:
+        text->to16Bit(converted);
+        unit = 2;
+        break;
+    }
+    std::size_t units = converted.size() / unit;
+    uint8_t type = 0;
+    get.type(link, false, type);
+    if (GetState::tokenCode(type) == QKTOK_INTEGER || GetState::tokenCode(type) == QKTOK_REAL) {
+        for (std::size_t i = 0; i < units; ++i) {
+            char16_t c = converted[i * unit];
+            if (unit == 2) std::memcpy(&c, converted.data() + 2 * i, 2);
+            if (c == ' ') {
+                units = i;
+                break;
+            }
+        }
+    }
+    auto* result = static_cast<uint8_t*>(link->env()->allocate((units + 1) * unit));
+    if (!result) return QKERR_OUT_OF_MEMORY;
+    std::memcpy(result, converted.data(), units * unit);
+    std::memset(result + units * unit, 0, unit);
+    *out = result;
+    if (length) *length = narrow(static_cast<int64_t>(units));
+    get.release();
+    return 0;
+}
+
+template <class Char>
+int32_t getText(QKLINK link, bool symbolOnly, Width width, uint8_t replacement, const Char** out,
+                int32_t* length) {
+    if (out) *out = nullptr;
+    return runGet(link, [&](GetState& get) {
+        if (!out) return int{QKERR_GET_SEQUENCE};
+        const void* result = nullptr;
+        const int rc = takeText(link, get, symbolOnly, width, replacement, &result, length);
+        *out = static_cast<const Char*>(result);
+        return rc;
+    });
+}
+
+void disown(QKLINK link, const void* text) {
+    if (link && text) link->env()->free(const_cast<void*>(text));
+}
+
+// Compares the held token with 7-bit `expected`, both decoded to characters.
+bool sameText(const TextToken& token, const char* expected) {
+    const auto* p = reinterpret_cast<const unsigned char*>(expected);
+    const auto* end = p + std::strlen(expected);
+    bool same = true;
+    token.forEach([&](char16_t c) {
+        if (!same) return;
+        const int e = decodeCharacter(p, end);
+        if (e == kBadCharacter) {
+            same = false;
+            return;
+        }
+        same = toCarriedCharacter(e) == c;
+    });
+    return same && p == end;
+}
+
+int check(QKLINK link, GetState& get, uint8_t type, const char* expected) {
+    uint8_t current = 0;
+    if (const int rc = get.type(link, false, current)) return rc;
+    if (GetState::tokenCode(current) != type) return QKERR_GET_SEQUENCE;
+    const TextToken* text = nullptr;
+    if (const int rc = get.holdText(link, type == wire::kSymbol, text)) return rc;
+    if (!expected || !sameText(*text, expected)) return QKERR_GET_SEQUENCE;
+    get.release();
+    return 0;
+}
+
+// A function token and its head symbol, checked against `expected` when given.
+int function(QKLINK link, GetState& get, const char* expected, const char** head, int64_t& count) {
+    uint8_t type = 0;
+    if (const int rc = get.type(link, false, type)) return rc;
+    if (GetState::tokenCode(type) != QKTOK_FUNCTION) return QKERR_GET_SEQUENCE;
+    if (const int rc = get.argCount(link, count)) return rc;
+    if (const int rc = get.type(link, false, type)) return rc;
+    if (expected) return check(link, get, wire::kSymbol, expected);
+    const void* name = nullptr;
+    if (const int rc = takeText(link, get, true, Width::k7Bit, 0, &name, nullptr)) return rc;
+    *head = static_cast<const char*>(name);
+    return 0;
+}
+
+// A function token whose head is `head` and, unless `expected` is negative, whose argument
+// count is `expected`.
+int32_t checkFunction(QKLINK link, const char* head, int32_t* count, int32_t expected) {
+    return runGet(link, [&](GetState& get) {
+        if (!head) return int{QKERR_GET_SEQUENCE};
+        int64_t n = 0;
+        if (const int rc = function(link, get, head, nullptr, n)) return rc;
+        if (expected >= 0 && expected != n) return int{QKERR_GET_SEQUENCE};
+        if (count) *count = narrow(n);
+        return 0;
+    });
+}
+
+} // namespace
+
+QK_API int32_t QKGetNext(QKLINK link) {
+    return readType(link, true, false);
+}
+QK_API int32_t QKGetType(QKLINK link) {
+    return readType(link, false, false);
+}
+QK_API int32_t QKGetNextRaw(QKLINK link) {
+    return readType(link, true, true);
+}
+QK_API int32_t QKGetRawType(QKLINK link) {
+    return readType(link, false, true);
+}
+
+QK_API int32_t QKGetArgCount(QKLINK link, int32_t* count) {
+    return runGet(link, [&](GetState& get) {
+        int64_t n = 0;
+        const int rc = get.argCount(link, n);
+        if (rc == 0 && count) *count = narrow(n);
+        return rc;
+    });
+}
+
+QK_API int32_t QKGetRawArgCount(QKLINK link, int32_t* count) {
+    return QKGetArgCount(link, count);
+}
+
+QK_API int32_t QKBytesToGet(QKLINK link, int32_t* count) {
+    return runGet(link, [&](GetState& get) {
+        int64_t n = 0;
+        const int rc = get.bytesToGet(link, n);
+        if (rc == 0 && count) *count = narrow(n);
+        return rc;
+    });
+}
+
+QK_API int32_t QKRawBytesToGet(QKLINK link, int32_t* count) {
+    return runGet(link, [&](GetState& get) {
+        int64_t n = 0;
+        const int rc = get.rawBytesToGet(link, n);
+        if (rc == 0 && count) *count = narrow(n);
+        return rc;
+    });
+}
+
+QK_API int32_t QKGetData(QKLINK link, char* buffer, int32_t capacity, int32_t* copied) {
+    if (copied) *copied = 0;
+    return runGet(link, [&](GetState& get) {
+        if (!buffer && capacity > 0) return int{QKERR_GET_SEQUENCE};
+        int64_t n = 0;
+        const int rc = get.getData(link, buffer, capacity, n);
+        if (copied) *copied = narrow(n);
+        return rc;
+    });
+}
+
+QK_API int32_t QKGetRawData(QKLINK link, unsigned char* buffer, int32_t capacity, int32_t* copied) {
+    return QKGetData(link, reinterpret_cast<char*>(buffer), capacity, copied);
+}
+
+QK_API int32_t QKGetString(QKLINK link, const char** text) {
+    return getText(link, false, Width::k7Bit, 0, text, nullptr);
+}
+
+QK_API int32_t QKGetSymbol(QKLINK link, const char** name) {
+    return getText(link, true, Width::k7Bit, 0, name, nullptr);
+}
+
+QK_API int32_t QKGetByteString(QKLINK link, const unsigned char** text, int32_t* length,
+                               int32_t replacement) {
+    return getText(link, false, Width::k8Bit, static_cast<uint8_t>(replacement), text, length);
+}
+
+QK_API int32_t QKGetByteSymbol(QKLINK link, const unsigned char** name, int32_t* length,
+                               int32_t replacement) {
+    return getText(link, true, Width::k8Bit, static_cast<uint8_t>(replacement), name, length);
+}
+
+QK_API int32_t QKGetUnicodeString(QKLINK link, const char16_t** text, int32_t* length) {
+    return getText(link, false, Width::k16Bit, 0, text, length);
+}
+
+QK_API int32_t QKGetUnicodeSymbol(QKLINK link, const char16_t** name, int32_t* length) {
+    return getText(link, true, Width::k16Bit, 0, name, length);
+}
+
+QK_API void QKDisownString(QKLINK link, const char* text) {
+    disown(link, text);
+}
+QK_API void QKDisownSymbol(QKLINK link, const char* name) {
+    disown(link, name);
+}
+QK_API void QKDisownByteString(QKLINK link, const unsigned char* text, int32_t) {
+    disown(link, text);
+}
+QK_API void QKDisownByteSymbol(QKLINK link, const unsigned char* name, int32_t) {
+    disown(link, name);
+}
+QK_API void QKDisownUnicodeString(QKLINK link, const char16_t* text, int32_t) {
+    disown(link, text);
+}
+QK_API void QKDisownUnicodeSymbol(QKLINK link, const char16_t* name, int32_t) {
+    disown(link, name);
+}
+
+QK_API int32_t QKCheckString(QKLINK link, const char* text) {
+    return runGet(link, [&](GetState& get) { return check(link, get, wire::kString, text); });
+}
+
+QK_API int32_t QKCheckSymbol(QKLINK link, const char* text) {
+    return runGet(link, [&](GetState& get) { return check(link, get, wire::kSymbol, text); });
+}
+
+QK_API int32_t QKGetFunction(QKLINK link, const char** head, int32_t* count) {
+    if (head) *head = nullptr;
+    return runGet(link, [&](GetState& get) {
+        if (!head) return int{QKERR_GET_SEQUENCE};
+        int64_t n = 0;
+        const int rc = function(link, get, nullptr, head, n);
+        if (rc == 0 && count) *count = narrow(n);
+        return rc;
+    });
+}
+
+QK_API int32_t QKCheckFunction(QKLINK link, const char* head, int32_t* count) {
+    return checkFunction(link, head, count, -1);
+}
+
+QK_API int32_t QKCheckFunctionWithArgCount(QKLINK link, const char* head, int32_t* count) {
+    return checkFunction(link, head, count, count ? *count : -1);
+}
+
+QK_API int32_t QKNewPacket(QKLINK link) {
+    return runGet(link, [&](GetState& get) { return get.skipUntilOwed(link, 0); });
+}
+
+QK_API int32_t QKTakeLast(QKLINK link, int32_t count) {
+    return runGet(link, [&](GetState& get) { return get.skipUntilOwed(link, count); });
+}
+
+QK_API int32_t QKExpressionsToGet(QKLINK link, int32_t* count) {
+    if (!link) return 0;
+    if (count) *count = 0;
+    if (link->error == QKERR_UNCONNECTED || !link->get) return 1;
+    if (count) *count = narrow(link->get->owed());
+    return 1;
+}
+
+QK_API int32_t QKReady(QKLINK link) {
+    if (!link) return 0;
+    if (link->error == QKERR_LINK_DIED) return 1;
+    if (link->error == QKERR_UNCONNECTED) {
+        DeviceLink* device = link->stream.deviceLink();
+        if (!device || !device->device) return 1;
+        int32_t ready = 0;
+        device->device(device->deviceStream, DEVICE_READY, nullptr, &ready);
+        return ready;
+    }
+    bool answer = true;
+    if (!runGet(link, [&](GetState& get) { return get.ready(link, answer); })) return 1;
+    return answer ? 1 : 0;
+}
+
+QK_API int32_t QKFill(QKLINK link) {
+    return runGet(
+        link, [&](GetState&) { return link->stream.refill(); }, Gate::kConnect);
+}

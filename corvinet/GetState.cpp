@@ -1,0 +1,439 @@
+#include "GetState.h"
+
+#include "Link.h"
+#include "NumberCodes.h"
+#include "NumberConverter.h"
+#include "WireFormat.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace corvinet {
+namespace {
+
+constexpr int kReadRetries = 2; // a read that reports 25 is tried this many more times
+
+bool isHeadless(uint8_t t) {
+    return wire::isPassThrough(t);
+}
+
+} // namespace
+
+int GetState::tokenCode(uint8_t t) {
+    if (isNumberCode(t)) return isRealCode(t) ? QKTOK_REAL : QKTOK_INTEGER;
+    if (t == wire::kArray) return QKTOK_FUNCTION;
+    if (wire::isPlainTextType(t)) return wire::textTypeOfPlain(t);
+    return t;
+}
+
+int GetState::readByte(QKLINK link, uint8_t& b) {
+    int rc = link->stream.getByte(b);
+    for (int i = 0; rc == QKERR_ABORTED && i < kReadRetries; ++i)
+        rc = link->stream.getByte(b);
+    return rc;
+}
+
+int GetState::readCount(QKLINK link, int64_t& n, int64_t* fieldBytes) {
+    uint8_t b;
+    if (const int rc = readByte(link, b)) return rc;
+    if (b & 0x40) {
+        n = b & 0x3F;
+        if (fieldBytes) *fieldBytes = 1;
+        return 0;
+    }
+    int64_t value = 0;
+    int64_t bytes = 0;
+    for (; b >= '0' && b <= '9'; ++bytes) {
+        value = value * 10 + (b - '0');
+        if (value > wire::kMaxCount) return QKERR_INCONSISTENT_DATA;
+        if (const int rc = readByte(link, b)) return rc;
+    }
+    if (b != ' ' || bytes == 0) return QKERR_INCONSISTENT_DATA;
+    n = value;
+    if (fieldBytes) *fieldBytes = bytes + 1;
+    return 0;
+}
+
+int GetState::readTerminator(QKLINK link) {
+    uint8_t b;
+    if (const int rc = readByte(link, b)) return rc;
+    return wire::isTerminator(b) ? 0 : QKERR_INCONSISTENT_DATA;
+}
+
+int GetState::numberSize(uint8_t code) const {
+    if (!sizeFromConverter(code)) return sizeFromBits(code);
+    return m_converter ? m_converter->sizeOf(code) : 0;
+}
+
+bool GetState::isTokenWithTerminator() const {
+    if (isNumberCode(m_type)) return m_runLeft == 0;
+    return m_type != wire::kFunction && m_type != wire::kArray && !isHeadless(m_type);
+}
+
+int GetState::readTypeByte(QKLINK link) {
+    m_heldNumber = false;
+    m_counted.clear();
+    m_countedPos = 0;
+    uint8_t b;
+    if (m_runLeft > 0) {
+        --m_runLeft;
+        b = m_runCode;
+    } else {
+        for (;;) {
+            if (const int rc = readByte(link, b)) return rc;
+            if (wire::isTerminator(b) || b == wire::kIgnored) continue;
+            if (b == wire::kEndOfPacket) {
+                if (m_owed > 0) return QKERR_END_OF_PACKET;
+                continue;
+            }
+            if (b != wire::kPackedRun) break;
+            int64_t n;
+            if (const int rc = readCount(link, n)) return rc;
+            uint8_t code;
+            if (const int rc = readByte(link, code)) return rc;
+            if (!isNumberCode(code) || numberSize(code) <= 0) return QKERR_INCONSISTENT_DATA;
+            if (n == 0) {
+                if (const int rc = readTerminator(link)) return rc;
+                continue;
+            }
+            m_runCode = code;
+            m_runLeft = n - 1;
+            b = code;
+            break;
+        }
+    }
+    if (b == 0) return QKERR_DESTROYED;
+    const bool known = wire::isTextType(b) || wire::isPlainTextType(b) || b == wire::kFunction ||
+                       isHeadless(b) || isNumberCode(b);
+    if (!known) return QKERR_INCONSISTENT_DATA;
+    if (isNumberCode(b) && numberSize(b) <= 0) return QKERR_INCONSISTENT_DATA;
+    m_type = b;
+    m_owed = std::max<int64_t>(m_owed, 1) - 1;
+    m_phase = kFresh;
+    m_remaining = -1;
+    return 0;
+}
+
+int GetState::readSize(QKLINK link) {
+    if (m_phase != kFresh) return 0;
+    if (m_type == wire::kFunction) {
+        int64_t n;
+        if (const int rc = readCount(link, n)) return rc;
+        m_argCount = n;
+        m_owed += 1 + n;
+        m_remaining = 0;
+    } else if (isNumberCode(m_type)) {
+        m_remaining = numberSize(m_type);
+    } else if (isHeadless(m_type)) {
+        m_remaining = 0;
+    } else {
+        if (const int rc = readCount(link, m_remaining)) return rc;
+    }
+    m_size = m_remaining;
+    m_phase = kSized;
+    return 0;
+}
+
+int GetState::skipRemaining(QKLINK link) {
+    uint8_t scratch[128];
+    while (m_remaining > 0) {
+        const auto piece = static_cast<std::size_t>(std::min<int64_t>(m_remaining, sizeof scratch));
+        const std::size_t got = link->stream.getBytes(scratch, piece);
+        m_remaining -= static_cast<int64_t>(got);
+        if (got < piece) return link->stream.lastError() ? link->stream.lastError() : 2;
+    }
+    return 0;
+}
+
+int GetState::finish(QKLINK link) {
+    switch (m_phase) {
+    case kIdle:
+        return 0;
+    case kFresh:
+        if (const int rc = readSize(link)) return rc;
+        [[fallthrough]];
+    case kSized:
+        if (const int rc = skipRemaining(link)) return rc;
+        if (isTokenWithTerminator())
+            if (const int rc = readTerminator(link)) return rc;
+        break;
+    case kHeld:
+    case kCounted:
+        break;
+    }
+    release();
+    return 0;
+}
+
+void GetState::release() {
+    m_phase = kIdle;
+    m_heldNumber = false;
+    m_text.characters.clear();
+    m_counted.clear();
+    m_countedPos = 0;
+}
+
+int GetState::type(QKLINK link, bool advance, uint8_t& rawType) {
+    if (advance) {
+        if (const int rc = finish(link)) return rc;
+    }
+    const bool complete = m_phase == kSized && m_type == wire::kFunction;
+    if (m_phase == kIdle || complete) {
+        if (complete) release();
+        if (const int rc = readTypeByte(link)) return rc;
+    }
+    rawType = m_type;
+    return 0;
+}
+
+int GetState::argCount(QKLINK link, int64_t& count) {
+    if (m_phase == kIdle) {
+        uint8_t t;
+        if (const int rc = type(link, false, t)) return rc;
+    }
+    if (m_type != wire::kFunction || m_phase == kHeld || m_phase == kCounted)
+        return QKERR_GET_SEQUENCE;
+    if (const int rc = readSize(link)) return rc;
+    count = m_argCount;
+    release();
+    return 0;
+}
+
+int GetState::readBounded(QKLINK link, int64_t count, ByteVector& out) {
+    // Grows with what arrives, never by what the peer announces.
+    constexpr int64_t kStep = 1 << 16;
+    while (count > 0) {
+        const auto piece = static_cast<std::size_t>(std::min(count, kStep));
+        const std::size_t at = out.size();
+        out.resize(at + piece);
+        const std::size_t got = link->stream.getBytes(out.data() + at, piece);
+        m_remaining -= static_cast<int64_t>(got);
+        count -= static_cast<int64_t>(got);
+        if (got < piece) {
+            out.resize(at + got);
+            return link->stream.lastError() ? link->stream.lastError() : QKERR_INCONSISTENT_DATA;
+        }
+    }
+    return 0;
+}
+
+int GetState::holdTextPayload(QKLINK link) {
+    TextToken& t = m_text;
+    t.characters.clear();
+    if (wire::isPlainTextType(m_type)) {
+        // Plain form: the bytes themselves; numbers in it are number text.
+        const bool number = m_type == wire::kPlainInteger || m_type == wire::kPlainReal;
+        t.encoding = number ? 'B' : 0;
+        t.identifier = wire::kTextIdentifier;
+        if (const int rc = readBounded(link, m_remaining, t.characters)) return rc;
+        t.count = number ? static_cast<int64_t>(t.characters.size()) : -1;
+        return 0;
+    }
+    if (m_remaining < 3) return QKERR_INCONSISTENT_DATA;
+    uint8_t header[2];
+    if (link->stream.getBytes(header, 2) < 2)
+        return link->stream.lastError() ? link->stream.lastError() : QKERR_INCONSISTENT_DATA;
+    m_remaining -= 2;
+    t.encoding = header[0];
+    t.identifier = header[1];
+    switch (t.encoding) {
+    case 'A': {
+        int64_t fieldBytes = 0;
+        if (const int rc = readCount(link, t.count, &fieldBytes)) return rc;
+        m_remaining -= fieldBytes;
+        // Every character takes at least one byte.
+        if (m_remaining < 0 || t.count > m_remaining) return QKERR_INCONSISTENT_DATA;
+        break;
+    }
+    case 'B':
+    case 'C': {
+        uint8_t n;
+        if (const int rc = readByte(link, n)) return rc;
+        --m_remaining;
+        const int64_t unit = t.encoding == 'C' ? 2 : 1;
+        if (m_remaining % unit != 0) return QKERR_INCONSISTENT_DATA;
+        const int64_t all = m_remaining / unit;
+        if (n == ' ')
+            t.count = all;
+        else if ((n & 0xC0) == 0x40 && (n & 0x3F) == all)
+            t.count = all;
+        else
+            return QKERR_INCONSISTENT_DATA;
+        break;
+    }
+    default:
+        return QKERR_INCONSISTENT_DATA;
+    }
+    return readBounded(link, m_remaining, t.characters);
+}
+
+int GetState::hold(QKLINK link) {
+    if (m_phase == kHeld || m_phase == kCounted) return 0;
+    if (m_phase == kIdle) {
+        uint8_t t;
+        if (const int rc = type(link, false, t)) return rc;
+    }
+    if (const int rc = readSize(link)) return rc;
+    // Once raw bytes of it were taken, a token can no longer be read whole.
+    if (m_remaining != m_size) return QKERR_GET_SEQUENCE;
+    if (isNumberCode(m_type)) {
+        const std::size_t size = static_cast<std::size_t>(m_remaining);
+        if (link->stream.getBytes(m_number, size) < size)
+            return link->stream.lastError() ? link->stream.lastError() : QKERR_INCONSISTENT_DATA;
+        m_remaining = 0;
+        m_heldNumber = true;
+    } else if (wire::isTextType(m_type) || wire::isPlainTextType(m_type)) {
+        if (const int rc = holdTextPayload(link)) return rc;
+    } else {
+        return QKERR_GET_SEQUENCE;
+    }
+    if (isTokenWithTerminator())
+        if (const int rc = readTerminator(link)) return rc;
+    m_phase = kHeld;
+    return 0;
+}
+
+int GetState::holdText(QKLINK link, bool symbolOnly, const TextToken*& text) {
+    if (m_phase == kIdle) {
+        uint8_t t;
+        if (const int rc = type(link, false, t)) return rc;
+    }
+    if (m_type == wire::kFunction || isHeadless(m_type)) return QKERR_GET_SEQUENCE;
+    if (symbolOnly && m_type != wire::kSymbol && m_type != wire::kPlainSymbol)
+        return QKERR_GET_SEQUENCE;
+    if (const int rc = hold(link)) return rc;
+    if (m_heldNumber && m_text.characters.empty()) {
+        char digits[64];
+        std::size_t length = 0;
+        if (!m_converter) return QKERR_INCONSISTENT_DATA;
+        if (const int rc = m_converter->toText(m_type, m_number, digits, length)) return rc;
+        m_text.encoding = 'B';
+        m_text.identifier = wire::kTextIdentifier;
+        m_text.count = static_cast<int64_t>(length);
+        m_text.characters.assign(digits, digits + length);
+    }
+    text = &m_text;
+    return 0;
+}
+
+int GetState::getNumber(QKLINK link, uint8_t code, void* out) {
+    if (m_phase == kIdle) {
+        uint8_t t;
+        if (const int rc = type(link, false, t)) return rc;
+    }
+    const bool textual = m_type == wire::kRealText || m_type == wire::kIntegerText ||
+                         m_type == wire::kPlainInteger || m_type == wire::kPlainReal;
+    if (!isNumberCode(m_type) && !textual) return QKERR_GET_SEQUENCE;
+    if (!m_converter) return QKERR_UNKNOWN;
+    if (const int rc = hold(link)) return rc;
+    int rc;
+    if (m_heldNumber) {
+        int32_t count = 1;
+        if (m_type == code) {
+            std::memcpy(out, m_number, static_cast<std::size_t>(numberSize(code)));
+            rc = 0;
+        } else {
+            rc = m_converter->convertValues(m_type, m_number, code, out, count);
+        }
+    } else {
+        ByteVector text(PairAllocator<uint8_t>{m_memory});
+        m_text.to8Bit(text, '?');
+        std::size_t used = 0;
+        const uint8_t textType =
+            wire::isPlainTextType(m_type) ? wire::textTypeOfPlain(m_type) : m_type;
+        rc = m_converter->fromText(textType, reinterpret_cast<const char*>(text.data()),
+                                   text.size(), code, out, used);
+    }
+    if (rc == 0) release();
+    return rc;
+}
+
+int GetState::bytesToGet(QKLINK link, int64_t& count) {
+    if (m_phase != kCounted) {
+        const TextToken* text = nullptr;
+        if (const int rc = holdText(link, false, text)) return rc;
+        m_counted.clear();
+        text->to7Bit(m_counted);
+        m_countedPos = 0;
+        m_phase = kCounted;
+    }
+    count = static_cast<int64_t>(m_counted.size() - m_countedPos);
+    return 0;
+}
+
+int GetState::rawBytesToGet(QKLINK link, int64_t& count) {
+    if (m_phase == kIdle) {
+        uint8_t t;
+        if (const int rc = type(link, false, t)) return rc;
+    }
+    if (m_phase == kCounted) return bytesToGet(link, count);
+    if (m_phase == kHeld) return QKERR_GET_SEQUENCE;
+    if (m_type == wire::kFunction) return QKERR_GET_SEQUENCE;
+    if (const int rc = readSize(link)) return rc;
+    count = m_remaining;
+    return 0;
+}
+
+int GetState::getData(QKLINK link, void* out, int64_t capacity, int64_t& copied) {
+    copied = 0;
+    if (capacity < 0) return QKERR_GET_SEQUENCE;
+    if (m_phase == kCounted) {
+        const auto n = static_cast<std::size_t>(
+            std::min<int64_t>(capacity, static_cast<int64_t>(m_counted.size() - m_countedPos)));
+        std::memcpy(out, m_counted.data() + m_countedPos, n);
+        m_countedPos += n;
+        copied = static_cast<int64_t>(n);
+        if (m_countedPos == m_counted.size()) release();
+        return 0;
+    }
+    if (m_phase == kIdle) {
+        uint8_t t;
+        if (const int rc = type(link, false, t)) return rc;
+    }
+    if (m_phase == kHeld || m_type == wire::kFunction) return QKERR_GET_SEQUENCE;
+    if (const int rc = readSize(link)) return rc;
+    const auto n = static_cast<std::size_t>(std::min(capacity, m_remaining));
+    const std::size_t got = link->stream.getBytes(out, n);
+    m_remaining -= static_cast<int64_t>(got);
+    copied = static_cast<int64_t>(got);
+    if (got < n)
+        return link->stream.lastError() ? link->stream.lastError() : QKERR_INCONSISTENT_DATA;
+    if (m_remaining == 0) {
+        if (isTokenWithTerminator())
+            if (const int rc = readTerminator(link)) return rc;
+        release();
+    }
+    return 0;
+}
+
+int GetState::skipUntilOwed(QKLINK link, int64_t keep) {
+    if (const int rc = finish(link)) return rc;
+    while (m_owed > keep) {
+        uint8_t t;
+        if (const int rc = type(link, true, t)) return rc;
+        if (const int rc = finish(link)) return rc;
+    }
+    return 0;
+}
+
+int GetState::ready(QKLINK link, bool& answer) {
+    answer = true;
+    if (m_phase != kIdle || m_runLeft > 0) return 0;
+    for (;;) {
+        const int b = link->stream.peekByte();
+        if (b == LinkStream::kNothingReady) {
+            answer = false;
+            return 0;
+        }
+        if (b == LinkStream::kFailed) return link->stream.lastError();
+        const bool separator =
+            wire::isTerminator(static_cast<unsigned>(b)) || b == wire::kEndOfPacket;
+        if (!separator || m_owed > 0) {
+            return b == wire::kEndOfPacket ? QKERR_END_OF_PACKET : 0;
+        }
+        uint8_t consumed;
+        if (const int rc = link->stream.getByte(consumed)) return rc;
+    }
+}
+
+} // namespace corvinet

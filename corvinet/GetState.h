@@ -1,0 +1,99 @@
+#pragma once
+
+// The get engine of a link: splits the stream into wire tokens and hands their contents to the
+// getters. One per link (a duplicate gets a copy); made at establish.
+//
+// The current token runs through: idle (nothing in hand) -> fresh (its type byte is read) ->
+// sized (its count field is read; `remaining` bytes of it are still on the wire) -> held (its
+// contents are read into memory: text, or a binary number's bytes) or counted (re-expressed as
+// 7-bit text for QKBytesToGet / QKGetData). A token whose getter failed (a number that does not
+// fit, say) stays held, so that another getter can still read it.
+//
+// The owed count is the number of expressions the current packet still owes: reading a token
+// takes one (0 counts as the packet's one expression), a function's argument count adds its
+// head and its arguments. While nothing is owed, end-of-packet and terminator bytes are
+// separators; a packet end while something is owed is error 24.
+//
+// The peer is not trusted: every count is checked against the token around it, and memory grows
+// only with bytes that have actually arrived.
+
+#include "EnvMemory.h"
+#include "TextToken.h"
+#include "corvinet/corvinet.h"
+
+#include <cstdint>
+
+namespace corvinet {
+
+class NumberConverter;
+
+class GetState {
+public:
+    enum Phase : uint8_t { kIdle, kFresh, kSized, kHeld, kCounted };
+
+    GetState(AllocatorPair memory, const NumberConverter* converter)
+        : m_memory(memory), m_converter(converter), m_text(memory),
+          m_counted(PairAllocator<uint8_t>(memory)) {}
+
+    // The current token's raw type byte, reading the next one when nothing is in hand (or, with
+    // `advance`, after finishing the current token).
+    int type(QKLINK link, bool advance, uint8_t& rawType);
+    // The reported token code of a raw type byte.
+    static int tokenCode(uint8_t rawType);
+
+    int argCount(QKLINK link, int64_t& count);
+    int bytesToGet(QKLINK link, int64_t& count);
+    int rawBytesToGet(QKLINK link, int64_t& count);
+    int getData(QKLINK link, void* out, int64_t capacity, int64_t& copied);
+
+    // A whole text token, left held; `symbolOnly` refuses all but symbols.
+    int holdText(QKLINK link, bool symbolOnly, const TextToken*& text);
+    // Ends the current token after its getter has taken what it wanted.
+    void release();
+
+    int getNumber(QKLINK link, uint8_t code, void* out);
+
+    // Skips expressions until only `keep` of the current packet are owed.
+    int skipUntilOwed(QKLINK link, int64_t keep);
+    int64_t owed() const { return m_owed; }
+
+    // Whether a token can be read without waiting (QKReady).
+    int ready(QKLINK link, bool& answer);
+
+    Phase phase() const { return m_phase; }
+
+private:
+    int readByte(QKLINK link, uint8_t& b);
+    int readCount(QKLINK link, int64_t& n, int64_t* fieldBytes = nullptr);
+    int readTypeByte(QKLINK link);
+    int readSize(QKLINK link);
+    int readTerminator(QKLINK link);
+    int skipRemaining(QKLINK link);
+    int finish(QKLINK link);
+    int hold(QKLINK link);
+    int holdTextPayload(QKLINK link);
+    int readBounded(QKLINK link, int64_t count, ByteVector& out);
+    int numberSize(uint8_t code) const;
+    bool isTokenWithTerminator() const;
+
+    AllocatorPair m_memory;
+    const NumberConverter* m_converter;
+
+    Phase m_phase = kIdle;
+    uint8_t m_type = 0;
+    int64_t m_size = -1;      // bytes of the current token's data
+    int64_t m_remaining = -1; // of them still on the wire
+    int64_t m_argCount = 0;
+    int64_t m_owed = 0;
+    int64_t m_runLeft = 0; // numbers of a packed run still to come after the current one
+    uint8_t m_runCode = 0;
+
+    // A held token: text, or a binary number's bytes.
+    TextToken m_text;
+    uint8_t m_number[16] = {};
+    bool m_heldNumber = false;
+    ByteVector m_counted; // counted phase: the token as 7-bit text
+    std::size_t m_countedPos = 0;
+};
+
+} // namespace corvinet

@@ -1,0 +1,49 @@
+// The token engines' side of a link's life: their states are made at establish, shared or
+// copied for duplicates, and freed at destroy.
+
+#include "LinkWire.h"
+
+#include "GetState.h"
+#include "Link.h"
+#include "PutState.h"
+
+#include <new>
+
+namespace corvinet {
+
+int32_t wireAttach(QKLINK link, const LinkFeatures& features) {
+    const AllocatorPair& memory = link->linkEnv->memory;
+    wireRelease(link);
+    link->put = memory.make<PutState>(memory);
+    link->get = memory.make<GetState>(memory, features.converter);
+    if (!link->put || !link->get) {
+        wireRelease(link);
+        return QKERR_OUT_OF_MEMORY;
+    }
+    return 0;
+}
+
+int32_t wireDuplicate(QKLINK copy, QKLINK original) {
+    const AllocatorPair& memory = copy->linkEnv->memory;
+    wireRelease(copy);
+    if (!original->put || !original->get) return 0;
+    try {
+        copy->get = memory.make<GetState>(*original->get);
+    } catch (const std::bad_alloc&) {
+        copy->get = nullptr;
+    }
+    if (!copy->get) return QKERR_OUT_OF_MEMORY;
+    copy->put = original->put;
+    ++copy->put->refs;
+    return 0;
+}
+
+void wireRelease(QKLINK link) {
+    const AllocatorPair& memory = link->linkEnv->memory;
+    if (link->put && --link->put->refs == 0) memory.destroy(link->put);
+    link->put = nullptr;
+    memory.destroy(link->get);
+    link->get = nullptr;
+}
+
+} // namespace corvinet

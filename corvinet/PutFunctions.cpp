@@ -1,0 +1,155 @@
+// The exported put side: every call goes through the gate and the link's put engine.
+
+#include "NumberCodes.h"
+#include "WireCall.h"
+#include "WireFormat.h"
+
+#include <cstring>
+
+using namespace corvinet;
+
+namespace {
+
+int putText(QKLINK link, uint8_t type, TextSource::Width width, const void* data, int64_t length) {
+    return runPut(link, Gate::kConnect, [&](PutState& put) {
+        if (!data || length < 0) return int{QKERR_PUT_SEQUENCE};
+        return put.putText(link, type, {width, data, static_cast<std::size_t>(length)});
+    });
+}
+
+bool isAnnounceable(int32_t type) {
+    if (type < 0 || type > 0xFF) return false;
+    const auto t = static_cast<uint8_t>(type);
+    return isNumberCode(t) || wire::isTextType(t) || wire::isPlainTextType(t) ||
+           t == wire::kFunction || t == wire::kArray || t == wire::kPackedRun;
+}
+
+} // namespace
+
+QK_API int32_t QKPutNext(QKLINK link, int32_t type) {
+    return runPut(link, Gate::kConnect, [&](PutState& put) {
+        if (!isAnnounceable(type)) return int{QKERR_BAD_TOKEN};
+        return put.announce(link, static_cast<uint8_t>(type));
+    });
+}
+
+QK_API int32_t QKPutType(QKLINK link, int32_t type) {
+    return QKPutNext(link, type);
+}
+
+QK_API int32_t QKPutArgCount(QKLINK link, int32_t count) {
+    return runPut(link, Gate::kClean, [&](PutState& put) { return put.putArgCount(link, count); });
+}
+
+QK_API int32_t QKPutComposite(QKLINK link, int32_t count) {
+    return runPut(link, Gate::kConnect, [&](PutState& put) {
+        if (const int rc = put.announce(link, wire::kFunction)) return rc;
+        return put.putArgCount(link, count);
+    });
+}
+
+QK_API int32_t QKPutFunction(QKLINK link, const char* head, int32_t count) {
+    return runPut(link, Gate::kConnect,
+                  [&](PutState& put) { return put.putFunction(link, head, count); });
+}
+
+QK_API int32_t QKPutString(QKLINK link, const char* text) {
+    return putText(link, wire::kString, TextSource::k7Bit, text, text ? std::strlen(text) : 0);
+}
+
+QK_API int32_t QKPutSymbol(QKLINK link, const char* name) {
+    return putText(link, wire::kSymbol, TextSource::k7Bit, name, name ? std::strlen(name) : 0);
+}
+
+QK_API int32_t QKPutByteString(QKLINK link, const unsigned char* text, int32_t length) {
+    return putText(link, wire::kString, TextSource::k8Bit, text, length);
+}
+
+QK_API int32_t QKPutByteSymbol(QKLINK link, const unsigned char* name, int32_t length) {
+    return putText(link, wire::kSymbol, TextSource::k8Bit, name, length);
+}
+
+QK_API int32_t QKPutUnicodeString(QKLINK link, const char16_t* text, int32_t length) {
+    return putText(link, wire::kString, TextSource::k16Bit, text, length);
+}
+
+QK_API int32_t QKPutUnicodeSymbol(QKLINK link, const char16_t* name, int32_t length) {
+    return putText(link, wire::kSymbol, TextSource::k16Bit, name, length);
+}
+
+QK_API int32_t QKPut7BitCount(QKLINK link, int32_t characters, int32_t bytes) {
+    return runPut(link, Gate::kClean, [&](PutState& put) {
+        if (characters < 0) return int{QKERR_PUT_SEQUENCE};
+        return put.declareTextSize(bytes);
+    });
+}
+
+QK_API int32_t QKPut7BitCharacters(QKLINK link, int32_t charactersLeft, const char* bytes,
+                                   int32_t byteCount, int32_t /*characterCount*/) {
+    return runPut(link, Gate::kClean, [&](PutState& put) {
+        if (!bytes && byteCount > 0) return int{QKERR_PUT_SEQUENCE};
+        // After QKPut7BitCount the totals are declared and the pieces simply fill them.
+        if (put.gatheringDeclared()) return put.putTextData(link, bytes, byteCount);
+        return put.putTextPiece(link, TextSource::k7Bit, bytes, byteCount, charactersLeft);
+    });
+}
+
+QK_API int32_t QKPut8BitCharacters(QKLINK link, int32_t charactersLeft, const unsigned char* bytes,
+                                   int32_t count) {
+    return runPut(link, Gate::kClean, [&](PutState& put) {
+        if (!bytes && count > 0) return int{QKERR_PUT_SEQUENCE};
+        return put.putTextPiece(link, TextSource::k8Bit, bytes, count, charactersLeft);
+    });
+}
+
+QK_API int32_t QKPut16BitCharacters(QKLINK link, int32_t charactersLeft, const char16_t* chars,
+                                    int32_t count) {
+    return runPut(link, Gate::kClean, [&](PutState& put) {
+        if (!chars && count > 0) return int{QKERR_PUT_SEQUENCE};
+        return put.putTextPiece(link, TextSource::k16Bit, chars, count, charactersLeft);
+    });
+}
+
+QK_API int32_t QKPutSize(QKLINK link, int32_t bytes) {
+    return runPut(link, Gate::kClean, [&](PutState& put) { return put.declareTextSize(bytes); });
+}
+
+QK_API int32_t QKPutData(QKLINK link, const char* bytes, int32_t count) {
+    return runPut(link, Gate::kClean, [&](PutState& put) {
+        if (!bytes && count > 0) return int{QKERR_PUT_SEQUENCE};
+        return put.putTextData(link, bytes, count);
+    });
+}
+
+QK_API int32_t QKPutRawSize(QKLINK link, int32_t bytes) {
+    return runPut(link, Gate::kClean, [&](PutState& put) { return put.putRawSize(link, bytes); });
+}
+
+QK_API int32_t QKPutRawData(QKLINK link, const unsigned char* bytes, int32_t count) {
+    return runPut(link, Gate::kClean, [&](PutState& put) {
+        if (!bytes && count > 0) return int{QKERR_PUT_SEQUENCE};
+        return put.putRawData(link, bytes, count);
+    });
+}
+
+QK_API int32_t QKBytesToPut(QKLINK link, int32_t* count) {
+    return runPut(link, Gate::kClean, [&](PutState& put) {
+        if (count) *count = static_cast<int32_t>(put.bytesToPut());
+        return 0;
+    });
+}
+
+QK_API int32_t QKPutBinaryNumber(QKLINK link, const void* value, int32_t code) {
+    return runPut(link, Gate::kConnect, [&](PutState& put) {
+        if (!value || !isNumberCode(static_cast<unsigned>(code))) return int{QKERR_BAD_TOKEN};
+        return put.putNumber(link, static_cast<uint8_t>(code), value);
+    });
+}
+
+QK_API int32_t QKEndPacket(QKLINK link) {
+    return runPut(link, Gate::kClean, [&](PutState& put) { return put.endPacket(link); });
+}
+
+QK_API int32_t QKFlush(QKLINK link) {
+    return runPut(link, Gate::kClean, [&](PutState&) { return link->stream.flush(); });
+}

@@ -1,0 +1,206 @@
+#include "PutState.h"
+
+#include "Link.h"
+#include "NumberCodes.h"
+#include "NumberConverter.h"
+#include "NumberText.h"
+#include "WireFormat.h"
+
+#include <cstring>
+
+namespace corvinet {
+namespace {
+
+bool compactCounts(QKLINK link) {
+    return (link->features.decoders & kDecodeCompactCounts) != 0;
+}
+
+int writeCountField(QKLINK link, int64_t n) {
+    uint8_t field[21];
+    const uint8_t* end = wire::writeCount(field, n, compactCounts(link));
+    return link->stream.putBytes(field, static_cast<std::size_t>(end - field));
+}
+
+bool textTypeContinues(uint8_t current) {
+    return wire::isTextType(current);
+}
+
+} // namespace
+
+int PutState::announce(QKLINK, uint8_t type) {
+    switch (m_phase) {
+    case kIdle:
+        break;
+    case kTypeSet:
+        if (type == m_type) return 0;
+        if (isNumberCode(type) && textTypeOf(type) == m_type) return QKERR_PUT_SEQUENCE;
+        if (type == wire::kString && textTypeContinues(m_type)) return 0;
+        return QKERR_PUT_SEQUENCE;
+    case kData:
+        if (m_pending > 0) return QKERR_PUT_SEQUENCE;
+        break;
+    case kGathering:
+        return QKERR_PUT_SEQUENCE;
+    }
+    m_phase = kTypeSet;
+    m_type = type;
+    m_pending = -1;
+    return 0;
+}
+
+int PutState::finish() {
+    switch (m_phase) {
+    case kIdle:
+        return 0;
+    case kData:
+        if (m_pending > 0) return QKERR_PUT_SEQUENCE;
+        m_phase = kIdle;
+        return 0;
+    case kTypeSet:
+        return QKERR_PUT_SEQUENCE;
+    case kGathering:
+        break;
+    }
+    return QKERR_DESTROYED;
+}
+
+int PutState::putArgCount(QKLINK link, int64_t count) {
+    const bool counted =
+        m_type == wire::kFunction || m_type == wire::kArray || m_type == wire::kPackedRun;
+    if (m_phase != kTypeSet || !counted || count < 0 || count > wire::kMaxCount)
+        return QKERR_PUT_SEQUENCE;
+    if (const int rc = link->stream.putByte(m_type)) return rc;
+    if (const int rc = writeCountField(link, count)) return rc;
+    m_phase = kData;
+    m_pending = -1;
+    return 0;
+}
+
+int PutState::putFunction(QKLINK link, const char* head, int64_t count) {
+    if (const int rc = announce(link, wire::kFunction)) return rc;
+    if (const int rc = putArgCount(link, count)) return rc;
+    if (!head) head = "List";
+    return putText(link, wire::kSymbol, {TextSource::k7Bit, head, std::strlen(head)});
+}
+
+int PutState::putText(QKLINK link, uint8_t type, const TextSource& source) {
+    if (const int rc = announce(link, type)) return rc;
+    if (const int rc = TextEncoder(link->features).write(link->stream, m_type, source)) return rc;
+    m_phase = kIdle;
+    return 0;
+}
+
+int PutState::putNumber(QKLINK link, uint8_t code, const void* value) {
+    const NumberConverter* converter = link->features.converter;
+    const int size =
+        sizeFromConverter(code) ? (converter ? converter->sizeOf(code) : 0) : sizeFromBits(code);
+    const int announced = announce(link, code);
+    const bool asTextOfAnnounced =
+        announced == QKERR_PUT_SEQUENCE && m_phase == kTypeSet && m_type == textTypeOf(code);
+    if (announced != 0 && !asTextOfAnnounced) return announced;
+
+    if (!asTextOfAnnounced && acceptsCode(link->features.tokens, code) && size > 0) {
+        m_phase = kIdle;
+        uint8_t token[1 + 16 + 1];
+        token[0] = code;
+        std::memcpy(token + 1, value, static_cast<std::size_t>(size));
+        token[1 + size] = wire::kTerminator;
+        return link->stream.putBytes(token, static_cast<std::size_t>(size) + 2);
+    }
+
+    if (!converter) return QKERR_UNKNOWN;
+    char text[kMaxNumberText];
+    std::size_t length = 0;
+    if (const int rc = converter->toText(code, value, text, length)) return rc;
+    if (!asTextOfAnnounced) m_type = textTypeOf(code);
+    const TextSource source{TextSource::k8Bit, text, length};
+    if (const int rc = TextEncoder(link->features).write(link->stream, m_type, source)) return rc;
+    m_phase = kIdle;
+    return 0;
+}
+
+int PutState::putRawSize(QKLINK link, int64_t size) {
+    if (m_phase != kTypeSet || m_type == wire::kFunction || size < 0 || size > wire::kMaxCount)
+        return QKERR_PUT_SEQUENCE;
+    m_phase = kData;
+    m_declared = size;
+    m_pending = size;
+    m_headerOut = false;
+    return size == 0 ? putRawData(link, nullptr, 0) : 0;
+}
+
+int PutState::putRawData(QKLINK link, const void* bytes, int64_t count) {
+    if (m_phase != kData || m_type == wire::kFunction || m_pending < 0 || count < 0)
+        return QKERR_PUT_SEQUENCE;
+    if (count > m_pending) return QKERR_TOO_MUCH_DATA;
+    if (!m_headerOut) {
+        m_headerOut = true;
+        if (const int rc = link->stream.putByte(m_type)) return rc;
+        if (!isNumberCode(m_type))
+            if (const int rc = writeCountField(link, m_declared)) return rc;
+    }
+    if (count > 0)
+        if (const int rc = link->stream.putBytes(bytes, static_cast<std::size_t>(count))) return rc;
+    m_pending -= count;
+    if (m_pending == 0) {
+        m_pending = -1;
+        m_headerOut = false;
+        return link->stream.putByte(wire::kTerminator);
+    }
+    return 0;
+}
+
+int PutState::beginGathering(TextSource::Width width, int64_t expectedBytes) {
+    if (m_phase != kTypeSet || !wire::isTextType(m_type)) return QKERR_PUT_SEQUENCE;
+    m_phase = kGathering;
+    m_width = width;
+    m_pending = expectedBytes;
+    m_gathered.clear();
+    return 0;
+}
+
+int PutState::declareTextSize(int64_t bytes) {
+    if (bytes < 0 || bytes > wire::kMaxCount) return QKERR_PUT_SEQUENCE;
+    return beginGathering(TextSource::k7Bit, bytes);
+}
+
+int PutState::putTextData(QKLINK link, const void* bytes, int64_t count) {
+    if (m_phase != kGathering || m_pending < 0 || count < 0) return QKERR_PUT_SEQUENCE;
+    if (count > m_pending) return QKERR_TOO_MUCH_DATA;
+    const auto* p = static_cast<const uint8_t*>(bytes);
+    m_gathered.insert(m_gathered.end(), p, p + count);
+    m_pending -= count;
+    return m_pending == 0 ? writeGathered(link) : 0;
+}
+
+int PutState::putTextPiece(QKLINK link, TextSource::Width width, const void* data, int64_t units,
+                           int64_t charactersLeft) {
+    if (units < 0 || charactersLeft < 0) return QKERR_PUT_SEQUENCE;
+    if (m_phase == kTypeSet) {
+        if (const int rc = beginGathering(width, -1)) return rc;
+    } else if (m_phase != kGathering || m_pending >= 0 || m_width != width) {
+        return QKERR_PUT_SEQUENCE;
+    }
+    const auto* p = static_cast<const uint8_t*>(data);
+    const int64_t bytes = width == TextSource::k16Bit ? units * 2 : units;
+    m_gathered.insert(m_gathered.end(), p, p + bytes);
+    return charactersLeft == 0 ? writeGathered(link) : 0;
+}
+
+int PutState::writeGathered(QKLINK link) {
+    const std::size_t units =
+        m_width == TextSource::k16Bit ? m_gathered.size() / 2 : m_gathered.size();
+    const TextSource source{m_width, m_gathered.data(), units};
+    const int rc = TextEncoder(link->features).write(link->stream, m_type, source, true);
+    m_gathered.clear();
+    m_phase = kIdle;
+    m_pending = -1;
+    return rc;
+}
+
+int PutState::endPacket(QKLINK link) {
+    if (finish() != 0) return QKERR_END_PACKET;
+    return link->stream.putByte(wire::kEndOfPacket);
+}
+
+} // namespace corvinet

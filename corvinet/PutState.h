@@ -1,0 +1,73 @@
+#pragma once
+
+// The put engine of a link: a small state machine that checks the order of put calls and writes
+// the tokens of the wire format into the link's stream. One per link, shared with duplicates
+// (counted by `refs`); made at establish, freed with its last link.
+//
+// Phases per token: idle -> type-set (a type is announced, nothing of it written) -> data (its
+// header is out; complete when nothing is pending) -> idle. Text given in pieces or through a
+// declared size is gathered whole and written when its last piece arrives.
+//
+// Every step returns 0 or a link error code; the exported functions store it in the link.
+
+#include "EnvMemory.h"
+#include "TextEncoder.h"
+#include "corvinet/corvinet.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace corvinet {
+
+class PutState {
+public:
+    enum Phase : uint8_t { kIdle, kTypeSet, kData, kGathering };
+
+    explicit PutState(AllocatorPair memory) : m_gathered(PairAllocator<uint8_t>(memory)) {}
+
+    int32_t refs = 1;
+
+    // Announces a token type: a wire type byte or a number-type code.
+    int announce(QKLINK link, uint8_t type);
+    // Closes the current token before a packet ends or a new one starts.
+    int finish();
+
+    int putArgCount(QKLINK link, int64_t count);
+    int putFunction(QKLINK link, const char* head, int64_t count);
+    // A whole text of type `type` (`"` or `#`; a string may continue an announced number text).
+    int putText(QKLINK link, uint8_t type, const TextSource& source);
+    // One number of code `code`: binary when the peer takes the code, else as number text.
+    int putNumber(QKLINK link, uint8_t code, const void* value);
+
+    int putRawSize(QKLINK link, int64_t size);
+    int putRawData(QKLINK link, const void* bytes, int64_t count);
+    int64_t bytesToPut() const { return m_phase == kData && m_pending > 0 ? m_pending : 0; }
+
+    // Text in pieces: a declared byte count (QKPutSize / QKPutData) or pieces with the number
+    // of characters still to come after them.
+    int declareTextSize(int64_t bytes);
+    int putTextData(QKLINK link, const void* bytes, int64_t count);
+    int putTextPiece(QKLINK link, TextSource::Width width, const void* data, int64_t units,
+                     int64_t charactersLeft);
+
+    int endPacket(QKLINK link);
+
+    Phase phase() const { return m_phase; }
+    // Text whose byte count was declared is being gathered.
+    bool gatheringDeclared() const { return m_phase == kGathering && m_pending >= 0; }
+    uint8_t type() const { return m_type; }
+
+private:
+    int writeGathered(QKLINK link);
+    int beginGathering(TextSource::Width width, int64_t expectedBytes);
+
+    Phase m_phase = kIdle;
+    uint8_t m_type = 0;
+    int64_t m_pending = -1;   // bytes of a raw token or declared text still to come
+    int64_t m_declared = 0;   // a raw token's declared size, for its header
+    bool m_headerOut = false; // a raw token's header has been written
+    TextSource::Width m_width = TextSource::k7Bit;
+    std::vector<uint8_t, PairAllocator<uint8_t>> m_gathered;
+};
+
+} // namespace corvinet

@@ -1,0 +1,71 @@
+#pragma once
+
+// A text token read off the wire, held in memory, and its conversions to the three widths a
+// getter may ask for. The characters are kept as they arrived (their element encoding), so that
+// `A` text goes to 7-bit output and `B` text to 8-bit output unchanged.
+
+#include "CharacterEscapes.h"
+#include "EnvMemory.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace corvinet {
+
+using ByteVector = std::vector<uint8_t, PairAllocator<uint8_t>>;
+
+struct TextToken {
+    explicit TextToken(AllocatorPair memory) : characters(PairAllocator<uint8_t>(memory)) {}
+
+    // 'A', 'B', 'C', or 0 for the plain form's older multi-byte text.
+    uint8_t encoding = 'B';
+    uint8_t identifier = '~';
+    int64_t count = 0; // characters, as the token declared them
+    ByteVector characters;
+
+    // Appends the text to `out` as 7-bit escaped text.
+    void to7Bit(ByteVector& out) const;
+    // As 8-bit codes; characters above 255 become `replacement`.
+    void to8Bit(ByteVector& out, uint8_t replacement) const;
+    // As 16-bit characters (two bytes each, in the machine's order).
+    void to16Bit(ByteVector& out) const;
+
+    // Calls f(c) for every character, c a 16-bit value.
+    template <class F>
+    void forEach(F&& f) const;
+};
+
+template <class F>
+void TextToken::forEach(F&& f) const {
+    const uint8_t* p = characters.data();
+    const uint8_t* end = p + characters.size();
+    switch (encoding) {
+    case 'A':
+        while (p < end) {
+            const int c = decodeCharacter(p, end);
+            // A backslash that starts no escape stands for itself.
+            if (c == kBadCharacter)
+                f(static_cast<char16_t>(*p++));
+            else
+                f(toCarriedCharacter(c));
+        }
+        break;
+    case 'B':
+        for (; p < end; ++p)
+            f(static_cast<char16_t>(*p));
+        break;
+    case 'C':
+        for (; p + 1 < end; p += 2)
+            f(static_cast<char16_t>(p[0] << 8 | p[1]));
+        break;
+    default:
+        while (p < end) {
+            const int c = decodeOldForm(p, end);
+            if (c == kBadCharacter) break; // cut inside its last character
+            f(static_cast<char16_t>(c));
+        }
+        break;
+    }
+}
+
+} // namespace corvinet

@@ -1,0 +1,61 @@
+#pragma once
+
+// A loopback link over an environment without device plug-ins: what a test puts, it gets back,
+// through the real stream layer. `wire()` shows the bytes written so far.
+
+#include "Link.h"
+#include "TestEnvironment.h"
+#include "corvinet/corvinet.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace corvinet::testing {
+
+class LoopbackTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        env = beginWithoutDevices(block);
+        ASSERT_NE(env, nullptr);
+        open(nullptr);
+    }
+    void TearDown() override {
+        if (link) QKClose(link);
+        QKEnd(env);
+    }
+
+    // Reopens the link; with `features`, as toward a peer that offers them.
+    void open(const char* features) {
+        if (link) QKClose(link);
+        int32_t error = 0;
+        link = features ? QKLoopbackOpen0(env, features, &error) : QKLoopbackOpen(env, &error);
+        ASSERT_NE(link, nullptr) << error;
+    }
+
+    // Every byte put since the link was opened and not yet read.
+    std::string wire() {
+        QKFlush(link);
+        std::string bytes;
+        const int32_t before = link->error;
+        while (link->stream.available() > 0) {
+            uint8_t b;
+            if (link->stream.getByte(b) != 0) break;
+            bytes.push_back(static_cast<char>(b));
+        }
+        EXPECT_EQ(link->error, before);
+        return bytes;
+    }
+
+    // Feeds raw bytes to the get side.
+    void feed(const std::string& bytes) {
+        ASSERT_EQ(link->stream.putBytes(bytes.data(), bytes.size()), 0);
+        ASSERT_EQ(link->stream.flush(), 0);
+    }
+
+    QKParameters block{};
+    QKENV env = nullptr;
+    QKLINK link = nullptr;
+};
+
+} // namespace corvinet::testing
