@@ -62,7 +62,7 @@ int takeText(QKLINK link, GetState& get, bool symbolOnly, Width width, uint8_t r
     }
     auto* result = static_cast<uint8_t*>(link->env()->allocate((units + 1) * unit));
     if (!result) return QKERR_OUT_OF_MEMORY;
-    std::memcpy(result, converted.data(), units * unit);
+    if (units > 0) std::memcpy(result, converted.data(), units * unit);
     std::memset(result + units * unit, 0, unit);
     *out = result;
     if (length) *length = narrow(static_cast<int64_t>(units));

@@ -380,7 +380,7 @@ int GetState::getData(QKLINK link, void* out, int64_t capacity, int64_t& copied)
     if (m_phase == kCounted) {
         const auto n = static_cast<std::size_t>(
             std::min<int64_t>(capacity, static_cast<int64_t>(m_counted.size() - m_countedPos)));
-        std::memcpy(out, m_counted.data() + m_countedPos, n);
+        if (n > 0) std::memcpy(out, m_counted.data() + m_countedPos, n);
         m_countedPos += n;
         copied = static_cast<int64_t>(n);
         if (m_countedPos == m_counted.size()) release();

@@ -33,3 +33,9 @@ tessary_test(corvinet_wire_tests
 tessary_test(corvinet_wire1_tests
   SOURCES ${dir}/tests/Interface1NumbersTest.cpp
   LIBS corvinet_static_i1)
+
+# The get side over arbitrary bytes; run it longer by hand with -runs=1000000.
+tessary_fuzz(corvinet_get_fuzz
+  SOURCES ${dir}/tests/GetSideFuzz.cpp
+  LIBS corvinet_static_i2
+  RUNS 20000)

@@ -1,8 +1,11 @@
+#include "Link.h"
 #include "NumberConverter.h"
+#include "corvinet/corvinet.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
 
 namespace corvinet {
 namespace {
@@ -56,6 +59,85 @@ TEST(Interface1Numbers, ConversionsOfTheirOwn) {
     const double third = 1.0 / 3;
     EXPECT_EQ(conv.toText(code::kLongDouble1, &third, text, length), 0);
     EXPECT_EQ(std::string(text, length), ".33333333333333331");
+}
+
+} // namespace
+} // namespace corvinet
+
+namespace corvinet {
+namespace {
+
+// A loopback link of the interface-1 build, toward a peer that takes its codes in binary or,
+// with `features`, one that takes none.
+class Interface1Link : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(QKNewParameters(block, 1, 7), 7);
+        QKSetDeviceParameter(block, "");
+        env = QKBegin(block);
+        ASSERT_NE(env, nullptr);
+    }
+    void TearDown() override {
+        if (link) QKClose(link);
+        QKEnd(env);
+    }
+    void open(const char* features) {
+        int32_t error = 0;
+        link = features ? QKLoopbackOpen0(env, features, &error) : QKLoopbackOpen(env, &error);
+        ASSERT_NE(link, nullptr) << error;
+    }
+    std::string wire() {
+        QKFlush(link);
+        std::string bytes;
+        for (uint8_t b; link->stream.available() > 0 && link->stream.getByte(b) == 0;)
+            bytes.push_back(static_cast<char>(b));
+        return bytes;
+    }
+
+    QKParameters block{};
+    QKENV env = nullptr;
+    QKLINK link = nullptr;
+};
+
+TEST_F(Interface1Link, ShortIntegerTravelsAsTheIntCode) {
+    open(nullptr);
+    ASSERT_TRUE(QKPutShortInteger(link, 5));
+    EXPECT_EQ(wire(), std::string("\xC2\x05\x00\x00\x00\n", 6));
+
+    QKClose(link);
+    link = nullptr;
+    open("Corvinet 3 -formats 1,2,3,7");
+    ASSERT_TRUE(QKPutShortInteger(link, 5));
+    EXPECT_EQ(wire(), "+\x44"
+                      "B~\x41"
+                      "5\n");
+}
+
+TEST_F(Interface1Link, NumbersRoundTripWithTheirOwnCodes) {
+    open(nullptr);
+    QKPutInteger(link, -7);
+    QKPutLongInteger(link, 123456789);
+    QKPutFloat(link, 0.5);
+    QKPutLongDouble(link, 2.25L);
+    QKPutDouble(link, 2.5);
+    QKPutDouble(link, 3.0e10);
+
+    int16_t s = 0;
+    ASSERT_TRUE(QKGetShortInteger(link, &s));
+    EXPECT_EQ(s, -7);
+    int32_t l = 0;
+    ASSERT_TRUE(QKGetLongInteger(link, &l));
+    EXPECT_EQ(l, 123456789);
+    float f = 0;
+    ASSERT_TRUE(QKGetFloat(link, &f));
+    EXPECT_EQ(f, 0.5f);
+    long double ld = 0;
+    ASSERT_TRUE(QKGetLongDouble(link, &ld));
+    EXPECT_EQ(ld, 2.25L);
+    ASSERT_TRUE(QKGetLongInteger(link, &l));
+    EXPECT_EQ(l, 2);
+    EXPECT_EQ(QKGetLongInteger(link, &l), 0);
+    EXPECT_EQ(QKError(link), QKERR_NUMBER_OVERFLOW);
 }
 
 } // namespace

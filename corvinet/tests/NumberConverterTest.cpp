@@ -107,7 +107,9 @@ TEST(NumberConverter, IntegerTextsAreRangeCheckedAtAnyLength) {
             value = v;
         }
         EXPECT_EQ(rc, c.rc);
-        if (c.rc == 0) EXPECT_EQ(value, c.value);
+        if (c.rc == 0) {
+            EXPECT_EQ(value, c.value);
+        }
     }
 }
 

@@ -1,0 +1,83 @@
+// The get side over arbitrary bytes: whatever arrives, every getter ends with a value or a
+// stored error, never a crash, a hang, a read past the data or a leak. The first input byte
+// picks how the reader walks the tokens, so every getter meets damaged input.
+
+#include "Link.h"
+#include "TestEnvironment.h"
+#include "corvinet/corvinet.h"
+
+#include <cstddef>
+#include <cstdint>
+
+namespace {
+
+QKENV environment() {
+    static QKParameters block{};
+    static QKENV env = corvinet::testing::beginWithoutDevices(block);
+    return env;
+}
+
+// Reads the current token with the getter that `style` picks for its type.
+void readToken(QKLINK link, int token, uint8_t style) {
+    int32_t n = 0;
+    const char* text = nullptr;
+    switch (token) {
+    case QKTOK_FUNCTION:
+        if (style & 1) {
+            QKGetArgCount(link, &n);
+        } else if (QKGetFunction(link, &text, &n)) {
+            QKDisownSymbol(link, text);
+        }
+        break;
+    case QKTOK_INTEGER:
+    case QKTOK_REAL:
+        if (style & 2) {
+            double d;
+            QKGetDouble(link, &d);
+        } else {
+            int32_t i;
+            QKGetInteger(link, &i);
+        }
+        break;
+    default:
+        if (style & 4) {
+            char buffer[16];
+            int32_t copied = 0;
+            if (QKBytesToGet(link, &n))
+                while (n > 0 && QKGetData(link, buffer, sizeof buffer, &copied) && copied > 0)
+                    n -= copied;
+        } else if (style & 8) {
+            const char16_t* wide = nullptr;
+            if (QKGetUnicodeString(link, &wide, &n)) QKDisownUnicodeString(link, wide, n);
+        } else if (QKGetString(link, &text)) {
+            QKDisownString(link, text);
+        }
+        break;
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
+    if (size == 0) return 0;
+    int32_t error = 0;
+    QKLINK link = QKLoopbackOpen(environment(), &error);
+    if (!link) return 0;
+    const uint8_t style = data[0];
+    // The bytes arrive as from a peer, beneath the put side.
+    if (link->stream.putBytes(data + 1, size - 1) != 0 || link->stream.flush() != 0) {
+        QKClose(link);
+        return 0;
+    }
+    for (int step = 0; step < 4096 && QKError(link) == 0; ++step) {
+        if (style & 0x10 && step % 7 == 3) {
+            QKNewPacket(link);
+            continue;
+        }
+        const int token = (style & 0x20) ? QKGetType(link) : QKGetNext(link);
+        if (token == 0) break;
+        readToken(link, token, static_cast<uint8_t>(style >> (step % 4)));
+    }
+    QKClose(link);
+    return 0;
+}
