@@ -61,8 +61,7 @@ int GetState::readTerminator(QKLINK link) {
 }
 
 int GetState::numberSize(uint8_t code) const {
-    if (!sizeFromConverter(code)) return sizeFromBits(code);
-    return m_converter ? m_converter->sizeOf(code) : 0;
+    return wireSizeOf(m_converter, code);
 }
 
 bool GetState::isTokenWithTerminator() const {
@@ -72,8 +71,10 @@ bool GetState::isTokenWithTerminator() const {
 
 int GetState::readTypeByte(QKLINK link) {
     m_heldNumber = false;
+    m_synthetic = false;
     m_counted.clear();
     m_countedPos = 0;
+    if (m_arrayActive && m_arrayNext != kArrayLeaf) return nextArrayToken();
     uint8_t b;
     if (m_runLeft > 0) {
         --m_runLeft;
@@ -103,10 +104,21 @@ int GetState::readTypeByte(QKLINK link) {
         }
     }
     if (b == 0) return QKERR_DESTROYED;
+    if (b == wire::kArray) {
+        if (m_arrayActive) return QKERR_INCONSISTENT_DATA;
+        if (const int rc = readArrayFrame(link)) return rc;
+        return nextArrayToken();
+    }
     const bool known = wire::isTextType(b) || wire::isPlainTextType(b) || b == wire::kFunction ||
                        isHeadless(b) || isNumberCode(b);
     if (!known) return QKERR_INCONSISTENT_DATA;
     if (isNumberCode(b) && numberSize(b) <= 0) return QKERR_INCONSISTENT_DATA;
+    if (m_arrayActive) {
+        const bool number = isNumberCode(b) || b == wire::kIntegerText || b == wire::kRealText ||
+                            b == wire::kPlainInteger || b == wire::kPlainReal;
+        if (!number) return QKERR_INCONSISTENT_DATA;
+        arrayChildDone();
+    }
     m_type = b;
     m_owed = std::max<int64_t>(m_owed, 1) - 1;
     m_phase = kFresh;
@@ -117,8 +129,9 @@ int GetState::readTypeByte(QKLINK link) {
 int GetState::readSize(QKLINK link) {
     if (m_phase != kFresh) return 0;
     if (m_type == wire::kFunction) {
-        int64_t n;
-        if (const int rc = readCount(link, n)) return rc;
+        int64_t n = m_argCount;
+        if (!m_synthetic)
+            if (const int rc = readCount(link, n)) return rc;
         m_argCount = n;
         m_owed += 1 + n;
         m_remaining = 0;
@@ -132,6 +145,85 @@ int GetState::readSize(QKLINK link) {
     m_size = m_remaining;
     m_phase = kSized;
     return 0;
+}
+
+int GetState::readArrayFrame(QKLINK link) {
+    int64_t leaves = 0;
+    if (const int rc = readCount(link, leaves)) return rc;
+    uint8_t b;
+    if (const int rc = readByte(link, b)) return rc;
+    if (b != wire::kArrayData) return QKERR_INCONSISTENT_DATA;
+    if (const int rc = readCount(link, m_remaining)) return rc;
+    ByteVector shape(PairAllocator<uint8_t>{m_memory});
+    if (const int rc = readBounded(link, m_remaining, shape)) return rc;
+    if (const int rc = readTerminator(link)) return rc;
+
+    // The shape: per level `F`, the dimension, the head symbol; then `.`.
+    m_arrayDims.clear();
+    m_arrayHeads.clear();
+    const uint8_t* p = shape.data();
+    const uint8_t* end = p + shape.size();
+    int64_t product = 1;
+    while (p < end && *p == wire::kFunction) {
+        ++p;
+        int64_t dim = 0;
+        int64_t length = 0;
+        if (!wire::parseCount(p, end, dim) || p >= end || *p++ != wire::kSymbol ||
+            !wire::parseCount(p, end, length) || length >= end - p ||
+            !wire::isTerminator(p[length]))
+            return QKERR_INCONSISTENT_DATA;
+        TextToken head(m_memory);
+        head.characters.assign(p, p + length);
+        if (const int rc = head.parseWire()) return rc;
+        p += length + 1;
+        product *= dim;
+        if (product > wire::kMaxCount) return QKERR_INCONSISTENT_DATA;
+        m_arrayDims.push_back(dim);
+        m_arrayHeads.push_back(std::move(head));
+    }
+    if (m_arrayDims.empty() || p + 1 != end || *p != wire::kShapeEnd || product != leaves)
+        return QKERR_INCONSISTENT_DATA;
+    m_arrayLeft.clear();
+    m_arrayNext = kArrayFunction;
+    m_arrayActive = true;
+    return 0;
+}
+
+int GetState::nextArrayToken() {
+    m_owed = std::max<int64_t>(m_owed, 1) - 1;
+    m_remaining = -1;
+    if (m_arrayNext == kArrayFunction) {
+        const int64_t dim = m_arrayDims[m_arrayLeft.size()];
+        m_type = wire::kFunction;
+        m_synthetic = true;
+        m_argCount = dim;
+        m_arrayLeft.push_back(dim);
+        m_arrayNext = kArrayHead;
+        m_phase = kFresh;
+        return 0;
+    }
+    m_type = wire::kSymbol;
+    m_text = m_arrayHeads[m_arrayLeft.size() - 1];
+    m_size = m_remaining = 0;
+    m_phase = kHeld;
+    if (m_arrayLeft.back() == 0) {
+        m_arrayLeft.pop_back();
+        arrayChildDone();
+    } else {
+        m_arrayNext = m_arrayLeft.size() == m_arrayDims.size() ? kArrayLeaf : kArrayFunction;
+    }
+    return 0;
+}
+
+void GetState::arrayChildDone() {
+    while (!m_arrayLeft.empty()) {
+        if (--m_arrayLeft.back() > 0) {
+            m_arrayNext = m_arrayLeft.size() == m_arrayDims.size() ? kArrayLeaf : kArrayFunction;
+            return;
+        }
+        m_arrayLeft.pop_back();
+    }
+    m_arrayActive = false;
 }
 
 int GetState::skipRemaining(QKLINK link) {
@@ -229,42 +321,8 @@ int GetState::holdTextPayload(QKLINK link) {
         t.count = number ? static_cast<int64_t>(t.characters.size()) : -1;
         return 0;
     }
-    if (m_remaining < 3) return QKERR_INCONSISTENT_DATA;
-    uint8_t header[2];
-    if (link->stream.getBytes(header, 2) < 2)
-        return link->stream.lastError() ? link->stream.lastError() : QKERR_INCONSISTENT_DATA;
-    m_remaining -= 2;
-    t.encoding = header[0];
-    t.identifier = header[1];
-    switch (t.encoding) {
-    case 'A': {
-        int64_t fieldBytes = 0;
-        if (const int rc = readCount(link, t.count, &fieldBytes)) return rc;
-        m_remaining -= fieldBytes;
-        // Every character takes at least one byte.
-        if (m_remaining < 0 || t.count > m_remaining) return QKERR_INCONSISTENT_DATA;
-        break;
-    }
-    case 'B':
-    case 'C': {
-        uint8_t n;
-        if (const int rc = readByte(link, n)) return rc;
-        --m_remaining;
-        const int64_t unit = t.encoding == 'C' ? 2 : 1;
-        if (m_remaining % unit != 0) return QKERR_INCONSISTENT_DATA;
-        const int64_t all = m_remaining / unit;
-        if (n == ' ')
-            t.count = all;
-        else if ((n & 0xC0) == 0x40 && (n & 0x3F) == all)
-            t.count = all;
-        else
-            return QKERR_INCONSISTENT_DATA;
-        break;
-    }
-    default:
-        return QKERR_INCONSISTENT_DATA;
-    }
-    return readBounded(link, m_remaining, t.characters);
+    if (const int rc = readBounded(link, m_remaining, t.characters)) return rc;
+    return t.parseWire();
 }
 
 int GetState::hold(QKLINK link) {

@@ -14,6 +14,9 @@
 // head and its arguments. While nothing is owed, end-of-packet and terminator bytes are
 // separators; a packet end while something is owed is error 24.
 //
+// An array (`A` token) reads as nested functions: one function token and head symbol per
+// level, made from its shape block, with the leaves read from the wire in between.
+//
 // The peer is not trusted: every count is checked against the token around it, and memory grows
 // only with bytes that have actually arrived.
 
@@ -33,7 +36,9 @@ public:
 
     GetState(AllocatorPair memory, const NumberConverter* converter)
         : m_memory(memory), m_converter(converter), m_text(memory),
-          m_counted(PairAllocator<uint8_t>(memory)) {}
+          m_counted(PairAllocator<uint8_t>(memory)), m_arrayDims(PairAllocator<int64_t>(memory)),
+          m_arrayLeft(PairAllocator<int64_t>(memory)),
+          m_arrayHeads(PairAllocator<TextToken>(memory)) {}
 
     // The current token's raw type byte, reading the next one when nothing is in hand (or, with
     // `advance`, after finishing the current token).
@@ -74,6 +79,9 @@ private:
     int holdTextPayload(QKLINK link);
     int readBounded(QKLINK link, int64_t count, ByteVector& out);
     int numberSize(uint8_t code) const;
+    int readArrayFrame(QKLINK link);
+    int nextArrayToken();
+    void arrayChildDone();
     bool isTokenWithTerminator() const;
 
     AllocatorPair m_memory;
@@ -94,6 +102,16 @@ private:
     bool m_heldNumber = false;
     ByteVector m_counted; // counted phase: the token as 7-bit text
     std::size_t m_countedPos = 0;
+
+    // An array being read: its dimensions and heads per level, the children still to come in
+    // each open level, and what comes next.
+    enum ArrayNext : uint8_t { kArrayFunction, kArrayHead, kArrayLeaf };
+    std::vector<int64_t, PairAllocator<int64_t>> m_arrayDims;
+    std::vector<int64_t, PairAllocator<int64_t>> m_arrayLeft;
+    std::vector<TextToken, PairAllocator<TextToken>> m_arrayHeads;
+    ArrayNext m_arrayNext = kArrayFunction;
+    bool m_arrayActive = false;
+    bool m_synthetic = false; // the current function token comes from an array's shape
 };
 
 } // namespace corvinet

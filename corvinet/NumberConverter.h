@@ -65,6 +65,13 @@ private:
     const char* m_numericsId;
 };
 
+// The bytes of a binary number of `code` on the wire: from the code's bits, or from the
+// converter for codes whose size only it knows (0 without one, or for a code it does not know).
+inline int wireSizeOf(const NumberConverter* converter, uint8_t code) {
+    if (!sizeFromConverter(code)) return sizeFromBits(code);
+    return converter ? converter->sizeOf(code) : 0;
+}
+
 // The converter of this build, defined once in each build's own sources.
 const NumberConverter& buildNumberConverter();
 

@@ -60,7 +60,7 @@ bool isCleanEscapedText(const TextSource& s, int64_t& characters) {
 // Collects output bytes and hands them to the stream in pieces; remembers the first error.
 class Output {
 public:
-    explicit Output(LinkStream& out) : m_out(out) {}
+    explicit Output(ByteSink& out) : m_out(out) {}
     ~Output() = default;
     void byte(uint8_t b) {
         if (m_used == sizeof m_buffer) drain();
@@ -97,7 +97,7 @@ private:
         m_used = 0;
     }
 
-    LinkStream& m_out;
+    ByteSink& m_out;
     uint8_t m_buffer[256];
     std::size_t m_used = 0;
     int m_error = 0;
@@ -130,7 +130,26 @@ uint8_t TextEncoder::choose(TextSource::Width width, bool piecewise) const {
     return 0; // the plain form
 }
 
+namespace {
+class StreamSink final : public ByteSink {
+public:
+    explicit StreamSink(LinkStream& stream) : m_stream(stream) {}
+    int putBytes(const void* bytes, std::size_t count) override {
+        return m_stream.putBytes(bytes, count);
+    }
+
+private:
+    LinkStream& m_stream;
+};
+} // namespace
+
 int TextEncoder::write(LinkStream& stream, uint8_t type, const TextSource& source,
+                       bool piecewise) const {
+    StreamSink sink(stream);
+    return write(sink, type, source, piecewise);
+}
+
+int TextEncoder::write(ByteSink& stream, uint8_t type, const TextSource& source,
                        bool piecewise) const {
     using namespace wire;
     Output out(stream);

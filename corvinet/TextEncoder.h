@@ -13,6 +13,16 @@ namespace corvinet {
 
 class LinkStream;
 
+// Where encoded bytes go: a link's stream, or memory (the shape block of an array).
+class ByteSink {
+public:
+    // 0, or the error of the write.
+    virtual int putBytes(const void* bytes, std::size_t count) = 0;
+
+protected:
+    ~ByteSink() = default;
+};
+
 // Program-side text: 7-bit escaped text and 8-bit bytes count `length` in bytes, 16-bit text in
 // characters.
 struct TextSource {
@@ -33,6 +43,7 @@ public:
     // Writes the token of type `type` (`"` `#` `*` `+`); 0, or the stream's error.
     int write(LinkStream& out, uint8_t type, const TextSource& source,
               bool piecewise = false) const;
+    int write(ByteSink& out, uint8_t type, const TextSource& source, bool piecewise = false) const;
 
 private:
     bool reads(uint8_t letter) const;

@@ -1,10 +1,39 @@
 #include "TextToken.h"
 
 #include "CharacterEscapes.h"
+#include "WireFormat.h"
 
 #include <cstring>
 
 namespace corvinet {
+
+int TextToken::parseWire() {
+    constexpr int kBad = 2;
+    const uint8_t* p = characters.data();
+    const uint8_t* end = p + characters.size();
+    if (end - p < 3) return kBad;
+    encoding = *p++;
+    identifier = *p++;
+    switch (encoding) {
+    case 'A':
+        // Every character takes at least one byte.
+        if (!wire::parseCount(p, end, count) || count > end - p) return kBad;
+        break;
+    case 'B':
+    case 'C': {
+        const uint8_t n = *p++;
+        const int64_t unit = encoding == 'C' ? 2 : 1;
+        if ((end - p) % unit != 0) return kBad;
+        count = (end - p) / unit;
+        if (n != ' ' && n != 0x40 + count) return kBad;
+        break;
+    }
+    default:
+        return kBad;
+    }
+    characters.erase(characters.begin(), characters.begin() + (p - characters.data()));
+    return 0;
+}
 
 void TextToken::to7Bit(ByteVector& out) const {
     if (encoding == 'A') {

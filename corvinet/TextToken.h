@@ -23,6 +23,11 @@ struct TextToken {
     int64_t count = 0; // characters, as the token declared them
     ByteVector characters;
 
+    // Takes `characters` as the data of a text token off the wire (letter, identifier, count,
+    // characters) and keeps the characters only. 0, or 2 when the data breaks the format: a
+    // header longer than the data, a count that disagrees with the length, an unknown letter.
+    int parseWire();
+
     // Appends the text to `out` as 7-bit escaped text.
     void to7Bit(ByteVector& out) const;
     // As 8-bit codes; characters above 255 become `replacement`.

@@ -99,6 +99,25 @@ inline uint8_t* writeCount(uint8_t* out, int64_t n, bool compact) {
     return out;
 }
 
+// Reads a count field from memory; false when it is bad or cut off (p then undefined).
+inline bool parseCount(const uint8_t*& p, const uint8_t* end, int64_t& n) {
+    if (p >= end) return false;
+    if (*p & 0x40) {
+        n = *p++ & 0x3F;
+        return true;
+    }
+    int64_t value = 0;
+    const uint8_t* digits = p;
+    for (; p < end && *p >= '0' && *p <= '9'; ++p) {
+        value = value * 10 + (*p - '0');
+        if (value > kMaxCount) return false;
+    }
+    if (p == digits || p >= end || *p != ' ') return false;
+    ++p;
+    n = value;
+    return true;
+}
+
 inline int countSize(int64_t n, bool compact) {
     if (compact && n < 64) return 1;
     int digits = 1;

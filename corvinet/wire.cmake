@@ -14,6 +14,7 @@ target_sources(corvinet_core PRIVATE
   ${dir}/TextToken.h ${dir}/TextToken.cpp
   ${dir}/PutState.h ${dir}/PutState.cpp ${dir}/PutFunctions.cpp
   ${dir}/GetState.h ${dir}/GetState.cpp ${dir}/GetFunctions.cpp
+  ${dir}/ArrayFunctions.cpp
 )
 target_sources(corvinet_i2 PRIVATE ${dir}/Interface2Numbers.cpp)
 target_sources(corvinet_i1 PRIVATE ${dir}/interface1/Interface1Numbers.cpp)
@@ -29,6 +30,7 @@ tessary_test(corvinet_wire_tests
   SOURCES ${dir}/tests/WireGoldenTest.cpp
           ${dir}/tests/RoundTripTest.cpp
           ${dir}/tests/GetSideTest.cpp
+          ${dir}/tests/ArrayTest.cpp
   LIBS corvinet_static_i2)
 tessary_test(corvinet_wire1_tests
   SOURCES ${dir}/tests/Interface1NumbersTest.cpp

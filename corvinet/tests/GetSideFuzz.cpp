@@ -23,7 +23,10 @@ void readToken(QKLINK link, int token, uint8_t style) {
     const char* text = nullptr;
     switch (token) {
     case QKTOK_FUNCTION:
-        if (style & 1) {
+        if (style & 0x40) {
+            int32_t* list = nullptr;
+            if (QKGetIntegerList(link, &list, &n)) QKDisownIntegerList(link, list, n);
+        } else if (style & 1) {
             QKGetArgCount(link, &n);
         } else if (QKGetFunction(link, &text, &n)) {
             QKDisownSymbol(link, text);

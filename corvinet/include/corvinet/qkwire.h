@@ -124,6 +124,30 @@ QK_API int32_t QKPutLongDouble(QKLINK link, long double value);
 /* A number of any number-type code, given as the bytes of its value. */
 QK_API int32_t QKPutBinaryNumber(QKLINK link, const void* value, int32_t code);
 
+/* Lists and arrays. A list below 128 elements goes out as a "List" function, a longer one (and
+ * every array) in the array form where the peer reads it. An array has `depth` levels of
+ * dimensions `dims` with heads `heads` (null, or a null head, for "List"); its leaves lie back
+ * to back in `data`, the last dimension varying fastest. */
+QK_API int32_t QKPutIntegerList(QKLINK link, const int32_t* data, int32_t count);
+QK_API int32_t QKPutRealList(QKLINK link, const double* data, int32_t count);
+QK_API int32_t QKPutBinaryNumberList(QKLINK link, const void* data, int32_t count, int32_t code);
+QK_API int32_t QKPutByteArray(QKLINK link, const unsigned char* data, const int32_t* dims,
+                              const char* const* heads, int32_t depth);
+QK_API int32_t QKPutShortIntegerArray(QKLINK link, const int16_t* data, const int32_t* dims,
+                                      const char* const* heads, int32_t depth);
+QK_API int32_t QKPutIntegerArray(QKLINK link, const int32_t* data, const int32_t* dims,
+                                 const char* const* heads, int32_t depth);
+QK_API int32_t QKPutLongIntegerArray(QKLINK link, const int32_t* data, const int32_t* dims,
+                                     const char* const* heads, int32_t depth);
+QK_API int32_t QKPutFloatArray(QKLINK link, const float* data, const int32_t* dims,
+                               const char* const* heads, int32_t depth);
+QK_API int32_t QKPutDoubleArray(QKLINK link, const double* data, const int32_t* dims,
+                                const char* const* heads, int32_t depth);
+QK_API int32_t QKPutLongDoubleArray(QKLINK link, const long double* data, const int32_t* dims,
+                                    const char* const* heads, int32_t depth);
+QK_API int32_t QKPutBinaryNumberArray(QKLINK link, const void* data, const int32_t* dims,
+                                      const char* const* heads, int32_t depth, int32_t code);
+
 QK_API int32_t QKEndPacket(QKLINK link);
 QK_API int32_t QKFlush(QKLINK link);
 
@@ -179,6 +203,15 @@ QK_API int32_t QKGetDouble(QKLINK link, double* value);
 QK_API int32_t QKGetLongDouble(QKLINK link, long double* value);
 /* A number converted to number-type code `code`; `value` has room for one value of it. */
 QK_API int32_t QKGetBinaryNumber(QKLINK link, void* value, int32_t code);
+
+/* A one-level list of numbers (from a function or the array form), allocated from the
+ * environment; give it back with the matching disown function. */
+QK_API int32_t QKGetIntegerList(QKLINK link, int32_t** data, int32_t* count);
+QK_API int32_t QKGetRealList(QKLINK link, double** data, int32_t* count);
+QK_API int32_t QKGetBinaryNumberList(QKLINK link, void** data, int32_t* count, int32_t code);
+QK_API void QKDisownIntegerList(QKLINK link, int32_t* data, int32_t count);
+QK_API void QKDisownRealList(QKLINK link, double* data, int32_t count);
+QK_API void QKDisownBinaryNumberList(QKLINK link, void* data, int32_t count, int32_t code);
 
 /* Skips the rest of the current packet. */
 QK_API int32_t QKNewPacket(QKLINK link);
