@@ -474,6 +474,16 @@ int GetState::skipUntilOwed(QKLINK link, int64_t keep) {
     return 0;
 }
 
+int GetState::skipExpression(QKLINK link) {
+    const int64_t done = owedAfterNext();
+    do {
+        uint8_t t;
+        if (const int rc = type(link, false, t)) return rc;
+        if (const int rc = finish(link)) return rc;
+    } while (m_owed > done);
+    return 0;
+}
+
 int GetState::ready(QKLINK link, bool& answer) {
     answer = true;
     if (m_phase != kIdle || m_runLeft > 0) return 0;

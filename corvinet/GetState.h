@@ -24,6 +24,7 @@
 #include "TextToken.h"
 #include "corvinet/corvinet.h"
 
+#include <algorithm>
 #include <cstdint>
 
 namespace corvinet {
@@ -61,6 +62,13 @@ public:
     // Skips expressions until only `keep` of the current packet are owed.
     int skipUntilOwed(QKLINK link, int64_t keep);
     int64_t owed() const { return m_owed; }
+    // The owed count once the next expression (starting with the token in hand, if any) has
+    // been read.
+    int64_t owedAfterNext() const {
+        return m_phase == kIdle ? std::max<int64_t>(m_owed, 1) - 1 : m_owed;
+    }
+    // Skips the next expression, the token in hand included.
+    int skipExpression(QKLINK link);
 
     // Whether a token can be read without waiting (QKReady).
     int ready(QKLINK link, bool& answer);

@@ -14,7 +14,7 @@ target_sources(corvinet_core PRIVATE
   ${dir}/TextToken.h ${dir}/TextToken.cpp
   ${dir}/PutState.h ${dir}/PutState.cpp ${dir}/PutFunctions.cpp
   ${dir}/GetState.h ${dir}/GetState.cpp ${dir}/GetFunctions.cpp
-  ${dir}/ArrayFunctions.cpp
+  ${dir}/ArrayFunctions.cpp ${dir}/TransferFunctions.cpp
 )
 target_sources(corvinet_i2 PRIVATE ${dir}/Interface2Numbers.cpp)
 target_sources(corvinet_i1 PRIVATE ${dir}/interface1/Interface1Numbers.cpp)
@@ -31,6 +31,7 @@ tessary_test(corvinet_wire_tests
           ${dir}/tests/RoundTripTest.cpp
           ${dir}/tests/GetSideTest.cpp
           ${dir}/tests/ArrayTest.cpp
+          ${dir}/tests/TransferTest.cpp
   LIBS corvinet_static_i2)
 tessary_test(corvinet_wire1_tests
   SOURCES ${dir}/tests/Interface1NumbersTest.cpp

@@ -213,6 +213,18 @@ QK_API void QKDisownIntegerList(QKLINK link, int32_t* data, int32_t count);
 QK_API void QKDisownRealList(QKLINK link, double* data, int32_t count);
 QK_API void QKDisownBinaryNumberList(QKLINK link, void* data, int32_t count, int32_t code);
 
+/* Marks: a saved read position to come back to. QKSeekMark returns there and skips `count`
+ * expressions; it returns the mark, or null on failure. */
+typedef struct QKMarkRecord* QKMARK;
+QK_API QKMARK QKCreateMark(QKLINK link);
+QK_API QKMARK QKSeekMark(QKLINK link, QKMARK mark, int32_t count);
+QK_API QKMARK QKSeekToMark(QKLINK link, QKMARK mark, int32_t count);
+QK_API void QKDestroyMark(QKLINK link, QKMARK mark);
+
+/* Copies the next expression from `source` to `destination`, or skips it when `destination`
+ * is null. A failure is recorded in the destination too. */
+QK_API int32_t QKTransferExpression(QKLINK destination, QKLINK source);
+
 /* Skips the rest of the current packet. */
 QK_API int32_t QKNewPacket(QKLINK link);
 /* Skips expressions until only the last `count` of the packet are owed. */

@@ -1,0 +1,140 @@
+// Marks (a saved read position with the get state at it) and the copy of one expression from a
+// link's get side to another link's put side.
+
+#include "Environment.h"
+#include "NumberCodes.h"
+#include "WireCall.h"
+#include "WireFormat.h"
+
+#include <new>
+
+// A saved read position. Allocated from the environment; the stream mark pins the data after
+// it, so the link can return there until the mark is destroyed.
+struct QKMarkRecord {
+    explicit QKMarkRecord(const corvinet::GetState& state) : get(state) {}
+    corvinet::StreamMark stream;
+    corvinet::GetState get;
+};
+
+using namespace corvinet;
+
+namespace {
+
+// Skips `count` whole expressions from where the get state stands.
+int skipExpressions(QKLINK link, GetState& get, int32_t count) {
+    for (int32_t i = 0; i < count; ++i)
+        if (const int rc = get.skipExpression(link)) return rc;
+    return 0;
+}
+
+int seek(QKLINK link, QKMARK mark, int32_t count) {
+    if (!mark) return QKERR_GET_SEQUENCE;
+    if (const int rc = link->stream.seekMark(mark->stream)) return rc;
+    *link->get = mark->get;
+    return skipExpressions(link, *link->get, count);
+}
+
+// The width that text of this element encoding is copied at, so that it goes out as it came.
+TextSource::Width widthOf(const TextToken& text) {
+    switch (text.encoding) {
+    case 'A':
+        return TextSource::k7Bit;
+    case 'B':
+        return TextSource::k8Bit;
+    default:
+        return TextSource::k16Bit;
+    }
+}
+
+// Copies one token from `source` to `destination` (or drops it when there is none); errors of
+// either side come back with the side they belong to.
+int copyToken(QKLINK source, GetState& get, QKLINK destination, int& destinationError) {
+    uint8_t type = 0;
+    if (const int rc = get.type(source, false, type)) return rc;
+    PutState* put = destination ? destination->put : nullptr;
+    if (type == wire::kFunction || type == wire::kArray) {
+        int64_t n = 0;
+        if (const int rc = get.argCount(source, n)) return rc;
+        if (put) {
+            destinationError = put->announce(destination, wire::kFunction);
+            if (!destinationError) destinationError = put->putArgCount(destination, n);
+        }
+        return 0;
+    }
+    if (isNumberCode(type)) {
+        uint8_t value[16];
+        if (const int rc = get.getNumber(source, type, value)) return rc;
+        if (put) destinationError = put->putNumber(destination, type, value);
+        return 0;
+    }
+    const TextToken* text = nullptr;
+    if (const int rc = get.holdText(source, false, text)) return rc;
+    if (put) {
+        const TextSource::Width width = widthOf(*text);
+        ByteVector characters(PairAllocator<uint8_t>(source->linkEnv->memory));
+        std::size_t units = text->characters.size();
+        const void* data = text->characters.data();
+        if (text->encoding != 'A' && text->encoding != 'B') {
+            text->to16Bit(characters);
+            data = characters.data();
+            units = characters.size() / 2;
+        }
+        const auto textType = static_cast<uint8_t>(GetState::tokenCode(type));
+        destinationError = put->putText(destination, textType, {width, data, units});
+    }
+    get.release();
+    return 0;
+}
+
+} // namespace
+
+QK_API QKMARK QKCreateMark(QKLINK link) {
+    if (!link || link->error != 0 || !link->get) return nullptr;
+    QKMARK mark = nullptr;
+    try {
+        mark = link->env()->memory.make<QKMarkRecord>(*link->get);
+    } catch (const std::bad_alloc&) {
+    }
+    if (!mark) {
+        link->setError(QKERR_OUT_OF_MEMORY);
+        return nullptr;
+    }
+    if (const int rc = link->stream.saveMark(mark->stream)) {
+        link->env()->memory.destroy(mark);
+        link->setError(rc);
+        return nullptr;
+    }
+    return mark;
+}
+
+QK_API QKMARK QKSeekMark(QKLINK link, QKMARK mark, int32_t count) {
+    return runGet(link, [&](GetState&) { return seek(link, mark, count); }) ? mark : nullptr;
+}
+
+QK_API QKMARK QKSeekToMark(QKLINK link, QKMARK mark, int32_t count) {
+    return QKSeekMark(link, mark, count);
+}
+
+QK_API void QKDestroyMark(QKLINK link, QKMARK mark) {
+    if (!link || !mark) return;
+    link->stream.releaseMark(mark->stream);
+    link->env()->memory.destroy(mark);
+}
+
+QK_API int32_t QKTransferExpression(QKLINK destination, QKLINK source) {
+    if (destination && !passes(destination, Gate::kConnect)) return 0;
+    if (destination && !destination->put) return 0;
+    int destinationError = 0;
+    const int32_t ok = runGet(source, [&](GetState& get) {
+        const int64_t done = get.owedAfterNext();
+        do {
+            if (const int rc = copyToken(source, get, destination, destinationError)) return rc;
+        } while (destinationError == 0 && get.owed() > done);
+        return 0;
+    });
+    if (destination) {
+        if (!ok && destinationError == 0) destinationError = source ? source->error : 1;
+        destination->setError(destinationError);
+    }
+    return ok && destinationError == 0;
+}
