@@ -1,7 +1,7 @@
 #include "platform/File.h"
 
 #include "platform/Exceptions.h"
-#include "platform/tests/TempDir.h"
+#include "platform/tests/FileTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -12,22 +12,12 @@ namespace {
 using platform::File;
 using platform::FileException;
 using Cause = FileException::Cause;
+using platform::testing::CauseOf;
 
 class FileTest : public ::testing::Test {
 protected:
     platform::testing::TempDir m_dir;
 };
-
-template <typename F>
-Cause CauseOf(F&& operation) {
-    try {
-        operation();
-    } catch (const FileException& e) {
-        return e.GetCause();
-    }
-    ADD_FAILURE() << "no FileException";
-    return Cause::Generic;
-}
 
 TEST_F(FileTest, WritesSeeksAndReadsBack) {
     File file(m_dir.File("a.bin"), File::Mode::Create);

@@ -1,6 +1,10 @@
 #pragma once
 
-// A private folder for one test's files, removed with everything in it when the test ends.
+// Helpers for tests of files and streams.
+
+#include "platform/Exceptions.h"
+
+#include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -9,6 +13,7 @@
 
 namespace platform::testing {
 
+// A private folder for one test's files, removed with everything in it when the test ends.
 class TempDir {
 public:
     TempDir() {
@@ -29,5 +34,17 @@ public:
 private:
     std::filesystem::path m_path;
 };
+
+// The cause of the FileException that `operation` throws; a test failure when it throws none.
+template <typename Operation>
+FileException::Cause CauseOf(Operation&& operation) {
+    try {
+        operation();
+    } catch (const FileException& e) {
+        return e.GetCause();
+    }
+    ADD_FAILURE() << "no FileException";
+    return FileException::Cause::Generic;
+}
 
 } // namespace platform::testing
