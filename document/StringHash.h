@@ -27,7 +27,8 @@ public:
     // Replaces the contents with `count` entries, placed in array order, each in the first free
     // slot of its key's probe sequence; so where two entries share a key, the first one wins.
     // Throws std::length_error when an entry finds no free slot within one probe per slot
-    // (more than 953 entries, or keys whose probe sequences are all taken).
+    // (more than 953 entries, or keys whose probe sequences are all taken), leaving the table as
+    // it was.
     void Fill(const Entry* entries, int32_t count);
 
     // The value stored under the NUL-terminated key, or 0 when the key is absent.
