@@ -19,7 +19,7 @@ public:
     TypeTag GetTypeTag() const override { return tags::CharBlock; }
     bool IsCharBlock() const override { return true; }
     void Write(DocStream& stream) const override;
-    // A face number outside 0 to 7 or a length of 0 is a damaged record.
+    // A face number outside 0 to 7 is a damaged record.
     void Read(DocStream& stream) override;
 
     // True for a character of the block's face while the block holds fewer than 255.

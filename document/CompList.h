@@ -50,7 +50,7 @@ public:
     // Inserts all components of the array before position i, in order; the list owns them.
     void InsertArrayAt(PtrArray<TextComp>&& array, int32_t i);
     // Puts a component at position i (1 to count + 1) in place of what was there and returns
-    // the old one, which the caller now owns; position count + 1 appends.
+    // the old one, which the caller now owns; position count + 1 appends and returns null.
     TextComp* SetAt(TextComp* comp, int32_t i);
     TextComp* RemoveAt(int32_t i);
     // Children from..to inclusive, in order.
@@ -125,10 +125,16 @@ public:
     void Read(DocStream& stream);
 
 private:
+    // Positional operations take 1 to `last`; anything else is a caller's fault and throws
+    // std::out_of_range before the list changes.
+    void CheckPosition(int32_t i, int32_t last, const char* operation) const;
     void Adopt(TextComp* comp);
     void Release(TextComp* comp);
     void DeleteRuns();
     void AddRunToBounds(const ::Layout& run);
+    ::Layout* StartRun(int32_t i, TextComp* child);
+    // The first run whose frame reaches x: only x chooses the run.
+    ::Layout* RunAtX(int32_t x) const;
 
     PtrArray<TextComp> m_children;
     PtrArray<::Layout> m_runs;

@@ -7,6 +7,8 @@
 #include "document/CompList.h"
 #include "document/MathComp.h"
 
+#include <memory>
+
 class CompositeComp : public MathComp {
 public:
     void InvalidateAll() override;
@@ -15,13 +17,15 @@ public:
     DocPos PosFromPoint(Point point, bool rightHalf) override;
     TextComp* FindAt(Point point) override;
     bool IsEqual(const TextComp& other) const override;
-    CompList* GetList(int32_t n) override { return n == 1 ? &m_list : nullptr; }
+    CompList* GetList(int32_t n) const override { return n == 1 ? m_list.get() : nullptr; }
     int32_t GetListCount() const override { return 1; }
-    CompList* ListLeftOf(const CompList* from) override { return from ? nullptr : &m_list; }
-    CompList* ListRightOf(const CompList* from) override { return from ? nullptr : &m_list; }
-    CompList* ListAbove(const CompList* from) override { return from ? nullptr : &m_list; }
-    CompList* ListBelow(const CompList* from) override { return from ? nullptr : &m_list; }
-    int32_t IndexOfList(const CompList* list) const override { return list == &m_list ? 1 : 0; }
+    CompList* ListLeftOf(const CompList* from) const override { return Entered(from); }
+    CompList* ListRightOf(const CompList* from) const override { return Entered(from); }
+    CompList* ListAbove(const CompList* from) const override { return Entered(from); }
+    CompList* ListBelow(const CompList* from) const override { return Entered(from); }
+    int32_t IndexOfList(const CompList* list) const override {
+        return list == m_list.get() ? 1 : 0;
+    }
     DocPos GetCaretAfterInsert() override;
     void ApplyStyle(int32_t face) override;
     void SetSizeLevel(uint8_t level) override;
@@ -31,5 +35,8 @@ protected:
     // Takes the components of `children` into the nested list.
     explicit CompositeComp(PtrArray<TextComp>&& children);
 
-    CompList m_list;
+    // The caret enters the nested list from outside and leaves the box from inside it.
+    CompList* Entered(const CompList* from) const { return from ? nullptr : m_list.get(); }
+
+    std::unique_ptr<CompList> m_list;
 };

@@ -72,6 +72,17 @@ public:
         return item;
     }
 
+    // Takes `count` pointers out from `index` on, in order.
+    PtrArray RemoveRange(int32_t index, int32_t count) {
+        assert(index >= 0 && count >= 0 && index + count <= m_count);
+        PtrArray taken(std::max<int32_t>(count, 1));
+        std::copy(begin() + index, begin() + index + count, taken.m_items.get());
+        taken.m_count = count;
+        std::move(begin() + index + count, end(), m_items.get() + index);
+        m_count -= count;
+        return taken;
+    }
+
     void RemoveAll() { m_count = 0; }
 
     // One growth step: capacity + min(capacity, 32).

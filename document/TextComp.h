@@ -81,12 +81,12 @@ public:
     // Child lists are numbered from 1. The caret-movement queries answer the list that the caret
     // enters when it leaves `from` in that direction (null `from`: entering from outside), or
     // null when it leaves the component.
-    virtual CompList* GetList(int32_t) { return nullptr; }
+    virtual CompList* GetList(int32_t) const { return nullptr; }
     virtual int32_t GetListCount() const { return 0; }
-    virtual CompList* ListLeftOf(const CompList* /*from*/) { return nullptr; }
-    virtual CompList* ListRightOf(const CompList* /*from*/) { return nullptr; }
-    virtual CompList* ListAbove(const CompList* /*from*/) { return nullptr; }
-    virtual CompList* ListBelow(const CompList* /*from*/) { return nullptr; }
+    virtual CompList* ListLeftOf(const CompList* /*from*/) const { return nullptr; }
+    virtual CompList* ListRightOf(const CompList* /*from*/) const { return nullptr; }
+    virtual CompList* ListAbove(const CompList* /*from*/) const { return nullptr; }
+    virtual CompList* ListBelow(const CompList* /*from*/) const { return nullptr; }
     // 1-based number of a child list, 0 when it is not one.
     virtual int32_t IndexOfList(const CompList*) const { return 0; }
 

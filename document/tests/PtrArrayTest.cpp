@@ -34,6 +34,13 @@ TEST(PtrArray, InsertRemoveAndSetKeepOrder) {
     EXPECT_EQ(array.GetCount(), 2);
     EXPECT_EQ(array.GetAt(0), &b);
 
+    array.Add(&c);
+    PtrArray<int> middle = array.RemoveRange(1, 1);
+    ASSERT_EQ(middle.GetCount(), 1);
+    EXPECT_EQ(middle.GetAt(0), &c);
+    EXPECT_EQ(array.GetCount(), 2);
+    EXPECT_EQ(array.GetAt(1), &c);
+
     array.SetAt(4, &a); // past the end: extends with nulls
     EXPECT_EQ(array.GetCount(), 5);
     EXPECT_EQ(array.GetAt(2), nullptr);
