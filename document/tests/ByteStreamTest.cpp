@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -68,6 +69,14 @@ TEST(CountStream, PatchingInsideTheSegmentDoesNotGrowIt) {
 
     EXPECT_EQ(CauseOf([&] { stream.SetPosition(19); }), Cause::BadSeek)
         << "the segmented writer cannot move back before its block either";
+}
+
+TEST(CountStream, RefusesToGrowPastWhatTheFormatAddresses) {
+    CountStream stream;
+    stream.Write(nullptr, std::numeric_limits<int32_t>::max() - 1);
+    stream.Write(nullptr, 1);
+    EXPECT_EQ(CauseOf([&] { stream.Write(nullptr, 1); }), Cause::TooLarge);
+    EXPECT_EQ(stream.GetPosition(), std::numeric_limits<int32_t>::max());
 }
 
 TEST(MemoryStream, WritesAndReadsTheCallersBlock) {
@@ -176,6 +185,13 @@ TEST_F(FileStreamTest, FileThatShrinksUnderTheReaderEndsInsteadOfLooping) {
     std::vector<uint8_t> out(bytes.size());
     EXPECT_EQ(CauseOf([&] { stream.Read(out.data(), static_cast<int32_t>(out.size())); }),
               Cause::EndOfFile);
+}
+
+TEST_F(FileStreamTest, FileBeyondTheFormatsReachIsRefused) {
+    const std::string path = m_dir.File("huge.tsy");
+    File(path, File::Mode::Create).SetLength(int64_t{3} << 30); // sparse: takes no disk
+    File file(path, File::Mode::Read);
+    EXPECT_EQ(CauseOf([&] { FileInStream stream(file); }), Cause::TooLarge);
 }
 
 TEST_F(FileStreamTest, EmptyFileReadsAsEndOfFile) {

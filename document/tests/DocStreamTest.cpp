@@ -16,6 +16,7 @@
 
 #include <functional>
 #include <memory>
+#include <stdexcept>
 #include <string>
 
 namespace {
@@ -388,6 +389,13 @@ TEST_F(DocStreamTest, ChunksNestAtMost1024Deep) {
     };
     EXPECT_EQ(static_cast<int32_t>(nest(DocStream::kMaxDepth).size()), 4 * DocStream::kMaxDepth);
     EXPECT_EQ(CauseOf([&] { nest(DocStream::kMaxDepth + 1); }), Cause::TooLarge);
+}
+
+TEST_F(DocStreamTest, ComponentsAreWrittenOnlyInsideChunks) {
+    CompList list;
+    fakes::AppendChars(list, "a");
+    EXPECT_THROW(Save([&](DocStream& s) { s.WriteComponent(list.GetAt(1)); }), std::logic_error);
+    EXPECT_THROW(Save([](DocStream& s) { s.EndChunk(); }), std::logic_error);
 }
 
 TEST_F(DocStreamTest, SegmentedSaveFitsABlockOfTheLargestSegment) {

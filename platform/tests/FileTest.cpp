@@ -22,6 +22,7 @@ protected:
 TEST_F(FileTest, WritesSeeksAndReadsBack) {
     File file(m_dir.File("a.bin"), File::Mode::Create);
     file.Write("hello world", 11);
+    file.Flush();
     EXPECT_EQ(file.GetLength(), 11);
     EXPECT_EQ(file.GetPosition(), 11);
 
