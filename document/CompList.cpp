@@ -449,6 +449,7 @@ void CompList::Read(DocStream& stream) {
         if (comp == nullptr) continue;
         if (comp->IsCharBlock()) {
             const auto* block = static_cast<const CharBlock*>(comp);
+            m_children.Reserve(GetCount() + block->GetCount());
             for (int32_t j = 0; j < block->GetCount(); ++j)
                 if (TextComp* glyph = block->MakeChar(j)) Append(glyph);
             comp->Destroy();

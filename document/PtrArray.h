@@ -17,8 +17,7 @@ public:
     static constexpr int32_t kDefaultCapacity = 16;
 
     explicit PtrArray(int32_t capacity = kDefaultCapacity)
-        : m_capacity(capacity > 0 ? capacity : kDefaultCapacity),
-          m_items(std::make_unique<T*[]>(m_capacity)) {}
+        : m_capacity(capacity > 0 ? capacity : kDefaultCapacity), m_items(new T*[m_capacity]) {}
 
     PtrArray(PtrArray&& other) noexcept
         : m_count(std::exchange(other.m_count, 0)), m_capacity(std::exchange(other.m_capacity, 0)),
@@ -101,7 +100,8 @@ private:
         return capacity + std::min<int32_t>(std::max<int32_t>(capacity, 1), 32);
     }
     void Reallocate(int32_t capacity) {
-        auto items = std::make_unique<T*[]>(capacity);
+        // Left uninitialised: only the first m_count slots are ever read.
+        std::unique_ptr<T*[]> items(new T*[capacity]);
         std::copy(begin(), end(), items.get());
         m_items = std::move(items);
         m_capacity = capacity;
