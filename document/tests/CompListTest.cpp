@@ -245,3 +245,24 @@ TEST_F(CompListTest, LatexGroupAndAlignmentColumns) {
         EXPECT_EQ(writer.out, c.expected);
     }
 }
+
+TEST_F(CompListTest, InvalidateAllMarksEveryDescendantAndCaretGoesAfterAPlainComponent) {
+    CompList list;
+    auto* outer = new fakes::Box;
+    auto* inner = new fakes::Box;
+    outer->GetList(1)->Append(inner);
+    list.Append(outer);
+    outer->Layout();
+    inner->Layout();
+    ASSERT_FALSE(inner->NeedsLayout());
+    list.InvalidateAll();
+    EXPECT_TRUE(outer->NeedsLayout());
+    EXPECT_TRUE(inner->NeedsLayout());
+    EXPECT_TRUE(inner->GetList(1)->NeedsLayout());
+
+    // A box puts the caret into its list; the base rule is just after the component.
+    EXPECT_EQ(outer->GetCaretAfterInsert().GetList(), outer->GetList(1));
+    const DocPos after = outer->TextComp::GetCaretAfterInsert();
+    EXPECT_EQ(after.GetList(), &list);
+    EXPECT_EQ(after.index, 2);
+}
