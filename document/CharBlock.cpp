@@ -1,0 +1,35 @@
+#include "document/CharBlock.h"
+
+#include "document/DocStream.h"
+#include "document/GlyphSource.h"
+
+namespace {
+constexpr int32_t kFaceCount = 8;
+constexpr int32_t kMathFace = 3;
+} // namespace
+
+void CharBlock::Write(DocStream& stream) const {
+    stream.WriteShort(static_cast<int16_t>(m_face));
+    stream.WriteStr255(m_text, m_face == kMathFace);
+}
+
+void CharBlock::Read(DocStream& stream) {
+    const int32_t face = stream.ReadShort();
+    if (face < 0 || face >= kFaceCount) stream.Fail("character block face number out of range");
+    m_face = face;
+    stream.ReadStr255(m_text, m_face == kMathFace);
+}
+
+bool CharBlock::CanTake(const TextComp& comp) const {
+    return !comp.IsNotChar() && comp.GetStyleId() == m_face && GetCount() < kMaxChars;
+}
+
+void CharBlock::InitFrom(const TextComp& comp) {
+    m_face = comp.GetStyleId();
+    m_text = Str255();
+    m_text.AppendChar(static_cast<char>(comp.GetCharCode()));
+}
+
+TextComp* CharBlock::MakeChar(int32_t i) const {
+    return gGlyphSource->GetGlyph(m_face, m_text.GetAt(i));
+}

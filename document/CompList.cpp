@@ -1,0 +1,461 @@
+#include "document/CompList.h"
+
+#include "document/CharBlock.h"
+#include "document/DocStream.h"
+#include "document/DrawPort.h"
+#include "document/GlyphSource.h"
+#include "document/Layout.h"
+#include "document/ListParser.h"
+#include "document/RunFactory.h"
+#include "document/TextComp.h"
+#include "export/LatexWriter.h"
+#include "mathbox/CharTable.h"
+
+#include <algorithm>
+#include <limits>
+#include <stdexcept>
+#include <string>
+
+namespace {
+
+constexpr int32_t kMathFace = 3;
+constexpr int32_t kTextFace = 0;
+
+bool IsChar(const TextComp* comp) {
+    return comp != nullptr && !comp->IsNotChar();
+}
+
+// Characters are classified by their stored code: the face decides which map turns the byte
+// into a table index.
+int32_t ClassOf(const TextComp& ch, int32_t face) {
+    return CharInfoFor(ch.GetCharCode(), face).charClass;
+}
+
+} // namespace
+
+CompList::CompList() = default;
+
+CompList::CompList(PtrArray<TextComp>&& children) : m_children(std::move(children)) {
+    for (TextComp* child : m_children)
+        Adopt(child);
+}
+
+CompList::CompList(const Str255& text, int32_t face) {
+    for (int32_t i = 0; i < text.GetLength(); ++i)
+        if (TextComp* glyph = gGlyphSource->GetGlyph(face, text.GetAt(i))) m_children.Add(glyph);
+}
+
+CompList::~CompList() {
+    DeleteRuns();
+    for (TextComp* child : m_children)
+        child->Destroy();
+}
+
+void CompList::CheckPosition(int32_t i, int32_t last, const char* operation) const {
+    if (i < 1 || i > last)
+        throw std::out_of_range(std::string(operation) + ": position " + std::to_string(i) +
+                                " outside 1 to " + std::to_string(last));
+}
+
+TextComp* CompList::GetAt(int32_t i) const {
+    return i >= 1 && i <= GetCount() ? m_children.GetAt(i - 1) : nullptr;
+}
+
+int32_t CompList::IndexOf(const TextComp* comp) const {
+    const auto found = std::find(m_children.begin(), m_children.end(), comp);
+    return found == m_children.end() ? 0 : static_cast<int32_t>(found - m_children.begin()) + 1;
+}
+
+void CompList::Adopt(TextComp* comp) {
+    comp->SetParent(this);
+    comp->SetSizeLevel(m_sizeLevel);
+    m_needsLayout = true;
+}
+
+void CompList::Release(TextComp* comp) {
+    if (comp->GetParent() == this) comp->SetParent(nullptr);
+    m_needsLayout = true;
+}
+
+void CompList::Append(TextComp* comp) {
+    m_children.Add(comp);
+    Adopt(comp);
+}
+
+void CompList::InsertAt(TextComp* comp, int32_t i) {
+    CheckPosition(i, GetCount() + 1, "InsertAt");
+    m_children.InsertAt(i - 1, comp);
+    Adopt(comp);
+}
+
+void CompList::InsertArrayAt(PtrArray<TextComp>&& array, int32_t i) {
+    CheckPosition(i, GetCount() + 1, "InsertArrayAt");
+    m_children.Reserve(GetCount() + array.GetCount());
+    for (TextComp* comp : array)
+        InsertAt(comp, i++);
+    array.RemoveAll();
+}
+
+TextComp* CompList::SetAt(TextComp* comp, int32_t i) {
+    CheckPosition(i, GetCount() + 1, "SetAt");
+    if (i == GetCount() + 1) {
+        Append(comp);
+        return nullptr;
+    }
+    TextComp* old = m_children.GetAt(i - 1);
+    m_children.SetAt(i - 1, comp);
+    Release(old);
+    Adopt(comp);
+    return old;
+}
+
+TextComp* CompList::RemoveAt(int32_t i) {
+    CheckPosition(i, GetCount(), "RemoveAt");
+    TextComp* comp = m_children.RemoveAt(i - 1);
+    Release(comp);
+    return comp;
+}
+
+PtrArray<TextComp> CompList::ExtractRange(int32_t from, int32_t to) {
+    if (to < from) return PtrArray<TextComp>();
+    CheckPosition(from, GetCount(), "ExtractRange");
+    CheckPosition(to, GetCount(), "ExtractRange");
+    PtrArray<TextComp> taken = m_children.RemoveRange(from - 1, to - from + 1);
+    for (TextComp* comp : taken)
+        Release(comp);
+    return taken;
+}
+
+PtrArray<TextComp> CompList::SplitOff(int32_t from) {
+    if (from > GetCount()) return PtrArray<TextComp>();
+    return ExtractRange(from, GetCount());
+}
+
+PtrArray<TextComp> CompList::DetachChildren() {
+    for (TextComp* child : m_children)
+        Release(child);
+    return std::exchange(m_children, PtrArray<TextComp>());
+}
+
+PtrArray<TextComp> CompList::CopyRange(int32_t from, int32_t to) const {
+    PtrArray<TextComp> copy;
+    if (to <= from) return copy;
+    CheckPosition(from, GetCount(), "CopyRange");
+    CheckPosition(to, GetCount() + 1, "CopyRange");
+    copy.Reserve(to - from);
+    for (int32_t i = from; i < to; ++i)
+        copy.Add(m_children.GetAt(i - 1)->Clone());
+    return copy;
+}
+
+PtrArray<TextComp> CompList::CopyChildren() const {
+    return CopyRange(1, GetCount() + 1);
+}
+
+CompList* CompList::Clone() const {
+    return new CompList(CopyChildren());
+}
+
+Str255 CompList::GetText() const {
+    Str255 text;
+    for (const TextComp* child : m_children)
+        if (IsChar(child)) text.AppendChar(static_cast<char>(child->GetCharCode()));
+    return text;
+}
+
+bool CompList::HasSpaceOrSignAfterFirst() const {
+    for (int32_t i = 2; i <= GetCount(); ++i) {
+        const uint8_t code = m_children.GetAt(i - 1)->GetCharCode();
+        if (code == ' ' || code == '+' || code == '-' || code == '/') return true;
+    }
+    return false;
+}
+
+bool CompList::IsEqual(const CompList& other) const {
+    if (GetCount() != other.GetCount()) return false;
+    for (int32_t i = 0; i < GetCount(); ++i)
+        if (!m_children.GetAt(i)->IsEqual(*other.m_children.GetAt(i))) return false;
+    return true;
+}
+
+void CompList::ApplyStyle(int32_t face, int32_t from, int32_t to) {
+    for (int32_t i = std::max(from, 1); i < to && i <= GetCount(); ++i) {
+        TextComp* child = m_children.GetAt(i - 1);
+        if (!IsChar(child)) {
+            child->ApplyStyle(face);
+        } else if (child->GetStyleId() != face) {
+            if (TextComp* glyph = gGlyphSource->GetGlyph(face, child->GetCharCode()))
+                SetAt(glyph, i);
+        }
+    }
+    m_needsLayout = true;
+}
+
+void CompList::SetSizeLevel(uint8_t level) {
+    m_sizeLevel = level;
+    for (TextComp* child : m_children)
+        child->SetSizeLevel(level);
+    m_needsLayout = true;
+}
+
+void CompList::SetOwner(TextComp* owner, int32_t mode) {
+    m_owner = owner;
+    m_placeholderMode = mode;
+}
+
+void CompList::InvalidateLayout() {
+    m_needsLayout = true;
+    if (m_owner != nullptr) m_owner->InvalidateLayout();
+}
+
+void CompList::InvalidateAll() {
+    for (TextComp* child : m_children)
+        child->InvalidateAll();
+    m_needsLayout = true;
+}
+
+void CompList::DeleteRuns() {
+    for (::Layout* run : m_runs)
+        delete run;
+    m_runs = PtrArray<::Layout>();
+}
+
+void CompList::AddRunToBounds(const ::Layout& run) {
+    const Rect& box = run.GetBox();
+    m_bounds.top = std::min(m_bounds.top, box.top);
+    m_bounds.bottom = std::max(m_bounds.bottom, box.bottom);
+    m_bounds.right += box.Width();
+}
+
+::Layout* CompList::StartRun(int32_t i, TextComp* child) {
+    if (!IsChar(child)) return gRunFactory->NewStructure(child, i);
+    const uint8_t code = child->GetCharCode();
+    const int32_t face = child->GetStyleId();
+    switch (ClassOf(*child, face)) {
+    case CC_LETTER:
+        return gRunFactory->NewWord(this, i, code, face);
+    case CC_SPACE:
+        if (code == ' ') return gRunFactory->NewSpace(this, i, face);
+        if (code == '\t') return gRunFactory->NewTab(this, i, face);
+        return gRunFactory->NewOperator(this, i, code, face);
+    default:
+        return gRunFactory->NewOperator(this, i, code, face);
+    }
+}
+
+void CompList::Layout(int16_t maxWidth) {
+    if (!m_needsLayout && !m_runs.IsEmpty()) return;
+    SizeGuard size(m_sizeLevel);
+    DeleteRuns();
+    try {
+        if (m_children.IsEmpty()) {
+            m_runs.Add(gRunFactory->NewPlaceholder(this, m_placeholderMode));
+            m_runs.GetAt(0)->Measure();
+            m_bounds = m_runs.GetAt(0)->GetBox();
+        } else {
+            m_bounds = Rect();
+            ::Layout* current = nullptr;
+            for (int32_t i = 1; i <= GetCount(); ++i) {
+                TextComp* child = m_children.GetAt(i - 1);
+                if (current != nullptr && IsChar(child) &&
+                    current->AddChar(child->GetCharCode(), child->GetStyleId()))
+                    continue;
+                if (current != nullptr) {
+                    current->Measure();
+                    AddRunToBounds(*current);
+                }
+                current = StartRun(i, child);
+                m_runs.Add(current);
+            }
+            current->Measure();
+            AddRunToBounds(*current);
+        }
+        if (m_bounds.Width() > maxWidth) {
+            DeleteRuns();
+            m_runs.Add(gRunFactory->NewGray(this));
+            m_runs.GetAt(0)->Measure();
+            m_bounds = m_runs.GetAt(0)->GetBox();
+        }
+    } catch (...) {
+        DeleteRuns();
+        m_needsLayout = true;
+        throw;
+    }
+    m_frame = m_bounds;
+    m_placed = true;
+}
+
+void CompList::LayoutToPage() {
+    const int32_t width = gDrawPort->GetColumnWidth() - gDrawPort->GetLeftMargin();
+    Layout(static_cast<int16_t>(std::clamp<int32_t>(width, std::numeric_limits<int16_t>::min(),
+                                                    std::numeric_limits<int16_t>::max())));
+}
+
+void CompList::SetOrigin(Point point) {
+    if (point == m_origin && !m_needsLayout) return;
+    m_origin = Point(point.x - m_bounds.left, point.y);
+    // All runs share the list's full height and one baseline.
+    Point pen = m_origin;
+    for (::Layout* run : m_runs) {
+        Rect box = run->GetLineBox();
+        box.top = m_bounds.top;
+        box.bottom = m_bounds.bottom;
+        run->SetLineBox(box);
+        run->SetOrigin(pen);
+        pen.x += run->GetWidth();
+    }
+    m_needsLayout = false;
+    m_placed = false;
+}
+
+void CompList::OffsetOrigin(Point delta) {
+    m_origin.x += delta.x;
+    m_origin.y += delta.y;
+    for (::Layout* run : m_runs)
+        run->Offset(delta);
+}
+
+PtrArray<::Layout> CompList::DetachRuns() {
+    return std::exchange(m_runs, PtrArray<::Layout>());
+}
+
+void CompList::StretchRuns(const Rect& rect) {
+    for (int32_t k = 0; k < m_runs.GetCount(); ++k) {
+        ::Layout* run = m_runs.GetAt(k);
+        const Rect frame = run->GetFrame();
+        Rect box = run->GetLineBox();
+        box.top += rect.top - frame.top;
+        box.bottom += rect.bottom - frame.bottom;
+        if (k == 0) box.left += rect.left - frame.left;
+        if (k == m_runs.GetCount() - 1) box.right += rect.right - frame.right;
+        run->SetLineBox(box);
+    }
+}
+
+void CompList::Draw() {
+    SizeGuard size(m_sizeLevel);
+    for (::Layout* run : m_runs)
+        run->Draw();
+}
+
+::Layout* CompList::RunAtX(int32_t x) const {
+    for (::Layout* run : m_runs)
+        if (run->GetFrame().right >= x) return run;
+    return nullptr;
+}
+
+TextComp* CompList::FindAt(Point point) {
+    ::Layout* run = RunAtX(point.x);
+    if (run == nullptr) return nullptr;
+    SizeGuard size(m_sizeLevel);
+    return run->ComponentAtPoint(point);
+}
+
+DocPos CompList::PosFromPoint(Point point, bool rightHalf) {
+    DocPos pos;
+    if (::Layout* run = RunAtX(point.x)) {
+        SizeGuard size(m_sizeLevel);
+        run->PosFromPoint(pos, point, rightHalf);
+    } else {
+        pos.SetAt(this, GetCount() + 1);
+    }
+    return pos;
+}
+
+Rect CompList::GetCaretRect(int32_t i) {
+    if (m_children.IsEmpty()) return GetGlobalBounds();
+    if (i > GetCount()) {
+        Rect r = GetCaretRect(GetCount());
+        r.left = r.right;
+        r.right = r.left + 1;
+        return r;
+    }
+    const ::Layout* run = FindRunFor(i);
+    return run != nullptr ? run->GetCaretRect(i) : GetGlobalBounds();
+}
+
+::Layout* CompList::FindRunFor(int32_t i) const {
+    for (::Layout* run : m_runs)
+        if (run->ContainsIndex(i)) return run;
+    return nullptr;
+}
+
+DocRange CompList::WordRangeAt(int32_t i) {
+    DocRange range;
+    if (m_children.IsEmpty()) {
+        range.Set(this, 1, 1);
+        return range;
+    }
+    const int32_t at = std::clamp(i > GetCount() ? i - 1 : i, 1, GetCount());
+    const TextComp* child = GetAt(at);
+    if (!IsChar(child)) {
+        range.Set(this, at, at + 1);
+        return range;
+    }
+    // Words are classified through the text map whatever the face.
+    const int32_t cls = ClassOf(*child, kTextFace);
+    auto sameClass = [&](int32_t k) {
+        const TextComp* c = GetAt(k);
+        return IsChar(c) && ClassOf(*c, kTextFace) == cls;
+    };
+    int32_t first = at;
+    int32_t last = at;
+    while (sameClass(first - 1))
+        --first;
+    while (sameClass(last + 1))
+        ++last;
+    range.Set(this, first, last + 1);
+    return range;
+}
+
+ExprNode* CompList::ToExpression() {
+    if (gListParser == nullptr) return nullptr;
+    if (m_children.IsEmpty()) return gListParser->NullSymbol(*this);
+    return gListParser->Parse(*this, 1, GetCount() + 1);
+}
+
+void CompList::WriteLatex(LatexWriter& writer, bool withBraces, bool alignMode) {
+    writer.BeginGroup(withBraces);
+    if (alignMode) {
+        // Relations are classified through the math map whatever the face.
+        const bool hasRelation = std::any_of(m_children.begin(), m_children.end(), [](auto* c) {
+            return IsChar(c) && ClassOf(*c, kMathFace) == CC_RELATION;
+        });
+        if (!hasRelation) writer.WriteRaw(" & & ");
+    }
+    for (TextComp* child : m_children)
+        writer.WriteComponentChar(*child, alignMode);
+    writer.EndGroup(withBraces);
+}
+
+void CompList::WriteKernelInput(OutBuffer& out) {
+    for (TextComp* child : m_children)
+        child->WriteText(out);
+}
+
+void CompList::Write(DocStream& stream) const {
+    // Characters are packed into blocks by the stream; the chunk's count is of records.
+    stream.BeginChunk();
+    for (TextComp* child : m_children)
+        stream.WriteComponent(child);
+    stream.EndChunk();
+}
+
+void CompList::Read(DocStream& stream) {
+    const int32_t count = stream.ReadLong();
+    if (count < 0) stream.Fail("negative record count in a component list");
+    for (int32_t k = 0; k < count; ++k) {
+        TextComp* comp = stream.ReadComponent();
+        if (comp == nullptr) continue;
+        if (comp->IsCharBlock()) {
+            const auto* block = static_cast<const CharBlock*>(comp);
+            m_children.Reserve(GetCount() + block->GetCount());
+            for (int32_t j = 0; j < block->GetCount(); ++j)
+                if (TextComp* glyph = block->MakeChar(j)) Append(glyph);
+            comp->Destroy();
+        } else {
+            Append(comp);
+        }
+    }
+    m_needsLayout = true;
+}

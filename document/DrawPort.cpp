@@ -1,0 +1,3 @@
+#include "document/DrawPort.h"
+
+DrawPort* gDrawPort = nullptr;

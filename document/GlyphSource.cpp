@@ -1,0 +1,3 @@
+#include "document/GlyphSource.h"
+
+GlyphSource* gGlyphSource = nullptr;

@@ -1,0 +1,21 @@
+#pragma once
+
+// The shared one-character components. Every character a list holds is the glyph of its face
+// and code, owned by the style manager's face and never allocated per occurrence. The style
+// manager installs itself in `gGlyphSource` at start-up, before any document is read.
+
+#include <cstdint>
+
+class TextComp;
+
+class GlyphSource {
+public:
+    virtual ~GlyphSource() = default;
+
+    // The glyph for a face (0 to 7) and a character code, or null for a face outside 0 to 7.
+    // Not owned by the caller.
+    virtual TextComp* GetGlyph(int32_t face, uint8_t code) = 0;
+};
+
+// The installed source; not owned here.
+extern GlyphSource* gGlyphSource;

@@ -1,0 +1,3 @@
+#include "document/ListParser.h"
+
+ListParser* gListParser = nullptr;

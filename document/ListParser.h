@@ -1,0 +1,23 @@
+#pragma once
+
+// How a component list becomes an expression: the infix parser reads the children as one math
+// line. The parsing subsystem installs the real parser in `gListParser` at start-up; without
+// one, lists have no expression.
+
+#include <cstdint>
+
+class CompList;
+class ExprNode;
+
+class ListParser {
+public:
+    virtual ~ListParser() = default;
+
+    // The tree for children from..to (exclusive) of a non-empty list, owned by the caller.
+    virtual ExprNode* Parse(CompList& list, int32_t from, int32_t to) = 0;
+    // The expression of an empty list: the built-in symbol "Null" (index 69).
+    virtual ExprNode* NullSymbol(CompList& list) = 0;
+};
+
+// The installed parser; not owned here.
+extern ListParser* gListParser;

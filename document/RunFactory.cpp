@@ -1,0 +1,3 @@
+#include "document/RunFactory.h"
+
+RunFactory* gRunFactory = nullptr;

@@ -1,0 +1,196 @@
+#include "document/CharBlock.h"
+
+#include "document/DocStream.h"
+#include "document/MemoryStream.h"
+#include "document/tests/Fakes.h"
+#include "platform/Exceptions.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+TextComp* NewBox() {
+    return new fakes::Box;
+}
+
+class CharBlockTest : public ::testing::Test {
+protected:
+    CharBlockTest() { TextComp::RegisterKind(tags::Fraction, &NewBox); }
+    ~CharBlockTest() override {
+        TextComp::RegisterKind(tags::Fraction, nullptr);
+        EXPECT_EQ(fakes::Box::alive, 0);
+    }
+
+    // The list's stored bytes.
+    std::vector<uint8_t> Store(const CompList& list) {
+        std::vector<uint8_t> block(1 << 16);
+        MemoryStream bytes(block.data(), static_cast<int32_t>(block.size()));
+        DocStream stream(bytes);
+        list.Write(stream);
+        block.resize(bytes.GetPosition());
+        return block;
+    }
+    void Load(CompList& list, const std::vector<uint8_t>& stored) {
+        MemoryStream bytes(static_cast<const void*>(stored.data()),
+                           static_cast<int32_t>(stored.size()));
+        DocStream stream(bytes);
+        list.Read(stream);
+    }
+
+    // Walks a stored list: the record count, then each record's tag and, for blocks, the face
+    // and the character count.
+    struct Record {
+        std::string tag;
+        int32_t face = -1;
+        int32_t chars = 0;
+    };
+    static int32_t Long(const std::vector<uint8_t>& b, size_t at) {
+        return static_cast<int32_t>(b[at] | b[at + 1] << 8 | b[at + 2] << 16 |
+                                    static_cast<uint32_t>(b[at + 3]) << 24);
+    }
+    static std::vector<Record> Records(const std::vector<uint8_t>& b) {
+        std::vector<Record> records;
+        size_t at = 4;
+        for (int32_t k = 0; k < Long(b, 0); ++k) {
+            Record r;
+            const uint32_t tag = static_cast<uint32_t>(Long(b, at));
+            for (int shift = 24; shift >= 0; shift -= 8)
+                r.tag += static_cast<char>(tag >> shift);
+            if (r.tag == "chBk") {
+                r.face = static_cast<int16_t>(b[at + 8] | b[at + 9] << 8);
+                r.chars = b[at + 10];
+            }
+            at += 4 + Long(b, at + 4);
+            records.push_back(r);
+        }
+        EXPECT_EQ(at, b.size());
+        return records;
+    }
+
+    fakes::GlyphSource glyphs;
+};
+
+} // namespace
+
+TEST_F(CharBlockTest, RunsOfOneFacePackIntoBlocksOfAtMost255) {
+    const struct {
+        const char* name;
+        std::vector<std::pair<std::string, int32_t>> pieces; // text and face; "#" is a box
+        std::vector<std::pair<int32_t, int32_t>> blocks;     // face and count; -1 is the box
+    } cases[] = {
+        {"characters, a box and one more",
+         {{"abc", 0}, {"#", 0}, {"d", 0}},
+         {{0, 3}, {-1, 0}, {0, 1}}},
+        {"300 characters", {{std::string(300, 'x'), 0}}, {{0, 255}, {0, 45}}},
+        {"a face change starts a new block", {{"ab", 0}, {"cd", 3}}, {{0, 2}, {3, 2}}},
+        {"a box first", {{"#", 0}, {"q", 1}}, {{-1, 0}, {1, 1}}},
+        {"nothing", {}, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        CompList list;
+        for (const auto& [text, face] : c.pieces) {
+            if (text == "#")
+                list.Append(new fakes::Box);
+            else
+                fakes::AppendChars(list, text, face);
+        }
+        const std::vector<Record> records = Records(Store(list));
+        ASSERT_EQ(records.size(), c.blocks.size());
+        for (size_t k = 0; k < records.size(); ++k) {
+            SCOPED_TRACE(k);
+            if (c.blocks[k].first < 0) {
+                EXPECT_EQ(records[k].tag, "Frac");
+            } else {
+                EXPECT_EQ(records[k].tag, "chBk");
+                EXPECT_EQ(records[k].face, c.blocks[k].first);
+                EXPECT_EQ(records[k].chars, c.blocks[k].second);
+            }
+        }
+    }
+}
+
+TEST_F(CharBlockTest, ReadingExpandsBlocksIntoTheSharedGlyphs) {
+    CompList original;
+    fakes::AppendChars(original, "hello");
+    auto* box = new fakes::Box;
+    fakes::AppendChars(*box->GetList(1), "in", 3);
+    original.Append(box);
+    fakes::AppendChars(original, std::string(300, 'z'), 1);
+    const std::vector<uint8_t> stored = Store(original);
+
+    CompList loaded;
+    loaded.SetSizeLevel(2);
+    Load(loaded, stored);
+    ASSERT_EQ(loaded.GetCount(), 306);
+    EXPECT_TRUE(loaded.IsEqual(original));
+    EXPECT_EQ(loaded.GetAt(1), glyphs.GetGlyph(0, 'h'));
+    EXPECT_EQ(loaded.GetAt(306), glyphs.GetGlyph(1, 'z'));
+    TextComp* loadedBox = loaded.GetAt(6);
+    EXPECT_EQ(loadedBox->GetParent(), &loaded);
+    EXPECT_EQ(static_cast<fakes::Box*>(loadedBox)->GetSizeLevel(), 2);
+    EXPECT_EQ(loadedBox->GetList(1)->GetAt(2), glyphs.GetGlyph(3, 'n'));
+    EXPECT_TRUE(loaded.NeedsLayout());
+
+    EXPECT_EQ(Store(loaded), stored); // written again, the same bytes
+}
+
+TEST_F(CharBlockTest, TextCharactersAreStoredInTheMacintoshSet) {
+    CompList list;
+    list.Append(glyphs.GetGlyph(0, 0xC4));
+    list.Append(glyphs.GetGlyph(0, 0xE9));
+    const std::vector<uint8_t> stored = Store(list);
+    ASSERT_EQ(stored.size(), 4u + 4 + 4 + 2 + 1 + 2);
+    EXPECT_EQ(stored[15], 0x80);
+    EXPECT_EQ(stored[16], 0x8E);
+
+    CompList loaded;
+    Load(loaded, stored);
+    EXPECT_EQ(loaded.GetAt(1), glyphs.GetGlyph(0, 0xC4));
+    EXPECT_EQ(loaded.GetAt(2), glyphs.GetGlyph(0, 0xE9));
+}
+
+TEST_F(CharBlockTest, DamagedBlocksFailTheLoadCleanly) {
+    CompList list;
+    fakes::AppendChars(list, "ab");
+    const std::vector<uint8_t> good = Store(list);
+    const size_t faceAt = 4 + 8; // count, tag and length come first
+
+    for (int16_t face : {int16_t{8}, int16_t{-1}, int16_t{0x7FFF}}) {
+        SCOPED_TRACE(face);
+        std::vector<uint8_t> bad = good;
+        bad[faceAt] = static_cast<uint8_t>(face);
+        bad[faceAt + 1] = static_cast<uint8_t>(face >> 8);
+        CompList loaded;
+        EXPECT_THROW(Load(loaded, bad), platform::FileException);
+    }
+
+    std::vector<uint8_t> negativeCount = good;
+    negativeCount[3] = 0x80;
+    CompList loaded;
+    EXPECT_THROW(Load(loaded, negativeCount), platform::FileException);
+}
+
+TEST_F(CharBlockTest, PackingRules) {
+    CharBlock block;
+    EXPECT_EQ(block.GetCount(), 0);
+    block.InitFrom(*glyphs.GetGlyph(3, 'x'));
+    EXPECT_EQ(block.GetFace(), 3);
+    EXPECT_EQ(block.GetCount(), 1);
+    EXPECT_TRUE(block.CanTake(*glyphs.GetGlyph(3, 'y')));
+    EXPECT_FALSE(block.CanTake(*glyphs.GetGlyph(0, 'y')));
+    fakes::Box box;
+    EXPECT_FALSE(block.CanTake(box));
+    for (int i = 0; i < 300; ++i)
+        block.AppendChar('y');
+    EXPECT_EQ(block.GetCount(), 255);
+    EXPECT_FALSE(block.CanTake(*glyphs.GetGlyph(3, 'y')));
+    EXPECT_EQ(block.MakeChar(0), glyphs.GetGlyph(3, 'x'));
+
+    TextComp* clone = block.Clone();
+    EXPECT_EQ(static_cast<CharBlock*>(clone)->GetCount(), 0);
+    clone->Destroy();
+}

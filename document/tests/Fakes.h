@@ -1,0 +1,222 @@
+#pragma once
+
+// Small stand-ins for the services the document model reaches through its seams: glyphs, the
+// drawing port and the layout runs. Each installs itself for the lifetime of the object.
+// Runs are deterministic: every character is 10 units wide, ink from -8 to 2.
+
+#include "document/CompList.h"
+#include "document/CompositeComp.h"
+#include "document/DrawPort.h"
+#include "document/GlyphSource.h"
+#include "document/Layout.h"
+#include "document/RunFactory.h"
+#include "document/TextComp.h"
+#include "mathbox/CharTable.h"
+
+#include <array>
+#include <memory>
+#include <stdexcept>
+#include <string_view>
+#include <vector>
+
+namespace fakes {
+
+class Glyph final : public TextComp {
+public:
+    Glyph(int32_t face, uint8_t code) : m_face(face), m_code(code) {}
+    void Destroy() override {}
+    TextComp* Clone() const override { return const_cast<Glyph*>(this); }
+    TypeTag GetTypeTag() const override { return tags::Char; }
+    uint8_t GetCharCode() const override { return m_code; }
+    int32_t GetStyleId() const override { return m_face; }
+
+private:
+    int32_t m_face;
+    uint8_t m_code;
+};
+
+class GlyphSource final : public ::GlyphSource {
+public:
+    GlyphSource() {
+        for (int32_t face = 0; face < 8; ++face)
+            for (int code = 0; code < 256; ++code)
+                m_glyphs[face][code] = std::make_unique<Glyph>(face, static_cast<uint8_t>(code));
+        gGlyphSource = this;
+    }
+    ~GlyphSource() override { gGlyphSource = nullptr; }
+    TextComp* GetGlyph(int32_t face, uint8_t code) override {
+        return face >= 0 && face < 8 ? m_glyphs[face][code].get() : nullptr;
+    }
+
+private:
+    std::unique_ptr<Glyph> m_glyphs[8][256];
+};
+
+class DrawPort final : public ::DrawPort {
+public:
+    DrawPort() { gDrawPort = this; }
+    ~DrawPort() override { gDrawPort = nullptr; }
+    void PushSize(int32_t size) override { sizes.push_back(size); }
+    void PopSize() override {
+        if (!sizes.empty()) sizes.pop_back();
+    }
+    int32_t GetLeftMargin() override { return leftMargin; }
+    int32_t GetColumnWidth() override { return columnWidth; }
+
+    std::vector<int32_t> sizes;
+    int32_t leftMargin = 21;
+    int32_t columnWidth = 581;
+};
+
+inline constexpr int32_t kCharWidth = 10;
+
+// One run kind with the acceptance rules of the real kinds, enough to check how a list groups
+// its children. Characters hit-test by whole character cells.
+class Run final : public Layout {
+public:
+    Run(TypeTag tag, CompList* list, int32_t start, int32_t face, int32_t count = 1)
+        : Layout(start), m_tag(tag), m_list(list), m_face(face), m_count(count) {}
+    Run(TextComp* comp, int32_t start) : Layout(start), m_tag(tags::StructureRun), m_comp(comp) {}
+
+    TypeTag GetTypeTag() const override { return m_tag; }
+    bool AddChar(uint8_t code, int32_t face) override {
+        if (face != m_face || m_count >= 31) return false;
+        const int32_t cls = CharInfoFor(code, face).charClass;
+        const bool fits = (m_tag == tags::WordRun && cls == CC_LETTER) ||
+                          (m_tag == tags::SpaceRun && code == ' ') ||
+                          (m_tag == tags::TabRun && code == '\t');
+        if (fits) ++m_count;
+        return fits;
+    }
+    void Measure() override {
+        if (failOnMeasure) throw std::runtime_error("measure failed");
+        if (m_comp != nullptr) {
+            m_comp->Layout();
+            SetMeasured(m_comp->GetBounds());
+        } else if (m_tag == tags::PlaceholderRun) {
+            SetMeasured(Rect(0, -10, 8, 2));
+        } else if (m_tag == tags::GrayRun) {
+            SetMeasured(Rect(0, -10, 32, 2));
+        } else {
+            SetMeasured(Rect(0, -8, m_count * kCharWidth, 2));
+        }
+    }
+    bool ContainsIndex(int32_t index) const override {
+        if (m_tag == tags::GrayRun) return true;
+        return index >= m_start && index < GetEnd();
+    }
+    int32_t GetEnd() const override { return m_start + m_count; }
+    Rect GetCaretRect(int32_t index) const override {
+        Rect frame = GetFrame();
+        frame.left += (index - m_start) * kCharWidth;
+        frame.right = frame.left;
+        return frame;
+    }
+    TextComp* ComponentAtPoint(Point point) override {
+        if (m_comp != nullptr) return m_comp->FindAt(point);
+        return m_list != nullptr ? m_list->GetAt(m_start + Cell(point)) : nullptr;
+    }
+    bool PosFromPoint(DocPos& out, Point point, bool) override {
+        if (m_list == nullptr) return false;
+        out.SetAt(m_list, m_start + Cell(point));
+        return true;
+    }
+
+    int32_t GetCount() const { return m_count; }
+    int32_t GetFace() const { return m_face; }
+
+    static inline bool failOnMeasure = false;
+
+private:
+    int32_t Cell(Point point) const { return (point.x - GetFrame().left) / kCharWidth; }
+
+    TypeTag m_tag;
+    CompList* m_list = nullptr;
+    TextComp* m_comp = nullptr;
+    int32_t m_face = 0;
+    int32_t m_count = 1;
+};
+
+class RunFactory final : public ::RunFactory {
+public:
+    RunFactory() { gRunFactory = this; }
+    ~RunFactory() override {
+        gRunFactory = nullptr;
+        Run::failOnMeasure = false;
+    }
+    Layout* NewPlaceholder(CompList* list, int32_t mode) override {
+        placeholderModes.push_back(mode);
+        return new Run(tags::PlaceholderRun, list, 1, 0);
+    }
+    Layout* NewGray(CompList* list) override { return new Run(tags::GrayRun, list, 1, 0); }
+    Layout* NewStructure(TextComp* comp, int32_t start) override { return new Run(comp, start); }
+    Layout* NewWord(CompList* list, int32_t start, uint8_t, int32_t face) override {
+        return new Run(tags::WordRun, list, start, face);
+    }
+    Layout* NewOperator(CompList* list, int32_t start, uint8_t, int32_t face) override {
+        return new Run(tags::OperatorRun, list, start, face);
+    }
+    Layout* NewSpace(CompList* list, int32_t start, int32_t face) override {
+        return new Run(tags::SpaceRun, list, start, face);
+    }
+    Layout* NewTab(CompList* list, int32_t start, int32_t face) override {
+        return new Run(tags::TabRun, list, start, face);
+    }
+
+    std::vector<int32_t> placeholderModes;
+};
+
+// A one-list box of fixed size standing for any math box; counts its instances so tests can
+// see that lists destroy what they own.
+class Box : public CompositeComp {
+public:
+    explicit Box(TypeTag tag = tags::Fraction) : m_tag(tag) { ++alive; }
+    explicit Box(PtrArray<TextComp>&& children, TypeTag tag = tags::Fraction)
+        : CompositeComp(std::move(children)), m_tag(tag) {
+        ++alive;
+    }
+    ~Box() override { --alive; }
+
+    TextComp* Clone() const override { return new Box(m_list->CopyChildren(), m_tag); }
+    TypeTag GetTypeTag() const override { return m_tag; }
+    void Write(DocStream& stream) const override { m_list->Write(stream); }
+    void Read(DocStream& stream) override { m_list->Read(stream); }
+    void Layout() override {
+        ++layouts;
+        m_bounds = Rect(0, -12, 20, 6);
+        m_needsLayout = false;
+    }
+
+    int layouts = 0;
+    static inline int alive = 0;
+
+private:
+    TypeTag m_tag;
+};
+
+// Glyphs of one face for each character of the text.
+inline std::vector<TextComp*> Chars(std::string_view text, int32_t face = 0) {
+    std::vector<TextComp*> glyphs;
+    for (char c : text)
+        glyphs.push_back(gGlyphSource->GetGlyph(face, static_cast<uint8_t>(c)));
+    return glyphs;
+}
+
+inline void AppendChars(CompList& list, std::string_view text, int32_t face = 0) {
+    for (TextComp* glyph : Chars(text, face))
+        list.Append(glyph);
+}
+
+// The tags of a list's runs, in order, as one string of four-character groups.
+inline std::string RunTags(const CompList& list) {
+    std::string tagsText;
+    for (const Layout* run : list.GetRuns()) {
+        const uint32_t v = run->GetTypeTag().Value();
+        if (!tagsText.empty()) tagsText += ' ';
+        for (int shift = 24; shift >= 0; shift -= 8)
+            tagsText += static_cast<char>((v >> shift) & 0xFF);
+    }
+    return tagsText;
+}
+
+} // namespace fakes

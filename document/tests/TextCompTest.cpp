@@ -1,0 +1,114 @@
+#include "document/CharBlock.h"
+#include "document/tests/Fakes.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Stands for the paragraph at the top of an ownership chain. Paragraphs answer themselves; the
+// pointer is only compared, never used.
+class TopOfChain final : public TextComp {
+public:
+    TextComp* Clone() const override { return nullptr; }
+    TypeTag GetTypeTag() const override { return tags::Paragraph; }
+    ParaComp* GetParagraph() const override {
+        return reinterpret_cast<ParaComp*>(const_cast<TopOfChain*>(this));
+    }
+};
+
+class Plain final : public TextComp {
+public:
+    TextComp* Clone() const override { return new Plain; }
+};
+
+TextComp* NewBox() {
+    return new fakes::Box(tags::Limit);
+}
+
+} // namespace
+
+TEST(TextComp, FactoryCreatesOnlyStorableRegisteredKinds) {
+    TextComp* block = TextComp::CreateByTag(TypeTag("chBk"));
+    ASSERT_NE(block, nullptr);
+    EXPECT_TRUE(block->IsCharBlock());
+    block->Destroy();
+
+    for (const char* tag : {"Para", "Char", "null", "word", "xyzw", "Limt"}) {
+        SCOPED_TRACE(tag);
+        EXPECT_EQ(TextComp::CreateByTag(TypeTag(tag)), nullptr);
+    }
+
+    EXPECT_FALSE(TextComp::RegisterKind(tags::Paragraph, &NewBox));
+    EXPECT_FALSE(TextComp::RegisterKind(tags::Char, &NewBox));
+    ASSERT_TRUE(TextComp::RegisterKind(tags::Limit, &NewBox));
+    TextComp* limit = TextComp::CreateByTag(tags::Limit);
+    ASSERT_NE(limit, nullptr);
+    EXPECT_EQ(limit->GetTypeTag(), tags::Limit);
+    limit->Destroy();
+    TextComp::RegisterKind(tags::Limit, nullptr);
+    EXPECT_EQ(TextComp::CreateByTag(tags::Limit), nullptr);
+}
+
+TEST(TextComp, ElementCommandsAreEnabledByDefault) {
+    Plain comp;
+    const DocPos nowhere;
+    const struct {
+        int32_t id;
+        bool enabled;
+    } cases[] = {{32811, false}, {32812, true}, {32820, true}, {32832, true}, {32833, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.id);
+        EXPECT_EQ(comp.IsCommandEnabled(c.id, nowhere), c.enabled);
+    }
+}
+
+TEST(TextComp, CharactersCompareByCodeAcrossFacesAndKinds) {
+    fakes::GlyphSource glyphs;
+    TextComp* a0 = glyphs.GetGlyph(0, 'a');
+    TextComp* a3 = glyphs.GetGlyph(3, 'a');
+    TextComp* b0 = glyphs.GetGlyph(0, 'b');
+    EXPECT_TRUE(a0->IsEqual(*a3));
+    EXPECT_FALSE(a0->IsEqual(*b0));
+    fakes::Box box;
+    EXPECT_FALSE(box.IsEqual(*a0));
+    EXPECT_FALSE(a0->IsEqual(box));
+    EXPECT_FALSE(a0->IsNotChar());
+    EXPECT_TRUE(box.IsNotChar());
+}
+
+TEST(TextComp, ParagraphIsFoundThroughOwnersAtAnyDepth) {
+    TopOfChain top;
+    CompList body;
+    body.SetOwner(&top, 0);
+    auto* outer = new fakes::Box;
+    body.Append(outer);
+    auto* inner = new fakes::Box;
+    outer->GetList(1)->Append(inner);
+
+    EXPECT_EQ(reinterpret_cast<void*>(inner->GetParagraph()), &top);
+    DocPos pos;
+    pos.SetAt(inner->GetList(1), 1);
+    EXPECT_EQ(reinterpret_cast<void*>(pos.paragraph), &top);
+
+    CompList loose; // no owner
+    auto* orphan = new fakes::Box;
+    loose.Append(orphan);
+    EXPECT_EQ(orphan->GetParagraph(), nullptr);
+    fakes::Box unplaced;
+    EXPECT_EQ(unplaced.GetParagraph(), nullptr);
+}
+
+TEST(DocPos, EmptyAndListPositions) {
+    DocPos pos;
+    EXPECT_EQ(pos.kind, DocPos::kNone);
+    EXPECT_EQ(pos.index, -1);
+    EXPECT_EQ(pos.GetList(), nullptr);
+    CompList list;
+    pos.SetAt(&list, 3);
+    EXPECT_EQ(pos.kind, DocPos::kInList);
+    EXPECT_EQ(pos.GetList(), &list);
+    EXPECT_EQ(pos.index, 3);
+    EXPECT_EQ(pos.paragraph, nullptr);
+    pos.Clear();
+    EXPECT_EQ(pos.target, nullptr);
+}

@@ -1,0 +1,3 @@
+#include "mathbox/BuiltinNames.h"
+
+constinit StringHash BuiltinNames;
