@@ -33,7 +33,9 @@ TEST(CharTable, InvariantsOfEveryRecord) {
         // Rows of the built-in symbol table run from 1 to 296.
         EXPECT_GE(info.symbolIndex, 0);
         EXPECT_LE(info.symbolIndex, 296);
-        if (i < 128) EXPECT_EQ(info.altCode, i);
+        if (i < 128) {
+            EXPECT_EQ(info.altCode, i);
+        }
     }
 }
 
