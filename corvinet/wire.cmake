@@ -15,11 +15,10 @@ target_sources(corvinet_core PRIVATE
   ${dir}/PutState.h ${dir}/PutState.cpp ${dir}/PutFunctions.cpp
   ${dir}/GetState.h ${dir}/GetState.cpp ${dir}/GetFunctions.cpp
   ${dir}/ArrayFunctions.cpp ${dir}/TransferFunctions.cpp
+  ${dir}/Packets.cpp
 )
 target_sources(corvinet_i2 PRIVATE ${dir}/Interface2Numbers.cpp)
 target_sources(corvinet_i1 PRIVATE ${dir}/interface1/Interface1Numbers.cpp)
-set(CORVINET_HAS_CONVERTER ON)
-set(CORVINET_HAS_WIRE ON)
 
 tessary_test(corvinet_codec_tests
   SOURCES ${dir}/tests/CharacterEscapesTest.cpp
@@ -32,6 +31,7 @@ tessary_test(corvinet_wire_tests
           ${dir}/tests/GetSideTest.cpp
           ${dir}/tests/ArrayTest.cpp
           ${dir}/tests/TransferTest.cpp
+          ${dir}/tests/PacketTest.cpp
   LIBS corvinet_static_i2)
 tessary_test(corvinet_wire1_tests
   SOURCES ${dir}/tests/Interface1NumbersTest.cpp
