@@ -121,6 +121,34 @@ QK_API void QKDestroyMark(QKLINK link, QKMARK mark) {
     link->env()->memory.destroy(mark);
 }
 
+QK_API int32_t QKAlign(QKLINK link, QKLINK other) {
+    if (!link || !other || link->error != 0 || other->error != 0) return 0;
+    if (!link->put || link->put != other->put || !link->get || !other->get) return 0;
+    if (link == other) return 1;
+    try {
+        *link->get = *other->get;
+    } catch (const std::bad_alloc&) {
+        link->setError(QKERR_OUT_OF_MEMORY);
+        return 0;
+    }
+    link->stream.duplicateFrom(other->stream);
+    return 1;
+}
+
+QK_API int32_t QKForwardReset(QKLINK link, int32_t offset) {
+    if (!link) return 0;
+    int rc = link->get ? link->stream.seek(offset) : QKERR_UNCONNECTED;
+    if (rc == 0) {
+        try {
+            *link->get = GetState(link->linkEnv->memory, link->features.converter);
+        } catch (const std::bad_alloc&) {
+            rc = QKERR_OUT_OF_MEMORY;
+        }
+    }
+    link->setError(rc);
+    return rc == 0;
+}
+
 QK_API int32_t QKTransferExpression(QKLINK destination, QKLINK source) {
     if (destination && !passes(destination, Gate::kConnect)) return 0;
     if (destination && !destination->put) return 0;

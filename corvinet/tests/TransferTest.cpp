@@ -82,5 +82,56 @@ TEST_F(Transfer, ExpressionGoesOutAsItCame) {
     EXPECT_TRUE(QKCheckSymbol(link, "kept"));
 }
 
+TEST_F(Transfer, AlignedDuplicateReadsOnWhereTheOtherStands) {
+    QKPutSymbol(link, "a");
+    QKPutSymbol(link, "b");
+    QKPutSymbol(link, "c");
+    QKFlush(link);
+    int32_t error = 0;
+    other = QKDuplicateLink(link, "copy", &error);
+    ASSERT_NE(other, nullptr) << error;
+    ASSERT_TRUE(QKCheckSymbol(link, "a"));
+    ASSERT_TRUE(QKGetNext(link));
+
+    ASSERT_TRUE(QKAlign(other, link));
+    EXPECT_TRUE(QKCheckSymbol(other, "b"));
+    EXPECT_TRUE(QKCheckSymbol(link, "b"));
+    EXPECT_TRUE(QKCheckSymbol(link, "c"));
+
+    // Links that do not share a put state, or one with an error, are refused.
+    QKLINK stranger = QKLoopbackOpen(env, &error);
+    ASSERT_NE(stranger, nullptr);
+    EXPECT_FALSE(QKAlign(stranger, link));
+    QKClose(stranger);
+    QKSetError(other, QKERR_GET_SEQUENCE);
+    EXPECT_FALSE(QKAlign(other, link));
+}
+
+TEST_F(Transfer, ForwardResetStartsAfreshAtAnOffset) {
+    const std::string a = "#\x44"
+                          "A~\x41"
+                          "a\n";
+    // The first head is read off by wire(); offsets count from the start of the data.
+    QKPutFunction(link, "f", 2);
+    const auto headLength = static_cast<int32_t>(wire().size());
+    QKPutFunction(link, "f", 2);
+    QKPutSymbol(link, "a");
+    QKPutSymbol(link, "b");
+    QKFlush(link);
+    int32_t n = 0;
+    ASSERT_TRUE(QKCheckFunction(link, "f", &n));
+
+    // Past the head and the first argument: the get state no longer owes the function's
+    // arguments, so the symbol reads as a packet's own expression.
+    ASSERT_TRUE(QKForwardReset(link, 2 * headLength + static_cast<int32_t>(a.size())));
+    int32_t owed = -1;
+    QKExpressionsToGet(link, &owed);
+    EXPECT_EQ(owed, 0);
+    EXPECT_TRUE(QKCheckSymbol(link, "b"));
+
+    EXPECT_FALSE(QKForwardReset(link, 1 << 20));
+    EXPECT_EQ(QKError(link), QKERR_INCONSISTENT_DATA);
+}
+
 } // namespace
 } // namespace corvinet::testing

@@ -221,6 +221,14 @@ QK_API QKMARK QKSeekMark(QKLINK link, QKMARK mark, int32_t count);
 QK_API QKMARK QKSeekToMark(QKLINK link, QKMARK mark, int32_t count);
 QK_API void QKDestroyMark(QKLINK link, QKMARK mark);
 
+/* For two links that share one put state (a link and its duplicate), both without error: reads
+ * on `link` from where `other` reads, in the same get state. 0 for any other pair. */
+QK_API int32_t QKAlign(QKLINK link, QKLINK other);
+/* Drops look-ahead, moves the read position to `offset` bytes after the start of the data that
+ * follows the negotiation (error 2 when that data is gone or has not arrived) and starts
+ * reading afresh there. */
+QK_API int32_t QKForwardReset(QKLINK link, int32_t offset);
+
 /* Copies the next expression from `source` to `destination`, or skips it when `destination`
  * is null. A failure is recorded in the destination too. */
 QK_API int32_t QKTransferExpression(QKLINK destination, QKLINK source);
