@@ -203,6 +203,49 @@ QK_API int32_t QKGetRawData(QKLINK link, unsigned char* buffer, int32_t capacity
     return QKGetData(link, reinterpret_cast<char*>(buffer), capacity, copied);
 }
 
+namespace {
+
+// One piece of the current text token at `width` (see GetState::countText).
+int32_t getCharacters(QKLINK link, TextSource::Width width, uint8_t replacement, void* buffer,
+                      int32_t capacity, int32_t* charactersLeft, int32_t* unitsCopied,
+                      int32_t* charactersCopied) {
+    if (unitsCopied) *unitsCopied = 0;
+    if (charactersCopied) *charactersCopied = 0;
+    return runGet(link, [&](GetState& get) {
+        if ((!buffer && capacity > 0) || capacity < 0) return int{QKERR_GET_SEQUENCE};
+        if (const int rc = get.countText(link, width, replacement)) return rc;
+        int64_t units = 0;
+        int64_t characters = 0;
+        int64_t left = 0;
+        get.takeCharacters(buffer, capacity, units, characters, left);
+        if (unitsCopied) *unitsCopied = narrow(units);
+        if (charactersCopied) *charactersCopied = narrow(characters);
+        if (charactersLeft) *charactersLeft = narrow(left);
+        return 0;
+    });
+}
+
+} // namespace
+
+QK_API int32_t QKGet7BitCharacters(QKLINK link, int32_t* charactersLeft, char* buffer,
+                                   int32_t capacity, int32_t* bytesCopied,
+                                   int32_t* charactersCopied) {
+    return getCharacters(link, TextSource::k7Bit, 0, buffer, capacity, charactersLeft, bytesCopied,
+                         charactersCopied);
+}
+
+QK_API int32_t QKGet8BitCharacters(QKLINK link, int32_t* charactersLeft, unsigned char* buffer,
+                                   int32_t capacity, int32_t* copied, int32_t replacement) {
+    return getCharacters(link, TextSource::k8Bit, static_cast<uint8_t>(replacement), buffer,
+                         capacity, charactersLeft, copied, nullptr);
+}
+
+QK_API int32_t QKGet16BitCharacters(QKLINK link, int32_t* charactersLeft, char16_t* buffer,
+                                    int32_t capacity, int32_t* copied) {
+    return getCharacters(link, TextSource::k16Bit, 0, buffer, capacity, charactersLeft, copied,
+                         nullptr);
+}
+
 QK_API int32_t QKGetString(QKLINK link, const char** text) {
     return getText(link, false, Width::k7Bit, 0, text, nullptr);
 }

@@ -32,6 +32,7 @@ tessary_test(corvinet_wire_tests
           ${dir}/tests/ArrayTest.cpp
           ${dir}/tests/TransferTest.cpp
           ${dir}/tests/PacketTest.cpp
+          ${dir}/tests/TextPiecesTest.cpp
   LIBS corvinet_static_i2)
 tessary_test(corvinet_wire1_tests
   SOURCES ${dir}/tests/Interface1NumbersTest.cpp

@@ -178,6 +178,18 @@ QK_API int32_t QKGetByteSymbol(QKLINK link, const unsigned char** name, int32_t*
 QK_API int32_t QKGetUnicodeString(QKLINK link, const char16_t** text, int32_t* length);
 QK_API int32_t QKGetUnicodeSymbol(QKLINK link, const char16_t** name, int32_t* length);
 
+/* The current text token in pieces, into the caller's buffer. Each call copies whole
+ * characters: at most `capacity` bytes of 7-bit text (an escape is never split) or `capacity`
+ * 8-bit or 16-bit characters, and stores the characters still to come in *charactersLeft; the
+ * token is done when that is 0. Mixing widths within one token is error 3. */
+QK_API int32_t QKGet7BitCharacters(QKLINK link, int32_t* charactersLeft, char* buffer,
+                                   int32_t capacity, int32_t* bytesCopied,
+                                   int32_t* charactersCopied);
+QK_API int32_t QKGet8BitCharacters(QKLINK link, int32_t* charactersLeft, unsigned char* buffer,
+                                   int32_t capacity, int32_t* copied, int32_t replacement);
+QK_API int32_t QKGet16BitCharacters(QKLINK link, int32_t* charactersLeft, char16_t* buffer,
+                                    int32_t capacity, int32_t* copied);
+
 QK_API void QKDisownString(QKLINK link, const char* text);
 QK_API void QKDisownSymbol(QKLINK link, const char* name);
 QK_API void QKDisownByteString(QKLINK link, const unsigned char* text, int32_t length);
