@@ -424,21 +424,11 @@ int GetState::countText(QKLINK link, TextSource::Width width, uint8_t replacemen
     if (const int rc = holdText(link, false, text)) return rc;
     m_counted.clear();
     m_countedPos = 0;
-    switch (width) {
-    case TextSource::k7Bit: {
-        text->to7Bit(m_counted);
-        m_countedLeft = -1; // counted when first asked for
-        break;
-    }
-    case TextSource::k8Bit:
-        text->to8Bit(m_counted, replacement);
-        m_countedLeft = static_cast<int64_t>(m_counted.size());
-        break;
-    case TextSource::k16Bit:
-        text->to16Bit(m_counted);
-        m_countedLeft = static_cast<int64_t>(m_counted.size() / 2);
-        break;
-    }
+    text->convert(m_counted, width, replacement);
+    // 7-bit text is counted when first asked for; an escape takes several bytes.
+    m_countedLeft = width == TextSource::k7Bit   ? -1
+                    : width == TextSource::k8Bit ? static_cast<int64_t>(m_counted.size())
+                                                 : static_cast<int64_t>(m_counted.size() / 2);
     m_countedWidth = width;
     m_phase = kCounted;
     return 0;

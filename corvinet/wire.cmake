@@ -16,6 +16,7 @@ target_sources(corvinet_core PRIVATE
   ${dir}/GetState.h ${dir}/GetState.cpp ${dir}/GetFunctions.cpp
   ${dir}/ArrayFunctions.cpp ${dir}/TransferFunctions.cpp
   ${dir}/Packets.cpp
+  ${dir}/RealNumberText.h ${dir}/RealNumberText.cpp
 )
 target_sources(corvinet_i2 PRIVATE ${dir}/Interface2Numbers.cpp)
 target_sources(corvinet_i1 PRIVATE ${dir}/interface1/Interface1Numbers.cpp)
@@ -33,6 +34,7 @@ tessary_test(corvinet_wire_tests
           ${dir}/tests/TransferTest.cpp
           ${dir}/tests/PacketTest.cpp
           ${dir}/tests/TextPiecesTest.cpp
+          ${dir}/tests/RealNumberTextTest.cpp
   LIBS corvinet_static_i2)
 tessary_test(corvinet_wire1_tests
   SOURCES ${dir}/tests/Interface1NumbersTest.cpp

@@ -79,6 +79,13 @@ QK_API int32_t QKOldStringCharFun(const QKOldStringPosition* position);
 
 /* ---- Put side ------------------------------------------------------------------------------ */
 
+/* A program's real-number text (zero-terminated) as a real token. The text ends at its first
+ * blank or control character; an `E` or `e` exponent goes as it is; otherwise a `*^` exponent
+ * goes as `e` after the mantissa and a precision mark is left out: 1.5`20*^3 goes as 1.5e3.
+ * The caller's text is not changed. */
+QK_API int32_t QKPutRealByteString0(QKLINK link, const unsigned char* text);
+QK_API int32_t QKPutRealUnicodeString0(QKLINK link, const char16_t* text);
+
 /* Announces the next token's type: a token code, or a number-type code. */
 QK_API int32_t QKPutNext(QKLINK link, int32_t type);
 QK_API int32_t QKPutType(QKLINK link, int32_t type);
@@ -177,6 +184,12 @@ QK_API int32_t QKGetByteSymbol(QKLINK link, const unsigned char** name, int32_t*
                                int32_t replacement);
 QK_API int32_t QKGetUnicodeString(QKLINK link, const char16_t** text, int32_t* length);
 QK_API int32_t QKGetUnicodeSymbol(QKLINK link, const char16_t** name, int32_t* length);
+/* As QKGetString and its siblings; a real number comes as the program writes it: an exponent
+ * off the wire (1.5e3) becomes `*^` (1.5*^3), after the mantissa and its precision mark. */
+QK_API int32_t QKGetString0(QKLINK link, const char** text);
+QK_API int32_t QKGetByteString0(QKLINK link, const unsigned char** text, int32_t* length,
+                                int32_t replacement);
+QK_API int32_t QKGetUnicodeString0(QKLINK link, const char16_t** text, int32_t* length);
 
 /* The current text token in pieces, into the caller's buffer. Each call copies whole
  * characters: at most `capacity` bytes of 7-bit text (an escape is never split) or `capacity`
