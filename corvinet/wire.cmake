@@ -14,7 +14,8 @@ target_sources(corvinet_core PRIVATE
   ${dir}/TextToken.h ${dir}/TextToken.cpp
   ${dir}/PutState.h ${dir}/PutState.cpp ${dir}/PutFunctions.cpp
   ${dir}/GetState.h ${dir}/GetState.cpp ${dir}/GetFunctions.cpp
-  ${dir}/ArrayFunctions.cpp ${dir}/TransferFunctions.cpp
+  ${dir}/ArrayState.h ${dir}/ArrayState.cpp ${dir}/ArrayFunctions.cpp ${dir}/ArrayStateFunctions.cpp
+  ${dir}/TransferFunctions.cpp
   ${dir}/Packets.cpp
   ${dir}/RealNumberText.h ${dir}/RealNumberText.cpp
 )
@@ -31,6 +32,7 @@ tessary_test(corvinet_wire_tests
           ${dir}/tests/RoundTripTest.cpp
           ${dir}/tests/GetSideTest.cpp
           ${dir}/tests/ArrayTest.cpp
+          ${dir}/tests/ArrayGetTest.cpp
           ${dir}/tests/TransferTest.cpp
           ${dir}/tests/PacketTest.cpp
           ${dir}/tests/TextPiecesTest.cpp

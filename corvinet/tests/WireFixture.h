@@ -13,6 +13,19 @@
 
 namespace corvinet::testing {
 
+// Peers that read the array form, packed runs and binary numbers, or fewer of them, as their
+// feature strings (null: this library's own features).
+struct Peer {
+    const char* name;
+    const char* features;
+};
+inline constexpr Peer kPeers[] = {
+    {"own", nullptr},
+    {"no array form", "Corvinet 3 -formats 1,2,3,7 -tokens 100,118 -decoders 196608"},
+    {"no runs, no binary", "Corvinet 3 -formats 1,2,3,7 -decoders 327680"},
+    {"plainest", "Corvinet 3 -formats 7 -decoders 0"},
+};
+
 class LoopbackTest : public ::testing::Test {
 protected:
     void SetUp() override {

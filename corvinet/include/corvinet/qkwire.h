@@ -238,6 +238,110 @@ QK_API void QKDisownIntegerList(QKLINK link, int32_t* data, int32_t count);
 QK_API void QKDisownRealList(QKLINK link, double* data, int32_t count);
 QK_API void QKDisownBinaryNumberList(QKLINK link, void* data, int32_t count, int32_t code);
 
+/* Arrays of numbers read whole, from the array form or from nested functions with one level
+ * per dimension (every function of a level with the same count and head symbol). The result is
+ * one block from the environment: *data, then the `depth` dimensions and heads (zero-terminated
+ * 7-bit text) that *dims and *heads point to; give it back with the matching disown function.
+ * Long doubles come as the native type whatever code they travel in. */
+QK_API int32_t QKGetByteArray(QKLINK link, unsigned char** data, int32_t** dims, char*** heads,
+                              int32_t* depth);
+QK_API int32_t QKGetShortIntegerArray(QKLINK link, int16_t** data, int32_t** dims, char*** heads,
+                                      int32_t* depth);
+QK_API int32_t QKGetIntegerArray(QKLINK link, int32_t** data, int32_t** dims, char*** heads,
+                                 int32_t* depth);
+QK_API int32_t QKGetLongIntegerArray(QKLINK link, int32_t** data, int32_t** dims, char*** heads,
+                                     int32_t* depth);
+QK_API int32_t QKGetFloatArray(QKLINK link, float** data, int32_t** dims, char*** heads,
+                               int32_t* depth);
+QK_API int32_t QKGetDoubleArray(QKLINK link, double** data, int32_t** dims, char*** heads,
+                                int32_t* depth);
+QK_API int32_t QKGetLongDoubleArray(QKLINK link, long double** data, int32_t** dims, char*** heads,
+                                    int32_t* depth);
+/* Leaves converted to number-type code `code`. */
+QK_API int32_t QKGetBinaryNumberArray(QKLINK link, void** data, int32_t** dims, char*** heads,
+                                      int32_t* depth, int32_t code);
+/* As QKGetBinaryNumberArray with the code in *code; with 0 there, the leaves come in the code
+ * the first one travels in (a number text: the build's integer or double code), stored back. */
+QK_API int32_t QKGetBinaryNumberArray0(QKLINK link, void** data, int32_t** dims, char*** heads,
+                                       int32_t* depth, int32_t* code);
+QK_API void QKDisownByteArray(QKLINK link, unsigned char* data, int32_t* dims, char** heads,
+                              int32_t depth);
+QK_API void QKDisownShortIntegerArray(QKLINK link, int16_t* data, int32_t* dims, char** heads,
+                                      int32_t depth);
+QK_API void QKDisownIntegerArray(QKLINK link, int32_t* data, int32_t* dims, char** heads,
+                                 int32_t depth);
+QK_API void QKDisownLongIntegerArray(QKLINK link, int32_t* data, int32_t* dims, char** heads,
+                                     int32_t depth);
+QK_API void QKDisownFloatArray(QKLINK link, float* data, int32_t* dims, char** heads,
+                               int32_t depth);
+QK_API void QKDisownDoubleArray(QKLINK link, double* data, int32_t* dims, char** heads,
+                                int32_t depth);
+QK_API void QKDisownLongDoubleArray(QKLINK link, long double* data, int32_t* dims, char** heads,
+                                    int32_t depth);
+QK_API void QKDisownBinaryNumberArray(QKLINK link, void* data, int32_t* dims, char** heads,
+                                      int32_t depth, int32_t code);
+
+/* Arrays a part at a time, through an array state: an array's shape (dimensions and heads) and
+ * how many of its leaves have gone. A link keeps one state per side; the next one of that side
+ * replaces it, the release functions free it early, and the link frees it when it is closed.
+ *
+ * Get side: QKGetArrayType reads the next array's shape (from the array form or nested
+ * functions) into the link's state; QKGetArrayDimensions copies its dimensions and heads (the
+ * texts stay the state's); the data getters read the next `count` leaves (more than are left
+ * is error 3). QKGetArrayType0 also gives the code the leaves travel in (0 when there are
+ * none), which QKGetBinaryNumberArrayData0 reads them in.
+ *
+ * Put side: QKPutArray writes the frame of `state`, the link's own put state or any link's get
+ * state (its shape is copied), in the array form where the peer reads it, else as nested
+ * functions; the data puts then write the leaves in order, `state` being either of the two
+ * (more than are left is error 6). QKPutArrayType0 reads the next array's shape from `source`
+ * into both links' states and QKPutArrayLeaves0 copies `count` leaves from `source`, in the code
+ * the leaves travel in, as does QKPutBinaryNumberArrayData0. */
+typedef struct QKArrayStateRecord* QKARRAYSTATE;
+QK_API int32_t QKGetArrayType(QKLINK link, QKARRAYSTATE* state, int32_t* depth);
+QK_API int32_t QKGetArrayType0(QKLINK link, QKARRAYSTATE* state, int32_t* depth, int32_t* code);
+QK_API int32_t QKGetArrayDimensions(QKLINK link, QKARRAYSTATE state, int32_t* dims,
+                                    const char** heads);
+QK_API int32_t QKGetByteArrayData(QKLINK link, QKARRAYSTATE state, unsigned char* data,
+                                  int32_t count);
+QK_API int32_t QKGetShortIntegerArrayData(QKLINK link, QKARRAYSTATE state, int16_t* data,
+                                          int32_t count);
+QK_API int32_t QKGetIntegerArrayData(QKLINK link, QKARRAYSTATE state, int32_t* data, int32_t count);
+QK_API int32_t QKGetLongIntegerArrayData(QKLINK link, QKARRAYSTATE state, int32_t* data,
+                                         int32_t count);
+QK_API int32_t QKGetFloatArrayData(QKLINK link, QKARRAYSTATE state, float* data, int32_t count);
+QK_API int32_t QKGetDoubleArrayData(QKLINK link, QKARRAYSTATE state, double* data, int32_t count);
+QK_API int32_t QKGetLongDoubleArrayData(QKLINK link, QKARRAYSTATE state, long double* data,
+                                        int32_t count);
+QK_API int32_t QKGetBinaryNumberArrayData(QKLINK link, QKARRAYSTATE state, void* data,
+                                          int32_t count, int32_t code);
+QK_API int32_t QKGetBinaryNumberArrayData0(QKLINK link, QKARRAYSTATE state, void* data,
+                                           int32_t count);
+QK_API void QKReleaseGetArrayState0(QKLINK link, QKARRAYSTATE state);
+
+QK_API int32_t QKPutArrayType0(QKLINK link, QKLINK source, QKARRAYSTATE* state);
+QK_API int32_t QKPutArray(QKLINK link, QKARRAYSTATE state);
+QK_API int32_t QKPutByteArrayData(QKLINK link, QKARRAYSTATE state, const unsigned char* data,
+                                  int32_t count);
+QK_API int32_t QKPutShortIntegerArrayData(QKLINK link, QKARRAYSTATE state, const int16_t* data,
+                                          int32_t count);
+QK_API int32_t QKPutIntegerArrayData(QKLINK link, QKARRAYSTATE state, const int32_t* data,
+                                     int32_t count);
+QK_API int32_t QKPutLongIntegerArrayData(QKLINK link, QKARRAYSTATE state, const int32_t* data,
+                                         int32_t count);
+QK_API int32_t QKPutFloatArrayData(QKLINK link, QKARRAYSTATE state, const float* data,
+                                   int32_t count);
+QK_API int32_t QKPutDoubleArrayData(QKLINK link, QKARRAYSTATE state, const double* data,
+                                    int32_t count);
+QK_API int32_t QKPutLongDoubleArrayData(QKLINK link, QKARRAYSTATE state, const long double* data,
+                                        int32_t count);
+QK_API int32_t QKPutBinaryNumberArrayData(QKLINK link, QKARRAYSTATE state, const void* data,
+                                          int32_t count, int32_t code);
+QK_API int32_t QKPutBinaryNumberArrayData0(QKLINK link, QKARRAYSTATE state, const void* data,
+                                           int32_t count);
+QK_API int32_t QKPutArrayLeaves0(QKLINK link, QKARRAYSTATE state, QKLINK source, int32_t count);
+QK_API void QKReleasePutArrayState0(QKLINK link, QKARRAYSTATE state);
+
 /* Marks: a saved read position to come back to. QKSeekMark returns there and skips `count`
  * expressions; it returns the mark, or null on failure. */
 typedef struct QKMarkRecord* QKMARK;
