@@ -85,6 +85,10 @@ public:
     int ready(QKLINK link, bool& answer);
 
     Phase phase() const { return m_phase; }
+    // The token in hand is the outermost function of an array that arrived in the array form.
+    bool atArrayStart() const {
+        return m_synthetic && m_phase == kFresh && m_type == 'F' && m_arrayLeft.size() == 1;
+    }
 
 private:
     int readByte(QKLINK link, uint8_t& b);

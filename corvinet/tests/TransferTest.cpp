@@ -3,6 +3,7 @@
 #include "WireFixture.h"
 
 #include <string>
+#include <vector>
 
 namespace corvinet::testing {
 namespace {
@@ -80,6 +81,40 @@ TEST_F(Transfer, ExpressionGoesOutAsItCame) {
     QKPutSymbol(link, "kept");
     ASSERT_TRUE(QKTransferExpression(nullptr, link));
     EXPECT_TRUE(QKCheckSymbol(link, "kept"));
+}
+
+TEST_F(Transfer, ArrayGoesOutInTheDestinationsForm) {
+    const int32_t values[] = {1, 2, 3, 4, 5, 6};
+    const int32_t dims[] = {2, 3};
+    const char* heads[] = {"M", nullptr};
+    for (const Peer& peer : {kPeers[0], kPeers[3]}) {
+        SCOPED_TRACE(peer.name);
+        int32_t error = 0;
+        if (other) QKClose(other);
+        other = peer.features ? QKLoopbackOpen0(env, peer.features, &error)
+                              : QKLoopbackOpen(env, &error);
+        ASSERT_NE(other, nullptr);
+        ASSERT_TRUE(QKPutIntegerArray(link, values, dims, heads, 2));
+        const std::string sent = wire();
+        feed(sent);
+        ASSERT_TRUE(QKTransferExpression(other, link)) << QKErrorMessage(other);
+        ASSERT_TRUE(QKFlush(other));
+        if (!peer.features) {
+            // Toward a peer that reads the array form, the copy is the array as it came.
+            std::swap(link, other);
+            EXPECT_EQ(wire(), sent);
+            std::swap(link, other);
+            continue;
+        }
+        int32_t* data = nullptr;
+        int32_t* shape = nullptr;
+        char** names = nullptr;
+        int32_t depth = 0;
+        ASSERT_TRUE(QKGetIntegerArray(other, &data, &shape, &names, &depth));
+        EXPECT_EQ(std::vector<int32_t>(data, data + 6), std::vector<int32_t>(values, values + 6));
+        EXPECT_STREQ(names[0], "M");
+        QKDisownIntegerArray(other, data, shape, names, depth);
+    }
 }
 
 TEST_F(Transfer, AlignedDuplicateReadsOnWhereTheOtherStands) {
