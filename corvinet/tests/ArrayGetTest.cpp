@@ -14,15 +14,10 @@ using namespace std::string_literals;
 
 class ArrayGet : public LoopbackTest {
 protected:
-    void TearDown() override {
-        if (other) QKClose(other);
-        LoopbackTest::TearDown();
-    }
     void expectEnd(QKLINK from) {
         EXPECT_TRUE(QKCheckSymbol(from, "end")) << QKErrorMessage(from);
         EXPECT_EQ(QKError(from), 0);
     }
-    QKLINK other = nullptr;
 };
 
 struct Shape {
@@ -210,11 +205,7 @@ TEST_F(ArrayGet, StateCopiesAnArrayToAnotherLinkInPieces) {
     const int32_t dims[] = {3, 4};
     for (const Peer& peer : kPeers) {
         SCOPED_TRACE(peer.name);
-        int32_t error = 0;
-        if (other) QKClose(other);
-        other = peer.features ? QKLoopbackOpen0(env, peer.features, &error)
-                              : QKLoopbackOpen(env, &error);
-        ASSERT_NE(other, nullptr);
+        openOther(peer.features);
         ASSERT_TRUE(QKPutDoubleArray(link, values.data(), dims, nullptr, 2));
         ASSERT_TRUE(QKPutSymbol(link, "end"));
         ASSERT_TRUE(QKFlush(link));
@@ -245,9 +236,7 @@ TEST_F(ArrayGet, StateCopiesAnArrayToAnotherLinkInPieces) {
 }
 
 TEST_F(ArrayGet, GetStateFramesAnArrayPutInPieces) {
-    int32_t error = 0;
-    other = QKLoopbackOpen0(env, "Corvinet 3 -formats 7 -decoders 0", &error);
-    ASSERT_NE(other, nullptr);
+    openOther("Corvinet 3 -formats 7 -decoders 0");
     const int32_t dims[] = {2, 2};
     const char* heads[] = {"M", "R"};
     const int32_t zeros[] = {0, 0, 0, 0};

@@ -8,14 +8,7 @@
 namespace corvinet::testing {
 namespace {
 
-class Transfer : public LoopbackTest {
-protected:
-    void TearDown() override {
-        if (other) QKClose(other);
-        LoopbackTest::TearDown();
-    }
-    QKLINK other = nullptr;
-};
+class Transfer : public LoopbackTest {};
 
 TEST_F(Transfer, MarkReturnsAndSkips) {
     QKPutFunction(link, "f", 2);
@@ -45,9 +38,7 @@ TEST_F(Transfer, MarkReturnsAndSkips) {
 }
 
 TEST_F(Transfer, ExpressionGoesOutAsItCame) {
-    int32_t error = 0;
-    other = QKLoopbackOpen(env, &error);
-    ASSERT_NE(other, nullptr);
+    openOther(nullptr);
 
     const char16_t wide[] = {0x3B1};
     const unsigned char bytes[] = {0xE9};
@@ -89,11 +80,7 @@ TEST_F(Transfer, ArrayGoesOutInTheDestinationsForm) {
     const char* heads[] = {"M", nullptr};
     for (const Peer& peer : {kPeers[0], kPeers[3]}) {
         SCOPED_TRACE(peer.name);
-        int32_t error = 0;
-        if (other) QKClose(other);
-        other = peer.features ? QKLoopbackOpen0(env, peer.features, &error)
-                              : QKLoopbackOpen(env, &error);
-        ASSERT_NE(other, nullptr);
+        openOther(peer.features);
         ASSERT_TRUE(QKPutIntegerArray(link, values, dims, heads, 2));
         const std::string sent = wire();
         feed(sent);

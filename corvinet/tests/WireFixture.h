@@ -34,16 +34,19 @@ protected:
         open(nullptr);
     }
     void TearDown() override {
+        if (other) QKClose(other);
         if (link) QKClose(link);
         QKEnd(env);
     }
 
-    // Reopens the link; with `features`, as toward a peer that offers them.
-    void open(const char* features) {
-        if (link) QKClose(link);
+    // Reopens the link (or the second one); with `features`, as toward a peer that offers them.
+    void open(const char* features) { reopen(link, features); }
+    void openOther(const char* features) { reopen(other, features); }
+    void reopen(QKLINK& which, const char* features) {
+        if (which) QKClose(which);
         int32_t error = 0;
-        link = features ? QKLoopbackOpen0(env, features, &error) : QKLoopbackOpen(env, &error);
-        ASSERT_NE(link, nullptr) << error;
+        which = features ? QKLoopbackOpen0(env, features, &error) : QKLoopbackOpen(env, &error);
+        ASSERT_NE(which, nullptr) << error;
     }
 
     // Every byte put since the link was opened and not yet read.
@@ -69,6 +72,7 @@ protected:
     QKParameters block{};
     QKENV env = nullptr;
     QKLINK link = nullptr;
+    QKLINK other = nullptr; // a second link, for tests between two
 };
 
 } // namespace corvinet::testing
