@@ -36,7 +36,7 @@ void readToken(QKLINK link, int token, uint8_t style) {
             // A part at a time through an array state.
             QKARRAYSTATE state = nullptr;
             int32_t code = 0;
-            int32_t leaves[3];
+            unsigned char leaves[3 * 16]; // room for three values of any code
             if (QKGetArrayType0(link, &state, &n, &code))
                 while (QKGetBinaryNumberArrayData0(link, state, leaves, 3)) {
                 }
