@@ -2,10 +2,12 @@
 // function uses is the build's (buildNumberFunctionCodes). Lists handed to the caller come from
 // the environment and go back through the matching disown function.
 
+#include "ArrayState.h"
 #include "Environment.h"
 #include "NumberConverter.h"
 #include "WireCall.h"
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 
@@ -20,45 +22,127 @@ const NumberFunctionCodes& codes() {
 int32_t putArray(QKLINK link, uint8_t code, const void* data, const int32_t* dims,
                  const char* const* heads, int32_t depth) {
     return runPut(link, Gate::kConnect, [&](PutState& put) {
-        return put.putArray(link, code, data, dims, heads, depth);
+        return corvinet::putArray(link, put, code, data, dims, heads, depth);
     });
 }
 
 int32_t putList(QKLINK link, uint8_t code, const void* data, int32_t count) {
     return runPut(link, Gate::kConnect,
-                  [&](PutState& put) { return put.putList(link, code, data, count); });
+                  [&](PutState& put) { return corvinet::putList(link, put, code, data, count); });
 }
 
-// Long doubles travel as 10-byte extended values (0xD8) or as doubles; the caller's array of
-// native long doubles is repacked first.
+// Long doubles travel as the build's long-double code; the caller's native values are
+// repacked first.
 int32_t putLongDoubleArray(QKLINK link, const long double* data, const int32_t* dims,
                            const char* const* heads, int32_t depth) {
-    const uint8_t code = codes().getLongDouble;
-    int64_t leaves = 1;
-    for (int32_t i = 0; dims && i < depth && leaves <= std::numeric_limits<int32_t>::max(); ++i)
-        leaves *= dims[i];
-    const bool valid = link && data && dims && depth >= 1 && leaves >= 0 &&
-                       leaves <= std::numeric_limits<int32_t>::max();
-    // Anything else the array put refuses with its own error.
-    if (!valid) return putArray(link, code, data, dims, heads, depth);
-    const std::size_t size = code == code::kExtended ? 10 : sizeof(double);
-    auto* packed =
-        static_cast<unsigned char*>(link->env()->allocate(static_cast<std::size_t>(leaves) * size));
+    if (!link || !data) return putArray(link, 0, data, dims, heads, depth);
+    const LeafLayout layout = LeafLayout::longDoubles(link);
+    ArrayState shape(link->linkEnv->memory);
+    // A shape that is no array is refused by the array put with its own error.
+    if (shape.setShape(dims, heads, depth) != 0)
+        return putArray(link, layout.code, data, dims, heads, depth);
+    const auto bytes =
+        static_cast<std::size_t>(shape.leaves) * static_cast<std::size_t>(layout.wireSize);
+    auto* packed = static_cast<uint8_t*>(link->env()->allocate(bytes));
     if (!packed) {
         link->setError(QKERR_OUT_OF_MEMORY);
         return 0;
     }
-    for (int64_t i = 0; i < leaves; ++i) {
-        if (code == code::kExtended) {
-            encodeLongDouble(data[i], packed + i * size);
-        } else {
-            const double narrowed = static_cast<double>(data[i]);
-            std::memcpy(packed + i * size, &narrowed, size);
-        }
-    }
-    const int32_t ok = putArray(link, code, packed, dims, heads, depth);
+    layout.toWire(data, packed, shape.leaves);
+    const int32_t ok = putArray(link, layout.code, packed, dims, heads, depth);
     link->env()->free(packed);
     return ok;
+}
+
+constexpr std::size_t roundUp(std::size_t n) {
+    return (n + 15) & ~std::size_t{15};
+}
+
+// Reads a whole array into one block from the environment: the leaves (laid out as `layout`
+// says; with no code, in the code the first leaf arrives in), then the dimensions, the head
+// pointers and the head texts. The block is the data pointer, which the array disown functions
+// give back. Memory grows with the leaves that arrive, never by the count the peer announces.
+int getArray(QKLINK link, GetState& get, LeafLayout layout, void** data, int32_t** dims,
+             char*** heads, int32_t* depth, uint8_t* codeUsed) {
+    if (!data || !dims || !heads || !depth) return QKERR_GET_SEQUENCE;
+    ArrayState shape(link->linkEnv->memory);
+    if (const int rc = shape.readShape(link, get)) return rc;
+    if (layout.code == 0) {
+        uint8_t code = 0;
+        if (const int rc = shape.peekLeafCode(link, get, code)) return rc;
+        layout = LeafLayout::of(link, code);
+    }
+    if (layout.wireSize <= 0 && shape.leaves > 0) return QKERR_GET_SEQUENCE;
+
+    constexpr int64_t kChunk = 4096;
+    ByteVector wire{PairAllocator<uint8_t>(link->linkEnv->memory)};
+    while (shape.leavesLeft() > 0) {
+        const int64_t n = std::min(kChunk, shape.leavesLeft());
+        const std::size_t at = wire.size();
+        wire.resize(at + static_cast<std::size_t>(n * layout.wireSize));
+        if (const int rc =
+                shape.readLeaves(link, get, layout.code, layout.wireSize, wire.data() + at, n))
+            return rc;
+    }
+
+    const auto levels = static_cast<std::size_t>(shape.depth());
+    const std::size_t leafBytes =
+        roundUp(static_cast<std::size_t>(shape.leaves) * layout.nativeSize);
+    const std::size_t dimBytes = roundUp(levels * sizeof(int32_t));
+    const std::size_t pointerBytes = levels * sizeof(char*);
+    std::size_t textBytes = 0;
+    for (const ByteVector& head : shape.heads)
+        textBytes += head.size();
+    auto* block = static_cast<uint8_t*>(
+        link->env()->allocate(leafBytes + dimBytes + pointerBytes + textBytes));
+    if (!block) return QKERR_OUT_OF_MEMORY;
+    layout.toNative(wire.data(), block, shape.leaves);
+    auto* dimensions = reinterpret_cast<int32_t*>(block + leafBytes);
+    auto* pointers = reinterpret_cast<char**>(block + leafBytes + dimBytes);
+    auto* text = reinterpret_cast<char*>(block + leafBytes + dimBytes + pointerBytes);
+    for (std::size_t i = 0; i < levels; ++i) {
+        dimensions[i] = shape.dims[i];
+        pointers[i] = text;
+        std::memcpy(text, shape.heads[i].data(), shape.heads[i].size());
+        text += shape.heads[i].size();
+    }
+    *data = block;
+    *dims = dimensions;
+    *heads = pointers;
+    *depth = shape.depth();
+    if (codeUsed) *codeUsed = layout.code;
+    return 0;
+}
+
+template <class T>
+int32_t getTypedArray(QKLINK link, LeafLayout (*layoutOf)(QKLINK), T** data, int32_t** dims,
+                      char*** heads, int32_t* depth) {
+    if (data) *data = nullptr;
+    return runGet(link, [&](GetState& get) {
+        void* block = nullptr;
+        const int rc = getArray(link, get, layoutOf(link), &block, dims, heads, depth, nullptr);
+        if (data) *data = static_cast<T*>(block);
+        return rc;
+    });
+}
+
+LeafLayout bytes(QKLINK link) {
+    return LeafLayout::of(link, code::kByte);
+}
+LeafLayout shorts(QKLINK link) {
+    return LeafLayout::of(link, codes().getShortInteger);
+}
+LeafLayout integers(QKLINK link) {
+    return LeafLayout::of(link, codes().getInteger);
+}
+LeafLayout longIntegers(QKLINK link) {
+    return LeafLayout::of(link, codes().getLongInteger);
+}
+LeafLayout floats(QKLINK link) {
+    return LeafLayout::of(link, codes().getFloat);
+}
+LeafLayout doubles(QKLINK link) {
+    return LeafLayout::of(link, codes().getDouble);
 }
 
 // Reads a one-level list of numbers into memory from the environment. The buffer grows with the
@@ -150,6 +234,95 @@ QK_API int32_t QKPutBinaryNumberArray(QKLINK link, const void* data, const int32
                                       const char* const* heads, int32_t depth, int32_t code) {
     if (!isNumberCode(static_cast<unsigned>(code))) code = 0;
     return putArray(link, static_cast<uint8_t>(code), data, dims, heads, depth);
+}
+
+QK_API int32_t QKGetByteArray(QKLINK link, unsigned char** data, int32_t** dims, char*** heads,
+                              int32_t* depth) {
+    return getTypedArray(link, bytes, data, dims, heads, depth);
+}
+
+QK_API int32_t QKGetShortIntegerArray(QKLINK link, int16_t** data, int32_t** dims, char*** heads,
+                                      int32_t* depth) {
+    return getTypedArray(link, shorts, data, dims, heads, depth);
+}
+
+QK_API int32_t QKGetIntegerArray(QKLINK link, int32_t** data, int32_t** dims, char*** heads,
+                                 int32_t* depth) {
+    return getTypedArray(link, integers, data, dims, heads, depth);
+}
+
+QK_API int32_t QKGetLongIntegerArray(QKLINK link, int32_t** data, int32_t** dims, char*** heads,
+                                     int32_t* depth) {
+    return getTypedArray(link, longIntegers, data, dims, heads, depth);
+}
+
+QK_API int32_t QKGetFloatArray(QKLINK link, float** data, int32_t** dims, char*** heads,
+                               int32_t* depth) {
+    return getTypedArray(link, floats, data, dims, heads, depth);
+}
+
+QK_API int32_t QKGetDoubleArray(QKLINK link, double** data, int32_t** dims, char*** heads,
+                                int32_t* depth) {
+    return getTypedArray(link, doubles, data, dims, heads, depth);
+}
+
+QK_API int32_t QKGetLongDoubleArray(QKLINK link, long double** data, int32_t** dims, char*** heads,
+                                    int32_t* depth) {
+    return getTypedArray(link, LeafLayout::longDoubles, data, dims, heads, depth);
+}
+
+QK_API int32_t QKGetBinaryNumberArray(QKLINK link, void** data, int32_t** dims, char*** heads,
+                                      int32_t* depth, int32_t code) {
+    if (data) *data = nullptr;
+    return runGet(link, [&](GetState& get) {
+        const LeafLayout layout = LeafLayout::of(link, static_cast<uint8_t>(code));
+        if (!isNumberCode(static_cast<unsigned>(code)) || layout.wireSize <= 0)
+            return int{QKERR_GET_SEQUENCE};
+        return getArray(link, get, layout, data, dims, heads, depth, nullptr);
+    });
+}
+
+QK_API int32_t QKGetBinaryNumberArray0(QKLINK link, void** data, int32_t** dims, char*** heads,
+                                       int32_t* depth, int32_t* code) {
+    if (data) *data = nullptr;
+    return runGet(link, [&](GetState& get) {
+        if (!code) return int{QKERR_GET_SEQUENCE};
+        LeafLayout layout;
+        if (*code != 0) {
+            layout = LeafLayout::of(link, static_cast<uint8_t>(*code));
+            if (!isNumberCode(static_cast<unsigned>(*code)) || layout.wireSize <= 0)
+                return int{QKERR_GET_SEQUENCE};
+        }
+        uint8_t used = 0;
+        const int rc = getArray(link, get, layout, data, dims, heads, depth, &used);
+        if (rc == 0) *code = used;
+        return rc;
+    });
+}
+
+QK_API void QKDisownByteArray(QKLINK link, unsigned char* data, int32_t*, char**, int32_t) {
+    disown(link, data);
+}
+QK_API void QKDisownShortIntegerArray(QKLINK link, int16_t* data, int32_t*, char**, int32_t) {
+    disown(link, data);
+}
+QK_API void QKDisownIntegerArray(QKLINK link, int32_t* data, int32_t*, char**, int32_t) {
+    disown(link, data);
+}
+QK_API void QKDisownLongIntegerArray(QKLINK link, int32_t* data, int32_t*, char**, int32_t) {
+    disown(link, data);
+}
+QK_API void QKDisownFloatArray(QKLINK link, float* data, int32_t*, char**, int32_t) {
+    disown(link, data);
+}
+QK_API void QKDisownDoubleArray(QKLINK link, double* data, int32_t*, char**, int32_t) {
+    disown(link, data);
+}
+QK_API void QKDisownLongDoubleArray(QKLINK link, long double* data, int32_t*, char**, int32_t) {
+    disown(link, data);
+}
+QK_API void QKDisownBinaryNumberArray(QKLINK link, void* data, int32_t*, char**, int32_t, int32_t) {
+    disown(link, data);
 }
 
 QK_API int32_t QKGetIntegerList(QKLINK link, int32_t** data, int32_t* count) {

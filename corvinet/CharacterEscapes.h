@@ -2,7 +2,7 @@
 
 // The 7-bit escaped text form of link strings, and the older multi-byte form, as the put and
 // get engines use them. The exported C functions over these helpers live in
-// CharacterEscapes.cpp and OldStringForm.cpp.
+// CharacterFunctions.cpp.
 
 #include <cstddef>
 #include <cstdint>

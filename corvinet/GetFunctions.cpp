@@ -3,11 +3,13 @@
 
 #include "CharacterEscapes.h"
 #include "Environment.h"
+#include "RealNumberText.h"
 #include "WireCall.h"
 #include "WireFormat.h"
 
 #include <cstring>
 #include <limits>
+#include <string>
 
 using namespace corvinet;
 
@@ -25,40 +27,38 @@ int32_t readType(QKLINK link, bool advance, bool raw) {
     return raw ? type : GetState::tokenCode(type);
 }
 
-enum class Width { k7Bit, k8Bit, k16Bit };
-
 // Reads a whole text token and hands it out in `width`, zero-terminated, allocated from the
-// environment. A number text ends at its first blank.
-int takeText(QKLINK link, GetState& get, bool symbolOnly, Width width, uint8_t replacement,
-             const void** out, int32_t* length) {
+// environment. A number text ends at its first blank; with `programReal` a real-number text
+// comes in the program's form (RealNumberText.h).
+int takeText(QKLINK link, GetState& get, bool symbolOnly, TextSource::Width width,
+             uint8_t replacement, bool programReal, const void** out, int32_t* length) {
     const TextToken* text = nullptr;
     if (const int rc = get.holdText(link, symbolOnly, text)) return rc;
     ByteVector converted(PairAllocator<uint8_t>(link->linkEnv->memory));
-    std::size_t unit = 1;
-    switch (width) {
-    case Width::k7Bit:
-        text->to7Bit(converted);
-        break;
-    case Width::k8Bit:
-        text->to8Bit(converted, replacement);
-        break;
-    case Width::k16Bit:
-        text->to16Bit(converted);
-        unit = 2;
-        break;
-    }
+    text->convert(converted, width, replacement);
+    const std::size_t unit = width == TextSource::k16Bit ? 2 : 1;
     std::size_t units = converted.size() / unit;
     uint8_t type = 0;
     get.type(link, false, type);
-    if (GetState::tokenCode(type) == QKTOK_INTEGER || GetState::tokenCode(type) == QKTOK_REAL) {
+    const int code = GetState::tokenCode(type);
+    if (code == QKTOK_INTEGER || code == QKTOK_REAL) {
+        std::u16string number;
         for (std::size_t i = 0; i < units; ++i) {
-            char16_t c = converted[i * unit];
+            char16_t c = converted[i];
             if (unit == 2) std::memcpy(&c, converted.data() + 2 * i, 2);
-            if (c == ' ') {
-                units = i;
-                break;
-            }
+            if (c == ' ') break;
+            number.push_back(c);
         }
+        if (programReal && code == QKTOK_REAL) number = programRealText(number);
+        converted.clear();
+        for (const char16_t c : number) {
+            if (unit == 2)
+                converted.insert(converted.end(), reinterpret_cast<const uint8_t*>(&c),
+                                 reinterpret_cast<const uint8_t*>(&c) + 2);
+            else
+                converted.push_back(static_cast<uint8_t>(c));
+        }
+        units = number.size();
     }
     auto* result = static_cast<uint8_t*>(link->env()->allocate((units + 1) * unit));
     if (!result) return QKERR_OUT_OF_MEMORY;
@@ -71,13 +71,14 @@ int takeText(QKLINK link, GetState& get, bool symbolOnly, Width width, uint8_t r
 }
 
 template <class Char>
-int32_t getText(QKLINK link, bool symbolOnly, Width width, uint8_t replacement, const Char** out,
-                int32_t* length) {
+int32_t getText(QKLINK link, bool symbolOnly, TextSource::Width width, uint8_t replacement,
+                const Char** out, int32_t* length, bool programReal = false) {
     if (out) *out = nullptr;
     return runGet(link, [&](GetState& get) {
         if (!out) return int{QKERR_GET_SEQUENCE};
         const void* result = nullptr;
-        const int rc = takeText(link, get, symbolOnly, width, replacement, &result, length);
+        const int rc =
+            takeText(link, get, symbolOnly, width, replacement, programReal, &result, length);
         *out = static_cast<const Char*>(result);
         return rc;
     });
@@ -124,7 +125,8 @@ int function(QKLINK link, GetState& get, const char* expected, const char** head
     if (const int rc = get.type(link, false, type)) return rc;
     if (expected) return check(link, get, wire::kSymbol, expected);
     const void* name = nullptr;
-    if (const int rc = takeText(link, get, true, Width::k7Bit, 0, &name, nullptr)) return rc;
+    if (const int rc = takeText(link, get, true, TextSource::k7Bit, 0, false, &name, nullptr))
+        return rc;
     *head = static_cast<const char*>(name);
     return 0;
 }
@@ -203,30 +205,87 @@ QK_API int32_t QKGetRawData(QKLINK link, unsigned char* buffer, int32_t capacity
     return QKGetData(link, reinterpret_cast<char*>(buffer), capacity, copied);
 }
 
+namespace {
+
+// One piece of the current text token at `width` (see GetState::countText).
+int32_t getCharacters(QKLINK link, TextSource::Width width, uint8_t replacement, void* buffer,
+                      int32_t capacity, int32_t* charactersLeft, int32_t* unitsCopied,
+                      int32_t* charactersCopied) {
+    if (unitsCopied) *unitsCopied = 0;
+    if (charactersCopied) *charactersCopied = 0;
+    return runGet(link, [&](GetState& get) {
+        if ((!buffer && capacity > 0) || capacity < 0) return int{QKERR_GET_SEQUENCE};
+        if (const int rc = get.countText(link, width, replacement)) return rc;
+        int64_t units = 0;
+        int64_t characters = 0;
+        int64_t left = 0;
+        get.takeCharacters(buffer, capacity, units, characters, left);
+        if (unitsCopied) *unitsCopied = narrow(units);
+        if (charactersCopied) *charactersCopied = narrow(characters);
+        if (charactersLeft) *charactersLeft = narrow(left);
+        return 0;
+    });
+}
+
+} // namespace
+
+QK_API int32_t QKGet7BitCharacters(QKLINK link, int32_t* charactersLeft, char* buffer,
+                                   int32_t capacity, int32_t* bytesCopied,
+                                   int32_t* charactersCopied) {
+    return getCharacters(link, TextSource::k7Bit, 0, buffer, capacity, charactersLeft, bytesCopied,
+                         charactersCopied);
+}
+
+QK_API int32_t QKGet8BitCharacters(QKLINK link, int32_t* charactersLeft, unsigned char* buffer,
+                                   int32_t capacity, int32_t* copied, int32_t replacement) {
+    return getCharacters(link, TextSource::k8Bit, static_cast<uint8_t>(replacement), buffer,
+                         capacity, charactersLeft, copied, nullptr);
+}
+
+QK_API int32_t QKGet16BitCharacters(QKLINK link, int32_t* charactersLeft, char16_t* buffer,
+                                    int32_t capacity, int32_t* copied) {
+    return getCharacters(link, TextSource::k16Bit, 0, buffer, capacity, charactersLeft, copied,
+                         nullptr);
+}
+
 QK_API int32_t QKGetString(QKLINK link, const char** text) {
-    return getText(link, false, Width::k7Bit, 0, text, nullptr);
+    return getText(link, false, TextSource::k7Bit, 0, text, nullptr);
 }
 
 QK_API int32_t QKGetSymbol(QKLINK link, const char** name) {
-    return getText(link, true, Width::k7Bit, 0, name, nullptr);
+    return getText(link, true, TextSource::k7Bit, 0, name, nullptr);
 }
 
 QK_API int32_t QKGetByteString(QKLINK link, const unsigned char** text, int32_t* length,
                                int32_t replacement) {
-    return getText(link, false, Width::k8Bit, static_cast<uint8_t>(replacement), text, length);
+    return getText(link, false, TextSource::k8Bit, static_cast<uint8_t>(replacement), text, length);
 }
 
 QK_API int32_t QKGetByteSymbol(QKLINK link, const unsigned char** name, int32_t* length,
                                int32_t replacement) {
-    return getText(link, true, Width::k8Bit, static_cast<uint8_t>(replacement), name, length);
+    return getText(link, true, TextSource::k8Bit, static_cast<uint8_t>(replacement), name, length);
 }
 
 QK_API int32_t QKGetUnicodeString(QKLINK link, const char16_t** text, int32_t* length) {
-    return getText(link, false, Width::k16Bit, 0, text, length);
+    return getText(link, false, TextSource::k16Bit, 0, text, length);
 }
 
 QK_API int32_t QKGetUnicodeSymbol(QKLINK link, const char16_t** name, int32_t* length) {
-    return getText(link, true, Width::k16Bit, 0, name, length);
+    return getText(link, true, TextSource::k16Bit, 0, name, length);
+}
+
+QK_API int32_t QKGetString0(QKLINK link, const char** text) {
+    return getText(link, false, TextSource::k7Bit, 0, text, nullptr, true);
+}
+
+QK_API int32_t QKGetByteString0(QKLINK link, const unsigned char** text, int32_t* length,
+                                int32_t replacement) {
+    return getText(link, false, TextSource::k8Bit, static_cast<uint8_t>(replacement), text, length,
+                   true);
+}
+
+QK_API int32_t QKGetUnicodeString0(QKLINK link, const char16_t** text, int32_t* length) {
+    return getText(link, false, TextSource::k16Bit, 0, text, length, true);
 }
 
 QK_API void QKDisownString(QKLINK link, const char* text) {

@@ -1,5 +1,6 @@
 #include "GetState.h"
 
+#include "CharacterEscapes.h"
 #include "Link.h"
 #include "NumberCodes.h"
 #include "NumberConverter.h"
@@ -406,15 +407,68 @@ int GetState::getNumber(QKLINK link, uint8_t code, void* out) {
     return rc;
 }
 
-int GetState::bytesToGet(QKLINK link, int64_t& count) {
-    if (m_phase != kCounted) {
-        const TextToken* text = nullptr;
-        if (const int rc = holdText(link, false, text)) return rc;
-        m_counted.clear();
-        text->to7Bit(m_counted);
-        m_countedPos = 0;
-        m_phase = kCounted;
+namespace {
+
+// Bytes of the 7-bit character at p (p < end); a backslash that starts no escape is one byte.
+std::size_t characterLength(const uint8_t* p, const uint8_t* end) {
+    const uint8_t* q = p;
+    if (decodeCharacter(q, end) == kBadCharacter) return 1;
+    return static_cast<std::size_t>(q - p);
+}
+
+} // namespace
+
+int GetState::countText(QKLINK link, TextSource::Width width, uint8_t replacement) {
+    if (m_phase == kCounted) return width == m_countedWidth ? 0 : QKERR_GET_SEQUENCE;
+    const TextToken* text = nullptr;
+    if (const int rc = holdText(link, false, text)) return rc;
+    m_counted.clear();
+    m_countedPos = 0;
+    text->convert(m_counted, width, replacement);
+    // 7-bit text is counted when first asked for; an escape takes several bytes.
+    m_countedLeft = width == TextSource::k7Bit   ? -1
+                    : width == TextSource::k8Bit ? static_cast<int64_t>(m_counted.size())
+                                                 : static_cast<int64_t>(m_counted.size() / 2);
+    m_countedWidth = width;
+    m_phase = kCounted;
+    return 0;
+}
+
+void GetState::takeCharacters(void* out, int64_t capacity, int64_t& units, int64_t& characters,
+                              int64_t& left) {
+    const uint8_t* from = m_counted.data() + m_countedPos;
+    const uint8_t* end = m_counted.data() + m_counted.size();
+    std::size_t bytes = 0;
+    if (m_countedWidth == TextSource::k7Bit) {
+        if (m_countedLeft < 0) {
+            m_countedLeft = 0;
+            for (const uint8_t* p = from; p < end; p += characterLength(p, end))
+                ++m_countedLeft;
+        }
+        characters = 0;
+        for (const uint8_t* p = from; p < end;) {
+            const std::size_t length = characterLength(p, end);
+            if (static_cast<int64_t>(bytes + length) > capacity) break;
+            bytes += length;
+            p += length;
+            ++characters;
+        }
+        units = static_cast<int64_t>(bytes);
+    } else {
+        const std::size_t unit = m_countedWidth == TextSource::k16Bit ? 2 : 1;
+        characters = std::min<int64_t>(std::max<int64_t>(capacity, 0), m_countedLeft);
+        units = characters;
+        bytes = static_cast<std::size_t>(characters) * unit;
     }
+    if (bytes > 0) std::memcpy(out, from, bytes);
+    m_countedPos += bytes;
+    m_countedLeft -= characters;
+    left = m_countedLeft;
+    if (m_countedPos == m_counted.size()) release();
+}
+
+int GetState::bytesToGet(QKLINK link, int64_t& count) {
+    if (const int rc = countText(link, TextSource::k7Bit, 0)) return rc;
     count = static_cast<int64_t>(m_counted.size() - m_countedPos);
     return 0;
 }
@@ -436,10 +490,12 @@ int GetState::getData(QKLINK link, void* out, int64_t capacity, int64_t& copied)
     copied = 0;
     if (capacity < 0) return QKERR_GET_SEQUENCE;
     if (m_phase == kCounted) {
+        if (m_countedWidth != TextSource::k7Bit) return QKERR_GET_SEQUENCE;
         const auto n = static_cast<std::size_t>(
             std::min<int64_t>(capacity, static_cast<int64_t>(m_counted.size() - m_countedPos)));
         if (n > 0) std::memcpy(out, m_counted.data() + m_countedPos, n);
         m_countedPos += n;
+        m_countedLeft = -1; // bytes taken need not end at a character
         copied = static_cast<int64_t>(n);
         if (m_countedPos == m_counted.size()) release();
         return 0;

@@ -21,6 +21,7 @@
 // only with bytes that have actually arrived.
 
 #include "EnvMemory.h"
+#include "TextEncoder.h"
 #include "TextToken.h"
 #include "corvinet/corvinet.h"
 
@@ -49,6 +50,16 @@ public:
 
     int argCount(QKLINK link, int64_t& count);
     int bytesToGet(QKLINK link, int64_t& count);
+    // Converts the current text token (a number token as its text) to `width` once, for
+    // handing out in pieces: QKBytesToGet and QKGetData at 7 bits, the character getters at
+    // any width. Asking for another width while pieces are out is error 3.
+    int countText(QKLINK link, TextSource::Width width, uint8_t replacement);
+    // Copies whole characters of the counted text: at most `capacity` bytes of 7-bit text (an
+    // escape is never split) or `capacity` characters of 8-bit or 16-bit text. `units` gets
+    // the bytes or characters copied, `characters` the characters, `left` the characters still
+    // to come; the token ends with its last piece.
+    void takeCharacters(void* out, int64_t capacity, int64_t& units, int64_t& characters,
+                        int64_t& left);
     int rawBytesToGet(QKLINK link, int64_t& count);
     int getData(QKLINK link, void* out, int64_t capacity, int64_t& copied);
 
@@ -74,6 +85,10 @@ public:
     int ready(QKLINK link, bool& answer);
 
     Phase phase() const { return m_phase; }
+    // The token in hand is the outermost function of an array that arrived in the array form.
+    bool atArrayStart() const {
+        return m_synthetic && m_phase == kFresh && m_type == 'F' && m_arrayLeft.size() == 1;
+    }
 
 private:
     int readByte(QKLINK link, uint8_t& b);
@@ -108,8 +123,10 @@ private:
     TextToken m_text;
     uint8_t m_number[16] = {};
     bool m_heldNumber = false;
-    ByteVector m_counted; // counted phase: the token as 7-bit text
+    ByteVector m_counted; // counted phase: the token's text at m_countedWidth
     std::size_t m_countedPos = 0;
+    int64_t m_countedLeft = 0; // characters of it not yet handed out; -1 not yet counted
+    TextSource::Width m_countedWidth = TextSource::k7Bit;
 
     // An array being read: its dimensions and heads per level, the children still to come in
     // each open level, and what comes next.

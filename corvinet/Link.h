@@ -19,6 +19,7 @@ namespace corvinet {
 class PutState;
 class GetState;
 } // namespace corvinet
+struct QKArrayStateRecord;
 
 struct QKLinkRecord {
     int32_t error = QKERR_UNCONNECTED;
@@ -37,6 +38,10 @@ struct QKLinkRecord {
     // The token engines' states, made at establish (wireAttach) and released at destroy.
     corvinet::PutState* put = nullptr; // shared with duplicates
     corvinet::GetState* get = nullptr; // this link's own
+    // The array states of either side (ArrayState.h), this link's own; freed with the link.
+    QKArrayStateRecord* getArray = nullptr;
+    QKArrayStateRecord* putArray = nullptr;
+    const void* putArraySource = nullptr; // the state whose shape putArray copied, never read
 
     QKENV env() const { return linkEnv->env; }
     // Stores the first non-zero error; returns `code` so callers can `return link->setError(c)`.

@@ -3,6 +3,7 @@
 
 #include "LinkWire.h"
 
+#include "ArrayState.h"
 #include "GetState.h"
 #include "Link.h"
 #include "PutState.h"
@@ -40,6 +41,8 @@ int32_t wireDuplicate(QKLINK copy, QKLINK original) {
 
 void wireRelease(QKLINK link) {
     const AllocatorPair& memory = link->linkEnv->memory;
+    releaseArrayState(link, &QKLinkRecord::getArray);
+    releaseArrayState(link, &QKLinkRecord::putArray);
     if (link->put && --link->put->refs == 0) memory.destroy(link->put);
     link->put = nullptr;
     memory.destroy(link->get);

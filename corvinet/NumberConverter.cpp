@@ -242,23 +242,7 @@ int NumberConverter::convert(uint32_t flags, void* dst, void* src, int32_t* coun
 
 namespace {
 
-constexpr CodeEntry kInterface2Codes[] = {
-    {code::kByte, NumberKind::Byte, 1},
-    {code::kShort, NumberKind::Short, 2},
-    {code::kInteger, NumberKind::Int, 4},
-    {code::kFloat, NumberKind::Float, 4},
-    {code::kDouble, NumberKind::Double, 8},
-    {code::kExtended, NumberKind::Extended, 10},
-    // Interface-1 codes that reach this converter are taken as their interface-2 kin.
-    {code::kShort1, NumberKind::Short, 2},
-    {code::kInt1, NumberKind::Int, 4},
-    {code::kLong1, NumberKind::Int, 4},
-    {code::kFloat1, NumberKind::Float, 4},
-    {code::kDouble1, NumberKind::Double, 8},
-    {code::kLongDouble1, NumberKind::Double, 8},
-};
-
-constexpr NumberConverter kInterface2Converter(kInterface2Codes,
+constexpr NumberConverter kInterface2Converter(kCodeTable.subspan(0, kInterface2CodeCount),
                                                {0, 0x00000002, 0x01000000, 0x00500014}, "setter");
 
 } // namespace

@@ -20,6 +20,23 @@ struct CodeEntry {
     uint8_t size;
 };
 
+// The codes both builds know, in one table: the interface-2 converter takes the first
+// kInterface2CodeCount entries (its own codes, then the interface-1 codes that it takes as
+// their interface-2 kin), the interface-1 converter the entries from kInterface1CodeStart on
+// (its own codes, and 0xD8 sized so that a token of it can be skipped, but never converted).
+inline constexpr CodeEntry kCodeEntries[] = {
+    {code::kShort, NumberKind::Short, 2},        {code::kInteger, NumberKind::Int, 4},
+    {code::kFloat, NumberKind::Float, 4},        {code::kDouble, NumberKind::Double, 8},
+    {code::kExtended, NumberKind::Extended, 10}, {code::kByte, NumberKind::Byte, 1},
+    {code::kShort1, NumberKind::Short, 2},       {code::kInt1, NumberKind::Int, 4},
+    {code::kLong1, NumberKind::Int, 4},          {code::kFloat1, NumberKind::Float, 4},
+    {code::kDouble1, NumberKind::Double, 8},     {code::kLongDouble1, NumberKind::Double, 8},
+    {code::kExtended, NumberKind::None, 10},
+};
+inline constexpr std::span<const CodeEntry> kCodeTable(kCodeEntries);
+inline constexpr std::size_t kInterface2CodeCount = 12;
+inline constexpr std::size_t kInterface1CodeStart = 5;
+
 // Result codes of the converter besides 0: the link errors for a text without digits (2) and
 // for a value that does not fit (7), and -1 for a pair of codes it cannot convert.
 inline constexpr int kConvertNoDigits = 2;

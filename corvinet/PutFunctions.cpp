@@ -1,10 +1,12 @@
 // The exported put side: every call goes through the gate and the link's put engine.
 
 #include "NumberCodes.h"
+#include "RealNumberText.h"
 #include "WireCall.h"
 #include "WireFormat.h"
 
 #include <cstring>
+#include <string>
 
 using namespace corvinet;
 
@@ -152,4 +154,30 @@ QK_API int32_t QKEndPacket(QKLINK link) {
 
 QK_API int32_t QKFlush(QKLINK link) {
     return runPut(link, Gate::kClean, [&](PutState&) { return link->stream.flush(); });
+}
+
+namespace {
+
+// A program's real-number text, zero-terminated, sent as a real token in its wire form.
+template <class Char>
+int32_t putRealText(QKLINK link, const Char* text, TextSource::Width width) {
+    return runPut(link, Gate::kConnect, [&](PutState& put) {
+        if (!text) return int{QKERR_PUT_SEQUENCE};
+        std::u16string wide;
+        for (const Char* p = text; *p; ++p)
+            wide.push_back(static_cast<char16_t>(*p));
+        const std::u16string sent = wireRealText(wide);
+        std::basic_string<Char> out(sent.begin(), sent.end());
+        return put.putText(link, wire::kRealText, {width, out.data(), out.size()});
+    });
+}
+
+} // namespace
+
+QK_API int32_t QKPutRealByteString0(QKLINK link, const unsigned char* text) {
+    return putRealText(link, text, TextSource::k8Bit);
+}
+
+QK_API int32_t QKPutRealUnicodeString0(QKLINK link, const char16_t* text) {
+    return putRealText(link, text, TextSource::k16Bit);
 }

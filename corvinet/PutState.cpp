@@ -119,58 +119,8 @@ int PutState::putNumber(QKLINK link, uint8_t code, const void* value) {
     return 0;
 }
 
-namespace {
-
-const char* headOf(const char* const* heads, int32_t level) {
-    return heads && heads[level] ? heads[level] : "List";
-}
-
-class VectorSink final : public ByteSink {
-public:
-    explicit VectorSink(ByteVector& out) : m_out(out) {}
-    int putBytes(const void* bytes, std::size_t count) override {
-        const auto* p = static_cast<const uint8_t*>(bytes);
-        m_out.insert(m_out.end(), p, p + count);
-        return 0;
-    }
-
-private:
-    ByteVector& m_out;
-};
-
-} // namespace
-
-int PutState::putArray(QKLINK link, uint8_t code, const void* data, const int32_t* dims,
-                       const char* const* heads, int32_t depth) {
-    const NumberConverter* converter = link->features.converter;
-    const int size = wireSizeOf(converter, code);
-    if (size <= 0) return QKERR_BAD_TOKEN;
-    if (!dims || depth < 1 || (!data && dims[0] != 0)) return QKERR_PUT_SEQUENCE;
-    int64_t leaves = 1;
-    for (int32_t i = 0; i < depth; ++i) {
-        if (dims[i] < 0) return QKERR_PUT_SEQUENCE;
-        leaves *= dims[i];
-        if (leaves > wire::kMaxCount) return QKERR_PUT_SEQUENCE;
-    }
-    const auto* bytes = static_cast<const uint8_t*>(data);
-    if (!(link->features.decoders & kDecodeArrays))
-        return putNested(link, code, size, bytes, dims, heads, depth, 0);
-
+int PutState::putArrayForm(QKLINK link, int64_t leaves, const ByteVector& shape) {
     if (const int rc = announce(link, wire::kArray)) return rc;
-    // The shape: one function token per level, then the shape's end.
-    ByteVector shape{PairAllocator<uint8_t>(link->linkEnv->memory)};
-    VectorSink sink(shape);
-    const TextEncoder encoder(link->features);
-    for (int32_t i = 0; i < depth; ++i) {
-        uint8_t field[22];
-        field[0] = wire::kFunction;
-        const uint8_t* end = wire::writeCount(field + 1, dims[i], compactCounts(link));
-        sink.putBytes(field, static_cast<std::size_t>(end - field));
-        const char* head = headOf(heads, i);
-        encoder.write(sink, wire::kSymbol, {TextSource::k7Bit, head, std::strlen(head)});
-    }
-    shape.push_back(wire::kShapeEnd);
-
     if (const int rc = link->stream.putByte(wire::kArray)) return rc;
     if (const int rc = writeCountField(link, leaves)) return rc;
     if (const int rc = link->stream.putByte(wire::kArrayData)) return rc;
@@ -178,17 +128,7 @@ int PutState::putArray(QKLINK link, uint8_t code, const void* data, const int32_
     if (const int rc = link->stream.putBytes(shape.data(), shape.size())) return rc;
     if (const int rc = link->stream.putByte(wire::kTerminator)) return rc;
     m_phase = kIdle;
-    return putLeaves(link, code, size, bytes, leaves);
-}
-
-int PutState::putList(QKLINK link, uint8_t code, const void* data, int32_t count) {
-    if (count < 0 || (!data && count > 0)) return QKERR_PUT_SEQUENCE;
-    if (count >= kListArrayThreshold) return putArray(link, code, data, &count, nullptr, 1);
-    const NumberConverter* converter = link->features.converter;
-    const int size = wireSizeOf(converter, code);
-    if (size <= 0) return QKERR_BAD_TOKEN;
-    if (const int rc = putFunction(link, nullptr, count)) return rc;
-    return putLeaves(link, code, size, static_cast<const uint8_t*>(data), count);
+    return 0;
 }
 
 int PutState::putLeaves(QKLINK link, uint8_t code, int size, const uint8_t* data, int64_t count) {
@@ -204,21 +144,6 @@ int PutState::putLeaves(QKLINK link, uint8_t code, int size, const uint8_t* data
     }
     for (int64_t i = 0; i < count; ++i, data += size)
         if (const int rc = putNumber(link, code, data)) return rc;
-    return 0;
-}
-
-int PutState::putNested(QKLINK link, uint8_t code, int size, const uint8_t*& data,
-                        const int32_t* dims, const char* const* heads, int32_t depth,
-                        int32_t level) {
-    if (const int rc = putFunction(link, headOf(heads, level), dims[level])) return rc;
-    if (level + 1 == depth) {
-        const uint8_t* leaves = data;
-        data += static_cast<std::size_t>(dims[level]) * static_cast<std::size_t>(size);
-        return putLeaves(link, code, size, leaves, dims[level]);
-    }
-    for (int32_t i = 0; i < dims[level]; ++i)
-        if (const int rc = putNested(link, code, size, data, dims, heads, depth, level + 1))
-            return rc;
     return 0;
 }
 

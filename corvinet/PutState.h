@@ -12,6 +12,7 @@
 
 #include "EnvMemory.h"
 #include "TextEncoder.h"
+#include "TextToken.h"
 #include "corvinet/corvinet.h"
 
 #include <cstdint>
@@ -39,15 +40,11 @@ public:
     // One number of code `code`: binary when the peer takes the code, else as number text.
     int putNumber(QKLINK link, uint8_t code, const void* value);
 
-    // A whole array: `depth` levels of `dims` (heads[i], or "List" where heads or heads[i] is
-    // null), then the product of the dimensions in leaves of `code`, back to back at `data`.
-    // Goes out in the array form where the peer reads it, else as nested functions.
-    int putArray(QKLINK link, uint8_t code, const void* data, const int32_t* dims,
-                 const char* const* heads, int32_t depth);
-
-    // A one-level list: below kListArrayThreshold elements a "List" function, else an array.
-    int putList(QKLINK link, uint8_t code, const void* data, int32_t count);
-    static constexpr int32_t kListArrayThreshold = 128;
+    // The head of an array in the array form: `A`, the leaf count and the shape block.
+    int putArrayForm(QKLINK link, int64_t leaves, const ByteVector& shape);
+    // `count` numbers of `code`, `size` bytes each: one packed run where the peer reads runs
+    // and takes the code in binary, else one number token each.
+    int putLeaves(QKLINK link, uint8_t code, int size, const uint8_t* data, int64_t count);
 
     int putRawSize(QKLINK link, int64_t size);
     int putRawData(QKLINK link, const void* bytes, int64_t count);
@@ -69,9 +66,6 @@ public:
 
 private:
     int writeGathered(QKLINK link);
-    int putLeaves(QKLINK link, uint8_t code, int size, const uint8_t* data, int64_t count);
-    int putNested(QKLINK link, uint8_t code, int size, const uint8_t*& data, const int32_t* dims,
-                  const char* const* heads, int32_t depth, int32_t level);
     int beginGathering(TextSource::Width width, int64_t expectedBytes);
 
     Phase m_phase = kIdle;

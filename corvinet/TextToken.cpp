@@ -63,4 +63,18 @@ void TextToken::to16Bit(ByteVector& out) const {
     });
 }
 
+void TextToken::convert(ByteVector& out, TextSource::Width width, uint8_t replacement) const {
+    switch (width) {
+    case TextSource::k7Bit:
+        to7Bit(out);
+        break;
+    case TextSource::k8Bit:
+        to8Bit(out, replacement);
+        break;
+    case TextSource::k16Bit:
+        to16Bit(out);
+        break;
+    }
+}
+
 } // namespace corvinet

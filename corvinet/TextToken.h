@@ -6,6 +6,7 @@
 
 #include "CharacterEscapes.h"
 #include "EnvMemory.h"
+#include "TextEncoder.h"
 
 #include <cstdint>
 #include <vector>
@@ -34,6 +35,9 @@ struct TextToken {
     void to8Bit(ByteVector& out, uint8_t replacement) const;
     // As 16-bit characters (two bytes each, in the machine's order).
     void to16Bit(ByteVector& out) const;
+
+    // Appends the text at `width` (one of the three above).
+    void convert(ByteVector& out, TextSource::Width width, uint8_t replacement) const;
 
     // Calls f(c) for every character, c a 16-bit value.
     template <class F>

@@ -1,11 +1,13 @@
 // Marks (a saved read position with the get state at it) and the copy of one expression from a
 // link's get side to another link's put side.
 
+#include "ArrayState.h"
 #include "Environment.h"
 #include "NumberCodes.h"
 #include "WireCall.h"
 #include "WireFormat.h"
 
+#include <algorithm>
 #include <new>
 
 // A saved read position. Allocated from the environment; the stream mark pins the data after
@@ -46,12 +48,38 @@ TextSource::Width widthOf(const TextToken& text) {
     }
 }
 
+// Copies an array that arrived in the array form as one array, so that it goes out in the
+// destination's array form where the destination's peer reads it.
+int copyArray(QKLINK source, GetState& get, QKLINK destination, PutState& put,
+              int& destinationError) {
+    ArrayState in(source->linkEnv->memory);
+    if (const int rc = in.readShape(source, get)) return rc;
+    uint8_t code = 0;
+    if (const int rc = in.peekLeafCode(source, get, code)) return rc;
+    ArrayState out(destination->linkEnv->memory);
+    out.dims = in.dims;
+    out.heads = in.heads;
+    out.leaves = in.leaves;
+    destinationError = out.writeFrame(destination, put);
+    const LeafLayout layout = LeafLayout::of(source, code);
+    constexpr int64_t kChunk = 256;
+    uint8_t leaves[kChunk * 16];
+    while (destinationError == 0 && in.leavesLeft() > 0) {
+        const int64_t n = std::min(kChunk, in.leavesLeft());
+        if (const int rc = in.readLeaves(source, get, code, layout.wireSize, leaves, n)) return rc;
+        destinationError = out.writeLeaves(destination, put, code, layout.wireSize, leaves, n);
+    }
+    return 0;
+}
+
 // Copies one token from `source` to `destination` (or drops it when there is none); errors of
 // either side come back with the side they belong to.
 int copyToken(QKLINK source, GetState& get, QKLINK destination, int& destinationError) {
     uint8_t type = 0;
     if (const int rc = get.type(source, false, type)) return rc;
     PutState* put = destination ? destination->put : nullptr;
+    if (put && get.atArrayStart())
+        return copyArray(source, get, destination, *put, destinationError);
     if (type == wire::kFunction || type == wire::kArray) {
         int64_t n = 0;
         if (const int rc = get.argCount(source, n)) return rc;
@@ -119,6 +147,34 @@ QK_API void QKDestroyMark(QKLINK link, QKMARK mark) {
     if (!link || !mark) return;
     link->stream.releaseMark(mark->stream);
     link->env()->memory.destroy(mark);
+}
+
+QK_API int32_t QKAlign(QKLINK link, QKLINK other) {
+    if (!link || !other || link->error != 0 || other->error != 0) return 0;
+    if (!link->put || link->put != other->put || !link->get || !other->get) return 0;
+    if (link == other) return 1;
+    try {
+        *link->get = *other->get;
+    } catch (const std::bad_alloc&) {
+        link->setError(QKERR_OUT_OF_MEMORY);
+        return 0;
+    }
+    link->stream.duplicateFrom(other->stream);
+    return 1;
+}
+
+QK_API int32_t QKForwardReset(QKLINK link, int32_t offset) {
+    if (!link) return 0;
+    int rc = link->get ? link->stream.seek(offset) : QKERR_UNCONNECTED;
+    if (rc == 0) {
+        try {
+            *link->get = GetState(link->linkEnv->memory, link->features.converter);
+        } catch (const std::bad_alloc&) {
+            rc = QKERR_OUT_OF_MEMORY;
+        }
+    }
+    link->setError(rc);
+    return rc == 0;
 }
 
 QK_API int32_t QKTransferExpression(QKLINK destination, QKLINK source) {

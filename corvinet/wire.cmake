@@ -14,12 +14,13 @@ target_sources(corvinet_core PRIVATE
   ${dir}/TextToken.h ${dir}/TextToken.cpp
   ${dir}/PutState.h ${dir}/PutState.cpp ${dir}/PutFunctions.cpp
   ${dir}/GetState.h ${dir}/GetState.cpp ${dir}/GetFunctions.cpp
-  ${dir}/ArrayFunctions.cpp ${dir}/TransferFunctions.cpp
+  ${dir}/ArrayState.h ${dir}/ArrayState.cpp ${dir}/ArrayFunctions.cpp ${dir}/ArrayStateFunctions.cpp
+  ${dir}/TransferFunctions.cpp
+  ${dir}/Packets.cpp
+  ${dir}/RealNumberText.h ${dir}/RealNumberText.cpp
 )
 target_sources(corvinet_i2 PRIVATE ${dir}/Interface2Numbers.cpp)
 target_sources(corvinet_i1 PRIVATE ${dir}/interface1/Interface1Numbers.cpp)
-set(CORVINET_HAS_CONVERTER ON)
-set(CORVINET_HAS_WIRE ON)
 
 tessary_test(corvinet_codec_tests
   SOURCES ${dir}/tests/CharacterEscapesTest.cpp
@@ -31,7 +32,11 @@ tessary_test(corvinet_wire_tests
           ${dir}/tests/RoundTripTest.cpp
           ${dir}/tests/GetSideTest.cpp
           ${dir}/tests/ArrayTest.cpp
+          ${dir}/tests/ArrayGetTest.cpp
           ${dir}/tests/TransferTest.cpp
+          ${dir}/tests/PacketTest.cpp
+          ${dir}/tests/TextPiecesTest.cpp
+          ${dir}/tests/RealNumberTextTest.cpp
   LIBS corvinet_static_i2)
 tessary_test(corvinet_wire1_tests
   SOURCES ${dir}/tests/Interface1NumbersTest.cpp

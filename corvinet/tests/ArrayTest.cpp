@@ -45,18 +45,6 @@ TEST_F(Arrays, PackedRunOfThreeIntegers) {
                       "List\nP\x43\xE4\x01\x00\x00\x00\x02\x00\x00\x00\x03\x00\x00\x00\n"s);
 }
 
-struct Peer {
-    const char* name;
-    const char* features;
-};
-
-const Peer kPeers[] = {
-    {"own", nullptr},
-    {"no array form", "Corvinet 3 -formats 1,2,3,7 -tokens 100,118 -decoders 196608"},
-    {"no runs, no binary", "Corvinet 3 -formats 1,2,3,7 -decoders 327680"},
-    {"plainest", "Corvinet 3 -formats 7 -decoders 0"},
-};
-
 TEST_F(Arrays, ArraysReadAsNestedFunctions) {
     for (const Peer& peer : kPeers) {
         SCOPED_TRACE(peer.name);

@@ -26,6 +26,21 @@ void readToken(QKLINK link, int token, uint8_t style) {
         if (style & 0x40) {
             int32_t* list = nullptr;
             if (QKGetIntegerList(link, &list, &n)) QKDisownIntegerList(link, list, n);
+        } else if (style & 0x80) {
+            double* array = nullptr;
+            int32_t* dims = nullptr;
+            char** heads = nullptr;
+            if (QKGetDoubleArray(link, &array, &dims, &heads, &n))
+                QKDisownDoubleArray(link, array, dims, heads, n);
+        } else if (style & 0x08) {
+            // A part at a time through an array state.
+            QKARRAYSTATE state = nullptr;
+            int32_t code = 0;
+            unsigned char leaves[3 * 16]; // room for three values of any code
+            if (QKGetArrayType0(link, &state, &n, &code))
+                while (QKGetBinaryNumberArrayData0(link, state, leaves, 3)) {
+                }
+            QKReleaseGetArrayState0(link, state);
         } else if (style & 1) {
             QKGetArgCount(link, &n);
         } else if (QKGetFunction(link, &text, &n)) {
@@ -52,6 +67,15 @@ void readToken(QKLINK link, int token, uint8_t style) {
         } else if (style & 8) {
             const char16_t* wide = nullptr;
             if (QKGetUnicodeString(link, &wide, &n)) QKDisownUnicodeString(link, wide, n);
+        } else if (style & 0x80) {
+            char buffer[7];
+            int32_t left = 1, bytes = 0, characters = 0;
+            while (left > 0 &&
+                   QKGet7BitCharacters(link, &left, buffer, sizeof buffer, &bytes, &characters) &&
+                   bytes > 0) {
+            }
+        } else if (style & 1) {
+            if (QKGetString0(link, &text)) QKDisownString(link, text);
         } else if (QKGetString(link, &text)) {
             QKDisownString(link, text);
         }

@@ -140,5 +140,30 @@ TEST_F(Interface1Link, NumbersRoundTripWithTheirOwnCodes) {
     EXPECT_EQ(QKError(link), QKERR_NUMBER_OVERFLOW);
 }
 
+TEST_F(Interface1Link, ArraysUseTheBuildsCodes) {
+    open(nullptr);
+    const long double values[] = {0.5L, -2.25L};
+    const int32_t two[] = {2};
+    ASSERT_TRUE(QKPutLongDoubleArray(link, values, two, nullptr, 1));
+    const int16_t shorts[] = {3, -4};
+    ASSERT_TRUE(QKPutShortIntegerArray(link, shorts, two, nullptr, 1));
+    ASSERT_TRUE(QKFlush(link));
+
+    int32_t* dims = nullptr;
+    char** heads = nullptr;
+    int32_t depth = 0;
+    QKARRAYSTATE state = nullptr;
+    ASSERT_TRUE(QKGetArrayType(link, &state, &depth));
+    long double back[2] = {};
+    ASSERT_TRUE(QKGetLongDoubleArrayData(link, state, back, 2));
+    EXPECT_EQ(back[0], 0.5L);
+    EXPECT_EQ(back[1], -2.25L);
+
+    int16_t* s = nullptr;
+    ASSERT_TRUE(QKGetShortIntegerArray(link, &s, &dims, &heads, &depth));
+    EXPECT_EQ(s[1], -4);
+    QKDisownShortIntegerArray(link, s, dims, heads, depth);
+}
+
 } // namespace
 } // namespace corvinet

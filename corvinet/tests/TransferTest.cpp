@@ -3,18 +3,12 @@
 #include "WireFixture.h"
 
 #include <string>
+#include <vector>
 
 namespace corvinet::testing {
 namespace {
 
-class Transfer : public LoopbackTest {
-protected:
-    void TearDown() override {
-        if (other) QKClose(other);
-        LoopbackTest::TearDown();
-    }
-    QKLINK other = nullptr;
-};
+class Transfer : public LoopbackTest {};
 
 TEST_F(Transfer, MarkReturnsAndSkips) {
     QKPutFunction(link, "f", 2);
@@ -44,9 +38,7 @@ TEST_F(Transfer, MarkReturnsAndSkips) {
 }
 
 TEST_F(Transfer, ExpressionGoesOutAsItCame) {
-    int32_t error = 0;
-    other = QKLoopbackOpen(env, &error);
-    ASSERT_NE(other, nullptr);
+    openOther(nullptr);
 
     const char16_t wide[] = {0x3B1};
     const unsigned char bytes[] = {0xE9};
@@ -80,6 +72,87 @@ TEST_F(Transfer, ExpressionGoesOutAsItCame) {
     QKPutSymbol(link, "kept");
     ASSERT_TRUE(QKTransferExpression(nullptr, link));
     EXPECT_TRUE(QKCheckSymbol(link, "kept"));
+}
+
+TEST_F(Transfer, ArrayGoesOutInTheDestinationsForm) {
+    const int32_t values[] = {1, 2, 3, 4, 5, 6};
+    const int32_t dims[] = {2, 3};
+    const char* heads[] = {"M", nullptr};
+    for (const Peer& peer : {kPeers[0], kPeers[3]}) {
+        SCOPED_TRACE(peer.name);
+        openOther(peer.features);
+        ASSERT_TRUE(QKPutIntegerArray(link, values, dims, heads, 2));
+        const std::string sent = wire();
+        feed(sent);
+        ASSERT_TRUE(QKTransferExpression(other, link)) << QKErrorMessage(other);
+        ASSERT_TRUE(QKFlush(other));
+        if (!peer.features) {
+            // Toward a peer that reads the array form, the copy is the array as it came.
+            std::swap(link, other);
+            EXPECT_EQ(wire(), sent);
+            std::swap(link, other);
+            continue;
+        }
+        int32_t* data = nullptr;
+        int32_t* shape = nullptr;
+        char** names = nullptr;
+        int32_t depth = 0;
+        ASSERT_TRUE(QKGetIntegerArray(other, &data, &shape, &names, &depth));
+        EXPECT_EQ(std::vector<int32_t>(data, data + 6), std::vector<int32_t>(values, values + 6));
+        EXPECT_STREQ(names[0], "M");
+        QKDisownIntegerArray(other, data, shape, names, depth);
+    }
+}
+
+TEST_F(Transfer, AlignedDuplicateReadsOnWhereTheOtherStands) {
+    QKPutSymbol(link, "a");
+    QKPutSymbol(link, "b");
+    QKPutSymbol(link, "c");
+    QKFlush(link);
+    int32_t error = 0;
+    other = QKDuplicateLink(link, "copy", &error);
+    ASSERT_NE(other, nullptr) << error;
+    ASSERT_TRUE(QKCheckSymbol(link, "a"));
+    ASSERT_TRUE(QKGetNext(link));
+
+    ASSERT_TRUE(QKAlign(other, link));
+    EXPECT_TRUE(QKCheckSymbol(other, "b"));
+    EXPECT_TRUE(QKCheckSymbol(link, "b"));
+    EXPECT_TRUE(QKCheckSymbol(link, "c"));
+
+    // Links that do not share a put state, or one with an error, are refused.
+    QKLINK stranger = QKLoopbackOpen(env, &error);
+    ASSERT_NE(stranger, nullptr);
+    EXPECT_FALSE(QKAlign(stranger, link));
+    QKClose(stranger);
+    QKSetError(other, QKERR_GET_SEQUENCE);
+    EXPECT_FALSE(QKAlign(other, link));
+}
+
+TEST_F(Transfer, ForwardResetStartsAfreshAtAnOffset) {
+    const std::string a = "#\x44"
+                          "A~\x41"
+                          "a\n";
+    // The first head is read off by wire(); offsets count from the start of the data.
+    QKPutFunction(link, "f", 2);
+    const auto headLength = static_cast<int32_t>(wire().size());
+    QKPutFunction(link, "f", 2);
+    QKPutSymbol(link, "a");
+    QKPutSymbol(link, "b");
+    QKFlush(link);
+    int32_t n = 0;
+    ASSERT_TRUE(QKCheckFunction(link, "f", &n));
+
+    // Past the head and the first argument: the get state no longer owes the function's
+    // arguments, so the symbol reads as a packet's own expression.
+    ASSERT_TRUE(QKForwardReset(link, 2 * headLength + static_cast<int32_t>(a.size())));
+    int32_t owed = -1;
+    QKExpressionsToGet(link, &owed);
+    EXPECT_EQ(owed, 0);
+    EXPECT_TRUE(QKCheckSymbol(link, "b"));
+
+    EXPECT_FALSE(QKForwardReset(link, 1 << 20));
+    EXPECT_EQ(QKError(link), QKERR_INCONSISTENT_DATA);
 }
 
 } // namespace

@@ -13,6 +13,19 @@
 
 namespace corvinet::testing {
 
+// Peers that read the array form, packed runs and binary numbers, or fewer of them, as their
+// feature strings (null: this library's own features).
+struct Peer {
+    const char* name;
+    const char* features;
+};
+inline constexpr Peer kPeers[] = {
+    {"own", nullptr},
+    {"no array form", "Corvinet 3 -formats 1,2,3,7 -tokens 100,118 -decoders 196608"},
+    {"no runs, no binary", "Corvinet 3 -formats 1,2,3,7 -decoders 327680"},
+    {"plainest", "Corvinet 3 -formats 7 -decoders 0"},
+};
+
 class LoopbackTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -21,16 +34,19 @@ protected:
         open(nullptr);
     }
     void TearDown() override {
+        if (other) QKClose(other);
         if (link) QKClose(link);
         QKEnd(env);
     }
 
-    // Reopens the link; with `features`, as toward a peer that offers them.
-    void open(const char* features) {
-        if (link) QKClose(link);
+    // Reopens the link (or the second one); with `features`, as toward a peer that offers them.
+    void open(const char* features) { reopen(link, features); }
+    void openOther(const char* features) { reopen(other, features); }
+    void reopen(QKLINK& which, const char* features) {
+        if (which) QKClose(which);
         int32_t error = 0;
-        link = features ? QKLoopbackOpen0(env, features, &error) : QKLoopbackOpen(env, &error);
-        ASSERT_NE(link, nullptr) << error;
+        which = features ? QKLoopbackOpen0(env, features, &error) : QKLoopbackOpen(env, &error);
+        ASSERT_NE(which, nullptr) << error;
     }
 
     // Every byte put since the link was opened and not yet read.
@@ -56,6 +72,7 @@ protected:
     QKParameters block{};
     QKENV env = nullptr;
     QKLINK link = nullptr;
+    QKLINK other = nullptr; // a second link, for tests between two
 };
 
 } // namespace corvinet::testing

@@ -215,6 +215,9 @@ QK_API int32_t QKClearError(QKLINK link);
  * call on the same environment. */
 QK_API const char* QKErrorString(QKENV env, int32_t code);
 QK_API const char* QKErrorMessage(QKLINK link);
+/* Reads the next packet's head and argument count and returns its packet code; 0 with error 22
+ * while the current packet has unread expressions, with error 23 for an unknown head. */
+QK_API int32_t QKNextPacket(QKLINK link);
 
 /* ---- Link objects ------------------------------------------------------------------------ */
 

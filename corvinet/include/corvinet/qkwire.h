@@ -79,6 +79,13 @@ QK_API int32_t QKOldStringCharFun(const QKOldStringPosition* position);
 
 /* ---- Put side ------------------------------------------------------------------------------ */
 
+/* A program's real-number text (zero-terminated) as a real token. The text ends at its first
+ * blank or control character; an `E` or `e` exponent goes as it is; otherwise a `*^` exponent
+ * goes as `e` after the mantissa and a precision mark is left out: 1.5`20*^3 goes as 1.5e3.
+ * The caller's text is not changed. */
+QK_API int32_t QKPutRealByteString0(QKLINK link, const unsigned char* text);
+QK_API int32_t QKPutRealUnicodeString0(QKLINK link, const char16_t* text);
+
 /* Announces the next token's type: a token code, or a number-type code. */
 QK_API int32_t QKPutNext(QKLINK link, int32_t type);
 QK_API int32_t QKPutType(QKLINK link, int32_t type);
@@ -177,6 +184,24 @@ QK_API int32_t QKGetByteSymbol(QKLINK link, const unsigned char** name, int32_t*
                                int32_t replacement);
 QK_API int32_t QKGetUnicodeString(QKLINK link, const char16_t** text, int32_t* length);
 QK_API int32_t QKGetUnicodeSymbol(QKLINK link, const char16_t** name, int32_t* length);
+/* As QKGetString and its siblings; a real number comes as the program writes it: an exponent
+ * off the wire (1.5e3) becomes `*^` (1.5*^3), after the mantissa and its precision mark. */
+QK_API int32_t QKGetString0(QKLINK link, const char** text);
+QK_API int32_t QKGetByteString0(QKLINK link, const unsigned char** text, int32_t* length,
+                                int32_t replacement);
+QK_API int32_t QKGetUnicodeString0(QKLINK link, const char16_t** text, int32_t* length);
+
+/* The current text token in pieces, into the caller's buffer. Each call copies whole
+ * characters: at most `capacity` bytes of 7-bit text (an escape is never split) or `capacity`
+ * 8-bit or 16-bit characters, and stores the characters still to come in *charactersLeft; the
+ * token is done when that is 0. Mixing widths within one token is error 3. */
+QK_API int32_t QKGet7BitCharacters(QKLINK link, int32_t* charactersLeft, char* buffer,
+                                   int32_t capacity, int32_t* bytesCopied,
+                                   int32_t* charactersCopied);
+QK_API int32_t QKGet8BitCharacters(QKLINK link, int32_t* charactersLeft, unsigned char* buffer,
+                                   int32_t capacity, int32_t* copied, int32_t replacement);
+QK_API int32_t QKGet16BitCharacters(QKLINK link, int32_t* charactersLeft, char16_t* buffer,
+                                    int32_t capacity, int32_t* copied);
 
 QK_API void QKDisownString(QKLINK link, const char* text);
 QK_API void QKDisownSymbol(QKLINK link, const char* name);
@@ -213,6 +238,110 @@ QK_API void QKDisownIntegerList(QKLINK link, int32_t* data, int32_t count);
 QK_API void QKDisownRealList(QKLINK link, double* data, int32_t count);
 QK_API void QKDisownBinaryNumberList(QKLINK link, void* data, int32_t count, int32_t code);
 
+/* Arrays of numbers read whole, from the array form or from nested functions with one level
+ * per dimension (every function of a level with the same count and head symbol). The result is
+ * one block from the environment: *data, then the `depth` dimensions and heads (zero-terminated
+ * 7-bit text) that *dims and *heads point to; give it back with the matching disown function.
+ * Long doubles come as the native type whatever code they travel in. */
+QK_API int32_t QKGetByteArray(QKLINK link, unsigned char** data, int32_t** dims, char*** heads,
+                              int32_t* depth);
+QK_API int32_t QKGetShortIntegerArray(QKLINK link, int16_t** data, int32_t** dims, char*** heads,
+                                      int32_t* depth);
+QK_API int32_t QKGetIntegerArray(QKLINK link, int32_t** data, int32_t** dims, char*** heads,
+                                 int32_t* depth);
+QK_API int32_t QKGetLongIntegerArray(QKLINK link, int32_t** data, int32_t** dims, char*** heads,
+                                     int32_t* depth);
+QK_API int32_t QKGetFloatArray(QKLINK link, float** data, int32_t** dims, char*** heads,
+                               int32_t* depth);
+QK_API int32_t QKGetDoubleArray(QKLINK link, double** data, int32_t** dims, char*** heads,
+                                int32_t* depth);
+QK_API int32_t QKGetLongDoubleArray(QKLINK link, long double** data, int32_t** dims, char*** heads,
+                                    int32_t* depth);
+/* Leaves converted to number-type code `code`. */
+QK_API int32_t QKGetBinaryNumberArray(QKLINK link, void** data, int32_t** dims, char*** heads,
+                                      int32_t* depth, int32_t code);
+/* As QKGetBinaryNumberArray with the code in *code; with 0 there, the leaves come in the code
+ * the first one travels in (a number text: the build's integer or double code), stored back. */
+QK_API int32_t QKGetBinaryNumberArray0(QKLINK link, void** data, int32_t** dims, char*** heads,
+                                       int32_t* depth, int32_t* code);
+QK_API void QKDisownByteArray(QKLINK link, unsigned char* data, int32_t* dims, char** heads,
+                              int32_t depth);
+QK_API void QKDisownShortIntegerArray(QKLINK link, int16_t* data, int32_t* dims, char** heads,
+                                      int32_t depth);
+QK_API void QKDisownIntegerArray(QKLINK link, int32_t* data, int32_t* dims, char** heads,
+                                 int32_t depth);
+QK_API void QKDisownLongIntegerArray(QKLINK link, int32_t* data, int32_t* dims, char** heads,
+                                     int32_t depth);
+QK_API void QKDisownFloatArray(QKLINK link, float* data, int32_t* dims, char** heads,
+                               int32_t depth);
+QK_API void QKDisownDoubleArray(QKLINK link, double* data, int32_t* dims, char** heads,
+                                int32_t depth);
+QK_API void QKDisownLongDoubleArray(QKLINK link, long double* data, int32_t* dims, char** heads,
+                                    int32_t depth);
+QK_API void QKDisownBinaryNumberArray(QKLINK link, void* data, int32_t* dims, char** heads,
+                                      int32_t depth, int32_t code);
+
+/* Arrays a part at a time, through an array state: an array's shape (dimensions and heads) and
+ * how many of its leaves have gone. A link keeps one state per side; the next one of that side
+ * replaces it, the release functions free it early, and the link frees it when it is closed.
+ *
+ * Get side: QKGetArrayType reads the next array's shape (from the array form or nested
+ * functions) into the link's state; QKGetArrayDimensions copies its dimensions and heads (the
+ * texts stay the state's); the data getters read the next `count` leaves (more than are left
+ * is error 3). QKGetArrayType0 also gives the code the leaves travel in (0 when there are
+ * none), which QKGetBinaryNumberArrayData0 reads them in.
+ *
+ * Put side: QKPutArray writes the frame of `state`, the link's own put state or any link's get
+ * state (its shape is copied), in the array form where the peer reads it, else as nested
+ * functions; the data puts then write the leaves in order, `state` being either of the two
+ * (more than are left is error 6). QKPutArrayType0 reads the next array's shape from `source`
+ * into both links' states and QKPutArrayLeaves0 copies `count` leaves from `source`, in the code
+ * the leaves travel in, as does QKPutBinaryNumberArrayData0. */
+typedef struct QKArrayStateRecord* QKARRAYSTATE;
+QK_API int32_t QKGetArrayType(QKLINK link, QKARRAYSTATE* state, int32_t* depth);
+QK_API int32_t QKGetArrayType0(QKLINK link, QKARRAYSTATE* state, int32_t* depth, int32_t* code);
+QK_API int32_t QKGetArrayDimensions(QKLINK link, QKARRAYSTATE state, int32_t* dims,
+                                    const char** heads);
+QK_API int32_t QKGetByteArrayData(QKLINK link, QKARRAYSTATE state, unsigned char* data,
+                                  int32_t count);
+QK_API int32_t QKGetShortIntegerArrayData(QKLINK link, QKARRAYSTATE state, int16_t* data,
+                                          int32_t count);
+QK_API int32_t QKGetIntegerArrayData(QKLINK link, QKARRAYSTATE state, int32_t* data, int32_t count);
+QK_API int32_t QKGetLongIntegerArrayData(QKLINK link, QKARRAYSTATE state, int32_t* data,
+                                         int32_t count);
+QK_API int32_t QKGetFloatArrayData(QKLINK link, QKARRAYSTATE state, float* data, int32_t count);
+QK_API int32_t QKGetDoubleArrayData(QKLINK link, QKARRAYSTATE state, double* data, int32_t count);
+QK_API int32_t QKGetLongDoubleArrayData(QKLINK link, QKARRAYSTATE state, long double* data,
+                                        int32_t count);
+QK_API int32_t QKGetBinaryNumberArrayData(QKLINK link, QKARRAYSTATE state, void* data,
+                                          int32_t count, int32_t code);
+QK_API int32_t QKGetBinaryNumberArrayData0(QKLINK link, QKARRAYSTATE state, void* data,
+                                           int32_t count);
+QK_API void QKReleaseGetArrayState0(QKLINK link, QKARRAYSTATE state);
+
+QK_API int32_t QKPutArrayType0(QKLINK link, QKLINK source, QKARRAYSTATE* state);
+QK_API int32_t QKPutArray(QKLINK link, QKARRAYSTATE state);
+QK_API int32_t QKPutByteArrayData(QKLINK link, QKARRAYSTATE state, const unsigned char* data,
+                                  int32_t count);
+QK_API int32_t QKPutShortIntegerArrayData(QKLINK link, QKARRAYSTATE state, const int16_t* data,
+                                          int32_t count);
+QK_API int32_t QKPutIntegerArrayData(QKLINK link, QKARRAYSTATE state, const int32_t* data,
+                                     int32_t count);
+QK_API int32_t QKPutLongIntegerArrayData(QKLINK link, QKARRAYSTATE state, const int32_t* data,
+                                         int32_t count);
+QK_API int32_t QKPutFloatArrayData(QKLINK link, QKARRAYSTATE state, const float* data,
+                                   int32_t count);
+QK_API int32_t QKPutDoubleArrayData(QKLINK link, QKARRAYSTATE state, const double* data,
+                                    int32_t count);
+QK_API int32_t QKPutLongDoubleArrayData(QKLINK link, QKARRAYSTATE state, const long double* data,
+                                        int32_t count);
+QK_API int32_t QKPutBinaryNumberArrayData(QKLINK link, QKARRAYSTATE state, const void* data,
+                                          int32_t count, int32_t code);
+QK_API int32_t QKPutBinaryNumberArrayData0(QKLINK link, QKARRAYSTATE state, const void* data,
+                                           int32_t count);
+QK_API int32_t QKPutArrayLeaves0(QKLINK link, QKARRAYSTATE state, QKLINK source, int32_t count);
+QK_API void QKReleasePutArrayState0(QKLINK link, QKARRAYSTATE state);
+
 /* Marks: a saved read position to come back to. QKSeekMark returns there and skips `count`
  * expressions; it returns the mark, or null on failure. */
 typedef struct QKMarkRecord* QKMARK;
@@ -220,6 +349,14 @@ QK_API QKMARK QKCreateMark(QKLINK link);
 QK_API QKMARK QKSeekMark(QKLINK link, QKMARK mark, int32_t count);
 QK_API QKMARK QKSeekToMark(QKLINK link, QKMARK mark, int32_t count);
 QK_API void QKDestroyMark(QKLINK link, QKMARK mark);
+
+/* For two links that share one put state (a link and its duplicate), both without error: reads
+ * on `link` from where `other` reads, in the same get state. 0 for any other pair. */
+QK_API int32_t QKAlign(QKLINK link, QKLINK other);
+/* Drops look-ahead, moves the read position to `offset` bytes after the start of the data that
+ * follows the negotiation (error 2 when that data is gone or has not arrived) and starts
+ * reading afresh there. */
+QK_API int32_t QKForwardReset(QKLINK link, int32_t offset);
 
 /* Copies the next expression from `source` to `destination`, or skips it when `destination`
  * is null. A failure is recorded in the destination too. */
