@@ -18,6 +18,17 @@ bool isHeadless(uint8_t t) {
     return wire::isPassThrough(t);
 }
 
+// Tokens that carry an argument count and no data.
+bool isCountToken(uint8_t t) {
+    return t == wire::kFunction || t == wire::kArray;
+}
+
+// Tokens that may stand as an array's leaves.
+bool isNumberToken(uint8_t t) {
+    return isNumberCode(t) || t == wire::kIntegerText || t == wire::kRealText ||
+           t == wire::kPlainInteger || t == wire::kPlainReal;
+}
+
 } // namespace
 
 int GetState::tokenCode(uint8_t t) {
@@ -67,7 +78,7 @@ int GetState::numberSize(uint8_t code) const {
 
 bool GetState::isTokenWithTerminator() const {
     if (isNumberCode(m_type)) return m_runLeft == 0;
-    return m_type != wire::kFunction && m_type != wire::kArray && !isHeadless(m_type);
+    return !isCountToken(m_type) && !isHeadless(m_type);
 }
 
 int GetState::readTypeByte(QKLINK link) {
@@ -75,7 +86,10 @@ int GetState::readTypeByte(QKLINK link) {
     m_synthetic = false;
     m_counted.clear();
     m_countedPos = 0;
-    if (m_arrayActive && m_arrayNext != kArrayLeaf) return nextArrayToken();
+    if (m_arrayActive && m_arrayNext != kArrayLeaf) {
+        m_owed = std::max<int64_t>(m_owed, 1) - 1;
+        return nextArrayToken();
+    }
     uint8_t b;
     if (m_runLeft > 0) {
         --m_runLeft;
@@ -105,21 +119,13 @@ int GetState::readTypeByte(QKLINK link) {
         }
     }
     if (b == 0) return QKERR_DESTROYED;
-    if (b == wire::kArray) {
-        if (m_arrayActive) return QKERR_INCONSISTENT_DATA;
-        if (const int rc = readArrayFrame(link)) return rc;
-        return nextArrayToken();
-    }
-    const bool known = wire::isTextType(b) || wire::isPlainTextType(b) || b == wire::kFunction ||
-                       isHeadless(b) || isNumberCode(b);
+    // `D` is a token only where a raw-read array's shape block comes.
+    const bool known = wire::isTextType(b) || wire::isPlainTextType(b) || isCountToken(b) ||
+                       isHeadless(b) || isNumberCode(b) ||
+                       (b == wire::kArrayData && m_rawArrayData);
     if (!known) return QKERR_INCONSISTENT_DATA;
     if (isNumberCode(b) && numberSize(b) <= 0) return QKERR_INCONSISTENT_DATA;
-    if (m_arrayActive) {
-        const bool number = isNumberCode(b) || b == wire::kIntegerText || b == wire::kRealText ||
-                            b == wire::kPlainInteger || b == wire::kPlainReal;
-        if (!number) return QKERR_INCONSISTENT_DATA;
-        arrayChildDone();
-    }
+    if (const int rc = checkArrayMember(b)) return rc;
     m_type = b;
     m_owed = std::max<int64_t>(m_owed, 1) - 1;
     m_phase = kFresh;
@@ -127,15 +133,39 @@ int GetState::readTypeByte(QKLINK link) {
     return 0;
 }
 
+// Inside an array only its own parts may come: in the mapped view its leaves (the functions
+// and heads come from the shape), in the raw view its `D` token and then its leaves.
+int GetState::checkArrayMember(uint8_t b) {
+    if (m_rawArrayData) {
+        if (b != wire::kArrayData) return QKERR_INCONSISTENT_DATA;
+        m_rawArrayData = false;
+        return 0;
+    }
+    if (!m_arrayActive && m_rawArrayLeaves == 0) return 0;
+    if (!isNumberToken(b)) return QKERR_INCONSISTENT_DATA;
+    if (m_arrayActive)
+        arrayChildDone();
+    else
+        --m_rawArrayLeaves;
+    return 0;
+}
+
+// An array token's size is its count field, read raw: the `D` token and the leaves follow as
+// the head and the arguments of a function would. The mapped view never gets here: it turns
+// the array into its function form first (enterArray).
 int GetState::readSize(QKLINK link) {
     if (m_phase != kFresh) return 0;
-    if (m_type == wire::kFunction) {
+    if (isCountToken(m_type)) {
         int64_t n = m_argCount;
         if (!m_synthetic)
             if (const int rc = readCount(link, n)) return rc;
         m_argCount = n;
         m_owed += 1 + n;
         m_remaining = 0;
+        if (m_type == wire::kArray) {
+            m_rawArrayData = true;
+            m_rawArrayLeaves = n;
+        }
     } else if (isNumberCode(m_type)) {
         m_remaining = numberSize(m_type);
     } else if (isHeadless(m_type)) {
@@ -190,8 +220,14 @@ int GetState::readArrayFrame(QKLINK link) {
     return 0;
 }
 
+// Turns the undecided array token in hand into its function form: reads the frame and makes the
+// outermost function the token in hand (the owed count took the array's one when `A` was read).
+int GetState::enterArray(QKLINK link) {
+    if (const int rc = readArrayFrame(link)) return rc;
+    return nextArrayToken();
+}
+
 int GetState::nextArrayToken() {
-    m_owed = std::max<int64_t>(m_owed, 1) - 1;
     m_remaining = -1;
     if (m_arrayNext == kArrayFunction) {
         const int64_t dim = m_arrayDims[m_arrayLeft.size()];
@@ -238,11 +274,13 @@ int GetState::skipRemaining(QKLINK link) {
     return 0;
 }
 
-int GetState::finish(QKLINK link) {
+int GetState::finish(QKLINK link, View view) {
     switch (m_phase) {
     case kIdle:
         return 0;
     case kFresh:
+        if (m_type == wire::kArray && view == View::kMapped)
+            if (const int rc = enterArray(link)) return rc;
         if (const int rc = readSize(link)) return rc;
         [[fallthrough]];
     case kSized:
@@ -266,26 +304,29 @@ void GetState::release() {
     m_countedPos = 0;
 }
 
-int GetState::type(QKLINK link, bool advance, uint8_t& rawType) {
+int GetState::type(QKLINK link, bool advance, uint8_t& rawType, View view) {
     if (advance) {
-        if (const int rc = finish(link)) return rc;
+        if (const int rc = finish(link, view)) return rc;
     }
-    const bool complete = m_phase == kSized && m_type == wire::kFunction;
-    if (m_phase == kIdle || complete) {
-        if (complete) release();
+    // A token whose data is all read is complete (a function token once its count is taken,
+    // a token of no data bytes once they were counted): what is left of it, its terminator, is
+    // taken and the next type byte read.
+    if (m_phase == kSized && m_remaining == 0)
+        if (const int rc = finish(link, view)) return rc;
+    if (m_phase == kIdle)
         if (const int rc = readTypeByte(link)) return rc;
-    }
     rawType = m_type;
     return 0;
 }
 
-int GetState::argCount(QKLINK link, int64_t& count) {
+int GetState::argCount(QKLINK link, int64_t& count, View view) {
     if (m_phase == kIdle) {
         uint8_t t;
         if (const int rc = type(link, false, t)) return rc;
     }
-    if (m_type != wire::kFunction || m_phase == kHeld || m_phase == kCounted)
-        return QKERR_GET_SEQUENCE;
+    if (!isCountToken(m_type) || m_phase == kHeld || m_phase == kCounted) return QKERR_GET_SEQUENCE;
+    if (m_type == wire::kArray && view == View::kMapped)
+        if (const int rc = enterArray(link)) return rc;
     if (const int rc = readSize(link)) return rc;
     count = m_argCount;
     release();
@@ -357,7 +398,9 @@ int GetState::holdText(QKLINK link, bool symbolOnly, const TextToken*& text) {
         uint8_t t;
         if (const int rc = type(link, false, t)) return rc;
     }
-    if (m_type == wire::kFunction || isHeadless(m_type)) return QKERR_GET_SEQUENCE;
+    const bool textual =
+        wire::isTextType(m_type) || wire::isPlainTextType(m_type) || isNumberCode(m_type);
+    if (!textual) return QKERR_GET_SEQUENCE;
     if (symbolOnly && m_type != wire::kSymbol && m_type != wire::kPlainSymbol)
         return QKERR_GET_SEQUENCE;
     if (const int rc = hold(link)) return rc;
@@ -479,8 +522,7 @@ int GetState::rawBytesToGet(QKLINK link, int64_t& count) {
         if (const int rc = type(link, false, t)) return rc;
     }
     if (m_phase == kCounted) return bytesToGet(link, count);
-    if (m_phase == kHeld) return QKERR_GET_SEQUENCE;
-    if (m_type == wire::kFunction) return QKERR_GET_SEQUENCE;
+    if (m_phase == kHeld || isCountToken(m_type)) return QKERR_GET_SEQUENCE;
     if (const int rc = readSize(link)) return rc;
     count = m_remaining;
     return 0;
@@ -504,7 +546,7 @@ int GetState::getData(QKLINK link, void* out, int64_t capacity, int64_t& copied)
         uint8_t t;
         if (const int rc = type(link, false, t)) return rc;
     }
-    if (m_phase == kHeld || m_type == wire::kFunction) return QKERR_GET_SEQUENCE;
+    if (m_phase == kHeld || isCountToken(m_type)) return QKERR_GET_SEQUENCE;
     if (const int rc = readSize(link)) return rc;
     const auto n = static_cast<std::size_t>(std::min(capacity, m_remaining));
     const std::size_t got = link->stream.getBytes(out, n);
@@ -521,11 +563,11 @@ int GetState::getData(QKLINK link, void* out, int64_t capacity, int64_t& copied)
 }
 
 int GetState::skipUntilOwed(QKLINK link, int64_t keep) {
-    if (const int rc = finish(link)) return rc;
+    if (const int rc = finish(link, View::kMapped)) return rc;
     while (m_owed > keep) {
         uint8_t t;
         if (const int rc = type(link, true, t)) return rc;
-        if (const int rc = finish(link)) return rc;
+        if (const int rc = finish(link, View::kMapped)) return rc;
     }
     return 0;
 }
@@ -535,7 +577,7 @@ int GetState::skipExpression(QKLINK link) {
     do {
         uint8_t t;
         if (const int rc = type(link, false, t)) return rc;
-        if (const int rc = finish(link)) return rc;
+        if (const int rc = finish(link, View::kMapped)) return rc;
     } while (m_owed > done);
     return 0;
 }
