@@ -196,19 +196,28 @@ QK_API int32_t QKRawBytesToGet(QKLINK link, int32_t* count) {
     });
 }
 
-QK_API int32_t QKGetData(QKLINK link, char* buffer, int32_t capacity, int32_t* copied) {
+namespace {
+
+int32_t getData(QKLINK link, void* buffer, int32_t capacity, int32_t* copied, GetState::View view) {
     if (copied) *copied = 0;
     return runGet(link, [&](GetState& get) {
         if (!buffer && capacity > 0) return int{QKERR_GET_SEQUENCE};
         int64_t n = 0;
-        const int rc = get.getData(link, buffer, capacity, n);
+        const int rc = get.getData(link, buffer, capacity, n, view);
         if (copied) *copied = narrow(n);
         return rc;
     });
 }
 
+} // namespace
+
+QK_API int32_t QKGetData(QKLINK link, char* buffer, int32_t capacity, int32_t* copied) {
+    return getData(link, buffer, capacity, copied, GetState::View::kMapped);
+}
+
+// The same as QKGetData, but a held token's wire bytes come from memory.
 QK_API int32_t QKGetRawData(QKLINK link, unsigned char* buffer, int32_t capacity, int32_t* copied) {
-    return QKGetData(link, reinterpret_cast<char*>(buffer), capacity, copied);
+    return getData(link, buffer, capacity, copied, GetState::View::kRaw);
 }
 
 namespace {

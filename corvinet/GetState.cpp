@@ -299,6 +299,7 @@ int GetState::finish(QKLINK link, View view) {
 void GetState::release() {
     m_phase = kIdle;
     m_heldNumber = false;
+    m_heldTaken = 0;
     m_text.characters.clear();
     m_counted.clear();
     m_countedPos = 0;
@@ -359,6 +360,7 @@ int GetState::holdTextPayload(QKLINK link) {
         const bool number = m_type == wire::kPlainInteger || m_type == wire::kPlainReal;
         t.encoding = number ? 'B' : 0;
         t.identifier = wire::kTextIdentifier;
+        t.headerSize = 0;
         if (const int rc = readBounded(link, m_remaining, t.characters)) return rc;
         t.count = number ? static_cast<int64_t>(t.characters.size()) : -1;
         return 0;
@@ -368,7 +370,8 @@ int GetState::holdTextPayload(QKLINK link) {
 }
 
 int GetState::hold(QKLINK link) {
-    if (m_phase == kHeld || m_phase == kCounted) return 0;
+    if (m_phase == kHeld) return m_heldTaken == 0 ? 0 : QKERR_GET_SEQUENCE;
+    if (m_phase == kCounted) return 0;
     if (m_phase == kIdle) {
         uint8_t t;
         if (const int rc = type(link, false, t)) return rc;
@@ -522,13 +525,34 @@ int GetState::rawBytesToGet(QKLINK link, int64_t& count) {
         if (const int rc = type(link, false, t)) return rc;
     }
     if (m_phase == kCounted) return bytesToGet(link, count);
-    if (m_phase == kHeld || isCountToken(m_type)) return QKERR_GET_SEQUENCE;
+    if (m_phase == kHeld) {
+        count = static_cast<int64_t>(heldWireSize() - m_heldTaken);
+        return 0;
+    }
+    if (isCountToken(m_type)) return QKERR_GET_SEQUENCE;
     if (const int rc = readSize(link)) return rc;
     count = m_remaining;
     return 0;
 }
 
-int GetState::getData(QKLINK link, void* out, int64_t capacity, int64_t& copied) {
+// A held token's wire bytes: a binary number's own bytes (even when a text getter made text of
+// it), else the text header and characters (just the characters for the plain form).
+std::size_t GetState::heldWireSize() const {
+    if (m_heldNumber) return static_cast<std::size_t>(numberSize(m_type));
+    return m_text.headerSize + m_text.characters.size();
+}
+
+void GetState::copyHeldWire(uint8_t* out, std::size_t from, std::size_t n) const {
+    if (m_heldNumber) {
+        std::memcpy(out, m_number + from, n);
+        return;
+    }
+    for (; n > 0 && from < m_text.headerSize; --n)
+        *out++ = m_text.header[from++];
+    if (n > 0) std::memcpy(out, m_text.characters.data() + (from - m_text.headerSize), n);
+}
+
+int GetState::getData(QKLINK link, void* out, int64_t capacity, int64_t& copied, View view) {
     copied = 0;
     if (capacity < 0) return QKERR_GET_SEQUENCE;
     if (m_phase == kCounted) {
@@ -545,6 +569,15 @@ int GetState::getData(QKLINK link, void* out, int64_t capacity, int64_t& copied)
     if (m_phase == kIdle) {
         uint8_t t;
         if (const int rc = type(link, false, t)) return rc;
+    }
+    if (m_phase == kHeld && view == View::kRaw) {
+        const std::size_t n =
+            std::min(static_cast<std::size_t>(capacity), heldWireSize() - m_heldTaken);
+        copyHeldWire(static_cast<uint8_t*>(out), m_heldTaken, n);
+        m_heldTaken += n;
+        copied = static_cast<int64_t>(n);
+        if (m_heldTaken == heldWireSize()) release();
+        return 0;
     }
     if (m_phase == kHeld || isCountToken(m_type)) return QKERR_GET_SEQUENCE;
     if (const int rc = readSize(link)) return rc;

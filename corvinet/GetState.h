@@ -72,8 +72,11 @@ public:
     // to come; the token ends with its last piece.
     void takeCharacters(void* out, int64_t capacity, int64_t& units, int64_t& characters,
                         int64_t& left);
+    // The current token's bytes as they lie on the wire (after QKBytesToGet: its 7-bit text).
+    // A held token (one whose getter failed, an array head) gives them from memory, in the raw
+    // view only; once any are taken, no getter can read it whole any more.
     int rawBytesToGet(QKLINK link, int64_t& count);
-    int getData(QKLINK link, void* out, int64_t capacity, int64_t& copied);
+    int getData(QKLINK link, void* out, int64_t capacity, int64_t& copied, View view);
 
     // A whole text token, left held; `symbolOnly` refuses all but symbols.
     int holdText(QKLINK link, bool symbolOnly, const TextToken*& text);
@@ -118,6 +121,8 @@ private:
     int nextArrayToken();
     void arrayChildDone();
     bool isTokenWithTerminator() const;
+    std::size_t heldWireSize() const;
+    void copyHeldWire(uint8_t* out, std::size_t from, std::size_t n) const;
 
     AllocatorPair m_memory;
     const NumberConverter* m_converter;
@@ -135,7 +140,8 @@ private:
     TextToken m_text;
     uint8_t m_number[16] = {};
     bool m_heldNumber = false;
-    ByteVector m_counted; // counted phase: the token's text at m_countedWidth
+    std::size_t m_heldTaken = 0; // wire bytes of the held token handed out raw
+    ByteVector m_counted;        // counted phase: the token's text at m_countedWidth
     std::size_t m_countedPos = 0;
     int64_t m_countedLeft = 0; // characters of it not yet handed out; -1 not yet counted
     TextSource::Width m_countedWidth = TextSource::k7Bit;

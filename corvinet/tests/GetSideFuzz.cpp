@@ -133,6 +133,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
         else
             readToken(link, (stepView & 1) ? QKGetType(link) : token,
                       static_cast<uint8_t>(style >> (step % 4)));
+        // With bit 2, a token that its getter refused or could not fit stays in hand: read it
+        // raw then.
+        const int32_t error = QKError(link);
+        if ((stepView & 4) && (error == QKERR_GET_SEQUENCE || error == QKERR_NUMBER_OVERFLOW)) {
+            QKClearError(link);
+            readRawToken(link, QKGetRawType(link));
+        }
     }
     QKClose(link);
     return 0;

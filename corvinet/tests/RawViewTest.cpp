@@ -226,6 +226,64 @@ TEST_F(RawView, WrongGettersLeaveTheArrayInHand) {
     expectEnd();
 }
 
+// A token that a getter left in hand (a number that did not fit, an array's head made from its
+// shape) still gives its wire bytes to the raw view, and no getter reads it whole after that.
+TEST_F(RawView, HeldTokensGiveTheirWireBytes) {
+    const int32_t big = 70000;
+    const std::string bigBytes(reinterpret_cast<const char*>(&big), sizeof big);
+    struct Case {
+        const char* name;
+        std::string bytes;
+        std::string data;
+    } cases[] = {
+        {"binary integer", "\xE4"s + bigBytes + "\n", bigBytes},
+        {"integer text",
+         "+\x48"
+         "B~\x45"
+         "70000\n",
+         "B~\x45"
+         "70000"},
+        {"integer text with a decimal count", "+9 A~5 70000\n", "A~5 70000"},
+        {"plain integer", "I5 70000\n", "70000"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        open(nullptr);
+        feed(c.bytes + kEnd);
+        int16_t s = 0;
+        EXPECT_FALSE(QKGetShortInteger(link, &s));
+        EXPECT_EQ(QKError(link), QKERR_NUMBER_OVERFLOW);
+        QKClearError(link);
+        EXPECT_EQ(rawData(), c.data);
+        expectEnd();
+
+        // Part of it taken raw, it can no longer be read whole.
+        feed(c.bytes + kEnd);
+        EXPECT_FALSE(QKGetShortInteger(link, &s));
+        QKClearError(link);
+        unsigned char first = 0;
+        int32_t copied = 0;
+        ASSERT_TRUE(QKGetRawData(link, &first, 1, &copied));
+        EXPECT_EQ(first, static_cast<unsigned char>(c.data[0]));
+        int32_t i = 0;
+        EXPECT_FALSE(QKGetInteger(link, &i));
+        EXPECT_EQ(QKError(link), QKERR_GET_SEQUENCE);
+        QKClearError(link);
+        ASSERT_TRUE(QKNewPacket(link));
+        expectEnd();
+    }
+
+    feed(kMatrix + kEnd);
+    int32_t n = 0;
+    ASSERT_TRUE(QKGetArgCount(link, &n));
+    EXPECT_EQ(QKGetRawType(link), '#');
+    EXPECT_EQ(rawData(), "A~\x46"
+                         "Matrix");
+    EXPECT_EQ(QKGetNextRaw(link), 'F');
+    ASSERT_TRUE(QKNewPacket(link));
+    expectEnd();
+}
+
 // An array read raw still has to be one: `D` right after `A`, then exactly its leaves, all
 // numbers; a `D` anywhere else is damaged data.
 TEST_F(RawView, DamagedArraysReadRaw) {
