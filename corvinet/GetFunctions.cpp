@@ -22,8 +22,11 @@ int32_t narrow(int64_t n) {
 
 int32_t readType(QKLINK link, bool advance, GetState::View view) {
     uint8_t type = 0;
-    const int32_t ok =
-        runGet(link, [&](GetState& get) { return get.type(link, advance, type, view); });
+    const int32_t ok = runGet(link, [&](GetState& get) {
+        const int rc = get.type(link, advance, type, view);
+        if (view == GetState::View::kRaw) type = get.reportedRawType();
+        return rc;
+    });
     if (!ok) return QKTOK_ERROR;
     return view == GetState::View::kRaw ? type : GetState::tokenCode(type);
 }

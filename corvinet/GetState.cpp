@@ -38,6 +38,13 @@ int GetState::tokenCode(uint8_t t) {
     return t;
 }
 
+uint8_t GetState::reportedRawType() const {
+    const bool number =
+        isNumberCode(m_type) || m_type == wire::kPlainInteger || m_type == wire::kPlainReal;
+    if (m_phase == kCounted && number) return static_cast<uint8_t>(tokenCode(m_type));
+    return m_type;
+}
+
 int GetState::readByte(QKLINK link, uint8_t& b) {
     int rc = link->stream.getByte(b);
     for (int i = 0; rc == QKERR_ABORTED && i < kReadRetries; ++i)

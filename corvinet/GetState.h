@@ -58,6 +58,9 @@ public:
     int type(QKLINK link, bool advance, uint8_t& rawType, View view = View::kMapped);
     // The reported token code of a raw type byte.
     static int tokenCode(uint8_t rawType);
+    // The raw type byte that the raw view reports for the token in hand (after type()): once
+    // counted as 7-bit text, a binary or plain number is number text (`+` or `*`).
+    uint8_t reportedRawType() const;
 
     // The argument count of the function or array token in hand; the array's count in `view`.
     int argCount(QKLINK link, int64_t& count, View view = View::kMapped);

@@ -109,6 +109,34 @@ TEST_F(RawView, TokensAsTheyLieOnTheWire) {
     }
 }
 
+// Counted as 7-bit text, a number is number text in the raw view too, and its bytes are that
+// text.
+TEST_F(RawView, NumberCountedAsTextIsNumberText) {
+    const int32_t value = -1234;
+    struct Case {
+        const char* name;
+        std::string bytes;
+        int raw;
+    } cases[] = {
+        {"binary integer",
+         "\xE4"s + std::string(reinterpret_cast<const char*>(&value), sizeof value) + "\n", 0xE4},
+        {"plain real", "R4 -2.5\n", 'R'},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        open(nullptr);
+        feed(c.bytes + kEnd);
+        EXPECT_EQ(QKGetRawType(link), c.raw);
+        int32_t n = 0;
+        ASSERT_TRUE(QKBytesToGet(link, &n));
+        const int text = c.raw == 'R' ? '*' : '+';
+        EXPECT_EQ(QKGetRawType(link), text);
+        EXPECT_EQ(QKGetType(link), text);
+        EXPECT_EQ(rawData(), c.raw == 'R' ? "-2.5" : "-1234");
+        expectEnd();
+    }
+}
+
 TEST_F(RawView, FunctionCountIsTheSameInBothViews) {
     feed("F\x42#\x44"
          "A~\x41"
