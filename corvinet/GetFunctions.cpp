@@ -20,11 +20,24 @@ int32_t narrow(int64_t n) {
                                                    : static_cast<int32_t>(n);
 }
 
-int32_t readType(QKLINK link, bool advance, bool raw) {
+int32_t readType(QKLINK link, bool advance, GetState::View view) {
     uint8_t type = 0;
-    const int32_t ok = runGet(link, [&](GetState& get) { return get.type(link, advance, type); });
+    const int32_t ok = runGet(link, [&](GetState& get) {
+        const int rc = get.type(link, advance, type, view);
+        if (view == GetState::View::kRaw) type = get.reportedRawType();
+        return rc;
+    });
     if (!ok) return QKTOK_ERROR;
-    return raw ? type : GetState::tokenCode(type);
+    return view == GetState::View::kRaw ? type : GetState::tokenCode(type);
+}
+
+int32_t argCount(QKLINK link, int32_t* count, GetState::View view) {
+    return runGet(link, [&](GetState& get) {
+        int64_t n = 0;
+        const int rc = get.argCount(link, n, view);
+        if (rc == 0 && count) *count = narrow(n);
+        return rc;
+    });
 }
 
 // Reads a whole text token and hands it out in `width`, zero-terminated, allocated from the
@@ -147,29 +160,25 @@ int32_t checkFunction(QKLINK link, const char* head, int32_t* count, int32_t exp
 } // namespace
 
 QK_API int32_t QKGetNext(QKLINK link) {
-    return readType(link, true, false);
+    return readType(link, true, GetState::View::kMapped);
 }
 QK_API int32_t QKGetType(QKLINK link) {
-    return readType(link, false, false);
+    return readType(link, false, GetState::View::kMapped);
 }
 QK_API int32_t QKGetNextRaw(QKLINK link) {
-    return readType(link, true, true);
+    return readType(link, true, GetState::View::kRaw);
 }
 QK_API int32_t QKGetRawType(QKLINK link) {
-    return readType(link, false, true);
+    return readType(link, false, GetState::View::kRaw);
 }
 
 QK_API int32_t QKGetArgCount(QKLINK link, int32_t* count) {
-    return runGet(link, [&](GetState& get) {
-        int64_t n = 0;
-        const int rc = get.argCount(link, n);
-        if (rc == 0 && count) *count = narrow(n);
-        return rc;
-    });
+    return argCount(link, count, GetState::View::kMapped);
 }
 
+// On an array in hand: the number of its leaves, and the array is read raw from here on.
 QK_API int32_t QKGetRawArgCount(QKLINK link, int32_t* count) {
-    return QKGetArgCount(link, count);
+    return argCount(link, count, GetState::View::kRaw);
 }
 
 QK_API int32_t QKBytesToGet(QKLINK link, int32_t* count) {
@@ -190,19 +199,28 @@ QK_API int32_t QKRawBytesToGet(QKLINK link, int32_t* count) {
     });
 }
 
-QK_API int32_t QKGetData(QKLINK link, char* buffer, int32_t capacity, int32_t* copied) {
+namespace {
+
+int32_t getData(QKLINK link, void* buffer, int32_t capacity, int32_t* copied, GetState::View view) {
     if (copied) *copied = 0;
     return runGet(link, [&](GetState& get) {
         if (!buffer && capacity > 0) return int{QKERR_GET_SEQUENCE};
         int64_t n = 0;
-        const int rc = get.getData(link, buffer, capacity, n);
+        const int rc = get.getData(link, buffer, capacity, n, view);
         if (copied) *copied = narrow(n);
         return rc;
     });
 }
 
+} // namespace
+
+QK_API int32_t QKGetData(QKLINK link, char* buffer, int32_t capacity, int32_t* copied) {
+    return getData(link, buffer, capacity, copied, GetState::View::kMapped);
+}
+
+// The same as QKGetData, but a held token's wire bytes come from memory.
 QK_API int32_t QKGetRawData(QKLINK link, unsigned char* buffer, int32_t capacity, int32_t* copied) {
-    return QKGetData(link, reinterpret_cast<char*>(buffer), capacity, copied);
+    return getData(link, buffer, capacity, copied, GetState::View::kRaw);
 }
 
 namespace {

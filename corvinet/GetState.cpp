@@ -18,6 +18,17 @@ bool isHeadless(uint8_t t) {
     return wire::isPassThrough(t);
 }
 
+// Tokens that carry an argument count and no data.
+bool isCountToken(uint8_t t) {
+    return t == wire::kFunction || t == wire::kArray;
+}
+
+// Tokens that may stand as an array's leaves.
+bool isNumberToken(uint8_t t) {
+    return isNumberCode(t) || t == wire::kIntegerText || t == wire::kRealText ||
+           t == wire::kPlainInteger || t == wire::kPlainReal;
+}
+
 } // namespace
 
 int GetState::tokenCode(uint8_t t) {
@@ -25,6 +36,13 @@ int GetState::tokenCode(uint8_t t) {
     if (t == wire::kArray) return QKTOK_FUNCTION;
     if (wire::isPlainTextType(t)) return wire::textTypeOfPlain(t);
     return t;
+}
+
+uint8_t GetState::reportedRawType() const {
+    const bool number =
+        isNumberCode(m_type) || m_type == wire::kPlainInteger || m_type == wire::kPlainReal;
+    if (m_phase == kCounted && number) return static_cast<uint8_t>(tokenCode(m_type));
+    return m_type;
 }
 
 int GetState::readByte(QKLINK link, uint8_t& b) {
@@ -67,7 +85,7 @@ int GetState::numberSize(uint8_t code) const {
 
 bool GetState::isTokenWithTerminator() const {
     if (isNumberCode(m_type)) return m_runLeft == 0;
-    return m_type != wire::kFunction && m_type != wire::kArray && !isHeadless(m_type);
+    return !isCountToken(m_type) && !isHeadless(m_type);
 }
 
 int GetState::readTypeByte(QKLINK link) {
@@ -75,7 +93,10 @@ int GetState::readTypeByte(QKLINK link) {
     m_synthetic = false;
     m_counted.clear();
     m_countedPos = 0;
-    if (m_arrayActive && m_arrayNext != kArrayLeaf) return nextArrayToken();
+    if (m_arrayActive && m_arrayNext != kArrayLeaf) {
+        m_owed = std::max<int64_t>(m_owed, 1) - 1;
+        return nextArrayToken();
+    }
     uint8_t b;
     if (m_runLeft > 0) {
         --m_runLeft;
@@ -105,21 +126,13 @@ int GetState::readTypeByte(QKLINK link) {
         }
     }
     if (b == 0) return QKERR_DESTROYED;
-    if (b == wire::kArray) {
-        if (m_arrayActive) return QKERR_INCONSISTENT_DATA;
-        if (const int rc = readArrayFrame(link)) return rc;
-        return nextArrayToken();
-    }
-    const bool known = wire::isTextType(b) || wire::isPlainTextType(b) || b == wire::kFunction ||
-                       isHeadless(b) || isNumberCode(b);
+    // `D` is a token only where a raw-read array's shape block comes.
+    const bool known = wire::isTextType(b) || wire::isPlainTextType(b) || isCountToken(b) ||
+                       isHeadless(b) || isNumberCode(b) ||
+                       (b == wire::kArrayData && m_rawArrayData);
     if (!known) return QKERR_INCONSISTENT_DATA;
     if (isNumberCode(b) && numberSize(b) <= 0) return QKERR_INCONSISTENT_DATA;
-    if (m_arrayActive) {
-        const bool number = isNumberCode(b) || b == wire::kIntegerText || b == wire::kRealText ||
-                            b == wire::kPlainInteger || b == wire::kPlainReal;
-        if (!number) return QKERR_INCONSISTENT_DATA;
-        arrayChildDone();
-    }
+    if (const int rc = checkArrayMember(b)) return rc;
     m_type = b;
     m_owed = std::max<int64_t>(m_owed, 1) - 1;
     m_phase = kFresh;
@@ -127,15 +140,39 @@ int GetState::readTypeByte(QKLINK link) {
     return 0;
 }
 
+// Inside an array only its own parts may come: in the mapped view its leaves (the functions
+// and heads come from the shape), in the raw view its `D` token and then its leaves.
+int GetState::checkArrayMember(uint8_t b) {
+    if (m_rawArrayData) {
+        if (b != wire::kArrayData) return QKERR_INCONSISTENT_DATA;
+        m_rawArrayData = false;
+        return 0;
+    }
+    if (!m_arrayActive && m_rawArrayLeaves == 0) return 0;
+    if (!isNumberToken(b)) return QKERR_INCONSISTENT_DATA;
+    if (m_arrayActive)
+        arrayChildDone();
+    else
+        --m_rawArrayLeaves;
+    return 0;
+}
+
+// An array token's size is its count field, read raw: the `D` token and the leaves follow as
+// the head and the arguments of a function would. The mapped view never gets here: it turns
+// the array into its function form first (enterArray).
 int GetState::readSize(QKLINK link) {
     if (m_phase != kFresh) return 0;
-    if (m_type == wire::kFunction) {
+    if (isCountToken(m_type)) {
         int64_t n = m_argCount;
         if (!m_synthetic)
             if (const int rc = readCount(link, n)) return rc;
         m_argCount = n;
         m_owed += 1 + n;
         m_remaining = 0;
+        if (m_type == wire::kArray) {
+            m_rawArrayData = true;
+            m_rawArrayLeaves = n;
+        }
     } else if (isNumberCode(m_type)) {
         m_remaining = numberSize(m_type);
     } else if (isHeadless(m_type)) {
@@ -190,8 +227,14 @@ int GetState::readArrayFrame(QKLINK link) {
     return 0;
 }
 
+// Turns the undecided array token in hand into its function form: reads the frame and makes the
+// outermost function the token in hand (the owed count took the array's one when `A` was read).
+int GetState::enterArray(QKLINK link) {
+    if (const int rc = readArrayFrame(link)) return rc;
+    return nextArrayToken();
+}
+
 int GetState::nextArrayToken() {
-    m_owed = std::max<int64_t>(m_owed, 1) - 1;
     m_remaining = -1;
     if (m_arrayNext == kArrayFunction) {
         const int64_t dim = m_arrayDims[m_arrayLeft.size()];
@@ -238,11 +281,13 @@ int GetState::skipRemaining(QKLINK link) {
     return 0;
 }
 
-int GetState::finish(QKLINK link) {
+int GetState::finish(QKLINK link, View view) {
     switch (m_phase) {
     case kIdle:
         return 0;
     case kFresh:
+        if (m_type == wire::kArray && view == View::kMapped)
+            if (const int rc = enterArray(link)) return rc;
         if (const int rc = readSize(link)) return rc;
         [[fallthrough]];
     case kSized:
@@ -261,31 +306,35 @@ int GetState::finish(QKLINK link) {
 void GetState::release() {
     m_phase = kIdle;
     m_heldNumber = false;
+    m_heldTaken = 0;
     m_text.characters.clear();
     m_counted.clear();
     m_countedPos = 0;
 }
 
-int GetState::type(QKLINK link, bool advance, uint8_t& rawType) {
+int GetState::type(QKLINK link, bool advance, uint8_t& rawType, View view) {
     if (advance) {
-        if (const int rc = finish(link)) return rc;
+        if (const int rc = finish(link, view)) return rc;
     }
-    const bool complete = m_phase == kSized && m_type == wire::kFunction;
-    if (m_phase == kIdle || complete) {
-        if (complete) release();
+    // A token whose data is all read is complete (a function token once its count is taken,
+    // a token of no data bytes once they were counted): what is left of it, its terminator, is
+    // taken and the next type byte read.
+    if (m_phase == kSized && m_remaining == 0)
+        if (const int rc = finish(link, view)) return rc;
+    if (m_phase == kIdle)
         if (const int rc = readTypeByte(link)) return rc;
-    }
     rawType = m_type;
     return 0;
 }
 
-int GetState::argCount(QKLINK link, int64_t& count) {
+int GetState::argCount(QKLINK link, int64_t& count, View view) {
     if (m_phase == kIdle) {
         uint8_t t;
         if (const int rc = type(link, false, t)) return rc;
     }
-    if (m_type != wire::kFunction || m_phase == kHeld || m_phase == kCounted)
-        return QKERR_GET_SEQUENCE;
+    if (!isCountToken(m_type) || m_phase == kHeld || m_phase == kCounted) return QKERR_GET_SEQUENCE;
+    if (m_type == wire::kArray && view == View::kMapped)
+        if (const int rc = enterArray(link)) return rc;
     if (const int rc = readSize(link)) return rc;
     count = m_argCount;
     release();
@@ -318,6 +367,7 @@ int GetState::holdTextPayload(QKLINK link) {
         const bool number = m_type == wire::kPlainInteger || m_type == wire::kPlainReal;
         t.encoding = number ? 'B' : 0;
         t.identifier = wire::kTextIdentifier;
+        t.headerSize = 0;
         if (const int rc = readBounded(link, m_remaining, t.characters)) return rc;
         t.count = number ? static_cast<int64_t>(t.characters.size()) : -1;
         return 0;
@@ -327,7 +377,8 @@ int GetState::holdTextPayload(QKLINK link) {
 }
 
 int GetState::hold(QKLINK link) {
-    if (m_phase == kHeld || m_phase == kCounted) return 0;
+    if (m_phase == kHeld) return m_heldTaken == 0 ? 0 : QKERR_GET_SEQUENCE;
+    if (m_phase == kCounted) return 0;
     if (m_phase == kIdle) {
         uint8_t t;
         if (const int rc = type(link, false, t)) return rc;
@@ -357,7 +408,9 @@ int GetState::holdText(QKLINK link, bool symbolOnly, const TextToken*& text) {
         uint8_t t;
         if (const int rc = type(link, false, t)) return rc;
     }
-    if (m_type == wire::kFunction || isHeadless(m_type)) return QKERR_GET_SEQUENCE;
+    const bool textual =
+        wire::isTextType(m_type) || wire::isPlainTextType(m_type) || isNumberCode(m_type);
+    if (!textual) return QKERR_GET_SEQUENCE;
     if (symbolOnly && m_type != wire::kSymbol && m_type != wire::kPlainSymbol)
         return QKERR_GET_SEQUENCE;
     if (const int rc = hold(link)) return rc;
@@ -479,14 +532,34 @@ int GetState::rawBytesToGet(QKLINK link, int64_t& count) {
         if (const int rc = type(link, false, t)) return rc;
     }
     if (m_phase == kCounted) return bytesToGet(link, count);
-    if (m_phase == kHeld) return QKERR_GET_SEQUENCE;
-    if (m_type == wire::kFunction) return QKERR_GET_SEQUENCE;
+    if (m_phase == kHeld) {
+        count = static_cast<int64_t>(heldWireSize() - m_heldTaken);
+        return 0;
+    }
+    if (isCountToken(m_type)) return QKERR_GET_SEQUENCE;
     if (const int rc = readSize(link)) return rc;
     count = m_remaining;
     return 0;
 }
 
-int GetState::getData(QKLINK link, void* out, int64_t capacity, int64_t& copied) {
+// A held token's wire bytes: a binary number's own bytes (even when a text getter made text of
+// it), else the text header and characters (just the characters for the plain form).
+std::size_t GetState::heldWireSize() const {
+    if (m_heldNumber) return static_cast<std::size_t>(numberSize(m_type));
+    return m_text.headerSize + m_text.characters.size();
+}
+
+void GetState::copyHeldWire(uint8_t* out, std::size_t from, std::size_t n) const {
+    if (m_heldNumber) {
+        std::memcpy(out, m_number + from, n);
+        return;
+    }
+    for (; n > 0 && from < m_text.headerSize; --n)
+        *out++ = m_text.header[from++];
+    if (n > 0) std::memcpy(out, m_text.characters.data() + (from - m_text.headerSize), n);
+}
+
+int GetState::getData(QKLINK link, void* out, int64_t capacity, int64_t& copied, View view) {
     copied = 0;
     if (capacity < 0) return QKERR_GET_SEQUENCE;
     if (m_phase == kCounted) {
@@ -504,7 +577,16 @@ int GetState::getData(QKLINK link, void* out, int64_t capacity, int64_t& copied)
         uint8_t t;
         if (const int rc = type(link, false, t)) return rc;
     }
-    if (m_phase == kHeld || m_type == wire::kFunction) return QKERR_GET_SEQUENCE;
+    if (m_phase == kHeld && view == View::kRaw) {
+        const std::size_t n =
+            std::min(static_cast<std::size_t>(capacity), heldWireSize() - m_heldTaken);
+        copyHeldWire(static_cast<uint8_t*>(out), m_heldTaken, n);
+        m_heldTaken += n;
+        copied = static_cast<int64_t>(n);
+        if (m_heldTaken == heldWireSize()) release();
+        return 0;
+    }
+    if (m_phase == kHeld || isCountToken(m_type)) return QKERR_GET_SEQUENCE;
     if (const int rc = readSize(link)) return rc;
     const auto n = static_cast<std::size_t>(std::min(capacity, m_remaining));
     const std::size_t got = link->stream.getBytes(out, n);
@@ -521,11 +603,11 @@ int GetState::getData(QKLINK link, void* out, int64_t capacity, int64_t& copied)
 }
 
 int GetState::skipUntilOwed(QKLINK link, int64_t keep) {
-    if (const int rc = finish(link)) return rc;
+    if (const int rc = finish(link, View::kMapped)) return rc;
     while (m_owed > keep) {
         uint8_t t;
         if (const int rc = type(link, true, t)) return rc;
-        if (const int rc = finish(link)) return rc;
+        if (const int rc = finish(link, View::kMapped)) return rc;
     }
     return 0;
 }
@@ -535,7 +617,7 @@ int GetState::skipExpression(QKLINK link) {
     do {
         uint8_t t;
         if (const int rc = type(link, false, t)) return rc;
-        if (const int rc = finish(link)) return rc;
+        if (const int rc = finish(link, View::kMapped)) return rc;
     } while (m_owed > done);
     return 0;
 }

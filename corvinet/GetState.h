@@ -14,8 +14,16 @@
 // head and its arguments. While nothing is owed, end-of-packet and terminator bytes are
 // separators; a packet end while something is owed is error 24.
 //
-// An array (`A` token) reads as nested functions: one function token and head symbol per
-// level, made from its shape block, with the leaves read from the wire in between.
+// An array (`A` token) has two views. The mapped view reads it as nested functions: one
+// function token and head symbol per level, made from its shape block, with the leaves read
+// from the wire in between. The raw view reads it as it lies on the wire: `A` with the number of
+// its leaves as argument count, then the `D` token whose data is the shape block, then the
+// leaves; the owed count treats `D` as the head and the leaves as the arguments, so skipping and
+// packet ends work alike in both views. The `A` token in hand is undecided: the first call that
+// goes past it picks the view (a mapped argument count or QKGetNext converts it, a raw argument
+// count or QKGetNextRaw takes it raw), and the rest of the array is read in that view by every
+// getter. In the raw view the shape block is handed out uninterpreted, but the leaves must still
+// be `leaves` number tokens.
 //
 // The peer is not trusted: every count is checked against the token around it, and memory grows
 // only with bytes that have actually arrived.
@@ -42,13 +50,20 @@ public:
           m_arrayLeft(PairAllocator<int64_t>(memory)),
           m_arrayHeads(PairAllocator<TextToken>(memory)) {}
 
+    // Which view a call that goes past an undecided array token takes (see above).
+    enum class View : uint8_t { kMapped, kRaw };
+
     // The current token's raw type byte, reading the next one when nothing is in hand (or, with
-    // `advance`, after finishing the current token).
-    int type(QKLINK link, bool advance, uint8_t& rawType);
+    // `advance`, after finishing the current token in `view`).
+    int type(QKLINK link, bool advance, uint8_t& rawType, View view = View::kMapped);
     // The reported token code of a raw type byte.
     static int tokenCode(uint8_t rawType);
+    // The raw type byte that the raw view reports for the token in hand (after type()): once
+    // counted as 7-bit text, a binary or plain number is number text (`+` or `*`).
+    uint8_t reportedRawType() const;
 
-    int argCount(QKLINK link, int64_t& count);
+    // The argument count of the function or array token in hand; the array's count in `view`.
+    int argCount(QKLINK link, int64_t& count, View view = View::kMapped);
     int bytesToGet(QKLINK link, int64_t& count);
     // Converts the current text token (a number token as its text) to `width` once, for
     // handing out in pieces: QKBytesToGet and QKGetData at 7 bits, the character getters at
@@ -60,8 +75,11 @@ public:
     // to come; the token ends with its last piece.
     void takeCharacters(void* out, int64_t capacity, int64_t& units, int64_t& characters,
                         int64_t& left);
+    // The current token's bytes as they lie on the wire (after QKBytesToGet: its 7-bit text).
+    // A held token (one whose getter failed, an array head) gives them from memory, in the raw
+    // view only; once any are taken, no getter can read it whole any more.
     int rawBytesToGet(QKLINK link, int64_t& count);
-    int getData(QKLINK link, void* out, int64_t capacity, int64_t& copied);
+    int getData(QKLINK link, void* out, int64_t capacity, int64_t& copied, View view);
 
     // A whole text token, left held; `symbolOnly` refuses all but symbols.
     int holdText(QKLINK link, bool symbolOnly, const TextToken*& text);
@@ -85,10 +103,8 @@ public:
     int ready(QKLINK link, bool& answer);
 
     Phase phase() const { return m_phase; }
-    // The token in hand is the outermost function of an array that arrived in the array form.
-    bool atArrayStart() const {
-        return m_synthetic && m_phase == kFresh && m_type == 'F' && m_arrayLeft.size() == 1;
-    }
+    // The token in hand is an array that arrived in the array form, not yet read in either view.
+    bool atArrayStart() const { return m_phase == kFresh && m_type == 'A'; }
 
 private:
     int readByte(QKLINK link, uint8_t& b);
@@ -97,15 +113,19 @@ private:
     int readSize(QKLINK link);
     int readTerminator(QKLINK link);
     int skipRemaining(QKLINK link);
-    int finish(QKLINK link);
+    int finish(QKLINK link, View view);
     int hold(QKLINK link);
     int holdTextPayload(QKLINK link);
     int readBounded(QKLINK link, int64_t count, ByteVector& out);
     int numberSize(uint8_t code) const;
     int readArrayFrame(QKLINK link);
+    int enterArray(QKLINK link);
+    int checkArrayMember(uint8_t b);
     int nextArrayToken();
     void arrayChildDone();
     bool isTokenWithTerminator() const;
+    std::size_t heldWireSize() const;
+    void copyHeldWire(uint8_t* out, std::size_t from, std::size_t n) const;
 
     AllocatorPair m_memory;
     const NumberConverter* m_converter;
@@ -123,7 +143,8 @@ private:
     TextToken m_text;
     uint8_t m_number[16] = {};
     bool m_heldNumber = false;
-    ByteVector m_counted; // counted phase: the token's text at m_countedWidth
+    std::size_t m_heldTaken = 0; // wire bytes of the held token handed out raw
+    ByteVector m_counted;        // counted phase: the token's text at m_countedWidth
     std::size_t m_countedPos = 0;
     int64_t m_countedLeft = 0; // characters of it not yet handed out; -1 not yet counted
     TextSource::Width m_countedWidth = TextSource::k7Bit;
@@ -137,6 +158,10 @@ private:
     ArrayNext m_arrayNext = kArrayFunction;
     bool m_arrayActive = false;
     bool m_synthetic = false; // the current function token comes from an array's shape
+
+    // An array read in the raw view: its `D` token is next, then this many leaves.
+    bool m_rawArrayData = false;
+    int64_t m_rawArrayLeaves = 0;
 };
 
 } // namespace corvinet

@@ -31,7 +31,11 @@ int TextToken::parseWire() {
     default:
         return kBad;
     }
-    characters.erase(characters.begin(), characters.begin() + (p - characters.data()));
+    const auto parsed = static_cast<std::size_t>(p - characters.data());
+    if (parsed > header.size()) return kBad;
+    std::memcpy(header.data(), characters.data(), parsed);
+    headerSize = static_cast<uint8_t>(parsed);
+    characters.erase(characters.begin(), characters.begin() + static_cast<std::ptrdiff_t>(parsed));
     return 0;
 }
 

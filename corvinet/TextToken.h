@@ -8,6 +8,7 @@
 #include "EnvMemory.h"
 #include "TextEncoder.h"
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -23,10 +24,16 @@ struct TextToken {
     uint8_t identifier = '~';
     int64_t count = 0; // characters, as the token declared them
     ByteVector characters;
+    // The letter, identifier and count as they came, so that the token's wire bytes are header
+    // and characters; empty for text not parsed off the wire. A count field takes at most 11
+    // bytes (kMaxCount).
+    std::array<uint8_t, 16> header{};
+    uint8_t headerSize = 0;
 
     // Takes `characters` as the data of a text token off the wire (letter, identifier, count,
-    // characters) and keeps the characters only. 0, or 2 when the data breaks the format: a
-    // header longer than the data, a count that disagrees with the length, an unknown letter.
+    // characters) and keeps the characters, the rest in `header`. 0, or 2 when the data breaks
+    // the format: a header longer than the data, a count that disagrees with the length, an
+    // unknown letter.
     int parseWire();
 
     // Appends the text to `out` as 7-bit escaped text.

@@ -37,6 +37,7 @@ tessary_test(corvinet_wire_tests
           ${dir}/tests/PacketTest.cpp
           ${dir}/tests/TextPiecesTest.cpp
           ${dir}/tests/RealNumberTextTest.cpp
+          ${dir}/tests/RawViewTest.cpp
   LIBS corvinet_static_i2)
 tessary_test(corvinet_wire1_tests
   SOURCES ${dir}/tests/Interface1NumbersTest.cpp

@@ -1,6 +1,7 @@
 // The get side over arbitrary bytes: whatever arrives, every getter ends with a value or a
 // stored error, never a crash, a hang, a read past the data or a leak. The first input byte
-// picks how the reader walks the tokens, so every getter meets damaged input.
+// picks how the reader walks the tokens and the second how often it takes the raw view, so
+// every getter meets damaged input.
 
 #include "Link.h"
 #include "TestEnvironment.h"
@@ -83,16 +84,32 @@ void readToken(QKLINK link, int token, uint8_t style) {
     }
 }
 
+// Reads the current token in the raw view: a function's or array's count, else its bytes as
+// they lie on the wire.
+void readRawToken(QKLINK link, int rawType) {
+    int32_t n = 0;
+    if (rawType == 'F' || rawType == 'A') {
+        QKGetRawArgCount(link, &n);
+        return;
+    }
+    unsigned char buffer[16];
+    int32_t copied = 0;
+    if (QKRawBytesToGet(link, &n))
+        while (n > 0 && QKGetRawData(link, buffer, sizeof buffer, &copied) && copied > 0)
+            n -= copied;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
-    if (size == 0) return 0;
+    if (size < 2) return 0;
     int32_t error = 0;
     QKLINK link = QKLoopbackOpen(environment(), &error);
     if (!link) return 0;
     const uint8_t style = data[0];
+    const uint8_t view = data[1];
     // The bytes arrive as from a peer, beneath the put side.
-    if (link->stream.putBytes(data + 1, size - 1) != 0 || link->stream.flush() != 0) {
+    if (link->stream.putBytes(data + 2, size - 2) != 0 || link->stream.flush() != 0) {
         QKClose(link);
         return 0;
     }
@@ -101,9 +118,28 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
             QKNewPacket(link);
             continue;
         }
-        const int token = (style & 0x20) ? QKGetType(link) : QKGetNext(link);
+        // Bit 0 of the step's view byte navigates raw, bit 1 reads the token raw; the two
+        // views meet on the same token.
+        const auto stepView = static_cast<uint8_t>(view >> (step % 7));
+        const bool stay = style & 0x20;
+        int token = 0;
+        if (stepView & 1)
+            token = stay ? QKGetRawType(link) : QKGetNextRaw(link);
+        else
+            token = stay ? QKGetType(link) : QKGetNext(link);
         if (token == 0) break;
-        readToken(link, token, static_cast<uint8_t>(style >> (step % 4)));
+        if (stepView & 2)
+            readRawToken(link, (stepView & 1) ? token : QKGetRawType(link));
+        else
+            readToken(link, (stepView & 1) ? QKGetType(link) : token,
+                      static_cast<uint8_t>(style >> (step % 4)));
+        // With bit 2, a token that its getter refused or could not fit stays in hand: read it
+        // raw then.
+        const int32_t error = QKError(link);
+        if ((stepView & 4) && (error == QKERR_GET_SEQUENCE || error == QKERR_NUMBER_OVERFLOW)) {
+            QKClearError(link);
+            readRawToken(link, QKGetRawType(link));
+        }
     }
     QKClose(link);
     return 0;
