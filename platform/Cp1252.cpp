@@ -1,9 +1,9 @@
 #include "platform/Cp1252.h"
 
-#include <array>
-
 #include <QList>
 #include <QString>
+
+#include <array>
 
 namespace platform {
 namespace {
@@ -18,8 +18,7 @@ constexpr std::array<char16_t, 32> kHighControls = {
 } // namespace
 
 char16_t Cp1252ToUnicode(uint8_t byte) {
-    if (byte >= 0x80 && byte <= 0x9F)
-        return kHighControls[byte - 0x80];
+    if (byte >= 0x80 && byte <= 0x9F) return kHighControls[byte - 0x80];
     return byte;
 }
 
@@ -27,8 +26,7 @@ std::optional<uint8_t> UnicodeToCp1252(char32_t codePoint) {
     if (codePoint < 0x80 || (codePoint >= 0xA0 && codePoint <= 0xFF))
         return static_cast<uint8_t>(codePoint);
     for (size_t i = 0; i < kHighControls.size(); ++i) {
-        if (kHighControls[i] == codePoint)
-            return static_cast<uint8_t>(0x80 + i);
+        if (kHighControls[i] == codePoint) return static_cast<uint8_t>(0x80 + i);
     }
     return std::nullopt;
 }

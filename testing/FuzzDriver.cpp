@@ -19,8 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
 namespace {
 
 long flagValue(std::string_view arg, std::string_view name, long fallback) {
-    if (arg.substr(0, name.size()) != name)
-        return fallback;
+    if (arg.substr(0, name.size()) != name) return fallback;
     return std::strtol(arg.data() + name.size(), nullptr, 10);
 }
 

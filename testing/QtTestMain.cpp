@@ -3,12 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <system_error>
-
-#include <QApplication>
 
 namespace {
 
@@ -25,8 +25,7 @@ public:
     }
     ~PrivateConfigDir() {
         std::error_code ignored;
-        if (!m_path.empty())
-            std::filesystem::remove_all(m_path, ignored);
+        if (!m_path.empty()) std::filesystem::remove_all(m_path, ignored);
     }
     PrivateConfigDir(const PrivateConfigDir&) = delete;
     PrivateConfigDir& operator=(const PrivateConfigDir&) = delete;
