@@ -357,7 +357,10 @@ QK_API int32_t QKNewPacket(QKLINK link) {
 }
 
 QK_API int32_t QKTakeLast(QKLINK link, int32_t count) {
-    return runGet(link, [&](GetState& get) { return get.skipUntilOwed(link, count); });
+    // A negative count would skip past the packet's end and on into the next packets.
+    return runGet(link, [&](GetState& get) {
+        return count < 0 ? int{QKERR_GET_SEQUENCE} : get.skipUntilOwed(link, count);
+    });
 }
 
 QK_API int32_t QKExpressionsToGet(QKLINK link, int32_t* count) {

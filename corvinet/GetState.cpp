@@ -14,10 +14,6 @@ namespace {
 
 constexpr int kReadRetries = 2; // a read that reports 25 is tried this many more times
 
-bool isHeadless(uint8_t t) {
-    return wire::isPassThrough(t);
-}
-
 // Tokens that carry an argument count and no data.
 bool isCountToken(uint8_t t) {
     return t == wire::kFunction || t == wire::kArray;
@@ -85,7 +81,7 @@ int GetState::numberSize(uint8_t code) const {
 
 bool GetState::isTokenWithTerminator() const {
     if (isNumberCode(m_type)) return m_runLeft == 0;
-    return !isCountToken(m_type) && !isHeadless(m_type);
+    return !isCountToken(m_type);
 }
 
 int GetState::readTypeByte(QKLINK link) {
@@ -128,7 +124,7 @@ int GetState::readTypeByte(QKLINK link) {
     if (b == 0) return QKERR_DESTROYED;
     // `D` is a token only where a raw-read array's shape block comes.
     const bool known = wire::isTextType(b) || wire::isPlainTextType(b) || isCountToken(b) ||
-                       isHeadless(b) || isNumberCode(b) ||
+                       wire::isPassThrough(b) || isNumberCode(b) ||
                        (b == wire::kArrayData && m_rawArrayData);
     if (!known) return QKERR_INCONSISTENT_DATA;
     if (isNumberCode(b) && numberSize(b) <= 0) return QKERR_INCONSISTENT_DATA;
@@ -175,8 +171,6 @@ int GetState::readSize(QKLINK link) {
         }
     } else if (isNumberCode(m_type)) {
         m_remaining = numberSize(m_type);
-    } else if (isHeadless(m_type)) {
-        m_remaining = 0;
     } else {
         if (const int rc = readCount(link, m_remaining)) return rc;
     }

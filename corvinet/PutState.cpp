@@ -16,9 +16,9 @@ bool compactCounts(QKLINK link) {
     return (link->features.decoders & kDecodeCompactCounts) != 0;
 }
 
-int writeCountField(QKLINK link, int64_t n) {
+int writeCountField(QKLINK link, int64_t n, bool compactAllowed = true) {
     uint8_t field[21];
-    const uint8_t* end = wire::writeCount(field, n, compactCounts(link));
+    const uint8_t* end = wire::writeCount(field, n, compactAllowed && compactCounts(link));
     return link->stream.putBytes(field, static_cast<std::size_t>(end - field));
 }
 
@@ -164,8 +164,10 @@ int PutState::putRawData(QKLINK link, const void* bytes, int64_t count) {
     if (!m_headerOut) {
         m_headerOut = true;
         if (const int rc = link->stream.putByte(m_type)) return rc;
+        // The plain form's length is always decimal, as its oldest readers expect.
         if (!isNumberCode(m_type))
-            if (const int rc = writeCountField(link, m_declared)) return rc;
+            if (const int rc = writeCountField(link, m_declared, !wire::isPlainTextType(m_type)))
+                return rc;
     }
     if (count > 0)
         if (const int rc = link->stream.putBytes(bytes, static_cast<std::size_t>(count))) return rc;

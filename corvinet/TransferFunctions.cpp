@@ -72,6 +72,35 @@ int copyArray(QKLINK source, GetState& get, QKLINK destination, PutState& put,
     return 0;
 }
 
+// Tokens that a copy may pass on as they lie on the wire: the plain form and the pass-through
+// bytes (but `.`, refused before). Toward a destination that does not read the plain form they are
+// read as text (which a pass-through byte is not: error 3, and it stays in hand).
+bool copiesRaw(uint8_t type) {
+    return wire::isPlainTextType(type) || wire::isPassThrough(type);
+}
+
+// Copies the token in hand byte for byte: its type, its length, its bytes and a terminator. A
+// token partly read raw goes on with what is left of it.
+int copyRawToken(QKLINK source, GetState& get, uint8_t type, QKLINK destination, PutState* put,
+                 int& destinationError) {
+    int64_t left = 0;
+    if (const int rc = get.rawBytesToGet(source, left)) return rc;
+    if (put) {
+        destinationError = put->announce(destination, type);
+        if (!destinationError) destinationError = put->putRawSize(destination, left);
+    }
+    uint8_t chunk[256];
+    do {
+        int64_t copied = 0;
+        if (const int rc = get.getData(source, chunk, sizeof chunk, copied, GetState::View::kRaw))
+            return rc;
+        if (put && destinationError == 0 && copied > 0)
+            destinationError = put->putRawData(destination, chunk, copied);
+        left -= copied;
+    } while (left > 0);
+    return 0;
+}
+
 // Copies one token from `source` to `destination` (or drops it when there is none); errors of
 // either side come back with the side they belong to.
 int copyToken(QKLINK source, GetState& get, QKLINK destination, int& destinationError) {
@@ -80,6 +109,11 @@ int copyToken(QKLINK source, GetState& get, QKLINK destination, int& destination
     PutState* put = destination ? destination->put : nullptr;
     if (put && get.atArrayStart())
         return copyArray(source, get, destination, *put, destinationError);
+    // A shape's closing byte has no meaning as a token of its own.
+    if (type == wire::kShapeEnd) return QKERR_DESTROYED;
+    const bool rawWanted = !put || maskHas(destination->features.formats, wire::kFormatPlain);
+    if (copiesRaw(type) && rawWanted && get.phase() != GetState::kCounted)
+        return copyRawToken(source, get, type, destination, put, destinationError);
     if (type == wire::kFunction || type == wire::kArray) {
         int64_t n = 0;
         if (const int rc = get.argCount(source, n)) return rc;

@@ -51,6 +51,8 @@ constexpr bool isPlainTextType(unsigned t) {
 constexpr bool isTerminator(unsigned b) {
     return b == '\n' || b == '\r' || b == ',';
 }
+// Pass-through tokens carry a count field, that many uninterpreted bytes and a terminator, as a
+// raw token does; `.` also closes an array's shape block, where it stands alone.
 constexpr bool isPassThrough(unsigned b) {
     return b == '.' || (b >= 0x30 && b <= 0x3F);
 }

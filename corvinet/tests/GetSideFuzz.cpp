@@ -1,7 +1,7 @@
 // The get side over arbitrary bytes: whatever arrives, every getter ends with a value or a
 // stored error, never a crash, a hang, a read past the data or a leak. The first input byte
-// picks how the reader walks the tokens and the second how often it takes the raw view, so
-// every getter meets damaged input.
+// picks how the reader walks the tokens and the second how often it takes the raw view or
+// copies expressions to another link, so every getter and the copy meet damaged input.
 
 #include "Link.h"
 #include "TestEnvironment.h"
@@ -99,6 +99,39 @@ void readRawToken(QKLINK link, int rawType) {
             n -= copied;
 }
 
+// Destinations for copies of the fuzzed expressions: one that reads the plain form, one that
+// does not. Opened when an input first copies, closed with it.
+class CopyTargets {
+public:
+    ~CopyTargets() {
+        for (QKLINK link : m_links)
+            if (link) QKClose(link);
+    }
+    // Copies the next expression to target `which` (0 or 1), or skips it (2).
+    void copy(QKLINK source, int which) {
+        if (which > 1) {
+            QKTransferExpression(nullptr, source);
+            return;
+        }
+        QKLINK& target = m_links[which];
+        int32_t error = 0;
+        if (!target)
+            target = which == 0
+                         ? QKLoopbackOpen(environment(), &error)
+                         : QKLoopbackOpen0(environment(),
+                                           "Corvinet 3 -formats 1,2,3 -decoders 458752", &error);
+        if (!target) return;
+        QKTransferExpression(target, source);
+        // What the copy wrote is read back and dropped, so that a target only fills with one
+        // copy at a time.
+        QKClearError(target);
+        QKTransferToEndOfLoopbackLink(nullptr, target);
+    }
+
+private:
+    QKLINK m_links[2] = {};
+};
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
@@ -113,9 +146,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
         QKClose(link);
         return 0;
     }
+    CopyTargets targets;
     for (int step = 0; step < 4096 && QKError(link) == 0; ++step) {
         if (style & 0x10 && step % 7 == 3) {
             QKNewPacket(link);
+            continue;
+        }
+        // With bit 3 of the view byte, some steps copy the next expression instead of reading.
+        if (view & 0x08 && step % 5 == 2) {
+            targets.copy(link, (step / 5) % 3);
             continue;
         }
         // Bit 0 of the step's view byte navigates raw, bit 1 reads the token raw; the two

@@ -147,6 +147,28 @@ TEST_F(GetSide, NewPacketSkipsWhatIsOwed) {
     EXPECT_EQ(QKError(link), 0);
 }
 
+TEST_F(GetSide, TakeLastKeepsTheLastExpressionsOfThePacket) {
+    QKPutFunction(link, "f", 3);
+    QKPutInteger(link, 1);
+    QKPutFunction(link, "g", 1);
+    QKPutSymbol(link, "y");
+    QKPutString(link, "last");
+    QKEndPacket(link);
+    QKPutSymbol(link, "next");
+    QKEndPacket(link);
+
+    int32_t n = 0;
+    EXPECT_TRUE(QKCheckFunction(link, "f", &n));
+    ASSERT_TRUE(QKTakeLast(link, 1));
+    EXPECT_TRUE(QKCheckString(link, "last"));
+
+    // A negative count is refused before it reads on into the next packet.
+    EXPECT_FALSE(QKTakeLast(link, -1));
+    EXPECT_EQ(QKError(link), QKERR_GET_SEQUENCE);
+    ASSERT_TRUE(QKClearError(link));
+    EXPECT_TRUE(QKCheckSymbol(link, "next"));
+}
+
 TEST_F(GetSide, FirstErrorSticks) {
     feed("\x01");
     EXPECT_EQ(QKGetNext(link), 0);

@@ -89,7 +89,10 @@ TEST_F(RawView, TokensAsTheyLieOnTheWire) {
         {"binary double", "\xF6"s + halfBytes + ",", 0xF6, QKTOK_REAL, halfBytes},
         {"binary number inside a packed run", "P\x41\xE2\x07\x00\n"s, 0xE2, QKTOK_INTEGER,
          "\x07\x00"s},
-        {"pass-through byte", "5", '5', '5', ""},
+        {"pass-through byte",
+         "5\x42"
+         "ab\n",
+         '5', '5', "ab"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+using namespace std::string_literals;
+
 namespace corvinet::testing {
 namespace {
 
@@ -102,6 +104,83 @@ TEST_F(Transfer, ArrayGoesOutInTheDestinationsForm) {
         EXPECT_STREQ(names[0], "M");
         QKDisownIntegerArray(other, data, shape, names, depth);
     }
+}
+
+// Plain tokens and pass-through bytes go out as they came where the destination reads the plain
+// form; else the plain tokens go out as text, and a pass-through byte, which has no text, is
+// refused and stays in hand.
+TEST_F(Transfer, PlainTokensAndPassThroughBytesGoOutRawWhereThePlainFormIsRead) {
+    const char* const noPlain = "Corvinet 3 -formats 1,2,3 -decoders 458752";
+    struct Case {
+        const char* name;
+        const char* peer; // the destination's features
+        std::string bytes;
+        std::string copy; // the destination's bytes
+        int error;        // of the source, when the copy fails
+    } cases[] = {
+        {"plain string", nullptr, "S2 ab\n", "S2 ab\n", 0},
+        {"plain integer", nullptr, "I3 -17\r", "I3 -17\n", 0},
+        {"plain real, empty", nullptr, "R0 \n", "R0 \n", 0},
+        {"plain symbol's compact length is written decimal", nullptr, "Y\x41x\n", "Y1 x\n", 0},
+        {"pass-through byte", nullptr,
+         "5\x42"
+         "ab\n",
+         "5\x42"
+         "ab\n",
+         0},
+        {"empty pass-through byte", nullptr, "0\x40,", "0\x40\n", 0},
+        {"plain integer toward no plain form", noPlain, "I3 -17\n",
+         "+\x46"
+         "B~\x43-17\n",
+         0},
+        {"plain string toward no plain form", noPlain, "S2 ab\n",
+         "\"\x47"
+         "C~\x42\0a\0b\n"s,
+         0},
+        {"pass-through byte toward no plain form", noPlain, "5\x40\n", "", QKERR_GET_SEQUENCE},
+        {"a shape's closing byte", nullptr, ".\x40\n", "", QKERR_DESTROYED},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        open(nullptr);
+        openOther(c.peer);
+        feed(c.bytes + "#\x44"
+                       "A~\x41"
+                       "x\n");
+        EXPECT_EQ(QKTransferExpression(other, link), c.error == 0);
+        std::swap(link, other);
+        EXPECT_EQ(wire(), c.copy);
+        std::swap(link, other);
+        EXPECT_EQ(QKError(link), c.error);
+        EXPECT_EQ(QKError(other), c.error);
+        if (c.error == QKERR_GET_SEQUENCE) {
+            // The refused token is still the one in hand.
+            EXPECT_TRUE(QKClearError(link));
+            EXPECT_EQ(QKGetRawType(link), c.bytes[0]);
+            continue;
+        }
+        if (c.error == 0) {
+            EXPECT_TRUE(QKCheckSymbol(link, "x"));
+        }
+    }
+}
+
+// Inside an expression, and without a destination, the raw tokens are copied or skipped whole.
+TEST_F(Transfer, RawTokensInsideAnExpression) {
+    openOther(nullptr);
+    const std::string expression = "F\x42#\x44"
+                                   "A~\x41"
+                                   "f\n3\x41z\nS1 q\n";
+    feed(expression + expression +
+         "#\x44"
+         "A~\x41"
+         "x\n");
+    ASSERT_TRUE(QKTransferExpression(other, link)) << QKErrorMessage(other);
+    std::swap(link, other);
+    EXPECT_EQ(wire(), expression);
+    std::swap(link, other);
+    ASSERT_TRUE(QKTransferExpression(nullptr, link)) << QKErrorMessage(link);
+    EXPECT_TRUE(QKCheckSymbol(link, "x"));
 }
 
 TEST_F(Transfer, AlignedDuplicateReadsOnWhereTheOtherStands) {
