@@ -88,9 +88,7 @@ struct Destroyer {
     void operator()(T* object) const { delete object; }
 };
 template <>
-struct Destroyer<TextComp> {
-    void operator()(TextComp* comp) const { DestroyComponent(comp); }
-};
+struct Destroyer<TextComp> : ComponentDestroyer {};
 template <typename T>
 using Owned = std::unique_ptr<T, Destroyer<T>>;
 
