@@ -237,4 +237,26 @@ void BM_ReadLongList(benchmark::State& state) {
 }
 BENCHMARK(BM_ReadLongList)->Unit(benchmark::kMillisecond);
 
+// Pasting a run of 200,000 characters into the middle of a list as long: one move of the tail.
+void BM_InsertLongRun(benchmark::State& state) {
+    Prepare();
+    constexpr int32_t kLength = 200'000;
+    const auto glyphs = [&] {
+        PtrArray<TextComp> text;
+        text.Reserve(kLength);
+        for (int32_t i = 0; i < kLength; ++i)
+            text.Add(gGlyphSource->GetGlyph(0, static_cast<uint8_t>('a' + i % 26)));
+        return text;
+    };
+    for (auto _ : state) {
+        state.PauseTiming();
+        CompList list(glyphs());
+        PtrArray<TextComp> run = glyphs();
+        state.ResumeTiming();
+        list.InsertArrayAt(std::move(run), kLength / 2);
+        benchmark::DoNotOptimize(list.GetCount());
+    }
+}
+BENCHMARK(BM_InsertLongRun)->Unit(benchmark::kMillisecond);
+
 } // namespace

@@ -91,9 +91,11 @@ void CompList::InsertAt(TextComp* comp, int32_t i) {
 
 void CompList::InsertArrayAt(PtrArray<TextComp>&& array, int32_t i) {
     CheckPosition(i, GetCount() + 1, "InsertArrayAt");
-    m_children.Reserve(GetCount() + array.GetCount());
+    // One move of the children after i, not one per inserted component: pasting a long run into
+    // a long list stays linear.
+    m_children.InsertAll(i - 1, array);
     for (TextComp* comp : array)
-        InsertAt(comp, i++);
+        Adopt(comp);
     array.RemoveAll();
 }
 
