@@ -11,6 +11,7 @@
 #include "document/FileOutStream.h"
 #include "document/tests/Fakes.h"
 #include "document/tests/StoredKinds.h"
+#include "document/tests/StreamBytes.h"
 #include "platform/File.h"
 #include "plot/GraphicsPrim3D.h"
 
@@ -27,6 +28,7 @@
 namespace {
 
 using storedkinds::Stored;
+using streambytes::Bytes;
 
 constexpr int32_t kParagraphs = 11000;
 constexpr int32_t kPlotEvery = 30;
@@ -127,8 +129,12 @@ void BuildDocument(CompList& list) {
     }
 }
 
-const CompList& Document() {
+void Prepare() {
     static Environment environment;
+}
+
+const CompList& Document() {
+    Prepare();
     static CompList body;
     static const bool built = (BuildDocument(body), true);
     (void)built;
@@ -209,5 +215,48 @@ void BM_ReadDocument(benchmark::State& state) {
     state.SetBytesProcessed(state.iterations() * int64_t{size});
 }
 BENCHMARK(BM_ReadDocument)->Unit(benchmark::kMillisecond);
+
+// One list of 4 million characters (a long paragraph, or a file made to be one): reading it must
+// stay linear in its length, although the list's children array grows by 32 slots at a time.
+void BM_ReadLongList(benchmark::State& state) {
+    Prepare();
+    // Built over a reserved array: appending one by one would itself grow by 32 slots at a time.
+    constexpr int32_t kLength = 4'000'000;
+    PtrArray<TextComp> text;
+    text.Reserve(kLength);
+    for (int32_t i = 0; i < kLength; ++i)
+        text.Add(gGlyphSource->GetGlyph(i / 1000 % 8, static_cast<uint8_t>('a' + i % 26)));
+    const CompList list(std::move(text));
+    const Bytes stored = streambytes::Save([&](DocStream& s) { list.Write(s); });
+    for (auto _ : state) {
+        CompList loaded;
+        streambytes::Load(stored, [&](DocStream& s) { loaded.Read(s); });
+        benchmark::DoNotOptimize(loaded.GetCount());
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(stored.size()));
+}
+BENCHMARK(BM_ReadLongList)->Unit(benchmark::kMillisecond);
+
+// Pasting a run of 200,000 characters into the middle of a list as long: one move of the tail.
+void BM_InsertLongRun(benchmark::State& state) {
+    Prepare();
+    constexpr int32_t kLength = 200'000;
+    const auto glyphs = [&] {
+        PtrArray<TextComp> text;
+        text.Reserve(kLength);
+        for (int32_t i = 0; i < kLength; ++i)
+            text.Add(gGlyphSource->GetGlyph(0, static_cast<uint8_t>('a' + i % 26)));
+        return text;
+    };
+    for (auto _ : state) {
+        state.PauseTiming();
+        CompList list(glyphs());
+        PtrArray<TextComp> run = glyphs();
+        state.ResumeTiming();
+        list.InsertArrayAt(std::move(run), kLength / 2);
+        benchmark::DoNotOptimize(list.GetCount());
+    }
+}
+BENCHMARK(BM_InsertLongRun)->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -15,6 +15,7 @@
 #include <limits>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -90,9 +91,11 @@ void CompList::InsertAt(TextComp* comp, int32_t i) {
 
 void CompList::InsertArrayAt(PtrArray<TextComp>&& array, int32_t i) {
     CheckPosition(i, GetCount() + 1, "InsertArrayAt");
-    m_children.Reserve(GetCount() + array.GetCount());
+    // One move of the children after i, not one per inserted component: pasting a long run into
+    // a long list stays linear.
+    m_children.InsertAll(i - 1, array);
     for (TextComp* comp : array)
-        InsertAt(comp, i++);
+        Adopt(comp);
     array.RemoveAll();
 }
 
@@ -444,18 +447,31 @@ void CompList::Write(DocStream& stream) const {
 void CompList::Read(DocStream& stream) {
     const int32_t count = stream.ReadLong();
     if (count < 0) stream.Fail("negative record count in a component list");
-    for (int32_t k = 0; k < count; ++k) {
-        TextComp* comp = stream.ReadComponent();
-        if (comp == nullptr) continue;
-        if (comp->IsCharBlock()) {
-            const auto* block = static_cast<const CharBlock*>(comp);
-            m_children.Reserve(GetCount() + block->GetCount());
-            for (int32_t j = 0; j < block->GetCount(); ++j)
-                if (TextComp* glyph = block->MakeChar(j)) Append(glyph);
-            comp->Destroy();
-        } else {
-            Append(comp);
+    // The children gather in a vector and join the list at the end: the children array grows by
+    // at most 32 slots at a time, so adding a long stored list to it piece by piece would copy
+    // it over and over (a one-paragraph file of a few megabytes would take minutes to load).
+    // A read that fails leaves the list as it was.
+    std::vector<TextComp*> read;
+    try {
+        for (int32_t k = 0; k < count; ++k) {
+            OwnedComponent comp(stream.ReadComponent());
+            if (comp == nullptr) continue;
+            if (!comp->IsCharBlock()) {
+                read.push_back(comp.get());
+                comp.release();
+                continue;
+            }
+            const auto& block = static_cast<const CharBlock&>(*comp);
+            for (int32_t j = 0; j < block.GetCount(); ++j)
+                if (TextComp* glyph = block.MakeChar(j)) read.push_back(glyph);
         }
+    } catch (...) {
+        for (TextComp* comp : read)
+            comp->Destroy();
+        throw;
     }
+    m_children.Reserve(GetCount() + static_cast<int32_t>(read.size()));
+    for (TextComp* comp : read)
+        Append(comp);
     m_needsLayout = true;
 }

@@ -88,9 +88,7 @@ struct Destroyer {
     void operator()(T* object) const { delete object; }
 };
 template <>
-struct Destroyer<TextComp> {
-    void operator()(TextComp* comp) const { DestroyComponent(comp); }
-};
+struct Destroyer<TextComp> : ComponentDestroyer {};
 template <typename T>
 using Owned = std::unique_ptr<T, Destroyer<T>>;
 
@@ -223,21 +221,17 @@ void DocStream::EndChunk() {
 void DocStream::WriteComponent(const TextComp* comp) {
     if (comp == nullptr) return;
     if (m_depth < 0) throw std::logic_error("DocStream::WriteComponent outside a chunk");
-    // The block's own test (CanTake), asked of each character once: documents are mostly
-    // characters, and this is the save's innermost loop.
-    if (!comp->IsNotChar()) {
-        if (m_blockPending && comp->GetStyleId() == m_pendingBlock.GetFace() &&
-            m_pendingBlock.GetCount() < CharBlock::kMaxChars) {
-            m_pendingBlock.AppendChar(comp->GetCharCode());
-            return;
-        }
-        WritePendingBlock();
-        m_pendingBlock.InitFrom(*comp);
-        m_blockPending = true;
+    if (m_blockPending && m_pendingBlock.CanTake(*comp)) {
+        m_pendingBlock.AppendChar(comp->GetCharCode());
         return;
     }
     WritePendingBlock();
-    WriteRecord(*comp);
+    if (comp->IsNotChar()) {
+        WriteRecord(*comp);
+        return;
+    }
+    m_pendingBlock.InitFrom(*comp);
+    m_blockPending = true;
 }
 
 void DocStream::WritePendingBlock() {

@@ -52,6 +52,15 @@ public:
         ++m_count;
     }
 
+    // Inserts all of `items` before `index`, in their order, moving the tail once.
+    void InsertAll(int32_t index, const PtrArray& items) {
+        assert(index >= 0 && index <= m_count);
+        Reserve(m_count + items.m_count);
+        std::move_backward(begin() + index, end(), m_items.get() + m_count + items.m_count);
+        std::copy(items.begin(), items.end(), m_items.get() + index);
+        m_count += items.m_count;
+    }
+
     // A position at or past the end extends the array with nulls up to it.
     void SetAt(int32_t index, T* item) {
         assert(index >= 0);

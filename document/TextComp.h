@@ -18,6 +18,7 @@
 #include "document/TypeTag.h"
 
 #include <cstdint>
+#include <memory>
 
 class CompList;
 class DocStream;
@@ -135,3 +136,10 @@ protected:
 inline void DestroyComponent(TextComp* comp) {
     if (comp != nullptr) comp->Destroy();
 }
+
+// Holds a component that is not yet in a list, destroying it (never deleting it) when the holder
+// goes without handing it on.
+struct ComponentDestroyer {
+    void operator()(TextComp* comp) const { DestroyComponent(comp); }
+};
+using OwnedComponent = std::unique_ptr<TextComp, ComponentDestroyer>;

@@ -174,6 +174,22 @@ TEST_F(CharBlockTest, DamagedBlocksFailTheLoadCleanly) {
     EXPECT_THROW(Load(loaded, negativeCount), platform::FileException);
 }
 
+TEST_F(CharBlockTest, FailedReadLeavesTheListAsItWas) {
+    CompList original;
+    fakes::AppendChars(original, "ab");
+    original.Append(new fakes::Box);
+    fakes::AppendChars(original, "cd");
+    std::vector<uint8_t> stored = Store(original);
+    ++stored[0]; // one record more than the data holds: the read fails at its end
+
+    CompList loaded;
+    fakes::AppendChars(loaded, "q");
+    EXPECT_THROW(Load(loaded, stored), platform::FileException);
+    ASSERT_EQ(loaded.GetCount(), 1);
+    EXPECT_EQ(loaded.GetAt(1), glyphs.GetGlyph(0, 'q'));
+    EXPECT_EQ(fakes::Box::alive, 1); // only the original's box; the one read was destroyed
+}
+
 TEST_F(CharBlockTest, PackingRules) {
     CharBlock block;
     EXPECT_EQ(block.GetCount(), 0);

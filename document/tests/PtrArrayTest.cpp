@@ -47,6 +47,31 @@ TEST(PtrArray, InsertRemoveAndSetKeepOrder) {
     EXPECT_EQ(array.GetAt(4), &a);
 }
 
+TEST(PtrArray, InsertAllKeepsBothOrdersAndGrowsByWholeSteps) {
+    int items[40];
+    for (int32_t at : {0, 3, 20}) {
+        SCOPED_TRACE(at);
+        PtrArray<int> array;
+        for (int i = 0; i < 20; ++i)
+            array.Add(&items[i]);
+        PtrArray<int> inserted;
+        for (int i = 20; i < 40; ++i)
+            inserted.Add(&items[i]);
+        array.InsertAll(at, inserted);
+        EXPECT_EQ(array.GetCount(), 40);
+        EXPECT_EQ(array.GetCapacity(), 64); // as if added one by one: 16, 32, 64
+        std::vector<int*> expected;
+        const auto take = [&](int from, int to) {
+            for (int k = from; k < to; ++k)
+                expected.push_back(&items[k]);
+        };
+        take(0, at);
+        take(20, 40);
+        take(at, 20);
+        EXPECT_EQ(std::vector<int*>(array.begin(), array.end()), expected);
+    }
+}
+
 TEST(PtrArray, MovedFromArrayIsEmptyAndUsable) {
     int a = 1;
     PtrArray<int> first;
