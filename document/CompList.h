@@ -85,7 +85,6 @@ public:
     void InvalidateAll();
     bool NeedsLayout() const { return m_needsLayout; }
     bool IsPlaced() const { return m_placed; }
-    void ClearPlaced() { m_placed = false; }
 
     // Builds the runs of the list's line; a line wider than `maxWidth` is shown as one gray
     // run. On an exception the runs are dropped and the list stays marked for layout.
