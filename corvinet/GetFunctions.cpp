@@ -31,13 +31,20 @@ int32_t readType(QKLINK link, bool advance, GetState::View view) {
     return view == GetState::View::kRaw ? type : GetState::tokenCode(type);
 }
 
-int32_t argCount(QKLINK link, int32_t* count, GetState::View view) {
+// Runs a get-state query that answers a count and hands it out narrowed to 32 bits.
+template <class Query>
+int32_t countQuery(QKLINK link, int32_t* count, Query&& query) {
     return runGet(link, [&](GetState& get) {
         int64_t n = 0;
-        const int rc = get.argCount(link, n, view);
+        const int rc = query(get, n);
         if (rc == 0 && count) *count = narrow(n);
         return rc;
     });
+}
+
+int32_t argCount(QKLINK link, int32_t* count, GetState::View view) {
+    return countQuery(link, count,
+                      [&](GetState& get, int64_t& n) { return get.argCount(link, n, view); });
 }
 
 // Reads a whole text token and hands it out in `width`, zero-terminated, allocated from the
@@ -182,21 +189,13 @@ QK_API int32_t QKGetRawArgCount(QKLINK link, int32_t* count) {
 }
 
 QK_API int32_t QKBytesToGet(QKLINK link, int32_t* count) {
-    return runGet(link, [&](GetState& get) {
-        int64_t n = 0;
-        const int rc = get.bytesToGet(link, n);
-        if (rc == 0 && count) *count = narrow(n);
-        return rc;
-    });
+    return countQuery(link, count,
+                      [&](GetState& get, int64_t& n) { return get.bytesToGet(link, n); });
 }
 
 QK_API int32_t QKRawBytesToGet(QKLINK link, int32_t* count) {
-    return runGet(link, [&](GetState& get) {
-        int64_t n = 0;
-        const int rc = get.rawBytesToGet(link, n);
-        if (rc == 0 && count) *count = narrow(n);
-        return rc;
-    });
+    return countQuery(link, count,
+                      [&](GetState& get, int64_t& n) { return get.rawBytesToGet(link, n); });
 }
 
 namespace {
