@@ -222,6 +222,14 @@ void DivideNode::WriteText(Str255& out) {
     AppendQuotientSide(out, Second());
 }
 
+std::optional<Fraction> DivideNode::ExtractFraction() {
+    TwoChildNode::ExtractFraction();
+    Fraction fraction;
+    fraction.numerator = std::move(FirstSlot());
+    fraction.denominator = std::move(SecondSlot());
+    return fraction;
+}
+
 SignCode DivideNode::StripNegative() {
     const SignCode sign = First() ? First()->StripNegative() : kNoSign;
     if (sign != kNoSign) return sign;

@@ -53,6 +53,8 @@ public:
     void BuildBoxes(BoxList& boxes, int32_t level) override;
     void WriteMathML(MathMLWriter& writer) override;
     void WriteText(Str255& out) override;
+    // A quotient is a fraction: it hands its two parts out.
+    std::optional<Fraction> ExtractFraction() override;
     SignCode StripNegative() override;
     bool IsNumeric() const override;
     int32_t OrderValue() const override { return First() ? First()->OrderValue() : 0; }
