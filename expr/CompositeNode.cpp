@@ -24,8 +24,22 @@ NodePtr CompositeNode::Clone() const {
 
 void CompositeNode::AppendCopiesAfterFirst(ExprNode& into) const {
     if (!m_first) return;
-    for (const ExprNode* child = m_first->Next(); child; child = child->Next())
-        into.AppendChild(child->Clone());
+    auto* target = dynamic_cast<CompositeNode*>(&into);
+    if (!target) {
+        for (const ExprNode* child = m_first->Next(); child; child = child->Next())
+            into.AppendChild(child->Clone());
+        return;
+    }
+    // Linked through a tail pointer: appending one by one would walk the chain each time.
+    NodePtr* tail = &target->m_first;
+    while (*tail)
+        tail = &(*tail)->NextSlot();
+    for (const ExprNode* child = m_first->Next(); child; child = child->Next()) {
+        *tail = child->Clone();
+        tail = &(*tail)->NextSlot();
+        ++target->m_count;
+    }
+    if (HasSource()) target->SetSource(Source());
 }
 
 void CompositeNode::AppendChild(NodePtr child) {

@@ -51,9 +51,8 @@ const NodeCase kPowersAndGroups[] = {
      "TYPower[TYMatrix[], TYT]", "Transpose[List[]]", nullptr, nullptr, nullptr},
     {"matrix power", [] { return Power(Int(2), std::make_unique<FakeMatrix>()); }, nullptr,
      "MatrixPower[List[], 2]", nullptr, nullptr, nullptr},
-    {"quotient", [] { return std::make_unique<DivideNode>(Sym("a"), Sym("b")); },
-     "TYDivide[a, b]", "Divide[a, b]", "<mfrac><mi>a</mi><mi>b</mi></mfrac>", "a/b",
-     "Frac{a|b}"},
+    {"quotient", [] { return std::make_unique<DivideNode>(Sym("a"), Sym("b")); }, "TYDivide[a, b]",
+     "Divide[a, b]", "<mfrac><mi>a</mi><mi>b</mi></mfrac>", "a/b", "Frac{a|b}"},
     // The text of a quotient brackets a side that a sign or a blank would split: (a+b)/c
     // must not read as a+b/c.
     {"quotient of a sum",
@@ -61,17 +60,16 @@ const NodeCase kPowersAndGroups[] = {
      nullptr, nullptr, "(a + b)/c", "Frac{a + b|c}"},
     {"square root", [] { return std::make_unique<RadicalNode>(Sym("x"), nullptr); },
      "TYRadical[x, 2]", "Sqrt[x]", "<msqrt><mi>x</mi></msqrt>", "sqrt(x)", "Sqrt{x}"},
-    {"cube root", [] { return std::make_unique<RadicalNode>(Sym("x"), Int(3)); },
-     "TYRadical[x, 3]", "Power[x, Divide[1, 3]]", "<mroot><mi>x</mi><mn>3</mn></mroot>",
-     nullptr, "Root{x|3}"},
+    {"cube root", [] { return std::make_unique<RadicalNode>(Sym("x"), Int(3)); }, "TYRadical[x, 3]",
+     "Power[x, Divide[1, 3]]", "<mroot><mi>x</mi><mn>3</mn></mroot>", nullptr, "Root{x|3}"},
     {"root of index two", [] { return std::make_unique<RadicalNode>(Sym("x"), Int(2)); },
      "TYRadical[x, 2]", "Power[x, Divide[1, 2]]", nullptr, nullptr, "Sqrt{x}"},
     // Brackets are display only: a group writes exactly what its inner node writes.
     {"parenthesised sum", [] { return Paren(Sum(Sym("a"), Sym("b"))); }, "TYPlus[a, b]",
-     "Plus[a, b]", "<mfenced><mrow><mi>a</mi><mo>+</mo><mi>b</mi></mrow></mfenced>",
-     "(a + b)", "Paren{a + b}"},
-    {"square brackets", [] { return Bracket(Sym("x")); }, "x", "x",
-     "<mfenced><mi>x</mi></mfenced>", "[x]", "Bracket{x}"},
+     "Plus[a, b]", "<mfenced><mrow><mi>a</mi><mo>+</mo><mi>b</mi></mrow></mfenced>", "(a + b)",
+     "Paren{a + b}"},
+    {"square brackets", [] { return Bracket(Sym("x")); }, "x", "x", "<mfenced><mi>x</mi></mfenced>",
+     "[x]", "Bracket{x}"},
 };
 
 class PowersAndGroups : public NodeTest {};
@@ -103,8 +101,7 @@ TEST_F(PowersAndGroups, NegativeExponentsOfTheKernelBecomeQuotients) {
          "Frac{1|x}"},
         {"typed by the user", [] { return Power(Int(-2), Sym("x"), true); }, "TYPower[x, -2]",
          "xExpo{-2}"},
-        {"positive", [] { return Power(Int(2), Sym("x"), false); }, "TYPower[x, 2]",
-         "xExpo{2}"},
+        {"positive", [] { return Power(Int(2), Sym("x"), false); }, "TYPower[x, 2]", "xExpo{2}"},
     };
     for (const FractionCase& row : rows) {
         SCOPED_TRACE(row.name);
