@@ -11,10 +11,6 @@
 namespace exprtest {
 namespace {
 
-NodePtr Sym(const char* name) {
-    return SymbolNode::FromName(name);
-}
-
 template <typename Node, typename... Args>
 std::function<NodePtr()> Make(Args... args) {
     return [=] { return NodePtr(std::make_unique<Node>(args...)); };

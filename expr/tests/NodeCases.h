@@ -6,12 +6,20 @@
 
 #include "BoxFakes.h"
 #include "LinkTokens.h"
+#include "expr/LeafNodes.h"
 #include "expr/MathMLWriter.h"
 #include "expr/symbols/BuiltinNames.h"
 
 #include <functional>
 
 namespace exprtest {
+
+inline NodePtr Sym(const char* name) {
+    return SymbolNode::FromName(name);
+}
+inline NodePtr Int(int32_t value) {
+    return std::make_unique<MachineIntegerNode>(value);
+}
 
 struct NodeCase {
     const char* name;

@@ -10,12 +10,6 @@
 namespace exprtest {
 namespace {
 
-NodePtr Sym(const char* name) {
-    return SymbolNode::FromName(name);
-}
-NodePtr Int(int32_t value) {
-    return std::make_unique<MachineIntegerNode>(value);
-}
 NodePtr Sum(NodePtr a, NodePtr b) {
     a->SetNext(std::move(b));
     return std::make_unique<PlusNode>(std::move(a));

@@ -8,13 +8,6 @@
 namespace exprtest {
 namespace {
 
-NodePtr Sym(const char* name) {
-    return SymbolNode::FromName(name);
-}
-NodePtr Int(int32_t value) {
-    return std::make_unique<MachineIntegerNode>(value);
-}
-
 // Chains the nodes in order.
 NodePtr Chain(std::vector<NodePtr> nodes) {
     NodePtr first;

@@ -9,10 +9,6 @@
 namespace exprtest {
 namespace {
 
-NodePtr Sym(const char* name) {
-    return SymbolNode::FromName(name);
-}
-
 std::unique_ptr<PlusNode> LongSum(int32_t terms) {
     auto sum = std::make_unique<PlusNode>();
     NodePtr chain;
