@@ -1,5 +1,6 @@
 #include "ArgvText.h"
 
+#include "ExportGuard.h"
 #include "corvinet/corvinet.h"
 
 #include <cstring>
@@ -137,4 +138,23 @@ QK_API int32_t QKPrintArgv(char* buffer, char* bufferEnd, char** argv, char** ar
     if (!buffer || !bufferEnd || bufferEnd <= buffer || !argv || argvEnd < argv)
         return argv && argvEnd > argv ? static_cast<int32_t>(argvEnd - argv) : 0;
     return corvinet::printWords(buffer, bufferEnd, argv, static_cast<std::size_t>(argvEnd - argv));
+}
+
+QK_API int32_t QKScanString(char*** argv, char** argvEnd, const char** string,
+                            char** buffer) noexcept {
+    return corvinet::guarded<int32_t>(0, [&]() -> int32_t {
+        if (!argv || !*argv || !string || !*string || !buffer || !*buffer) return 0;
+        while (*argv < argvEnd) {
+            char* word = *buffer;
+            if (!corvinet::scanWord(*string, *buffer)) return 0;
+            *(*argv)++ = word;
+        }
+        // Count what did not fit without storing it; the string cursor stays before it.
+        std::string scratch(std::strlen(*string) + 1, '\0');
+        const char* p = *string;
+        int32_t left = 0;
+        for (char* out = scratch.data(); corvinet::scanWord(p, out); out = scratch.data())
+            ++left;
+        return left;
+    });
 }

@@ -2,6 +2,7 @@
 
 #include "BuildProfile.h"
 #include "DeviceLoader.h"
+#include "Dialogs.h"
 #include "Link.h"
 #include "NumberConverter.h"
 #include "ParameterRecord.h"
@@ -74,6 +75,7 @@ QK_API QKENV QKBegin(QKParametersPointer parameters) {
     if (!(record->flags & corvinet::kNoDevices))
         corvinet::loadDevices(env, corvinet::deviceSearchFolders());
     setUpFeatures(env);
+    corvinet::installDefaultDialogs(env);
     return env;
 }
 

@@ -11,8 +11,10 @@
 #include "ArgvText.h"
 #include "AsciiText.h"
 #include "Environment.h"
+#include "Launch.h"
 #include "Link.h"
 #include "LinkWire.h"
+#include "OpenOptions.h"
 
 #include <algorithm>
 #include <charconv>
@@ -29,18 +31,6 @@ constexpr std::string_view kLibraryLine = "\n-libraryid '!&*' -decoders 0\n";
 constexpr std::string_view kUniqueId = "UniqueID";
 constexpr std::size_t kMaxLine = 512;
 constexpr std::size_t kMaxLevelWord = 503;
-
-// A number as option values write it: decimal, "0x" hexadecimal or "0b" binary.
-bool parseNumber(std::string_view text, uint32_t& value) {
-    int base = 10;
-    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X'))
-        base = 16;
-    else if (text.size() > 2 && text[0] == '0' && (text[1] == 'b' || text[1] == 'B'))
-        base = 2;
-    if (base != 10) text.remove_prefix(2);
-    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value, base);
-    return ec == std::errc() && end == text.data() + text.size() && !text.empty();
-}
 
 // The set bits of a mask as ascending decimal numbers joined by commas.
 std::string maskList(const FeatureMask& mask) {
@@ -60,7 +50,7 @@ bool addList(std::string_view list, FeatureMask& mask, Accept accept) {
     while (!list.empty()) {
         std::size_t comma = list.find(',');
         uint32_t bit = 0;
-        if (!parseNumber(list.substr(0, comma), bit)) return false;
+        if (!parseOptionNumber(list.substr(0, comma), bit)) return false;
         if (bit < 128 && accept(bit)) maskSet(mask, bit);
         list = comma == std::string_view::npos ? std::string_view{} : list.substr(comma + 1);
     }
@@ -85,10 +75,10 @@ bool parseFeatures(std::string_view text, QKENV env, LinkFeatures& out) {
         std::string_view value = words[++i];
         uint32_t number = 0;
         if (equalsIgnoringCase(word, "Corvinet")) {
-            if (!parseNumber(value, number) || number > 255) return false;
+            if (!parseOptionNumber(value, number) || number > 255) return false;
             out.level = static_cast<int32_t>(number);
         } else if (equalsIgnoringCase(word, "-decoders")) {
-            if (!parseNumber(value, number)) return false;
+            if (!parseOptionNumber(value, number)) return false;
             out.decoders = number;
         } else if (equalsIgnoringCase(word, "-numericsid")) {
             numericsId = value;
@@ -224,17 +214,25 @@ private:
 };
 
 // Connects the device, sets up the output buffer, agrees on features (unless given) and hands
-// the link to the token engines. 0, or the error; 25 and 41 mean "not yet".
+// the link to the token engines. 0, or the error. Only the device's connect may answer "not
+// yet" (25 or 41): once bytes of the exchange have gone out, a retry would send the opening
+// again into the middle of it, so a later stop ends the link (error 1).
 int establish(QKLINK link, const LinkFeatures* given) {
     DeviceLink& device = *link->device;
     LinkEnvironment& linkEnv = *link->linkEnv;
     if (device.device) {
-        if (int answer = device.device(device.deviceStream, DEVICE_CONNECT, nullptr, nullptr))
+        if (int answer = device.device(device.deviceStream, DEVICE_CONNECT, nullptr, nullptr)) {
+            bool notYet = answer == QKERR_ABORTED || answer == QKERR_NOT_LISTENING;
+            // A launched program that has ended will never connect.
+            if (notYet && link->launch && launchedProgramEnded(*link->launch))
+                return QKERR_LINK_DIED;
             return answer;
+        }
         uint8_t* buffer = nullptr;
         int32_t size = 0;
         if (int answer = device.device(device.deviceStream, DEVICE_GETOUTBUF, &buffer, &size))
-            return answer;
+            return answer == QKERR_ABORTED || answer == QKERR_NOT_LISTENING ? QKERR_LINK_DIED
+                                                                            : answer;
         device.start = device.cursor = buffer;
         device.limit = buffer ? buffer + std::max(size, 0) : buffer;
     } else {
@@ -252,7 +250,7 @@ int establish(QKLINK link, const LinkFeatures* given) {
     if (given) {
         features = *given;
     } else if (int error = Negotiation(link).run(features)) {
-        return error;
+        return error == QKERR_ABORTED || error == QKERR_NOT_LISTENING ? QKERR_LINK_DIED : error;
     }
     link->features = maskedByEnvironment(features, link->env());
     if (int error = wireAttach(link, link->features)) {

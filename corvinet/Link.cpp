@@ -1,6 +1,7 @@
 #include "Link.h"
 
 #include "Environment.h"
+#include "Launch.h"
 #include "LinkWire.h"
 
 #include <algorithm>
@@ -126,6 +127,8 @@ QK_API int32_t QKDestroy(QKLINK link, DeviceMainProc* device, DeviceStream** str
     linkEnv.memory.put(link->name);
     link->name = nullptr;
     linkEnv.registry.erase(link->number);
+    corvinet::endLaunchWatch(link->launch);
+    link->launch = nullptr;
     corvinet::wireRelease(link);
     link->stream.close();
     releaseDeviceLink(link->device, device, stream);
