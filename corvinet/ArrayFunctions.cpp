@@ -3,9 +3,9 @@
 // the environment and go back through the matching disown function.
 
 #include "ArrayState.h"
+#include "EngineGate.h"
 #include "Environment.h"
 #include "NumberConverter.h"
-#include "WireCall.h"
 
 #include <algorithm>
 #include <cstring>

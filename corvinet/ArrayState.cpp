@@ -5,7 +5,7 @@
 #include "NumberCodes.h"
 #include "NumberConverter.h"
 #include "PutState.h"
-#include "WireFormat.h"
+#include "TokenBytes.h"
 
 #include <algorithm>
 #include <cstring>

@@ -4,8 +4,8 @@
 // then the leaves in pieces, or copied from the link the shape came from.
 
 #include "ArrayState.h"
+#include "EngineGate.h"
 #include "NumberConverter.h"
-#include "WireCall.h"
 
 #include <algorithm>
 #include <cstring>

@@ -2,10 +2,10 @@
 // Every text handed out comes from the environment's allocator.
 
 #include "CharacterEscapes.h"
+#include "EngineGate.h"
 #include "Environment.h"
 #include "RealNumberText.h"
-#include "WireCall.h"
-#include "WireFormat.h"
+#include "TokenBytes.h"
 
 #include <cstring>
 #include <limits>

@@ -4,7 +4,7 @@
 #include "Link.h"
 #include "NumberCodes.h"
 #include "NumberConverter.h"
-#include "WireFormat.h"
+#include "TokenBytes.h"
 
 #include <algorithm>
 #include <cstring>

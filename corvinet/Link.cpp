@@ -1,7 +1,7 @@
 #include "Link.h"
 
+#include "EngineStates.h"
 #include "Environment.h"
-#include "LinkWire.h"
 
 #include <algorithm>
 #include <new>
@@ -105,7 +105,7 @@ QK_API QKLINK QKDuplicateLink(QKLINK link, const char* name, int32_t* error) {
         copy->features = link->features;
         copy->established = link->established;
         copy->error = 0;
-        if ((name && !QKSetName(copy, name)) || corvinet::wireDuplicate(copy, link) != 0) {
+        if ((name && !QKSetName(copy, name)) || corvinet::shareEngines(copy, link) != 0) {
             QKClose(copy);
             copy = nullptr;
         }
@@ -126,7 +126,7 @@ QK_API int32_t QKDestroy(QKLINK link, DeviceMainProc* device, DeviceStream** str
     linkEnv.memory.put(link->name);
     link->name = nullptr;
     linkEnv.registry.erase(link->number);
-    corvinet::wireRelease(link);
+    corvinet::releaseEngines(link);
     link->stream.close();
     releaseDeviceLink(link->device, device, stream);
     link->error = QKERR_DESTROYED;

@@ -2,8 +2,8 @@
 // (buildNumberFunctionCodes); the long double functions carry 80-bit extended values where the
 // code is 0xD8 and doubles otherwise.
 
+#include "EngineGate.h"
 #include "NumberConverter.h"
-#include "WireCall.h"
 
 using namespace corvinet;
 

@@ -1,9 +1,9 @@
 // The exported put side: every call goes through the gate and the link's put engine.
 
+#include "EngineGate.h"
 #include "NumberCodes.h"
 #include "RealNumberText.h"
-#include "WireCall.h"
-#include "WireFormat.h"
+#include "TokenBytes.h"
 
 #include <cstring>
 #include <string>

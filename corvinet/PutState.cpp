@@ -5,7 +5,7 @@
 #include "NumberConverter.h"
 #include "NumberText.h"
 #include "TextToken.h"
-#include "WireFormat.h"
+#include "TokenBytes.h"
 
 #include <cstring>
 

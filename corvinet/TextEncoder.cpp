@@ -2,7 +2,7 @@
 
 #include "CharacterEscapes.h"
 #include "LinkStream.h"
-#include "WireFormat.h"
+#include "TokenBytes.h"
 
 #include <cstring>
 

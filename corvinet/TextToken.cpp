@@ -1,7 +1,7 @@
 #include "TextToken.h"
 
 #include "CharacterEscapes.h"
-#include "WireFormat.h"
+#include "TokenBytes.h"
 
 #include <cstring>
 

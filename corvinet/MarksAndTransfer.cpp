@@ -2,10 +2,10 @@
 // link's get side to another link's put side.
 
 #include "ArrayState.h"
+#include "EngineGate.h"
 #include "Environment.h"
 #include "NumberCodes.h"
-#include "WireCall.h"
-#include "WireFormat.h"
+#include "TokenBytes.h"
 
 #include <algorithm>
 #include <new>
