@@ -22,13 +22,14 @@ const NumberFunctionCodes& codes() {
 int32_t putArray(QKLINK link, uint8_t code, const void* data, const int32_t* dims,
                  const char* const* heads, int32_t depth) {
     return runPut(link, Gate::kConnect, [&](PutState& put) {
-        return corvinet::putArray(link, put, code, data, dims, heads, depth);
+        return corvinet::putArray(link->stream, put, code, data, dims, heads, depth);
     });
 }
 
 int32_t putList(QKLINK link, uint8_t code, const void* data, int32_t count) {
-    return runPut(link, Gate::kConnect,
-                  [&](PutState& put) { return corvinet::putList(link, put, code, data, count); });
+    return runPut(link, Gate::kConnect, [&](PutState& put) {
+        return corvinet::putList(link->stream, put, code, data, count);
+    });
 }
 
 // Long doubles travel as the build's long-double code; the caller's native values are
@@ -66,10 +67,10 @@ int getArray(QKLINK link, GetState& get, LeafLayout layout, void** data, int32_t
              char*** heads, int32_t* depth, uint8_t* codeUsed) {
     if (!data || !dims || !heads || !depth) return QKERR_GET_SEQUENCE;
     ArrayState shape(link->linkEnv->memory);
-    if (const int rc = shape.readShape(link, get)) return rc;
+    if (const int rc = shape.readShape(link->stream, get)) return rc;
     if (layout.code == 0) {
         uint8_t code = 0;
-        if (const int rc = shape.peekLeafCode(link, get, code)) return rc;
+        if (const int rc = shape.peekLeafCode(link->stream, get, code)) return rc;
         layout = LeafLayout::of(link, code);
     }
     if (layout.wireSize <= 0 && shape.leaves > 0) return QKERR_GET_SEQUENCE;
@@ -80,8 +81,8 @@ int getArray(QKLINK link, GetState& get, LeafLayout layout, void** data, int32_t
         const int64_t n = std::min(kChunk, shape.leavesLeft());
         const std::size_t at = wire.size();
         wire.resize(at + static_cast<std::size_t>(n * layout.wireSize));
-        if (const int rc =
-                shape.readLeaves(link, get, layout.code, layout.wireSize, wire.data() + at, n))
+        if (const int rc = shape.readLeaves(link->stream, get, layout.code, layout.wireSize,
+                                            wire.data() + at, n))
             return rc;
     }
 
@@ -154,17 +155,17 @@ int32_t getList(QKLINK link, uint8_t code, void** data, int32_t* count) {
         const int size = wireSizeOf(link->features.converter, code);
         if (!data || !count || size <= 0) return int{QKERR_GET_SEQUENCE};
         uint8_t type = 0;
-        if (const int rc = get.type(link, false, type)) return rc;
+        if (const int rc = get.type(link->stream, false, type)) return rc;
         if (GetState::tokenCode(type) != QKTOK_FUNCTION) return int{QKERR_GET_SEQUENCE};
         int64_t n = 0;
-        if (const int rc = get.argCount(link, n)) return rc;
+        if (const int rc = get.argCount(link->stream, n)) return rc;
         const TextToken* head = nullptr;
-        if (const int rc = get.holdText(link, true, head)) return rc;
+        if (const int rc = get.holdText(link->stream, true, head)) return rc;
         get.release();
         ByteVector values(PairAllocator<uint8_t>(link->linkEnv->memory));
         uint8_t value[16];
         for (int64_t i = 0; i < n; ++i) {
-            if (const int rc = get.getNumber(link, code, value)) return rc;
+            if (const int rc = get.getNumber(link->stream, code, value)) return rc;
             values.insert(values.end(), value, value + size);
         }
         void* result = link->env()->allocate(values.size());

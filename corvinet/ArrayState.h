@@ -19,6 +19,7 @@
 namespace corvinet {
 
 class GetState;
+class LinkStream;
 class PutState;
 
 class ArrayState {
@@ -43,21 +44,21 @@ public:
     // ---- Get side -----------------------------------------------------------------------------
     // Reads the shape: function tokens down to the first leaf. 3 when the next expression is no
     // function with symbol heads; 2 for more than 2^31-1 leaves.
-    int readShape(QKLINK link, GetState& get);
+    int readShape(LinkStream& in, GetState& get);
     // The code the next leaf travels in: its number-type code, or for a number text the
     // build's integer or double code.
-    int peekLeafCode(QKLINK link, GetState& get, uint8_t& leafCode);
+    int peekLeafCode(LinkStream& in, GetState& get, uint8_t& leafCode);
     // Reads `count` leaves (at most leavesLeft()) converted to `leafCode`, `size` bytes each,
     // into `out`; the function tokens between rows must repeat the shape (else error 3).
-    int readLeaves(QKLINK link, GetState& get, uint8_t leafCode, int size, uint8_t* out,
+    int readLeaves(LinkStream& in, GetState& get, uint8_t leafCode, int size, uint8_t* out,
                    int64_t count);
 
     // ---- Put side -----------------------------------------------------------------------------
     // Writes the frame: the array form's head and shape, or the nested functions down to the
     // first leaf (every level, when there are no leaves).
-    int writeFrame(QKLINK link, PutState& put);
+    int writeFrame(LinkStream& out, PutState& put);
     // Writes `count` leaves (at most leavesLeft(); else error 6) of `leafCode`.
-    int writeLeaves(QKLINK link, PutState& put, uint8_t leafCode, int size, const uint8_t* data,
+    int writeLeaves(LinkStream& out, PutState& put, uint8_t leafCode, int size, const uint8_t* data,
                     int64_t count);
 
     uint32_t valid = kValid;
@@ -72,8 +73,8 @@ private:
     // The levels whose function tokens come before leaf `done` (none for the first leaf, whose
     // functions are the frame): from `first` to the last level.
     int32_t firstNewLevel() const;
-    int expectFunction(QKLINK link, GetState& get, int32_t level);
-    int writeEmptyLevels(QKLINK link, PutState& put, int32_t level);
+    int expectFunction(LinkStream& in, GetState& get, int32_t level);
+    int writeEmptyLevels(LinkStream& out, PutState& put, int32_t level);
     int addLevel(int64_t dimension, ByteVector head, int overflow);
 
     AllocatorPair m_memory;
@@ -107,9 +108,9 @@ QKArrayStateRecord* renewArrayState(QKLINK link, QKArrayStateRecord* QKLinkRecor
 void releaseArrayState(QKLINK link, QKArrayStateRecord* QKLinkRecord::*slot);
 
 // Whole arrays and lists on the put side.
-int putArray(QKLINK link, PutState& put, uint8_t code, const void* data, const int32_t* dims,
+int putArray(LinkStream& out, PutState& put, uint8_t code, const void* data, const int32_t* dims,
              const char* const* heads, int32_t depth);
 inline constexpr int32_t kListArrayThreshold = 128;
-int putList(QKLINK link, PutState& put, uint8_t code, const void* data, int32_t count);
+int putList(LinkStream& out, PutState& put, uint8_t code, const void* data, int32_t count);
 
 } // namespace corvinet

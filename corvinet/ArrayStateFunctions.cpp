@@ -36,8 +36,8 @@ int readType(QKLINK link, GetState& get, QKARRAYSTATE* state, int32_t* depth, in
     if (!state) return QKERR_GET_SEQUENCE;
     QKArrayStateRecord* made = renewArrayState(link, &QKLinkRecord::getArray);
     if (!made) return QKERR_OUT_OF_MEMORY;
-    if (const int rc = made->readShape(link, get)) return rc;
-    if (const int rc = made->peekLeafCode(link, get, made->code)) return rc;
+    if (const int rc = made->readShape(link->stream, get)) return rc;
+    if (const int rc = made->peekLeafCode(link->stream, get, made->code)) return rc;
     *state = made;
     if (depth) *depth = made->depth();
     if (code) *code = made->code;
@@ -60,7 +60,8 @@ int32_t getData(QKLINK link, QKARRAYSTATE state, const LeafLayout& layout, void*
         uint8_t wire[kChunk * 16];
         for (int64_t left = count; left > 0;) {
             const int64_t n = std::min(left, kChunk);
-            if (const int rc = shape->readLeaves(link, get, layout.code, layout.wireSize, wire, n))
+            if (const int rc =
+                    shape->readLeaves(link->stream, get, layout.code, layout.wireSize, wire, n))
                 return rc;
             layout.toNative(wire, out, n);
             out += static_cast<std::size_t>(n) * layout.nativeSize;
@@ -79,14 +80,15 @@ int32_t putData(QKLINK link, QKARRAYSTATE state, const LeafLayout& layout, const
         if (layout.wireSize <= 0) return int{QKERR_BAD_TOKEN};
         if (count > shape->leavesLeft()) return int{QKERR_TOO_MUCH_DATA};
         if (!layout.longDouble)
-            return shape->writeLeaves(link, put, layout.code, layout.wireSize,
+            return shape->writeLeaves(link->stream, put, layout.code, layout.wireSize,
                                       static_cast<const uint8_t*>(data), count);
         const auto* in = static_cast<const uint8_t*>(data);
         uint8_t wire[kChunk * 16];
         for (int64_t left = count; left > 0;) {
             const int64_t n = std::min(left, kChunk);
             layout.toWire(in, wire, n);
-            if (const int rc = shape->writeLeaves(link, put, layout.code, layout.wireSize, wire, n))
+            if (const int rc =
+                    shape->writeLeaves(link->stream, put, layout.code, layout.wireSize, wire, n))
                 return rc;
             in += static_cast<std::size_t>(n) * layout.nativeSize;
             left -= n;
@@ -199,7 +201,7 @@ QK_API int32_t QKPutArray(QKLINK link, QKARRAYSTATE state) {
         if (!isLive(state)) return int{QKERR_PUT_SEQUENCE};
         if (state != link->putArray)
             if (const int rc = adoptShape(link, *state, state)) return rc;
-        return link->putArray->writeFrame(link, put);
+        return link->putArray->writeFrame(link->stream, put);
     });
 }
 

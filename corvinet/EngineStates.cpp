@@ -15,7 +15,7 @@ namespace corvinet {
 int32_t attachEngines(QKLINK link, const LinkFeatures& features) {
     const AllocatorPair& memory = link->linkEnv->memory;
     releaseEngines(link);
-    link->put = memory.make<PutState>(memory);
+    link->put = memory.make<PutState>(memory, features);
     link->get = memory.make<GetState>(memory, features.converter);
     if (!link->put || !link->get) {
         releaseEngines(link);

@@ -23,7 +23,7 @@ int32_t narrow(int64_t n) {
 int32_t readType(QKLINK link, bool advance, GetState::View view) {
     uint8_t type = 0;
     const int32_t ok = runGet(link, [&](GetState& get) {
-        const int rc = get.type(link, advance, type, view);
+        const int rc = get.type(link->stream, advance, type, view);
         if (view == GetState::View::kRaw) type = get.reportedRawType();
         return rc;
     });
@@ -43,8 +43,9 @@ int32_t countQuery(QKLINK link, int32_t* count, Query&& query) {
 }
 
 int32_t argCount(QKLINK link, int32_t* count, GetState::View view) {
-    return countQuery(link, count,
-                      [&](GetState& get, int64_t& n) { return get.argCount(link, n, view); });
+    return countQuery(link, count, [&](GetState& get, int64_t& n) {
+        return get.argCount(link->stream, n, view);
+    });
 }
 
 // Reads a whole text token and hands it out in `width`, zero-terminated, allocated from the
@@ -53,13 +54,13 @@ int32_t argCount(QKLINK link, int32_t* count, GetState::View view) {
 int takeText(QKLINK link, GetState& get, bool symbolOnly, TextSource::Width width,
              uint8_t replacement, bool programReal, const void** out, int32_t* length) {
     const TextToken* text = nullptr;
-    if (const int rc = get.holdText(link, symbolOnly, text)) return rc;
+    if (const int rc = get.holdText(link->stream, symbolOnly, text)) return rc;
     ByteVector converted(PairAllocator<uint8_t>(link->linkEnv->memory));
     text->convert(converted, width, replacement);
     const std::size_t unit = width == TextSource::k16Bit ? 2 : 1;
     std::size_t units = converted.size() / unit;
     uint8_t type = 0;
-    get.type(link, false, type);
+    get.type(link->stream, false, type);
     const int code = GetState::tokenCode(type);
     if (code == QKTOK_INTEGER || code == QKTOK_REAL) {
         std::u16string number;
@@ -127,10 +128,10 @@ bool sameText(const TextToken& token, const char* expected) {
 
 int check(QKLINK link, GetState& get, uint8_t type, const char* expected) {
     uint8_t current = 0;
-    if (const int rc = get.type(link, false, current)) return rc;
+    if (const int rc = get.type(link->stream, false, current)) return rc;
     if (GetState::tokenCode(current) != type) return QKERR_GET_SEQUENCE;
     const TextToken* text = nullptr;
-    if (const int rc = get.holdText(link, type == wire::kSymbol, text)) return rc;
+    if (const int rc = get.holdText(link->stream, type == wire::kSymbol, text)) return rc;
     if (!expected || !sameText(*text, expected)) return QKERR_GET_SEQUENCE;
     get.release();
     return 0;
@@ -139,10 +140,10 @@ int check(QKLINK link, GetState& get, uint8_t type, const char* expected) {
 // A function token and its head symbol, checked against `expected` when given.
 int function(QKLINK link, GetState& get, const char* expected, const char** head, int64_t& count) {
     uint8_t type = 0;
-    if (const int rc = get.type(link, false, type)) return rc;
+    if (const int rc = get.type(link->stream, false, type)) return rc;
     if (GetState::tokenCode(type) != QKTOK_FUNCTION) return QKERR_GET_SEQUENCE;
-    if (const int rc = get.argCount(link, count)) return rc;
-    if (const int rc = get.type(link, false, type)) return rc;
+    if (const int rc = get.argCount(link->stream, count)) return rc;
+    if (const int rc = get.type(link->stream, false, type)) return rc;
     if (expected) return check(link, get, wire::kSymbol, expected);
     const void* name = nullptr;
     if (const int rc = takeText(link, get, true, TextSource::k7Bit, 0, false, &name, nullptr))
@@ -190,12 +191,12 @@ QK_API int32_t QKGetRawArgCount(QKLINK link, int32_t* count) {
 
 QK_API int32_t QKBytesToGet(QKLINK link, int32_t* count) {
     return countQuery(link, count,
-                      [&](GetState& get, int64_t& n) { return get.bytesToGet(link, n); });
+                      [&](GetState& get, int64_t& n) { return get.bytesToGet(link->stream, n); });
 }
 
 QK_API int32_t QKRawBytesToGet(QKLINK link, int32_t* count) {
-    return countQuery(link, count,
-                      [&](GetState& get, int64_t& n) { return get.rawBytesToGet(link, n); });
+    return countQuery(
+        link, count, [&](GetState& get, int64_t& n) { return get.rawBytesToGet(link->stream, n); });
 }
 
 namespace {
@@ -205,7 +206,7 @@ int32_t getData(QKLINK link, void* buffer, int32_t capacity, int32_t* copied, Ge
     return runGet(link, [&](GetState& get) {
         if (!buffer && capacity > 0) return int{QKERR_GET_SEQUENCE};
         int64_t n = 0;
-        const int rc = get.getData(link, buffer, capacity, n, view);
+        const int rc = get.getData(link->stream, buffer, capacity, n, view);
         if (copied) *copied = narrow(n);
         return rc;
     });
@@ -232,7 +233,7 @@ int32_t getCharacters(QKLINK link, TextSource::Width width, uint8_t replacement,
     if (charactersCopied) *charactersCopied = 0;
     return runGet(link, [&](GetState& get) {
         if ((!buffer && capacity > 0) || capacity < 0) return int{QKERR_GET_SEQUENCE};
-        if (const int rc = get.countText(link, width, replacement)) return rc;
+        if (const int rc = get.countText(link->stream, width, replacement)) return rc;
         int64_t units = 0;
         int64_t characters = 0;
         int64_t left = 0;
@@ -352,13 +353,13 @@ QK_API int32_t QKCheckFunctionWithArgCount(QKLINK link, const char* head, int32_
 }
 
 QK_API int32_t QKNewPacket(QKLINK link) {
-    return runGet(link, [&](GetState& get) { return get.skipUntilOwed(link, 0); });
+    return runGet(link, [&](GetState& get) { return get.skipUntilOwed(link->stream, 0); });
 }
 
 QK_API int32_t QKTakeLast(QKLINK link, int32_t count) {
     // A negative count would skip past the packet's end and on into the next packets.
     return runGet(link, [&](GetState& get) {
-        return count < 0 ? int{QKERR_GET_SEQUENCE} : get.skipUntilOwed(link, count);
+        return count < 0 ? int{QKERR_GET_SEQUENCE} : get.skipUntilOwed(link->stream, count);
     });
 }
 
@@ -381,7 +382,7 @@ QK_API int32_t QKReady(QKLINK link) {
         return ready;
     }
     bool answer = true;
-    if (!runGet(link, [&](GetState& get) { return get.ready(link, answer); })) return 1;
+    if (!runGet(link, [&](GetState& get) { return get.ready(link->stream, answer); })) return 1;
     return answer ? 1 : 0;
 }
 

@@ -25,7 +25,7 @@ namespace {
 // Skips `count` whole expressions from where the get state stands.
 int skipExpressions(QKLINK link, GetState& get, int32_t count) {
     for (int32_t i = 0; i < count; ++i)
-        if (const int rc = get.skipExpression(link)) return rc;
+        if (const int rc = get.skipExpression(link->stream)) return rc;
     return 0;
 }
 
@@ -53,21 +53,23 @@ TextSource::Width widthOf(const TextToken& text) {
 int copyArray(QKLINK source, GetState& get, QKLINK destination, PutState& put,
               int& destinationError) {
     ArrayState in(source->linkEnv->memory);
-    if (const int rc = in.readShape(source, get)) return rc;
+    if (const int rc = in.readShape(source->stream, get)) return rc;
     uint8_t code = 0;
-    if (const int rc = in.peekLeafCode(source, get, code)) return rc;
+    if (const int rc = in.peekLeafCode(source->stream, get, code)) return rc;
     ArrayState out(destination->linkEnv->memory);
     out.dims = in.dims;
     out.heads = in.heads;
     out.leaves = in.leaves;
-    destinationError = out.writeFrame(destination, put);
+    destinationError = out.writeFrame(destination->stream, put);
     const LeafLayout layout = LeafLayout::of(source, code);
     constexpr int64_t kChunk = 256;
     uint8_t leaves[kChunk * 16];
     while (destinationError == 0 && in.leavesLeft() > 0) {
         const int64_t n = std::min(kChunk, in.leavesLeft());
-        if (const int rc = in.readLeaves(source, get, code, layout.wireSize, leaves, n)) return rc;
-        destinationError = out.writeLeaves(destination, put, code, layout.wireSize, leaves, n);
+        if (const int rc = in.readLeaves(source->stream, get, code, layout.wireSize, leaves, n))
+            return rc;
+        destinationError =
+            out.writeLeaves(destination->stream, put, code, layout.wireSize, leaves, n);
     }
     return 0;
 }
@@ -84,18 +86,19 @@ bool copiesRaw(uint8_t type) {
 int copyRawToken(QKLINK source, GetState& get, uint8_t type, QKLINK destination, PutState* put,
                  int& destinationError) {
     int64_t left = 0;
-    if (const int rc = get.rawBytesToGet(source, left)) return rc;
+    if (const int rc = get.rawBytesToGet(source->stream, left)) return rc;
     if (put) {
-        destinationError = put->announce(destination, type);
-        if (!destinationError) destinationError = put->putRawSize(destination, left);
+        destinationError = put->announce(type);
+        if (!destinationError) destinationError = put->putRawSize(destination->stream, left);
     }
     uint8_t chunk[256];
     do {
         int64_t copied = 0;
-        if (const int rc = get.getData(source, chunk, sizeof chunk, copied, GetState::View::kRaw))
+        if (const int rc =
+                get.getData(source->stream, chunk, sizeof chunk, copied, GetState::View::kRaw))
             return rc;
         if (put && destinationError == 0 && copied > 0)
-            destinationError = put->putRawData(destination, chunk, copied);
+            destinationError = put->putRawData(destination->stream, chunk, copied);
         left -= copied;
     } while (left > 0);
     return 0;
@@ -105,7 +108,7 @@ int copyRawToken(QKLINK source, GetState& get, uint8_t type, QKLINK destination,
 // either side come back with the side they belong to.
 int copyToken(QKLINK source, GetState& get, QKLINK destination, int& destinationError) {
     uint8_t type = 0;
-    if (const int rc = get.type(source, false, type)) return rc;
+    if (const int rc = get.type(source->stream, false, type)) return rc;
     PutState* put = destination ? destination->put : nullptr;
     if (put && get.atArrayStart())
         return copyArray(source, get, destination, *put, destinationError);
@@ -116,21 +119,21 @@ int copyToken(QKLINK source, GetState& get, QKLINK destination, int& destination
         return copyRawToken(source, get, type, destination, put, destinationError);
     if (type == wire::kFunction || type == wire::kArray) {
         int64_t n = 0;
-        if (const int rc = get.argCount(source, n)) return rc;
+        if (const int rc = get.argCount(source->stream, n)) return rc;
         if (put) {
-            destinationError = put->announce(destination, wire::kFunction);
-            if (!destinationError) destinationError = put->putArgCount(destination, n);
+            destinationError = put->announce(wire::kFunction);
+            if (!destinationError) destinationError = put->putArgCount(destination->stream, n);
         }
         return 0;
     }
     if (isNumberCode(type)) {
         uint8_t value[16];
-        if (const int rc = get.getNumber(source, type, value)) return rc;
-        if (put) destinationError = put->putNumber(destination, type, value);
+        if (const int rc = get.getNumber(source->stream, type, value)) return rc;
+        if (put) destinationError = put->putNumber(destination->stream, type, value);
         return 0;
     }
     const TextToken* text = nullptr;
-    if (const int rc = get.holdText(source, false, text)) return rc;
+    if (const int rc = get.holdText(source->stream, false, text)) return rc;
     if (put) {
         const TextSource::Width width = widthOf(*text);
         ByteVector characters(PairAllocator<uint8_t>(source->linkEnv->memory));
@@ -142,7 +145,7 @@ int copyToken(QKLINK source, GetState& get, QKLINK destination, int& destination
             units = characters.size() / 2;
         }
         const auto textType = static_cast<uint8_t>(GetState::tokenCode(type));
-        destinationError = put->putText(destination, textType, {width, data, units});
+        destinationError = put->putText(destination->stream, textType, {width, data, units});
     }
     get.release();
     return 0;

@@ -15,13 +15,13 @@ const NumberFunctionCodes& codes() {
 
 int32_t put(QKLINK link, uint8_t code, const void* value) {
     return runPut(link, Gate::kConnect,
-                  [&](PutState& state) { return state.putNumber(link, code, value); });
+                  [&](PutState& state) { return state.putNumber(link->stream, code, value); });
 }
 
 int32_t get(QKLINK link, uint8_t code, void* value) {
     return runGet(link, [&](GetState& state) {
         if (!value) return int{QKERR_GET_SEQUENCE};
-        return state.getNumber(link, code, value);
+        return state.getNumber(link->stream, code, value);
     });
 }
 
@@ -96,6 +96,6 @@ QK_API int32_t QKGetLongDouble(QKLINK link, long double* value) {
 QK_API int32_t QKGetBinaryNumber(QKLINK link, void* value, int32_t code) {
     return runGet(link, [&](GetState& state) {
         if (!value || !isNumberCode(static_cast<unsigned>(code))) return int{QKERR_GET_SEQUENCE};
-        return state.getNumber(link, static_cast<uint8_t>(code), value);
+        return state.getNumber(link->stream, static_cast<uint8_t>(code), value);
     });
 }

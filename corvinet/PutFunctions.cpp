@@ -15,7 +15,7 @@ namespace {
 int putText(QKLINK link, uint8_t type, TextSource::Width width, const void* data, int64_t length) {
     return runPut(link, Gate::kConnect, [&](PutState& put) {
         if (!data || length < 0) return int{QKERR_PUT_SEQUENCE};
-        return put.putText(link, type, {width, data, static_cast<std::size_t>(length)});
+        return put.putText(link->stream, type, {width, data, static_cast<std::size_t>(length)});
     });
 }
 
@@ -31,7 +31,7 @@ bool isAnnounceable(int32_t type) {
 QK_API int32_t QKPutNext(QKLINK link, int32_t type) {
     return runPut(link, Gate::kConnect, [&](PutState& put) {
         if (!isAnnounceable(type)) return int{QKERR_BAD_TOKEN};
-        return put.announce(link, static_cast<uint8_t>(type));
+        return put.announce(static_cast<uint8_t>(type));
     });
 }
 
@@ -40,19 +40,20 @@ QK_API int32_t QKPutType(QKLINK link, int32_t type) {
 }
 
 QK_API int32_t QKPutArgCount(QKLINK link, int32_t count) {
-    return runPut(link, Gate::kClean, [&](PutState& put) { return put.putArgCount(link, count); });
+    return runPut(link, Gate::kClean,
+                  [&](PutState& put) { return put.putArgCount(link->stream, count); });
 }
 
 QK_API int32_t QKPutComposite(QKLINK link, int32_t count) {
     return runPut(link, Gate::kConnect, [&](PutState& put) {
-        if (const int rc = put.announce(link, wire::kFunction)) return rc;
-        return put.putArgCount(link, count);
+        if (const int rc = put.announce(wire::kFunction)) return rc;
+        return put.putArgCount(link->stream, count);
     });
 }
 
 QK_API int32_t QKPutFunction(QKLINK link, const char* head, int32_t count) {
     return runPut(link, Gate::kConnect,
-                  [&](PutState& put) { return put.putFunction(link, head, count); });
+                  [&](PutState& put) { return put.putFunction(link->stream, head, count); });
 }
 
 QK_API int32_t QKPutString(QKLINK link, const char* text) {
@@ -91,8 +92,8 @@ QK_API int32_t QKPut7BitCharacters(QKLINK link, int32_t charactersLeft, const ch
     return runPut(link, Gate::kClean, [&](PutState& put) {
         if (!bytes && byteCount > 0) return int{QKERR_PUT_SEQUENCE};
         // After QKPut7BitCount the totals are declared and the pieces simply fill them.
-        if (put.gatheringDeclared()) return put.putTextData(link, bytes, byteCount);
-        return put.putTextPiece(link, TextSource::k7Bit, bytes, byteCount, charactersLeft);
+        if (put.gatheringDeclared()) return put.putTextData(link->stream, bytes, byteCount);
+        return put.putTextPiece(link->stream, TextSource::k7Bit, bytes, byteCount, charactersLeft);
     });
 }
 
@@ -100,7 +101,7 @@ QK_API int32_t QKPut8BitCharacters(QKLINK link, int32_t charactersLeft, const un
                                    int32_t count) {
     return runPut(link, Gate::kClean, [&](PutState& put) {
         if (!bytes && count > 0) return int{QKERR_PUT_SEQUENCE};
-        return put.putTextPiece(link, TextSource::k8Bit, bytes, count, charactersLeft);
+        return put.putTextPiece(link->stream, TextSource::k8Bit, bytes, count, charactersLeft);
     });
 }
 
@@ -108,7 +109,7 @@ QK_API int32_t QKPut16BitCharacters(QKLINK link, int32_t charactersLeft, const c
                                     int32_t count) {
     return runPut(link, Gate::kClean, [&](PutState& put) {
         if (!chars && count > 0) return int{QKERR_PUT_SEQUENCE};
-        return put.putTextPiece(link, TextSource::k16Bit, chars, count, charactersLeft);
+        return put.putTextPiece(link->stream, TextSource::k16Bit, chars, count, charactersLeft);
     });
 }
 
@@ -119,18 +120,19 @@ QK_API int32_t QKPutSize(QKLINK link, int32_t bytes) {
 QK_API int32_t QKPutData(QKLINK link, const char* bytes, int32_t count) {
     return runPut(link, Gate::kClean, [&](PutState& put) {
         if (!bytes && count > 0) return int{QKERR_PUT_SEQUENCE};
-        return put.putTextData(link, bytes, count);
+        return put.putTextData(link->stream, bytes, count);
     });
 }
 
 QK_API int32_t QKPutRawSize(QKLINK link, int32_t bytes) {
-    return runPut(link, Gate::kClean, [&](PutState& put) { return put.putRawSize(link, bytes); });
+    return runPut(link, Gate::kClean,
+                  [&](PutState& put) { return put.putRawSize(link->stream, bytes); });
 }
 
 QK_API int32_t QKPutRawData(QKLINK link, const unsigned char* bytes, int32_t count) {
     return runPut(link, Gate::kClean, [&](PutState& put) {
         if (!bytes && count > 0) return int{QKERR_PUT_SEQUENCE};
-        return put.putRawData(link, bytes, count);
+        return put.putRawData(link->stream, bytes, count);
     });
 }
 
@@ -144,12 +146,12 @@ QK_API int32_t QKBytesToPut(QKLINK link, int32_t* count) {
 QK_API int32_t QKPutBinaryNumber(QKLINK link, const void* value, int32_t code) {
     return runPut(link, Gate::kConnect, [&](PutState& put) {
         if (!value || !isNumberCode(static_cast<unsigned>(code))) return int{QKERR_BAD_TOKEN};
-        return put.putNumber(link, static_cast<uint8_t>(code), value);
+        return put.putNumber(link->stream, static_cast<uint8_t>(code), value);
     });
 }
 
 QK_API int32_t QKEndPacket(QKLINK link) {
-    return runPut(link, Gate::kClean, [&](PutState& put) { return put.endPacket(link); });
+    return runPut(link, Gate::kClean, [&](PutState& put) { return put.endPacket(link->stream); });
 }
 
 QK_API int32_t QKFlush(QKLINK link) {
@@ -168,7 +170,7 @@ int32_t putRealText(QKLINK link, const Char* text, TextSource::Width width) {
             wide.push_back(static_cast<char16_t>(*p));
         const std::u16string sent = wireRealText(wide);
         std::basic_string<Char> out(sent.begin(), sent.end());
-        return put.putText(link, wire::kRealText, {width, out.data(), out.size()});
+        return put.putText(link->stream, wire::kRealText, {width, out.data(), out.size()});
     });
 }
 
