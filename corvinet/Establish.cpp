@@ -174,8 +174,9 @@ public:
 
 private:
     int send(std::string_view bytes) {
-        if (int error = m_stream.putBytes(bytes.data(), bytes.size())) return error;
-        return m_stream.flush();
+        if (const LinkError error = m_stream.putBytes(bytes.data(), bytes.size()))
+            return error.code();
+        return m_stream.flush().code();
     }
 
     std::string featuresLine() {

@@ -23,15 +23,15 @@ using namespace corvinet;
 namespace {
 
 // Skips `count` whole expressions from where the get state stands.
-int skipExpressions(QKLINK link, GetState& get, int32_t count) {
+LinkError skipExpressions(QKLINK link, GetState& get, int32_t count) {
     for (int32_t i = 0; i < count; ++i)
-        if (const int rc = get.skipExpression(link->stream)) return rc;
+        if (const LinkError rc = get.skipExpression(link->stream)) return rc;
     return 0;
 }
 
-int seek(QKLINK link, QKMARK mark, int32_t count) {
+LinkError seek(QKLINK link, QKMARK mark, int32_t count) {
     if (!mark) return QKERR_GET_SEQUENCE;
-    if (const int rc = link->stream.seekMark(mark->stream)) return rc;
+    if (const LinkError rc = link->stream.seekMark(mark->stream)) return rc;
     *link->get = mark->get;
     return skipExpressions(link, *link->get, count);
 }
@@ -50,12 +50,12 @@ TextSource::Width widthOf(const TextToken& text) {
 
 // Copies an array that arrived in the array form as one array, so that it goes out in the
 // destination's array form where the destination's peer reads it.
-int copyArray(QKLINK source, GetState& get, QKLINK destination, PutState& put,
-              int& destinationError) {
+LinkError copyArray(QKLINK source, GetState& get, QKLINK destination, PutState& put,
+                    LinkError& destinationError) {
     ArrayState in(source->linkEnv->memory);
-    if (const int rc = in.readShape(source->stream, get)) return rc;
+    if (const LinkError rc = in.readShape(source->stream, get)) return rc;
     uint8_t code = 0;
-    if (const int rc = in.peekLeafCode(source->stream, get, code)) return rc;
+    if (const LinkError rc = in.peekLeafCode(source->stream, get, code)) return rc;
     ArrayState out(destination->linkEnv->memory);
     out.dims = in.dims;
     out.heads = in.heads;
@@ -66,7 +66,8 @@ int copyArray(QKLINK source, GetState& get, QKLINK destination, PutState& put,
     uint8_t leaves[kChunk * 16];
     while (destinationError == 0 && in.leavesLeft() > 0) {
         const int64_t n = std::min(kChunk, in.leavesLeft());
-        if (const int rc = in.readLeaves(source->stream, get, code, layout.wireSize, leaves, n))
+        if (const LinkError rc =
+                in.readLeaves(source->stream, get, code, layout.wireSize, leaves, n))
             return rc;
         destinationError =
             out.writeLeaves(destination->stream, put, code, layout.wireSize, leaves, n);
@@ -83,10 +84,10 @@ bool copiesRaw(uint8_t type) {
 
 // Copies the token in hand byte for byte: its type, its length, its bytes and a terminator. A
 // token partly read raw goes on with what is left of it.
-int copyRawToken(QKLINK source, GetState& get, uint8_t type, QKLINK destination, PutState* put,
-                 int& destinationError) {
+LinkError copyRawToken(QKLINK source, GetState& get, uint8_t type, QKLINK destination,
+                       PutState* put, LinkError& destinationError) {
     int64_t left = 0;
-    if (const int rc = get.rawBytesToGet(source->stream, left)) return rc;
+    if (const LinkError rc = get.rawBytesToGet(source->stream, left)) return rc;
     if (put) {
         destinationError = put->announce(type);
         if (!destinationError) destinationError = put->putRawSize(destination->stream, left);
@@ -94,7 +95,7 @@ int copyRawToken(QKLINK source, GetState& get, uint8_t type, QKLINK destination,
     uint8_t chunk[256];
     do {
         int64_t copied = 0;
-        if (const int rc =
+        if (const LinkError rc =
                 get.getData(source->stream, chunk, sizeof chunk, copied, GetState::View::kRaw))
             return rc;
         if (put && destinationError == 0 && copied > 0)
@@ -106,9 +107,9 @@ int copyRawToken(QKLINK source, GetState& get, uint8_t type, QKLINK destination,
 
 // Copies one token from `source` to `destination` (or drops it when there is none); errors of
 // either side come back with the side they belong to.
-int copyToken(QKLINK source, GetState& get, QKLINK destination, int& destinationError) {
+LinkError copyToken(QKLINK source, GetState& get, QKLINK destination, LinkError& destinationError) {
     uint8_t type = 0;
-    if (const int rc = get.type(source->stream, false, type)) return rc;
+    if (const LinkError rc = get.type(source->stream, false, type)) return rc;
     PutState* put = destination ? destination->put : nullptr;
     if (put && get.atArrayStart())
         return copyArray(source, get, destination, *put, destinationError);
@@ -119,7 +120,7 @@ int copyToken(QKLINK source, GetState& get, QKLINK destination, int& destination
         return copyRawToken(source, get, type, destination, put, destinationError);
     if (type == wire::kFunction || type == wire::kArray) {
         int64_t n = 0;
-        if (const int rc = get.argCount(source->stream, n)) return rc;
+        if (const LinkError rc = get.argCount(source->stream, n)) return rc;
         if (put) {
             destinationError = put->announce(wire::kFunction);
             if (!destinationError) destinationError = put->putArgCount(destination->stream, n);
@@ -128,12 +129,12 @@ int copyToken(QKLINK source, GetState& get, QKLINK destination, int& destination
     }
     if (isNumberCode(type)) {
         uint8_t value[16];
-        if (const int rc = get.getNumber(source->stream, type, value)) return rc;
+        if (const LinkError rc = get.getNumber(source->stream, type, value)) return rc;
         if (put) destinationError = put->putNumber(destination->stream, type, value);
         return 0;
     }
     const TextToken* text = nullptr;
-    if (const int rc = get.holdText(source->stream, false, text)) return rc;
+    if (const LinkError rc = get.holdText(source->stream, false, text)) return rc;
     if (put) {
         const TextSource::Width width = widthOf(*text);
         ByteVector characters(PairAllocator<uint8_t>(source->linkEnv->memory));
@@ -164,16 +165,17 @@ QK_API QKMARK QKCreateMark(QKLINK link) {
         link->setError(QKERR_OUT_OF_MEMORY);
         return nullptr;
     }
-    if (const int rc = link->stream.saveMark(mark->stream)) {
+    if (const LinkError rc = link->stream.saveMark(mark->stream)) {
         link->env()->memory.destroy(mark);
-        link->setError(rc);
+        link->setError(rc.code());
         return nullptr;
     }
     return mark;
 }
 
 QK_API QKMARK QKSeekMark(QKLINK link, QKMARK mark, int32_t count) {
-    return runGet(link, [&](GetState&) { return seek(link, mark, count); }) ? mark : nullptr;
+    return runGet(link, [&](GetState&) -> LinkError { return seek(link, mark, count); }) ? mark
+                                                                                         : nullptr;
 }
 
 QK_API QKMARK QKSeekToMark(QKLINK link, QKMARK mark, int32_t count) {
@@ -196,13 +198,16 @@ QK_API int32_t QKAlign(QKLINK link, QKLINK other) {
         link->setError(QKERR_OUT_OF_MEMORY);
         return 0;
     }
-    link->stream.duplicateFrom(other->stream);
+    if (const LinkError error = link->stream.duplicateFrom(other->stream)) {
+        link->setError(error.code());
+        return 0;
+    }
     return 1;
 }
 
 QK_API int32_t QKForwardReset(QKLINK link, int32_t offset) {
     if (!link) return 0;
-    int rc = link->get ? link->stream.seek(offset) : QKERR_UNCONNECTED;
+    LinkError rc = link->get ? link->stream.seek(offset) : QKERR_UNCONNECTED;
     if (rc == 0) {
         try {
             *link->get = GetState(link->linkEnv->memory, link->features.converter);
@@ -210,24 +215,26 @@ QK_API int32_t QKForwardReset(QKLINK link, int32_t offset) {
             rc = QKERR_OUT_OF_MEMORY;
         }
     }
-    link->setError(rc);
-    return rc == 0;
+    link->setError(rc.code());
+    return !rc;
 }
 
 QK_API int32_t QKTransferExpression(QKLINK destination, QKLINK source) {
     if (destination && !passes(destination, Gate::kConnect)) return 0;
     if (destination && !destination->put) return 0;
-    int destinationError = 0;
-    const int32_t ok = runGet(source, [&](GetState& get) {
+    LinkError destinationError;
+    const int32_t ok = runGet(source, [&](GetState& get) -> LinkError {
         const int64_t done = get.owedAfterNext();
         do {
-            if (const int rc = copyToken(source, get, destination, destinationError)) return rc;
+            if (const LinkError rc = copyToken(source, get, destination, destinationError))
+                return rc;
         } while (destinationError == 0 && get.owed() > done);
         return 0;
     });
     if (destination) {
-        if (!ok && destinationError == 0) destinationError = source ? source->error : 1;
-        destination->setError(destinationError);
+        if (!ok && destinationError == 0)
+            destinationError = source ? source->error : QKERR_LINK_DIED;
+        destination->setError(destinationError.code());
     }
     return ok && destinationError == 0;
 }

@@ -14,6 +14,7 @@
 // Every step returns 0 or a link error code; the exported functions store it in the link.
 
 #include "EnvMemory.h"
+#include "LinkError.h"
 #include "LinkFeatures.h"
 #include "TextEncoder.h"
 #include "TextToken.h"
@@ -36,35 +37,36 @@ public:
     int32_t refs = 1;
 
     // Announces a token type: a wire type byte or a number-type code.
-    int announce(uint8_t type);
+    LinkError announce(uint8_t type);
     // Closes the current token before a packet ends or a new one starts.
-    int finish();
+    LinkError finish();
 
-    int putArgCount(LinkStream& out, int64_t count);
-    int putFunction(LinkStream& out, const char* head, int64_t count);
+    LinkError putArgCount(LinkStream& out, int64_t count);
+    LinkError putFunction(LinkStream& out, const char* head, int64_t count);
     // A whole text of type `type` (`"` or `#`; a string may continue an announced number text).
-    int putText(LinkStream& out, uint8_t type, const TextSource& source);
+    LinkError putText(LinkStream& out, uint8_t type, const TextSource& source);
     // One number of code `code`: binary when the peer takes the code, else as number text.
-    int putNumber(LinkStream& out, uint8_t code, const void* value);
+    LinkError putNumber(LinkStream& out, uint8_t code, const void* value);
 
     // The head of an array in the array form: `A`, the leaf count and the shape block.
-    int putArrayForm(LinkStream& out, int64_t leaves, const ByteVector& shape);
+    LinkError putArrayForm(LinkStream& out, int64_t leaves, const ByteVector& shape);
     // `count` numbers of `code`, `size` bytes each: one packed run where the peer reads runs
     // and takes the code in binary, else one number token each.
-    int putLeaves(LinkStream& out, uint8_t code, int size, const uint8_t* data, int64_t count);
+    LinkError putLeaves(LinkStream& out, uint8_t code, int size, const uint8_t* data,
+                        int64_t count);
 
-    int putRawSize(LinkStream& out, int64_t size);
-    int putRawData(LinkStream& out, const void* bytes, int64_t count);
+    LinkError putRawSize(LinkStream& out, int64_t size);
+    LinkError putRawData(LinkStream& out, const void* bytes, int64_t count);
     int64_t bytesToPut() const { return m_phase == kData && m_pending > 0 ? m_pending : 0; }
 
     // Text in pieces: a declared byte count (QKPutSize / QKPutData) or pieces with the number
     // of characters still to come after them.
-    int declareTextSize(int64_t bytes);
-    int putTextData(LinkStream& out, const void* bytes, int64_t count);
-    int putTextPiece(LinkStream& out, TextSource::Width width, const void* data, int64_t units,
-                     int64_t charactersLeft);
+    LinkError declareTextSize(int64_t bytes);
+    LinkError putTextData(LinkStream& out, const void* bytes, int64_t count);
+    LinkError putTextPiece(LinkStream& out, TextSource::Width width, const void* data,
+                           int64_t units, int64_t charactersLeft);
 
-    int endPacket(LinkStream& out);
+    LinkError endPacket(LinkStream& out);
 
     Phase phase() const { return m_phase; }
     // Text whose byte count was declared is being gathered.
@@ -76,9 +78,9 @@ public:
 
 private:
     // A count field, compact where the peer decodes it and `compactAllowed`.
-    int writeCount(LinkStream& out, int64_t n, bool compactAllowed = true);
-    int writeGathered(LinkStream& out);
-    int beginGathering(TextSource::Width width, int64_t expectedBytes);
+    LinkError writeCount(LinkStream& out, int64_t n, bool compactAllowed = true);
+    LinkError writeGathered(LinkStream& out);
+    LinkError beginGathering(TextSource::Width width, int64_t expectedBytes);
 
     LinkFeatures m_peer;
     AllocatorPair m_memory;

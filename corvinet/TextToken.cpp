@@ -7,7 +7,7 @@
 
 namespace corvinet {
 
-int TextToken::parseWire() {
+LinkError TextToken::parseWire() {
     constexpr int kBad = 2;
     const uint8_t* p = characters.data();
     const uint8_t* end = p + characters.size();
