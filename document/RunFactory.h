@@ -1,9 +1,12 @@
 #pragma once
 
 // How a component list creates the runs of its line. The layout subsystem installs the real
-// factory in `gRunFactory` at start-up. Every run returned is new and owned by the caller.
+// factory in `gRunFactory` with an `Installed` guard at start-up. Every run returned is new and
+// owned by the caller.
 // Constructor arguments are the list first, then the 1-based position of the first element the
 // run stands for, then the character (its stored, unmapped code) and the face number.
+
+#include "platform/Installed.h"
 
 #include <cstdint>
 
@@ -31,4 +34,4 @@ public:
 };
 
 // The installed factory; not owned here.
-extern RunFactory* gRunFactory;
+extern ServiceSlot<RunFactory> gRunFactory;

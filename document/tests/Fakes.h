@@ -1,7 +1,8 @@
 #pragma once
 
 // Small stand-ins for the services the document model reaches through its seams: glyphs, the
-// drawing port and the layout runs. Each installs itself for the lifetime of the object.
+// drawing port and the layout runs. Each installs itself with an `Installed` guard for the
+// lifetime of the object and puts back what was installed before.
 // Runs are deterministic: every character is 10 units wide, ink from -8 to 2.
 
 #include "document/CompList.h"
@@ -41,21 +42,18 @@ public:
         for (int32_t face = 0; face < 8; ++face)
             for (int code = 0; code < 256; ++code)
                 m_glyphs[face][code] = std::make_unique<Glyph>(face, static_cast<uint8_t>(code));
-        gGlyphSource = this;
     }
-    ~GlyphSource() override { gGlyphSource = nullptr; }
     TextComp* GetGlyph(int32_t face, uint8_t code) override {
         return face >= 0 && face < 8 ? m_glyphs[face][code].get() : nullptr;
     }
 
 private:
     std::unique_ptr<Glyph> m_glyphs[8][256];
+    Installed<::GlyphSource> m_installed{gGlyphSource, this};
 };
 
 class DrawPort final : public ::DrawPort {
 public:
-    DrawPort() { gDrawPort = this; }
-    ~DrawPort() override { gDrawPort = nullptr; }
     void PushSize(int32_t size) override { sizes.push_back(size); }
     void PopSize() override {
         if (!sizes.empty()) sizes.pop_back();
@@ -66,6 +64,9 @@ public:
     std::vector<int32_t> sizes;
     int32_t leftMargin = 21;
     int32_t columnWidth = 581;
+
+private:
+    Installed<::DrawPort> m_installed{gDrawPort, this};
 };
 
 inline constexpr int32_t kCharWidth = 10;
@@ -139,11 +140,7 @@ private:
 
 class RunFactory final : public ::RunFactory {
 public:
-    RunFactory() { gRunFactory = this; }
-    ~RunFactory() override {
-        gRunFactory = nullptr;
-        Run::failOnMeasure = false;
-    }
+    ~RunFactory() override { Run::failOnMeasure = false; }
     Layout* NewPlaceholder(CompList* list, int32_t mode) override {
         placeholderModes.push_back(mode);
         return new Run(tags::PlaceholderRun, list, 1, 0);
@@ -164,6 +161,9 @@ public:
     }
 
     std::vector<int32_t> placeholderModes;
+
+private:
+    Installed<::RunFactory> m_installed{gRunFactory, this};
 };
 
 // A one-list box of fixed size standing for any math box; counts its instances so tests can
