@@ -26,7 +26,7 @@ class Glyph final : public TextComp {
 public:
     Glyph(int32_t face, uint8_t code) : m_face(face), m_code(code) {}
     void Destroy() override {}
-    TextComp* Clone() const override { return const_cast<Glyph*>(this); }
+    OwnedComponent Clone() const override { return OwnedComponent(const_cast<Glyph*>(this)); }
     TypeTag GetTypeTag() const override { return tags::Char; }
     uint8_t GetCharCode() const override { return m_code; }
     int32_t GetStyleId() const override { return m_face; }
@@ -141,23 +141,28 @@ private:
 class RunFactory final : public ::RunFactory {
 public:
     ~RunFactory() override { Run::failOnMeasure = false; }
-    Layout* NewPlaceholder(CompList* list, int32_t mode) override {
+    std::unique_ptr<Layout> NewPlaceholder(CompList* list, int32_t mode) override {
         placeholderModes.push_back(mode);
-        return new Run(tags::PlaceholderRun, list, 1, 0);
+        return std::make_unique<Run>(tags::PlaceholderRun, list, 1, 0);
     }
-    Layout* NewGray(CompList* list) override { return new Run(tags::GrayRun, list, 1, 0); }
-    Layout* NewStructure(TextComp* comp, int32_t start) override { return new Run(comp, start); }
-    Layout* NewWord(CompList* list, int32_t start, uint8_t, int32_t face) override {
-        return new Run(tags::WordRun, list, start, face);
+    std::unique_ptr<Layout> NewGray(CompList* list) override {
+        return std::make_unique<Run>(tags::GrayRun, list, 1, 0);
     }
-    Layout* NewOperator(CompList* list, int32_t start, uint8_t, int32_t face) override {
-        return new Run(tags::OperatorRun, list, start, face);
+    std::unique_ptr<Layout> NewStructure(TextComp* comp, int32_t start) override {
+        return std::make_unique<Run>(comp, start);
     }
-    Layout* NewSpace(CompList* list, int32_t start, int32_t face) override {
-        return new Run(tags::SpaceRun, list, start, face);
+    std::unique_ptr<Layout> NewWord(CompList* list, int32_t start, uint8_t, int32_t face) override {
+        return std::make_unique<Run>(tags::WordRun, list, start, face);
     }
-    Layout* NewTab(CompList* list, int32_t start, int32_t face) override {
-        return new Run(tags::TabRun, list, start, face);
+    std::unique_ptr<Layout> NewOperator(CompList* list, int32_t start, uint8_t,
+                                        int32_t face) override {
+        return std::make_unique<Run>(tags::OperatorRun, list, start, face);
+    }
+    std::unique_ptr<Layout> NewSpace(CompList* list, int32_t start, int32_t face) override {
+        return std::make_unique<Run>(tags::SpaceRun, list, start, face);
+    }
+    std::unique_ptr<Layout> NewTab(CompList* list, int32_t start, int32_t face) override {
+        return std::make_unique<Run>(tags::TabRun, list, start, face);
     }
 
     std::vector<int32_t> placeholderModes;
@@ -171,13 +176,15 @@ private:
 class Box : public CompositeComp {
 public:
     explicit Box(TypeTag tag = tags::Fraction) : m_tag(tag) { ++alive; }
-    explicit Box(PtrArray<TextComp>&& children, TypeTag tag = tags::Fraction)
+    explicit Box(CompArray&& children, TypeTag tag = tags::Fraction)
         : CompositeComp(std::move(children)), m_tag(tag) {
         ++alive;
     }
     ~Box() override { --alive; }
 
-    TextComp* Clone() const override { return new Box(m_list->CopyChildren(), m_tag); }
+    OwnedComponent Clone() const override {
+        return OwnedComponent(new Box(m_list->CopyChildren(), m_tag));
+    }
     TypeTag GetTypeTag() const override { return m_tag; }
     void Write(DocStream& stream) const override { m_list->Write(stream); }
     void Read(DocStream& stream) override { m_list->Read(stream); }
