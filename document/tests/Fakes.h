@@ -81,7 +81,7 @@ public:
 
     TypeTag GetTypeTag() const override { return m_tag; }
     bool AddChar(uint8_t code, int32_t face) override {
-        if (face != m_face || m_count >= 31) return false;
+        if (face != m_face || m_count >= capacity) return false;
         const int32_t cls = CharInfoFor(code, face).charClass;
         const bool fits = (m_tag == tags::WordRun && cls == CC_LETTER) ||
                           (m_tag == tags::SpaceRun && code == ' ') ||
@@ -127,6 +127,8 @@ public:
     int32_t GetFace() const { return m_face; }
 
     static inline bool failOnMeasure = false;
+    // How many characters a run takes before it refuses the next.
+    static inline int32_t capacity = 31;
 
 private:
     int32_t Cell(Point point) const { return (point.x - GetFrame().left) / kCharWidth; }
@@ -140,7 +142,10 @@ private:
 
 class RunFactory final : public ::RunFactory {
 public:
-    ~RunFactory() override { Run::failOnMeasure = false; }
+    ~RunFactory() override {
+        Run::failOnMeasure = false;
+        Run::capacity = 31;
+    }
     std::unique_ptr<Layout> NewPlaceholder(CompList* list, int32_t mode) override {
         placeholderModes.push_back(mode);
         return std::make_unique<Run>(tags::PlaceholderRun, list, 1, 0);

@@ -102,17 +102,32 @@ TEST(TextComp, ParagraphIsFoundThroughOwnersAtAnyDepth) {
     EXPECT_EQ(unplaced.GetParagraph(), nullptr);
 }
 
-TEST(DocPos, EmptyAndListPositions) {
+// A position is reused as the caret moves: setting it in a list must forget everything a
+// boundary position held, and only a list position may be taken for a list.
+TEST(DocPos, AListPositionForgetsWhatTheLastPositionHeld) {
     DocPos pos;
     EXPECT_EQ(pos.kind, DocPos::kNone);
     EXPECT_EQ(pos.index, -1);
     EXPECT_EQ(pos.GetList(), nullptr);
-    CompList list;
-    pos.SetAt(&list, 3);
-    EXPECT_EQ(pos.kind, DocPos::kInList);
-    EXPECT_EQ(pos.GetList(), &list);
+
+    fakes::Box grid; // stands for a grid box: a boundary between its columns
+    TopOfChain top;
+    pos.target = &grid;
+    pos.paragraph = reinterpret_cast<ParaComp*>(&top);
+    pos.kind = DocPos::kOnGrid;
+    pos.columns = 1;
+    pos.index = 2;
+    EXPECT_EQ(pos.GetList(), nullptr) << "a box is never handed out as a list";
+
+    CompList loose; // in no paragraph
+    pos.SetAt(&loose, 3);
+    EXPECT_EQ(pos.GetList(), &loose);
     EXPECT_EQ(pos.index, 3);
-    EXPECT_EQ(pos.paragraph, nullptr);
+    EXPECT_EQ(pos.columns, 0);
+    EXPECT_EQ(pos.paragraph, nullptr) << "the paragraph of the last position is forgotten";
+
     pos.Clear();
-    EXPECT_EQ(pos.target, nullptr);
+    EXPECT_EQ(pos.kind, DocPos::kNone);
+    EXPECT_EQ(pos.GetList(), nullptr);
+    EXPECT_EQ(pos.paragraph, nullptr);
 }
