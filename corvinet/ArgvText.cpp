@@ -120,7 +120,8 @@ int printWords(char* buffer, char* end, const char* const* words, std::size_t co
 
 } // namespace corvinet
 
-QK_API int32_t QKStringToArgv(const char* string, char* buffer, char** argv, int32_t capacity) {
+QK_API int32_t QKStringToArgv(const char* string, char* buffer, char** argv,
+                              int32_t capacity) noexcept try {
     if (!string || !buffer || !argv || capacity < 0) return 0;
     int32_t stored = 0;
     char* out = buffer;
@@ -132,12 +133,18 @@ QK_API int32_t QKStringToArgv(const char* string, char* buffer, char** argv, int
     }
     if (stored < capacity) argv[stored] = nullptr;
     return stored;
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(nullptr, int32_t{});
 }
 
-QK_API int32_t QKPrintArgv(char* buffer, char* bufferEnd, char** argv, char** argvEnd) {
+QK_API int32_t QKPrintArgv(char* buffer, char* bufferEnd, char** argv, char** argvEnd) noexcept
+    try {
     if (!buffer || !bufferEnd || bufferEnd <= buffer || !argv || argvEnd < argv)
         return argv && argvEnd > argv ? static_cast<int32_t>(argvEnd - argv) : 0;
     return corvinet::printWords(buffer, bufferEnd, argv, static_cast<std::size_t>(argvEnd - argv));
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(
+        nullptr, argv && argvEnd > argv ? static_cast<int32_t>(argvEnd - argv) : 0);
 }
 
 QK_API int32_t QKScanString(char*** argv, char** argvEnd, const char** string,

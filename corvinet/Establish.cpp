@@ -12,6 +12,7 @@
 #include "AsciiText.h"
 #include "EngineStates.h"
 #include "Environment.h"
+#include "ExportGuard.h"
 #include "Launch.h"
 #include "Link.h"
 #include "OpenOptions.h"
@@ -269,7 +270,7 @@ int establish(QKLINK link, const LinkFeatures* given) {
 } // namespace
 } // namespace corvinet
 
-QK_API int32_t QKEstablish(QKLINK link, const LinkFeatures* features) {
+QK_API int32_t QKEstablish(QKLINK link, const LinkFeatures* features) noexcept try {
     if (!link) return 0;
     if (link->error != QKERR_UNCONNECTED) return link->error == 0;
     int result = corvinet::establish(link, features);
@@ -279,31 +280,30 @@ QK_API int32_t QKEstablish(QKLINK link, const LinkFeatures* features) {
     }
     if (result != QKERR_ABORTED && result != QKERR_NOT_LISTENING) link->error = QKERR_LINK_DIED;
     return 0;
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link, int32_t{});
 }
 
-QK_API int32_t QKConnect(QKLINK link) {
+QK_API int32_t QKConnect(QKLINK link) noexcept try {
     return QKEstablish(link, nullptr);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link, int32_t{});
 }
 
-QK_API int32_t QKEstablishString(QKLINK link, const char* features) {
+QK_API int32_t QKEstablishString(QKLINK link, const char* features) noexcept try {
     if (!link) return 0;
-    char* copy = link->linkEnv->memory.copyText(features ? features : "");
-    if (!copy) {
-        link->setError(QKERR_OUT_OF_MEMORY);
-        return 0;
-    }
     LinkFeatures parsed;
     parsed.level = link->env()->highestLevel;
-    bool valid = corvinet::parseFeatures(copy, link->env(), parsed);
-    link->linkEnv->memory.put(copy);
-    if (!valid) {
+    if (!corvinet::parseFeatures(features ? features : "", link->env(), parsed)) {
         if (link->error == QKERR_UNCONNECTED) link->error = QKERR_LINK_DIED;
         return 0;
     }
     return QKEstablish(link, &parsed);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link, int32_t{});
 }
 
-QK_API int32_t QKFeatureString(QKLINK link, char* buffer, int32_t size) {
+QK_API int32_t QKFeatureString(QKLINK link, char* buffer, int32_t size) noexcept try {
     if (!link) return -1;
     if (!buffer || size <= 0) return 8;
     const LinkFeatures& features = link->features;
@@ -315,4 +315,6 @@ QK_API int32_t QKFeatureString(QKLINK link, char* buffer, int32_t size) {
     const char* words[] = {"Corvinet", level,           "-tokens",   tokens.c_str(),
                            "-formats", formats.c_str(), "-decoders", decoders};
     return corvinet::printWords(buffer, buffer + size, words, std::size(words));
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link, -1);
 }

@@ -23,6 +23,17 @@ inline int32_t caughtError() noexcept {
     }
 }
 
+// For the catch clause of an exported function's try block: stores the reason on `link` (when
+// there is one) and gives the function's failure value.
+template <class Result>
+Result exportFailed(QKLINK link, Result failure) noexcept {
+    if (link) link->setError(caughtError());
+    return failure;
+}
+inline void exportFailed(QKLINK link) noexcept {
+    if (link) link->setError(caughtError());
+}
+
 template <class Result, class Body>
 Result guarded(Result failure, Body&& body) noexcept {
     try {

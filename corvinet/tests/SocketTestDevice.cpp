@@ -15,6 +15,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 
 namespace {
@@ -69,7 +70,8 @@ int32_t make(const char* block, Stream** out) {
     if (!protocol.empty() && protocol != "test" && protocol != "TEST") return QKERR_NO_PROTOCOL;
     long mode = std::strtol(texts[1], nullptr, 10);
     if (mode != QKMODE_LISTEN && mode != QKMODE_CONNECT) return QKERR_NO_MODE;
-    auto* s = new Stream;
+    auto owned = std::make_unique<Stream>();
+    Stream* s = owned.get();
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
     if (mode == QKMODE_LISTEN) {
@@ -84,13 +86,12 @@ int32_t make(const char* block, Stream** out) {
             bind(s->listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
             listen(s->listener, 1) != 0) {
             if (s->listener >= 0) close(s->listener);
-            delete s;
             return QKERR_LINK_DIED;
         }
     } else {
         s->path = texts[2];
     }
-    *out = s;
+    *out = owned.release();
     return 0;
 }
 
@@ -217,9 +218,14 @@ int32_t deviceMain(void* handle, uint32_t selector, void* a, void* b) {
 
 } // namespace
 
+// A device answers codes, never exceptions: running out of memory is error 8.
 extern "C" __attribute__((visibility("default"))) int32_t winlcl_main(void* h, uint32_t s, void* a,
-                                                                      void* b) {
-    return deviceMain(h, s, a, b);
+                                                                      void* b) noexcept {
+    try {
+        return deviceMain(h, s, a, b);
+    } catch (...) {
+        return QKERR_OUT_OF_MEMORY;
+    }
 }
 
 // The last open-argument block, its six texts each followed by '|'.

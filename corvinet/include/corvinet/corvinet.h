@@ -148,105 +148,108 @@ enum {
 /* ---- Environment and parameters ---------------------------------------------------------- */
 
 /* The process environment: built on the first call, shared (and counted) after it. */
-QK_API QKENV QKInitialize(QKParametersPointer parameters);
+QK_API QKENV QKInitialize(QKParametersPointer parameters) QK_NOEXCEPT;
 /* Lowers the count; the last matching call ends the environment. Returns it while it lives. */
-QK_API QKENV QKDeinitialize(QKENV env);
+QK_API QKENV QKDeinitialize(QKENV env) QK_NOEXCEPT;
 /* A new environment of its own, outside the process slot; null with the reason in the record. */
-QK_API QKENV QKBegin(QKParametersPointer parameters);
-QK_API void QKEnd(QKENV env);
+QK_API QKENV QKBegin(QKParametersPointer parameters) QK_NOEXCEPT;
+QK_API void QKEnd(QKENV env) QK_NOEXCEPT;
 
 /*
  * Fills the record in `block` with this build's defaults for the caller's interface range
  * (`first` and `second` in either order). With a null block and both numbers 0 it returns the
  * packed interface word of the build (level << 16 | revision) instead.
  */
-QK_API int32_t QKNewParameters(QKParametersPointer block, int32_t first, int32_t second);
+QK_API int32_t QKNewParameters(QKParametersPointer block, int32_t first,
+                               int32_t second) QK_NOEXCEPT;
 QK_API QKParametersPointer QKSetAllocParameter(QKParametersPointer block, QKAllocator allocator,
-                                               QKDeallocator deallocator);
+                                               QKDeallocator deallocator) QK_NOEXCEPT;
 QK_API int32_t QKAllocParameter(QKParametersPointer block, QKAllocator* allocator,
-                                QKDeallocator* deallocator);
+                                QKDeallocator* deallocator) QK_NOEXCEPT;
 /* A null text allows device plug-ins, an empty one turns them off; anything else is refused. */
-QK_API int32_t QKSetDeviceParameter(QKParametersPointer block, const char* text);
-QK_API int32_t QKSetResourceParameter(QKParametersPointer block, void* value);
+QK_API int32_t QKSetDeviceParameter(QKParametersPointer block, const char* text) QK_NOEXCEPT;
+QK_API int32_t QKSetResourceParameter(QKParametersPointer block, void* value) QK_NOEXCEPT;
 /* The record's error, or -1 for something that is not a parameter record. */
-QK_API int32_t QKErrorParameter(QKParametersPointer block);
+QK_API int32_t QKErrorParameter(QKParametersPointer block) QK_NOEXCEPT;
 
-QK_API QKLINKENV QKInit(QKAllocator allocator, QKDeallocator deallocator, QKENV env);
-QK_API void QKDeinit(QKLINKENV linkEnv);
-QK_API QKLINKENV QKLinkEnvironment(QKLINK link);
-QK_API QKENV QKEnclosingEnvironment(QKLINKENV linkEnv);
+QK_API QKLINKENV QKInit(QKAllocator allocator, QKDeallocator deallocator, QKENV env) QK_NOEXCEPT;
+QK_API void QKDeinit(QKLINKENV linkEnv) QK_NOEXCEPT;
+QK_API QKLINKENV QKLinkEnvironment(QKLINK link) QK_NOEXCEPT;
+QK_API QKENV QKEnclosingEnvironment(QKLINKENV linkEnv) QK_NOEXCEPT;
 
-QK_API int32_t QKSetDefaultYieldFunction(QKENV env, QKYieldFunctionObject yielder);
-QK_API QKYieldFunctionObject QKDefaultYieldFunction(QKENV env);
+QK_API int32_t QKSetDefaultYieldFunction(QKENV env, QKYieldFunctionObject yielder) QK_NOEXCEPT;
+QK_API QKYieldFunctionObject QKDefaultYieldFunction(QKENV env) QK_NOEXCEPT;
 
-QK_API int32_t QKToLinkID(QKLINK link);
-QK_API int32_t QKNumber(QKLINK link);
+QK_API int32_t QKToLinkID(QKLINK link) QK_NOEXCEPT;
+QK_API int32_t QKNumber(QKLINK link) QK_NOEXCEPT;
 /* The open link with number `id`; for 0 the open link with the smallest number. */
-QK_API QKLINK QKFromLinkID(QKENV env, int32_t id);
+QK_API QKLINK QKFromLinkID(QKENV env, int32_t id) QK_NOEXCEPT;
 
 /* Forwarded to the environment's number converter. */
 QK_API int32_t QKNumberControl0(QKENV env, uint32_t flags, void* destination, void* source,
-                                int32_t* count);
+                                int32_t* count) QK_NOEXCEPT;
 QK_API int32_t QKTestPoint1(QKENV env, uint32_t flags, void* destination, void* source,
-                            int32_t* count);
-QK_API int32_t QKTestPoint3(QKENV env);
-QK_API int32_t QKTestPoint4(QKENV env);
+                            int32_t* count) QK_NOEXCEPT;
+QK_API int32_t QKTestPoint3(QKENV env) QK_NOEXCEPT;
+QK_API int32_t QKTestPoint4(QKENV env) QK_NOEXCEPT;
 
 /* Function-pointer casts for callers: each returns its argument unchanged. */
-QK_API QKProc QKAlertCast(QKProc f);
-QK_API QKProc QKAllocatorCast(QKProc f);
-QK_API QKProc QKConfirmCast(QKProc f);
-QK_API QKProc QKDeallocatorCast(QKProc f);
-QK_API QKProc QKHandlerCast(QKProc f);
-QK_API QKProc QKRequestArgvCast(QKProc f);
-QK_API QKProc QKRequestCast(QKProc f);
-QK_API QKProc QKRequestToInteractCast(QKProc f);
-QK_API QKProc QKUserCast(QKProc f);
-QK_API QKProc QKYielderCast(QKProc f);
+QK_API QKProc QKAlertCast(QKProc f) QK_NOEXCEPT;
+QK_API QKProc QKAllocatorCast(QKProc f) QK_NOEXCEPT;
+QK_API QKProc QKConfirmCast(QKProc f) QK_NOEXCEPT;
+QK_API QKProc QKDeallocatorCast(QKProc f) QK_NOEXCEPT;
+QK_API QKProc QKHandlerCast(QKProc f) QK_NOEXCEPT;
+QK_API QKProc QKRequestArgvCast(QKProc f) QK_NOEXCEPT;
+QK_API QKProc QKRequestCast(QKProc f) QK_NOEXCEPT;
+QK_API QKProc QKRequestToInteractCast(QKProc f) QK_NOEXCEPT;
+QK_API QKProc QKUserCast(QKProc f) QK_NOEXCEPT;
+QK_API QKProc QKYielderCast(QKProc f) QK_NOEXCEPT;
 
 /* ---- Devices ----------------------------------------------------------------------------- */
 
 /* Asks the link's device for information item `item`; `size` is in/out. */
-QK_API int32_t QKDeviceInformation(QKLINK link, uint32_t item, void* buffer, int32_t* size);
+QK_API int32_t QKDeviceInformation(QKLINK link, uint32_t item, void* buffer,
+                                   int32_t* size) QK_NOEXCEPT;
 
 /* ---- Errors and packets ------------------------------------------------------------------ */
 
 /* The link's error code; 1 for a null link. */
-QK_API int32_t QKError(QKLINK link);
+QK_API int32_t QKError(QKLINK link) QK_NOEXCEPT;
 /* Stores `code` only while the link has no error; 1 when stored. */
-QK_API int32_t QKSetError(QKLINK link, int32_t code);
+QK_API int32_t QKSetError(QKLINK link, int32_t code) QK_NOEXCEPT;
 /* Errors 1 and 9 stay; error 10 retries the connection; any other becomes 0. */
-QK_API int32_t QKClearError(QKLINK link);
+QK_API int32_t QKClearError(QKLINK link) QK_NOEXCEPT;
 /* The message of `code`. A code without a row gets "Error <code>", valid until the next such
  * call on the same environment. */
-QK_API const char* QKErrorString(QKENV env, int32_t code);
-QK_API const char* QKErrorMessage(QKLINK link);
+QK_API const char* QKErrorString(QKENV env, int32_t code) QK_NOEXCEPT;
+QK_API const char* QKErrorMessage(QKLINK link) QK_NOEXCEPT;
 /* Reads the next packet's head and argument count and returns its packet code; 0 with error 22
  * while the current packet has unread expressions, with error 23 for an unknown head. */
-QK_API int32_t QKNextPacket(QKLINK link);
+QK_API int32_t QKNextPacket(QKLINK link) QK_NOEXCEPT;
 
 /* ---- Link objects ------------------------------------------------------------------------ */
 
 QK_API QKLINK QKMake(QKLINKENV linkEnv, DeviceMainProc device, DeviceStream* stream,
-                     int32_t* error);
-QK_API QKLINK QKCreate0(QKENV env, DeviceMainProc device, DeviceStream* stream, int32_t* error);
+                     int32_t* error) QK_NOEXCEPT;
+QK_API QKLINK QKCreate0(QKENV env, DeviceMainProc device, DeviceStream* stream,
+                        int32_t* error) QK_NOEXCEPT;
 /* Connects and negotiates once; with `features` the negotiation is skipped. Error 25 or 41
  * leaves the link unconnected (error 10) so that it may be tried again. */
-QK_API int32_t QKEstablish(QKLINK link, const LinkFeatures* features);
-QK_API int32_t QKConnect(QKLINK link);
-QK_API int32_t QKEstablishString(QKLINK link, const char* features);
+QK_API int32_t QKEstablish(QKLINK link, const LinkFeatures* features) QK_NOEXCEPT;
+QK_API int32_t QKConnect(QKLINK link) QK_NOEXCEPT;
+QK_API int32_t QKEstablishString(QKLINK link, const char* features) QK_NOEXCEPT;
 /* Writes the negotiated features as words; 0 when all fitted, else the number of words that
  * did not; -1 for a null link. */
-QK_API int32_t QKFeatureString(QKLINK link, char* buffer, int32_t size);
-QK_API QKLINK QKDuplicateLink(QKLINK link, const char* name, int32_t* error);
+QK_API int32_t QKFeatureString(QKLINK link, char* buffer, int32_t size) QK_NOEXCEPT;
+QK_API QKLINK QKDuplicateLink(QKLINK link, const char* name, int32_t* error) QK_NOEXCEPT;
 /* Ends the link. When it was the last user of its device stream, the device entry point and the
  * stream come back through the out-pointers (if given) for the caller to close. */
-QK_API int32_t QKDestroy(QKLINK link, DeviceMainProc* device, DeviceStream** stream);
+QK_API int32_t QKDestroy(QKLINK link, DeviceMainProc* device, DeviceStream** stream) QK_NOEXCEPT;
 /* Destroys the link and closes its device stream when it was the last user. */
-QK_API int32_t QKClose(QKLINK link);
+QK_API int32_t QKClose(QKLINK link) QK_NOEXCEPT;
 
-QK_API const char* QKName(QKLINK link);
-QK_API int32_t QKSetName(QKLINK link, const char* name);
+QK_API const char* QKName(QKLINK link) QK_NOEXCEPT;
+QK_API int32_t QKSetName(QKLINK link, const char* name) QK_NOEXCEPT;
 
 /* The caller's data word on a link and the function that releases it at destroy. */
 typedef struct QKUserBlockRecord {
@@ -256,17 +259,17 @@ typedef struct QKUserBlockRecord {
     QKUserFunction release;
 } QKUserBlockRecord;
 
-QK_API void* QKUserData(QKLINK link, QKUserFunction* release);
-QK_API void QKSetUserData(QKLINK link, void* data, QKUserFunction release);
+QK_API void* QKUserData(QKLINK link, QKUserFunction* release) QK_NOEXCEPT;
+QK_API void QKSetUserData(QKLINK link, void* data, QKUserFunction release) QK_NOEXCEPT;
 /* A snapshot of the user block (number, name, data word, release function). */
-QK_API QKUserBlockRecord QKUserBlock(QKLINK link);
+QK_API QKUserBlockRecord QKUserBlock(QKLINK link) QK_NOEXCEPT;
 /* Sets the data word and release function; the link's number and name are its own and stay. */
-QK_API void QKSetUserBlock(QKLINK link, QKUserBlockRecord block);
+QK_API void QKSetUserBlock(QKLINK link, QKUserBlockRecord block) QK_NOEXCEPT;
 
 /* Copies the next `count` bytes of encoded data from `source` to `destination`. */
-QK_API int32_t QKTransfer0(QKLINK destination, QKLINK source, int32_t count);
+QK_API int32_t QKTransfer0(QKLINK destination, QKLINK source, int32_t count) QK_NOEXCEPT;
 /* Copies everything a loopback `source` holds; a null destination discards it. */
-QK_API int32_t QKTransferToEndOfLoopbackLink(QKLINK destination, QKLINK source);
+QK_API int32_t QKTransferToEndOfLoopbackLink(QKLINK destination, QKLINK source) QK_NOEXCEPT;
 
 /* ---- Opening ----------------------------------------------------------------------------- */
 
@@ -317,10 +320,11 @@ QK_API QKLINK QKLoopbackOpen0(QKENV env, const char* features, int32_t* error) Q
 
 /* Splits `string` into at most `capacity` words stored in `buffer` (as large as the string plus
  * one byte); returns the number of words. */
-QK_API int32_t QKStringToArgv(const char* string, char* buffer, char** argv, int32_t capacity);
+QK_API int32_t QKStringToArgv(const char* string, char* buffer, char** argv,
+                              int32_t capacity) QK_NOEXCEPT;
 /* Joins words, quoted so that splitting gives them back; 0 when all fitted, else the number of
  * words from the first that did not fit. */
-QK_API int32_t QKPrintArgv(char* buffer, char* bufferEnd, char** argv, char** argvEnd);
+QK_API int32_t QKPrintArgv(char* buffer, char* bufferEnd, char** argv, char** argvEnd) QK_NOEXCEPT;
 
 /* ---- Yield functions and message handlers -------------------------------------------------
  *
