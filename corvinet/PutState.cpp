@@ -67,8 +67,12 @@ LinkError PutState::putArgCount(LinkStream& out, int64_t count) {
         m_type == wire::kFunction || m_type == wire::kArray || m_type == wire::kPackedRun;
     if (m_phase != kTypeSet || !counted || count < 0 || count > wire::kMaxCount)
         return QKERR_PUT_SEQUENCE;
-    if (const LinkError rc = out.putByte(m_type)) return rc;
-    if (const LinkError rc = writeCount(out, count)) return rc;
+    uint8_t header[1 + 21];
+    header[0] = m_type;
+    const bool compact = (m_peer.decoders & kDecodeCompactCounts) != 0;
+    const uint8_t* end = wire::writeCount(header + 1, count, compact);
+    if (const LinkError rc = out.putBytes(header, static_cast<std::size_t>(end - header)))
+        return rc;
     m_phase = kData;
     m_pending = -1;
     return 0;
