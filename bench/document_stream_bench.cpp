@@ -148,14 +148,31 @@ const CompList& Document() {
     return body;
 }
 
-std::string TempPath() {
-    static const std::string path = [] {
+// A private folder for the document file, removed with everything in it when the program ends.
+class TempFolder {
+public:
+    TempFolder() {
         std::string pattern =
             (std::filesystem::temp_directory_path() / "tessary-bench-XXXXXX").string();
         if (!::mkdtemp(pattern.data())) std::abort();
-        return pattern + "/document.tsy";
-    }();
-    return path;
+        m_path = pattern;
+    }
+    ~TempFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(m_path, ignored);
+    }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    const std::filesystem::path& Path() const { return m_path; }
+
+private:
+    std::filesystem::path m_path;
+};
+
+std::string TempPath() {
+    static const TempFolder folder;
+    return (folder.Path() / "document.tsy").string();
 }
 
 int32_t CountedSize(const CompList& body) {
