@@ -14,12 +14,11 @@
 #include "document/tests/StoredKinds.h"
 #include "document/tests/StreamBytes.h"
 #include "platform/File.h"
+#include "platform/tests/TempDir.h"
 
 #include <benchmark/benchmark.h>
 
 #include <cmath>
-#include <cstdlib>
-#include <filesystem>
 #include <memory>
 #include <random>
 #include <string>
@@ -148,31 +147,10 @@ const CompList& Document() {
     return body;
 }
 
-// A private folder for the document file, removed with everything in it when the program ends.
-class TempFolder {
-public:
-    TempFolder() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "tessary-bench-XXXXXX").string();
-        if (!::mkdtemp(pattern.data())) std::abort();
-        m_path = pattern;
-    }
-    ~TempFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_path, ignored);
-    }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-
-    const std::filesystem::path& Path() const { return m_path; }
-
-private:
-    std::filesystem::path m_path;
-};
-
 std::string TempPath() {
-    static const TempFolder folder;
-    return (folder.Path() / "document.tsy").string();
+    // Removed with the file when the program ends.
+    static const platform::testing::TempDir folder;
+    return folder.File("document.tsy");
 }
 
 int32_t CountedSize(const CompList& body) {
