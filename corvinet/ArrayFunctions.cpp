@@ -165,10 +165,20 @@ int32_t getList(QKLINK link, uint8_t code, void** data, int32_t* count) {
         if (const LinkError rc = get.holdText(link->stream, true, head)) return rc;
         get.release();
         ByteVector values(PairAllocator<uint8_t>(link->linkEnv->memory));
-        uint8_t value[16];
-        for (int64_t i = 0; i < n; ++i) {
-            if (const LinkError rc = get.getNumber(link->stream, code, value)) return rc;
-            values.insert(values.end(), value, value + size);
+        constexpr int64_t kChunk = 4096;
+        for (int64_t i = 0; i < n;) {
+            const std::size_t at = values.size();
+            const int64_t want = std::min(n - i, kChunk);
+            values.resize(at + static_cast<std::size_t>(want * size));
+            uint8_t* out = values.data() + at;
+            int64_t taken = 0;
+            if (const LinkError rc = get.takeRun(link->stream, code, out, want, taken)) return rc;
+            if (taken == 0) {
+                if (const LinkError rc = get.getNumber(link->stream, code, out)) return rc;
+                taken = 1;
+            }
+            values.resize(at + static_cast<std::size_t>(taken * size));
+            i += taken;
         }
         void* result = link->env()->allocate(values.size());
         if (!result) return LinkError{QKERR_OUT_OF_MEMORY};
