@@ -51,6 +51,22 @@ QKLINK newLink(LinkEnvironment& linkEnv, DeviceLink* device, const QKLinkRecord*
     return link;
 }
 
+// The watch on a launched program stays on the device while a duplicate still uses it: the
+// duplicate takes it over and becomes the link the device hands to the yield functions, so its
+// waits are neither stopped by an ended watch nor handed a destroyed link.
+void passLaunchWatchOn(QKLINK link) {
+    if (!link->launch || link->device->refs < 2) return;
+    for (const auto& [number, other] : link->linkEnv->registry) {
+        if (other == link || other->device != link->device || other->launch) continue;
+        other->launch = link->launch;
+        link->launch = nullptr;
+        DeviceLink& device = *link->device;
+        if (other->launch->watch)
+            device.device(device.deviceStream, DEVICE_SETYIELD, other->launch->watch, other);
+        return;
+    }
+}
+
 // Drops one user of a device link. The last one hands the device stream back to the caller
 // (for DEVICE_CLOSE) or frees the loopback buffer, and frees the record.
 void releaseDeviceLink(DeviceLink* device, DeviceMainProc* main, DeviceStream** stream) {
@@ -138,6 +154,7 @@ QK_API int32_t QKDestroy(QKLINK link, DeviceMainProc* device, DeviceStream** str
     linkEnv.memory.put(link->name);
     link->name = nullptr;
     linkEnv.registry.erase(link->number);
+    passLaunchWatchOn(link);
     corvinet::endLaunchWatch(link->launch);
     link->launch = nullptr;
     corvinet::releaseEngines(link);
