@@ -173,20 +173,20 @@ QK_API QKMARK QKCreateMark(QKLINK link) noexcept try {
     }
     return mark;
 } catch (...) {
-    return corvinet::exportFailed<QKMARK>(link, QKMARK{});
+    return corvinet::exportFailed<QKMARK>(link);
 }
 
 QK_API QKMARK QKSeekMark(QKLINK link, QKMARK mark, int32_t count) noexcept try {
     return runGet(link, [&](GetState&) -> LinkError { return seek(link, mark, count); }) ? mark
                                                                                          : nullptr;
 } catch (...) {
-    return corvinet::exportFailed<QKMARK>(link, QKMARK{});
+    return corvinet::exportFailed<QKMARK>(link);
 }
 
 QK_API QKMARK QKSeekToMark(QKLINK link, QKMARK mark, int32_t count) noexcept try {
     return QKSeekMark(link, mark, count);
 } catch (...) {
-    return corvinet::exportFailed<QKMARK>(link, QKMARK{});
+    return corvinet::exportFailed<QKMARK>(link);
 }
 
 QK_API void QKDestroyMark(QKLINK link, QKMARK mark) noexcept try {
@@ -213,7 +213,7 @@ QK_API int32_t QKAlign(QKLINK link, QKLINK other) noexcept try {
     }
     return 1;
 } catch (...) {
-    return corvinet::exportFailed<int32_t>(link, int32_t{});
+    return corvinet::exportFailed<int32_t>(link);
 }
 
 QK_API int32_t QKForwardReset(QKLINK link, int32_t offset) noexcept try {
@@ -229,7 +229,7 @@ QK_API int32_t QKForwardReset(QKLINK link, int32_t offset) noexcept try {
     link->setError(rc.code());
     return !rc;
 } catch (...) {
-    return corvinet::exportFailed<int32_t>(link, int32_t{});
+    return corvinet::exportFailed<int32_t>(link);
 }
 
 QK_API int32_t QKTransferExpression(QKLINK destination, QKLINK source) noexcept try {
@@ -251,5 +251,5 @@ QK_API int32_t QKTransferExpression(QKLINK destination, QKLINK source) noexcept 
     }
     return ok && destinationError == 0;
 } catch (...) {
-    return corvinet::exportFailed<int32_t>(destination, int32_t{});
+    return corvinet::exportFailed<int32_t>(destination);
 }
