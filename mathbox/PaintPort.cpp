@@ -41,6 +41,13 @@ int32_t ClampToInt32(int64_t value) {
                                                     std::numeric_limits<int32_t>::max()));
 }
 
+// Only paged devices convert by their physical size: a window is pinned at its logical
+// resolution whatever the screen's size, and images and pictures have no physical size.
+int32_t PhysicalMillimetres(const QPaintDevice* device, bool horizontal) {
+    if (dynamic_cast<const QPagedPaintDevice*>(device) == nullptr) return 0;
+    return horizontal ? device->widthMM() : device->heightMM();
+}
+
 } // namespace
 
 QColor ColorFromRef(uint32_t bgr) {
@@ -394,23 +401,20 @@ int32_t PaintPort::DeviceHeight() const {
     return device != nullptr ? device->height() : kScreenHeight;
 }
 
-// Paged devices convert by their physical size; a screen, an image, a picture or a device that
-// reports no physical size converts by its logical resolution. 64-bit, so a large picture
-// frame on a fine printer does not overflow.
-int32_t PaintPort::Himetric(int32_t value, int32_t pixels, int32_t millimetres, int32_t dpi) const {
-    if (Current().kind == TargetKind::Printer && millimetres > 0)
+int32_t HimetricToPixels(int32_t value, int32_t pixels, int32_t millimetres, int32_t dpi) {
+    if (millimetres > 0)
         return ClampToInt32(int64_t{pixels} * value / (int64_t{millimetres} * 100));
     return ClampToInt32(int64_t{value} * dpi / 2540);
 }
 
 int32_t PaintPort::HimetricToPixelsX(int32_t value) {
     const QPaintDevice* device = Current().device;
-    return Himetric(value, DeviceWidth(), device != nullptr ? device->widthMM() : 0,
-                    GetResolutionX());
+    return HimetricToPixels(value, DeviceWidth(), PhysicalMillimetres(device, true),
+                            GetResolutionX());
 }
 
 int32_t PaintPort::HimetricToPixelsY(int32_t value) {
     const QPaintDevice* device = Current().device;
-    return Himetric(value, DeviceHeight(), device != nullptr ? device->heightMM() : 0,
-                    GetResolutionY());
+    return HimetricToPixels(value, DeviceHeight(), PhysicalMillimetres(device, false),
+                            GetResolutionY());
 }
