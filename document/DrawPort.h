@@ -2,7 +2,8 @@
 
 // The one process-wide drawing layer through which every component measures and draws. The
 // document model sees only this interface; the drawing subsystem supplies the real layer and
-// installs it with a `DrawPortScope` at start-up, before anything is laid out. GUI thread only.
+// installs it in `gDrawPort` with an `Installed` guard at start-up, before anything is laid out.
+// GUI thread only.
 //
 // Units are device pixels of the current target; every document coordinate is shifted by minus
 // the drawing origin before it reaches the device. Rectangles are exclusive on the right and
@@ -11,6 +12,7 @@
 #include "document/Point.h"
 #include "document/Rect.h"
 #include "document/Str255.h"
+#include "platform/Installed.h"
 
 #include <cstdint>
 #include <vector>
@@ -158,19 +160,7 @@ public:
 };
 
 // The installed port; not owned here.
-extern DrawPort* gDrawPort;
-
-// Installs a port for the lifetime of the scope and puts back the one that was there.
-class DrawPortScope {
-public:
-    explicit DrawPortScope(DrawPort& port) : m_previous(gDrawPort) { gDrawPort = &port; }
-    ~DrawPortScope() { gDrawPort = m_previous; }
-    DrawPortScope(const DrawPortScope&) = delete;
-    DrawPortScope& operator=(const DrawPortScope&) = delete;
-
-private:
-    DrawPort* m_previous;
-};
+extern ServiceSlot<DrawPort> gDrawPort;
 
 // Pushes a size for the lifetime of the guard, popping it also when an exception passes. Stored
 // size levels are bytes that mean signed values (252 is four steps larger): they are pushed as

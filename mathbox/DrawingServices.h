@@ -6,17 +6,16 @@
 // destruction whatever was installed before comes back.
 
 #include "document/DrawPort.h"
+#include "document/GlyphSource.h"
 #include "mathbox/PaintPort.h"
 #include "mathbox/StyleManager.h"
+#include "platform/Installed.h"
 
-class GlyphSource;
-class FontFace;
 struct TextFontPrefs;
 
 class DrawingServices {
 public:
     explicit DrawingServices(const TextFontPrefs& prefs);
-    ~DrawingServices();
     DrawingServices(const DrawingServices&) = delete;
     DrawingServices& operator=(const DrawingServices&) = delete;
 
@@ -26,9 +25,9 @@ public:
 private:
     StyleManager m_styles;
     PaintPort m_port;
-    DrawPortScope m_portScope;
-    GlyphSource* m_previousGlyphs;
-    StyleManager* m_previousStyles;
-    FontFace* m_previousMath;
-    FontFace* m_previousText;
+    Installed<::DrawPort> m_installedPort{gDrawPort, &m_port};
+    Installed<::GlyphSource> m_installedGlyphs{gGlyphSource, &m_styles};
+    Installed<StyleManager> m_installedStyles{gStyleManager, &m_styles};
+    Installed<FontFace> m_installedMath{gMathFace, m_styles.GetFace(3)};
+    Installed<FontFace> m_installedText{gTextFace, m_styles.GetFace(0)};
 };

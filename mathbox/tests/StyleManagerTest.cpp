@@ -41,9 +41,11 @@ TEST_F(DrawTest, TheEightFacesFollowThePreferencesAndTheProgramFonts) {
     }
     EXPECT_EQ(styles.GetFace(-1), nullptr);
     EXPECT_EQ(styles.GetFace(8), nullptr);
-    EXPECT_EQ(gMathFace, styles.GetFace(3));
-    EXPECT_EQ(gTextFace, styles.GetFace(0));
-    EXPECT_EQ(gGlyphSource, &styles);
+    EXPECT_EQ(gMathFace.Get(), styles.GetFace(3));
+    EXPECT_EQ(gTextFace.Get(), styles.GetFace(0));
+    EXPECT_EQ(gGlyphSource.Get(), &styles);
+    EXPECT_EQ(gStyleManager.Get(), &styles);
+    EXPECT_EQ(gDrawPort.Get(), &port);
 }
 
 TEST_F(DrawTest, FunctionNamesAreDrawnInTheUprightRomanOfTheirKind) {
@@ -60,7 +62,7 @@ TEST_F(DrawTest, GlyphsAreSharedAndOutliveRenamingTheirFace) {
     StyleManager& styles = services.Styles();
     TextComp* glyph = gGlyphSource->GetGlyph(1, 'x');
     ASSERT_NE(glyph, nullptr);
-    EXPECT_EQ(glyph->Clone(), glyph);
+    EXPECT_EQ(glyph->Clone().get(), glyph);
     glyph->Destroy(); // shared: nothing happens
     EXPECT_EQ(glyph->GetTypeTag(), tags::Char);
     EXPECT_EQ(glyph->GetCharCode(), 'x');
