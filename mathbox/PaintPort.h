@@ -203,7 +203,7 @@ private:
     QPainter* Painter();
     void OpenLevel(Target& level, QPaintDevice& device);
     void CheckDepth() const;
-    void SetSizeTop(int32_t top, int8_t value);
+    void SetFontMetrics(const FaceFont* font, int32_t points);
     // The device's pixel size, or a screen's when nothing is bound.
     int32_t DeviceWidth() const;
     int32_t DeviceHeight() const;
@@ -245,7 +245,6 @@ private:
     std::shared_ptr<const FaceFont> m_font;
     std::shared_ptr<const FaceFont> m_labelFont;
     bool m_labelSelected = false;
-    int32_t m_labelHeight = 0;
     QColor m_textColor;
 
     int32_t m_face = 0;

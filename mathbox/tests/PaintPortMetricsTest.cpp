@@ -156,6 +156,29 @@ TEST_F(DrawTest, PageGeometryOnAPrintedPage) {
     port.EndDraw();
 }
 
+// Fonts are made for the resolution of the target they measure on: printing does not leave
+// 300-dpi fonts behind for the next screen drawing.
+TEST_F(DrawTest, FontsFollowTheTargetsResolution) {
+    ImageView view;
+    port.BeginWindowDraw(view);
+    port.SetBaseSize(6);
+    const int32_t onScreen = port.CharWidth('M');
+    const Rect boxOnScreen = port.GetCharBox();
+    port.EndDraw();
+
+    Page page(300);
+    port.BeginDCDraw(nullptr, page.writer);
+    port.SetBaseSize(6);
+    EXPECT_NEAR(port.CharWidth('M'), onScreen * 300 / 96, 2);
+    EXPECT_GT(port.GetCharBox().Height(), boxOnScreen.Height() * 3);
+    port.EndDraw();
+
+    port.BeginWindowDraw(view);
+    EXPECT_EQ(port.CharWidth('M'), onScreen);
+    EXPECT_EQ(port.GetCharBox(), boxOnScreen);
+    port.EndDraw();
+}
+
 // The given rows of the math face's extents, measured one character at a time.
 TEST_F(DrawTest, MathFaceExtentsOfTheDesignRows) {
     const struct {
