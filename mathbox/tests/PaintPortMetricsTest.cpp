@@ -160,8 +160,8 @@ TEST_F(DrawTest, PageGeometryOnAPrintedPage) {
 // 300-dpi fonts behind for the next screen drawing.
 TEST_F(DrawTest, FontsFollowTheTargetsResolution) {
     ImageView view;
+    view.baseSize = 6;
     port.BeginWindowDraw(view);
-    port.SetBaseSize(6);
     const int32_t onScreen = port.CharWidth('M');
     const Rect boxOnScreen = port.GetCharBox();
     port.EndDraw();
@@ -170,7 +170,7 @@ TEST_F(DrawTest, FontsFollowTheTargetsResolution) {
     port.BeginDCDraw(nullptr, page.writer);
     port.SetBaseSize(6);
     EXPECT_NEAR(port.CharWidth('M'), onScreen * 300 / 96, 2);
-    EXPECT_GT(port.GetCharBox().Height(), boxOnScreen.Height() * 3);
+    EXPECT_NEAR(port.GetCharBox().Height(), boxOnScreen.Height() * 300 / 96, 3);
     port.EndDraw();
 
     port.BeginWindowDraw(view);
