@@ -3,7 +3,8 @@
 // The fonts, the styles and the drawing layer as one installed service: the application makes
 // one at start-up, after the text preferences are read, and tests make their own. For its
 // lifetime the style manager is the glyph source and the layer is the drawing port; on
-// destruction whatever was installed before comes back.
+// destruction whatever was installed before comes back. Needs the GUI application, which
+// provides the font engine.
 
 #include "document/DrawPort.h"
 #include "document/GlyphSource.h"
