@@ -214,6 +214,18 @@ TEST_F(DrawTest, NestedPassesOnOneImageShareItsPainter) {
     port.EndDraw();
 }
 
+// A view that has no image yet (a window not shown) gives a level that draws nothing.
+TEST_F(DrawTest, AViewWithoutAnImageDrawsNothingAndStillNests) {
+    ImageView view(0, 0);
+    port.BeginWindowDraw(view);
+    DrawSample(port);
+    port.InvertDocRect(Rect(0, 0, 10, 10));
+    port.PlayMetafile(PictureBytes{'x'}, Rect(0, 0, 10, 10));
+    EXPECT_GT(port.CharWidth('m'), 0);
+    EXPECT_EQ(port.EndDraw(), 0);
+    EXPECT_TRUE(view.image.isNull());
+}
+
 TEST_F(DrawTest, ViewNoticesGoToTheViewInItsClientCoordinates) {
     ImageView view;
     view.scroll = Point(0, 300);
