@@ -279,7 +279,7 @@ LinkError GetState::skipRemaining(LinkStream& in) {
         const auto piece = static_cast<std::size_t>(std::min<int64_t>(m_remaining, sizeof scratch));
         const std::size_t got = in.getBytes(scratch, piece);
         m_remaining -= static_cast<int64_t>(got);
-        if (got < piece) return in.lastError() ? in.lastError() : 2;
+        if (got < piece) return in.lastError() ? in.lastError() : QKERR_INCONSISTENT_DATA;
     }
     return 0;
 }

@@ -13,7 +13,7 @@
 // The owed count is the number of expressions the current packet still owes: reading a token
 // takes one (0 counts as the packet's one expression), a function's argument count adds its
 // head and its arguments. While nothing is owed, end-of-packet and terminator bytes are
-// separators; a packet end while something is owed is error 24.
+// separators; a packet end while something is owed is QKERR_END_OF_PACKET.
 //
 // An array (`A` token) has two views. The mapped view reads it as nested functions: one
 // function token and head symbol per level, made from its shape block, with the leaves read
@@ -67,7 +67,7 @@ public:
     LinkError bytesToGet(LinkStream& in, int64_t& count);
     // Converts the current text token (a number token as its text) to `width` once, for
     // handing out in pieces: QKBytesToGet and QKGetData at 7 bits, the character getters at
-    // any width. Asking for another width while pieces are out is error 3.
+    // any width. Asking for another width while pieces are out is QKERR_GET_SEQUENCE.
     LinkError countText(LinkStream& in, TextSource::Width width, uint8_t replacement);
     // Copies whole characters of the counted text: at most `capacity` bytes of 7-bit text (an
     // escape is never split) or `capacity` characters of 8-bit or 16-bit text. `units` gets

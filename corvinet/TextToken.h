@@ -32,9 +32,9 @@ struct TextToken {
     uint8_t headerSize = 0;
 
     // Takes `characters` as the data of a text token off the wire (letter, identifier, count,
-    // characters) and keeps the characters, the rest in `header`. 0, or 2 when the data breaks
-    // the format: a header longer than the data, a count that disagrees with the length, an
-    // unknown letter.
+    // characters) and keeps the characters, the rest in `header`. 0, or QKERR_INCONSISTENT_DATA
+    // when the data breaks the format: a header longer than the data, a count that disagrees with
+    // the length, an unknown letter.
     LinkError parseWire();
 
     // Appends the text to `out` as 7-bit escaped text.

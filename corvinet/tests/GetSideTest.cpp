@@ -186,46 +186,46 @@ TEST_F(GetSide, DamagedInput) {
         std::string bytes;
         int error;
     } cases[] = {
-        {"byte outside the table", "Q", 2},
-        {"zero type byte", "\0"s, 999},
+        {"byte outside the table", "Q", QKERR_INCONSISTENT_DATA},
+        {"zero type byte", "\0"s, QKERR_DESTROYED},
         {"end of packet inside an expression",
          "F\x42#\x44"
          "A~\x41"
          "f\n]",
-         24},
-        {"count beyond 32 bits", "\"99999999999 A~", 2},
-        {"count not ended by a blank", "F12x", 2},
+         QKERR_END_OF_PACKET},
+        {"count beyond 32 bits", "\"99999999999 A~", QKERR_INCONSISTENT_DATA},
+        {"count not ended by a blank", "F12x", QKERR_INCONSISTENT_DATA},
         {"length shorter than the text header",
          "\"\x42"
          "A~\n",
-         2},
+         QKERR_INCONSISTENT_DATA},
         {"B count disagreeing with the length",
          "\"\x45"
          "B~\x41"
          "ab\n",
-         2},
+         QKERR_INCONSISTENT_DATA},
         {"C length of an odd byte count",
          "\"\x46"
          "C~ \x00\x41\x42\n"s,
-         2},
+         QKERR_INCONSISTENT_DATA},
         {"A count above the bytes",
          "\"\x44"
          "A~\x45"
          "a\n",
-         2},
+         QKERR_INCONSISTENT_DATA},
         {"unknown element encoding",
          "\"\x44"
          "Z~\x41"
          "a\n",
-         2},
+         QKERR_INCONSISTENT_DATA},
         {"missing terminator",
          "#\x44"
          "A~\x41"
          "ax",
-         2},
-        {"huge length that never arrives", "\"2000000000 B~ abc", 25},
-        {"packed run of a type that is not a number", "P\x42+", 2},
-        {"binary number of unknown size", "\xC8\x00\n"s, 2},
+         QKERR_INCONSISTENT_DATA},
+        {"huge length that never arrives", "\"2000000000 B~ abc", QKERR_ABORTED},
+        {"packed run of a type that is not a number", "P\x42+", QKERR_INCONSISTENT_DATA},
+        {"binary number of unknown size", "\xC8\x00\n"s, QKERR_INCONSISTENT_DATA},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
