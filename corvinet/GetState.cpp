@@ -379,6 +379,20 @@ LinkError GetState::holdTextPayload(LinkStream& in) {
     return t.parseWire();
 }
 
+bool GetState::holdTextInMemory(LinkStream& in) {
+    std::size_t ready = 0;
+    const uint8_t* p = in.readable(ready);
+    if (ready == 0 || !(p[0] & 0x40)) return false;
+    const std::size_t length = p[0] & 0x3F;
+    if (ready < length + 2 || !wire::isTerminator(p[1 + length])) return false;
+    if (m_text.parseWire(p + 1, length) != 0) return false;
+    in.consume(length + 2);
+    m_size = static_cast<int64_t>(length);
+    m_remaining = 0;
+    m_phase = kHeld;
+    return true;
+}
+
 LinkError GetState::hold(LinkStream& in) {
     if (m_phase == kHeld) return m_heldTaken == 0 ? 0 : QKERR_GET_SEQUENCE;
     if (m_phase == kCounted) return 0;
@@ -386,6 +400,7 @@ LinkError GetState::hold(LinkStream& in) {
         uint8_t t;
         if (const LinkError rc = type(in, false, t)) return rc;
     }
+    if (m_phase == kFresh && wire::isTextType(m_type) && holdTextInMemory(in)) return 0;
     if (const LinkError rc = readSize(in)) return rc;
     // Once raw bytes of it were taken, a token can no longer be read whole.
     if (m_remaining != m_size) return QKERR_GET_SEQUENCE;

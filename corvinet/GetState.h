@@ -126,6 +126,9 @@ private:
     // The common case of getNumber: when the bytes in memory at the read position are a whole
     // binary token of `code`, outside runs and arrays, reads it as the general path would.
     bool takeWholeNumber(LinkStream& in, uint8_t code, void* out);
+    // The common case of hold for a text token whose type byte was read: when its count field is
+    // one byte and its data and terminator lie in memory, holds it as the general path would.
+    bool holdTextInMemory(LinkStream& in);
     LinkError readArrayFrame(LinkStream& in);
     LinkError enterArray(LinkStream& in);
     LinkError checkArrayMember(uint8_t b);
