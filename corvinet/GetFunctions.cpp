@@ -159,11 +159,13 @@ LinkError check(QKLINK link, GetState& get, uint8_t type, const char* expected) 
 // A function token and its head symbol, checked against `expected` when given.
 LinkError function(QKLINK link, GetState& get, const char* expected, const char** head,
                    int64_t& count) {
-    uint8_t type = 0;
-    if (const LinkError rc = get.type(link->stream, false, type)) return rc;
-    if (GetState::tokenCode(type) != QKTOK_FUNCTION) return QKERR_GET_SEQUENCE;
-    if (const LinkError rc = get.argCount(link->stream, count)) return rc;
-    if (const LinkError rc = get.type(link->stream, false, type)) return rc;
+    if (!get.takeFunctionHead(link->stream, count)) {
+        uint8_t type = 0;
+        if (const LinkError rc = get.type(link->stream, false, type)) return rc;
+        if (GetState::tokenCode(type) != QKTOK_FUNCTION) return QKERR_GET_SEQUENCE;
+        if (const LinkError rc = get.argCount(link->stream, count)) return rc;
+        if (const LinkError rc = get.type(link->stream, false, type)) return rc;
+    }
     if (expected) return check(link, get, wire::kSymbol, expected);
     const void* name = nullptr;
     if (const LinkError rc = takeText(link, get, true, TextSource::k7Bit, 0, false, &name, nullptr))

@@ -83,6 +83,11 @@ public:
 
     // A whole text token, left held; `symbolOnly` refuses all but symbols.
     LinkError holdText(LinkStream& in, bool symbolOnly, const TextToken*& text);
+    // The common case of a function and its head, for the getters that read both: when nothing
+    // is in hand and a function token with a one-byte count and its head symbol lie whole in
+    // memory, takes the count and holds the head, as argCount and holdText would. False when
+    // they do not: read them one by one then.
+    bool takeFunctionHead(LinkStream& in, int64_t& count);
     // Ends the current token after its getter has taken what it wanted.
     void release();
 
