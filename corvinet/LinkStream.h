@@ -9,14 +9,16 @@
 // of its own whose contents are appended to its own chain on flush, so it reads back what it
 // wrote.
 //
-// Errors are link error codes: 1 link died, 8 out of memory, 11 the other side closed, 25
-// nothing to read, 999 an unexpected device state, or the device's own answer to a send. The
-// stream reports them; the link stores the first one.
+// Errors are link error codes: QKERR_LINK_DIED, QKERR_OUT_OF_MEMORY, QKERR_PEER_CLOSED (the other
+// side closed), QKERR_ABORTED (nothing to read), QKERR_DESTROYED (an unexpected device state), or
+// the device's own answer to a send. The stream reports them; the link stores the first one.
 
 #include "EnvMemory.h"
+#include "LinkError.h"
 #include "corvinet/device.h"
 
 #include <cstdint>
+#include <cstring>
 
 namespace corvinet {
 
@@ -106,10 +108,10 @@ struct DeviceLink {
     int64_t bytesWritten() const { return flushed + pending(); }
 
     // Hands the pending bytes on: to the device, or, without one, to the own chain.
-    int flush();
+    LinkError flush();
     // Brings input from the device into the chain; without a device, flushes pending loopback
-    // output or answers 25 when there is none.
-    int refill();
+    // output or answers QKERR_ABORTED when there is none.
+    LinkError refill();
 };
 
 // A saved read position (for marks): it pins its block, so the data after it stays.
@@ -133,14 +135,15 @@ public:
 
     // Starts reading at the beginning of the device link's chain; the link keeps `device`.
     void open(DeviceLink* device);
-    // Starts reading where `other` reads, on the same chain and device link.
-    void duplicateFrom(const LinkStream& other);
+    // Starts reading where `other` reads, on the same chain and device link, with a copy of its
+    // unread look-ahead. 0, or QKERR_OUT_OF_MEMORY when that copy fails.
+    LinkError duplicateFrom(const LinkStream& other);
     void close();
     DeviceLink* deviceLink() const { return m_device; }
 
     // ---- Reading ------------------------------------------------------------------------------
     // One byte, waiting for the device when needed. 0, or the error.
-    int getByte(uint8_t& byte) {
+    LinkError getByte(uint8_t& byte) {
         if (m_cursor != m_end) {
             byte = *m_cursor++;
             return 0;
@@ -151,17 +154,33 @@ public:
     // kFailed with the error in lastError().
     int peekByte();
     // Up to `count` bytes, waiting as getByte does; the count read (short: see lastError()).
-    std::size_t getBytes(void* out, std::size_t count);
+    std::size_t getBytes(void* out, std::size_t count) {
+        // (count - 1 wraps for 0, which the slow path answers without touching memory)
+        if (count - 1 >= static_cast<std::size_t>(m_end - m_cursor))
+            return getBytesSlow(out, count);
+        std::memcpy(out, m_cursor, count);
+        m_cursor += count;
+        return count;
+    }
+    // The bytes that lie ready in memory at the read position, for a reader that takes a whole
+    // token at once: where they start, with `count` how many (0 at the end of the current
+    // block; nothing is asked of the device).
+    const uint8_t* readable(std::size_t& count) const {
+        count = static_cast<std::size_t>(m_end - m_cursor);
+        return m_cursor;
+    }
+    // Moves the read position past `count` of the bytes that readable() showed.
+    void consume(std::size_t count) { m_cursor += count; }
     // Bytes readable now without asking the device (pending loopback output is flushed first).
     std::size_t available();
     // The error of the last failed read.
-    int lastError() const { return m_lastError; }
+    LinkError lastError() const { return m_lastError; }
 
-    // Inserts bytes to be read before everything else (look-ahead). 0, or 8.
-    int pushBack(const void* bytes, std::size_t count);
+    // Inserts bytes to be read before everything else (look-ahead). 0, or QKERR_OUT_OF_MEMORY.
+    LinkError pushBack(const void* bytes, std::size_t count);
 
     // ---- Writing ------------------------------------------------------------------------------
-    int putByte(uint8_t byte) {
+    LinkError putByte(uint8_t byte) {
         DeviceLink& d = *m_device;
         if (d.cursor != d.limit) {
             *d.cursor++ = byte;
@@ -169,34 +188,51 @@ public:
         }
         return putByteSlow(byte);
     }
-    int putBytes(const void* bytes, std::size_t count);
-    int flush() { return m_device->flush(); }
-    int refill() { return m_device->refill(); }
+    LinkError putBytes(const void* bytes, std::size_t count) {
+        DeviceLink& d = *m_device;
+        if (count - 1 >= static_cast<std::size_t>(d.limit - d.cursor))
+            return putBytesSlow(bytes, count);
+        std::memcpy(d.cursor, bytes, count);
+        d.cursor += count;
+        return 0;
+    }
+    // Room for `count` bytes at once at the write position, for a writer that puts a whole token
+    // at once; null when the output buffer has less (write through putBytes then). commit()
+    // moves the write position to the end of what was written there.
+    uint8_t* writable(std::size_t count) {
+        DeviceLink& d = *m_device;
+        return static_cast<std::size_t>(d.limit - d.cursor) >= count ? d.cursor : nullptr;
+    }
+    void commit(uint8_t* end) { m_device->cursor = end; }
+    LinkError flush() { return m_device->flush(); }
+    LinkError refill() { return m_device->refill(); }
 
     // ---- Position -----------------------------------------------------------------------------
     // Where data after the negotiation begins: offsets below count from here.
     void markDataStart() { m_dataStart = chainOffset(); }
     int64_t tell() const { return chainOffset() - m_dataStart; }
-    // Moves the read position to `offset` (dropping look-ahead); 0, or 2 when the data there is
-    // gone or has not arrived.
-    int seek(int64_t offset);
+    // Moves the read position to `offset` (dropping look-ahead); 0, or QKERR_INCONSISTENT_DATA when
+    // the data there is gone or has not arrived.
+    LinkError seek(int64_t offset);
 
     // ---- Marks --------------------------------------------------------------------------------
-    // Saves the read position into `mark` (8 when the look-ahead copy fails).
-    int saveMark(StreamMark& mark);
+    // Saves the read position into `mark` (QKERR_OUT_OF_MEMORY when the look-ahead copy fails).
+    LinkError saveMark(StreamMark& mark);
     // Returns to a saved position; the mark stays valid.
-    int seekMark(const StreamMark& mark);
+    LinkError seekMark(const StreamMark& mark);
     void releaseMark(StreamMark& mark);
 
 private:
-    int getByteSlow(uint8_t& byte);
-    int putByteSlow(uint8_t byte);
+    LinkError getByteSlow(uint8_t& byte);
+    std::size_t getBytesSlow(void* out, std::size_t count);
+    LinkError putByteSlow(uint8_t byte);
+    LinkError putBytesSlow(const void* bytes, std::size_t count);
     // Makes data available at the cursor from what the chain already holds; false at its end.
     bool advance();
     void leaveLookahead();
     void moveTo(StreamBlock* block, uint32_t offset);
     int64_t chainOffset() const;
-    int fail(int error) {
+    LinkError fail(LinkError error) {
         m_lastError = error;
         return error;
     }
@@ -211,7 +247,7 @@ private:
     uint8_t* m_lookahead = nullptr;
     std::size_t m_lookaheadCapacity = 0;
     int64_t m_dataStart = 0;
-    int m_lastError = 0;
+    LinkError m_lastError;
 };
 
 } // namespace corvinet

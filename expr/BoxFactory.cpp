@@ -2,9 +2,7 @@
 
 #include "document/GlyphSource.h"
 
-namespace {
-BoxFactory* gBoxFactory = nullptr;
-}
+constinit ServiceSlot<BoxFactory> gBoxFactory;
 
 void BoxList::AddGlyph(uint8_t code, int32_t face) {
     if (gGlyphSource == nullptr) return;
@@ -21,16 +19,4 @@ void BoxList::Append(BoxList&& other) {
     for (OwnedComponent& box : other.m_boxes)
         m_boxes.push_back(std::move(box));
     other.m_boxes.clear();
-}
-
-BoxFactory* CurrentBoxFactory() {
-    return gBoxFactory;
-}
-
-BoxFactoryScope::BoxFactoryScope(BoxFactory& factory) : m_previous(gBoxFactory) {
-    gBoxFactory = &factory;
-}
-
-BoxFactoryScope::~BoxFactoryScope() {
-    gBoxFactory = m_previous;
 }

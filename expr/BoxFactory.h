@@ -1,12 +1,13 @@
 #pragma once
 
 // How expression nodes build display boxes without knowing the math boxes: the math-box layer
-// implements BoxFactory and installs it with a BoxFactoryScope; nodes reach it through
-// `CurrentBoxFactory`. One-character glyphs come from the document's shared glyph source.
+// implements BoxFactory and installs it in `gBoxFactory` with an `Installed` guard. One-character
+// glyphs come from the document's shared glyph source.
 //
 // Boxes travel in BoxLists that own them. A box made from lists takes their boxes over.
 
 #include "document/TextComp.h"
+#include "platform/Installed.h"
 
 #include <cstdint>
 #include <vector>
@@ -58,17 +59,5 @@ public:
     virtual OwnedComponent OverComp(BoxList contents) = 0;
 };
 
-// The installed factory, or null when none is installed (then nodes build no boxes).
-BoxFactory* CurrentBoxFactory();
-
-// Installs a factory for its lifetime and puts the previous one back.
-class BoxFactoryScope {
-public:
-    explicit BoxFactoryScope(BoxFactory& factory);
-    ~BoxFactoryScope();
-    BoxFactoryScope(const BoxFactoryScope&) = delete;
-    BoxFactoryScope& operator=(const BoxFactoryScope&) = delete;
-
-private:
-    BoxFactory* m_previous;
-};
+// The installed factory; without one, nodes build no boxes but glyphs. Not owned here.
+extern ServiceSlot<BoxFactory> gBoxFactory;

@@ -1,17 +1,9 @@
 #include "expr/ExprSettings.h"
 
-namespace {
-ExprSettings gSettings;
-}
+constinit ServiceSlot<const ExprSettings> gExprSettings;
 
 const ExprSettings& CurrentExprSettings() {
-    return gSettings;
-}
-
-ExprSettingsScope::ExprSettingsScope(const ExprSettings& settings) : m_previous(gSettings) {
-    gSettings = settings;
-}
-
-ExprSettingsScope::~ExprSettingsScope() {
-    gSettings = m_previous;
+    static const ExprSettings kDefaults;
+    const ExprSettings* installed = gExprSettings.Get();
+    return installed ? *installed : kDefaults;
 }

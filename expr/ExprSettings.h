@@ -1,7 +1,10 @@
 #pragma once
 
 // What the kernel session's preferences decide about the display of expressions. The session
-// installs its values with an ExprSettingsScope; without one the defaults hold.
+// installs its values in `gExprSettings` with an `Installed` guard; without them the defaults
+// hold.
+
+#include "platform/Installed.h"
 
 #include <cstdint>
 
@@ -14,15 +17,7 @@ struct ExprSettings {
     int32_t DigitLimit() const { return precision > 0 ? precision : 16; }
 };
 
+extern ServiceSlot<const ExprSettings> gExprSettings;
+
+// The installed settings, or the defaults.
 const ExprSettings& CurrentExprSettings();
-
-class ExprSettingsScope {
-public:
-    explicit ExprSettingsScope(const ExprSettings& settings);
-    ~ExprSettingsScope();
-    ExprSettingsScope(const ExprSettingsScope&) = delete;
-    ExprSettingsScope& operator=(const ExprSettingsScope&) = delete;
-
-private:
-    ExprSettings m_previous;
-};

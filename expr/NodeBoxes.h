@@ -18,7 +18,7 @@ inline constexpr uint8_t kQuote = 0x22;
 // Appends one box made by the installed factory; nothing without a factory.
 template <typename Make>
 void AppendMade(BoxList& into, Make make) {
-    if (BoxFactory* factory = CurrentBoxFactory()) into.Add(make(*factory));
+    if (BoxFactory* factory = gBoxFactory.Get()) into.Add(make(*factory));
 }
 
 // Appends `inner` in parentheses.

@@ -32,7 +32,7 @@ class FakeGlyph final : public TextComp {
 public:
     FakeGlyph(int32_t face, uint8_t code) : m_face(face), m_code(code) {}
     void Destroy() override {}
-    TextComp* Clone() const override { return const_cast<FakeGlyph*>(this); }
+    OwnedComponent Clone() const override { return OwnedComponent(const_cast<FakeGlyph*>(this)); }
     TypeTag GetTypeTag() const override { return tags::Char; }
     uint8_t GetCharCode() const override { return m_code; }
     int32_t GetStyleId() const override { return m_face; }
@@ -49,7 +49,7 @@ public:
         for (BoxList& part : parts)
             m_parts.push_back(part.Release());
     }
-    TextComp* Clone() const override { return nullptr; }
+    OwnedComponent Clone() const override { return nullptr; }
     void WriteText(OutBuffer& out) override {
         const char* open = m_name == "Paren" ? "(" : m_name == "Bracket" ? "[" : "";
         const char* close = m_name == "Paren" ? ")" : m_name == "Bracket" ? "]" : "";
@@ -89,8 +89,7 @@ inline std::string Describe(const TextComp& box) {
 // Installs itself as the glyph source and the box factory for its lifetime.
 class FakeBoxes final : public GlyphSource, public BoxFactory {
 public:
-    FakeBoxes() : m_previousGlyphs(gGlyphSource), m_scope(*this) { gGlyphSource = this; }
-    ~FakeBoxes() override { gGlyphSource = m_previousGlyphs; }
+    FakeBoxes() : m_glyphScope(gGlyphSource, this), m_factoryScope(gBoxFactory, this) {}
 
     TextComp* GetGlyph(int32_t face, uint8_t code) override {
         if (face < 0 || face > 7) return nullptr;
@@ -118,9 +117,9 @@ private:
         return OwnedComponent(new FakeBox(name, std::move(parts)));
     }
 
-    GlyphSource* m_previousGlyphs;
-    BoxFactoryScope m_scope;
     std::array<std::array<std::unique_ptr<FakeGlyph>, 256>, 8> m_glyphs;
+    Installed<GlyphSource> m_glyphScope;
+    Installed<BoxFactory> m_factoryScope;
 };
 
 // The boxes a node builds at a level, as text.

@@ -148,12 +148,14 @@ TEST_F(LeafNodes, DigitLimitDropsOnlyFractionDigits) {
     };
     for (const DigitCase& row : rows) {
         SCOPED_TRACE(row.name);
-        ExprSettingsScope settings({row.precision, false});
+        const ExprSettings chosen{row.precision, false};
+        Installed installed(gExprSettings, &chosen);
         RealNode node{std::string(row.text)};
         EXPECT_EQ(BoxesOf(node), row.boxes);
     }
     // Integers never lose digits.
-    ExprSettingsScope settings({4, false});
+    const ExprSettings chosen{4, false};
+    Installed installed(gExprSettings, &chosen);
     IntegerNode integer{std::string("1234567890123")};
     EXPECT_EQ(BoxesOf(integer), "1234567890123");
 }
