@@ -57,6 +57,8 @@ public:
     virtual OwnedComponent BracketComp(BoxList contents) = 0;
     virtual OwnedComponent AbsVComp(BoxList contents) = 0;
     virtual OwnedComponent OverComp(BoxList contents) = 0;
+    // A matrix grid, filled row by row; each row holds one box list per cell.
+    virtual OwnedComponent MatrixBox(std::vector<std::vector<BoxList>> rows) = 0;
 };
 
 // The installed factory; without one, nodes build no boxes but glyphs. Not owned here.

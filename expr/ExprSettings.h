@@ -7,12 +7,16 @@
 #include "platform/Installed.h"
 
 #include <cstdint>
+#include <string>
 
 struct ExprSettings {
     // Digits of a real number shown; 0 means 16.
     int32_t precision = 0;
     // Terms with an integration constant are drawn after the others.
     bool constantsToBack = false;
+    // What the kernel's default and transform variables stand for.
+    std::string defaultVariable = "x";
+    std::string transformVariable = "t";
 
     int32_t DigitLimit() const { return precision > 0 ? precision : 16; }
 };

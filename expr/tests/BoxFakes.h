@@ -108,6 +108,13 @@ public:
     OwnedComponent BracketComp(BoxList c) override { return Make("Bracket", c); }
     OwnedComponent AbsVComp(BoxList c) override { return Make("AbsV", c); }
     OwnedComponent OverComp(BoxList c) override { return Make("Over", c); }
+    OwnedComponent MatrixBox(std::vector<std::vector<BoxList>> rows) override {
+        // Rows are shown as Row{cell|cell} inside Matr{...}.
+        BoxList all;
+        for (auto& row : rows)
+            all.Add(OwnedComponent(new FakeBox("Row", std::move(row))));
+        return Make("Matr", all);
+    }
 
 private:
     template <typename... Lists>

@@ -148,13 +148,17 @@ TEST_F(LeafNodes, DigitLimitDropsOnlyFractionDigits) {
     };
     for (const DigitCase& row : rows) {
         SCOPED_TRACE(row.name);
-        const ExprSettings chosen{row.precision, false};
+        ExprSettings chosen;
+        chosen.precision = row.precision;
+        chosen.constantsToBack = false;
         Installed installed(gExprSettings, &chosen);
         RealNode node{std::string(row.text)};
         EXPECT_EQ(BoxesOf(node), row.boxes);
     }
     // Integers never lose digits.
-    const ExprSettings chosen{4, false};
+    ExprSettings chosen;
+    chosen.precision = 4;
+    chosen.constantsToBack = false;
     Installed installed(gExprSettings, &chosen);
     IntegerNode integer{std::string("1234567890123")};
     EXPECT_EQ(BoxesOf(integer), "1234567890123");

@@ -120,7 +120,9 @@ TEST_F(SumsAndProducts, ConstantsGoToTheBackWhenAsked) {
         return Sum(std::make_unique<Keyed>("C2x", 2), std::make_unique<Keyed>("C1y", 1), Sym("z"));
     };
     EXPECT_EQ(BoxesOf(*make()), "C2x + C1y + z");
-    const ExprSettings chosen{0, true};
+    ExprSettings chosen;
+    chosen.precision = 0;
+    chosen.constantsToBack = true;
     Installed installed(gExprSettings, &chosen);
     auto sum = make();
     EXPECT_EQ(BoxesOf(*sum), "z + C1y + C2x");
