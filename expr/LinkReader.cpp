@@ -5,6 +5,7 @@
 #include "expr/LeafNodes.h"
 #include "expr/LinkString.h"
 #include "expr/ListNodes.h"
+#include "expr/NumberText.h"
 #include "expr/PlusNode.h"
 #include "expr/PowerNode.h"
 #include "expr/TimesNode.h"
@@ -19,6 +20,22 @@ constexpr size_t kIntegerTextLength = 10;
 constexpr size_t kRealTextLength = 16;
 
 constexpr int32_t kInfinityRow = 53;
+
+// The number-type codes of binary integers of 32 bits or fewer, in both interfaces: byte,
+// short, integer, and the interface-1 short, int and long.
+bool IsSmallBinaryInteger(int32_t rawType) {
+    switch (rawType) {
+    case 0xA1:
+    case 0xE2:
+    case 0xE4:
+    case 0xC1:
+    case 0xC2:
+    case 0xC3:
+        return true;
+    default:
+        return false;
+    }
+}
 constexpr int32_t kImaginaryRow = 51;
 
 NodePtr Symbol(int32_t row) {
@@ -54,7 +71,7 @@ NodePtr LinkReader::Fail() {
 NodePtr LinkReader::ReadExpr() {
     if (m_failed) return std::make_unique<ErrorNode>();
     const int32_t type = QKGetNext(m_link);
-    if (type == QKTOK_ERROR || QKError(m_link) != 0) return Fail();
+    if (type == QKTOK_ERROR) return Fail();
     if (m_depth >= kMaxDepth) {
         // Too deep to build: pass over the rest of this expression and stand for it.
         if (type == QKTOK_FUNCTION) {
@@ -100,6 +117,16 @@ bool LinkReader::ReadText(std::string& out) {
 }
 
 NodePtr LinkReader::ReadNumber(int32_t type) {
+    if (type == QKTOK_INTEGER && IsSmallBinaryInteger(QKGetRawType(m_link))) {
+        // A binary integer of 32 bits or fewer: its value, without a detour through text. The
+        // length rule applies to the digits the value would show.
+        int32_t value = 0;
+        if (!QKGetInteger(m_link, &value)) return Fail();
+        // Ten characters: a value of ten digits, or a sign and nine.
+        if (value >= 1'000'000'000 || value <= -100'000'000)
+            return std::make_unique<IntegerNode>(FormatInteger(value));
+        return std::make_unique<MachineIntegerNode>(value);
+    }
     std::string text;
     if (!ReadText(text)) return Fail();
     if (type == QKTOK_INTEGER) {
