@@ -57,6 +57,11 @@ public:
     virtual OwnedComponent BracketComp(BoxList contents) = 0;
     virtual OwnedComponent AbsVComp(BoxList contents) = 0;
     virtual OwnedComponent OverComp(BoxList contents) = 0;
+    // "lim" with the condition beneath.
+    virtual OwnedComponent LimitComp(BoxList condition) = 0;
+    // The summation or product sign with its bounds; no upper bound when `hasUpper` is false.
+    virtual OwnedComponent SumComp(BoxList upper, BoxList lower, bool hasUpper) = 0;
+    virtual OwnedComponent ProdComp(BoxList upper, BoxList lower, bool hasUpper) = 0;
     // A matrix grid, filled row by row; each row holds one box list per cell.
     virtual OwnedComponent MatrixBox(std::vector<std::vector<BoxList>> rows) = 0;
 };

@@ -8,6 +8,8 @@
 #include "expr/NumberText.h"
 #include "expr/PlusNode.h"
 #include "expr/PowerNode.h"
+#include "expr/RelationNodes.h"
+#include "expr/ScriptNodes.h"
 #include "expr/TimesNode.h"
 #include "expr/UnaryNodes.h"
 #include "expr/symbols/BuiltinNames.h"
@@ -326,6 +328,68 @@ NodePtr LinkReader::ReadHeadKind(int32_t row, int32_t count) {
         product->AppendChild(Symbol(kInfinityRow));
         return product;
     }
+    case SymbolKind::kAbsDet:
+        return std::make_unique<AbsDetNode>(ReadOne(count));
+    case SymbolKind::kSubscript: {
+        NodePtr base = count >= 1 ? ReadExpr() : nullptr;
+        NodePtr script = count >= 2 ? AsArgument(ReadChain(count - 1)) : nullptr;
+        return std::make_unique<SubscriptNode>(std::move(base), std::move(script));
+    }
+    case SymbolKind::kKroneckerDelta:
+        return std::make_unique<SubscriptNode>(Symbol(row), AsArgument(ReadChain(count)));
+    case SymbolKind::kIndexedFunction: {
+        if (count == 0) return Apply(Symbol(row), 0);
+        NodePtr head = std::make_unique<SubscriptNode>(Symbol(row), ReadExpr());
+        if (count == 1) return head;
+        return Apply(std::move(head), count - 1);
+    }
+    case SymbolKind::kDoublyIndexedFunction: {
+        if (count < 2) return Apply(Symbol(row), count);
+        NodePtr index = ReadExpr();
+        NodePtr order = ReadExpr();
+        // The second index is an exponent as written, never a reciprocal.
+        NodePtr head = std::make_unique<PowerNode>(
+            std::move(order), std::make_unique<SubscriptNode>(Symbol(row), std::move(index)), true);
+        return Apply(std::move(head), count - 2);
+    }
+    case SymbolKind::kLimit: {
+        NodePtr operand = count >= 1 ? ReadExpr() : nullptr;
+        NodePtr condition = count >= 2 ? ReadExpr() : nullptr;
+        LimitNode::Direction direction = LimitNode::kNoDirection;
+        if (count >= 3) {
+            NodePtr option = ReadExpr();
+            auto* rule = dynamic_cast<RuleNode*>(option.get());
+            if (rule && rule->Second() && rule->Second()->TypeTag() == ::TypeTag("intN")) {
+                const int32_t value = rule->Second()->GetInteger();
+                if (value == 1) direction = LimitNode::kFromBelow;
+                if (value == -1) direction = LimitNode::kFromAbove;
+            }
+            Discard(count - 3);
+        }
+        return std::make_unique<LimitNode>(std::move(operand), std::move(condition), direction);
+    }
+    case SymbolKind::kBigOperator: {
+        NodePtr body = count >= 1 ? ReadExpr() : nullptr;
+        NodePtr lower = count >= 2 ? ReadExpr() : nullptr;
+        Discard(count - 2);
+        NodePtr upper;
+        if (auto* iterator = dynamic_cast<ListNode*>(lower.get());
+            iterator && iterator->Count() == 3) {
+            // {variable, start, end}: the bound below is "variable = start".
+            NodePtr items = iterator->DetachAll();
+            NodePtr variable = TakeFirst(items);
+            NodePtr start = TakeFirst(items);
+            upper = TakeFirst(items);
+            variable->SetNext(std::move(start));
+            lower = InequalityNode::FromOperands(symbol_row::kEqual, std::move(variable));
+        }
+        return std::make_unique<BigOperatorNode>(std::make_unique<SymbolNode>(row), std::move(body),
+                                                 std::move(lower), std::move(upper));
+    }
+    case SymbolKind::kRelation:
+        return InequalityNode::FromOperands(row, ReadChain(count));
+    case SymbolKind::kInequality:
+        return std::make_unique<InequalityNode>(ReadChain(count));
     case SymbolKind::kWrapper:
         // The head stands for its argument; an empty wrapper stands for nothing sound.
         if (count == 0) return std::make_unique<ErrorNode>();

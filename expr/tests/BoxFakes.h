@@ -108,6 +108,13 @@ public:
     OwnedComponent BracketComp(BoxList c) override { return Make("Bracket", c); }
     OwnedComponent AbsVComp(BoxList c) override { return Make("AbsV", c); }
     OwnedComponent OverComp(BoxList c) override { return Make("Over", c); }
+    OwnedComponent LimitComp(BoxList c) override { return Make("Limit", c); }
+    OwnedComponent SumComp(BoxList u, BoxList l, bool hasUpper) override {
+        return hasUpper ? Make("Sum", l, u) : Make("Sum", l);
+    }
+    OwnedComponent ProdComp(BoxList u, BoxList l, bool hasUpper) override {
+        return hasUpper ? Make("Prod", l, u) : Make("Prod", l);
+    }
     OwnedComponent MatrixBox(std::vector<std::vector<BoxList>> rows) override {
         // Rows are shown as Row{cell|cell} inside Matr{...}.
         BoxList all;
