@@ -64,6 +64,13 @@ public:
     virtual OwnedComponent ProdComp(BoxList upper, BoxList lower, bool hasUpper) = 0;
     // A matrix grid, filled row by row; each row holds one box list per cell.
     virtual OwnedComponent MatrixBox(std::vector<std::vector<BoxList>> rows) = 0;
+    // A ruled table, given by its columns, each a run of cells from the top.
+    virtual OwnedComponent TableBox(std::vector<std::vector<BoxList>> columns) = 0;
+    // The equations of a set, one per cell, in order.
+    virtual OwnedComponent EquationSetBox(std::vector<BoxList> equations) = 0;
+    // Each value beside its condition.
+    virtual OwnedComponent PiecewiseBox(std::vector<BoxList> values,
+                                        std::vector<BoxList> conditions) = 0;
 };
 
 // The installed factory; without one, nodes build no boxes but glyphs. Not owned here.

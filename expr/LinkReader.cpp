@@ -2,6 +2,7 @@
 
 #include "expr/ExprSettings.h"
 #include "expr/FunctionNode.h"
+#include "expr/GridNodes.h"
 #include "expr/LeafNodes.h"
 #include "expr/LinkString.h"
 #include "expr/ListNodes.h"
@@ -390,6 +391,18 @@ NodePtr LinkReader::ReadHeadKind(int32_t row, int32_t count) {
         return InequalityNode::FromOperands(row, ReadChain(count));
     case SymbolKind::kInequality:
         return std::make_unique<InequalityNode>(ReadChain(count));
+    case SymbolKind::kMatrix:
+        return std::make_unique<MatrixNode>(ReadChain(count));
+    case SymbolKind::kTable:
+        return std::make_unique<TableNode>(ReadChain(count));
+    case SymbolKind::kEquationSet:
+        return std::make_unique<EquationSetNode>(ReadChain(count));
+    case SymbolKind::kSplit:
+        return std::make_unique<SplitNode>(ReadChain(count));
+    case SymbolKind::kColumn:
+        return std::make_unique<ColumnNode>(ReadChain(count));
+    case SymbolKind::kOr:
+        return std::make_unique<OrNode>(ReadChain(count));
     case SymbolKind::kWrapper:
         // The head stands for its argument; an empty wrapper stands for nothing sound.
         if (count == 0) return std::make_unique<ErrorNode>();

@@ -122,3 +122,28 @@ void ListNode::WriteMathML(MathMLWriter& writer) {
         item->WriteMathML(writer);
     writer.EndFenced();
 }
+
+void AppendItemTexts(const CompositeNode& node, Str255& out) {
+    for (ExprNode* item = node.FirstChild(); item; item = item->Next()) {
+        if (item != node.FirstChild()) out.AppendChar(',');
+        Str255 text;
+        item->WriteText(text);
+        out.Append(text);
+    }
+}
+
+void SequenceNode::WriteText(Str255& out) {
+    out = Str255();
+    AppendItemTexts(*this, out);
+}
+
+void ListNode::WriteText(Str255& out) {
+    out = Str255();
+    if (!FirstChild()) {
+        out.AppendCString("{ }");
+        return;
+    }
+    out.AppendChar('{');
+    AppendItemTexts(*this, out);
+    out.AppendChar('}');
+}

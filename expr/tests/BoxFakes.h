@@ -116,14 +116,32 @@ public:
         return hasUpper ? Make("Prod", l, u) : Make("Prod", l);
     }
     OwnedComponent MatrixBox(std::vector<std::vector<BoxList>> rows) override {
-        // Rows are shown as Row{cell|cell} inside Matr{...}.
-        BoxList all;
-        for (auto& row : rows)
-            all.Add(OwnedComponent(new FakeBox("Row", std::move(row))));
-        return Make("Matr", all);
+        return Grid("Matr", "Row", std::move(rows));
+    }
+    OwnedComponent TableBox(std::vector<std::vector<BoxList>> columns) override {
+        return Grid("Tabl", "Col", std::move(columns));
+    }
+    OwnedComponent EquationSetBox(std::vector<BoxList> equations) override {
+        return OwnedComponent(new FakeBox("eqSt", std::move(equations)));
+    }
+    OwnedComponent PiecewiseBox(std::vector<BoxList> values,
+                                std::vector<BoxList> conditions) override {
+        std::vector<std::vector<BoxList>> lines;
+        lines.push_back(std::move(values));
+        lines.push_back(std::move(conditions));
+        return Grid("splF", "Line", std::move(lines));
     }
 
 private:
+    // Lines of cells are shown as Line{cell|cell} inside Name{...}.
+    static OwnedComponent Grid(const char* name, const char* line,
+                               std::vector<std::vector<BoxList>> lines) {
+        BoxList all;
+        for (auto& cells : lines)
+            all.Add(OwnedComponent(new FakeBox(line, std::move(cells))));
+        return Make(name, all);
+    }
+
     template <typename... Lists>
     static OwnedComponent Make(const char* name, Lists&... lists) {
         std::vector<BoxList> parts;
