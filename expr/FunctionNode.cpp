@@ -1,5 +1,6 @@
 #include "expr/FunctionNode.h"
 
+#include "expr/CalculusNodes.h"
 #include "expr/LeafNodes.h"
 #include "expr/ListNodes.h"
 #include "expr/MathMLWriter.h"
@@ -60,6 +61,21 @@ NodePtr FunctionNode::Clone() const {
 }
 
 void FunctionNode::PutHeadAndArgument(QKLINK link, MarkerMode mode, bool standard) const {
+    if (const auto* derivative = dynamic_cast<const DerivativeNode*>(Head());
+        derivative && !m_applied) {
+        // f' alone: the derivative of the function in the default variable.
+        QKPutFunction(link, standard ? "Dt" : "TYDt", 2);
+        PutChild(link, Argument(), mode, standard);
+        const ExprNode* order = derivative->Order();
+        if (!order || order->IsOne()) {
+            QKPutSymbol(link, "tyDefaultVar");
+            return;
+        }
+        QKPutFunction(link, "List", 2);
+        QKPutSymbol(link, "tyDefaultVar");
+        PutChild(link, order, kNoMarkers, standard);
+        return;
+    }
     if (const SymbolNode* symbol = AsSymbol(Head())) {
         if (standard)
             symbol->PutStandardHead(link, ArgumentCount());
@@ -124,6 +140,13 @@ void FunctionNode::BuildBoxes(BoxList& boxes, int32_t level) {
     } else if (symbol) {
         Head()->BuildBoxes(target, level);
         BuildArgument(target, IsNamedFunction(BuiltinPrecedence(Head())));
+    } else if (Head() && Head()->TypeTag() == ::TypeTag("derN")) {
+        // The prime follows its function.
+        if (Argument()) Argument()->BuildBoxes(target, 10);
+        Head()->BuildBoxes(target, 8);
+    } else if (Head() && Head()->TypeTag() == ::TypeTag("sbsN")) {
+        Head()->BuildBoxes(target, level);
+        BuildArgument(target, false);
     } else {
         if (Head()) Head()->BuildBoxes(target, level);
         const SymbolNode* base = Head() ? AsSymbol(Head()->GetBase()) : nullptr;
@@ -133,6 +156,13 @@ void FunctionNode::BuildBoxes(BoxList& boxes, int32_t level) {
 }
 
 void FunctionNode::WriteMathML(MathMLWriter& writer) {
+    if (const auto* derivative = dynamic_cast<const DerivativeNode*>(Head())) {
+        writer.WriteStartTag("msup");
+        if (Argument()) Argument()->WriteMathML(writer);
+        derivative->WritePrimeMark(writer);
+        writer.WriteEndTag("msup");
+        return;
+    }
     writer.WriteStartTag("mrow");
     if (const SymbolNode* symbol = AsSymbol(Head())) {
         writer.WriteStartTag("mi");

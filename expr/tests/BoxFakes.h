@@ -115,6 +115,18 @@ public:
     OwnedComponent ProdComp(BoxList u, BoxList l, bool hasUpper) override {
         return hasUpper ? Make("Prod", l, u) : Make("Prod", l);
     }
+    OwnedComponent InteComp(BoxList f, BoxList x, BoxList u, BoxList l, bool bounds) override {
+        return bounds ? Make("Inte", f, x, l, u) : Make("Inte", f, x);
+    }
+    OwnedComponent TotalDerivativeBox(BoxList v, BoxList p, BoxList f) override {
+        return Make("totD", v, p, f);
+    }
+    OwnedComponent PartialDerivativeBox(std::vector<DerivativeVariable> vs, BoxList f) override {
+        BoxList all;
+        for (auto& v : vs)
+            all.Add(Make("Var", v.variable, v.power));
+        return Make("parD", all, f);
+    }
     OwnedComponent MatrixBox(std::vector<std::vector<BoxList>> rows) override {
         return Grid("Matr", "Row", std::move(rows));
     }
