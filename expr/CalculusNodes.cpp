@@ -240,8 +240,11 @@ DifferentiationNode::DifferentiationNode(const NodeSource& source, bool partial,
 DifferentiationNode::~DifferentiationNode() = default;
 
 NodePtr DifferentiationNode::Clone() const {
-    return std::make_unique<DifferentiationNode>(CloneOrNull(m_operand.get()),
-                                                 CloneOrNull(m_variables.get()), m_partial);
+    // The power on the numerator's d is part of what the user wrote: a copy keeps it.
+    auto copy = std::make_unique<DifferentiationNode>(CloneOrNull(m_operand.get()),
+                                                      CloneOrNull(m_variables.get()), m_partial);
+    copy->m_numeratorPower = CloneOrNull(m_numeratorPower.get());
+    return copy;
 }
 
 void DifferentiationNode::AppendChild(NodePtr operand) {

@@ -82,6 +82,21 @@ TEST_F(Calculus, AppliedDerivativeIsAPlainApplication) {
     EXPECT_EQ(ReadExpr(), "x");
 }
 
+// d^2 y / dx^2 keeps the power on its numerator when copied.
+TEST_F(Calculus, CopyKeepsTheNumeratorPower) {
+    auto variables =
+        std::make_unique<SequenceNode>(std::make_unique<ListNode>(Pair(Sym("x"), Int(2))));
+    DifferentiationNode second(NodeSource(), false, std::move(variables), Int(2));
+    second.AppendChild(Sym("y"));
+    NodePtr copy = second.Clone();
+    StringMathMLWriter original;
+    second.WriteMathML(original);
+    StringMathMLWriter copied;
+    copy->WriteMathML(copied);
+    EXPECT_EQ(copied.Text(), original.Text());
+    EXPECT_NE(copied.Text().find("<msup><mi>d</mi><mn>2</mn></msup>"), std::string::npos);
+}
+
 TEST_F(Calculus, IntegralsFromTheLink) {
     QKPutFunction(link, "TYIntegrate", 2);
     QKPutSymbol(link, "f");
