@@ -158,6 +158,10 @@ private:
 // quotient takes over the old node's place in its chain.
 void ReplaceByFraction(NodePtr& slot);
 
+// Writes a child in the own form (with `mode`) or the standard form; a missing child goes out
+// as the symbol Null, so its head's argument count still holds.
+void PutChildToLink(QKLINK link, const ExprNode* child, MarkerMode mode, bool standard);
+
 // Clones a node, or answers null for null.
 inline NodePtr CloneOrNull(const ExprNode* node) {
     return node ? node->Clone() : nullptr;
