@@ -81,15 +81,16 @@ public:
     void SelectLabelFont(int32_t, bool) override {}
     Rect MeasureText(const Str255& text) override {
         measuredFaces.push_back(m_face);
-        return Rect(0, -8, text.GetLength() * kCharWidth, 2);
+        return Rect(0, -8, GetPrefixWidths(text).back(), 2);
     }
     Rect TextExtent(const Str255& text) override { return MeasureText(text); }
     Rect MeasureChar(uint8_t) override { return Rect(0, -8, kCharWidth, 2); }
     int32_t CharWidth(uint8_t) override { return kCharWidth; }
     std::vector<int16_t> GetPrefixWidths(const Str255& text) override {
         std::vector<int16_t> w(static_cast<size_t>(text.GetLength()) + 1);
-        for (size_t i = 0; i < w.size(); ++i)
-            w[i] = static_cast<int16_t>(i * kCharWidth);
+        for (int i = 0; i < text.GetLength(); ++i)
+            w[i + 1] =
+                static_cast<int16_t>(w[i] + (text.GetAt(i) == ' ' ? blankWidth : kCharWidth));
         return w;
     }
     Rect MeasureBigSymbol(uint8_t) override { return {}; }
@@ -166,6 +167,8 @@ public:
     int32_t resolution = 96;
     int32_t baseSize = 5;
     int32_t spacing = 4;
+    // A face the platform refused measures its blanks as nothing.
+    int32_t blankWidth = kCharWidth;
 
 private:
     int32_t m_face = 0;
