@@ -14,6 +14,14 @@ namespace {
 // References are drawn in the plain text face, whatever the paragraph's style.
 constexpr int32_t kLabelFace = 0;
 
+OwnedComponent NewReference() {
+    return OwnedComponent(new RefComp);
+}
+
+// Installed for the life of the process, as character blocks are.
+const Installed<TextComp::Creator> kReferenceKind(TextComp::KindSlot(tags::Reference),
+                                                  &NewReference);
+
 ParaDocument* DocumentOf(const TextComp& comp) {
     const ParaComp* para = comp.GetParagraph();
     return para != nullptr ? para->GetDocument() : nullptr;

@@ -7,6 +7,7 @@
 #include "document/NumberPool.h"
 #include "document/ParaComp.h"
 #include "document/ParaDocument.h"
+#include "document/RefComp.h"
 #include "document/tests/Fakes.h"
 #include "mathbox/LayoutRuns.h"
 #include "mathbox/LayoutStyleTable.h"
