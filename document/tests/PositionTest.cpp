@@ -135,6 +135,12 @@ TEST_F(PositionTest, ParagraphAndQueriesFollowTheContainer) {
     DocPos empty;
     DocPos copied = empty;
     EXPECT_EQ(copied.index, -1);
+
+    EXPECT_EQ(At(L1, 1).LoadCursor(), PositionCursor::IBeam);
+    EXPECT_EQ(Cols(1).LoadCursor(), PositionCursor::ResizeVertical);
+    EXPECT_EQ(Rows(1).LoadCursor(), PositionCursor::ResizeHorizontal);
+    EXPECT_EQ(Vars(1).LoadCursor(), PositionCursor::ResizeVertical);
+    EXPECT_EQ(empty.LoadCursor(), PositionCursor::None);
 }
 
 TEST_F(PositionTest, StepsTable) {
@@ -285,9 +291,17 @@ TEST_F(PositionTest, RangeQueries) {
     EXPECT_TRUE(r.Contains(At(L2, 1)));
     EXPECT_FALSE(r.InOneParagraph());
     EXPECT_TRUE(r.AllParagraphsHaveStyle(ParaStyle::kParagraph));
+    EXPECT_EQ(r.CollectParagraphLists(), (std::vector<CompList*>{L1, L2}));
     seq.GetAt(2)->SetStyle(ParaStyle::kSection);
     EXPECT_FALSE(r.AllParagraphsHaveStyle(ParaStyle::kParagraph));
     EXPECT_EQ(r.GetTextStyle(), ParaStyle::kParagraph);
+
+    // Restyling over two paragraphs: from the start to its paragraph's end, then up to the end.
+    r.ApplyStyle(1);
+    EXPECT_EQ(L1->GetAt(1)->GetStyleId(), 1);
+    EXPECT_EQ(L1->GetAt(4)->GetStyleId(), 1);
+    EXPECT_EQ(L2->GetAt(1)->GetStyleId(), 1);
+    EXPECT_EQ(L2->GetAt(3)->GetStyleId(), 0);
 }
 
 TEST_F(PositionTest, KeysBecomeCommands) {
