@@ -2,40 +2,19 @@
 // laid out with the real builders and fonts: the relayout after typing one character into a
 // middle paragraph, and stepping the caret from the first position to the last.
 
+#include "bench/QtBenchMain.h"
 #include "document/CompSequence.h"
 #include "document/GlyphSource.h"
-#include "document/Region.h"
 #include "document/TextFontPrefs.h"
-#include "mathbox/DrawView.h"
 #include "mathbox/DrawingServices.h"
 #include "mathbox/LayoutStyleTable.h"
 
-#include <benchmark/benchmark.h>
-
-#include <QGuiApplication>
-#include <QImage>
-
-#include <cstdlib>
 #include <memory>
 #include <string>
 
 namespace {
 
 constexpr int32_t kParagraphs = 2500;
-
-class NoView final : public DrawView {
-public:
-    NoView() : m_image(16, 16, QImage::Format_RGB32) {}
-    QImage& BackingImage() override { return m_image; }
-    Point ScrollOffset() const override { return {}; }
-    int32_t BaseSize() const override { return 5; }
-    void InvalidateClientRect(const Rect&, bool) override {}
-    void RegionErased(const Region&) override {}
-    void RedrawWithin(const Region&) override {}
-
-private:
-    QImage m_image;
-};
 
 // Ordinary prose, about 400 characters a paragraph.
 std::unique_ptr<CompSequence> BuildDocument() {
@@ -58,7 +37,7 @@ struct Fixture {
     TextFontPrefs prefs;
     DrawingServices drawing{prefs};
     LayoutServices layout;
-    NoView view;
+    ImageView view{16, 16};
     std::unique_ptr<CompSequence> seq;
 
     Fixture() {
@@ -112,11 +91,5 @@ BENCHMARK(BM_StepCaretFirstToLast)->Unit(benchmark::kMillisecond);
 } // namespace
 
 int main(int argc, char** argv) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunQtBenchmarks(argc, argv);
 }

@@ -18,9 +18,7 @@ namespace {
 class MaterialTest : public ::testing::Test {
 protected:
     static DocPos At(const CompSequence& seq, int32_t para, int32_t index) {
-        DocPos p;
-        p.SetAt(seq.GetAt(para)->GetList(1), index);
-        return p;
+        return ListPos(seq.GetAt(para)->GetList(1), index);
     }
     static DocRange Range(const DocPos& a, const DocPos& b) {
         DocRange r;
@@ -165,16 +163,8 @@ protected:
                                    std::string(1, static_cast<char>('0' + 2 * r + c)));
         seq->GetAt(1)->GetList(1)->InsertAt(grid, 2);
     }
-    DocPos Rows(int32_t i) const {
-        DocPos p;
-        p.SetOnGrid(grid, i, false);
-        return p;
-    }
-    DocPos Cols(int32_t i) const {
-        DocPos p;
-        p.SetOnGrid(grid, i, true);
-        return p;
-    }
+    DocPos Rows(int32_t i) const { return GridPos(grid, i, false); }
+    DocPos Cols(int32_t i) const { return GridPos(grid, i, true); }
     std::string Cells() const {
         std::string out;
         for (int32_t r = 1; r <= grid->GetRowCount(); ++r) {
@@ -222,23 +212,16 @@ TEST_F(GridMaterialTest, OnlyMatchingMaterialFitsABoundary) {
     seq->GetAt(1)->GetList(1)->Append(other);
     seq->GetAt(1)->GetList(1)->Append(table);
     seq->GetAt(1)->GetList(1)->Append(derivative);
-    DocPos var;
-    var.SetInComponent(derivative, 1);
+    const DocPos var = VarPos(derivative, 1);
     auto gridRows = [&](Grid* g) {
-        DocPos a, b;
-        a.SetOnGrid(g, 1, false);
-        b.SetOnGrid(g, 2, false);
-        return Range(a, b).ExtractContent();
+        return Range(GridPos(g, 1, false), GridPos(g, 2, false)).ExtractContent();
     };
     const Material chars = Range(At(*seq, 1, 1), At(*seq, 1, 2)).ExtractContent();
     const Material threeWide = gridRows(other);
     const Material tableRow = gridRows(table);
     const Material ownRow = gridRows(grid);
     const Material ownColumn = Range(Cols(1), Cols(2)).ExtractContent();
-    DocPos d1, d2;
-    d1.SetInComponent(derivative, 1);
-    d2.SetInComponent(derivative, 2);
-    const Material variables = Range(d1, d2).ExtractContent();
+    const Material variables = Range(VarPos(derivative, 1), VarPos(derivative, 2)).ExtractContent();
 
     const DocRange atRow = Range(Rows(2), Rows(2));
     const DocRange atColumn = Range(Cols(2), Cols(2));
@@ -288,16 +271,11 @@ TEST_F(MaterialTest, VariablesGoOutAndComeBack) {
             out += Text(*derivative->GetDifferential(k)->GetList(1)) + ";";
         return out;
     };
-    DocPos a, b;
-    a.SetInComponent(derivative, 1);
-    b.SetInComponent(derivative, 2);
-    DocRange range = Range(a, b);
+    DocRange range = Range(VarPos(derivative, 1), VarPos(derivative, 2));
     Material cut;
     range.RemoveContent(cut);
     EXPECT_EQ(vars(), "y;");
-    DocPos end;
-    end.SetInComponent(derivative, 2);
-    const DocRange placed = cut.MoveInto(end);
+    const DocRange placed = cut.MoveInto(VarPos(derivative, 2));
     EXPECT_EQ(vars(), "y;x;");
     EXPECT_EQ(placed.start.index, 2);
     EXPECT_EQ(placed.end.index, 3);

@@ -57,28 +57,13 @@ protected:
     }
 
     CompList* Var(int32_t k) const { return derivative->GetDifferential(k)->GetList(1); }
+    CompList* Cell(int32_t column, int32_t row) const { return grid->GetCell(column, row); }
     CompList* Order(int32_t k) const { return derivative->GetDifferential(k)->GetList(2); }
 
-    static DocPos At(CompList* list, int32_t index) {
-        DocPos p;
-        p.SetAt(list, index);
-        return p;
-    }
-    DocPos Rows(int32_t index) const {
-        DocPos p;
-        p.SetOnGrid(grid, index, false);
-        return p;
-    }
-    DocPos Cols(int32_t index) const {
-        DocPos p;
-        p.SetOnGrid(grid, index, true);
-        return p;
-    }
-    DocPos Vars(int32_t index) const {
-        DocPos p;
-        p.SetInComponent(derivative, index);
-        return p;
-    }
+    static DocPos At(CompList* list, int32_t index) { return ListPos(list, index); }
+    DocPos Rows(int32_t index) const { return GridPos(grid, index, false); }
+    DocPos Cols(int32_t index) const { return GridPos(grid, index, true); }
+    DocPos Vars(int32_t index) const { return VarPos(derivative, index); }
 
     std::string Name(const DocPos& p) const {
         if (p.kind == DocPos::kNone) return "none";
@@ -151,10 +136,10 @@ TEST_F(PositionTest, StepsTable) {
         DocPos from;
         DocPos to;
     };
-    CompList* c11 = grid->GetCell(1, 1);
-    CompList* c21 = grid->GetCell(2, 1);
-    CompList* c12 = grid->GetCell(1, 2);
-    CompList* c22 = grid->GetCell(2, 2);
+    CompList* c11 = Cell(1, 1);
+    CompList* c21 = Cell(2, 1);
+    CompList* c12 = Cell(1, 2);
+    CompList* c22 = Cell(2, 2);
     const Case cases[] = {
         {"next over", &DocPos::NextOver, At(L1, 1), At(L1, 2)},
         {"next over", &DocPos::NextOver, At(L1, 2), At(L1, 3)},
@@ -225,9 +210,9 @@ TEST_F(PositionTest, AssignTableIsSymmetric) {
         DocPos start;
         DocPos end;
     };
-    CompList* c11 = grid->GetCell(1, 1);
-    CompList* c12 = grid->GetCell(1, 2);
-    CompList* c22 = grid->GetCell(2, 2);
+    CompList* c11 = Cell(1, 1);
+    CompList* c12 = Cell(1, 2);
+    CompList* c22 = Cell(2, 2);
     const Case cases[] = {
         {"caret", At(L1, 2), At(L1, 2), At(L1, 2), At(L1, 2)},
         {"one list", At(L1, 3), At(L1, 1), At(L1, 1), At(L1, 3)},

@@ -412,6 +412,23 @@ private:
     std::vector<std::unique_ptr<Differential>> m_diffs;
 };
 
+// Positions as values: in a list, on a grid's row (or column) boundary, on a variable boundary.
+inline DocPos ListPos(CompList* list, int32_t index) {
+    DocPos p;
+    p.SetAt(list, index);
+    return p;
+}
+inline DocPos GridPos(TextComp* grid, int32_t index, bool columns) {
+    DocPos p;
+    p.SetOnGrid(grid, index, columns);
+    return p;
+}
+inline DocPos VarPos(TextComp* derivative, int32_t index) {
+    DocPos p;
+    p.SetInComponent(derivative, index);
+    return p;
+}
+
 // Every fake service a sequence needs, installed together.
 struct Services {
     fakes::GlyphSource glyphs;
