@@ -38,9 +38,9 @@ typedef void (*QKDeallocator)(void* memory);
 /* Called with the link when the link is destroyed, to release the caller's user data. */
 typedef void (*QKUserFunction)(QKLINK link);
 
-/* Callback objects of the yield and message machinery (opaque handles). */
-typedef void* QKYieldFunctionObject;
-typedef void* QKMessageHandlerObject;
+/* Callback objects of the yield and message machinery: the records of device.h. */
+typedef QKCallbackRecord* QKYieldFunctionObject;
+typedef QKCallbackRecord* QKMessageHandlerObject;
 
 /* A generic function pointer for the cast exports. */
 typedef void (*QKProc)(void);
