@@ -1,19 +1,32 @@
-// The device's side of yield functions and message handlers.
+// The device's side of yield functions and message handlers, over the callback module that the
+// plug-in compiles in.
 
 #include "Waiting.h"
 
 namespace devices {
 
-bool yieldStops(const YieldSlot& slot, YieldParameters& parameters) {
-    ++parameters.count;
-    if (!slot.object) return false;
-    return false;
+QKYieldParametersRecord yieldParameters(int32_t reason, int32_t sleep) {
+    QKYieldParametersRecord parameters{};
+    parameters.active = 1;
+    parameters.sleep = sleep;
+    parameters.reason = reason;
+    return parameters;
 }
 
-void postMessage(const HandlerSlot& slot, int32_t code, int32_t parameter) {
-    (void)slot;
-    (void)code;
-    (void)parameter;
+bool yieldStops(const CallbackSlot& slot, QKYieldParametersRecord& parameters) {
+    ++parameters.count;
+    if (!slot.record()) return false;
+    return qkCallbackYield(slot.record(), static_cast<QKLinkRecord*>(slot.data()), &parameters) !=
+           0;
+}
+
+void deliverMessage(QKCallbackRecord* handler, void* data, int32_t code, int32_t parameter) {
+    qkCallbackMessage(handler, static_cast<QKLinkRecord*>(data), code, parameter);
+}
+
+bool handlerHasItsThread(const QKCallbackRecord* handler) {
+    // Set when the record is made and never changed after.
+    return handler && handler->threaded;
 }
 
 } // namespace devices

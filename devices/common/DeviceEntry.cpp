@@ -78,7 +78,8 @@ int32_t streamSelector(DeviceStream* stream, uint32_t selector, void* a, void* b
         DeviceStream::close(stream);
         return kOk;
     case DEVICE_SETYIELD:
-        return link.setYieldFunction(a, b) ? kOk : QKERR_CALLBACK_REFUSED;
+        return link.setYieldFunction(static_cast<QKCallbackRecord*>(a), b) ? kOk
+                                                                           : QKERR_CALLBACK_REFUSED;
     case DEVICE_GETYIELD: {
         QKYieldFunctionObject object = nullptr;
         void* data = nullptr;
@@ -88,7 +89,9 @@ int32_t streamSelector(DeviceStream* stream, uint32_t selector, void* a, void* b
         return kOk;
     }
     case DEVICE_SETMSGHANDLER:
-        return link.setMessageHandler(a, b) ? kOk : QKERR_CALLBACK_REFUSED;
+        return link.setMessageHandler(static_cast<QKCallbackRecord*>(a), b)
+                   ? kOk
+                   : QKERR_CALLBACK_REFUSED;
     case DEVICE_GETMSGHANDLER: {
         QKMessageHandlerObject object = nullptr;
         void* data = nullptr;
@@ -99,8 +102,7 @@ int32_t streamSelector(DeviceStream* stream, uint32_t selector, void* a, void* b
     }
     case DEVICE_WRITEMSG: {
         if (!a || !b) return kLinkDied;
-        int32_t sent =
-            link.writeMessage(*static_cast<int32_t*>(a), *static_cast<int32_t*>(b));
+        int32_t sent = link.writeMessage(*static_cast<int32_t*>(a), *static_cast<int32_t*>(b));
         return sent > 0 ? kOk : sent == 0 ? QKERR_MESSAGE_REFUSED : kLinkDied;
     }
     case DEVICE_HASMSG: {
@@ -157,8 +159,7 @@ int32_t deviceMain(TransportFactory factory, void* handle, uint32_t selector, vo
         switch (selector) {
         case DEVICE_INIT:
             return initDevice(factory, static_cast<void**>(handle),
-                              reinterpret_cast<QKAllocator>(a),
-                              reinterpret_cast<QKDeallocator>(b));
+                              reinterpret_cast<QKAllocator>(a), reinterpret_cast<QKDeallocator>(b));
         case DEVICE_DEINIT: {
             auto* device = static_cast<DeviceObject*>(handle);
             if (!device) return kOk;

@@ -16,10 +16,14 @@ Role roleOfMode(uint32_t modeFlags) {
 
 bool roleOfWord(const char* word, int32_t length, Role& role) {
     std::string_view text(word, static_cast<std::size_t>(length));
-    if (text == "in") role = roleOfMode(QKMODE_LISTEN);
-    else if (text == "ang") role = roleOfMode(QKMODE_CONNECT);
-    else if (text == "Neuter" || text.empty()) role = roleOfMode(0);
-    else return false;
+    if (text == "in")
+        role = roleOfMode(QKMODE_LISTEN);
+    else if (text == "ang")
+        role = roleOfMode(QKMODE_CONNECT);
+    else if (text == "Neuter" || text.empty())
+        role = roleOfMode(0);
+    else
+        return false;
     return true;
 }
 
@@ -59,8 +63,10 @@ DeviceStream* DeviceStream::create(const DeviceMemory& memory, TransportDevice& 
     for (OutBuffer& buffer : stream->out) {
         // Room for a message of doubled bytes and its end mark.
         buffer.bytes = made ? static_cast<uint8_t*>(memory.get(std::size_t(half) - 2)) : nullptr;
-        if (!buffer.bytes) made = false;
-        else std::memset(buffer.bytes, 0, std::size_t(half) - 2);
+        if (!buffer.bytes)
+            made = false;
+        else
+            std::memset(buffer.bytes, 0, std::size_t(half) - 2);
     }
     if (!made) {
         error = QKERR_OUT_OF_MEMORY;
@@ -297,7 +303,7 @@ int32_t DeviceStream::exchangeRoles() {
     char word[kMaxWord];
     int32_t length = 0;
     bool first = true;
-    for (int32_t words = 0;; ) {
+    for (int32_t words = 0;;) {
         uint8_t byte = 0;
         if (link->read(&byte, 1) != 1) {
             state = kStateFailed;

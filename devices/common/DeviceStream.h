@@ -20,7 +20,6 @@
 
 #include <cstdint>
 
-
 namespace devices {
 
 // Link error codes that the entry answers.
@@ -44,8 +43,8 @@ constexpr uint8_t kCloseMark = 0x04;
 // The mode number and letters of a role.
 struct Role {
     int32_t mode;
-    char end;  // upper-case: ends the own messages
-    char ack;  // lower-case: acknowledges the peer's messages to it
+    char end;         // upper-case: ends the own messages
+    char ack;         // lower-case: acknowledges the peer's messages to it
     const char* word; // sent in the connect exchange
 };
 // The role of the open mode flags: Listen or Launch, else Connect or ParentConnect, else none.
@@ -102,7 +101,7 @@ struct DeviceStream {
     int32_t blockCursor = 0;
     int32_t blocksLeft = 0;
 
-    bool escaped = false;      // the last byte read was the escape byte
+    bool escaped = false; // the last byte read was the escape byte
     bool peerEndSeen = false;
     char peerEnd = 0;
     char peerAck = 0;

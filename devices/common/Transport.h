@@ -29,7 +29,7 @@ struct OpenArguments {
 enum ConnectResult : int32_t {
     kConnected = 1,
     kConnectFailed = 0,
-    kConnectStopped = -2,   // the yield function stopped the wait
+    kConnectStopped = -2, // the yield function stopped the wait
     kConnectNoListener = -3,
     kConnectBadHost = -4,
     kConnectRefused = -5,

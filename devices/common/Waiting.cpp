@@ -13,11 +13,9 @@ int pollFor(pollfd* fds, nfds_t count, int milliseconds) {
     }
 }
 
-WaitResult waitReady(pollfd* fds, nfds_t count, const YieldSlot& slot, int32_t reason,
+WaitResult waitReady(pollfd* fds, nfds_t count, const CallbackSlot& slot, int32_t reason,
                      int32_t sleep, int round) {
-    YieldParameters parameters;
-    parameters.sleep = sleep;
-    parameters.reason = reason;
+    QKYieldParametersRecord parameters = yieldParameters(reason, sleep);
     for (;;) {
         int ready = pollFor(fds, count, round);
         if (ready > 0) return kWaitReady;

@@ -12,39 +12,40 @@
 
 namespace devices {
 
-// What a yield function is handed while a device waits: the advised sleep in milliseconds, the
-// rounds so far and why the device waits.
-struct YieldParameters {
-    int32_t sleep = 0;
-    int32_t count = 0;
-    int32_t reason = 0;
-};
+// A link's yield function or message handler record and the data word handed back to it (the
+// library passes the link). The slot holds a reference to its record for as long as it keeps
+// it. No record in the yield slot means the device's default, which never stops a wait.
+class CallbackSlot {
+public:
+    CallbackSlot() = default;
+    ~CallbackSlot() { qkCallbackRelease(m_record); }
+    CallbackSlot(const CallbackSlot&) = delete;
+    CallbackSlot& operator=(const CallbackSlot&) = delete;
 
-enum YieldReason : int32_t {
-    kYieldConnect = 2,
-    kYieldRead = 3,
-    kYieldWrite = 4,
-    kYieldTestData = 6,
-};
+    void set(QKCallbackRecord* record, void* data) {
+        qkCallbackRetain(record);
+        qkCallbackRelease(m_record);
+        m_record = record;
+        m_data = data;
+    }
+    QKCallbackRecord* record() const { return m_record; }
+    void* data() const { return m_data; }
 
-// A link's yield function and the data word handed back to it. No object means the device's
-// default, which never stops a wait.
-struct YieldSlot {
-    QKYieldFunctionObject object = nullptr;
-    void* data = nullptr;
-};
-
-// A link's message handler and its data word.
-struct HandlerSlot {
-    QKMessageHandlerObject object = nullptr;
-    void* data = nullptr;
+private:
+    QKCallbackRecord* m_record = nullptr;
+    void* m_data = nullptr;
 };
 
 // One round of a wait: counts it and asks the yield function. True when it asks to stop.
-bool yieldStops(const YieldSlot& slot, YieldParameters& parameters);
+bool yieldStops(const CallbackSlot& slot, QKYieldParametersRecord& parameters);
+QKYieldParametersRecord yieldParameters(int32_t reason, int32_t sleep);
 
-// Hands an urgent message to the handler, which runs on its own thread, never on the caller's.
-void postMessage(const HandlerSlot& slot, int32_t code, int32_t parameter);
+// Hands an urgent message to a handler record (retained by the caller for the call).
+void deliverMessage(QKCallbackRecord* handler, void* data, int32_t code, int32_t parameter);
+// True when the handler runs on a callback thread of its own, so that a device's own thread
+// may hand it a message; a handler made on the program's thread gets its messages there, while
+// that thread waits on the link.
+bool handlerHasItsThread(const QKCallbackRecord* handler);
 
 // poll() for at most `milliseconds` (-1: no limit), retrying interrupted calls: the number of
 // ready descriptors, 0 when the time ran out, -1 on failure.
@@ -54,7 +55,7 @@ enum WaitResult : int { kWaitReady = 1, kWaitStopped = 0, kWaitFailed = -1 };
 
 // Waits until one of `fds` reports an event, in rounds of `round` milliseconds with a call of
 // the yield function after each empty round.
-WaitResult waitReady(pollfd* fds, nfds_t count, const YieldSlot& slot, int32_t reason,
+WaitResult waitReady(pollfd* fds, nfds_t count, const CallbackSlot& slot, int32_t reason,
                      int32_t sleep, int round);
 
 } // namespace devices

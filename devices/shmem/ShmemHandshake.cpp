@@ -112,7 +112,8 @@ bool receiveEndpoint(int socket, Endpoint& peer) {
         for (std::size_t i = 0; i < n; ++i) {
             int fd;
             std::memcpy(&fd, CMSG_DATA(header) + i * sizeof(int), sizeof fd);
-            if (count < kDescriptors) got[count++].reset(fd);
+            if (count < kDescriptors)
+                got[count++].reset(fd);
             else {
                 ::close(fd);
                 wellFormed = false;
@@ -130,7 +131,7 @@ bool receiveEndpoint(int socket, Endpoint& peer) {
 }
 
 uint8_t* mapPeer(int mapping) {
-    struct stat status{};
+    struct stat status {};
     if (fstat(mapping, &status) != 0 || !S_ISREG(status.st_mode) ||
         status.st_size != static_cast<off_t>(kMappingSize))
         return nullptr;

@@ -11,11 +11,11 @@
 #include <sys/socket.h>
 
 #include <atomic>
+#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <mutex>
-#include <cctype>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -79,7 +79,9 @@ private:
     bool attach(Descriptor socket, Endpoint& peer);
     void watch();
     void acceptPeer();
-    void deliverMessages();
+    // Hands waiting messages to the handler: from the watcher only to a handler with a thread
+    // of its own, else from the program's thread while it waits on the link.
+    void deliverMessages(bool onWatcher);
     void markPeerGone();
     // Reads one message from the own ring: 1 read (code non-zero), 0 none or code 0, -1 damaged.
     int32_t takeMessage(int32_t& code, int32_t& parameter);
@@ -92,7 +94,7 @@ private:
     uint8_t* m_own = nullptr;
     Descriptor m_dataEvent;
     Descriptor m_messageEvent;
-    Descriptor m_control; // wakes the watcher: to quit or to watch a new socket
+    Descriptor m_control;  // wakes the watcher: to quit or to watch a new socket
     Descriptor m_attached; // counted once the peer is attached (listener)
     Descriptor m_listenSocket;
 
@@ -107,8 +109,10 @@ private:
     bool m_connectAttempted = false;
 
     std::mutex m_mutex; // the handler slot and the hand-over of the socket to the watcher
-    YieldSlot m_yield;
-    HandlerSlot m_handler;
+    CallbackSlot m_yield;
+    CallbackSlot m_handler;
+    // Messages wait for a handler that runs on the program's thread.
+    std::atomic<bool> m_messagesPending{false};
     std::thread m_watcher;
 };
 
@@ -237,7 +241,7 @@ void ShmemLink::watch() {
         }
         if (fds[1].revents) {
             clearEvent(m_messageEvent.get());
-            deliverMessages();
+            deliverMessages(true);
         }
         if (fds[2].revents) acceptPeer();
         if (fds[3].revents) {
@@ -257,8 +261,8 @@ void ShmemLink::markPeerGone() {
 }
 
 void ShmemLink::acceptPeer() {
-    Descriptor socket(accept4(m_listenSocket.get(), nullptr, nullptr,
-                              SOCK_CLOEXEC | SOCK_NONBLOCK));
+    Descriptor socket(
+        accept4(m_listenSocket.get(), nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK));
     // One peer per link: later callers find the socket closed.
     if (!socket || m_peerReady || !peerIsSameUser(socket.get())) return;
     pollfd fds[2] = {{socket.get(), POLLIN, 0}, {m_control.get(), POLLIN, 0}};
@@ -283,20 +287,28 @@ bool ShmemLink::attach(Descriptor socket, Endpoint& peer) {
     return true;
 }
 
-void ShmemLink::deliverMessages() {
-    HandlerSlot handler;
+void ShmemLink::deliverMessages(bool onWatcher) {
+    if (!onWatcher && !m_messagesPending.exchange(false)) return;
+    QKCallbackRecord* handler = nullptr;
+    void* data = nullptr;
     {
         std::lock_guard lock(m_mutex);
-        handler = m_handler;
+        handler = m_handler.record();
+        data = m_handler.data();
+        qkCallbackRetain(handler);
     }
-    if (!handler.object) return;
-    while (hasMessage() == 1) {
-        int32_t code = 0;
-        int32_t parameter = 0;
-        int32_t read = takeMessage(code, parameter);
-        if (read < 0) return;
-        if (read > 0) postMessage(handler, code, parameter);
+    if (handler && onWatcher && !handlerHasItsThread(handler)) {
+        m_messagesPending = true;
+    } else if (handler) {
+        while (hasMessage() == 1) {
+            int32_t code = 0;
+            int32_t parameter = 0;
+            int32_t read = takeMessage(code, parameter);
+            if (read < 0) break;
+            if (read > 0) deliverMessage(handler, data, code, parameter);
+        }
     }
+    qkCallbackRelease(handler);
 }
 
 // ---- Connect --------------------------------------------------------------------------------
@@ -311,7 +323,8 @@ int32_t ShmemLink::connect() {
 int32_t ShmemLink::waitForPeer() {
     pollfd fds[1] = {{m_attached.get(), POLLIN, 0}};
     while (!m_peerReady) {
-        WaitResult waited = waitReady(fds, 1, m_yield, kYieldConnect, kSleepAdvice, kConnectRound);
+        WaitResult waited =
+            waitReady(fds, 1, m_yield, QKYIELD_CONNECTING, kSleepAdvice, kConnectRound);
         if (waited == kWaitStopped) return kConnectStopped;
         if (waited == kWaitFailed) return kConnectFailed;
         clearEvent(m_attached.get());
@@ -327,7 +340,7 @@ int32_t ShmemLink::connectToListener() {
         return kConnectNoListener;
     // The listener's watcher answers at once; one that does not is as good as absent.
     pollfd fds[1] = {{socket.get(), POLLIN, 0}};
-    YieldParameters parameters{kSleepAdvice, 0, kYieldConnect};
+    QKYieldParametersRecord parameters = yieldParameters(QKYIELD_CONNECTING, kSleepAdvice);
     for (int waited = 0;; waited += kReadRound) {
         int ready = pollFor(fds, 1, kReadRound);
         if (ready > 0) break;
@@ -347,7 +360,7 @@ int32_t ShmemLink::read(uint8_t* buffer, int32_t size) {
     if (!m_peerReady || size <= 0) return kTransferFailed;
     Ring ring = Ring::data(m_own);
     pollfd fds[2] = {{m_dataEvent.get(), POLLIN, 0}, {m_socket.get(), POLLRDHUP, 0}};
-    YieldParameters parameters{kSleepAdvice, 0, kYieldRead};
+    QKYieldParametersRecord parameters = yieldParameters(QKYIELD_READING, kSleepAdvice);
     for (;;) {
         int64_t held = ring.held();
         if (held < 0) return kTransferFailed;
@@ -360,6 +373,7 @@ int32_t ShmemLink::read(uint8_t* buffer, int32_t size) {
         if (ready < 0) return kTransferFailed;
         if (fds[0].revents) clearEvent(m_dataEvent.get());
         if (fds[1].revents & (POLLRDHUP | POLLHUP | POLLERR)) markPeerGone();
+        deliverMessages(false);
         if (ready == 0 && yieldStops(m_yield, parameters)) return kTransferStopped;
     }
 }
@@ -368,7 +382,7 @@ int32_t ShmemLink::write(const uint8_t* bytes, int32_t length) {
     if (!m_peerReady || length < 0) return kTransferFailed;
     Ring ring = Ring::data(m_peer);
     pollfd fds[1] = {{m_socket.get(), POLLRDHUP, 0}};
-    YieldParameters parameters{kSleepAdvice, 0, kYieldWrite};
+    QKYieldParametersRecord parameters = yieldParameters(QKYIELD_WRITING, kSleepAdvice);
     for (;;) {
         if (m_peerGone) return kTransferPeerGone;
         int put = ring.put(bytes, static_cast<uint32_t>(length));
@@ -380,12 +394,16 @@ int32_t ShmemLink::write(const uint8_t* bytes, int32_t length) {
         // The peer frees room as it reads; its death ends the wait.
         int ready = pollFor(fds, 1, kReadRound);
         if (ready < 0) return kTransferFailed;
-        if (ready > 0) markPeerGone();
-        else if (yieldStops(m_yield, parameters)) return kTransferStopped;
+        deliverMessages(false);
+        if (ready > 0)
+            markPeerGone();
+        else if (yieldStops(m_yield, parameters))
+            return kTransferStopped;
     }
 }
 
 int32_t ShmemLink::hasData() {
+    deliverMessages(false);
     if (!m_connectAttempted) return m_listens ? (m_peerReady ? 1 : 0) : 1;
     int64_t held = Ring::data(m_own).held();
     if (held < 0) return kTransferFailed;
@@ -443,27 +461,27 @@ int32_t ShmemLink::readMessage(int32_t& code, int32_t& parameter) {
 // ---- Callbacks and information --------------------------------------------------------------
 
 bool ShmemLink::setYieldFunction(QKYieldFunctionObject object, void* data) {
-    m_yield = {object, data};
+    m_yield.set(object, data);
     return true;
 }
 
 bool ShmemLink::yieldFunction(QKYieldFunctionObject& object, void*& data) {
-    object = m_yield.object;
-    data = m_yield.data;
+    object = m_yield.record();
+    data = m_yield.data();
     return true;
 }
 
 bool ShmemLink::setMessageHandler(QKMessageHandlerObject object, void* data) {
     if (!m_watcher.joinable()) return false;
     std::lock_guard lock(m_mutex);
-    m_handler = {object, data};
+    m_handler.set(object, data);
     return true;
 }
 
 bool ShmemLink::messageHandler(QKMessageHandlerObject& object, void*& data) {
     std::lock_guard lock(m_mutex);
-    object = m_handler.object;
-    data = m_handler.data;
+    object = m_handler.record();
+    data = m_handler.data();
     return true;
 }
 
