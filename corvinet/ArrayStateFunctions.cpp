@@ -4,8 +4,9 @@
 // then the leaves in pieces, or copied from the link the shape came from.
 
 #include "ArrayState.h"
+#include "EngineGate.h"
+#include "ExportGuard.h"
 #include "NumberConverter.h"
-#include "WireCall.h"
 
 #include <algorithm>
 #include <cstring>
@@ -31,13 +32,13 @@ QKArrayStateRecord* putSide(QKLINK link, QKARRAYSTATE state) {
     return state == link->putArray || state == link->putArraySource ? link->putArray : nullptr;
 }
 
-int readType(QKLINK link, GetState& get, QKARRAYSTATE* state, int32_t* depth, int32_t* code) {
+LinkError readType(QKLINK link, GetState& get, QKARRAYSTATE* state, int32_t* depth, int32_t* code) {
     if (state) *state = nullptr;
     if (!state) return QKERR_GET_SEQUENCE;
     QKArrayStateRecord* made = renewArrayState(link, &QKLinkRecord::getArray);
     if (!made) return QKERR_OUT_OF_MEMORY;
-    if (const int rc = made->readShape(link, get)) return rc;
-    if (const int rc = made->peekLeafCode(link, get, made->code)) return rc;
+    if (const LinkError rc = made->readShape(link->stream, get)) return rc;
+    if (const LinkError rc = made->peekLeafCode(link->stream, get, made->code)) return rc;
     *state = made;
     if (depth) *depth = made->depth();
     if (code) *code = made->code;
@@ -45,22 +46,24 @@ int readType(QKLINK link, GetState& get, QKARRAYSTATE* state, int32_t* depth, in
 }
 
 int32_t getType(QKLINK link, QKARRAYSTATE* state, int32_t* depth, int32_t* code) {
-    return runGet(link, [&](GetState& get) { return readType(link, get, state, depth, code); });
+    return runGet(
+        link, [&](GetState& get) -> LinkError { return readType(link, get, state, depth, code); });
 }
 
 // `count` leaves of the link's get-side state into `data`, laid out as `layout` says.
 int32_t getData(QKLINK link, QKARRAYSTATE state, const LeafLayout& layout, void* data,
                 int32_t count) {
-    return runGet(link, [&](GetState& get) {
+    return runGet(link, [&](GetState& get) -> LinkError {
         QKArrayStateRecord* shape = getSide(link, state);
         if (!shape || count < 0 || (!data && count > 0) || layout.wireSize <= 0)
-            return int{QKERR_GET_SEQUENCE};
-        if (count > shape->leavesLeft()) return int{QKERR_GET_SEQUENCE};
+            return LinkError{QKERR_GET_SEQUENCE};
+        if (count > shape->leavesLeft()) return LinkError{QKERR_GET_SEQUENCE};
         auto* out = static_cast<uint8_t*>(data);
         uint8_t wire[kChunk * 16];
         for (int64_t left = count; left > 0;) {
             const int64_t n = std::min(left, kChunk);
-            if (const int rc = shape->readLeaves(link, get, layout.code, layout.wireSize, wire, n))
+            if (const LinkError rc =
+                    shape->readLeaves(link->stream, get, layout.code, layout.wireSize, wire, n))
                 return rc;
             layout.toNative(wire, out, n);
             out += static_cast<std::size_t>(n) * layout.nativeSize;
@@ -73,20 +76,21 @@ int32_t getData(QKLINK link, QKARRAYSTATE state, const LeafLayout& layout, void*
 // `count` leaves from `data`, laid out as `layout` says, onto the link's put-side state.
 int32_t putData(QKLINK link, QKARRAYSTATE state, const LeafLayout& layout, const void* data,
                 int32_t count) {
-    return runPut(link, Gate::kConnect, [&](PutState& put) {
+    return runPut(link, Gate::kConnect, [&](PutState& put) -> LinkError {
         QKArrayStateRecord* shape = putSide(link, state);
-        if (!shape || count < 0 || (!data && count > 0)) return int{QKERR_PUT_SEQUENCE};
-        if (layout.wireSize <= 0) return int{QKERR_BAD_TOKEN};
-        if (count > shape->leavesLeft()) return int{QKERR_TOO_MUCH_DATA};
+        if (!shape || count < 0 || (!data && count > 0)) return LinkError{QKERR_PUT_SEQUENCE};
+        if (layout.wireSize <= 0) return LinkError{QKERR_BAD_TOKEN};
+        if (count > shape->leavesLeft()) return LinkError{QKERR_TOO_MUCH_DATA};
         if (!layout.longDouble)
-            return shape->writeLeaves(link, put, layout.code, layout.wireSize,
+            return shape->writeLeaves(link->stream, put, layout.code, layout.wireSize,
                                       static_cast<const uint8_t*>(data), count);
         const auto* in = static_cast<const uint8_t*>(data);
         uint8_t wire[kChunk * 16];
         for (int64_t left = count; left > 0;) {
             const int64_t n = std::min(left, kChunk);
             layout.toWire(in, wire, n);
-            if (const int rc = shape->writeLeaves(link, put, layout.code, layout.wireSize, wire, n))
+            if (const LinkError rc =
+                    shape->writeLeaves(link->stream, put, layout.code, layout.wireSize, wire, n))
                 return rc;
             in += static_cast<std::size_t>(n) * layout.nativeSize;
             left -= n;
@@ -96,7 +100,7 @@ int32_t putData(QKLINK link, QKARRAYSTATE state, const LeafLayout& layout, const
 }
 
 // Copies a shape into the link's put-side state.
-int adoptShape(QKLINK link, const ArrayState& from, const void* source) {
+LinkError adoptShape(QKLINK link, const ArrayState& from, const void* source) {
     QKArrayStateRecord* made = renewArrayState(link, &QKLinkRecord::putArray);
     if (!made) return QKERR_OUT_OF_MEMORY;
     made->dims = from.dims;
@@ -115,70 +119,99 @@ const NumberFunctionCodes& codes() {
 
 // ---- Get side ---------------------------------------------------------------------------------
 
-QK_API int32_t QKGetArrayType(QKLINK link, QKARRAYSTATE* state, int32_t* depth) {
+QK_API int32_t QKGetArrayType(QKLINK link, QKARRAYSTATE* state, int32_t* depth) noexcept try {
     return getType(link, state, depth, nullptr);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link, int32_t{});
 }
 
-QK_API int32_t QKGetArrayType0(QKLINK link, QKARRAYSTATE* state, int32_t* depth, int32_t* code) {
+QK_API int32_t QKGetArrayType0(QKLINK link, QKARRAYSTATE* state, int32_t* depth,
+                               int32_t* code) noexcept try {
     return getType(link, state, depth, code);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link, int32_t{});
 }
 
 QK_API int32_t QKGetArrayDimensions(QKLINK link, QKARRAYSTATE state, int32_t* dims,
-                                    const char** heads) {
-    return runGet(link, [&](GetState&) {
+                                    const char** heads) noexcept try {
+    return runGet(link, [&](GetState&) -> LinkError {
         const QKArrayStateRecord* shape = getSide(link, state);
-        if (!shape) return int{QKERR_GET_SEQUENCE};
+        if (!shape) return LinkError{QKERR_GET_SEQUENCE};
         for (int32_t level = 0; level < shape->depth(); ++level) {
             if (dims) dims[level] = shape->dims[static_cast<std::size_t>(level)];
             if (heads) heads[level] = shape->head(level);
         }
         return 0;
     });
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link, int32_t{});
 }
 
 QK_API int32_t QKGetByteArrayData(QKLINK link, QKARRAYSTATE state, unsigned char* data,
-                                  int32_t count) {
+                                  int32_t count) noexcept try {
     return getData(link, state, LeafLayout::of(link, code::kByte), data, count);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link, int32_t{});
 }
 QK_API int32_t QKGetShortIntegerArrayData(QKLINK link, QKARRAYSTATE state, int16_t* data,
-                                          int32_t count) {
+                                          int32_t count) noexcept try {
     return getData(link, state, LeafLayout::of(link, codes().getShortInteger), data, count);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link, int32_t{});
 }
 QK_API int32_t QKGetIntegerArrayData(QKLINK link, QKARRAYSTATE state, int32_t* data,
-                                     int32_t count) {
+                                     int32_t count) noexcept try {
     return getData(link, state, LeafLayout::of(link, codes().getInteger), data, count);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link, int32_t{});
 }
 QK_API int32_t QKGetLongIntegerArrayData(QKLINK link, QKARRAYSTATE state, int32_t* data,
-                                         int32_t count) {
+                                         int32_t count) noexcept try {
     return getData(link, state, LeafLayout::of(link, codes().getLongInteger), data, count);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link, int32_t{});
 }
-QK_API int32_t QKGetFloatArrayData(QKLINK link, QKARRAYSTATE state, float* data, int32_t count) {
+QK_API int32_t QKGetFloatArrayData(QKLINK link, QKARRAYSTATE state, float* data,
+                                   int32_t count) noexcept try {
     return getData(link, state, LeafLayout::of(link, codes().getFloat), data, count);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link, int32_t{});
 }
-QK_API int32_t QKGetDoubleArrayData(QKLINK link, QKARRAYSTATE state, double* data, int32_t count) {
+QK_API int32_t QKGetDoubleArrayData(QKLINK link, QKARRAYSTATE state, double* data,
+                                    int32_t count) noexcept try {
     return getData(link, state, LeafLayout::of(link, codes().getDouble), data, count);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link, int32_t{});
 }
 QK_API int32_t QKGetLongDoubleArrayData(QKLINK link, QKARRAYSTATE state, long double* data,
-                                        int32_t count) {
+                                        int32_t count) noexcept try {
     return getData(link, state, LeafLayout::longDoubles(link), data, count);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link, int32_t{});
 }
 QK_API int32_t QKGetBinaryNumberArrayData(QKLINK link, QKARRAYSTATE state, void* data,
-                                          int32_t count, int32_t code) {
+                                          int32_t count, int32_t code) noexcept try {
     return getData(link, state, LeafLayout::of(link, static_cast<uint8_t>(code)), data, count);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link, int32_t{});
 }
 QK_API int32_t QKGetBinaryNumberArrayData0(QKLINK link, QKARRAYSTATE state, void* data,
-                                           int32_t count) {
+                                           int32_t count) noexcept try {
     const uint8_t code = link && getSide(link, state) ? state->code : 0;
     return getData(link, state, LeafLayout::of(link, code), data, count);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link, int32_t{});
 }
 
-QK_API void QKReleaseGetArrayState0(QKLINK link, QKARRAYSTATE state) {
+QK_API void QKReleaseGetArrayState0(QKLINK link, QKARRAYSTATE state) noexcept try {
     if (link && state && state == link->getArray) releaseArrayState(link, &QKLinkRecord::getArray);
+} catch (...) {
+    corvinet::exportFailed(link);
 }
 
 // ---- Put side ---------------------------------------------------------------------------------
 
-QK_API int32_t QKPutArrayType0(QKLINK link, QKLINK source, QKARRAYSTATE* state) {
+QK_API int32_t QKPutArrayType0(QKLINK link, QKLINK source, QKARRAYSTATE* state) noexcept try {
     if (state) *state = nullptr;
     if (!link) return 0;
     QKARRAYSTATE read = nullptr;
@@ -186,62 +219,85 @@ QK_API int32_t QKPutArrayType0(QKLINK link, QKLINK source, QKARRAYSTATE* state) 
         link->setError(source ? source->error : QKERR_GET_SEQUENCE);
         return 0;
     }
-    return runPut(link, Gate::kConnect, [&](PutState&) {
-        if (!state) return int{QKERR_PUT_SEQUENCE};
-        if (const int rc = adoptShape(link, *read, nullptr)) return rc;
+    return runPut(link, Gate::kConnect, [&](PutState&) -> LinkError {
+        if (!state) return LinkError{QKERR_PUT_SEQUENCE};
+        if (const LinkError rc = adoptShape(link, *read, nullptr)) return rc;
         *state = link->putArray;
         return 0;
     });
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link, int32_t{});
 }
 
-QK_API int32_t QKPutArray(QKLINK link, QKARRAYSTATE state) {
-    return runPut(link, Gate::kConnect, [&](PutState& put) {
-        if (!isLive(state)) return int{QKERR_PUT_SEQUENCE};
+QK_API int32_t QKPutArray(QKLINK link, QKARRAYSTATE state) noexcept try {
+    return runPut(link, Gate::kConnect, [&](PutState& put) -> LinkError {
+        if (!isLive(state)) return LinkError{QKERR_PUT_SEQUENCE};
         if (state != link->putArray)
-            if (const int rc = adoptShape(link, *state, state)) return rc;
-        return link->putArray->writeFrame(link, put);
+            if (const LinkError rc = adoptShape(link, *state, state)) return rc;
+        return link->putArray->writeFrame(link->stream, put);
     });
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link, int32_t{});
 }
 
 QK_API int32_t QKPutByteArrayData(QKLINK link, QKARRAYSTATE state, const unsigned char* data,
-                                  int32_t count) {
+                                  int32_t count) noexcept try {
     return putData(link, state, LeafLayout::of(link, code::kByte), data, count);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link, int32_t{});
 }
 QK_API int32_t QKPutShortIntegerArrayData(QKLINK link, QKARRAYSTATE state, const int16_t* data,
-                                          int32_t count) {
+                                          int32_t count) noexcept try {
     return putData(link, state, LeafLayout::of(link, codes().getShortInteger), data, count);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link, int32_t{});
 }
 QK_API int32_t QKPutIntegerArrayData(QKLINK link, QKARRAYSTATE state, const int32_t* data,
-                                     int32_t count) {
+                                     int32_t count) noexcept try {
     return putData(link, state, LeafLayout::of(link, codes().getInteger), data, count);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link, int32_t{});
 }
 QK_API int32_t QKPutLongIntegerArrayData(QKLINK link, QKARRAYSTATE state, const int32_t* data,
-                                         int32_t count) {
+                                         int32_t count) noexcept try {
     return putData(link, state, LeafLayout::of(link, codes().getLongInteger), data, count);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link, int32_t{});
 }
 QK_API int32_t QKPutFloatArrayData(QKLINK link, QKARRAYSTATE state, const float* data,
-                                   int32_t count) {
+                                   int32_t count) noexcept try {
     return putData(link, state, LeafLayout::of(link, codes().getFloat), data, count);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link, int32_t{});
 }
 QK_API int32_t QKPutDoubleArrayData(QKLINK link, QKARRAYSTATE state, const double* data,
-                                    int32_t count) {
+                                    int32_t count) noexcept try {
     return putData(link, state, LeafLayout::of(link, codes().getDouble), data, count);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link, int32_t{});
 }
 QK_API int32_t QKPutLongDoubleArrayData(QKLINK link, QKARRAYSTATE state, const long double* data,
-                                        int32_t count) {
+                                        int32_t count) noexcept try {
     return putData(link, state, LeafLayout::longDoubles(link), data, count);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link, int32_t{});
 }
 QK_API int32_t QKPutBinaryNumberArrayData(QKLINK link, QKARRAYSTATE state, const void* data,
-                                          int32_t count, int32_t code) {
+                                          int32_t count, int32_t code) noexcept try {
     return putData(link, state, LeafLayout::of(link, static_cast<uint8_t>(code)), data, count);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link, int32_t{});
 }
 QK_API int32_t QKPutBinaryNumberArrayData0(QKLINK link, QKARRAYSTATE state, const void* data,
-                                           int32_t count) {
+                                           int32_t count) noexcept try {
     const QKArrayStateRecord* shape = link ? putSide(link, state) : nullptr;
     return putData(link, state, LeafLayout::of(link, shape ? shape->code : 0), data, count);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link, int32_t{});
 }
 
-QK_API int32_t QKPutArrayLeaves0(QKLINK link, QKARRAYSTATE state, QKLINK source, int32_t count) {
+QK_API int32_t QKPutArrayLeaves0(QKLINK link, QKARRAYSTATE state, QKLINK source,
+                                 int32_t count) noexcept try {
     if (!link || !source) return 0;
     const QKArrayStateRecord* shape = putSide(link, state);
     const LeafLayout layout = LeafLayout::of(link, shape ? shape->code : 0);
@@ -265,8 +321,12 @@ QK_API int32_t QKPutArrayLeaves0(QKLINK link, QKARRAYSTATE state, QKLINK source,
         left -= n;
     }
     return 1;
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link, int32_t{});
 }
 
-QK_API void QKReleasePutArrayState0(QKLINK link, QKARRAYSTATE state) {
+QK_API void QKReleasePutArrayState0(QKLINK link, QKARRAYSTATE state) noexcept try {
     if (link && state && state == link->putArray) releaseArrayState(link, &QKLinkRecord::putArray);
+} catch (...) {
+    corvinet::exportFailed(link);
 }

@@ -2,10 +2,11 @@
 // Every text handed out comes from the environment's allocator.
 
 #include "CharacterEscapes.h"
+#include "EngineGate.h"
 #include "Environment.h"
+#include "ExportGuard.h"
 #include "RealNumberText.h"
-#include "WireCall.h"
-#include "WireFormat.h"
+#include "TokenBytes.h"
 
 #include <cstring>
 #include <limits>
@@ -22,8 +23,8 @@ int32_t narrow(int64_t n) {
 
 int32_t readType(QKLINK link, bool advance, GetState::View view) {
     uint8_t type = 0;
-    const int32_t ok = runGet(link, [&](GetState& get) {
-        const int rc = get.type(link, advance, type, view);
+    const int32_t ok = runGet(link, [&](GetState& get) -> LinkError {
+        const LinkError rc = get.type(link->stream, advance, type, view);
         if (view == GetState::View::kRaw) type = get.reportedRawType();
         return rc;
     });
@@ -34,32 +35,33 @@ int32_t readType(QKLINK link, bool advance, GetState::View view) {
 // Runs a get-state query that answers a count and hands it out narrowed to 32 bits.
 template <class Query>
 int32_t countQuery(QKLINK link, int32_t* count, Query&& query) {
-    return runGet(link, [&](GetState& get) {
+    return runGet(link, [&](GetState& get) -> LinkError {
         int64_t n = 0;
-        const int rc = query(get, n);
+        const LinkError rc = query(get, n);
         if (rc == 0 && count) *count = narrow(n);
         return rc;
     });
 }
 
 int32_t argCount(QKLINK link, int32_t* count, GetState::View view) {
-    return countQuery(link, count,
-                      [&](GetState& get, int64_t& n) { return get.argCount(link, n, view); });
+    return countQuery(link, count, [&](GetState& get, int64_t& n) {
+        return get.argCount(link->stream, n, view);
+    });
 }
 
 // Reads a whole text token and hands it out in `width`, zero-terminated, allocated from the
 // environment. A number text ends at its first blank; with `programReal` a real-number text
 // comes in the program's form (RealNumberText.h).
-int takeText(QKLINK link, GetState& get, bool symbolOnly, TextSource::Width width,
-             uint8_t replacement, bool programReal, const void** out, int32_t* length) {
+LinkError takeText(QKLINK link, GetState& get, bool symbolOnly, TextSource::Width width,
+                   uint8_t replacement, bool programReal, const void** out, int32_t* length) {
     const TextToken* text = nullptr;
-    if (const int rc = get.holdText(link, symbolOnly, text)) return rc;
+    if (const LinkError rc = get.holdText(link->stream, symbolOnly, text)) return rc;
     ByteVector converted(PairAllocator<uint8_t>(link->linkEnv->memory));
     text->convert(converted, width, replacement);
     const std::size_t unit = width == TextSource::k16Bit ? 2 : 1;
     std::size_t units = converted.size() / unit;
     uint8_t type = 0;
-    get.type(link, false, type);
+    if (const LinkError rc = get.type(link->stream, false, type)) return rc;
     const int code = GetState::tokenCode(type);
     if (code == QKTOK_INTEGER || code == QKTOK_REAL) {
         std::u16string number;
@@ -94,10 +96,10 @@ template <class Char>
 int32_t getText(QKLINK link, bool symbolOnly, TextSource::Width width, uint8_t replacement,
                 const Char** out, int32_t* length, bool programReal = false) {
     if (out) *out = nullptr;
-    return runGet(link, [&](GetState& get) {
-        if (!out) return int{QKERR_GET_SEQUENCE};
+    return runGet(link, [&](GetState& get) -> LinkError {
+        if (!out) return LinkError{QKERR_GET_SEQUENCE};
         const void* result = nullptr;
-        const int rc =
+        const LinkError rc =
             takeText(link, get, symbolOnly, width, replacement, programReal, &result, length);
         *out = static_cast<const Char*>(result);
         return rc;
@@ -125,27 +127,28 @@ bool sameText(const TextToken& token, const char* expected) {
     return same && p == end;
 }
 
-int check(QKLINK link, GetState& get, uint8_t type, const char* expected) {
+LinkError check(QKLINK link, GetState& get, uint8_t type, const char* expected) {
     uint8_t current = 0;
-    if (const int rc = get.type(link, false, current)) return rc;
+    if (const LinkError rc = get.type(link->stream, false, current)) return rc;
     if (GetState::tokenCode(current) != type) return QKERR_GET_SEQUENCE;
     const TextToken* text = nullptr;
-    if (const int rc = get.holdText(link, type == wire::kSymbol, text)) return rc;
+    if (const LinkError rc = get.holdText(link->stream, type == wire::kSymbol, text)) return rc;
     if (!expected || !sameText(*text, expected)) return QKERR_GET_SEQUENCE;
     get.release();
     return 0;
 }
 
 // A function token and its head symbol, checked against `expected` when given.
-int function(QKLINK link, GetState& get, const char* expected, const char** head, int64_t& count) {
+LinkError function(QKLINK link, GetState& get, const char* expected, const char** head,
+                   int64_t& count) {
     uint8_t type = 0;
-    if (const int rc = get.type(link, false, type)) return rc;
+    if (const LinkError rc = get.type(link->stream, false, type)) return rc;
     if (GetState::tokenCode(type) != QKTOK_FUNCTION) return QKERR_GET_SEQUENCE;
-    if (const int rc = get.argCount(link, count)) return rc;
-    if (const int rc = get.type(link, false, type)) return rc;
+    if (const LinkError rc = get.argCount(link->stream, count)) return rc;
+    if (const LinkError rc = get.type(link->stream, false, type)) return rc;
     if (expected) return check(link, get, wire::kSymbol, expected);
     const void* name = nullptr;
-    if (const int rc = takeText(link, get, true, TextSource::k7Bit, 0, false, &name, nullptr))
+    if (const LinkError rc = takeText(link, get, true, TextSource::k7Bit, 0, false, &name, nullptr))
         return rc;
     *head = static_cast<const char*>(name);
     return 0;
@@ -154,11 +157,11 @@ int function(QKLINK link, GetState& get, const char* expected, const char** head
 // A function token whose head is `head` and, unless `expected` is negative, whose argument
 // count is `expected`.
 int32_t checkFunction(QKLINK link, const char* head, int32_t* count, int32_t expected) {
-    return runGet(link, [&](GetState& get) {
-        if (!head) return int{QKERR_GET_SEQUENCE};
+    return runGet(link, [&](GetState& get) -> LinkError {
+        if (!head) return LinkError{QKERR_GET_SEQUENCE};
         int64_t n = 0;
-        if (const int rc = function(link, get, head, nullptr, n)) return rc;
-        if (expected >= 0 && expected != n) return int{QKERR_GET_SEQUENCE};
+        if (const LinkError rc = function(link, get, head, nullptr, n)) return rc;
+        if (expected >= 0 && expected != n) return LinkError{QKERR_GET_SEQUENCE};
         if (count) *count = narrow(n);
         return 0;
     });
@@ -166,46 +169,62 @@ int32_t checkFunction(QKLINK link, const char* head, int32_t* count, int32_t exp
 
 } // namespace
 
-QK_API int32_t QKGetNext(QKLINK link) {
+QK_API int32_t QKGetNext(QKLINK link) noexcept try {
     return readType(link, true, GetState::View::kMapped);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link, int32_t{});
 }
-QK_API int32_t QKGetType(QKLINK link) {
+QK_API int32_t QKGetType(QKLINK link) noexcept try {
     return readType(link, false, GetState::View::kMapped);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link, int32_t{});
 }
-QK_API int32_t QKGetNextRaw(QKLINK link) {
+QK_API int32_t QKGetNextRaw(QKLINK link) noexcept try {
     return readType(link, true, GetState::View::kRaw);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link, int32_t{});
 }
-QK_API int32_t QKGetRawType(QKLINK link) {
+QK_API int32_t QKGetRawType(QKLINK link) noexcept try {
     return readType(link, false, GetState::View::kRaw);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link, int32_t{});
 }
 
-QK_API int32_t QKGetArgCount(QKLINK link, int32_t* count) {
+QK_API int32_t QKGetArgCount(QKLINK link, int32_t* count) noexcept try {
     return argCount(link, count, GetState::View::kMapped);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link, int32_t{});
 }
 
 // On an array in hand: the number of its leaves, and the array is read raw from here on.
-QK_API int32_t QKGetRawArgCount(QKLINK link, int32_t* count) {
+QK_API int32_t QKGetRawArgCount(QKLINK link, int32_t* count) noexcept try {
     return argCount(link, count, GetState::View::kRaw);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link, int32_t{});
 }
 
-QK_API int32_t QKBytesToGet(QKLINK link, int32_t* count) {
+QK_API int32_t QKBytesToGet(QKLINK link, int32_t* count) noexcept try {
     return countQuery(link, count,
-                      [&](GetState& get, int64_t& n) { return get.bytesToGet(link, n); });
+                      [&](GetState& get, int64_t& n) { return get.bytesToGet(link->stream, n); });
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link, int32_t{});
 }
 
-QK_API int32_t QKRawBytesToGet(QKLINK link, int32_t* count) {
-    return countQuery(link, count,
-                      [&](GetState& get, int64_t& n) { return get.rawBytesToGet(link, n); });
+QK_API int32_t QKRawBytesToGet(QKLINK link, int32_t* count) noexcept try {
+    return countQuery(
+        link, count, [&](GetState& get, int64_t& n) { return get.rawBytesToGet(link->stream, n); });
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link, int32_t{});
 }
 
 namespace {
 
 int32_t getData(QKLINK link, void* buffer, int32_t capacity, int32_t* copied, GetState::View view) {
     if (copied) *copied = 0;
-    return runGet(link, [&](GetState& get) {
-        if (!buffer && capacity > 0) return int{QKERR_GET_SEQUENCE};
+    return runGet(link, [&](GetState& get) -> LinkError {
+        if (!buffer && capacity > 0) return LinkError{QKERR_GET_SEQUENCE};
         int64_t n = 0;
-        const int rc = get.getData(link, buffer, capacity, n, view);
+        const LinkError rc = get.getData(link->stream, buffer, capacity, n, view);
         if (copied) *copied = narrow(n);
         return rc;
     });
@@ -213,13 +232,19 @@ int32_t getData(QKLINK link, void* buffer, int32_t capacity, int32_t* copied, Ge
 
 } // namespace
 
-QK_API int32_t QKGetData(QKLINK link, char* buffer, int32_t capacity, int32_t* copied) {
+QK_API int32_t QKGetData(QKLINK link, char* buffer, int32_t capacity, int32_t* copied) noexcept
+    try {
     return getData(link, buffer, capacity, copied, GetState::View::kMapped);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link, int32_t{});
 }
 
 // The same as QKGetData, but a held token's wire bytes come from memory.
-QK_API int32_t QKGetRawData(QKLINK link, unsigned char* buffer, int32_t capacity, int32_t* copied) {
+QK_API int32_t QKGetRawData(QKLINK link, unsigned char* buffer, int32_t capacity,
+                            int32_t* copied) noexcept try {
     return getData(link, buffer, capacity, copied, GetState::View::kRaw);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link, int32_t{});
 }
 
 namespace {
@@ -230,9 +255,9 @@ int32_t getCharacters(QKLINK link, TextSource::Width width, uint8_t replacement,
                       int32_t* charactersCopied) {
     if (unitsCopied) *unitsCopied = 0;
     if (charactersCopied) *charactersCopied = 0;
-    return runGet(link, [&](GetState& get) {
-        if ((!buffer && capacity > 0) || capacity < 0) return int{QKERR_GET_SEQUENCE};
-        if (const int rc = get.countText(link, width, replacement)) return rc;
+    return runGet(link, [&](GetState& get) -> LinkError {
+        if ((!buffer && capacity > 0) || capacity < 0) return LinkError{QKERR_GET_SEQUENCE};
+        if (const LinkError rc = get.countText(link->stream, width, replacement)) return rc;
         int64_t units = 0;
         int64_t characters = 0;
         int64_t left = 0;
@@ -248,129 +273,189 @@ int32_t getCharacters(QKLINK link, TextSource::Width width, uint8_t replacement,
 
 QK_API int32_t QKGet7BitCharacters(QKLINK link, int32_t* charactersLeft, char* buffer,
                                    int32_t capacity, int32_t* bytesCopied,
-                                   int32_t* charactersCopied) {
+                                   int32_t* charactersCopied) noexcept try {
     return getCharacters(link, TextSource::k7Bit, 0, buffer, capacity, charactersLeft, bytesCopied,
                          charactersCopied);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link, int32_t{});
 }
 
 QK_API int32_t QKGet8BitCharacters(QKLINK link, int32_t* charactersLeft, unsigned char* buffer,
-                                   int32_t capacity, int32_t* copied, int32_t replacement) {
+                                   int32_t capacity, int32_t* copied, int32_t replacement) noexcept
+    try {
     return getCharacters(link, TextSource::k8Bit, static_cast<uint8_t>(replacement), buffer,
                          capacity, charactersLeft, copied, nullptr);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link, int32_t{});
 }
 
 QK_API int32_t QKGet16BitCharacters(QKLINK link, int32_t* charactersLeft, char16_t* buffer,
-                                    int32_t capacity, int32_t* copied) {
+                                    int32_t capacity, int32_t* copied) noexcept try {
     return getCharacters(link, TextSource::k16Bit, 0, buffer, capacity, charactersLeft, copied,
                          nullptr);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link, int32_t{});
 }
 
-QK_API int32_t QKGetString(QKLINK link, const char** text) {
+QK_API int32_t QKGetString(QKLINK link, const char** text) noexcept try {
     return getText(link, false, TextSource::k7Bit, 0, text, nullptr);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link, int32_t{});
 }
 
-QK_API int32_t QKGetSymbol(QKLINK link, const char** name) {
+QK_API int32_t QKGetSymbol(QKLINK link, const char** name) noexcept try {
     return getText(link, true, TextSource::k7Bit, 0, name, nullptr);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link, int32_t{});
 }
 
 QK_API int32_t QKGetByteString(QKLINK link, const unsigned char** text, int32_t* length,
-                               int32_t replacement) {
+                               int32_t replacement) noexcept try {
     return getText(link, false, TextSource::k8Bit, static_cast<uint8_t>(replacement), text, length);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link, int32_t{});
 }
 
 QK_API int32_t QKGetByteSymbol(QKLINK link, const unsigned char** name, int32_t* length,
-                               int32_t replacement) {
+                               int32_t replacement) noexcept try {
     return getText(link, true, TextSource::k8Bit, static_cast<uint8_t>(replacement), name, length);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link, int32_t{});
 }
 
-QK_API int32_t QKGetUnicodeString(QKLINK link, const char16_t** text, int32_t* length) {
+QK_API int32_t QKGetUnicodeString(QKLINK link, const char16_t** text, int32_t* length) noexcept
+    try {
     return getText(link, false, TextSource::k16Bit, 0, text, length);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link, int32_t{});
 }
 
-QK_API int32_t QKGetUnicodeSymbol(QKLINK link, const char16_t** name, int32_t* length) {
+QK_API int32_t QKGetUnicodeSymbol(QKLINK link, const char16_t** name, int32_t* length) noexcept
+    try {
     return getText(link, true, TextSource::k16Bit, 0, name, length);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link, int32_t{});
 }
 
-QK_API int32_t QKGetString0(QKLINK link, const char** text) {
+QK_API int32_t QKGetString0(QKLINK link, const char** text) noexcept try {
     return getText(link, false, TextSource::k7Bit, 0, text, nullptr, true);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link, int32_t{});
 }
 
 QK_API int32_t QKGetByteString0(QKLINK link, const unsigned char** text, int32_t* length,
-                                int32_t replacement) {
+                                int32_t replacement) noexcept try {
     return getText(link, false, TextSource::k8Bit, static_cast<uint8_t>(replacement), text, length,
                    true);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link, int32_t{});
 }
 
-QK_API int32_t QKGetUnicodeString0(QKLINK link, const char16_t** text, int32_t* length) {
+QK_API int32_t QKGetUnicodeString0(QKLINK link, const char16_t** text, int32_t* length) noexcept
+    try {
     return getText(link, false, TextSource::k16Bit, 0, text, length, true);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link, int32_t{});
 }
 
-QK_API void QKDisownString(QKLINK link, const char* text) {
+QK_API void QKDisownString(QKLINK link, const char* text) noexcept try {
     disown(link, text);
+} catch (...) {
+    corvinet::exportFailed(link);
 }
-QK_API void QKDisownSymbol(QKLINK link, const char* name) {
+QK_API void QKDisownSymbol(QKLINK link, const char* name) noexcept try {
     disown(link, name);
+} catch (...) {
+    corvinet::exportFailed(link);
 }
-QK_API void QKDisownByteString(QKLINK link, const unsigned char* text, int32_t) {
+QK_API void QKDisownByteString(QKLINK link, const unsigned char* text, int32_t) noexcept try {
     disown(link, text);
+} catch (...) {
+    corvinet::exportFailed(link);
 }
-QK_API void QKDisownByteSymbol(QKLINK link, const unsigned char* name, int32_t) {
+QK_API void QKDisownByteSymbol(QKLINK link, const unsigned char* name, int32_t) noexcept try {
     disown(link, name);
+} catch (...) {
+    corvinet::exportFailed(link);
 }
-QK_API void QKDisownUnicodeString(QKLINK link, const char16_t* text, int32_t) {
+QK_API void QKDisownUnicodeString(QKLINK link, const char16_t* text, int32_t) noexcept try {
     disown(link, text);
+} catch (...) {
+    corvinet::exportFailed(link);
 }
-QK_API void QKDisownUnicodeSymbol(QKLINK link, const char16_t* name, int32_t) {
+QK_API void QKDisownUnicodeSymbol(QKLINK link, const char16_t* name, int32_t) noexcept try {
     disown(link, name);
+} catch (...) {
+    corvinet::exportFailed(link);
 }
 
-QK_API int32_t QKCheckString(QKLINK link, const char* text) {
-    return runGet(link, [&](GetState& get) { return check(link, get, wire::kString, text); });
+QK_API int32_t QKCheckString(QKLINK link, const char* text) noexcept try {
+    return runGet(
+        link, [&](GetState& get) -> LinkError { return check(link, get, wire::kString, text); });
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link, int32_t{});
 }
 
-QK_API int32_t QKCheckSymbol(QKLINK link, const char* text) {
-    return runGet(link, [&](GetState& get) { return check(link, get, wire::kSymbol, text); });
+QK_API int32_t QKCheckSymbol(QKLINK link, const char* text) noexcept try {
+    return runGet(
+        link, [&](GetState& get) -> LinkError { return check(link, get, wire::kSymbol, text); });
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link, int32_t{});
 }
 
-QK_API int32_t QKGetFunction(QKLINK link, const char** head, int32_t* count) {
+QK_API int32_t QKGetFunction(QKLINK link, const char** head, int32_t* count) noexcept try {
     if (head) *head = nullptr;
-    return runGet(link, [&](GetState& get) {
-        if (!head) return int{QKERR_GET_SEQUENCE};
+    return runGet(link, [&](GetState& get) -> LinkError {
+        if (!head) return LinkError{QKERR_GET_SEQUENCE};
         int64_t n = 0;
-        const int rc = function(link, get, nullptr, head, n);
+        const LinkError rc = function(link, get, nullptr, head, n);
         if (rc == 0 && count) *count = narrow(n);
         return rc;
     });
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link, int32_t{});
 }
 
-QK_API int32_t QKCheckFunction(QKLINK link, const char* head, int32_t* count) {
+QK_API int32_t QKCheckFunction(QKLINK link, const char* head, int32_t* count) noexcept try {
     return checkFunction(link, head, count, -1);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link, int32_t{});
 }
 
-QK_API int32_t QKCheckFunctionWithArgCount(QKLINK link, const char* head, int32_t* count) {
+QK_API int32_t QKCheckFunctionWithArgCount(QKLINK link, const char* head, int32_t* count) noexcept
+    try {
     return checkFunction(link, head, count, count ? *count : -1);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link, int32_t{});
 }
 
-QK_API int32_t QKNewPacket(QKLINK link) {
-    return runGet(link, [&](GetState& get) { return get.skipUntilOwed(link, 0); });
+QK_API int32_t QKNewPacket(QKLINK link) noexcept try {
+    return runGet(link,
+                  [&](GetState& get) -> LinkError { return get.skipUntilOwed(link->stream, 0); });
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link, int32_t{});
 }
 
-QK_API int32_t QKTakeLast(QKLINK link, int32_t count) {
+QK_API int32_t QKTakeLast(QKLINK link, int32_t count) noexcept try {
     // A negative count would skip past the packet's end and on into the next packets.
-    return runGet(link, [&](GetState& get) {
-        return count < 0 ? int{QKERR_GET_SEQUENCE} : get.skipUntilOwed(link, count);
+    return runGet(link, [&](GetState& get) -> LinkError {
+        return count < 0 ? LinkError{QKERR_GET_SEQUENCE} : get.skipUntilOwed(link->stream, count);
     });
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link, int32_t{});
 }
 
-QK_API int32_t QKExpressionsToGet(QKLINK link, int32_t* count) {
+QK_API int32_t QKExpressionsToGet(QKLINK link, int32_t* count) noexcept try {
     if (!link) return 0;
     if (count) *count = 0;
     if (link->error == QKERR_UNCONNECTED || !link->get) return 1;
     if (count) *count = narrow(link->get->owed());
     return 1;
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link, int32_t{});
 }
 
-QK_API int32_t QKReady(QKLINK link) {
+QK_API int32_t QKReady(QKLINK link) noexcept try {
     if (!link) return 0;
     if (link->error == QKERR_LINK_DIED) return 1;
     if (link->error == QKERR_UNCONNECTED) {
@@ -381,11 +466,16 @@ QK_API int32_t QKReady(QKLINK link) {
         return ready;
     }
     bool answer = true;
-    if (!runGet(link, [&](GetState& get) { return get.ready(link, answer); })) return 1;
+    if (!runGet(link, [&](GetState& get) -> LinkError { return get.ready(link->stream, answer); }))
+        return 1;
     return answer ? 1 : 0;
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link, int32_t{});
 }
 
-QK_API int32_t QKFill(QKLINK link) {
+QK_API int32_t QKFill(QKLINK link) noexcept try {
     return runGet(
-        link, [&](GetState&) { return link->stream.refill(); }, Gate::kConnect);
+        link, [&](GetState&) -> LinkError { return link->stream.refill(); }, Gate::kConnect);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link, int32_t{});
 }

@@ -1,7 +1,9 @@
 #include "Link.h"
 
+#include "EngineStates.h"
 #include "Environment.h"
-#include "LinkWire.h"
+#include "ExportGuard.h"
+#include "Launch.h"
 
 #include <algorithm>
 #include <new>
@@ -36,11 +38,12 @@ QKLINK newLink(LinkEnvironment& linkEnv, DeviceLink* device, const QKLinkRecord*
     auto* link = new (memory) QKLinkRecord;
     link->linkEnv = &linkEnv;
     link->device = device;
+    bool ready = true;
     if (readFrom)
-        link->stream.duplicateFrom(readFrom->stream);
+        ready = !link->stream.duplicateFrom(readFrom->stream);
     else
         link->stream.open(device);
-    if (!registerLink(link)) {
+    if (!ready || !registerLink(link)) {
         link->~QKLinkRecord();
         linkEnv.freeLinkRecord(memory);
         return nullptr;
@@ -63,7 +66,7 @@ void releaseDeviceLink(DeviceLink* device, DeviceMainProc* main, DeviceStream** 
 } // namespace
 
 QK_API QKLINK QKMake(QKLINKENV linkEnv, DeviceMainProc device, DeviceStream* stream,
-                     int32_t* error) {
+                     int32_t* error) noexcept try {
     if (!linkEnv) {
         report(error, QKERR_NO_ENVIRONMENT);
         return nullptr;
@@ -84,13 +87,18 @@ QK_API QKLINK QKMake(QKLINKENV linkEnv, DeviceMainProc device, DeviceStream* str
     }
     report(error, 0);
     return link;
+} catch (...) {
+    return corvinet::exportFailed<QKLINK>(nullptr, QKLINK{});
 }
 
-QK_API QKLINK QKCreate0(QKENV env, DeviceMainProc device, DeviceStream* stream, int32_t* error) {
+QK_API QKLINK QKCreate0(QKENV env, DeviceMainProc device, DeviceStream* stream,
+                        int32_t* error) noexcept try {
     return QKMake(env ? env->linkEnv : nullptr, device, stream, error);
+} catch (...) {
+    return corvinet::exportFailed<QKLINK>(nullptr, QKLINK{});
 }
 
-QK_API QKLINK QKDuplicateLink(QKLINK link, const char* name, int32_t* error) {
+QK_API QKLINK QKDuplicateLink(QKLINK link, const char* name, int32_t* error) noexcept try {
     if (!link) {
         report(error, QKERR_LINK_DIED);
         return nullptr;
@@ -105,7 +113,7 @@ QK_API QKLINK QKDuplicateLink(QKLINK link, const char* name, int32_t* error) {
         copy->features = link->features;
         copy->established = link->established;
         copy->error = 0;
-        if ((name && !QKSetName(copy, name)) || corvinet::wireDuplicate(copy, link) != 0) {
+        if ((name && !QKSetName(copy, name)) || corvinet::shareEngines(copy, link) != 0) {
             QKClose(copy);
             copy = nullptr;
         }
@@ -114,75 +122,100 @@ QK_API QKLINK QKDuplicateLink(QKLINK link, const char* name, int32_t* error) {
     }
     report(error, copy ? 0 : QKERR_OUT_OF_MEMORY);
     return copy;
+} catch (...) {
+    return corvinet::exportFailed<QKLINK>(link, QKLINK{});
 }
 
-QK_API int32_t QKDestroy(QKLINK link, DeviceMainProc* device, DeviceStream** stream) {
+QK_API int32_t QKDestroy(QKLINK link, DeviceMainProc* device, DeviceStream** stream) noexcept try {
     if (device) *device = nullptr;
     if (stream) *stream = nullptr;
     if (!link) return 0;
-    if (link->error == 0) link->stream.flush();
+    // Pending output goes out while the link still can; a link that is going away has no one
+    // left to report a failed flush to.
+    if (link->error == 0) static_cast<void>(link->stream.flush());
     if (link->userRelease) link->userRelease(link);
     LinkEnvironment& linkEnv = *link->linkEnv;
     linkEnv.memory.put(link->name);
     link->name = nullptr;
     linkEnv.registry.erase(link->number);
-    corvinet::wireRelease(link);
+    corvinet::endLaunchWatch(link->launch);
+    link->launch = nullptr;
+    corvinet::releaseEngines(link);
     link->stream.close();
     releaseDeviceLink(link->device, device, stream);
     link->error = QKERR_DESTROYED;
     link->~QKLinkRecord();
     linkEnv.freeLinkRecord(link);
     return 1;
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link, int32_t{});
 }
 
-QK_API int32_t QKClose(QKLINK link) {
+QK_API int32_t QKClose(QKLINK link) noexcept try {
     DeviceMainProc device = nullptr;
     DeviceStream* stream = nullptr;
     if (!QKDestroy(link, &device, &stream)) return 0;
     if (device && stream) device(stream, DEVICE_CLOSE, nullptr, nullptr);
     return 1;
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link, int32_t{});
 }
 
-QK_API const char* QKName(QKLINK link) {
+QK_API const char* QKName(QKLINK link) noexcept try {
     return link ? link->name : nullptr;
+} catch (...) {
+    return corvinet::exportFailed<const char*>(link, nullptr);
 }
 
-QK_API int32_t QKSetName(QKLINK link, const char* name) {
+QK_API int32_t QKSetName(QKLINK link, const char* name) noexcept try {
     if (!link) return 0;
     char* copy = nullptr;
     if (name && !(copy = link->linkEnv->memory.copyText(name))) return 0;
     link->linkEnv->memory.put(link->name);
     link->name = copy;
     return 1;
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link, int32_t{});
 }
 
-QK_API void* QKUserData(QKLINK link, QKUserFunction* release) {
+QK_API void* QKUserData(QKLINK link, QKUserFunction* release) noexcept try {
     if (release) *release = link ? link->userRelease : nullptr;
     return link ? link->userData : nullptr;
+} catch (...) {
+    return corvinet::exportFailed<void*>(link, nullptr);
 }
 
-QK_API void QKSetUserData(QKLINK link, void* data, QKUserFunction release) {
+QK_API void QKSetUserData(QKLINK link, void* data, QKUserFunction release) noexcept try {
     if (!link) return;
     link->userData = data;
     link->userRelease = release;
+} catch (...) {
+    corvinet::exportFailed(link);
 }
 
-QK_API QKUserBlockRecord QKUserBlock(QKLINK link) {
+QK_API QKUserBlockRecord QKUserBlock(QKLINK link) noexcept try {
     if (!link) return {};
     return {link->number, link->name, link->userData, link->userRelease};
+} catch (...) {
+    return corvinet::exportFailed<QKUserBlockRecord>(link, QKUserBlockRecord{});
 }
 
-QK_API void QKSetUserBlock(QKLINK link, QKUserBlockRecord block) {
+QK_API void QKSetUserBlock(QKLINK link, QKUserBlockRecord block) noexcept try {
     QKSetUserData(link, block.data, block.release);
+} catch (...) {
+    corvinet::exportFailed(link);
 }
 
-QK_API int32_t QKDeviceInformation(QKLINK link, uint32_t item, void* buffer, int32_t* size) {
+QK_API int32_t QKDeviceInformation(QKLINK link, uint32_t item, void* buffer, int32_t* size) noexcept
+    try {
     if (!link || !link->device->device) return 0;
     DeviceLink& device = *link->device;
     return device.device(device.deviceStream, DEVICE_INFO + item, buffer, size) == 0;
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link, int32_t{});
 }
 
-QK_API int32_t QKTransfer0(QKLINK destination, QKLINK source, int32_t count) {
+QK_API int32_t QKTransfer0(QKLINK destination, QKLINK source, int32_t count) noexcept try {
     if (!source || source->error != 0 || count < 0) return 0;
     if (destination && destination->error != 0) return 0;
     uint8_t piece[256];
@@ -190,25 +223,29 @@ QK_API int32_t QKTransfer0(QKLINK destination, QKLINK source, int32_t count) {
         std::size_t want = std::min<std::size_t>(sizeof piece, static_cast<std::size_t>(count));
         std::size_t got = source->stream.getBytes(piece, want);
         if (got != want) {
-            source->setError(source->stream.lastError());
-            if (destination) destination->setError(source->stream.lastError());
+            source->setError(source->stream.lastError().code());
+            if (destination) destination->setError(source->stream.lastError().code());
             return 0;
         }
         if (destination) {
-            if (int error = destination->stream.putBytes(piece, got)) {
-                destination->setError(error);
+            if (const corvinet::LinkError error = destination->stream.putBytes(piece, got)) {
+                destination->setError(error.code());
                 return 0;
             }
         }
         count -= static_cast<int32_t>(got);
     }
     return 1;
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(destination, int32_t{});
 }
 
-QK_API int32_t QKTransferToEndOfLoopbackLink(QKLINK destination, QKLINK source) {
+QK_API int32_t QKTransferToEndOfLoopbackLink(QKLINK destination, QKLINK source) noexcept try {
     if (!source || source->device->device) return 0;
     std::size_t available = source->stream.available();
     return QKTransfer0(destination, source,
                        static_cast<int32_t>(
                            std::min<std::size_t>(available, static_cast<std::size_t>(INT32_MAX))));
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(destination, int32_t{});
 }

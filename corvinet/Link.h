@@ -18,6 +18,7 @@
 namespace corvinet {
 class PutState;
 class GetState;
+struct LaunchWatch;
 } // namespace corvinet
 struct QKArrayStateRecord;
 
@@ -35,13 +36,15 @@ struct QKLinkRecord {
     LinkFeatures features; // valid once established
     bool established = false;
 
-    // The token engines' states, made at establish (wireAttach) and released at destroy.
+    // The token engines' states, made at establish (attachEngines) and released at destroy.
     corvinet::PutState* put = nullptr; // shared with duplicates
     corvinet::GetState* get = nullptr; // this link's own
     // The array states of either side (ArrayState.h), this link's own; freed with the link.
     QKArrayStateRecord* getArray = nullptr;
     QKArrayStateRecord* putArray = nullptr;
     const void* putArraySource = nullptr; // the state whose shape putArray copied, never read
+    // The program this link launched, watched until the link ends (Launch.h); owned.
+    corvinet::LaunchWatch* launch = nullptr;
 
     QKENV env() const { return linkEnv->env; }
     // Stores the first non-zero error; returns `code` so callers can `return link->setError(c)`.

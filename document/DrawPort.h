@@ -2,7 +2,10 @@
 
 // The one process-wide drawing layer through which every component measures and draws. The
 // document model sees only the operations it calls; the drawing subsystem supplies the real
-// port and installs it in `gDrawPort` at start-up, before anything is laid out. GUI thread only.
+// port and installs it in `gDrawPort` with an `Installed` guard at start-up, before anything is
+// laid out. GUI thread only.
+
+#include "platform/Installed.h"
 
 #include <cstdint>
 
@@ -22,7 +25,7 @@ public:
 };
 
 // The installed port; not owned here.
-extern DrawPort* gDrawPort;
+extern ServiceSlot<DrawPort> gDrawPort;
 
 // Pushes a size for the lifetime of the guard, popping it also when an exception passes.
 class SizeGuard {

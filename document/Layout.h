@@ -11,6 +11,7 @@
 // the line. The frame is the line box moved by the origin.
 
 #include "document/DocPos.h"
+#include "document/OwningArray.h"
 #include "document/Point.h"
 #include "document/Rect.h"
 #include "document/TypeTag.h"
@@ -81,3 +82,6 @@ protected:
     Rect m_lineBox;
     Point m_origin;
 };
+
+// The runs of one laid-out line, in order, owned.
+using RunArray = OwningArray<Layout>;

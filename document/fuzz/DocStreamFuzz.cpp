@@ -7,12 +7,11 @@
 
 #include "document/CompList.h"
 #include "document/DocStream.h"
+#include "document/StoredPrim.h"
 #include "document/tests/Fakes.h"
 #include "document/tests/StoredKinds.h"
 #include "document/tests/StreamBytes.h"
 #include "platform/Exceptions.h"
-#include "plot/GraphicsPrim.h"
-#include "plot/GraphicsPrim3D.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -24,8 +23,7 @@ using streambytes::Bytes;
 
 // Primitive kinds whose bodies read a count and then that many doubles, the shape of the real
 // polylines and meshes.
-template <typename Base>
-class CountedPrim final : public Base {
+class CountedPrim final : public StoredPrim {
 public:
     explicit CountedPrim(int32_t code) : m_code(code) {}
     int32_t GetTypeCode() const override { return m_code; }
@@ -47,12 +45,19 @@ private:
     std::vector<double> m_values;
 };
 
-struct Environment {
-    Environment() {
-        DocStream::SetPrimitiveFactories(
-            [](int32_t code) -> GraphicsPrim* { return new CountedPrim<GraphicsPrim>(code); },
-            [](int32_t code) -> GraphicsPrim3D* { return new CountedPrim<GraphicsPrim3D>(code); });
+class CountedPrimFactory final : public PrimitiveFactory {
+public:
+    std::unique_ptr<StoredPrim> New2D(int32_t code) override {
+        return std::make_unique<CountedPrim>(code);
     }
+    std::unique_ptr<StoredPrim> New3D(int32_t code) override {
+        return std::make_unique<CountedPrim>(code);
+    }
+};
+
+struct Environment {
+    CountedPrimFactory primitives;
+    Installed<PrimitiveFactory> installedPrimitives{gPrimitiveFactory, &primitives};
     fakes::GlyphSource glyphs;
     storedkinds::Registration kinds;
 };
@@ -79,9 +84,9 @@ void ReadPrimitives(const Bytes& input, bool is3D) {
         streambytes::Load(input, [&](DocStream& s) {
             for (;;) {
                 if (is3D)
-                    std::unique_ptr<GraphicsPrim3D>(s.ReadPrimitive3D());
+                    s.ReadPrimitive3D();
                 else
-                    std::unique_ptr<GraphicsPrim>(s.ReadPrimitive2D());
+                    s.ReadPrimitive2D();
             }
         });
     } catch (const platform::FileException&) {

@@ -1,0 +1,32 @@
+// The program that the launch tests start. Its first arguments say what to do:
+//   record FILE ...   write every argument, one a line, to FILE, then open a link from the
+//                     arguments (the test device beside this program, from its corvinet.ini),
+//                     connect, send the integer 42 and wait for the other end to close
+//   exit ...          end at once
+// Anything else ends with status 2.
+
+#include "corvinet/corvinet.h"
+
+#include <cstdio>
+#include <cstring>
+
+int main(int argc, char** argv) {
+    if (argc >= 2 && std::strcmp(argv[1], "exit") == 0) return 0;
+    if (argc < 3 || std::strcmp(argv[1], "record") != 0) return 2;
+    if (FILE* file = std::fopen(argv[2], "w")) {
+        for (int i = 0; i < argc; ++i)
+            std::fprintf(file, "%s\n", argv[i]);
+        std::fclose(file);
+    }
+    QKENV env = QKInitialize(nullptr);
+    int32_t error = 0;
+    QKLINK link = QKOpenInEnv(env, argc, argv, &error);
+    if (!link) return 3;
+    if (!QKConnect(link) || !QKPutInteger(link, 42) || !QKEndPacket(link) || !QKFlush(link))
+        return 4;
+    int32_t ignored = 0;
+    QKGetInteger(link, &ignored); // returns when the other end closes
+    QKClose(link);
+    QKDeinitialize(env);
+    return 0;
+}
