@@ -1,6 +1,7 @@
 // The shared-memory transport in one process: the mapping's fixed layout, the rings, generated
 // names, making links, and a hand-made peer that sends what a sound peer never would.
 
+#include "CallbackHelpers.h"
 #include "DeviceStream.h"
 #include "ShmemHandshake.h"
 #include "ShmemMapping.h"
@@ -322,6 +323,80 @@ TEST_F(ShmemLinks, APeerThatGoesEndsReadsAfterTheDataItLeft) {
     EXPECT_EQ(listener->read(got, sizeof got), kTransferPeerGone);
     EXPECT_EQ(listener->hasData(), kTransferPeerGone);
     EXPECT_EQ(listener->write(last, 4), kTransferPeerGone);
+}
+
+TEST_F(ShmemLinks, TheYieldFunctionCanStopAWaitForThePeer) {
+    using testing::CountingYield;
+    std::string name = uniqueName();
+    TransportLink* listener = make(QKMODE_LISTEN, name.c_str());
+    QKCallbackRecord* yield = CountingYield::make(2);
+    ASSERT_TRUE(listener->setYieldFunction(yield, nullptr));
+    EXPECT_EQ(listener->connect(), kConnectStopped);
+    EXPECT_EQ(CountingYield::calls, 2);
+    EXPECT_EQ(CountingYield::reason, QKYIELD_CONNECTING);
+    EXPECT_EQ(CountingYield::count, 2);
+    // A later connect finds the peer that came meanwhile.
+    TransportLink* connector = make(QKMODE_CONNECT, name.c_str());
+    ASSERT_EQ(connector->connect(), kConnected);
+    CountingYield::limit = 1000;
+    EXPECT_EQ(listener->connect(), kConnected);
+    listener->setYieldFunction(nullptr, nullptr);
+    corvinet::destroyCallbackRecord(yield);
+}
+
+TEST_F(ShmemLinks, AWriteIntoAFullRingWaitsInsteadOfReportingSuccess) {
+    using testing::CountingYield;
+    std::string name = uniqueName();
+    TransportLink* listener = make(QKMODE_LISTEN, name.c_str());
+    TransportLink* connector = make(QKMODE_CONNECT, name.c_str());
+    connectPair(listener, connector);
+    std::vector<uint8_t> full(kDataRingSize, 'f');
+    ASSERT_EQ(connector->write(full.data(), kDataRingSize), int32_t(kDataRingSize));
+    QKCallbackRecord* yield = CountingYield::make(2);
+    connector->setYieldFunction(yield, nullptr);
+    const uint8_t more[4] = {'m', 'o', 'r', 'e'};
+    EXPECT_EQ(connector->write(more, 4), kTransferStopped);
+    EXPECT_EQ(CountingYield::reason, QKYIELD_WRITING);
+    uint8_t got[16];
+    ASSERT_EQ(listener->read(got, sizeof got), 16);
+    EXPECT_EQ(connector->write(more, 4), 4);
+    // Once the peer has gone a write fails at once, whatever room is left.
+    std::erase(links, listener);
+    memory.destroy(listener);
+    CountingYield::limit = 1000;
+    EXPECT_EQ(connector->write(more, 4), kTransferPeerGone);
+    connector->setYieldFunction(nullptr, nullptr);
+    corvinet::destroyCallbackRecord(yield);
+}
+
+TEST_F(ShmemLinks, MessageHandlersRunOnTheirOwnThreadOrWhileTheLinkWaits) {
+    using testing::RecordingHandler;
+    for (bool ownThread : {true, false}) {
+        SCOPED_TRACE(ownThread ? "handler with a thread of its own" : "handler on this thread");
+        std::string name = uniqueName();
+        TransportLink* listener = make(QKMODE_LISTEN, name.c_str());
+        TransportLink* connector = make(QKMODE_CONNECT, name.c_str());
+        connectPair(listener, connector);
+        QKCallbackRecord* handler = RecordingHandler::make(ownThread);
+        ASSERT_TRUE(listener->setMessageHandler(handler, nullptr));
+        ASSERT_EQ(connector->writeMessage(7, 8), 1);
+        if (!ownThread) {
+            // The watcher never runs the program's code: it waits for this thread to wait.
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            EXPECT_EQ(RecordingHandler::code, 0);
+            for (int i = 0; i < 400 && RecordingHandler::code == 0; ++i) {
+                EXPECT_EQ(listener->hasData(), 0);
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            }
+            EXPECT_EQ(RecordingHandler::thread.load(), std::this_thread::get_id());
+        }
+        ASSERT_TRUE(RecordingHandler::arrived());
+        EXPECT_EQ(RecordingHandler::code, 7);
+        EXPECT_EQ(RecordingHandler::parameter, 8);
+        if (ownThread) EXPECT_NE(RecordingHandler::thread.load(), std::this_thread::get_id());
+        listener->setMessageHandler(nullptr, nullptr);
+        corvinet::destroyCallbackRecord(handler);
+    }
 }
 
 // ---- A hand-made peer -------------------------------------------------------------------------

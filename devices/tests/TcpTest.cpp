@@ -1,6 +1,7 @@
 // The TCP transport in one process, on loopback addresses only: its texts, making links,
 // inherited sockets, and hand-made peers that speak the exchange by hand. Every wait is bounded.
 
+#include "CallbackHelpers.h"
 #include "DeviceStream.h"
 #include "TcpNames.h"
 #include "TcpTransport.h"
@@ -312,6 +313,48 @@ TEST_F(TcpLinks, AListenerAndAConnectorAgreeOnAnUrgentConnection) {
     ASSERT_EQ(listener->readMessage(code, parameter), 1);
     EXPECT_EQ(code, 300);
     EXPECT_EQ(parameter, -7);
+}
+
+TEST_F(TcpLinks, TheYieldFunctionCanStopAWaitForThePeer) {
+    using testing::CountingYield;
+    TransportLink* listener = make(QKMODE_LISTEN, "");
+    QKCallbackRecord* yield = CountingYield::make(2);
+    ASSERT_TRUE(listener->setYieldFunction(yield, nullptr));
+    EXPECT_EQ(listener->connect(), kConnectStopped);
+    EXPECT_EQ(CountingYield::reason, QKYIELD_CONNECTING);
+    EXPECT_EQ(CountingYield::count, 2);
+    listener->setYieldFunction(nullptr, nullptr);
+    corvinet::destroyCallbackRecord(yield);
+}
+
+TEST_F(TcpLinks, MessageHandlersRunOnTheirOwnThreadOrWhileTheLinkWaits) {
+    using testing::RecordingHandler;
+    for (bool ownThread : {true, false}) {
+        SCOPED_TRACE(ownThread ? "handler with a thread of its own" : "handler on this thread");
+        TransportLink* listener = make(QKMODE_LISTEN, "");
+        TransportLink* connector = make(QKMODE_CONNECT, nameOf(listener));
+        auto waited = std::async(std::launch::async, [listener] { return listener->connect(); });
+        ASSERT_EQ(connector->connect(), kConnected);
+        ASSERT_EQ(waited.get(), kConnected);
+        QKCallbackRecord* handler = RecordingHandler::make(ownThread);
+        ASSERT_TRUE(listener->setMessageHandler(handler, nullptr));
+        ASSERT_EQ(connector->writeMessage(7, 8), 1);
+        if (!ownThread) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            EXPECT_EQ(RecordingHandler::code, 0);
+            for (int i = 0; i < 400 && RecordingHandler::code == 0; ++i) {
+                EXPECT_EQ(listener->hasData(), 0);
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            }
+            EXPECT_EQ(RecordingHandler::thread.load(), std::this_thread::get_id());
+        }
+        ASSERT_TRUE(RecordingHandler::arrived());
+        EXPECT_EQ(RecordingHandler::code, 7);
+        EXPECT_EQ(RecordingHandler::parameter, 8);
+        if (ownThread) EXPECT_NE(RecordingHandler::thread.load(), std::this_thread::get_id());
+        listener->setMessageHandler(nullptr, nullptr);
+        corvinet::destroyCallbackRecord(handler);
+    }
 }
 
 TEST_F(TcpLinks, WithoutAnUrgentConnectionOnlySmallCodesTravelOutOfBand) {
