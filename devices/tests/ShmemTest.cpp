@@ -360,9 +360,11 @@ TEST_F(ShmemLinks, AWriteIntoAFullRingWaitsInsteadOfReportingSuccess) {
     uint8_t got[16];
     ASSERT_EQ(listener->read(got, sizeof got), 16);
     EXPECT_EQ(connector->write(more, 4), 4);
-    // Once the peer has gone a write fails at once, whatever room is left.
+    // Once the peer is known to be gone a write fails at once, whatever room is left.
     std::erase(links, listener);
     memory.destroy(listener);
+    for (int i = 0; i < 400 && connector->hasData() != kTransferPeerGone; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
     CountingYield::limit = 1000;
     EXPECT_EQ(connector->write(more, 4), kTransferPeerGone);
     connector->setYieldFunction(nullptr, nullptr);
