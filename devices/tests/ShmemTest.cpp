@@ -1,11 +1,11 @@
 // The shared-memory transport in one process: the mapping's fixed layout, the rings, generated
 // names, making links, and a hand-made peer that sends what a sound peer never would.
 
-#include "CallbackHelpers.h"
 #include "DeviceStream.h"
 #include "ShmemHandshake.h"
 #include "ShmemMapping.h"
 #include "ShmemTransport.h"
+#include "TransportChecks.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -372,32 +372,13 @@ TEST_F(ShmemLinks, AWriteIntoAFullRingWaitsInsteadOfReportingSuccess) {
 }
 
 TEST_F(ShmemLinks, MessageHandlersRunOnTheirOwnThreadOrWhileTheLinkWaits) {
-    using testing::RecordingHandler;
     for (bool ownThread : {true, false}) {
         SCOPED_TRACE(ownThread ? "handler with a thread of its own" : "handler on this thread");
         std::string name = uniqueName();
         TransportLink* listener = make(QKMODE_LISTEN, name.c_str());
         TransportLink* connector = make(QKMODE_CONNECT, name.c_str());
         connectPair(listener, connector);
-        QKCallbackRecord* handler = RecordingHandler::make(ownThread);
-        ASSERT_TRUE(listener->setMessageHandler(handler, nullptr));
-        ASSERT_EQ(connector->writeMessage(7, 8), 1);
-        if (!ownThread) {
-            // The watcher never runs the program's code: it waits for this thread to wait.
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-            EXPECT_EQ(RecordingHandler::code, 0);
-            for (int i = 0; i < 400 && RecordingHandler::code == 0; ++i) {
-                EXPECT_EQ(listener->hasData(), 0);
-                std::this_thread::sleep_for(std::chrono::milliseconds(5));
-            }
-            EXPECT_EQ(RecordingHandler::thread.load(), std::this_thread::get_id());
-        }
-        ASSERT_TRUE(RecordingHandler::arrived());
-        EXPECT_EQ(RecordingHandler::code, 7);
-        EXPECT_EQ(RecordingHandler::parameter, 8);
-        if (ownThread) EXPECT_NE(RecordingHandler::thread.load(), std::this_thread::get_id());
-        listener->setMessageHandler(nullptr, nullptr);
-        corvinet::destroyCallbackRecord(handler);
+        testing::checkMessageDelivery(listener, connector, ownThread);
     }
 }
 
@@ -469,12 +450,7 @@ TEST_F(ShmemLinks, GarbageFromAHandMadePeerEndsTheLinkWithoutHarm) {
             peer.send(c.after);
         }
         // The peer is gone: whatever came is read, then the link ends as closed.
-        for (int i = 0; i < 100 && stream->state == kStateConnected; ++i) {
-            const uint8_t* block = nullptr;
-            int32_t length = 0;
-            stream->nextInput(&block, &length);
-        }
-        EXPECT_NE(stream->state, kStateConnected);
+        testing::expectStreamEnds(stream);
         DeviceStream::close(stream);
     }
 }

@@ -1,10 +1,10 @@
 // The TCP transport in one process, on loopback addresses only: its texts, making links,
 // inherited sockets, and hand-made peers that speak the exchange by hand. Every wait is bounded.
 
-#include "CallbackHelpers.h"
 #include "DeviceStream.h"
 #include "TcpNames.h"
 #include "TcpTransport.h"
+#include "TransportChecks.h"
 
 #include <arpa/inet.h>
 #include <fcntl.h>
@@ -328,7 +328,6 @@ TEST_F(TcpLinks, TheYieldFunctionCanStopAWaitForThePeer) {
 }
 
 TEST_F(TcpLinks, MessageHandlersRunOnTheirOwnThreadOrWhileTheLinkWaits) {
-    using testing::RecordingHandler;
     for (bool ownThread : {true, false}) {
         SCOPED_TRACE(ownThread ? "handler with a thread of its own" : "handler on this thread");
         TransportLink* listener = make(QKMODE_LISTEN, "");
@@ -336,24 +335,7 @@ TEST_F(TcpLinks, MessageHandlersRunOnTheirOwnThreadOrWhileTheLinkWaits) {
         auto waited = std::async(std::launch::async, [listener] { return listener->connect(); });
         ASSERT_EQ(connector->connect(), kConnected);
         ASSERT_EQ(waited.get(), kConnected);
-        QKCallbackRecord* handler = RecordingHandler::make(ownThread);
-        ASSERT_TRUE(listener->setMessageHandler(handler, nullptr));
-        ASSERT_EQ(connector->writeMessage(7, 8), 1);
-        if (!ownThread) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-            EXPECT_EQ(RecordingHandler::code, 0);
-            for (int i = 0; i < 400 && RecordingHandler::code == 0; ++i) {
-                EXPECT_EQ(listener->hasData(), 0);
-                std::this_thread::sleep_for(std::chrono::milliseconds(5));
-            }
-            EXPECT_EQ(RecordingHandler::thread.load(), std::this_thread::get_id());
-        }
-        ASSERT_TRUE(RecordingHandler::arrived());
-        EXPECT_EQ(RecordingHandler::code, 7);
-        EXPECT_EQ(RecordingHandler::parameter, 8);
-        if (ownThread) EXPECT_NE(RecordingHandler::thread.load(), std::this_thread::get_id());
-        listener->setMessageHandler(nullptr, nullptr);
-        corvinet::destroyCallbackRecord(handler);
+        testing::checkMessageDelivery(listener, connector, ownThread);
     }
 }
 
@@ -498,12 +480,7 @@ TEST_F(TcpLinks, GarbageFromAHandMadePeerEndsTheLinkWithoutHarm) {
         EXPECT_EQ(stream->connect(), c.connect);
         peer->send(c.after);
         peer.reset();
-        for (int i = 0; i < 100 && stream->state == kStateConnected; ++i) {
-            const uint8_t* block = nullptr;
-            int32_t length = 0;
-            stream->nextInput(&block, &length);
-        }
-        EXPECT_NE(stream->state, kStateConnected);
+        testing::expectStreamEnds(stream);
         if (c.connect == 0) EXPECT_EQ(stream->failure, kPeerClosed);
         DeviceStream::close(stream);
     }
