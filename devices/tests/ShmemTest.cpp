@@ -186,32 +186,13 @@ TEST(ShmemNames, TheDeviceNameComesFromThePlugInsFileName) {
 
 // ---- Links in one process ---------------------------------------------------------------------
 
-class ShmemLinks : public ::testing::Test {
+class ShmemLinks : public testing::TransportFixture {
 protected:
-    ShmemLinks() : memory(deviceMemory(nullptr, nullptr)), device(createDevice(memory)) {}
-    ~ShmemLinks() override {
-        for (TransportLink* link : links)
-            memory.destroy(link);
-        memory.destroy(device);
-    }
+    ShmemLinks() : TransportFixture(createDevice) {}
 
-    TransportLink* make(uint32_t mode, const char* name, int32_t* error = nullptr,
+    TransportLink* make(uint32_t mode, const std::string& name, int32_t* error = nullptr,
                         const char* protocol = "") {
-        OpenArguments arguments;
-        arguments.protocol = protocol;
-        arguments.mode = mode;
-        arguments.name = name;
-        TransportLink* link = nullptr;
-        int32_t code = device->make(arguments, link);
-        if (error) *error = code;
-        if (link) links.push_back(link);
-        return link;
-    }
-    static std::string nameOf(TransportLink* link) {
-        char name[64] = {};
-        int32_t size = sizeof name;
-        EXPECT_EQ(link->deviceInfo(1, name, &size), 0);
-        return name;
+        return TransportFixture::make(mode, name, error, protocol, 0);
     }
     std::string uniqueName() {
         return "u" + std::to_string(getpid()) + "-" + std::to_string(++counter);
@@ -223,9 +204,6 @@ protected:
         ASSERT_EQ(waited.get(), kConnected);
     }
 
-    DeviceMemory memory;
-    TransportDevice* device;
-    std::vector<TransportLink*> links;
     int counter = 0;
 };
 
@@ -316,8 +294,7 @@ TEST_F(ShmemLinks, APeerThatGoesEndsReadsAfterTheDataItLeft) {
     connectPair(listener, connector);
     const uint8_t last[] = "last";
     ASSERT_EQ(connector->write(last, 4), 4);
-    std::erase(links, connector);
-    memory.destroy(connector);
+    drop(connector);
     uint8_t got[8];
     EXPECT_EQ(listener->read(got, sizeof got), 4);
     EXPECT_EQ(listener->read(got, sizeof got), kTransferPeerGone);
@@ -361,8 +338,7 @@ TEST_F(ShmemLinks, AWriteIntoAFullRingWaitsInsteadOfReportingSuccess) {
     ASSERT_EQ(listener->read(got, sizeof got), 16);
     EXPECT_EQ(connector->write(more, 4), 4);
     // Once the peer is known to be gone a write fails at once, whatever room is left.
-    std::erase(links, listener);
-    memory.destroy(listener);
+    drop(listener);
     for (int i = 0; i < 400 && connector->hasData() != kTransferPeerGone; ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     CountingYield::limit = 1000;

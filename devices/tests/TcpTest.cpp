@@ -177,32 +177,13 @@ private:
     int m_fd = -1;
 };
 
-class TcpLinks : public ::testing::Test {
+class TcpLinks : public testing::TransportFixture {
 protected:
-    TcpLinks() : memory(deviceMemory(nullptr, nullptr)), device(createDevice(memory)) {}
-    ~TcpLinks() override {
-        for (TransportLink* link : links)
-            memory.destroy(link);
-        memory.destroy(device);
-    }
+    TcpLinks() : TransportFixture(createDevice) {}
+
     TransportLink* make(uint32_t mode, const std::string& name, int32_t* error = nullptr,
                         const char* protocol = "TCP", uint32_t options = kLocallyVisible) {
-        OpenArguments arguments;
-        arguments.protocol = protocol;
-        arguments.mode = mode;
-        arguments.name = name.c_str();
-        arguments.options = options;
-        TransportLink* link = nullptr;
-        int32_t code = device->make(arguments, link);
-        if (error) *error = code;
-        if (link) links.push_back(link);
-        return link;
-    }
-    static std::string nameOf(TransportLink* link) {
-        char name[200] = {};
-        int32_t size = sizeof name;
-        EXPECT_EQ(link->deviceInfo(1, name, &size), 0);
-        return name;
+        return TransportFixture::make(mode, name, error, protocol, options);
     }
     static uint16_t portOf(TransportLink* link) {
         uint16_t port = 0;
@@ -216,10 +197,6 @@ protected:
         link->deviceInfo(513, &fd, &size);
         return fd;
     }
-
-    DeviceMemory memory;
-    TransportDevice* device;
-    std::vector<TransportLink*> links;
 };
 
 TEST_F(TcpLinks, MakeChecksProtocolModeAndName) {
@@ -489,8 +466,7 @@ TEST_F(TcpLinks, GarbageFromAHandMadePeerEndsTheLinkWithoutHarm) {
 TEST_F(TcpLinks, ConnectingToNothingIsRefused) {
     TransportLink* listener = make(QKMODE_LISTEN, "");
     std::string name = nameOf(listener);
-    std::erase(links, listener);
-    memory.destroy(listener); // the port is free again
+    drop(listener); // the port is free again
     TransportLink* connector = make(QKMODE_CONNECT, name);
     EXPECT_EQ(connector->connect(), kConnectRefused);
     TransportLink* nowhere = make(QKMODE_CONNECT, "701@no-such-host.invalid");

@@ -11,7 +11,9 @@
 
 #include <atomic>
 #include <chrono>
+#include <string>
 #include <thread>
+#include <vector>
 
 namespace devices::testing {
 
@@ -58,6 +60,47 @@ struct RecordingHandler {
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
         return code != 0;
     }
+};
+
+// A transport's device and the links a test makes on it, destroyed with the fixture.
+class TransportFixture : public ::testing::Test {
+protected:
+    explicit TransportFixture(TransportFactory factory)
+        : memory(deviceMemory(nullptr, nullptr)), device(factory(memory)) {}
+    ~TransportFixture() override {
+        for (TransportLink* link : links)
+            memory.destroy(link);
+        memory.destroy(device);
+    }
+
+    TransportLink* make(uint32_t mode, const std::string& name, int32_t* error,
+                        const char* protocol, uint32_t options) {
+        OpenArguments arguments;
+        arguments.protocol = protocol;
+        arguments.mode = mode;
+        arguments.name = name.c_str();
+        arguments.options = options;
+        TransportLink* link = nullptr;
+        int32_t code = device->make(arguments, link);
+        if (error) *error = code;
+        if (link) links.push_back(link);
+        return link;
+    }
+    // Destroys a link before the fixture does.
+    void drop(TransportLink* link) {
+        std::erase(links, link);
+        memory.destroy(link);
+    }
+    static std::string nameOf(TransportLink* link) {
+        char name[200] = {};
+        int32_t size = sizeof name;
+        EXPECT_EQ(link->deviceInfo(1, name, &size), 0);
+        return name;
+    }
+
+    DeviceMemory memory;
+    TransportDevice* device;
+    std::vector<TransportLink*> links;
 };
 
 // A message from `sender` reaches the handler set on `receiver`: at once on the handler's own
