@@ -14,12 +14,11 @@
 #include "document/tests/StoredKinds.h"
 #include "document/tests/StreamBytes.h"
 #include "platform/File.h"
+#include "platform/tests/TempDir.h"
 
 #include <benchmark/benchmark.h>
 
 #include <cmath>
-#include <cstdlib>
-#include <filesystem>
 #include <memory>
 #include <random>
 #include <string>
@@ -149,13 +148,9 @@ const CompList& Document() {
 }
 
 std::string TempPath() {
-    static const std::string path = [] {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "tessary-bench-XXXXXX").string();
-        if (!::mkdtemp(pattern.data())) std::abort();
-        return pattern + "/document.tsy";
-    }();
-    return path;
+    // Removed with the file when the program ends.
+    static const platform::testing::TempDir folder;
+    return folder.File("document.tsy");
 }
 
 int32_t CountedSize(const CompList& body) {

@@ -134,7 +134,7 @@ QK_API int32_t QKStringToArgv(const char* string, char* buffer, char** argv,
     if (stored < capacity) argv[stored] = nullptr;
     return stored;
 } catch (...) {
-    return corvinet::exportFailed<int32_t>(nullptr, int32_t{});
+    return corvinet::exportFailed<int32_t>(nullptr);
 }
 
 QK_API int32_t QKPrintArgv(char* buffer, char* bufferEnd, char** argv, char** argvEnd) noexcept

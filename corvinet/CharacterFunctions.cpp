@@ -78,7 +78,7 @@ QK_API int32_t QKConvertByteString(const unsigned char* s, int32_t n, char** out
                                    char* end) noexcept try {
     return convertEscaped(n, out, end, [s](int32_t i) { return uint32_t{s[i]}; });
 } catch (...) {
-    return corvinet::exportFailed<int32_t>(nullptr, int32_t{});
+    return corvinet::exportFailed<int32_t>(nullptr);
 }
 
 QK_API int32_t QKConvertByteStringNL(const unsigned char* s, int32_t n, char** out, char* end,
@@ -86,14 +86,14 @@ QK_API int32_t QKConvertByteStringNL(const unsigned char* s, int32_t n, char** o
     return convertEscaped(
         n, out, end, [s](int32_t i) { return uint32_t{s[i]}; }, newline);
 } catch (...) {
-    return corvinet::exportFailed<int32_t>(nullptr, int32_t{});
+    return corvinet::exportFailed<int32_t>(nullptr);
 }
 
 QK_API int32_t QKConvertUnicodeString(const char16_t* s, int32_t n, char** out, char* end) noexcept
     try {
     return convertEscaped(n, out, end, [s](int32_t i) { return uint32_t{s[i]}; });
 } catch (...) {
-    return corvinet::exportFailed<int32_t>(nullptr, int32_t{});
+    return corvinet::exportFailed<int32_t>(nullptr);
 }
 
 QK_API int32_t QKConvertUnicodeStringNL(const char16_t* s, int32_t n, char** out, char* end,
@@ -101,7 +101,7 @@ QK_API int32_t QKConvertUnicodeStringNL(const char16_t* s, int32_t n, char** out
     return convertEscaped(
         n, out, end, [s](int32_t i) { return uint32_t{s[i]}; }, newline);
 } catch (...) {
-    return corvinet::exportFailed<int32_t>(nullptr, int32_t{});
+    return corvinet::exportFailed<int32_t>(nullptr);
 }
 
 QK_API int32_t QKConvertDoubleByteString(const unsigned char* s, int32_t n, char** out,
@@ -109,7 +109,7 @@ QK_API int32_t QKConvertDoubleByteString(const unsigned char* s, int32_t n, char
     return convertEscaped(n, out, end,
                           [s](int32_t i) { return uint32_t(s[2 * i] << 8 | s[2 * i + 1]); });
 } catch (...) {
-    return corvinet::exportFailed<int32_t>(nullptr, int32_t{});
+    return corvinet::exportFailed<int32_t>(nullptr);
 }
 
 QK_API int32_t QKConvertDoubleByteStringNL(const unsigned char* s, int32_t n, char** out, char* end,
@@ -117,7 +117,7 @@ QK_API int32_t QKConvertDoubleByteStringNL(const unsigned char* s, int32_t n, ch
     return convertEscaped(
         n, out, end, [s](int32_t i) { return uint32_t(s[2 * i] << 8 | s[2 * i + 1]); }, newline);
 } catch (...) {
-    return corvinet::exportFailed<int32_t>(nullptr, int32_t{});
+    return corvinet::exportFailed<int32_t>(nullptr);
 }
 
 QK_API int32_t QKConvertCharacter(int32_t character, char** out) noexcept try {
@@ -125,7 +125,7 @@ QK_API int32_t QKConvertCharacter(int32_t character, char** out) noexcept try {
     if (out && *out) *out = reinterpret_cast<char*>(writeEscaped(c, reinterpret_cast<Byte*>(*out)));
     return escapedSize(c);
 } catch (...) {
-    return corvinet::exportFailed<int32_t>(nullptr, int32_t{});
+    return corvinet::exportFailed<int32_t>(nullptr);
 }
 
 QK_API int32_t QKConvertNewLine(char** out) noexcept try {
@@ -135,7 +135,7 @@ QK_API int32_t QKConvertNewLine(char** out) noexcept try {
     }
     return 2;
 } catch (...) {
-    return corvinet::exportFailed<int32_t>(nullptr, int32_t{});
+    return corvinet::exportFailed<int32_t>(nullptr);
 }
 
 QK_API int32_t QKNextCharacter(const char** text, const char* end) noexcept try {
@@ -145,13 +145,13 @@ QK_API int32_t QKNextCharacter(const char** text, const char* end) noexcept try 
     *text = reinterpret_cast<const char*>(p);
     return c;
 } catch (...) {
-    return corvinet::exportFailed<int32_t>(nullptr, int32_t{});
+    return corvinet::exportFailed<int32_t>(nullptr);
 }
 
 QK_API int32_t QKStringCharacter(const char* text, const char* end) noexcept try {
     return QKNextCharacter(&text, end);
 } catch (...) {
-    return corvinet::exportFailed<int32_t>(nullptr, int32_t{});
+    return corvinet::exportFailed<int32_t>(nullptr);
 }
 
 QK_API int32_t QKNextCharacter0(const char* text, int32_t* offset, int32_t length) noexcept try {
@@ -161,7 +161,7 @@ QK_API int32_t QKNextCharacter0(const char* text, int32_t* offset, int32_t lengt
     *offset = static_cast<int32_t>(p - text);
     return c;
 } catch (...) {
-    return corvinet::exportFailed<int32_t>(nullptr, int32_t{});
+    return corvinet::exportFailed<int32_t>(nullptr);
 }
 
 QK_API int32_t QKCharacterOffset(const char** text, const char* end, int32_t count) noexcept try {
@@ -179,7 +179,7 @@ QK_API int32_t QKCharacterOffset(const char** text, const char* end, int32_t cou
     *text = reinterpret_cast<const char*>(p);
     return count - passed;
 } catch (...) {
-    return corvinet::exportFailed<int32_t>(nullptr, int32_t{});
+    return corvinet::exportFailed<int32_t>(nullptr);
 }
 
 QK_API void QKStringFirstPosFun(const char* text, QKStringPosition* position) noexcept try {
@@ -197,21 +197,21 @@ QK_API int32_t QKOldPutCharToString(int32_t character, unsigned char** out) noex
     if (out && *out) *out = writeOldForm(c, *out);
     return oldFormSize(c);
 } catch (...) {
-    return corvinet::exportFailed<int32_t>(nullptr, int32_t{});
+    return corvinet::exportFailed<int32_t>(nullptr);
 }
 
 QK_API int32_t QKOldConvertByteString(const unsigned char* s, int32_t n, unsigned char** out,
                                       unsigned char* end) noexcept try {
     return convertOld(n, out, end, [s](int32_t i) { return uint32_t{s[i]}; });
 } catch (...) {
-    return corvinet::exportFailed<int32_t>(nullptr, int32_t{});
+    return corvinet::exportFailed<int32_t>(nullptr);
 }
 
 QK_API int32_t QKOldConvertUnicodeString(const char16_t* s, int32_t n, unsigned char** out,
                                          unsigned char* end) noexcept try {
     return convertOld(n, out, end, [s](int32_t i) { return uint32_t{s[i]}; });
 } catch (...) {
-    return corvinet::exportFailed<int32_t>(nullptr, int32_t{});
+    return corvinet::exportFailed<int32_t>(nullptr);
 }
 
 namespace {
@@ -288,5 +288,5 @@ QK_API int32_t QKOldStringCharFun(const QKOldStringPosition* position) noexcept 
         return 0;
     }
 } catch (...) {
-    return corvinet::exportFailed<int32_t>(nullptr, int32_t{});
+    return corvinet::exportFailed<int32_t>(nullptr);
 }

@@ -88,7 +88,7 @@ QK_API QKENV QKBegin(QKParametersPointer parameters) noexcept try {
     corvinet::installDefaultDialogs(env);
     return env;
 } catch (...) {
-    return corvinet::exportFailed<QKENV>(nullptr, QKENV{});
+    return corvinet::exportFailed<QKENV>(nullptr);
 }
 
 QK_API void QKEnd(QKENV env) noexcept try {
@@ -112,7 +112,7 @@ QK_API QKENV QKInitialize(QKParametersPointer parameters) noexcept try {
     ++processEnv->refCount;
     return processEnv;
 } catch (...) {
-    return corvinet::exportFailed<QKENV>(nullptr, QKENV{});
+    return corvinet::exportFailed<QKENV>(nullptr);
 }
 
 QK_API QKENV QKDeinitialize(QKENV env) noexcept try {
@@ -125,7 +125,7 @@ QK_API QKENV QKDeinitialize(QKENV env) noexcept try {
     }
     return env;
 } catch (...) {
-    return corvinet::exportFailed<QKENV>(nullptr, QKENV{});
+    return corvinet::exportFailed<QKENV>(nullptr);
 }
 
 QK_API int32_t QKSetDefaultYieldFunction(QKENV env, QKYieldFunctionObject yielder) noexcept try {
@@ -133,23 +133,23 @@ QK_API int32_t QKSetDefaultYieldFunction(QKENV env, QKYieldFunctionObject yielde
     env->defaultYield = yielder;
     return 1;
 } catch (...) {
-    return corvinet::exportFailed<int32_t>(nullptr, int32_t{});
+    return corvinet::exportFailed<int32_t>(nullptr);
 }
 
 QK_API QKYieldFunctionObject QKDefaultYieldFunction(QKENV env) noexcept try {
     return env ? env->defaultYield : nullptr;
 } catch (...) {
-    return corvinet::exportFailed<QKYieldFunctionObject>(nullptr, QKYieldFunctionObject{});
+    return corvinet::exportFailed<QKYieldFunctionObject>(nullptr);
 }
 
 QK_API int32_t QKToLinkID(QKLINK link) noexcept try {
     return link ? link->number : 0;
 } catch (...) {
-    return corvinet::exportFailed<int32_t>(link, int32_t{});
+    return corvinet::exportFailed<int32_t>(link);
 }
 
 QK_API int32_t QKNumber(QKLINK link) noexcept try { return link ? link->number : 0; } catch (...) {
-    return corvinet::exportFailed<int32_t>(link, int32_t{});
+    return corvinet::exportFailed<int32_t>(link);
 }
 
 QK_API QKLINK QKFromLinkID(QKENV env, int32_t id) noexcept try {
@@ -158,7 +158,7 @@ QK_API QKLINK QKFromLinkID(QKENV env, int32_t id) noexcept try {
     auto found = id == 0 ? links.begin() : links.find(id);
     return found == links.end() ? nullptr : found->second;
 } catch (...) {
-    return corvinet::exportFailed<QKLINK>(nullptr, QKLINK{});
+    return corvinet::exportFailed<QKLINK>(nullptr);
 }
 
 QK_API int32_t QKNumberControl0(QKENV env, uint32_t flags, void* destination, void* source,
@@ -181,12 +181,12 @@ QK_API int32_t QKTestPoint3(QKENV) noexcept try { return -1; } catch (...) {
 }
 
 QK_API int32_t QKTestPoint4(QKENV) noexcept try { return 0; } catch (...) {
-    return corvinet::exportFailed<int32_t>(nullptr, int32_t{});
+    return corvinet::exportFailed<int32_t>(nullptr);
 }
 
 // One function under ten names, for callers that need a function-pointer cast.
 QK_API QKProc QKAlertCast(QKProc f) noexcept try { return f; } catch (...) {
-    return corvinet::exportFailed<QKProc>(nullptr, QKProc{});
+    return corvinet::exportFailed<QKProc>(nullptr);
 }
 #define CORVINET_CAST_ALIAS(name)                                                                  \
     QK_API QKProc name(QKProc) noexcept __attribute__((alias("QKAlertCast")));

@@ -109,7 +109,7 @@ QK_API int32_t QKSetError(QKLINK link, int32_t code) noexcept try {
     link->error = code;
     return 1;
 } catch (...) {
-    return corvinet::exportFailed<int32_t>(link, int32_t{});
+    return corvinet::exportFailed<int32_t>(link);
 }
 
 QK_API int32_t QKClearError(QKLINK link) noexcept try {
@@ -125,7 +125,7 @@ QK_API int32_t QKClearError(QKLINK link) noexcept try {
         return 1;
     }
 } catch (...) {
-    return corvinet::exportFailed<int32_t>(link, int32_t{});
+    return corvinet::exportFailed<int32_t>(link);
 }
 
 QK_API const char* QKErrorString(QKENV env, int32_t code) noexcept try {
@@ -137,11 +137,11 @@ QK_API const char* QKErrorString(QKENV env, int32_t code) noexcept try {
     *end = '\0';
     return text;
 } catch (...) {
-    return corvinet::exportFailed<const char*>(nullptr, nullptr);
+    return corvinet::exportFailed<const char*>(nullptr);
 }
 
 QK_API const char* QKErrorMessage(QKLINK link) noexcept try {
     return link ? QKErrorString(link->env(), link->error) : nullptr;
 } catch (...) {
-    return corvinet::exportFailed<const char*>(link, nullptr);
+    return corvinet::exportFailed<const char*>(link);
 }

@@ -281,13 +281,13 @@ QK_API int32_t QKEstablish(QKLINK link, const LinkFeatures* features) noexcept t
     if (result != QKERR_ABORTED && result != QKERR_NOT_LISTENING) link->error = QKERR_LINK_DIED;
     return 0;
 } catch (...) {
-    return corvinet::exportFailed<int32_t>(link, int32_t{});
+    return corvinet::exportFailed<int32_t>(link);
 }
 
 QK_API int32_t QKConnect(QKLINK link) noexcept try {
     return QKEstablish(link, nullptr);
 } catch (...) {
-    return corvinet::exportFailed<int32_t>(link, int32_t{});
+    return corvinet::exportFailed<int32_t>(link);
 }
 
 QK_API int32_t QKEstablishString(QKLINK link, const char* features) noexcept try {
@@ -300,7 +300,7 @@ QK_API int32_t QKEstablishString(QKLINK link, const char* features) noexcept try
     }
     return QKEstablish(link, &parsed);
 } catch (...) {
-    return corvinet::exportFailed<int32_t>(link, int32_t{});
+    return corvinet::exportFailed<int32_t>(link);
 }
 
 QK_API int32_t QKFeatureString(QKLINK link, char* buffer, int32_t size) noexcept try {

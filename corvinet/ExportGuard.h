@@ -30,6 +30,11 @@ Result exportFailed(QKLINK link, Result failure) noexcept {
     if (link) link->setError(caughtError());
     return failure;
 }
+// The same with the zero of the function's result type (0, null) as its failure value.
+template <class Result>
+Result exportFailed(QKLINK link) noexcept {
+    return exportFailed(link, Result{});
+}
 inline void exportFailed(QKLINK link) noexcept {
     if (link) link->setError(caughtError());
 }

@@ -74,8 +74,7 @@ int32_t watchChild(QKLINK link, QKYieldParameters parameters) {
     return watch->chained ? QKCallYieldFunction(watch->chained, link, parameters) : 0;
 }
 
-QKLINK fail(QKLINK listener, int32_t* error, int32_t code) {
-    QKClose(listener);
+QKLINK fail(int32_t* error, int32_t code) {
     if (error) *error = code;
     return nullptr;
 }
@@ -138,7 +137,9 @@ bool launchedProgramEnded(LaunchWatch& watch) {
         pollfd ready{watch.pidfd, POLLIN, 0};
         if (poll(&ready, 1, 0) <= 0) return false;
     }
-    if (waitpid(watch.pid, nullptr, WNOHANG) != watch.pid) return false;
+    // 0: still running. The pid itself: reaped now. -1: already reaped, by a handler of the
+    // program's own, say; the program has ended either way.
+    if (waitpid(watch.pid, nullptr, WNOHANG) == 0) return false;
     watch.pid = -1;
     return true;
 }
@@ -159,51 +160,50 @@ void endLaunchWatch(LaunchWatch* watch) {
 }
 
 QKLINK launchLink(QKENV env, const OpenOptions& options, int32_t* error) {
+    auto watch = std::make_unique<LaunchWatch>();
     const char* words[] = {"-linkprotocol", options.protocol.c_str(), "-linkmode",
                            "listen",        "-linkoptions",           "256"};
-    QKLINK listener = openFromWords(env, words, std::size(words), error);
-    if (!listener) return nullptr;
+    QKLINK opened = openFromWords(env, words, std::size(words), error);
+    if (!opened) return nullptr;
+    // Closed on every way out but success, an exception's included.
+    std::unique_ptr<QKLinkRecord, int32_t (*)(QKLINK) noexcept> listener(opened, &QKClose);
     bool browse = !(options.options & kDontBrowse);
 
     std::string command = options.name, program = programOfCommand(options.name);
     if (command.empty()) {
-        if (!browse || !chooseProgram(env, program))
-            return fail(listener, error, QKERR_LAUNCH_NOT_FOUND);
+        if (!browse || !chooseProgram(env, program)) return fail(error, QKERR_LAUNCH_NOT_FOUND);
         command = "\"" + program + "\"";
     }
     auto commandLine = [&] {
-        std::string line = command + " -corvinet -linkprotocol \"" + options.protocol +
-                           "\" -linkmode connect -linkname \"";
-        line += QKName(listener) ? QKName(listener) : "";
-        return line + "\"";
+        const char* name = QKName(opened);
+        return command + " -corvinet -linkprotocol \"" + options.protocol +
+               "\" -linkmode connect -linkname \"" + (name ? name : "") + "\"";
     };
 
-    auto watch = std::make_unique<LaunchWatch>();
     pid_t pid = spawn(commandLine());
     if (pid < 0 && !options.name.empty()) {
-        if (!browse || !chooseProgram(env, program))
-            return fail(listener, error, QKERR_LAUNCH_NOT_FOUND);
+        if (!browse || !chooseProgram(env, program)) return fail(error, QKERR_LAUNCH_NOT_FOUND);
         command = "\"" + program + "\"";
         pid = spawn(commandLine());
     }
-    if (pid < 0) return fail(listener, error, QKERR_UNKNOWN);
+    if (pid < 0) return fail(error, QKERR_UNKNOWN);
 
     watch->pid = pid;
     watch->pidfd = static_cast<int>(syscall(SYS_pidfd_open, pid, 0));
-    QKYieldFunctionObject previous = QKYieldFunction(listener);
-    listener->launch = watch.release();
-    if (!QKSetName(listener, program.c_str())) return fail(listener, error, QKERR_OUT_OF_MEMORY);
-    LaunchWatch& kept = *listener->launch;
+    QKYieldFunctionObject previous = QKYieldFunction(opened);
+    opened->launch = watch.release(); // from here the link reaps the program
+    if (!QKSetName(opened, program.c_str())) return fail(error, QKERR_OUT_OF_MEMORY);
+    LaunchWatch& kept = *opened->launch;
     kept.watch =
         makeCallbackRecord(QKCALLBACK_YIELD, reinterpret_cast<void (*)()>(&watchChild), false);
     if (kept.watch) {
         // The program's default yield function, if any, moves behind the watch.
         kept.chained = previous;
-        DeviceLink& device = *listener->device;
-        device.device(device.deviceStream, DEVICE_SETYIELD, kept.watch, listener);
+        DeviceLink& device = *opened->device;
+        device.device(device.deviceStream, DEVICE_SETYIELD, kept.watch, opened);
     }
     if (error) *error = 0;
-    return listener;
+    return listener.release();
 }
 
 } // namespace corvinet

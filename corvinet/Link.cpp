@@ -51,6 +51,22 @@ QKLINK newLink(LinkEnvironment& linkEnv, DeviceLink* device, const QKLinkRecord*
     return link;
 }
 
+// The watch on a launched program stays on the device while a duplicate still uses it: the
+// duplicate takes it over and becomes the link the device hands to the yield functions, so its
+// waits are neither stopped by an ended watch nor handed a destroyed link.
+void passLaunchWatchOn(QKLINK link) {
+    if (!link->launch || link->device->refs < 2) return;
+    for (const auto& [number, other] : link->linkEnv->registry) {
+        if (other == link || other->device != link->device || other->launch) continue;
+        other->launch = link->launch;
+        link->launch = nullptr;
+        DeviceLink& device = *link->device;
+        if (other->launch->watch)
+            device.device(device.deviceStream, DEVICE_SETYIELD, other->launch->watch, other);
+        return;
+    }
+}
+
 // Drops one user of a device link. The last one hands the device stream back to the caller
 // (for DEVICE_CLOSE) or frees the loopback buffer, and frees the record.
 void releaseDeviceLink(DeviceLink* device, DeviceMainProc* main, DeviceStream** stream) {
@@ -88,14 +104,14 @@ QK_API QKLINK QKMake(QKLINKENV linkEnv, DeviceMainProc device, DeviceStream* str
     report(error, 0);
     return link;
 } catch (...) {
-    return corvinet::exportFailed<QKLINK>(nullptr, QKLINK{});
+    return corvinet::exportFailed<QKLINK>(nullptr);
 }
 
 QK_API QKLINK QKCreate0(QKENV env, DeviceMainProc device, DeviceStream* stream,
                         int32_t* error) noexcept try {
     return QKMake(env ? env->linkEnv : nullptr, device, stream, error);
 } catch (...) {
-    return corvinet::exportFailed<QKLINK>(nullptr, QKLINK{});
+    return corvinet::exportFailed<QKLINK>(nullptr);
 }
 
 QK_API QKLINK QKDuplicateLink(QKLINK link, const char* name, int32_t* error) noexcept try {
@@ -123,7 +139,7 @@ QK_API QKLINK QKDuplicateLink(QKLINK link, const char* name, int32_t* error) noe
     report(error, copy ? 0 : QKERR_OUT_OF_MEMORY);
     return copy;
 } catch (...) {
-    return corvinet::exportFailed<QKLINK>(link, QKLINK{});
+    return corvinet::exportFailed<QKLINK>(link);
 }
 
 QK_API int32_t QKDestroy(QKLINK link, DeviceMainProc* device, DeviceStream** stream) noexcept try {
@@ -138,6 +154,7 @@ QK_API int32_t QKDestroy(QKLINK link, DeviceMainProc* device, DeviceStream** str
     linkEnv.memory.put(link->name);
     link->name = nullptr;
     linkEnv.registry.erase(link->number);
+    passLaunchWatchOn(link);
     corvinet::endLaunchWatch(link->launch);
     link->launch = nullptr;
     corvinet::releaseEngines(link);
@@ -148,7 +165,7 @@ QK_API int32_t QKDestroy(QKLINK link, DeviceMainProc* device, DeviceStream** str
     linkEnv.freeLinkRecord(link);
     return 1;
 } catch (...) {
-    return corvinet::exportFailed<int32_t>(link, int32_t{});
+    return corvinet::exportFailed<int32_t>(link);
 }
 
 QK_API int32_t QKClose(QKLINK link) noexcept try {
@@ -158,13 +175,13 @@ QK_API int32_t QKClose(QKLINK link) noexcept try {
     if (device && stream) device(stream, DEVICE_CLOSE, nullptr, nullptr);
     return 1;
 } catch (...) {
-    return corvinet::exportFailed<int32_t>(link, int32_t{});
+    return corvinet::exportFailed<int32_t>(link);
 }
 
 QK_API const char* QKName(QKLINK link) noexcept try {
     return link ? link->name : nullptr;
 } catch (...) {
-    return corvinet::exportFailed<const char*>(link, nullptr);
+    return corvinet::exportFailed<const char*>(link);
 }
 
 QK_API int32_t QKSetName(QKLINK link, const char* name) noexcept try {
@@ -175,14 +192,14 @@ QK_API int32_t QKSetName(QKLINK link, const char* name) noexcept try {
     link->name = copy;
     return 1;
 } catch (...) {
-    return corvinet::exportFailed<int32_t>(link, int32_t{});
+    return corvinet::exportFailed<int32_t>(link);
 }
 
 QK_API void* QKUserData(QKLINK link, QKUserFunction* release) noexcept try {
     if (release) *release = link ? link->userRelease : nullptr;
     return link ? link->userData : nullptr;
 } catch (...) {
-    return corvinet::exportFailed<void*>(link, nullptr);
+    return corvinet::exportFailed<void*>(link);
 }
 
 QK_API void QKSetUserData(QKLINK link, void* data, QKUserFunction release) noexcept try {
@@ -197,7 +214,7 @@ QK_API QKUserBlockRecord QKUserBlock(QKLINK link) noexcept try {
     if (!link) return {};
     return {link->number, link->name, link->userData, link->userRelease};
 } catch (...) {
-    return corvinet::exportFailed<QKUserBlockRecord>(link, QKUserBlockRecord{});
+    return corvinet::exportFailed<QKUserBlockRecord>(link);
 }
 
 QK_API void QKSetUserBlock(QKLINK link, QKUserBlockRecord block) noexcept try {
@@ -212,7 +229,7 @@ QK_API int32_t QKDeviceInformation(QKLINK link, uint32_t item, void* buffer, int
     DeviceLink& device = *link->device;
     return device.device(device.deviceStream, DEVICE_INFO + item, buffer, size) == 0;
 } catch (...) {
-    return corvinet::exportFailed<int32_t>(link, int32_t{});
+    return corvinet::exportFailed<int32_t>(link);
 }
 
 QK_API int32_t QKTransfer0(QKLINK destination, QKLINK source, int32_t count) noexcept try {
@@ -237,7 +254,7 @@ QK_API int32_t QKTransfer0(QKLINK destination, QKLINK source, int32_t count) noe
     }
     return 1;
 } catch (...) {
-    return corvinet::exportFailed<int32_t>(destination, int32_t{});
+    return corvinet::exportFailed<int32_t>(destination);
 }
 
 QK_API int32_t QKTransferToEndOfLoopbackLink(QKLINK destination, QKLINK source) noexcept try {
@@ -247,5 +264,5 @@ QK_API int32_t QKTransferToEndOfLoopbackLink(QKLINK destination, QKLINK source) 
                        static_cast<int32_t>(
                            std::min<std::size_t>(available, static_cast<std::size_t>(INT32_MAX))));
 } catch (...) {
-    return corvinet::exportFailed<int32_t>(destination, int32_t{});
+    return corvinet::exportFailed<int32_t>(destination);
 }

@@ -40,7 +40,7 @@ QK_API QKLINKENV QKInit(QKAllocator allocator, QKDeallocator deallocator, QKENV 
     corvinet::AllocatorPair pair{allocator, deallocator};
     return pair.make<LinkEnvironment>(env, pair);
 } catch (...) {
-    return corvinet::exportFailed<QKLINKENV>(nullptr, QKLINKENV{});
+    return corvinet::exportFailed<QKLINKENV>(nullptr);
 }
 
 QK_API void QKDeinit(QKLINKENV linkEnv) noexcept try {
@@ -52,11 +52,11 @@ QK_API void QKDeinit(QKLINKENV linkEnv) noexcept try {
 QK_API QKLINKENV QKLinkEnvironment(QKLINK link) noexcept try {
     return link ? link->linkEnv : nullptr;
 } catch (...) {
-    return corvinet::exportFailed<QKLINKENV>(link, QKLINKENV{});
+    return corvinet::exportFailed<QKLINKENV>(link);
 }
 
 QK_API QKENV QKEnclosingEnvironment(QKLINKENV linkEnv) noexcept try {
     return linkEnv ? linkEnv->env : nullptr;
 } catch (...) {
-    return corvinet::exportFailed<QKENV>(nullptr, QKENV{});
+    return corvinet::exportFailed<QKENV>(nullptr);
 }

@@ -78,7 +78,7 @@ LinkError copyArray(QKLINK source, GetState& get, QKLINK destination, PutState& 
 
 // Tokens that a copy may pass on as they lie on the wire: the plain form and the pass-through
 // bytes (but `.`, refused before). Toward a destination that does not read the plain form they are
-// read as text (which a pass-through byte is not: error 3, and it stays in hand).
+// read as text (which a pass-through byte is not: QKERR_GET_SEQUENCE, and it stays in hand).
 bool copiesRaw(uint8_t type) {
     return wire::isPlainTextType(type) || wire::isPassThrough(type);
 }
@@ -173,20 +173,20 @@ QK_API QKMARK QKCreateMark(QKLINK link) noexcept try {
     }
     return mark;
 } catch (...) {
-    return corvinet::exportFailed<QKMARK>(link, QKMARK{});
+    return corvinet::exportFailed<QKMARK>(link);
 }
 
 QK_API QKMARK QKSeekMark(QKLINK link, QKMARK mark, int32_t count) noexcept try {
     return runGet(link, [&](GetState&) -> LinkError { return seek(link, mark, count); }) ? mark
                                                                                          : nullptr;
 } catch (...) {
-    return corvinet::exportFailed<QKMARK>(link, QKMARK{});
+    return corvinet::exportFailed<QKMARK>(link);
 }
 
 QK_API QKMARK QKSeekToMark(QKLINK link, QKMARK mark, int32_t count) noexcept try {
     return QKSeekMark(link, mark, count);
 } catch (...) {
-    return corvinet::exportFailed<QKMARK>(link, QKMARK{});
+    return corvinet::exportFailed<QKMARK>(link);
 }
 
 QK_API void QKDestroyMark(QKLINK link, QKMARK mark) noexcept try {
@@ -213,7 +213,7 @@ QK_API int32_t QKAlign(QKLINK link, QKLINK other) noexcept try {
     }
     return 1;
 } catch (...) {
-    return corvinet::exportFailed<int32_t>(link, int32_t{});
+    return corvinet::exportFailed<int32_t>(link);
 }
 
 QK_API int32_t QKForwardReset(QKLINK link, int32_t offset) noexcept try {
@@ -229,7 +229,7 @@ QK_API int32_t QKForwardReset(QKLINK link, int32_t offset) noexcept try {
     link->setError(rc.code());
     return !rc;
 } catch (...) {
-    return corvinet::exportFailed<int32_t>(link, int32_t{});
+    return corvinet::exportFailed<int32_t>(link);
 }
 
 QK_API int32_t QKTransferExpression(QKLINK destination, QKLINK source) noexcept try {
@@ -251,5 +251,5 @@ QK_API int32_t QKTransferExpression(QKLINK destination, QKLINK source) noexcept 
     }
     return ok && destinationError == 0;
 } catch (...) {
-    return corvinet::exportFailed<int32_t>(destination, int32_t{});
+    return corvinet::exportFailed<int32_t>(destination);
 }

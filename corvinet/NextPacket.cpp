@@ -19,5 +19,5 @@ QK_API int32_t QKNextPacket(QKLINK link) noexcept try {
     if (code == 0) link->setError(QKERR_UNKNOWN_PACKET);
     return code;
 } catch (...) {
-    return corvinet::exportFailed<int32_t>(link, int32_t{});
+    return corvinet::exportFailed<int32_t>(link);
 }

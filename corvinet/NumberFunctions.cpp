@@ -32,31 +32,31 @@ int32_t get(QKLINK link, uint8_t code, void* value) {
 QK_API int32_t QKPutInteger(QKLINK link, int32_t value) noexcept try {
     return put(link, codes().putInteger, &value);
 } catch (...) {
-    return corvinet::exportFailed<int32_t>(link, int32_t{});
+    return corvinet::exportFailed<int32_t>(link);
 }
 
 QK_API int32_t QKPutShortInteger(QKLINK link, int32_t value) noexcept try {
     return put(link, codes().putInteger, &value);
 } catch (...) {
-    return corvinet::exportFailed<int32_t>(link, int32_t{});
+    return corvinet::exportFailed<int32_t>(link);
 }
 
 QK_API int32_t QKPutLongInteger(QKLINK link, int32_t value) noexcept try {
     return put(link, codes().putLongInteger, &value);
 } catch (...) {
-    return corvinet::exportFailed<int32_t>(link, int32_t{});
+    return corvinet::exportFailed<int32_t>(link);
 }
 
 QK_API int32_t QKPutDouble(QKLINK link, double value) noexcept try {
     return put(link, codes().putDouble, &value);
 } catch (...) {
-    return corvinet::exportFailed<int32_t>(link, int32_t{});
+    return corvinet::exportFailed<int32_t>(link);
 }
 
 QK_API int32_t QKPutFloat(QKLINK link, double value) noexcept try {
     return put(link, codes().putDouble, &value);
 } catch (...) {
-    return corvinet::exportFailed<int32_t>(link, int32_t{});
+    return corvinet::exportFailed<int32_t>(link);
 }
 
 QK_API int32_t QKPutLongDouble(QKLINK link, long double value) noexcept try {
@@ -69,37 +69,37 @@ QK_API int32_t QKPutLongDouble(QKLINK link, long double value) noexcept try {
     const double narrowed = static_cast<double>(value);
     return put(link, code, &narrowed);
 } catch (...) {
-    return corvinet::exportFailed<int32_t>(link, int32_t{});
+    return corvinet::exportFailed<int32_t>(link);
 }
 
 QK_API int32_t QKGetShortInteger(QKLINK link, int16_t* value) noexcept try {
     return get(link, codes().getShortInteger, value);
 } catch (...) {
-    return corvinet::exportFailed<int32_t>(link, int32_t{});
+    return corvinet::exportFailed<int32_t>(link);
 }
 
 QK_API int32_t QKGetInteger(QKLINK link, int32_t* value) noexcept try {
     return get(link, codes().getInteger, value);
 } catch (...) {
-    return corvinet::exportFailed<int32_t>(link, int32_t{});
+    return corvinet::exportFailed<int32_t>(link);
 }
 
 QK_API int32_t QKGetLongInteger(QKLINK link, int32_t* value) noexcept try {
     return get(link, codes().getLongInteger, value);
 } catch (...) {
-    return corvinet::exportFailed<int32_t>(link, int32_t{});
+    return corvinet::exportFailed<int32_t>(link);
 }
 
 QK_API int32_t QKGetFloat(QKLINK link, float* value) noexcept try {
     return get(link, codes().getFloat, value);
 } catch (...) {
-    return corvinet::exportFailed<int32_t>(link, int32_t{});
+    return corvinet::exportFailed<int32_t>(link);
 }
 
 QK_API int32_t QKGetDouble(QKLINK link, double* value) noexcept try {
     return get(link, codes().getDouble, value);
 } catch (...) {
-    return corvinet::exportFailed<int32_t>(link, int32_t{});
+    return corvinet::exportFailed<int32_t>(link);
 }
 
 QK_API int32_t QKGetLongDouble(QKLINK link, long double* value) noexcept try {
@@ -116,7 +116,7 @@ QK_API int32_t QKGetLongDouble(QKLINK link, long double* value) noexcept try {
     *value = narrow;
     return 1;
 } catch (...) {
-    return corvinet::exportFailed<int32_t>(link, int32_t{});
+    return corvinet::exportFailed<int32_t>(link);
 }
 
 QK_API int32_t QKGetBinaryNumber(QKLINK link, void* value, int32_t code) noexcept try {
@@ -126,5 +126,5 @@ QK_API int32_t QKGetBinaryNumber(QKLINK link, void* value, int32_t code) noexcep
         return state.getNumber(link->stream, static_cast<uint8_t>(code), value);
     });
 } catch (...) {
-    return corvinet::exportFailed<int32_t>(link, int32_t{});
+    return corvinet::exportFailed<int32_t>(link);
 }

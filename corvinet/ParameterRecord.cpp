@@ -47,7 +47,7 @@ QK_API int32_t QKNewParameters(QKParametersPointer block, int32_t first, int32_t
     }
     return corvinet::kParameterRevision;
 } catch (...) {
-    return corvinet::exportFailed<int32_t>(nullptr, int32_t{});
+    return corvinet::exportFailed<int32_t>(nullptr);
 }
 
 QK_API QKParametersPointer QKSetAllocParameter(QKParametersPointer block, QKAllocator allocator,
@@ -59,7 +59,7 @@ QK_API QKParametersPointer QKSetAllocParameter(QKParametersPointer block, QKAllo
     }
     return record;
 } catch (...) {
-    return corvinet::exportFailed<QKParametersPointer>(nullptr, QKParametersPointer{});
+    return corvinet::exportFailed<QKParametersPointer>(nullptr);
 }
 
 QK_API int32_t QKAllocParameter(QKParametersPointer block, QKAllocator* allocator,

@@ -36,20 +36,20 @@ QK_API int32_t QKPutNext(QKLINK link, int32_t type) noexcept try {
         return put.announce(static_cast<uint8_t>(type));
     });
 } catch (...) {
-    return corvinet::exportFailed<int32_t>(link, int32_t{});
+    return corvinet::exportFailed<int32_t>(link);
 }
 
 QK_API int32_t QKPutType(QKLINK link, int32_t type) noexcept try {
     return QKPutNext(link, type);
 } catch (...) {
-    return corvinet::exportFailed<int32_t>(link, int32_t{});
+    return corvinet::exportFailed<int32_t>(link);
 }
 
 QK_API int32_t QKPutArgCount(QKLINK link, int32_t count) noexcept try {
     return runPut(link, Gate::kClean,
                   [&](PutState& put) -> LinkError { return put.putArgCount(link->stream, count); });
 } catch (...) {
-    return corvinet::exportFailed<int32_t>(link, int32_t{});
+    return corvinet::exportFailed<int32_t>(link);
 }
 
 QK_API int32_t QKPutComposite(QKLINK link, int32_t count) noexcept try {
@@ -58,7 +58,7 @@ QK_API int32_t QKPutComposite(QKLINK link, int32_t count) noexcept try {
         return put.putArgCount(link->stream, count);
     });
 } catch (...) {
-    return corvinet::exportFailed<int32_t>(link, int32_t{});
+    return corvinet::exportFailed<int32_t>(link);
 }
 
 QK_API int32_t QKPutFunction(QKLINK link, const char* head, int32_t count) noexcept try {
@@ -66,45 +66,45 @@ QK_API int32_t QKPutFunction(QKLINK link, const char* head, int32_t count) noexc
         return put.putFunction(link->stream, head, count);
     });
 } catch (...) {
-    return corvinet::exportFailed<int32_t>(link, int32_t{});
+    return corvinet::exportFailed<int32_t>(link);
 }
 
 QK_API int32_t QKPutString(QKLINK link, const char* text) noexcept try {
     return putText(link, wire::kString, TextSource::k7Bit, text, text ? std::strlen(text) : 0);
 } catch (...) {
-    return corvinet::exportFailed<int32_t>(link, int32_t{});
+    return corvinet::exportFailed<int32_t>(link);
 }
 
 QK_API int32_t QKPutSymbol(QKLINK link, const char* name) noexcept try {
     return putText(link, wire::kSymbol, TextSource::k7Bit, name, name ? std::strlen(name) : 0);
 } catch (...) {
-    return corvinet::exportFailed<int32_t>(link, int32_t{});
+    return corvinet::exportFailed<int32_t>(link);
 }
 
 QK_API int32_t QKPutByteString(QKLINK link, const unsigned char* text, int32_t length) noexcept
     try {
     return putText(link, wire::kString, TextSource::k8Bit, text, length);
 } catch (...) {
-    return corvinet::exportFailed<int32_t>(link, int32_t{});
+    return corvinet::exportFailed<int32_t>(link);
 }
 
 QK_API int32_t QKPutByteSymbol(QKLINK link, const unsigned char* name, int32_t length) noexcept
     try {
     return putText(link, wire::kSymbol, TextSource::k8Bit, name, length);
 } catch (...) {
-    return corvinet::exportFailed<int32_t>(link, int32_t{});
+    return corvinet::exportFailed<int32_t>(link);
 }
 
 QK_API int32_t QKPutUnicodeString(QKLINK link, const char16_t* text, int32_t length) noexcept try {
     return putText(link, wire::kString, TextSource::k16Bit, text, length);
 } catch (...) {
-    return corvinet::exportFailed<int32_t>(link, int32_t{});
+    return corvinet::exportFailed<int32_t>(link);
 }
 
 QK_API int32_t QKPutUnicodeSymbol(QKLINK link, const char16_t* name, int32_t length) noexcept try {
     return putText(link, wire::kSymbol, TextSource::k16Bit, name, length);
 } catch (...) {
-    return corvinet::exportFailed<int32_t>(link, int32_t{});
+    return corvinet::exportFailed<int32_t>(link);
 }
 
 QK_API int32_t QKPut7BitCount(QKLINK link, int32_t characters, int32_t bytes) noexcept try {
@@ -113,7 +113,7 @@ QK_API int32_t QKPut7BitCount(QKLINK link, int32_t characters, int32_t bytes) no
         return put.declareTextSize(bytes);
     });
 } catch (...) {
-    return corvinet::exportFailed<int32_t>(link, int32_t{});
+    return corvinet::exportFailed<int32_t>(link);
 }
 
 QK_API int32_t QKPut7BitCharacters(QKLINK link, int32_t charactersLeft, const char* bytes,
@@ -125,7 +125,7 @@ QK_API int32_t QKPut7BitCharacters(QKLINK link, int32_t charactersLeft, const ch
         return put.putTextPiece(link->stream, TextSource::k7Bit, bytes, byteCount, charactersLeft);
     });
 } catch (...) {
-    return corvinet::exportFailed<int32_t>(link, int32_t{});
+    return corvinet::exportFailed<int32_t>(link);
 }
 
 QK_API int32_t QKPut8BitCharacters(QKLINK link, int32_t charactersLeft, const unsigned char* bytes,
@@ -135,7 +135,7 @@ QK_API int32_t QKPut8BitCharacters(QKLINK link, int32_t charactersLeft, const un
         return put.putTextPiece(link->stream, TextSource::k8Bit, bytes, count, charactersLeft);
     });
 } catch (...) {
-    return corvinet::exportFailed<int32_t>(link, int32_t{});
+    return corvinet::exportFailed<int32_t>(link);
 }
 
 QK_API int32_t QKPut16BitCharacters(QKLINK link, int32_t charactersLeft, const char16_t* chars,
@@ -145,14 +145,14 @@ QK_API int32_t QKPut16BitCharacters(QKLINK link, int32_t charactersLeft, const c
         return put.putTextPiece(link->stream, TextSource::k16Bit, chars, count, charactersLeft);
     });
 } catch (...) {
-    return corvinet::exportFailed<int32_t>(link, int32_t{});
+    return corvinet::exportFailed<int32_t>(link);
 }
 
 QK_API int32_t QKPutSize(QKLINK link, int32_t bytes) noexcept try {
     return runPut(link, Gate::kClean,
                   [&](PutState& put) -> LinkError { return put.declareTextSize(bytes); });
 } catch (...) {
-    return corvinet::exportFailed<int32_t>(link, int32_t{});
+    return corvinet::exportFailed<int32_t>(link);
 }
 
 QK_API int32_t QKPutData(QKLINK link, const char* bytes, int32_t count) noexcept try {
@@ -161,14 +161,14 @@ QK_API int32_t QKPutData(QKLINK link, const char* bytes, int32_t count) noexcept
         return put.putTextData(link->stream, bytes, count);
     });
 } catch (...) {
-    return corvinet::exportFailed<int32_t>(link, int32_t{});
+    return corvinet::exportFailed<int32_t>(link);
 }
 
 QK_API int32_t QKPutRawSize(QKLINK link, int32_t bytes) noexcept try {
     return runPut(link, Gate::kClean,
                   [&](PutState& put) -> LinkError { return put.putRawSize(link->stream, bytes); });
 } catch (...) {
-    return corvinet::exportFailed<int32_t>(link, int32_t{});
+    return corvinet::exportFailed<int32_t>(link);
 }
 
 QK_API int32_t QKPutRawData(QKLINK link, const unsigned char* bytes, int32_t count) noexcept try {
@@ -177,7 +177,7 @@ QK_API int32_t QKPutRawData(QKLINK link, const unsigned char* bytes, int32_t cou
         return put.putRawData(link->stream, bytes, count);
     });
 } catch (...) {
-    return corvinet::exportFailed<int32_t>(link, int32_t{});
+    return corvinet::exportFailed<int32_t>(link);
 }
 
 QK_API int32_t QKBytesToPut(QKLINK link, int32_t* count) noexcept try {
@@ -186,7 +186,7 @@ QK_API int32_t QKBytesToPut(QKLINK link, int32_t* count) noexcept try {
         return 0;
     });
 } catch (...) {
-    return corvinet::exportFailed<int32_t>(link, int32_t{});
+    return corvinet::exportFailed<int32_t>(link);
 }
 
 QK_API int32_t QKPutBinaryNumber(QKLINK link, const void* value, int32_t code) noexcept try {
@@ -195,20 +195,20 @@ QK_API int32_t QKPutBinaryNumber(QKLINK link, const void* value, int32_t code) n
         return put.putNumber(link->stream, static_cast<uint8_t>(code), value);
     });
 } catch (...) {
-    return corvinet::exportFailed<int32_t>(link, int32_t{});
+    return corvinet::exportFailed<int32_t>(link);
 }
 
 QK_API int32_t QKEndPacket(QKLINK link) noexcept try {
     return runPut(link, Gate::kClean,
                   [&](PutState& put) -> LinkError { return put.endPacket(link->stream); });
 } catch (...) {
-    return corvinet::exportFailed<int32_t>(link, int32_t{});
+    return corvinet::exportFailed<int32_t>(link);
 }
 
 QK_API int32_t QKFlush(QKLINK link) noexcept try {
     return runPut(link, Gate::kClean, [&](PutState&) -> LinkError { return link->stream.flush(); });
 } catch (...) {
-    return corvinet::exportFailed<int32_t>(link, int32_t{});
+    return corvinet::exportFailed<int32_t>(link);
 }
 
 namespace {
@@ -232,11 +232,11 @@ int32_t putRealText(QKLINK link, const Char* text, TextSource::Width width) {
 QK_API int32_t QKPutRealByteString0(QKLINK link, const unsigned char* text) noexcept try {
     return putRealText(link, text, TextSource::k8Bit);
 } catch (...) {
-    return corvinet::exportFailed<int32_t>(link, int32_t{});
+    return corvinet::exportFailed<int32_t>(link);
 }
 
 QK_API int32_t QKPutRealUnicodeString0(QKLINK link, const char16_t* text) noexcept try {
     return putRealText(link, text, TextSource::k16Bit);
 } catch (...) {
-    return corvinet::exportFailed<int32_t>(link, int32_t{});
+    return corvinet::exportFailed<int32_t>(link);
 }

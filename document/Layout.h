@@ -17,6 +17,7 @@
 #include "document/TypeTag.h"
 
 #include <cstdint>
+#include <memory>
 
 class TextComp;
 
@@ -30,8 +31,8 @@ public:
     // Appends a character of a face when the run accepts it.
     virtual bool AddChar(uint8_t /*code*/, int32_t /*face*/) { return false; }
     virtual bool CanMerge(const Layout& /*next*/, bool /*allowSpaces*/) const { return false; }
-    // Takes the next run's content and deletes it.
-    virtual void Merge(Layout* /*next*/) {}
+    // Takes the next run's content; the run itself ends with the handle.
+    virtual void Merge(std::unique_ptr<Layout> /*next*/) {}
     virtual bool IsCharacterRun() const { return false; }
     virtual bool IsLineRun() const { return false; }
     virtual bool IsWhiteRun() const { return false; }

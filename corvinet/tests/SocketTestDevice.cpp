@@ -1,7 +1,7 @@
 // A device plug-in for the opening tests: a link over a local stream socket, enough for a
 // launched test program to connect back. It serves protocol "" or "test" in the modes Listen
 // and Connect and answers 35 to every other mode, so that the library launches or loops back
-// itself. It records the last open-argument block it was offered (testDeviceLastBlock), calls the
+// itself. It records the open-argument blocks it is offered (testDeviceLastBlock), calls the
 // stream's yield record on every round of a wait, and hands a written message to the stream's
 // own handler record, so both callback paths run through this module's copy of the callback
 // code.
@@ -63,9 +63,9 @@ int32_t make(const char* block, Stream** out) {
         text = block;
         block += std::strlen(block) + 1;
     }
-    lastBlock.clear();
     for (const char* text : texts)
         lastBlock += std::string(text) + "|";
+    lastBlock += "\n";
     std::string protocol = texts[0];
     if (!protocol.empty() && protocol != "test" && protocol != "TEST") return QKERR_NO_PROTOCOL;
     long mode = std::strtol(texts[1], nullptr, 10);
@@ -228,7 +228,8 @@ extern "C" __attribute__((visibility("default"))) int32_t winlcl_main(void* h, u
     }
 }
 
-// The last open-argument block, its six texts each followed by '|'.
+// The open-argument blocks offered since the last testDeviceForget, one a line, their six texts
+// each followed by '|'.
 extern "C" __attribute__((visibility("default"))) const char* testDeviceLastBlock() {
     return lastBlock.c_str();
 }

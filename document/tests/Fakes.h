@@ -52,14 +52,86 @@ private:
     Installed<::GlyphSource> m_installed{gGlyphSource, this};
 };
 
+// Records the sizes pushed and answers fixed page geometry; measures and draws nothing.
 class DrawPort final : public ::DrawPort {
 public:
-    void PushSize(int32_t size) override { sizes.push_back(size); }
+    void PushSize(int8_t size) override { sizes.push_back(size); }
     void PopSize() override {
         if (!sizes.empty()) sizes.pop_back();
     }
     int32_t GetLeftMargin() override { return leftMargin; }
     int32_t GetColumnWidth() override { return columnWidth; }
+
+    bool IsPrinting() const override { return false; }
+    bool CanInvert() const override { return false; }
+    int32_t GetResolutionX() const override { return 96; }
+    int32_t GetResolutionY() const override { return 96; }
+    void SetFace(int32_t) override {}
+    int32_t GetFace() const override { return 0; }
+    void SetBaseSize(int32_t) override {}
+    int32_t GetBaseSize() const override { return 5; }
+    int32_t GetSizeIndex() const override { return 5; }
+    int32_t GetPointSize() const override { return 14; }
+    void SelectLabelFont(int32_t, bool) override {}
+    Rect MeasureText(const Str255&) override { return {}; }
+    Rect TextExtent(const Str255&) override { return {}; }
+    Rect MeasureChar(uint8_t) override { return {}; }
+    int32_t CharWidth(uint8_t) override { return 0; }
+    std::vector<int16_t> GetPrefixWidths(const Str255&) override { return {0}; }
+    Rect MeasureBigSymbol(uint8_t) override { return {}; }
+    int32_t GetSpacing() override { return 0; }
+    int32_t GetMathAxis() override { return 0; }
+    int32_t GetBigDelimiterWidth() override { return 0; }
+    bool NeedsBigDelimiters(int32_t, int32_t) override { return false; }
+    Rect GetPlaceholderBox() override { return {}; }
+    Rect GetGrayBox() override { return {}; }
+    Rect GetCharBox() override { return {}; }
+    int32_t GetNominalAscent() override { return 0; }
+    int32_t GetNominalDescent() override { return 0; }
+    void SetOrigin(Point) override {}
+    Point GetOrigin() const override { return {}; }
+    void MoveTo(Point) override {}
+    void MoveBy(int32_t, int32_t) override {}
+    Point GetPen() const override { return {}; }
+    void LineBy(int32_t, int32_t) override {}
+    void LineToPoint(Point) override {}
+    void DrawChar(uint8_t) override {}
+    void DrawString(const Str255&) override {}
+    void DrawLinkText(const Str255&) override {}
+    void DrawBigSymbol(uint8_t) override {}
+    void DrawBigDelimiter(uint8_t, int32_t, int32_t) override {}
+    void DrawSymbolPiece(uint8_t) override {}
+    void DrawGrayBox(Point) override {}
+    void DrawPlaceholderFrame(Point) override {}
+    void DrawDot(Point) override {}
+    void DrawEllipse(const Rect&) override {}
+    void DrawFrame(const Rect&) override {}
+    void EraseRect(const Rect&) override {}
+    void InvertDocRect(const Rect&) override {}
+    void InvertOrFrameRegion(const Region&, bool) override {}
+    void FillRegionGray(const Region&) override {}
+    void FillRegionBlack(const Region&) override {}
+    void FillRegionBackground(const Region&) override {}
+    void FrameRegionGray(const Region&) override {}
+    void FrameRegionRed(const Region&) override {}
+    void FrameRegionBlack(const Region&) override {}
+    void EraseRegion(const Region&) override {}
+    void SetClipRegion(const Region&) override {}
+    void SetClipRect(const Rect&) override {}
+    void ClearClip() override {}
+    void InvalidateDocRect(const Rect&) override {}
+    void DrawLabelAfter(Point, const Str255&) override {}
+    void DrawLabelBefore(Point, const Str255&) override {}
+    Rect LabelRectAfter(Point, const Str255&) override { return {}; }
+    Rect LabelRectBefore(Point, const Str255&) override { return {}; }
+    int32_t GetPageFormatIndex() const override { return 3; }
+    int32_t GetTopMargin() override { return 21; }
+    int32_t GetRightEdge() override { return columnWidth; }
+    int32_t GetPrintMargin() override { return 56; }
+    int32_t GetPrintableHeight() override { return 1000; }
+    int32_t HimetricToPixelsX(int32_t value) override { return value; }
+    int32_t HimetricToPixelsY(int32_t value) override { return value; }
+    void PlayMetafile(const PictureBytes&, const Rect&) override {}
 
     std::vector<int32_t> sizes;
     int32_t leftMargin = 21;
@@ -105,6 +177,9 @@ public:
     bool ContainsIndex(int32_t index) const override {
         if (m_tag == tags::GrayRun) return true;
         return index >= m_start && index < GetEnd();
+    }
+    void Draw() override {
+        if (m_comp != nullptr) m_comp->Draw();
     }
     int32_t GetEnd() const override { return m_start + m_count; }
     Rect GetCaretRect(int32_t index) const override {

@@ -9,7 +9,17 @@
  * tolerates a null handle and returns non-zero on success and 0 on failure unless its comment
  * says otherwise. The reason of a failed link operation is stored in the link: only the first
  * non-zero code sticks until QKClearError. All memory that the library hands out comes from the
- * environment's allocator pair and goes back through the matching disown function.
+ * environment's allocator pair and goes back through the matching disown function. No exported
+ * function lets an exception out (they are noexcept): running out of memory is QKERR_OUT_OF_
+ * MEMORY on the link, or the function's failure value where there is no link.
+ *
+ * Threads. The library takes no locks around a link or an environment: use each link, and the
+ * environment's links, devices and dialogs, from one thread at a time (the thread that opens a
+ * link may hand it on to another). QKInitialize and QKDeinitialize may be called from any thread;
+ * they guard the process environment and its count. Yield and message-handler records may be
+ * made, called and destroyed from any thread (device.h says where their functions run). The
+ * dialog functions are called on the thread that calls QKAlert, QKRequest and the others, which
+ * for the open functions is the thread that opens the link.
  */
 
 #include "corvinet/device.h"
@@ -217,30 +227,45 @@ QK_API int32_t QKDeviceInformation(QKLINK link, uint32_t item, void* buffer,
 QK_API int32_t QKError(QKLINK link) QK_NOEXCEPT;
 /* Stores `code` only while the link has no error; 1 when stored. */
 QK_API int32_t QKSetError(QKLINK link, int32_t code) QK_NOEXCEPT;
-/* Errors 1 and 9 stay; error 10 retries the connection; any other becomes 0. */
+/* QKERR_LINK_DIED and QKERR_ACCEPT_FAILED stay; QKERR_UNCONNECTED retries the connection; any
+ * other becomes QKERR_OK. */
 QK_API int32_t QKClearError(QKLINK link) QK_NOEXCEPT;
 /* The message of `code`. A code without a row gets "Error <code>", valid until the next such
  * call on the same environment. */
 QK_API const char* QKErrorString(QKENV env, int32_t code) QK_NOEXCEPT;
 QK_API const char* QKErrorMessage(QKLINK link) QK_NOEXCEPT;
-/* Reads the next packet's head and argument count and returns its packet code; 0 with error 22
- * while the current packet has unread expressions, with error 23 for an unknown head. */
+/* Reads the next packet's head and argument count and returns its packet code; 0 with
+ * QKERR_UNREAD_DATA while the current packet has unread expressions, with QKERR_UNKNOWN_PACKET
+ * for an unknown head. */
 QK_API int32_t QKNextPacket(QKLINK link) QK_NOEXCEPT;
 
 /* ---- Link objects ------------------------------------------------------------------------ */
 
+/*
+ * A new, unconnected link (QKERR_UNCONNECTED until QKConnect or QKEstablish) over `stream` of the
+ * device `device`, or a loopback link when both are null. The link takes over the stream: it is
+ * closed with the link's last user (QKClose), never by the caller. QKCreate0 is QKMake on the
+ * environment's link environment. Null with QKERR_NO_ENVIRONMENT or QKERR_OUT_OF_MEMORY in *error
+ * (which may be null); the stream then still belongs to the caller.
+ */
 QK_API QKLINK QKMake(QKLINKENV linkEnv, DeviceMainProc device, DeviceStream* stream,
                      int32_t* error) QK_NOEXCEPT;
 QK_API QKLINK QKCreate0(QKENV env, DeviceMainProc device, DeviceStream* stream,
                         int32_t* error) QK_NOEXCEPT;
-/* Connects and negotiates once; with `features` the negotiation is skipped. Error 25 or 41
- * leaves the link unconnected (error 10) so that it may be tried again. */
+/* Connects and negotiates once; with `features` the negotiation is skipped. When the device's
+ * connect answers QKERR_ABORTED or QKERR_NOT_LISTENING (a yield function stopped the wait, or
+ * nobody listens yet) the link stays unconnected (QKERR_UNCONNECTED) and may be tried again; a
+ * stop once the exchange has begun, and a launched program that has ended, leave
+ * QKERR_LINK_DIED. */
 QK_API int32_t QKEstablish(QKLINK link, const LinkFeatures* features) QK_NOEXCEPT;
 QK_API int32_t QKConnect(QKLINK link) QK_NOEXCEPT;
 QK_API int32_t QKEstablishString(QKLINK link, const char* features) QK_NOEXCEPT;
 /* Writes the negotiated features as words; 0 when all fitted, else the number of words that
  * did not; -1 for a null link. */
 QK_API int32_t QKFeatureString(QKLINK link, char* buffer, int32_t size) QK_NOEXCEPT;
+/* A second link over the same device stream and input, reading where `link` reads; the stream is
+ * closed when the last of them is closed. `name` (may be null) is copied. Null with the link's
+ * error, QKERR_LINK_DIED for a null link, or QKERR_OUT_OF_MEMORY in *error. */
 QK_API QKLINK QKDuplicateLink(QKLINK link, const char* name, int32_t* error) QK_NOEXCEPT;
 /* Ends the link. When it was the last user of its device stream, the device entry point and the
  * stream come back through the out-pointers (if given) for the caller to close. */
@@ -248,7 +273,11 @@ QK_API int32_t QKDestroy(QKLINK link, DeviceMainProc* device, DeviceStream** str
 /* Destroys the link and closes its device stream when it was the last user. */
 QK_API int32_t QKClose(QKLINK link) QK_NOEXCEPT;
 
+/* The link's name, owned by the link: valid until the next QKSetName on the link or its close;
+ * copy it to keep it. Null for a null link or one without a name. */
 QK_API const char* QKName(QKLINK link) QK_NOEXCEPT;
+/* Replaces the name with a copy of `name` (null removes it); the caller keeps its text. 0 for a
+ * null link or when the copy cannot be made, and then the old name stays. */
 QK_API int32_t QKSetName(QKLINK link, const char* name) QK_NOEXCEPT;
 
 /* The caller's data word on a link and the function that releases it at destroy. */

@@ -198,7 +198,7 @@ QK_API int32_t QKGetUnicodeString0(QKLINK link, const char16_t** text, int32_t* 
 /* The current text token in pieces, into the caller's buffer. Each call copies whole
  * characters: at most `capacity` bytes of 7-bit text (an escape is never split) or `capacity`
  * 8-bit or 16-bit characters, and stores the characters still to come in *charactersLeft; the
- * token is done when that is 0. Mixing widths within one token is error 3. */
+ * token is done when that is 0. Mixing widths within one token is QKERR_GET_SEQUENCE. */
 QK_API int32_t QKGet7BitCharacters(QKLINK link, int32_t* charactersLeft, char* buffer,
                                    int32_t capacity, int32_t* bytesCopied,
                                    int32_t* charactersCopied) QK_NOEXCEPT;
@@ -215,7 +215,7 @@ QK_API void QKDisownByteSymbol(QKLINK link, const unsigned char* name, int32_t l
 QK_API void QKDisownUnicodeString(QKLINK link, const char16_t* text, int32_t length) QK_NOEXCEPT;
 QK_API void QKDisownUnicodeSymbol(QKLINK link, const char16_t* name, int32_t length) QK_NOEXCEPT;
 
-/* Read a string or symbol token and compare it with `text`; a mismatch is error 3. */
+/* Read a string or symbol token and compare it with `text`; a mismatch is QKERR_GET_SEQUENCE. */
 QK_API int32_t QKCheckString(QKLINK link, const char* text) QK_NOEXCEPT;
 QK_API int32_t QKCheckSymbol(QKLINK link, const char* text) QK_NOEXCEPT;
 /* A function token, its argument count and its head symbol (allocated: QKDisownSymbol). */
@@ -296,15 +296,15 @@ QK_API void QKDisownBinaryNumberArray(QKLINK link, void* data, int32_t* dims, ch
  * Get side: QKGetArrayType reads the next array's shape (from the array form or nested
  * functions) into the link's state; QKGetArrayDimensions copies its dimensions and heads (the
  * texts stay the state's); the data getters read the next `count` leaves (more than are left
- * is error 3). QKGetArrayType0 also gives the code the leaves travel in (0 when there are
- * none), which QKGetBinaryNumberArrayData0 reads them in.
+ * is QKERR_GET_SEQUENCE). QKGetArrayType0 also gives the code the leaves travel in (0 when there
+ * are none), which QKGetBinaryNumberArrayData0 reads them in.
  *
  * Put side: QKPutArray writes the frame of `state`, the link's own put state or any link's get
  * state (its shape is copied), in the array form where the peer reads it, else as nested
  * functions; the data puts then write the leaves in order, `state` being either of the two
- * (more than are left is error 6). QKPutArrayType0 reads the next array's shape from `source`
- * into both links' states and QKPutArrayLeaves0 copies `count` leaves from `source`, in the code
- * the leaves travel in, as does QKPutBinaryNumberArrayData0. */
+ * (more than are left is QKERR_TOO_MUCH_DATA). QKPutArrayType0 reads the next array's shape from
+ * `source` into both links' states and QKPutArrayLeaves0 copies `count` leaves from `source`, in
+ * the code the leaves travel in, as does QKPutBinaryNumberArrayData0. */
 typedef struct QKArrayStateRecord* QKARRAYSTATE;
 QK_API int32_t QKGetArrayType(QKLINK link, QKARRAYSTATE* state, int32_t* depth) QK_NOEXCEPT;
 QK_API int32_t QKGetArrayType0(QKLINK link, QKARRAYSTATE* state, int32_t* depth,
@@ -367,8 +367,8 @@ QK_API void QKDestroyMark(QKLINK link, QKMARK mark) QK_NOEXCEPT;
  * on `link` from where `other` reads, in the same get state. 0 for any other pair. */
 QK_API int32_t QKAlign(QKLINK link, QKLINK other) QK_NOEXCEPT;
 /* Drops look-ahead, moves the read position to `offset` bytes after the start of the data that
- * follows the negotiation (error 2 when that data is gone or has not arrived) and starts
- * reading afresh there. */
+ * follows the negotiation (QKERR_INCONSISTENT_DATA when that data is gone or has not arrived) and
+ * starts reading afresh there. */
 QK_API int32_t QKForwardReset(QKLINK link, int32_t offset) QK_NOEXCEPT;
 
 /* Copies the next expression from `source` to `destination`, or skips it when `destination`
