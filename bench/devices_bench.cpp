@@ -67,7 +67,7 @@ public:
         m_env = QKBegin(m_block);
         bool tcp = std::strcmp(protocol, "TCP") == 0;
         std::string listen =
-            tcp ? "-linkprotocol TCP -linkmode listen -linkoptions QKLocallyVisible"
+            tcp ? "-linkprotocol TCP -linkmode listen -linkoptions QKLocallyVisible,QKDontInteract"
                 : "-linkprotocol FileMap -linkmode listen -linkname bench" +
                       std::to_string(getpid());
         int32_t error = 0;
