@@ -343,7 +343,7 @@ TEST_F(TcpLinks, WithoutAnUrgentConnectionOnlySmallCodesTravelOutOfBand) {
     EXPECT_EQ(parameter, 0);
 }
 
-TEST_F(TcpLinks, TheUrgentReaderGathersAMessageThatArrivesInPieces) {
+TEST_F(TcpLinks, TheUrgentReaderGathersAMessageThatArrivesInFragments) {
     TransportLink* listener = make(QKMODE_LISTEN, "");
     RawPeer peer(portOf(listener));
     peer.send("need_msg_portY");
