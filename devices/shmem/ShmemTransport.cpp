@@ -57,7 +57,7 @@ uint32_t nextGeneratedName(char out[4]) {
 
 class ShmemLink final : public CallbackLink {
 public:
-    explicit ShmemLink(const DeviceMemory& memory) : m_memory(memory) {}
+    ShmemLink() = default;
     ~ShmemLink() override;
 
     int32_t open(const OpenArguments& arguments, bool listens);
@@ -87,7 +87,6 @@ private:
     // True when data (or the peer's end) shows up within a short spin.
     bool spinUntilData(const Ring& ring);
 
-    DeviceMemory m_memory;
     bool m_listens = false;
     char m_name[kNameSize + 1] = {};
 
@@ -139,7 +138,7 @@ int32_t ShmemDevice::make(const OpenArguments& arguments, TransportLink*& link) 
     std::size_t nameLength = std::strlen(arguments.name);
     if (nameLength >= kMaxName || (!listens && nameLength == 0)) return QKERR_BAD_NAME;
 
-    ShmemLink* made = m_memory.make<ShmemLink>(m_memory);
+    ShmemLink* made = m_memory.make<ShmemLink>();
     if (!made) return QKERR_OUT_OF_MEMORY;
     if (int32_t error = made->open(arguments, listens)) {
         m_memory.destroy(made);
