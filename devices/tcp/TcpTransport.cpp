@@ -116,7 +116,7 @@ private:
     // taken.
     bool readOptionWords(OptionWords& words);
     bool sendAll(int fd, const char* text, std::size_t length);
-    void openMessageListener(OptionWords& words);
+    void openMessageListener();
     void startWatcher();
     void watch();
     // Gathers the rest of a message from the message socket: 1 whole, 0 not yet, -1 the
@@ -366,11 +366,11 @@ int32_t TcpLink::acceptPeer() {
     if (!readOptionWords(words)) return kConnectFailed;
     if (!words.needMessagePort())
         return sendAll(m_data.get(), "Y", 1) ? kConnected : kConnectFailed;
-    openMessageListener(words);
+    openMessageListener();
     return kConnected;
 }
 
-void TcpLink::openMessageListener(OptionWords&) {
+void TcpLink::openMessageListener() {
     if (!m_inherited) m_listen.reset();
     sockaddr_in local{};
     socklen_t length = sizeof local;
