@@ -334,7 +334,11 @@ bool ShmemLink::spinUntilData(const Ring& ring) {
     const auto until = std::chrono::steady_clock::now() + kSpin;
     for (int round = 0;; ++round) {
         if (ring.held() != 0 || m_peerGone) return true;
-        if (round % 64 == 63 && std::chrono::steady_clock::now() > until) return false;
+        if (round % 64 == 63) {
+            if (std::chrono::steady_clock::now() > until) return false;
+            // On a busy machine the peer may need this processor to answer at all.
+            std::this_thread::yield();
+        }
 #if defined(__x86_64__) || defined(__i386__)
         __builtin_ia32_pause();
 #endif

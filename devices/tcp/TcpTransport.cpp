@@ -474,7 +474,11 @@ int32_t TcpLink::read(uint8_t* buffer, int32_t size) {
         if (n == 0) return kTransferPeerGone;
         if (errno == EINTR) continue;
         if (errno != EAGAIN) return peerGoneError(errno) ? kTransferPeerGone : kTransferFailed;
-        if (std::chrono::steady_clock::now() < spinUntil) continue;
+        if (std::chrono::steady_clock::now() < spinUntil) {
+            // On a busy machine the peer may need this processor to answer at all.
+            std::this_thread::yield();
+            continue;
+        }
         int waited = waitFor(m_data.get(), POLLIN, QKYIELD_READING, -1);
         if (waited == kWaitStopped) return kTransferStopped;
         if (waited != kWaitReady) return kTransferFailed;
