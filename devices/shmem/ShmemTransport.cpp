@@ -34,7 +34,6 @@ constexpr int32_t kSleepAdvice = 5;
 // peer's message-ring mutex. A live peer answers at once; these bound a broken one.
 constexpr int kHandshakeLimit = 5000;
 constexpr int kMutexLimit = 1000;
-constexpr std::chrono::microseconds kSpin{50};
 
 std::chrono::steady_clock::time_point pluginStart = std::chrono::steady_clock::now();
 
@@ -84,8 +83,6 @@ private:
     void markPeerGone();
     // Reads one message from the own ring: 1 read (code non-zero), 0 none or code 0, -1 damaged.
     int32_t takeMessage(int32_t& code, int32_t& parameter);
-    // True when data (or the peer's end) shows up within a short spin.
-    bool spinUntilData(const Ring& ring);
 
     bool m_listens = false;
     char m_name[kNameSize + 1] = {};
@@ -328,23 +325,6 @@ int32_t ShmemLink::connectToListener() {
 
 // ---- Data -----------------------------------------------------------------------------------
 
-// A peer that runs on another processor usually answers within microseconds: watching the ring
-// for a moment spares the sleep and the wake-up that cost more than the answer itself.
-bool ShmemLink::spinUntilData(const Ring& ring) {
-    const auto until = std::chrono::steady_clock::now() + kSpin;
-    for (int round = 0;; ++round) {
-        if (ring.held() != 0 || m_peerGone) return true;
-        if (round % 64 == 63) {
-            if (std::chrono::steady_clock::now() > until) return false;
-            // On a busy machine the peer may need this processor to answer at all.
-            std::this_thread::yield();
-        }
-#if defined(__x86_64__) || defined(__i386__)
-        __builtin_ia32_pause();
-#endif
-    }
-}
-
 int32_t ShmemLink::read(uint8_t* buffer, int32_t size) {
     if (!m_peerReady || size <= 0) return kTransferFailed;
     Ring ring = Ring::data(m_own);
@@ -358,7 +338,7 @@ int32_t ShmemLink::read(uint8_t* buffer, int32_t size) {
             return ring.take(buffer, count) == kRingDone ? int32_t(count) : kTransferFailed;
         }
         if (m_peerGone) return kTransferPeerGone;
-        if (spinUntilData(ring)) continue;
+        if (spinUntil([&] { return ring.held() != 0 || m_peerGone; }, 64)) continue;
         int ready = pollFor(fds, 2, kReadRound);
         if (ready < 0) return kTransferFailed;
         if (fds[0].revents) clearEvent(m_dataEvent.get());

@@ -41,7 +41,6 @@ constexpr int kConnectRound = 300;
 constexpr int kHandshakeLimit = 10000;
 constexpr int kMessageAcceptLimit = 3000;
 constexpr int kMessageRestLimit = 2000;
-constexpr std::chrono::microseconds kSpin{50};
 
 bool peerGoneError(int error) {
     return error == ECONNRESET || error == EPIPE || error == ENOTCONN || error == ESHUTDOWN;
@@ -465,19 +464,17 @@ int32_t TcpLink::openConnection() {
 
 int32_t TcpLink::read(uint8_t* buffer, int32_t size) {
     if (!m_data || size <= 0) return kTransferFailed;
-    // A peer on this machine often answers within microseconds; asking again for a moment
-    // spares a sleep and a wake-up that cost more than the answer.
-    const auto spinUntil = std::chrono::steady_clock::now() + kSpin;
+    bool spun = false;
     for (;;) {
         ssize_t n = recv(m_data.get(), buffer, std::size_t(size), 0);
         if (n > 0) return static_cast<int32_t>(n);
         if (n == 0) return kTransferPeerGone;
         if (errno == EINTR) continue;
         if (errno != EAGAIN) return peerGoneError(errno) ? kTransferPeerGone : kTransferFailed;
-        if (std::chrono::steady_clock::now() < spinUntil) {
-            // On a busy machine the peer may need this processor to answer at all.
-            std::this_thread::yield();
-            continue;
+        if (!spun) {
+            spun = true;
+            pollfd poll{m_data.get(), POLLIN, 0};
+            if (spinUntil([&] { return pollFor(&poll, 1, 0) != 0; }, 1)) continue;
         }
         int waited = waitFor(m_data.get(), POLLIN, QKYIELD_READING, -1);
         if (waited == kWaitStopped) return kTransferStopped;
