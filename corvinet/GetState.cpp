@@ -109,17 +109,19 @@ LinkError GetState::readTypeByte(LinkStream& in) {
     } else {
         for (;;) {
             if (const LinkError rc = readByte(in, b)) return rc;
-            if (wire::isTerminator(b) || b == wire::kIgnored) continue;
-            if (b == wire::kEndOfPacket) {
+            // A newline or `]` where an expression is still owed ends the packet early; where
+            // none is owed it is skipped, like the other terminators anywhere.
+            if (b == wire::kTerminator || b == wire::kEndOfPacket) {
                 if (m_owed > 0) return QKERR_END_OF_PACKET;
                 continue;
             }
+            if (wire::isTerminator(b) || b == wire::kIgnored) continue;
             if (b != wire::kPackedRun) break;
             int64_t n;
             if (const LinkError rc = readCount(in, n)) return rc;
             uint8_t code;
             if (const LinkError rc = readByte(in, code)) return rc;
-            if (!isNumberCode(code) || numberSize(code) <= 0) return QKERR_INCONSISTENT_DATA;
+            if (!isNumberCode(code) || numberSize(code) < 0) return QKERR_INCONSISTENT_DATA;
             if (n == 0) {
                 if (const LinkError rc = readTerminator(in)) return rc;
                 continue;
@@ -136,7 +138,8 @@ LinkError GetState::readTypeByte(LinkStream& in) {
                        wire::isPassThrough(b) || isNumberCode(b) ||
                        (b == wire::kArrayData && m_rawArrayData);
     if (!known) return QKERR_INCONSISTENT_DATA;
-    if (isNumberCode(b) && numberSize(b) <= 0) return QKERR_INCONSISTENT_DATA;
+    // A code whose size works out to 0 is a number of no bytes.
+    if (isNumberCode(b) && numberSize(b) < 0) return QKERR_INCONSISTENT_DATA;
     if (const LinkError rc = checkArrayMember(b)) return rc;
     m_type = b;
     m_owed = std::max<int64_t>(m_owed, 1) - 1;
