@@ -128,21 +128,12 @@ private:
 int32_t ShmemDevice::make(const OpenArguments& arguments, TransportLink*& link) {
     const char* protocol = *arguments.protocol ? arguments.protocol : m_name;
     if (strncasecmp(protocol, m_name, std::strlen(m_name)) != 0) return QKERR_NO_PROTOCOL;
-    uint32_t mode = arguments.mode;
-    if (mode == 0) mode = *arguments.name ? QKMODE_CONNECT : QKMODE_LISTEN;
-    bool listens = mode & QKMODE_LISTEN;
-    if (!listens && !(mode & QKMODE_CONNECT)) return QKERR_NO_MODE;
+    bool listens = false;
+    if (!listensOrConnects(arguments, listens)) return QKERR_NO_MODE;
     std::size_t nameLength = std::strlen(arguments.name);
     if (nameLength >= kMaxName || (!listens && nameLength == 0)) return QKERR_BAD_NAME;
-
-    ShmemLink* made = m_memory.make<ShmemLink>();
-    if (!made) return QKERR_OUT_OF_MEMORY;
-    if (int32_t error = made->open(arguments, listens)) {
-        m_memory.destroy(made);
-        return error;
-    }
-    link = made;
-    return 0;
+    return makeLink(m_memory, link, m_memory.make<ShmemLink>(),
+                    [&](ShmemLink& made) { return made.open(arguments, listens); });
 }
 
 int32_t ShmemDevice::worldInfo(uint32_t item, void* buffer, int32_t* size) {

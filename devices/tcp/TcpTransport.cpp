@@ -170,18 +170,10 @@ int32_t TcpDevice::make(const OpenArguments& arguments, TransportLink*& link) {
     int64_t inherited = -1;
     if (!parseProtocol(*arguments.protocol ? arguments.protocol : "TCP", inherited))
         return QKERR_NO_PROTOCOL;
-    uint32_t mode = arguments.mode;
-    if (mode == 0) mode = *arguments.name ? QKMODE_CONNECT : QKMODE_LISTEN;
-    bool listens = mode & QKMODE_LISTEN;
-    if (!listens && !(mode & QKMODE_CONNECT)) return QKERR_NO_MODE;
-    TcpLink* made = m_memory.make<TcpLink>(*this, arguments.options);
-    if (!made) return QKERR_OUT_OF_MEMORY;
-    if (int32_t error = made->open(arguments, listens, inherited)) {
-        m_memory.destroy(made);
-        return error;
-    }
-    link = made;
-    return 0;
+    bool listens = false;
+    if (!listensOrConnects(arguments, listens)) return QKERR_NO_MODE;
+    return makeLink(m_memory, link, m_memory.make<TcpLink>(*this, arguments.options),
+                    [&](TcpLink& made) { return made.open(arguments, listens, inherited); });
 }
 
 int32_t TcpDevice::worldInfo(uint32_t item, void* buffer, int32_t* size) {
