@@ -41,6 +41,13 @@ int32_t ClampToInt32(int64_t value) {
                                                     std::numeric_limits<int32_t>::max()));
 }
 
+// Only paged devices convert by their physical size: a window is pinned at its logical
+// resolution whatever the screen's size, and images and pictures have no physical size.
+int32_t PhysicalMillimetres(const QPaintDevice* device, bool horizontal) {
+    if (dynamic_cast<const QPagedPaintDevice*>(device) == nullptr) return 0;
+    return horizontal ? device->widthMM() : device->heightMM();
+}
+
 } // namespace
 
 QColor ColorFromRef(uint32_t bgr) {
@@ -227,33 +234,32 @@ int32_t PaintPort::GetPointSize() const {
 
 void PaintPort::SelectCurrentFont() {
     m_labelSelected = false;
-    const int32_t p = GetPointSize();
+    // A refused font leaves the previous one selected.
+    if (auto font = m_styles.GetFace(m_face)->GetFont(static_cast<uint8_t>(GetSizeIndex()),
+                                                      GetResolutionY()))
+        m_font = std::move(font);
+    SetFontMetrics(m_font.get(), GetPointSize());
+}
+
+// The character box of the selected font, and the boxes and nominal reach that layout derives
+// from the point size `p`.
+void PaintPort::SetFontMetrics(const FaceFont* font, int32_t p) {
     const int32_t x = GetResolutionX();
     const int32_t y = GetResolutionY();
-    // A refused font leaves the previous one selected.
-    if (auto font = m_styles.GetFace(m_face)->GetFont(static_cast<uint8_t>(GetSizeIndex()), y))
-        m_font = std::move(font);
     m_charBox =
-        m_font ? Rect(0, -m_font->Ascent(), m_font->MaxCharWidth(), m_font->Descent()) : Rect();
+        font != nullptr ? Rect(0, -font->Ascent(), font->MaxCharWidth(), font->Descent()) : Rect();
     m_placeholderBox = Rect(0, (-7 * p / 10) * y / 72, x * (p / 2) / 72, (p / 5) * y / 72);
     m_nominalAscent = -((p * 1413 / 2048) * y / 72) - 1;
     m_nominalDescent = (p * 1147 / 4096) * y / 72 + 1;
 }
 
 void PaintPort::SelectLabelFont(int32_t height, bool inPoints) {
-    const int32_t x = GetResolutionX();
     const int32_t y = GetResolutionY();
     const int32_t pixels = inPoints ? y * height / 72 : height;
     m_labelFont =
         std::make_shared<const FaceFont>(MakeRawFont("Arial", false, false, pixels), 0, y);
     m_labelSelected = true;
-    m_labelHeight = height;
-    const FaceFont& font = *m_labelFont;
-    m_charBox = Rect(0, -font.Ascent(), font.MaxCharWidth(), font.Descent());
-    const int32_t p = height;
-    m_placeholderBox = Rect(0, (-7 * p / 10) * y / 72, x * (p / 2) / 72, (p / 5) * y / 72);
-    m_nominalAscent = -((p * 1413 / 2048) * y / 72) - 1;
-    m_nominalDescent = (p * 1147 / 4096) * y / 72 + 1;
+    SetFontMetrics(m_labelFont.get(), height);
 }
 
 // --- Measuring ---
@@ -394,23 +400,20 @@ int32_t PaintPort::DeviceHeight() const {
     return device != nullptr ? device->height() : kScreenHeight;
 }
 
-// Paged devices convert by their physical size; a screen, an image, a picture or a device that
-// reports no physical size converts by its logical resolution. 64-bit, so a large picture
-// frame on a fine printer does not overflow.
-int32_t PaintPort::Himetric(int32_t value, int32_t pixels, int32_t millimetres, int32_t dpi) const {
-    if (Current().kind == TargetKind::Printer && millimetres > 0)
+int32_t HimetricToPixels(int32_t value, int32_t pixels, int32_t millimetres, int32_t dpi) {
+    if (millimetres > 0)
         return ClampToInt32(int64_t{pixels} * value / (int64_t{millimetres} * 100));
     return ClampToInt32(int64_t{value} * dpi / 2540);
 }
 
 int32_t PaintPort::HimetricToPixelsX(int32_t value) {
     const QPaintDevice* device = Current().device;
-    return Himetric(value, DeviceWidth(), device != nullptr ? device->widthMM() : 0,
-                    GetResolutionX());
+    return HimetricToPixels(value, DeviceWidth(), PhysicalMillimetres(device, true),
+                            GetResolutionX());
 }
 
 int32_t PaintPort::HimetricToPixelsY(int32_t value) {
     const QPaintDevice* device = Current().device;
-    return Himetric(value, DeviceHeight(), device != nullptr ? device->heightMM() : 0,
-                    GetResolutionY());
+    return HimetricToPixels(value, DeviceHeight(), PhysicalMillimetres(device, false),
+                            GetResolutionY());
 }

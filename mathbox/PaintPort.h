@@ -14,6 +14,8 @@
 #include "document/DrawPort.h"
 
 #include <QColor>
+#include <QList>
+#include <QPointF>
 
 #include <array>
 #include <cstdint>
@@ -25,8 +27,24 @@ class FaceFont;
 class QBuffer;
 class QPaintDevice;
 class QPainter;
+class QPainterPath;
+class QRawFont;
 class QSvgGenerator;
 class StyleManager;
+
+// Where the pieces of a built-up delimiter go, as offsets from the pen's y: the top piece's
+// baseline, and an odd count of steps below it. Extensions lie at topY + k * step for k = 1 to
+// count - 1 except the middle piece's k = count / 2 + 1; the bottom piece lies at
+// topY + count * step, which the requested bottom edge reaches or passes by less than a step.
+struct DelimiterPlan {
+    int32_t topY;
+    int32_t step;
+    int32_t count;
+};
+
+// A length in 0.01 mm as pixels of a device: by its pixel and millimetre size where it reports
+// one, by its resolution otherwise; in 64 bits, clamped to 32.
+int32_t HimetricToPixels(int32_t value, int32_t pixels, int32_t millimetres, int32_t dpi);
 
 enum class TargetKind {
     None,    // nothing bound: measures as a 96-dpi screen and draws nothing
@@ -121,6 +139,8 @@ public:
     void DrawBigSymbol(uint8_t code) override;
     void DrawBigDelimiter(uint8_t delimiter, int32_t top, int32_t bottom) override;
     void DrawSymbolPiece(uint8_t code) override;
+    // The plan `DrawBigDelimiter` follows, at the current size.
+    DelimiterPlan PlanBigDelimiter(uint8_t delimiter, int32_t top, int32_t bottom) const;
 
     void DrawGrayBox(Point point) override;
     void DrawPlaceholderFrame(Point point) override;
@@ -183,11 +203,10 @@ private:
     QPainter* Painter();
     void OpenLevel(Target& level, QPaintDevice& device);
     void CheckDepth() const;
-    void SetSizeTop(int32_t top, int8_t value);
+    void SetFontMetrics(const FaceFont* font, int32_t points);
     // The device's pixel size, or a screen's when nothing is bound.
     int32_t DeviceWidth() const;
     int32_t DeviceHeight() const;
-    int32_t Himetric(int32_t value, int32_t pixels, int32_t millimetres, int32_t dpi) const;
 
     // Whether the math face's extent tables give the current font's vertical reach.
     bool InMathFace() const { return m_face == 3 && !m_labelSelected; }
@@ -205,9 +224,16 @@ private:
     // Glyphs of the current font with their baseline at `at`, at whole-pixel advances.
     void DrawGlyphs(const uint8_t* codes, int32_t count, Point at);
     void DrawText(const Str255& text);
-    // One piece of a built-up delimiter, fitted into the box its slot's extent row gives.
-    void DrawPiece(uint8_t code, char32_t glyph);
-    void DrawPieceAtPen(uint8_t code, char32_t glyph);
+    void PaintGlyphs(const QRawFont& font, const QList<quint32>& glyphs,
+                     const QList<QPointF>& positions);
+    // One piece of a built-up delimiter, fitted into the box its slot's extent row gives: the
+    // horizontal span `inkLeft` to `inkRight` of the font's outlines (shared by all pieces of
+    // one delimiter, so their strokes stay aligned) becomes the big-delimiter width.
+    void DrawPiece(uint8_t code, char32_t glyph, double inkLeft, double inkRight);
+    void DrawPieceAtPen(uint8_t code, char32_t glyph, double inkLeft, double inkRight);
+    // The horizontal reach of a glyph's outline in the current font.
+    std::pair<double, double> InkSpan(char32_t glyph) const;
+    void FillOutline(const QPainterPath& outline);
     Rect LabelRect(Point point, const Str255& text, bool after);
     void DrawLabel(Point point, const Str255& text, bool after);
 
@@ -219,7 +245,6 @@ private:
     std::shared_ptr<const FaceFont> m_font;
     std::shared_ptr<const FaceFont> m_labelFont;
     bool m_labelSelected = false;
-    int32_t m_labelHeight = 0;
     QColor m_textColor;
 
     int32_t m_face = 0;
@@ -233,4 +258,7 @@ private:
     int32_t m_nominalDescent = 0;
     Point m_pen;
     Point m_origin;
+    // While a built-up delimiter is drawn its pieces gather here and are filled as one shape,
+    // so that antialiased edges where pieces overlap do not darken.
+    QPainterPath* m_pieceBatch = nullptr;
 };

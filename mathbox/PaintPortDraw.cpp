@@ -14,7 +14,7 @@
 #include <QSvgRenderer>
 
 #include <algorithm>
-#include <cstring>
+#include <cstdlib>
 
 namespace {
 
@@ -43,40 +43,6 @@ Pieces PiecesOf(uint8_t delimiter) {
     default:
         return {32, 32, 32, 32};
     }
-}
-
-// Horizontal nudges of delimiter pieces in points by size index; 0 and 9 mean none.
-int32_t PieceNudge(uint8_t code, int32_t sizeIndex) {
-    static constexpr int8_t k149[10] = {9, 9, -1, -1, -1, -1, -1, 0, 0, 0};
-    static constexpr int8_t k182[10] = {-1, -1, -1, -1, 0, -1, -1, 0, 0, 0};
-    static constexpr int8_t k174[10] = {9, 9, 0, 1, 1, 0, 0, 0, 0, 0};
-    static constexpr int8_t k145[10] = {9, 9, 2, 2, 1, 1, 1, 1, 1, 0};
-    static constexpr int8_t k146[10] = {9, 9, -2, -1, -1, -1, -1, -1, 0, 0};
-    const int8_t* row = nullptr;
-    switch (code) {
-    case 149:
-        row = k149;
-        break;
-    case 182:
-    case 223:
-        row = k182;
-        break;
-    case 174:
-        row = k174;
-        break;
-    case 145:
-    case 147:
-        row = k145;
-        break;
-    case 146:
-    case 148:
-        row = k146;
-        break;
-    default:
-        return 0;
-    }
-    const int8_t nudge = row[sizeIndex];
-    return nudge == 9 ? 0 : nudge;
 }
 
 bool IsPiece(uint8_t code) {
@@ -136,6 +102,15 @@ void PaintPort::InvertRect(const Rect& rect) {
 void PaintPort::DrawLine(Point from, Point to) {
     QPainter* painter = Painter();
     if (painter == nullptr || from == to) return;
+    if (Current().kind == TargetKind::Picture) {
+        // A vector line one pixel wide, moved half a pixel across its run, covers the pixels
+        // that the raster line covers, so a played picture looks like direct drawing.
+        const bool flat = std::abs(to.x - from.x) >= std::abs(to.y - from.y);
+        const QPointF across(flat ? 0.0 : 0.5, flat ? 0.5 : 0.0);
+        painter->setPen(QPen(Qt::black, 1, Qt::SolidLine, Qt::FlatCap));
+        painter->drawLine(QPointF(from.x, from.y) + across, QPointF(to.x, to.y) + across);
+        return;
+    }
     painter->setPen(QPen(Qt::black, 0, Qt::SolidLine, Qt::FlatCap));
     painter->setRenderHint(QPainter::Antialiasing, false);
     painter->drawLine(from.x, from.y, to.x, to.y);
@@ -182,19 +157,23 @@ void PaintPort::DrawGlyphs(const uint8_t* codes, int32_t count, Point at) {
     if (Current().opaqueText)
         painter->fillRect(QRect(at.x, at.y + m_charBox.top, x - at.x, m_charBox.Height()),
                           kBackground);
+    PaintGlyphs(font->Raw(), glyphs, positions);
+}
+
+// Pictures get outlines, so that they show the same where the fonts are missing.
+void PaintPort::PaintGlyphs(const QRawFont& font, const QList<quint32>& glyphs,
+                            const QList<QPointF>& positions) {
+    QPainter* painter = Painter();
+    if (painter == nullptr) return;
     if (Current().kind == TargetKind::Picture) {
-        // Outlines, so that the picture shows the same where the fonts are missing.
         QPainterPath path;
-        for (int32_t i = 0; i < count; ++i)
-            path.addPath(font->Raw().pathForGlyph(glyphs[i]).translated(positions[i]));
-        painter->save();
-        painter->setRenderHint(QPainter::Antialiasing, true);
-        painter->fillPath(path, m_textColor);
-        painter->restore();
+        for (qsizetype i = 0; i < glyphs.size(); ++i)
+            path.addPath(font.pathForGlyph(glyphs[i]).translated(positions[i]));
+        FillOutline(path);
         return;
     }
     QGlyphRun run;
-    run.setRawFont(font->Raw());
+    run.setRawFont(font);
     run.setGlyphIndexes(glyphs);
     run.setPositions(positions);
     painter->setPen(m_textColor);
@@ -242,66 +221,79 @@ void PaintPort::DrawLinkText(const Str255& text) {
 
 void PaintPort::DrawBigSymbol(uint8_t code) {
     PushSize(static_cast<int8_t>(m_sizes[m_sizeTop] - 2));
-    QPainter* painter = Painter();
-    if (painter != nullptr && m_font) {
-        const quint32 glyph = m_font->GlyphIndexFor(BigOperatorCode(code));
+    if (m_font) {
         const QPointF at(m_pen.x - m_origin.x, m_pen.y - m_origin.y);
-        if (Current().kind == TargetKind::Picture) {
-            painter->save();
-            painter->setRenderHint(QPainter::Antialiasing, true);
-            painter->fillPath(m_font->Raw().pathForGlyph(glyph).translated(at), m_textColor);
-            painter->restore();
-        } else {
-            QGlyphRun run;
-            run.setRawFont(m_font->Raw());
-            run.setGlyphIndexes({glyph});
-            run.setPositions({at});
-            painter->setPen(m_textColor);
-            painter->drawGlyphRun(QPointF(0, 0), run);
-        }
+        PaintGlyphs(m_font->Raw(), {m_font->GlyphIndexFor(BigOperatorCode(code))}, {at});
     }
     PopSize();
+}
+
+std::pair<double, double> PaintPort::InkSpan(char32_t glyph) const {
+    if (!m_font) return {0.0, 1.0};
+    const QRectF ink = m_font->Raw().pathForGlyph(m_font->GlyphIndexFor(glyph)).boundingRect();
+    return {ink.left(), ink.right()};
 }
 
 // The piece's outline scaled into its row's box: from the row's top to its bottom at the
 // current size, and across the big-delimiter width. The math font's own pieces have other
 // proportions than the rows the delimiter arithmetic was made for; fitting them makes the
 // pieces meet wherever the arithmetic puts them.
-void PaintPort::DrawPiece(uint8_t code, char32_t glyph) {
+void PaintPort::DrawPiece(uint8_t code, char32_t glyph, double inkLeft, double inkRight) {
     QPainter* painter = Painter();
     if (painter == nullptr || !m_font) return;
-    const quint32 index = m_font->GlyphIndexFor(glyph);
-    const QPainterPath outline = m_font->Raw().pathForGlyph(index);
+    const QPainterPath outline = m_font->Raw().pathForGlyph(m_font->GlyphIndexFor(glyph));
     const QRectF ink = outline.boundingRect();
-    if (ink.isEmpty()) return;
+    if (ink.isEmpty() || inkRight <= inkLeft) return;
     const double top = MathUnitsToPixels(MathExtents[code].top);
     const double bottom = MathUnitsToPixels(MathExtents[code].bottom);
-    const double width = GetBigDelimiterWidth();
-    const double advance = std::max(1, m_font->AdvanceOfGlyph(index));
-    const double sx = width / advance;
+    const double sx = GetBigDelimiterWidth() / (inkRight - inkLeft);
     const double sy = bottom > top ? (bottom - top) / ink.height() : 1.0;
     QTransform fit;
     fit.translate(m_pen.x - m_origin.x, m_pen.y - m_origin.y + top);
     fit.scale(sx, sy);
-    fit.translate(0, -ink.top());
+    fit.translate(-inkLeft, -ink.top());
+    FillOutline(fit.map(outline));
+}
+
+void PaintPort::FillOutline(const QPainterPath& outline) {
+    if (m_pieceBatch != nullptr) {
+        m_pieceBatch->addPath(outline);
+        return;
+    }
+    QPainter* painter = Painter();
+    if (painter == nullptr) return;
     painter->save();
     painter->setRenderHint(QPainter::Antialiasing, true);
-    painter->fillPath(fit.map(outline), m_textColor);
+    painter->fillPath(outline, m_textColor);
     painter->restore();
 }
 
-void PaintPort::DrawPieceAtPen(uint8_t code, char32_t glyph) {
-    const int32_t nudge = GetResolutionX() * PieceNudge(code, GetSizeIndex()) / 72;
-    m_pen.x += nudge;
+// The font's pieces are fitted onto one horizontal span per delimiter, so their strokes line up
+// by construction; the per-size horizontal nudges that pieces of other proportions needed would
+// only put them out of line again.
+void PaintPort::DrawPieceAtPen(uint8_t code, char32_t glyph, double inkLeft, double inkRight) {
     if (IsPiece(code))
-        DrawPiece(code, glyph);
+        DrawPiece(code, glyph, inkLeft, inkRight);
     else
         DrawChar(code);
-    m_pen.x -= nudge;
 }
 
 void PaintPort::DrawSymbolPiece(uint8_t code) {
-    DrawPieceAtPen(code, MathGlyphCodes[code]);
+    const auto [left, right] = InkSpan(MathGlyphCodes[code]);
+    DrawPieceAtPen(code, MathGlyphCodes[code], left, right);
+}
+
+DelimiterPlan PaintPort::PlanBigDelimiter(uint8_t delimiter, int32_t top, int32_t bottom) const {
+    const Pieces pieces = PiecesOf(delimiter);
+    const int32_t a = MathUnitsToPixels(MathExtents[pieces.top].top);
+    const int32_t y0 = top - a;
+    const int32_t yb = bottom - MathUnitsToPixels(MathExtents[pieces.bottom].bottom);
+    // At a low resolution the extension's reach can round to nothing; it still takes a pixel.
+    const int32_t e = std::min(-1, MathUnitsToPixels(MathExtents[pieces.extension].top));
+    int32_t n = std::max(1, (y0 - yb) / e + 1);
+    if (n % 2 == 0) ++n;
+    const int32_t step = (yb - y0) / n + ((yb - y0) % n != 0 ? 1 : 0);
+    return {y0, step, n};
 }
 
 void PaintPort::DrawBigDelimiter(uint8_t delimiter, int32_t top, int32_t bottom) {
@@ -309,32 +301,37 @@ void PaintPort::DrawBigDelimiter(uint8_t delimiter, int32_t top, int32_t bottom)
     SetFace(3);
     const Pieces pieces = PiecesOf(delimiter);
     const bool brace = delimiter == '{' || delimiter == '}';
-    const char32_t extension = brace ? kBraceExtension : MathGlyphCodes[pieces.extension];
-
-    const int32_t a = MathUnitsToPixels(MathExtents[pieces.top].top);
-    const int32_t y0 = top - a;
-    MoveBy(0, y0);
-    DrawSymbolPiece(pieces.top);
-    const int32_t b = MathUnitsToPixels(MathExtents[pieces.bottom].bottom);
-    const int32_t yb = bottom - b;
-    // At a low resolution the extension's reach can round to nothing; it still takes a pixel.
-    const int32_t e = std::min(-1, MathUnitsToPixels(MathExtents[pieces.extension].top));
-    int32_t n = (y0 - yb) / e + 1;
-    if (n % 2 == 0) ++n;
-    const int32_t step = (yb - y0) / n + ((yb - y0) % n != 0 ? 1 : 0);
-    MoveBy(0, step);
-    for (int32_t i = 0; i < n / 2; ++i) {
-        DrawPieceAtPen(pieces.extension, extension);
-        MoveBy(0, step);
+    const char32_t glyphs[4] = {MathGlyphCodes[pieces.top],
+                                brace ? kBraceExtension : MathGlyphCodes[pieces.extension],
+                                MathGlyphCodes[pieces.middle], MathGlyphCodes[pieces.bottom]};
+    double left = 0;
+    double right = 0;
+    for (int i = 0; i < 4; ++i) {
+        const auto [l, r] = InkSpan(glyphs[i]);
+        left = i == 0 ? l : std::min(left, l);
+        right = i == 0 ? r : std::max(right, r);
     }
-    DrawSymbolPiece(pieces.middle);
-    MoveBy(0, step);
-    for (int32_t i = 0; i < n / 2; ++i) {
-        DrawPieceAtPen(pieces.extension, extension);
-        MoveBy(0, step);
+    const DelimiterPlan plan = PlanBigDelimiter(delimiter, top, bottom);
+    QPainterPath batch;
+    batch.setFillRule(Qt::WindingFill);
+    m_pieceBatch = &batch;
+    MoveBy(0, plan.topY);
+    DrawPieceAtPen(pieces.top, glyphs[0], left, right);
+    MoveBy(0, plan.step);
+    for (int32_t i = 0; i < plan.count / 2; ++i) {
+        DrawPieceAtPen(pieces.extension, glyphs[1], left, right);
+        MoveBy(0, plan.step);
     }
-    MoveBy(0, -step);
-    DrawSymbolPiece(pieces.bottom);
+    DrawPieceAtPen(pieces.middle, glyphs[2], left, right);
+    MoveBy(0, plan.step);
+    for (int32_t i = 0; i < plan.count / 2; ++i) {
+        DrawPieceAtPen(pieces.extension, glyphs[1], left, right);
+        MoveBy(0, plan.step);
+    }
+    MoveBy(0, -plan.step);
+    DrawPieceAtPen(pieces.bottom, glyphs[3], left, right);
+    m_pieceBatch = nullptr;
+    FillOutline(batch);
     SetFace(face);
 }
 
@@ -361,8 +358,13 @@ void PaintPort::DrawEllipse(const Rect& rect) {
     if (painter == nullptr) return;
     const Rect r = rect.Shifted(Point(-m_origin.x, -m_origin.y));
     if (r.IsEmpty()) return;
-    painter->setPen(QPen(Qt::black, 0));
     painter->setBrush(kBackground);
+    if (Current().kind == TargetKind::Picture) {
+        painter->setPen(QPen(Qt::black, 1));
+        painter->drawEllipse(QRectF(r.left + 0.5, r.top + 0.5, r.Width() - 1, r.Height() - 1));
+        return;
+    }
+    painter->setPen(QPen(Qt::black, 0));
     painter->setRenderHint(QPainter::Antialiasing, false);
     painter->drawEllipse(QRect(r.left, r.top, r.Width() - 1, r.Height() - 1));
 }

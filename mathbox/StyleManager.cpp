@@ -11,9 +11,9 @@
 
 #include <cmath>
 
-FontFace* gMathFace = nullptr;
-FontFace* gTextFace = nullptr;
-StyleManager* gStyleManager = nullptr;
+ServiceSlot<StyleManager> gStyleManager;
+ServiceSlot<FontFace> gMathFace;
+ServiceSlot<FontFace> gTextFace;
 
 namespace {
 

@@ -7,6 +7,7 @@
 #include "document/GlyphSource.h"
 #include "document/Str255.h"
 #include "document/TextComp.h"
+#include "platform/Installed.h"
 
 #include <QRawFont>
 
@@ -33,6 +34,7 @@ public:
     ~FontGlyph() override = default;
 
     void Destroy() override {}
+    // The glyph itself: its handle's deleter calls `Destroy`, which does nothing.
     OwnedComponent Clone() const override { return OwnedComponent(const_cast<FontGlyph*>(this)); }
     TypeTag GetTypeTag() const override { return tags::Char; }
     uint8_t GetCharCode() const override { return m_code; }
@@ -130,8 +132,8 @@ private:
     std::array<std::unique_ptr<FontFace>, kFaceCount> m_faces;
 };
 
-// The math face and the plain text face, for the code that builds characters without a list to
-// ask; set while a style manager is installed (see `DrawingServices`).
-extern FontFace* gMathFace;
-extern FontFace* gTextFace;
-extern StyleManager* gStyleManager;
+// The style manager, its math face and its plain text face, for the code that builds characters
+// without a list to ask; installed together with the drawing layer (see `DrawingServices`).
+extern ServiceSlot<StyleManager> gStyleManager;
+extern ServiceSlot<FontFace> gMathFace;
+extern ServiceSlot<FontFace> gTextFace;

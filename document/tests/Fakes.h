@@ -213,6 +213,9 @@ public:
         if (m_tag == tags::GrayRun) return true;
         return index >= m_start && index < GetEnd();
     }
+    void Draw() override {
+        if (m_comp != nullptr) m_comp->Draw();
+    }
     int32_t GetEnd() const override { return m_start + m_count; }
     Rect GetCaretRect(int32_t index) const override {
         Rect frame = GetFrame();
