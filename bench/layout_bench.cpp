@@ -16,11 +16,9 @@
 #include <benchmark/benchmark.h>
 
 #include <QFont>
-#include <QGuiApplication>
 #include <QRawFont>
 #include <QTextLayout>
 
-#include <cstdlib>
 #include <memory>
 #include <random>
 #include <string>
@@ -132,13 +130,3 @@ void BM_QTextLayoutDocument(benchmark::State& state) {
 BENCHMARK(BM_QTextLayoutDocument)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char** argv) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
