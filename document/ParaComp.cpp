@@ -112,9 +112,10 @@ void ParaComp::SetOrigin(Point point) {
         m_origin = point;
         return;
     }
-    // Placing stores the list's origin and clears its placed flag.
+    // Placing stores the list's origin and clears its placed flag. A paragraph placed before its
+    // lines were built still needs them.
     m_style->PlaceLines(*this, point);
-    m_needsLayout = false;
+    m_needsLayout = m_list->GetRuns().IsEmpty();
     m_origin = point;
 }
 

@@ -141,6 +141,10 @@ TEST_F(ParagraphTest, ChangingTheStyleDropsTheRunsThatShowTheOldNumber) {
     EXPECT_TRUE(Runs(*para).IsEmpty());
     EXPECT_TRUE(para->GetPreviousLines().IsEmpty());
     EXPECT_TRUE(para->NeedsLayout());
+    // Placed before it is built again, it has an empty frame and still needs its lines.
+    para->SetOrigin(Point(M(), 300));
+    EXPECT_EQ(para->GetFrame(), Rect(M(), 300, C(), 300));
+    EXPECT_TRUE(para->NeedsLayout());
     // Laid out again, nothing left of the old label is reached (the sanitizer would see it),
     // and without previous lines the whole frame is repainted.
     port.invalidated.clear();
