@@ -1,9 +1,14 @@
 // The drawing layer's hot paths: measuring short words in every face (what line layout does
 // for each run) and drawing a screenful of a document into a view's backing image.
 
-#include "bench/QtBenchMain.h"
+#include "bench/ImageView.h"
+#include "document/Region.h"
 #include "document/TextFontPrefs.h"
 #include "mathbox/DrawingServices.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QImage>
 
 namespace {
 
@@ -64,7 +69,3 @@ void BM_DrawScreenful(benchmark::State& state) {
 BENCHMARK(BM_DrawScreenful)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char** argv) {
-    return RunQtBenchmarks(argc, argv);
-}

@@ -2,12 +2,14 @@
 // laid out with the real builders and fonts: the relayout after typing one character into a
 // middle paragraph, and stepping the caret from the first position to the last.
 
-#include "bench/QtBenchMain.h"
+#include "bench/ImageView.h"
 #include "document/CompSequence.h"
 #include "document/GlyphSource.h"
 #include "document/TextFontPrefs.h"
 #include "mathbox/DrawingServices.h"
 #include "mathbox/LayoutStyleTable.h"
+
+#include <benchmark/benchmark.h>
 
 #include <memory>
 #include <string>
@@ -89,7 +91,3 @@ void BM_StepCaretFirstToLast(benchmark::State& state) {
 BENCHMARK(BM_StepCaretFirstToLast)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char** argv) {
-    return RunQtBenchmarks(argc, argv);
-}

@@ -1,17 +1,11 @@
 #pragma once
 
-// What benchmarks that draw or lay out share: a view over an image of their own and a main that
-// runs them under an offscreen Qt application.
+// A view over an image of its own, for benchmarks that draw or lay out as a window would.
 
 #include "document/Region.h"
 #include "mathbox/DrawView.h"
 
-#include <benchmark/benchmark.h>
-
-#include <QGuiApplication>
 #include <QImage>
-
-#include <cstdlib>
 
 class ImageView final : public DrawView {
 public:
@@ -28,13 +22,3 @@ public:
 private:
     QImage m_image;
 };
-
-inline int RunQtBenchmarks(int argc, char** argv) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
