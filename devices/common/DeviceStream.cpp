@@ -62,11 +62,13 @@ DeviceStream* DeviceStream::create(const DeviceMemory& memory, TransportDevice& 
     bool made = stream->input != nullptr;
     for (OutBuffer& buffer : stream->out) {
         // Room for a message of doubled bytes and its end mark.
-        buffer.bytes = made ? static_cast<uint8_t*>(memory.get(std::size_t(half) - 2)) : nullptr;
+        std::size_t size = std::size_t(half) - 2 + kAckRoom;
+        buffer.storage = made ? static_cast<uint8_t*>(memory.get(size)) : nullptr;
+        buffer.bytes = buffer.storage ? buffer.storage + kAckRoom : nullptr;
         if (!buffer.bytes)
             made = false;
         else
-            std::memset(buffer.bytes, 0, std::size_t(half) - 2);
+            std::memset(buffer.storage, 0, size);
     }
     if (!made) {
         error = QKERR_OUT_OF_MEMORY;
@@ -89,7 +91,7 @@ void DeviceStream::close(DeviceStream* stream) {
     }
     memory.destroy(stream->link);
     for (OutBuffer& buffer : stream->out)
-        memory.put(buffer.bytes);
+        memory.put(buffer.storage);
     memory.put(stream->input);
     memory.destroy(stream);
 }
@@ -159,8 +161,15 @@ int32_t DeviceStream::sendCurrent() {
     }
     bytes[length] = kEscape;
     bytes[length + 1] = static_cast<uint8_t>(role.end);
-    int32_t written = link->write(bytes, length + 2);
-    if (written != length + 2) return fail(written);
+    // The waiting acknowledgements go first, in the room before the buffer.
+    uint8_t* start = bytes;
+    for (; pendingAcks > 0; --pendingAcks) {
+        *--start = static_cast<uint8_t>(peerAck);
+        *--start = kEscape;
+    }
+    int32_t total = static_cast<int32_t>(bytes - start) + length + 2;
+    int32_t written = link->write(start, total);
+    if (written != total) return fail(written);
     buffer.filled = 0;
     current = (current + 1) % kBuffers;
     return kOk;
@@ -207,19 +216,23 @@ void DeviceStream::cutBlocks() {
         }
         ++readCursor;
     }
-    // Every message of the peer's that ended here is acknowledged at once, in one write. The
-    // blocks cut so far are still handed out when it fails; the next call reports the end.
-    if (acknowledgements > 0 && state == kStateConnected) {
-        // Each end mark took two input bytes (the first maybe from the read before).
-        uint8_t marks[kInputSize + 2];
-        int32_t length = 0;
-        for (int32_t i = 0; i < acknowledgements; ++i) {
-            marks[length++] = kEscape;
-            marks[length++] = static_cast<uint8_t>(peerAck);
-        }
-        int32_t written = link->write(marks, length);
-        if (written != length) fail(written);
+    if (state != kStateConnected) return;
+    pendingAcks += acknowledgements;
+    if (pendingAcks > kMaxPendingAcks) flushAcks();
+}
+
+void DeviceStream::flushAcks() {
+    if (pendingAcks == 0 || state != kStateConnected) return;
+    // At most the cap and one read's end marks (two input bytes each) wait.
+    uint8_t marks[kAckRoom + kInputSize + 2];
+    int32_t length = 0;
+    for (; pendingAcks > 0; --pendingAcks) {
+        marks[length++] = kEscape;
+        marks[length++] = static_cast<uint8_t>(peerAck);
     }
+    // The blocks cut so far are still handed out when this fails; the next call reports the end.
+    int32_t written = link->write(marks, length);
+    if (written != length) fail(written);
 }
 
 int32_t DeviceStream::nextInput(const uint8_t** block, int32_t* length) {
@@ -227,6 +240,8 @@ int32_t DeviceStream::nextInput(const uint8_t** block, int32_t* length) {
     *length = 0;
     if (blocksLeft == 0) {
         if (readCursor == readEnd) {
+            // The peer may be waiting for them to send more.
+            flushAcks();
             if (state == kStatePeerClosed || state == kStateFailed) return failure;
             int32_t count = link->read(input, kInputSize);
             if (count == kTransferStopped) return kAborted;
@@ -260,8 +275,12 @@ int32_t DeviceStream::readyCount(int32_t* ready) {
         flag = 1;
         answer = failure;
     } else {
-        int32_t data = link->hasData();
-        if (data < 0) {
+        flushAcks();
+        int32_t data = state == kStatePeerClosed || state == kStateFailed ? 0 : link->hasData();
+        if (state == kStatePeerClosed || state == kStateFailed) {
+            flag = 1;
+            answer = failure;
+        } else if (data < 0) {
             flag = 1;
             answer = fail(data);
         } else {

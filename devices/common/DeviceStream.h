@@ -65,7 +65,14 @@ struct DeviceStream {
         int32_t length;
         const uint8_t* data;
     };
+    // Acknowledgements wait for the next message or the next wait, whichever comes first, so
+    // that an answer and the acknowledgement of the question travel together. No more than
+    // this many wait; the room for them lies before each output buffer.
+    static constexpr int32_t kMaxPendingAcks = 16;
+    static constexpr int32_t kAckRoom = 2 * kMaxPendingAcks;
+
     struct OutBuffer {
+        uint8_t* storage = nullptr; // kAckRoom bytes, then the buffer
         uint8_t* bytes = nullptr;
         int32_t filled = 0;
     };
@@ -101,7 +108,8 @@ struct DeviceStream {
     int32_t blockCursor = 0;
     int32_t blocksLeft = 0;
 
-    bool escaped = false; // the last byte read was the escape byte
+    bool escaped = false;    // the last byte read was the escape byte
+    int32_t pendingAcks = 0; // the peer's messages that ended and are not acknowledged yet
     bool peerEndSeen = false;
     char peerEnd = 0;
     char peerAck = 0;
@@ -120,6 +128,8 @@ struct DeviceStream {
 private:
     int32_t handOut(uint8_t** buffer, int32_t* size);
     int32_t sendCurrent();
+    // Sends the waiting acknowledgements on their own (before a wait).
+    void flushAcks();
     void cutBlocks();
     void addBlock(const uint8_t* data, int32_t length);
     // Ends the link after a failed transfer: 11 when the peer is known gone, else 1.

@@ -80,6 +80,28 @@ public:
     virtual int32_t worldInfo(uint32_t item, void* buffer, int32_t* size) = 0;
 };
 
+// Whether a link listens: the given mode, or without one Connect when a name is given and
+// Listen otherwise. False for a mode that neither listens nor connects (answer 35).
+inline bool listensOrConnects(const OpenArguments& arguments, bool& listens) {
+    uint32_t mode = arguments.mode;
+    if (mode == 0) mode = *arguments.name ? QKMODE_CONNECT : QKMODE_LISTEN;
+    listens = mode & QKMODE_LISTEN;
+    return listens || (mode & QKMODE_CONNECT);
+}
+
+// Hands out a link made from `memory` once `open` (answering 0 or a link error) has opened it;
+// a link that fails to open goes again.
+template <class L, class Open>
+int32_t makeLink(const DeviceMemory& memory, TransportLink*& link, L* made, Open open) {
+    if (!made) return QKERR_OUT_OF_MEMORY;
+    if (int32_t error = open(*made)) {
+        memory.destroy(made);
+        return error;
+    }
+    link = made;
+    return 0;
+}
+
 // Makes a plug-in's device object; null when the transport cannot start.
 using TransportFactory = TransportDevice* (*)(const DeviceMemory& memory);
 

@@ -8,7 +8,9 @@
 
 #include <poll.h>
 
+#include <chrono>
 #include <cstdint>
+#include <thread>
 
 namespace devices {
 
@@ -57,5 +59,28 @@ enum WaitResult : int { kWaitReady = 1, kWaitStopped = 0, kWaitFailed = -1 };
 // the yield function after each empty round.
 WaitResult waitReady(pollfd* fds, nfds_t count, const CallbackSlot& slot, int32_t reason,
                      int32_t sleep, int round);
+
+// A peer that runs on another processor usually answers within microseconds: watching for the
+// answer for a moment spares a sleep and a wake-up that cost more than the answer itself. Calls
+// `ready` until it says true (then true) or the moment is over (then false), giving the
+// processor away every `checksPerYield` calls, since on a busy machine the peer may need it to
+// answer at all.
+constexpr std::chrono::microseconds kSpinTime{50};
+
+template <class Ready>
+bool spinUntil(Ready ready, int checksPerYield) {
+    const auto until = std::chrono::steady_clock::now() + kSpinTime;
+    for (int check = 1;; ++check) {
+        if (ready()) return true;
+        if (check % checksPerYield != 0) {
+#if defined(__x86_64__) || defined(__i386__)
+            __builtin_ia32_pause();
+#endif
+            continue;
+        }
+        if (std::chrono::steady_clock::now() > until) return false;
+        std::this_thread::yield();
+    }
+}
 
 } // namespace devices

@@ -34,7 +34,6 @@ constexpr int32_t kSleepAdvice = 5;
 // peer's message-ring mutex. A live peer answers at once; these bound a broken one.
 constexpr int kHandshakeLimit = 5000;
 constexpr int kMutexLimit = 1000;
-constexpr std::chrono::microseconds kSpin{50};
 
 std::chrono::steady_clock::time_point pluginStart = std::chrono::steady_clock::now();
 
@@ -57,7 +56,7 @@ uint32_t nextGeneratedName(char out[4]) {
 
 class ShmemLink final : public CallbackLink {
 public:
-    explicit ShmemLink(const DeviceMemory& memory) : m_memory(memory) {}
+    ShmemLink() = default;
     ~ShmemLink() override;
 
     int32_t open(const OpenArguments& arguments, bool listens);
@@ -84,10 +83,7 @@ private:
     void markPeerGone();
     // Reads one message from the own ring: 1 read (code non-zero), 0 none or code 0, -1 damaged.
     int32_t takeMessage(int32_t& code, int32_t& parameter);
-    // True when data (or the peer's end) shows up within a short spin.
-    bool spinUntilData(const Ring& ring);
 
-    DeviceMemory m_memory;
     bool m_listens = false;
     char m_name[kNameSize + 1] = {};
 
@@ -132,21 +128,12 @@ private:
 int32_t ShmemDevice::make(const OpenArguments& arguments, TransportLink*& link) {
     const char* protocol = *arguments.protocol ? arguments.protocol : m_name;
     if (strncasecmp(protocol, m_name, std::strlen(m_name)) != 0) return QKERR_NO_PROTOCOL;
-    uint32_t mode = arguments.mode;
-    if (mode == 0) mode = *arguments.name ? QKMODE_CONNECT : QKMODE_LISTEN;
-    bool listens = mode & QKMODE_LISTEN;
-    if (!listens && !(mode & QKMODE_CONNECT)) return QKERR_NO_MODE;
+    bool listens = false;
+    if (!listensOrConnects(arguments, listens)) return QKERR_NO_MODE;
     std::size_t nameLength = std::strlen(arguments.name);
     if (nameLength >= kMaxName || (!listens && nameLength == 0)) return QKERR_BAD_NAME;
-
-    ShmemLink* made = m_memory.make<ShmemLink>(m_memory);
-    if (!made) return QKERR_OUT_OF_MEMORY;
-    if (int32_t error = made->open(arguments, listens)) {
-        m_memory.destroy(made);
-        return error;
-    }
-    link = made;
-    return 0;
+    return makeLink(m_memory, link, m_memory.make<ShmemLink>(),
+                    [&](ShmemLink& made) { return made.open(arguments, listens); });
 }
 
 int32_t ShmemDevice::worldInfo(uint32_t item, void* buffer, int32_t* size) {
@@ -329,19 +316,6 @@ int32_t ShmemLink::connectToListener() {
 
 // ---- Data -----------------------------------------------------------------------------------
 
-// A peer that runs on another processor usually answers within microseconds: watching the ring
-// for a moment spares the sleep and the wake-up that cost more than the answer itself.
-bool ShmemLink::spinUntilData(const Ring& ring) {
-    const auto until = std::chrono::steady_clock::now() + kSpin;
-    for (int round = 0;; ++round) {
-        if (ring.held() != 0 || m_peerGone) return true;
-        if (round % 64 == 63 && std::chrono::steady_clock::now() > until) return false;
-#if defined(__x86_64__) || defined(__i386__)
-        __builtin_ia32_pause();
-#endif
-    }
-}
-
 int32_t ShmemLink::read(uint8_t* buffer, int32_t size) {
     if (!m_peerReady || size <= 0) return kTransferFailed;
     Ring ring = Ring::data(m_own);
@@ -355,7 +329,7 @@ int32_t ShmemLink::read(uint8_t* buffer, int32_t size) {
             return ring.take(buffer, count) == kRingDone ? int32_t(count) : kTransferFailed;
         }
         if (m_peerGone) return kTransferPeerGone;
-        if (spinUntilData(ring)) continue;
+        if (spinUntil([&] { return ring.held() != 0 || m_peerGone; }, 64)) continue;
         int ready = pollFor(fds, 2, kReadRound);
         if (ready < 0) return kTransferFailed;
         if (fds[0].revents) clearEvent(m_dataEvent.get());

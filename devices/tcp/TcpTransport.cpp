@@ -41,7 +41,6 @@ constexpr int kConnectRound = 300;
 constexpr int kHandshakeLimit = 10000;
 constexpr int kMessageAcceptLimit = 3000;
 constexpr int kMessageRestLimit = 2000;
-constexpr std::chrono::microseconds kSpin{50};
 
 bool peerGoneError(int error) {
     return error == ECONNRESET || error == EPIPE || error == ENOTCONN || error == ESHUTDOWN;
@@ -116,7 +115,7 @@ private:
     // taken.
     bool readOptionWords(OptionWords& words);
     bool sendAll(int fd, const char* text, std::size_t length);
-    void openMessageListener(OptionWords& words);
+    void openMessageListener();
     void startWatcher();
     void watch();
     // Gathers the rest of a message from the message socket: 1 whole, 0 not yet, -1 the
@@ -171,18 +170,10 @@ int32_t TcpDevice::make(const OpenArguments& arguments, TransportLink*& link) {
     int64_t inherited = -1;
     if (!parseProtocol(*arguments.protocol ? arguments.protocol : "TCP", inherited))
         return QKERR_NO_PROTOCOL;
-    uint32_t mode = arguments.mode;
-    if (mode == 0) mode = *arguments.name ? QKMODE_CONNECT : QKMODE_LISTEN;
-    bool listens = mode & QKMODE_LISTEN;
-    if (!listens && !(mode & QKMODE_CONNECT)) return QKERR_NO_MODE;
-    TcpLink* made = m_memory.make<TcpLink>(*this, arguments.options);
-    if (!made) return QKERR_OUT_OF_MEMORY;
-    if (int32_t error = made->open(arguments, listens, inherited)) {
-        m_memory.destroy(made);
-        return error;
-    }
-    link = made;
-    return 0;
+    bool listens = false;
+    if (!listensOrConnects(arguments, listens)) return QKERR_NO_MODE;
+    return makeLink(m_memory, link, m_memory.make<TcpLink>(*this, arguments.options),
+                    [&](TcpLink& made) { return made.open(arguments, listens, inherited); });
 }
 
 int32_t TcpDevice::worldInfo(uint32_t item, void* buffer, int32_t* size) {
@@ -366,11 +357,11 @@ int32_t TcpLink::acceptPeer() {
     if (!readOptionWords(words)) return kConnectFailed;
     if (!words.needMessagePort())
         return sendAll(m_data.get(), "Y", 1) ? kConnected : kConnectFailed;
-    openMessageListener(words);
+    openMessageListener();
     return kConnected;
 }
 
-void TcpLink::openMessageListener(OptionWords&) {
+void TcpLink::openMessageListener() {
     if (!m_inherited) m_listen.reset();
     sockaddr_in local{};
     socklen_t length = sizeof local;
@@ -465,16 +456,18 @@ int32_t TcpLink::openConnection() {
 
 int32_t TcpLink::read(uint8_t* buffer, int32_t size) {
     if (!m_data || size <= 0) return kTransferFailed;
-    // A peer on this machine often answers within microseconds; asking again for a moment
-    // spares a sleep and a wake-up that cost more than the answer.
-    const auto spinUntil = std::chrono::steady_clock::now() + kSpin;
+    bool spun = false;
     for (;;) {
         ssize_t n = recv(m_data.get(), buffer, std::size_t(size), 0);
         if (n > 0) return static_cast<int32_t>(n);
         if (n == 0) return kTransferPeerGone;
         if (errno == EINTR) continue;
         if (errno != EAGAIN) return peerGoneError(errno) ? kTransferPeerGone : kTransferFailed;
-        if (std::chrono::steady_clock::now() < spinUntil) continue;
+        if (!spun) {
+            spun = true;
+            pollfd poll{m_data.get(), POLLIN, 0};
+            if (spinUntil([&] { return pollFor(&poll, 1, 0) != 0; }, 1)) continue;
+        }
         int waited = waitFor(m_data.get(), POLLIN, QKYIELD_READING, -1);
         if (waited == kWaitStopped) return kTransferStopped;
         if (waited != kWaitReady) return kTransferFailed;

@@ -214,6 +214,48 @@ TEST(EscapedStream, CutsInputIntoDataBlocksAndActsOnMarks) {
     }
 }
 
+TEST(EscapedStream, AcknowledgementsRideWithTheNextMessageOrGoBeforeAWait) {
+    Stream s;
+    s.connect();
+    s.link->chunks.push_back("question\\P");
+    const uint8_t* block = nullptr;
+    int32_t length = 0;
+    ASSERT_EQ(s.stream->nextInput(&block, &length), 0);
+    EXPECT_EQ(s.link->sent, "");
+    ASSERT_EQ(s.put("answer"), 0);
+    EXPECT_EQ(s.link->sent, "\\panswer\\C");
+
+    // Without an answer to send, they go before the stream waits for input or asks for it.
+    s.link->chunks.push_back("one\\Ptwo\\P");
+    s.link->sent.clear();
+    EXPECT_EQ(s.readAll(), "onetwo");
+    EXPECT_EQ(s.link->sent, "\\p\\p");
+    s.link->chunks.push_back("three\\P");
+    s.link->sent.clear();
+    ASSERT_EQ(s.stream->nextInput(&block, &length), 0);
+    int32_t ready = 0;
+    EXPECT_EQ(s.stream->readyCount(&ready), 0);
+    EXPECT_EQ(s.link->sent, "\\p");
+
+    // A peer that floods end marks gets its acknowledgements without waiting for an answer.
+    std::string flood;
+    for (int i = 0; i < 20; ++i)
+        flood += "\\P";
+    s.link->chunks.push_back(flood);
+    s.link->sent.clear();
+    ASSERT_EQ(s.stream->nextInput(&block, &length), 0);
+    EXPECT_EQ(s.link->sent.size(), 40u);
+}
+
+TEST(EscapedStream, ADataTestBeforeConnectAsksTheTransport) {
+    Stream s(QKMODE_LISTEN);
+    s.link->dataAnswer = 1;
+    int32_t ready = 0;
+    EXPECT_EQ(s.stream->readyCount(&ready), 0);
+    EXPECT_EQ(ready, 1);
+    EXPECT_EQ(s.stream->state, kStateMade);
+}
+
 TEST(EscapedStream, HandsOutAtMostSixteenBlocksPerCutAndReportsTheRest) {
     Stream s;
     s.connect();

@@ -1,4 +1,4 @@
-// Feeds arbitrary peer bytes, in arbitrary pieces, to the escaped stream's decoder and checks
+// Feeds arbitrary peer bytes, in arbitrary chunks, to the escaped stream's decoder and checks
 // what it hands out against a byte-at-a-time reading of the framing: the same data, one
 // acknowledgement per end mark of the peer, and every block inside the input buffer.
 
@@ -47,8 +47,8 @@ Expected expectedOf(const std::string& wire) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* input, size_t size) {
     if (size < 1) return 0;
-    // The first byte sets the size of the pieces the transport hands over.
-    std::size_t piece = 1 + input[0] % 64;
+    // The first byte sets the size of the chunks the transport hands over.
+    std::size_t chunk = 1 + input[0] % 64;
     std::string wire(reinterpret_cast<const char*>(input + 1), size - 1);
     Expected expected = expectedOf(wire);
 
@@ -61,8 +61,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* input, size_t size) {
     link->chunks.push_back("ang ");
     if (stream->connect() != 0) std::abort();
     link->sent.clear();
-    for (std::size_t at = 0; at < wire.size(); at += piece)
-        link->chunks.push_back(wire.substr(at, piece));
+    for (std::size_t at = 0; at < wire.size(); at += chunk)
+        link->chunks.push_back(wire.substr(at, chunk));
 
     std::string data;
     int32_t answer = 0;

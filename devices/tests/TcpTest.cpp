@@ -343,7 +343,7 @@ TEST_F(TcpLinks, WithoutAnUrgentConnectionOnlySmallCodesTravelOutOfBand) {
     EXPECT_EQ(parameter, 0);
 }
 
-TEST_F(TcpLinks, TheUrgentReaderGathersAMessageThatArrivesInPieces) {
+TEST_F(TcpLinks, TheUrgentReaderGathersAMessageThatArrivesInFragments) {
     TransportLink* listener = make(QKMODE_LISTEN, "");
     RawPeer peer(portOf(listener));
     peer.send("need_msg_portY");
@@ -461,6 +461,34 @@ TEST_F(TcpLinks, GarbageFromAHandMadePeerEndsTheLinkWithoutHarm) {
         if (c.connect == 0) EXPECT_EQ(stream->failure, kPeerClosed);
         DeviceStream::close(stream);
     }
+}
+
+TEST_F(TcpLinks, AConnectorAsksForAnUrgentConnectionAndGoesOnWithout) {
+    // A plain listening socket plays a listener that offers no urgent connection.
+    uint16_t port = 0;
+    int server = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in at{};
+    at.sin_family = AF_INET;
+    at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof at;
+    ASSERT_EQ(bind(server, reinterpret_cast<sockaddr*>(&at), sizeof at), 0);
+    ASSERT_EQ(listen(server, 1), 0);
+    getsockname(server, reinterpret_cast<sockaddr*>(&at), &length);
+    port = ntohs(at.sin_port);
+    TransportLink* connector = make(QKMODE_CONNECT, std::to_string(port) + "@127.0.0.1");
+    auto connected = std::async(std::launch::async, [connector] { return connector->connect(); });
+    pollfd poll{server, POLLIN, 0};
+    ASSERT_EQ(::poll(&poll, 1, 5000), 1);
+    int accepted = accept4(server, nullptr, nullptr, SOCK_CLOEXEC);
+    std::string asked;
+    for (char byte = 0; byte != 'Y' && recv(accepted, &byte, 1, 0) == 1;)
+        asked += byte;
+    EXPECT_EQ(asked, "need_msg_portY");
+    ::send(accepted, "Y", 1, MSG_NOSIGNAL);
+    EXPECT_EQ(connected.get(), kConnected);
+    EXPECT_LT(messageSocket(connector), 0);
+    close(accepted);
+    close(server);
 }
 
 TEST_F(TcpLinks, ConnectingToNothingIsRefused) {
