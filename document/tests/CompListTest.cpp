@@ -268,6 +268,13 @@ public:
         if (align) out += '\'';
     }
     void WriteRaw(const char* text) override { out += text; }
+    void WriteReference(const RefSource&, bool otherDocument) override {
+        out += otherDocument ? "[ref]" : "(ref)";
+    }
+    void BeginParagraph(int32_t, const RefSource*, bool) override {}
+    void EndParagraph(int32_t, const RefSource*) override {}
+    void BeginEquationBlock() override {}
+    void EndEquationBlock() override {}
     std::string out;
 };
 
