@@ -27,6 +27,9 @@ public:
     virtual void WriteComponentChar(TextComp& comp, bool alignMode) = 0;
     // Flushes pending characters, then appends the NUL-terminated text.
     virtual void WriteRaw(const char* text) = 0;
+    // A reference to a numbered paragraph's number; `otherDocument` when it lies in another
+    // document.
+    virtual void WriteReference(const RefSource& target, bool otherDocument) = 0;
 
     // The preamble: the document class and packages, then the page numbering of the settings.
     virtual void WriteHeader(bool numberPages, int32_t firstPage) = 0;

@@ -9,6 +9,7 @@ namespace fakes {
 
 class ParagraphLatexWriter : public LatexWriter {
 public:
+    void WriteReference(const RefSource&, bool) override {}
     void WriteHeader(bool, int32_t) override {}
     void EndDocument() override {}
     void BeginTitle() override {}
