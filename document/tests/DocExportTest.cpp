@@ -166,7 +166,8 @@ TEST_F(DocExportTest, EachCommandWritesThroughItsWriter) {
          "Week 3.htm",
          "Week 3 Notes.htm",
          "HTML files (*.htm) |*.htm||",
-         {"html Week 3 Week 3 in " + dir + " widths 581 581"},
+         {"html Week 3 Week 3 in " + dir + " widths " + std::to_string(m_port.GetColumnWidth()) +
+          " " + std::to_string(m_port.GetRightEdge())},
          "<html>\n</page>\n",
          1},
     };
