@@ -28,7 +28,7 @@ struct Fixture {
         const std::string words = "the integral of a sum is the sum of the integrals ";
         for (int32_t i = 0; i < kParagraphs; ++i) {
             auto para = std::make_unique<ParaComp>(i % 10 == 0 ? ParaStyle::kPlainEquation
-                                                                : ParaStyle::kParagraph);
+                                                               : ParaStyle::kParagraph);
             for (int32_t run = 0; run < 8; ++run)
                 fakes::AppendChars(*para->GetList(1), words, (i + run) % 4);
             seq.Append(std::move(para));

@@ -13,7 +13,7 @@
 // The owed count is the number of expressions the current packet still owes: reading a token
 // takes one (0 counts as the packet's one expression), a function's argument count adds its
 // head and its arguments. While nothing is owed, end-of-packet and terminator bytes are
-// separators; a packet end while something is owed is error 24.
+// separators; a packet end while something is owed is QKERR_END_OF_PACKET.
 //
 // An array (`A` token) has two views. The mapped view reads it as nested functions: one
 // function token and head symbol per level, made from its shape block, with the leaves read
@@ -36,6 +36,7 @@
 #include "corvinet/corvinet.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 
 namespace corvinet {
@@ -47,11 +48,7 @@ class GetState {
 public:
     enum Phase : uint8_t { kIdle, kFresh, kSized, kHeld, kCounted };
 
-    GetState(AllocatorPair memory, const NumberConverter* converter)
-        : m_memory(memory), m_converter(converter), m_text(memory),
-          m_counted(PairAllocator<uint8_t>(memory)), m_arrayDims(PairAllocator<int64_t>(memory)),
-          m_arrayLeft(PairAllocator<int64_t>(memory)),
-          m_arrayHeads(PairAllocator<TextToken>(memory)) {}
+    GetState(AllocatorPair memory, const NumberConverter* converter);
 
     // Which view a call that goes past an undecided array token takes (see above).
     enum class View : uint8_t { kMapped, kRaw };
@@ -70,7 +67,7 @@ public:
     LinkError bytesToGet(LinkStream& in, int64_t& count);
     // Converts the current text token (a number token as its text) to `width` once, for
     // handing out in pieces: QKBytesToGet and QKGetData at 7 bits, the character getters at
-    // any width. Asking for another width while pieces are out is error 3.
+    // any width. Asking for another width while pieces are out is QKERR_GET_SEQUENCE.
     LinkError countText(LinkStream& in, TextSource::Width width, uint8_t replacement);
     // Copies whole characters of the counted text: at most `capacity` bytes of 7-bit text (an
     // escape is never split) or `capacity` characters of 8-bit or 16-bit text. `units` gets
@@ -86,10 +83,20 @@ public:
 
     // A whole text token, left held; `symbolOnly` refuses all but symbols.
     LinkError holdText(LinkStream& in, bool symbolOnly, const TextToken*& text);
+    // The common case of a function and its head, for the getters that read both: when nothing
+    // is in hand and a function token with a one-byte count and its head symbol lie whole in
+    // memory, takes the count and holds the head, as argCount and holdText would. False when
+    // they do not: read them one by one then.
+    bool takeFunctionHead(LinkStream& in, int64_t& count);
     // Ends the current token after its getter has taken what it wanted.
     void release();
 
     LinkError getNumber(LinkStream& in, uint8_t code, void* out);
+    // Numbers of `code` straight from the packed run in hand, once its first number was read:
+    // at most `most` of them into `out` (their wire bytes), no further than the current row of
+    // an array; `taken` says how many (0 when the next number is not such a one: read it with
+    // getNumber). The state afterwards is as if getNumber had read them one by one.
+    LinkError takeRun(LinkStream& in, uint8_t code, uint8_t* out, int64_t most, int64_t& taken);
 
     // Skips expressions until only `keep` of the current packet are owed.
     LinkError skipUntilOwed(LinkStream& in, int64_t keep);
@@ -121,6 +128,12 @@ private:
     LinkError holdTextPayload(LinkStream& in);
     LinkError readBounded(LinkStream& in, int64_t count, ByteVector& out);
     int numberSize(uint8_t code) const;
+    // The common case of getNumber: when the bytes in memory at the read position are a whole
+    // binary token of `code`, outside runs and arrays, reads it as the general path would.
+    bool takeWholeNumber(LinkStream& in, uint8_t code, void* out);
+    // The common case of hold for a text token whose type byte was read: when its count field is
+    // one byte and its data and terminator lie in memory, holds it as the general path would.
+    bool holdTextInMemory(LinkStream& in);
     LinkError readArrayFrame(LinkStream& in);
     LinkError enterArray(LinkStream& in);
     LinkError checkArrayMember(uint8_t b);
@@ -132,6 +145,7 @@ private:
 
     AllocatorPair m_memory;
     const NumberConverter* m_converter;
+    std::array<int8_t, 128> m_numberSizes{}; // per number-type code (code & 0x7F): its byte size
 
     Phase m_phase = kIdle;
     uint8_t m_type = 0;

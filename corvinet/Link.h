@@ -4,7 +4,7 @@
 // write stream over its device link (shared with its duplicates), the negotiated features and
 // the token engines' states.
 //
-// Errors: a new link holds 10 (unconnected) until it is established. Only the first non-zero
+// Errors: a new link holds QKERR_UNCONNECTED until it is established. Only the first non-zero
 // error sticks: setError never overwrites a stored error and never stores 0; QKClearError (or
 // clearError) is the only way back to 0.
 
@@ -18,6 +18,7 @@
 namespace corvinet {
 class PutState;
 class GetState;
+struct LaunchWatch;
 } // namespace corvinet
 struct QKArrayStateRecord;
 
@@ -42,6 +43,8 @@ struct QKLinkRecord {
     QKArrayStateRecord* getArray = nullptr;
     QKArrayStateRecord* putArray = nullptr;
     const void* putArraySource = nullptr; // the state whose shape putArray copied, never read
+    // The program this link launched, watched until the link ends (Launch.h); owned.
+    corvinet::LaunchWatch* launch = nullptr;
 
     QKENV env() const { return linkEnv->env; }
     // Stores the first non-zero error; returns `code` so callers can `return link->setError(c)`.

@@ -9,15 +9,16 @@
 // of its own whose contents are appended to its own chain on flush, so it reads back what it
 // wrote.
 //
-// Errors are link error codes: 1 link died, 8 out of memory, 11 the other side closed, 25
-// nothing to read, 999 an unexpected device state, or the device's own answer to a send. The
-// stream reports them; the link stores the first one.
+// Errors are link error codes: QKERR_LINK_DIED, QKERR_OUT_OF_MEMORY, QKERR_PEER_CLOSED (the other
+// side closed), QKERR_ABORTED (nothing to read), QKERR_DESTROYED (an unexpected device state), or
+// the device's own answer to a send. The stream reports them; the link stores the first one.
 
 #include "EnvMemory.h"
 #include "LinkError.h"
 #include "corvinet/device.h"
 
 #include <cstdint>
+#include <cstring>
 
 namespace corvinet {
 
@@ -109,7 +110,7 @@ struct DeviceLink {
     // Hands the pending bytes on: to the device, or, without one, to the own chain.
     LinkError flush();
     // Brings input from the device into the chain; without a device, flushes pending loopback
-    // output or answers 25 when there is none.
+    // output or answers QKERR_ABORTED when there is none.
     LinkError refill();
 };
 
@@ -135,7 +136,7 @@ public:
     // Starts reading at the beginning of the device link's chain; the link keeps `device`.
     void open(DeviceLink* device);
     // Starts reading where `other` reads, on the same chain and device link, with a copy of its
-    // unread look-ahead. 0, or 8 when that copy fails.
+    // unread look-ahead. 0, or QKERR_OUT_OF_MEMORY when that copy fails.
     LinkError duplicateFrom(const LinkStream& other);
     void close();
     DeviceLink* deviceLink() const { return m_device; }
@@ -153,13 +154,29 @@ public:
     // kFailed with the error in lastError().
     int peekByte();
     // Up to `count` bytes, waiting as getByte does; the count read (short: see lastError()).
-    std::size_t getBytes(void* out, std::size_t count);
+    std::size_t getBytes(void* out, std::size_t count) {
+        // (count - 1 wraps for 0, which the slow path answers without touching memory)
+        if (count - 1 >= static_cast<std::size_t>(m_end - m_cursor))
+            return getBytesSlow(out, count);
+        std::memcpy(out, m_cursor, count);
+        m_cursor += count;
+        return count;
+    }
+    // The bytes that lie ready in memory at the read position, for a reader that takes a whole
+    // token at once: where they start, with `count` how many (0 at the end of the current
+    // block; nothing is asked of the device).
+    const uint8_t* readable(std::size_t& count) const {
+        count = static_cast<std::size_t>(m_end - m_cursor);
+        return m_cursor;
+    }
+    // Moves the read position past `count` of the bytes that readable() showed.
+    void consume(std::size_t count) { m_cursor += count; }
     // Bytes readable now without asking the device (pending loopback output is flushed first).
     std::size_t available();
     // The error of the last failed read.
     LinkError lastError() const { return m_lastError; }
 
-    // Inserts bytes to be read before everything else (look-ahead). 0, or 8.
+    // Inserts bytes to be read before everything else (look-ahead). 0, or QKERR_OUT_OF_MEMORY.
     LinkError pushBack(const void* bytes, std::size_t count);
 
     // ---- Writing ------------------------------------------------------------------------------
@@ -171,7 +188,22 @@ public:
         }
         return putByteSlow(byte);
     }
-    LinkError putBytes(const void* bytes, std::size_t count);
+    LinkError putBytes(const void* bytes, std::size_t count) {
+        DeviceLink& d = *m_device;
+        if (count - 1 >= static_cast<std::size_t>(d.limit - d.cursor))
+            return putBytesSlow(bytes, count);
+        std::memcpy(d.cursor, bytes, count);
+        d.cursor += count;
+        return 0;
+    }
+    // Room for `count` bytes at once at the write position, for a writer that puts a whole token
+    // at once; null when the output buffer has less (write through putBytes then). commit()
+    // moves the write position to the end of what was written there.
+    uint8_t* writable(std::size_t count) {
+        DeviceLink& d = *m_device;
+        return static_cast<std::size_t>(d.limit - d.cursor) >= count ? d.cursor : nullptr;
+    }
+    void commit(uint8_t* end) { m_device->cursor = end; }
     LinkError flush() { return m_device->flush(); }
     LinkError refill() { return m_device->refill(); }
 
@@ -179,12 +211,12 @@ public:
     // Where data after the negotiation begins: offsets below count from here.
     void markDataStart() { m_dataStart = chainOffset(); }
     int64_t tell() const { return chainOffset() - m_dataStart; }
-    // Moves the read position to `offset` (dropping look-ahead); 0, or 2 when the data there is
-    // gone or has not arrived.
+    // Moves the read position to `offset` (dropping look-ahead); 0, or QKERR_INCONSISTENT_DATA when
+    // the data there is gone or has not arrived.
     LinkError seek(int64_t offset);
 
     // ---- Marks --------------------------------------------------------------------------------
-    // Saves the read position into `mark` (8 when the look-ahead copy fails).
+    // Saves the read position into `mark` (QKERR_OUT_OF_MEMORY when the look-ahead copy fails).
     LinkError saveMark(StreamMark& mark);
     // Returns to a saved position; the mark stays valid.
     LinkError seekMark(const StreamMark& mark);
@@ -192,7 +224,9 @@ public:
 
 private:
     LinkError getByteSlow(uint8_t& byte);
+    std::size_t getBytesSlow(void* out, std::size_t count);
     LinkError putByteSlow(uint8_t byte);
+    LinkError putBytesSlow(const void* bytes, std::size_t count);
     // Makes data available at the cursor from what the chain already holds; false at its end.
     bool advance();
     void leaveLookahead();

@@ -10,11 +10,12 @@
 #include "document/CompSequence.h"
 #include "document/SequenceBody.h"
 #include "document/TessaryDoc.h"
+#include "document/fuzz/DocStreamFuzzInput.h"
 #include "document/tests/DocFiles.h"
 #include "document/tests/FakeHost.h"
-#include "document/fuzz/DocStreamFuzzInput.h"
 #include "document/tests/StreamBytes.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -31,8 +32,9 @@ using streambytes::Bytes;
 namespace fs = std::filesystem;
 
 Bytes WithMode(uint8_t mode, const Bytes& body) {
-    Bytes input{mode};
-    input.insert(input.end(), body.begin(), body.end());
+    Bytes input(body.size() + 1);
+    input[0] = mode;
+    std::copy(body.begin(), body.end(), input.begin() + 1);
     return input;
 }
 
@@ -124,22 +126,21 @@ std::map<std::string, Bytes> Seeds() {
         doc.GetSettings().baseSize = 3;
         doc.GetCreateDefaults() = CreateDefaults{4, 5, 6};
     });
-    seeds["document-damaged-identities"] = WithMode(
-        docfuzz::kDocumentMode, docfiles::Builder()
-                                    .Long(1401)
-                                    .Short(4)
-                                    .Pool(3, {2, 2, 9})
-                                    .Short(7)
-                                    .Long(3)
-                                    .Fill(3, 1)
-                                    .Settings(12)
-                                    .Defaults(1, 1, 1)
-                                    .Long(4)
-                                    .Para(5, 3)
-                                    .Para(3, 3)
-                                    .Para(9, 0)
-                                    .Para(1, 2)
-                                    .bytes);
+    seeds["document-damaged-identities"] = WithMode(docfuzz::kDocumentMode, docfiles::Builder()
+                                                                                .Long(1401)
+                                                                                .Short(4)
+                                                                                .Pool(3, {2, 2, 9})
+                                                                                .Short(7)
+                                                                                .Long(3)
+                                                                                .Fill(3, 1)
+                                                                                .Settings(12)
+                                                                                .Defaults(1, 1, 1)
+                                                                                .Long(4)
+                                                                                .Para(5, 3)
+                                                                                .Para(3, 3)
+                                                                                .Para(9, 0)
+                                                                                .Para(1, 2)
+                                                                                .bytes);
     seeds["prims-2d"] = PrimsInput(docfuzz::kPrims2DMode, {1, 2, 3, 4, 5, 6, 7});
     seeds["prims-3d"] = PrimsInput(docfuzz::kPrims3DMode, {1, 2, 3, 4, 5, 6, 7, 9});
     return seeds;

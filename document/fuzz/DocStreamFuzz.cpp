@@ -11,11 +11,11 @@
 //   document/document_stream_fuzz /tmp/doc-corpus -runs=1000000 -max_len=8192
 
 #include "document/CompList.h"
+#include "document/DocStream.h"
 #include "document/SequenceBody.h"
 #include "document/TessaryDoc.h"
-#include "document/tests/FakeHost.h"
-#include "document/DocStream.h"
 #include "document/fuzz/DocStreamFuzzInput.h"
+#include "document/tests/FakeHost.h"
 #include "document/tests/StreamBytes.h"
 #include "platform/Exceptions.h"
 

@@ -124,8 +124,8 @@ const LoadCase kCases[] = {
          EXPECT_EQ(doc.GetSettings().baseSize, 3);
      }},
     {"NegativeLastNumberGivesPositiveIdentities",
-     Builder().Long(1400).Short(1).Pool(-343799, {}).Long(2).Para(5, 0).Para(5, -2).bytes, true,
-     2, 0,
+     Builder().Long(1400).Short(1).Pool(-343799, {}).Long(2).Para(5, 0).Para(5, -2).bytes, true, 2,
+     0,
      [](CTessaryDoc& doc) {
          EXPECT_EQ(doc.GetBody().GetIdentity(1), 1);
          EXPECT_EQ(doc.GetBody().GetIdentity(2), 2);
