@@ -5,6 +5,7 @@
 // children, each through `WriteComponentChar`, which writes characters itself and hands every
 // other component to its `WriteLatex`.
 
+class RefSource;
 class TextComp;
 
 class LatexWriter {
@@ -20,4 +21,7 @@ public:
     virtual void WriteComponentChar(TextComp& comp, bool alignMode) = 0;
     // Flushes pending characters, then appends the NUL-terminated text.
     virtual void WriteRaw(const char* text) = 0;
+    // A reference to a numbered paragraph's number; `otherDocument` when it lies in another
+    // document.
+    virtual void WriteReference(const RefSource& target, bool otherDocument) = 0;
 };

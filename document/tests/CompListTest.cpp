@@ -268,6 +268,9 @@ public:
         if (align) out += '\'';
     }
     void WriteRaw(const char* text) override { out += text; }
+    void WriteReference(const RefSource&, bool otherDocument) override {
+        out += otherDocument ? "[ref]" : "(ref)";
+    }
     std::string out;
 };
 
