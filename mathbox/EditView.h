@@ -2,10 +2,10 @@
 
 // What the actions need of the view they run in, beyond what the drawing layer needs: its
 // selection, laying the document out again after an edit, its scroll sizes and scroll place,
-// the visible part of the document, the status bar, the style for further typing, the
-// document's modified mark and a beep. The document view implements it with Qt Widgets; the
-// actions see only this much, so they link no widgets and tests drive them with a fake view.
-// GUI thread only. Rectangles and points here are in document coordinates.
+// the visible part of the document, the status bar, the document's modified mark and a beep. The
+// document view implements it with Qt Widgets; the actions see only this much, so they link no
+// widgets and tests drive them with a fake view. GUI thread only. Rectangles and points here are in
+// document coordinates.
 
 #include "document/DocRange.h"
 #include "document/Point.h"
@@ -36,8 +36,6 @@ public:
 
     // The main frame's status bar.
     virtual void SetStatusText(const Str255& text) = 0;
-    // The text style (0 plain, 1 italic, 2 bold, 3 math, 4 typewriter) further typing takes.
-    virtual void SetTypingStyle(int32_t style) = 0;
     // Marks the document modified (its title gets the mark).
     virtual void SetDocumentModified() = 0;
     // The refusal of a command that cannot run now.
