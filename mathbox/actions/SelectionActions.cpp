@@ -132,21 +132,21 @@ void DocEndAction::ComputeSelection() {
 }
 
 void LineStartAction::ComputeSelection() {
-    const DocPos& start = m_range.start;
+    const DocPos start = m_range.start;
     if (start.kind != DocPos::kInList) return;
     const DocPos there = start.IsInParagraphList()
                              ? LineStartOf(*m_range.end.paragraph, m_range.end.TopLevelIndex(true))
                              : At(start.GetList(), 1);
-    m_extend ? m_range.Assign(there, m_range.end) : CaretAt(there);
+    m_extend ? m_range.Assign(there, DocPos(m_range.end)) : CaretAt(there);
 }
 
 void LineEndAction::ComputeSelection() {
-    const DocPos& start = m_range.start;
+    const DocPos start = m_range.start;
     if (start.kind != DocPos::kInList) return;
     const DocPos there = start.IsInParagraphList()
                              ? LineEndOf(*m_range.end.paragraph, m_range.end.TopLevelIndex(true))
                              : At(start.GetList(), start.GetList()->GetCount() + 1);
-    m_extend ? m_range.Assign(m_range.start, there) : CaretAt(there);
+    m_extend ? m_range.Assign(DocPos(start), there) : CaretAt(there);
 }
 
 void ArrowAction::ComputeSelection() {
