@@ -6,7 +6,6 @@
 #include "document/EditCodes.h"
 #include "document/ParaComp.h"
 #include "document/RefComp.h"
-#include "document/RefSource.h"
 #include "mathbox/EditView.h"
 
 #include <algorithm>
@@ -321,8 +320,8 @@ void NextVariableAction::ComputeSelection() {
 }
 
 void FollowReferenceAction::ComputeSelection() {
-    const RefSource* target = m_reference != nullptr ? m_reference->GetTarget() : nullptr;
-    if (target != nullptr) m_range.SelectContents(&target->GetOwner());
+    const ParaComp* target = m_reference != nullptr ? m_reference->Resolve() : nullptr;
+    if (target != nullptr) m_range.SelectContents(target);
 }
 
 OwnedAction MakeSelectionAction(EditView& view, const DocRange& selection, int32_t code,

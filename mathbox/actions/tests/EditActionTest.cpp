@@ -165,3 +165,38 @@ INSTANTIATE_TEST_SUITE_P(Actions, EditActionTest, ::testing::ValuesIn(kCases),
                          });
 
 } // namespace
+
+namespace {
+
+TEST(EmptyDocumentTest, EditsWithoutAPlaceChangeNothing) {
+    Services services;
+    Document document;
+    CompSequence empty(&document);
+    FakeView view(empty);
+    UndoSlot slot(view);
+    const DocRange nowhere;
+    const std::vector<std::function<OwnedAction()>> makers = {
+        [&] { return MakeAction<DeleteAction>(view, nowhere); },
+        [&] { return MakeAction<NewParagraphAction>(view, nowhere, ParaStyle::kParagraph); },
+        [&] {
+            return MakeAction<CreateObjectAction>(view, OwnedComponent(new Wrapper()), nowhere);
+        },
+        [&] { return MakeAction<ReduceAction>(view, nowhere); },
+        [&] { return MakeAction<InsertCellsAction>(view, nowhere, InsertCellsAction::What::Row); },
+        [&] { return MakeAction<InsertExpressionAction>(view, nowhere); },
+        [&] { return MakeAction<SetParagraphStyleAction>(view, nowhere, 2); },
+        [&] { return MakeAction<SetTextStyleAction>(view, nowhere, 2); },
+    };
+    for (size_t i = 0; i < makers.size(); ++i) {
+        SCOPED_TRACE(i);
+        ASSERT_TRUE(slot.DoAction(makers[i]()));
+        slot.UndoCommand();
+        slot.UndoCommand();
+    }
+    ASSERT_TRUE(slot.DoAction(MakeAction<TypingAction>(view, nowhere), true));
+    EXPECT_TRUE(slot.AddTypedChar('x'));
+    EXPECT_FALSE(slot.CanUndo()) << "nothing was typed";
+    EXPECT_EQ(empty.GetCount(), 0);
+}
+
+} // namespace

@@ -2,6 +2,7 @@
 // exact old and new selections back.
 
 #include "document/EditCodes.h"
+#include "document/RefComp.h"
 #include "mathbox/actions/SelectionActions.h"
 #include "mathbox/actions/tests/ActionFixture.h"
 
@@ -220,6 +221,87 @@ TEST_F(ActionFixture, SelectionBelowTheWindowScrollsItsBottomIntoSight) {
     const Rect caret = view.selection.GetBounds();
     EXPECT_EQ(view.scrolls[0].x, 0);
     EXPECT_EQ(view.visible.bottom, caret.bottom) << "the caret's bottom at the window's bottom";
+}
+
+} // namespace
+
+namespace {
+
+// A document that finds its paragraphs by identity, so references reach their targets.
+class FindingDocument final : public ParaDocument {
+public:
+    int32_t ClaimParagraphNumber(int32_t identity) override {
+        return identity > 0 ? identity : ++m_next;
+    }
+    void ReleaseParagraphNumber(int32_t) override {}
+    ParaComp* FindParagraph(int32_t identity) const override {
+        for (int32_t k = 1; k <= body.GetCount(); ++k)
+            if (body.GetAt(k)->GetIdentity() == identity) return body.GetAt(k);
+        return nullptr;
+    }
+    bool HasLargerEquations() const override { return false; }
+
+    CompSequence body{this};
+
+private:
+    int32_t m_next = 0;
+};
+
+TEST(FollowReferenceTest, SelectsTheTargetsContentsOrKeepsTheSelection) {
+    Services services;
+    FindingDocument doc;
+    doc.body.Append(Para("ab", ParaStyle::kNumberedEquation));
+    doc.body.Append(Para("r"));
+    const int32_t identity = doc.body.GetAt(1)->GetIdentity();
+    auto* found = new RefComp(identity, Str31("(1)"));
+    auto* lost = new RefComp(identity + 40, Str31("(9)"));
+    CompList* text = doc.body.GetAt(2)->GetList(1);
+    text->Append(found);
+    text->Append(lost);
+    doc.body.PlaceAll(false);
+    FakeView view(doc.body);
+    UndoSlot slot(view);
+
+    DocRange caret;
+    caret.Set(text, 1, 1);
+    view.selection = caret;
+    ASSERT_TRUE(slot.DoAction(MakeAction<FollowReferenceAction>(view, caret, found)));
+    EXPECT_TRUE(view.selection.start.GetList() == doc.body.GetAt(1)->GetList(1) &&
+                view.selection.start.index == 1 && view.selection.end.index == 3);
+
+    ASSERT_TRUE(slot.DoAction(MakeAction<FollowReferenceAction>(view, caret, lost)));
+    EXPECT_TRUE(view.selection.start.IsEqual(caret.start) && !view.selection.HasExtent())
+        << "a reference without a target leaves the selection";
+}
+
+// A selection that lies nowhere (a document without paragraphs) must not bring an action down.
+TEST(EmptyDocumentTest, ActionsWithoutAPlaceDoNothing) {
+    Services services;
+    Document document;
+    CompSequence empty(&document);
+    FakeView view(empty);
+    UndoSlot slot(view);
+    const DocRange nowhere;
+    const std::vector<std::function<OwnedAction()>> makers = {
+        [&] { return MakeAction<DocStartAction>(view, nowhere, false); },
+        [&] { return MakeAction<DocEndAction>(view, nowhere, true); },
+        [&] { return MakeAction<LineStartAction>(view, nowhere, false); },
+        [&] { return MakeAction<LineEndAction>(view, nowhere, false); },
+        [&] { return MakeAction<ArrowAction>(view, nowhere, true, ArrowAction::kRight, true); },
+        [&] { return MakeAction<SelectWordAction>(view, nowhere, false); },
+        [&] { return MakeAction<NextCellRightAction>(view, nowhere, false); },
+        [&] { return MakeAction<NextVariableAction>(view, nowhere, false); },
+        [&] { return MakeAction<ColumnBoundaryAction>(view, nowhere, false); },
+        [&] { return MakeAction<NextBoundaryAction>(view, nowhere, true); },
+    };
+    for (size_t i = 0; i < makers.size(); ++i) {
+        SCOPED_TRACE(i);
+        ASSERT_TRUE(slot.DoAction(makers[i]()));
+        EXPECT_TRUE(slot.UndoCommand());
+        EXPECT_TRUE(slot.UndoCommand());
+        EXPECT_EQ(view.selection.start.kind, DocPos::kNone);
+    }
+    EXPECT_EQ(empty.GetCount(), 0);
 }
 
 } // namespace
