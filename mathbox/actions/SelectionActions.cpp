@@ -207,26 +207,33 @@ void BeforeOwnerAction::ComputeSelection() {
     CaretAt(m_range.start.BeforeOwner());
 }
 
-void ColumnBoundaryAction::ComputeSelection() {
-    const DocPos end = m_range.end;
-    if (end.kind == DocPos::kOnGrid && end.columns != 0) return CaretAt(end);
+namespace {
+
+// A caret on the column (row) boundary after the cell of the nearest grid that holds the end, or
+// where the end stands when it already is on such a boundary; false when no grid holds it.
+bool GridBoundaryAfter(const DocPos& end, bool columns, DocPos& boundary) {
+    if (end.kind == DocPos::kOnGrid && (end.columns != 0) == columns) {
+        boundary = end;
+        return true;
+    }
     const Enclosing around = EnclosingGrid(end);
     int32_t column = 0, row = 0;
-    if (around.box == nullptr || !AsGrid(around.box)->FindCell(around.through, column, row)) return;
+    if (around.box == nullptr || !AsGrid(around.box)->FindCell(around.through, column, row))
+        return false;
+    boundary.SetOnGrid(around.box, (columns ? column : row) + 1, columns);
+    return true;
+}
+
+} // namespace
+
+void ColumnBoundaryAction::ComputeSelection() {
     DocPos boundary;
-    boundary.SetOnGrid(around.box, column + 1, true);
-    CaretAt(boundary);
+    if (GridBoundaryAfter(m_range.end, true, boundary)) CaretAt(boundary);
 }
 
 void RowBoundaryAction::ComputeSelection() {
-    const DocPos end = m_range.end;
-    if (end.kind == DocPos::kOnGrid && end.columns == 0) return CaretAt(end);
-    const Enclosing around = EnclosingGrid(end);
-    int32_t column = 0, row = 0;
-    if (around.box == nullptr || !AsGrid(around.box)->FindCell(around.through, column, row)) return;
     DocPos boundary;
-    boundary.SetOnGrid(around.box, row + 1, false);
-    CaretAt(boundary);
+    if (GridBoundaryAfter(m_range.end, false, boundary)) CaretAt(boundary);
 }
 
 void VariableBoundaryAction::ComputeSelection() {

@@ -22,6 +22,7 @@
 
 #include <QImage>
 
+#include <cctype>
 #include <functional>
 #include <map>
 #include <memory>
@@ -142,6 +143,14 @@ inline std::string Deep(const CompList& list) {
         out += "}";
     }
     return out;
+}
+
+// A test case's name as a test name: letters and digits, the rest underscores.
+inline std::string CaseName(const char* text) {
+    std::string name;
+    for (const char* p = text; *p != 0; ++p)
+        name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
+    return name;
 }
 
 inline std::string Deep(const CompSequence& seq) {

@@ -5,7 +5,6 @@
 #include "mathbox/actions/TypingAction.h"
 #include "mathbox/actions/tests/ActionFixture.h"
 
-#include <cctype>
 #include <functional>
 
 using namespace actiontest;
@@ -158,10 +157,7 @@ TEST_P(EditActionTest, DoUndoRedoRestoreBytesAndSelection) {
 
 INSTANTIATE_TEST_SUITE_P(Actions, EditActionTest, ::testing::ValuesIn(kCases),
                          [](const ::testing::TestParamInfo<EditCase>& info) {
-                             std::string name;
-                             for (const char* p = info.param.name; *p != 0; ++p)
-                                 name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
-                             return name;
+                             return CaseName(info.param.name);
                          });
 
 } // namespace

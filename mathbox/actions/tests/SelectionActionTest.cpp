@@ -6,7 +6,6 @@
 #include "mathbox/actions/SelectionActions.h"
 #include "mathbox/actions/tests/ActionFixture.h"
 
-#include <cctype>
 #include <functional>
 
 using namespace actiontest;
@@ -171,10 +170,7 @@ TEST_P(SelectionActionTest, TargetThenUndoAndRedo) {
 
 INSTANTIATE_TEST_SUITE_P(Actions, SelectionActionTest, ::testing::ValuesIn(kCases),
                          [](const ::testing::TestParamInfo<SelectionCase>& info) {
-                             std::string name;
-                             for (const char* p = info.param.name; *p != 0; ++p)
-                                 name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
-                             return name;
+                             return CaseName(info.param.name);
                          });
 
 // Home and End follow the text lines of a paragraph that breaks: three children to a line.
