@@ -1,33 +1,16 @@
 // The drawing layer's hot paths: measuring short words in every face (what line layout does
 // for each run) and drawing a screenful of a document into a view's backing image.
 
+#include "bench/ImageView.h"
 #include "document/Region.h"
 #include "document/TextFontPrefs.h"
-#include "mathbox/DrawView.h"
 #include "mathbox/DrawingServices.h"
 
 #include <benchmark/benchmark.h>
 
-#include <QGuiApplication>
 #include <QImage>
 
-#include <cstdlib>
-
 namespace {
-
-class ScreenView final : public DrawView {
-public:
-    ScreenView() : m_image(1280, 1024, QImage::Format_RGB32) { m_image.fill(Qt::white); }
-    QImage& BackingImage() override { return m_image; }
-    Point ScrollOffset() const override { return {}; }
-    int32_t BaseSize() const override { return 5; }
-    void InvalidateClientRect(const Rect&, bool) override {}
-    void RegionErased(const Region&) override {}
-    void RedrawWithin(const Region&) override {}
-
-private:
-    QImage m_image;
-};
 
 const char* const kWords[] = {"the",   "integral", "of",     "x",    "sin",   "over",
                               "Limit", "a",        "matrix", "is",   "equal", "to",
@@ -59,7 +42,7 @@ void BM_DrawScreenful(benchmark::State& state) {
     TextFontPrefs prefs;
     DrawingServices services(prefs);
     PaintPort& port = services.Port();
-    ScreenView view;
+    ImageView view(1280, 1024);
     const Str255 text("Let f be continuous on the closed interval and take the sum of");
     const Str255 math("x+y=2z-1");
     for (auto _ : state) {
@@ -86,13 +69,3 @@ void BM_DrawScreenful(benchmark::State& state) {
 BENCHMARK(BM_DrawScreenful)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char** argv) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -5,6 +5,8 @@
 // children, each through `WriteComponentChar`, which writes characters itself and hands every
 // other component to its `WriteLatex`.
 
+#include <cstdint>
+
 class RefSource;
 class TextComp;
 
@@ -24,4 +26,12 @@ public:
     // A reference to a numbered paragraph's number; `otherDocument` when it lies in another
     // document.
     virtual void WriteReference(const RefSource& target, bool otherDocument) = 0;
+    // A paragraph's opening and closing for its style's kind (a Source Code paragraph that is
+    // not all code text comes as a Paragraph); `number` is the number of a section, list entry
+    // or numbered equation, `leadingWhite` tells a Paragraph that it starts with a blank or tab.
+    virtual void BeginParagraph(int32_t kind, const RefSource* number, bool leadingWhite) = 0;
+    virtual void EndParagraph(int32_t kind, const RefSource* number) = 0;
+    // An equation paragraph that is one unreferenced equation set, written as one block.
+    virtual void BeginEquationBlock() = 0;
+    virtual void EndEquationBlock() = 0;
 };

@@ -208,26 +208,10 @@ public:
 
     CompList* Var(int32_t k) const { return derivative->GetDifferential(k)->GetList(1); }
 
-    static DocPos At(CompList* list, int32_t index) {
-        DocPos p;
-        p.SetAt(list, index);
-        return p;
-    }
-    DocPos Cols(int32_t index) const {
-        DocPos p;
-        p.SetOnGrid(grid, index, true);
-        return p;
-    }
-    DocPos Rows(int32_t index) const {
-        DocPos p;
-        p.SetOnGrid(grid, index, false);
-        return p;
-    }
-    DocPos Vars(int32_t index) const {
-        DocPos p;
-        p.SetInComponent(derivative, index);
-        return p;
-    }
+    static DocPos At(CompList* list, int32_t index) { return ListPos(list, index); }
+    DocPos Cols(int32_t index) const { return GridPos(grid, index, true); }
+    DocPos Rows(int32_t index) const { return GridPos(grid, index, false); }
+    DocPos Vars(int32_t index) const { return VarPos(derivative, index); }
     static DocRange Range(const DocPos& a, const DocPos& b) {
         DocRange r;
         r.Assign(a, b);
