@@ -79,8 +79,7 @@ DeleteAction::DeleteAction(EditView& view, const DocRange& selection)
     : EditAction(view, actionname::kDelete, selection) {}
 
 int32_t DeleteAction::DoIt() {
-    if (!m_saved.HasExtent() && m_saved.start.kind == DocPos::kInList && m_saved.start.index >= 2)
-        --m_saved.start.index;
+    if (!m_saved.HasExtent() && m_saved.start.index >= 2) --m_saved.start.index;
     TakeSelection();
     ShowCaret(m_removalPoint);
     return 0;
