@@ -19,7 +19,6 @@ class CompList;
 class TextComp;
 struct Material;
 
-
 class DocRange {
 public:
     // The range spanned by two positions, in either order.

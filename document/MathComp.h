@@ -9,7 +9,6 @@
 #include "document/EditCodes.h"
 #include "document/TextComp.h"
 
-
 class MathComp : public TextComp {
 public:
     bool NeedsLayout() const override { return m_needsLayout; }

@@ -20,7 +20,6 @@ class ByteStream;
 class ParaDocument;
 class ParaSequence;
 
-
 class ParaComp final : public TextComp {
 public:
     // The Paragraph style until `Read` sets the stored one.

@@ -175,6 +175,11 @@ TEST_F(UndoSlotTest, RefusesWhileEditingIsBlocked) {
     EXPECT_FALSE(slot.DoAction(MakeAction<DeleteAction>(view, view.selection)));
     EXPECT_EQ(Saved(), before);
     EXPECT_EQ(view.beeps, 1);
+    // A refused typing action never becomes the one further characters join.
+    EXPECT_FALSE(slot.DoAction(MakeAction<TypingAction>(view, view.selection), true));
+    EXPECT_EQ(slot.GetTypingAction(), nullptr);
+    EXPECT_FALSE(slot.AddTypedChar('x'));
+    EXPECT_EQ(Saved(), before);
     slot.SetBlocked(false);
     EXPECT_TRUE(slot.DoAction(MakeAction<DeleteAction>(view, view.selection)));
 }
