@@ -251,4 +251,27 @@ public:
     std::map<const void*, std::string> names;
 };
 
+// A document without paragraphs: a selection there lies nowhere.
+struct EmptyDocument {
+    // Performs each action, undoes and redoes it; none may bring the slot down.
+    void
+    RunEach(const std::vector<std::function<OwnedAction(EditView&, const DocRange&)>>& makers) {
+        for (size_t i = 0; i < makers.size(); ++i) {
+            SCOPED_TRACE(i);
+            ASSERT_TRUE(slot.DoAction(makers[i](view, nowhere)));
+            slot.UndoCommand();
+            slot.UndoCommand();
+            EXPECT_EQ(view.selection.start.kind, DocPos::kNone);
+        }
+        EXPECT_EQ(empty.GetCount(), 0);
+    }
+
+    Services services;
+    Document document;
+    CompSequence empty{&document};
+    FakeView view{empty};
+    UndoSlot slot{view};
+    const DocRange nowhere{};
+};
+
 } // namespace actiontest

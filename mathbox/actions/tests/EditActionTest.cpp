@@ -168,34 +168,37 @@ INSTANTIATE_TEST_SUITE_P(Actions, EditActionTest, ::testing::ValuesIn(kCases),
 namespace {
 
 TEST(EmptyDocumentTest, EditsWithoutAPlaceChangeNothing) {
-    Services services;
-    Document document;
-    CompSequence empty(&document);
-    FakeView view(empty);
-    UndoSlot slot(view);
-    const DocRange nowhere;
-    const std::vector<std::function<OwnedAction()>> makers = {
-        [&] { return MakeAction<DeleteAction>(view, nowhere); },
-        [&] { return MakeAction<NewParagraphAction>(view, nowhere, ParaStyle::kParagraph); },
-        [&] {
+    EmptyDocument doc;
+    doc.RunEach({
+        [](EditView& view, const DocRange& nowhere) -> OwnedAction {
+            return MakeAction<DeleteAction>(view, nowhere);
+        },
+        [](EditView& view, const DocRange& nowhere) -> OwnedAction {
+            return MakeAction<NewParagraphAction>(view, nowhere, ParaStyle::kParagraph);
+        },
+        [](EditView& view, const DocRange& nowhere) -> OwnedAction {
             return MakeAction<CreateObjectAction>(view, OwnedComponent(new Wrapper()), nowhere);
         },
-        [&] { return MakeAction<ReduceAction>(view, nowhere); },
-        [&] { return MakeAction<InsertCellsAction>(view, nowhere, InsertCellsAction::What::Row); },
-        [&] { return MakeAction<InsertExpressionAction>(view, nowhere); },
-        [&] { return MakeAction<SetParagraphStyleAction>(view, nowhere, 2); },
-        [&] { return MakeAction<SetTextStyleAction>(view, nowhere, 2); },
-    };
-    for (size_t i = 0; i < makers.size(); ++i) {
-        SCOPED_TRACE(i);
-        ASSERT_TRUE(slot.DoAction(makers[i]()));
-        slot.UndoCommand();
-        slot.UndoCommand();
-    }
-    ASSERT_TRUE(slot.DoAction(MakeAction<TypingAction>(view, nowhere), true));
-    EXPECT_TRUE(slot.AddTypedChar('x'));
-    EXPECT_FALSE(slot.CanUndo()) << "nothing was typed";
-    EXPECT_EQ(empty.GetCount(), 0);
+        [](EditView& view, const DocRange& nowhere) -> OwnedAction {
+            return MakeAction<ReduceAction>(view, nowhere);
+        },
+        [](EditView& view, const DocRange& nowhere) -> OwnedAction {
+            return MakeAction<InsertCellsAction>(view, nowhere, InsertCellsAction::What::Row);
+        },
+        [](EditView& view, const DocRange& nowhere) -> OwnedAction {
+            return MakeAction<InsertExpressionAction>(view, nowhere);
+        },
+        [](EditView& view, const DocRange& nowhere) -> OwnedAction {
+            return MakeAction<SetParagraphStyleAction>(view, nowhere, 2);
+        },
+        [](EditView& view, const DocRange& nowhere) -> OwnedAction {
+            return MakeAction<SetTextStyleAction>(view, nowhere, 2);
+        },
+    });
+    ASSERT_TRUE(doc.slot.DoAction(MakeAction<TypingAction>(doc.view, doc.nowhere), true));
+    EXPECT_TRUE(doc.slot.AddTypedChar('x'));
+    EXPECT_FALSE(doc.slot.CanUndo()) << "nothing was typed";
+    EXPECT_EQ(doc.empty.GetCount(), 0);
 }
 
 } // namespace

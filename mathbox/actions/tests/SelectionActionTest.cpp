@@ -272,32 +272,39 @@ TEST(FollowReferenceTest, SelectsTheTargetsContentsOrKeepsTheSelection) {
 
 // A selection that lies nowhere (a document without paragraphs) must not bring an action down.
 TEST(EmptyDocumentTest, ActionsWithoutAPlaceDoNothing) {
-    Services services;
-    Document document;
-    CompSequence empty(&document);
-    FakeView view(empty);
-    UndoSlot slot(view);
-    const DocRange nowhere;
-    const std::vector<std::function<OwnedAction()>> makers = {
-        [&] { return MakeAction<DocStartAction>(view, nowhere, false); },
-        [&] { return MakeAction<DocEndAction>(view, nowhere, true); },
-        [&] { return MakeAction<LineStartAction>(view, nowhere, false); },
-        [&] { return MakeAction<LineEndAction>(view, nowhere, false); },
-        [&] { return MakeAction<ArrowAction>(view, nowhere, true, ArrowAction::kRight, true); },
-        [&] { return MakeAction<SelectWordAction>(view, nowhere, false); },
-        [&] { return MakeAction<NextCellRightAction>(view, nowhere, false); },
-        [&] { return MakeAction<NextVariableAction>(view, nowhere, false); },
-        [&] { return MakeAction<ColumnBoundaryAction>(view, nowhere, false); },
-        [&] { return MakeAction<NextBoundaryAction>(view, nowhere, true); },
-    };
-    for (size_t i = 0; i < makers.size(); ++i) {
-        SCOPED_TRACE(i);
-        ASSERT_TRUE(slot.DoAction(makers[i]()));
-        EXPECT_TRUE(slot.UndoCommand());
-        EXPECT_TRUE(slot.UndoCommand());
-        EXPECT_EQ(view.selection.start.kind, DocPos::kNone);
-    }
-    EXPECT_EQ(empty.GetCount(), 0);
+    EmptyDocument doc;
+    doc.RunEach({
+        [](EditView& view, const DocRange& nowhere) -> OwnedAction {
+            return MakeAction<DocStartAction>(view, nowhere, false);
+        },
+        [](EditView& view, const DocRange& nowhere) -> OwnedAction {
+            return MakeAction<DocEndAction>(view, nowhere, true);
+        },
+        [](EditView& view, const DocRange& nowhere) -> OwnedAction {
+            return MakeAction<LineStartAction>(view, nowhere, false);
+        },
+        [](EditView& view, const DocRange& nowhere) -> OwnedAction {
+            return MakeAction<LineEndAction>(view, nowhere, false);
+        },
+        [](EditView& view, const DocRange& nowhere) -> OwnedAction {
+            return MakeAction<ArrowAction>(view, nowhere, true, ArrowAction::kRight, true);
+        },
+        [](EditView& view, const DocRange& nowhere) -> OwnedAction {
+            return MakeAction<SelectWordAction>(view, nowhere, false);
+        },
+        [](EditView& view, const DocRange& nowhere) -> OwnedAction {
+            return MakeAction<NextCellRightAction>(view, nowhere, false);
+        },
+        [](EditView& view, const DocRange& nowhere) -> OwnedAction {
+            return MakeAction<NextVariableAction>(view, nowhere, false);
+        },
+        [](EditView& view, const DocRange& nowhere) -> OwnedAction {
+            return MakeAction<ColumnBoundaryAction>(view, nowhere, false);
+        },
+        [](EditView& view, const DocRange& nowhere) -> OwnedAction {
+            return MakeAction<NextBoundaryAction>(view, nowhere, true);
+        },
+    });
 }
 
 } // namespace
