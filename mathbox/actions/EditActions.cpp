@@ -185,6 +185,9 @@ ReduceAction::ReduceAction(EditView& view, const DocRange& selection)
 
 int32_t ReduceAction::DoIt() {
     if (m_structure == nullptr || m_structure->GetList(1) == nullptr) return 0;
+    // A caret before the structure reduces it as if it were selected, so that the structure
+    // itself goes and not only its contents.
+    if (!m_saved.HasExtent()) m_saved.SelectComponent(m_structure);
     m_affected.SelectList(m_structure->GetList(1));
     m_insertPoint =
         m_affected.HasExtent() ? m_affected.RemoveContent(m_contents) : m_affected.start;

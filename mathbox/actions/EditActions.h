@@ -101,19 +101,37 @@ private:
     Material m_contents;
 };
 
-// A new, empty column or row of the grid around the selection, or a new, empty variable of the
-// partial derivative around it, before the removal point.
-class InsertCellsAction final : public EditAction {
+// A new, empty column or row of the grid whose boundary the selection is on, or a new, empty
+// variable of the partial derivative, before the removal point.
+class InsertCellsAction : public EditAction {
 public:
     enum class What { Column, Row, Variable };
-    InsertCellsAction(EditView& view, const DocRange& selection, What what);
 
 protected:
+    InsertCellsAction(EditView& view, const DocRange& selection, What what);
     int32_t DoIt() override;
     int32_t UndoIt() override;
 
 private:
     What m_what;
+};
+
+class InsertColumnAction final : public InsertCellsAction {
+public:
+    InsertColumnAction(EditView& view, const DocRange& selection)
+        : InsertCellsAction(view, selection, What::Column) {}
+};
+
+class InsertRowAction final : public InsertCellsAction {
+public:
+    InsertRowAction(EditView& view, const DocRange& selection)
+        : InsertCellsAction(view, selection, What::Row) {}
+};
+
+class InsertDerivativeAction final : public InsertCellsAction {
+public:
+    InsertDerivativeAction(EditView& view, const DocRange& selection)
+        : InsertCellsAction(view, selection, What::Variable) {}
 };
 
 class InsertExpressionAction final : public TAction {

@@ -88,14 +88,17 @@ const EditCase kCases[] = {
     {"reduce replaces a box by its contents",
      [](EditActionTest& t) { return t.Range(t.At(t.L1, 3), t.At(t.L1, 4)); }, Make<ReduceAction>(),
      "3:abxc | 7:\\t\\tif | 5:[G2x2]{p,,,}[D2]{u,,,,f}z[P]{}", "L1 3 - L1 4"},
+    {"reduce at a caret before a box reduces the box",
+     [](EditActionTest& t) { return t.Caret(t.At(t.L1, 3)); }, Make<ReduceAction>(),
+     "3:abxc | 7:\\t\\tif | 5:[G2x2]{p,,,}[D2]{u,,,,f}z[P]{}", "L1 3 - L1 4"},
     {"insert a column between the columns", [](EditActionTest& t) { return t.Caret(t.Cols(2)); },
-     Make<InsertCellsAction>(InsertCellsAction::What::Column),
-     "3:ab[B]{x}c | 7:\\t\\tif | 5:[G3x2]{p,,,,,}[D2]{u,,,,f}z[P]{}", "G cols 3"},
+     Make<InsertColumnAction>(), "3:ab[B]{x}c | 7:\\t\\tif | 5:[G3x2]{p,,,,,}[D2]{u,,,,f}z[P]{}",
+     "G cols 3"},
     {"insert a row after the last", [](EditActionTest& t) { return t.Caret(t.Rows(3)); },
-     Make<InsertCellsAction>(InsertCellsAction::What::Row),
-     "3:ab[B]{x}c | 7:\\t\\tif | 5:[G2x3]{p,,,,,}[D2]{u,,,,f}z[P]{}", "G rows 4"},
+     Make<InsertRowAction>(), "3:ab[B]{x}c | 7:\\t\\tif | 5:[G2x3]{p,,,,,}[D2]{u,,,,f}z[P]{}",
+     "G rows 4"},
     {"insert a derivative variable", [](EditActionTest& t) { return t.Caret(t.Vars(1)); },
-     Make<InsertCellsAction>(InsertCellsAction::What::Variable),
+     Make<InsertDerivativeAction>(),
      "3:ab[B]{x}c | 7:\\t\\tif | 5:[G2x2]{p,,,}[D3]{,,u,,,,f}z[P]{}", "D 2"},
     {"insert a plot expression",
      [](EditActionTest& t) { return t.Caret(t.At(t.plot->GetList(1), 1)); },
@@ -183,7 +186,7 @@ TEST(EmptyDocumentTest, EditsWithoutAPlaceChangeNothing) {
             return MakeAction<ReduceAction>(view, nowhere);
         },
         [](EditView& view, const DocRange& nowhere) -> OwnedAction {
-            return MakeAction<InsertCellsAction>(view, nowhere, InsertCellsAction::What::Row);
+            return MakeAction<InsertRowAction>(view, nowhere);
         },
         [](EditView& view, const DocRange& nowhere) -> OwnedAction {
             return MakeAction<InsertExpressionAction>(view, nowhere);
