@@ -1,0 +1,68 @@
+#pragma once
+
+// The main window: menus, the main toolbar, the status bar with its message pane, the MDI area
+// of document windows, the floating Symbols bar and the Constants palette. It builds every
+// menu, button and shortcut from the command tables and routes them through one router:
+// active view -> its child frame -> this frame -> the application.
+
+#include "app/CommandRouter.h"
+#include "app/ConstantsPalette.h"
+
+#include <QMainWindow>
+#include <QPointer>
+
+#include <memory>
+
+class ChildFrame;
+class QDockWidget;
+class QLabel;
+class QMdiArea;
+class QToolBar;
+class ShellDocument;
+
+class MainFrame final : public QMainWindow, public CommandTarget {
+public:
+    // `application` is the last target of the chain and may be null.
+    explicit MainFrame(CommandTarget* application, QWidget* parent = nullptr);
+    ~MainFrame() override;
+
+    CommandRouter& Router() { return *m_router; }
+    QMdiArea* MdiArea() const { return m_mdi; }
+    QToolBar* MainToolBar() const { return m_toolBar; }
+    QDockWidget* SymbolsBar() const { return m_symbols; }
+    QLabel* MessagePane() const { return m_message; }
+    ConstantsPalette* Constants() const { return m_constants; }
+    ChildFrame* ActiveChild() const;
+    QMenu* Menu(const QString& title) const;
+
+    // Opens a document window on the document and makes it active.
+    ChildFrame* AddDocument(std::unique_ptr<ShellDocument> document);
+
+    void SetStatusText(const QString& text);
+    // Remembers the Symbols bar's visibility when print preview begins and restores it after.
+    void SetPreviewMode(bool preview);
+    // The kernel session opens and closes the palette as kernels start and end.
+    void CreateConstantsPalette();
+    void DestroyConstantsPalette();
+
+    bool UpdateCommand(int32_t id, CommandState& state) override;
+    void RunCommand(int32_t id) override;
+
+private:
+    std::vector<CommandTarget*> Chain() const;
+    void BuildMenus();
+    void BuildToolBar();
+    void BuildSymbolsBar();
+    // Shows the document menus while a document window is open, the short menu otherwise.
+    void ShowMenusForDocuments();
+
+    CommandTarget* m_application;
+    std::unique_ptr<CommandRouter> m_router;
+    QMdiArea* m_mdi = nullptr;
+    QToolBar* m_toolBar = nullptr;
+    QDockWidget* m_symbols = nullptr;
+    QLabel* m_message = nullptr;
+    QPointer<ConstantsPalette> m_constants;
+    bool m_symbolsWasVisible = false;
+    std::vector<QAction*> m_documentOnly;
+};

@@ -1,0 +1,235 @@
+#include "app/TessaryApp.h"
+
+#include "app/BaseView.h"
+#include "app/ChildFrame.h"
+#include "app/CommandIds.h"
+#include "app/MainFrame.h"
+#include "app/NeverConnectedSession.h"
+#include "app/ShellDocument.h"
+#include "document/TextFontPrefs.h"
+#include "mathbox/DrawingServices.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMessageBox>
+#include <QPageSetupDialog>
+#include <QPrinter>
+#include <QSettings>
+
+#include <cstdio>
+
+namespace {
+
+TessaryApp* gTheApp = nullptr;
+
+constexpr char kRecentSection[] = "Recent File List";
+constexpr char kServerClosedMessage[] =
+    "Your connection to the calculation server has been closed for you automatically.\n"
+    "Remember to quit the kernel before exiting the Tessary application.";
+
+} // namespace
+
+TessaryApp* TessaryApp::Instance() {
+    return gTheApp;
+}
+
+TessaryApp::TessaryApp(std::unique_ptr<KernelSessionApi> session) : m_session(std::move(session)) {
+    gTheApp = this;
+}
+
+TessaryApp::~TessaryApp() {
+    if (m_installedSession || m_mainFrame) ExitInstance();
+    if (gTheApp == this) gTheApp = nullptr;
+}
+
+bool TessaryApp::InitInstance(const QStringList& arguments) {
+    // The kernel session.
+    if (!m_session) m_session = std::make_unique<NeverConnectedSession>();
+    m_installedSession =
+        std::make_unique<Installed<KernelSessionApi>>(gKernelSession, m_session.get());
+
+    // The profile: our own folder of settings, with four recent files.
+    QCoreApplication::setOrganizationName(QStringLiteral("Tessary"));
+    QCoreApplication::setApplicationName(QStringLiteral("Tessary"));
+    m_profile = std::make_unique<QSettings>();
+    m_profile->beginGroup(QLatin1String(kRecentSection));
+    for (int32_t i = 1; i <= cmd::kRecentFileCount; ++i) {
+        const QString file = m_profile->value(QStringLiteral("File%1").arg(i)).toString();
+        if (!file.isEmpty()) m_recentFiles.append(file);
+    }
+    m_profile->endGroup();
+
+    // The text preferences, then the fonts, styles and drawing layer over them.
+    m_textPrefs = std::make_unique<TextFontPrefs>();
+    m_textPrefs->Load(*m_profile);
+    m_drawing = std::make_unique<DrawingServices>(*m_textPrefs);
+
+    const CommandLine line = ParseCommandLine(arguments);
+    m_headless = line.action == CommandLine::Action::Print;
+    if (!line.error.isEmpty()) {
+        m_headless = true;
+        Message(line.error);
+        m_exitCode = 2;
+        return false;
+    }
+
+    if (!m_headless) {
+        m_mainFrame = std::make_unique<MainFrame>(this);
+        m_mainFrame->setAttribute(Qt::WA_QuitOnClose);
+    }
+    if (!ProcessCommandLine(line)) {
+        m_exitCode = 1;
+        return false;
+    }
+    // The calculation server is reached over plain sockets, which need no setting up here.
+    m_socketsReady = true;
+    m_mainFrame->showMaximized();
+    return true;
+}
+
+bool TessaryApp::ProcessCommandLine(const CommandLine& line) {
+    switch (line.action) {
+    case CommandLine::Action::NewDocument:
+        NewDocument();
+        return true;
+    case CommandLine::Action::Open:
+        return OpenDocument(line.path);
+    case CommandLine::Action::Print:
+        // Printing needs the document open first; without a window either failure ends the
+        // program with a message on the error output.
+        return OpenDocument(line.path);
+    }
+    return false;
+}
+
+bool TessaryApp::OpenDocument(const QString& path) {
+    const QFileInfo file(path);
+    if (!file.exists() || !file.isFile() || !file.isReadable()) {
+        Message(QStringLiteral("Tessary cannot open the document \"%1\": there is no such "
+                               "readable file.")
+                    .arg(path));
+        return false;
+    }
+    Message(QStringLiteral("Tessary cannot open the document \"%1\": this version of Tessary "
+                           "does not read documents yet.")
+                .arg(path));
+    return false;
+}
+
+int TessaryApp::ExitInstance() {
+    gTheApp = nullptr;
+    if (m_session && m_session->IsConnected()) {
+        const bool remote = m_session->IsRemote();
+        m_session->Quit(false);
+        if (remote) Message(QString::fromLatin1(kServerClosedMessage));
+    }
+    // Reverse order of creation: each service may use those made before it.
+    m_mainFrame.reset();
+    m_printer.reset();
+    m_drawing.reset();
+    m_textPrefs.reset();
+    m_profile.reset();
+    m_installedSession.reset();
+    m_session.reset();
+    return m_exitCode;
+}
+
+void TessaryApp::Message(const QString& text) {
+    if (m_message) {
+        m_message(text);
+    } else if (m_headless || m_mainFrame == nullptr) {
+        std::fprintf(stderr, "tessary: %s\n", text.toLocal8Bit().constData());
+    } else {
+        QMessageBox::information(m_mainFrame.get(), QStringLiteral("Tessary"), text);
+    }
+}
+
+void TessaryApp::NewDocument() {
+    if (!m_mainFrame) return;
+    const qsizetype open = m_mainFrame->MdiArea()->subWindowList().size();
+    const QString title =
+        open == 0 ? QStringLiteral("Untitled") : QStringLiteral("Untitled %1").arg(open + 1);
+    m_mainFrame->AddDocument(std::make_unique<ShellDocument>(title));
+}
+
+void TessaryApp::RelayoutAllViews() {
+    if (!m_mainFrame) return;
+    for (QMdiSubWindow* window : m_mainFrame->MdiArea()->subWindowList())
+        if (auto* child = dynamic_cast<ChildFrame*>(window)) child->View()->Redraw();
+}
+
+bool TessaryApp::UpdateCommand(int32_t id, CommandState& state) {
+    const bool connected = m_session->IsConnected();
+    const bool idle = connected && !m_session->IsBusy();
+    // Nothing may start or reconfigure a kernel while one runs or is still starting.
+    const bool canStart = m_session->CanStart() && !connected && !m_session->IsStarting();
+    if (id >= cmd::kFileMru1 && id < cmd::kFileMru1 + cmd::kRecentFileCount) {
+        const int32_t index = id - cmd::kFileMru1;
+        state.visible = index == 0 || index < m_recentFiles.size();
+        if (index < m_recentFiles.size())
+            state.text = QStringLiteral("&%1 %2").arg(index + 1).arg(m_recentFiles[index]);
+        // Opening waits for the document class.
+        state.enabled = false;
+        return true;
+    }
+    switch (id) {
+    case cmd::kAppAbout:
+    case cmd::kFileNew:
+    case cmd::kFilePrintSetup:
+    case cmd::kAppExit:
+        state.enabled = true;
+        return true;
+    case cmd::kStartKernel:
+    case cmd::kConnectionOptions:
+        state.enabled = canStart;
+        return true;
+    case cmd::kQuitKernel:
+    case cmd::kCalculationOptions:
+    case cmd::kTermOrdering:
+        state.enabled = idle;
+        return true;
+    default:
+        return false;
+    }
+}
+
+void TessaryApp::RunCommand(int32_t id) {
+    switch (id) {
+    case cmd::kAppAbout:
+        QMessageBox::about(m_mainFrame.get(), QStringLiteral("About Tessary"),
+                           QStringLiteral("Tessary %1\nAn editor for mathematical documents.")
+                               .arg(QStringLiteral(TESSARY_VERSION)));
+        break;
+    case cmd::kFileNew:
+        NewDocument();
+        break;
+    case cmd::kFilePrintSetup: {
+        if (!m_printer) m_printer = std::make_unique<QPrinter>();
+        QPageSetupDialog dialog(m_printer.get(), m_mainFrame.get());
+        dialog.exec();
+        break;
+    }
+    case cmd::kAppExit:
+        if (m_mainFrame) m_mainFrame->close();
+        break;
+    case cmd::kStartKernel:
+        m_session->Start();
+        break;
+    case cmd::kQuitKernel:
+        m_session->Quit(true);
+        break;
+    case cmd::kConnectionOptions:
+        m_session->ConnectionOptions(m_socketsReady);
+        break;
+    case cmd::kCalculationOptions:
+        m_session->CalculationOptions();
+        break;
+    case cmd::kTermOrdering:
+        m_session->TermOrdering();
+        break;
+    default:
+        break;
+    }
+}

@@ -1,0 +1,3 @@
+#include "document/KernelSessionApi.h"
+
+constinit ServiceSlot<KernelSessionApi> gKernelSession;
