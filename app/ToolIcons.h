@@ -1,12 +1,10 @@
 #pragma once
 
-// The pictures of the main toolbar's element buttons and of the Symbols bar, drawn by the
-// program itself: the symbols are the math face's glyphs of the characters the buttons type,
-// the element buttons small figures of the structure they insert, with the math face's signs
-// where a structure has one. Needs the installed style manager; without its math face the
-// symbols fall back to the character's Unicode form in the default font.
+// The button icons and the application icon, from the program's resources (the button
+// pictures are drawn by the build, see ToolIconArt.h).
 
 #include <QIcon>
+#include <QString>
 
 #include <cstdint>
 
@@ -15,10 +13,14 @@ inline constexpr int kElementIconWidth = 16;
 inline constexpr int kElementIconHeight = 15;
 inline constexpr int kSymbolIconWidth = 15;
 inline constexpr int kSymbolIconHeight = 20;
+// The pictures are drawn at this multiple of their size, for dense screens.
+inline constexpr int kIconScale = 2;
 
 // The icon of a main-toolbar element command (32791 to 32811); a null icon for other ids.
 QIcon ElementIcon(int32_t toolbarId);
 // The icon of a Symbols bar command (32901 to 32968).
 QIcon SymbolIcon(int32_t symbolId);
-// The application's icon, from the program's resources.
 QIcon ApplicationIcon();
+// The resource names of the button pictures.
+QString ElementIconResource(int32_t toolbarId);
+QString SymbolIconResource(int32_t symbolId);
