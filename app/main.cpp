@@ -4,7 +4,16 @@
 
 #include <QApplication>
 
+#include <cstdlib>
+#include <cstring>
+
 int main(int argc, char** argv) {
+    // Printing from the command line opens no window, so it needs no display either.
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "-p") == 0 || std::strcmp(argv[i], "/p") == 0 ||
+            std::strcmp(argv[i], "-P") == 0 || std::strcmp(argv[i], "/P") == 0)
+            setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    }
     QApplication application(argc, argv);
     TessaryApp app;
     QStringList arguments = QApplication::arguments();
