@@ -21,6 +21,7 @@
 
 #include <cstring>
 #include <numeric>
+#include <string>
 #include <vector>
 
 namespace {
@@ -229,14 +230,15 @@ int64_t unpackIntegerTokens(const msgpack_sbuffer& buffer) {
     return sum;
 }
 
-int64_t unpackIntegerArray(const msgpack_sbuffer& buffer, std::vector<int32_t>& out) {
+// Like Corvinet's array getter, hands the values out in memory of their own.
+int64_t unpackIntegerArray(const msgpack_sbuffer& buffer) {
     msgpack_unpacked result;
     msgpack_unpacked_init(&result);
     std::size_t offset = 0;
     if (msgpack_unpack_next(&result, buffer.data, buffer.size, &offset) != MSGPACK_UNPACK_SUCCESS)
         return 0;
     const msgpack_object_array& array = result.data.via.array;
-    out.resize(array.size);
+    std::vector<int32_t> out(array.size);
     for (uint32_t i = 0; i < array.size; ++i)
         out[i] = static_cast<int32_t>(array.ptr[i].via.i64);
     msgpack_unpacked_destroy(&result);
@@ -292,52 +294,43 @@ void msgpackUnpack(benchmark::State& state, Pack pack, Unpack unpack, int64_t it
     state.SetItemsProcessed(state.iterations() * items);
 }
 
+// One case of the comparison: how each side writes the values and reads them back, and what the
+// values read add up to.
+struct Case {
+    const char* name;
+    int64_t items;
+    int64_t (*expected)();
+    void (*put)(QKLINK);
+    int64_t (*get)(QKLINK);
+    void (*pack)(Packer&);
+    int64_t (*unpack)(const msgpack_sbuffer&);
+};
+
+const Case kCases[] = {
+    {"integer tokens", kIntegers, integerSum, putIntegerTokens, getIntegerTokens, packIntegerTokens,
+     unpackIntegerTokens},
+    {"integer array", kIntegers, integerSum, putIntegerArray, getIntegerArray, packIntegerArray,
+     unpackIntegerArray},
+    {"nested expressions", kExpressionTokens, expressionSum, putExpressions, getExpressions,
+     packExpressions, unpackExpressions},
+};
+
 void registerAll() {
-    using benchmark::kMillisecond;
-    using benchmark::State;
-
-    benchmark::RegisterBenchmark("corvinet/put integer tokens", [](State& s) {
-        corvinetPut(s, putIntegerTokens, kIntegers);
-    })->Unit(kMillisecond);
-    benchmark::RegisterBenchmark("msgpack/put integer tokens", [](State& s) {
-        msgpackPack(s, packIntegerTokens, kIntegers);
-    })->Unit(kMillisecond);
-    benchmark::RegisterBenchmark("corvinet/get integer tokens", [](State& s) {
-        corvinetGet(s, putIntegerTokens, getIntegerTokens, kIntegers, integerSum());
-    })->Unit(kMillisecond);
-    benchmark::RegisterBenchmark("msgpack/get integer tokens", [](State& s) {
-        msgpackUnpack(s, packIntegerTokens, unpackIntegerTokens, kIntegers, integerSum());
-    })->Unit(kMillisecond);
-
-    benchmark::RegisterBenchmark("corvinet/put integer array", [](State& s) {
-        corvinetPut(s, putIntegerArray, kIntegers);
-    })->Unit(kMillisecond);
-    benchmark::RegisterBenchmark("msgpack/put integer array", [](State& s) {
-        msgpackPack(s, packIntegerArray, kIntegers);
-    })->Unit(kMillisecond);
-    benchmark::RegisterBenchmark("corvinet/get integer array", [](State& s) {
-        corvinetGet(s, putIntegerArray, getIntegerArray, kIntegers, integerSum());
-    })->Unit(kMillisecond);
-    benchmark::RegisterBenchmark("msgpack/get integer array", [](State& s) {
-        std::vector<int32_t> values;
-        msgpackUnpack(
-            s, packIntegerArray,
-            [&](const msgpack_sbuffer& b) { return unpackIntegerArray(b, values); }, kIntegers,
-            integerSum());
-    })->Unit(kMillisecond);
-
-    benchmark::RegisterBenchmark("corvinet/put nested expressions", [](State& s) {
-        corvinetPut(s, putExpressions, kExpressionTokens);
-    })->Unit(kMillisecond);
-    benchmark::RegisterBenchmark("msgpack/put nested expressions", [](State& s) {
-        msgpackPack(s, packExpressions, kExpressionTokens);
-    })->Unit(kMillisecond);
-    benchmark::RegisterBenchmark("corvinet/get nested expressions", [](State& s) {
-        corvinetGet(s, putExpressions, getExpressions, kExpressionTokens, expressionSum());
-    })->Unit(kMillisecond);
-    benchmark::RegisterBenchmark("msgpack/get nested expressions", [](State& s) {
-        msgpackUnpack(s, packExpressions, unpackExpressions, kExpressionTokens, expressionSum());
-    })->Unit(kMillisecond);
+    for (const Case& c : kCases) {
+        const std::string name = c.name;
+        benchmark::RegisterBenchmark(("corvinet/put " + name).c_str(), [&c](benchmark::State& s) {
+            corvinetPut(s, c.put, c.items);
+        })->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("msgpack/put " + name).c_str(), [&c](benchmark::State& s) {
+            msgpackPack(s, c.pack, c.items);
+        })->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("corvinet/get " + name).c_str(), [&c](benchmark::State& s) {
+            corvinetGet(s, c.put, c.get, c.items, c.expected());
+        })->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("msgpack/get " + name).c_str(), [&c](benchmark::State& s) {
+            msgpackUnpack(s, c.pack, c.unpack, c.items, c.expected());
+        })->Unit(benchmark::kMillisecond);
+    }
 }
 
 } // namespace

@@ -217,8 +217,9 @@ private:
 
 // Connects the device, sets up the output buffer, agrees on features (unless given) and hands
 // the link to the token engines. 0, or the error. Only the device's connect may answer "not
-// yet" (25 or 41): once bytes of the exchange have gone out, a retry would send the opening
-// again into the middle of it, so a later stop ends the link (error 1).
+// yet" (QKERR_ABORTED or QKERR_NOT_LISTENING): once bytes of the exchange have gone out, a retry
+// would send the opening again into the middle of it, so a later stop ends the link
+// (QKERR_LINK_DIED).
 int establish(QKLINK link, const LinkFeatures* given) {
     DeviceLink& device = *link->device;
     LinkEnvironment& linkEnv = *link->linkEnv;

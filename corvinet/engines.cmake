@@ -43,11 +43,14 @@ tessary_test(corvinet_wire1_tests
   SOURCES ${dir}/tests/Interface1NumbersTest.cpp
   LIBS corvinet_static_i1)
 
-# The get side over arbitrary bytes; run it longer by hand with -runs=1000000.
+# The get side over arbitrary bytes, starting from packets that the put side wrote. Run it longer
+# by hand with -runs=1000000 (under libFuzzer, name a scratch folder and then fuzz/corpus, so that
+# new inputs go to the scratch folder).
 tessary_fuzz(corvinet_get_fuzz
   SOURCES ${dir}/fuzz/GetSideFuzz.cpp
   LIBS corvinet_static_i2
-  RUNS 20000)
+  RUNS 20000
+  CORPUS ${dir}/fuzz/corpus)
 
 # Writes the fuzz target's seeds, packets from the put side; the test fails while the checked-in
 # seeds differ from what it writes.

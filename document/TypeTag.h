@@ -37,7 +37,7 @@ private:
 // For messages: "Frac" in quotes, or the hexadecimal value when a byte is not printable.
 inline std::string DescribeTag(TypeTag tag) {
     const uint32_t value = tag.Value();
-    std::string text;
+    std::string text(1, '"');
     for (int shift = 24; shift >= 0; shift -= 8) {
         const auto c = static_cast<char>(value >> shift);
         if (c < 0x20 || c > 0x7E) {
@@ -49,7 +49,8 @@ inline std::string DescribeTag(TypeTag tag) {
         }
         text.push_back(c);
     }
-    return '"' + text + '"';
+    text.push_back('"');
+    return text;
 }
 
 // The shared list of tags. The first 38 ("null" to "line") are the component and layout

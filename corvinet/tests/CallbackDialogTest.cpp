@@ -157,7 +157,9 @@ TEST_F(CallbackTest, OnlyTheDevicesConnectMayLeaveALinkPending) {
         EXPECT_EQ(QKError(link), QKERR_LINK_DIED);
         EXPECT_EQ(device.connects, c.errorAfterFirst == QKERR_UNCONNECTED ? 2 : 1);
         EXPECT_EQ(device.sent.find("Corvi net"), device.sent.rfind("Corvi net"));
-        if (c.errorAfterFirst == QKERR_LINK_DIED) EXPECT_EQ(device.sent, sentFirst);
+        if (c.errorAfterFirst == QKERR_LINK_DIED) {
+            EXPECT_EQ(device.sent, sentFirst);
+        }
         QKDestroy(link, nullptr, nullptr);
     }
 }

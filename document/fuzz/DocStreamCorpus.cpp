@@ -10,6 +10,7 @@
 #include "document/fuzz/DocStreamFuzzInput.h"
 #include "document/tests/StreamBytes.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -26,8 +27,9 @@ using streambytes::Bytes;
 namespace fs = std::filesystem;
 
 Bytes WithMode(uint8_t mode, const Bytes& body) {
-    Bytes input{mode};
-    input.insert(input.end(), body.begin(), body.end());
+    Bytes input(body.size() + 1);
+    input[0] = mode;
+    std::copy(body.begin(), body.end(), input.begin() + 1);
     return input;
 }
 
