@@ -4,7 +4,7 @@
 #include "app/ShellDocument.h"
 #include "app/WindowDrawing.h"
 #include "document/DrawPort.h"
-#include "document/KernelSessionApi.h"
+#include "document/KernelSession.h"
 #include "document/QtGeometry.h"
 #include "document/Region.h"
 
@@ -78,7 +78,7 @@ void BaseView::SetBaseSize(int32_t size) {
 }
 
 bool BaseView::CanEdit() const {
-    return !KernelBusy();
+    return !IsKernelBusy();
 }
 
 void BaseView::SetStatusText(const QString& text) {
@@ -175,13 +175,13 @@ void BaseView::keyPressEvent(QKeyEvent* event) {
         if (CanEdit()) OnKeyDown(key);
         return;
     }
-    if (key.code == keycode::kEscape && KernelBusy()) {
+    if (key.code == keycode::kEscape && IsKernelBusy()) {
         gKernelSession->Interrupt();
         SetStatusText(QStringLiteral("Aborted"));
         return;
     }
     SetStatusText(QStringLiteral(" "));
-    if (KernelBusy()) {
+    if (IsKernelBusy()) {
         gKernelSession->CheckBusy();
         return;
     }

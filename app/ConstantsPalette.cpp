@@ -1,6 +1,6 @@
 #include "app/ConstantsPalette.h"
 
-#include "document/KernelSessionApi.h"
+#include "document/KernelSession.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -63,7 +63,7 @@ bool ConstantsPalette::IsLetterChecked(char letter) const {
 
 void ConstantsPalette::OnClicked(int32_t id, bool checked) {
     // A kernel that is gone or still busy cannot take the change: undo the click.
-    if (!KernelConnected() || KernelBusy()) {
+    if (!IsKernelConnected() || IsKernelBusy()) {
         SetLetterCheck(LetterOfId(id), !checked);
         return;
     }

@@ -3,21 +3,16 @@
 // The kernel session of a program built without the kernel subsystem: never connected, never
 // busy, and it cannot start a kernel, so every kernel command stays disabled.
 
-#include "document/KernelSessionApi.h"
+#include "document/KernelSession.h"
 
-class NeverConnectedSession final : public KernelSessionApi {
+#include <QMessageBox>
+
+class NeverConnectedSession final : public KernelSession {
 public:
     bool IsConnected() const override { return false; }
-    bool IsStarting() const override { return false; }
     bool IsBusy() const override { return false; }
-    bool CheckBusy() override { return false; }
-    bool CanStart() const override { return false; }
-    void Start() override {}
-    void Quit(bool) override {}
-    void Interrupt() override {}
-    bool IsRemote() const override { return false; }
-    void SetConstant(char, bool) override {}
-    bool ConnectionOptions(bool) override { return false; }
-    bool CalculationOptions() override { return false; }
-    bool TermOrdering() override { return false; }
+    // Never busy, so never asked to wait; a message would still reach the user.
+    void ShowMessage(const char* text) override {
+        QMessageBox::information(nullptr, QStringLiteral("Tessary"), QString::fromLatin1(text));
+    }
 };

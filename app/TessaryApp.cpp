@@ -35,7 +35,7 @@ TessaryApp* TessaryApp::Instance() {
     return gTheApp;
 }
 
-TessaryApp::TessaryApp(std::unique_ptr<KernelSessionApi> session) : m_session(std::move(session)) {
+TessaryApp::TessaryApp(std::unique_ptr<KernelSession> session) : m_session(std::move(session)) {
     gTheApp = this;
 }
 
@@ -48,7 +48,7 @@ bool TessaryApp::InitInstance(const QStringList& arguments) {
     // The kernel session.
     if (!m_session) m_session = std::make_unique<NeverConnectedSession>();
     m_installedSession =
-        std::make_unique<Installed<KernelSessionApi>>(gKernelSession, m_session.get());
+        std::make_unique<Installed<KernelSession>>(gKernelSession, m_session.get());
 
     // The profile: our own folder of settings, with four recent files.
     QCoreApplication::setOrganizationName(QStringLiteral("Tessary"));

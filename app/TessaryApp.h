@@ -12,7 +12,7 @@
 
 #include "app/CommandLine.h"
 #include "app/CommandRouter.h"
-#include "document/KernelSessionApi.h"
+#include "document/KernelSession.h"
 
 #include <QObject>
 #include <QStringList>
@@ -34,7 +34,7 @@ public:
     using MessageSink = std::function<void(const QString& text)>;
 
     // `session` replaces the session of a program without a kernel subsystem (tests).
-    explicit TessaryApp(std::unique_ptr<KernelSessionApi> session = nullptr);
+    explicit TessaryApp(std::unique_ptr<KernelSession> session = nullptr);
     ~TessaryApp() override;
 
     // False when the program must end; `ExitCode` then says how.
@@ -44,7 +44,7 @@ public:
     int ExitCode() const { return m_exitCode; }
 
     MainFrame* MainWindow() const { return m_mainFrame.get(); }
-    KernelSessionApi& Session() const { return *m_session; }
+    KernelSession& Session() const { return *m_session; }
     void SetMessageSink(MessageSink sink) { m_message = std::move(sink); }
     const QStringList& RecentFiles() const { return m_recentFiles; }
 
@@ -64,8 +64,8 @@ private:
     bool OpenDocument(const QString& path);
     void Message(const QString& text);
 
-    std::unique_ptr<KernelSessionApi> m_session;
-    std::unique_ptr<Installed<KernelSessionApi>> m_installedSession;
+    std::unique_ptr<KernelSession> m_session;
+    std::unique_ptr<Installed<KernelSession>> m_installedSession;
     std::unique_ptr<QSettings> m_profile;
     std::unique_ptr<TextFontPrefs> m_textPrefs;
     std::unique_ptr<DrawingServices> m_drawing;

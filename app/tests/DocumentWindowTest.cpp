@@ -119,10 +119,11 @@ TEST_F(DocumentWindowTest, BusyKernelTakesEscapeAsAbortAndOtherKeysAsAWait) {
     BaseView* view = Child()->View();
     session->connected = true;
     session->busy = true;
+    const std::string waiting = std::string("ShowMessage: ") + KernelSession::kBusyMessage;
     QTest::keyClick(view, Qt::Key_A);
-    EXPECT_EQ(session->calls, (std::vector<std::string>{"CheckBusy"}));
+    EXPECT_EQ(session->calls, (std::vector<std::string>{waiting}));
     QTest::keyClick(view, Qt::Key_Escape);
-    EXPECT_EQ(session->calls, (std::vector<std::string>{"CheckBusy", "Interrupt"}));
+    EXPECT_EQ(session->calls, (std::vector<std::string>{waiting, "Interrupt"}));
     EXPECT_EQ(frame->MessagePane()->text(), QStringLiteral("Aborted"));
 
     // Idle, Escape neither aborts nor types.

@@ -6,7 +6,7 @@
 #include "app/CommandRouter.h"
 #include "app/MainFrame.h"
 #include "app/TessaryApp.h"
-#include "document/KernelSessionApi.h"
+#include "document/KernelSession.h"
 
 #include <gtest/gtest.h>
 
@@ -21,7 +21,7 @@
 namespace shelltest {
 
 // A session whose state the test sets, recording what the shell asked of it.
-class FakeSession final : public KernelSessionApi {
+class FakeSession final : public KernelSession {
 public:
     bool connected = false;
     bool starting = false;
@@ -35,9 +35,8 @@ public:
     bool IsConnected() const override { return connected && !starting; }
     bool IsStarting() const override { return starting; }
     bool IsBusy() const override { return connected && busy; }
-    bool CheckBusy() override {
-        calls.push_back("CheckBusy");
-        return IsBusy();
+    void ShowMessage(const char* text) override {
+        calls.push_back(std::string("ShowMessage: ") + text);
     }
     bool CanStart() const override { return canStart; }
     void Start() override { calls.push_back("Start"); }

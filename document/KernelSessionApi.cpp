@@ -1,3 +1,0 @@
-#include "document/KernelSessionApi.h"
-
-constinit ServiceSlot<KernelSessionApi> gKernelSession;
