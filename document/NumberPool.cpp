@@ -12,6 +12,10 @@ int32_t NumberPool::Take() {
         m_free.pop_back();
         return n;
     }
+    return TakeNew();
+}
+
+int32_t NumberPool::TakeNew() {
     if (m_highest == std::numeric_limits<int32_t>::max())
         throw std::overflow_error("number pool: no numbers left");
     return ++m_highest;

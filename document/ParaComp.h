@@ -87,6 +87,9 @@ public:
     ParaSequence* GetOwner() const { return m_owner; }
     ParaDocument* GetDocument() const;
     int32_t GetIdentity() const { return m_identity; }
+    // The document gives a loaded paragraph another identity when its stored one is zero,
+    // another paragraph's or free.
+    void SetIdentity(int32_t identity) { m_identity = identity; }
 
     // Passes the running record through the paragraph's number (or its style) and keeps it.
     void SetNumber(NumberRecord& running);

@@ -6,6 +6,7 @@
 #include "document/FileInStream.h"
 #include "document/FileOutStream.h"
 #include "document/MemoryStream.h"
+#include "document/SequenceBody.h"
 #include "platform/AtomicFile.h"
 #include "platform/Exceptions.h"
 #include "platform/File.h"
@@ -50,11 +51,15 @@ CTessaryDoc::CTessaryDoc(DocumentHost& host, const BodyMaker& makeBody)
     m_body = makeBody(*this);
 }
 
+CTessaryDoc::CTessaryDoc(DocumentHost& host)
+    : CTessaryDoc(host, [](CTessaryDoc& doc) { return std::make_unique<SequenceBody>(doc); }) {}
+
 CTessaryDoc::~CTessaryDoc() {
-    for (DocumentBound* sequence : std::set<DocumentBound*>(m_bound))
-        sequence->DetachDocument();
-    m_bound.clear();
     if (m_body) m_body->Clear();
+    for (ParaSequence* sequence : std::set<ParaSequence*>(m_sequences))
+        sequence->DetachDocument();
+    m_sequences.clear();
+    m_body.reset();
 }
 
 bool CTessaryDoc::IsModified() const {
@@ -139,8 +144,10 @@ void CTessaryDoc::ReconcileIdentities() {
         else
             renumber.push_back(i);
     }
+    // Numbers above all others: a reference that pointed at a free number must not come to
+    // point at a paragraph that happened to store it.
     for (int32_t i : renumber) {
-        const int32_t fresh = TakeFreshNumber();
+        const int32_t fresh = m_pool->TakeNew();
         m_held.insert(fresh);
         m_body->SetIdentity(i, fresh);
     }
@@ -156,12 +163,16 @@ void CTessaryDoc::ReportBadExpression(const DocPos& position) {
     m_host.SelectPosition(position);
 }
 
-void CTessaryDoc::RegisterBound(DocumentBound* sequence) {
-    m_bound.insert(sequence);
+void CTessaryDoc::RegisterSequence(ParaSequence* sequence) {
+    m_sequences.insert(sequence);
 }
 
-void CTessaryDoc::UnregisterBound(DocumentBound* sequence) {
-    m_bound.erase(sequence);
+void CTessaryDoc::UnregisterSequence(ParaSequence* sequence) {
+    m_sequences.erase(sequence);
+}
+
+ParaComp* CTessaryDoc::FindParagraph(int32_t identity) const {
+    return m_body->FindByNumber(identity);
 }
 
 void CTessaryDoc::WriteHeader(DocStream& stream) {

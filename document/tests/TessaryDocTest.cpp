@@ -206,8 +206,9 @@ TEST_F(TessaryDocTest, LoadedIdentitiesAreMadeUnique) {
     }
 }
 
-class Bound final : public DocumentBound {
+class Bound final : public ParaSequence {
 public:
+    ParaDocument* GetDocument() const override { return nullptr; }
     void DetachDocument() override { ++detached; }
     int detached = 0;
 };
@@ -216,9 +217,9 @@ TEST_F(TessaryDocTest, ClosingDetachesTheSequencesThatNameTheDocument) {
     Bound kept, left;
     {
         docfiles::Doc doc;
-        doc.doc.RegisterBound(&kept);
-        doc.doc.RegisterBound(&left);
-        doc.doc.UnregisterBound(&left);
+        doc.doc.RegisterSequence(&kept);
+        doc.doc.RegisterSequence(&left);
+        doc.doc.UnregisterSequence(&left);
     }
     EXPECT_EQ(kept.detached, 1);
     EXPECT_EQ(left.detached, 0);
