@@ -1,24 +1,30 @@
 #include "app/BaseView.h"
 
 #include "app/CommandIds.h"
-#include "app/ShellDocument.h"
 #include "app/WindowDrawing.h"
+#include "document/CompSequence.h"
 #include "document/DrawPort.h"
 #include "document/KernelSession.h"
 #include "document/QtGeometry.h"
 #include "document/Region.h"
+#include "document/SequenceBody.h"
+#include "document/TessaryDoc.h"
 
 #include <QKeyEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
 
-BaseView::BaseView(ShellDocument& document, QWidget* parent)
-    : QAbstractScrollArea(parent), m_document(document), m_baseSize(document.BaseSize()) {
+BaseView::BaseView(CTessaryDoc& document, QWidget* parent)
+    : QAbstractScrollArea(parent), m_document(document),
+      m_baseSize(document.GetSettings().baseSize) {
     setFocusPolicy(Qt::StrongFocus);
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     viewport()->setAutoFillBackground(false);
     setAttribute(Qt::WA_KeyCompression, false);
+    // Layout measures before the first resize: give the drawing layer an image to bind to.
+    m_image = QImage(1, 1, QImage::Format_RGB32);
+    m_image.fill(Qt::white);
 }
 
 BaseView::~BaseView() = default;
@@ -37,6 +43,34 @@ void BaseView::RedrawWithin(const Region&) {
     Redraw();
 }
 
+void BaseView::TakeBody() {
+    m_page = &static_cast<SequenceBody&>(m_document.GetBody()).GetSequence();
+    m_document.EnsureParagraph();
+    const DocSettings& settings = m_document.GetSettings();
+    {
+        WindowDrawing drawing(*this);
+        m_page->ApplyLargerEquations(settings.largerEquations != 0);
+        m_baseSize = settings.baseSize;
+        if (DrawPort* port = gDrawPort.Get()) port->SetBaseSize(m_baseSize);
+        if (drawing.Port() != nullptr) m_page->PlaceAll(false);
+    }
+    UpdateScrollSizes();
+    SetStatusText(QString());
+    Redraw();
+}
+
+void BaseView::Relayout() {
+    if (m_page == nullptr) return;
+    {
+        WindowDrawing drawing(*this);
+        if (drawing.Port() == nullptr) return;
+        drawing.Port()->SetBaseSize(m_baseSize);
+        m_page->PlaceAll(false);
+    }
+    UpdateScrollSizes();
+    Redraw();
+}
+
 void BaseView::Redraw() {
     if (m_image.isNull()) return;
     {
@@ -44,8 +78,10 @@ void BaseView::Redraw() {
         if (PaintPort* port = drawing.Port()) {
             port->SetBaseSize(m_baseSize);
             const Point offset = ScrollOffset();
-            port->EraseRect(
-                Rect(offset.x, offset.y, offset.x + m_image.width(), offset.y + m_image.height()));
+            const Rect visible(offset.x, offset.y, offset.x + m_image.width(),
+                               offset.y + m_image.height());
+            port->EraseRect(visible);
+            if (m_page != nullptr) m_page->DrawInRect(visible);
         } else {
             m_image.fill(Qt::white);
         }
@@ -64,17 +100,17 @@ void BaseView::UpdateScrollSizes() {
     horizontalScrollBar()->setRange(0, std::max(0, width - client.width()));
     horizontalScrollBar()->setPageStep(std::max(1, client.width() - 2 * margin));
     horizontalScrollBar()->setSingleStep(std::max(1, margin));
-    // The height of the laid-out page comes with the paragraph sequence; an empty page has none.
-    verticalScrollBar()->setRange(0, 0);
+    const int32_t height = m_page != nullptr ? m_page->GetLaidOutBottom() : 0;
+    verticalScrollBar()->setRange(0, std::max(0, height - client.height()));
     verticalScrollBar()->setPageStep(std::max(1, client.height() - 2 * margin));
     verticalScrollBar()->setSingleStep(std::max(1, margin));
 }
 
 void BaseView::SetBaseSize(int32_t size) {
     m_baseSize = size;
-    m_document.SetBaseSize(static_cast<uint8_t>(size));
+    m_document.GetSettings().baseSize = static_cast<uint8_t>(size);
     if (DrawPort* port = gDrawPort.Get()) port->SetBaseSize(size);
-    UpdateScrollSizes();
+    Relayout();
 }
 
 bool BaseView::CanEdit() const {
@@ -96,11 +132,21 @@ bool BaseView::UpdateCommand(int32_t id, CommandState& state) {
         return true;
     case cmd::kLargerEquations:
         state.enabled = CanEdit();
-        state.checked = m_document.LargerEquations();
+        state.checked = m_document.GetLargerEquations();
         return true;
     default:
-        return false;
+        break;
     }
+    // The paragraph styles show the style at the caret, the first paragraph's until selections
+    // arrive; changing one waits for the style action.
+    if (id >= cmd::kParaTitle && id <= cmd::kParaSourceCode) {
+        const ParaComp* first =
+            m_page != nullptr && !m_page->IsEmpty() ? m_page->GetAt(1) : nullptr;
+        state.enabled = false;
+        state.checked = first != nullptr && first->GetStyle().GetKind() == id - cmd::kParaTitle;
+        return true;
+    }
+    return false;
 }
 
 void BaseView::RunCommand(int32_t id) {
@@ -111,11 +157,11 @@ void BaseView::RunCommand(int32_t id) {
     case cmd::kSize18:
         SetBaseSize(cmd::kSizeBase - id);
         m_document.SetModifiedFlag(true);
-        Redraw();
         break;
     case cmd::kLargerEquations:
-        m_document.SetLargerEquations(!m_document.LargerEquations());
-        Redraw();
+        m_document.SetLargerEquations(!m_document.GetLargerEquations());
+        if (m_page != nullptr) m_page->ApplyLargerEquations(m_document.GetLargerEquations());
+        Relayout();
         break;
     default:
         break;

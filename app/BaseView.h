@@ -4,9 +4,11 @@
 // image and shows the image on paint; drawing outside a paint event goes to the image, followed
 // by an update of what changed. Keys arrive as the program's key codes (KeyMapping.h).
 //
-// The view is the first command target of its window: the size commands and Larger Equations
-// are its own. The editing commands (selection, undo, elements, symbols) join it with the
-// editing actions; until then they are unrouted and so disabled.
+// The view shows its document's paragraph sequence (`page`), laid out at the view's size
+// setting. It is the first command target of its window: the size commands and Larger
+// Equations are its own, and the paragraph style commands show the style of the paragraph at
+// the caret. The editing commands (selection, undo, styles, elements, symbols) join it with
+// the editing actions; until then they are unrouted or disabled.
 
 #include "app/CommandRouter.h"
 #include "app/KeyMapping.h"
@@ -18,14 +20,20 @@
 #include <cstdint>
 #include <functional>
 
-class ShellDocument;
+class CTessaryDoc;
+class CompSequence;
 
 class BaseView : public QAbstractScrollArea, public DrawView, public CommandTarget {
 public:
-    BaseView(ShellDocument& document, QWidget* parent = nullptr);
+    BaseView(CTessaryDoc& document, QWidget* parent = nullptr);
     ~BaseView() override;
 
-    ShellDocument& Document() { return m_document; }
+    CTessaryDoc& Document() { return m_document; }
+    // The laid-out paragraphs; null until the document hands over its body.
+    CompSequence* Page() const { return m_page; }
+    // Takes the document's body afresh (a new or opened document): the document's size and
+    // larger-equations settings, a full layout, the scroll sizes, the status bar cleared.
+    void TakeBody();
 
     // --- DrawView ---
     QImage& BackingImage() override { return m_image; }
@@ -48,6 +56,8 @@ public:
     void SetStatusSink(std::function<void(const QString&)> sink) { m_statusSink = std::move(sink); }
     // Redraws the whole backing image and asks for a repaint.
     void Redraw();
+    // Lays the whole page out again and redraws it.
+    void Relayout();
 
     // Every key that reached the view, as mapped; for the typing and navigation that come with
     // the editing actions.
@@ -68,7 +78,8 @@ protected:
 private:
     void UpdateScrollSizes();
 
-    ShellDocument& m_document;
+    CTessaryDoc& m_document;
+    CompSequence* m_page = nullptr;
     QImage m_image;
     int32_t m_baseSize = 5;
     std::function<void(const QString&)> m_statusSink;

@@ -6,9 +6,9 @@
 #include "app/CommandTable.h"
 #include "app/ConstantsPalette.h"
 #include "app/DocumentArea.h"
-#include "app/ShellDocument.h"
 #include "app/ToolIcons.h"
 
+#include <QCloseEvent>
 #include <QDockWidget>
 #include <QGridLayout>
 #include <QLabel>
@@ -156,17 +156,30 @@ void MainFrame::BuildSymbolsBar() {
     m_symbols->hide();
 }
 
-ChildFrame* MainFrame::AddDocument(std::unique_ptr<ShellDocument> document) {
-    auto* child = new ChildFrame(std::move(document));
+void MainFrame::AddFrame(ChildFrame* child) {
     m_mdi->addSubWindow(child);
     child->View()->SetStatusSink([this](const QString& text) { SetStatusText(text); });
+    child->previewMode = [this](bool preview) { SetPreviewMode(preview); };
     connect(child, &QObject::destroyed, this, [this] { ShowMenusForDocuments(); });
-    child->SetFrameRect(child->Document().Placement());
-    child->showMaximized();
-    child->View()->setFocus();
+    child->show();
     ShowMenusForDocuments();
-    SetStatusText(QString());
-    return child;
+}
+
+std::vector<ChildFrame*> MainFrame::Frames() const {
+    std::vector<ChildFrame*> frames;
+    for (QMdiSubWindow* window : m_mdi->subWindowList(QMdiArea::CreationOrder))
+        if (auto* child = dynamic_cast<ChildFrame*>(window)) frames.push_back(child);
+    return frames;
+}
+
+void MainFrame::closeEvent(QCloseEvent* event) {
+    for (ChildFrame* child : Frames()) {
+        if (!child->close()) {
+            event->ignore();
+            return;
+        }
+    }
+    QMainWindow::closeEvent(event);
 }
 
 void MainFrame::SetStatusText(const QString& text) {

@@ -18,7 +18,6 @@ class QDockWidget;
 class QLabel;
 class QMdiArea;
 class QToolBar;
-class ShellDocument;
 
 class MainFrame final : public QMainWindow, public CommandTarget {
 public:
@@ -35,8 +34,10 @@ public:
     ChildFrame* ActiveChild() const;
     QMenu* Menu(const QString& title) const;
 
-    // Opens a document window on the document and makes it active.
-    ChildFrame* AddDocument(std::unique_ptr<ShellDocument> document);
+    // Adds a document window to the MDI area and makes it active.
+    void AddFrame(ChildFrame* child);
+    // Every document window, oldest first.
+    std::vector<ChildFrame*> Frames() const;
 
     void SetStatusText(const QString& text);
     // Remembers the Symbols bar's visibility when print preview begins and restores it after.
@@ -47,6 +48,10 @@ public:
 
     bool UpdateCommand(int32_t id, CommandState& state) override;
     void RunCommand(int32_t id) override;
+
+protected:
+    // Each document window may ask to save first; one that stays keeps the program open.
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     std::vector<CommandTarget*> Chain() const;

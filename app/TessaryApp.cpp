@@ -3,13 +3,17 @@
 #include "app/BaseView.h"
 #include "app/ChildFrame.h"
 #include "app/CommandIds.h"
+#include "app/DocumentPrinter.h"
 #include "app/MainFrame.h"
 #include "app/NeverConnectedSession.h"
-#include "app/ShellDocument.h"
+#include "app/WindowHost.h"
+#include "document/TessaryDoc.h"
 #include "document/TextFontPrefs.h"
 #include "mathbox/DrawingServices.h"
+#include "mathbox/LayoutStyleTable.h"
 
 #include <QCoreApplication>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -40,11 +44,13 @@ TessaryApp::TessaryApp(std::unique_ptr<KernelSession> session) : m_session(std::
 }
 
 TessaryApp::~TessaryApp() {
-    if (m_installedSession || m_mainFrame) ExitInstance();
+    if (m_layout || m_installedSession || m_mainFrame) ExitInstance();
     if (gTheApp == this) gTheApp = nullptr;
 }
 
 bool TessaryApp::InitInstance(const QStringList& arguments) {
+    // The layout builders of the paragraph styles.
+    m_layout = std::make_unique<LayoutServices>();
     // The kernel session.
     if (!m_session) m_session = std::make_unique<NeverConnectedSession>();
     m_installedSession =
@@ -79,10 +85,9 @@ bool TessaryApp::InitInstance(const QStringList& arguments) {
         m_mainFrame = std::make_unique<MainFrame>(this);
         m_mainFrame->setAttribute(Qt::WA_QuitOnClose);
     }
-    if (!ProcessCommandLine(line)) {
-        m_exitCode = 1;
-        return false;
-    }
+    m_exitCode = 1;
+    if (!ProcessCommandLine(line)) return false;
+    m_exitCode = 0;
     // The calculation server is reached over plain sockets, which need no setting up here.
     m_socketsReady = true;
     m_mainFrame->showMaximized();
@@ -95,27 +100,76 @@ bool TessaryApp::ProcessCommandLine(const CommandLine& line) {
         NewDocument();
         return true;
     case CommandLine::Action::Open:
-        return OpenDocument(line.path);
-    case CommandLine::Action::Print:
-        // Printing needs the document open first; without a window either failure ends the
-        // program with a message on the error output.
-        return OpenDocument(line.path);
+        return OpenDocument(line.path) != nullptr;
+    case CommandLine::Action::Print: {
+        // No window opens; a failure to open or to print ends with a message and code 1.
+        ChildFrame* child = OpenDocument(line.path);
+        if (child == nullptr) return false;
+        QPrinter printer;
+        if (printTo) printTo(printer);
+        const bool printed = printer.isValid() && PrintDocumentView(*child->View(), printer) > 0;
+        delete child;
+        if (!printed) {
+            Message(QStringLiteral("Tessary could not print the document \"%1\".").arg(line.path));
+            return false;
+        }
+        m_exitCode = 0;
+        return false; // printed: the program ends here
+    }
     }
     return false;
 }
 
-bool TessaryApp::OpenDocument(const QString& path) {
-    const QFileInfo file(path);
-    if (!file.exists() || !file.isFile() || !file.isReadable()) {
-        Message(QStringLiteral("Tessary cannot open the document \"%1\": there is no such "
-                               "readable file.")
-                    .arg(path));
-        return false;
+QPrinter& TessaryApp::Printer() {
+    if (!m_printer) m_printer = std::make_unique<QPrinter>();
+    return *m_printer;
+}
+
+ChildFrame* TessaryApp::MakeFrame() {
+    auto* child = new ChildFrame([this](const QString& text) { Message(text); });
+    child->pathUsed = [this](const QString& path) { AddRecentFile(path); };
+    child->sharedPrinter = [this]() -> QPrinter& { return Printer(); };
+    if (m_mainFrame) m_mainFrame->AddFrame(child);
+    return child;
+}
+
+ChildFrame* TessaryApp::OpenDocument(const QString& path) {
+    const QString wanted = QFileInfo(path).absoluteFilePath();
+    if (m_mainFrame) {
+        for (ChildFrame* child : m_mainFrame->Frames()) {
+            if (QString::fromStdString(child->Host().GetPathName()) == wanted) {
+                m_mainFrame->MdiArea()->setActiveSubWindow(child);
+                return child;
+            }
+        }
     }
-    Message(QStringLiteral("Tessary cannot open the document \"%1\": this version of Tessary "
-                           "does not read documents yet.")
-                .arg(path));
-    return false;
+    ChildFrame* child = MakeFrame();
+    if (!child->Document().OnOpenDocument(wanted.toStdString())) {
+        // Nothing of the failed document was modified: the window goes without a question.
+        delete child;
+        return nullptr;
+    }
+    child->Host().SetPathName(wanted.toStdString());
+    AddRecentFile(wanted);
+    if (m_mainFrame) child->showMaximized();
+    return child;
+}
+
+void TessaryApp::AddRecentFile(const QString& path) {
+    m_recentFiles.removeAll(path);
+    m_recentFiles.prepend(path);
+    while (m_recentFiles.size() > cmd::kRecentFileCount)
+        m_recentFiles.removeLast();
+    if (!m_profile) return;
+    m_profile->beginGroup(QLatin1String(kRecentSection));
+    for (int32_t i = 1; i <= cmd::kRecentFileCount; ++i) {
+        const QString key = QStringLiteral("File%1").arg(i);
+        if (i <= m_recentFiles.size())
+            m_profile->setValue(key, m_recentFiles[i - 1]);
+        else
+            m_profile->remove(key);
+    }
+    m_profile->endGroup();
 }
 
 int TessaryApp::ExitInstance() {
@@ -133,6 +187,7 @@ int TessaryApp::ExitInstance() {
     m_profile.reset();
     m_installedSession.reset();
     m_session.reset();
+    m_layout.reset();
     return m_exitCode;
 }
 
@@ -146,18 +201,24 @@ void TessaryApp::Message(const QString& text) {
     }
 }
 
-void TessaryApp::NewDocument() {
-    if (!m_mainFrame) return;
-    const qsizetype open = m_mainFrame->MdiArea()->subWindowList().size();
+ChildFrame* TessaryApp::NewDocument() {
+    if (!m_mainFrame) return nullptr;
+    const size_t open = m_mainFrame->Frames().size();
     const QString title =
         open == 0 ? QStringLiteral("Untitled") : QStringLiteral("Untitled %1").arg(open + 1);
-    m_mainFrame->AddDocument(std::make_unique<ShellDocument>(title));
+    ChildFrame* child = MakeFrame();
+    child->Host().SetTitle(title.toStdString());
+    child->Document().OnNewDocument();
+    child->SetFrameRect(child->Document().GetSettings().placement);
+    child->showMaximized();
+    child->View()->setFocus();
+    return child;
 }
 
 void TessaryApp::RelayoutAllViews() {
     if (!m_mainFrame) return;
-    for (QMdiSubWindow* window : m_mainFrame->MdiArea()->subWindowList())
-        if (auto* child = dynamic_cast<ChildFrame*>(window)) child->View()->Redraw();
+    for (ChildFrame* child : m_mainFrame->Frames())
+        child->View()->Relayout();
 }
 
 bool TessaryApp::UpdateCommand(int32_t id, CommandState& state) {
@@ -168,15 +229,16 @@ bool TessaryApp::UpdateCommand(int32_t id, CommandState& state) {
     if (id >= cmd::kFileMru1 && id < cmd::kFileMru1 + cmd::kRecentFileCount) {
         const int32_t index = id - cmd::kFileMru1;
         state.visible = index == 0 || index < m_recentFiles.size();
-        if (index < m_recentFiles.size())
-            state.text = QStringLiteral("&%1 %2").arg(index + 1).arg(m_recentFiles[index]);
-        // Opening waits for the document class.
-        state.enabled = false;
+        state.text = index < m_recentFiles.size()
+                         ? QStringLiteral("&%1 %2").arg(index + 1).arg(m_recentFiles[index])
+                         : QStringLiteral("Recent File");
+        state.enabled = index < m_recentFiles.size();
         return true;
     }
     switch (id) {
     case cmd::kAppAbout:
     case cmd::kFileNew:
+    case cmd::kFileOpen:
     case cmd::kFilePrintSetup:
     case cmd::kAppExit:
         state.enabled = true;
@@ -196,6 +258,11 @@ bool TessaryApp::UpdateCommand(int32_t id, CommandState& state) {
 }
 
 void TessaryApp::RunCommand(int32_t id) {
+    if (id >= cmd::kFileMru1 && id < cmd::kFileMru1 + cmd::kRecentFileCount) {
+        const int32_t index = id - cmd::kFileMru1;
+        if (index < m_recentFiles.size()) OpenDocument(m_recentFiles[index]);
+        return;
+    }
     switch (id) {
     case cmd::kAppAbout:
         QMessageBox::about(m_mainFrame.get(), QStringLiteral("About Tessary"),
@@ -205,9 +272,16 @@ void TessaryApp::RunCommand(int32_t id) {
     case cmd::kFileNew:
         NewDocument();
         break;
+    case cmd::kFileOpen: {
+        const QString path =
+            askOpenFileName ? askOpenFileName()
+                            : QFileDialog::getOpenFileName(m_mainFrame.get(), QString(), QString(),
+                                                           QStringLiteral("Tessary Files (*.tsy)"));
+        if (!path.isEmpty()) OpenDocument(path);
+        break;
+    }
     case cmd::kFilePrintSetup: {
-        if (!m_printer) m_printer = std::make_unique<QPrinter>();
-        QPageSetupDialog dialog(m_printer.get(), m_mainFrame.get());
+        QPageSetupDialog dialog(&Printer(), m_mainFrame.get());
         dialog.exec();
         break;
     }

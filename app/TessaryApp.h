@@ -5,9 +5,9 @@
 // the recent files, Exit and the kernel commands); on exit quits a running kernel and frees
 // the services in the reverse order of their creation.
 //
-// Start-up order: the kernel session; the profile (recent files); the text preferences; the
-// fonts, styles and drawing layer; the main window; the command line; show maximised. The
-// layout builders, the clipboard store and the table of built-in names join this order before
+// Start-up order: the layout builders; the kernel session; the profile (recent files); the
+// text preferences; the fonts, styles and drawing layer; the main window; the command line;
+// show maximised. The clipboard store and the table of built-in names join this order before
 // the kernel session as their subsystems arrive.
 
 #include "app/CommandLine.h"
@@ -22,7 +22,9 @@
 #include <optional>
 #include <vector>
 
+class ChildFrame;
 class DrawingServices;
+class LayoutServices;
 class MainFrame;
 class QPrinter;
 class QSettings;
@@ -48,8 +50,15 @@ public:
     void SetMessageSink(MessageSink sink) { m_message = std::move(sink); }
     const QStringList& RecentFiles() const { return m_recentFiles; }
 
-    // Opens a new, empty document window.
-    void NewDocument();
+    // Opens a new document window: "Untitled", numbered from 2 when others are open.
+    ChildFrame* NewDocument();
+    // Opens the document in a window, or activates the window that shows it; null when it
+    // cannot be opened (the reason was shown).
+    ChildFrame* OpenDocument(const QString& path);
+    // Tests answer the open dialog themselves.
+    std::function<QString()> askOpenFileName;
+    // Tests point command-line printing at a file.
+    std::function<void(QPrinter&)> printTo;
     // Draws every open document again (after the fonts changed).
     void RelayoutAllViews();
 
@@ -61,9 +70,13 @@ public:
 
 private:
     bool ProcessCommandLine(const CommandLine& line);
-    bool OpenDocument(const QString& path);
+    ChildFrame* MakeFrame();
+    // The one printer setup that Print Setup edits and every print job uses.
+    QPrinter& Printer();
+    void AddRecentFile(const QString& path);
     void Message(const QString& text);
 
+    std::unique_ptr<LayoutServices> m_layout;
     std::unique_ptr<KernelSession> m_session;
     std::unique_ptr<Installed<KernelSession>> m_installedSession;
     std::unique_ptr<QSettings> m_profile;

@@ -30,12 +30,15 @@ struct Expected {
 // The state right after start-up, with the one new document open and no kernel.
 const Expected kFirstStart[] = {
     {"New", cmd::kFileNew, true, false, "&New\tCtrl+N"},
-    {"Open waits for the document class", cmd::kFileOpen, false, false, "&Open...\tCtrl+O"},
+    {"Open", cmd::kFileOpen, true, false, "&Open...\tCtrl+O"},
     {"Close", cmd::kFileClose, true, false, "&Close"},
-    {"Save", cmd::kFileSave, false, false, "&Save\tCtrl+S"},
-    {"Export LaTeX", cmd::kExportLatex, false, false, "LaTeX..."},
+    {"Save", cmd::kFileSave, true, false, "&Save\tCtrl+S"},
+    {"Save As", cmd::kFileSaveAs, true, false, "Save &As..."},
+    {"Export LaTeX without a writer", cmd::kExportLatex, false, false, "LaTeX..."},
     {"Export Notebook", cmd::kExportNotebook, false, false, "Notebook..."},
-    {"Print", cmd::kFilePrint, false, false, "&Print...\tCtrl+P"},
+    {"Print", cmd::kFilePrint, true, false, "&Print...\tCtrl+P"},
+    {"Print Preview", cmd::kFilePrintPreview, true, false, "Print Pre&view"},
+    {"No recent file", cmd::kFileMru1, false, false, "Recent File"},
     {"Print Setup", cmd::kFilePrintSetup, true, false, "P&rint Setup..."},
     {"Exit", cmd::kAppExit, true, false, "E&xit"},
     {"Undo without an action", cmd::kEditUndo, false, false, "&Undo\tCtrl+Z"},
@@ -47,7 +50,9 @@ const Expected kFirstStart[] = {
     {"Insert Row", cmd::kInsertRow, false, false, "Insert Ro&w"},
     {"Plot parameters", cmd::kPlotParameters, false, false, "Set Plot Parameters..."},
     {"Plain text style", cmd::kTextPlain, false, false, "&Plain\tF7"},
-    {"Plain Equation", cmd::kParaPlainEquation, false, false, "Plain &Equation\tF5"},
+    {"Plain Equation is the new paragraph's style", cmd::kParaPlainEquation, false, true,
+     "Plain &Equation\tF5"},
+    {"Title", cmd::kParaTitle, false, false, "&Title"},
     {"Fraction", cmd::kElementFraction, false, false, "&Fraction\tCtrl+F"},
     {"Double prime", cmd::kElementDoublePrime, false, false, "Dou&ble Prime\tAlt+Shift+'"},
     {"Link", cmd::kElementLink, false, false, "Lin&k\tCtrl+L"},
@@ -79,6 +84,7 @@ const Expected kFirstStart[] = {
 class FirstStartTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        ClearProfile();
         app.SetMessageSink([](const QString&) {});
         ASSERT_TRUE(app.InitInstance({}));
         frame = app.MainWindow();

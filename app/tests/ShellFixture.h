@@ -12,6 +12,7 @@
 
 #include <QAction>
 #include <QDir>
+#include <QSettings>
 #include <QString>
 
 #include <memory>
@@ -63,9 +64,15 @@ public:
     }
 };
 
+// Every test starts from an empty profile: no recent files, no preferences.
+inline void ClearProfile() {
+    QSettings(QStringLiteral("Tessary"), QStringLiteral("Tessary")).clear();
+}
+
 class ShellTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        ClearProfile();
         auto fake = std::make_unique<FakeSession>();
         session = fake.get();
         app = std::make_unique<TessaryApp>(std::move(fake));
