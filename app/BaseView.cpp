@@ -1,6 +1,7 @@
 #include "app/BaseView.h"
 
 #include "app/CommandIds.h"
+#include "app/ElementBuilders.h"
 #include "app/WindowDrawing.h"
 #include "document/CompSequence.h"
 #include "document/DrawPort.h"
@@ -137,6 +138,12 @@ bool BaseView::UpdateCommand(int32_t id, CommandState& state) {
     default:
         break;
     }
+    // An Element command, or its toolbar button, needs its builder and a place to insert.
+    if (cmd::IsElement(id) || cmd::IsToolbarElement(id)) {
+        state.enabled =
+            CanEdit() && CanInsertComponent() && ElementBuilders::Instance().Find(id) != nullptr;
+        return true;
+    }
     // The paragraph styles show the style at the caret, the first paragraph's until selections
     // arrive; changing one waits for the style action.
     if (id >= cmd::kParaTitle && id <= cmd::kParaSourceCode) {
@@ -149,7 +156,15 @@ bool BaseView::UpdateCommand(int32_t id, CommandState& state) {
     return false;
 }
 
+void BaseView::InsertComponent(OwnedComponent) {}
+
 void BaseView::RunCommand(int32_t id) {
+    if (cmd::IsElement(id) || cmd::IsToolbarElement(id)) {
+        if (const ElementBuilder* build = ElementBuilders::Instance().Find(id)) {
+            if (OwnedComponent component = (*build)(*this)) InsertComponent(std::move(component));
+        }
+        return;
+    }
     switch (id) {
     case cmd::kSize10:
     case cmd::kSize12:

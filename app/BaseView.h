@@ -12,6 +12,7 @@
 
 #include "app/CommandRouter.h"
 #include "app/KeyMapping.h"
+#include "document/TextComp.h"
 #include "mathbox/DrawView.h"
 
 #include <QAbstractScrollArea>
@@ -70,6 +71,11 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     bool event(QEvent* event) override;
     bool focusNextPrevChild(bool next) override;
+
+    // Puts a component built by an Element command in at the selection; false where the view
+    // cannot insert yet (the editing actions bring the insertion).
+    virtual bool CanInsertComponent() const { return false; }
+    virtual void InsertComponent(OwnedComponent component);
 
     // A navigation key (33 to 40) and a typed character; the editing actions fill these in.
     virtual void OnKeyDown(const KeyInput& key);
