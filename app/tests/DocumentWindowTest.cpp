@@ -116,6 +116,22 @@ TEST_F(DocumentWindowTest, KeysReachTheViewAsKeyCodes) {
                                            {KeyInput::Kind::KeyDown, 37, true, false}}));
 }
 
+TEST_F(DocumentWindowTest, CtrlF6SwitchesWindowsWhileCtrlTabStaysWithTheView) {
+    frame->show();
+    Router().Run(cmd::kFileNew);
+    QCoreApplication::processEvents();
+    ChildFrame* second = Child();
+    ASSERT_EQ(frame->Frames().size(), 2u);
+    std::vector<KeyInput> seen;
+    second->View()->keyObserver = [&](const KeyInput& key) { seen.push_back(key); };
+    QTest::keyClick(second->View(), Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(Child(), second);
+    EXPECT_EQ(seen.size(), 1u);
+    QTest::keyClick(second->View(), Qt::Key_F6, Qt::ControlModifier);
+    QCoreApplication::processEvents();
+    EXPECT_NE(Child(), second);
+}
+
 TEST_F(DocumentWindowTest, BusyKernelTakesEscapeAsAbortAndOtherKeysAsAWait) {
     BaseView* view = Child()->View();
     session->connected = true;
