@@ -8,6 +8,7 @@
 #include "app/DocumentArea.h"
 #include "app/ToolIcons.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDockWidget>
 #include <QGridLayout>
@@ -29,6 +30,7 @@ MainFrame::MainFrame(CommandTarget* application, QWidget* parent)
     setObjectName(QStringLiteral("CMainFrame"));
     setWindowTitle(QStringLiteral("Tessary"));
     setWindowIcon(ApplicationIcon());
+    QApplication::setWindowIcon(ApplicationIcon());
     m_mdi = new DocumentArea(this);
     m_mdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);

@@ -6,6 +6,7 @@
 #include "app/DocumentPrinter.h"
 #include "app/MainFrame.h"
 #include "app/NeverConnectedSession.h"
+#include "app/ToolIcons.h"
 #include "app/WindowHost.h"
 #include "document/TessaryDoc.h"
 #include "document/TextFontPrefs.h"
@@ -264,11 +265,18 @@ void TessaryApp::RunCommand(int32_t id) {
         return;
     }
     switch (id) {
-    case cmd::kAppAbout:
-        QMessageBox::about(m_mainFrame.get(), QStringLiteral("About Tessary"),
-                           QStringLiteral("Tessary %1\nAn editor for mathematical documents.")
-                               .arg(QStringLiteral(TESSARY_VERSION)));
+    case cmd::kAppAbout: {
+        QMessageBox about(m_mainFrame.get());
+        about.setWindowTitle(QStringLiteral("About Tessary"));
+        about.setIconPixmap(ApplicationIcon().pixmap(48, 48));
+        about.setText(
+            QStringLiteral("Tessary version %1, built %2")
+                .arg(QStringLiteral(TESSARY_VERSION), QStringLiteral(TESSARY_BUILD_DATE)));
+        about.setInformativeText(QStringLiteral("An editor for mathematical documents."));
+        about.setStandardButtons(QMessageBox::Ok);
+        about.exec();
         break;
+    }
     case cmd::kFileNew:
         NewDocument();
         break;
