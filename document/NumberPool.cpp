@@ -54,6 +54,7 @@ void NumberPool::Read(DocStream& stream) {
     free.reserve(static_cast<size_t>(count));
     for (int32_t i = 0; i < count; ++i)
         free.push_back(stream.ReadLong());
-    m_highest = highest;
+    // A negative highest number can only be damage; fresh numbers must stay positive.
+    m_highest = std::max(highest, 0);
     m_free = std::move(free);
 }

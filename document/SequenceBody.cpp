@@ -1,6 +1,7 @@
 #include "document/SequenceBody.h"
 
 #include "document/ExportWriters.h"
+#include "document/LatexWriter.h"
 #include "document/ParaExport.h"
 #include "document/TessaryDoc.h"
 
@@ -24,7 +25,7 @@ void SequenceBody::WriteLatex(LatexWriter& writer) {
     const DocSettings& settings = m_doc.GetSettings();
     writer.WriteHeader(settings.numberPages != 0, settings.firstPage);
     for (int32_t i = 1; i <= m_sequence.GetCount(); ++i)
-        WriteParagraphLatex(*m_sequence.GetAt(i), writer);
+        m_sequence.GetAt(i)->WriteLatex(writer);
     writer.EndDocument();
 }
 

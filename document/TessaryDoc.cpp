@@ -147,7 +147,10 @@ void CTessaryDoc::ReconcileIdentities() {
     // Numbers above all others: a reference that pointed at a free number must not come to
     // point at a paragraph that happened to store it.
     for (int32_t i : renumber) {
-        const int32_t fresh = m_pool->TakeNew();
+        int32_t fresh;
+        do {
+            fresh = m_pool->TakeNew();
+        } while (fresh <= 0 || free.count(fresh) || m_held.count(fresh));
         m_held.insert(fresh);
         m_body->SetIdentity(i, fresh);
     }
@@ -231,6 +234,18 @@ void CTessaryDoc::ReadHeaderRecord(DocStream& stream, int16_t kind, int32_t leng
     }
 }
 
+void CTessaryDoc::WriteContents(DocStream& stream, bool commitEach) {
+    WriteHeader(stream);
+    if (commitEach) stream.Commit();
+    m_body->Write(stream, commitEach);
+}
+
+void CTessaryDoc::ReadContents(DocStream& stream) {
+    ReadHeader(stream);
+    m_body->Read(stream);
+    ReconcileIdentities();
+}
+
 bool CTessaryDoc::OnSaveDocument(const std::string& path) {
     std::unique_ptr<platform::AtomicFile> file;
     if (!Reported(m_host, path, true, DocumentHost::Prompt::InvalidFileName,
@@ -243,9 +258,7 @@ bool CTessaryDoc::OnSaveDocument(const std::string& path) {
             CountStream counter;
             {
                 DocStream count(counter);
-                WriteHeader(count);
-                count.Commit();
-                m_body->Write(count, true);
+                WriteContents(count, true);
             }
             const int32_t total = counter.GetSize();
             const int32_t segment = counter.GetLargest() + 1;
@@ -265,9 +278,7 @@ bool CTessaryDoc::OnSaveDocument(const std::string& path) {
             FileOutStream out(file->GetFile(), block.get(), capacity);
             {
                 DocStream writer(out);
-                WriteHeader(writer);
-                if (segmented) writer.Commit();
-                m_body->Write(writer, segmented);
+                WriteContents(writer, segmented);
             }
             out.Flush();
             file->Commit();
@@ -296,10 +307,8 @@ bool CTessaryDoc::OnOpenDocument(const std::string& path) {
             if (file.GetLength() > 0) {
                 FileInStream in(file);
                 DocStream reader(in);
-                ReadHeader(reader);
-                m_body->Read(reader);
+                ReadContents(reader);
             }
-            ReconcileIdentities();
         });
     }
     file.Abort();

@@ -93,6 +93,12 @@ public:
     // read after a warning.
     void ReadHeader(DocStream& stream);
 
+    // The whole file: the header, then the paragraphs, committing after the header and after
+    // every paragraph when asked.
+    void WriteContents(DocStream& stream, bool commitEach);
+    // Reads a whole file into the emptied document and makes the identities unique.
+    void ReadContents(DocStream& stream);
+
     // Export commands (the ids in ExportWriters.h). Enabled while the installed factory makes
     // the command's writer; the notebook also needs a connected kernel.
     bool IsExportEnabled(int32_t command) const;
