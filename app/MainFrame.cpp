@@ -154,7 +154,6 @@ void MainFrame::BuildSymbolsBar() {
     addDockWidget(Qt::RightDockWidgetArea, m_symbols);
     m_symbols->setFloating(true);
     m_symbols->adjustSize();
-    m_symbols->move(geometry().topLeft() + kSymbolsOffset);
     m_symbols->hide();
 }
 
@@ -238,6 +237,12 @@ bool MainFrame::UpdateCommand(int32_t id, CommandState& state) {
 void MainFrame::RunCommand(int32_t id) {
     switch (id) {
     case cmd::kViewSymbols:
+        // The bar first floats at its place beside the frame's top-left corner, wherever the
+        // frame stands by then; afterwards it stays where the user put it.
+        if (!m_symbolsPlaced && m_symbols->isFloating()) {
+            m_symbols->move(geometry().topLeft() + kSymbolsOffset);
+            m_symbolsPlaced = true;
+        }
         m_symbols->setVisible(!m_symbols->isVisible());
         break;
     case cmd::kViewConstants:

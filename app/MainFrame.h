@@ -69,5 +69,6 @@ private:
     QLabel* m_message = nullptr;
     QPointer<ConstantsPalette> m_constants;
     bool m_symbolsWasVisible = false;
+    bool m_symbolsPlaced = false;
     std::vector<QAction*> m_documentOnly;
 };

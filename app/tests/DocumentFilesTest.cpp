@@ -19,8 +19,10 @@
 #include <QMdiArea>
 #include <QPrinter>
 #include <QProcess>
+#include <QScrollBar>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <cstring>
 
@@ -247,6 +249,29 @@ TEST_F(DocumentFilesTest, CommandLinePrintsAnExistingDocumentWithoutAWindow) {
     EXPECT_EQ(printing.MainWindow(), nullptr);
     EXPECT_GE(PdfPages(Path("command-line.pdf")), 1);
     EXPECT_EQ(printing.ExitInstance(), 0);
+}
+
+TEST_F(DocumentFilesTest, LongDocumentScrollsByPagesOverItsWholeHeight) {
+    FillDocument(*Child(), 80);
+    BaseView* view = Child()->View();
+    QScrollBar* bar = view->verticalScrollBar();
+    const int32_t bottom = view->Page()->GetLaidOutBottom();
+    EXPECT_EQ(bar->maximum(), bottom - view->viewport()->height());
+    // A page is the client height less a margin of the current point size on each side.
+    const int32_t margin = gDrawPort->GetPointSize() * gDrawPort->GetResolutionY() / 72;
+    EXPECT_EQ(bar->pageStep(), view->viewport()->height() - 2 * margin);
+    QTest::keyClick(view, Qt::Key_PageDown);
+    QTest::keyClick(view, Qt::Key_PageDown);
+    EXPECT_EQ(bar->value(), 2 * bar->pageStep());
+    QTest::keyClick(view, Qt::Key_PageUp);
+    EXPECT_EQ(bar->value(), bar->pageStep());
+    // The shown part is drawn where it lies: the backing image has text after scrolling.
+    const QImage& image = view->BackingImage();
+    int dark = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            dark += qGray(image.pixel(x, y)) < 100 ? 1 : 0;
+    EXPECT_GT(dark, 500);
 }
 
 TEST_F(DocumentFilesTest, EditorWithEveryParagraphStyleIsGrabbedForALook) {

@@ -44,6 +44,8 @@ TEST_F(PalettesTest, SymbolsBarFloatsOnTheRightInRowsOfFourAndStartsHidden) {
 
     Router().Run(cmd::kViewSymbols);
     EXPECT_TRUE(bar->isVisible());
+    EXPECT_TRUE(bar->isFloating());
+    EXPECT_EQ(bar->pos(), frame->geometry().topLeft() + QPoint(600, 75));
     EXPECT_TRUE(Action(cmd::kViewSymbols)->isChecked());
     Router().Run(cmd::kViewSymbols);
     EXPECT_FALSE(bar->isVisible());
