@@ -10,6 +10,7 @@
 
 #include <QPrinter>
 
+#include <algorithm>
 #include <exception>
 
 namespace {
@@ -76,8 +77,13 @@ int32_t PrintDocumentView(BaseView& view, QPrinter& printer) {
             PrinterLevel pagination(*port, view, printer);
             page->Paginate(layout);
         }
-        for (int32_t p = 1; p <= layout.GetPageCount(); ++p) {
-            if (p > 1 && !printer.newPage()) break;
+        // The pages the print dialog chose; none chosen means all of them.
+        const int32_t first = printer.fromPage() > 0 ? printer.fromPage() : 1;
+        const int32_t last = printer.toPage() > 0
+                                 ? std::min<int32_t>(printer.toPage(), layout.GetPageCount())
+                                 : layout.GetPageCount();
+        for (int32_t p = first; p <= last; ++p) {
+            if (p > first && !printer.newPage()) break;
             PrinterLevel level(*port, view, printer);
             if (settings.numberPages != 0) DrawPageNumber(*port, settings, p, printer);
             const Rect band = layout.GetPageBand(p);

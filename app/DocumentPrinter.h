@@ -32,7 +32,7 @@ private:
     std::vector<int32_t> m_breaks; // index p - 1 holds the break of page p
 };
 
-// Prints every page of the view's document on `printer`, numbered when the document's settings
-// say so, and lays the view out for the screen again. Returns the number of pages printed, or 0
-// when the job failed.
+// Prints the view's document on `printer` (the pages the printer's range names, or all),
+// numbered when the document's settings say so, and lays the view out for the screen again. Returns
+// the number of pages printed, or 0 when the job failed.
 int32_t PrintDocumentView(BaseView& view, QPrinter& printer);

@@ -8,6 +8,7 @@
 #include "app/DocumentArea.h"
 #include "app/ToolIcons.h"
 
+#include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDockWidget>
@@ -101,10 +102,39 @@ void MainFrame::BuildMenus() {
         fill(menu, spec);
         if (spec.documentOnly) m_documentOnly.push_back(menu->menuAction());
     }
+    // The Window menu ends with the open document windows, the active one checked.
+    if (QMenu* window = Menu(QStringLiteral("&Window"))) {
+        m_windowList = new QActionGroup(window);
+        connect(window, &QMenu::aboutToShow, this, [this, window] { ListWindows(window); });
+    }
     // A keyboard sends the double prime's chord as Shift+' or as the double quote it types.
     m_router->AddShortcuts(cmd::kElementDoublePrime,
                            {QKeySequence(Qt::ALT | Qt::SHIFT | Qt::Key_Apostrophe),
                             QKeySequence(Qt::ALT | Qt::SHIFT | Qt::Key_QuoteDbl)});
+}
+
+void MainFrame::ListWindows(QMenu* menu) {
+    for (QAction* action : m_windowList->actions()) {
+        menu->removeAction(action);
+        delete action;
+    }
+    delete m_windowListSeparator;
+    m_windowListSeparator = nullptr;
+    const std::vector<ChildFrame*> frames = Frames();
+    if (frames.empty()) return;
+    m_windowListSeparator = menu->addSeparator();
+    int number = 1;
+    for (ChildFrame* child : frames) {
+        auto* action = new QAction(QStringLiteral("&%1 %2").arg(number++).arg(child->windowTitle()),
+                                   m_windowList);
+        action->setCheckable(true);
+        action->setChecked(child == ActiveChild());
+        QPointer<ChildFrame> target = child;
+        connect(action, &QAction::triggered, this, [this, target] {
+            if (target) m_mdi->setActiveSubWindow(target);
+        });
+        menu->addAction(action);
+    }
 }
 
 void MainFrame::ShowMenusForDocuments() {

@@ -14,6 +14,7 @@
 #include <memory>
 
 class ChildFrame;
+class QActionGroup;
 class QDockWidget;
 class QLabel;
 class QMdiArea;
@@ -58,6 +59,8 @@ private:
     void BuildMenus();
     void BuildToolBar();
     void BuildSymbolsBar();
+    // Puts the open document windows at the end of the Window menu.
+    void ListWindows(QMenu* menu);
     // Shows the document menus while a document window is open, the short menu otherwise.
     void ShowMenusForDocuments();
 
@@ -71,4 +74,6 @@ private:
     bool m_symbolsWasVisible = false;
     bool m_symbolsPlaced = false;
     std::vector<QAction*> m_documentOnly;
+    QActionGroup* m_windowList = nullptr;
+    QAction* m_windowListSeparator = nullptr;
 };

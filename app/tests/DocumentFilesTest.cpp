@@ -210,6 +210,14 @@ TEST_F(DocumentFilesTest, PrintsEveryPageToPdfWithItsNumberAndLeavesTheLayerAsIt
     // The screen layout is back.
     EXPECT_EQ(Child()->View()->Page()->GetLaidOutBottom(), bottom);
 
+    // A range chosen in the print dialog prints only those pages.
+    QPrinter range(QPrinter::HighResolution);
+    range.setOutputFormat(QPrinter::PdfFormat);
+    range.setOutputFileName(Path("range.pdf"));
+    range.setFromTo(2, 3);
+    EXPECT_EQ(PrintDocumentView(*Child()->View(), range), 2);
+    EXPECT_EQ(PdfPages(Path("range.pdf")), 2);
+
     // The first page's foot shows "5" in the middle: rendered by Ghostscript where there is one.
     const QString gs = QStandardPaths::findExecutable(QStringLiteral("gs"));
     if (gs.isEmpty()) GTEST_SKIP() << "no Ghostscript to look at the page";

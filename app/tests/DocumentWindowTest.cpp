@@ -10,6 +10,7 @@
 #include <QCoreApplication>
 #include <QLabel>
 #include <QMdiArea>
+#include <QMenu>
 #include <QTest>
 
 using namespace shelltest;
@@ -60,6 +61,25 @@ TEST_F(DocumentWindowTest, NewDocumentsAreNumberedWhenSeveralAreOpen) {
     Router().Run(cmd::kFileClose);
     QCoreApplication::processEvents();
     EXPECT_EQ(frame->MdiArea()->subWindowList().size(), 2);
+}
+
+TEST_F(DocumentWindowTest, WindowMenuListsTheOpenWindowsAndActivatesThem) {
+    Router().Run(cmd::kFileNew);
+    QMenu* menu = frame->Menu(QStringLiteral("&Window"));
+    ASSERT_NE(menu, nullptr);
+    emit menu->aboutToShow();
+    emit menu->aboutToShow(); // listing again replaces the list
+    QStringList items;
+    QAction* first = nullptr;
+    for (QAction* action : menu->actions()) {
+        if (action->isSeparator() || action->data().isValid()) continue;
+        items << action->text() + (action->isChecked() ? QStringLiteral(" (active)") : QString());
+        if (first == nullptr) first = action;
+    }
+    EXPECT_EQ(items, (QStringList{"&1 Untitled", "&2 Untitled 2 (active)"}));
+    ASSERT_NE(first, nullptr);
+    first->trigger();
+    EXPECT_EQ(Child()->windowTitle(), QStringLiteral("Untitled"));
 }
 
 struct SizeRow {
