@@ -10,6 +10,7 @@
 #include "app/WindowHost.h"
 #include "document/TessaryDoc.h"
 #include "document/TextFontPrefs.h"
+#include "expr/symbols/BuiltinNames.h"
 #include "mathbox/DrawingServices.h"
 #include "mathbox/LayoutStyleTable.h"
 
@@ -50,8 +51,10 @@ TessaryApp::~TessaryApp() {
 }
 
 bool TessaryApp::InitInstance(const QStringList& arguments) {
-    // The layout builders of the paragraph styles.
+    // The layout builders of the paragraph styles, then the table of reserved names (before
+    // any expression is read or written).
     m_layout = std::make_unique<LayoutServices>();
+    m_builtinNames = std::make_unique<BuiltinNamesScope>();
     // The kernel session.
     if (!m_session) m_session = std::make_unique<NeverConnectedSession>();
     m_installedSession =
@@ -188,6 +191,7 @@ int TessaryApp::ExitInstance() {
     m_profile.reset();
     m_installedSession.reset();
     m_session.reset();
+    m_builtinNames.reset();
     m_layout.reset();
     return m_exitCode;
 }

@@ -5,10 +5,10 @@
 // the recent files, Exit and the kernel commands); on exit quits a running kernel and frees
 // the services in the reverse order of their creation.
 //
-// Start-up order: the layout builders; the kernel session; the profile (recent files); the
-// text preferences; the fonts, styles and drawing layer; the main window; the command line;
-// show maximised. The clipboard store and the table of built-in names join this order before
-// the kernel session as their subsystems arrive.
+// Start-up order: the layout builders; the table of reserved names; the kernel session; the
+// profile (recent files); the text preferences; the fonts, styles and drawing layer; the main
+// window; the command line; show maximised. The clipboard store joins this order after the
+// layout builders when it arrives.
 
 #include "app/CommandLine.h"
 #include "app/CommandRouter.h"
@@ -22,6 +22,7 @@
 #include <optional>
 #include <vector>
 
+class BuiltinNamesScope;
 class ChildFrame;
 class DrawingServices;
 class LayoutServices;
@@ -77,6 +78,7 @@ private:
     void Message(const QString& text);
 
     std::unique_ptr<LayoutServices> m_layout;
+    std::unique_ptr<BuiltinNamesScope> m_builtinNames;
     std::unique_ptr<KernelSession> m_session;
     std::unique_ptr<Installed<KernelSession>> m_installedSession;
     std::unique_ptr<QSettings> m_profile;

@@ -6,6 +6,7 @@
 #include "app/CommandIds.h"
 #include "app/CommandTable.h"
 #include "app/tests/ShellFixture.h"
+#include "expr/symbols/BuiltinNames.h"
 
 #include <QCoreApplication>
 #include <QDockWidget>
@@ -151,6 +152,12 @@ TEST_F(FirstStartTest, MenusFollowWhetherADocumentIsOpen) {
     for (QAction* action : frame->Menu(QStringLiteral("&File"))->actions())
         if (action->isVisible() && !action->isSeparator()) file << action->data().toString();
     EXPECT_EQ(file.join(QLatin1Char(' ')), QStringLiteral("57600 57601 57606 57616 57665"));
+}
+
+TEST_F(FirstStartTest, ReservedNamesAreKnownFromStartToExit) {
+    EXPECT_GT(LookupBuiltinName("Sin"), 0);
+    app.ExitInstance();
+    EXPECT_EQ(LookupBuiltinName("Sin"), 0);
 }
 
 TEST_F(FirstStartTest, StartsWithOneUntitledDocumentMaximised) {
