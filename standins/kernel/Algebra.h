@@ -59,6 +59,9 @@ std::vector<double> sampleGrid(const Expr& f, const std::string& x, const std::s
                                const std::vector<double>& xs, const std::vector<double>& ys,
                                const Settings& settings);
 
+// Giac computing for about `seconds`, open to the interrupt all the while (a slow kernel).
+void busyWork(double seconds);
+
 // The mapping alone, there and back, for tests: `e` as Giac builds it and reads it back.
 Expr roundTrip(const Expr& e, const Settings& settings);
 

@@ -253,7 +253,7 @@ std::string text(const Expr& e, int context) {
     if ((h == "TYPower" || h == "Power") && e.args.size() == 2)
         return wrap(text(e.args[0], kAtom) + "^" + text(e.args[1], kAtom), kPower, context);
     if ((h == "TYDivide" || h == "Divide") && e.args.size() == 2)
-        return wrap(text(e.args[0], kPower) + "/" + text(e.args[1], kPower), kProduct, context);
+        return wrap(text(e.args[0], kProduct) + "/" + text(e.args[1], kPower), kProduct, context);
     if (h == "TYRadical" && e.args.size() == 2) {
         if (e.args[1].isInteger() && e.args[1].text == "2")
             return "sqrt(" + text(e.args[0], 0) + ")";

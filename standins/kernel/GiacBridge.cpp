@@ -12,6 +12,7 @@
 #include <gmp.h>
 
 #include <atomic>
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <map>
@@ -26,6 +27,9 @@ using giac::gen;
 using giac::vecteur;
 
 std::atomic<bool> g_interruptRequested{false};
+// Giac's parser does not survive being stopped half way, so an interrupt that arrives while
+// it parses waits until it has finished.
+std::atomic<bool> g_parsing{false};
 
 std::mutex& computationMutex() {
     static std::mutex mutex;
@@ -41,10 +45,12 @@ struct Engine {
     // initialisation order is not ours to rely on), so the kernel makes its own.
     gen infinity;
     gen pi;
+    gen busyLoop; // a short computation that honours interrupts
     Engine() {
         giac::logptr(&sink, &context);
         giac::debug_infolevel = 0;
         infinity = gen("+infinity", &context);
+        busyLoop = gen("for(j:=0;j<2000;j++){k:=j;};0", &context);
         pi = gen("pi", &context);
     }
     giac::context* ctx() { return &context; }
@@ -802,9 +808,28 @@ bool holds(const Expr& eq, const Settings& settings) {
     });
 }
 
+namespace {
+
+gen parse(const std::string& source) {
+    g_parsing = true;
+    if (g_interruptRequested) {
+        g_parsing = false;
+        throw Interrupted();
+    }
+    gen parsed(source, ctx());
+    g_parsing = false;
+    if (g_interruptRequested) {
+        giac::ctrl_c = true;
+        throw Interrupted();
+    }
+    return parsed;
+}
+
+} // namespace
+
 std::optional<Expr> runCode(const std::string& source, const Settings&) {
     return guarded([&]() -> std::optional<Expr> {
-        gen parsed(source, ctx());
+        gen parsed = parse(source);
         if (giac::first_error_line(ctx()) != 0) return std::nullopt;
         gen value = giac::eval(parsed, 1, ctx());
         // Statements separated by ';' give one value each: the last is the answer.
@@ -866,7 +891,18 @@ Expr roundTrip(const Expr& e, const Settings& settings) {
 
 void requestInterrupt() {
     g_interruptRequested = true;
-    giac::ctrl_c = true;
+    if (!g_parsing) giac::ctrl_c = true;
+}
+
+void busyWork(double seconds) {
+    guarded([&] {
+        auto until = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+        while (std::chrono::steady_clock::now() < until) {
+            giac::eval(engine().busyLoop, 1, ctx());
+            if (g_interruptRequested) throw Interrupted();
+        }
+        return 0;
+    });
 }
 
 void clearInterrupt() {

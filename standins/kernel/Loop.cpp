@@ -121,11 +121,8 @@ private:
             algebra::clearInterrupt();
         }
         if (const ScriptLine* slow = m_script.kernel("slow", m_head)) {
-            // Short Giac computations one after another, each one open to the interrupt.
-            auto until = Clock::now() + std::chrono::duration<double>(secondsOf(slow, 5.0));
             try {
-                while (Clock::now() < until)
-                    algebra::runCode("for(j:=0;j<2000;j++){};0", m_package.settings());
+                algebra::busyWork(secondsOf(slow, 5.0));
             } catch (const algebra::Interrupted&) {
                 return canceled();
             } catch (const algebra::AlgebraError&) {

@@ -1,5 +1,6 @@
 #include "KernelHarness.h"
 
+#include "Algebra.h"
 #include "LinkIO.h"
 
 #include <gtest/gtest.h>
@@ -31,8 +32,11 @@ KernelHarness::KernelHarness(const std::string& script) : m_script(Script::parse
 }
 
 KernelHarness::~KernelHarness() {
-    QKClose(m_editor);
-    if (m_loop.valid()) m_loop.wait();
+    if (m_editor) QKClose(m_editor);
+    // A kernel still computing (a test that failed to interrupt it) is stopped, so that a
+    // failing test ends instead of hanging.
+    while (m_loop.valid() && m_loop.wait_for(std::chrono::seconds(5)) != std::future_status::ready)
+        algebra::requestInterrupt();
     QKEnd(m_env);
 }
 

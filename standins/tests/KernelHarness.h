@@ -47,6 +47,11 @@ public:
     int32_t lastError = 0;
 
     QKLINK editorLink() const { return m_editor; }
+    // The editor goes away: its end of the link closes.
+    void closeEditorLink() {
+        QKClose(m_editor);
+        m_editor = nullptr;
+    }
 
 private:
     QKParameters m_block;
