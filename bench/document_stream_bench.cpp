@@ -9,17 +9,16 @@
 #include "document/DocStream.h"
 #include "document/FileInStream.h"
 #include "document/FileOutStream.h"
+#include "document/StoredPrim.h"
 #include "document/tests/Fakes.h"
 #include "document/tests/StoredKinds.h"
 #include "document/tests/StreamBytes.h"
 #include "platform/File.h"
-#include "plot/GraphicsPrim3D.h"
+#include "platform/tests/TempDir.h"
 
 #include <benchmark/benchmark.h>
 
 #include <cmath>
-#include <cstdlib>
-#include <filesystem>
 #include <memory>
 #include <random>
 #include <string>
@@ -35,7 +34,7 @@ constexpr int32_t kPlotEvery = 30;
 constexpr int32_t kSurfaceSide = 22;
 
 // A surface of rows x columns points, stored as the real 3-D surface primitive is.
-class Surface final : public GraphicsPrim3D {
+class Surface final : public StoredPrim {
 public:
     int32_t GetTypeCode() const override { return 6; }
     void Write(DocStream& s) const override {
@@ -69,7 +68,7 @@ private:
 // A 3-D plot reduced to its stored primitives.
 class Plot final : public TextComp {
 public:
-    TextComp* Clone() const override { return new Plot; }
+    OwnedComponent Clone() const override { return OwnedComponent(new Plot); }
     TypeTag GetTypeTag() const override { return tags::Plot3D; }
     void Write(DocStream& s) const override {
         s.WriteShort(static_cast<int16_t>(m_surfaces.size()));
@@ -78,7 +77,8 @@ public:
     }
     void Read(DocStream& s) override {
         for (int16_t n = s.ReadShort(); n > 0; --n)
-            if (GraphicsPrim3D* prim = s.ReadPrimitive3D()) m_surfaces.emplace_back(prim);
+            if (std::unique_ptr<StoredPrim> prim = s.ReadPrimitive3D())
+                m_surfaces.push_back(std::move(prim));
     }
     void AddSurface(int32_t side) {
         auto surface = std::make_unique<Surface>();
@@ -87,16 +87,22 @@ public:
     }
 
 private:
-    std::vector<std::unique_ptr<GraphicsPrim3D>> m_surfaces;
+    std::vector<std::unique_ptr<StoredPrim>> m_surfaces;
+};
+
+class SurfaceFactory final : public PrimitiveFactory {
+public:
+    std::unique_ptr<StoredPrim> New2D(int32_t) override { return nullptr; }
+    std::unique_ptr<StoredPrim> New3D(int32_t code) override {
+        return code == 6 ? std::make_unique<Surface>() : nullptr;
+    }
 };
 
 struct Environment {
-    Environment() {
-        TextComp::RegisterKind(tags::Plot3D, []() -> TextComp* { return new Plot; });
-        DocStream::SetPrimitiveFactories(nullptr, [](int32_t code) -> GraphicsPrim3D* {
-            return code == 6 ? new Surface : nullptr;
-        });
-    }
+    Installed<TextComp::Creator> plotKind{TextComp::KindSlot(tags::Plot3D),
+                                          [] { return OwnedComponent(new Plot); }};
+    SurfaceFactory surfaces;
+    Installed<PrimitiveFactory> installedSurfaces{gPrimitiveFactory, &surfaces};
     fakes::GlyphSource glyphs;
     storedkinds::Registration kinds;
 };
@@ -142,13 +148,9 @@ const CompList& Document() {
 }
 
 std::string TempPath() {
-    static const std::string path = [] {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "tessary-bench-XXXXXX").string();
-        if (!::mkdtemp(pattern.data())) std::abort();
-        return pattern + "/document.tsy";
-    }();
-    return path;
+    // Removed with the file when the program ends.
+    static const platform::testing::TempDir folder;
+    return folder.File("document.tsy");
 }
 
 int32_t CountedSize(const CompList& body) {
@@ -222,10 +224,11 @@ void BM_ReadLongList(benchmark::State& state) {
     Prepare();
     // Built over a reserved array: appending one by one would itself grow by 32 slots at a time.
     constexpr int32_t kLength = 4'000'000;
-    PtrArray<TextComp> text;
+    CompArray text;
     text.Reserve(kLength);
     for (int32_t i = 0; i < kLength; ++i)
-        text.Add(gGlyphSource->GetGlyph(i / 1000 % 8, static_cast<uint8_t>('a' + i % 26)));
+        text.Add(OwnedComponent(
+            gGlyphSource->GetGlyph(i / 1000 % 8, static_cast<uint8_t>('a' + i % 26))));
     const CompList list(std::move(text));
     const Bytes stored = streambytes::Save([&](DocStream& s) { list.Write(s); });
     for (auto _ : state) {
@@ -242,16 +245,16 @@ void BM_InsertLongRun(benchmark::State& state) {
     Prepare();
     constexpr int32_t kLength = 200'000;
     const auto glyphs = [&] {
-        PtrArray<TextComp> text;
+        CompArray text;
         text.Reserve(kLength);
         for (int32_t i = 0; i < kLength; ++i)
-            text.Add(gGlyphSource->GetGlyph(0, static_cast<uint8_t>('a' + i % 26)));
+            text.Add(OwnedComponent(gGlyphSource->GetGlyph(0, static_cast<uint8_t>('a' + i % 26))));
         return text;
     };
     for (auto _ : state) {
         state.PauseTiming();
         CompList list(glyphs());
-        PtrArray<TextComp> run = glyphs();
+        CompArray run = glyphs();
         state.ResumeTiming();
         list.InsertArrayAt(std::move(run), kLength / 2);
         benchmark::DoNotOptimize(list.GetCount());

@@ -66,15 +66,16 @@ function(tessary_test name)
                ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ASAN_OPTIONS=detect_leaks=1:abort_on_error=0;LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/testing/lsan.supp;UBSAN_OPTIONS=print_stacktrace=1")
 endfunction()
 
-# tessary_fuzz(<name> SOURCES ... [LIBS ...] [RUNS n] [MAX_LEN n])
+# tessary_fuzz(<name> SOURCES ... [LIBS ...] [RUNS n] [MAX_LEN n] [CORPUS dir])
 # The sources define LLVMFuzzerTestOneInput. Under clang with TESSARY_FUZZ it is a libFuzzer
 # binary; otherwise a small driver feeds it seeded random inputs. ctest runs RUNS inputs
-# (default 20000), enough to catch regressions in seconds; longer runs are done by hand.
+# (default 20000), enough to catch regressions in seconds; longer runs are done by hand. The
+# files in CORPUS are the seeds the run starts from; they are read, never written.
 function(tessary_fuzz name)
   if(NOT TESSARY_TESTS)
     return()
   endif()
-  cmake_parse_arguments(F "" "RUNS;MAX_LEN" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(F "" "RUNS;MAX_LEN;CORPUS" "SOURCES;LIBS" ${ARGN})
   if(NOT F_RUNS)
     set(F_RUNS 20000)
   endif()
@@ -88,8 +89,14 @@ function(tessary_fuzz name)
   else()
     target_link_libraries(${name} PRIVATE tessary_fuzz_driver)
   endif()
+  set(seeds "")
+  if(F_CORPUS)
+    file(GLOB seed_files CONFIGURE_DEPENDS ${F_CORPUS}/*)
+    list(JOIN seed_files "," seed_list)
+    set(seeds "-seed_inputs=${seed_list}")
+  endif()
   add_test(NAME ${name}
-           COMMAND ${name} -runs=${F_RUNS} -seed=1 -max_len=${F_MAX_LEN})
+           COMMAND ${name} -runs=${F_RUNS} -seed=1 -max_len=${F_MAX_LEN} ${seeds})
   set_tests_properties(${name} PROPERTIES LABELS "unit;fuzz"
     ENVIRONMENT "ASAN_OPTIONS=detect_leaks=1;UBSAN_OPTIONS=print_stacktrace=1")
 endfunction()

@@ -3,9 +3,9 @@
 // the environment and go back through the matching disown function.
 
 #include "ArrayState.h"
+#include "EngineGate.h"
 #include "Environment.h"
 #include "NumberConverter.h"
-#include "WireCall.h"
 
 #include <algorithm>
 #include <cstring>
@@ -21,14 +21,15 @@ const NumberFunctionCodes& codes() {
 
 int32_t putArray(QKLINK link, uint8_t code, const void* data, const int32_t* dims,
                  const char* const* heads, int32_t depth) {
-    return runPut(link, Gate::kConnect, [&](PutState& put) {
-        return corvinet::putArray(link, put, code, data, dims, heads, depth);
+    return runPut(link, Gate::kConnect, [&](PutState& put) -> LinkError {
+        return corvinet::putArray(link->stream, put, code, data, dims, heads, depth);
     });
 }
 
 int32_t putList(QKLINK link, uint8_t code, const void* data, int32_t count) {
-    return runPut(link, Gate::kConnect,
-                  [&](PutState& put) { return corvinet::putList(link, put, code, data, count); });
+    return runPut(link, Gate::kConnect, [&](PutState& put) -> LinkError {
+        return corvinet::putList(link->stream, put, code, data, count);
+    });
 }
 
 // Long doubles travel as the build's long-double code; the caller's native values are
@@ -62,14 +63,14 @@ constexpr std::size_t roundUp(std::size_t n) {
 // says; with no code, in the code the first leaf arrives in), then the dimensions, the head
 // pointers and the head texts. The block is the data pointer, which the array disown functions
 // give back. Memory grows with the leaves that arrive, never by the count the peer announces.
-int getArray(QKLINK link, GetState& get, LeafLayout layout, void** data, int32_t** dims,
-             char*** heads, int32_t* depth, uint8_t* codeUsed) {
+LinkError getArray(QKLINK link, GetState& get, LeafLayout layout, void** data, int32_t** dims,
+                   char*** heads, int32_t* depth, uint8_t* codeUsed) {
     if (!data || !dims || !heads || !depth) return QKERR_GET_SEQUENCE;
     ArrayState shape(link->linkEnv->memory);
-    if (const int rc = shape.readShape(link, get)) return rc;
+    if (const LinkError rc = shape.readShape(link->stream, get)) return rc;
     if (layout.code == 0) {
         uint8_t code = 0;
-        if (const int rc = shape.peekLeafCode(link, get, code)) return rc;
+        if (const LinkError rc = shape.peekLeafCode(link->stream, get, code)) return rc;
         layout = LeafLayout::of(link, code);
     }
     if (layout.wireSize <= 0 && shape.leaves > 0) return QKERR_GET_SEQUENCE;
@@ -80,8 +81,8 @@ int getArray(QKLINK link, GetState& get, LeafLayout layout, void** data, int32_t
         const int64_t n = std::min(kChunk, shape.leavesLeft());
         const std::size_t at = wire.size();
         wire.resize(at + static_cast<std::size_t>(n * layout.wireSize));
-        if (const int rc =
-                shape.readLeaves(link, get, layout.code, layout.wireSize, wire.data() + at, n))
+        if (const LinkError rc = shape.readLeaves(link->stream, get, layout.code, layout.wireSize,
+                                                  wire.data() + at, n))
             return rc;
     }
 
@@ -118,9 +119,10 @@ template <class T>
 int32_t getTypedArray(QKLINK link, LeafLayout (*layoutOf)(QKLINK), T** data, int32_t** dims,
                       char*** heads, int32_t* depth) {
     if (data) *data = nullptr;
-    return runGet(link, [&](GetState& get) {
+    return runGet(link, [&](GetState& get) -> LinkError {
         void* block = nullptr;
-        const int rc = getArray(link, get, layoutOf(link), &block, dims, heads, depth, nullptr);
+        const LinkError rc =
+            getArray(link, get, layoutOf(link), &block, dims, heads, depth, nullptr);
         if (data) *data = static_cast<T*>(block);
         return rc;
     });
@@ -150,25 +152,25 @@ LeafLayout doubles(QKLINK link) {
 int32_t getList(QKLINK link, uint8_t code, void** data, int32_t* count) {
     if (data) *data = nullptr;
     if (count) *count = 0;
-    return runGet(link, [&](GetState& get) {
+    return runGet(link, [&](GetState& get) -> LinkError {
         const int size = wireSizeOf(link->features.converter, code);
-        if (!data || !count || size <= 0) return int{QKERR_GET_SEQUENCE};
+        if (!data || !count || size <= 0) return LinkError{QKERR_GET_SEQUENCE};
         uint8_t type = 0;
-        if (const int rc = get.type(link, false, type)) return rc;
-        if (GetState::tokenCode(type) != QKTOK_FUNCTION) return int{QKERR_GET_SEQUENCE};
+        if (const LinkError rc = get.type(link->stream, false, type)) return rc;
+        if (GetState::tokenCode(type) != QKTOK_FUNCTION) return LinkError{QKERR_GET_SEQUENCE};
         int64_t n = 0;
-        if (const int rc = get.argCount(link, n)) return rc;
+        if (const LinkError rc = get.argCount(link->stream, n)) return rc;
         const TextToken* head = nullptr;
-        if (const int rc = get.holdText(link, true, head)) return rc;
+        if (const LinkError rc = get.holdText(link->stream, true, head)) return rc;
         get.release();
         ByteVector values(PairAllocator<uint8_t>(link->linkEnv->memory));
         uint8_t value[16];
         for (int64_t i = 0; i < n; ++i) {
-            if (const int rc = get.getNumber(link, code, value)) return rc;
+            if (const LinkError rc = get.getNumber(link->stream, code, value)) return rc;
             values.insert(values.end(), value, value + size);
         }
         void* result = link->env()->allocate(values.size());
-        if (!result) return int{QKERR_OUT_OF_MEMORY};
+        if (!result) return LinkError{QKERR_OUT_OF_MEMORY};
         if (!values.empty()) std::memcpy(result, values.data(), values.size());
         *data = result;
         *count = static_cast<int32_t>(n);
@@ -274,10 +276,10 @@ QK_API int32_t QKGetLongDoubleArray(QKLINK link, long double** data, int32_t** d
 QK_API int32_t QKGetBinaryNumberArray(QKLINK link, void** data, int32_t** dims, char*** heads,
                                       int32_t* depth, int32_t code) {
     if (data) *data = nullptr;
-    return runGet(link, [&](GetState& get) {
+    return runGet(link, [&](GetState& get) -> LinkError {
         const LeafLayout layout = LeafLayout::of(link, static_cast<uint8_t>(code));
         if (!isNumberCode(static_cast<unsigned>(code)) || layout.wireSize <= 0)
-            return int{QKERR_GET_SEQUENCE};
+            return LinkError{QKERR_GET_SEQUENCE};
         return getArray(link, get, layout, data, dims, heads, depth, nullptr);
     });
 }
@@ -285,16 +287,16 @@ QK_API int32_t QKGetBinaryNumberArray(QKLINK link, void** data, int32_t** dims, 
 QK_API int32_t QKGetBinaryNumberArray0(QKLINK link, void** data, int32_t** dims, char*** heads,
                                        int32_t* depth, int32_t* code) {
     if (data) *data = nullptr;
-    return runGet(link, [&](GetState& get) {
-        if (!code) return int{QKERR_GET_SEQUENCE};
+    return runGet(link, [&](GetState& get) -> LinkError {
+        if (!code) return LinkError{QKERR_GET_SEQUENCE};
         LeafLayout layout;
         if (*code != 0) {
             layout = LeafLayout::of(link, static_cast<uint8_t>(*code));
             if (!isNumberCode(static_cast<unsigned>(*code)) || layout.wireSize <= 0)
-                return int{QKERR_GET_SEQUENCE};
+                return LinkError{QKERR_GET_SEQUENCE};
         }
         uint8_t used = 0;
-        const int rc = getArray(link, get, layout, data, dims, heads, depth, &used);
+        const LinkError rc = getArray(link, get, layout, data, dims, heads, depth, &used);
         if (rc == 0) *code = used;
         return rc;
     });

@@ -5,7 +5,7 @@
 #include "NumberCodes.h"
 #include "NumberConverter.h"
 #include "PutState.h"
-#include "WireFormat.h"
+#include "TokenBytes.h"
 
 #include <algorithm>
 #include <cstring>
@@ -16,7 +16,7 @@ namespace {
 class VectorSink final : public ByteSink {
 public:
     explicit VectorSink(ByteVector& out) : m_out(out) {}
-    int putBytes(const void* bytes, std::size_t count) override {
+    LinkError putBytes(const void* bytes, std::size_t count) override {
         const auto* p = static_cast<const uint8_t*>(bytes);
         m_out.insert(m_out.end(), p, p + count);
         return 0;
@@ -28,7 +28,7 @@ private:
 
 } // namespace
 
-int ArrayState::addLevel(int64_t dimension, ByteVector head, int overflow) {
+LinkError ArrayState::addLevel(int64_t dimension, ByteVector head, int overflow) {
     if (dimension < 0) return overflow;
     const int64_t product = (dims.empty() ? 1 : leaves) * dimension;
     if (product > wire::kMaxCount) return overflow;
@@ -39,7 +39,8 @@ int ArrayState::addLevel(int64_t dimension, ByteVector head, int overflow) {
     return 0;
 }
 
-int ArrayState::setShape(const int32_t* dimensions, const char* const* headNames, int32_t depth) {
+LinkError ArrayState::setShape(const int32_t* dimensions, const char* const* headNames,
+                               int32_t depth) {
     dims.clear();
     heads.clear();
     leaves = done = 0;
@@ -47,7 +48,8 @@ int ArrayState::setShape(const int32_t* dimensions, const char* const* headNames
     for (int32_t i = 0; i < depth; ++i) {
         const char* name = headNames && headNames[i] ? headNames[i] : "List";
         ByteVector head(name, name + std::strlen(name), PairAllocator<uint8_t>(m_memory));
-        if (const int rc = addLevel(dimensions[i], std::move(head), QKERR_PUT_SEQUENCE)) return rc;
+        if (const LinkError rc = addLevel(dimensions[i], std::move(head), QKERR_PUT_SEQUENCE))
+            return rc;
     }
     return 0;
 }
@@ -64,24 +66,24 @@ int32_t ArrayState::firstNewLevel() const {
 
 // ---- Get side -------------------------------------------------------------------------------
 
-int ArrayState::readShape(QKLINK link, GetState& get) {
+LinkError ArrayState::readShape(LinkStream& in, GetState& get) {
     dims.clear();
     heads.clear();
     leaves = done = 0;
     code = 0;
     for (;;) {
         uint8_t type = 0;
-        if (const int rc = get.type(link, false, type)) return rc;
+        if (const LinkError rc = get.type(in, false, type)) return rc;
         if (GetState::tokenCode(type) != QKTOK_FUNCTION)
             return dims.empty() ? QKERR_GET_SEQUENCE : 0;
         int64_t n = 0;
-        if (const int rc = get.argCount(link, n)) return rc;
+        if (const LinkError rc = get.argCount(in, n)) return rc;
         const TextToken* text = nullptr;
-        if (const int rc = get.holdText(link, true, text)) return rc;
+        if (const LinkError rc = get.holdText(in, true, text)) return rc;
         ByteVector head{PairAllocator<uint8_t>(m_memory)};
         text->to7Bit(head);
         get.release();
-        if (const int rc = addLevel(n, std::move(head), QKERR_INCONSISTENT_DATA)) return rc;
+        if (const LinkError rc = addLevel(n, std::move(head), QKERR_INCONSISTENT_DATA)) return rc;
         if (n == 0) break;
     }
     // No leaves: the empty functions that follow the first one are part of the array too.
@@ -95,20 +97,20 @@ int ArrayState::readShape(QKLINK link, GetState& get) {
         while (first > 1 && rest % dims[static_cast<std::size_t>(first - 1)] == 0)
             rest /= dims[static_cast<std::size_t>(--first)];
         for (int32_t level = first; level <= empty; ++level)
-            if (const int rc = expectFunction(link, get, level)) return rc;
+            if (const LinkError rc = expectFunction(in, get, level)) return rc;
     }
     return 0;
 }
 
-int ArrayState::expectFunction(QKLINK link, GetState& get, int32_t level) {
+LinkError ArrayState::expectFunction(LinkStream& in, GetState& get, int32_t level) {
     uint8_t type = 0;
-    if (const int rc = get.type(link, false, type)) return rc;
+    if (const LinkError rc = get.type(in, false, type)) return rc;
     if (GetState::tokenCode(type) != QKTOK_FUNCTION) return QKERR_GET_SEQUENCE;
     int64_t n = 0;
-    if (const int rc = get.argCount(link, n)) return rc;
+    if (const LinkError rc = get.argCount(in, n)) return rc;
     if (n != dims[static_cast<std::size_t>(level)]) return QKERR_GET_SEQUENCE;
     const TextToken* text = nullptr;
-    if (const int rc = get.holdText(link, true, text)) return rc;
+    if (const LinkError rc = get.holdText(in, true, text)) return rc;
     ByteVector head{PairAllocator<uint8_t>(m_memory)};
     text->to7Bit(head);
     head.push_back(0);
@@ -116,11 +118,11 @@ int ArrayState::expectFunction(QKLINK link, GetState& get, int32_t level) {
     return head == heads[static_cast<std::size_t>(level)] ? 0 : QKERR_GET_SEQUENCE;
 }
 
-int ArrayState::peekLeafCode(QKLINK link, GetState& get, uint8_t& leafCode) {
+LinkError ArrayState::peekLeafCode(LinkStream& in, GetState& get, uint8_t& leafCode) {
     leafCode = 0;
     if (leavesLeft() <= 0) return 0;
     uint8_t type = 0;
-    if (const int rc = get.type(link, false, type)) return rc;
+    if (const LinkError rc = get.type(in, false, type)) return rc;
     if (isNumberCode(type)) {
         leafCode = type;
     } else {
@@ -132,68 +134,71 @@ int ArrayState::peekLeafCode(QKLINK link, GetState& get, uint8_t& leafCode) {
     return 0;
 }
 
-int ArrayState::readLeaves(QKLINK link, GetState& get, uint8_t leafCode, int size, uint8_t* out,
-                           int64_t count) {
+LinkError ArrayState::readLeaves(LinkStream& in, GetState& get, uint8_t leafCode, int size,
+                                 uint8_t* out, int64_t count) {
     if (count > leavesLeft()) return QKERR_GET_SEQUENCE;
     for (int64_t i = 0; i < count; ++i, ++done, out += size) {
         for (int32_t level = firstNewLevel(); level < depth(); ++level)
-            if (const int rc = expectFunction(link, get, level)) return rc;
-        if (const int rc = get.getNumber(link, leafCode, out)) return rc;
+            if (const LinkError rc = expectFunction(in, get, level)) return rc;
+        if (const LinkError rc = get.getNumber(in, leafCode, out)) return rc;
     }
     return 0;
 }
 
 // ---- Put side -------------------------------------------------------------------------------
 
-int ArrayState::writeFrame(QKLINK link, PutState& put) {
+LinkError ArrayState::writeFrame(LinkStream& out, PutState& put) {
     done = 0;
-    arrayForm = (link->features.decoders & kDecodeArrays) != 0;
+    arrayForm = (put.peer().decoders & kDecodeArrays) != 0;
     if (!arrayForm) {
-        if (leaves == 0) return writeEmptyLevels(link, put, 0);
+        if (leaves == 0) return writeEmptyLevels(out, put, 0);
         for (int32_t level = 0; level < depth(); ++level)
-            if (const int rc = put.putFunction(link, head(level), dims[std::size_t(level)]))
+            if (const LinkError rc = put.putFunction(out, head(level), dims[std::size_t(level)]))
                 return rc;
         return 0;
     }
     // The shape: one function token per level, then the shape's end.
     ByteVector shape{PairAllocator<uint8_t>(m_memory)};
     VectorSink sink(shape);
-    const TextEncoder encoder(link->features);
-    const bool compact = (link->features.decoders & kDecodeCompactCounts) != 0;
+    const TextEncoder encoder(put.peer());
+    const bool compact = (put.peer().decoders & kDecodeCompactCounts) != 0;
     for (int32_t level = 0; level < depth(); ++level) {
         uint8_t field[22];
         field[0] = wire::kFunction;
         const uint8_t* end = wire::writeCount(field + 1, dims[std::size_t(level)], compact);
-        sink.putBytes(field, static_cast<std::size_t>(end - field));
+        if (const LinkError rc = sink.putBytes(field, static_cast<std::size_t>(end - field)))
+            return rc;
         const char* name = head(level);
-        encoder.write(sink, wire::kSymbol, {TextSource::k7Bit, name, std::strlen(name)});
+        const TextSource symbol{TextSource::k7Bit, name, std::strlen(name)};
+        if (const LinkError rc = encoder.write(sink, wire::kSymbol, symbol)) return rc;
     }
     shape.push_back(wire::kShapeEnd);
-    return put.putArrayForm(link, leaves, shape);
+    return put.putArrayForm(out, leaves, shape);
 }
 
-int ArrayState::writeEmptyLevels(QKLINK link, PutState& put, int32_t level) {
+LinkError ArrayState::writeEmptyLevels(LinkStream& out, PutState& put, int32_t level) {
     const int32_t dimension = dims[static_cast<std::size_t>(level)];
-    if (const int rc = put.putFunction(link, head(level), dimension)) return rc;
+    if (const LinkError rc = put.putFunction(out, head(level), dimension)) return rc;
     if (level + 1 == depth()) return 0;
     for (int32_t i = 0; i < dimension; ++i)
-        if (const int rc = writeEmptyLevels(link, put, level + 1)) return rc;
+        if (const LinkError rc = writeEmptyLevels(out, put, level + 1)) return rc;
     return 0;
 }
 
-int ArrayState::writeLeaves(QKLINK link, PutState& put, uint8_t leafCode, int size,
-                            const uint8_t* data, int64_t count) {
+LinkError ArrayState::writeLeaves(LinkStream& out, PutState& put, uint8_t leafCode, int size,
+                                  const uint8_t* data, int64_t count) {
     if (count > leavesLeft()) return QKERR_TOO_MUCH_DATA;
     while (count > 0) {
         int64_t n = count;
         if (!arrayForm) {
             for (int32_t level = firstNewLevel(); level < depth(); ++level)
-                if (const int rc = put.putFunction(link, head(level), dims[std::size_t(level)]))
+                if (const LinkError rc =
+                        put.putFunction(out, head(level), dims[std::size_t(level)]))
                     return rc;
             const int64_t row = dims.back();
             n = std::min(count, row - done % row);
         }
-        if (const int rc = put.putLeaves(link, leafCode, size, data, n)) return rc;
+        if (const LinkError rc = put.putLeaves(out, leafCode, size, data, n)) return rc;
         data += n * size;
         done += n;
         count -= n;
@@ -269,25 +274,24 @@ void releaseArrayState(QKLINK link, QKArrayStateRecord* QKLinkRecord::*slot) {
     if (slot == &QKLinkRecord::putArray) link->putArraySource = nullptr;
 }
 
-int putArray(QKLINK link, PutState& put, uint8_t code, const void* data, const int32_t* dims,
-             const char* const* heads, int32_t depth) {
-    const int size = wireSizeOf(link->features.converter, code);
+LinkError putArray(LinkStream& out, PutState& put, uint8_t code, const void* data,
+                   const int32_t* dims, const char* const* heads, int32_t depth) {
+    const int size = wireSizeOf(put.peer().converter, code);
     if (size <= 0) return QKERR_BAD_TOKEN;
-    ArrayState shape(link->linkEnv->memory);
-    if (const int rc = shape.setShape(dims, heads, depth)) return rc;
+    ArrayState shape(put.memory());
+    if (const LinkError rc = shape.setShape(dims, heads, depth)) return rc;
     if (!data && shape.leaves > 0) return QKERR_PUT_SEQUENCE;
-    if (const int rc = shape.writeFrame(link, put)) return rc;
-    return shape.writeLeaves(link, put, code, size, static_cast<const uint8_t*>(data),
-                             shape.leaves);
+    if (const LinkError rc = shape.writeFrame(out, put)) return rc;
+    return shape.writeLeaves(out, put, code, size, static_cast<const uint8_t*>(data), shape.leaves);
 }
 
-int putList(QKLINK link, PutState& put, uint8_t code, const void* data, int32_t count) {
+LinkError putList(LinkStream& out, PutState& put, uint8_t code, const void* data, int32_t count) {
     if (count < 0 || (!data && count > 0)) return QKERR_PUT_SEQUENCE;
-    if (count >= kListArrayThreshold) return putArray(link, put, code, data, &count, nullptr, 1);
-    const int size = wireSizeOf(link->features.converter, code);
+    if (count >= kListArrayThreshold) return putArray(out, put, code, data, &count, nullptr, 1);
+    const int size = wireSizeOf(put.peer().converter, code);
     if (size <= 0) return QKERR_BAD_TOKEN;
-    if (const int rc = put.putFunction(link, nullptr, count)) return rc;
-    return put.putLeaves(link, code, size, static_cast<const uint8_t*>(data), count);
+    if (const LinkError rc = put.putFunction(out, nullptr, count)) return rc;
+    return put.putLeaves(out, code, size, static_cast<const uint8_t*>(data), count);
 }
 
 } // namespace corvinet

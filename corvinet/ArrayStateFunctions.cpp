@@ -4,8 +4,8 @@
 // then the leaves in pieces, or copied from the link the shape came from.
 
 #include "ArrayState.h"
+#include "EngineGate.h"
 #include "NumberConverter.h"
-#include "WireCall.h"
 
 #include <algorithm>
 #include <cstring>
@@ -31,13 +31,13 @@ QKArrayStateRecord* putSide(QKLINK link, QKARRAYSTATE state) {
     return state == link->putArray || state == link->putArraySource ? link->putArray : nullptr;
 }
 
-int readType(QKLINK link, GetState& get, QKARRAYSTATE* state, int32_t* depth, int32_t* code) {
+LinkError readType(QKLINK link, GetState& get, QKARRAYSTATE* state, int32_t* depth, int32_t* code) {
     if (state) *state = nullptr;
     if (!state) return QKERR_GET_SEQUENCE;
     QKArrayStateRecord* made = renewArrayState(link, &QKLinkRecord::getArray);
     if (!made) return QKERR_OUT_OF_MEMORY;
-    if (const int rc = made->readShape(link, get)) return rc;
-    if (const int rc = made->peekLeafCode(link, get, made->code)) return rc;
+    if (const LinkError rc = made->readShape(link->stream, get)) return rc;
+    if (const LinkError rc = made->peekLeafCode(link->stream, get, made->code)) return rc;
     *state = made;
     if (depth) *depth = made->depth();
     if (code) *code = made->code;
@@ -45,22 +45,24 @@ int readType(QKLINK link, GetState& get, QKARRAYSTATE* state, int32_t* depth, in
 }
 
 int32_t getType(QKLINK link, QKARRAYSTATE* state, int32_t* depth, int32_t* code) {
-    return runGet(link, [&](GetState& get) { return readType(link, get, state, depth, code); });
+    return runGet(
+        link, [&](GetState& get) -> LinkError { return readType(link, get, state, depth, code); });
 }
 
 // `count` leaves of the link's get-side state into `data`, laid out as `layout` says.
 int32_t getData(QKLINK link, QKARRAYSTATE state, const LeafLayout& layout, void* data,
                 int32_t count) {
-    return runGet(link, [&](GetState& get) {
+    return runGet(link, [&](GetState& get) -> LinkError {
         QKArrayStateRecord* shape = getSide(link, state);
         if (!shape || count < 0 || (!data && count > 0) || layout.wireSize <= 0)
-            return int{QKERR_GET_SEQUENCE};
-        if (count > shape->leavesLeft()) return int{QKERR_GET_SEQUENCE};
+            return LinkError{QKERR_GET_SEQUENCE};
+        if (count > shape->leavesLeft()) return LinkError{QKERR_GET_SEQUENCE};
         auto* out = static_cast<uint8_t*>(data);
         uint8_t wire[kChunk * 16];
         for (int64_t left = count; left > 0;) {
             const int64_t n = std::min(left, kChunk);
-            if (const int rc = shape->readLeaves(link, get, layout.code, layout.wireSize, wire, n))
+            if (const LinkError rc =
+                    shape->readLeaves(link->stream, get, layout.code, layout.wireSize, wire, n))
                 return rc;
             layout.toNative(wire, out, n);
             out += static_cast<std::size_t>(n) * layout.nativeSize;
@@ -73,20 +75,21 @@ int32_t getData(QKLINK link, QKARRAYSTATE state, const LeafLayout& layout, void*
 // `count` leaves from `data`, laid out as `layout` says, onto the link's put-side state.
 int32_t putData(QKLINK link, QKARRAYSTATE state, const LeafLayout& layout, const void* data,
                 int32_t count) {
-    return runPut(link, Gate::kConnect, [&](PutState& put) {
+    return runPut(link, Gate::kConnect, [&](PutState& put) -> LinkError {
         QKArrayStateRecord* shape = putSide(link, state);
-        if (!shape || count < 0 || (!data && count > 0)) return int{QKERR_PUT_SEQUENCE};
-        if (layout.wireSize <= 0) return int{QKERR_BAD_TOKEN};
-        if (count > shape->leavesLeft()) return int{QKERR_TOO_MUCH_DATA};
+        if (!shape || count < 0 || (!data && count > 0)) return LinkError{QKERR_PUT_SEQUENCE};
+        if (layout.wireSize <= 0) return LinkError{QKERR_BAD_TOKEN};
+        if (count > shape->leavesLeft()) return LinkError{QKERR_TOO_MUCH_DATA};
         if (!layout.longDouble)
-            return shape->writeLeaves(link, put, layout.code, layout.wireSize,
+            return shape->writeLeaves(link->stream, put, layout.code, layout.wireSize,
                                       static_cast<const uint8_t*>(data), count);
         const auto* in = static_cast<const uint8_t*>(data);
         uint8_t wire[kChunk * 16];
         for (int64_t left = count; left > 0;) {
             const int64_t n = std::min(left, kChunk);
             layout.toWire(in, wire, n);
-            if (const int rc = shape->writeLeaves(link, put, layout.code, layout.wireSize, wire, n))
+            if (const LinkError rc =
+                    shape->writeLeaves(link->stream, put, layout.code, layout.wireSize, wire, n))
                 return rc;
             in += static_cast<std::size_t>(n) * layout.nativeSize;
             left -= n;
@@ -96,7 +99,7 @@ int32_t putData(QKLINK link, QKARRAYSTATE state, const LeafLayout& layout, const
 }
 
 // Copies a shape into the link's put-side state.
-int adoptShape(QKLINK link, const ArrayState& from, const void* source) {
+LinkError adoptShape(QKLINK link, const ArrayState& from, const void* source) {
     QKArrayStateRecord* made = renewArrayState(link, &QKLinkRecord::putArray);
     if (!made) return QKERR_OUT_OF_MEMORY;
     made->dims = from.dims;
@@ -125,9 +128,9 @@ QK_API int32_t QKGetArrayType0(QKLINK link, QKARRAYSTATE* state, int32_t* depth,
 
 QK_API int32_t QKGetArrayDimensions(QKLINK link, QKARRAYSTATE state, int32_t* dims,
                                     const char** heads) {
-    return runGet(link, [&](GetState&) {
+    return runGet(link, [&](GetState&) -> LinkError {
         const QKArrayStateRecord* shape = getSide(link, state);
-        if (!shape) return int{QKERR_GET_SEQUENCE};
+        if (!shape) return LinkError{QKERR_GET_SEQUENCE};
         for (int32_t level = 0; level < shape->depth(); ++level) {
             if (dims) dims[level] = shape->dims[static_cast<std::size_t>(level)];
             if (heads) heads[level] = shape->head(level);
@@ -186,20 +189,20 @@ QK_API int32_t QKPutArrayType0(QKLINK link, QKLINK source, QKARRAYSTATE* state) 
         link->setError(source ? source->error : QKERR_GET_SEQUENCE);
         return 0;
     }
-    return runPut(link, Gate::kConnect, [&](PutState&) {
-        if (!state) return int{QKERR_PUT_SEQUENCE};
-        if (const int rc = adoptShape(link, *read, nullptr)) return rc;
+    return runPut(link, Gate::kConnect, [&](PutState&) -> LinkError {
+        if (!state) return LinkError{QKERR_PUT_SEQUENCE};
+        if (const LinkError rc = adoptShape(link, *read, nullptr)) return rc;
         *state = link->putArray;
         return 0;
     });
 }
 
 QK_API int32_t QKPutArray(QKLINK link, QKARRAYSTATE state) {
-    return runPut(link, Gate::kConnect, [&](PutState& put) {
-        if (!isLive(state)) return int{QKERR_PUT_SEQUENCE};
+    return runPut(link, Gate::kConnect, [&](PutState& put) -> LinkError {
+        if (!isLive(state)) return LinkError{QKERR_PUT_SEQUENCE};
         if (state != link->putArray)
-            if (const int rc = adoptShape(link, *state, state)) return rc;
-        return link->putArray->writeFrame(link, put);
+            if (const LinkError rc = adoptShape(link, *state, state)) return rc;
+        return link->putArray->writeFrame(link->stream, put);
     });
 }
 

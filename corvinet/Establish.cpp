@@ -10,9 +10,9 @@
 
 #include "ArgvText.h"
 #include "AsciiText.h"
+#include "EngineStates.h"
 #include "Environment.h"
 #include "Link.h"
-#include "LinkWire.h"
 
 #include <algorithm>
 #include <charconv>
@@ -174,8 +174,9 @@ public:
 
 private:
     int send(std::string_view bytes) {
-        if (int error = m_stream.putBytes(bytes.data(), bytes.size())) return error;
-        return m_stream.flush();
+        if (const LinkError error = m_stream.putBytes(bytes.data(), bytes.size()))
+            return error.code();
+        return m_stream.flush().code();
     }
 
     std::string featuresLine() {
@@ -255,7 +256,7 @@ int establish(QKLINK link, const LinkFeatures* given) {
         return error;
     }
     link->features = maskedByEnvironment(features, link->env());
-    if (int error = wireAttach(link, link->features)) {
+    if (int error = attachEngines(link, link->features)) {
         if (!device.device) {
             linkEnv.free(device.loopbackBuffer);
             device.loopbackBuffer = device.start = device.cursor = device.limit = nullptr;

@@ -2,10 +2,10 @@
 // Every text handed out comes from the environment's allocator.
 
 #include "CharacterEscapes.h"
+#include "EngineGate.h"
 #include "Environment.h"
 #include "RealNumberText.h"
-#include "WireCall.h"
-#include "WireFormat.h"
+#include "TokenBytes.h"
 
 #include <cstring>
 #include <limits>
@@ -22,8 +22,8 @@ int32_t narrow(int64_t n) {
 
 int32_t readType(QKLINK link, bool advance, GetState::View view) {
     uint8_t type = 0;
-    const int32_t ok = runGet(link, [&](GetState& get) {
-        const int rc = get.type(link, advance, type, view);
+    const int32_t ok = runGet(link, [&](GetState& get) -> LinkError {
+        const LinkError rc = get.type(link->stream, advance, type, view);
         if (view == GetState::View::kRaw) type = get.reportedRawType();
         return rc;
     });
@@ -34,32 +34,33 @@ int32_t readType(QKLINK link, bool advance, GetState::View view) {
 // Runs a get-state query that answers a count and hands it out narrowed to 32 bits.
 template <class Query>
 int32_t countQuery(QKLINK link, int32_t* count, Query&& query) {
-    return runGet(link, [&](GetState& get) {
+    return runGet(link, [&](GetState& get) -> LinkError {
         int64_t n = 0;
-        const int rc = query(get, n);
+        const LinkError rc = query(get, n);
         if (rc == 0 && count) *count = narrow(n);
         return rc;
     });
 }
 
 int32_t argCount(QKLINK link, int32_t* count, GetState::View view) {
-    return countQuery(link, count,
-                      [&](GetState& get, int64_t& n) { return get.argCount(link, n, view); });
+    return countQuery(link, count, [&](GetState& get, int64_t& n) {
+        return get.argCount(link->stream, n, view);
+    });
 }
 
 // Reads a whole text token and hands it out in `width`, zero-terminated, allocated from the
 // environment. A number text ends at its first blank; with `programReal` a real-number text
 // comes in the program's form (RealNumberText.h).
-int takeText(QKLINK link, GetState& get, bool symbolOnly, TextSource::Width width,
-             uint8_t replacement, bool programReal, const void** out, int32_t* length) {
+LinkError takeText(QKLINK link, GetState& get, bool symbolOnly, TextSource::Width width,
+                   uint8_t replacement, bool programReal, const void** out, int32_t* length) {
     const TextToken* text = nullptr;
-    if (const int rc = get.holdText(link, symbolOnly, text)) return rc;
+    if (const LinkError rc = get.holdText(link->stream, symbolOnly, text)) return rc;
     ByteVector converted(PairAllocator<uint8_t>(link->linkEnv->memory));
     text->convert(converted, width, replacement);
     const std::size_t unit = width == TextSource::k16Bit ? 2 : 1;
     std::size_t units = converted.size() / unit;
     uint8_t type = 0;
-    get.type(link, false, type);
+    if (const LinkError rc = get.type(link->stream, false, type)) return rc;
     const int code = GetState::tokenCode(type);
     if (code == QKTOK_INTEGER || code == QKTOK_REAL) {
         std::u16string number;
@@ -94,10 +95,10 @@ template <class Char>
 int32_t getText(QKLINK link, bool symbolOnly, TextSource::Width width, uint8_t replacement,
                 const Char** out, int32_t* length, bool programReal = false) {
     if (out) *out = nullptr;
-    return runGet(link, [&](GetState& get) {
-        if (!out) return int{QKERR_GET_SEQUENCE};
+    return runGet(link, [&](GetState& get) -> LinkError {
+        if (!out) return LinkError{QKERR_GET_SEQUENCE};
         const void* result = nullptr;
-        const int rc =
+        const LinkError rc =
             takeText(link, get, symbolOnly, width, replacement, programReal, &result, length);
         *out = static_cast<const Char*>(result);
         return rc;
@@ -125,27 +126,28 @@ bool sameText(const TextToken& token, const char* expected) {
     return same && p == end;
 }
 
-int check(QKLINK link, GetState& get, uint8_t type, const char* expected) {
+LinkError check(QKLINK link, GetState& get, uint8_t type, const char* expected) {
     uint8_t current = 0;
-    if (const int rc = get.type(link, false, current)) return rc;
+    if (const LinkError rc = get.type(link->stream, false, current)) return rc;
     if (GetState::tokenCode(current) != type) return QKERR_GET_SEQUENCE;
     const TextToken* text = nullptr;
-    if (const int rc = get.holdText(link, type == wire::kSymbol, text)) return rc;
+    if (const LinkError rc = get.holdText(link->stream, type == wire::kSymbol, text)) return rc;
     if (!expected || !sameText(*text, expected)) return QKERR_GET_SEQUENCE;
     get.release();
     return 0;
 }
 
 // A function token and its head symbol, checked against `expected` when given.
-int function(QKLINK link, GetState& get, const char* expected, const char** head, int64_t& count) {
+LinkError function(QKLINK link, GetState& get, const char* expected, const char** head,
+                   int64_t& count) {
     uint8_t type = 0;
-    if (const int rc = get.type(link, false, type)) return rc;
+    if (const LinkError rc = get.type(link->stream, false, type)) return rc;
     if (GetState::tokenCode(type) != QKTOK_FUNCTION) return QKERR_GET_SEQUENCE;
-    if (const int rc = get.argCount(link, count)) return rc;
-    if (const int rc = get.type(link, false, type)) return rc;
+    if (const LinkError rc = get.argCount(link->stream, count)) return rc;
+    if (const LinkError rc = get.type(link->stream, false, type)) return rc;
     if (expected) return check(link, get, wire::kSymbol, expected);
     const void* name = nullptr;
-    if (const int rc = takeText(link, get, true, TextSource::k7Bit, 0, false, &name, nullptr))
+    if (const LinkError rc = takeText(link, get, true, TextSource::k7Bit, 0, false, &name, nullptr))
         return rc;
     *head = static_cast<const char*>(name);
     return 0;
@@ -154,11 +156,11 @@ int function(QKLINK link, GetState& get, const char* expected, const char** head
 // A function token whose head is `head` and, unless `expected` is negative, whose argument
 // count is `expected`.
 int32_t checkFunction(QKLINK link, const char* head, int32_t* count, int32_t expected) {
-    return runGet(link, [&](GetState& get) {
-        if (!head) return int{QKERR_GET_SEQUENCE};
+    return runGet(link, [&](GetState& get) -> LinkError {
+        if (!head) return LinkError{QKERR_GET_SEQUENCE};
         int64_t n = 0;
-        if (const int rc = function(link, get, head, nullptr, n)) return rc;
-        if (expected >= 0 && expected != n) return int{QKERR_GET_SEQUENCE};
+        if (const LinkError rc = function(link, get, head, nullptr, n)) return rc;
+        if (expected >= 0 && expected != n) return LinkError{QKERR_GET_SEQUENCE};
         if (count) *count = narrow(n);
         return 0;
     });
@@ -190,22 +192,22 @@ QK_API int32_t QKGetRawArgCount(QKLINK link, int32_t* count) {
 
 QK_API int32_t QKBytesToGet(QKLINK link, int32_t* count) {
     return countQuery(link, count,
-                      [&](GetState& get, int64_t& n) { return get.bytesToGet(link, n); });
+                      [&](GetState& get, int64_t& n) { return get.bytesToGet(link->stream, n); });
 }
 
 QK_API int32_t QKRawBytesToGet(QKLINK link, int32_t* count) {
-    return countQuery(link, count,
-                      [&](GetState& get, int64_t& n) { return get.rawBytesToGet(link, n); });
+    return countQuery(
+        link, count, [&](GetState& get, int64_t& n) { return get.rawBytesToGet(link->stream, n); });
 }
 
 namespace {
 
 int32_t getData(QKLINK link, void* buffer, int32_t capacity, int32_t* copied, GetState::View view) {
     if (copied) *copied = 0;
-    return runGet(link, [&](GetState& get) {
-        if (!buffer && capacity > 0) return int{QKERR_GET_SEQUENCE};
+    return runGet(link, [&](GetState& get) -> LinkError {
+        if (!buffer && capacity > 0) return LinkError{QKERR_GET_SEQUENCE};
         int64_t n = 0;
-        const int rc = get.getData(link, buffer, capacity, n, view);
+        const LinkError rc = get.getData(link->stream, buffer, capacity, n, view);
         if (copied) *copied = narrow(n);
         return rc;
     });
@@ -230,9 +232,9 @@ int32_t getCharacters(QKLINK link, TextSource::Width width, uint8_t replacement,
                       int32_t* charactersCopied) {
     if (unitsCopied) *unitsCopied = 0;
     if (charactersCopied) *charactersCopied = 0;
-    return runGet(link, [&](GetState& get) {
-        if ((!buffer && capacity > 0) || capacity < 0) return int{QKERR_GET_SEQUENCE};
-        if (const int rc = get.countText(link, width, replacement)) return rc;
+    return runGet(link, [&](GetState& get) -> LinkError {
+        if ((!buffer && capacity > 0) || capacity < 0) return LinkError{QKERR_GET_SEQUENCE};
+        if (const LinkError rc = get.countText(link->stream, width, replacement)) return rc;
         int64_t units = 0;
         int64_t characters = 0;
         int64_t left = 0;
@@ -325,19 +327,21 @@ QK_API void QKDisownUnicodeSymbol(QKLINK link, const char16_t* name, int32_t) {
 }
 
 QK_API int32_t QKCheckString(QKLINK link, const char* text) {
-    return runGet(link, [&](GetState& get) { return check(link, get, wire::kString, text); });
+    return runGet(
+        link, [&](GetState& get) -> LinkError { return check(link, get, wire::kString, text); });
 }
 
 QK_API int32_t QKCheckSymbol(QKLINK link, const char* text) {
-    return runGet(link, [&](GetState& get) { return check(link, get, wire::kSymbol, text); });
+    return runGet(
+        link, [&](GetState& get) -> LinkError { return check(link, get, wire::kSymbol, text); });
 }
 
 QK_API int32_t QKGetFunction(QKLINK link, const char** head, int32_t* count) {
     if (head) *head = nullptr;
-    return runGet(link, [&](GetState& get) {
-        if (!head) return int{QKERR_GET_SEQUENCE};
+    return runGet(link, [&](GetState& get) -> LinkError {
+        if (!head) return LinkError{QKERR_GET_SEQUENCE};
         int64_t n = 0;
-        const int rc = function(link, get, nullptr, head, n);
+        const LinkError rc = function(link, get, nullptr, head, n);
         if (rc == 0 && count) *count = narrow(n);
         return rc;
     });
@@ -352,13 +356,14 @@ QK_API int32_t QKCheckFunctionWithArgCount(QKLINK link, const char* head, int32_
 }
 
 QK_API int32_t QKNewPacket(QKLINK link) {
-    return runGet(link, [&](GetState& get) { return get.skipUntilOwed(link, 0); });
+    return runGet(link,
+                  [&](GetState& get) -> LinkError { return get.skipUntilOwed(link->stream, 0); });
 }
 
 QK_API int32_t QKTakeLast(QKLINK link, int32_t count) {
     // A negative count would skip past the packet's end and on into the next packets.
-    return runGet(link, [&](GetState& get) {
-        return count < 0 ? int{QKERR_GET_SEQUENCE} : get.skipUntilOwed(link, count);
+    return runGet(link, [&](GetState& get) -> LinkError {
+        return count < 0 ? LinkError{QKERR_GET_SEQUENCE} : get.skipUntilOwed(link->stream, count);
     });
 }
 
@@ -381,11 +386,12 @@ QK_API int32_t QKReady(QKLINK link) {
         return ready;
     }
     bool answer = true;
-    if (!runGet(link, [&](GetState& get) { return get.ready(link, answer); })) return 1;
+    if (!runGet(link, [&](GetState& get) -> LinkError { return get.ready(link->stream, answer); }))
+        return 1;
     return answer ? 1 : 0;
 }
 
 QK_API int32_t QKFill(QKLINK link) {
     return runGet(
-        link, [&](GetState&) { return link->stream.refill(); }, Gate::kConnect);
+        link, [&](GetState&) -> LinkError { return link->stream.refill(); }, Gate::kConnect);
 }

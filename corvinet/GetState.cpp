@@ -1,10 +1,10 @@
 #include "GetState.h"
 
 #include "CharacterEscapes.h"
-#include "Link.h"
+#include "LinkStream.h"
 #include "NumberCodes.h"
 #include "NumberConverter.h"
-#include "WireFormat.h"
+#include "TokenBytes.h"
 
 #include <algorithm>
 #include <cstring>
@@ -41,16 +41,16 @@ uint8_t GetState::reportedRawType() const {
     return m_type;
 }
 
-int GetState::readByte(QKLINK link, uint8_t& b) {
-    int rc = link->stream.getByte(b);
+LinkError GetState::readByte(LinkStream& in, uint8_t& b) {
+    LinkError rc = in.getByte(b);
     for (int i = 0; rc == QKERR_ABORTED && i < kReadRetries; ++i)
-        rc = link->stream.getByte(b);
+        rc = in.getByte(b);
     return rc;
 }
 
-int GetState::readCount(QKLINK link, int64_t& n, int64_t* fieldBytes) {
+LinkError GetState::readCount(LinkStream& in, int64_t& n, int64_t* fieldBytes) {
     uint8_t b;
-    if (const int rc = readByte(link, b)) return rc;
+    if (const LinkError rc = readByte(in, b)) return rc;
     if (b & 0x40) {
         n = b & 0x3F;
         if (fieldBytes) *fieldBytes = 1;
@@ -61,7 +61,7 @@ int GetState::readCount(QKLINK link, int64_t& n, int64_t* fieldBytes) {
     for (; b >= '0' && b <= '9'; ++bytes) {
         value = value * 10 + (b - '0');
         if (value > wire::kMaxCount) return QKERR_INCONSISTENT_DATA;
-        if (const int rc = readByte(link, b)) return rc;
+        if (const LinkError rc = readByte(in, b)) return rc;
     }
     if (b != ' ' || bytes == 0) return QKERR_INCONSISTENT_DATA;
     n = value;
@@ -69,9 +69,9 @@ int GetState::readCount(QKLINK link, int64_t& n, int64_t* fieldBytes) {
     return 0;
 }
 
-int GetState::readTerminator(QKLINK link) {
+LinkError GetState::readTerminator(LinkStream& in) {
     uint8_t b;
-    if (const int rc = readByte(link, b)) return rc;
+    if (const LinkError rc = readByte(in, b)) return rc;
     return wire::isTerminator(b) ? 0 : QKERR_INCONSISTENT_DATA;
 }
 
@@ -84,7 +84,7 @@ bool GetState::isTokenWithTerminator() const {
     return !isCountToken(m_type);
 }
 
-int GetState::readTypeByte(QKLINK link) {
+LinkError GetState::readTypeByte(LinkStream& in) {
     m_heldNumber = false;
     m_synthetic = false;
     m_counted.clear();
@@ -99,7 +99,7 @@ int GetState::readTypeByte(QKLINK link) {
         b = m_runCode;
     } else {
         for (;;) {
-            if (const int rc = readByte(link, b)) return rc;
+            if (const LinkError rc = readByte(in, b)) return rc;
             if (wire::isTerminator(b) || b == wire::kIgnored) continue;
             if (b == wire::kEndOfPacket) {
                 if (m_owed > 0) return QKERR_END_OF_PACKET;
@@ -107,12 +107,12 @@ int GetState::readTypeByte(QKLINK link) {
             }
             if (b != wire::kPackedRun) break;
             int64_t n;
-            if (const int rc = readCount(link, n)) return rc;
+            if (const LinkError rc = readCount(in, n)) return rc;
             uint8_t code;
-            if (const int rc = readByte(link, code)) return rc;
+            if (const LinkError rc = readByte(in, code)) return rc;
             if (!isNumberCode(code) || numberSize(code) <= 0) return QKERR_INCONSISTENT_DATA;
             if (n == 0) {
-                if (const int rc = readTerminator(link)) return rc;
+                if (const LinkError rc = readTerminator(in)) return rc;
                 continue;
             }
             m_runCode = code;
@@ -128,7 +128,7 @@ int GetState::readTypeByte(QKLINK link) {
                        (b == wire::kArrayData && m_rawArrayData);
     if (!known) return QKERR_INCONSISTENT_DATA;
     if (isNumberCode(b) && numberSize(b) <= 0) return QKERR_INCONSISTENT_DATA;
-    if (const int rc = checkArrayMember(b)) return rc;
+    if (const LinkError rc = checkArrayMember(b)) return rc;
     m_type = b;
     m_owed = std::max<int64_t>(m_owed, 1) - 1;
     m_phase = kFresh;
@@ -138,7 +138,7 @@ int GetState::readTypeByte(QKLINK link) {
 
 // Inside an array only its own parts may come: in the mapped view its leaves (the functions
 // and heads come from the shape), in the raw view its `D` token and then its leaves.
-int GetState::checkArrayMember(uint8_t b) {
+LinkError GetState::checkArrayMember(uint8_t b) {
     if (m_rawArrayData) {
         if (b != wire::kArrayData) return QKERR_INCONSISTENT_DATA;
         m_rawArrayData = false;
@@ -156,12 +156,12 @@ int GetState::checkArrayMember(uint8_t b) {
 // An array token's size is its count field, read raw: the `D` token and the leaves follow as
 // the head and the arguments of a function would. The mapped view never gets here: it turns
 // the array into its function form first (enterArray).
-int GetState::readSize(QKLINK link) {
+LinkError GetState::readSize(LinkStream& in) {
     if (m_phase != kFresh) return 0;
     if (isCountToken(m_type)) {
         int64_t n = m_argCount;
         if (!m_synthetic)
-            if (const int rc = readCount(link, n)) return rc;
+            if (const LinkError rc = readCount(in, n)) return rc;
         m_argCount = n;
         m_owed += 1 + n;
         m_remaining = 0;
@@ -172,23 +172,23 @@ int GetState::readSize(QKLINK link) {
     } else if (isNumberCode(m_type)) {
         m_remaining = numberSize(m_type);
     } else {
-        if (const int rc = readCount(link, m_remaining)) return rc;
+        if (const LinkError rc = readCount(in, m_remaining)) return rc;
     }
     m_size = m_remaining;
     m_phase = kSized;
     return 0;
 }
 
-int GetState::readArrayFrame(QKLINK link) {
+LinkError GetState::readArrayFrame(LinkStream& in) {
     int64_t leaves = 0;
-    if (const int rc = readCount(link, leaves)) return rc;
+    if (const LinkError rc = readCount(in, leaves)) return rc;
     uint8_t b;
-    if (const int rc = readByte(link, b)) return rc;
+    if (const LinkError rc = readByte(in, b)) return rc;
     if (b != wire::kArrayData) return QKERR_INCONSISTENT_DATA;
-    if (const int rc = readCount(link, m_remaining)) return rc;
+    if (const LinkError rc = readCount(in, m_remaining)) return rc;
     ByteVector shape(PairAllocator<uint8_t>{m_memory});
-    if (const int rc = readBounded(link, m_remaining, shape)) return rc;
-    if (const int rc = readTerminator(link)) return rc;
+    if (const LinkError rc = readBounded(in, m_remaining, shape)) return rc;
+    if (const LinkError rc = readTerminator(in)) return rc;
 
     // The shape: per level `F`, the dimension, the head symbol; then `.`.
     m_arrayDims.clear();
@@ -206,7 +206,7 @@ int GetState::readArrayFrame(QKLINK link) {
             return QKERR_INCONSISTENT_DATA;
         TextToken head(m_memory);
         head.characters.assign(p, p + length);
-        if (const int rc = head.parseWire()) return rc;
+        if (const LinkError rc = head.parseWire()) return rc;
         p += length + 1;
         product *= dim;
         if (product > wire::kMaxCount) return QKERR_INCONSISTENT_DATA;
@@ -223,12 +223,12 @@ int GetState::readArrayFrame(QKLINK link) {
 
 // Turns the undecided array token in hand into its function form: reads the frame and makes the
 // outermost function the token in hand (the owed count took the array's one when `A` was read).
-int GetState::enterArray(QKLINK link) {
-    if (const int rc = readArrayFrame(link)) return rc;
+LinkError GetState::enterArray(LinkStream& in) {
+    if (const LinkError rc = readArrayFrame(in)) return rc;
     return nextArrayToken();
 }
 
-int GetState::nextArrayToken() {
+LinkError GetState::nextArrayToken() {
     m_remaining = -1;
     if (m_arrayNext == kArrayFunction) {
         const int64_t dim = m_arrayDims[m_arrayLeft.size()];
@@ -264,30 +264,30 @@ void GetState::arrayChildDone() {
     m_arrayActive = false;
 }
 
-int GetState::skipRemaining(QKLINK link) {
+LinkError GetState::skipRemaining(LinkStream& in) {
     uint8_t scratch[128];
     while (m_remaining > 0) {
         const auto piece = static_cast<std::size_t>(std::min<int64_t>(m_remaining, sizeof scratch));
-        const std::size_t got = link->stream.getBytes(scratch, piece);
+        const std::size_t got = in.getBytes(scratch, piece);
         m_remaining -= static_cast<int64_t>(got);
-        if (got < piece) return link->stream.lastError() ? link->stream.lastError() : 2;
+        if (got < piece) return in.lastError() ? in.lastError() : 2;
     }
     return 0;
 }
 
-int GetState::finish(QKLINK link, View view) {
+LinkError GetState::finish(LinkStream& in, View view) {
     switch (m_phase) {
     case kIdle:
         return 0;
     case kFresh:
         if (m_type == wire::kArray && view == View::kMapped)
-            if (const int rc = enterArray(link)) return rc;
-        if (const int rc = readSize(link)) return rc;
+            if (const LinkError rc = enterArray(in)) return rc;
+        if (const LinkError rc = readSize(in)) return rc;
         [[fallthrough]];
     case kSized:
-        if (const int rc = skipRemaining(link)) return rc;
+        if (const LinkError rc = skipRemaining(in)) return rc;
         if (isTokenWithTerminator())
-            if (const int rc = readTerminator(link)) return rc;
+            if (const LinkError rc = readTerminator(in)) return rc;
         break;
     case kHeld:
     case kCounted:
@@ -306,54 +306,54 @@ void GetState::release() {
     m_countedPos = 0;
 }
 
-int GetState::type(QKLINK link, bool advance, uint8_t& rawType, View view) {
+LinkError GetState::type(LinkStream& in, bool advance, uint8_t& rawType, View view) {
     if (advance) {
-        if (const int rc = finish(link, view)) return rc;
+        if (const LinkError rc = finish(in, view)) return rc;
     }
     // A token whose data is all read is complete (a function token once its count is taken,
     // a token of no data bytes once they were counted): what is left of it, its terminator, is
     // taken and the next type byte read.
     if (m_phase == kSized && m_remaining == 0)
-        if (const int rc = finish(link, view)) return rc;
+        if (const LinkError rc = finish(in, view)) return rc;
     if (m_phase == kIdle)
-        if (const int rc = readTypeByte(link)) return rc;
+        if (const LinkError rc = readTypeByte(in)) return rc;
     rawType = m_type;
     return 0;
 }
 
-int GetState::argCount(QKLINK link, int64_t& count, View view) {
+LinkError GetState::argCount(LinkStream& in, int64_t& count, View view) {
     if (m_phase == kIdle) {
         uint8_t t;
-        if (const int rc = type(link, false, t)) return rc;
+        if (const LinkError rc = type(in, false, t)) return rc;
     }
     if (!isCountToken(m_type) || m_phase == kHeld || m_phase == kCounted) return QKERR_GET_SEQUENCE;
     if (m_type == wire::kArray && view == View::kMapped)
-        if (const int rc = enterArray(link)) return rc;
-    if (const int rc = readSize(link)) return rc;
+        if (const LinkError rc = enterArray(in)) return rc;
+    if (const LinkError rc = readSize(in)) return rc;
     count = m_argCount;
     release();
     return 0;
 }
 
-int GetState::readBounded(QKLINK link, int64_t count, ByteVector& out) {
+LinkError GetState::readBounded(LinkStream& in, int64_t count, ByteVector& out) {
     // Grows with what arrives, never by what the peer announces.
     constexpr int64_t kStep = 1 << 16;
     while (count > 0) {
         const auto piece = static_cast<std::size_t>(std::min(count, kStep));
         const std::size_t at = out.size();
         out.resize(at + piece);
-        const std::size_t got = link->stream.getBytes(out.data() + at, piece);
+        const std::size_t got = in.getBytes(out.data() + at, piece);
         m_remaining -= static_cast<int64_t>(got);
         count -= static_cast<int64_t>(got);
         if (got < piece) {
             out.resize(at + got);
-            return link->stream.lastError() ? link->stream.lastError() : QKERR_INCONSISTENT_DATA;
+            return in.lastError() ? in.lastError() : QKERR_INCONSISTENT_DATA;
         }
     }
     return 0;
 }
 
-int GetState::holdTextPayload(QKLINK link) {
+LinkError GetState::holdTextPayload(LinkStream& in) {
     TextToken& t = m_text;
     t.characters.clear();
     if (wire::isPlainTextType(m_type)) {
@@ -362,57 +362,57 @@ int GetState::holdTextPayload(QKLINK link) {
         t.encoding = number ? 'B' : 0;
         t.identifier = wire::kTextIdentifier;
         t.headerSize = 0;
-        if (const int rc = readBounded(link, m_remaining, t.characters)) return rc;
+        if (const LinkError rc = readBounded(in, m_remaining, t.characters)) return rc;
         t.count = number ? static_cast<int64_t>(t.characters.size()) : -1;
         return 0;
     }
-    if (const int rc = readBounded(link, m_remaining, t.characters)) return rc;
+    if (const LinkError rc = readBounded(in, m_remaining, t.characters)) return rc;
     return t.parseWire();
 }
 
-int GetState::hold(QKLINK link) {
+LinkError GetState::hold(LinkStream& in) {
     if (m_phase == kHeld) return m_heldTaken == 0 ? 0 : QKERR_GET_SEQUENCE;
     if (m_phase == kCounted) return 0;
     if (m_phase == kIdle) {
         uint8_t t;
-        if (const int rc = type(link, false, t)) return rc;
+        if (const LinkError rc = type(in, false, t)) return rc;
     }
-    if (const int rc = readSize(link)) return rc;
+    if (const LinkError rc = readSize(in)) return rc;
     // Once raw bytes of it were taken, a token can no longer be read whole.
     if (m_remaining != m_size) return QKERR_GET_SEQUENCE;
     if (isNumberCode(m_type)) {
         const std::size_t size = static_cast<std::size_t>(m_remaining);
-        if (link->stream.getBytes(m_number, size) < size)
-            return link->stream.lastError() ? link->stream.lastError() : QKERR_INCONSISTENT_DATA;
+        if (in.getBytes(m_number, size) < size)
+            return in.lastError() ? in.lastError() : QKERR_INCONSISTENT_DATA;
         m_remaining = 0;
         m_heldNumber = true;
     } else if (wire::isTextType(m_type) || wire::isPlainTextType(m_type)) {
-        if (const int rc = holdTextPayload(link)) return rc;
+        if (const LinkError rc = holdTextPayload(in)) return rc;
     } else {
         return QKERR_GET_SEQUENCE;
     }
     if (isTokenWithTerminator())
-        if (const int rc = readTerminator(link)) return rc;
+        if (const LinkError rc = readTerminator(in)) return rc;
     m_phase = kHeld;
     return 0;
 }
 
-int GetState::holdText(QKLINK link, bool symbolOnly, const TextToken*& text) {
+LinkError GetState::holdText(LinkStream& in, bool symbolOnly, const TextToken*& text) {
     if (m_phase == kIdle) {
         uint8_t t;
-        if (const int rc = type(link, false, t)) return rc;
+        if (const LinkError rc = type(in, false, t)) return rc;
     }
     const bool textual =
         wire::isTextType(m_type) || wire::isPlainTextType(m_type) || isNumberCode(m_type);
     if (!textual) return QKERR_GET_SEQUENCE;
     if (symbolOnly && m_type != wire::kSymbol && m_type != wire::kPlainSymbol)
         return QKERR_GET_SEQUENCE;
-    if (const int rc = hold(link)) return rc;
+    if (const LinkError rc = hold(in)) return rc;
     if (m_heldNumber && m_text.characters.empty()) {
         char digits[64];
         std::size_t length = 0;
         if (!m_converter) return QKERR_INCONSISTENT_DATA;
-        if (const int rc = m_converter->toText(m_type, m_number, digits, length)) return rc;
+        if (const LinkError rc = m_converter->toText(m_type, m_number, digits, length)) return rc;
         m_text.encoding = 'B';
         m_text.identifier = wire::kTextIdentifier;
         m_text.count = static_cast<int64_t>(length);
@@ -422,17 +422,17 @@ int GetState::holdText(QKLINK link, bool symbolOnly, const TextToken*& text) {
     return 0;
 }
 
-int GetState::getNumber(QKLINK link, uint8_t code, void* out) {
+LinkError GetState::getNumber(LinkStream& in, uint8_t code, void* out) {
     if (m_phase == kIdle) {
         uint8_t t;
-        if (const int rc = type(link, false, t)) return rc;
+        if (const LinkError rc = type(in, false, t)) return rc;
     }
     const bool textual = m_type == wire::kRealText || m_type == wire::kIntegerText ||
                          m_type == wire::kPlainInteger || m_type == wire::kPlainReal;
     if (!isNumberCode(m_type) && !textual) return QKERR_GET_SEQUENCE;
     if (!m_converter) return QKERR_UNKNOWN;
-    if (const int rc = hold(link)) return rc;
-    int rc;
+    if (const LinkError rc = hold(in)) return rc;
+    LinkError rc;
     if (m_heldNumber) {
         int32_t count = 1;
         if (m_type == code) {
@@ -465,10 +465,10 @@ std::size_t characterLength(const uint8_t* p, const uint8_t* end) {
 
 } // namespace
 
-int GetState::countText(QKLINK link, TextSource::Width width, uint8_t replacement) {
+LinkError GetState::countText(LinkStream& in, TextSource::Width width, uint8_t replacement) {
     if (m_phase == kCounted) return width == m_countedWidth ? 0 : QKERR_GET_SEQUENCE;
     const TextToken* text = nullptr;
-    if (const int rc = holdText(link, false, text)) return rc;
+    if (const LinkError rc = holdText(in, false, text)) return rc;
     m_counted.clear();
     m_countedPos = 0;
     text->convert(m_counted, width, replacement);
@@ -514,24 +514,24 @@ void GetState::takeCharacters(void* out, int64_t capacity, int64_t& units, int64
     if (m_countedPos == m_counted.size()) release();
 }
 
-int GetState::bytesToGet(QKLINK link, int64_t& count) {
-    if (const int rc = countText(link, TextSource::k7Bit, 0)) return rc;
+LinkError GetState::bytesToGet(LinkStream& in, int64_t& count) {
+    if (const LinkError rc = countText(in, TextSource::k7Bit, 0)) return rc;
     count = static_cast<int64_t>(m_counted.size() - m_countedPos);
     return 0;
 }
 
-int GetState::rawBytesToGet(QKLINK link, int64_t& count) {
+LinkError GetState::rawBytesToGet(LinkStream& in, int64_t& count) {
     if (m_phase == kIdle) {
         uint8_t t;
-        if (const int rc = type(link, false, t)) return rc;
+        if (const LinkError rc = type(in, false, t)) return rc;
     }
-    if (m_phase == kCounted) return bytesToGet(link, count);
+    if (m_phase == kCounted) return bytesToGet(in, count);
     if (m_phase == kHeld) {
         count = static_cast<int64_t>(heldWireSize() - m_heldTaken);
         return 0;
     }
     if (isCountToken(m_type)) return QKERR_GET_SEQUENCE;
-    if (const int rc = readSize(link)) return rc;
+    if (const LinkError rc = readSize(in)) return rc;
     count = m_remaining;
     return 0;
 }
@@ -553,7 +553,8 @@ void GetState::copyHeldWire(uint8_t* out, std::size_t from, std::size_t n) const
     if (n > 0) std::memcpy(out, m_text.characters.data() + (from - m_text.headerSize), n);
 }
 
-int GetState::getData(QKLINK link, void* out, int64_t capacity, int64_t& copied, View view) {
+LinkError GetState::getData(LinkStream& in, void* out, int64_t capacity, int64_t& copied,
+                            View view) {
     copied = 0;
     if (capacity < 0) return QKERR_GET_SEQUENCE;
     if (m_phase == kCounted) {
@@ -569,7 +570,7 @@ int GetState::getData(QKLINK link, void* out, int64_t capacity, int64_t& copied,
     }
     if (m_phase == kIdle) {
         uint8_t t;
-        if (const int rc = type(link, false, t)) return rc;
+        if (const LinkError rc = type(in, false, t)) return rc;
     }
     if (m_phase == kHeld && view == View::kRaw) {
         const std::size_t n =
@@ -581,58 +582,57 @@ int GetState::getData(QKLINK link, void* out, int64_t capacity, int64_t& copied,
         return 0;
     }
     if (m_phase == kHeld || isCountToken(m_type)) return QKERR_GET_SEQUENCE;
-    if (const int rc = readSize(link)) return rc;
+    if (const LinkError rc = readSize(in)) return rc;
     const auto n = static_cast<std::size_t>(std::min(capacity, m_remaining));
-    const std::size_t got = link->stream.getBytes(out, n);
+    const std::size_t got = in.getBytes(out, n);
     m_remaining -= static_cast<int64_t>(got);
     copied = static_cast<int64_t>(got);
-    if (got < n)
-        return link->stream.lastError() ? link->stream.lastError() : QKERR_INCONSISTENT_DATA;
+    if (got < n) return in.lastError() ? in.lastError() : QKERR_INCONSISTENT_DATA;
     if (m_remaining == 0) {
         if (isTokenWithTerminator())
-            if (const int rc = readTerminator(link)) return rc;
+            if (const LinkError rc = readTerminator(in)) return rc;
         release();
     }
     return 0;
 }
 
-int GetState::skipUntilOwed(QKLINK link, int64_t keep) {
-    if (const int rc = finish(link, View::kMapped)) return rc;
+LinkError GetState::skipUntilOwed(LinkStream& in, int64_t keep) {
+    if (const LinkError rc = finish(in, View::kMapped)) return rc;
     while (m_owed > keep) {
         uint8_t t;
-        if (const int rc = type(link, true, t)) return rc;
-        if (const int rc = finish(link, View::kMapped)) return rc;
+        if (const LinkError rc = type(in, true, t)) return rc;
+        if (const LinkError rc = finish(in, View::kMapped)) return rc;
     }
     return 0;
 }
 
-int GetState::skipExpression(QKLINK link) {
+LinkError GetState::skipExpression(LinkStream& in) {
     const int64_t done = owedAfterNext();
     do {
         uint8_t t;
-        if (const int rc = type(link, false, t)) return rc;
-        if (const int rc = finish(link, View::kMapped)) return rc;
+        if (const LinkError rc = type(in, false, t)) return rc;
+        if (const LinkError rc = finish(in, View::kMapped)) return rc;
     } while (m_owed > done);
     return 0;
 }
 
-int GetState::ready(QKLINK link, bool& answer) {
+LinkError GetState::ready(LinkStream& in, bool& answer) {
     answer = true;
     if (m_phase != kIdle || m_runLeft > 0) return 0;
     for (;;) {
-        const int b = link->stream.peekByte();
+        const int b = in.peekByte();
         if (b == LinkStream::kNothingReady) {
             answer = false;
             return 0;
         }
-        if (b == LinkStream::kFailed) return link->stream.lastError();
+        if (b == LinkStream::kFailed) return in.lastError();
         const bool separator =
             wire::isTerminator(static_cast<unsigned>(b)) || b == wire::kEndOfPacket;
         if (!separator || m_owed > 0) {
             return b == wire::kEndOfPacket ? QKERR_END_OF_PACKET : 0;
         }
         uint8_t consumed;
-        if (const int rc = link->stream.getByte(consumed)) return rc;
+        if (const LinkError rc = in.getByte(consumed)) return rc;
     }
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 
 // The get engine of a link: splits the stream into wire tokens and hands their contents to the
-// getters. One per link (a duplicate gets a copy); made at establish.
+// getters. One per link (a duplicate gets a copy); made at establish. It sees only the stream it
+// reads from, passed with every step, and the link's number converter, given when it is made.
 //
 // The current token runs through: idle (nothing in hand) -> fresh (its type byte is read) ->
 // sized (its count field is read; `remaining` bytes of it are still on the wire) -> held (its
@@ -29,6 +30,7 @@
 // only with bytes that have actually arrived.
 
 #include "EnvMemory.h"
+#include "LinkError.h"
 #include "TextEncoder.h"
 #include "TextToken.h"
 #include "corvinet/corvinet.h"
@@ -38,6 +40,7 @@
 
 namespace corvinet {
 
+class LinkStream;
 class NumberConverter;
 
 class GetState {
@@ -55,7 +58,7 @@ public:
 
     // The current token's raw type byte, reading the next one when nothing is in hand (or, with
     // `advance`, after finishing the current token in `view`).
-    int type(QKLINK link, bool advance, uint8_t& rawType, View view = View::kMapped);
+    LinkError type(LinkStream& in, bool advance, uint8_t& rawType, View view = View::kMapped);
     // The reported token code of a raw type byte.
     static int tokenCode(uint8_t rawType);
     // The raw type byte that the raw view reports for the token in hand (after type()): once
@@ -63,12 +66,12 @@ public:
     uint8_t reportedRawType() const;
 
     // The argument count of the function or array token in hand; the array's count in `view`.
-    int argCount(QKLINK link, int64_t& count, View view = View::kMapped);
-    int bytesToGet(QKLINK link, int64_t& count);
+    LinkError argCount(LinkStream& in, int64_t& count, View view = View::kMapped);
+    LinkError bytesToGet(LinkStream& in, int64_t& count);
     // Converts the current text token (a number token as its text) to `width` once, for
     // handing out in pieces: QKBytesToGet and QKGetData at 7 bits, the character getters at
     // any width. Asking for another width while pieces are out is error 3.
-    int countText(QKLINK link, TextSource::Width width, uint8_t replacement);
+    LinkError countText(LinkStream& in, TextSource::Width width, uint8_t replacement);
     // Copies whole characters of the counted text: at most `capacity` bytes of 7-bit text (an
     // escape is never split) or `capacity` characters of 8-bit or 16-bit text. `units` gets
     // the bytes or characters copied, `characters` the characters, `left` the characters still
@@ -78,18 +81,18 @@ public:
     // The current token's bytes as they lie on the wire (after QKBytesToGet: its 7-bit text).
     // A held token (one whose getter failed, an array head) gives them from memory, in the raw
     // view only; once any are taken, no getter can read it whole any more.
-    int rawBytesToGet(QKLINK link, int64_t& count);
-    int getData(QKLINK link, void* out, int64_t capacity, int64_t& copied, View view);
+    LinkError rawBytesToGet(LinkStream& in, int64_t& count);
+    LinkError getData(LinkStream& in, void* out, int64_t capacity, int64_t& copied, View view);
 
     // A whole text token, left held; `symbolOnly` refuses all but symbols.
-    int holdText(QKLINK link, bool symbolOnly, const TextToken*& text);
+    LinkError holdText(LinkStream& in, bool symbolOnly, const TextToken*& text);
     // Ends the current token after its getter has taken what it wanted.
     void release();
 
-    int getNumber(QKLINK link, uint8_t code, void* out);
+    LinkError getNumber(LinkStream& in, uint8_t code, void* out);
 
     // Skips expressions until only `keep` of the current packet are owed.
-    int skipUntilOwed(QKLINK link, int64_t keep);
+    LinkError skipUntilOwed(LinkStream& in, int64_t keep);
     int64_t owed() const { return m_owed; }
     // The owed count once the next expression (starting with the token in hand, if any) has
     // been read.
@@ -97,31 +100,31 @@ public:
         return m_phase == kIdle ? std::max<int64_t>(m_owed, 1) - 1 : m_owed;
     }
     // Skips the next expression, the token in hand included.
-    int skipExpression(QKLINK link);
+    LinkError skipExpression(LinkStream& in);
 
     // Whether a token can be read without waiting (QKReady).
-    int ready(QKLINK link, bool& answer);
+    LinkError ready(LinkStream& in, bool& answer);
 
     Phase phase() const { return m_phase; }
     // The token in hand is an array that arrived in the array form, not yet read in either view.
     bool atArrayStart() const { return m_phase == kFresh && m_type == 'A'; }
 
 private:
-    int readByte(QKLINK link, uint8_t& b);
-    int readCount(QKLINK link, int64_t& n, int64_t* fieldBytes = nullptr);
-    int readTypeByte(QKLINK link);
-    int readSize(QKLINK link);
-    int readTerminator(QKLINK link);
-    int skipRemaining(QKLINK link);
-    int finish(QKLINK link, View view);
-    int hold(QKLINK link);
-    int holdTextPayload(QKLINK link);
-    int readBounded(QKLINK link, int64_t count, ByteVector& out);
+    LinkError readByte(LinkStream& in, uint8_t& b);
+    LinkError readCount(LinkStream& in, int64_t& n, int64_t* fieldBytes = nullptr);
+    LinkError readTypeByte(LinkStream& in);
+    LinkError readSize(LinkStream& in);
+    LinkError readTerminator(LinkStream& in);
+    LinkError skipRemaining(LinkStream& in);
+    LinkError finish(LinkStream& in, View view);
+    LinkError hold(LinkStream& in);
+    LinkError holdTextPayload(LinkStream& in);
+    LinkError readBounded(LinkStream& in, int64_t count, ByteVector& out);
     int numberSize(uint8_t code) const;
-    int readArrayFrame(QKLINK link);
-    int enterArray(QKLINK link);
-    int checkArrayMember(uint8_t b);
-    int nextArrayToken();
+    LinkError readArrayFrame(LinkStream& in);
+    LinkError enterArray(LinkStream& in);
+    LinkError checkArrayMember(uint8_t b);
+    LinkError nextArrayToken();
     void arrayChildDone();
     bool isTokenWithTerminator() const;
     std::size_t heldWireSize() const;

@@ -1,7 +1,7 @@
 #include "Link.h"
 
+#include "EngineStates.h"
 #include "Environment.h"
-#include "LinkWire.h"
 
 #include <algorithm>
 #include <new>
@@ -36,11 +36,12 @@ QKLINK newLink(LinkEnvironment& linkEnv, DeviceLink* device, const QKLinkRecord*
     auto* link = new (memory) QKLinkRecord;
     link->linkEnv = &linkEnv;
     link->device = device;
+    bool ready = true;
     if (readFrom)
-        link->stream.duplicateFrom(readFrom->stream);
+        ready = !link->stream.duplicateFrom(readFrom->stream);
     else
         link->stream.open(device);
-    if (!registerLink(link)) {
+    if (!ready || !registerLink(link)) {
         link->~QKLinkRecord();
         linkEnv.freeLinkRecord(memory);
         return nullptr;
@@ -105,7 +106,7 @@ QK_API QKLINK QKDuplicateLink(QKLINK link, const char* name, int32_t* error) {
         copy->features = link->features;
         copy->established = link->established;
         copy->error = 0;
-        if ((name && !QKSetName(copy, name)) || corvinet::wireDuplicate(copy, link) != 0) {
+        if ((name && !QKSetName(copy, name)) || corvinet::shareEngines(copy, link) != 0) {
             QKClose(copy);
             copy = nullptr;
         }
@@ -120,13 +121,15 @@ QK_API int32_t QKDestroy(QKLINK link, DeviceMainProc* device, DeviceStream** str
     if (device) *device = nullptr;
     if (stream) *stream = nullptr;
     if (!link) return 0;
-    if (link->error == 0) link->stream.flush();
+    // Pending output goes out while the link still can; a link that is going away has no one
+    // left to report a failed flush to.
+    if (link->error == 0) static_cast<void>(link->stream.flush());
     if (link->userRelease) link->userRelease(link);
     LinkEnvironment& linkEnv = *link->linkEnv;
     linkEnv.memory.put(link->name);
     link->name = nullptr;
     linkEnv.registry.erase(link->number);
-    corvinet::wireRelease(link);
+    corvinet::releaseEngines(link);
     link->stream.close();
     releaseDeviceLink(link->device, device, stream);
     link->error = QKERR_DESTROYED;
@@ -190,13 +193,13 @@ QK_API int32_t QKTransfer0(QKLINK destination, QKLINK source, int32_t count) {
         std::size_t want = std::min<std::size_t>(sizeof piece, static_cast<std::size_t>(count));
         std::size_t got = source->stream.getBytes(piece, want);
         if (got != want) {
-            source->setError(source->stream.lastError());
-            if (destination) destination->setError(source->stream.lastError());
+            source->setError(source->stream.lastError().code());
+            if (destination) destination->setError(source->stream.lastError().code());
             return 0;
         }
         if (destination) {
-            if (int error = destination->stream.putBytes(piece, got)) {
-                destination->setError(error);
+            if (const corvinet::LinkError error = destination->stream.putBytes(piece, got)) {
+                destination->setError(error.code());
                 return 0;
             }
         }

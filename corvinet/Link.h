@@ -35,7 +35,7 @@ struct QKLinkRecord {
     LinkFeatures features; // valid once established
     bool established = false;
 
-    // The token engines' states, made at establish (wireAttach) and released at destroy.
+    // The token engines' states, made at establish (attachEngines) and released at destroy.
     corvinet::PutState* put = nullptr; // shared with duplicates
     corvinet::GetState* get = nullptr; // this link's own
     // The array states of either side (ArrayState.h), this link's own; freed with the link.

@@ -84,7 +84,7 @@ void BlockChain::releaseFromHead() {
 
 // ---- DeviceLink ---------------------------------------------------------------------------------
 
-int DeviceLink::flush() {
+LinkError DeviceLink::flush() {
     int32_t filled = pending();
     if (filled == 0) return 0;
     flushed += filled;
@@ -100,7 +100,7 @@ int DeviceLink::flush() {
     if (int answer = device(deviceStream, DEVICE_PUTOUTBUF, &buffer, &size)) return answer;
     // All of the device's buffers are in flight: its peer's acknowledgements arrive as input.
     while (!buffer) {
-        if (int error = refill()) return error;
+        if (const LinkError error = refill()) return error;
         size = 0;
         if (int answer = device(deviceStream, DEVICE_GETOUTBUF, &buffer, &size)) return answer;
     }
@@ -109,7 +109,7 @@ int DeviceLink::flush() {
     return 0;
 }
 
-int DeviceLink::refill() {
+LinkError DeviceLink::refill() {
     if (!device) return pending() == 0 ? QKERR_ABORTED : flush();
     for (;;) {
         const uint8_t* block = nullptr;
@@ -143,7 +143,7 @@ void LinkStream::open(DeviceLink* device) {
     moveTo(device->chain->head(), 0);
 }
 
-void LinkStream::duplicateFrom(const LinkStream& other) {
+LinkError LinkStream::duplicateFrom(const LinkStream& other) {
     close();
     m_device = other.m_device;
     m_device->chain->retain();
@@ -151,8 +151,8 @@ void LinkStream::duplicateFrom(const LinkStream& other) {
         (other.m_inLookahead ? other.m_chainCursor : other.m_cursor) - other.m_block->data());
     moveTo(other.m_block, offset);
     m_dataStart = other.m_dataStart;
-    if (other.m_inLookahead)
-        pushBack(other.m_cursor, static_cast<std::size_t>(other.m_end - other.m_cursor));
+    if (!other.m_inLookahead) return 0;
+    return pushBack(other.m_cursor, static_cast<std::size_t>(other.m_end - other.m_cursor));
 }
 
 void LinkStream::close() {
@@ -203,14 +203,15 @@ bool LinkStream::advance() {
     return m_cursor != m_end;
 }
 
-int LinkStream::getByteSlow(uint8_t& byte) {
+LinkError LinkStream::getByteSlow(uint8_t& byte) {
     for (;;) {
         if (advance()) {
             byte = *m_cursor++;
             return 0;
         }
-        int error = m_device->pending() > 0 ? m_device->flush() : m_device->refill();
-        if (error) return fail(error);
+        if (const LinkError error =
+                m_device->pending() > 0 ? m_device->flush() : m_device->refill())
+            return fail(error);
     }
 }
 
@@ -222,15 +223,15 @@ int LinkStream::peekByte() {
             int answer =
                 m_device->device(m_device->deviceStream, DEVICE_READYCOUNT, nullptr, &ready);
             if (answer != 0) {
-                fail(answer == QKERR_PEER_CLOSED ? answer : QKERR_LINK_DIED);
+                m_lastError = answer == QKERR_PEER_CLOSED ? answer : QKERR_LINK_DIED;
                 return kFailed;
             }
             if (!ready) return kNothingReady;
         } else if (m_device->pending() == 0) {
             return kNothingReady;
         }
-        if (int error = m_device->refill()) {
-            fail(error);
+        if (const LinkError error = m_device->refill()) {
+            m_lastError = error;
             return kFailed;
         }
     }
@@ -268,7 +269,7 @@ std::size_t LinkStream::available() {
     return count;
 }
 
-int LinkStream::pushBack(const void* bytes, std::size_t count) {
+LinkError LinkStream::pushBack(const void* bytes, std::size_t count) {
     if (count == 0) return 0;
     std::size_t unread = m_inLookahead ? static_cast<std::size_t>(m_end - m_cursor) : 0;
     std::size_t total = count + unread;
@@ -293,19 +294,19 @@ int LinkStream::pushBack(const void* bytes, std::size_t count) {
     return 0;
 }
 
-int LinkStream::putByteSlow(uint8_t byte) {
-    if (int error = m_device->flush()) return error;
+LinkError LinkStream::putByteSlow(uint8_t byte) {
+    if (const LinkError error = m_device->flush()) return error;
     if (m_device->cursor == m_device->limit) return QKERR_LINK_DIED;
     *m_device->cursor++ = byte;
     return 0;
 }
 
-int LinkStream::putBytes(const void* bytes, std::size_t count) {
+LinkError LinkStream::putBytes(const void* bytes, std::size_t count) {
     auto* from = static_cast<const uint8_t*>(bytes);
     DeviceLink& d = *m_device;
     while (count > 0) {
         if (d.cursor == d.limit) {
-            if (int error = d.flush()) return error;
+            if (const LinkError error = d.flush()) return error;
             if (d.cursor == d.limit) return QKERR_LINK_DIED;
         }
         std::size_t piece = std::min<std::size_t>(count, d.limit - d.cursor);
@@ -317,7 +318,7 @@ int LinkStream::putBytes(const void* bytes, std::size_t count) {
     return 0;
 }
 
-int LinkStream::seek(int64_t offset) {
+LinkError LinkStream::seek(int64_t offset) {
     int64_t target = offset + m_dataStart;
     StreamBlock* block = m_device->chain->head();
     if (target < block->start) return QKERR_INCONSISTENT_DATA;
@@ -329,7 +330,7 @@ int LinkStream::seek(int64_t offset) {
     return 0;
 }
 
-int LinkStream::saveMark(StreamMark& mark) {
+LinkError LinkStream::saveMark(StreamMark& mark) {
     mark = StreamMark{};
     if (m_inLookahead && m_cursor != m_end) {
         auto length = static_cast<uint32_t>(m_end - m_cursor);
@@ -346,7 +347,7 @@ int LinkStream::saveMark(StreamMark& mark) {
     return 0;
 }
 
-int LinkStream::seekMark(const StreamMark& mark) {
+LinkError LinkStream::seekMark(const StreamMark& mark) {
     if (m_inLookahead) leaveLookahead();
     moveTo(mark.block, mark.offset);
     return pushBack(mark.lookahead, mark.lookaheadLength);

@@ -14,6 +14,7 @@
 // stream reports them; the link stores the first one.
 
 #include "EnvMemory.h"
+#include "LinkError.h"
 #include "corvinet/device.h"
 
 #include <cstdint>
@@ -106,10 +107,10 @@ struct DeviceLink {
     int64_t bytesWritten() const { return flushed + pending(); }
 
     // Hands the pending bytes on: to the device, or, without one, to the own chain.
-    int flush();
+    LinkError flush();
     // Brings input from the device into the chain; without a device, flushes pending loopback
     // output or answers 25 when there is none.
-    int refill();
+    LinkError refill();
 };
 
 // A saved read position (for marks): it pins its block, so the data after it stays.
@@ -133,14 +134,15 @@ public:
 
     // Starts reading at the beginning of the device link's chain; the link keeps `device`.
     void open(DeviceLink* device);
-    // Starts reading where `other` reads, on the same chain and device link.
-    void duplicateFrom(const LinkStream& other);
+    // Starts reading where `other` reads, on the same chain and device link, with a copy of its
+    // unread look-ahead. 0, or 8 when that copy fails.
+    LinkError duplicateFrom(const LinkStream& other);
     void close();
     DeviceLink* deviceLink() const { return m_device; }
 
     // ---- Reading ------------------------------------------------------------------------------
     // One byte, waiting for the device when needed. 0, or the error.
-    int getByte(uint8_t& byte) {
+    LinkError getByte(uint8_t& byte) {
         if (m_cursor != m_end) {
             byte = *m_cursor++;
             return 0;
@@ -155,13 +157,13 @@ public:
     // Bytes readable now without asking the device (pending loopback output is flushed first).
     std::size_t available();
     // The error of the last failed read.
-    int lastError() const { return m_lastError; }
+    LinkError lastError() const { return m_lastError; }
 
     // Inserts bytes to be read before everything else (look-ahead). 0, or 8.
-    int pushBack(const void* bytes, std::size_t count);
+    LinkError pushBack(const void* bytes, std::size_t count);
 
     // ---- Writing ------------------------------------------------------------------------------
-    int putByte(uint8_t byte) {
+    LinkError putByte(uint8_t byte) {
         DeviceLink& d = *m_device;
         if (d.cursor != d.limit) {
             *d.cursor++ = byte;
@@ -169,9 +171,9 @@ public:
         }
         return putByteSlow(byte);
     }
-    int putBytes(const void* bytes, std::size_t count);
-    int flush() { return m_device->flush(); }
-    int refill() { return m_device->refill(); }
+    LinkError putBytes(const void* bytes, std::size_t count);
+    LinkError flush() { return m_device->flush(); }
+    LinkError refill() { return m_device->refill(); }
 
     // ---- Position -----------------------------------------------------------------------------
     // Where data after the negotiation begins: offsets below count from here.
@@ -179,24 +181,24 @@ public:
     int64_t tell() const { return chainOffset() - m_dataStart; }
     // Moves the read position to `offset` (dropping look-ahead); 0, or 2 when the data there is
     // gone or has not arrived.
-    int seek(int64_t offset);
+    LinkError seek(int64_t offset);
 
     // ---- Marks --------------------------------------------------------------------------------
     // Saves the read position into `mark` (8 when the look-ahead copy fails).
-    int saveMark(StreamMark& mark);
+    LinkError saveMark(StreamMark& mark);
     // Returns to a saved position; the mark stays valid.
-    int seekMark(const StreamMark& mark);
+    LinkError seekMark(const StreamMark& mark);
     void releaseMark(StreamMark& mark);
 
 private:
-    int getByteSlow(uint8_t& byte);
-    int putByteSlow(uint8_t byte);
+    LinkError getByteSlow(uint8_t& byte);
+    LinkError putByteSlow(uint8_t byte);
     // Makes data available at the cursor from what the chain already holds; false at its end.
     bool advance();
     void leaveLookahead();
     void moveTo(StreamBlock* block, uint32_t offset);
     int64_t chainOffset() const;
-    int fail(int error) {
+    LinkError fail(LinkError error) {
         m_lastError = error;
         return error;
     }
@@ -211,7 +213,7 @@ private:
     uint8_t* m_lookahead = nullptr;
     std::size_t m_lookaheadCapacity = 0;
     int64_t m_dataStart = 0;
-    int m_lastError = 0;
+    LinkError m_lastError;
 };
 
 } // namespace corvinet

@@ -2,8 +2,8 @@
 // (buildNumberFunctionCodes); the long double functions carry 80-bit extended values where the
 // code is 0xD8 and doubles otherwise.
 
+#include "EngineGate.h"
 #include "NumberConverter.h"
-#include "WireCall.h"
 
 using namespace corvinet;
 
@@ -14,14 +14,15 @@ const NumberFunctionCodes& codes() {
 }
 
 int32_t put(QKLINK link, uint8_t code, const void* value) {
-    return runPut(link, Gate::kConnect,
-                  [&](PutState& state) { return state.putNumber(link, code, value); });
+    return runPut(link, Gate::kConnect, [&](PutState& state) -> LinkError {
+        return state.putNumber(link->stream, code, value);
+    });
 }
 
 int32_t get(QKLINK link, uint8_t code, void* value) {
-    return runGet(link, [&](GetState& state) {
-        if (!value) return int{QKERR_GET_SEQUENCE};
-        return state.getNumber(link, code, value);
+    return runGet(link, [&](GetState& state) -> LinkError {
+        if (!value) return LinkError{QKERR_GET_SEQUENCE};
+        return state.getNumber(link->stream, code, value);
     });
 }
 
@@ -94,8 +95,9 @@ QK_API int32_t QKGetLongDouble(QKLINK link, long double* value) {
 }
 
 QK_API int32_t QKGetBinaryNumber(QKLINK link, void* value, int32_t code) {
-    return runGet(link, [&](GetState& state) {
-        if (!value || !isNumberCode(static_cast<unsigned>(code))) return int{QKERR_GET_SEQUENCE};
-        return state.getNumber(link, static_cast<uint8_t>(code), value);
+    return runGet(link, [&](GetState& state) -> LinkError {
+        if (!value || !isNumberCode(static_cast<unsigned>(code)))
+            return LinkError{QKERR_GET_SEQUENCE};
+        return state.getNumber(link->stream, static_cast<uint8_t>(code), value);
     });
 }

@@ -1,9 +1,9 @@
 // The exported put side: every call goes through the gate and the link's put engine.
 
+#include "EngineGate.h"
 #include "NumberCodes.h"
 #include "RealNumberText.h"
-#include "WireCall.h"
-#include "WireFormat.h"
+#include "TokenBytes.h"
 
 #include <cstring>
 #include <string>
@@ -12,10 +12,11 @@ using namespace corvinet;
 
 namespace {
 
-int putText(QKLINK link, uint8_t type, TextSource::Width width, const void* data, int64_t length) {
-    return runPut(link, Gate::kConnect, [&](PutState& put) {
-        if (!data || length < 0) return int{QKERR_PUT_SEQUENCE};
-        return put.putText(link, type, {width, data, static_cast<std::size_t>(length)});
+int32_t putText(QKLINK link, uint8_t type, TextSource::Width width, const void* data,
+                int64_t length) {
+    return runPut(link, Gate::kConnect, [&](PutState& put) -> LinkError {
+        if (!data || length < 0) return LinkError{QKERR_PUT_SEQUENCE};
+        return put.putText(link->stream, type, {width, data, static_cast<std::size_t>(length)});
     });
 }
 
@@ -29,9 +30,9 @@ bool isAnnounceable(int32_t type) {
 } // namespace
 
 QK_API int32_t QKPutNext(QKLINK link, int32_t type) {
-    return runPut(link, Gate::kConnect, [&](PutState& put) {
-        if (!isAnnounceable(type)) return int{QKERR_BAD_TOKEN};
-        return put.announce(link, static_cast<uint8_t>(type));
+    return runPut(link, Gate::kConnect, [&](PutState& put) -> LinkError {
+        if (!isAnnounceable(type)) return LinkError{QKERR_BAD_TOKEN};
+        return put.announce(static_cast<uint8_t>(type));
     });
 }
 
@@ -40,19 +41,21 @@ QK_API int32_t QKPutType(QKLINK link, int32_t type) {
 }
 
 QK_API int32_t QKPutArgCount(QKLINK link, int32_t count) {
-    return runPut(link, Gate::kClean, [&](PutState& put) { return put.putArgCount(link, count); });
+    return runPut(link, Gate::kClean,
+                  [&](PutState& put) -> LinkError { return put.putArgCount(link->stream, count); });
 }
 
 QK_API int32_t QKPutComposite(QKLINK link, int32_t count) {
-    return runPut(link, Gate::kConnect, [&](PutState& put) {
-        if (const int rc = put.announce(link, wire::kFunction)) return rc;
-        return put.putArgCount(link, count);
+    return runPut(link, Gate::kConnect, [&](PutState& put) -> LinkError {
+        if (const LinkError rc = put.announce(wire::kFunction)) return rc;
+        return put.putArgCount(link->stream, count);
     });
 }
 
 QK_API int32_t QKPutFunction(QKLINK link, const char* head, int32_t count) {
-    return runPut(link, Gate::kConnect,
-                  [&](PutState& put) { return put.putFunction(link, head, count); });
+    return runPut(link, Gate::kConnect, [&](PutState& put) -> LinkError {
+        return put.putFunction(link->stream, head, count);
+    });
 }
 
 QK_API int32_t QKPutString(QKLINK link, const char* text) {
@@ -80,80 +83,83 @@ QK_API int32_t QKPutUnicodeSymbol(QKLINK link, const char16_t* name, int32_t len
 }
 
 QK_API int32_t QKPut7BitCount(QKLINK link, int32_t characters, int32_t bytes) {
-    return runPut(link, Gate::kClean, [&](PutState& put) {
-        if (characters < 0) return int{QKERR_PUT_SEQUENCE};
+    return runPut(link, Gate::kClean, [&](PutState& put) -> LinkError {
+        if (characters < 0) return LinkError{QKERR_PUT_SEQUENCE};
         return put.declareTextSize(bytes);
     });
 }
 
 QK_API int32_t QKPut7BitCharacters(QKLINK link, int32_t charactersLeft, const char* bytes,
                                    int32_t byteCount, int32_t /*characterCount*/) {
-    return runPut(link, Gate::kClean, [&](PutState& put) {
-        if (!bytes && byteCount > 0) return int{QKERR_PUT_SEQUENCE};
+    return runPut(link, Gate::kClean, [&](PutState& put) -> LinkError {
+        if (!bytes && byteCount > 0) return LinkError{QKERR_PUT_SEQUENCE};
         // After QKPut7BitCount the totals are declared and the pieces simply fill them.
-        if (put.gatheringDeclared()) return put.putTextData(link, bytes, byteCount);
-        return put.putTextPiece(link, TextSource::k7Bit, bytes, byteCount, charactersLeft);
+        if (put.gatheringDeclared()) return put.putTextData(link->stream, bytes, byteCount);
+        return put.putTextPiece(link->stream, TextSource::k7Bit, bytes, byteCount, charactersLeft);
     });
 }
 
 QK_API int32_t QKPut8BitCharacters(QKLINK link, int32_t charactersLeft, const unsigned char* bytes,
                                    int32_t count) {
-    return runPut(link, Gate::kClean, [&](PutState& put) {
-        if (!bytes && count > 0) return int{QKERR_PUT_SEQUENCE};
-        return put.putTextPiece(link, TextSource::k8Bit, bytes, count, charactersLeft);
+    return runPut(link, Gate::kClean, [&](PutState& put) -> LinkError {
+        if (!bytes && count > 0) return LinkError{QKERR_PUT_SEQUENCE};
+        return put.putTextPiece(link->stream, TextSource::k8Bit, bytes, count, charactersLeft);
     });
 }
 
 QK_API int32_t QKPut16BitCharacters(QKLINK link, int32_t charactersLeft, const char16_t* chars,
                                     int32_t count) {
-    return runPut(link, Gate::kClean, [&](PutState& put) {
-        if (!chars && count > 0) return int{QKERR_PUT_SEQUENCE};
-        return put.putTextPiece(link, TextSource::k16Bit, chars, count, charactersLeft);
+    return runPut(link, Gate::kClean, [&](PutState& put) -> LinkError {
+        if (!chars && count > 0) return LinkError{QKERR_PUT_SEQUENCE};
+        return put.putTextPiece(link->stream, TextSource::k16Bit, chars, count, charactersLeft);
     });
 }
 
 QK_API int32_t QKPutSize(QKLINK link, int32_t bytes) {
-    return runPut(link, Gate::kClean, [&](PutState& put) { return put.declareTextSize(bytes); });
+    return runPut(link, Gate::kClean,
+                  [&](PutState& put) -> LinkError { return put.declareTextSize(bytes); });
 }
 
 QK_API int32_t QKPutData(QKLINK link, const char* bytes, int32_t count) {
-    return runPut(link, Gate::kClean, [&](PutState& put) {
-        if (!bytes && count > 0) return int{QKERR_PUT_SEQUENCE};
-        return put.putTextData(link, bytes, count);
+    return runPut(link, Gate::kClean, [&](PutState& put) -> LinkError {
+        if (!bytes && count > 0) return LinkError{QKERR_PUT_SEQUENCE};
+        return put.putTextData(link->stream, bytes, count);
     });
 }
 
 QK_API int32_t QKPutRawSize(QKLINK link, int32_t bytes) {
-    return runPut(link, Gate::kClean, [&](PutState& put) { return put.putRawSize(link, bytes); });
+    return runPut(link, Gate::kClean,
+                  [&](PutState& put) -> LinkError { return put.putRawSize(link->stream, bytes); });
 }
 
 QK_API int32_t QKPutRawData(QKLINK link, const unsigned char* bytes, int32_t count) {
-    return runPut(link, Gate::kClean, [&](PutState& put) {
-        if (!bytes && count > 0) return int{QKERR_PUT_SEQUENCE};
-        return put.putRawData(link, bytes, count);
+    return runPut(link, Gate::kClean, [&](PutState& put) -> LinkError {
+        if (!bytes && count > 0) return LinkError{QKERR_PUT_SEQUENCE};
+        return put.putRawData(link->stream, bytes, count);
     });
 }
 
 QK_API int32_t QKBytesToPut(QKLINK link, int32_t* count) {
-    return runPut(link, Gate::kClean, [&](PutState& put) {
+    return runPut(link, Gate::kClean, [&](PutState& put) -> LinkError {
         if (count) *count = static_cast<int32_t>(put.bytesToPut());
         return 0;
     });
 }
 
 QK_API int32_t QKPutBinaryNumber(QKLINK link, const void* value, int32_t code) {
-    return runPut(link, Gate::kConnect, [&](PutState& put) {
-        if (!value || !isNumberCode(static_cast<unsigned>(code))) return int{QKERR_BAD_TOKEN};
-        return put.putNumber(link, static_cast<uint8_t>(code), value);
+    return runPut(link, Gate::kConnect, [&](PutState& put) -> LinkError {
+        if (!value || !isNumberCode(static_cast<unsigned>(code))) return LinkError{QKERR_BAD_TOKEN};
+        return put.putNumber(link->stream, static_cast<uint8_t>(code), value);
     });
 }
 
 QK_API int32_t QKEndPacket(QKLINK link) {
-    return runPut(link, Gate::kClean, [&](PutState& put) { return put.endPacket(link); });
+    return runPut(link, Gate::kClean,
+                  [&](PutState& put) -> LinkError { return put.endPacket(link->stream); });
 }
 
 QK_API int32_t QKFlush(QKLINK link) {
-    return runPut(link, Gate::kClean, [&](PutState&) { return link->stream.flush(); });
+    return runPut(link, Gate::kClean, [&](PutState&) -> LinkError { return link->stream.flush(); });
 }
 
 namespace {
@@ -161,14 +167,14 @@ namespace {
 // A program's real-number text, zero-terminated, sent as a real token in its wire form.
 template <class Char>
 int32_t putRealText(QKLINK link, const Char* text, TextSource::Width width) {
-    return runPut(link, Gate::kConnect, [&](PutState& put) {
-        if (!text) return int{QKERR_PUT_SEQUENCE};
+    return runPut(link, Gate::kConnect, [&](PutState& put) -> LinkError {
+        if (!text) return LinkError{QKERR_PUT_SEQUENCE};
         std::u16string wide;
         for (const Char* p = text; *p; ++p)
             wide.push_back(static_cast<char16_t>(*p));
         const std::u16string sent = wireRealText(wide);
         std::basic_string<Char> out(sent.begin(), sent.end());
-        return put.putText(link, wire::kRealText, {width, out.data(), out.size()});
+        return put.putText(link->stream, wire::kRealText, {width, out.data(), out.size()});
     });
 }
 

@@ -4,6 +4,9 @@
 // the tokens of the wire format into the link's stream. One per link, shared with duplicates
 // (counted by `refs`); made at establish, freed with its last link.
 //
+// The engine sees only what it uses: the stream it writes to, passed with every step, and what
+// the peer reads (its features), given when the link is established.
+//
 // Phases per token: idle -> type-set (a type is announced, nothing of it written) -> data (its
 // header is out; complete when nothing is pending) -> idle. Text given in pieces or through a
 // declared size is gathered whole and written when its last piece arrives.
@@ -11,6 +14,8 @@
 // Every step returns 0 or a link error code; the exported functions store it in the link.
 
 #include "EnvMemory.h"
+#include "LinkError.h"
+#include "LinkFeatures.h"
 #include "TextEncoder.h"
 #include "TextToken.h"
 #include "corvinet/corvinet.h"
@@ -20,54 +25,65 @@
 
 namespace corvinet {
 
+class LinkStream;
+
 class PutState {
 public:
     enum Phase : uint8_t { kIdle, kTypeSet, kData, kGathering };
 
-    explicit PutState(AllocatorPair memory) : m_gathered(PairAllocator<uint8_t>(memory)) {}
+    PutState(AllocatorPair memory, const LinkFeatures& peer)
+        : m_peer(peer), m_memory(memory), m_gathered(PairAllocator<uint8_t>(memory)) {}
 
     int32_t refs = 1;
 
     // Announces a token type: a wire type byte or a number-type code.
-    int announce(QKLINK link, uint8_t type);
+    LinkError announce(uint8_t type);
     // Closes the current token before a packet ends or a new one starts.
-    int finish();
+    LinkError finish();
 
-    int putArgCount(QKLINK link, int64_t count);
-    int putFunction(QKLINK link, const char* head, int64_t count);
+    LinkError putArgCount(LinkStream& out, int64_t count);
+    LinkError putFunction(LinkStream& out, const char* head, int64_t count);
     // A whole text of type `type` (`"` or `#`; a string may continue an announced number text).
-    int putText(QKLINK link, uint8_t type, const TextSource& source);
+    LinkError putText(LinkStream& out, uint8_t type, const TextSource& source);
     // One number of code `code`: binary when the peer takes the code, else as number text.
-    int putNumber(QKLINK link, uint8_t code, const void* value);
+    LinkError putNumber(LinkStream& out, uint8_t code, const void* value);
 
     // The head of an array in the array form: `A`, the leaf count and the shape block.
-    int putArrayForm(QKLINK link, int64_t leaves, const ByteVector& shape);
+    LinkError putArrayForm(LinkStream& out, int64_t leaves, const ByteVector& shape);
     // `count` numbers of `code`, `size` bytes each: one packed run where the peer reads runs
     // and takes the code in binary, else one number token each.
-    int putLeaves(QKLINK link, uint8_t code, int size, const uint8_t* data, int64_t count);
+    LinkError putLeaves(LinkStream& out, uint8_t code, int size, const uint8_t* data,
+                        int64_t count);
 
-    int putRawSize(QKLINK link, int64_t size);
-    int putRawData(QKLINK link, const void* bytes, int64_t count);
+    LinkError putRawSize(LinkStream& out, int64_t size);
+    LinkError putRawData(LinkStream& out, const void* bytes, int64_t count);
     int64_t bytesToPut() const { return m_phase == kData && m_pending > 0 ? m_pending : 0; }
 
     // Text in pieces: a declared byte count (QKPutSize / QKPutData) or pieces with the number
     // of characters still to come after them.
-    int declareTextSize(int64_t bytes);
-    int putTextData(QKLINK link, const void* bytes, int64_t count);
-    int putTextPiece(QKLINK link, TextSource::Width width, const void* data, int64_t units,
-                     int64_t charactersLeft);
+    LinkError declareTextSize(int64_t bytes);
+    LinkError putTextData(LinkStream& out, const void* bytes, int64_t count);
+    LinkError putTextPiece(LinkStream& out, TextSource::Width width, const void* data,
+                           int64_t units, int64_t charactersLeft);
 
-    int endPacket(QKLINK link);
+    LinkError endPacket(LinkStream& out);
 
     Phase phase() const { return m_phase; }
     // Text whose byte count was declared is being gathered.
     bool gatheringDeclared() const { return m_phase == kGathering && m_pending >= 0; }
     uint8_t type() const { return m_type; }
+    // What the peer reads, as agreed at establish.
+    const LinkFeatures& peer() const { return m_peer; }
+    const AllocatorPair& memory() const { return m_memory; }
 
 private:
-    int writeGathered(QKLINK link);
-    int beginGathering(TextSource::Width width, int64_t expectedBytes);
+    // A count field, compact where the peer decodes it and `compactAllowed`.
+    LinkError writeCount(LinkStream& out, int64_t n, bool compactAllowed = true);
+    LinkError writeGathered(LinkStream& out);
+    LinkError beginGathering(TextSource::Width width, int64_t expectedBytes);
 
+    LinkFeatures m_peer;
+    AllocatorPair m_memory;
     Phase m_phase = kIdle;
     uint8_t m_type = 0;
     int64_t m_pending = -1;   // bytes of a raw token or declared text still to come

@@ -2,7 +2,7 @@
 
 #include "CharacterEscapes.h"
 #include "LinkStream.h"
-#include "WireFormat.h"
+#include "TokenBytes.h"
 
 #include <cstring>
 
@@ -86,7 +86,7 @@ public:
             writeOldForm(static_cast<uint32_t>(toCarriedCharacter(c)), m_buffer + m_used) -
             m_buffer);
     }
-    int finish() {
+    LinkError finish() {
         drain();
         return m_error;
     }
@@ -100,7 +100,7 @@ private:
     ByteSink& m_out;
     uint8_t m_buffer[256];
     std::size_t m_used = 0;
-    int m_error = 0;
+    LinkError m_error;
 };
 
 } // namespace
@@ -134,7 +134,7 @@ namespace {
 class StreamSink final : public ByteSink {
 public:
     explicit StreamSink(LinkStream& stream) : m_stream(stream) {}
-    int putBytes(const void* bytes, std::size_t count) override {
+    LinkError putBytes(const void* bytes, std::size_t count) override {
         return m_stream.putBytes(bytes, count);
     }
 
@@ -143,14 +143,14 @@ private:
 };
 } // namespace
 
-int TextEncoder::write(LinkStream& stream, uint8_t type, const TextSource& source,
-                       bool piecewise) const {
+LinkError TextEncoder::write(LinkStream& stream, uint8_t type, const TextSource& source,
+                             bool piecewise) const {
     StreamSink sink(stream);
     return write(sink, type, source, piecewise);
 }
 
-int TextEncoder::write(ByteSink& stream, uint8_t type, const TextSource& source,
-                       bool piecewise) const {
+LinkError TextEncoder::write(ByteSink& stream, uint8_t type, const TextSource& source,
+                             bool piecewise) const {
     using namespace wire;
     Output out(stream);
     const uint8_t encoding = choose(source.width, piecewise);

@@ -4,6 +4,7 @@
 // encoding that the peer reads: `A` 7-bit escaped text, `B` bytes, `C` 16-bit pairs, or the
 // plain form when the peer reads none of them.
 
+#include "LinkError.h"
 #include "LinkFeatures.h"
 
 #include <cstddef>
@@ -17,7 +18,7 @@ class LinkStream;
 class ByteSink {
 public:
     // 0, or the error of the write.
-    virtual int putBytes(const void* bytes, std::size_t count) = 0;
+    virtual LinkError putBytes(const void* bytes, std::size_t count) = 0;
 
 protected:
     ~ByteSink() = default;
@@ -41,9 +42,10 @@ public:
     uint8_t choose(TextSource::Width width, bool piecewise) const;
 
     // Writes the token of type `type` (`"` `#` `*` `+`); 0, or the stream's error.
-    int write(LinkStream& out, uint8_t type, const TextSource& source,
-              bool piecewise = false) const;
-    int write(ByteSink& out, uint8_t type, const TextSource& source, bool piecewise = false) const;
+    LinkError write(LinkStream& out, uint8_t type, const TextSource& source,
+                    bool piecewise = false) const;
+    LinkError write(ByteSink& out, uint8_t type, const TextSource& source,
+                    bool piecewise = false) const;
 
 private:
     bool reads(uint8_t letter) const;

@@ -1,13 +1,13 @@
 #include "TextToken.h"
 
 #include "CharacterEscapes.h"
-#include "WireFormat.h"
+#include "TokenBytes.h"
 
 #include <cstring>
 
 namespace corvinet {
 
-int TextToken::parseWire() {
+LinkError TextToken::parseWire() {
     constexpr int kBad = 2;
     const uint8_t* p = characters.data();
     const uint8_t* end = p + characters.size();

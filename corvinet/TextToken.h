@@ -6,6 +6,7 @@
 
 #include "CharacterEscapes.h"
 #include "EnvMemory.h"
+#include "LinkError.h"
 #include "TextEncoder.h"
 
 #include <array>
@@ -34,7 +35,7 @@ struct TextToken {
     // characters) and keeps the characters, the rest in `header`. 0, or 2 when the data breaks
     // the format: a header longer than the data, a count that disagrees with the length, an
     // unknown letter.
-    int parseWire();
+    LinkError parseWire();
 
     // Appends the text to `out` as 7-bit escaped text.
     void to7Bit(ByteVector& out) const;

@@ -4,8 +4,19 @@
 #include "document/GlyphSource.h"
 
 namespace {
+
 constexpr int32_t kFaceCount = 8;
 constexpr int32_t kMathFace = 3;
+
+OwnedComponent NewCharBlock() {
+    return OwnedComponent(new CharBlock);
+}
+
+// Installed for the life of the process, as the other subsystems install their kinds for the
+// life of the program's start-up.
+const Installed<TextComp::Creator> kCharBlockKind(TextComp::KindSlot(tags::CharBlock),
+                                                  &NewCharBlock);
+
 } // namespace
 
 void CharBlock::Write(DocStream& stream) const {

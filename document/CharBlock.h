@@ -3,7 +3,9 @@
 // The stored form of a run of characters of one face ("chBk"). In memory a list holds each
 // character as its shared glyph; the document stream packs consecutive characters of one face
 // into blocks of at most 255 while a list is written, and the list reader expands each block
-// back into glyphs and destroys it. Blocks never live in a document.
+// back into glyphs and destroys it. Blocks never live in a document. The kind installs its own
+// constructor in the component factory when the program starts: no document can be read
+// without it, and this library is linked wherever the stream is.
 
 #include "document/Str255.h"
 #include "document/TextComp.h"
@@ -15,7 +17,7 @@ public:
     CharBlock() = default;
 
     // Blocks are never copied with content: a clone is a fresh, empty block.
-    TextComp* Clone() const override { return new CharBlock; }
+    OwnedComponent Clone() const override { return OwnedComponent(new CharBlock); }
     TypeTag GetTypeTag() const override { return tags::CharBlock; }
     bool IsCharBlock() const override { return true; }
     void Write(DocStream& stream) const override;

@@ -4,11 +4,11 @@
 #include "document/DocStream.h"
 #include "document/DrawPort.h"
 #include "document/GlyphSource.h"
+#include "document/LatexWriter.h"
 #include "document/Layout.h"
 #include "document/ListParser.h"
 #include "document/RunFactory.h"
 #include "document/TextComp.h"
-#include "export/LatexWriter.h"
 #include "mathbox/CharTable.h"
 
 #include <algorithm>
@@ -36,7 +36,7 @@ int32_t ClassOf(const TextComp& ch, int32_t face) {
 
 CompList::CompList() = default;
 
-CompList::CompList(PtrArray<TextComp>&& children) : m_children(std::move(children)) {
+CompList::CompList(CompArray&& children) : m_children(children.ReleaseAll()) {
     for (TextComp* child : m_children)
         Adopt(child);
 }
@@ -89,59 +89,62 @@ void CompList::InsertAt(TextComp* comp, int32_t i) {
     Adopt(comp);
 }
 
-void CompList::InsertArrayAt(PtrArray<TextComp>&& array, int32_t i) {
+void CompList::InsertArrayAt(CompArray&& array, int32_t i) {
     CheckPosition(i, GetCount() + 1, "InsertArrayAt");
+    // Room first: once the array gives its components up, nothing may fail.
+    m_children.Reserve(GetCount() + array.GetCount());
+    const PtrArray<TextComp> taken = array.ReleaseAll();
     // One move of the children after i, not one per inserted component: pasting a long run into
     // a long list stays linear.
-    m_children.InsertAll(i - 1, array);
-    for (TextComp* comp : array)
+    m_children.InsertAll(i - 1, taken);
+    for (TextComp* comp : taken)
         Adopt(comp);
-    array.RemoveAll();
 }
 
-TextComp* CompList::SetAt(TextComp* comp, int32_t i) {
+OwnedComponent CompList::SetAt(TextComp* comp, int32_t i) {
     CheckPosition(i, GetCount() + 1, "SetAt");
     if (i == GetCount() + 1) {
         Append(comp);
         return nullptr;
     }
-    TextComp* old = m_children.GetAt(i - 1);
+    OwnedComponent old(m_children.GetAt(i - 1));
     m_children.SetAt(i - 1, comp);
-    Release(old);
+    Release(old.get());
     Adopt(comp);
     return old;
 }
 
-TextComp* CompList::RemoveAt(int32_t i) {
+OwnedComponent CompList::RemoveAt(int32_t i) {
     CheckPosition(i, GetCount(), "RemoveAt");
-    TextComp* comp = m_children.RemoveAt(i - 1);
-    Release(comp);
+    OwnedComponent comp(m_children.RemoveAt(i - 1));
+    Release(comp.get());
     return comp;
 }
 
-PtrArray<TextComp> CompList::ExtractRange(int32_t from, int32_t to) {
-    if (to < from) return PtrArray<TextComp>();
+CompArray CompList::ExtractRange(int32_t from, int32_t to) {
+    if (to < from) return CompArray();
     CheckPosition(from, GetCount(), "ExtractRange");
     CheckPosition(to, GetCount(), "ExtractRange");
-    PtrArray<TextComp> taken = m_children.RemoveRange(from - 1, to - from + 1);
+    CompArray taken = CompArray::Adopt(m_children.RemoveRange(from - 1, to - from + 1));
     for (TextComp* comp : taken)
         Release(comp);
     return taken;
 }
 
-PtrArray<TextComp> CompList::SplitOff(int32_t from) {
-    if (from > GetCount()) return PtrArray<TextComp>();
+CompArray CompList::SplitOff(int32_t from) {
+    if (from > GetCount()) return CompArray();
     return ExtractRange(from, GetCount());
 }
 
-PtrArray<TextComp> CompList::DetachChildren() {
+CompArray CompList::DetachChildren() {
+    PtrArray<TextComp> fresh;
     for (TextComp* child : m_children)
         Release(child);
-    return std::exchange(m_children, PtrArray<TextComp>());
+    return CompArray::Adopt(std::exchange(m_children, std::move(fresh)));
 }
 
-PtrArray<TextComp> CompList::CopyRange(int32_t from, int32_t to) const {
-    PtrArray<TextComp> copy;
+CompArray CompList::CopyRange(int32_t from, int32_t to) const {
+    CompArray copy;
     if (to <= from) return copy;
     CheckPosition(from, GetCount(), "CopyRange");
     CheckPosition(to, GetCount() + 1, "CopyRange");
@@ -151,12 +154,12 @@ PtrArray<TextComp> CompList::CopyRange(int32_t from, int32_t to) const {
     return copy;
 }
 
-PtrArray<TextComp> CompList::CopyChildren() const {
+CompArray CompList::CopyChildren() const {
     return CopyRange(1, GetCount() + 1);
 }
 
-CompList* CompList::Clone() const {
-    return new CompList(CopyChildren());
+std::unique_ptr<CompList> CompList::Clone() const {
+    return std::make_unique<CompList>(CopyChildren());
 }
 
 Str255 CompList::GetText() const {
@@ -188,7 +191,7 @@ void CompList::ApplyStyle(int32_t face, int32_t from, int32_t to) {
             child->ApplyStyle(face);
         } else if (child->GetStyleId() != face) {
             if (TextComp* glyph = gGlyphSource->GetGlyph(face, child->GetCharCode()))
-                SetAt(glyph, i);
+                SetAt(glyph, i); // the old character is shared: disposing of it does nothing
         }
     }
     m_needsLayout = true;
@@ -218,9 +221,7 @@ void CompList::InvalidateAll() {
 }
 
 void CompList::DeleteRuns() {
-    for (::Layout* run : m_runs)
-        delete run;
-    m_runs = PtrArray<::Layout>();
+    m_runs = RunArray();
 }
 
 void CompList::AddRunToBounds(const ::Layout& run) {
@@ -230,7 +231,7 @@ void CompList::AddRunToBounds(const ::Layout& run) {
     m_bounds.right += box.Width();
 }
 
-::Layout* CompList::StartRun(int32_t i, TextComp* child) {
+std::unique_ptr<::Layout> CompList::StartRun(int32_t i, TextComp* child) {
     if (!IsChar(child)) return gRunFactory->NewStructure(child, i);
     const uint8_t code = child->GetCharCode();
     const int32_t face = child->GetStyleId();
@@ -267,8 +268,9 @@ void CompList::Layout(int16_t maxWidth) {
                     current->Measure();
                     AddRunToBounds(*current);
                 }
-                current = StartRun(i, child);
-                m_runs.Add(current);
+                std::unique_ptr<::Layout> run = StartRun(i, child);
+                current = run.get();
+                m_runs.Add(std::move(run));
             }
             current->Measure();
             AddRunToBounds(*current);
@@ -318,8 +320,8 @@ void CompList::OffsetOrigin(Point delta) {
         run->Offset(delta);
 }
 
-PtrArray<::Layout> CompList::DetachRuns() {
-    return std::exchange(m_runs, PtrArray<::Layout>());
+RunArray CompList::DetachRuns() {
+    return std::exchange(m_runs, RunArray());
 }
 
 void CompList::StretchRuns(const Rect& rect) {
@@ -450,28 +452,22 @@ void CompList::Read(DocStream& stream) {
     // The children gather in a vector and join the list at the end: the children array grows by
     // at most 32 slots at a time, so adding a long stored list to it piece by piece would copy
     // it over and over (a one-paragraph file of a few megabytes would take minutes to load).
-    // A read that fails leaves the list as it was.
-    std::vector<TextComp*> read;
-    try {
-        for (int32_t k = 0; k < count; ++k) {
-            OwnedComponent comp(stream.ReadComponent());
-            if (comp == nullptr) continue;
-            if (!comp->IsCharBlock()) {
-                read.push_back(comp.get());
-                comp.release();
-                continue;
-            }
-            const auto& block = static_cast<const CharBlock&>(*comp);
-            for (int32_t j = 0; j < block.GetCount(); ++j)
-                if (TextComp* glyph = block.MakeChar(j)) read.push_back(glyph);
+    // A read that fails leaves the list as it was, and what it read so far is disposed of.
+    std::vector<OwnedComponent> read;
+    for (int32_t k = 0; k < count; ++k) {
+        OwnedComponent comp = stream.ReadComponent();
+        if (comp == nullptr) continue;
+        if (!comp->IsCharBlock()) {
+            read.push_back(std::move(comp));
+            continue;
         }
-    } catch (...) {
-        for (TextComp* comp : read)
-            comp->Destroy();
-        throw;
+        const auto& block = static_cast<const CharBlock&>(*comp);
+        for (int32_t j = 0; j < block.GetCount(); ++j)
+            if (TextComp* glyph = block.MakeChar(j)) read.emplace_back(glyph);
     }
+    // Room first: once the components leave their handles, nothing may fail.
     m_children.Reserve(GetCount() + static_cast<int32_t>(read.size()));
-    for (TextComp* comp : read)
-        Append(comp);
+    for (OwnedComponent& comp : read)
+        Append(comp.release());
     m_needsLayout = true;
 }

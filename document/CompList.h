@@ -5,32 +5,35 @@
 // operation; 0 means none.
 //
 // Ownership: the list owns its children (destroying the list calls `Destroy` on each, which does
-// nothing for shared characters) and its layout runs. Children taken out with `RemoveAt`,
-// `ExtractRange`, `SplitOff` or `DetachChildren` belong to the caller and no longer name this
-// list as their parent. A character has no parent: any number of lists may hold the same one.
+// nothing for shared characters) and its layout runs. A component given to `Append`, `InsertAt`
+// or `SetAt` belongs to the list once the call returns (a call that throws leaves it with the
+// caller). Whatever the list gives up or copies comes out in an owning handle or array and no
+// longer names this list as its parent. A character has no parent: any number of lists may
+// hold the same one.
 //
 // Layout marks climb: a change marks the list and, through its owner, every enclosing list and
 // component up to the paragraph.
 
 #include "document/DocRange.h"
+#include "document/Layout.h"
 #include "document/Point.h"
 #include "document/PtrArray.h"
 #include "document/Rect.h"
 #include "document/Str255.h"
+#include "document/TextComp.h"
 
 #include <cstdint>
+#include <memory>
 
 class DocStream;
 class ExprNode;
 class LatexWriter;
-class Layout;
 class OutBuffer;
-class TextComp;
 
 class CompList {
 public:
     CompList();
-    explicit CompList(PtrArray<TextComp>&& children);
+    explicit CompList(CompArray&& children);
     // One shared character of `face` per character of the text.
     CompList(const Str255& text, int32_t face);
     ~CompList();
@@ -48,20 +51,21 @@ public:
     void Append(TextComp* comp);
     void InsertAt(TextComp* comp, int32_t i);
     // Inserts all components of the array before position i, in order; the list owns them.
-    void InsertArrayAt(PtrArray<TextComp>&& array, int32_t i);
+    void InsertArrayAt(CompArray&& array, int32_t i);
     // Puts a component at position i (1 to count + 1) in place of what was there and returns
-    // the old one, which the caller now owns; position count + 1 appends and returns null.
-    TextComp* SetAt(TextComp* comp, int32_t i);
-    TextComp* RemoveAt(int32_t i);
+    // the old one; position count + 1 appends and returns null.
+    OwnedComponent SetAt(TextComp* comp, int32_t i);
+    OwnedComponent RemoveAt(int32_t i);
     // Children from..to inclusive, in order.
-    PtrArray<TextComp> ExtractRange(int32_t from, int32_t to);
-    PtrArray<TextComp> SplitOff(int32_t from);
-    PtrArray<TextComp> DetachChildren();
+    CompArray ExtractRange(int32_t from, int32_t to);
+    CompArray SplitOff(int32_t from);
+    CompArray DetachChildren();
 
-    // Copies of every child (from..to exclusive for `CopyRange`), owned by the caller.
-    PtrArray<TextComp> CopyChildren() const;
-    PtrArray<TextComp> CopyRange(int32_t from, int32_t to) const;
-    CompList* Clone() const;
+    // Copies of every child (from..to exclusive for `CopyRange`). A copy that fails part-way
+    // disposes of the copies made so far.
+    CompArray CopyChildren() const;
+    CompArray CopyRange(int32_t from, int32_t to) const;
+    std::unique_ptr<CompList> Clone() const;
 
     // The character codes of the character children, at most 255.
     Str255 GetText() const;
@@ -101,9 +105,9 @@ public:
     int32_t GetWidth() const { return m_bounds.Width(); }
     bool ContainsPoint(Point p) const { return GetGlobalBounds().PtInRect(p); }
 
-    const PtrArray<::Layout>& GetRuns() const { return m_runs; }
-    // The caller owns the returned runs.
-    PtrArray<::Layout> DetachRuns();
+    const RunArray& GetRuns() const { return m_runs; }
+    // Hands the runs out and leaves the list without any.
+    RunArray DetachRuns();
     // Gives the runs the vertical extent of `rect` and lets the first and last reach its left
     // and right edges (`rect` in the coordinates of the runs' frames).
     void StretchRuns(const Rect& rect);
@@ -131,12 +135,13 @@ private:
     void Release(TextComp* comp);
     void DeleteRuns();
     void AddRunToBounds(const ::Layout& run);
-    ::Layout* StartRun(int32_t i, TextComp* child);
+    std::unique_ptr<::Layout> StartRun(int32_t i, TextComp* child);
     // The first run whose frame reaches x: only x chooses the run.
     ::Layout* RunAtX(int32_t x) const;
 
+    // Owned: the destructor disposes of every child (characters excepted, by their `Destroy`).
     PtrArray<TextComp> m_children;
-    PtrArray<::Layout> m_runs;
+    RunArray m_runs;
     TextComp* m_owner = nullptr; // not owned
     int32_t m_placeholderMode = 0;
     Rect m_bounds;

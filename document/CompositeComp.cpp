@@ -9,7 +9,7 @@ CompositeComp::CompositeComp() : m_list(std::make_unique<CompList>()) {
     m_list->SetOwner(this, kBoxPlaceholderMode);
 }
 
-CompositeComp::CompositeComp(PtrArray<TextComp>&& children)
+CompositeComp::CompositeComp(CompArray&& children)
     : m_list(std::make_unique<CompList>(std::move(children))) {
     m_list->SetOwner(this, kBoxPlaceholderMode);
 }

@@ -33,7 +33,7 @@ public:
 protected:
     CompositeComp();
     // Takes the components of `children` into the nested list.
-    explicit CompositeComp(PtrArray<TextComp>&& children);
+    explicit CompositeComp(CompArray&& children);
 
     // The caret enters the nested list from outside and leaves the box from inside it.
     CompList* Entered(const CompList* from) const { return from ? nullptr : m_list.get(); }

@@ -4,8 +4,6 @@
 #include "document/TextComp.h"
 #include "mathbox/CharTable.h"
 #include "platform/Exceptions.h"
-#include "plot/GraphicsPrim.h"
-#include "plot/GraphicsPrim3D.h"
 
 #include <bit>
 #include <cstring>
@@ -65,35 +63,6 @@ const std::array<uint8_t, 256>& ReadMap(bool symbolTable) {
 const std::array<uint8_t, 256>& WriteMap(bool symbolTable) {
     return symbolTable ? MathCharIndex : TextCharIndex;
 }
-
-// "Frac", or the hexadecimal value when the tag is not printable.
-std::string TagText(uint32_t tag) {
-    std::string text;
-    for (int shift = 24; shift >= 0; shift -= 8) {
-        const auto c = static_cast<char>(tag >> shift);
-        if (c < 0x20 || c > 0x7E) {
-            static constexpr char kHex[] = "0123456789ABCDEF";
-            text = "0x";
-            for (int nibble = 28; nibble >= 0; nibble -= 4)
-                text.push_back(kHex[(tag >> nibble) & 0xF]);
-            return text;
-        }
-        text.push_back(c);
-    }
-    return '"' + text + '"';
-}
-
-template <typename T>
-struct Destroyer {
-    void operator()(T* object) const { delete object; }
-};
-template <>
-struct Destroyer<TextComp> : ComponentDestroyer {};
-template <typename T>
-using Owned = std::unique_ptr<T, Destroyer<T>>;
-
-DocStream::Primitive2DFactory gPrimitive2DFactory = nullptr;
-DocStream::Primitive3DFactory gPrimitive3DFactory = nullptr;
 
 constexpr int32_t kLengthFieldSize = 4;
 
@@ -284,19 +253,20 @@ int32_t DocStream::ReadRecordEnd(uint32_t head) {
     const int32_t length = ReadLong();
     const int64_t end = int64_t{lengthPosition} + length;
     if (length < kLengthFieldSize || end > CurrentLimit())
-        Fail("record " + TagText(head) + " claims a length of " + std::to_string(length) +
-             " bytes from offset " + std::to_string(lengthPosition) + ", outside its room");
+        Fail("record " + DescribeTag(TypeTag::FromValue(head)) + " claims a length of " +
+             std::to_string(length) + " bytes from offset " + std::to_string(lengthPosition) +
+             ", outside its room");
     return static_cast<int32_t>(end);
 }
 
-template <typename Object, typename Create>
-Object* DocStream::ReadFramed(Create&& create) {
+template <typename Create>
+auto DocStream::ReadFramed(Create&& create) {
     const auto head = static_cast<uint32_t>(ReadLong());
     const int32_t end = ReadRecordEnd(head);
-    Owned<Object> object(create(head));
+    auto object = create(head);
     if (!object) {
         m_stream.SetPosition(end);
-        return nullptr;
+        return object;
     }
     if (m_readDepth >= kMaxDepth) Fail("records nest deeper than " + std::to_string(kMaxDepth));
     m_recordEnds[m_readDepth++] = end;
@@ -311,40 +281,33 @@ Object* DocStream::ReadFramed(Create&& create) {
              std::to_string(end));
     // A body shorter than its record was written by a later version: skip what it added.
     if (at < end) m_stream.SetPosition(end);
-    return object.release();
+    return object;
 }
 
-TextComp* DocStream::ReadComponent() {
-    TextComp* comp = ReadFramed<TextComp>(
-        [](uint32_t tag) { return TextComp::CreateByTag(TypeTag::FromValue(tag)); });
-    return comp ? comp : TextComp::CreateByTag(tags::Missing);
+OwnedComponent DocStream::ReadComponent() {
+    OwnedComponent comp =
+        ReadFramed([](uint32_t tag) { return TextComp::CreateByTag(TypeTag::FromValue(tag)); });
+    return comp ? std::move(comp) : TextComp::CreateByTag(tags::Missing);
 }
 
-void DocStream::WritePrimitive2D(const GraphicsPrim& prim) {
+void DocStream::WritePrimitive2D(const StoredPrim& prim) {
     WriteFramed(static_cast<uint32_t>(prim.GetTypeCode()), prim);
 }
 
-void DocStream::WritePrimitive3D(const GraphicsPrim3D& prim) {
+void DocStream::WritePrimitive3D(const StoredPrim& prim) {
     WriteFramed(static_cast<uint32_t>(prim.GetTypeCode()), prim);
 }
 
-GraphicsPrim* DocStream::ReadPrimitive2D() {
-    return ReadFramed<GraphicsPrim>([](uint32_t code) -> GraphicsPrim* {
-        return code >= 1 && code <= 6 && gPrimitive2DFactory
-                   ? gPrimitive2DFactory(static_cast<int32_t>(code))
-                   : nullptr;
+std::unique_ptr<StoredPrim> DocStream::ReadPrimitive2D() {
+    return ReadFramed([](uint32_t code) -> std::unique_ptr<StoredPrim> {
+        if (code < 1 || code > 6 || gPrimitiveFactory == nullptr) return nullptr;
+        return gPrimitiveFactory->New2D(static_cast<int32_t>(code));
     });
 }
 
-GraphicsPrim3D* DocStream::ReadPrimitive3D() {
-    return ReadFramed<GraphicsPrim3D>([](uint32_t code) -> GraphicsPrim3D* {
-        return code >= 1 && code <= 7 && gPrimitive3DFactory
-                   ? gPrimitive3DFactory(static_cast<int32_t>(code))
-                   : nullptr;
+std::unique_ptr<StoredPrim> DocStream::ReadPrimitive3D() {
+    return ReadFramed([](uint32_t code) -> std::unique_ptr<StoredPrim> {
+        if (code < 1 || code > 7 || gPrimitiveFactory == nullptr) return nullptr;
+        return gPrimitiveFactory->New3D(static_cast<int32_t>(code));
     });
-}
-
-void DocStream::SetPrimitiveFactories(Primitive2DFactory factory2D, Primitive3DFactory factory3D) {
-    gPrimitive2DFactory = factory2D;
-    gPrimitive3DFactory = factory3D;
 }

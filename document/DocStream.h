@@ -17,7 +17,9 @@
 // hold); the byte stream's own failures pass through unchanged.
 
 #include "document/CharBlock.h"
+#include "document/StoredPrim.h"
 #include "document/Str255.h"
+#include "document/TextComp.h"
 
 #include <array>
 #include <cstdint>
@@ -25,9 +27,6 @@
 #include <string_view>
 
 class ByteStream;
-class GraphicsPrim;
-class GraphicsPrim3D;
-class TextComp;
 
 class DocStream {
 public:
@@ -76,26 +75,19 @@ public:
     // One framed record: tag, patched length, the component's body; counts it in the innermost
     // chunk.
     void WriteRecord(const TextComp& comp);
-    // Reads one record and returns the new component, which the caller owns. A tag that no kind
-    // answers gives the "Miss" placeholder, or null while no placeholder kind is registered; its
-    // body is skipped either way.
-    TextComp* ReadComponent();
+    // Reads one record and returns the new component. A tag that no kind answers gives the
+    // "Miss" placeholder, or null while no placeholder kind is installed; its body is skipped
+    // either way.
+    OwnedComponent ReadComponent();
 
     // Primitive records: a 32-bit type code, a patched length, the primitive's body. They are
     // not counted in any chunk.
-    void WritePrimitive2D(const GraphicsPrim& prim);
-    void WritePrimitive3D(const GraphicsPrim3D& prim);
-    // The new primitive, owned by the caller, or null for a code that no kind answers (its
-    // record is skipped).
-    GraphicsPrim* ReadPrimitive2D();
-    GraphicsPrim3D* ReadPrimitive3D();
-
-    // A default primitive for a stored type code, or null for a code the kind does not know.
-    using Primitive2DFactory = GraphicsPrim* (*)(int32_t code);
-    using Primitive3DFactory = GraphicsPrim3D* (*)(int32_t code);
-    // The plots subsystem installs its factories at start-up; until then every primitive record
-    // is skipped as unknown. Null uninstalls.
-    static void SetPrimitiveFactories(Primitive2DFactory factory2D, Primitive3DFactory factory3D);
+    void WritePrimitive2D(const StoredPrim& prim);
+    void WritePrimitive3D(const StoredPrim& prim);
+    // The new primitive, made by the installed `gPrimitiveFactory`, or null for a code that no
+    // kind answers or while no factory is installed (its record is skipped).
+    std::unique_ptr<StoredPrim> ReadPrimitive2D();
+    std::unique_ptr<StoredPrim> ReadPrimitive3D();
 
     // For bodies that read a count from the file: fails (BadFormat) unless `count` bytes are
     // left in the record being read (or in the stream outside any record). Call it before
@@ -111,10 +103,10 @@ private:
     void WriteFramed(uint32_t head, const Object& object);
     void PatchLength(int32_t lengthPosition);
     void WritePendingBlock();
-    // Reads a record whose object `create` makes from its head; an object it does not make
-    // (null) is skipped and null returned.
-    template <typename Object, typename Create>
-    Object* ReadFramed(Create&& create);
+    // Reads a record whose object `create` makes from its head (as an owning handle); an object
+    // it does not make (null) is skipped and null returned.
+    template <typename Create>
+    auto ReadFramed(Create&& create);
     // Reads a record's length field and checks it against the enclosing record; returns the
     // record's end.
     int32_t ReadRecordEnd(uint32_t head);

@@ -1,3 +1,3 @@
 #include "document/DrawPort.h"
 
-DrawPort* gDrawPort = nullptr;
+ServiceSlot<DrawPort> gDrawPort;

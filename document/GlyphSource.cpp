@@ -1,3 +1,3 @@
 #include "document/GlyphSource.h"
 
-GlyphSource* gGlyphSource = nullptr;
+ServiceSlot<GlyphSource> gGlyphSource;

@@ -2,7 +2,10 @@
 
 // The shared one-character components. Every character a list holds is the glyph of its face
 // and code, owned by the style manager's face and never allocated per occurrence. The style
-// manager installs itself in `gGlyphSource` at start-up, before any document is read.
+// manager installs itself in `gGlyphSource` with an `Installed` guard at start-up, before any
+// document is read.
+
+#include "platform/Installed.h"
 
 #include <cstdint>
 
@@ -18,4 +21,4 @@ public:
 };
 
 // The installed source; not owned here.
-extern GlyphSource* gGlyphSource;
+extern ServiceSlot<GlyphSource> gGlyphSource;

@@ -11,11 +11,13 @@
 // the line. The frame is the line box moved by the origin.
 
 #include "document/DocPos.h"
+#include "document/OwningArray.h"
 #include "document/Point.h"
 #include "document/Rect.h"
 #include "document/TypeTag.h"
 
 #include <cstdint>
+#include <memory>
 
 class TextComp;
 
@@ -29,8 +31,8 @@ public:
     // Appends a character of a face when the run accepts it.
     virtual bool AddChar(uint8_t /*code*/, int32_t /*face*/) { return false; }
     virtual bool CanMerge(const Layout& /*next*/, bool /*allowSpaces*/) const { return false; }
-    // Takes the next run's content and deletes it.
-    virtual void Merge(Layout* /*next*/) {}
+    // Takes the next run's content; the run itself ends with the handle.
+    virtual void Merge(std::unique_ptr<Layout> /*next*/) {}
     virtual bool IsCharacterRun() const { return false; }
     virtual bool IsLineRun() const { return false; }
     virtual bool IsWhiteRun() const { return false; }
@@ -81,3 +83,6 @@ protected:
     Rect m_lineBox;
     Point m_origin;
 };
+
+// The runs of one laid-out line, in order, owned.
+using RunArray = OwningArray<Layout>;

@@ -1,3 +1,3 @@
 #include "document/ListParser.h"
 
-ListParser* gListParser = nullptr;
+ServiceSlot<ListParser> gListParser;

@@ -1,8 +1,10 @@
 #pragma once
 
 // How a component list becomes an expression: the infix parser reads the children as one math
-// line. The parsing subsystem installs the real parser in `gListParser` at start-up; without
-// one, lists have no expression.
+// line. The parsing subsystem installs the real parser in `gListParser` with an `Installed`
+// guard at start-up; without one, lists have no expression.
+
+#include "platform/Installed.h"
 
 #include <cstdint>
 
@@ -20,4 +22,4 @@ public:
 };
 
 // The installed parser; not owned here.
-extern ListParser* gListParser;
+extern ServiceSlot<ListParser> gListParser;

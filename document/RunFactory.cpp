@@ -1,3 +1,3 @@
 #include "document/RunFactory.h"
 
-RunFactory* gRunFactory = nullptr;
+ServiceSlot<RunFactory> gRunFactory;

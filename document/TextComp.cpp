@@ -1,9 +1,9 @@
 #include "document/TextComp.h"
 
-#include "document/CharBlock.h"
 #include "document/CompList.h"
 
 #include <array>
+#include <stdexcept>
 
 namespace {
 
@@ -12,42 +12,38 @@ constexpr int32_t kLastElementCommand = 32832;
 
 struct FactoryEntry {
     TypeTag tag;
-    TextComp::Creator creator;
+    ServiceSlot<TextComp::Creator> creator;
 };
 
-TextComp* NewCharBlock() {
-    return new CharBlock;
-}
-
-// The storable kinds, in the order the factory tries them. Character blocks belong to this
-// library; the other kinds are registered by their subsystems.
+// The storable kinds, in the order the factory tries them. Each subsystem installs the
+// constructors of its kinds, this library included (character blocks).
 std::array<FactoryEntry, 25>& Factory() {
     static std::array<FactoryEntry, 25> entries = {{
-        {tags::CharBlock, &NewCharBlock},
-        {tags::Product, nullptr},
-        {tags::Sum, nullptr},
-        {tags::AbsValue, nullptr},
-        {tags::BraceGroup, nullptr},
-        {tags::ParenGroup, nullptr},
-        {tags::PartialDerivative, nullptr},
-        {tags::TotalDerivative, nullptr},
-        {tags::Exponent, nullptr},
-        {tags::Fraction, nullptr},
-        {tags::EquationSet, nullptr},
-        {tags::Matrix, nullptr},
-        {tags::Table, nullptr},
-        {tags::Split, nullptr},
-        {tags::Integral, nullptr},
-        {tags::Limit, nullptr},
-        {tags::Missing, nullptr},
-        {tags::Overbar, nullptr},
-        {tags::Metafile, nullptr},
-        {tags::Plot2D, nullptr},
-        {tags::Plot3D, nullptr},
-        {tags::Radical, nullptr},
-        {tags::Subscript, nullptr},
-        {tags::Reference, nullptr},
-        {tags::Link, nullptr},
+        {tags::CharBlock, {}},
+        {tags::Product, {}},
+        {tags::Sum, {}},
+        {tags::AbsValue, {}},
+        {tags::BraceGroup, {}},
+        {tags::ParenGroup, {}},
+        {tags::PartialDerivative, {}},
+        {tags::TotalDerivative, {}},
+        {tags::Exponent, {}},
+        {tags::Fraction, {}},
+        {tags::EquationSet, {}},
+        {tags::Matrix, {}},
+        {tags::Table, {}},
+        {tags::Split, {}},
+        {tags::Integral, {}},
+        {tags::Limit, {}},
+        {tags::Missing, {}},
+        {tags::Overbar, {}},
+        {tags::Metafile, {}},
+        {tags::Plot2D, {}},
+        {tags::Plot3D, {}},
+        {tags::Radical, {}},
+        {tags::Subscript, {}},
+        {tags::Reference, {}},
+        {tags::Link, {}},
     }};
     return entries;
 }
@@ -85,18 +81,18 @@ bool TextComp::IsCommandEnabled(int32_t id, const DocPos&) const {
     return id >= kFirstElementCommand && id <= kLastElementCommand;
 }
 
-TextComp* TextComp::CreateByTag(TypeTag tag) {
-    for (const FactoryEntry& entry : Factory())
-        if (entry.tag == tag) return entry.creator ? entry.creator() : nullptr;
+OwnedComponent TextComp::CreateByTag(TypeTag tag) {
+    for (const FactoryEntry& entry : Factory()) {
+        if (entry.tag == tag) {
+            Creator* create = entry.creator.Get();
+            return create != nullptr ? create() : nullptr;
+        }
+    }
     return nullptr;
 }
 
-bool TextComp::RegisterKind(TypeTag tag, Creator creator) {
-    for (FactoryEntry& entry : Factory()) {
-        if (entry.tag == tag) {
-            entry.creator = creator;
-            return true;
-        }
-    }
-    return false;
+ServiceSlot<TextComp::Creator>& TextComp::KindSlot(TypeTag tag) {
+    for (FactoryEntry& entry : Factory())
+        if (entry.tag == tag) return entry.creator;
+    throw std::invalid_argument("no storable component kind has the tag " + DescribeTag(tag));
 }

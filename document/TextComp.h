@@ -10,12 +10,16 @@
 // exception: characters (tag "Char") are shared objects of the style manager's faces; their
 // `Destroy` does nothing and their `Clone` returns the same object. Removing a component from a
 // list and deleting it are separate steps, so undo actions can hold removed components; delete
-// through `Destroy` (or `DestroyComponent`), never with `delete`.
+// through `Destroy`, never with `delete`. Whatever hands a component out (a clone, the factory,
+// the stream reader, a list giving up a child) hands it out in an `OwnedComponent`, whose end
+// calls `Destroy`.
 
 #include "document/DocPos.h"
+#include "document/OwningArray.h"
 #include "document/Point.h"
 #include "document/Rect.h"
 #include "document/TypeTag.h"
+#include "platform/Installed.h"
 
 #include <cstdint>
 #include <memory>
@@ -26,6 +30,16 @@ class ExprNode;
 class LatexWriter;
 class OutBuffer;
 class ParaComp;
+class TextComp;
+
+// Disposes of a component through `Destroy`; null is ignored.
+struct ComponentDestroyer {
+    void operator()(TextComp* comp) const noexcept;
+};
+// A component that belongs to no list yet.
+using OwnedComponent = std::unique_ptr<TextComp, ComponentDestroyer>;
+// Components handed out or taken in bulk, in order.
+using CompArray = OwningArray<TextComp, ComponentDestroyer>;
 
 class TextComp {
 public:
@@ -35,8 +49,8 @@ public:
 
     // Deletes the component; shared characters override it with nothing.
     virtual void Destroy() { delete this; }
-    // A deep copy, children included; the caller owns it.
-    virtual TextComp* Clone() const = 0;
+    // A deep copy, children included.
+    virtual OwnedComponent Clone() const = 0;
 
     virtual bool NeedsLayout() const { return false; }
     // Marks this component and, through its parent list, every enclosing list and component up
@@ -120,26 +134,20 @@ public:
 
     // A new, empty component of the kind a stored record names, or null for a tag that names no
     // storable component ("Para", "Char", layout and node tags, unknown tags, and kinds whose
-    // subsystem has not registered them). The caller owns it and lets it `Read` its body.
-    static TextComp* CreateByTag(TypeTag tag);
+    // constructor is not installed). The caller lets it `Read` its body.
+    static OwnedComponent CreateByTag(TypeTag tag);
 
-    using Creator = TextComp* (*)();
-    // Subsystems register the constructor of each storable kind at start-up. Only the kinds the
-    // factory knows are accepted; returns false for any other tag.
-    static bool RegisterKind(TypeTag tag, Creator creator);
+    // A storable kind's constructor: a new, empty component of the kind.
+    using Creator = OwnedComponent();
+    // The slot of a storable kind's constructor, which its subsystem fills with an `Installed`
+    // guard at start-up. Only the kinds the factory knows have a slot; any other tag throws
+    // std::invalid_argument.
+    static ServiceSlot<Creator>& KindSlot(TypeTag tag);
 
 protected:
     virtual ~TextComp() = default;
 };
 
-// Destroys a component; null is ignored.
-inline void DestroyComponent(TextComp* comp) {
+inline void ComponentDestroyer::operator()(TextComp* comp) const noexcept {
     if (comp != nullptr) comp->Destroy();
 }
-
-// Holds a component that is not yet in a list, destroying it (never deleting it) when the holder
-// goes without handing it on.
-struct ComponentDestroyer {
-    void operator()(TextComp* comp) const { DestroyComponent(comp); }
-};
-using OwnedComponent = std::unique_ptr<TextComp, ComponentDestroyer>;

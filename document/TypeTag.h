@@ -5,6 +5,7 @@
 // so "Sum" and "Sum " are one tag. The packed value is what the document stream stores.
 
 #include <cstdint>
+#include <string>
 
 class TypeTag {
 public:
@@ -32,6 +33,24 @@ public:
 private:
     uint32_t m_value = 0;
 };
+
+// For messages: "Frac" in quotes, or the hexadecimal value when a byte is not printable.
+inline std::string DescribeTag(TypeTag tag) {
+    const uint32_t value = tag.Value();
+    std::string text;
+    for (int shift = 24; shift >= 0; shift -= 8) {
+        const auto c = static_cast<char>(value >> shift);
+        if (c < 0x20 || c > 0x7E) {
+            static constexpr char kHex[] = "0123456789ABCDEF";
+            text = "0x";
+            for (int nibble = 28; nibble >= 0; nibble -= 4)
+                text.push_back(kHex[(value >> nibble) & 0xF]);
+            return text;
+        }
+        text.push_back(c);
+    }
+    return '"' + text + '"';
+}
 
 // The shared list of tags. The first 38 ("null" to "line") are the component and layout
 // vocabulary; the last nine are the graphics-node tags of plot results. Expression nodes carry

@@ -162,10 +162,28 @@ TEST_F(LinkStreamTest, DuplicateKeepsDataTheOtherHasNotRead) {
     data.back() = 'z';
     ASSERT_EQ(stream.putBytes(data.data(), data.size()), 0);
     ASSERT_EQ(stream.flush(), 0);
-    other.duplicateFrom(stream);
+    ASSERT_EQ(other.duplicateFrom(stream), 0);
     EXPECT_EQ(read(stream, data.size()), data);
     stream.close();
     EXPECT_EQ(read(other, data.size()), data) << "the duplicate still reads from the start";
+}
+
+void* noMemory(std::size_t) {
+    return nullptr;
+}
+
+TEST_F(LinkStreamTest, DuplicateReportsALookAheadItCouldNotCopy) {
+    makeLoopback();
+    ASSERT_EQ(stream.putBytes("tail", 4), 0);
+    ASSERT_EQ(stream.pushBack("ahead", 5), 0);
+    ASSERT_EQ(other.duplicateFrom(stream), 0);
+    EXPECT_EQ(read(other, 9), "aheadtail");
+
+    link.memory.allocate = noMemory;
+    EXPECT_EQ(other.duplicateFrom(stream), QKERR_OUT_OF_MEMORY)
+        << "a duplicate that silently lost the unread look-ahead would read other bytes";
+    link.memory = memory;
+    EXPECT_EQ(read(stream, 9), "aheadtail") << "the original keeps its look-ahead";
 }
 
 TEST_F(LinkStreamTest, LookAheadIsReadFirstAndNests) {

@@ -2,17 +2,17 @@
 // even) or as a run of plot primitive records (odd). Any input either loads or fails with the
 // stream's exception; one that loads must save, load and save again to the same bytes.
 //
-// ctest runs a short regression pass; a long run, by hand from the build folder:
-//   document/document_stream_fuzz CORPUS_DIR -runs=1000000 -max_len=8192
+// ctest runs a short regression pass that starts from the seeds in document/fuzz/corpus
+// (documents the model wrote, made by document_stream_corpus). A long run, by hand from the
+// build folder, into a working copy of the seeds:
+//   cp -r ../../document/fuzz/corpus /tmp/doc-corpus
+//   document/document_stream_fuzz /tmp/doc-corpus -runs=1000000 -max_len=8192
 
 #include "document/CompList.h"
 #include "document/DocStream.h"
-#include "document/tests/Fakes.h"
-#include "document/tests/StoredKinds.h"
+#include "document/fuzz/DocStreamFuzzInput.h"
 #include "document/tests/StreamBytes.h"
 #include "platform/Exceptions.h"
-#include "plot/GraphicsPrim.h"
-#include "plot/GraphicsPrim3D.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -21,41 +21,6 @@
 namespace {
 
 using streambytes::Bytes;
-
-// Primitive kinds whose bodies read a count and then that many doubles, the shape of the real
-// polylines and meshes.
-template <typename Base>
-class CountedPrim final : public Base {
-public:
-    explicit CountedPrim(int32_t code) : m_code(code) {}
-    int32_t GetTypeCode() const override { return m_code; }
-    void Write(DocStream& s) const override {
-        s.WriteLong(static_cast<int32_t>(m_values.size()));
-        for (double v : m_values)
-            s.WriteDouble(v);
-    }
-    void Read(DocStream& s) override {
-        const int32_t count = s.ReadLong();
-        s.RequireBytes(int64_t{count} * 8);
-        m_values.resize(static_cast<size_t>(count));
-        for (double& v : m_values)
-            v = s.ReadDouble();
-    }
-
-private:
-    int32_t m_code;
-    std::vector<double> m_values;
-};
-
-struct Environment {
-    Environment() {
-        DocStream::SetPrimitiveFactories(
-            [](int32_t code) -> GraphicsPrim* { return new CountedPrim<GraphicsPrim>(code); },
-            [](int32_t code) -> GraphicsPrim3D* { return new CountedPrim<GraphicsPrim3D>(code); });
-    }
-    fakes::GlyphSource glyphs;
-    storedkinds::Registration kinds;
-};
 
 Bytes SaveList(const CompList& list) {
     return streambytes::Save([&](DocStream& s) { list.Write(s); });
@@ -79,9 +44,9 @@ void ReadPrimitives(const Bytes& input, bool is3D) {
         streambytes::Load(input, [&](DocStream& s) {
             for (;;) {
                 if (is3D)
-                    std::unique_ptr<GraphicsPrim3D>(s.ReadPrimitive3D());
+                    s.ReadPrimitive3D();
                 else
-                    std::unique_ptr<GraphicsPrim>(s.ReadPrimitive2D());
+                    s.ReadPrimitive2D();
             }
         });
     } catch (const platform::FileException&) {
@@ -91,10 +56,10 @@ void ReadPrimitives(const Bytes& input, bool is3D) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static Environment environment;
+    static docfuzz::Environment environment;
     if (size == 0 || size > (1u << 24)) return 0;
     const Bytes input(data + 1, data + size);
-    if (data[0] % 2 == 0)
+    if (data[0] % 2 == docfuzz::kListMode)
         CheckListRoundTrip(input);
     else
         ReadPrimitives(input, data[0] & 2);

@@ -12,17 +12,15 @@
 
 namespace {
 
-TextComp* NewBox() {
-    return new fakes::Box;
+OwnedComponent NewBox() {
+    return OwnedComponent(new fakes::Box);
 }
 
 class CharBlockTest : public ::testing::Test {
 protected:
-    CharBlockTest() { TextComp::RegisterKind(tags::Fraction, &NewBox); }
-    ~CharBlockTest() override {
-        TextComp::RegisterKind(tags::Fraction, nullptr);
-        EXPECT_EQ(fakes::Box::alive, 0);
-    }
+    ~CharBlockTest() override { EXPECT_EQ(fakes::Box::alive, 0); }
+
+    Installed<TextComp::Creator> m_boxKind{TextComp::KindSlot(tags::Fraction), &NewBox};
 
     // The list's stored bytes.
     std::vector<uint8_t> Store(const CompList& list) {
@@ -206,7 +204,6 @@ TEST_F(CharBlockTest, PackingRules) {
     EXPECT_FALSE(block.CanTake(*glyphs.GetGlyph(3, 'y')));
     EXPECT_EQ(block.MakeChar(0), glyphs.GetGlyph(3, 'x'));
 
-    TextComp* clone = block.Clone();
-    EXPECT_EQ(static_cast<CharBlock*>(clone)->GetCount(), 0);
-    clone->Destroy();
+    const OwnedComponent clone = block.Clone();
+    EXPECT_EQ(static_cast<CharBlock&>(*clone).GetCount(), 0);
 }

@@ -53,13 +53,38 @@ TEST_F(CompListLayoutTest, BoxesAndFaceChangesEndTheWord) {
     EXPECT_TRUE(list.IsPlaced());
 }
 
-TEST_F(CompListLayoutTest, LongWordSplitsAt31Characters) {
-    CompList list;
-    fakes::AppendChars(list, std::string(40, 'w'));
-    list.Layout(1000);
-    ASSERT_EQ(fakes::RunTags(list), "word word");
-    EXPECT_EQ(static_cast<fakes::Run*>(list.GetRuns().GetAt(0))->GetCount(), 31);
-    EXPECT_EQ(list.GetRuns().GetAt(1)->GetStart(), 32);
+// The list only offers each character to the current run; how many a run takes is the run's
+// own rule. Whatever the run refuses starts the next run, at the refused character's position,
+// so no character is lost or laid out twice.
+TEST_F(CompListLayoutTest, ACharacterTheRunRefusesStartsTheNextRunAtItsPosition) {
+    const struct {
+        const char* name;
+        int32_t capacity;
+        int32_t letters;
+        std::vector<int32_t> starts;
+    } cases[] = {
+        {"one character a run", 1, 3, {1, 2, 3}},
+        {"exactly full", 3, 3, {1}},
+        {"one over", 3, 4, {1, 4}},
+        {"a long word", 31, 40, {1, 32}},
+        {"two full runs and a rest", 31, 65, {1, 32, 63}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fakes::Run::capacity = c.capacity;
+        CompList list;
+        fakes::AppendChars(list, std::string(static_cast<size_t>(c.letters), 'w'));
+        list.Layout(10000);
+        std::vector<int32_t> starts;
+        int32_t covered = 0;
+        for (const Layout* run : list.GetRuns()) {
+            starts.push_back(run->GetStart());
+            covered += static_cast<const fakes::Run*>(run)->GetCount();
+        }
+        EXPECT_EQ(starts, c.starts);
+        EXPECT_EQ(covered, c.letters);
+        EXPECT_EQ(list.GetWidth(), c.letters * fakes::kCharWidth);
+    }
 }
 
 TEST_F(CompListLayoutTest, EmptyListIsOnePlaceholderWithTheOwnersMode) {

@@ -1,5 +1,5 @@
+#include "document/LatexWriter.h"
 #include "document/tests/Fakes.h"
-#include "export/LatexWriter.h"
 
 #include <gtest/gtest.h>
 
@@ -35,18 +35,17 @@ TEST_F(CompListTest, InsertionsAdoptAndRemovalsReleaseTheChild) {
     EXPECT_EQ(list.GetAt(0), nullptr);
     EXPECT_EQ(list.GetAt(2), nullptr);
 
-    TextComp* removed = list.RemoveAt(1);
-    EXPECT_EQ(removed, box);
+    const OwnedComponent removed = list.RemoveAt(1);
+    EXPECT_EQ(removed.get(), box);
     EXPECT_EQ(box->GetParent(), nullptr);
     EXPECT_EQ(list.IndexOf(box), 0);
-    removed->Destroy();
 }
 
 TEST_F(CompListTest, SetAtReplacesWithinOneToCountPlusOne) {
     CompList list;
     fakes::AppendChars(list, "ab");
     auto* box = new fakes::Box;
-    TextComp* old = list.SetAt(box, 1);
+    const OwnedComponent old = list.SetAt(box, 1);
     EXPECT_EQ(old->GetCharCode(), 'a');
     EXPECT_EQ(Codes(list), "#b");
     EXPECT_EQ(box->GetParent(), &list);
@@ -55,10 +54,11 @@ TEST_F(CompListTest, SetAtReplacesWithinOneToCountPlusOne) {
     EXPECT_EQ(list.SetAt(second, 3), nullptr); // count + 1 appends
     EXPECT_EQ(Codes(list), "#b#");
 
-    TextComp* taken = list.SetAt(glyphs.GetGlyph(0, 'c'), 3);
-    EXPECT_EQ(taken, second);
+    OwnedComponent taken = list.SetAt(glyphs.GetGlyph(0, 'c'), 3);
+    EXPECT_EQ(taken.get(), second);
     EXPECT_EQ(second->GetParent(), nullptr);
-    taken->Destroy();
+    taken.reset();
+    EXPECT_EQ(fakes::Box::alive, 1) << "the handle disposes of what the list gave up";
 
     for (int32_t bad : {0, -1, 5}) {
         SCOPED_TRACE(bad);
@@ -76,14 +76,14 @@ TEST_F(CompListTest, ExtractSplitAndCopyRanges) {
     fakes::AppendChars(list, "abcde");
     list.InsertAt(new fakes::Box, 3); // ab#cde
 
-    PtrArray<TextComp> copy = list.CopyRange(2, 5); // b#c, clones
+    CompArray copy = list.CopyRange(2, 5); // b#c, clones
     ASSERT_EQ(copy.GetCount(), 3);
     EXPECT_NE(copy.GetAt(1), list.GetAt(3)); // the box is a new one
     EXPECT_EQ(copy.GetAt(0), list.GetAt(2)); // characters are shared
     CompList copied(std::move(copy));
     EXPECT_EQ(Codes(copied), "b#c");
 
-    PtrArray<TextComp> middle = list.ExtractRange(2, 4); // b#c
+    CompArray middle = list.ExtractRange(2, 4); // b#c
     EXPECT_EQ(Codes(list), "ade");
     CompList moved(std::move(middle));
     EXPECT_EQ(moved.GetAt(2)->GetParent(), &moved);
@@ -98,10 +98,60 @@ TEST_F(CompListTest, ExtractSplitAndCopyRanges) {
     EXPECT_EQ(Codes(tail), "cde");
     EXPECT_EQ(list.SplitOff(4).GetCount(), 0);
 
-    CompList* clone = list.Clone();
+    const std::unique_ptr<CompList> clone = list.Clone();
     EXPECT_TRUE(clone->IsEqual(list));
     EXPECT_EQ(clone->GetOwner(), nullptr);
-    delete clone;
+}
+
+namespace {
+
+// A box whose copies succeed until `clonesLeft` runs out; the next one throws.
+class FragileBox final : public fakes::Box {
+public:
+    OwnedComponent Clone() const override {
+        if (--clonesLeft < 0) throw std::runtime_error("out of memory while copying");
+        return fakes::Box::Clone();
+    }
+    static inline int clonesLeft = 0;
+};
+
+} // namespace
+
+// A copy that fails part-way must dispose of the copies it already made (the sanitizers report
+// any that leak) and leave the source as it was.
+TEST_F(CompListTest, CopyThatFailsPartWayLosesNothing) {
+    const struct {
+        const char* name;
+        int clonesBeforeFailure;
+        bool nested; // the boxes sit one level down, inside a box of the list
+    } cases[] = {
+        {"the first copy fails", 0, false},
+        {"a copy in the middle fails", 2, false},
+        {"the last copy fails", 4, false},
+        {"a copy inside a box fails", 3, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        CompList list;
+        CompList* target = &list;
+        if (c.nested) {
+            auto* outer = new FragileBox;
+            list.Append(outer);
+            target = outer->GetList(1);
+        }
+        for (int k = 0; k < 5; ++k) {
+            target->Append(new FragileBox);
+            fakes::AppendChars(*target, "b");
+        }
+        const int alive = fakes::Box::alive;
+        FragileBox::clonesLeft = c.clonesBeforeFailure + (c.nested ? 1 : 0);
+
+        EXPECT_THROW(list.CopyChildren(), std::runtime_error);
+        EXPECT_THROW(list.Clone(), std::runtime_error);
+        EXPECT_EQ(fakes::Box::alive, alive);
+        EXPECT_EQ(Codes(*target), "#b#b#b#b#b");
+        EXPECT_EQ(target->GetAt(1)->GetParent(), target);
+    }
 }
 
 TEST_F(CompListTest, TextAndSignQueries) {

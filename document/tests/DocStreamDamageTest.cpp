@@ -118,7 +118,7 @@ TEST_F(DocStreamDamageTest, RecordsNestAtMost1024Deep) {
 // A body that reads a 4-byte count, asks whether `ask` more bytes are left, and skips 6.
 class CountProbe final : public TextComp {
 public:
-    TextComp* Clone() const override { return new CountProbe; }
+    OwnedComponent Clone() const override { return OwnedComponent(new CountProbe); }
     TypeTag GetTypeTag() const override { return tags::Sum; }
     void Read(DocStream& s) override {
         s.ReadLong();
@@ -147,18 +147,18 @@ TEST_F(DocStreamDamageTest, CountsFromTheFileAreCheckedAgainstTheirRecord) {
         {"reaching into the next record", 10, false},
         {"negative", -1, false},
     };
-    TextComp::RegisterKind(tags::Sum, []() -> TextComp* { return new CountProbe; });
+    const Installed probeKind(TextComp::KindSlot(tags::Sum),
+                              [] { return OwnedComponent(new CountProbe); });
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         CountProbe::ask = c.count;
         CountProbe::fits = !c.fits;
         Load(bytes, [](DocStream& s) {
-            DestroyComponent(s.ReadComponent());
+            s.ReadComponent();
             EXPECT_EQ(s.ReadLong(), 77);
         });
         EXPECT_EQ(CountProbe::fits, c.fits);
     }
-    TextComp::RegisterKind(tags::Sum, nullptr);
 }
 
 TEST_F(DocStreamDamageTest, SkipStaysInsideTheData) {

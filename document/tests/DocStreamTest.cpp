@@ -4,13 +4,12 @@
 #include "document/CompList.h"
 #include "document/CountStream.h"
 #include "document/FileOutStream.h"
+#include "document/StoredPrim.h"
 #include "document/tests/Fakes.h"
 #include "document/tests/StoredKinds.h"
 #include "document/tests/StreamBytes.h"
 #include "platform/File.h"
 #include "platform/tests/FileTestSupport.h"
-#include "plot/GraphicsPrim.h"
-#include "plot/GraphicsPrim3D.h"
 
 #include <gtest/gtest.h>
 
@@ -39,7 +38,7 @@ protected:
 class Blob final : public TextComp {
 public:
     explicit Blob(int32_t size) : m_size(size) {}
-    TextComp* Clone() const override { return new Blob(m_size); }
+    OwnedComponent Clone() const override { return OwnedComponent(new Blob(m_size)); }
     TypeTag GetTypeTag() const override { return tags::Sum; }
     void Write(DocStream& stream) const override {
         for (int32_t i = 0; i < m_size; ++i)
@@ -138,10 +137,9 @@ TEST_F(DocStreamTest, RunsPackIntoBlocksOfOneFaceAndAtMost255) {
         Load(bytes, [&](DocStream& s) {
             const int32_t count = s.ReadLong();
             for (int32_t i = 0; i < count; ++i) {
-                TextComp* comp = s.ReadComponent();
-                sizes.push_back(comp->IsCharBlock() ? static_cast<CharBlock*>(comp)->GetCount()
+                const OwnedComponent comp = s.ReadComponent();
+                sizes.push_back(comp->IsCharBlock() ? static_cast<CharBlock&>(*comp).GetCount()
                                                     : 0);
-                DestroyComponent(comp);
             }
         });
         EXPECT_EQ(sizes, c.blockSizes);
@@ -199,11 +197,12 @@ TEST_F(DocStreamTest, UnknownRecordsAreSkippedByTheirLength) {
     EXPECT_EQ(plain.GetAt(1)->GetCharCode(), 'q');
 
     // With one, each becomes an empty placeholder in its place.
-    TextComp::RegisterKind(tags::Missing,
-                           []() -> TextComp* { return new Stored(tags::Missing, 0); });
     CompList held;
-    Load(bytes, [&](DocStream& s) { held.Read(s); });
-    TextComp::RegisterKind(tags::Missing, nullptr);
+    {
+        const Installed missingKind(TextComp::KindSlot(tags::Missing),
+                                    [] { return OwnedComponent(new Stored(tags::Missing, 0)); });
+        Load(bytes, [&](DocStream& s) { held.Read(s); });
+    }
     ASSERT_EQ(held.GetCount(), 3);
     EXPECT_EQ(held.GetAt(1)->GetTypeTag(), tags::Missing);
     EXPECT_EQ(held.GetAt(2)->GetTypeTag(), tags::Missing);
@@ -284,7 +283,7 @@ TEST_F(DocStreamTest, CharacterMapsRoundTrip) {
     }
 }
 
-class FakePrim final : public GraphicsPrim {
+class FakePrim final : public StoredPrim {
 public:
     explicit FakePrim(int32_t code) : code(code) {}
     int32_t GetTypeCode() const override { return code; }
@@ -300,7 +299,7 @@ public:
     double x = 0, y = 0;
 };
 
-class FakePrim3D final : public GraphicsPrim3D {
+class FakePrim3D final : public StoredPrim {
 public:
     explicit FakePrim3D(int32_t code) : code(code) {}
     int32_t GetTypeCode() const override { return code; }
@@ -310,14 +309,20 @@ public:
     uint8_t flag = 0;
 };
 
+class FakePrimitiveFactory final : public PrimitiveFactory {
+public:
+    std::unique_ptr<StoredPrim> New2D(int32_t code) override {
+        return std::make_unique<FakePrim>(code);
+    }
+    std::unique_ptr<StoredPrim> New3D(int32_t code) override {
+        return std::make_unique<FakePrim3D>(code);
+    }
+};
+
 class PrimitiveTest : public DocStreamTest {
 protected:
-    PrimitiveTest() {
-        DocStream::SetPrimitiveFactories(
-            [](int32_t code) -> GraphicsPrim* { return new FakePrim(code); },
-            [](int32_t code) -> GraphicsPrim3D* { return new FakePrim3D(code); });
-    }
-    ~PrimitiveTest() override { DocStream::SetPrimitiveFactories(nullptr, nullptr); }
+    FakePrimitiveFactory m_factory;
+    Installed<PrimitiveFactory> m_installed{gPrimitiveFactory, &m_factory};
 };
 
 TEST_F(PrimitiveTest, RecordsAreFramedAndNotCountedInTheChunk) {
@@ -336,10 +341,10 @@ TEST_F(PrimitiveTest, RecordsAreFramedAndNotCountedInTheChunk) {
 
     Load(bytes, [](DocStream& s) {
         s.Skip(4);
-        std::unique_ptr<GraphicsPrim> back(s.ReadPrimitive2D());
+        const std::unique_ptr<StoredPrim> back = s.ReadPrimitive2D();
         ASSERT_NE(back, nullptr);
         EXPECT_EQ(static_cast<FakePrim&>(*back).y, -0.5);
-        std::unique_ptr<GraphicsPrim3D> back3D(s.ReadPrimitive3D());
+        const std::unique_ptr<StoredPrim> back3D = s.ReadPrimitive3D();
         ASSERT_NE(back3D, nullptr);
         EXPECT_EQ(static_cast<FakePrim3D&>(*back3D).flag, 1);
     });

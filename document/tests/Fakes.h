@@ -1,7 +1,8 @@
 #pragma once
 
 // Small stand-ins for the services the document model reaches through its seams: glyphs, the
-// drawing port and the layout runs. Each installs itself for the lifetime of the object.
+// drawing port and the layout runs. Each installs itself with an `Installed` guard for the
+// lifetime of the object and puts back what was installed before.
 // Runs are deterministic: every character is 10 units wide, ink from -8 to 2.
 
 #include "document/CompList.h"
@@ -25,7 +26,7 @@ class Glyph final : public TextComp {
 public:
     Glyph(int32_t face, uint8_t code) : m_face(face), m_code(code) {}
     void Destroy() override {}
-    TextComp* Clone() const override { return const_cast<Glyph*>(this); }
+    OwnedComponent Clone() const override { return OwnedComponent(const_cast<Glyph*>(this)); }
     TypeTag GetTypeTag() const override { return tags::Char; }
     uint8_t GetCharCode() const override { return m_code; }
     int32_t GetStyleId() const override { return m_face; }
@@ -41,31 +42,103 @@ public:
         for (int32_t face = 0; face < 8; ++face)
             for (int code = 0; code < 256; ++code)
                 m_glyphs[face][code] = std::make_unique<Glyph>(face, static_cast<uint8_t>(code));
-        gGlyphSource = this;
     }
-    ~GlyphSource() override { gGlyphSource = nullptr; }
     TextComp* GetGlyph(int32_t face, uint8_t code) override {
         return face >= 0 && face < 8 ? m_glyphs[face][code].get() : nullptr;
     }
 
 private:
     std::unique_ptr<Glyph> m_glyphs[8][256];
+    Installed<::GlyphSource> m_installed{gGlyphSource, this};
 };
 
+// Records the sizes pushed and answers fixed page geometry; measures and draws nothing.
 class DrawPort final : public ::DrawPort {
 public:
-    DrawPort() { gDrawPort = this; }
-    ~DrawPort() override { gDrawPort = nullptr; }
-    void PushSize(int32_t size) override { sizes.push_back(size); }
+    void PushSize(int8_t size) override { sizes.push_back(size); }
     void PopSize() override {
         if (!sizes.empty()) sizes.pop_back();
     }
     int32_t GetLeftMargin() override { return leftMargin; }
     int32_t GetColumnWidth() override { return columnWidth; }
 
+    bool IsPrinting() const override { return false; }
+    bool CanInvert() const override { return false; }
+    int32_t GetResolutionX() const override { return 96; }
+    int32_t GetResolutionY() const override { return 96; }
+    void SetFace(int32_t) override {}
+    int32_t GetFace() const override { return 0; }
+    void SetBaseSize(int32_t) override {}
+    int32_t GetBaseSize() const override { return 5; }
+    int32_t GetSizeIndex() const override { return 5; }
+    int32_t GetPointSize() const override { return 14; }
+    void SelectLabelFont(int32_t, bool) override {}
+    Rect MeasureText(const Str255&) override { return {}; }
+    Rect TextExtent(const Str255&) override { return {}; }
+    Rect MeasureChar(uint8_t) override { return {}; }
+    int32_t CharWidth(uint8_t) override { return 0; }
+    std::vector<int16_t> GetPrefixWidths(const Str255&) override { return {0}; }
+    Rect MeasureBigSymbol(uint8_t) override { return {}; }
+    int32_t GetSpacing() override { return 0; }
+    int32_t GetMathAxis() override { return 0; }
+    int32_t GetBigDelimiterWidth() override { return 0; }
+    bool NeedsBigDelimiters(int32_t, int32_t) override { return false; }
+    Rect GetPlaceholderBox() override { return {}; }
+    Rect GetGrayBox() override { return {}; }
+    Rect GetCharBox() override { return {}; }
+    int32_t GetNominalAscent() override { return 0; }
+    int32_t GetNominalDescent() override { return 0; }
+    void SetOrigin(Point) override {}
+    Point GetOrigin() const override { return {}; }
+    void MoveTo(Point) override {}
+    void MoveBy(int32_t, int32_t) override {}
+    Point GetPen() const override { return {}; }
+    void LineBy(int32_t, int32_t) override {}
+    void LineToPoint(Point) override {}
+    void DrawChar(uint8_t) override {}
+    void DrawString(const Str255&) override {}
+    void DrawLinkText(const Str255&) override {}
+    void DrawBigSymbol(uint8_t) override {}
+    void DrawBigDelimiter(uint8_t, int32_t, int32_t) override {}
+    void DrawSymbolPiece(uint8_t) override {}
+    void DrawGrayBox(Point) override {}
+    void DrawPlaceholderFrame(Point) override {}
+    void DrawDot(Point) override {}
+    void DrawEllipse(const Rect&) override {}
+    void DrawFrame(const Rect&) override {}
+    void EraseRect(const Rect&) override {}
+    void InvertDocRect(const Rect&) override {}
+    void InvertOrFrameRegion(const Region&, bool) override {}
+    void FillRegionGray(const Region&) override {}
+    void FillRegionBlack(const Region&) override {}
+    void FillRegionBackground(const Region&) override {}
+    void FrameRegionGray(const Region&) override {}
+    void FrameRegionRed(const Region&) override {}
+    void FrameRegionBlack(const Region&) override {}
+    void EraseRegion(const Region&) override {}
+    void SetClipRegion(const Region&) override {}
+    void SetClipRect(const Rect&) override {}
+    void ClearClip() override {}
+    void InvalidateDocRect(const Rect&) override {}
+    void DrawLabelAfter(Point, const Str255&) override {}
+    void DrawLabelBefore(Point, const Str255&) override {}
+    Rect LabelRectAfter(Point, const Str255&) override { return {}; }
+    Rect LabelRectBefore(Point, const Str255&) override { return {}; }
+    int32_t GetPageFormatIndex() const override { return 3; }
+    int32_t GetTopMargin() override { return 21; }
+    int32_t GetRightEdge() override { return columnWidth; }
+    int32_t GetPrintMargin() override { return 56; }
+    int32_t GetPrintableHeight() override { return 1000; }
+    int32_t HimetricToPixelsX(int32_t value) override { return value; }
+    int32_t HimetricToPixelsY(int32_t value) override { return value; }
+    void PlayMetafile(const PictureBytes&, const Rect&) override {}
+
     std::vector<int32_t> sizes;
     int32_t leftMargin = 21;
     int32_t columnWidth = 581;
+
+private:
+    Installed<::DrawPort> m_installed{gDrawPort, this};
 };
 
 inline constexpr int32_t kCharWidth = 10;
@@ -80,7 +153,7 @@ public:
 
     TypeTag GetTypeTag() const override { return m_tag; }
     bool AddChar(uint8_t code, int32_t face) override {
-        if (face != m_face || m_count >= 31) return false;
+        if (face != m_face || m_count >= capacity) return false;
         const int32_t cls = CharInfoFor(code, face).charClass;
         const bool fits = (m_tag == tags::WordRun && cls == CC_LETTER) ||
                           (m_tag == tags::SpaceRun && code == ' ') ||
@@ -105,6 +178,9 @@ public:
         if (m_tag == tags::GrayRun) return true;
         return index >= m_start && index < GetEnd();
     }
+    void Draw() override {
+        if (m_comp != nullptr) m_comp->Draw();
+    }
     int32_t GetEnd() const override { return m_start + m_count; }
     Rect GetCaretRect(int32_t index) const override {
         Rect frame = GetFrame();
@@ -126,6 +202,8 @@ public:
     int32_t GetFace() const { return m_face; }
 
     static inline bool failOnMeasure = false;
+    // How many characters a run takes before it refuses the next.
+    static inline int32_t capacity = 31;
 
 private:
     int32_t Cell(Point point) const { return (point.x - GetFrame().left) / kCharWidth; }
@@ -139,31 +217,38 @@ private:
 
 class RunFactory final : public ::RunFactory {
 public:
-    RunFactory() { gRunFactory = this; }
     ~RunFactory() override {
-        gRunFactory = nullptr;
         Run::failOnMeasure = false;
+        Run::capacity = 31;
     }
-    Layout* NewPlaceholder(CompList* list, int32_t mode) override {
+    std::unique_ptr<Layout> NewPlaceholder(CompList* list, int32_t mode) override {
         placeholderModes.push_back(mode);
-        return new Run(tags::PlaceholderRun, list, 1, 0);
+        return std::make_unique<Run>(tags::PlaceholderRun, list, 1, 0);
     }
-    Layout* NewGray(CompList* list) override { return new Run(tags::GrayRun, list, 1, 0); }
-    Layout* NewStructure(TextComp* comp, int32_t start) override { return new Run(comp, start); }
-    Layout* NewWord(CompList* list, int32_t start, uint8_t, int32_t face) override {
-        return new Run(tags::WordRun, list, start, face);
+    std::unique_ptr<Layout> NewGray(CompList* list) override {
+        return std::make_unique<Run>(tags::GrayRun, list, 1, 0);
     }
-    Layout* NewOperator(CompList* list, int32_t start, uint8_t, int32_t face) override {
-        return new Run(tags::OperatorRun, list, start, face);
+    std::unique_ptr<Layout> NewStructure(TextComp* comp, int32_t start) override {
+        return std::make_unique<Run>(comp, start);
     }
-    Layout* NewSpace(CompList* list, int32_t start, int32_t face) override {
-        return new Run(tags::SpaceRun, list, start, face);
+    std::unique_ptr<Layout> NewWord(CompList* list, int32_t start, uint8_t, int32_t face) override {
+        return std::make_unique<Run>(tags::WordRun, list, start, face);
     }
-    Layout* NewTab(CompList* list, int32_t start, int32_t face) override {
-        return new Run(tags::TabRun, list, start, face);
+    std::unique_ptr<Layout> NewOperator(CompList* list, int32_t start, uint8_t,
+                                        int32_t face) override {
+        return std::make_unique<Run>(tags::OperatorRun, list, start, face);
+    }
+    std::unique_ptr<Layout> NewSpace(CompList* list, int32_t start, int32_t face) override {
+        return std::make_unique<Run>(tags::SpaceRun, list, start, face);
+    }
+    std::unique_ptr<Layout> NewTab(CompList* list, int32_t start, int32_t face) override {
+        return std::make_unique<Run>(tags::TabRun, list, start, face);
     }
 
     std::vector<int32_t> placeholderModes;
+
+private:
+    Installed<::RunFactory> m_installed{gRunFactory, this};
 };
 
 // A one-list box of fixed size standing for any math box; counts its instances so tests can
@@ -171,13 +256,15 @@ public:
 class Box : public CompositeComp {
 public:
     explicit Box(TypeTag tag = tags::Fraction) : m_tag(tag) { ++alive; }
-    explicit Box(PtrArray<TextComp>&& children, TypeTag tag = tags::Fraction)
+    explicit Box(CompArray&& children, TypeTag tag = tags::Fraction)
         : CompositeComp(std::move(children)), m_tag(tag) {
         ++alive;
     }
     ~Box() override { --alive; }
 
-    TextComp* Clone() const override { return new Box(m_list->CopyChildren(), m_tag); }
+    OwnedComponent Clone() const override {
+        return OwnedComponent(new Box(m_list->CopyChildren(), m_tag));
+    }
     TypeTag GetTypeTag() const override { return m_tag; }
     void Write(DocStream& stream) const override { m_list->Write(stream); }
     void Read(DocStream& stream) override { m_list->Read(stream); }

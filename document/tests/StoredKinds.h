@@ -2,7 +2,7 @@
 
 // Storable stand-ins for the math boxes, for the stream's tests, fuzz target and benchmark: a
 // component with any number of child lists and a body that uses every value width the stream
-// has. `Registration` installs them in the component factory for its lifetime.
+// has. `Registration` installs them in the component factory for its lifetime, with guards.
 
 #include "document/CompList.h"
 #include "document/DocStream.h"
@@ -22,8 +22,8 @@ public:
     }
     ~Stored() override = default;
 
-    TextComp* Clone() const override {
-        auto* copy = new Stored(m_tag, 0);
+    OwnedComponent Clone() const override {
+        auto copy = std::make_unique<Stored>(m_tag, 0);
         copy->flag = flag;
         copy->level = level;
         copy->number = number;
@@ -31,7 +31,7 @@ public:
         copy->label = label;
         for (const auto& list : m_lists)
             copy->AddList(list->CopyChildren());
-        return copy;
+        return OwnedComponent(copy.release());
     }
     TypeTag GetTypeTag() const override { return m_tag; }
     int32_t GetListCount() const override { return static_cast<int32_t>(m_lists.size()); }
@@ -73,7 +73,7 @@ public:
             AddList()->Read(stream);
     }
 
-    CompList* AddList(PtrArray<TextComp>&& children = PtrArray<TextComp>()) {
+    CompList* AddList(CompArray&& children = CompArray()) {
         m_lists.push_back(std::make_unique<CompList>(std::move(children)));
         m_lists.back()->SetOwner(this, 1);
         return m_lists.back().get();
@@ -104,21 +104,18 @@ inline constexpr Kind kKinds[] = {
 
 class Registration {
 public:
-    Registration() {
-        TextComp::RegisterKind(tags::Fraction, []() -> TextComp* { return New(0); });
-        TextComp::RegisterKind(tags::Radical, []() -> TextComp* { return New(1); });
-        TextComp::RegisterKind(tags::Matrix, []() -> TextComp* { return New(2); });
-        TextComp::RegisterKind(tags::Link, []() -> TextComp* { return New(3); });
-    }
-    ~Registration() {
-        for (const Kind& kind : kKinds)
-            TextComp::RegisterKind(kind.tag, nullptr);
-    }
-    Registration(const Registration&) = delete;
-    Registration& operator=(const Registration&) = delete;
-
     // A freshly read component starts without lists: its record says how many it has.
-    static TextComp* New(int index) { return new Stored(kKinds[index].tag, 0); }
+    static OwnedComponent New(int index) {
+        return OwnedComponent(new Stored(kKinds[index].tag, 0));
+    }
+
+private:
+    Installed<TextComp::Creator> m_fraction{TextComp::KindSlot(tags::Fraction),
+                                            [] { return New(0); }};
+    Installed<TextComp::Creator> m_radical{TextComp::KindSlot(tags::Radical),
+                                           [] { return New(1); }};
+    Installed<TextComp::Creator> m_matrix{TextComp::KindSlot(tags::Matrix), [] { return New(2); }};
+    Installed<TextComp::Creator> m_link{TextComp::KindSlot(tags::Link), [] { return New(3); }};
 };
 
 } // namespace storedkinds

@@ -3,13 +3,15 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 namespace {
 
 // Stands for the paragraph at the top of an ownership chain. Paragraphs answer themselves; the
 // pointer is only compared, never used.
 class TopOfChain final : public TextComp {
 public:
-    TextComp* Clone() const override { return nullptr; }
+    OwnedComponent Clone() const override { return nullptr; }
     TypeTag GetTypeTag() const override { return tags::Paragraph; }
     ParaComp* GetParagraph() const override {
         return reinterpret_cast<ParaComp*>(const_cast<TopOfChain*>(this));
@@ -18,34 +20,36 @@ public:
 
 class Plain final : public TextComp {
 public:
-    TextComp* Clone() const override { return new Plain; }
+    OwnedComponent Clone() const override { return OwnedComponent(new Plain); }
 };
 
-TextComp* NewBox() {
-    return new fakes::Box(tags::Limit);
+OwnedComponent NewBox() {
+    return OwnedComponent(new fakes::Box(tags::Limit));
 }
 
 } // namespace
 
-TEST(TextComp, FactoryCreatesOnlyStorableRegisteredKinds) {
-    TextComp* block = TextComp::CreateByTag(TypeTag("chBk"));
+TEST(TextComp, FactoryCreatesOnlyStorableInstalledKinds) {
+    // Character blocks install themselves: every reader of the stream needs them.
+    const OwnedComponent block = TextComp::CreateByTag(TypeTag("chBk"));
     ASSERT_NE(block, nullptr);
     EXPECT_TRUE(block->IsCharBlock());
-    block->Destroy();
 
     for (const char* tag : {"Para", "Char", "null", "word", "xyzw", "Limt"}) {
         SCOPED_TRACE(tag);
         EXPECT_EQ(TextComp::CreateByTag(TypeTag(tag)), nullptr);
     }
 
-    EXPECT_FALSE(TextComp::RegisterKind(tags::Paragraph, &NewBox));
-    EXPECT_FALSE(TextComp::RegisterKind(tags::Char, &NewBox));
-    ASSERT_TRUE(TextComp::RegisterKind(tags::Limit, &NewBox));
-    TextComp* limit = TextComp::CreateByTag(tags::Limit);
-    ASSERT_NE(limit, nullptr);
-    EXPECT_EQ(limit->GetTypeTag(), tags::Limit);
-    limit->Destroy();
-    TextComp::RegisterKind(tags::Limit, nullptr);
+    for (const char* tag : {"Para", "Char", "word", "xyzw"}) {
+        SCOPED_TRACE(tag);
+        EXPECT_THROW(TextComp::KindSlot(TypeTag(tag)), std::invalid_argument);
+    }
+    {
+        const Installed limitKind(TextComp::KindSlot(tags::Limit), &NewBox);
+        const OwnedComponent limit = TextComp::CreateByTag(tags::Limit);
+        ASSERT_NE(limit, nullptr);
+        EXPECT_EQ(limit->GetTypeTag(), tags::Limit);
+    }
     EXPECT_EQ(TextComp::CreateByTag(tags::Limit), nullptr);
 }
 
@@ -98,17 +102,32 @@ TEST(TextComp, ParagraphIsFoundThroughOwnersAtAnyDepth) {
     EXPECT_EQ(unplaced.GetParagraph(), nullptr);
 }
 
-TEST(DocPos, EmptyAndListPositions) {
+// A position is reused as the caret moves: setting it in a list must forget everything a
+// boundary position held, and only a list position may be taken for a list.
+TEST(DocPos, AListPositionForgetsWhatTheLastPositionHeld) {
     DocPos pos;
     EXPECT_EQ(pos.kind, DocPos::kNone);
     EXPECT_EQ(pos.index, -1);
     EXPECT_EQ(pos.GetList(), nullptr);
-    CompList list;
-    pos.SetAt(&list, 3);
-    EXPECT_EQ(pos.kind, DocPos::kInList);
-    EXPECT_EQ(pos.GetList(), &list);
+
+    fakes::Box grid; // stands for a grid box: a boundary between its columns
+    TopOfChain top;
+    pos.target = &grid;
+    pos.paragraph = reinterpret_cast<ParaComp*>(&top);
+    pos.kind = DocPos::kOnGrid;
+    pos.columns = 1;
+    pos.index = 2;
+    EXPECT_EQ(pos.GetList(), nullptr) << "a box is never handed out as a list";
+
+    CompList loose; // in no paragraph
+    pos.SetAt(&loose, 3);
+    EXPECT_EQ(pos.GetList(), &loose);
     EXPECT_EQ(pos.index, 3);
-    EXPECT_EQ(pos.paragraph, nullptr);
+    EXPECT_EQ(pos.columns, 0);
+    EXPECT_EQ(pos.paragraph, nullptr) << "the paragraph of the last position is forgotten";
+
     pos.Clear();
-    EXPECT_EQ(pos.target, nullptr);
+    EXPECT_EQ(pos.kind, DocPos::kNone);
+    EXPECT_EQ(pos.GetList(), nullptr);
+    EXPECT_EQ(pos.paragraph, nullptr);
 }

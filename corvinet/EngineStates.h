@@ -10,10 +10,10 @@ class PutState;
 class GetState;
 
 // At establish, once the features are known: makes the link's put and get state. 0, or 8.
-int32_t wireAttach(QKLINK link, const LinkFeatures& features);
+int32_t attachEngines(QKLINK link, const LinkFeatures& features);
 // For a duplicate: shares the original's put state and copies its get state. 0, or 8.
-int32_t wireDuplicate(QKLINK copy, QKLINK original);
-// At destroy: releases what wireAttach or wireDuplicate made (the shared put state with its
+int32_t shareEngines(QKLINK copy, QKLINK original);
+// At destroy: releases what attachEngines or shareEngines made (the shared put state with its
 // last user). Harmless on a link that never got either.
-void wireRelease(QKLINK link);
+void releaseEngines(QKLINK link);
 } // namespace corvinet

@@ -9,14 +9,14 @@ target_sources(corvinet_core PRIVATE
   ${dir}/NumberConverter.h ${dir}/NumberConverter.cpp
   ${dir}/NumberText.h ${dir}/NumberText.cpp
   ${dir}/NumberFunctions.cpp
-  ${dir}/WireFormat.h ${dir}/WireCall.h ${dir}/LinkWire.cpp
+  ${dir}/TokenBytes.h ${dir}/EngineGate.h ${dir}/EngineStates.cpp
   ${dir}/TextEncoder.h ${dir}/TextEncoder.cpp
   ${dir}/TextToken.h ${dir}/TextToken.cpp
   ${dir}/PutState.h ${dir}/PutState.cpp ${dir}/PutFunctions.cpp
   ${dir}/GetState.h ${dir}/GetState.cpp ${dir}/GetFunctions.cpp
   ${dir}/ArrayState.h ${dir}/ArrayState.cpp ${dir}/ArrayFunctions.cpp ${dir}/ArrayStateFunctions.cpp
-  ${dir}/TransferFunctions.cpp
-  ${dir}/Packets.cpp
+  ${dir}/MarksAndTransfer.cpp
+  ${dir}/NextPacket.cpp
   ${dir}/RealNumberText.h ${dir}/RealNumberText.cpp
 )
 target_sources(corvinet_i2 PRIVATE ${dir}/Interface2Numbers.cpp)

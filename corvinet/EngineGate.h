@@ -44,14 +44,14 @@ int32_t runStep(QKLINK link, Gate gate, State* QKLinkRecord::*slot, Step&& step)
         link->setError(QKERR_UNCONNECTED);
         return 0;
     }
-    int rc;
+    LinkError rc;
     try {
         rc = step(*state);
     } catch (const std::bad_alloc&) {
         rc = QKERR_OUT_OF_MEMORY;
     }
-    link->setError(rc);
-    return rc == 0;
+    link->setError(rc.code());
+    return !rc;
 }
 
 template <class Step>

@@ -1,8 +1,9 @@
 #pragma once
 
-// The LaTeX export writer, as far as component lists call it: a list writes itself as a group
-// of its children, each through `WriteComponentChar`, which writes characters itself and hands
-// every other component to its `WriteLatex`.
+// What the components ask of the LaTeX export writer. The export subsystem implements it; the
+// model only calls it. So far that is what a component list writes: itself as a group of its
+// children, each through `WriteComponentChar`, which writes characters itself and hands every
+// other component to its `WriteLatex`.
 
 class TextComp;
 

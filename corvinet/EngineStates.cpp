@@ -1,7 +1,7 @@
 // The token engines' side of a link's life: their states are made at establish, shared or
 // copied for duplicates, and freed at destroy.
 
-#include "LinkWire.h"
+#include "EngineStates.h"
 
 #include "ArrayState.h"
 #include "GetState.h"
@@ -12,21 +12,21 @@
 
 namespace corvinet {
 
-int32_t wireAttach(QKLINK link, const LinkFeatures& features) {
+int32_t attachEngines(QKLINK link, const LinkFeatures& features) {
     const AllocatorPair& memory = link->linkEnv->memory;
-    wireRelease(link);
-    link->put = memory.make<PutState>(memory);
+    releaseEngines(link);
+    link->put = memory.make<PutState>(memory, features);
     link->get = memory.make<GetState>(memory, features.converter);
     if (!link->put || !link->get) {
-        wireRelease(link);
+        releaseEngines(link);
         return QKERR_OUT_OF_MEMORY;
     }
     return 0;
 }
 
-int32_t wireDuplicate(QKLINK copy, QKLINK original) {
+int32_t shareEngines(QKLINK copy, QKLINK original) {
     const AllocatorPair& memory = copy->linkEnv->memory;
-    wireRelease(copy);
+    releaseEngines(copy);
     if (!original->put || !original->get) return 0;
     try {
         copy->get = memory.make<GetState>(*original->get);
@@ -39,7 +39,7 @@ int32_t wireDuplicate(QKLINK copy, QKLINK original) {
     return 0;
 }
 
-void wireRelease(QKLINK link) {
+void releaseEngines(QKLINK link) {
     const AllocatorPair& memory = link->linkEnv->memory;
     releaseArrayState(link, &QKLinkRecord::getArray);
     releaseArrayState(link, &QKLinkRecord::putArray);

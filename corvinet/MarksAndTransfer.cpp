@@ -2,10 +2,10 @@
 // link's get side to another link's put side.
 
 #include "ArrayState.h"
+#include "EngineGate.h"
 #include "Environment.h"
 #include "NumberCodes.h"
-#include "WireCall.h"
-#include "WireFormat.h"
+#include "TokenBytes.h"
 
 #include <algorithm>
 #include <new>
@@ -23,15 +23,15 @@ using namespace corvinet;
 namespace {
 
 // Skips `count` whole expressions from where the get state stands.
-int skipExpressions(QKLINK link, GetState& get, int32_t count) {
+LinkError skipExpressions(QKLINK link, GetState& get, int32_t count) {
     for (int32_t i = 0; i < count; ++i)
-        if (const int rc = get.skipExpression(link)) return rc;
+        if (const LinkError rc = get.skipExpression(link->stream)) return rc;
     return 0;
 }
 
-int seek(QKLINK link, QKMARK mark, int32_t count) {
+LinkError seek(QKLINK link, QKMARK mark, int32_t count) {
     if (!mark) return QKERR_GET_SEQUENCE;
-    if (const int rc = link->stream.seekMark(mark->stream)) return rc;
+    if (const LinkError rc = link->stream.seekMark(mark->stream)) return rc;
     *link->get = mark->get;
     return skipExpressions(link, *link->get, count);
 }
@@ -50,24 +50,27 @@ TextSource::Width widthOf(const TextToken& text) {
 
 // Copies an array that arrived in the array form as one array, so that it goes out in the
 // destination's array form where the destination's peer reads it.
-int copyArray(QKLINK source, GetState& get, QKLINK destination, PutState& put,
-              int& destinationError) {
+LinkError copyArray(QKLINK source, GetState& get, QKLINK destination, PutState& put,
+                    LinkError& destinationError) {
     ArrayState in(source->linkEnv->memory);
-    if (const int rc = in.readShape(source, get)) return rc;
+    if (const LinkError rc = in.readShape(source->stream, get)) return rc;
     uint8_t code = 0;
-    if (const int rc = in.peekLeafCode(source, get, code)) return rc;
+    if (const LinkError rc = in.peekLeafCode(source->stream, get, code)) return rc;
     ArrayState out(destination->linkEnv->memory);
     out.dims = in.dims;
     out.heads = in.heads;
     out.leaves = in.leaves;
-    destinationError = out.writeFrame(destination, put);
+    destinationError = out.writeFrame(destination->stream, put);
     const LeafLayout layout = LeafLayout::of(source, code);
     constexpr int64_t kChunk = 256;
     uint8_t leaves[kChunk * 16];
     while (destinationError == 0 && in.leavesLeft() > 0) {
         const int64_t n = std::min(kChunk, in.leavesLeft());
-        if (const int rc = in.readLeaves(source, get, code, layout.wireSize, leaves, n)) return rc;
-        destinationError = out.writeLeaves(destination, put, code, layout.wireSize, leaves, n);
+        if (const LinkError rc =
+                in.readLeaves(source->stream, get, code, layout.wireSize, leaves, n))
+            return rc;
+        destinationError =
+            out.writeLeaves(destination->stream, put, code, layout.wireSize, leaves, n);
     }
     return 0;
 }
@@ -81,21 +84,22 @@ bool copiesRaw(uint8_t type) {
 
 // Copies the token in hand byte for byte: its type, its length, its bytes and a terminator. A
 // token partly read raw goes on with what is left of it.
-int copyRawToken(QKLINK source, GetState& get, uint8_t type, QKLINK destination, PutState* put,
-                 int& destinationError) {
+LinkError copyRawToken(QKLINK source, GetState& get, uint8_t type, QKLINK destination,
+                       PutState* put, LinkError& destinationError) {
     int64_t left = 0;
-    if (const int rc = get.rawBytesToGet(source, left)) return rc;
+    if (const LinkError rc = get.rawBytesToGet(source->stream, left)) return rc;
     if (put) {
-        destinationError = put->announce(destination, type);
-        if (!destinationError) destinationError = put->putRawSize(destination, left);
+        destinationError = put->announce(type);
+        if (!destinationError) destinationError = put->putRawSize(destination->stream, left);
     }
     uint8_t chunk[256];
     do {
         int64_t copied = 0;
-        if (const int rc = get.getData(source, chunk, sizeof chunk, copied, GetState::View::kRaw))
+        if (const LinkError rc =
+                get.getData(source->stream, chunk, sizeof chunk, copied, GetState::View::kRaw))
             return rc;
         if (put && destinationError == 0 && copied > 0)
-            destinationError = put->putRawData(destination, chunk, copied);
+            destinationError = put->putRawData(destination->stream, chunk, copied);
         left -= copied;
     } while (left > 0);
     return 0;
@@ -103,9 +107,9 @@ int copyRawToken(QKLINK source, GetState& get, uint8_t type, QKLINK destination,
 
 // Copies one token from `source` to `destination` (or drops it when there is none); errors of
 // either side come back with the side they belong to.
-int copyToken(QKLINK source, GetState& get, QKLINK destination, int& destinationError) {
+LinkError copyToken(QKLINK source, GetState& get, QKLINK destination, LinkError& destinationError) {
     uint8_t type = 0;
-    if (const int rc = get.type(source, false, type)) return rc;
+    if (const LinkError rc = get.type(source->stream, false, type)) return rc;
     PutState* put = destination ? destination->put : nullptr;
     if (put && get.atArrayStart())
         return copyArray(source, get, destination, *put, destinationError);
@@ -116,21 +120,21 @@ int copyToken(QKLINK source, GetState& get, QKLINK destination, int& destination
         return copyRawToken(source, get, type, destination, put, destinationError);
     if (type == wire::kFunction || type == wire::kArray) {
         int64_t n = 0;
-        if (const int rc = get.argCount(source, n)) return rc;
+        if (const LinkError rc = get.argCount(source->stream, n)) return rc;
         if (put) {
-            destinationError = put->announce(destination, wire::kFunction);
-            if (!destinationError) destinationError = put->putArgCount(destination, n);
+            destinationError = put->announce(wire::kFunction);
+            if (!destinationError) destinationError = put->putArgCount(destination->stream, n);
         }
         return 0;
     }
     if (isNumberCode(type)) {
         uint8_t value[16];
-        if (const int rc = get.getNumber(source, type, value)) return rc;
-        if (put) destinationError = put->putNumber(destination, type, value);
+        if (const LinkError rc = get.getNumber(source->stream, type, value)) return rc;
+        if (put) destinationError = put->putNumber(destination->stream, type, value);
         return 0;
     }
     const TextToken* text = nullptr;
-    if (const int rc = get.holdText(source, false, text)) return rc;
+    if (const LinkError rc = get.holdText(source->stream, false, text)) return rc;
     if (put) {
         const TextSource::Width width = widthOf(*text);
         ByteVector characters(PairAllocator<uint8_t>(source->linkEnv->memory));
@@ -142,7 +146,7 @@ int copyToken(QKLINK source, GetState& get, QKLINK destination, int& destination
             units = characters.size() / 2;
         }
         const auto textType = static_cast<uint8_t>(GetState::tokenCode(type));
-        destinationError = put->putText(destination, textType, {width, data, units});
+        destinationError = put->putText(destination->stream, textType, {width, data, units});
     }
     get.release();
     return 0;
@@ -161,16 +165,17 @@ QK_API QKMARK QKCreateMark(QKLINK link) {
         link->setError(QKERR_OUT_OF_MEMORY);
         return nullptr;
     }
-    if (const int rc = link->stream.saveMark(mark->stream)) {
+    if (const LinkError rc = link->stream.saveMark(mark->stream)) {
         link->env()->memory.destroy(mark);
-        link->setError(rc);
+        link->setError(rc.code());
         return nullptr;
     }
     return mark;
 }
 
 QK_API QKMARK QKSeekMark(QKLINK link, QKMARK mark, int32_t count) {
-    return runGet(link, [&](GetState&) { return seek(link, mark, count); }) ? mark : nullptr;
+    return runGet(link, [&](GetState&) -> LinkError { return seek(link, mark, count); }) ? mark
+                                                                                         : nullptr;
 }
 
 QK_API QKMARK QKSeekToMark(QKLINK link, QKMARK mark, int32_t count) {
@@ -193,13 +198,16 @@ QK_API int32_t QKAlign(QKLINK link, QKLINK other) {
         link->setError(QKERR_OUT_OF_MEMORY);
         return 0;
     }
-    link->stream.duplicateFrom(other->stream);
+    if (const LinkError error = link->stream.duplicateFrom(other->stream)) {
+        link->setError(error.code());
+        return 0;
+    }
     return 1;
 }
 
 QK_API int32_t QKForwardReset(QKLINK link, int32_t offset) {
     if (!link) return 0;
-    int rc = link->get ? link->stream.seek(offset) : QKERR_UNCONNECTED;
+    LinkError rc = link->get ? link->stream.seek(offset) : QKERR_UNCONNECTED;
     if (rc == 0) {
         try {
             *link->get = GetState(link->linkEnv->memory, link->features.converter);
@@ -207,24 +215,26 @@ QK_API int32_t QKForwardReset(QKLINK link, int32_t offset) {
             rc = QKERR_OUT_OF_MEMORY;
         }
     }
-    link->setError(rc);
-    return rc == 0;
+    link->setError(rc.code());
+    return !rc;
 }
 
 QK_API int32_t QKTransferExpression(QKLINK destination, QKLINK source) {
     if (destination && !passes(destination, Gate::kConnect)) return 0;
     if (destination && !destination->put) return 0;
-    int destinationError = 0;
-    const int32_t ok = runGet(source, [&](GetState& get) {
+    LinkError destinationError;
+    const int32_t ok = runGet(source, [&](GetState& get) -> LinkError {
         const int64_t done = get.owedAfterNext();
         do {
-            if (const int rc = copyToken(source, get, destination, destinationError)) return rc;
+            if (const LinkError rc = copyToken(source, get, destination, destinationError))
+                return rc;
         } while (destinationError == 0 && get.owed() > done);
         return 0;
     });
     if (destination) {
-        if (!ok && destinationError == 0) destinationError = source ? source->error : 1;
-        destination->setError(destinationError);
+        if (!ok && destinationError == 0)
+            destinationError = source ? source->error : QKERR_LINK_DIED;
+        destination->setError(destinationError.code());
     }
     return ok && destinationError == 0;
 }

@@ -1,0 +1,98 @@
+// The drawing layer's hot paths: measuring short words in every face (what line layout does
+// for each run) and drawing a screenful of a document into a view's backing image.
+
+#include "document/Region.h"
+#include "document/TextFontPrefs.h"
+#include "mathbox/DrawView.h"
+#include "mathbox/DrawingServices.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QGuiApplication>
+#include <QImage>
+
+#include <cstdlib>
+
+namespace {
+
+class ScreenView final : public DrawView {
+public:
+    ScreenView() : m_image(1280, 1024, QImage::Format_RGB32) { m_image.fill(Qt::white); }
+    QImage& BackingImage() override { return m_image; }
+    Point ScrollOffset() const override { return {}; }
+    int32_t BaseSize() const override { return 5; }
+    void InvalidateClientRect(const Rect&, bool) override {}
+    void RegionErased(const Region&) override {}
+    void RedrawWithin(const Region&) override {}
+
+private:
+    QImage m_image;
+};
+
+const char* const kWords[] = {"the",   "integral", "of",     "x",    "sin",   "over",
+                              "Limit", "a",        "matrix", "is",   "equal", "to",
+                              "zero",  "when",     "y2",     "(n+1)"};
+
+void BM_MeasureWords(benchmark::State& state) {
+    TextFontPrefs prefs;
+    DrawingServices services(prefs);
+    PaintPort& port = services.Port();
+    Str255 words[std::size(kWords)];
+    for (size_t i = 0; i < std::size(kWords); ++i)
+        words[i] = kWords[i];
+    int64_t measured = 0;
+    for (auto _ : state) {
+        for (int32_t face = 0; face < 8; ++face) {
+            port.SetFace(face);
+            for (const Str255& word : words)
+                benchmark::DoNotOptimize(port.MeasureText(word));
+            measured += std::size(kWords);
+        }
+    }
+    state.SetItemsProcessed(measured);
+}
+BENCHMARK(BM_MeasureWords);
+
+// About 40 lines of 1280-pixel text with a built-up parenthesis, a fraction bar and a gray
+// selection frame on each, erased and drawn again.
+void BM_DrawScreenful(benchmark::State& state) {
+    TextFontPrefs prefs;
+    DrawingServices services(prefs);
+    PaintPort& port = services.Port();
+    ScreenView view;
+    const Str255 text("Let f be continuous on the closed interval and take the sum of");
+    const Str255 math("x+y=2z-1");
+    for (auto _ : state) {
+        port.BeginWindowDraw(view);
+        port.EraseRect(Rect(0, 0, 1280, 1024));
+        for (int32_t line = 0; line < 40; ++line) {
+            const int32_t y = 24 + line * 25;
+            port.SetFace(line % 3);
+            port.MoveTo(Point(20, y));
+            port.DrawString(text);
+            port.SetFace(3);
+            port.MoveTo(Point(700, y));
+            port.DrawString(math);
+            port.MoveTo(Point(820, y));
+            port.DrawBigDelimiter('(', -18, 6);
+            port.MoveTo(Point(840, y - 4));
+            port.LineBy(120, 0);
+            port.FrameRegionGray(Region(Rect(980, y - 16, 1200, y + 5)));
+        }
+        port.EndDraw();
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_DrawScreenful)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QGuiApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,3 @@
+#include "document/StoredPrim.h"
+
+ServiceSlot<PrimitiveFactory> gPrimitiveFactory;

@@ -1,0 +1,70 @@
+// Pictures for a person to look at: every math-face slot at three sizes and built-up
+// delimiters of several heights, written to the build's test output folder.
+
+#include "mathbox/MathGlyphMap.h"
+#include "mathbox/tests/DrawFixture.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using drawtest::DrawTest;
+using drawtest::ImageView;
+
+// A 16 by 16 table of the math face's 256 slots, each in its own cell with a thin baseline.
+TEST_F(DrawTest, WritesEveryMathSlotAtThreeSizes) {
+    for (int base : {0, 5, 9}) {
+        SCOPED_TRACE(base);
+        const int cell = base == 0 ? 64 : base == 5 ? 40 : 26;
+        ImageView view(16 * cell, 16 * cell);
+        view.baseSize = base;
+        port.BeginWindowDraw(view);
+        port.SetFace(3);
+        int inkedSlots = 0;
+        for (int code = 0; code < 256; ++code) {
+            const int x = (code % 16) * cell;
+            const int y = (code / 16) * cell;
+            port.FrameRegionGray(Region(Rect(x, y, x + cell + 1, y + cell + 1)));
+            const int baseline = y + cell * 2 / 3;
+            const Rect box = port.MeasureChar(static_cast<uint8_t>(code));
+            EXPECT_LE(box.top, 0) << code;
+            EXPECT_GE(box.bottom, 0) << code;
+            port.MoveTo(Point(x + (cell - box.right) / 2, baseline));
+            const QImage before = view.image.copy(x + 1, y + 1, cell - 1, cell - 1);
+            port.DrawChar(static_cast<uint8_t>(code));
+            if (view.image.copy(x + 1, y + 1, cell - 1, cell - 1) != before) ++inkedSlots;
+        }
+        port.EndDraw();
+        // Every slot but the blanks (space, tab and the spaced tilde) shows something.
+        EXPECT_GE(inkedSlots, 252);
+        const QString name = QString::fromStdString(
+            drawtest::OutputPath("math-slots-size" + std::to_string(base) + ".png"));
+        EXPECT_TRUE(view.image.save(name));
+    }
+}
+
+TEST_F(DrawTest, WritesBuiltUpDelimitersOfSeveralHeights) {
+    const int heights[] = {30, 45, 60, 90, 140, 220};
+    ImageView view(760, 260);
+    port.BeginWindowDraw(view);
+    port.SetBaseSize(5);
+    int x = 10;
+    for (int height : heights) {
+        const int baseline = 130;
+        const int top = -height / 2;
+        const int bottom = height / 2;
+        // The requested box, in light gray behind the pieces.
+        port.FrameRegionGray(Region(Rect(x, baseline + top, x + 120, baseline + bottom)));
+        const uint8_t delimiters[] = {'(', ')', '{', '}'};
+        for (int i = 0; i < 4; ++i) {
+            port.MoveTo(Point(x + 4 + i * 28, baseline));
+            port.DrawBigDelimiter(delimiters[i], top, bottom);
+        }
+        x += 125;
+    }
+    port.EndDraw();
+    EXPECT_TRUE(
+        view.image.save(QString::fromStdString(drawtest::OutputPath("built-up-delimiters.png"))));
+}
+
+} // namespace
