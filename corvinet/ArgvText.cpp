@@ -1,5 +1,6 @@
 #include "ArgvText.h"
 
+#include "ExportGuard.h"
 #include "corvinet/corvinet.h"
 
 #include <cstring>
@@ -119,7 +120,8 @@ int printWords(char* buffer, char* end, const char* const* words, std::size_t co
 
 } // namespace corvinet
 
-QK_API int32_t QKStringToArgv(const char* string, char* buffer, char** argv, int32_t capacity) {
+QK_API int32_t QKStringToArgv(const char* string, char* buffer, char** argv,
+                              int32_t capacity) noexcept try {
     if (!string || !buffer || !argv || capacity < 0) return 0;
     int32_t stored = 0;
     char* out = buffer;
@@ -131,10 +133,35 @@ QK_API int32_t QKStringToArgv(const char* string, char* buffer, char** argv, int
     }
     if (stored < capacity) argv[stored] = nullptr;
     return stored;
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(nullptr);
 }
 
-QK_API int32_t QKPrintArgv(char* buffer, char* bufferEnd, char** argv, char** argvEnd) {
+QK_API int32_t QKPrintArgv(char* buffer, char* bufferEnd, char** argv, char** argvEnd) noexcept
+    try {
     if (!buffer || !bufferEnd || bufferEnd <= buffer || !argv || argvEnd < argv)
         return argv && argvEnd > argv ? static_cast<int32_t>(argvEnd - argv) : 0;
     return corvinet::printWords(buffer, bufferEnd, argv, static_cast<std::size_t>(argvEnd - argv));
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(
+        nullptr, argv && argvEnd > argv ? static_cast<int32_t>(argvEnd - argv) : 0);
+}
+
+QK_API int32_t QKScanString(char*** argv, char** argvEnd, const char** string,
+                            char** buffer) noexcept {
+    return corvinet::guarded<int32_t>(0, [&]() -> int32_t {
+        if (!argv || !*argv || !string || !*string || !buffer || !*buffer) return 0;
+        while (*argv < argvEnd) {
+            char* word = *buffer;
+            if (!corvinet::scanWord(*string, *buffer)) return 0;
+            *(*argv)++ = word;
+        }
+        // Count what did not fit without storing it; the string cursor stays before it.
+        std::string scratch(std::strlen(*string) + 1, '\0');
+        const char* p = *string;
+        int32_t left = 0;
+        for (char* out = scratch.data(); corvinet::scanWord(p, out); out = scratch.data())
+            ++left;
+        return left;
+    });
 }

@@ -5,6 +5,7 @@
 #include "ArrayState.h"
 #include "EngineGate.h"
 #include "Environment.h"
+#include "ExportGuard.h"
 #include "NumberConverter.h"
 
 #include <algorithm>
@@ -164,10 +165,20 @@ int32_t getList(QKLINK link, uint8_t code, void** data, int32_t* count) {
         if (const LinkError rc = get.holdText(link->stream, true, head)) return rc;
         get.release();
         ByteVector values(PairAllocator<uint8_t>(link->linkEnv->memory));
-        uint8_t value[16];
-        for (int64_t i = 0; i < n; ++i) {
-            if (const LinkError rc = get.getNumber(link->stream, code, value)) return rc;
-            values.insert(values.end(), value, value + size);
+        constexpr int64_t kChunk = 4096;
+        for (int64_t i = 0; i < n;) {
+            const std::size_t at = values.size();
+            const int64_t want = std::min(n - i, kChunk);
+            values.resize(at + static_cast<std::size_t>(want * size));
+            uint8_t* out = values.data() + at;
+            int64_t taken = 0;
+            if (const LinkError rc = get.takeRun(link->stream, code, out, want, taken)) return rc;
+            if (taken == 0) {
+                if (const LinkError rc = get.getNumber(link->stream, code, out)) return rc;
+                taken = 1;
+            }
+            values.resize(at + static_cast<std::size_t>(taken * size));
+            i += taken;
         }
         void* result = link->env()->allocate(values.size());
         if (!result) return LinkError{QKERR_OUT_OF_MEMORY};
@@ -184,97 +195,135 @@ void disown(QKLINK link, const void* data) {
 
 } // namespace
 
-QK_API int32_t QKPutIntegerList(QKLINK link, const int32_t* data, int32_t count) {
+QK_API int32_t QKPutIntegerList(QKLINK link, const int32_t* data, int32_t count) noexcept try {
     return putList(link, codes().putInteger, data, count);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link);
 }
 
-QK_API int32_t QKPutRealList(QKLINK link, const double* data, int32_t count) {
+QK_API int32_t QKPutRealList(QKLINK link, const double* data, int32_t count) noexcept try {
     return putList(link, codes().putDouble, data, count);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link);
 }
 
-QK_API int32_t QKPutBinaryNumberList(QKLINK link, const void* data, int32_t count, int32_t code) {
+QK_API int32_t QKPutBinaryNumberList(QKLINK link, const void* data, int32_t count,
+                                     int32_t code) noexcept try {
     if (!isNumberCode(static_cast<unsigned>(code))) code = 0;
     return putList(link, static_cast<uint8_t>(code), data, count);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link);
 }
 
 QK_API int32_t QKPutByteArray(QKLINK link, const unsigned char* data, const int32_t* dims,
-                              const char* const* heads, int32_t depth) {
+                              const char* const* heads, int32_t depth) noexcept try {
     return putArray(link, code::kByte, data, dims, heads, depth);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link);
 }
 
 QK_API int32_t QKPutShortIntegerArray(QKLINK link, const int16_t* data, const int32_t* dims,
-                                      const char* const* heads, int32_t depth) {
+                                      const char* const* heads, int32_t depth) noexcept try {
     return putArray(link, codes().getShortInteger, data, dims, heads, depth);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link);
 }
 
 QK_API int32_t QKPutIntegerArray(QKLINK link, const int32_t* data, const int32_t* dims,
-                                 const char* const* heads, int32_t depth) {
+                                 const char* const* heads, int32_t depth) noexcept try {
     return putArray(link, codes().getInteger, data, dims, heads, depth);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link);
 }
 
 QK_API int32_t QKPutLongIntegerArray(QKLINK link, const int32_t* data, const int32_t* dims,
-                                     const char* const* heads, int32_t depth) {
+                                     const char* const* heads, int32_t depth) noexcept try {
     return putArray(link, codes().getLongInteger, data, dims, heads, depth);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link);
 }
 
 QK_API int32_t QKPutFloatArray(QKLINK link, const float* data, const int32_t* dims,
-                               const char* const* heads, int32_t depth) {
+                               const char* const* heads, int32_t depth) noexcept try {
     return putArray(link, codes().getFloat, data, dims, heads, depth);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link);
 }
 
 QK_API int32_t QKPutDoubleArray(QKLINK link, const double* data, const int32_t* dims,
-                                const char* const* heads, int32_t depth) {
+                                const char* const* heads, int32_t depth) noexcept try {
     return putArray(link, codes().getDouble, data, dims, heads, depth);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link);
 }
 
 QK_API int32_t QKPutLongDoubleArray(QKLINK link, const long double* data, const int32_t* dims,
-                                    const char* const* heads, int32_t depth) {
+                                    const char* const* heads, int32_t depth) noexcept try {
     return putLongDoubleArray(link, data, dims, heads, depth);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link);
 }
 
 QK_API int32_t QKPutBinaryNumberArray(QKLINK link, const void* data, const int32_t* dims,
-                                      const char* const* heads, int32_t depth, int32_t code) {
+                                      const char* const* heads, int32_t depth,
+                                      int32_t code) noexcept try {
     if (!isNumberCode(static_cast<unsigned>(code))) code = 0;
     return putArray(link, static_cast<uint8_t>(code), data, dims, heads, depth);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link);
 }
 
 QK_API int32_t QKGetByteArray(QKLINK link, unsigned char** data, int32_t** dims, char*** heads,
-                              int32_t* depth) {
+                              int32_t* depth) noexcept try {
     return getTypedArray(link, bytes, data, dims, heads, depth);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link);
 }
 
 QK_API int32_t QKGetShortIntegerArray(QKLINK link, int16_t** data, int32_t** dims, char*** heads,
-                                      int32_t* depth) {
+                                      int32_t* depth) noexcept try {
     return getTypedArray(link, shorts, data, dims, heads, depth);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link);
 }
 
 QK_API int32_t QKGetIntegerArray(QKLINK link, int32_t** data, int32_t** dims, char*** heads,
-                                 int32_t* depth) {
+                                 int32_t* depth) noexcept try {
     return getTypedArray(link, integers, data, dims, heads, depth);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link);
 }
 
 QK_API int32_t QKGetLongIntegerArray(QKLINK link, int32_t** data, int32_t** dims, char*** heads,
-                                     int32_t* depth) {
+                                     int32_t* depth) noexcept try {
     return getTypedArray(link, longIntegers, data, dims, heads, depth);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link);
 }
 
 QK_API int32_t QKGetFloatArray(QKLINK link, float** data, int32_t** dims, char*** heads,
-                               int32_t* depth) {
+                               int32_t* depth) noexcept try {
     return getTypedArray(link, floats, data, dims, heads, depth);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link);
 }
 
 QK_API int32_t QKGetDoubleArray(QKLINK link, double** data, int32_t** dims, char*** heads,
-                                int32_t* depth) {
+                                int32_t* depth) noexcept try {
     return getTypedArray(link, doubles, data, dims, heads, depth);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link);
 }
 
 QK_API int32_t QKGetLongDoubleArray(QKLINK link, long double** data, int32_t** dims, char*** heads,
-                                    int32_t* depth) {
+                                    int32_t* depth) noexcept try {
     return getTypedArray(link, LeafLayout::longDoubles, data, dims, heads, depth);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link);
 }
 
 QK_API int32_t QKGetBinaryNumberArray(QKLINK link, void** data, int32_t** dims, char*** heads,
-                                      int32_t* depth, int32_t code) {
+                                      int32_t* depth, int32_t code) noexcept try {
     if (data) *data = nullptr;
     return runGet(link, [&](GetState& get) -> LinkError {
         const LeafLayout layout = LeafLayout::of(link, static_cast<uint8_t>(code));
@@ -282,10 +331,12 @@ QK_API int32_t QKGetBinaryNumberArray(QKLINK link, void** data, int32_t** dims, 
             return LinkError{QKERR_GET_SEQUENCE};
         return getArray(link, get, layout, data, dims, heads, depth, nullptr);
     });
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link);
 }
 
 QK_API int32_t QKGetBinaryNumberArray0(QKLINK link, void** data, int32_t** dims, char*** heads,
-                                       int32_t* depth, int32_t* code) {
+                                       int32_t* depth, int32_t* code) noexcept try {
     if (data) *data = nullptr;
     return runGet(link, [&](GetState& get) -> LinkError {
         if (!code) return LinkError{QKERR_GET_SEQUENCE};
@@ -300,52 +351,89 @@ QK_API int32_t QKGetBinaryNumberArray0(QKLINK link, void** data, int32_t** dims,
         if (rc == 0) *code = used;
         return rc;
     });
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link);
 }
 
-QK_API void QKDisownByteArray(QKLINK link, unsigned char* data, int32_t*, char**, int32_t) {
+QK_API void QKDisownByteArray(QKLINK link, unsigned char* data, int32_t*, char**, int32_t) noexcept
+    try {
     disown(link, data);
+} catch (...) {
+    corvinet::exportFailed(link);
 }
-QK_API void QKDisownShortIntegerArray(QKLINK link, int16_t* data, int32_t*, char**, int32_t) {
+QK_API void QKDisownShortIntegerArray(QKLINK link, int16_t* data, int32_t*, char**,
+                                      int32_t) noexcept try {
     disown(link, data);
+} catch (...) {
+    corvinet::exportFailed(link);
 }
-QK_API void QKDisownIntegerArray(QKLINK link, int32_t* data, int32_t*, char**, int32_t) {
+QK_API void QKDisownIntegerArray(QKLINK link, int32_t* data, int32_t*, char**, int32_t) noexcept
+    try {
     disown(link, data);
+} catch (...) {
+    corvinet::exportFailed(link);
 }
-QK_API void QKDisownLongIntegerArray(QKLINK link, int32_t* data, int32_t*, char**, int32_t) {
+QK_API void QKDisownLongIntegerArray(QKLINK link, int32_t* data, int32_t*, char**, int32_t) noexcept
+    try {
     disown(link, data);
+} catch (...) {
+    corvinet::exportFailed(link);
 }
-QK_API void QKDisownFloatArray(QKLINK link, float* data, int32_t*, char**, int32_t) {
+QK_API void QKDisownFloatArray(QKLINK link, float* data, int32_t*, char**, int32_t) noexcept try {
     disown(link, data);
+} catch (...) {
+    corvinet::exportFailed(link);
 }
-QK_API void QKDisownDoubleArray(QKLINK link, double* data, int32_t*, char**, int32_t) {
+QK_API void QKDisownDoubleArray(QKLINK link, double* data, int32_t*, char**, int32_t) noexcept try {
     disown(link, data);
+} catch (...) {
+    corvinet::exportFailed(link);
 }
-QK_API void QKDisownLongDoubleArray(QKLINK link, long double* data, int32_t*, char**, int32_t) {
+QK_API void QKDisownLongDoubleArray(QKLINK link, long double* data, int32_t*, char**,
+                                    int32_t) noexcept try {
     disown(link, data);
+} catch (...) {
+    corvinet::exportFailed(link);
 }
-QK_API void QKDisownBinaryNumberArray(QKLINK link, void* data, int32_t*, char**, int32_t, int32_t) {
+QK_API void QKDisownBinaryNumberArray(QKLINK link, void* data, int32_t*, char**, int32_t,
+                                      int32_t) noexcept try {
     disown(link, data);
+} catch (...) {
+    corvinet::exportFailed(link);
 }
 
-QK_API int32_t QKGetIntegerList(QKLINK link, int32_t** data, int32_t* count) {
+QK_API int32_t QKGetIntegerList(QKLINK link, int32_t** data, int32_t* count) noexcept try {
     return getList(link, codes().putInteger, reinterpret_cast<void**>(data), count);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link);
 }
 
-QK_API int32_t QKGetRealList(QKLINK link, double** data, int32_t* count) {
+QK_API int32_t QKGetRealList(QKLINK link, double** data, int32_t* count) noexcept try {
     return getList(link, codes().putDouble, reinterpret_cast<void**>(data), count);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link);
 }
 
-QK_API int32_t QKGetBinaryNumberList(QKLINK link, void** data, int32_t* count, int32_t code) {
+QK_API int32_t QKGetBinaryNumberList(QKLINK link, void** data, int32_t* count,
+                                     int32_t code) noexcept try {
     if (!isNumberCode(static_cast<unsigned>(code))) code = 0;
     return getList(link, static_cast<uint8_t>(code), data, count);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link);
 }
 
-QK_API void QKDisownIntegerList(QKLINK link, int32_t* data, int32_t) {
+QK_API void QKDisownIntegerList(QKLINK link, int32_t* data, int32_t) noexcept try {
     disown(link, data);
+} catch (...) {
+    corvinet::exportFailed(link);
 }
-QK_API void QKDisownRealList(QKLINK link, double* data, int32_t) {
+QK_API void QKDisownRealList(QKLINK link, double* data, int32_t) noexcept try {
     disown(link, data);
+} catch (...) {
+    corvinet::exportFailed(link);
 }
-QK_API void QKDisownBinaryNumberList(QKLINK link, void* data, int32_t, int32_t) {
+QK_API void QKDisownBinaryNumberList(QKLINK link, void* data, int32_t, int32_t) noexcept try {
     disown(link, data);
+} catch (...) {
+    corvinet::exportFailed(link);
 }

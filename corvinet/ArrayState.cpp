@@ -137,10 +137,22 @@ LinkError ArrayState::peekLeafCode(LinkStream& in, GetState& get, uint8_t& leafC
 LinkError ArrayState::readLeaves(LinkStream& in, GetState& get, uint8_t leafCode, int size,
                                  uint8_t* out, int64_t count) {
     if (count > leavesLeft()) return QKERR_GET_SEQUENCE;
-    for (int64_t i = 0; i < count; ++i, ++done, out += size) {
+    const int64_t row = dims.empty() ? 1 : dims.back();
+    while (count > 0) {
         for (int32_t level = firstNewLevel(); level < depth(); ++level)
             if (const LinkError rc = expectFunction(in, get, level)) return rc;
-        if (const LinkError rc = get.getNumber(in, leafCode, out)) return rc;
+        // Leaves of a packed run go in one move, up to the end of their row.
+        int64_t taken = 0;
+        const int64_t rowLeft = row - done % row;
+        if (const LinkError rc = get.takeRun(in, leafCode, out, std::min(count, rowLeft), taken))
+            return rc;
+        if (taken == 0) {
+            if (const LinkError rc = get.getNumber(in, leafCode, out)) return rc;
+            taken = 1;
+        }
+        done += taken;
+        count -= taken;
+        out += taken * size;
     }
     return 0;
 }

@@ -5,6 +5,7 @@
 
 #include "ArrayState.h"
 #include "EngineGate.h"
+#include "ExportGuard.h"
 #include "NumberConverter.h"
 
 #include <algorithm>
@@ -118,16 +119,21 @@ const NumberFunctionCodes& codes() {
 
 // ---- Get side ---------------------------------------------------------------------------------
 
-QK_API int32_t QKGetArrayType(QKLINK link, QKARRAYSTATE* state, int32_t* depth) {
+QK_API int32_t QKGetArrayType(QKLINK link, QKARRAYSTATE* state, int32_t* depth) noexcept try {
     return getType(link, state, depth, nullptr);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link);
 }
 
-QK_API int32_t QKGetArrayType0(QKLINK link, QKARRAYSTATE* state, int32_t* depth, int32_t* code) {
+QK_API int32_t QKGetArrayType0(QKLINK link, QKARRAYSTATE* state, int32_t* depth,
+                               int32_t* code) noexcept try {
     return getType(link, state, depth, code);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link);
 }
 
 QK_API int32_t QKGetArrayDimensions(QKLINK link, QKARRAYSTATE state, int32_t* dims,
-                                    const char** heads) {
+                                    const char** heads) noexcept try {
     return runGet(link, [&](GetState&) -> LinkError {
         const QKArrayStateRecord* shape = getSide(link, state);
         if (!shape) return LinkError{QKERR_GET_SEQUENCE};
@@ -137,51 +143,75 @@ QK_API int32_t QKGetArrayDimensions(QKLINK link, QKARRAYSTATE state, int32_t* di
         }
         return 0;
     });
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link);
 }
 
 QK_API int32_t QKGetByteArrayData(QKLINK link, QKARRAYSTATE state, unsigned char* data,
-                                  int32_t count) {
+                                  int32_t count) noexcept try {
     return getData(link, state, LeafLayout::of(link, code::kByte), data, count);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link);
 }
 QK_API int32_t QKGetShortIntegerArrayData(QKLINK link, QKARRAYSTATE state, int16_t* data,
-                                          int32_t count) {
+                                          int32_t count) noexcept try {
     return getData(link, state, LeafLayout::of(link, codes().getShortInteger), data, count);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link);
 }
 QK_API int32_t QKGetIntegerArrayData(QKLINK link, QKARRAYSTATE state, int32_t* data,
-                                     int32_t count) {
+                                     int32_t count) noexcept try {
     return getData(link, state, LeafLayout::of(link, codes().getInteger), data, count);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link);
 }
 QK_API int32_t QKGetLongIntegerArrayData(QKLINK link, QKARRAYSTATE state, int32_t* data,
-                                         int32_t count) {
+                                         int32_t count) noexcept try {
     return getData(link, state, LeafLayout::of(link, codes().getLongInteger), data, count);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link);
 }
-QK_API int32_t QKGetFloatArrayData(QKLINK link, QKARRAYSTATE state, float* data, int32_t count) {
+QK_API int32_t QKGetFloatArrayData(QKLINK link, QKARRAYSTATE state, float* data,
+                                   int32_t count) noexcept try {
     return getData(link, state, LeafLayout::of(link, codes().getFloat), data, count);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link);
 }
-QK_API int32_t QKGetDoubleArrayData(QKLINK link, QKARRAYSTATE state, double* data, int32_t count) {
+QK_API int32_t QKGetDoubleArrayData(QKLINK link, QKARRAYSTATE state, double* data,
+                                    int32_t count) noexcept try {
     return getData(link, state, LeafLayout::of(link, codes().getDouble), data, count);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link);
 }
 QK_API int32_t QKGetLongDoubleArrayData(QKLINK link, QKARRAYSTATE state, long double* data,
-                                        int32_t count) {
+                                        int32_t count) noexcept try {
     return getData(link, state, LeafLayout::longDoubles(link), data, count);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link);
 }
 QK_API int32_t QKGetBinaryNumberArrayData(QKLINK link, QKARRAYSTATE state, void* data,
-                                          int32_t count, int32_t code) {
+                                          int32_t count, int32_t code) noexcept try {
     return getData(link, state, LeafLayout::of(link, static_cast<uint8_t>(code)), data, count);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link);
 }
 QK_API int32_t QKGetBinaryNumberArrayData0(QKLINK link, QKARRAYSTATE state, void* data,
-                                           int32_t count) {
+                                           int32_t count) noexcept try {
     const uint8_t code = link && getSide(link, state) ? state->code : 0;
     return getData(link, state, LeafLayout::of(link, code), data, count);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link);
 }
 
-QK_API void QKReleaseGetArrayState0(QKLINK link, QKARRAYSTATE state) {
+QK_API void QKReleaseGetArrayState0(QKLINK link, QKARRAYSTATE state) noexcept try {
     if (link && state && state == link->getArray) releaseArrayState(link, &QKLinkRecord::getArray);
+} catch (...) {
+    corvinet::exportFailed(link);
 }
 
 // ---- Put side ---------------------------------------------------------------------------------
 
-QK_API int32_t QKPutArrayType0(QKLINK link, QKLINK source, QKARRAYSTATE* state) {
+QK_API int32_t QKPutArrayType0(QKLINK link, QKLINK source, QKARRAYSTATE* state) noexcept try {
     if (state) *state = nullptr;
     if (!link) return 0;
     QKARRAYSTATE read = nullptr;
@@ -195,56 +225,79 @@ QK_API int32_t QKPutArrayType0(QKLINK link, QKLINK source, QKARRAYSTATE* state) 
         *state = link->putArray;
         return 0;
     });
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link);
 }
 
-QK_API int32_t QKPutArray(QKLINK link, QKARRAYSTATE state) {
+QK_API int32_t QKPutArray(QKLINK link, QKARRAYSTATE state) noexcept try {
     return runPut(link, Gate::kConnect, [&](PutState& put) -> LinkError {
         if (!isLive(state)) return LinkError{QKERR_PUT_SEQUENCE};
         if (state != link->putArray)
             if (const LinkError rc = adoptShape(link, *state, state)) return rc;
         return link->putArray->writeFrame(link->stream, put);
     });
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link);
 }
 
 QK_API int32_t QKPutByteArrayData(QKLINK link, QKARRAYSTATE state, const unsigned char* data,
-                                  int32_t count) {
+                                  int32_t count) noexcept try {
     return putData(link, state, LeafLayout::of(link, code::kByte), data, count);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link);
 }
 QK_API int32_t QKPutShortIntegerArrayData(QKLINK link, QKARRAYSTATE state, const int16_t* data,
-                                          int32_t count) {
+                                          int32_t count) noexcept try {
     return putData(link, state, LeafLayout::of(link, codes().getShortInteger), data, count);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link);
 }
 QK_API int32_t QKPutIntegerArrayData(QKLINK link, QKARRAYSTATE state, const int32_t* data,
-                                     int32_t count) {
+                                     int32_t count) noexcept try {
     return putData(link, state, LeafLayout::of(link, codes().getInteger), data, count);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link);
 }
 QK_API int32_t QKPutLongIntegerArrayData(QKLINK link, QKARRAYSTATE state, const int32_t* data,
-                                         int32_t count) {
+                                         int32_t count) noexcept try {
     return putData(link, state, LeafLayout::of(link, codes().getLongInteger), data, count);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link);
 }
 QK_API int32_t QKPutFloatArrayData(QKLINK link, QKARRAYSTATE state, const float* data,
-                                   int32_t count) {
+                                   int32_t count) noexcept try {
     return putData(link, state, LeafLayout::of(link, codes().getFloat), data, count);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link);
 }
 QK_API int32_t QKPutDoubleArrayData(QKLINK link, QKARRAYSTATE state, const double* data,
-                                    int32_t count) {
+                                    int32_t count) noexcept try {
     return putData(link, state, LeafLayout::of(link, codes().getDouble), data, count);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link);
 }
 QK_API int32_t QKPutLongDoubleArrayData(QKLINK link, QKARRAYSTATE state, const long double* data,
-                                        int32_t count) {
+                                        int32_t count) noexcept try {
     return putData(link, state, LeafLayout::longDoubles(link), data, count);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link);
 }
 QK_API int32_t QKPutBinaryNumberArrayData(QKLINK link, QKARRAYSTATE state, const void* data,
-                                          int32_t count, int32_t code) {
+                                          int32_t count, int32_t code) noexcept try {
     return putData(link, state, LeafLayout::of(link, static_cast<uint8_t>(code)), data, count);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link);
 }
 QK_API int32_t QKPutBinaryNumberArrayData0(QKLINK link, QKARRAYSTATE state, const void* data,
-                                           int32_t count) {
+                                           int32_t count) noexcept try {
     const QKArrayStateRecord* shape = link ? putSide(link, state) : nullptr;
     return putData(link, state, LeafLayout::of(link, shape ? shape->code : 0), data, count);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link);
 }
 
-QK_API int32_t QKPutArrayLeaves0(QKLINK link, QKARRAYSTATE state, QKLINK source, int32_t count) {
+QK_API int32_t QKPutArrayLeaves0(QKLINK link, QKARRAYSTATE state, QKLINK source,
+                                 int32_t count) noexcept try {
     if (!link || !source) return 0;
     const QKArrayStateRecord* shape = putSide(link, state);
     const LeafLayout layout = LeafLayout::of(link, shape ? shape->code : 0);
@@ -268,8 +321,12 @@ QK_API int32_t QKPutArrayLeaves0(QKLINK link, QKARRAYSTATE state, QKLINK source,
         left -= n;
     }
     return 1;
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link);
 }
 
-QK_API void QKReleasePutArrayState0(QKLINK link, QKARRAYSTATE state) {
+QK_API void QKReleasePutArrayState0(QKLINK link, QKARRAYSTATE state) noexcept try {
     if (link && state && state == link->putArray) releaseArrayState(link, &QKLinkRecord::putArray);
+} catch (...) {
+    corvinet::exportFailed(link);
 }

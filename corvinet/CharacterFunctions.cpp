@@ -2,6 +2,7 @@
 // programs walk link strings with.
 
 #include "CharacterEscapes.h"
+#include "ExportGuard.h"
 #include "corvinet/corvinet.h"
 
 #include <cstring>
@@ -73,72 +74,97 @@ const Byte* bytes(const char* p) {
 
 using namespace corvinet;
 
-QK_API int32_t QKConvertByteString(const unsigned char* s, int32_t n, char** out, char* end) {
+QK_API int32_t QKConvertByteString(const unsigned char* s, int32_t n, char** out,
+                                   char* end) noexcept try {
     return convertEscaped(n, out, end, [s](int32_t i) { return uint32_t{s[i]}; });
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(nullptr);
 }
 
 QK_API int32_t QKConvertByteStringNL(const unsigned char* s, int32_t n, char** out, char* end,
-                                     int32_t newline) {
+                                     int32_t newline) noexcept try {
     return convertEscaped(
         n, out, end, [s](int32_t i) { return uint32_t{s[i]}; }, newline);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(nullptr);
 }
 
-QK_API int32_t QKConvertUnicodeString(const char16_t* s, int32_t n, char** out, char* end) {
+QK_API int32_t QKConvertUnicodeString(const char16_t* s, int32_t n, char** out, char* end) noexcept
+    try {
     return convertEscaped(n, out, end, [s](int32_t i) { return uint32_t{s[i]}; });
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(nullptr);
 }
 
 QK_API int32_t QKConvertUnicodeStringNL(const char16_t* s, int32_t n, char** out, char* end,
-                                        int32_t newline) {
+                                        int32_t newline) noexcept try {
     return convertEscaped(
         n, out, end, [s](int32_t i) { return uint32_t{s[i]}; }, newline);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(nullptr);
 }
 
-QK_API int32_t QKConvertDoubleByteString(const unsigned char* s, int32_t n, char** out, char* end) {
+QK_API int32_t QKConvertDoubleByteString(const unsigned char* s, int32_t n, char** out,
+                                         char* end) noexcept try {
     return convertEscaped(n, out, end,
                           [s](int32_t i) { return uint32_t(s[2 * i] << 8 | s[2 * i + 1]); });
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(nullptr);
 }
 
 QK_API int32_t QKConvertDoubleByteStringNL(const unsigned char* s, int32_t n, char** out, char* end,
-                                           int32_t newline) {
+                                           int32_t newline) noexcept try {
     return convertEscaped(
         n, out, end, [s](int32_t i) { return uint32_t(s[2 * i] << 8 | s[2 * i + 1]); }, newline);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(nullptr);
 }
 
-QK_API int32_t QKConvertCharacter(int32_t character, char** out) {
+QK_API int32_t QKConvertCharacter(int32_t character, char** out) noexcept try {
     const auto c = static_cast<uint32_t>(character);
     if (out && *out) *out = reinterpret_cast<char*>(writeEscaped(c, reinterpret_cast<Byte*>(*out)));
     return escapedSize(c);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(nullptr);
 }
 
-QK_API int32_t QKConvertNewLine(char** out) {
+QK_API int32_t QKConvertNewLine(char** out) noexcept try {
     if (out && *out) {
         *(*out)++ = '\\';
         *(*out)++ = 'n';
     }
     return 2;
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(nullptr);
 }
 
-QK_API int32_t QKNextCharacter(const char** text, const char* end) {
+QK_API int32_t QKNextCharacter(const char** text, const char* end) noexcept try {
     if (!text || !*text) return kBadCharacter;
     const Byte* p = bytes(*text);
     const int c = decodeCharacter(p, end ? bytes(end) : characterWindow(p));
     *text = reinterpret_cast<const char*>(p);
     return c;
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(nullptr);
 }
 
-QK_API int32_t QKStringCharacter(const char* text, const char* end) {
+QK_API int32_t QKStringCharacter(const char* text, const char* end) noexcept try {
     return QKNextCharacter(&text, end);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(nullptr);
 }
 
-QK_API int32_t QKNextCharacter0(const char* text, int32_t* offset, int32_t length) {
+QK_API int32_t QKNextCharacter0(const char* text, int32_t* offset, int32_t length) noexcept try {
     if (!text || !offset || *offset < 0 || (length >= 0 && *offset > length)) return kBadCharacter;
     const char* p = text + *offset;
     const int32_t c = QKNextCharacter(&p, length >= 0 ? text + length : nullptr);
     *offset = static_cast<int32_t>(p - text);
     return c;
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(nullptr);
 }
 
-QK_API int32_t QKCharacterOffset(const char** text, const char* end, int32_t count) {
+QK_API int32_t QKCharacterOffset(const char** text, const char* end, int32_t count) noexcept try {
     if (!text || !*text) return kBadCharacter;
     const Byte* p = bytes(*text);
     const Byte* e = end ? bytes(end) : p + std::strlen(*text);
@@ -152,30 +178,40 @@ QK_API int32_t QKCharacterOffset(const char** text, const char* end, int32_t cou
     }
     *text = reinterpret_cast<const char*>(p);
     return count - passed;
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(nullptr);
 }
 
-QK_API void QKStringFirstPosFun(const char* text, QKStringPosition* position) {
+QK_API void QKStringFirstPosFun(const char* text, QKStringPosition* position) noexcept try {
     if (!position) return;
     position->cursor = text;
     position->end = text ? text + std::strlen(text) : nullptr;
+} catch (...) {
+    corvinet::exportFailed(nullptr);
 }
 
 // ---- Old form ---------------------------------------------------------------------------------
 
-QK_API int32_t QKOldPutCharToString(int32_t character, unsigned char** out) {
+QK_API int32_t QKOldPutCharToString(int32_t character, unsigned char** out) noexcept try {
     const auto c = static_cast<uint32_t>(character);
     if (out && *out) *out = writeOldForm(c, *out);
     return oldFormSize(c);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(nullptr);
 }
 
 QK_API int32_t QKOldConvertByteString(const unsigned char* s, int32_t n, unsigned char** out,
-                                      unsigned char* end) {
+                                      unsigned char* end) noexcept try {
     return convertOld(n, out, end, [s](int32_t i) { return uint32_t{s[i]}; });
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(nullptr);
 }
 
 QK_API int32_t QKOldConvertUnicodeString(const char16_t* s, int32_t n, unsigned char** out,
-                                         unsigned char* end) {
+                                         unsigned char* end) noexcept try {
     return convertOld(n, out, end, [s](int32_t i) { return uint32_t{s[i]}; });
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(nullptr);
 }
 
 namespace {
@@ -219,19 +255,24 @@ void classifyOld(QKOldStringPosition* position) {
 
 } // namespace
 
-QK_API void QKOldStringFirstPosFun(const unsigned char* text, QKOldStringPosition* position) {
+QK_API void QKOldStringFirstPosFun(const unsigned char* text,
+                                   QKOldStringPosition* position) noexcept try {
     if (!position || !text) return;
     position->start = text;
     classifyOld(position);
+} catch (...) {
+    corvinet::exportFailed(nullptr);
 }
 
-QK_API void QKOldStringNextPosFun(QKOldStringPosition* position) {
+QK_API void QKOldStringNextPosFun(QKOldStringPosition* position) noexcept try {
     if (!position || !position->start || position->kind == 0) return;
     position->start += 1 + position->stepsLeft;
     classifyOld(position);
+} catch (...) {
+    corvinet::exportFailed(nullptr);
 }
 
-QK_API int32_t QKOldStringCharFun(const QKOldStringPosition* position) {
+QK_API int32_t QKOldStringCharFun(const QKOldStringPosition* position) noexcept try {
     if (!position || !position->start) return 0;
     const Byte* p = position->start;
     switch (position->kind) {
@@ -246,4 +287,6 @@ QK_API int32_t QKOldStringCharFun(const QKOldStringPosition* position) {
     default:
         return 0;
     }
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(nullptr);
 }

@@ -51,6 +51,8 @@ void* openModule(const std::string& name, std::span<const std::string> folders) 
     return nullptr;
 }
 
+void loadDeviceList(QKENV env, std::span<const std::string> folders);
+
 void insertByPriority(QKENV env, DeviceEntry* entry) {
     DeviceEntry** at = &env->devices;
     while (*at && (*at)->priority <= entry->priority)
@@ -97,6 +99,18 @@ std::optional<std::string> builtinDeviceName(int n) {
 }
 
 DeviceEntry* loadDevices(QKENV env, std::span<const std::string> folders) {
+    try {
+        loadDeviceList(env, folders);
+    } catch (...) {
+        // Out of memory while reading the list: the devices started so far stay, the rest are
+        // skipped like any device that fails to start.
+    }
+    return env->devices;
+}
+
+namespace {
+
+void loadDeviceList(QKENV env, std::span<const std::string> folders) {
     for (int n = 0;; ++n) {
         std::optional<std::string> value = deviceListValue(n, folders);
         if (!value || equalsIgnoringCase(*value, "end")) break;
@@ -120,8 +134,9 @@ DeviceEntry* loadDevices(QKENV env, std::span<const std::string> folders) {
         }
         insertByPriority(env, entry);
     }
-    return env->devices;
 }
+
+} // namespace
 
 void endDevices(QKENV env) {
     while (DeviceEntry* entry = env->devices) {

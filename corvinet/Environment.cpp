@@ -2,6 +2,8 @@
 
 #include "BuildProfile.h"
 #include "DeviceLoader.h"
+#include "Dialogs.h"
+#include "ExportGuard.h"
 #include "Link.h"
 #include "NumberConverter.h"
 #include "ParameterRecord.h"
@@ -39,7 +41,7 @@ void setUpFeatures(QKENV env) {
 
 } // namespace
 
-QK_API QKENV QKBegin(QKParametersPointer parameters) {
+QK_API QKENV QKBegin(QKParametersPointer parameters) noexcept try {
     QKParameters defaults;
     if (!parameters) {
         const corvinet::BuildProfile& build = corvinet::buildProfile();
@@ -71,13 +73,25 @@ QK_API QKENV QKBegin(QKParametersPointer parameters) {
         memory.destroy(env);
         return nullptr;
     }
-    if (!(record->flags & corvinet::kNoDevices))
-        corvinet::loadDevices(env, corvinet::deviceSearchFolders());
+    try {
+        if (!(record->flags & corvinet::kNoDevices))
+            corvinet::loadDevices(env, corvinet::deviceSearchFolders());
+    } catch (...) {
+        // Out of memory while finding the plug-ins: nothing half-built may stay behind.
+        corvinet::endDevices(env);
+        QKDeinit(env->linkEnv);
+        memory.destroy(env);
+        record->error = QKPARAM_OUT_OF_MEMORY;
+        return nullptr;
+    }
     setUpFeatures(env);
+    corvinet::installDefaultDialogs(env);
     return env;
+} catch (...) {
+    return corvinet::exportFailed<QKENV>(nullptr);
 }
 
-QK_API void QKEnd(QKENV env) {
+QK_API void QKEnd(QKENV env) noexcept try {
     if (!env) return;
     LinkEnvironment::Registry& links = env->linkEnv->registry;
     while (!links.empty())
@@ -85,9 +99,11 @@ QK_API void QKEnd(QKENV env) {
     QKDeinit(env->linkEnv);
     corvinet::endDevices(env);
     corvinet::AllocatorPair(env->memory).destroy(env);
+} catch (...) {
+    corvinet::exportFailed(nullptr);
 }
 
-QK_API QKENV QKInitialize(QKParametersPointer parameters) {
+QK_API QKENV QKInitialize(QKParametersPointer parameters) noexcept try {
     std::lock_guard lock(processMutex);
     if (!processEnv) {
         processEnv = QKBegin(parameters);
@@ -95,9 +111,11 @@ QK_API QKENV QKInitialize(QKParametersPointer parameters) {
     }
     ++processEnv->refCount;
     return processEnv;
+} catch (...) {
+    return corvinet::exportFailed<QKENV>(nullptr);
 }
 
-QK_API QKENV QKDeinitialize(QKENV env) {
+QK_API QKENV QKDeinitialize(QKENV env) noexcept try {
     if (!env) return nullptr;
     std::lock_guard lock(processMutex);
     if (env->refCount-- == 2) {
@@ -106,57 +124,72 @@ QK_API QKENV QKDeinitialize(QKENV env) {
         return nullptr;
     }
     return env;
+} catch (...) {
+    return corvinet::exportFailed<QKENV>(nullptr);
 }
 
-QK_API int32_t QKSetDefaultYieldFunction(QKENV env, QKYieldFunctionObject yielder) {
+QK_API int32_t QKSetDefaultYieldFunction(QKENV env, QKYieldFunctionObject yielder) noexcept try {
     if (!env) return 0;
     env->defaultYield = yielder;
     return 1;
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(nullptr);
 }
 
-QK_API QKYieldFunctionObject QKDefaultYieldFunction(QKENV env) {
+QK_API QKYieldFunctionObject QKDefaultYieldFunction(QKENV env) noexcept try {
     return env ? env->defaultYield : nullptr;
+} catch (...) {
+    return corvinet::exportFailed<QKYieldFunctionObject>(nullptr);
 }
 
-QK_API int32_t QKToLinkID(QKLINK link) {
+QK_API int32_t QKToLinkID(QKLINK link) noexcept try {
     return link ? link->number : 0;
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link);
 }
 
-QK_API int32_t QKNumber(QKLINK link) {
-    return link ? link->number : 0;
+QK_API int32_t QKNumber(QKLINK link) noexcept try { return link ? link->number : 0; } catch (...) {
+    return corvinet::exportFailed<int32_t>(link);
 }
 
-QK_API QKLINK QKFromLinkID(QKENV env, int32_t id) {
+QK_API QKLINK QKFromLinkID(QKENV env, int32_t id) noexcept try {
     if (!env) return nullptr;
     const LinkEnvironment::Registry& links = env->linkEnv->registry;
     auto found = id == 0 ? links.begin() : links.find(id);
     return found == links.end() ? nullptr : found->second;
+} catch (...) {
+    return corvinet::exportFailed<QKLINK>(nullptr);
 }
 
 QK_API int32_t QKNumberControl0(QKENV env, uint32_t flags, void* destination, void* source,
-                                int32_t* count) {
+                                int32_t* count) noexcept try {
     if (!env || !env->features.converter) return -1;
     return env->features.converter->convert(flags, destination, source, count);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(nullptr, -1);
 }
 
 QK_API int32_t QKTestPoint1(QKENV env, uint32_t flags, void* destination, void* source,
-                            int32_t* count) {
+                            int32_t* count) noexcept try {
     return QKNumberControl0(env, flags, destination, source, count);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(nullptr, -1);
 }
 
-QK_API int32_t QKTestPoint3(QKENV) {
-    return -1;
+QK_API int32_t QKTestPoint3(QKENV) noexcept try { return -1; } catch (...) {
+    return corvinet::exportFailed<int32_t>(nullptr, -1);
 }
 
-QK_API int32_t QKTestPoint4(QKENV) {
-    return 0;
+QK_API int32_t QKTestPoint4(QKENV) noexcept try { return 0; } catch (...) {
+    return corvinet::exportFailed<int32_t>(nullptr);
 }
 
 // One function under ten names, for callers that need a function-pointer cast.
-QK_API QKProc QKAlertCast(QKProc f) {
-    return f;
+QK_API QKProc QKAlertCast(QKProc f) noexcept try { return f; } catch (...) {
+    return corvinet::exportFailed<QKProc>(nullptr);
 }
-#define CORVINET_CAST_ALIAS(name) QK_API QKProc name(QKProc) __attribute__((alias("QKAlertCast")));
+#define CORVINET_CAST_ALIAS(name)                                                                  \
+    QK_API QKProc name(QKProc) noexcept __attribute__((alias("QKAlertCast")));
 CORVINET_CAST_ALIAS(QKAllocatorCast)
 CORVINET_CAST_ALIAS(QKConfirmCast)
 CORVINET_CAST_ALIAS(QKDeallocatorCast)

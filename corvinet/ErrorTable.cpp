@@ -1,6 +1,7 @@
 #include "ErrorTable.h"
 
 #include "Environment.h"
+#include "ExportGuard.h"
 #include "Link.h"
 
 #include <charconv>
@@ -97,17 +98,21 @@ int32_t packetCode(std::string_view head) {
 
 } // namespace corvinet
 
-QK_API int32_t QKError(QKLINK link) {
+QK_API int32_t QKError(QKLINK link) noexcept try {
     return link ? link->error : QKERR_LINK_DIED;
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link, 1);
 }
 
-QK_API int32_t QKSetError(QKLINK link, int32_t code) {
+QK_API int32_t QKSetError(QKLINK link, int32_t code) noexcept try {
     if (!link || link->error != 0) return 0;
     link->error = code;
     return 1;
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link);
 }
 
-QK_API int32_t QKClearError(QKLINK link) {
+QK_API int32_t QKClearError(QKLINK link) noexcept try {
     if (!link) return 0;
     switch (link->error) {
     case QKERR_LINK_DIED:
@@ -119,9 +124,11 @@ QK_API int32_t QKClearError(QKLINK link) {
         link->clearError();
         return 1;
     }
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link);
 }
 
-QK_API const char* QKErrorString(QKENV env, int32_t code) {
+QK_API const char* QKErrorString(QKENV env, int32_t code) noexcept try {
     if (!env) return nullptr;
     if (const char* message = corvinet::errorMessage(code)) return message;
     char* text = env->errorText;
@@ -129,8 +136,12 @@ QK_API const char* QKErrorString(QKENV env, int32_t code) {
     auto end = std::to_chars(text + 6, text + sizeof env->errorText - 1, code).ptr;
     *end = '\0';
     return text;
+} catch (...) {
+    return corvinet::exportFailed<const char*>(nullptr);
 }
 
-QK_API const char* QKErrorMessage(QKLINK link) {
+QK_API const char* QKErrorMessage(QKLINK link) noexcept try {
     return link ? QKErrorString(link->env(), link->error) : nullptr;
+} catch (...) {
+    return corvinet::exportFailed<const char*>(link);
 }

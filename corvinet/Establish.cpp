@@ -12,7 +12,10 @@
 #include "AsciiText.h"
 #include "EngineStates.h"
 #include "Environment.h"
+#include "ExportGuard.h"
+#include "Launch.h"
 #include "Link.h"
+#include "OpenOptions.h"
 
 #include <algorithm>
 #include <charconv>
@@ -29,18 +32,6 @@ constexpr std::string_view kLibraryLine = "\n-libraryid '!&*' -decoders 0\n";
 constexpr std::string_view kUniqueId = "UniqueID";
 constexpr std::size_t kMaxLine = 512;
 constexpr std::size_t kMaxLevelWord = 503;
-
-// A number as option values write it: decimal, "0x" hexadecimal or "0b" binary.
-bool parseNumber(std::string_view text, uint32_t& value) {
-    int base = 10;
-    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X'))
-        base = 16;
-    else if (text.size() > 2 && text[0] == '0' && (text[1] == 'b' || text[1] == 'B'))
-        base = 2;
-    if (base != 10) text.remove_prefix(2);
-    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value, base);
-    return ec == std::errc() && end == text.data() + text.size() && !text.empty();
-}
 
 // The set bits of a mask as ascending decimal numbers joined by commas.
 std::string maskList(const FeatureMask& mask) {
@@ -60,7 +51,7 @@ bool addList(std::string_view list, FeatureMask& mask, Accept accept) {
     while (!list.empty()) {
         std::size_t comma = list.find(',');
         uint32_t bit = 0;
-        if (!parseNumber(list.substr(0, comma), bit)) return false;
+        if (!parseOptionNumber(list.substr(0, comma), bit)) return false;
         if (bit < 128 && accept(bit)) maskSet(mask, bit);
         list = comma == std::string_view::npos ? std::string_view{} : list.substr(comma + 1);
     }
@@ -85,10 +76,10 @@ bool parseFeatures(std::string_view text, QKENV env, LinkFeatures& out) {
         std::string_view value = words[++i];
         uint32_t number = 0;
         if (equalsIgnoringCase(word, "Corvinet")) {
-            if (!parseNumber(value, number) || number > 255) return false;
+            if (!parseOptionNumber(value, number) || number > 255) return false;
             out.level = static_cast<int32_t>(number);
         } else if (equalsIgnoringCase(word, "-decoders")) {
-            if (!parseNumber(value, number)) return false;
+            if (!parseOptionNumber(value, number)) return false;
             out.decoders = number;
         } else if (equalsIgnoringCase(word, "-numericsid")) {
             numericsId = value;
@@ -225,17 +216,25 @@ private:
 };
 
 // Connects the device, sets up the output buffer, agrees on features (unless given) and hands
-// the link to the token engines. 0, or the error; 25 and 41 mean "not yet".
+// the link to the token engines. 0, or the error. Only the device's connect may answer "not
+// yet" (25 or 41): once bytes of the exchange have gone out, a retry would send the opening
+// again into the middle of it, so a later stop ends the link (error 1).
 int establish(QKLINK link, const LinkFeatures* given) {
     DeviceLink& device = *link->device;
     LinkEnvironment& linkEnv = *link->linkEnv;
     if (device.device) {
-        if (int answer = device.device(device.deviceStream, DEVICE_CONNECT, nullptr, nullptr))
+        if (int answer = device.device(device.deviceStream, DEVICE_CONNECT, nullptr, nullptr)) {
+            bool notYet = answer == QKERR_ABORTED || answer == QKERR_NOT_LISTENING;
+            // A launched program that has ended will never connect.
+            if (notYet && link->launch && launchedProgramEnded(*link->launch))
+                return QKERR_LINK_DIED;
             return answer;
+        }
         uint8_t* buffer = nullptr;
         int32_t size = 0;
         if (int answer = device.device(device.deviceStream, DEVICE_GETOUTBUF, &buffer, &size))
-            return answer;
+            return answer == QKERR_ABORTED || answer == QKERR_NOT_LISTENING ? QKERR_LINK_DIED
+                                                                            : answer;
         device.start = device.cursor = buffer;
         device.limit = buffer ? buffer + std::max(size, 0) : buffer;
     } else {
@@ -253,7 +252,7 @@ int establish(QKLINK link, const LinkFeatures* given) {
     if (given) {
         features = *given;
     } else if (int error = Negotiation(link).run(features)) {
-        return error;
+        return error == QKERR_ABORTED || error == QKERR_NOT_LISTENING ? QKERR_LINK_DIED : error;
     }
     link->features = maskedByEnvironment(features, link->env());
     if (int error = attachEngines(link, link->features)) {
@@ -271,7 +270,7 @@ int establish(QKLINK link, const LinkFeatures* given) {
 } // namespace
 } // namespace corvinet
 
-QK_API int32_t QKEstablish(QKLINK link, const LinkFeatures* features) {
+QK_API int32_t QKEstablish(QKLINK link, const LinkFeatures* features) noexcept try {
     if (!link) return 0;
     if (link->error != QKERR_UNCONNECTED) return link->error == 0;
     int result = corvinet::establish(link, features);
@@ -281,31 +280,30 @@ QK_API int32_t QKEstablish(QKLINK link, const LinkFeatures* features) {
     }
     if (result != QKERR_ABORTED && result != QKERR_NOT_LISTENING) link->error = QKERR_LINK_DIED;
     return 0;
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link);
 }
 
-QK_API int32_t QKConnect(QKLINK link) {
+QK_API int32_t QKConnect(QKLINK link) noexcept try {
     return QKEstablish(link, nullptr);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link);
 }
 
-QK_API int32_t QKEstablishString(QKLINK link, const char* features) {
+QK_API int32_t QKEstablishString(QKLINK link, const char* features) noexcept try {
     if (!link) return 0;
-    char* copy = link->linkEnv->memory.copyText(features ? features : "");
-    if (!copy) {
-        link->setError(QKERR_OUT_OF_MEMORY);
-        return 0;
-    }
     LinkFeatures parsed;
     parsed.level = link->env()->highestLevel;
-    bool valid = corvinet::parseFeatures(copy, link->env(), parsed);
-    link->linkEnv->memory.put(copy);
-    if (!valid) {
+    if (!corvinet::parseFeatures(features ? features : "", link->env(), parsed)) {
         if (link->error == QKERR_UNCONNECTED) link->error = QKERR_LINK_DIED;
         return 0;
     }
     return QKEstablish(link, &parsed);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link);
 }
 
-QK_API int32_t QKFeatureString(QKLINK link, char* buffer, int32_t size) {
+QK_API int32_t QKFeatureString(QKLINK link, char* buffer, int32_t size) noexcept try {
     if (!link) return -1;
     if (!buffer || size <= 0) return 8;
     const LinkFeatures& features = link->features;
@@ -317,4 +315,6 @@ QK_API int32_t QKFeatureString(QKLINK link, char* buffer, int32_t size) {
     const char* words[] = {"Corvinet", level,           "-tokens",   tokens.c_str(),
                            "-formats", formats.c_str(), "-decoders", decoders};
     return corvinet::printWords(buffer, buffer + size, words, std::size(words));
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link, -1);
 }

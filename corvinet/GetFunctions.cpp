@@ -4,6 +4,7 @@
 #include "CharacterEscapes.h"
 #include "EngineGate.h"
 #include "Environment.h"
+#include "ExportGuard.h"
 #include "RealNumberText.h"
 #include "TokenBytes.h"
 
@@ -168,36 +169,52 @@ int32_t checkFunction(QKLINK link, const char* head, int32_t* count, int32_t exp
 
 } // namespace
 
-QK_API int32_t QKGetNext(QKLINK link) {
+QK_API int32_t QKGetNext(QKLINK link) noexcept try {
     return readType(link, true, GetState::View::kMapped);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link);
 }
-QK_API int32_t QKGetType(QKLINK link) {
+QK_API int32_t QKGetType(QKLINK link) noexcept try {
     return readType(link, false, GetState::View::kMapped);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link);
 }
-QK_API int32_t QKGetNextRaw(QKLINK link) {
+QK_API int32_t QKGetNextRaw(QKLINK link) noexcept try {
     return readType(link, true, GetState::View::kRaw);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link);
 }
-QK_API int32_t QKGetRawType(QKLINK link) {
+QK_API int32_t QKGetRawType(QKLINK link) noexcept try {
     return readType(link, false, GetState::View::kRaw);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link);
 }
 
-QK_API int32_t QKGetArgCount(QKLINK link, int32_t* count) {
+QK_API int32_t QKGetArgCount(QKLINK link, int32_t* count) noexcept try {
     return argCount(link, count, GetState::View::kMapped);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link);
 }
 
 // On an array in hand: the number of its leaves, and the array is read raw from here on.
-QK_API int32_t QKGetRawArgCount(QKLINK link, int32_t* count) {
+QK_API int32_t QKGetRawArgCount(QKLINK link, int32_t* count) noexcept try {
     return argCount(link, count, GetState::View::kRaw);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link);
 }
 
-QK_API int32_t QKBytesToGet(QKLINK link, int32_t* count) {
+QK_API int32_t QKBytesToGet(QKLINK link, int32_t* count) noexcept try {
     return countQuery(link, count,
                       [&](GetState& get, int64_t& n) { return get.bytesToGet(link->stream, n); });
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link);
 }
 
-QK_API int32_t QKRawBytesToGet(QKLINK link, int32_t* count) {
+QK_API int32_t QKRawBytesToGet(QKLINK link, int32_t* count) noexcept try {
     return countQuery(
         link, count, [&](GetState& get, int64_t& n) { return get.rawBytesToGet(link->stream, n); });
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link);
 }
 
 namespace {
@@ -215,13 +232,19 @@ int32_t getData(QKLINK link, void* buffer, int32_t capacity, int32_t* copied, Ge
 
 } // namespace
 
-QK_API int32_t QKGetData(QKLINK link, char* buffer, int32_t capacity, int32_t* copied) {
+QK_API int32_t QKGetData(QKLINK link, char* buffer, int32_t capacity, int32_t* copied) noexcept
+    try {
     return getData(link, buffer, capacity, copied, GetState::View::kMapped);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link);
 }
 
 // The same as QKGetData, but a held token's wire bytes come from memory.
-QK_API int32_t QKGetRawData(QKLINK link, unsigned char* buffer, int32_t capacity, int32_t* copied) {
+QK_API int32_t QKGetRawData(QKLINK link, unsigned char* buffer, int32_t capacity,
+                            int32_t* copied) noexcept try {
     return getData(link, buffer, capacity, copied, GetState::View::kRaw);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link);
 }
 
 namespace {
@@ -250,93 +273,137 @@ int32_t getCharacters(QKLINK link, TextSource::Width width, uint8_t replacement,
 
 QK_API int32_t QKGet7BitCharacters(QKLINK link, int32_t* charactersLeft, char* buffer,
                                    int32_t capacity, int32_t* bytesCopied,
-                                   int32_t* charactersCopied) {
+                                   int32_t* charactersCopied) noexcept try {
     return getCharacters(link, TextSource::k7Bit, 0, buffer, capacity, charactersLeft, bytesCopied,
                          charactersCopied);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link);
 }
 
 QK_API int32_t QKGet8BitCharacters(QKLINK link, int32_t* charactersLeft, unsigned char* buffer,
-                                   int32_t capacity, int32_t* copied, int32_t replacement) {
+                                   int32_t capacity, int32_t* copied, int32_t replacement) noexcept
+    try {
     return getCharacters(link, TextSource::k8Bit, static_cast<uint8_t>(replacement), buffer,
                          capacity, charactersLeft, copied, nullptr);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link);
 }
 
 QK_API int32_t QKGet16BitCharacters(QKLINK link, int32_t* charactersLeft, char16_t* buffer,
-                                    int32_t capacity, int32_t* copied) {
+                                    int32_t capacity, int32_t* copied) noexcept try {
     return getCharacters(link, TextSource::k16Bit, 0, buffer, capacity, charactersLeft, copied,
                          nullptr);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link);
 }
 
-QK_API int32_t QKGetString(QKLINK link, const char** text) {
+QK_API int32_t QKGetString(QKLINK link, const char** text) noexcept try {
     return getText(link, false, TextSource::k7Bit, 0, text, nullptr);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link);
 }
 
-QK_API int32_t QKGetSymbol(QKLINK link, const char** name) {
+QK_API int32_t QKGetSymbol(QKLINK link, const char** name) noexcept try {
     return getText(link, true, TextSource::k7Bit, 0, name, nullptr);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link);
 }
 
 QK_API int32_t QKGetByteString(QKLINK link, const unsigned char** text, int32_t* length,
-                               int32_t replacement) {
+                               int32_t replacement) noexcept try {
     return getText(link, false, TextSource::k8Bit, static_cast<uint8_t>(replacement), text, length);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link);
 }
 
 QK_API int32_t QKGetByteSymbol(QKLINK link, const unsigned char** name, int32_t* length,
-                               int32_t replacement) {
+                               int32_t replacement) noexcept try {
     return getText(link, true, TextSource::k8Bit, static_cast<uint8_t>(replacement), name, length);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link);
 }
 
-QK_API int32_t QKGetUnicodeString(QKLINK link, const char16_t** text, int32_t* length) {
+QK_API int32_t QKGetUnicodeString(QKLINK link, const char16_t** text, int32_t* length) noexcept
+    try {
     return getText(link, false, TextSource::k16Bit, 0, text, length);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link);
 }
 
-QK_API int32_t QKGetUnicodeSymbol(QKLINK link, const char16_t** name, int32_t* length) {
+QK_API int32_t QKGetUnicodeSymbol(QKLINK link, const char16_t** name, int32_t* length) noexcept
+    try {
     return getText(link, true, TextSource::k16Bit, 0, name, length);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link);
 }
 
-QK_API int32_t QKGetString0(QKLINK link, const char** text) {
+QK_API int32_t QKGetString0(QKLINK link, const char** text) noexcept try {
     return getText(link, false, TextSource::k7Bit, 0, text, nullptr, true);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link);
 }
 
 QK_API int32_t QKGetByteString0(QKLINK link, const unsigned char** text, int32_t* length,
-                                int32_t replacement) {
+                                int32_t replacement) noexcept try {
     return getText(link, false, TextSource::k8Bit, static_cast<uint8_t>(replacement), text, length,
                    true);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link);
 }
 
-QK_API int32_t QKGetUnicodeString0(QKLINK link, const char16_t** text, int32_t* length) {
+QK_API int32_t QKGetUnicodeString0(QKLINK link, const char16_t** text, int32_t* length) noexcept
+    try {
     return getText(link, false, TextSource::k16Bit, 0, text, length, true);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link);
 }
 
-QK_API void QKDisownString(QKLINK link, const char* text) {
+QK_API void QKDisownString(QKLINK link, const char* text) noexcept try {
     disown(link, text);
+} catch (...) {
+    corvinet::exportFailed(link);
 }
-QK_API void QKDisownSymbol(QKLINK link, const char* name) {
+QK_API void QKDisownSymbol(QKLINK link, const char* name) noexcept try {
     disown(link, name);
+} catch (...) {
+    corvinet::exportFailed(link);
 }
-QK_API void QKDisownByteString(QKLINK link, const unsigned char* text, int32_t) {
+QK_API void QKDisownByteString(QKLINK link, const unsigned char* text, int32_t) noexcept try {
     disown(link, text);
+} catch (...) {
+    corvinet::exportFailed(link);
 }
-QK_API void QKDisownByteSymbol(QKLINK link, const unsigned char* name, int32_t) {
+QK_API void QKDisownByteSymbol(QKLINK link, const unsigned char* name, int32_t) noexcept try {
     disown(link, name);
+} catch (...) {
+    corvinet::exportFailed(link);
 }
-QK_API void QKDisownUnicodeString(QKLINK link, const char16_t* text, int32_t) {
+QK_API void QKDisownUnicodeString(QKLINK link, const char16_t* text, int32_t) noexcept try {
     disown(link, text);
+} catch (...) {
+    corvinet::exportFailed(link);
 }
-QK_API void QKDisownUnicodeSymbol(QKLINK link, const char16_t* name, int32_t) {
+QK_API void QKDisownUnicodeSymbol(QKLINK link, const char16_t* name, int32_t) noexcept try {
     disown(link, name);
+} catch (...) {
+    corvinet::exportFailed(link);
 }
 
-QK_API int32_t QKCheckString(QKLINK link, const char* text) {
+QK_API int32_t QKCheckString(QKLINK link, const char* text) noexcept try {
     return runGet(
         link, [&](GetState& get) -> LinkError { return check(link, get, wire::kString, text); });
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link);
 }
 
-QK_API int32_t QKCheckSymbol(QKLINK link, const char* text) {
+QK_API int32_t QKCheckSymbol(QKLINK link, const char* text) noexcept try {
     return runGet(
         link, [&](GetState& get) -> LinkError { return check(link, get, wire::kSymbol, text); });
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link);
 }
 
-QK_API int32_t QKGetFunction(QKLINK link, const char** head, int32_t* count) {
+QK_API int32_t QKGetFunction(QKLINK link, const char** head, int32_t* count) noexcept try {
     if (head) *head = nullptr;
     return runGet(link, [&](GetState& get) -> LinkError {
         if (!head) return LinkError{QKERR_GET_SEQUENCE};
@@ -345,37 +412,50 @@ QK_API int32_t QKGetFunction(QKLINK link, const char** head, int32_t* count) {
         if (rc == 0 && count) *count = narrow(n);
         return rc;
     });
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link);
 }
 
-QK_API int32_t QKCheckFunction(QKLINK link, const char* head, int32_t* count) {
+QK_API int32_t QKCheckFunction(QKLINK link, const char* head, int32_t* count) noexcept try {
     return checkFunction(link, head, count, -1);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link);
 }
 
-QK_API int32_t QKCheckFunctionWithArgCount(QKLINK link, const char* head, int32_t* count) {
+QK_API int32_t QKCheckFunctionWithArgCount(QKLINK link, const char* head, int32_t* count) noexcept
+    try {
     return checkFunction(link, head, count, count ? *count : -1);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link);
 }
 
-QK_API int32_t QKNewPacket(QKLINK link) {
+QK_API int32_t QKNewPacket(QKLINK link) noexcept try {
     return runGet(link,
                   [&](GetState& get) -> LinkError { return get.skipUntilOwed(link->stream, 0); });
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link);
 }
 
-QK_API int32_t QKTakeLast(QKLINK link, int32_t count) {
+QK_API int32_t QKTakeLast(QKLINK link, int32_t count) noexcept try {
     // A negative count would skip past the packet's end and on into the next packets.
     return runGet(link, [&](GetState& get) -> LinkError {
         return count < 0 ? LinkError{QKERR_GET_SEQUENCE} : get.skipUntilOwed(link->stream, count);
     });
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link);
 }
 
-QK_API int32_t QKExpressionsToGet(QKLINK link, int32_t* count) {
+QK_API int32_t QKExpressionsToGet(QKLINK link, int32_t* count) noexcept try {
     if (!link) return 0;
     if (count) *count = 0;
     if (link->error == QKERR_UNCONNECTED || !link->get) return 1;
     if (count) *count = narrow(link->get->owed());
     return 1;
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link);
 }
 
-QK_API int32_t QKReady(QKLINK link) {
+QK_API int32_t QKReady(QKLINK link) noexcept try {
     if (!link) return 0;
     if (link->error == QKERR_LINK_DIED) return 1;
     if (link->error == QKERR_UNCONNECTED) {
@@ -389,9 +469,13 @@ QK_API int32_t QKReady(QKLINK link) {
     if (!runGet(link, [&](GetState& get) -> LinkError { return get.ready(link->stream, answer); }))
         return 1;
     return answer ? 1 : 0;
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link);
 }
 
-QK_API int32_t QKFill(QKLINK link) {
+QK_API int32_t QKFill(QKLINK link) noexcept try {
     return runGet(
         link, [&](GetState&) -> LinkError { return link->stream.refill(); }, Gate::kConnect);
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link);
 }

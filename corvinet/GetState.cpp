@@ -75,8 +75,17 @@ LinkError GetState::readTerminator(LinkStream& in) {
     return wire::isTerminator(b) ? 0 : QKERR_INCONSISTENT_DATA;
 }
 
+GetState::GetState(AllocatorPair memory, const NumberConverter* converter)
+    : m_memory(memory), m_converter(converter), m_text(memory),
+      m_counted(PairAllocator<uint8_t>(memory)), m_arrayDims(PairAllocator<int64_t>(memory)),
+      m_arrayLeft(PairAllocator<int64_t>(memory)), m_arrayHeads(PairAllocator<TextToken>(memory)) {
+    for (unsigned c = 0x80; c <= 0xFF; ++c)
+        m_numberSizes[c & 0x7F] =
+            static_cast<int8_t>(wireSizeOf(converter, static_cast<uint8_t>(c)));
+}
+
 int GetState::numberSize(uint8_t code) const {
-    return wireSizeOf(m_converter, code);
+    return isNumberCode(code) ? m_numberSizes[code & 0x7F] : wireSizeOf(m_converter, code);
 }
 
 bool GetState::isTokenWithTerminator() const {
@@ -100,17 +109,19 @@ LinkError GetState::readTypeByte(LinkStream& in) {
     } else {
         for (;;) {
             if (const LinkError rc = readByte(in, b)) return rc;
-            if (wire::isTerminator(b) || b == wire::kIgnored) continue;
-            if (b == wire::kEndOfPacket) {
+            // A newline or `]` where an expression is still owed ends the packet early; where
+            // none is owed it is skipped, like the other terminators anywhere.
+            if (b == wire::kTerminator || b == wire::kEndOfPacket) {
                 if (m_owed > 0) return QKERR_END_OF_PACKET;
                 continue;
             }
+            if (wire::isTerminator(b) || b == wire::kIgnored) continue;
             if (b != wire::kPackedRun) break;
             int64_t n;
             if (const LinkError rc = readCount(in, n)) return rc;
             uint8_t code;
             if (const LinkError rc = readByte(in, code)) return rc;
-            if (!isNumberCode(code) || numberSize(code) <= 0) return QKERR_INCONSISTENT_DATA;
+            if (!isNumberCode(code) || numberSize(code) < 0) return QKERR_INCONSISTENT_DATA;
             if (n == 0) {
                 if (const LinkError rc = readTerminator(in)) return rc;
                 continue;
@@ -127,7 +138,8 @@ LinkError GetState::readTypeByte(LinkStream& in) {
                        wire::isPassThrough(b) || isNumberCode(b) ||
                        (b == wire::kArrayData && m_rawArrayData);
     if (!known) return QKERR_INCONSISTENT_DATA;
-    if (isNumberCode(b) && numberSize(b) <= 0) return QKERR_INCONSISTENT_DATA;
+    // A code whose size works out to 0 is a number of no bytes.
+    if (isNumberCode(b) && numberSize(b) < 0) return QKERR_INCONSISTENT_DATA;
     if (const LinkError rc = checkArrayMember(b)) return rc;
     m_type = b;
     m_owed = std::max<int64_t>(m_owed, 1) - 1;
@@ -422,7 +434,58 @@ LinkError GetState::holdText(LinkStream& in, bool symbolOnly, const TextToken*& 
     return 0;
 }
 
+bool GetState::takeWholeNumber(LinkStream& in, uint8_t code, void* out) {
+    if (m_runLeft != 0 || m_arrayActive || m_rawArrayData || m_rawArrayLeaves != 0 || !m_converter)
+        return false;
+    const int size = numberSize(code);
+    std::size_t ready = 0;
+    const uint8_t* p = in.readable(ready);
+    if (size <= 0 || ready < static_cast<std::size_t>(size) + 2 || p[0] != code ||
+        !wire::isTerminator(p[1 + size]))
+        return false;
+    wire::copyNumberBytes(out, p + 1, size);
+    in.consume(static_cast<std::size_t>(size) + 2);
+    m_type = code;
+    m_size = size;
+    m_remaining = 0;
+    m_synthetic = false;
+    m_owed = std::max<int64_t>(m_owed, 1) - 1;
+    return true;
+}
+
+LinkError GetState::takeRun(LinkStream& in, uint8_t code, uint8_t* out, int64_t most,
+                            int64_t& taken) {
+    taken = 0;
+    if (m_phase != kIdle || m_runLeft <= 0 || m_runCode != code || m_rawArrayData ||
+        m_rawArrayLeaves != 0 || !m_converter)
+        return 0;
+    int64_t n = std::min(most, m_runLeft);
+    if (m_arrayActive) {
+        if (m_arrayNext != kArrayLeaf || m_arrayLeft.empty()) return 0;
+        n = std::min(n, m_arrayLeft.back());
+    }
+    if (n <= 0) return 0;
+    const int size = numberSize(code);
+    const auto bytes = static_cast<std::size_t>(n) * static_cast<std::size_t>(size);
+    const std::size_t got = in.getBytes(out, bytes);
+    if (got < bytes) return in.lastError() ? in.lastError() : QKERR_INCONSISTENT_DATA;
+    m_runLeft -= n;
+    m_owed = std::max<int64_t>(m_owed - n, 0);
+    if (m_arrayActive) {
+        m_arrayLeft.back() -= n - 1;
+        arrayChildDone();
+    }
+    m_type = code;
+    m_size = size;
+    m_remaining = 0;
+    m_synthetic = false;
+    taken = n;
+    // The run's terminator follows its last number.
+    return m_runLeft == 0 ? readTerminator(in) : LinkError{};
+}
+
 LinkError GetState::getNumber(LinkStream& in, uint8_t code, void* out) {
+    if (m_phase == kIdle && takeWholeNumber(in, code, out)) return 0;
     if (m_phase == kIdle) {
         uint8_t t;
         if (const LinkError rc = type(in, false, t)) return rc;
@@ -436,7 +499,7 @@ LinkError GetState::getNumber(LinkStream& in, uint8_t code, void* out) {
     if (m_heldNumber) {
         int32_t count = 1;
         if (m_type == code) {
-            std::memcpy(out, m_number, static_cast<std::size_t>(numberSize(code)));
+            wire::copyNumberBytes(out, m_number, numberSize(code));
             rc = 0;
         } else {
             rc = m_converter->convertValues(m_type, m_number, code, out, count);

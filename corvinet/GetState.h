@@ -36,6 +36,7 @@
 #include "corvinet/corvinet.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 
 namespace corvinet {
@@ -47,11 +48,7 @@ class GetState {
 public:
     enum Phase : uint8_t { kIdle, kFresh, kSized, kHeld, kCounted };
 
-    GetState(AllocatorPair memory, const NumberConverter* converter)
-        : m_memory(memory), m_converter(converter), m_text(memory),
-          m_counted(PairAllocator<uint8_t>(memory)), m_arrayDims(PairAllocator<int64_t>(memory)),
-          m_arrayLeft(PairAllocator<int64_t>(memory)),
-          m_arrayHeads(PairAllocator<TextToken>(memory)) {}
+    GetState(AllocatorPair memory, const NumberConverter* converter);
 
     // Which view a call that goes past an undecided array token takes (see above).
     enum class View : uint8_t { kMapped, kRaw };
@@ -90,6 +87,11 @@ public:
     void release();
 
     LinkError getNumber(LinkStream& in, uint8_t code, void* out);
+    // Numbers of `code` straight from the packed run in hand, once its first number was read:
+    // at most `most` of them into `out` (their wire bytes), no further than the current row of
+    // an array; `taken` says how many (0 when the next number is not such a one: read it with
+    // getNumber). The state afterwards is as if getNumber had read them one by one.
+    LinkError takeRun(LinkStream& in, uint8_t code, uint8_t* out, int64_t most, int64_t& taken);
 
     // Skips expressions until only `keep` of the current packet are owed.
     LinkError skipUntilOwed(LinkStream& in, int64_t keep);
@@ -121,6 +123,9 @@ private:
     LinkError holdTextPayload(LinkStream& in);
     LinkError readBounded(LinkStream& in, int64_t count, ByteVector& out);
     int numberSize(uint8_t code) const;
+    // The common case of getNumber: when the bytes in memory at the read position are a whole
+    // binary token of `code`, outside runs and arrays, reads it as the general path would.
+    bool takeWholeNumber(LinkStream& in, uint8_t code, void* out);
     LinkError readArrayFrame(LinkStream& in);
     LinkError enterArray(LinkStream& in);
     LinkError checkArrayMember(uint8_t b);
@@ -132,6 +137,7 @@ private:
 
     AllocatorPair m_memory;
     const NumberConverter* m_converter;
+    std::array<int8_t, 128> m_numberSizes{}; // per number-type code (code & 0x7F): its byte size
 
     Phase m_phase = kIdle;
     uint8_t m_type = 0;

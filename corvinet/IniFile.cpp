@@ -2,8 +2,11 @@
 
 #include "AsciiText.h"
 
-#include <fstream>
-#include <iterator>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 
 namespace corvinet {
 namespace {
@@ -11,7 +14,7 @@ namespace {
 // Values are read into a buffer of this many bytes, the terminating zero included.
 constexpr std::size_t kValueBuffer = 280;
 // An ini file is small; a larger one is not read at all rather than read in part.
-constexpr std::streamoff kMaxFileSize = 1 << 20;
+constexpr off_t kMaxFileSize = 1 << 20;
 
 std::string_view trim(std::string_view s) {
     const char* blanks = " \t\r";
@@ -51,14 +54,24 @@ std::optional<std::string> findIniValue(std::string_view text, std::string_view 
 
 std::optional<std::string> readIniValue(const std::string& path, std::string_view section,
                                         std::string_view key) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    in.seekg(0, std::ios::end);
-    std::streamoff size = in.tellg();
-    if (size < 0 || size > kMaxFileSize) return std::nullopt;
-    in.seekg(0);
-    std::string text(static_cast<std::size_t>(size), '\0');
-    if (!in.read(text.data(), size)) return std::nullopt;
+    // Close-on-exec: a program launched from another thread meanwhile inherits nothing of ours.
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return std::nullopt;
+    struct stat info {};
+    std::string text;
+    bool whole = fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size <= kMaxFileSize;
+    if (whole) {
+        text.resize(static_cast<std::size_t>(info.st_size));
+        std::size_t done = 0;
+        while (whole && done < text.size()) {
+            ssize_t got = read(fd, text.data() + done, text.size() - done);
+            if (got < 0 && errno == EINTR) continue;
+            whole = got > 0;
+            if (whole) done += static_cast<std::size_t>(got);
+        }
+    }
+    close(fd);
+    if (!whole) return std::nullopt;
     return findIniValue(text, section, key);
 }
 

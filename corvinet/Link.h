@@ -18,6 +18,7 @@
 namespace corvinet {
 class PutState;
 class GetState;
+struct LaunchWatch;
 } // namespace corvinet
 struct QKArrayStateRecord;
 
@@ -42,6 +43,8 @@ struct QKLinkRecord {
     QKArrayStateRecord* getArray = nullptr;
     QKArrayStateRecord* putArray = nullptr;
     const void* putArraySource = nullptr; // the state whose shape putArray copied, never read
+    // The program this link launched, watched until the link ends (Launch.h); owned.
+    corvinet::LaunchWatch* launch = nullptr;
 
     QKENV env() const { return linkEnv->env; }
     // Stores the first non-zero error; returns `code` so callers can `return link->setError(c)`.

@@ -1,6 +1,7 @@
 #include "LinkEnvironment.h"
 
 #include "Environment.h"
+#include "ExportGuard.h"
 #include "Link.h"
 
 LinkEnvironment::~LinkEnvironment() {
@@ -34,20 +35,28 @@ void LinkEnvironment::dropSpares() {
     pool.dropSpares();
 }
 
-QK_API QKLINKENV QKInit(QKAllocator allocator, QKDeallocator deallocator, QKENV env) {
+QK_API QKLINKENV QKInit(QKAllocator allocator, QKDeallocator deallocator, QKENV env) noexcept try {
     if (!allocator || !deallocator) return nullptr;
     corvinet::AllocatorPair pair{allocator, deallocator};
     return pair.make<LinkEnvironment>(env, pair);
+} catch (...) {
+    return corvinet::exportFailed<QKLINKENV>(nullptr);
 }
 
-QK_API void QKDeinit(QKLINKENV linkEnv) {
+QK_API void QKDeinit(QKLINKENV linkEnv) noexcept try {
     if (linkEnv) corvinet::AllocatorPair(linkEnv->memory).destroy(linkEnv);
+} catch (...) {
+    corvinet::exportFailed(nullptr);
 }
 
-QK_API QKLINKENV QKLinkEnvironment(QKLINK link) {
+QK_API QKLINKENV QKLinkEnvironment(QKLINK link) noexcept try {
     return link ? link->linkEnv : nullptr;
+} catch (...) {
+    return corvinet::exportFailed<QKLINKENV>(link);
 }
 
-QK_API QKENV QKEnclosingEnvironment(QKLINKENV linkEnv) {
+QK_API QKENV QKEnclosingEnvironment(QKLINKENV linkEnv) noexcept try {
     return linkEnv ? linkEnv->env : nullptr;
+} catch (...) {
+    return corvinet::exportFailed<QKENV>(nullptr);
 }

@@ -237,7 +237,7 @@ int LinkStream::peekByte() {
     }
 }
 
-std::size_t LinkStream::getBytes(void* out, std::size_t count) {
+std::size_t LinkStream::getBytesSlow(void* out, std::size_t count) {
     auto* to = static_cast<uint8_t*>(out);
     std::size_t done = 0;
     while (done < count) {
@@ -301,7 +301,7 @@ LinkError LinkStream::putByteSlow(uint8_t byte) {
     return 0;
 }
 
-LinkError LinkStream::putBytes(const void* bytes, std::size_t count) {
+LinkError LinkStream::putBytesSlow(const void* bytes, std::size_t count) {
     auto* from = static_cast<const uint8_t*>(bytes);
     DeviceLink& d = *m_device;
     while (count > 0) {

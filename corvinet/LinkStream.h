@@ -18,6 +18,7 @@
 #include "corvinet/device.h"
 
 #include <cstdint>
+#include <cstring>
 
 namespace corvinet {
 
@@ -153,7 +154,23 @@ public:
     // kFailed with the error in lastError().
     int peekByte();
     // Up to `count` bytes, waiting as getByte does; the count read (short: see lastError()).
-    std::size_t getBytes(void* out, std::size_t count);
+    std::size_t getBytes(void* out, std::size_t count) {
+        // (count - 1 wraps for 0, which the slow path answers without touching memory)
+        if (count - 1 >= static_cast<std::size_t>(m_end - m_cursor))
+            return getBytesSlow(out, count);
+        std::memcpy(out, m_cursor, count);
+        m_cursor += count;
+        return count;
+    }
+    // The bytes that lie ready in memory at the read position, for a reader that takes a whole
+    // token at once: where they start, with `count` how many (0 at the end of the current
+    // block; nothing is asked of the device).
+    const uint8_t* readable(std::size_t& count) const {
+        count = static_cast<std::size_t>(m_end - m_cursor);
+        return m_cursor;
+    }
+    // Moves the read position past `count` of the bytes that readable() showed.
+    void consume(std::size_t count) { m_cursor += count; }
     // Bytes readable now without asking the device (pending loopback output is flushed first).
     std::size_t available();
     // The error of the last failed read.
@@ -171,7 +188,22 @@ public:
         }
         return putByteSlow(byte);
     }
-    LinkError putBytes(const void* bytes, std::size_t count);
+    LinkError putBytes(const void* bytes, std::size_t count) {
+        DeviceLink& d = *m_device;
+        if (count - 1 >= static_cast<std::size_t>(d.limit - d.cursor))
+            return putBytesSlow(bytes, count);
+        std::memcpy(d.cursor, bytes, count);
+        d.cursor += count;
+        return 0;
+    }
+    // Room for `count` bytes at once at the write position, for a writer that puts a whole token
+    // at once; null when the output buffer has less (write through putBytes then). commit()
+    // moves the write position to the end of what was written there.
+    uint8_t* writable(std::size_t count) {
+        DeviceLink& d = *m_device;
+        return static_cast<std::size_t>(d.limit - d.cursor) >= count ? d.cursor : nullptr;
+    }
+    void commit(uint8_t* end) { m_device->cursor = end; }
     LinkError flush() { return m_device->flush(); }
     LinkError refill() { return m_device->refill(); }
 
@@ -192,7 +224,9 @@ public:
 
 private:
     LinkError getByteSlow(uint8_t& byte);
+    std::size_t getBytesSlow(void* out, std::size_t count);
     LinkError putByteSlow(uint8_t byte);
+    LinkError putBytesSlow(const void* bytes, std::size_t count);
     // Makes data available at the cursor from what the chain already holds; false at its end.
     bool advance();
     void leaveLookahead();

@@ -4,6 +4,7 @@
 #include "ArrayState.h"
 #include "EngineGate.h"
 #include "Environment.h"
+#include "ExportGuard.h"
 #include "NumberCodes.h"
 #include "TokenBytes.h"
 
@@ -154,7 +155,7 @@ LinkError copyToken(QKLINK source, GetState& get, QKLINK destination, LinkError&
 
 } // namespace
 
-QK_API QKMARK QKCreateMark(QKLINK link) {
+QK_API QKMARK QKCreateMark(QKLINK link) noexcept try {
     if (!link || link->error != 0 || !link->get) return nullptr;
     QKMARK mark = nullptr;
     try {
@@ -171,24 +172,32 @@ QK_API QKMARK QKCreateMark(QKLINK link) {
         return nullptr;
     }
     return mark;
+} catch (...) {
+    return corvinet::exportFailed<QKMARK>(link);
 }
 
-QK_API QKMARK QKSeekMark(QKLINK link, QKMARK mark, int32_t count) {
+QK_API QKMARK QKSeekMark(QKLINK link, QKMARK mark, int32_t count) noexcept try {
     return runGet(link, [&](GetState&) -> LinkError { return seek(link, mark, count); }) ? mark
                                                                                          : nullptr;
+} catch (...) {
+    return corvinet::exportFailed<QKMARK>(link);
 }
 
-QK_API QKMARK QKSeekToMark(QKLINK link, QKMARK mark, int32_t count) {
+QK_API QKMARK QKSeekToMark(QKLINK link, QKMARK mark, int32_t count) noexcept try {
     return QKSeekMark(link, mark, count);
+} catch (...) {
+    return corvinet::exportFailed<QKMARK>(link);
 }
 
-QK_API void QKDestroyMark(QKLINK link, QKMARK mark) {
+QK_API void QKDestroyMark(QKLINK link, QKMARK mark) noexcept try {
     if (!link || !mark) return;
     link->stream.releaseMark(mark->stream);
     link->env()->memory.destroy(mark);
+} catch (...) {
+    corvinet::exportFailed(link);
 }
 
-QK_API int32_t QKAlign(QKLINK link, QKLINK other) {
+QK_API int32_t QKAlign(QKLINK link, QKLINK other) noexcept try {
     if (!link || !other || link->error != 0 || other->error != 0) return 0;
     if (!link->put || link->put != other->put || !link->get || !other->get) return 0;
     if (link == other) return 1;
@@ -203,9 +212,11 @@ QK_API int32_t QKAlign(QKLINK link, QKLINK other) {
         return 0;
     }
     return 1;
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link);
 }
 
-QK_API int32_t QKForwardReset(QKLINK link, int32_t offset) {
+QK_API int32_t QKForwardReset(QKLINK link, int32_t offset) noexcept try {
     if (!link) return 0;
     LinkError rc = link->get ? link->stream.seek(offset) : QKERR_UNCONNECTED;
     if (rc == 0) {
@@ -217,9 +228,11 @@ QK_API int32_t QKForwardReset(QKLINK link, int32_t offset) {
     }
     link->setError(rc.code());
     return !rc;
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link);
 }
 
-QK_API int32_t QKTransferExpression(QKLINK destination, QKLINK source) {
+QK_API int32_t QKTransferExpression(QKLINK destination, QKLINK source) noexcept try {
     if (destination && !passes(destination, Gate::kConnect)) return 0;
     if (destination && !destination->put) return 0;
     LinkError destinationError;
@@ -237,4 +250,6 @@ QK_API int32_t QKTransferExpression(QKLINK destination, QKLINK source) {
         destination->setError(destinationError.code());
     }
     return ok && destinationError == 0;
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(destination);
 }

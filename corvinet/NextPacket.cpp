@@ -1,9 +1,10 @@
 // Reading packet heads: the next expression's head names the packet kind.
 
 #include "ErrorTable.h"
+#include "ExportGuard.h"
 #include "Link.h"
 
-QK_API int32_t QKNextPacket(QKLINK link) {
+QK_API int32_t QKNextPacket(QKLINK link) noexcept try {
     if (!link || !link->linkEnv) return 0;
     int32_t owed = 0;
     if (QKExpressionsToGet(link, &owed) && owed > 0) {
@@ -17,4 +18,6 @@ QK_API int32_t QKNextPacket(QKLINK link) {
     QKDisownSymbol(link, head);
     if (code == 0) link->setError(QKERR_UNKNOWN_PACKET);
     return code;
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(link);
 }

@@ -2,6 +2,7 @@
 
 #include "BuildProfile.h"
 #include "EnvMemory.h"
+#include "ExportGuard.h"
 
 #include <algorithm>
 
@@ -22,7 +23,8 @@ ParameterRecord* validRecord(void* block) {
 
 using corvinet::ParameterRecord;
 
-QK_API int32_t QKNewParameters(QKParametersPointer block, int32_t first, int32_t second) {
+QK_API int32_t QKNewParameters(QKParametersPointer block, int32_t first, int32_t second) noexcept
+    try {
     const corvinet::BuildProfile& build = corvinet::buildProfile();
     if (!block) return first == 0 && second == 0 ? build.packedWord : 0;
     ParameterRecord* record = corvinet::alignedRecord(block);
@@ -44,20 +46,24 @@ QK_API int32_t QKNewParameters(QKParametersPointer block, int32_t first, int32_t
         return 0;
     }
     return corvinet::kParameterRevision;
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(nullptr);
 }
 
 QK_API QKParametersPointer QKSetAllocParameter(QKParametersPointer block, QKAllocator allocator,
-                                               QKDeallocator deallocator) {
+                                               QKDeallocator deallocator) noexcept try {
     ParameterRecord* record = corvinet::validRecord(block);
     if (record && record->error == 0 && allocator && deallocator) {
         record->allocator = allocator;
         record->deallocator = deallocator;
     }
     return record;
+} catch (...) {
+    return corvinet::exportFailed<QKParametersPointer>(nullptr);
 }
 
 QK_API int32_t QKAllocParameter(QKParametersPointer block, QKAllocator* allocator,
-                                QKDeallocator* deallocator) {
+                                QKDeallocator* deallocator) noexcept try {
     ParameterRecord* record = corvinet::validRecord(block);
     if (!record) return QKPARAM_NOT_A_RECORD;
     if (record->error) return record->error;
@@ -65,9 +71,11 @@ QK_API int32_t QKAllocParameter(QKParametersPointer block, QKAllocator* allocato
     *allocator = record->allocator;
     *deallocator = record->deallocator;
     return 0;
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(nullptr, QKPARAM_NOT_A_RECORD);
 }
 
-QK_API int32_t QKSetDeviceParameter(QKParametersPointer block, const char* text) {
+QK_API int32_t QKSetDeviceParameter(QKParametersPointer block, const char* text) noexcept try {
     ParameterRecord* record = corvinet::validRecord(block);
     if (!record) return QKPARAM_NOT_A_RECORD;
     if (record->error) return record->error;
@@ -80,15 +88,21 @@ QK_API int32_t QKSetDeviceParameter(QKParametersPointer block, const char* text)
         return 0;
     }
     return QKPARAM_UNSUPPORTED_VALUE;
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(nullptr, QKPARAM_NOT_A_RECORD);
 }
 
-QK_API int32_t QKSetResourceParameter(QKParametersPointer block, void*) {
+QK_API int32_t QKSetResourceParameter(QKParametersPointer block, void*) noexcept try {
     ParameterRecord* record = corvinet::validRecord(block);
     if (!record) return QKPARAM_NOT_A_RECORD;
     return record->error ? record->error : QKPARAM_UNSUPPORTED_VALUE;
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(nullptr, QKPARAM_NOT_A_RECORD);
 }
 
-QK_API int32_t QKErrorParameter(QKParametersPointer block) {
+QK_API int32_t QKErrorParameter(QKParametersPointer block) noexcept try {
     ParameterRecord* record = corvinet::validRecord(block);
     return record ? record->error : -1;
+} catch (...) {
+    return corvinet::exportFailed<int32_t>(nullptr, -1);
 }

@@ -67,8 +67,12 @@ LinkError PutState::putArgCount(LinkStream& out, int64_t count) {
         m_type == wire::kFunction || m_type == wire::kArray || m_type == wire::kPackedRun;
     if (m_phase != kTypeSet || !counted || count < 0 || count > wire::kMaxCount)
         return QKERR_PUT_SEQUENCE;
-    if (const LinkError rc = out.putByte(m_type)) return rc;
-    if (const LinkError rc = writeCount(out, count)) return rc;
+    uint8_t header[1 + 21];
+    header[0] = m_type;
+    const bool compact = (m_peer.decoders & kDecodeCompactCounts) != 0;
+    const uint8_t* end = wire::writeCount(header + 1, count, compact);
+    if (const LinkError rc = out.putBytes(header, static_cast<std::size_t>(end - header)))
+        return rc;
     m_phase = kData;
     m_pending = -1;
     return 0;
@@ -88,7 +92,35 @@ LinkError PutState::putText(LinkStream& out, uint8_t type, const TextSource& sou
     return 0;
 }
 
+PutState::PutState(AllocatorPair memory, const LinkFeatures& peer)
+    : m_peer(peer), m_memory(memory), m_gathered(PairAllocator<uint8_t>(memory)) {
+    for (unsigned c = 0x80; c <= 0xFF; ++c) {
+        const auto code = static_cast<uint8_t>(c);
+        const int size = wireSizeOf(peer.converter, code);
+        m_binarySize[c & 0x7F] = acceptsCode(peer.tokens, code) && size > 0 ? size : 0;
+    }
+}
+
 LinkError PutState::putNumber(LinkStream& out, uint8_t code, const void* value) {
+    // The common case, a number the peer takes in binary between whole tokens, goes straight
+    // into the output buffer; it leaves the state as announcing and writing it would.
+    const int binary = isNumberCode(code) ? m_binarySize[code & 0x7F] : 0;
+    if (binary > 0 && (m_phase == kIdle || (m_phase == kData && m_pending <= 0))) {
+        m_phase = kIdle;
+        m_type = code;
+        m_pending = -1;
+        const auto length = static_cast<std::size_t>(binary) + 2;
+        uint8_t token[1 + 16 + 1];
+        uint8_t* at = out.writable(length);
+        uint8_t* w = at ? at : token;
+        w[0] = code;
+        wire::copyNumberBytes(w + 1, value, binary);
+        w[1 + binary] = wire::kTerminator;
+        if (!at) return out.putBytes(token, length);
+        out.commit(at + length);
+        return 0;
+    }
+
     const NumberConverter* converter = m_peer.converter;
     const int size = wireSizeOf(converter, code);
     const LinkError announced = announce(code);

@@ -20,6 +20,7 @@
 #include "TextToken.h"
 #include "corvinet/corvinet.h"
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -31,8 +32,7 @@ class PutState {
 public:
     enum Phase : uint8_t { kIdle, kTypeSet, kData, kGathering };
 
-    PutState(AllocatorPair memory, const LinkFeatures& peer)
-        : m_peer(peer), m_memory(memory), m_gathered(PairAllocator<uint8_t>(memory)) {}
+    PutState(AllocatorPair memory, const LinkFeatures& peer);
 
     int32_t refs = 1;
 
@@ -84,6 +84,8 @@ private:
 
     LinkFeatures m_peer;
     AllocatorPair m_memory;
+    // Per number-type code (code & 0x7F): its byte size where the peer takes it in binary, else 0.
+    std::array<int8_t, 128> m_binarySize{};
     Phase m_phase = kIdle;
     uint8_t m_type = 0;
     int64_t m_pending = -1;   // bytes of a raw token or declared text still to come

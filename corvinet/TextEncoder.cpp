@@ -141,10 +141,36 @@ public:
 private:
     LinkStream& m_stream;
 };
+
+// The common text token: short 7-bit text of printable characters and no escapes, toward a peer
+// that reads `A`. Written whole into the output buffer when it has room, byte for byte as the
+// general path writes it; false when the text is not such a one or the buffer lacks the room.
+bool writeShortPlainText(LinkStream& stream, uint8_t type, const TextSource& source) {
+    // Up to this many characters every count of the token fits one compact byte.
+    constexpr std::size_t kMost = 60;
+    if (source.width != TextSource::k7Bit || source.length > kMost) return false;
+    const auto* text = static_cast<const uint8_t*>(source.data);
+    for (std::size_t i = 0; i < source.length; ++i)
+        if (text[i] < 0x20 || text[i] > 0x7E || text[i] == '\\') return false;
+    const std::size_t n = source.length;
+    uint8_t* w = stream.writable(n + 6);
+    if (!w) return false;
+    w[0] = type;
+    w[1] = static_cast<uint8_t>(0x40 + 3 + n); // letter, identifier, count byte, characters
+    w[2] = wire::kEncoding7Bit;
+    w[3] = wire::kTextIdentifier;
+    w[4] = static_cast<uint8_t>(0x40 + n);
+    if (n > 0) std::memcpy(w + 5, text, n);
+    w[5 + n] = wire::kTerminator;
+    stream.commit(w + n + 6);
+    return true;
+}
+
 } // namespace
 
 LinkError TextEncoder::write(LinkStream& stream, uint8_t type, const TextSource& source,
                              bool piecewise) const {
+    if (reads(wire::kEncoding7Bit) && writeShortPlainText(stream, type, source)) return 0;
     StreamSink sink(stream);
     return write(sink, type, source, piecewise);
 }

@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 namespace corvinet::wire {
 
@@ -118,6 +119,27 @@ inline bool parseCount(const uint8_t*& p, const uint8_t* end, int64_t& n) {
     ++p;
     n = value;
     return true;
+}
+
+// Copies a binary number's bytes (1 to 16 of them); the common sizes become single moves.
+inline void copyNumberBytes(void* to, const void* from, int size) {
+    switch (size) {
+    case 1:
+        std::memcpy(to, from, 1);
+        return;
+    case 2:
+        std::memcpy(to, from, 2);
+        return;
+    case 4:
+        std::memcpy(to, from, 4);
+        return;
+    case 8:
+        std::memcpy(to, from, 8);
+        return;
+    default:
+        std::memcpy(to, from, static_cast<std::size_t>(size));
+        return;
+    }
 }
 
 inline int countSize(int64_t n, bool compact) {

@@ -199,9 +199,9 @@ TEST_F(EnvironmentTest, CastsReturnTheirArgument) {
 TEST_F(EnvironmentTest, DefaultYieldFunctionIsKept) {
     QKENV env = QKBegin(parameters());
     ASSERT_NE(env, nullptr);
-    int token = 0;
-    EXPECT_EQ(QKSetDefaultYieldFunction(env, &token), 1);
-    EXPECT_EQ(QKDefaultYieldFunction(env), &token);
+    QKCallbackRecord record{};
+    EXPECT_EQ(QKSetDefaultYieldFunction(env, &record), 1);
+    EXPECT_EQ(QKDefaultYieldFunction(env), &record);
     QKEnd(env);
 }
 

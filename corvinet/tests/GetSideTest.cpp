@@ -193,6 +193,11 @@ TEST_F(GetSide, DamagedInput) {
          "A~\x41"
          "f\n]",
          24},
+        {"newline where an argument is owed",
+         "F\x41#\x44"
+         "A~\x41"
+         "f\n\n",
+         24},
         {"count beyond 32 bits", "\"99999999999 A~", 2},
         {"count not ended by a blank", "F12x", 2},
         {"length shorter than the text header",
@@ -241,6 +246,27 @@ TEST_F(GetSide, DamagedInput) {
             }
         }
         EXPECT_EQ(QKError(link), c.error) << QKErrorMessage(link);
+    }
+}
+
+// A code whose size works out to 0 bytes (bit 0x08 set, bit 0x10 clear) is a number with no bytes,
+// not damage: the token is read whole and the next one follows.
+TEST_F(GetSide, ZeroByteNumbersAreTokens) {
+    for (const std::string& number : {"\xC8\n"s, "P\x42\xC8\n"s}) {
+        SCOPED_TRACE(number.size());
+        open(nullptr);
+        feed(number + "#\x44"
+                      "A~\x41"
+                      "x\n");
+        int tokens = 0;
+        while (QKGetNextRaw(link) == 0xC8)
+            ++tokens;
+        EXPECT_EQ(tokens, number.size() == 2 ? 1 : 2);
+        EXPECT_EQ(QKGetRawType(link), QKTOK_SYMBOL);
+        const char* name = nullptr;
+        ASSERT_TRUE(QKGetSymbol(link, &name)) << QKError(link);
+        EXPECT_STREQ(name, "x");
+        QKDisownSymbol(link, name);
     }
 }
 

@@ -18,9 +18,15 @@
  * blocks before it asks for the next one and writes into an output buffer only until it hands
  * it back with DEVICE_PUTOUTBUF.
  *
- * Threads: the library calls the entry point from the thread that uses the link.
+ * Threads: the library calls the entry point from the thread that uses the link. A device may
+ * call a link's yield record and message handler record from any thread (see the callback
+ * records below).
+ *
+ * Descriptors: every descriptor a device opens is close-on-exec, so that a program the library
+ * launches inherits none of them.
  */
 
+#include <pthread.h>
 #include <stdint.h>
 
 #ifdef __cplusplus
@@ -62,11 +68,14 @@ enum {
     DEVICE_READY = 19,
     /* 0 connected; 1, 9, 25, 41, 43 otherwise (25 and 41: try again later). */
     DEVICE_CONNECT = 20,
-    /* Sends the close mark and frees the stream. 0. */
+    /* Sends the close mark, releases the stream's yield and handler records and frees the
+     * stream. 0. */
     DEVICE_CLOSE = 21,
-    /* a: yield function object; b: data word handed back to it (the link). 0, or 19. */
+    /* a: QKCallbackRecord* yield record (null: none); b: data word handed back to it (the link).
+     * The device retains the new record and releases the one it replaces. 0, or 19. */
     DEVICE_SETYIELD = 22,
-    /* a: out yield function object; b: out data word (may be null). 0, or 19. */
+    /* a: QKCallbackRecord** out yield record (not retained for the caller); b: void** out data
+     * word (may be null). 0, or 19. */
     DEVICE_GETYIELD = 23,
     /* a: int32_t* message code; b: int32_t* message parameter. 0; 17 refused; 1 failure. */
     DEVICE_WRITEMSG = 24,
@@ -74,9 +83,10 @@ enum {
     DEVICE_HASMSG = 25,
     /* a: int32_t* out code; b: int32_t* out parameter. 0; 18 nothing to read; 1 failure. */
     DEVICE_READMSG = 26,
-    /* a: message handler object; b: data word handed back to it (the link). 0, or 19. */
+    /* a: QKCallbackRecord* handler record (null: none); b: data word handed back to it (the
+     * link). Retained and released as with DEVICE_SETYIELD. 0, or 19. */
     DEVICE_SETMSGHANDLER = 27,
-    /* a: out message handler object; b: out data word. 0, or 19. */
+    /* a: QKCallbackRecord** out handler record; b: void** out data word. 0, or 19. */
     DEVICE_GETMSGHANDLER = 28
 };
 
@@ -96,6 +106,103 @@ enum {
     QKMODE_WRITE = 0x40,
     QKMODE_SERVER = 0x80
 };
+
+/* ---- Callback records: yield functions and message handlers ------------------------------
+ *
+ * While a device waits for its peer it calls the link's yield function, so that the program can
+ * serve its user or give up; urgent messages that arrive beside the data go to the link's
+ * message handler. Both are callback records, made by the library (QKCreateYieldFunction,
+ * QKCreateMessageHandler and their "0" forms) and handed to a device with DEVICE_SETYIELD and
+ * DEVICE_SETMSGHANDLER. The record is plain data, so that the library and every plug-in can call
+ * it with their own copy of the callback module (CallbackRecord.cpp), whichever made it.
+ *
+ * Threads. A record has an owner thread. A record made "on the calling thread" runs its function
+ * on the thread that calls it. A record made "on a callback thread" has a thread of its own that
+ * serves a queue: a yield call from another thread is queued and the caller waits for the answer
+ * (a call from the callback thread itself runs at once); a handler call is queued and the caller
+ * goes on. Every queued call carries its own arguments, so a second call never overwrites a first
+ * that has not run yet.
+ *
+ * Lifetime. A record is counted: its creator holds one reference until it destroys the record,
+ * a device holds one for as long as it keeps the record (take one with qkCallbackRetain when the
+ * record is set, give it back with qkCallbackRelease when it is replaced or the stream closes),
+ * and every call holds one while it runs. Destroying marks the record dead at once: from then on
+ * a yield call answers 1 (stop waiting) and a handler call answers 0 without calling anything,
+ * and queued calls that have not run are dropped. The memory goes with the last reference, so a
+ * record is never freed while a call can reach it.
+ */
+
+struct QKLinkRecord;
+
+/* What a waiting device tells its yield function. The device owns the record (usually on its
+ * stack for the length of the wait) and passes its address. */
+typedef struct QKYieldParametersRecord {
+    int32_t active; /* 1 while the wait lasts */
+    int32_t sleep;  /* milliseconds the device sleeps between rounds (at most 600) */
+    int32_t count;  /* rounds so far */
+    int32_t reason; /* one of QKYIELD_... */
+} QKYieldParametersRecord;
+typedef QKYieldParametersRecord* QKYieldParameters;
+
+enum {
+    QKYIELD_CONNECTING = 2, /* waiting for the peer to connect */
+    QKYIELD_READING = 3,    /* waiting for input */
+    QKYIELD_WRITING = 4,    /* waiting for room to write */
+    QKYIELD_TESTING = 6     /* testing for input */
+};
+
+/* The program's functions. A yield function answers non-zero to stop the device's wait; any
+ * non-zero value counts, not only its low bits. */
+typedef int32_t (*QKYieldProc)(struct QKLinkRecord* link, QKYieldParameters parameters);
+typedef void (*QKMessageProc)(struct QKLinkRecord* link, int32_t code, int32_t parameter);
+
+enum { QKCALLBACK_YIELD = 1, QKCALLBACK_HANDLER = 2 };
+
+/* One queued call, with its own arguments. A yield call lives on its caller's stack, which waits
+ * for it; a handler call is allocated (malloc) by its caller and freed by whoever runs or drops
+ * it. */
+typedef struct QKCallbackCall {
+    struct QKCallbackCall* next;
+    struct QKLinkRecord* link;
+    QKYieldParameters parameters; /* yield */
+    int32_t code;                 /* handler */
+    int32_t parameter;            /* handler */
+    int32_t done;                 /* yield: set under the lock once `result` holds the answer */
+    int32_t result;
+} QKCallbackCall;
+
+/* Never touch the fields directly but through the functions below; the layout is shared so that
+ * every module's copy of them agrees. Allocated with malloc; freed by the last release. */
+typedef struct QKCallbackRecord {
+    uint32_t magic;         /* QKCALLBACK_MAGIC for as long as the memory lives */
+    int32_t kind;           /* QKCALLBACK_YIELD or QKCALLBACK_HANDLER */
+    void (*function)(void); /* QKYieldProc or QKMessageProc; kept after destroy for its return */
+    pthread_t owner;        /* the callback thread, or the thread that made the record */
+    int32_t threaded;       /* 1 when `owner` is a callback thread that serves `queue` */
+    int32_t destroyed;      /* 1 once destroyed: calls answer without running anything */
+    int32_t refs;           /* atomic */
+    pthread_mutex_t lock;   /* guards the queue, `destroyed` and every call's `done` */
+    pthread_cond_t changed; /* signalled when a call is queued or answered, or at destroy */
+    QKCallbackCall* queueHead;
+    QKCallbackCall* queueTail;
+} QKCallbackRecord;
+
+#define QKCALLBACK_MAGIC 0x43424B51u
+
+/* The callback module. Both the library and the plug-ins compile it; its functions have hidden
+ * visibility in every module. */
+
+/* Calls a yield record: its function's answer, or 1 when the record is null, not a record or
+ * destroyed. Waits for the answer when the call is queued. */
+int32_t qkCallbackYield(QKCallbackRecord* record, struct QKLinkRecord* link,
+                        QKYieldParameters parameters);
+/* Delivers a message to a handler record: 1 when the function ran or the call was queued, 0 when
+ * the record is null, not a record, destroyed, or memory for the queued call ran out. */
+int32_t qkCallbackMessage(QKCallbackRecord* record, struct QKLinkRecord* link, int32_t code,
+                          int32_t parameter);
+/* Takes and gives back a reference; releasing the last one frees the record. Both accept null. */
+void qkCallbackRetain(QKCallbackRecord* record);
+void qkCallbackRelease(QKCallbackRecord* record);
 
 #ifdef __cplusplus
 }
