@@ -78,6 +78,11 @@ std::string afterFirstWord(const std::string& rest) {
 
 } // namespace
 
+std::vector<std::string> kernelCommand(const std::string& program) {
+    return {program,     "-linkcreate", "-linkprotocol", "TCP",
+            "-linkname", "{port}",      "-linkoptions",  "QKLocallyVisible"};
+}
+
 CalcServer::CalcServer(ServerConfig config)
     : m_config(std::move(config)),
       m_tokenState(

@@ -58,6 +58,9 @@ struct ServerConfig {
     std::function<long long()> now;
 };
 
+// The command line that starts `program` as a kernel listening on loopback TCP at "{port}".
+std::vector<std::string> kernelCommand(const std::string& program);
+
 class CalcServer {
 public:
     explicit CalcServer(ServerConfig config);

@@ -58,7 +58,7 @@ int main(int argc, char** argv) {
             return usage();
     }
     if (config.accountsPath.empty()) return usage();
-    config.kernelCommand = {kernel, "-linkcreate", "-linkprotocol", "TCP", "-linkname", "{port}"};
+    config.kernelCommand = standin::calc::kernelCommand(kernel);
     config.script = standin::Script::fromEnvironment();
 
     sigset_t stopSignals;

@@ -46,20 +46,20 @@ std::optional<LoopEnd> KernelHarness::ended(int seconds) {
     return m_loop.get();
 }
 
-std::optional<Expr> KernelHarness::request(const Expr& content) {
+std::optional<Expr> EditorEnd::request(const Expr& content) {
     if (!QKPutFunction(m_editor, "EvaluatePacket", 1) || !writeExpr(m_editor, content) ||
         !QKEndPacket(m_editor) || !QKFlush(m_editor))
         return std::nullopt;
     return answer();
 }
 
-std::optional<Expr> KernelHarness::bare(const Expr& request) {
+std::optional<Expr> EditorEnd::bare(const Expr& request) {
     if (!writeExpr(m_editor, request) || !QKEndPacket(m_editor) || !QKFlush(m_editor))
         return std::nullopt;
     return answer();
 }
 
-std::optional<Expr> KernelHarness::answer() {
+std::optional<Expr> EditorEnd::answer() {
     int32_t code = QKNextPacket(m_editor);
     for (int packets = 0; packets < 1000; ++packets) {
         lastPacket = code;

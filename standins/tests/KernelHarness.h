@@ -1,8 +1,8 @@
 #pragma once
 
-// The kernel's loop on a thread of its own, and the test playing the editor on the other end
-// of a pipe: requests go out as the editor sends them, the kernel's questions to the person
-// are answered by a function the test sets, and its messages are kept.
+// The test playing the editor at one end of a kernel link: requests go out as the editor sends
+// them, the kernel's questions to the person are answered by a function the test sets, and its
+// messages are kept. The kernel runs on a thread (KernelHarness) or as its own process.
 
 #include "Expr.h"
 #include "Loop.h"
@@ -17,12 +17,10 @@
 
 namespace standin::testing {
 
-class KernelHarness {
+// The editor's end of a kernel link: requests as the editor sends them, and its packet loop.
+class EditorEnd {
 public:
-    explicit KernelHarness(const std::string& script = "");
-    ~KernelHarness();
-    KernelHarness(const KernelHarness&) = delete;
-    KernelHarness& operator=(const KernelHarness&) = delete;
+    explicit EditorEnd(QKLINK link = nullptr) : m_editor(link) {}
 
     // One request wrapped in "EvaluatePacket"; the answer, or nothing when the link failed.
     std::optional<Expr> request(const Expr& content);
@@ -30,11 +28,6 @@ public:
     std::optional<Expr> bare(const Expr& request);
     // The packets up to and including the answer of the request already sent.
     std::optional<Expr> answer();
-
-    // The urgent interrupt, as the editor's Escape sends it.
-    void interrupt() { m_pipe.sendMessage(1, kInterruptMessage); }
-    // Waits (bounded) for the kernel loop to end and says how it ended.
-    std::optional<LoopEnd> ended(int seconds = 20);
 
     // Answers the kernel's questions: (request number, argument) to the answer written back.
     std::function<Expr(int, const Expr&)> onUserRequest;
@@ -53,11 +46,28 @@ public:
         m_editor = nullptr;
     }
 
+protected:
+    QKLINK m_editor = nullptr;
+};
+
+// The kernel's loop on a thread of its own over an in-process pipe, the test at the editor's
+// end.
+class KernelHarness : public EditorEnd {
+public:
+    explicit KernelHarness(const std::string& script = "");
+    ~KernelHarness();
+    KernelHarness(const KernelHarness&) = delete;
+    KernelHarness& operator=(const KernelHarness&) = delete;
+
+    // The urgent interrupt, as the editor's Escape sends it.
+    void interrupt() { m_pipe.sendMessage(1, kInterruptMessage); }
+    // Waits (bounded) for the kernel loop to end and says how it ended.
+    std::optional<LoopEnd> ended(int seconds = 20);
+
 private:
     QKParameters m_block;
     QKENV m_env = nullptr;
     TestPipe m_pipe;
-    QKLINK m_editor = nullptr;
     QKLINK m_kernel = nullptr;
     Script m_script;
     std::future<LoopEnd> m_loop;
