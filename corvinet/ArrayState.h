@@ -32,8 +32,8 @@ public:
           m_memory(memory) {}
 
     // The caller's shape: `depth` dimensions with heads (null, or a null head, for "List").
-    // 0, or 5 for a shape that is no array (no levels, a negative dimension, more than 2^31-1
-    // leaves).
+    // 0, or QKERR_PUT_SEQUENCE for a shape that is no array (no levels, a negative dimension, more
+    // than 2^31-1 leaves).
     LinkError setShape(const int32_t* dimensions, const char* const* headNames, int32_t depth);
     int32_t depth() const { return static_cast<int32_t>(dims.size()); }
     // Zero-terminated 7-bit text.
@@ -43,14 +43,15 @@ public:
     int64_t leavesLeft() const { return leaves - done; }
 
     // ---- Get side -----------------------------------------------------------------------------
-    // Reads the shape: function tokens down to the first leaf. 3 when the next expression is no
-    // function with symbol heads; 2 for more than 2^31-1 leaves.
+    // Reads the shape: function tokens down to the first leaf. QKERR_GET_SEQUENCE when the next
+    // expression is no function with symbol heads; QKERR_INCONSISTENT_DATA for more than 2^31-1
+    // leaves.
     LinkError readShape(LinkStream& in, GetState& get);
     // The code the next leaf travels in: its number-type code, or for a number text the
     // build's integer or double code.
     LinkError peekLeafCode(LinkStream& in, GetState& get, uint8_t& leafCode);
     // Reads `count` leaves (at most leavesLeft()) converted to `leafCode`, `size` bytes each,
-    // into `out`; the function tokens between rows must repeat the shape (else error 3).
+    // into `out`; the function tokens between rows must repeat the shape (else QKERR_GET_SEQUENCE).
     LinkError readLeaves(LinkStream& in, GetState& get, uint8_t leafCode, int size, uint8_t* out,
                          int64_t count);
 
@@ -58,7 +59,7 @@ public:
     // Writes the frame: the array form's head and shape, or the nested functions down to the
     // first leaf (every level, when there are no leaves).
     LinkError writeFrame(LinkStream& out, PutState& put);
-    // Writes `count` leaves (at most leavesLeft(); else error 6) of `leafCode`.
+    // Writes `count` leaves (at most leavesLeft(); else QKERR_TOO_MUCH_DATA) of `leafCode`.
     LinkError writeLeaves(LinkStream& out, PutState& put, uint8_t leafCode, int size,
                           const uint8_t* data, int64_t count);
 

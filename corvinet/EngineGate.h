@@ -3,7 +3,7 @@
 // How every exported put and get function meets the link: the gate that a stored error closes,
 // the engine step, and the step's result stored as the link's error (only the first non-zero
 // code sticks). No exception crosses the interface: running out of memory inside a step is
-// error 8.
+// QKERR_OUT_OF_MEMORY.
 
 #include "GetState.h"
 #include "Link.h"
@@ -14,9 +14,9 @@
 namespace corvinet {
 
 enum class Gate {
-    // Typed puts and gets: an unconnected link (error 10) connects first.
+    // Typed puts and gets: an unconnected link (QKERR_UNCONNECTED) connects first.
     kConnect,
-    // Gets: besides, the peer having closed (error 11) still lets delivered data be read.
+    // Gets: besides, the peer having closed (QKERR_PEER_CLOSED) still lets delivered data be read.
     kConnectOrClosed,
     // Everything else: any stored error refuses the call.
     kClean,

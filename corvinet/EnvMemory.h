@@ -44,7 +44,7 @@ AllocatorPair heapAllocator();
 
 // A standard-library allocator over an allocator pair, for containers inside the library.
 // Running out of memory throws std::bad_alloc, which the exported function that caused it turns
-// into error 8.
+// into QKERR_OUT_OF_MEMORY.
 template <class T>
 struct PairAllocator {
     using value_type = T;

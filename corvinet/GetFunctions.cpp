@@ -56,13 +56,26 @@ LinkError takeText(QKLINK link, GetState& get, bool symbolOnly, TextSource::Widt
                    uint8_t replacement, bool programReal, const void** out, int32_t* length) {
     const TextToken* text = nullptr;
     if (const LinkError rc = get.holdText(link->stream, symbolOnly, text)) return rc;
+    uint8_t type = 0;
+    if (const LinkError rc = get.type(link->stream, false, type)) return rc;
+    const int code = GetState::tokenCode(type);
+    // 7-bit text of a string or symbol that came as `A` goes out as it came.
+    if (width == TextSource::k7Bit && text->encoding == 'A' && code != QKTOK_INTEGER &&
+        code != QKTOK_REAL) {
+        const std::size_t n = text->characters.size();
+        auto* result = static_cast<char*>(link->env()->allocate(n + 1));
+        if (!result) return QKERR_OUT_OF_MEMORY;
+        if (n > 0) std::memcpy(result, text->characters.data(), n);
+        result[n] = 0;
+        *out = result;
+        if (length) *length = narrow(static_cast<int64_t>(n));
+        get.release();
+        return 0;
+    }
     ByteVector converted(PairAllocator<uint8_t>(link->linkEnv->memory));
     text->convert(converted, width, replacement);
     const std::size_t unit = width == TextSource::k16Bit ? 2 : 1;
     std::size_t units = converted.size() / unit;
-    uint8_t type = 0;
-    if (const LinkError rc = get.type(link->stream, false, type)) return rc;
-    const int code = GetState::tokenCode(type);
     if (code == QKTOK_INTEGER || code == QKTOK_REAL) {
         std::u16string number;
         for (std::size_t i = 0; i < units; ++i) {
@@ -114,6 +127,12 @@ void disown(QKLINK link, const void* text) {
 bool sameText(const TextToken& token, const char* expected) {
     const auto* p = reinterpret_cast<const unsigned char*>(expected);
     const auto* end = p + std::strlen(expected);
+    // Without escapes on either side, `A` text is its characters byte for byte.
+    const std::size_t length = token.characters.size();
+    if (token.encoding == 'A' && !std::memchr(p, '\\', static_cast<std::size_t>(end - p)) &&
+        (length == 0 || !std::memchr(token.characters.data(), '\\', length)))
+        return length == static_cast<std::size_t>(end - p) &&
+               (length == 0 || std::memcmp(token.characters.data(), p, length) == 0);
     bool same = true;
     token.forEach([&](char16_t c) {
         if (!same) return;
@@ -141,11 +160,13 @@ LinkError check(QKLINK link, GetState& get, uint8_t type, const char* expected) 
 // A function token and its head symbol, checked against `expected` when given.
 LinkError function(QKLINK link, GetState& get, const char* expected, const char** head,
                    int64_t& count) {
-    uint8_t type = 0;
-    if (const LinkError rc = get.type(link->stream, false, type)) return rc;
-    if (GetState::tokenCode(type) != QKTOK_FUNCTION) return QKERR_GET_SEQUENCE;
-    if (const LinkError rc = get.argCount(link->stream, count)) return rc;
-    if (const LinkError rc = get.type(link->stream, false, type)) return rc;
+    if (!get.takeFunctionHead(link->stream, count)) {
+        uint8_t type = 0;
+        if (const LinkError rc = get.type(link->stream, false, type)) return rc;
+        if (GetState::tokenCode(type) != QKTOK_FUNCTION) return QKERR_GET_SEQUENCE;
+        if (const LinkError rc = get.argCount(link->stream, count)) return rc;
+        if (const LinkError rc = get.type(link->stream, false, type)) return rc;
+    }
     if (expected) return check(link, get, wire::kSymbol, expected);
     const void* name = nullptr;
     if (const LinkError rc = takeText(link, get, true, TextSource::k7Bit, 0, false, &name, nullptr))

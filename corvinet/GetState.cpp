@@ -282,7 +282,7 @@ LinkError GetState::skipRemaining(LinkStream& in) {
         const auto piece = static_cast<std::size_t>(std::min<int64_t>(m_remaining, sizeof scratch));
         const std::size_t got = in.getBytes(scratch, piece);
         m_remaining -= static_cast<int64_t>(got);
-        if (got < piece) return in.lastError() ? in.lastError() : 2;
+        if (got < piece) return in.lastError() ? in.lastError() : QKERR_INCONSISTENT_DATA;
     }
     return 0;
 }
@@ -382,6 +382,46 @@ LinkError GetState::holdTextPayload(LinkStream& in) {
     return t.parseWire();
 }
 
+bool GetState::holdTextInMemory(LinkStream& in) {
+    std::size_t ready = 0;
+    const uint8_t* p = in.readable(ready);
+    if (ready == 0 || !(p[0] & 0x40)) return false;
+    const std::size_t length = p[0] & 0x3F;
+    if (ready < length + 2 || !wire::isTerminator(p[1 + length])) return false;
+    if (m_text.parseWire(p + 1, length) != 0) return false;
+    in.consume(length + 2);
+    m_size = static_cast<int64_t>(length);
+    m_remaining = 0;
+    m_phase = kHeld;
+    return true;
+}
+
+bool GetState::takeFunctionHead(LinkStream& in, int64_t& count) {
+    if (m_phase != kIdle || m_runLeft != 0 || m_arrayActive || m_rawArrayData ||
+        m_rawArrayLeaves != 0)
+        return false;
+    std::size_t ready = 0;
+    const uint8_t* p = in.readable(ready);
+    if (ready < 4 || p[0] != wire::kFunction || !(p[1] & 0x40) || p[2] != wire::kSymbol ||
+        !(p[3] & 0x40))
+        return false;
+    const std::size_t length = p[3] & 0x3F;
+    if (ready < length + 5 || !wire::isTerminator(p[4 + length])) return false;
+    if (m_text.parseWire(p + 4, length) != 0) return false;
+    in.consume(length + 5);
+    count = p[1] & 0x3F;
+    m_argCount = count;
+    // The function token takes one expression and owes its head and arguments; the head, read
+    // at once, takes one of them.
+    m_owed = std::max<int64_t>(m_owed, 1) - 1 + count;
+    m_type = wire::kSymbol;
+    m_size = static_cast<int64_t>(length);
+    m_remaining = 0;
+    m_synthetic = false;
+    m_phase = kHeld;
+    return true;
+}
+
 LinkError GetState::hold(LinkStream& in) {
     if (m_phase == kHeld) return m_heldTaken == 0 ? 0 : QKERR_GET_SEQUENCE;
     if (m_phase == kCounted) return 0;
@@ -389,6 +429,7 @@ LinkError GetState::hold(LinkStream& in) {
         uint8_t t;
         if (const LinkError rc = type(in, false, t)) return rc;
     }
+    if (m_phase == kFresh && wire::isTextType(m_type) && holdTextInMemory(in)) return 0;
     if (const LinkError rc = readSize(in)) return rc;
     // Once raw bytes of it were taken, a token can no longer be read whole.
     if (m_remaining != m_size) return QKERR_GET_SEQUENCE;

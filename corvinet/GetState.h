@@ -13,7 +13,7 @@
 // The owed count is the number of expressions the current packet still owes: reading a token
 // takes one (0 counts as the packet's one expression), a function's argument count adds its
 // head and its arguments. While nothing is owed, end-of-packet and terminator bytes are
-// separators; a packet end while something is owed is error 24.
+// separators; a packet end while something is owed is QKERR_END_OF_PACKET.
 //
 // An array (`A` token) has two views. The mapped view reads it as nested functions: one
 // function token and head symbol per level, made from its shape block, with the leaves read
@@ -67,7 +67,7 @@ public:
     LinkError bytesToGet(LinkStream& in, int64_t& count);
     // Converts the current text token (a number token as its text) to `width` once, for
     // handing out in pieces: QKBytesToGet and QKGetData at 7 bits, the character getters at
-    // any width. Asking for another width while pieces are out is error 3.
+    // any width. Asking for another width while pieces are out is QKERR_GET_SEQUENCE.
     LinkError countText(LinkStream& in, TextSource::Width width, uint8_t replacement);
     // Copies whole characters of the counted text: at most `capacity` bytes of 7-bit text (an
     // escape is never split) or `capacity` characters of 8-bit or 16-bit text. `units` gets
@@ -83,6 +83,11 @@ public:
 
     // A whole text token, left held; `symbolOnly` refuses all but symbols.
     LinkError holdText(LinkStream& in, bool symbolOnly, const TextToken*& text);
+    // The common case of a function and its head, for the getters that read both: when nothing
+    // is in hand and a function token with a one-byte count and its head symbol lie whole in
+    // memory, takes the count and holds the head, as argCount and holdText would. False when
+    // they do not: read them one by one then.
+    bool takeFunctionHead(LinkStream& in, int64_t& count);
     // Ends the current token after its getter has taken what it wanted.
     void release();
 
@@ -126,6 +131,9 @@ private:
     // The common case of getNumber: when the bytes in memory at the read position are a whole
     // binary token of `code`, outside runs and arrays, reads it as the general path would.
     bool takeWholeNumber(LinkStream& in, uint8_t code, void* out);
+    // The common case of hold for a text token whose type byte was read: when its count field is
+    // one byte and its data and terminator lie in memory, holds it as the general path would.
+    bool holdTextInMemory(LinkStream& in);
     LinkError readArrayFrame(LinkStream& in);
     LinkError enterArray(LinkStream& in);
     LinkError checkArrayMember(uint8_t b);

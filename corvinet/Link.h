@@ -4,7 +4,7 @@
 // write stream over its device link (shared with its duplicates), the negotiated features and
 // the token engines' states.
 //
-// Errors: a new link holds 10 (unconnected) until it is established. Only the first non-zero
+// Errors: a new link holds QKERR_UNCONNECTED until it is established. Only the first non-zero
 // error sticks: setError never overwrites a stored error and never stores 0; QKClearError (or
 // clearError) is the only way back to 0.
 

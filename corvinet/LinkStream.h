@@ -9,9 +9,9 @@
 // of its own whose contents are appended to its own chain on flush, so it reads back what it
 // wrote.
 //
-// Errors are link error codes: 1 link died, 8 out of memory, 11 the other side closed, 25
-// nothing to read, 999 an unexpected device state, or the device's own answer to a send. The
-// stream reports them; the link stores the first one.
+// Errors are link error codes: QKERR_LINK_DIED, QKERR_OUT_OF_MEMORY, QKERR_PEER_CLOSED (the other
+// side closed), QKERR_ABORTED (nothing to read), QKERR_DESTROYED (an unexpected device state), or
+// the device's own answer to a send. The stream reports them; the link stores the first one.
 
 #include "EnvMemory.h"
 #include "LinkError.h"
@@ -110,7 +110,7 @@ struct DeviceLink {
     // Hands the pending bytes on: to the device, or, without one, to the own chain.
     LinkError flush();
     // Brings input from the device into the chain; without a device, flushes pending loopback
-    // output or answers 25 when there is none.
+    // output or answers QKERR_ABORTED when there is none.
     LinkError refill();
 };
 
@@ -136,7 +136,7 @@ public:
     // Starts reading at the beginning of the device link's chain; the link keeps `device`.
     void open(DeviceLink* device);
     // Starts reading where `other` reads, on the same chain and device link, with a copy of its
-    // unread look-ahead. 0, or 8 when that copy fails.
+    // unread look-ahead. 0, or QKERR_OUT_OF_MEMORY when that copy fails.
     LinkError duplicateFrom(const LinkStream& other);
     void close();
     DeviceLink* deviceLink() const { return m_device; }
@@ -176,7 +176,7 @@ public:
     // The error of the last failed read.
     LinkError lastError() const { return m_lastError; }
 
-    // Inserts bytes to be read before everything else (look-ahead). 0, or 8.
+    // Inserts bytes to be read before everything else (look-ahead). 0, or QKERR_OUT_OF_MEMORY.
     LinkError pushBack(const void* bytes, std::size_t count);
 
     // ---- Writing ------------------------------------------------------------------------------
@@ -211,12 +211,12 @@ public:
     // Where data after the negotiation begins: offsets below count from here.
     void markDataStart() { m_dataStart = chainOffset(); }
     int64_t tell() const { return chainOffset() - m_dataStart; }
-    // Moves the read position to `offset` (dropping look-ahead); 0, or 2 when the data there is
-    // gone or has not arrived.
+    // Moves the read position to `offset` (dropping look-ahead); 0, or QKERR_INCONSISTENT_DATA when
+    // the data there is gone or has not arrived.
     LinkError seek(int64_t offset);
 
     // ---- Marks --------------------------------------------------------------------------------
-    // Saves the read position into `mark` (8 when the look-ahead copy fails).
+    // Saves the read position into `mark` (QKERR_OUT_OF_MEMORY when the look-ahead copy fails).
     LinkError saveMark(StreamMark& mark);
     // Returns to a saved position; the mark stays valid.
     LinkError seekMark(const StreamMark& mark);

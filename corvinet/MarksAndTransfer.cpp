@@ -78,7 +78,7 @@ LinkError copyArray(QKLINK source, GetState& get, QKLINK destination, PutState& 
 
 // Tokens that a copy may pass on as they lie on the wire: the plain form and the pass-through
 // bytes (but `.`, refused before). Toward a destination that does not read the plain form they are
-// read as text (which a pass-through byte is not: error 3, and it stays in hand).
+// read as text (which a pass-through byte is not: QKERR_GET_SEQUENCE, and it stays in hand).
 bool copiesRaw(uint8_t type) {
     return wire::isPlainTextType(type) || wire::isPassThrough(type);
 }

@@ -7,35 +7,47 @@
 
 namespace corvinet {
 
-LinkError TextToken::parseWire() {
-    constexpr int kBad = 2;
-    const uint8_t* p = characters.data();
-    const uint8_t* end = p + characters.size();
-    if (end - p < 3) return kBad;
+std::size_t TextToken::parseHeader(const uint8_t* data, std::size_t size) {
+    const uint8_t* p = data;
+    const uint8_t* end = data + size;
+    if (end - p < 3) return 0;
     encoding = *p++;
     identifier = *p++;
     switch (encoding) {
     case 'A':
         // Every character takes at least one byte.
-        if (!wire::parseCount(p, end, count) || count > end - p) return kBad;
+        if (!wire::parseCount(p, end, count) || count > end - p) return 0;
         break;
     case 'B':
     case 'C': {
         const uint8_t n = *p++;
         const int64_t unit = encoding == 'C' ? 2 : 1;
-        if ((end - p) % unit != 0) return kBad;
+        if ((end - p) % unit != 0) return 0;
         count = (end - p) / unit;
-        if (n != ' ' && n != 0x40 + count) return kBad;
+        if (n != ' ' && n != 0x40 + count) return 0;
         break;
     }
     default:
-        return kBad;
+        return 0;
     }
-    const auto parsed = static_cast<std::size_t>(p - characters.data());
-    if (parsed > header.size()) return kBad;
-    std::memcpy(header.data(), characters.data(), parsed);
+    const auto parsed = static_cast<std::size_t>(p - data);
+    if (parsed > header.size()) return 0;
+    std::memcpy(header.data(), data, parsed);
     headerSize = static_cast<uint8_t>(parsed);
+    return parsed;
+}
+
+LinkError TextToken::parseWire() {
+    const std::size_t parsed = parseHeader(characters.data(), characters.size());
+    if (parsed == 0) return QKERR_INCONSISTENT_DATA;
     characters.erase(characters.begin(), characters.begin() + static_cast<std::ptrdiff_t>(parsed));
+    return 0;
+}
+
+LinkError TextToken::parseWire(const uint8_t* data, std::size_t size) {
+    const std::size_t parsed = parseHeader(data, size);
+    if (parsed == 0) return QKERR_INCONSISTENT_DATA;
+    characters.assign(data + parsed, data + size);
     return 0;
 }
 

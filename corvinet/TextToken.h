@@ -32,10 +32,12 @@ struct TextToken {
     uint8_t headerSize = 0;
 
     // Takes `characters` as the data of a text token off the wire (letter, identifier, count,
-    // characters) and keeps the characters, the rest in `header`. 0, or 2 when the data breaks
-    // the format: a header longer than the data, a count that disagrees with the length, an
-    // unknown letter.
+    // characters) and keeps the characters, the rest in `header`. 0, or QKERR_INCONSISTENT_DATA
+    // when the data breaks the format: a header longer than the data, a count that disagrees with
+    // the length, an unknown letter.
     LinkError parseWire();
+    // The same for token data that lies elsewhere in memory, copied into `characters`.
+    LinkError parseWire(const uint8_t* data, std::size_t size);
 
     // Appends the text to `out` as 7-bit escaped text.
     void to7Bit(ByteVector& out) const;
@@ -50,6 +52,11 @@ struct TextToken {
     // Calls f(c) for every character, c a 16-bit value.
     template <class F>
     void forEach(F&& f) const;
+
+private:
+    // Takes the letter, identifier and count from the start of token data; their byte length,
+    // or 0 when the data breaks the format.
+    std::size_t parseHeader(const uint8_t* data, std::size_t size);
 };
 
 template <class F>

@@ -186,51 +186,51 @@ TEST_F(GetSide, DamagedInput) {
         std::string bytes;
         int error;
     } cases[] = {
-        {"byte outside the table", "Q", 2},
-        {"zero type byte", "\0"s, 999},
+        {"byte outside the table", "Q", QKERR_INCONSISTENT_DATA},
+        {"zero type byte", "\0"s, QKERR_DESTROYED},
         {"end of packet inside an expression",
          "F\x42#\x44"
          "A~\x41"
          "f\n]",
-         24},
+         QKERR_END_OF_PACKET},
         {"newline where an argument is owed",
          "F\x41#\x44"
          "A~\x41"
          "f\n\n",
-         24},
-        {"count beyond 32 bits", "\"99999999999 A~", 2},
-        {"count not ended by a blank", "F12x", 2},
+         QKERR_END_OF_PACKET},
+        {"count beyond 32 bits", "\"99999999999 A~", QKERR_INCONSISTENT_DATA},
+        {"count not ended by a blank", "F12x", QKERR_INCONSISTENT_DATA},
         {"length shorter than the text header",
          "\"\x42"
          "A~\n",
-         2},
+         QKERR_INCONSISTENT_DATA},
         {"B count disagreeing with the length",
          "\"\x45"
          "B~\x41"
          "ab\n",
-         2},
+         QKERR_INCONSISTENT_DATA},
         {"C length of an odd byte count",
          "\"\x46"
          "C~ \x00\x41\x42\n"s,
-         2},
+         QKERR_INCONSISTENT_DATA},
         {"A count above the bytes",
          "\"\x44"
          "A~\x45"
          "a\n",
-         2},
+         QKERR_INCONSISTENT_DATA},
         {"unknown element encoding",
          "\"\x44"
          "Z~\x41"
          "a\n",
-         2},
+         QKERR_INCONSISTENT_DATA},
         {"missing terminator",
          "#\x44"
          "A~\x41"
          "ax",
-         2},
-        {"huge length that never arrives", "\"2000000000 B~ abc", 25},
-        {"packed run of a type that is not a number", "P\x42+", 2},
-        {"binary number of unknown size", "\xC8\x00\n"s, 2},
+         QKERR_INCONSISTENT_DATA},
+        {"huge length that never arrives", "\"2000000000 B~ abc", QKERR_ABORTED},
+        {"packed run of a type that is not a number", "P\x42+", QKERR_INCONSISTENT_DATA},
+        {"binary number of unknown size", "\xC8\x00\n"s, QKERR_INCONSISTENT_DATA},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -282,6 +282,89 @@ TEST_F(GetSide, ReadyAnswersWithoutWaiting) {
     // Only the packet's end is left: a separator, so nothing is ready.
     EXPECT_FALSE(QKReady(link));
     EXPECT_EQ(QKError(link), 0);
+}
+
+// Whole tokens that lie in memory are read in one move, others byte by byte; wherever a block
+// boundary of the stream falls inside a packet, the getters must answer alike and owe alike.
+TEST_F(GetSide, EveryBlockBoundaryInsideAPacketReadsAlike) {
+    auto putPacket = [](QKLINK l) {
+        QKPutFunction(l, "f", 5);
+        QKPutFunction(l, "g", 2);
+        QKPutInteger(l, -7);
+        QKPutString(l, "text");
+        QKPutSymbol(l, "Sym");
+        const int32_t list[] = {1, 2, 3, 4, 5};
+        QKPutIntegerList(l, list, 5);
+        const int32_t dims[] = {2, 3};
+        const double leaves[] = {0.5, 1.5, 2.5, 3.5, 4.5, 5.5};
+        QKPutDoubleArray(l, leaves, dims, nullptr, 2);
+        QKPutDouble(l, 2.5);
+        QKEndPacket(l);
+        QKFlush(l);
+    };
+    auto readPacket = [](QKLINK l) {
+        std::string trace;
+        auto owed = [&] {
+            int32_t n = -1;
+            QKExpressionsToGet(l, &n);
+            trace += " owed " + std::to_string(n) + ";";
+        };
+        int32_t n = 0;
+        trace += QKCheckFunction(l, "f", &n) ? "f" + std::to_string(n) : "no f";
+        owed();
+        const char* head = nullptr;
+        if (QKGetFunction(l, &head, &n)) {
+            trace += std::string(head) + std::to_string(n);
+            QKDisownSymbol(l, head);
+        }
+        owed();
+        int32_t i = 0;
+        trace += QKGetInteger(l, &i) ? std::to_string(i) : "no integer";
+        owed();
+        const char* text = nullptr;
+        if (QKGetString(l, &text)) {
+            trace += text;
+            QKDisownString(l, text);
+        }
+        owed();
+        trace += QKCheckSymbol(l, "Sym") ? "Sym" : "no symbol";
+        owed();
+        int32_t* list = nullptr;
+        if (QKGetIntegerList(l, &list, &n)) {
+            for (int32_t k = 0; k < n; ++k)
+                trace += " " + std::to_string(list[k]);
+            QKDisownIntegerList(l, list, n);
+        }
+        owed();
+        double* leaves = nullptr;
+        int32_t* dims = nullptr;
+        char** heads = nullptr;
+        int32_t depth = 0;
+        if (QKGetDoubleArray(l, &leaves, &dims, &heads, &depth)) {
+            for (int32_t k = 0; k < dims[0] * dims[1]; ++k)
+                trace += " " + std::to_string(leaves[k]);
+            QKDisownDoubleArray(l, leaves, dims, heads, depth);
+        }
+        owed();
+        double real = 0;
+        trace += QKGetDouble(l, &real) ? std::to_string(real) : "no real";
+        owed();
+        trace += " error " + std::to_string(QKError(l));
+        return trace;
+    };
+
+    putPacket(link);
+    const std::string expected = readPacket(link);
+    EXPECT_NE(expected.find("f5 owed 5;g2 owed 6;-7 owed 5;"), std::string::npos) << expected;
+    EXPECT_NE(expected.find(" error 0"), std::string::npos) << expected;
+    const auto block = static_cast<int>(StreamPool::kBlockSize);
+    for (int padding = block - 140; padding <= block + 4; ++padding) {
+        SCOPED_TRACE(padding);
+        open(nullptr);
+        feed(std::string(static_cast<std::size_t>(padding), '\n')); // separators between packets
+        putPacket(link);
+        EXPECT_EQ(readPacket(link), expected);
+    }
 }
 
 } // namespace

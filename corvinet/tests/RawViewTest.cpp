@@ -323,26 +323,26 @@ TEST_F(RawView, DamagedArraysReadRaw) {
         std::string bytes;
         int error;
     } cases[] = {
-        {"array without its shape block", "A\x41\xE4\x01\x00\x00\x00\n"s, 2},
+        {"array without its shape block", "A\x41\xE4\x01\x00\x00\x00\n"s, QKERR_INCONSISTENT_DATA},
         {"leaf that is not a number",
          "A\x41"
          "D\x41.\n#\x44"
          "A~\x41"
          "x\n",
-         2},
+         QKERR_INCONSISTENT_DATA},
         {"array as a leaf",
          "A\x41"
          "D\x41.\nA\x40",
-         2},
-        {"shape block outside an array", "D\x41.\n", 2},
+         QKERR_INCONSISTENT_DATA},
+        {"shape block outside an array", "D\x41.\n", QKERR_INCONSISTENT_DATA},
         {"fewer leaves than the count",
          "A\x43"
          "D\x41.\n\xE4\x01\x00\x00\x00\n]"s,
-         24},
+         QKERR_END_OF_PACKET},
         {"shape block that never arrives",
          "A\x41"
          "D2000000000 F",
-         25},
+         QKERR_ABORTED},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -159,23 +159,25 @@ TEST_F(WireGolden, PutSequenceErrors) {
         int32_t error;
     } cases[] = {
         {"arg count after a string announcement",
-         [](QKLINK l) { return QKPutNext(l, QKTOK_STRING) && QKPutArgCount(l, 1); }, 5},
+         [](QKLINK l) { return QKPutNext(l, QKTOK_STRING) && QKPutArgCount(l, 1); },
+         QKERR_PUT_SEQUENCE},
         {"end of packet right after an announcement",
-         [](QKLINK l) { return QKPutNext(l, QKTOK_STRING) && QKEndPacket(l); }, 21},
+         [](QKLINK l) { return QKPutNext(l, QKTOK_STRING) && QKEndPacket(l); }, QKERR_END_PACKET},
         {"too much raw data",
          [](QKLINK l) {
              return QKPutNext(l, QKTOK_STRING) && QKPutRawSize(l, 1) &&
                     QKPutRawData(l, reinterpret_cast<const unsigned char*>("ab"), 2);
          },
-         6},
+         QKERR_TOO_MUCH_DATA},
         {"symbol after an integer announcement",
-         [](QKLINK l) { return QKPutNext(l, QKTOK_INTEGER) && QKPutSymbol(l, "x"); }, 5},
-        {"a bad token type", [](QKLINK l) { return QKPutNext(l, 'Q') != 0; }, 4},
+         [](QKLINK l) { return QKPutNext(l, QKTOK_INTEGER) && QKPutSymbol(l, "x"); },
+         QKERR_PUT_SEQUENCE},
+        {"a bad token type", [](QKLINK l) { return QKPutNext(l, 'Q') != 0; }, QKERR_BAD_TOKEN},
         {"too much declared text",
          [](QKLINK l) {
              return QKPutNext(l, QKTOK_STRING) && QKPutSize(l, 1) && QKPutData(l, "ab", 2);
          },
-         6},
+         QKERR_TOO_MUCH_DATA},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -189,7 +191,7 @@ TEST_F(WireGolden, PutSequenceErrors) {
     QKPutRawSize(link, 1);
     EXPECT_EQ(QKPutRawData(link, reinterpret_cast<const unsigned char*>("ab"), 2), 0);
     EXPECT_EQ(QKPutInteger(link, 1), 0);
-    EXPECT_EQ(QKError(link), 6);
+    EXPECT_EQ(QKError(link), QKERR_TOO_MUCH_DATA);
     EXPECT_EQ(wire(), "");
 }
 

@@ -175,6 +175,7 @@ void DeviceStream::addBlock(const uint8_t* data, int32_t length) {
 void DeviceStream::cutBlocks() {
     blockCursor = 0;
     blocksLeft = 0;
+    int32_t acknowledgements = 0;
     while (readCursor < readEnd && blocksLeft < kMaxBlocks) {
         if (!escaped) {
             const uint8_t* from = input + readCursor;
@@ -196,12 +197,7 @@ void DeviceStream::cutBlocks() {
             addBlock(input + readCursor, 1);
         } else if (byte == static_cast<uint8_t>(peerEnd)) {
             peerEndSeen = true;
-            if (state == kStateConnected) {
-                const uint8_t ack[2] = {kEscape, static_cast<uint8_t>(peerAck)};
-                int32_t written = link->write(ack, 2);
-                // The blocks cut so far are still handed out; the next call reports the end.
-                if (written != 2) fail(written);
-            }
+            ++acknowledgements;
         } else if (byte == static_cast<uint8_t>(role.ack)) {
             // An acknowledgement with nothing in flight is the peer's mistake: ignore it.
             if (oldest != current) oldest = (oldest + 1) % kBuffers;
@@ -210,6 +206,19 @@ void DeviceStream::cutBlocks() {
             failure = kPeerClosed;
         }
         ++readCursor;
+    }
+    // Every message of the peer's that ended here is acknowledged at once, in one write. The
+    // blocks cut so far are still handed out when it fails; the next call reports the end.
+    if (acknowledgements > 0 && state == kStateConnected) {
+        // Each end mark took two input bytes (the first maybe from the read before).
+        uint8_t marks[kInputSize + 2];
+        int32_t length = 0;
+        for (int32_t i = 0; i < acknowledgements; ++i) {
+            marks[length++] = kEscape;
+            marks[length++] = static_cast<uint8_t>(peerAck);
+        }
+        int32_t written = link->write(marks, length);
+        if (written != length) fail(written);
     }
 }
 

@@ -1,5 +1,6 @@
 #include "ShmemTransport.h"
 
+#include "CallbackLink.h"
 #include "DeviceInfo.h"
 #include "ShmemHandshake.h"
 #include "ShmemMapping.h"
@@ -54,7 +55,7 @@ uint32_t nextGeneratedName(char out[4]) {
     return value;
 }
 
-class ShmemLink final : public TransportLink {
+class ShmemLink final : public CallbackLink {
 public:
     explicit ShmemLink(const DeviceMemory& memory) : m_memory(memory) {}
     ~ShmemLink() override;
@@ -68,21 +69,18 @@ public:
     int32_t writeMessage(int32_t code, int32_t parameter) override;
     int32_t hasMessage() override;
     int32_t readMessage(int32_t& code, int32_t& parameter) override;
-    bool setYieldFunction(QKYieldFunctionObject object, void* data) override;
-    bool yieldFunction(QKYieldFunctionObject& object, void*& data) override;
-    bool setMessageHandler(QKMessageHandlerObject object, void* data) override;
-    bool messageHandler(QKMessageHandlerObject& object, void*& data) override;
-    int32_t deviceInfo(uint32_t item, void* buffer, int32_t* size) override;
+    int32_t deviceInfo(uint32_t item, void* buffer, int32_t* size) override {
+        return commonInfo(kDeviceType, m_name, item, buffer, size);
+    }
 
 private:
+    // Messages reach a handler through the watcher.
+    bool acceptsHandler() const override { return m_watcher.joinable(); }
     int32_t connectToListener();
     int32_t waitForPeer();
     bool attach(Descriptor socket, Endpoint& peer);
     void watch();
     void acceptPeer();
-    // Hands waiting messages to the handler: from the watcher only to a handler with a thread
-    // of its own, else from the program's thread while it waits on the link.
-    void deliverMessages(bool onWatcher);
     void markPeerGone();
     // Reads one message from the own ring: 1 read (code non-zero), 0 none or code 0, -1 damaged.
     int32_t takeMessage(int32_t& code, int32_t& parameter);
@@ -111,11 +109,7 @@ private:
     std::atomic<bool> m_quit{false};
     bool m_connectAttempted = false;
 
-    std::mutex m_mutex; // the handler slot and the hand-over of the socket to the watcher
-    CallbackSlot m_yield;
-    CallbackSlot m_handler;
-    // Messages wait for a handler that runs on the program's thread.
-    std::atomic<bool> m_messagesPending{false};
+    std::mutex m_mutex; // the hand-over of the socket to the watcher
     std::thread m_watcher;
 };
 
@@ -290,30 +284,6 @@ bool ShmemLink::attach(Descriptor socket, Endpoint& peer) {
     return true;
 }
 
-void ShmemLink::deliverMessages(bool onWatcher) {
-    if (!onWatcher && !m_messagesPending.exchange(false)) return;
-    QKCallbackRecord* handler = nullptr;
-    void* data = nullptr;
-    {
-        std::lock_guard lock(m_mutex);
-        handler = m_handler.record();
-        data = m_handler.data();
-        qkCallbackRetain(handler);
-    }
-    if (handler && onWatcher && !handlerHasItsThread(handler)) {
-        m_messagesPending = true;
-    } else if (handler) {
-        while (hasMessage() == 1) {
-            int32_t code = 0;
-            int32_t parameter = 0;
-            int32_t read = takeMessage(code, parameter);
-            if (read < 0) break;
-            if (read > 0) deliverMessage(handler, data, code, parameter);
-        }
-    }
-    qkCallbackRelease(handler);
-}
-
 // ---- Connect --------------------------------------------------------------------------------
 
 int32_t ShmemLink::connect() {
@@ -473,46 +443,6 @@ int32_t ShmemLink::hasMessage() {
 
 int32_t ShmemLink::readMessage(int32_t& code, int32_t& parameter) {
     return takeMessage(code, parameter);
-}
-
-// ---- Callbacks and information --------------------------------------------------------------
-
-bool ShmemLink::setYieldFunction(QKYieldFunctionObject object, void* data) {
-    m_yield.set(object, data);
-    return true;
-}
-
-bool ShmemLink::yieldFunction(QKYieldFunctionObject& object, void*& data) {
-    object = m_yield.record();
-    data = m_yield.data();
-    return true;
-}
-
-bool ShmemLink::setMessageHandler(QKMessageHandlerObject object, void* data) {
-    if (!m_watcher.joinable()) return false;
-    std::lock_guard lock(m_mutex);
-    m_handler.set(object, data);
-    return true;
-}
-
-bool ShmemLink::messageHandler(QKMessageHandlerObject& object, void*& data) {
-    std::lock_guard lock(m_mutex);
-    object = m_handler.record();
-    data = m_handler.data();
-    return true;
-}
-
-int32_t ShmemLink::deviceInfo(uint32_t item, void* buffer, int32_t* size) {
-    switch (item) {
-    case 0:
-        return infoNumber(kDeviceType, buffer, size);
-    case 1:
-        return infoText(m_name, buffer, size);
-    case 5:
-        return infoText(buildStamp(), buffer, size);
-    default:
-        return -1;
-    }
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "TcpTransport.h"
 
+#include "CallbackLink.h"
 #include "Descriptor.h"
 #include "DeviceInfo.h"
 #include "TcpNames.h"
@@ -16,8 +17,8 @@
 
 #include <algorithm>
 #include <atomic>
-#include <chrono>
 #include <cerrno>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -86,7 +87,7 @@ private:
     char m_host[kMaxHost + 1] = {};
 };
 
-class TcpLink final : public TransportLink {
+class TcpLink final : public CallbackLink {
 public:
     TcpLink(TcpDevice& device, uint32_t options) : m_device(device), m_options(options) {}
     ~TcpLink() override;
@@ -100,10 +101,6 @@ public:
     int32_t writeMessage(int32_t code, int32_t parameter) override;
     int32_t hasMessage() override;
     int32_t readMessage(int32_t& code, int32_t& parameter) override;
-    bool setYieldFunction(QKYieldFunctionObject object, void* data) override;
-    bool yieldFunction(QKYieldFunctionObject& object, void*& data) override;
-    bool setMessageHandler(QKMessageHandlerObject object, void* data) override;
-    bool messageHandler(QKMessageHandlerObject& object, void*& data) override;
     int32_t deviceInfo(uint32_t item, void* buffer, int32_t* size) override;
 
 private:
@@ -125,7 +122,8 @@ private:
     // Gathers the rest of a message from the message socket: 1 whole, 0 not yet, -1 the
     // socket ended.
     int gatherMessage(int wait);
-    void deliverMessages(bool onWatcher);
+    // The watcher looks at the new handler.
+    void handlerChanged() override { wakeWatcher(); }
     void closeData();
     void wakeWatcher() {
         uint64_t one = 1;
@@ -147,10 +145,8 @@ private:
     char m_peerHost[INET_ADDRSTRLEN] = {};
     char m_host[kMaxHost + 1] = {};
     char m_name[160] = {};
-    CallbackSlot m_yield;
 
-    std::mutex m_mutex; // the handler slot and the message socket's partial message
-    CallbackSlot m_handler;
+    std::mutex m_mutex; // the message socket and its partial message
     uint8_t m_partial[8] = {};
     int m_partialLength = 0;
     Descriptor m_control; // wakes the watcher: to quit or to look at a new handler
@@ -602,11 +598,12 @@ void TcpLink::startWatcher() {
 
 void TcpLink::watch() {
     for (;;) {
-        bool watching = false;
+        bool message = false;
         {
             std::lock_guard lock(m_mutex);
-            watching = m_message && handlerHasItsThread(m_handler.record());
+            message = bool(m_message);
         }
+        bool watching = message && handlerHasThread();
         pollfd fds[2] = {{m_control.get(), POLLIN, 0},
                          {watching ? m_message.get() : -1, POLLIN, 0}};
         if (pollFor(fds, 2, -1) < 0) return;
@@ -619,63 +616,10 @@ void TcpLink::watch() {
     }
 }
 
-void TcpLink::deliverMessages(bool onWatcher) {
-    QKCallbackRecord* handler = nullptr;
-    void* data = nullptr;
-    {
-        std::lock_guard lock(m_mutex);
-        handler = m_handler.record();
-        data = m_handler.data();
-        if (!handler || !m_message || handlerHasItsThread(handler) != onWatcher) return;
-        qkCallbackRetain(handler);
-    }
-    for (;;) {
-        int32_t code = 0;
-        int32_t parameter = 0;
-        if (hasMessage() != 1 || readMessage(code, parameter) != 1) break;
-        deliverMessage(handler, data, code, parameter);
-    }
-    qkCallbackRelease(handler);
-}
-
 // ---- Callbacks and information --------------------------------------------------------------
-
-bool TcpLink::setYieldFunction(QKYieldFunctionObject object, void* data) {
-    m_yield.set(object, data);
-    return true;
-}
-
-bool TcpLink::yieldFunction(QKYieldFunctionObject& object, void*& data) {
-    object = m_yield.record();
-    data = m_yield.data();
-    return true;
-}
-
-bool TcpLink::setMessageHandler(QKMessageHandlerObject object, void* data) {
-    {
-        std::lock_guard lock(m_mutex);
-        m_handler.set(object, data);
-    }
-    // The watcher looks at the new handler.
-    wakeWatcher();
-    return true;
-}
-
-bool TcpLink::messageHandler(QKMessageHandlerObject& object, void*& data) {
-    std::lock_guard lock(m_mutex);
-    object = m_handler.record();
-    data = m_handler.data();
-    return true;
-}
 
 int32_t TcpLink::deviceInfo(uint32_t item, void* buffer, int32_t* size) {
     switch (item) {
-    case 0:
-        return infoNumber(kDeviceType, buffer, size);
-    case 1:
-        return infoText(m_name, buffer, size);
-    case 5:
-        return infoText(buildStamp(), buffer, size);
     case 512:
         return infoNumber(m_data.get(), buffer, size);
     case 513:
@@ -683,7 +627,7 @@ int32_t TcpLink::deviceInfo(uint32_t item, void* buffer, int32_t* size) {
     case 514:
         return infoShort(m_ownPort, buffer, size);
     default:
-        return -1;
+        return commonInfo(kDeviceType, m_name, item, buffer, size);
     }
 }
 

@@ -435,6 +435,12 @@ TEST(DeviceEntry, UnpacksTheOpenBlockAndServesTheSelectors) {
     int32_t code = 0;
     int32_t parameter = 0;
     EXPECT_EQ(fakeMain(stream, DEVICE_READMSG, &code, &parameter), QKERR_NO_MESSAGE);
+    // A message the transport refuses is 17; one it fails to send is 1.
+    const int32_t messageAnswers[][2] = {{1, 0}, {0, QKERR_MESSAGE_REFUSED}, {-1, 1}};
+    for (const auto& answer : messageAnswers) {
+        fakeDevice->lastLink->messageAnswer = answer[0];
+        EXPECT_EQ(fakeMain(stream, DEVICE_WRITEMSG, &code, &parameter), answer[1]);
+    }
     fakeDevice->lastLink->chunks.push_back("ang ");
     EXPECT_EQ(fakeMain(stream, DEVICE_CONNECT, nullptr, nullptr), 0);
     EXPECT_EQ(fakeMain(stream, DEVICE_CLOSE, nullptr, nullptr), 0);

@@ -21,6 +21,7 @@ public:
     int32_t writesBeforeFailure = -1;
     int32_t connectAnswer = kConnected;
     int32_t dataAnswer = 0;
+    int32_t messageAnswer = 1;
     int32_t* destroyed = nullptr;
     std::string* sentLog = nullptr; // also records what is sent, beyond the link's life
 
@@ -45,7 +46,7 @@ public:
         return length;
     }
     int32_t hasData() override { return dataAnswer; }
-    int32_t writeMessage(int32_t, int32_t) override { return 1; }
+    int32_t writeMessage(int32_t, int32_t) override { return messageAnswer; }
     int32_t hasMessage() override { return 0; }
     int32_t readMessage(int32_t&, int32_t&) override { return 0; }
     bool setYieldFunction(QKYieldFunctionObject, void*) override { return true; }

@@ -57,7 +57,8 @@ protected:
 
     std::string listenString(const std::string& name) const {
         if (GetParam().tcp)
-            return "-linkprotocol TCP -linkmode listen -linkoptions QKLocallyVisible" +
+            return "-linkprotocol TCP -linkmode listen -linkoptions "
+                   "QKLocallyVisible,QKDontInteract" +
                    (name.empty() ? std::string() : " -linkname " + name);
         return "-linkprotocol FileMap -linkmode listen -linkname " + name;
     }

@@ -5,6 +5,7 @@
 #include "ShmemHandshake.h"
 #include "ShmemMapping.h"
 #include "ShmemTransport.h"
+#include "TransportChecks.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -185,32 +186,13 @@ TEST(ShmemNames, TheDeviceNameComesFromThePlugInsFileName) {
 
 // ---- Links in one process ---------------------------------------------------------------------
 
-class ShmemLinks : public ::testing::Test {
+class ShmemLinks : public testing::TransportFixture {
 protected:
-    ShmemLinks() : memory(deviceMemory(nullptr, nullptr)), device(createDevice(memory)) {}
-    ~ShmemLinks() override {
-        for (TransportLink* link : links)
-            memory.destroy(link);
-        memory.destroy(device);
-    }
+    ShmemLinks() : TransportFixture(createDevice) {}
 
-    TransportLink* make(uint32_t mode, const char* name, int32_t* error = nullptr,
+    TransportLink* make(uint32_t mode, const std::string& name, int32_t* error = nullptr,
                         const char* protocol = "") {
-        OpenArguments arguments;
-        arguments.protocol = protocol;
-        arguments.mode = mode;
-        arguments.name = name;
-        TransportLink* link = nullptr;
-        int32_t code = device->make(arguments, link);
-        if (error) *error = code;
-        if (link) links.push_back(link);
-        return link;
-    }
-    static std::string nameOf(TransportLink* link) {
-        char name[64] = {};
-        int32_t size = sizeof name;
-        EXPECT_EQ(link->deviceInfo(1, name, &size), 0);
-        return name;
+        return TransportFixture::make(mode, name, error, protocol, 0);
     }
     std::string uniqueName() {
         return "u" + std::to_string(getpid()) + "-" + std::to_string(++counter);
@@ -222,9 +204,6 @@ protected:
         ASSERT_EQ(waited.get(), kConnected);
     }
 
-    DeviceMemory memory;
-    TransportDevice* device;
-    std::vector<TransportLink*> links;
     int counter = 0;
 };
 
@@ -315,13 +294,68 @@ TEST_F(ShmemLinks, APeerThatGoesEndsReadsAfterTheDataItLeft) {
     connectPair(listener, connector);
     const uint8_t last[] = "last";
     ASSERT_EQ(connector->write(last, 4), 4);
-    std::erase(links, connector);
-    memory.destroy(connector);
+    drop(connector);
     uint8_t got[8];
     EXPECT_EQ(listener->read(got, sizeof got), 4);
     EXPECT_EQ(listener->read(got, sizeof got), kTransferPeerGone);
     EXPECT_EQ(listener->hasData(), kTransferPeerGone);
     EXPECT_EQ(listener->write(last, 4), kTransferPeerGone);
+}
+
+TEST_F(ShmemLinks, TheYieldFunctionCanStopAWaitForThePeer) {
+    using testing::CountingYield;
+    std::string name = uniqueName();
+    TransportLink* listener = make(QKMODE_LISTEN, name.c_str());
+    QKCallbackRecord* yield = CountingYield::make(2);
+    ASSERT_TRUE(listener->setYieldFunction(yield, nullptr));
+    EXPECT_EQ(listener->connect(), kConnectStopped);
+    EXPECT_EQ(CountingYield::calls, 2);
+    EXPECT_EQ(CountingYield::reason, QKYIELD_CONNECTING);
+    EXPECT_EQ(CountingYield::count, 2);
+    // A later connect finds the peer that came meanwhile.
+    TransportLink* connector = make(QKMODE_CONNECT, name.c_str());
+    ASSERT_EQ(connector->connect(), kConnected);
+    CountingYield::limit = 1000;
+    EXPECT_EQ(listener->connect(), kConnected);
+    listener->setYieldFunction(nullptr, nullptr);
+    corvinet::destroyCallbackRecord(yield);
+}
+
+TEST_F(ShmemLinks, AWriteIntoAFullRingWaitsInsteadOfReportingSuccess) {
+    using testing::CountingYield;
+    std::string name = uniqueName();
+    TransportLink* listener = make(QKMODE_LISTEN, name.c_str());
+    TransportLink* connector = make(QKMODE_CONNECT, name.c_str());
+    connectPair(listener, connector);
+    std::vector<uint8_t> full(kDataRingSize, 'f');
+    ASSERT_EQ(connector->write(full.data(), kDataRingSize), int32_t(kDataRingSize));
+    QKCallbackRecord* yield = CountingYield::make(2);
+    connector->setYieldFunction(yield, nullptr);
+    const uint8_t more[4] = {'m', 'o', 'r', 'e'};
+    EXPECT_EQ(connector->write(more, 4), kTransferStopped);
+    EXPECT_EQ(CountingYield::reason, QKYIELD_WRITING);
+    uint8_t got[16];
+    ASSERT_EQ(listener->read(got, sizeof got), 16);
+    EXPECT_EQ(connector->write(more, 4), 4);
+    // Once the peer is known to be gone a write fails at once, whatever room is left.
+    drop(listener);
+    for (int i = 0; i < 400 && connector->hasData() != kTransferPeerGone; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    CountingYield::limit = 1000;
+    EXPECT_EQ(connector->write(more, 4), kTransferPeerGone);
+    connector->setYieldFunction(nullptr, nullptr);
+    corvinet::destroyCallbackRecord(yield);
+}
+
+TEST_F(ShmemLinks, MessageHandlersRunOnTheirOwnThreadOrWhileTheLinkWaits) {
+    for (bool ownThread : {true, false}) {
+        SCOPED_TRACE(ownThread ? "handler with a thread of its own" : "handler on this thread");
+        std::string name = uniqueName();
+        TransportLink* listener = make(QKMODE_LISTEN, name.c_str());
+        TransportLink* connector = make(QKMODE_CONNECT, name.c_str());
+        connectPair(listener, connector);
+        testing::checkMessageDelivery(listener, connector, ownThread);
+    }
 }
 
 // ---- A hand-made peer -------------------------------------------------------------------------
@@ -392,12 +426,7 @@ TEST_F(ShmemLinks, GarbageFromAHandMadePeerEndsTheLinkWithoutHarm) {
             peer.send(c.after);
         }
         // The peer is gone: whatever came is read, then the link ends as closed.
-        for (int i = 0; i < 100 && stream->state == kStateConnected; ++i) {
-            const uint8_t* block = nullptr;
-            int32_t length = 0;
-            stream->nextInput(&block, &length);
-        }
-        EXPECT_NE(stream->state, kStateConnected);
+        testing::expectStreamEnds(stream);
         DeviceStream::close(stream);
     }
 }

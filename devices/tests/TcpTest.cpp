@@ -4,6 +4,7 @@
 #include "DeviceStream.h"
 #include "TcpNames.h"
 #include "TcpTransport.h"
+#include "TransportChecks.h"
 
 #include <arpa/inet.h>
 #include <fcntl.h>
@@ -176,32 +177,13 @@ private:
     int m_fd = -1;
 };
 
-class TcpLinks : public ::testing::Test {
+class TcpLinks : public testing::TransportFixture {
 protected:
-    TcpLinks() : memory(deviceMemory(nullptr, nullptr)), device(createDevice(memory)) {}
-    ~TcpLinks() override {
-        for (TransportLink* link : links)
-            memory.destroy(link);
-        memory.destroy(device);
-    }
+    TcpLinks() : TransportFixture(createDevice) {}
+
     TransportLink* make(uint32_t mode, const std::string& name, int32_t* error = nullptr,
                         const char* protocol = "TCP", uint32_t options = kLocallyVisible) {
-        OpenArguments arguments;
-        arguments.protocol = protocol;
-        arguments.mode = mode;
-        arguments.name = name.c_str();
-        arguments.options = options;
-        TransportLink* link = nullptr;
-        int32_t code = device->make(arguments, link);
-        if (error) *error = code;
-        if (link) links.push_back(link);
-        return link;
-    }
-    static std::string nameOf(TransportLink* link) {
-        char name[200] = {};
-        int32_t size = sizeof name;
-        EXPECT_EQ(link->deviceInfo(1, name, &size), 0);
-        return name;
+        return TransportFixture::make(mode, name, error, protocol, options);
     }
     static uint16_t portOf(TransportLink* link) {
         uint16_t port = 0;
@@ -215,10 +197,6 @@ protected:
         link->deviceInfo(513, &fd, &size);
         return fd;
     }
-
-    DeviceMemory memory;
-    TransportDevice* device;
-    std::vector<TransportLink*> links;
 };
 
 TEST_F(TcpLinks, MakeChecksProtocolModeAndName) {
@@ -312,6 +290,30 @@ TEST_F(TcpLinks, AListenerAndAConnectorAgreeOnAnUrgentConnection) {
     ASSERT_EQ(listener->readMessage(code, parameter), 1);
     EXPECT_EQ(code, 300);
     EXPECT_EQ(parameter, -7);
+}
+
+TEST_F(TcpLinks, TheYieldFunctionCanStopAWaitForThePeer) {
+    using testing::CountingYield;
+    TransportLink* listener = make(QKMODE_LISTEN, "");
+    QKCallbackRecord* yield = CountingYield::make(2);
+    ASSERT_TRUE(listener->setYieldFunction(yield, nullptr));
+    EXPECT_EQ(listener->connect(), kConnectStopped);
+    EXPECT_EQ(CountingYield::reason, QKYIELD_CONNECTING);
+    EXPECT_EQ(CountingYield::count, 2);
+    listener->setYieldFunction(nullptr, nullptr);
+    corvinet::destroyCallbackRecord(yield);
+}
+
+TEST_F(TcpLinks, MessageHandlersRunOnTheirOwnThreadOrWhileTheLinkWaits) {
+    for (bool ownThread : {true, false}) {
+        SCOPED_TRACE(ownThread ? "handler with a thread of its own" : "handler on this thread");
+        TransportLink* listener = make(QKMODE_LISTEN, "");
+        TransportLink* connector = make(QKMODE_CONNECT, nameOf(listener));
+        auto waited = std::async(std::launch::async, [listener] { return listener->connect(); });
+        ASSERT_EQ(connector->connect(), kConnected);
+        ASSERT_EQ(waited.get(), kConnected);
+        testing::checkMessageDelivery(listener, connector, ownThread);
+    }
 }
 
 TEST_F(TcpLinks, WithoutAnUrgentConnectionOnlySmallCodesTravelOutOfBand) {
@@ -455,12 +457,7 @@ TEST_F(TcpLinks, GarbageFromAHandMadePeerEndsTheLinkWithoutHarm) {
         EXPECT_EQ(stream->connect(), c.connect);
         peer->send(c.after);
         peer.reset();
-        for (int i = 0; i < 100 && stream->state == kStateConnected; ++i) {
-            const uint8_t* block = nullptr;
-            int32_t length = 0;
-            stream->nextInput(&block, &length);
-        }
-        EXPECT_NE(stream->state, kStateConnected);
+        testing::expectStreamEnds(stream);
         if (c.connect == 0) EXPECT_EQ(stream->failure, kPeerClosed);
         DeviceStream::close(stream);
     }
@@ -469,8 +466,7 @@ TEST_F(TcpLinks, GarbageFromAHandMadePeerEndsTheLinkWithoutHarm) {
 TEST_F(TcpLinks, ConnectingToNothingIsRefused) {
     TransportLink* listener = make(QKMODE_LISTEN, "");
     std::string name = nameOf(listener);
-    std::erase(links, listener);
-    memory.destroy(listener); // the port is free again
+    drop(listener); // the port is free again
     TransportLink* connector = make(QKMODE_CONNECT, name);
     EXPECT_EQ(connector->connect(), kConnectRefused);
     TransportLink* nowhere = make(QKMODE_CONNECT, "701@no-such-host.invalid");

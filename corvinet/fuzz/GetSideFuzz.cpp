@@ -4,8 +4,8 @@
 // copies expressions to another link, so every getter and the copy meet damaged input.
 
 #include "Link.h"
-#include "TestEnvironment.h"
 #include "corvinet/corvinet.h"
+#include "tests/TestEnvironment.h"
 
 #include <cstddef>
 #include <cstdint>
