@@ -27,6 +27,9 @@ struct Settings {
     std::string defaultVariable = "x";
     std::string transformVariable = "xi";
     int precision = 0; // digits of numeric values; 0: machine reals
+    // Letters declared constant. In a total derivative every other letter depends on the
+    // variable; constants differentiate to 0.
+    std::set<std::string> constants;
 };
 
 enum class Op { Simplify, Evaluate, Expand, Factor, Numeric };
@@ -39,6 +42,7 @@ Expr transform(Op op, const Expr& e, const Settings& settings);
 Expr solve(const Expr& equations, const std::vector<std::string>& variables,
            const Settings& settings);
 Expr integrate(const Expr& e, const std::string& variable, const Settings& settings);
+// The total derivative: letters that are not constant depend on `variable`.
 Expr differentiate(const Expr& e, const std::string& variable, const Settings& settings);
 // The Laplace transform from the default variable into the transform variable.
 Expr laplace(const Expr& e, const Settings& settings);

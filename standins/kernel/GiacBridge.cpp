@@ -17,7 +17,9 @@
 #include <cstdlib>
 #include <map>
 #include <mutex>
+#include <set>
 #include <sstream>
+#include <utility>
 
 namespace standin::algebra {
 
@@ -187,6 +189,23 @@ public:
 
     gen operator()(const Expr& e) { return convert(e); }
 
+    // d f / d variable, every letter of f that is neither constant nor the variable taken as a
+    // function of the variable.
+    gen totalDerivative(const Expr& f, const std::string& variable) {
+        std::set<std::string> scope;
+        for (const std::string& v : variablesOf(f))
+            if (v != variable && !m_settings.constants.count(v)) scope.insert(v);
+        std::swap(scope, m_scope);
+        std::string outer = std::exchange(m_dependsOn, variable);
+        gen g = convert(f);
+        m_dependents.insert(m_scope.begin(), m_scope.end());
+        std::swap(scope, m_scope);
+        m_dependsOn = outer;
+        return giac::symbolic(giac::at_derive, sequence({g, identifier(variable)}));
+    }
+    // The letters that were taken as functions of a variable.
+    const std::set<std::string>& dependents() const { return m_dependents; }
+
 private:
     [[noreturn]] void refuse(const std::string& what) {
         throw AlgebraError("no algebra for " + what);
@@ -249,6 +268,9 @@ private:
         if (name == "tyDefaultVar") return identifier(m_settings.defaultVariable);
         if (name == "tyTransformVar") return identifier(m_settings.transformVariable);
         if (name.empty() || name[0] == '$' || name == "Null" || name == "Error") refuse(name);
+        if (!m_dependsOn.empty() && m_scope.count(name))
+            return giac::symbolic(giac::at_of,
+                                  sequence({identifier(name), identifier(m_dependsOn)}));
         return identifier(name);
     }
 
@@ -357,6 +379,7 @@ private:
                 args.push_back(g);
             return giac::symbolic(giac::at_integrate, sequence(args));
         }
+        if (h == "TYDt" && n == 2 && a[1].isSymbol()) return totalDerivative(a[0], a[1].text);
         if ((h == "TYD" || h == "TYDt") && n >= 1) {
             gen f = convert(a[0]);
             for (std::size_t i = 1; i < n; ++i) {
@@ -413,10 +436,18 @@ private:
     }
 
     const Settings& m_settings;
+    std::string m_dependsOn;
+    std::set<std::string> m_scope;
+    std::set<std::string> m_dependents;
 };
 
 class FromGiac {
 public:
+    FromGiac() = default;
+    // Letters that a total derivative took as functions: y(x) reads back as y, and its
+    // derivative as the total derivative of y.
+    explicit FromGiac(const std::set<std::string>& dependents) : m_dependents(&dependents) {}
+
     Expr operator()(const gen& g) { return convert(g); }
 
 private:
@@ -460,6 +491,10 @@ private:
         else
             out.push_back(convert(feuille));
         return out;
+    }
+
+    bool isDependent(const Expr& e) const {
+        return m_dependents && e.isSymbol() && m_dependents->count(e.text);
     }
 
     std::vector<Expr> items(const gen& v) {
@@ -548,6 +583,7 @@ private:
         if (op == giac::at_and) return Expr::call("TYEqnSet", arguments(f));
         if (op == giac::at_of) {
             std::vector<Expr> parts = arguments(f);
+            if (parts.size() == 2 && isDependent(parts[0])) return parts[0];
             if (parts.size() == 2 && parts[0].isSymbol()) {
                 Expr call = Expr::call(parts[0].text);
                 if (parts[1].isCall("List") && f._VECTptr->back().subtype == giac::_SEQ__VECT)
@@ -569,7 +605,8 @@ private:
         }
         if (op == giac::at_derive) {
             std::vector<Expr> parts = arguments(f);
-            if (parts.size() == 2) return Expr::call("TYD", {parts[0], parts[1]});
+            if (parts.size() == 2)
+                return Expr::call(isDependent(parts[0]) ? "TYDt" : "TYD", {parts[0], parts[1]});
         }
         for (const auto& row : functionRows())
             if (op == *row.function) return Expr::call(row.name, arguments(f));
@@ -615,6 +652,8 @@ private:
             throw AlgebraError("no form for the Giac value " + text(g));
         }
     }
+
+    const std::set<std::string>* m_dependents = nullptr;
 };
 
 // Runs one computation: honours an interrupt that arrives while it runs, leaves Giac ready
@@ -656,8 +695,8 @@ giac::context* ctx() {
     return engine().ctx();
 }
 
-gen evaluated(const Expr& e, const Settings& settings) {
-    return giac::eval(ToGiac(settings)(e), 1, ctx());
+gen evaluated(ToGiac& to, const Expr& e) {
+    return giac::eval(to(e), 1, ctx());
 }
 
 // Every real of `e` as the machine real nearest to its digits.
@@ -679,7 +718,9 @@ gen numeric(const gen& g, int precision) {
 
 Expr transform(Op op, const Expr& e, const Settings& settings) {
     return guarded([&] {
-        gen g = evaluated(e, settings);
+        ToGiac to(settings);
+        gen g = evaluated(to, e);
+        FromGiac back(to.dependents());
         switch (op) {
         case Op::Simplify:
             g = giac::_simplify(g, ctx());
@@ -694,10 +735,10 @@ Expr transform(Op op, const Expr& e, const Settings& settings) {
             break;
         case Op::Numeric:
             g = numeric(g, settings.precision);
-            if (settings.precision <= 0) return machineReals(FromGiac()(g));
+            if (settings.precision <= 0) return machineReals(back(g));
             break;
         }
-        return FromGiac()(g);
+        return back(g);
     });
 }
 
@@ -741,8 +782,9 @@ Expr integrate(const Expr& e, const std::string& variable, const Settings& setti
 
 Expr differentiate(const Expr& e, const std::string& variable, const Settings& settings) {
     return guarded([&] {
-        gen g = giac::_derive(sequence({ToGiac(settings)(e), identifier(variable)}), ctx());
-        return FromGiac()(giac::_simplify(g, ctx()));
+        ToGiac to(settings);
+        gen g = giac::eval(to.totalDerivative(e, variable), 1, ctx());
+        return FromGiac(to.dependents())(giac::_simplify(g, ctx()));
     });
 }
 
@@ -758,7 +800,8 @@ Expr laplace(const Expr& e, const Settings& settings) {
 Expr collect(const Expr& e, const std::string& variable, const Settings& settings) {
     return guarded([&] {
         gen x = identifier(variable);
-        gen expanded = giac::expand(evaluated(e, settings), ctx());
+        ToGiac to(settings);
+        gen expanded = giac::expand(evaluated(to, e), ctx());
         gen coefficients = giac::_coeff(sequence({expanded, x}), ctx());
         if (coefficients.type != giac::_VECT) return FromGiac()(expanded);
         // Highest power first, one term per power that is present.

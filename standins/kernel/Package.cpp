@@ -64,9 +64,9 @@ Expr Package::dispatch(const Expr& r) {
         r.args[1].isSymbol("Constant")) {
         std::string letter = symbolText(r.args[0]).text;
         if (r.isCall("SetAttributes"))
-            m_constants.insert(letter);
+            m_settings.constants.insert(letter);
         else
-            m_constants.erase(letter);
+            m_settings.constants.erase(letter);
         return nullSymbol();
     }
     if (r.isCall("ToString", 2)) return toStandardFormText(r);
@@ -80,7 +80,7 @@ Expr Package::dispatch(const Expr& r) {
     if (r.isCall("TYEvaluateEval", 1)) {
         Marked m = stripMarkers(r.args[0]);
         const Expr& node = m.mover ? nodeAt(m.tree, *m.mover) : m.tree;
-        return recordList(evaluationChoices(node, m_settings, m_constants));
+        return recordList(evaluationChoices(node, m_settings, m_settings.constants));
     }
     if (r.isCall("TYSimplify", 1)) return evaluate(kSimplify, r.args[0]);
     if (r.isCall("TYEvaluate", 2) && r.args[0].isInteger())
@@ -180,7 +180,7 @@ Expr Package::runCode(const Expr& code) {
 std::vector<std::string> Package::freeVariables(const Expr& e) const {
     std::vector<std::string> out;
     for (const std::string& v : variablesOf(e))
-        if (!m_constants.count(v)) out.push_back(v);
+        if (!m_settings.constants.count(v)) out.push_back(v);
     return out;
 }
 
@@ -250,9 +250,9 @@ Expr Package::evaluate(int kind, const Expr& node) {
     case kNotConstant:
         if (!node.isSymbol()) return failed();
         if (kind == kDeclareConstant)
-            m_constants.insert(node.text);
+            m_settings.constants.insert(node.text);
         else
-            m_constants.erase(node.text);
+            m_settings.constants.erase(node.text);
         return nullSymbol();
     case kPlot: {
         auto graphics = plot::compute(node, s);

@@ -49,7 +49,7 @@ public:
 
     bool quitRequested() const { return m_quit; }
     const algebra::Settings& settings() const { return m_settings; }
-    const std::set<std::string>& constants() const { return m_constants; }
+    const std::set<std::string>& constants() const { return m_settings.constants; }
     const SortPriorities& priorities() const { return m_priorities; }
 
     static SortPriorities defaultPriorities();
@@ -73,7 +73,6 @@ private:
     UserChannel& m_user;
     algebra::Settings m_settings;
     SortPriorities m_priorities;
-    std::set<std::string> m_constants;
     bool m_quit = false;
 };
 

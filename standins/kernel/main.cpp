@@ -6,6 +6,9 @@
 #include "Script.h"
 #include "corvinet/corvinet.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -53,6 +56,12 @@ QKLINK openLink([[maybe_unused]] QKENV env, [[maybe_unused]] int argc, [[maybe_u
 } // namespace
 
 int main(int argc, char** argv) {
+    // The kernel talks only through its link; whatever Giac prints to standard output goes
+    // nowhere. Standard error stays for the kernel's own word on why it could not start.
+    if (int sink = ::open("/dev/null", O_WRONLY | O_CLOEXEC); sink >= 0) {
+        ::dup2(sink, STDOUT_FILENO);
+        ::close(sink);
+    }
     const standin::Script script = standin::Script::fromEnvironment();
     if (script.kernel("die-before-connect", "start")) return 3;
 

@@ -308,6 +308,22 @@ TEST(Preferences, ChangeTheAnswersThatFollow) {
     EXPECT_EQ(linearText(*priorities), "{True, {{y, 5}, {x, 1}}}");
 }
 
+TEST(Preferences, OnlyConstantsDifferentiateToZeroInATotalDerivative) {
+    KernelHarness kernel;
+    const Expr product = fn("TYDt", {times({y(), x()}), x()});
+    auto total = kernel.request(evaluate(kDifferentiate, product));
+    ASSERT_TRUE(total);
+    EXPECT_TRUE(*total == plus({times({x(), fn("TYDt", {y(), x()})}), y()})) << linearText(*total);
+    ASSERT_TRUE(kernel.request(fn("SetAttributes", {y(), sym("Constant")})));
+    auto constant = kernel.request(evaluate(kDifferentiate, product));
+    ASSERT_TRUE(constant);
+    EXPECT_TRUE(*constant == y()) << linearText(*constant);
+    auto partial =
+        kernel.request(evaluate(kDifferentiate, fn("TYD", {times({sym("b"), x()}), x()})));
+    ASSERT_TRUE(partial);
+    EXPECT_TRUE(*partial == sym("b")) << "a partial derivative holds every other letter still";
+}
+
 TEST(Lifecycle, QuitSuspendsAndEndsTheLoop) {
     KernelHarness kernel;
     auto answer = kernel.request(fn("Quit", {}));
