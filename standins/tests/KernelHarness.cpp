@@ -19,8 +19,8 @@ KernelHarness::KernelHarness(const std::string& script) : m_script(Script::parse
     QKSetDeviceParameter(m_block, "");
     m_env = QKBegin(m_block);
     int32_t error = 0;
-    m_editor = QKCreate0(m_env, TestPipe::main, m_pipe.end(0).stream(), &error);
-    m_kernel = QKCreate0(m_env, TestPipe::main, m_pipe.end(1).stream(), &error);
+    m_editor = QKCreate0(m_env, TestPipe::device, m_pipe.stream(0), &error);
+    m_kernel = QKCreate0(m_env, TestPipe::device, m_pipe.stream(1), &error);
     std::thread connecting([this] { QKConnect(m_kernel); });
     QKConnect(m_editor);
     connecting.join();
