@@ -367,6 +367,21 @@ private:
         if (h == "TYMatrix") return rows(a);
         if (h == "TYTable") return giac::_tran(rows(a), ctx);
         if (h == "TYOr") return giac::symbolic(giac::at_ou, sequence(all(a)));
+        if (h == "TYSplit" && n >= 1) {
+            // {value, condition} pairs; a last condition "otherwise" is the default value.
+            vecteur pieces;
+            for (std::size_t i = 0; i < n; ++i) {
+                const Expr& piece = a[i];
+                if (!piece.isCall("List", 2)) refuse("a piece " + linearText(piece));
+                if (i + 1 == n && piece.args[1].isSymbol("tyOtherwise")) {
+                    pieces.push_back(convert(piece.args[0]));
+                } else {
+                    pieces.push_back(convert(piece.args[1]));
+                    pieces.push_back(convert(piece.args[0]));
+                }
+            }
+            return giac::symbolic(giac::at_piecewise, sequence(pieces));
+        }
         if (h == "TYSubscript" && n >= 2) {
             std::string name = linearText(a[0]);
             for (std::size_t i = 1; i < n; ++i)
@@ -580,6 +595,15 @@ private:
                 return Expr::call("TYInequality", {sides[0], Expr::symbol(r.name), sides[1]});
             }
         if (op == giac::at_ou) return Expr::call("TYOr", arguments(f));
+        if (op == giac::at_piecewise) {
+            std::vector<Expr> parts = arguments(f);
+            std::vector<Expr> pieces;
+            for (std::size_t i = 0; i + 1 < parts.size(); i += 2)
+                pieces.push_back(Expr::call("List", {parts[i + 1], parts[i]}));
+            if (parts.size() % 2 == 1)
+                pieces.push_back(Expr::call("List", {parts.back(), Expr::symbol("tyOtherwise")}));
+            return Expr::call("TYSplit", std::move(pieces));
+        }
         if (op == giac::at_and) return Expr::call("TYEqnSet", arguments(f));
         if (op == giac::at_of) {
             std::vector<Expr> parts = arguments(f);

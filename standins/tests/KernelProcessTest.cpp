@@ -68,10 +68,10 @@ protected:
     }
 
     QKENV env = nullptr;
+    QKYieldFunctionObject m_yielder = nullptr;
 
 private:
     QKParameters m_block{};
-    QKYieldFunctionObject m_yielder = nullptr;
     std::vector<QKLINK> m_links;
 };
 
@@ -108,6 +108,33 @@ TEST_F(KernelProgram, LaunchedAsTheEditorDoesItAnswersStopsOnInterruptAndQuits) 
         ASSERT_TRUE(quit) << c.name;
         EXPECT_TRUE(quit->isSymbol("$Suspended")) << c.name;
     }
+}
+
+TEST_F(KernelProgram, AKernelThatDiesAroundConnectingEndsTheEditorsWait) {
+    char folder[] = "/tmp/standin-script-XXXXXX";
+    ASSERT_NE(::mkdtemp(folder), nullptr);
+    const std::string script = std::string(folder) + "/script";
+    const std::string options = std::string("-linklaunch -linkname '") + KERNEL_PROGRAM + "'";
+    for (const char* death : {"die-before-connect", "die-after-connect"}) {
+        std::ofstream(script) << "on start " << death << "\n";
+        ::setenv(Script::kVariable, script.c_str(), 1);
+        int32_t error = 0;
+        QKLINK link = QKOpenString(env, options.c_str(), &error);
+        ::unsetenv(Script::kVariable);
+        if (!link) continue; // the launch itself noticed
+        QKSetYieldFunction(link, m_yielder);
+        if (QKConnect(link)) {
+            EditorEnd editor(link);
+            EXPECT_FALSE(editor.request(doubled())) << death;
+        } else {
+            EXPECT_NE(QKError(link), 0) << death;
+        }
+        EXPECT_LT(Clock::now().time_since_epoch().count(), deadlineTicks.load())
+            << death << ": the wait ended on its own";
+        QKClose(link);
+    }
+    std::remove(script.c_str());
+    ::rmdir(folder);
 }
 
 TEST_F(KernelProgram, TheCalculationServerStartsOneTheEditorReachesOverTcp) {

@@ -105,6 +105,8 @@ std::vector<Case> cases() {
          num(120)},
         {"Laplace transform into the transform variable", evaluate(kLaplace, fn("TYSin", {x()})),
          fn("TYDivide", {num(1), plus({pow(sym("xi"), num(2)), num(1)})})},
+        {"a piecewise definition evaluated where its condition is known",
+         fn("TYStringEvaluate", {list({Expr::string("piecewise(2>1, 5, 7)")})}), num(5)},
         {"code in Giac syntax", fn("TYStringEvaluate", {list({Expr::string("a:=3;a*4")})}),
          num(12)},
         {"code that does not parse", fn("TYStringEvaluate", {list({Expr::string("1+*")})}),
