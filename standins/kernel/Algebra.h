@@ -1,7 +1,8 @@
 #pragma once
 
 // What the kernel asks of the computer algebra. The only door to Giac: its headers stay in
-// GiacBridge.cpp, the one translation unit built as C++17, so nothing else pays their cost.
+// GiacMapping.cpp and GiacBridge.cpp, the two translation units built as C++17, so nothing
+// else pays their cost.
 //
 // Every call runs on the kernel's request thread. A call that the interrupt stops throws
 // `Interrupted`; one that cannot map or compute its input throws `AlgebraError`.
