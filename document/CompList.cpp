@@ -231,22 +231,6 @@ void CompList::AddRunToBounds(const ::Layout& run) {
     m_bounds.right += box.Width();
 }
 
-std::unique_ptr<::Layout> CompList::StartRun(int32_t i, TextComp* child) {
-    if (!IsChar(child)) return gRunFactory->NewStructure(child, i);
-    const uint8_t code = child->GetCharCode();
-    const int32_t face = child->GetStyleId();
-    switch (ClassOf(*child, face)) {
-    case CC_LETTER:
-        return gRunFactory->NewWord(this, i, code, face);
-    case CC_SPACE:
-        if (code == ' ') return gRunFactory->NewSpace(this, i, face);
-        if (code == '\t') return gRunFactory->NewTab(this, i, face);
-        return gRunFactory->NewOperator(this, i, code, face);
-    default:
-        return gRunFactory->NewOperator(this, i, code, face);
-    }
-}
-
 void CompList::Layout(int16_t maxWidth) {
     if (!m_needsLayout && !m_runs.IsEmpty()) return;
     SizeGuard size(m_sizeLevel);
@@ -268,7 +252,7 @@ void CompList::Layout(int16_t maxWidth) {
                     current->Measure();
                     AddRunToBounds(*current);
                 }
-                std::unique_ptr<::Layout> run = StartRun(i, child);
+                std::unique_ptr<::Layout> run = NewRunFor(this, i, child);
                 current = run.get();
                 m_runs.Add(std::move(run));
             }
@@ -375,8 +359,17 @@ Rect CompList::GetCaretRect(int32_t i) {
         r.right = r.left + 1;
         return r;
     }
-    const ::Layout* run = FindRunFor(i);
-    return run != nullptr ? run->GetCaretRect(i) : GetGlobalBounds();
+    if (const ::Layout* run = FindRunFor(i)) return run->GetCaretRect(i);
+    // A blank that ended a broken line was dropped with its run: its caret stands at the right
+    // edge of the run before it, not over the whole list.
+    for (int32_t k = i - 1; k >= 1; --k)
+        if (const ::Layout* before = FindRunFor(k)) {
+            if (before->IsCharacterRun()) return before->GetCaretRect(before->GetEnd());
+            Rect r = before->GetFrame();
+            r.left = r.right = before->GetOrigin().x + before->GetBox().right;
+            return r;
+        }
+    return GetGlobalBounds();
 }
 
 ::Layout* CompList::FindRunFor(int32_t i) const {

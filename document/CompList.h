@@ -128,6 +128,8 @@ public:
     void Read(DocStream& stream);
 
 private:
+    friend class ListLines;
+
     // Positional operations take 1 to `last`; anything else is a caller's fault and throws
     // std::out_of_range before the list changes.
     void CheckPosition(int32_t i, int32_t last, const char* operation) const;
@@ -135,7 +137,6 @@ private:
     void Release(TextComp* comp);
     void DeleteRuns();
     void AddRunToBounds(const ::Layout& run);
-    std::unique_ptr<::Layout> StartRun(int32_t i, TextComp* child);
     // The first run whose frame reaches x: only x chooses the run.
     ::Layout* RunAtX(int32_t x) const;
 
@@ -150,4 +151,28 @@ private:
     uint8_t m_sizeLevel = 0;
     bool m_needsLayout = true;
     bool m_placed = false;
+};
+
+// What a paragraph's layout builder may do to the list it lays out into lines, and no more: add
+// runs, drop them, say the lines are built (so the next placement places them), and store the
+// origin it placed them at without moving them again.
+class ListLines {
+public:
+    explicit ListLines(CompList& list) : m_list(list) {}
+
+    void AppendRun(std::unique_ptr<Layout> run) { m_list.m_runs.Add(std::move(run)); }
+    void ClearRuns() { m_list.DeleteRuns(); }
+    // Clears needs-layout and sets placed.
+    void MarkBuilt() {
+        m_list.m_needsLayout = false;
+        m_list.m_placed = true;
+    }
+    // Stores the origin (less the bounds' left) and clears placed; the runs stay where they are.
+    void SetPlacedOrigin(Point point) {
+        m_list.m_origin = Point(point.x - m_list.m_bounds.left, point.y);
+        m_list.m_placed = false;
+    }
+
+private:
+    CompList& m_list;
 };

@@ -2,6 +2,7 @@
 
 #include "document/DocStream.h"
 
+#include <algorithm>
 #include <limits>
 #include <stdexcept>
 
@@ -18,6 +19,10 @@ int32_t NumberPool::Take() {
 
 void NumberPool::Release(int32_t n) {
     m_free.push_back(n);
+}
+
+void NumberPool::Withdraw(int32_t n) {
+    m_free.erase(std::remove(m_free.begin(), m_free.end(), n), m_free.end());
 }
 
 int32_t NumberPool::Reserve(int32_t n) {

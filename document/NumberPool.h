@@ -26,6 +26,12 @@ public:
     // Returns n.
     int32_t Reserve(int32_t n);
 
+    // Takes n out of the free numbers wherever it stands there (a number that is claimed
+    // again must not be handed out a second time).
+    void Withdraw(int32_t n);
+    // The released numbers, oldest first.
+    const std::vector<int32_t>& GetFree() const { return m_free; }
+
     // Bytes that Write produces.
     int32_t GetStreamSize() const;
 

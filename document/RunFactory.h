@@ -37,3 +37,9 @@ public:
 
 // The installed factory; not owned here.
 extern ServiceSlot<RunFactory> gRunFactory;
+
+// The run that starts at child `i` of `list`, by the child's kind and character class: a
+// structure run for a component, else a word, space, tab or operator run, from the installed
+// factory (or from `factory`, for a caller that builds runs of its own kinds).
+std::unique_ptr<Layout> NewRunFor(CompList* list, int32_t i, TextComp* child);
+std::unique_ptr<Layout> NewRunFor(RunFactory& factory, CompList* list, int32_t i, TextComp* child);

@@ -24,7 +24,7 @@ TEST_F(CompListLayoutTest, ChildrenGroupIntoRunsByClassAndFace) {
     } cases[] = {
         {"a blank never joins a word", "ab c", 0, "word spcL word"},
         {"blanks and tabs gather in their own runs", "a  \t\tb", 0, "word spcL tabL word"},
-        {"signs stand alone", "x+=y", 0, "word nonA nonA word"},
+        {"signs join one operator run", "x+=y", 0, "word nonA word"},
         {"digits are signs", "x2", 0, "word nonA"},
         {"math face", "ab", 3, "word"},
     };

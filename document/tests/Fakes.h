@@ -10,6 +10,7 @@
 #include "document/DrawPort.h"
 #include "document/GlyphSource.h"
 #include "document/Layout.h"
+#include "document/OutBuffer.h"
 #include "document/RunFactory.h"
 #include "document/TextComp.h"
 #include "mathbox/CharTable.h"
@@ -17,6 +18,7 @@
 #include <array>
 #include <memory>
 #include <stdexcept>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -30,6 +32,8 @@ public:
     TypeTag GetTypeTag() const override { return tags::Char; }
     uint8_t GetCharCode() const override { return m_code; }
     int32_t GetStyleId() const override { return m_face; }
+    // Kernel input is the character itself.
+    void WriteText(OutBuffer& out) override { out.PutChar(m_code); }
 
 private:
     int32_t m_face;
@@ -52,7 +56,12 @@ private:
     Installed<::GlyphSource> m_installed{gGlyphSource, this};
 };
 
-// Records the sizes pushed and answers fixed page geometry; measures and draws nothing.
+inline constexpr int32_t kCharWidth = 10;
+
+// Records the sizes pushed, the faces selected, the strings drawn and the rectangles
+// invalidated, and answers fixed page geometry. Text measures by formula, the same in every
+// face and size: each character `kCharWidth` wide, ink from -8 to 2 (the fake run's box), so
+// layout arithmetic can be checked against exact figures.
 class DrawPort final : public ::DrawPort {
 public:
     void PushSize(int8_t size) override { sizes.push_back(size); }
@@ -64,39 +73,50 @@ public:
 
     bool IsPrinting() const override { return false; }
     bool CanInvert() const override { return false; }
-    int32_t GetResolutionX() const override { return 96; }
-    int32_t GetResolutionY() const override { return 96; }
-    void SetFace(int32_t) override {}
-    int32_t GetFace() const override { return 0; }
-    void SetBaseSize(int32_t) override {}
-    int32_t GetBaseSize() const override { return 5; }
+    int32_t GetResolutionX() const override { return resolution; }
+    int32_t GetResolutionY() const override { return resolution; }
+    void SetFace(int32_t face) override { m_face = face; }
+    int32_t GetFace() const override { return m_face; }
+    void SetBaseSize(int32_t size) override { baseSize = size; }
+    int32_t GetBaseSize() const override { return baseSize; }
     int32_t GetSizeIndex() const override { return 5; }
     int32_t GetPointSize() const override { return 14; }
     void SelectLabelFont(int32_t, bool) override {}
-    Rect MeasureText(const Str255&) override { return {}; }
-    Rect TextExtent(const Str255&) override { return {}; }
-    Rect MeasureChar(uint8_t) override { return {}; }
-    int32_t CharWidth(uint8_t) override { return 0; }
-    std::vector<int16_t> GetPrefixWidths(const Str255&) override { return {0}; }
+    Rect MeasureText(const Str255& text) override {
+        measuredFaces.push_back(m_face);
+        return Rect(0, -8, GetPrefixWidths(text).back(), 2);
+    }
+    Rect TextExtent(const Str255& text) override { return MeasureText(text); }
+    Rect MeasureChar(uint8_t) override { return Rect(0, -8, kCharWidth, 2); }
+    int32_t CharWidth(uint8_t) override { return kCharWidth; }
+    std::vector<int16_t> GetPrefixWidths(const Str255& text) override {
+        std::vector<int16_t> w(static_cast<size_t>(text.GetLength()) + 1);
+        for (int i = 0; i < text.GetLength(); ++i)
+            w[i + 1] =
+                static_cast<int16_t>(w[i] + (text.GetAt(i) == ' ' ? blankWidth : kCharWidth));
+        return w;
+    }
     Rect MeasureBigSymbol(uint8_t) override { return {}; }
-    int32_t GetSpacing() override { return 0; }
+    int32_t GetSpacing() override { return spacing; }
     int32_t GetMathAxis() override { return 0; }
     int32_t GetBigDelimiterWidth() override { return 0; }
     bool NeedsBigDelimiters(int32_t, int32_t) override { return false; }
-    Rect GetPlaceholderBox() override { return {}; }
-    Rect GetGrayBox() override { return {}; }
+    Rect GetPlaceholderBox() override { return Rect(0, -10, 8, 2); }
+    Rect GetGrayBox() override { return Rect(0, -10, 32, 2); }
     Rect GetCharBox() override { return {}; }
     int32_t GetNominalAscent() override { return 0; }
     int32_t GetNominalDescent() override { return 0; }
     void SetOrigin(Point) override {}
     Point GetOrigin() const override { return {}; }
-    void MoveTo(Point) override {}
+    void MoveTo(Point point) override { m_pen = point; }
     void MoveBy(int32_t, int32_t) override {}
     Point GetPen() const override { return {}; }
     void LineBy(int32_t, int32_t) override {}
     void LineToPoint(Point) override {}
     void DrawChar(uint8_t) override {}
-    void DrawString(const Str255&) override {}
+    void DrawString(const Str255& text) override {
+        drawn.push_back({m_pen, text.ToCString(), m_face});
+    }
     void DrawLinkText(const Str255&) override {}
     void DrawBigSymbol(uint8_t) override {}
     void DrawBigDelimiter(uint8_t, int32_t, int32_t) override {}
@@ -119,29 +139,46 @@ public:
     void SetClipRegion(const Region&) override {}
     void SetClipRect(const Rect&) override {}
     void ClearClip() override {}
-    void InvalidateDocRect(const Rect&) override {}
+    void InvalidateDocRect(const Rect& rect) override { invalidated.push_back(rect); }
     void DrawLabelAfter(Point, const Str255&) override {}
     void DrawLabelBefore(Point, const Str255&) override {}
     Rect LabelRectAfter(Point, const Str255&) override { return {}; }
     Rect LabelRectBefore(Point, const Str255&) override { return {}; }
     int32_t GetPageFormatIndex() const override { return 3; }
-    int32_t GetTopMargin() override { return 21; }
-    int32_t GetRightEdge() override { return columnWidth; }
+    int32_t GetTopMargin() override { return topMargin; }
+    int32_t GetRightEdge() override { return rightEdge; }
     int32_t GetPrintMargin() override { return 56; }
-    int32_t GetPrintableHeight() override { return 1000; }
+    int32_t GetPrintableHeight() override { return printableHeight; }
     int32_t HimetricToPixelsX(int32_t value) override { return value; }
     int32_t HimetricToPixelsY(int32_t value) override { return value; }
     void PlayMetafile(const PictureBytes&, const Rect&) override {}
 
+    struct Drawn {
+        Point at;
+        std::string text;
+        int32_t face;
+    };
+
     std::vector<int32_t> sizes;
+    std::vector<int32_t> measuredFaces;
+    std::vector<Drawn> drawn;
+    std::vector<Rect> invalidated;
     int32_t leftMargin = 21;
+    int32_t topMargin = 21;
+    int32_t printableHeight = 1000;
     int32_t columnWidth = 581;
+    int32_t rightEdge = 549;
+    int32_t resolution = 96;
+    int32_t baseSize = 5;
+    int32_t spacing = 4;
+    // A face the platform refused measures its blanks as nothing.
+    int32_t blankWidth = kCharWidth;
 
 private:
+    int32_t m_face = 0;
+    Point m_pen;
     Installed<::DrawPort> m_installed{gDrawPort, this};
 };
-
-inline constexpr int32_t kCharWidth = 10;
 
 // One run kind with the acceptance rules of the real kinds, enough to check how a list groups
 // its children. Characters hit-test by whole character cells.
@@ -155,9 +192,11 @@ public:
     bool AddChar(uint8_t code, int32_t face) override {
         if (face != m_face || m_count >= capacity) return false;
         const int32_t cls = CharInfoFor(code, face).charClass;
-        const bool fits = (m_tag == tags::WordRun && cls == CC_LETTER) ||
-                          (m_tag == tags::SpaceRun && code == ' ') ||
-                          (m_tag == tags::TabRun && code == '\t');
+        const int32_t mathCls = CharInfoFor(code, kMathFontKind).charClass;
+        const bool fits =
+            (m_tag == tags::WordRun && cls == CC_LETTER) ||
+            (m_tag == tags::OperatorRun && (mathCls == CC_OTHER || mathCls == CC_RELATION)) ||
+            (m_tag == tags::SpaceRun && code == ' ') || (m_tag == tags::TabRun && code == '\t');
         if (fits) ++m_count;
         return fits;
     }
