@@ -1,5 +1,6 @@
 #include "kernel/KernelSession.h"
 
+#include "corvinet/corvinet.h"
 #include "corvinet/qkwire.h"
 #include "expr/CompositeNode.h"
 #include "expr/LeafNodes.h"

@@ -1,5 +1,6 @@
 #include "kernel/KernelStartup.h"
 
+#include "corvinet/corvinet.h"
 #include "corvinet/qkwire.h"
 #include "kernel/ServerWire.h"
 

@@ -1,6 +1,7 @@
 // The kernel package protocol: one "EvaluatePacket" around one of the package's functions per
 // request, with the heads, argument counts and argument order the kernel package expects.
 
+#include "corvinet/corvinet.h"
 #include "corvinet/qkwire.h"
 #include "expr/LeafNodes.h"
 #include "expr/LinkString.h"
