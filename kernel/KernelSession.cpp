@@ -147,9 +147,8 @@ void KernelSession::FinishStartup() {
         AbortStartup(m_startup->Failure());
         return;
     }
-    m_link = link;
+    Adopt(link);
     m_kernelPid = m_startup->LaunchedProcess();
-    InstallYield(m_link);
     if (const auto& grant = m_startup->ServerGrant()) {
         ServerConnection::Callbacks callbacks;
         callbacks.message = [this](const std::string& text) {
@@ -171,6 +170,21 @@ void KernelSession::FinishStartup() {
     m_starting = false;
     if (m_progressOpen) m_host.CloseProgress();
     m_progressOpen = false;
+}
+
+void KernelSession::Adopt(QKLINK link) {
+    if (!m_env) m_env = QKInitialize(nullptr);
+    m_link = link;
+    InstallYield(m_link);
+}
+
+void KernelSession::AttachLink(QKLINK link) {
+    if (m_link || m_starting) {
+        QKClose(link);
+        return;
+    }
+    m_remote = false;
+    Adopt(link);
 }
 
 bool KernelSession::CompleteStartup() {

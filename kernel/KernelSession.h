@@ -117,8 +117,17 @@ public:
     bool ServerRestricted() const { return false; }
     int32_t LastError() const { return m_lastError; }
 
-    // The kernel's link, for tests; null when none is connected.
+    // Takes over a connected link as the session's kernel, as a finished start-up does (tests
+    // hand it one end of an in-process pipe). Refused (the link is closed) while a kernel is
+    // connected or starting.
+    void AttachLink(QKLINK link);
     QKLINK Link() const { return m_link; }
+    // The launched kernel's process; 0 for a remote kernel or when unknown.
+    pid_t KernelProcess() const { return m_kernelPid; }
+    // How long Quit waits for the kernel to confirm.
+    void SetQuitDrainMilliseconds(int milliseconds) {
+        m_settings.quitDrainMilliseconds = milliseconds;
+    }
 
 private:
     friend class KernelStartup;
@@ -138,6 +147,7 @@ private:
 
     // Runs `work` on the GUI thread later, unless the session is gone by then.
     void PostToSelf(std::function<void()> work);
+    void Adopt(QKLINK link);
     // The start-up thread ended; adopts its link or reports its failure.
     void FinishStartup();
     // Connected: loads the package and sends the preferences. False when the kernel failed.
