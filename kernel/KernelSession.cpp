@@ -23,6 +23,8 @@ namespace {
 
 // How long one round of a wait serves GUI events.
 constexpr int kEventSliceMs = 20;
+// Damaged packets in a row after which the link is taken for lost.
+constexpr int kMaxSkippedFailures = 8;
 
 long long NowMs() {
     using namespace std::chrono;
@@ -355,11 +357,21 @@ void KernelSession::ShowKernelMessage() {
 bool KernelSession::RunPacketLoop(bool showKernelMessages) {
     if (!m_link) return false;
     int32_t code = QKNextPacket(m_link);
+    int failures = 0;
     while (code != RETURNPKT) {
         if (code == ILLEGALPKT) {
+            // A damaged or unknown packet: once it is reported and skipped, the answer may
+            // still be on its way, and stopping here would leave it for the next request.
             HandleLinkError();
-            return false;
+            if (!m_link) return false;
+            if (++failures > kMaxSkippedFailures) {
+                TearDownLink();
+                return false;
+            }
+            code = QKNextPacket(m_link);
+            continue;
         }
+        failures = 0;
         if (code == CALLPKT) {
             AnswerCall();
             if (!m_link) return false;
@@ -402,7 +414,17 @@ NodePtr KernelSession::ErrorResult() {
     return std::make_unique<ErrorNode>();
 }
 
+bool KernelSession::AnswerHasExpression() {
+    // Reading on where the packet owes nothing would take the next packet's tokens.
+    int32_t owed = 0;
+    if (QKExpressionsToGet(m_link, &owed) && owed > 0) return true;
+    HandleLinkError();
+    NextPacketOrTearDown();
+    return false;
+}
+
 NodePtr KernelSession::ReadAnswerTree() {
+    if (!AnswerHasExpression()) return ErrorResult();
     NodePtr answer;
     try {
         LinkReader reader(m_link);
@@ -465,6 +487,7 @@ int32_t KernelSession::ReadRecordList(CandidateRecords& records) {
 
 std::string KernelSession::ReadStringResult() {
     if (!RunPacketLoop(m_prefs.showWarnings)) return "Error";
+    if (!AnswerHasExpression()) return "Error";
     std::string result = "Error";
     const int32_t type = QKGetNext(m_link);
     if (type == QKTOK_STRING) {

@@ -164,6 +164,8 @@ private:
     void PutRequestHead(const char* head, int32_t count);
     void PutSymbol(const char* name);
     void EndRequest();
+    // False (after handling any error) when the answer packet holds no expression.
+    bool AnswerHasExpression();
     NodePtr ReadAnswerTree();
     void ReadAndDropAnswer();
     // The common frame of a request: sends nothing without a link or while busy.

@@ -160,6 +160,7 @@ PipeKernel::Reply Question(int32_t number, std::function<void(QKLINK)> argument,
         argument(link);
         QKEndPacket(link);
         QKFlush(link);
+        if (!answers) return;
         std::string text = ReadExprText(link);
         QKClearError(link);
         QKNewPacket(link);

@@ -61,7 +61,8 @@ PipeKernel::Reply ReturnString(const char* text);
 PipeKernel::Reply Packets(std::vector<PipeKernel::Reply> parts);
 // A message packet, followed by a text packet when `text` is given.
 PipeKernel::Reply Message(const char* text);
-// A question of the kernel; the editor's answer packet is appended to `answers`.
+// A question of the kernel; the editor's answer is appended to `answers` (null: the kernel
+// expects none).
 PipeKernel::Reply Question(int32_t number, std::function<void(QKLINK)> argument,
                            std::vector<std::string>* answers);
 // A packet of another kind, which the loop skips.
