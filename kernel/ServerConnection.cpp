@@ -72,11 +72,13 @@ void ServerConnection::Main() {
         } else if (status == 1) {
             m_callbacks.message(kMaintenanceNotice);
         } else {
-            // The server ended the kernel: the session quits it (on the GUI thread), and the
-            // session's time is charged by a logout all the same.
+            // The server ended the kernel: the session quits it on the GUI thread once no
+            // request is running, and that quit asks for the logout, which charges the time.
             m_callbacks.quitKernel();
             m_callbacks.message(status == 2 ? kKernelEnded : kTimeRanOut);
             statusOnly = status == 3;
+            while (!WaitForEvent()) {
+            }
             break;
         }
         if (m_statusThread.joinable()) m_statusThread.join();

@@ -350,7 +350,7 @@ TEST(ServerConnectionPolls, WarnOnceWhenTimeRunsShortAndPassOnEveryMaintenanceNo
     }
 }
 
-TEST(ServerConnectionPolls, TheServerEndingTheKernelQuitsItAndLogsOut) {
+TEST(ServerConnectionPolls, TheServerEndingTheKernelQuitsItAndThenLogsOut) {
     const struct {
         const char* script;
         const char* message;
@@ -366,9 +366,14 @@ TEST(ServerConnectionPolls, TheServerEndingTheKernelQuitsItAndLogsOut) {
         const auto grant = GrantFrom(server);
         kernel::ServerConnection connection(grant, FastPolls(), recorded.Callbacks());
         connection.Start();
-        EXPECT_TRUE(WaitFor([&] { return connection.Finished(); }));
+        EXPECT_TRUE(WaitFor([&] { return recorded.Count(row.message) == 1; }));
         EXPECT_EQ(recorded.quits, 1);
-        EXPECT_EQ(recorded.Count(row.message), 1u);
+        // The logout waits for the session's quit, so that no request is cut off.
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        EXPECT_FALSE(connection.Finished());
+        EXPECT_NE(server.server->kernelProcess(grant.kernelId), 0);
+        connection.RequestQuit();
+        EXPECT_TRUE(WaitFor([&] { return connection.Finished(); }));
         EXPECT_EQ(server.server->kernelProcess(grant.kernelId), 0);
     }
 }
