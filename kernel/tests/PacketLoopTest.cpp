@@ -240,6 +240,9 @@ TEST_F(SessionTest, GarbledAnswersAreReportedAndTheSessionStaysInStep) {
 }
 
 TEST_F(SessionTest, AKernelThatGoesAwayMidRequestClosesTheSession) {
+    // The document asks through its own interface.
+    Installed<::KernelSession> installed(gKernelSession, &session);
+    EXPECT_TRUE(IsKernelConnected());
     host.paletteOpen = true;
     kernel->Serve({GoAway()});
     NodePtr answer = session.Simplify(*Sym("x"));
@@ -250,6 +253,8 @@ TEST_F(SessionTest, AKernelThatGoesAwayMidRequestClosesTheSession) {
     ASSERT_EQ(host.messages.size(), 1u);
     EXPECT_EQ(host.messages[0].rfind(KernelSession::kLinkErrorPrefix, 0), 0u) << host.messages[0];
     EXPECT_EQ(session.LastError(), QKERR_PEER_CLOSED);
+    EXPECT_FALSE(IsKernelConnected());
+    EXPECT_FALSE(IsKernelBusy());
     // Later requests are refused without a word.
     EXPECT_EQ(session.Simplify(*Sym("x"))->TypeTag(), TypeTag("errN"));
     EXPECT_EQ(host.messages.size(), 1u);

@@ -115,6 +115,11 @@ TEST_F(SessionProcess, StartsTheKernelProgramShowingItsStepsAndQuitsIt) {
 
     const pid_t kernel = session->KernelProcess();
     ASSERT_GT(kernel, 0);
+    // The program the link library launched, by its own name.
+    std::ifstream cmdline("/proc/" + std::to_string(kernel) + "/cmdline");
+    std::string program;
+    std::getline(cmdline, program, '\0');
+    EXPECT_EQ(program, "OskariaKernel.exe");
     const auto before = Clock::now();
     session->Quit(true);
     EXPECT_LT(Clock::now() - before, std::chrono::seconds(2));
