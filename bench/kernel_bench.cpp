@@ -71,6 +71,12 @@ void SessionRoundTrip(benchmark::State& state, const char* protocol) {
     }
     session.AttachLink(link);
     const NodePtr sum = SmallSum();
+    if (session.Simplify(*sum)->TypeTag() == TypeTag("errN")) {
+        state.SkipWithError("the kernel did not answer");
+        session.Quit(false);
+        QKDeinitialize(env);
+        return;
+    }
     for (auto _ : state) {
         NodePtr answer = session.Simplify(*sum);
         benchmark::DoNotOptimize(answer);
