@@ -1,8 +1,7 @@
 #pragma once
 
-// What the document asks of its body, the paragraph sequence it owns, and of the detached
-// sequences that name it. The paragraph sequence implements both; the document sees only this
-// much of it.
+// What the document asks of its body, the paragraph sequence it owns: `SequenceBody` is the
+// real one; tests may give a document a simpler body.
 
 #include "document/DocPos.h"
 
@@ -13,6 +12,7 @@ class DocStream;
 class HtmlWriter;
 class LatexWriter;
 class NotebookWriter;
+class ParaComp;
 class XhtmlWriter;
 
 class DocBody {
@@ -35,6 +35,8 @@ public:
     // The identity number of the paragraph at the 1-based index, and a new one for it.
     virtual int32_t GetIdentity(int32_t index) const = 0;
     virtual void SetIdentity(int32_t index, int32_t identity) = 0;
+    // The first paragraph with that identity, or null.
+    virtual ParaComp* FindByNumber(int32_t identity) const = 0;
 
     // The exports: the writer's header, every paragraph through the operation of its style,
     // the writer's end. The notebook and XHTML passes answer the position of the first formula
@@ -43,14 +45,4 @@ public:
     virtual std::optional<DocPos> WriteNotebook(NotebookWriter& writer) = 0;
     virtual std::optional<DocPos> WriteXhtml(XhtmlWriter& writer) = 0;
     virtual void WriteHtml(HtmlWriter& writer) = 0;
-};
-
-// A detached sequence (clipboard material, an undo action's paragraphs) that names a document
-// registers itself with it; a document that closes first detaches every one, so that none gives
-// numbers back to a document that is gone.
-class DocumentBound {
-public:
-    virtual ~DocumentBound() = default;
-    // The document is closing: forget it.
-    virtual void DetachDocument() = 0;
 };

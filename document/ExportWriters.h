@@ -9,12 +9,14 @@
 // paragraph through the operation of its style, and the end, which flushes. Stream failures
 // pass through the writers as the stream's exceptions; the export command reports them.
 
+#include "document/DocPos.h"
 #include "document/LatexWriter.h"
 #include "document/Str255.h"
 #include "platform/Installed.h"
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 class ByteStream;
@@ -39,6 +41,9 @@ public:
     virtual void WriteInputPara(ParaComp& para) = 0;
     virtual void WriteDisplayFormula(ParaComp& para) = 0;
     virtual void WriteNumberedEquation(ParaComp& para) = 0;
+
+    // The position of the first formula that could not be converted, or nothing.
+    virtual std::optional<DocPos> GetFirstFailure() const = 0;
 };
 
 // The paragraph operations the two page writers share: the paragraph's style chooses one.
@@ -67,7 +72,11 @@ public:
 
 // XHTML with MathML. A dry run with images off finds the first formula that does not parse;
 // the real pass writes the picture files.
-class XhtmlWriter : public PageWriter {};
+class XhtmlWriter : public PageWriter {
+public:
+    // The position of the first formula that could not be converted, or nothing.
+    virtual std::optional<DocPos> GetFirstFailure() const = 0;
+};
 
 // HTML with every formula, plot and picture as a PNG file beside the page.
 class HtmlWriter : public PageWriter {};

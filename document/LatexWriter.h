@@ -3,11 +3,8 @@
 // What the document, its paragraphs and their components ask of the LaTeX export writer. The
 // export subsystem implements it (the LaTeX and the TechExplorer writer); the model only calls
 // it. The document's export writes the header, then every paragraph opens and closes its block
-// by its style and writes its list through `BeginGroup`, `WriteComponentChar` and `EndGroup`
-// (characters are written by the writer, every other component by its `WriteLatex`), and the
-// document ends it. List and verbatim blocks stay open across paragraphs of their own kind.
-
-#include "document/Str255.h"
+// by its style and writes its children through `WriteComponentChar` (characters are written by
+// the writer, every other component by its `WriteLatex`), and the document ends it.
 
 #include <cstdint>
 
@@ -36,29 +33,12 @@ public:
     // Closes an open list or verbatim block, writes the end of the document and flushes.
     virtual void EndDocument() = 0;
 
-    // Paragraph blocks, opened and closed by the paragraph's style. The labels are the
-    // paragraphs' number sources; a source without a number writes no label.
-    virtual void BeginTitle() = 0;
-    virtual void EndTitle() = 0;
-    virtual void BeginSection() = 0;
-    virtual void EndSection(const RefSource& label) = 0;
-    virtual void BeginSubsection() = 0;
-    virtual void EndHeading() = 0;
-    // `indented` when the paragraph begins with a blank or a tab.
-    virtual void BeginParagraph(bool indented) = 0;
-    virtual void EndParagraph() = 0;
-    virtual void BeginListItem(const RefSource& label) = 0;
-    virtual void EndListItem(const RefSource& label) = 0;
-    virtual void BeginDisplayMath() = 0;
-    virtual void EndDisplayMath() = 0;
-    virtual void BeginEquation() = 0;
-    virtual void EndEquation(const RefSource& label) = 0;
-    // Around a numbered equation that holds a labelled equation set.
-    virtual void BeginEqnarray() = 0;
-    virtual void EndEqnarray() = 0;
-    virtual void BeginVerbatim() = 0;
-    virtual void NewLine() = 0;
-
-    // A link shows its text (and, where the format has links, its target).
-    virtual void WriteLink(const Str255& target, const Str255& shown) = 0;
+    // A paragraph's opening and closing for its style's kind (a Source Code paragraph that is
+    // not all code text comes as a Paragraph); `number` is the number of a section, list entry
+    // or numbered equation, `leadingWhite` tells a Paragraph that it starts with a blank or tab.
+    virtual void BeginParagraph(int32_t kind, const RefSource* number, bool leadingWhite) = 0;
+    virtual void EndParagraph(int32_t kind, const RefSource* number) = 0;
+    // An equation paragraph that is one unreferenced equation set, written as one block.
+    virtual void BeginEquationBlock() = 0;
+    virtual void EndEquationBlock() = 0;
 };

@@ -12,6 +12,10 @@ int32_t NumberPool::Take() {
         m_free.pop_back();
         return n;
     }
+    return TakeNew();
+}
+
+int32_t NumberPool::TakeNew() {
     if (m_highest == std::numeric_limits<int32_t>::max())
         throw std::overflow_error("number pool: no numbers left");
     return ++m_highest;
@@ -50,6 +54,7 @@ void NumberPool::Read(DocStream& stream) {
     free.reserve(static_cast<size_t>(count));
     for (int32_t i = 0; i < count; ++i)
         free.push_back(stream.ReadLong());
-    m_highest = highest;
+    // A negative highest number can only be damage; fresh numbers must stay positive.
+    m_highest = std::max(highest, 0);
     m_free = std::move(free);
 }

@@ -17,6 +17,8 @@ public:
     // std::overflow_error when the 32-bit range is used up, which only a damaged file that
     // reserved the largest number can bring about.
     int32_t Take();
+    // One above the highest so far, never a released one; throws as Take does.
+    int32_t TakeNew();
 
     // Makes n the first number the next Take hands out. The pool trusts its callers: it does
     // not check that n was handed out or is not free already.

@@ -4,6 +4,7 @@
 #include "document/DocStream.h"
 #include "document/DrawPort.h"
 #include "document/GlyphSource.h"
+#include "document/LatexWriter.h"
 #include "document/ParaDocument.h"
 
 #include <algorithm>
@@ -16,6 +17,7 @@ constexpr int32_t kBackspace = 8;
 constexpr int32_t kTab = 9;
 constexpr int32_t kLineFeed = 10;
 constexpr int32_t kReturn = 13;
+constexpr int32_t kCodeFace = 4;
 
 // The runs of one line: its line run and what follows up to the next line run or the label.
 struct LineSpan {
@@ -112,9 +114,10 @@ void ParaComp::SetOrigin(Point point) {
         m_origin = point;
         return;
     }
-    // Placing stores the list's origin and clears its placed flag.
+    // Placing stores the list's origin and clears its placed flag. A paragraph placed before its
+    // lines were built still needs them.
     m_style->PlaceLines(*this, point);
-    m_needsLayout = false;
+    m_needsLayout = m_list->GetRuns().IsEmpty();
     m_origin = point;
 }
 
@@ -155,6 +158,29 @@ void ParaComp::Read(DocStream& stream) {
     m_identity = stream.ReadLong();
     m_list->Read(stream);
     m_needsLayout = true;
+}
+
+void ParaComp::WriteLatex(LatexWriter& writer) {
+    const int32_t kind = m_style->GetKind();
+    const TextComp* only = GetCount() == 1 ? m_list->GetAt(1) : nullptr;
+    if (IsEquation() && only != nullptr && only->GetTypeTag() == tags::EquationSet &&
+        (m_source == nullptr || !m_source->IsReferenced())) {
+        writer.BeginEquationBlock();
+        m_list->GetAt(1)->WriteLatex(writer);
+        writer.EndEquationBlock();
+        return;
+    }
+    int32_t opening = kind;
+    if (kind == ParaStyle::kSourceCode) {
+        // Verbatim only holds code text.
+        for (int32_t i = 1; i <= GetCount(); ++i)
+            if (m_list->GetAt(i)->GetStyleId() != kCodeFace) opening = ParaStyle::kParagraph;
+    }
+    const uint8_t first = GetCount() > 0 ? m_list->GetAt(1)->GetCharCode() : 0;
+    writer.BeginParagraph(opening, m_source.get(), first == ' ' || first == kTab);
+    for (int32_t i = 1; i <= GetCount(); ++i)
+        writer.WriteComponentChar(*m_list->GetAt(i), false);
+    writer.EndParagraph(opening, m_source.get());
 }
 
 void ParaComp::SetSizeLevel(uint8_t level) {

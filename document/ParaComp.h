@@ -59,6 +59,7 @@ public:
     CompList* GetList(int32_t n) const override { return n == 1 ? m_list.get() : nullptr; }
     int32_t GetListCount() const override { return 0; }
     void WriteText(OutBuffer& out) override { m_list->WriteKernelInput(out); }
+    void WriteLatex(LatexWriter& writer) override;
     // The record has no tag or length of its own: the style number (16-bit), the identity
     // (32-bit), then the list.
     void Write(DocStream& stream) const override;
@@ -87,6 +88,9 @@ public:
     ParaSequence* GetOwner() const { return m_owner; }
     ParaDocument* GetDocument() const;
     int32_t GetIdentity() const { return m_identity; }
+    // The document gives a loaded paragraph another identity when its stored one is zero,
+    // another paragraph's or free.
+    void SetIdentity(int32_t identity) { m_identity = identity; }
 
     // Passes the running record through the paragraph's number (or its style) and keeps it.
     void SetNumber(NumberRecord& running);

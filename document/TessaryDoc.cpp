@@ -6,6 +6,7 @@
 #include "document/FileInStream.h"
 #include "document/FileOutStream.h"
 #include "document/MemoryStream.h"
+#include "document/SequenceBody.h"
 #include "platform/AtomicFile.h"
 #include "platform/Exceptions.h"
 #include "platform/File.h"
@@ -50,11 +51,15 @@ CTessaryDoc::CTessaryDoc(DocumentHost& host, const BodyMaker& makeBody)
     m_body = makeBody(*this);
 }
 
+CTessaryDoc::CTessaryDoc(DocumentHost& host)
+    : CTessaryDoc(host, [](CTessaryDoc& doc) { return std::make_unique<SequenceBody>(doc); }) {}
+
 CTessaryDoc::~CTessaryDoc() {
-    for (DocumentBound* sequence : std::set<DocumentBound*>(m_bound))
-        sequence->DetachDocument();
-    m_bound.clear();
     if (m_body) m_body->Clear();
+    for (ParaSequence* sequence : std::set<ParaSequence*>(m_sequences))
+        sequence->DetachDocument();
+    m_sequences.clear();
+    m_body.reset();
 }
 
 bool CTessaryDoc::IsModified() const {
@@ -139,8 +144,13 @@ void CTessaryDoc::ReconcileIdentities() {
         else
             renumber.push_back(i);
     }
+    // Numbers above all others: a reference that pointed at a free number must not come to
+    // point at a paragraph that happened to store it.
     for (int32_t i : renumber) {
-        const int32_t fresh = TakeFreshNumber();
+        int32_t fresh;
+        do {
+            fresh = m_pool->TakeNew();
+        } while (fresh <= 0 || free.count(fresh) || m_held.count(fresh));
         m_held.insert(fresh);
         m_body->SetIdentity(i, fresh);
     }
@@ -156,12 +166,16 @@ void CTessaryDoc::ReportBadExpression(const DocPos& position) {
     m_host.SelectPosition(position);
 }
 
-void CTessaryDoc::RegisterBound(DocumentBound* sequence) {
-    m_bound.insert(sequence);
+void CTessaryDoc::RegisterSequence(ParaSequence* sequence) {
+    m_sequences.insert(sequence);
 }
 
-void CTessaryDoc::UnregisterBound(DocumentBound* sequence) {
-    m_bound.erase(sequence);
+void CTessaryDoc::UnregisterSequence(ParaSequence* sequence) {
+    m_sequences.erase(sequence);
+}
+
+ParaComp* CTessaryDoc::FindParagraph(int32_t identity) const {
+    return m_body->FindByNumber(identity);
 }
 
 void CTessaryDoc::WriteHeader(DocStream& stream) {
@@ -220,6 +234,18 @@ void CTessaryDoc::ReadHeaderRecord(DocStream& stream, int16_t kind, int32_t leng
     }
 }
 
+void CTessaryDoc::WriteContents(DocStream& stream, bool commitEach) {
+    WriteHeader(stream);
+    if (commitEach) stream.Commit();
+    m_body->Write(stream, commitEach);
+}
+
+void CTessaryDoc::ReadContents(DocStream& stream) {
+    ReadHeader(stream);
+    m_body->Read(stream);
+    ReconcileIdentities();
+}
+
 bool CTessaryDoc::OnSaveDocument(const std::string& path) {
     std::unique_ptr<platform::AtomicFile> file;
     if (!Reported(m_host, path, true, DocumentHost::Prompt::InvalidFileName,
@@ -232,9 +258,7 @@ bool CTessaryDoc::OnSaveDocument(const std::string& path) {
             CountStream counter;
             {
                 DocStream count(counter);
-                WriteHeader(count);
-                count.Commit();
-                m_body->Write(count, true);
+                WriteContents(count, true);
             }
             const int32_t total = counter.GetSize();
             const int32_t segment = counter.GetLargest() + 1;
@@ -254,9 +278,7 @@ bool CTessaryDoc::OnSaveDocument(const std::string& path) {
             FileOutStream out(file->GetFile(), block.get(), capacity);
             {
                 DocStream writer(out);
-                WriteHeader(writer);
-                if (segmented) writer.Commit();
-                m_body->Write(writer, segmented);
+                WriteContents(writer, segmented);
             }
             out.Flush();
             file->Commit();
@@ -285,10 +307,8 @@ bool CTessaryDoc::OnOpenDocument(const std::string& path) {
             if (file.GetLength() > 0) {
                 FileInStream in(file);
                 DocStream reader(in);
-                ReadHeader(reader);
-                m_body->Read(reader);
+                ReadContents(reader);
             }
-            ReconcileIdentities();
         });
     }
     file.Abort();

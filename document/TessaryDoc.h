@@ -17,6 +17,7 @@
 #include "document/DocBody.h"
 #include "document/DocSettings.h"
 #include "document/NumberPool.h"
+#include "document/ParaDocument.h"
 
 #include <cstdint>
 #include <functional>
@@ -29,7 +30,7 @@ class DocPos;
 class DocStream;
 class DocumentHost;
 
-class CTessaryDoc {
+class CTessaryDoc final : public ParaDocument {
 public:
     static constexpr int32_t kFormatVersion = 1400;
     static constexpr int16_t kHeaderRecords = 3;
@@ -45,9 +46,11 @@ public:
     // Makes the body the document owns; it may call back into the document.
     using BodyMaker = std::function<std::unique_ptr<DocBody>(CTessaryDoc&)>;
 
+    // A document whose body is a paragraph sequence.
+    explicit CTessaryDoc(DocumentHost& host);
     CTessaryDoc(DocumentHost& host, const BodyMaker& makeBody);
     // Detaches every registered sequence, then empties and deletes the body.
-    ~CTessaryDoc();
+    ~CTessaryDoc() override;
     CTessaryDoc(const CTessaryDoc&) = delete;
     CTessaryDoc& operator=(const CTessaryDoc&) = delete;
 
@@ -71,10 +74,12 @@ public:
     void EnsureParagraph();
 
     // Identities of the paragraphs that enter and leave the document.
-    int32_t ClaimParagraphNumber(int32_t identity);
-    void ReleaseParagraphNumber(int32_t identity);
+    int32_t ClaimParagraphNumber(int32_t identity) override;
+    void ReleaseParagraphNumber(int32_t identity) override;
+    ParaComp* FindParagraph(int32_t identity) const override;
 
-    bool GetLargerEquations() const { return m_settings->largerEquations != 0; }
+    bool HasLargerEquations() const override { return m_settings->largerEquations != 0; }
+    bool GetLargerEquations() const { return HasLargerEquations(); }
     void SetLargerEquations(bool larger);
 
     // Shows the badly-formed-expression message and selects the position in the first view.
@@ -87,6 +92,12 @@ public:
     // surplus is skipped, and records of other kinds are skipped whole. A later version is
     // read after a warning.
     void ReadHeader(DocStream& stream);
+
+    // The whole file: the header, then the paragraphs, committing after the header and after
+    // every paragraph when asked.
+    void WriteContents(DocStream& stream, bool commitEach);
+    // Reads a whole file into the emptied document and makes the identities unique.
+    void ReadContents(DocStream& stream);
 
     // Export commands (the ids in ExportWriters.h). Enabled while the installed factory makes
     // the command's writer; the notebook also needs a connected kernel.
@@ -102,8 +113,8 @@ public:
     const NumberPool& GetNumberPool() const { return *m_pool; }
     DocumentHost& GetHost() const { return m_host; }
 
-    void RegisterBound(DocumentBound* sequence);
-    void UnregisterBound(DocumentBound* sequence);
+    void RegisterSequence(ParaSequence* sequence) override;
+    void UnregisterSequence(ParaSequence* sequence) override;
 
     // The largest block a save takes in one piece; a larger document is written in segments,
     // one paragraph at a time. Tests lower it to reach that path.
@@ -125,6 +136,6 @@ private:
     std::unique_ptr<DocBody> m_body;
     // The identities paragraphs of the document hold.
     std::unordered_set<int32_t> m_held;
-    std::set<DocumentBound*> m_bound;
+    std::set<ParaSequence*> m_sequences;
     int64_t m_blockLimit;
 };

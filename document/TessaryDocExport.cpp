@@ -18,9 +18,6 @@
 #include <new>
 #include <optional>
 
-ServiceSlot<ExportWriterFactory> gExportWriters;
-ServiceSlot<KernelSession> gKernelSession;
-
 namespace {
 
 struct ExportCommand {

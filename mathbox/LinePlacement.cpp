@@ -67,6 +67,12 @@ void LayoutBuilder::PlaceLines(ParaComp& para, Point start) {
             edge,
             alignment == Alignment::Equation ? edge : column};
 
+    if (runs.IsEmpty() || !runs.GetAt(0)->IsLineRun()) {
+        // Nothing was built (the lines were dropped with a change of style): an empty frame.
+        para.SetBounds(Rect(0, 0, column - pen.margin, 0));
+        ListLines(*m_list).SetPlacedOrigin(start);
+        return;
+    }
     int32_t count = runs.GetCount();
     Layout* label = nullptr;
     if (count > 0 && runs.GetAt(count - 1)->GetTypeTag() == tags::LabelRun) {

@@ -246,31 +246,23 @@ TEST_F(DocExportTest, AFailedExportLeavesTheOldFile) {
     m_doc.host.saveAnswer = path;
     m_doc.AddText(400); // more than one growth step of the file
 
-    int points = 0;
-    {
-        platform::testing::FaultPlan counting(
-            {platform::FilePoint::Write, platform::FilePoint::Flush, platform::FilePoint::Rename},
-            0);
-        ASSERT_TRUE(m_doc.doc.OnExport(kLatex));
-        points = counting.GetSeen();
-        docfiles::WriteFile(path, Text("the old export"));
-    }
-    ASSERT_GE(points, 4);
-    for (int failAt = 1; failAt <= points; ++failAt) {
-        SCOPED_TRACE(failAt);
-        m_doc.host.reports.clear();
-        platform::testing::FaultPlan plan(
-            {platform::FilePoint::Write, platform::FilePoint::Flush, platform::FilePoint::Rename},
-            failAt);
-        EXPECT_FALSE(m_doc.doc.OnExport(kLatex));
-        ASSERT_EQ(m_doc.host.reports.size(), 1u);
-        EXPECT_EQ(m_doc.host.reports[0].prompt, Prompt::FailedToSave);
-        EXPECT_EQ(m_doc.host.reports[0].path, path);
-        EXPECT_EQ(docfiles::ReadFile(path), Text("the old export"));
-        EXPECT_EQ(docfiles::Entries(Folder()), std::vector<std::string>{"out.tex"});
-        EXPECT_EQ(m_doc.host.drawDepth, 0);
-        EXPECT_EQ(m_doc.host.waitDepth, 0);
-    }
+    const int points = platform::testing::FailEachPoint(
+        [&] {
+            ASSERT_TRUE(m_doc.doc.OnExport(kLatex));
+            docfiles::WriteFile(path, Text("the old export"));
+        },
+        [&] {
+            m_doc.host.reports.clear();
+            EXPECT_FALSE(m_doc.doc.OnExport(kLatex));
+            ASSERT_EQ(m_doc.host.reports.size(), 1u);
+            EXPECT_EQ(m_doc.host.reports[0].prompt, Prompt::FailedToSave);
+            EXPECT_EQ(m_doc.host.reports[0].path, path);
+            EXPECT_EQ(docfiles::ReadFile(path), Text("the old export"));
+            EXPECT_EQ(docfiles::Entries(Folder()), std::vector<std::string>{"out.tex"});
+            EXPECT_EQ(m_doc.host.drawDepth, 0);
+            EXPECT_EQ(m_doc.host.waitDepth, 0);
+        });
+    EXPECT_GE(points, 4) << "the writes of the growing file, the sync and the rename";
 
     m_doc.host.reports.clear();
     m_doc.host.saveAnswer = m_dir.File("no/such/folder/out.tex");

@@ -123,6 +123,13 @@ const LoadCase kCases[] = {
          EXPECT_EQ(doc.GetCreateDefaults(), (CreateDefaults{6, 5, 4}));
          EXPECT_EQ(doc.GetSettings().baseSize, 3);
      }},
+    {"NegativeLastNumberGivesPositiveIdentities",
+     Builder().Long(1400).Short(1).Pool(-343799, {}).Long(2).Para(5, 0).Para(5, -2).bytes, true, 2,
+     0,
+     [](CTessaryDoc& doc) {
+         EXPECT_EQ(doc.GetBody().GetIdentity(1), 1);
+         EXPECT_EQ(doc.GetBody().GetIdentity(2), 2);
+     }},
     {"NoHeaderRecords", Builder().Long(1400).Short(0).Long(1).Para(5, 1).bytes, true, 1, 0,
      nullptr},
     {"NegativeParagraphCount", Builder().Long(1400).Short(1).Defaults(2, 2, 2).Long(-4).bytes, true,

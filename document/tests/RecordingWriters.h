@@ -48,13 +48,14 @@ public:
     void WriteInputPara(ParaComp&) override {}
     void WriteDisplayFormula(ParaComp&) override {}
     void WriteNumberedEquation(ParaComp&) override {}
+    std::optional<DocPos> GetFirstFailure() const override { return std::nullopt; }
 
 private:
     ByteStream& m_stream;
 };
 
 template <typename Base>
-class TracePage final : public Base {
+class TracePage : public Base {
 public:
     TracePage(ByteStream& stream, std::string head) : m_stream(stream), m_head(std::move(head)) {}
     void WriteHeader() override { Put(m_stream, "<" + m_head + ">\n"); }
@@ -72,6 +73,17 @@ public:
 private:
     ByteStream& m_stream;
     std::string m_head;
+};
+
+class TraceXhtml final : public TracePage<XhtmlWriter> {
+public:
+    using TracePage::TracePage;
+    std::optional<DocPos> GetFirstFailure() const override { return std::nullopt; }
+};
+
+class TraceHtml final : public TracePage<HtmlWriter> {
+public:
+    using TracePage::TracePage;
 };
 
 class RecordingFactory final : public ExportWriterFactory {
@@ -98,14 +110,14 @@ public:
                                            bool images) override {
         log.push_back("xhtml " + std::string(title.GetCString()) + " " + Names(base, directory) +
                       " images " + std::to_string(images));
-        return std::make_unique<TracePage<XhtmlWriter>>(stream, "xhtml");
+        return std::make_unique<TraceXhtml>(stream, "xhtml");
     }
     std::unique_ptr<HtmlWriter> MakeHtml(ByteStream& stream, const Str255& title,
                                          const Str255& base, const std::string& directory,
                                          int32_t columnWidth, int32_t rightEdge) override {
         log.push_back("html " + std::string(title.GetCString()) + " " + Names(base, directory) +
                       " widths " + std::to_string(columnWidth) + " " + std::to_string(rightEdge));
-        return std::make_unique<TracePage<HtmlWriter>>(stream, "html");
+        return std::make_unique<TraceHtml>(stream, "html");
     }
 
     std::set<int32_t> makes;

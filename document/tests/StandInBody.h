@@ -66,6 +66,8 @@ public:
         paras.at(index - 1).identity = identity;
     }
 
+    ParaComp* FindByNumber(int32_t) const override { return nullptr; }
+
     void WriteLatex(LatexWriter& writer) override {
         const DocSettings& settings = m_doc.GetSettings();
         writer.WriteHeader(settings.numberPages != 0, settings.firstPage);

@@ -19,7 +19,6 @@ namespace {
 
 using docfiles::Bytes;
 using docfiles::ReadFile;
-using platform::FilePoint;
 using Prompt = DocumentHost::Prompt;
 
 class TessaryDocTest : public ::testing::Test {
@@ -206,8 +205,9 @@ TEST_F(TessaryDocTest, LoadedIdentitiesAreMadeUnique) {
     }
 }
 
-class Bound final : public DocumentBound {
+class Bound final : public ParaSequence {
 public:
+    ParaDocument* GetDocument() const override { return nullptr; }
     void DetachDocument() override { ++detached; }
     int detached = 0;
 };
@@ -216,9 +216,9 @@ TEST_F(TessaryDocTest, ClosingDetachesTheSequencesThatNameTheDocument) {
     Bound kept, left;
     {
         docfiles::Doc doc;
-        doc.doc.RegisterBound(&kept);
-        doc.doc.RegisterBound(&left);
-        doc.doc.UnregisterBound(&left);
+        doc.doc.RegisterSequence(&kept);
+        doc.doc.RegisterSequence(&left);
+        doc.doc.UnregisterSequence(&left);
     }
     EXPECT_EQ(kept.detached, 1);
     EXPECT_EQ(left.detached, 0);
@@ -235,32 +235,27 @@ TEST_F(TessaryDocTest, AFailedSaveLeavesTheOldFile) {
     m_doc.AddText(30, "changed");
 
     for (int64_t limit : {int64_t{1} << 30, int64_t{300}}) {
+        SCOPED_TRACE("block limit " + std::to_string(limit));
         m_doc.doc.SetBlockLimit(limit);
-        int points = 0;
-        {
-            platform::testing::FaultPlan counting(
-                {FilePoint::Write, FilePoint::Flush, FilePoint::Rename}, 0);
-            ASSERT_TRUE(m_doc.doc.OnSaveDocument(m_dir.File("probe.tsy")));
-            points = counting.GetSeen();
-            std::filesystem::remove(m_dir.File("probe.tsy"));
-        }
-        ASSERT_GE(points, limit < 1000 ? 30 : 3);
-        for (int failAt = 1; failAt <= points; ++failAt) {
-            SCOPED_TRACE("limit " + std::to_string(limit) + ", step " + std::to_string(failAt));
-            m_doc.host.reports.clear();
-            m_doc.host.title = "doc.tsy*";
-            m_doc.doc.SetModifiedFlag(true);
-            platform::testing::FaultPlan plan(
-                {FilePoint::Write, FilePoint::Flush, FilePoint::Rename}, failAt);
-            EXPECT_FALSE(m_doc.doc.OnSaveDocument(path));
-            ASSERT_EQ(m_doc.host.reports.size(), 1u);
-            EXPECT_EQ(m_doc.host.reports[0].prompt, Prompt::FailedToSave);
-            EXPECT_TRUE(m_doc.doc.IsModified());
-            EXPECT_EQ(m_doc.host.title, "doc.tsy*");
-            EXPECT_EQ(ReadFile(path), old);
-            EXPECT_EQ(docfiles::Entries(Folder()), std::vector<std::string>{"doc.tsy"});
-            EXPECT_EQ(m_doc.host.waitDepth, 0);
-        }
+        const int points = platform::testing::FailEachPoint(
+            [&] {
+                ASSERT_TRUE(m_doc.doc.OnSaveDocument(m_dir.File("probe.tsy")));
+                std::filesystem::remove(m_dir.File("probe.tsy"));
+            },
+            [&] {
+                m_doc.host.reports.clear();
+                m_doc.host.title = "doc.tsy*";
+                m_doc.doc.SetModifiedFlag(true);
+                EXPECT_FALSE(m_doc.doc.OnSaveDocument(path));
+                ASSERT_EQ(m_doc.host.reports.size(), 1u);
+                EXPECT_EQ(m_doc.host.reports[0].prompt, Prompt::FailedToSave);
+                EXPECT_TRUE(m_doc.doc.IsModified());
+                EXPECT_EQ(m_doc.host.title, "doc.tsy*");
+                EXPECT_EQ(ReadFile(path), old);
+                EXPECT_EQ(docfiles::Entries(Folder()), std::vector<std::string>{"doc.tsy"});
+                EXPECT_EQ(m_doc.host.waitDepth, 0);
+            });
+        EXPECT_GE(points, limit < 1000 ? 30 : 3) << "segments are written one by one";
     }
 }
 

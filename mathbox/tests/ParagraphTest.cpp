@@ -1,3 +1,4 @@
+#include "document/LatexWriter.h"
 #include "document/MemoryStream.h"
 #include "document/tests/StreamBytes.h"
 #include "mathbox/tests/LayoutFixture.h"
@@ -141,6 +142,10 @@ TEST_F(ParagraphTest, ChangingTheStyleDropsTheRunsThatShowTheOldNumber) {
     EXPECT_TRUE(Runs(*para).IsEmpty());
     EXPECT_TRUE(para->GetPreviousLines().IsEmpty());
     EXPECT_TRUE(para->NeedsLayout());
+    // Placed before it is built again, it has an empty frame and still needs its lines.
+    para->SetOrigin(Point(M(), 300));
+    EXPECT_EQ(para->GetFrame(), Rect(M(), 300, C(), 300));
+    EXPECT_TRUE(para->NeedsLayout());
     // Laid out again, nothing left of the old label is reached (the sanitizer would see it),
     // and without previous lines the whole frame is repainted.
     port.invalidated.clear();
@@ -221,4 +226,62 @@ TEST_F(ParagraphTest, CloneCopiesStyleAndContent) {
     EXPECT_NE(clone.GetNumberSource(), nullptr);
     EXPECT_TRUE(clone.GetList(1)->IsEqual(*para->GetList(1)));
     EXPECT_NE(clone.GetList(1)->GetAt(3), para->GetList(1)->GetAt(3));
+}
+
+namespace {
+
+class RecordingLatex final : public LatexWriter {
+public:
+    void BeginGroup(bool) override {}
+    void EndGroup(bool) override {}
+    void WriteComponentChar(TextComp& comp, bool) override {
+        out += comp.IsNotChar() ? '#' : static_cast<char>(comp.GetCharCode());
+    }
+    void WriteRaw(const char* text) override { out += text; }
+    void WriteReference(const RefSource&, bool) override { out += "ref"; }
+    void WriteHeader(bool, int32_t) override {}
+    void EndDocument() override {}
+    void BeginParagraph(int32_t kind, const RefSource* number, bool leadingWhite) override {
+        out += "<" + std::to_string(kind) + (number != nullptr ? "n" : "") +
+               (leadingWhite ? "w" : "") + ">";
+    }
+    void EndParagraph(int32_t kind, const RefSource*) override {
+        out += "</" + std::to_string(kind) + ">";
+    }
+    void BeginEquationBlock() override { out += "<block>"; }
+    void EndEquationBlock() override { out += "</block>"; }
+    std::string out;
+};
+
+} // namespace
+
+TEST_F(ParagraphTest, LatexOpensAndClosesByStyle) {
+    const struct {
+        const char* name;
+        int32_t style;
+        const char* text;
+        bool box;            // a component after the text
+        bool referenced;     // a reference points at the paragraph's number
+        const char* written; // a box writes "#"; an equation set box alone writes nothing here
+    } cases[] = {
+        {"a paragraph told of its leading blank", 3, " ab", false, false, "<3w> ab</3>"},
+        {"a section with its number", 1, "ab", false, false, "<1n>ab</1>"},
+        {"all code text is verbatim", 7, "ab", false, false, "<7>ab</7>"},
+        {"an empty code paragraph is verbatim", 7, "", false, false, "<7></7>"},
+        {"code with a box is a paragraph", 7, "ab", true, false, "<3>ab#</3>"},
+        {"one equation set is a block", 5, "", true, false, "<block></block>"},
+        {"a referenced numbered set is not", 6, "", true, true, "<6n>#</6>"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        OwnedPara para = MakePara(c.style, c.text);
+        if (c.box)
+            para->GetList(1)->Append(
+                new fakes::Box(c.style == 7 ? tags::Fraction : tags::EquationSet));
+        std::unique_ptr<RefComp> ref;
+        if (c.referenced) ref = std::make_unique<RefComp>(*para->GetNumberSource());
+        RecordingLatex writer;
+        para->WriteLatex(writer);
+        EXPECT_EQ(writer.out, c.written);
+    }
 }

@@ -22,7 +22,6 @@ namespace {
 namespace fs = std::filesystem;
 using platform::AtomicFile;
 using platform::FilePoint;
-using platform::testing::FaultPlan;
 
 std::string ReadAll(const std::string& path) {
     std::ifstream in(path, std::ios::binary | std::ios::ate);
@@ -123,24 +122,18 @@ TEST_F(AtomicFileTest, AFailureAtAnyStepLeavesTheOldFileAndNoTemporary) {
     WriteAll(path, old);
     ::chmod(path.c_str(), 0604);
 
-    int points = 0;
-    {
-        FaultPlan counting({FilePoint::Write, FilePoint::Flush, FilePoint::Rename}, 0);
-        Save(m_dir.File("probe.tsy"), replacement);
-        points = counting.GetSeen();
-        fs::remove(m_dir.File("probe.tsy"));
-    }
-    ASSERT_GT(points, 15) << "every piece is a write, then the sync and the rename";
-
-    for (int failAt = 1; failAt <= points; ++failAt) {
-        SCOPED_TRACE("failing step " + std::to_string(failAt));
-        FaultPlan plan({FilePoint::Write, FilePoint::Flush, FilePoint::Rename}, failAt);
-        EXPECT_THROW(Save(path, replacement), platform::FileException);
-        EXPECT_TRUE(plan.HasFired());
-        EXPECT_EQ(ReadAll(path), old);
-        EXPECT_EQ(ModeOf(path), 0604u);
-        EXPECT_EQ(Entries(Folder()), std::vector<std::string>{"doc.tsy"});
-    }
+    const int points = platform::testing::FailEachPoint(
+        [&] {
+            Save(m_dir.File("probe.tsy"), replacement);
+            fs::remove(m_dir.File("probe.tsy"));
+        },
+        [&] {
+            EXPECT_THROW(Save(path, replacement), platform::FileException);
+            EXPECT_EQ(ReadAll(path), old);
+            EXPECT_EQ(ModeOf(path), 0604u);
+            EXPECT_EQ(Entries(Folder()), std::vector<std::string>{"doc.tsy"});
+        });
+    EXPECT_GT(points, 15) << "every piece is a write, then the sync and the rename";
 }
 
 TEST_F(AtomicFileTest, EndingWithoutACommitDropsTheNewBytes) {
