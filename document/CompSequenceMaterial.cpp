@@ -15,6 +15,17 @@ std::unique_ptr<ParaComp> NewParagraph(CompArray children, int32_t style) {
     return std::make_unique<ParaComp>(std::move(children), style);
 }
 
+// Puts children taken from `from` into `into` before `at`; when that fails they go back to the
+// end of `from` (whose room they still have), so a failed move loses no content.
+void MoveChildren(CompArray&& children, CompList& into, int32_t at, CompList& from) {
+    try {
+        into.InsertArrayAt(std::move(children), at);
+    } catch (...) {
+        if (!children.IsEmpty()) from.InsertArrayAt(std::move(children), from.GetCount() + 1);
+        throw;
+    }
+}
+
 // The one component a stretch of material consists of, or null.
 TextComp* SoleComponent(const Material& material) {
     const DocRange& r = material.range;
@@ -31,10 +42,9 @@ std::unique_ptr<CompSequence> CompSequence::SplitAt(const DocPos& pos) {
     auto tail = std::make_unique<CompSequence>(m_document);
     tail->m_paras.reserve(static_cast<size_t>(GetCount() - k + 1));
     auto head = std::make_unique<ParaComp>(para->GetStyle().GetKind());
-    // From here on nothing allocates but the paragraph's split, whose children travel owned.
     CompList* list = para->GetList(1);
     const int32_t at = std::max(pos.TopLevelIndex(true), 1);
-    head->GetList(1)->InsertArrayAt(list->SplitOff(at), 1);
+    MoveChildren(list->SplitOff(at), *head->GetList(1), 1, *list);
     para->InvalidateLayout();
     tail->Append(std::move(head));
     // The paragraphs after the position move whole; inside one document they keep their numbers.
@@ -62,7 +72,7 @@ DocPos CompSequence::JoinWith(std::unique_ptr<CompSequence> other) {
         CompList* into = last->GetList(1);
         seam.SetAt(into, into->GetCount() + 1);
         ParaComp* first = other->m_paras.front().get();
-        into->InsertArrayAt(first->GetList(1)->DetachChildren(), seam.index);
+        MoveChildren(first->GetList(1)->DetachChildren(), *into, seam.index, *first->GetList(1));
         last->SetStyle(first->GetStyle().GetKind());
         other->Release(*first);
         other->m_paras.front().reset();

@@ -374,3 +374,16 @@ Rect DocPos::CaretRect() const {
     caret.Assign(*this, *this);
     return caret.GetBounds();
 }
+
+PositionCursor DocPos::LoadCursor() const {
+    switch (kind) {
+    case kInList:
+        return PositionCursor::IBeam;
+    case kOnGrid:
+        return columns != 0 ? PositionCursor::ResizeVertical : PositionCursor::ResizeHorizontal;
+    case kOnVariable:
+        return PositionCursor::ResizeVertical;
+    default:
+        return PositionCursor::None;
+    }
+}

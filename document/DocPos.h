@@ -15,6 +15,9 @@ class CompSequence;
 class ParaComp;
 class TextComp;
 
+// The mouse cursor over a position; the view maps it to the platform's cursors.
+enum class PositionCursor { None, IBeam, ResizeVertical, ResizeHorizontal };
+
 class DocPos {
 public:
     enum Kind : int32_t { kNone = 0, kInList = 1, kOnGrid = 2, kOnVariable = 3 };
@@ -70,6 +73,9 @@ public:
     DocPos LineDown() const;
     // The caret rectangle: that of the empty range at this position.
     Rect CaretRect() const;
+    // The I-beam in a list; the resize cursors on boundaries (vertical between columns and
+    // variables, horizontal between rows).
+    PositionCursor LoadCursor() const;
 
     // Kind 1: the list; kinds 2 and 3: the grid or derivative box. Not owned.
     void* target;

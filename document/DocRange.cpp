@@ -212,11 +212,19 @@ bool DocRange::ContainsPoint(Point pt) const {
 }
 
 bool DocRange::AllParagraphsHaveStyle(int32_t style) const {
+    const std::vector<CompList*> lists = CollectParagraphLists();
+    return !lists.empty() && std::all_of(lists.begin(), lists.end(), [style](CompList* list) {
+        return list->GetOwner()->GetParagraph()->GetStyle().GetKind() == style;
+    });
+}
+
+std::vector<CompList*> DocRange::CollectParagraphLists() const {
+    std::vector<CompList*> lists;
     const CompSequence* seq = start.GetSequence();
-    if (seq == nullptr) return false;
+    if (seq == nullptr) return lists;
     for (int32_t k = seq->IndexOf(start.paragraph); k >= 1 && k <= seq->IndexOf(end.paragraph); ++k)
-        if (seq->GetAt(k)->GetStyle().GetKind() != style) return false;
-    return true;
+        lists.push_back(seq->GetAt(k)->GetList(1));
+    return lists;
 }
 
 int32_t DocRange::GetTextStyle() const {
@@ -257,15 +265,11 @@ void DocRange::ApplyStyle(int32_t face) {
             start.GetList()->ApplyStyle(face, std::max(start.index, 1), end.index);
             return;
         }
-        const CompSequence* seq = start.GetSequence();
-        if (seq == nullptr) return;
-        const int32_t first = seq->IndexOf(start.paragraph);
-        const int32_t last = seq->IndexOf(end.paragraph);
-        for (int32_t k = first; k <= last; ++k) {
-            CompList* list = seq->GetAt(k)->GetList(1);
-            const int32_t from = k == first ? std::max(start.index, 1) : 1;
-            const int32_t to = k == last ? end.index : list->GetCount() + 1;
-            list->ApplyStyle(face, from, to);
+        const std::vector<CompList*> lists = CollectParagraphLists();
+        for (size_t k = 0; k < lists.size(); ++k) {
+            const int32_t from = k == 0 ? std::max(start.index, 1) : 1;
+            const int32_t to = k + 1 == lists.size() ? end.index : lists[k]->GetCount() + 1;
+            lists[k]->ApplyStyle(face, from, to);
         }
         return;
     }

@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 class CompList;
 class TextComp;
@@ -52,6 +53,8 @@ public:
     bool ContainsPoint(Point pt) const;
     // The paragraph style number every paragraph of the range has, or false.
     bool AllParagraphsHaveStyle(int32_t style) const;
+    // List 1 of every paragraph from the start's to the end's, in order.
+    std::vector<CompList*> CollectParagraphLists() const;
     // The style number of the selected text: 0 to 4 (5, 6 and 7 map to 0, 2 and 3).
     int32_t GetTextStyle() const;
     // The face every character of the range gets.

@@ -57,28 +57,13 @@ protected:
     }
 
     CompList* Var(int32_t k) const { return derivative->GetDifferential(k)->GetList(1); }
+    CompList* Cell(int32_t column, int32_t row) const { return grid->GetCell(column, row); }
     CompList* Order(int32_t k) const { return derivative->GetDifferential(k)->GetList(2); }
 
-    static DocPos At(CompList* list, int32_t index) {
-        DocPos p;
-        p.SetAt(list, index);
-        return p;
-    }
-    DocPos Rows(int32_t index) const {
-        DocPos p;
-        p.SetOnGrid(grid, index, false);
-        return p;
-    }
-    DocPos Cols(int32_t index) const {
-        DocPos p;
-        p.SetOnGrid(grid, index, true);
-        return p;
-    }
-    DocPos Vars(int32_t index) const {
-        DocPos p;
-        p.SetInComponent(derivative, index);
-        return p;
-    }
+    static DocPos At(CompList* list, int32_t index) { return ListPos(list, index); }
+    DocPos Rows(int32_t index) const { return GridPos(grid, index, false); }
+    DocPos Cols(int32_t index) const { return GridPos(grid, index, true); }
+    DocPos Vars(int32_t index) const { return VarPos(derivative, index); }
 
     std::string Name(const DocPos& p) const {
         if (p.kind == DocPos::kNone) return "none";
@@ -135,6 +120,12 @@ TEST_F(PositionTest, ParagraphAndQueriesFollowTheContainer) {
     DocPos empty;
     DocPos copied = empty;
     EXPECT_EQ(copied.index, -1);
+
+    EXPECT_EQ(At(L1, 1).LoadCursor(), PositionCursor::IBeam);
+    EXPECT_EQ(Cols(1).LoadCursor(), PositionCursor::ResizeVertical);
+    EXPECT_EQ(Rows(1).LoadCursor(), PositionCursor::ResizeHorizontal);
+    EXPECT_EQ(Vars(1).LoadCursor(), PositionCursor::ResizeVertical);
+    EXPECT_EQ(empty.LoadCursor(), PositionCursor::None);
 }
 
 TEST_F(PositionTest, StepsTable) {
@@ -145,10 +136,10 @@ TEST_F(PositionTest, StepsTable) {
         DocPos from;
         DocPos to;
     };
-    CompList* c11 = grid->GetCell(1, 1);
-    CompList* c21 = grid->GetCell(2, 1);
-    CompList* c12 = grid->GetCell(1, 2);
-    CompList* c22 = grid->GetCell(2, 2);
+    CompList* c11 = Cell(1, 1);
+    CompList* c21 = Cell(2, 1);
+    CompList* c12 = Cell(1, 2);
+    CompList* c22 = Cell(2, 2);
     const Case cases[] = {
         {"next over", &DocPos::NextOver, At(L1, 1), At(L1, 2)},
         {"next over", &DocPos::NextOver, At(L1, 2), At(L1, 3)},
@@ -219,9 +210,9 @@ TEST_F(PositionTest, AssignTableIsSymmetric) {
         DocPos start;
         DocPos end;
     };
-    CompList* c11 = grid->GetCell(1, 1);
-    CompList* c12 = grid->GetCell(1, 2);
-    CompList* c22 = grid->GetCell(2, 2);
+    CompList* c11 = Cell(1, 1);
+    CompList* c12 = Cell(1, 2);
+    CompList* c22 = Cell(2, 2);
     const Case cases[] = {
         {"caret", At(L1, 2), At(L1, 2), At(L1, 2), At(L1, 2)},
         {"one list", At(L1, 3), At(L1, 1), At(L1, 1), At(L1, 3)},
@@ -285,9 +276,17 @@ TEST_F(PositionTest, RangeQueries) {
     EXPECT_TRUE(r.Contains(At(L2, 1)));
     EXPECT_FALSE(r.InOneParagraph());
     EXPECT_TRUE(r.AllParagraphsHaveStyle(ParaStyle::kParagraph));
+    EXPECT_EQ(r.CollectParagraphLists(), (std::vector<CompList*>{L1, L2}));
     seq.GetAt(2)->SetStyle(ParaStyle::kSection);
     EXPECT_FALSE(r.AllParagraphsHaveStyle(ParaStyle::kParagraph));
     EXPECT_EQ(r.GetTextStyle(), ParaStyle::kParagraph);
+
+    // Restyling over two paragraphs: from the start to its paragraph's end, then up to the end.
+    r.ApplyStyle(1);
+    EXPECT_EQ(L1->GetAt(1)->GetStyleId(), 1);
+    EXPECT_EQ(L1->GetAt(4)->GetStyleId(), 1);
+    EXPECT_EQ(L2->GetAt(1)->GetStyleId(), 1);
+    EXPECT_EQ(L2->GetAt(3)->GetStyleId(), 0);
 }
 
 TEST_F(PositionTest, KeysBecomeCommands) {

@@ -25,12 +25,10 @@ inline constexpr int32_t kCell = 10;   // width of every child's cell
 inline constexpr int32_t kAscent = 15; // a line's baseline below its top
 inline constexpr int32_t kDescent = 5;
 
-// A line's start; its frame spans the line.
+// A line's start: no width of its own, the line's height.
 class LineRun final : public Layout {
 public:
-    LineRun(int32_t start, int32_t width) : Layout(start) {
-        SetMeasured(Rect(0, -kAscent, width, kDescent));
-    }
+    explicit LineRun(int32_t start) : Layout(start) { SetMeasured(Rect(0, -kAscent, 0, kDescent)); }
     bool IsLineRun() const override { return true; }
     bool ContainsIndex(int32_t) const override { return false; }
     TypeTag GetTypeTag() const override { return tags::LineRun; }
@@ -70,7 +68,7 @@ public:
         const int32_t perLine = std::max((right - left) / kCell, 1);
         const int32_t count = list.GetCount();
         for (int32_t i = 1; i <= std::max(count, 1); ++i) {
-            if ((i - 1) % perLine == 0) lines.AppendRun(std::make_unique<LineRun>(i, right - left));
+            if ((i - 1) % perLine == 0) lines.AppendRun(std::make_unique<LineRun>(i));
             lines.AppendRun(std::make_unique<CellRun>(&list, i));
         }
         lines.MarkBuilt();
@@ -79,7 +77,6 @@ public:
     void PlaceLines(ParaComp& para, Point start) override {
         CompList& list = *para.GetList(1);
         const int32_t left = gDrawPort->GetLeftMargin();
-        const int32_t perLine = std::max((gDrawPort->GetColumnWidth() - left) / kCell, 1);
         int32_t lineCount = 0;
         int32_t column = 0;
         int32_t baseline = 0;
@@ -94,7 +91,6 @@ public:
                 ++column;
             }
         }
-        (void)perLine;
         para.SetBounds(Rect(0, 0, gDrawPort->GetColumnWidth() - left, lineCount * m_lineHeight));
         ListLines(list).SetPlacedOrigin(start);
     }
@@ -411,6 +407,23 @@ private:
     std::unique_ptr<CompList> m_function;
     std::vector<std::unique_ptr<Differential>> m_diffs;
 };
+
+// Positions as values: in a list, on a grid's row (or column) boundary, on a variable boundary.
+inline DocPos ListPos(CompList* list, int32_t index) {
+    DocPos p;
+    p.SetAt(list, index);
+    return p;
+}
+inline DocPos GridPos(TextComp* grid, int32_t index, bool columns) {
+    DocPos p;
+    p.SetOnGrid(grid, index, columns);
+    return p;
+}
+inline DocPos VarPos(TextComp* derivative, int32_t index) {
+    DocPos p;
+    p.SetInComponent(derivative, index);
+    return p;
+}
 
 // Every fake service a sequence needs, installed together.
 struct Services {

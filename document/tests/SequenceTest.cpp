@@ -137,6 +137,36 @@ TEST_F(SequenceTest, RelayoutInvalidatesOnlyWhatChanged) {
               port.invalidated.end());
 }
 
+TEST_F(SequenceTest, LayoutAllPlacesNewParagraphsAndMovesTheRestWithoutRenumbering) {
+    auto seq = Sequence("6:a|6:b");
+    seq->PlaceAll(false);
+    seq->InsertAt(Para("new", ParaStyle::kNumberedEquation), 1);
+    seq->LayoutAll();
+    EXPECT_EQ(seq->GetAt(1)->GetFrame().top, kTop);
+    EXPECT_EQ(seq->GetAt(3)->GetFrame().top, kTop + 40);
+    EXPECT_EQ(seq->GetLaidOutBottom(), kTop + 60);
+    EXPECT_EQ(seq->GetAt(3)->GetNumber().equation, 2) << "numbers wait for a renumbering pass";
+}
+
+TEST_F(SequenceTest, PointsFindTheirParagraph) {
+    auto seq = Sequence("3:ab|3:cd");
+    seq->PlaceAll(false);
+    const Point inSecond(port.leftMargin + 12, kTop + 30);
+    const DocPos pos = seq->PosFromPoint(inSecond, false);
+    EXPECT_EQ(pos.GetList(), seq->GetAt(2)->GetList(1));
+    EXPECT_EQ(pos.index, 2);
+    EXPECT_EQ(seq->FindAt(inSecond), seq->GetAt(2)->GetList(1)->GetAt(2));
+    EXPECT_TRUE(seq->StartPosition().IsEqual([&] {
+        DocPos start;
+        start.SetAt(seq->GetAt(1)->GetList(1), 1);
+        return start;
+    }()));
+    const DocRange whole = seq->WholeRange();
+    EXPECT_EQ(whole.start.index, 1);
+    EXPECT_EQ(whole.end.GetList(), seq->GetAt(2)->GetList(1));
+    EXPECT_EQ(whole.end.index, 3);
+}
+
 TEST_F(SequenceTest, NumberingRunsThroughTheSequence) {
     auto seq = Sequence("6:a|3:b|6:c|1:d|6:e");
     seq->PlaceAll(false);

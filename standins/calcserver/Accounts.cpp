@@ -1,5 +1,7 @@
 #include "Accounts.h"
 
+#include "TextFile.h"
+
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -9,11 +11,7 @@ namespace standin::calc {
 Accounts Accounts::parse(const std::string& text, int* skipped) {
     Accounts accounts;
     int bad = 0;
-    std::istringstream lines(text);
-    std::string line;
-    while (std::getline(lines, line)) {
-        std::size_t comment = line.find('#');
-        if (comment != std::string::npos) line.erase(comment);
+    for (const std::string& line : uncommentedLines(text)) {
         std::istringstream words(line);
         std::string user, password, extra;
         long minutes = 0;
@@ -29,11 +27,9 @@ Accounts Accounts::parse(const std::string& text, int* skipped) {
 }
 
 std::optional<Accounts> Accounts::load(const std::string& path, int* skipped) {
-    std::ifstream in(path);
-    if (!in) return std::nullopt;
-    std::stringstream text;
-    text << in.rdbuf();
-    return parse(text.str(), skipped);
+    auto text = readTextFile(path);
+    if (!text) return std::nullopt;
+    return parse(*text, skipped);
 }
 
 std::string Accounts::text() const {

@@ -1,8 +1,8 @@
 #pragma once
 
-// What the kernel asks of the computer algebra. The only door to Giac: its headers stay in
-// GiacMapping.cpp and GiacBridge.cpp, the two translation units built as C++17, so nothing
-// else pays their cost.
+// What the kernel asks of the computer algebra. The only door to the algebra library: its
+// headers stay in GiacMapping.cpp and GiacBridge.cpp, the two translation units built as C++17,
+// so nothing else pays their cost.
 //
 // Every call runs on the kernel's request thread. A call that the interrupt stops throws
 // `Interrupted`; one that cannot map or compute its input throws `AlgebraError`.
@@ -53,7 +53,8 @@ Expr collect(const Expr& e, const std::string& variable, const Settings& setting
 Expr substitute(const Expr& e, const Expr& eq, const Settings& settings);
 // True when both sides of the equation simplify to the same value.
 bool holds(const Expr& eq, const Settings& settings);
-// Giac source text, parsed and evaluated; nothing when it does not parse.
+// Source text in the algebra's own syntax, parsed and evaluated; nothing when it does not
+// parse.
 std::optional<Expr> runCode(const std::string& source, const Settings& settings);
 
 // Values of `f` at each of `xs` (and, for two variables, on the grid xs by ys, row by row
@@ -64,10 +65,11 @@ std::vector<double> sampleGrid(const Expr& f, const std::string& x, const std::s
                                const std::vector<double>& xs, const std::vector<double>& ys,
                                const Settings& settings);
 
-// Giac computing for about `seconds`, open to the interrupt all the while (a slow kernel).
+// The algebra computing for about `seconds`, open to the interrupt all the while (a slow
+// kernel).
 void busyWork(double seconds);
 
-// The mapping alone, there and back, for tests: `e` as Giac builds it and reads it back.
+// The mapping alone, there and back, for tests: `e` as the algebra builds it and reads it back.
 Expr roundTrip(const Expr& e, const Settings& settings);
 
 // Safe from any thread: asks the running computation to stop. `clearInterrupt` readies the

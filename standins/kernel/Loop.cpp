@@ -14,8 +14,6 @@ namespace standin {
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
 double secondsOf(const ScriptLine* line, double otherwise) {
     if (!line || line->words.empty()) return otherwise;
     return std::atof(line->words[0].c_str());

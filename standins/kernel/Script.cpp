@@ -1,7 +1,8 @@
 #include "Script.h"
 
+#include "TextFile.h"
+
 #include <cstdlib>
-#include <fstream>
 #include <sstream>
 
 namespace standin {
@@ -9,19 +10,12 @@ namespace standin {
 Script Script::fromEnvironment() {
     const char* path = std::getenv(kVariable);
     if (!path || !*path) return {};
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return parse(text.str());
+    return parse(readTextFile(path).value_or(""));
 }
 
 Script Script::parse(const std::string& text) {
     Script script;
-    std::istringstream lines(text);
-    std::string line;
-    while (std::getline(lines, line)) {
-        std::size_t comment = line.find('#');
-        if (comment != std::string::npos) line.erase(comment);
+    for (const std::string& line : uncommentedLines(text)) {
         std::istringstream words(line);
         ScriptLine parsed;
         std::string first;

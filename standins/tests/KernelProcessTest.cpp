@@ -105,7 +105,8 @@ TEST_F(KernelProgram, LaunchedAsTheEditorDoesItAnswersStopsOnInterruptAndQuits) 
         EXPECT_TRUE(stopped->isSymbol("$Canceled")) << c.name << ": " << linearText(*stopped);
 
         auto quit = editor.request(fn("Quit", {}));
-        ASSERT_TRUE(quit) << c.name;
+        ASSERT_TRUE(quit) << c.name << ": packet " << editor.lastPacket << ", error "
+                          << editor.lastError;
         EXPECT_TRUE(quit->isSymbol("$Suspended")) << c.name;
     }
 }

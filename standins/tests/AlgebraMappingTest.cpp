@@ -1,5 +1,5 @@
-// The program's own heads to Giac and back: a tree that Giac leaves alone comes back as it
-// went, and the shapes Giac prefers come back in the program's own form.
+// The program's own heads to the algebra and back: a tree that the algebra leaves alone comes
+// back as it went, and the shapes the algebra prefers come back in the program's own form.
 
 #include "Algebra.h"
 #include "KernelHarness.h"
@@ -79,15 +79,15 @@ std::vector<RoundTrip> roundTrips() {
     };
 }
 
-class GiacMapping : public ::testing::TestWithParam<RoundTrip> {};
+class AlgebraMapping : public ::testing::TestWithParam<RoundTrip> {};
 
-TEST_P(GiacMapping, ComesBackInTheOwnForm) {
+TEST_P(AlgebraMapping, ComesBackInTheOwnForm) {
     const RoundTrip& c = GetParam();
     Expr back = algebra::roundTrip(c.sent, algebra::Settings{});
     EXPECT_TRUE(back == c.back) << linearText(back) << " instead of " << linearText(c.back);
 }
 
-INSTANTIATE_TEST_SUITE_P(Kernel, GiacMapping, ::testing::ValuesIn(roundTrips()),
+INSTANTIATE_TEST_SUITE_P(Kernel, AlgebraMapping, ::testing::ValuesIn(roundTrips()),
                          [](const auto& info) {
                              std::string name;
                              for (char c : std::string(info.param.name))
@@ -95,13 +95,13 @@ INSTANTIATE_TEST_SUITE_P(Kernel, GiacMapping, ::testing::ValuesIn(roundTrips()),
                              return name;
                          });
 
-TEST(GiacMapping, HeadsWithoutAlgebraAreRefused) {
+TEST(AlgebraMapping, HeadsWithoutAlgebraAreRefused) {
     for (const Expr& e : {sym("$Failed"), fn("TYFrobnicate", {x()}), sym("Null")})
         EXPECT_THROW(algebra::roundTrip(e, algebra::Settings{}), algebra::AlgebraError)
             << linearText(e);
 }
 
-TEST(GiacMapping, HighPrecisionRealsKeepTheirDigits) {
+TEST(AlgebraMapping, HighPrecisionRealsKeepTheirDigits) {
     algebra::Settings thirty;
     thirty.precision = 30;
     Expr root = algebra::transform(algebra::Op::Numeric, fn("TYRadical", {num(2), num(2)}), thirty);
