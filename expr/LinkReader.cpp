@@ -1,12 +1,17 @@
 #include "expr/LinkReader.h"
 
+#include "expr/CalculusNodes.h"
 #include "expr/ExprSettings.h"
 #include "expr/FunctionNode.h"
+#include "expr/GridNodes.h"
 #include "expr/LeafNodes.h"
 #include "expr/LinkString.h"
 #include "expr/ListNodes.h"
+#include "expr/NumberText.h"
 #include "expr/PlusNode.h"
 #include "expr/PowerNode.h"
+#include "expr/RelationNodes.h"
+#include "expr/ScriptNodes.h"
 #include "expr/TimesNode.h"
 #include "expr/UnaryNodes.h"
 #include "expr/symbols/BuiltinNames.h"
@@ -19,10 +24,32 @@ constexpr size_t kIntegerTextLength = 10;
 constexpr size_t kRealTextLength = 16;
 
 constexpr int32_t kInfinityRow = 53;
+
+// The number-type codes of binary integers of 32 bits or fewer, in both interfaces: byte,
+// short, integer, and the interface-1 short, int and long.
+bool IsSmallBinaryInteger(int32_t rawType) {
+    switch (rawType) {
+    case 0xA1:
+    case 0xE2:
+    case 0xE4:
+    case 0xC1:
+    case 0xC2:
+    case 0xC3:
+        return true;
+    default:
+        return false;
+    }
+}
 constexpr int32_t kImaginaryRow = 51;
 
 NodePtr Symbol(int32_t row) {
     return std::make_unique<SymbolNode>(row);
+}
+
+// The first derivative of a function, as a head: Derivative[1][f].
+NodePtr FirstDerivativeOf(int32_t row) {
+    return std::make_unique<FunctionNode>(
+        std::make_unique<DerivativeNode>(std::make_unique<MachineIntegerNode>(1)), Symbol(row));
 }
 
 // A chain of nodes as one argument: the node itself, or a sequence of several.
@@ -54,7 +81,7 @@ NodePtr LinkReader::Fail() {
 NodePtr LinkReader::ReadExpr() {
     if (m_failed) return std::make_unique<ErrorNode>();
     const int32_t type = QKGetNext(m_link);
-    if (type == QKTOK_ERROR || QKError(m_link) != 0) return Fail();
+    if (type == QKTOK_ERROR) return Fail();
     if (m_depth >= kMaxDepth) {
         // Too deep to build: pass over the rest of this expression and stand for it.
         if (type == QKTOK_FUNCTION) {
@@ -100,6 +127,16 @@ bool LinkReader::ReadText(std::string& out) {
 }
 
 NodePtr LinkReader::ReadNumber(int32_t type) {
+    if (type == QKTOK_INTEGER && IsSmallBinaryInteger(QKGetRawType(m_link))) {
+        // A binary integer of 32 bits or fewer: its value, without a detour through text. The
+        // length rule applies to the digits the value would show.
+        int32_t value = 0;
+        if (!QKGetInteger(m_link, &value)) return Fail();
+        // Ten characters: a value of ten digits, or a sign and nine.
+        if (value >= 1'000'000'000 || value <= -100'000'000)
+            return std::make_unique<IntegerNode>(FormatInteger(value));
+        return std::make_unique<MachineIntegerNode>(value);
+    }
     std::string text;
     if (!ReadText(text)) return Fail();
     if (type == QKTOK_INTEGER) {
@@ -298,6 +335,117 @@ NodePtr LinkReader::ReadHeadKind(int32_t row, int32_t count) {
         auto product = std::make_unique<TimesNode>(ReadOne(count));
         product->AppendChild(Symbol(kInfinityRow));
         return product;
+    }
+    case SymbolKind::kAbsDet:
+        return std::make_unique<AbsDetNode>(ReadOne(count));
+    case SymbolKind::kSubscript: {
+        NodePtr base = count >= 1 ? ReadExpr() : nullptr;
+        NodePtr script = count >= 2 ? AsArgument(ReadChain(count - 1)) : nullptr;
+        return std::make_unique<SubscriptNode>(std::move(base), std::move(script));
+    }
+    case SymbolKind::kKroneckerDelta:
+        return std::make_unique<SubscriptNode>(Symbol(row), AsArgument(ReadChain(count)));
+    case SymbolKind::kIndexedFunction: {
+        if (count == 0) return Apply(Symbol(row), 0);
+        NodePtr head = std::make_unique<SubscriptNode>(Symbol(row), ReadExpr());
+        if (count == 1) return head;
+        return Apply(std::move(head), count - 1);
+    }
+    case SymbolKind::kDoublyIndexedFunction: {
+        if (count < 2) return Apply(Symbol(row), count);
+        NodePtr index = ReadExpr();
+        NodePtr order = ReadExpr();
+        // The second index is an exponent as written, never a reciprocal.
+        NodePtr head = std::make_unique<PowerNode>(
+            std::move(order), std::make_unique<SubscriptNode>(Symbol(row), std::move(index)), true);
+        return Apply(std::move(head), count - 2);
+    }
+    case SymbolKind::kLimit: {
+        NodePtr operand = count >= 1 ? ReadExpr() : nullptr;
+        NodePtr condition = count >= 2 ? ReadExpr() : nullptr;
+        LimitNode::Direction direction = LimitNode::kNoDirection;
+        if (count >= 3) {
+            NodePtr option = ReadExpr();
+            auto* rule = dynamic_cast<RuleNode*>(option.get());
+            if (rule && rule->Second() && rule->Second()->TypeTag() == ::TypeTag("intN")) {
+                const int32_t value = rule->Second()->GetInteger();
+                if (value == 1) direction = LimitNode::kFromBelow;
+                if (value == -1) direction = LimitNode::kFromAbove;
+            }
+            Discard(count - 3);
+        }
+        return std::make_unique<LimitNode>(std::move(operand), std::move(condition), direction);
+    }
+    case SymbolKind::kBigOperator: {
+        NodePtr body = count >= 1 ? ReadExpr() : nullptr;
+        NodePtr lower = count >= 2 ? ReadExpr() : nullptr;
+        Discard(count - 2);
+        NodePtr upper;
+        if (auto* iterator = dynamic_cast<ListNode*>(lower.get());
+            iterator && iterator->Count() == 3) {
+            // {variable, start, end}: the bound below is "variable = start".
+            NodePtr items = iterator->DetachAll();
+            NodePtr variable = TakeFirst(items);
+            NodePtr start = TakeFirst(items);
+            upper = TakeFirst(items);
+            variable->SetNext(std::move(start));
+            lower = InequalityNode::FromOperands(symbol_row::kEqual, std::move(variable));
+        }
+        return std::make_unique<BigOperatorNode>(std::make_unique<SymbolNode>(row), std::move(body),
+                                                 std::move(lower), std::move(upper));
+    }
+    case SymbolKind::kRelation:
+        return InequalityNode::FromOperands(row, ReadChain(count));
+    case SymbolKind::kInequality:
+        return std::make_unique<InequalityNode>(ReadChain(count));
+    case SymbolKind::kMatrix:
+        return std::make_unique<MatrixNode>(ReadChain(count));
+    case SymbolKind::kTable:
+        return std::make_unique<TableNode>(ReadChain(count));
+    case SymbolKind::kEquationSet:
+        return std::make_unique<EquationSetNode>(ReadChain(count));
+    case SymbolKind::kSplit:
+        return std::make_unique<SplitNode>(ReadChain(count));
+    case SymbolKind::kColumn:
+        return std::make_unique<ColumnNode>(ReadChain(count));
+    case SymbolKind::kOr:
+        return std::make_unique<OrNode>(ReadChain(count));
+    case SymbolKind::kDerivative:
+        if (count < 2) return std::make_unique<DerivativeNode>(ReadOne(count));
+        return std::make_unique<DerivativeNode>(std::make_unique<SequenceNode>(ReadChain(count)));
+    case SymbolKind::kFunctionDerivative:
+        return Apply(FirstDerivativeOf(row), count);
+    case SymbolKind::kIndexedFunctionDerivative: {
+        if (count == 0) return Apply(FirstDerivativeOf(row), 0);
+        NodePtr head = std::make_unique<SubscriptNode>(FirstDerivativeOf(row), ReadExpr());
+        if (count == 1) return head;
+        return Apply(std::move(head), count - 1);
+    }
+    case SymbolKind::kIntegral: {
+        NodePtr integrand = count >= 1 ? ReadExpr() : nullptr;
+        NodePtr second = count >= 2 ? ReadExpr() : nullptr;
+        Discard(count - 2);
+        NodePtr lower;
+        NodePtr upper;
+        if (auto* range = dynamic_cast<ListNode*>(second.get())) {
+            // {variable, lower, upper}; a shorter list gives its variable and no bounds.
+            NodePtr items = range->DetachAll();
+            second = TakeFirst(items);
+            if (items && items->Next()) {
+                lower = TakeFirst(items);
+                upper = TakeFirst(items);
+            }
+        }
+        return std::make_unique<IntegrateNode>(std::move(upper), std::move(lower),
+                                               std::move(integrand), std::move(second));
+    }
+    case SymbolKind::kPartialDerivative:
+    case SymbolKind::kTotalDerivative: {
+        NodePtr operand = count >= 1 ? ReadExpr() : nullptr;
+        NodePtr variables =
+            count >= 2 ? std::make_unique<SequenceNode>(ReadChain(count - 1)) : nullptr;
+        return std::make_unique<DifferentiationNode>(std::move(operand), std::move(variables),
+                                                     entry.kind == SymbolKind::kPartialDerivative);
     }
     case SymbolKind::kWrapper:
         // The head stands for its argument; an empty wrapper stands for nothing sound.
