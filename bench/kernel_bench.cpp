@@ -36,7 +36,6 @@ public:
     NodePtr AnswerKernelRequest(int32_t, NodePtr) override { return nullptr; }
     void ProcessEvents(int) override {}
     void Post(std::function<void()>) override {}
-    void Call(const std::function<void()>& work) override { work(); }
 };
 
 // x + 2 + y + 3 + x

@@ -171,8 +171,9 @@ private:
     // The common frame of a request: sends nothing without a link or while busy.
     NodePtr TreeRequest(const char* head, int32_t count, bool waitCursor,
                         const std::function<void()>& arguments);
-    int32_t RecordRequest(const char* head, int32_t count, const std::function<void()>& arguments,
-                          CandidateRecords& records);
+    // Not sent either for a node the kernel cannot take on its own (`evaluable` false).
+    int32_t RecordRequest(const char* head, int32_t count, bool evaluable,
+                          const std::function<void()>& arguments, CandidateRecords& records);
     void PreferenceRequest(int32_t count, const std::function<void()>& last);
     void ShowKernelMessage();
     void AnswerCall();

@@ -4,10 +4,12 @@
 #include "corvinet/qkwire.h"
 #include "kernel/ServerWire.h"
 
+#include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <climits>
+#include <cstring>
 #include <fstream>
 #include <mutex>
 #include <set>
@@ -38,6 +40,16 @@ constexpr const char* kKernelsInUse =
 constexpr const char* kBadPassword =
     "The server has rejected your connection because your password is incorrect.\nCheck your "
     "password in the connection options dialog box.";
+
+// The site the server's message offers to open: only web addresses; anything else (a file, a
+// program, another scheme) is not offered at all.
+std::string WebSiteOnly(const std::string& site) {
+    auto startsWith = [&](const char* scheme) {
+        const std::size_t n = std::strlen(scheme);
+        return site.size() > n && strncasecmp(site.c_str(), scheme, n) == 0;
+    };
+    return startsWith("http://") || startsWith("https://") ? site : std::string();
+}
 
 // The current folder belongs to the whole process: one launch changes it at a time.
 std::mutex gFolderMutex;
@@ -200,7 +212,8 @@ void KernelStartup::Login(const std::string& user) {
         if (!socket.ReadInt32(token) || !socket.ReadInt32(address) || !socket.ReadInt16(port) ||
             !readBanner())
             return FailSocket(kLoginFailed, socket.Error());
-        if (!text.empty() && !m_cancelled) m_callbacks.serverMessage(text, site, caption);
+        if (!text.empty() && !m_cancelled)
+            m_callbacks.serverMessage(text, WebSiteOnly(site), caption);
         break;
     case 1:
         return Fail(kNoAccount);
@@ -210,7 +223,7 @@ void KernelStartup::Login(const std::string& user) {
     case 4:
         if (!readBanner()) return FailSocket(kLoginFailed, socket.Error());
         if (!text.empty()) {
-            if (!m_cancelled) m_callbacks.serverMessage(text, site, caption);
+            if (!m_cancelled) m_callbacks.serverMessage(text, WebSiteOnly(site), caption);
             return Fail("");
         }
         return Fail(reply == 3 ? kNoKernelFree : kRefused);

@@ -6,8 +6,8 @@
 // over its widgets; tests implement it with a recording fake that serves posted work from a
 // queue.
 //
-// Threads: `Post` and `Call` may be called from any thread; everything else only on the GUI
-// thread. The start-up and server-connection threads reach the GUI only through them.
+// Threads: `Post` may be called from any thread; everything else only on the GUI thread. The
+// start-up and server-connection threads reach the GUI only through it.
 
 #include "expr/ExprNode.h"
 
@@ -33,8 +33,8 @@ public:
     virtual void OpenProgress(const std::string& text, std::function<void()> cancel) = 0;
     virtual void SetProgressText(const std::string& text) = 0;
     virtual void CloseProgress() = 0;
-    // The server's message (text, site, button caption), modal. Only "http:" and "https:"
-    // sites may be offered for opening.
+    // The server's message (text, site, button caption), modal. The site is empty or a web
+    // address ("http:" or "https:"); an empty site leaves the button blank and disabled.
     virtual void ShowServerMessage(const std::string& text, const std::string& site,
                                    const std::string& caption) = 0;
 
@@ -51,11 +51,9 @@ public:
     // kernel (repainting, Escape, the palette), without running a nested modal loop.
     virtual void ProcessEvents(int milliseconds) = 0;
 
-    // Runs `work` on the GUI thread later (any thread may call it).
+    // Runs `work` on the GUI thread later, in the order posted (any thread may call it). The
+    // threads never wait for the GUI, so nothing they post can hold up their ending.
     virtual void Post(std::function<void()> work) = 0;
-    // Runs `work` on the GUI thread and returns when it has run (any thread but the GUI
-    // thread may call it; the GUI thread runs it at once).
-    virtual void Call(const std::function<void()>& work) = 0;
 };
 
 } // namespace kernel

@@ -32,10 +32,10 @@ NodePtr KernelSession::TreeRequest(const char* head, int32_t count, bool waitCur
     return ReadResult();
 }
 
-int32_t KernelSession::RecordRequest(const char* head, int32_t count,
+int32_t KernelSession::RecordRequest(const char* head, int32_t count, bool evaluable,
                                      const std::function<void()>& arguments,
                                      CandidateRecords& records) {
-    if (!CanSend()) {
+    if (!evaluable || !CanSend()) {
         records.fill(CandidateRecord{});
         return 1;
     }
@@ -109,22 +109,15 @@ NodePtr KernelSession::Drop(int16_t mode, const ExprNode& node, const ExprNode& 
 }
 
 int32_t KernelSession::EvaluateShuffle(const ExprNode& node, CandidateRecords& records) {
-    if (!node.IsEvaluable()) {
-        records.fill(CandidateRecord{});
-        return 1;
-    }
     return RecordRequest(
-        "TYEvaluateShuffle", 1, [&] { node.PutToLink(m_link, kTargetAndMover); }, records);
+        "TYEvaluateShuffle", 1, node.IsEvaluable(),
+        [&] { node.PutToLink(m_link, kTargetAndMover); }, records);
 }
 
 int32_t KernelSession::EvaluateDrop(const ExprNode& node, const ExprNode& target,
                                     CandidateRecords& records) {
-    if (!node.IsEvaluable() || !target.IsEvaluable()) {
-        records.fill(CandidateRecord{});
-        return 1;
-    }
     return RecordRequest(
-        "TYEvaluateDrop", 2,
+        "TYEvaluateDrop", 2, node.IsEvaluable() && target.IsEvaluable(),
         [&] {
             node.PutToLink(m_link, kNoMarkers);
             target.PutToLink(m_link, kNoMarkers);
@@ -140,12 +133,9 @@ NodePtr KernelSession::Evaluate(int16_t kind, const ExprNode& node) {
 }
 
 int32_t KernelSession::EvaluateEval(const ExprNode& node, CandidateRecords& records) {
-    if (!node.IsEvaluable()) {
-        records.fill(CandidateRecord{});
-        return 1;
-    }
     return RecordRequest(
-        "TYEvaluateEval", 1, [&] { node.PutToLink(m_link, kTargetAndMover); }, records);
+        "TYEvaluateEval", 1, node.IsEvaluable(), [&] { node.PutToLink(m_link, kTargetAndMover); },
+        records);
 }
 
 NodePtr KernelSession::Simplify(const ExprNode& node) {

@@ -63,24 +63,6 @@ public:
         m_queue.push_back(std::move(work));
         m_posted.notify_all();
     }
-    void Call(const std::function<void()>& work) override {
-        if (std::this_thread::get_id() == m_gui) {
-            work();
-            return;
-        }
-        std::mutex doneMutex;
-        std::condition_variable doneSignal;
-        bool done = false;
-        Post([&] {
-            work();
-            std::lock_guard lock(doneMutex);
-            done = true;
-            doneSignal.notify_all();
-        });
-        std::unique_lock lock(doneMutex);
-        doneSignal.wait(lock, [&] { return done; });
-    }
-
     // Runs the posted work; the number of items run.
     int Pump() {
         int ran = 0;
@@ -123,7 +105,6 @@ public:
     bool paletteOpen = false;
 
 private:
-    std::thread::id m_gui = std::this_thread::get_id();
     std::function<void()> m_cancel;
     std::mutex m_mutex;
     std::condition_variable m_posted;

@@ -90,6 +90,16 @@ protected:
         settings.quitDrainMilliseconds = 2000;
         return settings;
     }
+    // The stand-in server's account "ann".
+    kernel::ConnectionSettings Remote(const CalcServerFixture& server) {
+        kernel::ConnectionSettings settings = Local();
+        settings.useLocalKernel = false;
+        settings.serverHost = "127.0.0.1";
+        settings.loginPort = server.server->loginPort();
+        settings.userName = "ann";
+        settings.password = "secret";
+        return settings;
+    }
 
     BuiltinNamesScope names;
     FakeHost host;
@@ -253,12 +263,7 @@ TEST_F(SessionProcess, EndingTheProgramDuringAStartUpLeavesNothingBehind) {
 TEST_F(SessionProcess, ARemoteKernelIsReachedThroughTheServerAndLoggedOutOnQuit) {
     CalcServerFixture server(standin::calc::kernelCommand(KERNEL_PROGRAM), "");
     ASSERT_TRUE(server.started);
-    kernel::ConnectionSettings settings = Local();
-    settings.useLocalKernel = false;
-    settings.serverHost = "127.0.0.1";
-    settings.loginPort = server.server->loginPort();
-    settings.userName = "ann";
-    settings.password = "secret";
+    kernel::ConnectionSettings settings = Remote(server);
     ASSERT_TRUE(StartAndWait(settings));
     ASSERT_TRUE(session->IsConnected()) << (host.messages.empty() ? "" : host.messages[0]);
     EXPECT_TRUE(session->Remote());
@@ -276,17 +281,26 @@ TEST_F(SessionProcess, ARemoteKernelIsReachedThroughTheServerAndLoggedOutOnQuit)
     EXPECT_EQ(server.AccountMinutes(), 30);
 }
 
+TEST_F(SessionProcess, ARemoteKernelThatDiesIsLoggedOutOfTheServer) {
+    CalcServerFixture server(standin::calc::kernelCommand(KERNEL_PROGRAM), "");
+    ASSERT_TRUE(server.started);
+    ASSERT_TRUE(StartAndWait(Remote(server)));
+    ASSERT_TRUE(session->IsConnected());
+    const pid_t kernel = server.server->kernelProcess(1);
+    ASSERT_GT(kernel, 0);
+    ::kill(kernel, SIGKILL);
+    EXPECT_EQ(session->Simplify(*Sum(2, 3))->TypeTag(), TypeTag("errN"));
+    EXPECT_FALSE(session->IsConnected());
+    session.reset(); // waits for the logout
+    EXPECT_EQ(server.server->kernelProcess(1), 0);
+}
+
 TEST_F(SessionProcess, TheServerEndingTheKernelQuitsItOnceTheRequestIsAnswered) {
     // The server ends the kernel while a slow request runs: the quit waits for the answer.
     Script("on TYSimplify slow 1\n");
     CalcServerFixture server(standin::calc::kernelCommand(KERNEL_PROGRAM), "server status 2\n");
     ASSERT_TRUE(server.started);
-    kernel::ConnectionSettings settings = Local();
-    settings.useLocalKernel = false;
-    settings.serverHost = "127.0.0.1";
-    settings.loginPort = server.server->loginPort();
-    settings.userName = "ann";
-    settings.password = "secret";
+    kernel::ConnectionSettings settings = Remote(server);
     settings.pollMilliseconds = 100;
     ASSERT_TRUE(StartAndWait(settings));
     ASSERT_TRUE(session->IsConnected());

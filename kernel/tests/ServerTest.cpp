@@ -236,7 +236,8 @@ TEST(RemoteStartup, AcceptedLoginsShowTheBannerAndGoOn) {
     CalcServerFixture server(ListenerKernel(), "server banner Welcome|ftp://example.org|Site\n");
     ASSERT_TRUE(server.started);
     const StartupOutcome outcome = RunRemoteStartup(server.server->loginPort(), "secret");
-    EXPECT_EQ(outcome.serverMessages, std::vector<std::string>{"Welcome|ftp://example.org|Site"});
+    // Only a web address is offered for opening.
+    EXPECT_EQ(outcome.serverMessages, std::vector<std::string>{"Welcome||Site"});
     EXPECT_EQ(outcome.statuses,
               (std::vector<std::string>{"Initializing network connection.", "Logging in.",
                                         "Requesting a kernel.", "Waiting for a kernel to start."}));
