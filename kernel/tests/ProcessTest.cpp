@@ -246,6 +246,21 @@ TEST_F(SessionProcess, StartIsRefusedWhileStartingAndCancelEndsTheStartQuietly) 
     EXPECT_EQ(host.messages, std::vector<std::string>{"Can not locate the Oskaria kernel."});
 }
 
+TEST_F(SessionProcess, AKernelThatDiesWhileStartingIsReportedOnceAndClosed) {
+    for (const char* death : {"die-before-connect", "die-after-connect"}) {
+        SCOPED_TRACE(death);
+        Script(std::string("on start ") + death + "\n");
+        host.messages.clear();
+        ASSERT_TRUE(StartAndWait(Local()));
+        EXPECT_FALSE(session->IsConnected());
+        EXPECT_FALSE(host.paletteOpen);
+        EXPECT_FALSE(host.progressOpen);
+        // The start-up's own failure text, never the link library's message on its own.
+        ASSERT_EQ(host.messages.size(), 1u);
+        EXPECT_EQ(host.messages[0].rfind("Unable to start the kernel.", 0), 0u) << host.messages[0];
+    }
+}
+
 TEST_F(SessionProcess, EndingTheProgramDuringAStartUpLeavesNothingBehind) {
     for (bool remote : {false, true}) {
         SCOPED_TRACE(remote ? "remote" : "local");
