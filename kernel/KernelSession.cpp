@@ -109,9 +109,9 @@ void KernelSession::InstallYield(QKLINK link) {
 
 void KernelSession::Start(const ConnectionSettings& settings) {
     if (m_starting || m_link) return;
-    if (m_server && m_server->Finished()) m_server.reset();
-    // A server connection still logging out keeps its thread; it ends on its own time-outs.
-    if (m_server) m_server.reset();
+    // The last server connection has been asked to log out; one still doing so is waited for,
+    // which its socket timeouts bound.
+    m_server.reset();
     m_startup.reset();
     if (!m_env) m_env = QKInitialize(nullptr);
     if (!m_env) return;
