@@ -8,6 +8,7 @@
 // lines that changed.
 
 #include "document/CompList.h"
+#include "document/EditCodes.h"
 #include "document/MathComp.h"
 #include "document/ParaStyle.h"
 #include "document/RefSource.h"
@@ -18,16 +19,6 @@
 class ByteStream;
 class ParaDocument;
 class ParaSequence;
-
-// Codes `HandleKey` answers, which the view turns into actions.
-namespace editcode {
-inline constexpr int32_t kSplitParagraph = 802;
-inline constexpr int32_t kSplitParagraphFlagged = 803;
-inline constexpr int32_t kJoinWithPrevious = 804;
-inline constexpr int32_t kInsertCharacter = 1001;
-inline constexpr int32_t kInsertTab = 1002;
-inline constexpr int32_t kNoEdit = 2000;
-} // namespace editcode
 
 class ParaComp final : public TextComp {
 public:
