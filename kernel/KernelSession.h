@@ -64,14 +64,19 @@ public:
     bool IsBusy() const override { return m_link != nullptr && m_busy; }
     void ShowMessage(const char* text) override { m_host.ShowMessage(text); }
 
-    // Starts a local kernel or logs into the calculation server. Does nothing while a start-up
-    // runs or a kernel is connected.
+    // Starts a local kernel or logs into the calculation server, as the connection settings
+    // say. Does nothing while a start-up runs or a kernel is connected.
+    bool CanStart() const override { return true; }
+    void Start() override { Start(m_settings); }
     void Start(const ConnectionSettings& settings);
-    bool IsStarting() const { return m_starting; }
+    void SetConnectionSettings(const ConnectionSettings& settings) { m_settings = settings; }
+    bool IsStarting() const override { return m_starting; }
     // Quits the kernel and closes the link; waits a bounded time for the kernel to confirm.
-    void Quit(bool showMessage);
+    void Quit(bool showMessage) override;
     // Asks the running calculation to stop (Escape while busy).
-    void Interrupt();
+    void Interrupt() override;
+    // The kernel's link runs through the calculation server.
+    bool IsRemote() const override { return m_link != nullptr && m_remote; }
 
     // Reads, shows and clears the link's error; tears the link down when the kernel went away.
     void HandleLinkError();
@@ -100,7 +105,7 @@ public:
     NodePtr Simplify(const ExprNode& node);
     void SetSortPriorities(NodePtr list, bool constantsToBack);
     NodePtr GetSortPriorities(bool defaults);
-    void SetConstant(char letter, bool declare);
+    void SetConstant(char letter, bool declare) override;
     NodePtr NextPriority(const ExprNode& list);
     std::string ToStandardFormText(const ExprNode& node);
 
@@ -111,8 +116,6 @@ public:
 
     bool ConstantsToBack() const { return m_constantsToBack; }
     void SetConstantsToBack(bool on) { m_constantsToBack = on; }
-    // The kernel came (or comes) through the calculation server.
-    bool Remote() const { return m_remote; }
     // The lexer's restricted mode; the calculation server offers no restricted account.
     bool ServerRestricted() const { return false; }
     int32_t LastError() const { return m_lastError; }

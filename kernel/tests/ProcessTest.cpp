@@ -81,8 +81,10 @@ protected:
         ::setenv("TESSARY_STANDIN_SCRIPT", m_script.c_str(), 1);
     }
 
+    // Starts as the shell's Start Kernel does, from the settings the session was given.
     bool StartAndWait(const kernel::ConnectionSettings& settings) {
-        session->Start(settings);
+        session->SetConnectionSettings(settings);
+        session->Start();
         return host.PumpUntil([&] { return !session->IsStarting(); }, 60);
     }
     kernel::ConnectionSettings Local() {
@@ -118,7 +120,7 @@ TEST_F(SessionProcess, StartsTheKernelProgramShowingItsStepsAndQuitsIt) {
     EXPECT_FALSE(host.progressOpen);
     EXPECT_TRUE(host.paletteOpen);
     EXPECT_FALSE(session->IsBusy());
-    EXPECT_FALSE(session->Remote());
+    EXPECT_FALSE(session->IsRemote());
 
     EXPECT_EQ(TextOf(session->Simplify(*Sum(2, 3))), "5");
     EXPECT_EQ(TextOf(session->NextPriority(*Priorities())), "8");
@@ -281,7 +283,7 @@ TEST_F(SessionProcess, ARemoteKernelIsReachedThroughTheServerAndLoggedOutOnQuit)
     kernel::ConnectionSettings settings = Remote(server);
     ASSERT_TRUE(StartAndWait(settings));
     ASSERT_TRUE(session->IsConnected()) << (host.messages.empty() ? "" : host.messages[0]);
-    EXPECT_TRUE(session->Remote());
+    EXPECT_TRUE(session->IsRemote());
     EXPECT_EQ(host.progressTexts,
               (std::vector<std::string>{"Starting the kernel...",
                                         "Initializing network connection.", "Logging in.",
