@@ -17,6 +17,15 @@ void Number(QKLINK link, int32_t token, const char* text) {
     QKPutData(link, text, static_cast<int32_t>(std::strlen(text)));
 }
 
+// Log[x], or Log[base, x] for a base above 0.
+Sender Log(int32_t base) {
+    return [base](QKLINK l) {
+        QKPutFunction(l, "Log", base > 0 ? 2 : 1);
+        if (base > 0) QKPutLongInteger(l, base);
+        QKPutSymbol(l, "x");
+    };
+}
+
 struct ReadCase {
     const char* name;
     Sender send;
@@ -68,19 +77,8 @@ const ReadCase kReads[] = {
          QKPutLongInteger(l, 2);
      },
      "sumN", "TYPlus[R:0.0, TYTimes[2, I]]", nullptr},
-    {"natural logarithm",
-     [](QKLINK l) {
-         QKPutFunction(l, "Log", 1);
-         QKPutSymbol(l, "x");
-     },
-     "funN", "TYLog[x]", "ln x"},
-    {"logarithm to base two",
-     [](QKLINK l) {
-         QKPutFunction(l, "Log", 2);
-         QKPutLongInteger(l, 2);
-         QKPutSymbol(l, "x");
-     },
-     "funN", "TYLog[2, x]", "logSubs{2}Bracket{x}"},
+    {"natural logarithm", Log(0), "funN", "TYLog[x]", "ln x"},
+    {"logarithm to base two", Log(2), "funN", "TYLog[2, x]", "logSubs{2}Bracket{x}"},
     {"wrapper stands for its argument",
      [](QKLINK l) {
          QKPutFunction(l, "Hold", 1);
@@ -219,19 +217,8 @@ struct LogCase {
 };
 
 const LogCase kLogRoundTrips[] = {
-    {"natural",
-     [](QKLINK l) {
-         QKPutFunction(l, "Log", 1);
-         QKPutSymbol(l, "x");
-     },
-     "ln x", "TYLog[x]", "Log[x]"},
-    {"base ten",
-     [](QKLINK l) {
-         QKPutFunction(l, "Log", 2);
-         QKPutLongInteger(l, 10);
-         QKPutSymbol(l, "x");
-     },
-     "log x", "TYLog[10, x]", "Log[10, x]"},
+    {"natural", Log(0), "ln x", "TYLog[x]", "Log[x]"},
+    {"base ten", Log(10), "log x", "TYLog[10, x]", "Log[10, x]"},
     {"base ten of a sum",
      [](QKLINK l) {
          QKPutFunction(l, "Log", 2);
@@ -241,13 +228,7 @@ const LogCase kLogRoundTrips[] = {
          QKPutLongInteger(l, 1);
      },
      "logParen{x + 1}", "TYLog[10, TYPlus[x, 1]]", "Log[10, Plus[x, 1]]"},
-    {"base two",
-     [](QKLINK l) {
-         QKPutFunction(l, "Log", 2);
-         QKPutLongInteger(l, 2);
-         QKPutSymbol(l, "x");
-     },
-     "logSubs{2}Bracket{x}", "TYLog[2, x]", "Log[2, x]"},
+    {"base two", Log(2), "logSubs{2}Bracket{x}", "TYLog[2, x]", "Log[2, x]"},
     {"symbolic base",
      [](QKLINK l) {
          QKPutFunction(l, "Log", 2);

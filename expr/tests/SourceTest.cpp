@@ -43,14 +43,9 @@ protected:
         names = {{L1, "L1"}, {L2, "L2"}, {inside, "box"}, {grid, "G"}, {derivative, "D"}};
     }
 
-    std::string Name(const DocPos& p) const {
-        if (p.kind == DocPos::kNone) return "none";
-        const auto found = names.find(p.target);
-        std::string s = found != names.end() ? found->second : "?";
-        if (p.kind == DocPos::kOnGrid) s += p.columns ? " cols" : " rows";
-        return s + " " + std::to_string(p.index);
+    std::string Name(const DocRange& r) const {
+        return PositionName(r.start, names) + " .. " + PositionName(r.end, names);
     }
-    std::string Name(const DocRange& r) const { return Name(r.start) + " .. " + Name(r.end); }
     std::string Name(const NodeSource& s) const { return Name(s.ToDocRange()); }
 
     static NodeSource Whole(TextComp* owner, int32_t first, int32_t last, uint8_t flag) {
