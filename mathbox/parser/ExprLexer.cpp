@@ -56,7 +56,7 @@ NodeSource ExprLexer::WholeStretch() const {
 }
 
 NodeSource ExprLexer::Run(int32_t first, int32_t last) const {
-    return NodeSource(m_source ? m_source->GetOwner() : nullptr, first, last);
+    return NodeSource(m_source, first, last);
 }
 
 int32_t ExprLexer::CharAt(int32_t position) const {

@@ -28,5 +28,5 @@ ExprNode* InfixListParser::Parse(CompList& list, int32_t from, int32_t to) {
 }
 
 ExprNode* InfixListParser::NullSymbol(CompList& list) {
-    return new SymbolNode(NodeSource(list.GetOwner(), 1, 1), symbol_row::kNull);
+    return new SymbolNode(NodeSource(&list, 1, 1), symbol_row::kNull);
 }

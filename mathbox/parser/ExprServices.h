@@ -9,7 +9,6 @@
 #include "platform/Installed.h"
 
 class DocumentHost;
-class ListNode;
 
 class ExprSession {
 public:
@@ -22,7 +21,7 @@ public:
     // The host whose message box shows the lexer's refusals; null shows nothing.
     virtual DocumentHost* MessageHost() const = 0;
     // The term-ordering request: the next index for a marker, given the collected terms.
-    virtual NodePtr NextPriority(ListNode& terms) = 0;
+    virtual NodePtr NextPriority(const ExprNode& terms) = 0;
 };
 
 extern ServiceSlot<ExprSession> gExprSession;

@@ -166,7 +166,7 @@ public:
         return row == restrictedRow || ExprSession::IsRestrictedRow(row);
     }
     DocumentHost* MessageHost() const override { return const_cast<fakes::Host*>(&host); }
-    NodePtr NextPriority(ListNode& terms) override {
+    NodePtr NextPriority(const ExprNode& terms) override {
         ++orderingRequests;
         collected = terms.ChildCount();
         return std::make_unique<MachineIntegerNode>(nextIndex);
