@@ -135,7 +135,13 @@ TokenValue Lead(Val signs, Val operand, SignCode sign) {
 }
 
 TokenValue NewMod(Val left, Val keyword, Val right) {
-    auto residue = std::unique_ptr<ModNode>(static_cast<ModNode*>(keyword.aux.release()));
+    // The typed keyword brings its node along; a box that answers as the keyword is its node.
+    NodePtr taken = keyword.aux ? std::move(keyword.aux) : std::move(keyword.node);
+    std::unique_ptr<ModNode> residue;
+    if (dynamic_cast<ModNode*>(taken.get()))
+        residue.reset(static_cast<ModNode*>(taken.release()));
+    else
+        residue = std::make_unique<ModNode>(keyword.src);
     residue->SetLeft(std::move(left.node));
     residue->SetRight(std::move(right.node));
     return Out(std::move(residue));

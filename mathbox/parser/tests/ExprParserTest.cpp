@@ -175,6 +175,9 @@ TEST_F(ParseTest, BoxesJoinTheExpression) {
                  .Type(" x");
          },
          "Call(TYLog, Seq(2, x))"},
+        {"mod box",
+         [&](Line& l) { l.Type("a").Box(std::make_unique<ModNode>(NodeSource())).Type("b"); },
+         "Mod(a, b)"},
         {"parenthesis box",
          [&](Line& l) { l.Type("f").Box(std::make_unique<GroupNode>(sym("y"), false)); },
          "Call(f, Bracket(y))"},
