@@ -332,7 +332,9 @@ void BigOpComp::WriteLatex(LatexWriter& writer) {
 ExprNode* BigOpComp::ToExpression() {
     const NodeSource source = boxes::SourceOf(*this);
     NodePtr lower = ExpressionOf(*GetList(1));
-    NodePtr upper = ExpressionOf(*GetList(2));
+    // An empty upper limit is none at all, so the kernel gets the lower limit alone rather
+    // than an iterator with a Null end.
+    NodePtr upper = GetList(2)->GetCount() != 0 ? ExpressionOf(*GetList(2)) : nullptr;
     return new BigOperatorNode(source, std::make_unique<SymbolNode>(source, GetSymbolIndex()),
                                std::move(lower), std::move(upper));
 }

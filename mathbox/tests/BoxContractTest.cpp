@@ -9,6 +9,7 @@
 #include "expr/ExprNode.h"
 #include "expr/LeafNodes.h"
 #include "expr/PowerNode.h"
+#include "expr/ScriptNodes.h"
 #include "expr/UnaryNodes.h"
 #include "mathbox/tests/BoxFixture.h"
 
@@ -351,6 +352,7 @@ TEST_F(BoxContractTest, BoxToTreeToBoxGivesTheSameStructure) {
         {"overbar", [] { return Make<OverComp>(Math("z")); }},
         {"sum", [] { return Make<SumComp>(Math("n"), Math("i")); }},
         {"product", [] { return Make<ProdComp>(Math("n"), Math("k")); }},
+        {"sum without an upper limit", [] { return Make<SumComp>(Math(""), Math("i")); }},
         {"limit", [] { return Make<LimitComp>(Math("x")); }},
     };
     for (const auto& c : cases) {
@@ -392,6 +394,19 @@ TEST_F(BoxContractTest, ScriptsConvertByTheirContent) {
         ASSERT_NE(tree, nullptr);
         EXPECT_EQ(dynamic_cast<DirectionNode*>(tree.get()) != nullptr, c.direction);
         EXPECT_EQ(dynamic_cast<PowerNode*>(tree.get()) != nullptr, !c.direction);
+    }
+}
+
+TEST_F(BoxContractTest, EmptyUpperLimitConvertsToNone) {
+    NameParser parser;
+    Installed<ListParser> parsing(gListParser, &parser);
+    for (bool upper : {false, true}) {
+        SumComp sum(Math(upper ? "n" : ""), Math("i"));
+        std::unique_ptr<ExprNode> tree(sum.ToExpression());
+        auto* big = dynamic_cast<BigOperatorNode*>(tree.get());
+        ASSERT_NE(big, nullptr);
+        EXPECT_NE(big->Lower(), nullptr);
+        EXPECT_EQ(big->Upper() != nullptr, upper);
     }
 }
 

@@ -235,6 +235,33 @@ TEST_P(BoxGeometryTest, SumWithLimitsAboveAndBelow) {
     EXPECT_EQ(sum->GetList(1)->GetOrigin().y, o.y + sym.bottom + u - lo.top);
 }
 
+TEST_P(BoxGeometryTest, SignsAreMeasuredInTheMathFaceWhateverTheContent) {
+    // Text in a roman face leaves that face current after the content's layout; the signs are
+    // still measured in the face they are drawn in.
+    CompArray roman;
+    for (char c : std::string_view("word"))
+        roman.Add(OwnedComponent(gGlyphSource->GetGlyph(0, static_cast<uint8_t>(c))));
+    const auto measured = [&](int32_t face, uint8_t code, uint8_t level) {
+        SizeGuard size(level);
+        port.SetFace(face);
+        return port.MeasureChar(code);
+    };
+    auto* paren = InPara<ParenComp>(Make<ParenComp>(std::move(roman)), kText);
+    const Rect mathParen = measured(3, '(', paren->GetSizeLevel());
+    ASSERT_NE(measured(0, '(', paren->GetSizeLevel()), mathParen)
+        << "the faces must differ for this test to tell";
+    EXPECT_EQ(paren->GetDelimiterWidth(), mathParen.right);
+    EXPECT_EQ(paren->GetBounds().top, std::min(paren->GetList(1)->GetBounds().top, mathParen.top));
+
+    CompArray integrand;
+    for (char c : std::string_view("Wf"))
+        integrand.Add(OwnedComponent(gGlyphSource->GetGlyph(0, static_cast<uint8_t>(c))));
+    auto* integral = InPara<InteComp>(Make<InteComp>(std::move(integrand), Math("x")), kText);
+    const Rect mathSign = measured(3, 189, integral->GetSizeLevel());
+    ASSERT_NE(measured(0, 189, integral->GetSizeLevel()), mathSign);
+    EXPECT_EQ(integral->GetUpperBaseline(), mathSign.top - integral->GetList(4)->GetBounds().top);
+}
+
 INSTANTIATE_TEST_SUITE_P(At96Dpi, BoxGeometryTest,
                          ::testing::Values(Size{5, 14, 2, -4}, Size{7, 10, 1, -2}),
                          [](const auto& info) { return std::to_string(info.param.points) + "pt"; });
