@@ -4,11 +4,16 @@
 
 #include "document/DocRange.h"
 #include "document/LatexWriter.h"
+#include "document/ListParser.h"
 #include "document/OutBuffer.h"
 #include "document/tests/Fakes.h"
 #include "document/tests/StreamBytes.h"
+#include "expr/CompositeNode.h"
+#include "expr/LeafNodes.h"
+#include "mathbox/DerivativeBoxes.h"
 #include "mathbox/EquationSetBox.h"
 #include "mathbox/GridKinds.h"
+#include "mathbox/MathBoxKinds.h"
 #include "mathbox/MatrixBox.h"
 #include "mathbox/PiecewiseBox.h"
 #include "mathbox/TableBox.h"
@@ -488,6 +493,124 @@ TEST_F(GridBoxTest, KeysOnCellsAndBoundaries) {
     EXPECT_FALSE(matrix->IsCommandEnabled(1004, on(*matrix, 1, false)));
     EXPECT_TRUE(matrix->IsCommandEnabled(1005, on(*matrix, 1, false)));
     EXPECT_TRUE(set->IsCommandEnabled(1005, in(*set)));
+}
+
+} // namespace
+
+namespace {
+
+// Reads a list as one symbol named by its text: enough to carry the structure through a tree.
+class NameParser final : public ListParser {
+public:
+    ExprNode* Parse(CompList& list, int32_t from, int32_t to) override {
+        std::string name;
+        for (int32_t i = from; i < to; ++i)
+            name += static_cast<char>(list.GetAt(i)->GetCharCode());
+        return new SymbolNode(NodeSource(list.GetOwner(), from, to), name);
+    }
+    ExprNode* NullSymbol(CompList& list) override {
+        return new SymbolNode(NodeSource(list.GetOwner(), 1, 1), std::string());
+    }
+};
+
+class ConversionTest : public GridBoxTest {
+protected:
+    NameParser parser;
+    Installed<ListParser> parsing{gListParser, &parser};
+    MathBoxKinds boxes;
+};
+
+TEST_F(ConversionTest, BoxToTreeToBoxIsTheIdentity) {
+    const struct {
+        const char* name;
+        std::function<OwnedComponent()> make;
+    } cases[] = {
+        {"matrix of 3 columns and 2 rows",
+         [] {
+             auto* m = new MatrixBox(3, 2);
+             Letter(*m);
+             return OwnedComponent(m);
+         }},
+        {"table of 2 columns and 3 rows",
+         [] {
+             auto* t = new TableBox(2, 3);
+             Letter(*t);
+             return OwnedComponent(t);
+         }},
+        {"equation set",
+         [] {
+             auto* s = new EquationSetBox(3);
+             Letter(*s);
+             return OwnedComponent(s);
+         }},
+        {"piecewise definition",
+         [] {
+             auto* p = new PiecewiseBox(2);
+             Letter(*p);
+             return OwnedComponent(p);
+         }},
+        {"total derivative",
+         [] {
+             auto* d = new TotalDerivativeBox();
+             fakes::AppendChars(*d->GetList(1), "x");
+             fakes::AppendChars(*d->GetList(2), "2");
+             fakes::AppendChars(*d->GetList(3), "f");
+             return OwnedComponent(d);
+         }},
+        {"partial derivative in two variables",
+         [] {
+             auto* d = new PartialDerivativeBox();
+             d->InsertDifferentialAt(2, OwnedDifferential(new PartialDifferentialBox()));
+             fakes::AppendChars(*d->GetList(1), "x");
+             fakes::AppendChars(*d->GetList(3), "y");
+             fakes::AppendChars(*d->GetList(4), "n");
+             fakes::AppendChars(*d->GetList(5), "g");
+             return OwnedComponent(d);
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        CompList line;
+        TextComp* box = c.make().release();
+        line.Append(box);
+        std::unique_ptr<ExprNode> tree(box->ToExpression());
+        ASSERT_NE(tree, nullptr);
+        EXPECT_EQ(tree->Source().start, 1);
+        EXPECT_EQ(tree->Source().end, 2);
+        BoxList built;
+        tree->BuildBoxes(built, 1);
+        ASSERT_EQ(built.Count(), 1);
+        EXPECT_TRUE(built.At(0)->IsEqual(*box)) << DescribeTag(built.At(0)->GetTypeTag());
+        if (const GridBox* grid = dynamic_cast<const GridBox*>(box)) {
+            const auto& back = dynamic_cast<const GridBox&>(*built.At(0));
+            EXPECT_EQ(Cells(back), Cells(*grid));
+            EXPECT_EQ(back.GetColumnCount(), grid->GetColumnCount());
+        }
+    }
+}
+
+TEST_F(ConversionTest, MatricesConvertByRowsAndTablesByColumns) {
+    auto matrix = Make<MatrixBox>(2, 3);
+    Letter(*matrix);
+    CompList line;
+    MatrixBox* m = matrix.release();
+    line.Append(m);
+    std::unique_ptr<ExprNode> tree(m->ToExpression());
+    Str255 text;
+    tree->WriteText(text);
+    EXPECT_EQ(text.View(), "[[a,b],[c,d],[e,f]]") << "a list of rows";
+
+    auto* table = new TableBox(2, 3);
+    Letter(*table);
+    line.Append(table);
+    std::unique_ptr<ExprNode> columns(table->ToExpression());
+    auto* grid = dynamic_cast<CompositeNode*>(columns.get());
+    ASSERT_NE(grid, nullptr);
+    ASSERT_NE(grid->FirstChild(), nullptr);
+    EXPECT_EQ(grid->FirstChild()->Source().component, table);
+    EXPECT_EQ(grid->FirstChild()->Source().kind, NodeSource::kWhole);
+    EXPECT_EQ(grid->FirstChild()->Source().wholeFlag, 1) << "a column";
+    EXPECT_EQ(grid->ChildCount(), 2);
 }
 
 } // namespace
