@@ -11,15 +11,6 @@ namespace {
 constexpr uint8_t kPrimeGlyph = 183;
 constexpr uint8_t kDoublePrimeGlyph = 242;
 
-void PutChild(QKLINK link, const ExprNode* node, MarkerMode mode, bool standard) {
-    if (!node)
-        QKPutSymbol(link, "Null");
-    else if (standard)
-        node->PutStandardToLink(link);
-    else
-        node->PutToLink(link, mode);
-}
-
 BoxList BoxesAt(ExprNode* node, int32_t level) {
     BoxList boxes;
     if (node) node->BuildBoxes(boxes, level);
@@ -81,14 +72,14 @@ NodePtr IntegrateNode::Clone() const {
 
 void IntegrateNode::Put(QKLINK link, MarkerMode mode, bool standard) const {
     QKPutFunction(link, standard ? "Integrate" : "TYIntegrate", 2);
-    PutChild(link, m_integrand.get(), mode, standard);
+    PutChildToLink(link, m_integrand.get(), mode, standard);
     if (HasBounds()) {
         QKPutFunction(link, "List", 3);
-        PutChild(link, m_variable.get(), mode, standard);
-        PutChild(link, m_lower.get(), mode, standard);
-        PutChild(link, m_upper.get(), mode, standard);
+        PutChildToLink(link, m_variable.get(), mode, standard);
+        PutChildToLink(link, m_lower.get(), mode, standard);
+        PutChildToLink(link, m_upper.get(), mode, standard);
     } else {
-        PutChild(link, m_variable.get(), mode, standard);
+        PutChildToLink(link, m_variable.get(), mode, standard);
     }
 }
 
@@ -258,9 +249,9 @@ void DifferentiationNode::Put(QKLINK link, MarkerMode mode, bool standard) const
     const char* head = m_partial ? (standard ? "D" : "TYD") : (standard ? "Dt" : "TYDt");
     const std::vector<ExprNode*> variables = ItemsOf(m_variables.get());
     QKPutFunction(link, head, static_cast<int32_t>(variables.size()) + 1);
-    PutChild(link, m_operand.get(), mode, standard);
+    PutChildToLink(link, m_operand.get(), mode, standard);
     for (ExprNode* variable : variables)
-        PutChild(link, variable, mode, standard);
+        PutChildToLink(link, variable, mode, standard);
 }
 
 void DifferentiationNode::PutToLink(QKLINK link, MarkerMode mode) const {

@@ -27,15 +27,6 @@ bool IsNamedFunction(int32_t precedence) {
     return precedence == 263 || precedence == 271;
 }
 
-void PutChild(QKLINK link, const ExprNode* node, MarkerMode mode, bool standard) {
-    if (!node)
-        QKPutSymbol(link, "Null");
-    else if (standard)
-        node->PutStandardToLink(link);
-    else
-        node->PutToLink(link, mode);
-}
-
 } // namespace
 
 // ---- FunctionNode ------------------------------------------------------------------------------
@@ -65,7 +56,7 @@ void FunctionNode::PutHeadAndArgument(QKLINK link, MarkerMode mode, bool standar
         derivative && !m_applied) {
         // f' alone: the derivative of the function in the default variable.
         QKPutFunction(link, standard ? "Dt" : "TYDt", 2);
-        PutChild(link, Argument(), mode, standard);
+        PutChildToLink(link, Argument(), mode, standard);
         const ExprNode* order = derivative->Order();
         if (!order || order->IsOne()) {
             QKPutSymbol(link, "tyDefaultVar");
@@ -73,7 +64,7 @@ void FunctionNode::PutHeadAndArgument(QKLINK link, MarkerMode mode, bool standar
         }
         QKPutFunction(link, "List", 2);
         QKPutSymbol(link, "tyDefaultVar");
-        PutChild(link, order, kNoMarkers, standard);
+        PutChildToLink(link, order, kNoMarkers, standard);
         return;
     }
     if (const SymbolNode* symbol = AsSymbol(Head())) {
@@ -84,9 +75,9 @@ void FunctionNode::PutHeadAndArgument(QKLINK link, MarkerMode mode, bool standar
     } else {
         QKPutNext(link, QKTOK_FUNCTION);
         QKPutArgCount(link, ArgumentCount());
-        PutChild(link, Head(), mode, standard);
+        PutChildToLink(link, Head(), mode, standard);
     }
-    if (Argument()) PutChild(link, Argument(), mode, standard);
+    if (Argument()) PutChildToLink(link, Argument(), mode, standard);
 }
 
 void FunctionNode::PutToLink(QKLINK link, MarkerMode mode) const {
@@ -203,14 +194,14 @@ NodePtr ModNode::Clone() const {
 void ModNode::PutToLink(QKLINK link, MarkerMode mode) const {
     PutMarkerHead(link, mode);
     QKPutFunction(link, "TYMod", 2);
-    PutChild(link, First(), mode, false);
-    PutChild(link, Second(), mode, false);
+    PutChildToLink(link, First(), mode, false);
+    PutChildToLink(link, Second(), mode, false);
 }
 
 void ModNode::PutStandardToLink(QKLINK link) const {
     QKPutFunction(link, "Mod", 2);
-    PutChild(link, First(), kNoMarkers, true);
-    PutChild(link, Second(), kNoMarkers, true);
+    PutChildToLink(link, First(), kNoMarkers, true);
+    PutChildToLink(link, Second(), kNoMarkers, true);
 }
 
 void ModNode::BuildBoxes(BoxList& boxes, int32_t level) {
@@ -250,8 +241,8 @@ NodePtr RuleNode::Clone() const {
 void RuleNode::PutToLink(QKLINK link, MarkerMode mode) const {
     PutMarkerHead(link, mode);
     QKPutFunction(link, "Rule", 2);
-    PutChild(link, First(), mode, false);
-    PutChild(link, Second(), mode, false);
+    PutChildToLink(link, First(), mode, false);
+    PutChildToLink(link, Second(), mode, false);
 }
 
 void RuleNode::BuildBoxes(BoxList& boxes, int32_t level) {

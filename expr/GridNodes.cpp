@@ -75,14 +75,7 @@ void WriteRows(MathMLWriter& writer, const CompositeNode& grid, bool byColumns,
 // ---- GridNode ----------------------------------------------------------------------------------
 
 void GridNode::AppendChild(NodePtr child) {
-    if (!child) return;
-    const NodeSource source = Source();
-    const bool hadSource = HasSource();
-    CompositeNode::AppendChild(std::move(child));
-    if (hadSource)
-        SetSource(source);
-    else
-        MutableSource() = source;
+    AppendKeepingSource(std::move(child));
 }
 
 void GridNode::PutToLink(QKLINK link, MarkerMode mode) const {

@@ -55,14 +55,7 @@ NodePtr ListNode::ListTransform() const {
 }
 
 void ListNode::AppendChild(NodePtr child) {
-    if (!child) return;
-    const NodeSource source = Source();
-    const bool hadSource = HasSource();
-    CompositeNode::AppendChild(std::move(child));
-    if (hadSource)
-        SetSource(source);
-    else
-        MutableSource() = source;
+    AppendKeepingSource(std::move(child));
 }
 
 void ListNode::PutToLink(QKLINK link, MarkerMode mode) const {

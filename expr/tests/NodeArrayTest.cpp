@@ -2,6 +2,11 @@
 
 #include "NodeCases.h"
 #include "expr/ListNodes.h"
+#include "expr/NodePool.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
 
 namespace exprtest {
 namespace {
@@ -52,3 +57,32 @@ TEST_F(NodeArrays, PositionsOutsideFindNothing) {
 
 } // namespace
 } // namespace exprtest
+
+namespace {
+
+// The pool hands out distinct, aligned blocks per size, reuses what is given back, and passes
+// large requests to the general allocator.
+TEST(SizeClassPool, HandsOutAndReusesBlocks) {
+    SizeClassPool pool;
+    std::vector<void*> blocks;
+    for (int i = 0; i < 5000; ++i) {
+        void* block = pool.Allocate(40);
+        ASSERT_EQ(reinterpret_cast<uintptr_t>(block) % alignof(std::max_align_t), 0u);
+        std::memset(block, i & 0xFF, 40);
+        blocks.push_back(block);
+    }
+    std::sort(blocks.begin(), blocks.end());
+    for (size_t i = 1; i < blocks.size(); ++i)
+        ASSERT_GE(static_cast<char*>(blocks[i]) - static_cast<char*>(blocks[i - 1]), 48);
+    void* given = blocks.back();
+    pool.Release(given, 40);
+    EXPECT_EQ(pool.Allocate(33), given); // the same size class
+    for (void* block : blocks)
+        if (block != given) pool.Release(block, 40);
+    pool.Release(given, 40);
+    void* large = pool.Allocate(1000);
+    std::memset(large, 0, 1000);
+    pool.Release(large, 1000);
+}
+
+} // namespace
