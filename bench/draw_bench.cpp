@@ -1,9 +1,9 @@
 // The drawing layer's hot paths: measuring short words in every face (what line layout does
 // for each run) and drawing a screenful of a document into a view's backing image.
 
+#include "bench/ImageView.h"
 #include "document/Region.h"
 #include "document/TextFontPrefs.h"
-#include "mathbox/DrawView.h"
 #include "mathbox/DrawingServices.h"
 
 #include <benchmark/benchmark.h>
@@ -11,20 +11,6 @@
 #include <QImage>
 
 namespace {
-
-class ScreenView final : public DrawView {
-public:
-    ScreenView() : m_image(1280, 1024, QImage::Format_RGB32) { m_image.fill(Qt::white); }
-    QImage& BackingImage() override { return m_image; }
-    Point ScrollOffset() const override { return {}; }
-    int32_t BaseSize() const override { return 5; }
-    void InvalidateClientRect(const Rect&, bool) override {}
-    void RegionErased(const Region&) override {}
-    void RedrawWithin(const Region&) override {}
-
-private:
-    QImage m_image;
-};
 
 const char* const kWords[] = {"the",   "integral", "of",     "x",    "sin",   "over",
                               "Limit", "a",        "matrix", "is",   "equal", "to",
@@ -56,7 +42,7 @@ void BM_DrawScreenful(benchmark::State& state) {
     TextFontPrefs prefs;
     DrawingServices services(prefs);
     PaintPort& port = services.Port();
-    ScreenView view;
+    ImageView view(1280, 1024);
     const Str255 text("Let f be continuous on the closed interval and take the sum of");
     const Str255 math("x+y=2z-1");
     for (auto _ : state) {

@@ -62,8 +62,28 @@ public:
     // The summation or product sign with its bounds; no upper bound when `hasUpper` is false.
     virtual OwnedComponent SumComp(BoxList upper, BoxList lower, bool hasUpper) = 0;
     virtual OwnedComponent ProdComp(BoxList upper, BoxList lower, bool hasUpper) = 0;
+    // The integral sign, the integrand and d followed by the variable; with bounds when
+    // `hasBounds` is true.
+    virtual OwnedComponent InteComp(BoxList integrand, BoxList variable, BoxList upper,
+                                    BoxList lower, bool hasBounds) = 0;
+    // d/dx of an operand: the variable with its power (empty for none).
+    virtual OwnedComponent TotalDerivativeBox(BoxList variable, BoxList power, BoxList operand) = 0;
+    // The partial derivative of an operand in several variables, each with its power.
+    struct DerivativeVariable {
+        BoxList variable;
+        BoxList power;
+    };
+    virtual OwnedComponent PartialDerivativeBox(std::vector<DerivativeVariable> variables,
+                                                BoxList operand) = 0;
     // A matrix grid, filled row by row; each row holds one box list per cell.
     virtual OwnedComponent MatrixBox(std::vector<std::vector<BoxList>> rows) = 0;
+    // A ruled table, given by its columns, each a run of cells from the top.
+    virtual OwnedComponent TableBox(std::vector<std::vector<BoxList>> columns) = 0;
+    // The equations of a set, one per cell, in order.
+    virtual OwnedComponent EquationSetBox(std::vector<BoxList> equations) = 0;
+    // Each value beside its condition.
+    virtual OwnedComponent PiecewiseBox(std::vector<BoxList> values,
+                                        std::vector<BoxList> conditions) = 0;
 };
 
 // The installed factory; without one, nodes build no boxes but glyphs. Not owned here.

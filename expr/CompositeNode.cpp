@@ -211,3 +211,14 @@ bool CompositeNode::MarkRun(ExprNode* first, ExprNode* last, std::unique_ptr<Com
     Recount();
     return true;
 }
+
+void CompositeNode::AppendKeepingSource(NodePtr child) {
+    if (!child) return;
+    const NodeSource source = Source();
+    const bool hadSource = HasSource();
+    CompositeNode::AppendChild(std::move(child));
+    if (hadSource)
+        SetSource(source);
+    else
+        MutableSource() = source;
+}

@@ -39,6 +39,8 @@ public:
     NodePtr DetachAll();
 
 protected:
+    // Links an item at the end without touching this node's source (the grids' plain form).
+    void AppendKeepingSource(NodePtr child);
     // True when there is exactly one child and it is an atom.
     bool IsSingleAtom() const { return m_count == 1 && m_first->IsAtom(); }
     // Runs the children's passes, then splices the children of nested nodes of this node's tag

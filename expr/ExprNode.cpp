@@ -90,3 +90,12 @@ ExprNode* ExprNode::LastSibling() {
         node = node->m_next.get();
     return node;
 }
+
+void PutChildToLink(QKLINK link, const ExprNode* child, MarkerMode mode, bool standard) {
+    if (!child)
+        QKPutSymbol(link, "Null");
+    else if (standard)
+        child->PutStandardToLink(link);
+    else
+        child->PutToLink(link, mode);
+}

@@ -14,6 +14,7 @@
 #include "corvinet/corvinet.h"
 #include "document/Str255.h"
 #include "document/TypeTag.h"
+#include "expr/NodePool.h"
 #include "expr/NodeSource.h"
 
 #include <cstdint>
@@ -57,6 +58,12 @@ public:
     ExprNode& operator=(const ExprNode&) = delete;
     // Destroys the rest of the sibling chain too, without recursing along it.
     virtual ~ExprNode();
+
+    // Nodes come from the node pool; the virtual destructor hands back the node's real size.
+    static void* operator new(std::size_t size) { return nodepool::Allocate(size); }
+    static void operator delete(void* block, std::size_t size) noexcept {
+        nodepool::Release(block, size);
+    }
 
     // A deep copy of the node and its children (not of its siblings); marks are not copied.
     virtual NodePtr Clone() const = 0;
@@ -157,6 +164,10 @@ private:
 // Replaces `slot`'s node by the quotient it gives when it displays as a fraction; the
 // quotient takes over the old node's place in its chain.
 void ReplaceByFraction(NodePtr& slot);
+
+// Writes a child in the own form (with `mode`) or the standard form; a missing child goes out
+// as the symbol Null, so its head's argument count still holds.
+void PutChildToLink(QKLINK link, const ExprNode* child, MarkerMode mode, bool standard);
 
 // Clones a node, or answers null for null.
 inline NodePtr CloneOrNull(const ExprNode* node) {

@@ -1,5 +1,6 @@
 #include "expr/FunctionNode.h"
 
+#include "expr/CalculusNodes.h"
 #include "expr/LeafNodes.h"
 #include "expr/ListNodes.h"
 #include "expr/MathMLWriter.h"
@@ -24,15 +25,6 @@ int32_t BuiltinPrecedence(const ExprNode* head) {
 
 bool IsNamedFunction(int32_t precedence) {
     return precedence == 263 || precedence == 271;
-}
-
-void PutChild(QKLINK link, const ExprNode* node, MarkerMode mode, bool standard) {
-    if (!node)
-        QKPutSymbol(link, "Null");
-    else if (standard)
-        node->PutStandardToLink(link);
-    else
-        node->PutToLink(link, mode);
 }
 
 } // namespace
@@ -60,6 +52,21 @@ NodePtr FunctionNode::Clone() const {
 }
 
 void FunctionNode::PutHeadAndArgument(QKLINK link, MarkerMode mode, bool standard) const {
+    if (const auto* derivative = dynamic_cast<const DerivativeNode*>(Head());
+        derivative && !m_applied) {
+        // f' alone: the derivative of the function in the default variable.
+        QKPutFunction(link, standard ? "Dt" : "TYDt", 2);
+        PutChildToLink(link, Argument(), mode, standard);
+        const ExprNode* order = derivative->Order();
+        if (!order || order->IsOne()) {
+            QKPutSymbol(link, "tyDefaultVar");
+            return;
+        }
+        QKPutFunction(link, "List", 2);
+        QKPutSymbol(link, "tyDefaultVar");
+        PutChildToLink(link, order, kNoMarkers, standard);
+        return;
+    }
     if (const SymbolNode* symbol = AsSymbol(Head())) {
         if (standard)
             symbol->PutStandardHead(link, ArgumentCount());
@@ -68,9 +75,9 @@ void FunctionNode::PutHeadAndArgument(QKLINK link, MarkerMode mode, bool standar
     } else {
         QKPutNext(link, QKTOK_FUNCTION);
         QKPutArgCount(link, ArgumentCount());
-        PutChild(link, Head(), mode, standard);
+        PutChildToLink(link, Head(), mode, standard);
     }
-    if (Argument()) PutChild(link, Argument(), mode, standard);
+    if (Argument()) PutChildToLink(link, Argument(), mode, standard);
 }
 
 void FunctionNode::PutToLink(QKLINK link, MarkerMode mode) const {
@@ -124,6 +131,13 @@ void FunctionNode::BuildBoxes(BoxList& boxes, int32_t level) {
     } else if (symbol) {
         Head()->BuildBoxes(target, level);
         BuildArgument(target, IsNamedFunction(BuiltinPrecedence(Head())));
+    } else if (Head() && Head()->TypeTag() == ::TypeTag("derN")) {
+        // The prime follows its function.
+        if (Argument()) Argument()->BuildBoxes(target, 10);
+        Head()->BuildBoxes(target, 8);
+    } else if (Head() && Head()->TypeTag() == ::TypeTag("sbsN")) {
+        Head()->BuildBoxes(target, level);
+        BuildArgument(target, false);
     } else {
         if (Head()) Head()->BuildBoxes(target, level);
         const SymbolNode* base = Head() ? AsSymbol(Head()->GetBase()) : nullptr;
@@ -133,6 +147,13 @@ void FunctionNode::BuildBoxes(BoxList& boxes, int32_t level) {
 }
 
 void FunctionNode::WriteMathML(MathMLWriter& writer) {
+    if (const auto* derivative = dynamic_cast<const DerivativeNode*>(Head())) {
+        writer.WriteStartTag("msup");
+        if (Argument()) Argument()->WriteMathML(writer);
+        derivative->WritePrimeMark(writer);
+        writer.WriteEndTag("msup");
+        return;
+    }
     writer.WriteStartTag("mrow");
     if (const SymbolNode* symbol = AsSymbol(Head())) {
         writer.WriteStartTag("mi");
@@ -173,14 +194,14 @@ NodePtr ModNode::Clone() const {
 void ModNode::PutToLink(QKLINK link, MarkerMode mode) const {
     PutMarkerHead(link, mode);
     QKPutFunction(link, "TYMod", 2);
-    PutChild(link, First(), mode, false);
-    PutChild(link, Second(), mode, false);
+    PutChildToLink(link, First(), mode, false);
+    PutChildToLink(link, Second(), mode, false);
 }
 
 void ModNode::PutStandardToLink(QKLINK link) const {
     QKPutFunction(link, "Mod", 2);
-    PutChild(link, First(), kNoMarkers, true);
-    PutChild(link, Second(), kNoMarkers, true);
+    PutChildToLink(link, First(), kNoMarkers, true);
+    PutChildToLink(link, Second(), kNoMarkers, true);
 }
 
 void ModNode::BuildBoxes(BoxList& boxes, int32_t level) {
@@ -220,8 +241,8 @@ NodePtr RuleNode::Clone() const {
 void RuleNode::PutToLink(QKLINK link, MarkerMode mode) const {
     PutMarkerHead(link, mode);
     QKPutFunction(link, "Rule", 2);
-    PutChild(link, First(), mode, false);
-    PutChild(link, Second(), mode, false);
+    PutChildToLink(link, First(), mode, false);
+    PutChildToLink(link, Second(), mode, false);
 }
 
 void RuleNode::BuildBoxes(BoxList& boxes, int32_t level) {

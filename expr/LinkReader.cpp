@@ -1,7 +1,9 @@
 #include "expr/LinkReader.h"
 
+#include "expr/CalculusNodes.h"
 #include "expr/ExprSettings.h"
 #include "expr/FunctionNode.h"
+#include "expr/GridNodes.h"
 #include "expr/LeafNodes.h"
 #include "expr/LinkString.h"
 #include "expr/ListNodes.h"
@@ -42,6 +44,12 @@ constexpr int32_t kImaginaryRow = 51;
 
 NodePtr Symbol(int32_t row) {
     return std::make_unique<SymbolNode>(row);
+}
+
+// The first derivative of a function, as a head: Derivative[1][f].
+NodePtr FirstDerivativeOf(int32_t row) {
+    return std::make_unique<FunctionNode>(
+        std::make_unique<DerivativeNode>(std::make_unique<MachineIntegerNode>(1)), Symbol(row));
 }
 
 // A chain of nodes as one argument: the node itself, or a sequence of several.
@@ -390,6 +398,55 @@ NodePtr LinkReader::ReadHeadKind(int32_t row, int32_t count) {
         return InequalityNode::FromOperands(row, ReadChain(count));
     case SymbolKind::kInequality:
         return std::make_unique<InequalityNode>(ReadChain(count));
+    case SymbolKind::kMatrix:
+        return std::make_unique<MatrixNode>(ReadChain(count));
+    case SymbolKind::kTable:
+        return std::make_unique<TableNode>(ReadChain(count));
+    case SymbolKind::kEquationSet:
+        return std::make_unique<EquationSetNode>(ReadChain(count));
+    case SymbolKind::kSplit:
+        return std::make_unique<SplitNode>(ReadChain(count));
+    case SymbolKind::kColumn:
+        return std::make_unique<ColumnNode>(ReadChain(count));
+    case SymbolKind::kOr:
+        return std::make_unique<OrNode>(ReadChain(count));
+    case SymbolKind::kDerivative:
+        if (count < 2) return std::make_unique<DerivativeNode>(ReadOne(count));
+        return std::make_unique<DerivativeNode>(std::make_unique<SequenceNode>(ReadChain(count)));
+    case SymbolKind::kFunctionDerivative:
+        return Apply(FirstDerivativeOf(row), count);
+    case SymbolKind::kIndexedFunctionDerivative: {
+        if (count == 0) return Apply(FirstDerivativeOf(row), 0);
+        NodePtr head = std::make_unique<SubscriptNode>(FirstDerivativeOf(row), ReadExpr());
+        if (count == 1) return head;
+        return Apply(std::move(head), count - 1);
+    }
+    case SymbolKind::kIntegral: {
+        NodePtr integrand = count >= 1 ? ReadExpr() : nullptr;
+        NodePtr second = count >= 2 ? ReadExpr() : nullptr;
+        Discard(count - 2);
+        NodePtr lower;
+        NodePtr upper;
+        if (auto* range = dynamic_cast<ListNode*>(second.get())) {
+            // {variable, lower, upper}; a shorter list gives its variable and no bounds.
+            NodePtr items = range->DetachAll();
+            second = TakeFirst(items);
+            if (items && items->Next()) {
+                lower = TakeFirst(items);
+                upper = TakeFirst(items);
+            }
+        }
+        return std::make_unique<IntegrateNode>(std::move(upper), std::move(lower),
+                                               std::move(integrand), std::move(second));
+    }
+    case SymbolKind::kPartialDerivative:
+    case SymbolKind::kTotalDerivative: {
+        NodePtr operand = count >= 1 ? ReadExpr() : nullptr;
+        NodePtr variables =
+            count >= 2 ? std::make_unique<SequenceNode>(ReadChain(count - 1)) : nullptr;
+        return std::make_unique<DifferentiationNode>(std::move(operand), std::move(variables),
+                                                     entry.kind == SymbolKind::kPartialDerivative);
+    }
     case SymbolKind::kWrapper:
         // The head stands for its argument; an empty wrapper stands for nothing sound.
         if (count == 0) return std::make_unique<ErrorNode>();

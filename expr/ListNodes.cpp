@@ -55,14 +55,7 @@ NodePtr ListNode::ListTransform() const {
 }
 
 void ListNode::AppendChild(NodePtr child) {
-    if (!child) return;
-    const NodeSource source = Source();
-    const bool hadSource = HasSource();
-    CompositeNode::AppendChild(std::move(child));
-    if (hadSource)
-        SetSource(source);
-    else
-        MutableSource() = source;
+    AppendKeepingSource(std::move(child));
 }
 
 void ListNode::PutToLink(QKLINK link, MarkerMode mode) const {
@@ -121,4 +114,29 @@ void ListNode::WriteMathML(MathMLWriter& writer) {
     for (ExprNode* item = FirstChild(); item; item = item->Next())
         item->WriteMathML(writer);
     writer.EndFenced();
+}
+
+void AppendItemTexts(const CompositeNode& node, Str255& out) {
+    for (ExprNode* item = node.FirstChild(); item; item = item->Next()) {
+        if (item != node.FirstChild()) out.AppendChar(',');
+        Str255 text;
+        item->WriteText(text);
+        out.Append(text);
+    }
+}
+
+void SequenceNode::WriteText(Str255& out) {
+    out = Str255();
+    AppendItemTexts(*this, out);
+}
+
+void ListNode::WriteText(Str255& out) {
+    out = Str255();
+    if (!FirstChild()) {
+        out.AppendCString("{ }");
+        return;
+    }
+    out.AppendChar('{');
+    AppendItemTexts(*this, out);
+    out.AppendChar('}');
 }

@@ -1,7 +1,7 @@
 #pragma once
 
-// The list family built so far: the comma sequence of arguments and the kernel list. Matrices,
-// tables, equation sets, piecewise definitions, columns and alternatives join them later.
+// The comma sequence of arguments and the kernel list; the grids of the family are in
+// GridNodes.h.
 
 #include "expr/CompositeNode.h"
 
@@ -16,6 +16,7 @@ public:
 
     bool IsEvaluable() const override { return false; }
     void BuildBoxes(BoxList& boxes, int32_t level) override;
+    void WriteText(Str255& out) override;
     void WriteMathML(MathMLWriter& writer) override;
     bool IsNumeric() const override;
     bool IsAtom() const override { return IsSingleAtom(); }
@@ -37,6 +38,10 @@ public:
     void PutStandardToLink(QKLINK link) const override;
     void BuildBoxes(BoxList& boxes, int32_t level) override;
     void WriteMathML(MathMLWriter& writer) override;
+    void WriteText(Str255& out) override;
     ::TypeTag TypeTag() const override { return ::TypeTag("lisN"); }
     NodePtr ListTransform() const override;
 };
+
+// The items' texts joined by commas, as a sequence or a list writes them.
+void AppendItemTexts(const CompositeNode& node, Str255& out);

@@ -11,20 +11,6 @@ void BuildInto(ExprNode* node, BoxList& boxes, int32_t level) {
     if (node) node->BuildBoxes(boxes, level);
 }
 
-void PutOrNull(QKLINK link, const ExprNode* node, MarkerMode mode) {
-    if (node)
-        node->PutToLink(link, mode);
-    else
-        QKPutSymbol(link, "Null");
-}
-
-void PutStandardOrNull(QKLINK link, const ExprNode* node) {
-    if (node)
-        node->PutStandardToLink(link);
-    else
-        QKPutSymbol(link, "Null");
-}
-
 void WriteMathMLOf(ExprNode* node, MathMLWriter& writer) {
     if (node)
         node->WriteMathML(writer);
@@ -75,8 +61,8 @@ NodePtr PowerNode::ReplaceChild(ExprNode* old, NodePtr replacement) {
 void PowerNode::PutToLink(QKLINK link, MarkerMode mode) const {
     PutMarkerHead(link, mode);
     QKPutFunction(link, "TYPower", 2);
-    PutOrNull(link, Second(), mode);
-    PutOrNull(link, First(), mode);
+    PutChildToLink(link, Second(), mode, false);
+    PutChildToLink(link, First(), mode, false);
 }
 
 void PowerNode::PutStandardToLink(QKLINK link) const {
@@ -92,8 +78,8 @@ void PowerNode::PutStandardToLink(QKLINK link) const {
         }
         QKPutFunction(link, "MatrixPower", 2);
     }
-    PutStandardOrNull(link, base);
-    PutStandardOrNull(link, First());
+    PutChildToLink(link, base, kNoMarkers, true);
+    PutChildToLink(link, First(), kNoMarkers, true);
 }
 
 void PowerNode::BuildBoxes(BoxList& boxes, int32_t level) {
@@ -167,14 +153,14 @@ NodePtr DivideNode::Clone() const {
 void DivideNode::PutToLink(QKLINK link, MarkerMode mode) const {
     PutMarkerHead(link, mode);
     QKPutFunction(link, "TYDivide", 2);
-    PutOrNull(link, First(), mode);
-    PutOrNull(link, Second(), mode);
+    PutChildToLink(link, First(), mode, false);
+    PutChildToLink(link, Second(), mode, false);
 }
 
 void DivideNode::PutStandardToLink(QKLINK link) const {
     QKPutFunction(link, "Divide", 2);
-    PutStandardOrNull(link, First());
-    PutStandardOrNull(link, Second());
+    PutChildToLink(link, First(), kNoMarkers, true);
+    PutChildToLink(link, Second(), kNoMarkers, true);
 }
 
 void DivideNode::BuildBoxes(BoxList& boxes, int32_t level) {
@@ -249,7 +235,7 @@ NodePtr RadicalNode::Clone() const {
 void RadicalNode::PutToLink(QKLINK link, MarkerMode mode) const {
     PutMarkerHead(link, mode);
     QKPutFunction(link, "TYRadical", 2);
-    PutOrNull(link, First(), mode);
+    PutChildToLink(link, First(), mode, false);
     if (Second())
         Second()->PutToLink(link, mode);
     else
@@ -259,14 +245,14 @@ void RadicalNode::PutToLink(QKLINK link, MarkerMode mode) const {
 void RadicalNode::PutStandardToLink(QKLINK link) const {
     if (Second()) {
         QKPutFunction(link, "Power", 2);
-        PutStandardOrNull(link, First());
+        PutChildToLink(link, First(), kNoMarkers, true);
         QKPutFunction(link, "Divide", 2);
         QKPutLongInteger(link, 1);
         Second()->PutStandardToLink(link);
         return;
     }
     QKPutFunction(link, "Sqrt", 1);
-    PutStandardOrNull(link, First());
+    PutChildToLink(link, First(), kNoMarkers, true);
 }
 
 void RadicalNode::BuildBoxes(BoxList& boxes, int32_t) {

@@ -13,15 +13,6 @@ namespace {
 
 constexpr int32_t kReplSubRow = 89; // "tyReplSub"
 
-void PutChild(QKLINK link, const ExprNode* node, MarkerMode mode, bool standard) {
-    if (!node)
-        QKPutSymbol(link, "Null");
-    else if (standard)
-        node->PutStandardToLink(link);
-    else
-        node->PutToLink(link, mode);
-}
-
 bool IsSymbolNamed(const ExprNode* node, const char* name) {
     const auto* symbol = dynamic_cast<const SymbolNode*>(node);
     if (!symbol || symbol->Row() != 0) return false;
@@ -78,14 +69,14 @@ void SubscriptNode::AppendChild(NodePtr base) {
 void SubscriptNode::PutToLink(QKLINK link, MarkerMode mode) const {
     PutMarkerHead(link, mode);
     QKPutFunction(link, "TYSubscript", 1 + (Second() ? Second()->ElementCount() : 0));
-    PutChild(link, First(), mode, false);
-    if (Second()) PutChild(link, Second(), mode, false);
+    PutChildToLink(link, First(), mode, false);
+    if (Second()) PutChildToLink(link, Second(), mode, false);
 }
 
 void SubscriptNode::PutStandardToLink(QKLINK link) const {
     QKPutFunction(link, "Subscript", 1 + (Second() ? Second()->ElementCount() : 0));
-    PutChild(link, First(), kNoMarkers, true);
-    if (Second()) PutChild(link, Second(), kNoMarkers, true);
+    PutChildToLink(link, First(), kNoMarkers, true);
+    if (Second()) PutChildToLink(link, Second(), kNoMarkers, true);
 }
 
 void SubscriptNode::BuildBoxes(BoxList& boxes, int32_t) {
@@ -147,17 +138,17 @@ void LimitNode::Put(QKLINK link, MarkerMode mode, bool standard) const {
     auto* direction = rule ? dynamic_cast<DirectionNode*>(rule->Second()) : nullptr;
     if (!direction) {
         QKPutFunction(link, head, 2);
-        PutChild(link, First(), mode, standard);
-        PutChild(link, Second(), mode, standard);
+        PutChildToLink(link, First(), mode, standard);
+        PutChildToLink(link, Second(), mode, standard);
         return;
     }
     // The rule goes out with the limit point in place of the direction, which follows as
     // the third argument.
     QKPutFunction(link, head, 3);
-    PutChild(link, First(), mode, standard);
+    PutChildToLink(link, First(), mode, standard);
     QKPutFunction(link, "Rule", 2);
-    PutChild(link, rule->First(), mode, standard);
-    PutChild(link, direction->Operand(), mode, standard);
+    PutChildToLink(link, rule->First(), mode, standard);
+    PutChildToLink(link, direction->Operand(), mode, standard);
     if (standard)
         direction->PutStandardToLink(link);
     else
@@ -257,9 +248,9 @@ void BigOperatorNode::AppendChild(NodePtr next) {
 void BigOperatorNode::Put(QKLINK link, MarkerMode mode, bool standard) const {
     const SymbolRow* row = BuiltinSymbol(IsProduct() ? symbol_row::kProduct : symbol_row::kSum);
     QKPutFunction(link, standard ? row->standardHead : row->linkName, 2);
-    PutChild(link, m_body.get(), mode, standard);
+    PutChildToLink(link, m_body.get(), mode, standard);
     if (!m_upper) {
-        PutChild(link, m_lower.get(), mode, standard);
+        PutChildToLink(link, m_lower.get(), mode, standard);
         return;
     }
     // The iterator {variable, start, end}; a lower bound that is no "variable = start" chain
@@ -268,13 +259,13 @@ void BigOperatorNode::Put(QKLINK link, MarkerMode mode, bool standard) const {
         dynamic_cast<const InequalityNode*>(m_lower.get()) != nullptr && m_lower->ChildCount() == 3;
     if (chain) {
         QKPutFunction(link, "List", 3);
-        PutChild(link, NthItem(m_lower.get(), 0), mode, standard);
-        PutChild(link, NthItem(m_lower.get(), 2), mode, standard);
+        PutChildToLink(link, NthItem(m_lower.get(), 0), mode, standard);
+        PutChildToLink(link, NthItem(m_lower.get(), 2), mode, standard);
     } else {
         QKPutFunction(link, "List", 2);
-        PutChild(link, m_lower.get(), mode, standard);
+        PutChildToLink(link, m_lower.get(), mode, standard);
     }
-    PutChild(link, m_upper.get(), mode, standard);
+    PutChildToLink(link, m_upper.get(), mode, standard);
 }
 
 void BigOperatorNode::PutToLink(QKLINK link, MarkerMode mode) const {

@@ -92,6 +92,35 @@ OwnedComponent MathBoxFactory::ProdComp(BoxList upper, BoxList lower, bool hasUp
         new ::ProdComp(hasUpper ? Take(std::move(upper)) : CompArray(), Take(std::move(lower))));
 }
 
+OwnedComponent MathBoxFactory::InteComp(BoxList integrand, BoxList variable, BoxList upper,
+                                        BoxList lower, bool hasBounds) {
+    if (!hasBounds)
+        return OwnedComponent(
+            new ::InteComp(Take(std::move(integrand)), Take(std::move(variable))));
+    return OwnedComponent(new ::InteComp(Take(std::move(integrand)), Take(std::move(variable)),
+                                         Take(std::move(upper)), Take(std::move(lower))));
+}
+
+OwnedComponent MathBoxFactory::TotalDerivativeBox(BoxList, BoxList, BoxList) {
+    return nullptr;
+}
+
+OwnedComponent MathBoxFactory::PartialDerivativeBox(std::vector<DerivativeVariable>, BoxList) {
+    return nullptr;
+}
+
 OwnedComponent MathBoxFactory::MatrixBox(std::vector<std::vector<BoxList>>) {
+    return nullptr;
+}
+
+OwnedComponent MathBoxFactory::TableBox(std::vector<std::vector<BoxList>>) {
+    return nullptr;
+}
+
+OwnedComponent MathBoxFactory::EquationSetBox(std::vector<BoxList>) {
+    return nullptr;
+}
+
+OwnedComponent MathBoxFactory::PiecewiseBox(std::vector<BoxList>, std::vector<BoxList>) {
     return nullptr;
 }

@@ -24,8 +24,17 @@ public:
     OwnedComponent LimitComp(BoxList condition) override;
     OwnedComponent SumComp(BoxList upper, BoxList lower, bool hasUpper) override;
     OwnedComponent ProdComp(BoxList upper, BoxList lower, bool hasUpper) override;
-    // Grid boxes are not built yet; a matrix gives no box.
+    OwnedComponent InteComp(BoxList integrand, BoxList variable, BoxList upper, BoxList lower,
+                            bool hasBounds) override;
+    // Derivative and grid boxes are not built yet: they give no box.
+    OwnedComponent TotalDerivativeBox(BoxList variable, BoxList power, BoxList operand) override;
+    OwnedComponent PartialDerivativeBox(std::vector<DerivativeVariable> variables,
+                                        BoxList operand) override;
     OwnedComponent MatrixBox(std::vector<std::vector<BoxList>> rows) override;
+    OwnedComponent TableBox(std::vector<std::vector<BoxList>> columns) override;
+    OwnedComponent EquationSetBox(std::vector<BoxList> equations) override;
+    OwnedComponent PiecewiseBox(std::vector<BoxList> values,
+                                std::vector<BoxList> conditions) override;
 };
 
 class MathBoxKinds {

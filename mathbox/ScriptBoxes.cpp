@@ -2,6 +2,9 @@
 
 #include "document/GlyphSource.h"
 #include "document/LatexWriter.h"
+#include "expr/CalculusNodes.h"
+#include "expr/GroupNode.h"
+#include "expr/LeafNodes.h"
 #include "expr/PowerNode.h"
 #include "expr/ScriptNodes.h"
 #include "expr/UnaryNodes.h"
@@ -229,11 +232,18 @@ ExprNode* ExpoComp::ToExpression() {
             }
             primes += code == kPrime ? 1 : 2;
         }
-        // Primes mean a derivative, which has no expression node yet: the box gives none
-        // rather than a wrong power.
-        if (primes > 0) return nullptr;
+        // x'' is the second derivative of x.
+        if (primes > 0)
+            return new DerivativeNode(
+                source, std::make_unique<MachineIntegerNode>(NodeSource(this, 1, n + 1), primes));
     }
     NodePtr script = ExpressionOf(*m_list);
+    // f^(3) is the third derivative of f; a bracketed exponent stays a power.
+    if (script != nullptr && script->TypeTag() == TypeTag("grpN")) {
+        const auto* group = static_cast<const GroupNode*>(script.get());
+        NodePtr order = group->Operand() != nullptr ? group->Operand()->Clone() : nullptr;
+        return new DerivativeNode(source, std::move(order));
+    }
     return new PowerNode(source, std::move(script));
 }
 

@@ -10,6 +10,7 @@
 #include "document/DrawPort.h"
 #include "document/GlyphSource.h"
 #include "document/Layout.h"
+#include "document/OutBuffer.h"
 #include "document/RunFactory.h"
 #include "document/TextComp.h"
 #include "mathbox/CharTable.h"
@@ -31,6 +32,8 @@ public:
     TypeTag GetTypeTag() const override { return tags::Char; }
     uint8_t GetCharCode() const override { return m_code; }
     int32_t GetStyleId() const override { return m_face; }
+    // Kernel input is the character itself.
+    void WriteText(OutBuffer& out) override { out.PutChar(m_code); }
 
 private:
     int32_t m_face;
@@ -145,7 +148,7 @@ public:
     int32_t GetTopMargin() override { return topMargin; }
     int32_t GetRightEdge() override { return rightEdge; }
     int32_t GetPrintMargin() override { return 56; }
-    int32_t GetPrintableHeight() override { return 1000; }
+    int32_t GetPrintableHeight() override { return printableHeight; }
     int32_t HimetricToPixelsX(int32_t value) override { return value; }
     int32_t HimetricToPixelsY(int32_t value) override { return value; }
     void PlayMetafile(const PictureBytes&, const Rect&) override {}
@@ -162,6 +165,7 @@ public:
     std::vector<Rect> invalidated;
     int32_t leftMargin = 21;
     int32_t topMargin = 21;
+    int32_t printableHeight = 1000;
     int32_t columnWidth = 581;
     int32_t rightEdge = 549;
     int32_t resolution = 96;

@@ -7,7 +7,8 @@
 namespace {
 
 // clang-format off
-// display, link name, standard head, LaTeX, MathML, precedence, kind, flags
+// display, link name, standard head, LaTeX, MathML, precedence, kind, flags. The rows of
+// derivatives of functions show the function's name: the derivative adds the prime.
 constexpr SymbolRow kRows[kSymbolRowCount] = {
     /*   0 */ {" ", " ", " ", " ", " ", 292, SymbolKind::kWrapper, kLargeOperator},
     /*   1 */ {"(", "(", "(", "(", "(", 278, SymbolKind::kWrapper, 0},
@@ -263,8 +264,8 @@ constexpr SymbolRow kRows[kSymbolRowCount] = {
     /* 251 */ {"\x8D", "TYDiscreteDelta", "DiscreteDelta", "\\delta ", "&#x03B4;", 258, SymbolKind::kFunction, 0},
     /* 252 */ {"H", "TYStruveH", "StruveH", "H", "H", 258, SymbolKind::kFunction, 0},
     /* 253 */ {"L", "TYStruveL", "StruveL", "L", "L", 258, SymbolKind::kFunction, 0},
-    /* 254 */ {"Ai'", "TYAiryAiPrime", "AiryAiPrime", "\\mbox{Ai'}", "Ai'", 258, SymbolKind::kFunctionDerivative, 0},
-    /* 255 */ {"Bi'", "TYAiryBiPrime", "AiryBiPrime", "\\mbox{Bi'}", "Bi'", 258, SymbolKind::kFunctionDerivative, 0},
+    /* 254 */ {"Ai", "TYAiryAiPrime", "AiryAiPrime", "\\mbox{Ai}", "Ai", 258, SymbolKind::kFunctionDerivative, 0},
+    /* 255 */ {"Bi", "TYAiryBiPrime", "AiryBiPrime", "\\mbox{Bi}", "Bi", 258, SymbolKind::kFunctionDerivative, 0},
     /* 256 */ {"B", "TYBernoulliB", "BernoulliB", "B", "B", 258, SymbolKind::kIndexedFunction, 0},
     /* 257 */ {"I", "TYBesselI", "BesselI", "I", "I", 258, SymbolKind::kIndexedFunction, 0},
     /* 258 */ {"J", "TYBesselJ", "BesselJ", "J", "J", 258, SymbolKind::kIndexedFunction, 0},
@@ -280,8 +281,8 @@ constexpr SymbolRow kRows[kSymbolRowCount] = {
     /* 268 */ {"F", "TYFibonacci", "Fibonacci", "F", "F", 258, SymbolKind::kIndexedFunction, 0},
     /* 269 */ {"H", "TYHermiteH", "HermiteH", "H", "H", 258, SymbolKind::kIndexedFunction, 0},
     /* 270 */ {"Li", "TYPolyLog", "PolyLog", "\\mbox{Li}", "Li", 258, SymbolKind::kIndexedFunction, 0},
-    /* 271 */ {"EllipticTheta", "EllipticTheta", "EllipticTheta", "\\mbox{EllipticTheta}", "EllipticTheta", 258, SymbolKind::kIndexedFunction, 0},
-    /* 272 */ {"EllipticThetaPrime", "EllipticThetaPrime", "EllipticThetaPrime", "\\mbox{EllipticThetaPrime}", "EllipticThetaPrime", 258, SymbolKind::kIndexedFunctionDerivative, 0},
+    /* 271 */ {"\xEF", "EllipticTheta", "EllipticTheta", "\\theta ", "&#x03B8;", 258, SymbolKind::kIndexedFunction, 0},
+    /* 272 */ {"\xEF", "EllipticThetaPrime", "EllipticThetaPrime", "\\theta ", "&#x03B8;", 258, SymbolKind::kIndexedFunctionDerivative, 0},
     /* 273 */ {"L", "TYLaguerreL", "LaguerreL", "L", "L", 258, SymbolKind::kDoublyIndexedFunction, 0},
     /* 274 */ {"P", "TYLegendreP", "LegendreP", "P", "P", 258, SymbolKind::kDoublyIndexedFunction, 0},
     /* 275 */ {"Q", "TYLegendreQ", "LegendreQ", "Q", "Q", 258, SymbolKind::kDoublyIndexedFunction, 0},

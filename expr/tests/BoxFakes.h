@@ -115,15 +115,45 @@ public:
     OwnedComponent ProdComp(BoxList u, BoxList l, bool hasUpper) override {
         return hasUpper ? Make("Prod", l, u) : Make("Prod", l);
     }
-    OwnedComponent MatrixBox(std::vector<std::vector<BoxList>> rows) override {
-        // Rows are shown as Row{cell|cell} inside Matr{...}.
+    OwnedComponent InteComp(BoxList f, BoxList x, BoxList u, BoxList l, bool bounds) override {
+        return bounds ? Make("Inte", f, x, l, u) : Make("Inte", f, x);
+    }
+    OwnedComponent TotalDerivativeBox(BoxList v, BoxList p, BoxList f) override {
+        return Make("totD", v, p, f);
+    }
+    OwnedComponent PartialDerivativeBox(std::vector<DerivativeVariable> vs, BoxList f) override {
         BoxList all;
-        for (auto& row : rows)
-            all.Add(OwnedComponent(new FakeBox("Row", std::move(row))));
-        return Make("Matr", all);
+        for (auto& v : vs)
+            all.Add(Make("Var", v.variable, v.power));
+        return Make("parD", all, f);
+    }
+    OwnedComponent MatrixBox(std::vector<std::vector<BoxList>> rows) override {
+        return Grid("Matr", "Row", std::move(rows));
+    }
+    OwnedComponent TableBox(std::vector<std::vector<BoxList>> columns) override {
+        return Grid("Tabl", "Col", std::move(columns));
+    }
+    OwnedComponent EquationSetBox(std::vector<BoxList> equations) override {
+        return OwnedComponent(new FakeBox("eqSt", std::move(equations)));
+    }
+    OwnedComponent PiecewiseBox(std::vector<BoxList> values,
+                                std::vector<BoxList> conditions) override {
+        std::vector<std::vector<BoxList>> lines;
+        lines.push_back(std::move(values));
+        lines.push_back(std::move(conditions));
+        return Grid("splF", "Line", std::move(lines));
     }
 
 private:
+    // Lines of cells are shown as Line{cell|cell} inside Name{...}.
+    static OwnedComponent Grid(const char* name, const char* line,
+                               std::vector<std::vector<BoxList>> lines) {
+        BoxList all;
+        for (auto& cells : lines)
+            all.Add(OwnedComponent(new FakeBox(line, std::move(cells))));
+        return Make(name, all);
+    }
+
     template <typename... Lists>
     static OwnedComponent Make(const char* name, Lists&... lists) {
         std::vector<BoxList> parts;

@@ -1,0 +1,294 @@
+#include "document/CompSequence.h"
+
+#include "document/ByteStream.h"
+#include "document/DocStream.h"
+#include "document/DrawPort.h"
+#include "document/OutBuffer.h"
+#include "document/PageBreakSink.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace {
+
+void InvalidateDoc(const Rect& rect) {
+    gDrawPort->InvalidateDocRect(rect);
+}
+
+} // namespace
+
+CompSequence::~CompSequence() {
+    Clear();
+}
+
+ParaComp* CompSequence::GetAt(int32_t i) const {
+    return i >= 1 && i <= GetCount() ? m_paras[static_cast<size_t>(i - 1)].get() : nullptr;
+}
+
+int32_t CompSequence::IndexOf(const ParaComp* para) const {
+    if (para == nullptr || para->GetOwner() != this) return 0;
+    // A placed paragraph is found by its height; the answer is taken only when it is that very
+    // paragraph, since material that was never placed shares one height with its neighbours.
+    if (!para->NeedsLayout()) {
+        const int32_t k = FindByY(para->GetFrame().top + 1);
+        if (GetAt(k) == para) return k;
+    }
+    for (int32_t k = 1; k <= GetCount(); ++k)
+        if (GetAt(k) == para) return k;
+    return 0;
+}
+
+ParaComp* CompSequence::FindByNumber(int32_t identity) const {
+    for (const OwnedPara& para : m_paras)
+        if (para->GetIdentity() == identity) return para.get();
+    return nullptr;
+}
+
+int32_t CompSequence::Append(OwnedPara para) {
+    InsertAt(std::move(para), GetCount() + 1);
+    return GetCount();
+}
+
+void CompSequence::InsertAt(OwnedPara para, int32_t i) {
+    if (para == nullptr || i < 1 || i > GetCount() + 1)
+        throw std::out_of_range("CompSequence::InsertAt: no paragraph or position out of range");
+    m_paras.reserve(m_paras.size() + 1);
+    para->SetOwner(this);
+    para->InvalidateLayout();
+    m_paras.insert(m_paras.begin() + (i - 1), std::move(para));
+}
+
+CompSequence::OwnedPara CompSequence::RemoveAt(int32_t i) {
+    if (i < 1 || i > GetCount()) throw std::out_of_range("CompSequence::RemoveAt");
+    OwnedPara para = std::move(m_paras[static_cast<size_t>(i - 1)]);
+    m_paras.erase(m_paras.begin() + (i - 1));
+    para->SetOwner(nullptr);
+    return para;
+}
+
+void CompSequence::Release(ParaComp& para) {
+    if (m_document != nullptr && para.GetIdentity() != 0)
+        m_document->ReleaseParagraphNumber(para.GetIdentity());
+}
+
+void CompSequence::Clear() {
+    for (OwnedPara& para : m_paras)
+        Release(*para);
+    m_paras.clear();
+    m_bottom = 0;
+}
+
+void CompSequence::MoveTo(ParaDocument* document) {
+    if (document == m_document) return;
+    // Leaving the sequence gives the number back to the old pool; coming back claims one from
+    // the new pool.
+    for (OwnedPara& para : m_paras)
+        para->SetOwner(nullptr);
+    m_document = document;
+    for (OwnedPara& para : m_paras)
+        para->SetOwner(this);
+}
+
+int32_t CompSequence::FindByY(int32_t y) const {
+    const int32_t count = GetCount();
+    if (count < 2 || y >= m_bottom) return count;
+    int32_t lo = 1;
+    int32_t hi = count;
+    while (lo < hi) {
+        const int32_t mid = (lo + hi) / 2;
+        if (y <= GetAt(mid)->GetFrame().bottom)
+            hi = mid;
+        else
+            lo = mid + 1;
+    }
+    return hi;
+}
+
+TextComp* CompSequence::FindAt(Point point) const {
+    ParaComp* para = ParagraphAtY(point.y);
+    return para != nullptr ? para->FindAt(point) : nullptr;
+}
+
+DocPos CompSequence::PosFromPoint(Point point, bool rightHalf) const {
+    ParaComp* para = ParagraphAtY(point.y);
+    return para != nullptr ? para->PosFromPoint(point, rightHalf) : DocPos();
+}
+
+void CompSequence::DrawInRect(const Rect& update) const {
+    if (IsEmpty()) return;
+    const int32_t last = FindByY(update.bottom);
+    for (int32_t k = FindByY(update.top); k <= last; ++k)
+        GetAt(k)->DrawInRect(update);
+}
+
+void CompSequence::ApplyLargerEquations(bool larger) {
+    for (OwnedPara& para : m_paras)
+        if (para->IsEquation()) para->SetSizeLevel(static_cast<uint8_t>(larger ? -1 : 0));
+}
+
+DocPos CompSequence::StartPosition() const {
+    DocPos pos;
+    if (!IsEmpty()) pos.SetAt(GetAt(1)->GetList(1), 1);
+    return pos;
+}
+
+DocRange CompSequence::WholeRange() const {
+    DocRange range;
+    if (IsEmpty()) return range;
+    CompList* last = GetAt(GetCount())->GetList(1);
+    DocPos from = StartPosition();
+    DocPos to;
+    to.SetAt(last, last->GetCount() + 1);
+    range.Assign(from, to);
+    return range;
+}
+
+void CompSequence::LayOut(int32_t i, Point pen) {
+    ParaComp* para = GetAt(i);
+    para->LayoutLines(GetAt(i - 1));
+    para->SetOrigin(pen);
+}
+
+void CompSequence::Place(int32_t i, Point& pen, bool layout, Rect* moved) {
+    ParaComp* para = GetAt(i);
+    if (layout || para->NeedsLayout()) {
+        LayOut(i, pen);
+        if (moved != nullptr) InvalidateDoc(para->GetFrame());
+    } else {
+        const Rect old = para->GetFrame();
+        if (old.top != pen.y) {
+            para->SetOrigin(pen);
+            if (moved != nullptr) {
+                // Both the old and the new place need drawing.
+                const Rect now = para->GetFrame();
+                InvalidateDoc(Rect(std::min(old.left, now.left), std::min(old.top, now.top),
+                                   std::max(old.right, now.right),
+                                   std::max(old.bottom, now.bottom)));
+            }
+        }
+    }
+    pen.y = para->GetFrame().bottom;
+}
+
+void CompSequence::EndBand(int32_t penY) {
+    if (m_bottom > penY)
+        InvalidateDoc(
+            Rect(gDrawPort->GetLeftMargin(), penY, gDrawPort->GetColumnWidth(), m_bottom));
+    m_bottom = penY;
+}
+
+void CompSequence::Relayout(int32_t from, const DocPos* caret) {
+    Point pen(gDrawPort->GetLeftMargin(), gDrawPort->GetTopMargin());
+    if (IsEmpty()) {
+        EndBand(pen.y);
+        return;
+    }
+    const int32_t i = std::clamp(from, 1, GetCount());
+    NumberRecord record;
+    if (i > 1) {
+        record = GetAt(i - 1)->GetNumber();
+        pen.y = GetAt(i - 1)->GetFrame().bottom;
+    }
+    ParaComp* edited = GetAt(i);
+    edited->SetNumber(record);
+    LayOut(i, pen);
+    edited->InvalidateChangedLines(caret);
+    pen.y = edited->GetFrame().bottom;
+    Rect moved;
+    for (int32_t k = i + 1; k <= GetCount(); ++k) {
+        GetAt(k)->SetNumber(record);
+        Place(k, pen, false, &moved);
+    }
+    EndBand(pen.y);
+}
+
+void CompSequence::LayoutAll() {
+    Point pen(gDrawPort->GetLeftMargin(), gDrawPort->GetTopMargin());
+    Rect moved;
+    for (int32_t k = 1; k <= GetCount(); ++k)
+        Place(k, pen, false, &moved);
+    EndBand(pen.y);
+}
+
+void CompSequence::PlaceAll(bool invalidate) {
+    Point pen(gDrawPort->GetLeftMargin(), gDrawPort->GetTopMargin());
+    NumberRecord record;
+    for (int32_t k = 1; k <= GetCount(); ++k) {
+        ParaComp* para = GetAt(k);
+        para->InvalidateAll();
+        para->SetNumber(record);
+        Place(k, pen, true, nullptr);
+    }
+    if (invalidate)
+        EndBand(pen.y);
+    else
+        m_bottom = pen.y;
+}
+
+void CompSequence::Paginate(PageBreakSink& sink) {
+    const int32_t height = gDrawPort->GetPrintableHeight();
+    // No page could ever be filled: the breaks would never pass the document's end.
+    if (height <= 0)
+        throw std::invalid_argument("cannot paginate: the printable height is " +
+                                    std::to_string(height));
+    Point pen(0, 0);
+    NumberRecord record;
+    int32_t page = 1;
+    int32_t next = height;
+    int32_t last = 0;
+    for (int32_t k = 1; k <= GetCount(); ++k) {
+        ParaComp* para = GetAt(k);
+        para->InvalidateAll();
+        para->SetNumber(record);
+        Place(k, pen, true, nullptr);
+        while (pen.y > next) {
+            const Rect line = para->GetLineBox(next);
+            if (next < line.bottom) next = line.top;
+            if (next <= last) next = last + height;
+            sink.SetPageBreak(page, next);
+            last = next;
+            next += height;
+            ++page;
+        }
+    }
+    sink.SetPageBreak(page, next);
+    m_bottom = pen.y;
+}
+
+int32_t CompSequence::WriteText(OutBuffer& out) const {
+    for (int32_t k = 1; k <= GetCount(); ++k) {
+        if (k > 1) out.PutNewline();
+        GetAt(k)->WriteText(out);
+    }
+    return out.Flush();
+}
+
+void CompSequence::Write(DocStream& stream, bool flushEach) const {
+    stream.WriteLong(GetCount());
+    for (const OwnedPara& para : m_paras) {
+        para->Write(stream);
+        if (flushEach) stream.Commit();
+    }
+}
+
+void CompSequence::Read(DocStream& stream) {
+    const int32_t count = stream.ReadLong();
+    for (int32_t k = 0; k < count; ++k) {
+        auto para = std::make_unique<ParaComp>();
+        para->Read(stream);
+        m_paras.reserve(m_paras.size() + 1);
+        para->AttachToSequence(this);
+        m_paras.push_back(std::move(para));
+    }
+}
+
+int32_t CompSequence::ReadPlainText(ByteStream& stream) {
+    Clear();
+    const int32_t size = stream.GetSize();
+    while (stream.GetPosition() < size) {
+        auto para = std::make_unique<ParaComp>();
+        para->ReadPlainText(stream);
+        Append(std::move(para));
+    }
+    return stream.GetPosition();
+}

@@ -1,0 +1,125 @@
+#pragma once
+
+// The ordered, owning sequence of paragraphs: a document's body, or, without a document, a
+// detached run of paragraphs that carries copied or cut material (the clipboard, an undo
+// action). It places its paragraphs down the page, keeps their numbering running, paginates
+// them, finds the paragraph at a height, cuts itself in two and joins sequences, and stores
+// its paragraphs. Indexes run from 1.
+//
+// Ownership: the sequence owns its paragraphs; a paragraph belongs to at most one sequence and
+// names it as its owner. Paragraphs and sequences leave in owning handles.
+
+#include "document/DocPos.h"
+#include "document/DocRange.h"
+#include "document/ParaComp.h"
+#include "document/ParaDocument.h"
+#include "document/Point.h"
+#include "document/Rect.h"
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+class ByteStream;
+class DocStream;
+class OutBuffer;
+class PageBreakSink;
+struct Material;
+
+class CompSequence final : public ParaSequence {
+public:
+    using OwnedPara = std::unique_ptr<ParaComp>;
+
+    // A sequence of `document`'s body, or a detached one for null.
+    explicit CompSequence(ParaDocument* document = nullptr) : m_document(document) {}
+    // Gives every identity back to the document before the paragraphs go.
+    ~CompSequence() override;
+    CompSequence(const CompSequence&) = delete;
+    CompSequence& operator=(const CompSequence&) = delete;
+
+    ParaDocument* GetDocument() const override { return m_document; }
+    int32_t GetCount() const { return static_cast<int32_t>(m_paras.size()); }
+    bool IsEmpty() const { return m_paras.empty(); }
+    // Null outside 1 to count.
+    ParaComp* GetAt(int32_t i) const;
+    // 0 when the paragraph is not in this sequence.
+    int32_t IndexOf(const ParaComp* para) const;
+    ParaComp* FindByNumber(int32_t identity) const;
+
+    // Attaches the paragraph (it takes a fresh identity when it comes from another document).
+    int32_t Append(OwnedPara para);
+    // Before index i (1 to count + 1); the paragraph is marked for layout.
+    void InsertAt(OwnedPara para, int32_t i);
+    OwnedPara RemoveAt(int32_t i);
+    // Releases every identity and deletes every paragraph.
+    void Clear();
+    // Moves every paragraph's identity from the current document's pool to `document`'s.
+    void MoveTo(ParaDocument* document);
+
+    // The paragraph at document height y: the first whose frame reaches down to y; the last for
+    // y at or below the laid-out bottom; 0 for an empty sequence.
+    int32_t FindByY(int32_t y) const;
+    ParaComp* ParagraphAtY(int32_t y) const { return GetAt(FindByY(y)); }
+    TextComp* FindAt(Point point) const;
+    DocPos PosFromPoint(Point point, bool rightHalf) const;
+    void DrawInRect(const Rect& update) const;
+    // Equation paragraphs are set one size larger, or back at their style's size.
+    void ApplyLargerEquations(bool larger);
+    // Index 1 of the first paragraph; empty for an empty sequence.
+    DocPos StartPosition() const;
+    DocRange WholeRange() const;
+    int32_t GetLaidOutBottom() const { return m_bottom; }
+
+    // Lays the document out again after an edit in paragraph `from`, invalidating on screen
+    // only what changed; `caret` narrows the edited paragraph's changed line.
+    void Relayout(int32_t from, const DocPos* caret);
+    // Lays out what needs it and moves what moved, without renumbering.
+    void LayoutAll();
+    // Lays everything out from scratch.
+    void PlaceAll(bool invalidate);
+    // The page breaks of a print job. Refuses (std::invalid_argument) a printable height of 0
+    // or less, which could never fill a page.
+    void Paginate(PageBreakSink& sink);
+
+    // Kernel-input text of every paragraph, a carriage return between two; returns the result
+    // of the buffer's flush.
+    int32_t WriteText(OutBuffer& out) const;
+    // The count, then each paragraph's record; with `flushEach` the stream commits after each.
+    void Write(DocStream& stream, bool flushEach) const;
+    // Appends the paragraphs of a record, keeping their stored identities.
+    void Read(DocStream& stream);
+    // One paragraph per line of plain text, in place of what the sequence held.
+    int32_t ReadPlainText(ByteStream& stream);
+
+    // Moving material.
+    // Cuts the sequence at a position: everything after it goes to the returned sequence, whose
+    // first paragraph takes the position's paragraph's style.
+    std::unique_ptr<CompSequence> SplitAt(const DocPos& pos);
+    // Appends `other`, its first paragraph merged into this one's last (whose style it takes);
+    // returns the seam. `other` must hold a paragraph.
+    DocPos JoinWith(std::unique_ptr<CompSequence> other);
+    // Puts `other` in at the position; returns the end of the inserted material.
+    DocPos InsertSequenceAt(std::unique_ptr<CompSequence> other, const DocPos& pos);
+    // Takes the paragraphs' material a range over several paragraphs covers.
+    std::unique_ptr<CompSequence> CutRange(const DocRange& range);
+    std::unique_ptr<CompSequence> CopyRange(const DocRange& range) const;
+
+    // Material for each kind of selection: a one-paragraph sequence of `document` holding it.
+    static Material WrapAsSequence(ParaDocument* document, CompArray children);
+    // Whole rows (or columns, with `columns`) of a grid box taken out of its document.
+    static Material WrapGridAsSequence(ParaDocument* document, OwnedComponent grid, bool columns);
+    static Material WrapDerivativeAsSequence(ParaDocument* document, OwnedComponent derivative);
+    static Material WrapComponentAsSequence(ParaDocument* document, OwnedComponent component);
+
+private:
+    // Moves a paragraph that needs no layout to the pen, or lays it out; widens `moved` over
+    // the old and new place when it moved.
+    void Place(int32_t i, Point& pen, bool layout, Rect* moved);
+    void LayOut(int32_t i, Point pen);
+    void EndBand(int32_t penY);
+    void Release(ParaComp& para);
+
+    ParaDocument* m_document; // not owned
+    std::vector<OwnedPara> m_paras;
+    int32_t m_bottom = 0;
+};

@@ -1,0 +1,266 @@
+// The paragraph sequence as a container, its layout, numbering, pagination and storage.
+
+#include "document/CompSequence.h"
+#include "document/MemoryStream.h"
+#include "document/OutBuffer.h"
+#include "document/tests/SequenceFakes.h"
+#include "document/tests/StreamBytes.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+using namespace seqfakes;
+
+namespace {
+
+class SequenceTest : public ::testing::Test {
+protected:
+    Services services;
+    fakes::DrawPort& port = services.port;
+};
+
+// Paragraphs of one line each sit 20 apart from the top margin (21).
+constexpr int32_t kTop = 21;
+
+TEST_F(SequenceTest, FindByYAtTheEdges) {
+    CompSequence empty;
+    EXPECT_EQ(empty.FindByY(50), 0);
+
+    auto one = Sequence("3:a");
+    one->PlaceAll(false);
+    for (int32_t y : {-100, 0, kTop + 5, 10000})
+        EXPECT_EQ(one->FindByY(y), 1) << y;
+
+    auto seq = Sequence("3:a|3:b|3:c");
+    seq->PlaceAll(false);
+    ASSERT_EQ(seq->GetLaidOutBottom(), kTop + 60);
+    const struct {
+        int32_t y;
+        int32_t expected;
+    } cases[] = {
+        {-50, 1},         // above the first paragraph
+        {kTop + 20, 1},   // exactly on the first one's bottom edge
+        {kTop + 21, 2},   // just below it
+        {kTop + 40, 2},   // on the second one's bottom edge
+        {kTop + 59, 3},   //
+        {kTop + 60, 3},   // at the laid-out bottom
+        {kTop + 5000, 3}, // far below
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(seq->FindByY(c.y), c.expected) << c.y;
+}
+
+// Material that was never placed has no heights to search by: each paragraph must still be
+// found as itself, not as the last one.
+TEST_F(SequenceTest, IndexOfFindsUnplacedAndPlacedParagraphs) {
+    Document doc;
+    auto seq = Sequence("3:a|3:b|3:c", &doc);
+    for (int32_t k = 1; k <= 3; ++k)
+        EXPECT_EQ(seq->IndexOf(seq->GetAt(k)), k);
+
+    seq->PlaceAll(false);
+    seq->InsertAt(Para("new"), 2); // not placed yet, between placed ones
+    for (int32_t k = 1; k <= 4; ++k)
+        EXPECT_EQ(seq->IndexOf(seq->GetAt(k)), k);
+
+    auto stranger = Para("x");
+    EXPECT_EQ(seq->IndexOf(stranger.get()), 0);
+    CompSequence detached;
+    EXPECT_EQ(detached.IndexOf(seq->GetAt(1)), 0);
+}
+
+TEST_F(SequenceTest, IdentitiesFollowTheParagraphsBetweenDocuments) {
+    Document a;
+    Document b;
+    auto seq = Sequence("3:a|3:b", &a);
+    EXPECT_EQ(a.held.size(), 2u);
+    auto removed = seq->RemoveAt(1);
+    EXPECT_EQ(a.held.size(), 1u) << "a paragraph leaving the document gives its number back";
+    EXPECT_EQ(removed->GetOwner(), nullptr);
+    seq->Append(std::move(removed));
+    EXPECT_EQ(a.held.size(), 2u);
+    EXPECT_EQ(seq->FindByNumber(seq->GetAt(2)->GetIdentity()), seq->GetAt(2));
+
+    seq->MoveTo(&b);
+    EXPECT_TRUE(a.held.empty());
+    EXPECT_EQ(b.held.size(), 2u);
+    seq->Clear();
+    EXPECT_TRUE(b.held.empty());
+    EXPECT_EQ(seq->GetCount(), 0);
+}
+
+TEST_F(SequenceTest, EmptySequenceIsSafeEverywhere) {
+    CompSequence seq;
+    seq.Relayout(1, nullptr);
+    seq.LayoutAll();
+    seq.PlaceAll(true);
+    seq.DrawInRect(Rect(0, 0, 100, 100));
+    EXPECT_EQ(seq.ParagraphAtY(40), nullptr);
+    EXPECT_EQ(seq.FindAt(Point(30, 30)), nullptr);
+    EXPECT_EQ(seq.PosFromPoint(Point(30, 30), true).kind, DocPos::kNone);
+    EXPECT_EQ(seq.StartPosition().kind, DocPos::kNone);
+    EXPECT_FALSE(seq.WholeRange().HasExtent());
+}
+
+TEST_F(SequenceTest, RelayoutInvalidatesOnlyWhatChanged) {
+    auto seq = Sequence("3:aa|3:bb|3:cc");
+    seq->PlaceAll(true);
+    const Rect third = seq->GetAt(3)->GetFrame();
+
+    // Same height: the third paragraph neither moves nor is drawn again.
+    port.invalidated.clear();
+    fakes::AppendChars(*seq->GetAt(2)->GetList(1), "x");
+    seq->Relayout(2, nullptr);
+    EXPECT_EQ(seq->GetAt(3)->GetFrame(), third);
+    for (const Rect& r : port.invalidated)
+        EXPECT_FALSE(r.Overlaps(third)) << "an unmoved paragraph was invalidated";
+
+    // Two lines: the third moves down and both its old and new places are drawn.
+    port.invalidated.clear();
+    fakes::AppendChars(*seq->GetAt(2)->GetList(1), std::string(60, 'y'));
+    seq->Relayout(2, nullptr);
+    const Rect moved = seq->GetAt(3)->GetFrame();
+    EXPECT_EQ(moved.top, third.top + 20);
+    EXPECT_EQ(seq->GetLaidOutBottom(), kTop + 80);
+    const Rect both(third.left, third.top, third.right, moved.bottom);
+    EXPECT_NE(std::find(port.invalidated.begin(), port.invalidated.end(), both),
+              port.invalidated.end());
+
+    // Shorter again: the band the document gave up is drawn.
+    port.invalidated.clear();
+    seq->GetAt(2)->GetList(1)->ExtractRange(1, seq->GetAt(2)->GetCount());
+    seq->Relayout(2, nullptr);
+    EXPECT_EQ(seq->GetLaidOutBottom(), kTop + 60);
+    const Rect band(port.leftMargin, kTop + 60, port.columnWidth, kTop + 80);
+    EXPECT_NE(std::find(port.invalidated.begin(), port.invalidated.end(), band),
+              port.invalidated.end());
+}
+
+TEST_F(SequenceTest, LayoutAllPlacesNewParagraphsAndMovesTheRestWithoutRenumbering) {
+    auto seq = Sequence("6:a|6:b");
+    seq->PlaceAll(false);
+    seq->InsertAt(Para("new", ParaStyle::kNumberedEquation), 1);
+    seq->LayoutAll();
+    EXPECT_EQ(seq->GetAt(1)->GetFrame().top, kTop);
+    EXPECT_EQ(seq->GetAt(3)->GetFrame().top, kTop + 40);
+    EXPECT_EQ(seq->GetLaidOutBottom(), kTop + 60);
+    EXPECT_EQ(seq->GetAt(3)->GetNumber().equation, 2) << "numbers wait for a renumbering pass";
+}
+
+TEST_F(SequenceTest, PointsFindTheirParagraph) {
+    auto seq = Sequence("3:ab|3:cd");
+    seq->PlaceAll(false);
+    const Point inSecond(port.leftMargin + 12, kTop + 30);
+    const DocPos pos = seq->PosFromPoint(inSecond, false);
+    EXPECT_EQ(pos.GetList(), seq->GetAt(2)->GetList(1));
+    EXPECT_EQ(pos.index, 2);
+    EXPECT_EQ(seq->FindAt(inSecond), seq->GetAt(2)->GetList(1)->GetAt(2));
+    EXPECT_TRUE(seq->StartPosition().IsEqual([&] {
+        DocPos start;
+        start.SetAt(seq->GetAt(1)->GetList(1), 1);
+        return start;
+    }()));
+    const DocRange whole = seq->WholeRange();
+    EXPECT_EQ(whole.start.index, 1);
+    EXPECT_EQ(whole.end.GetList(), seq->GetAt(2)->GetList(1));
+    EXPECT_EQ(whole.end.index, 3);
+}
+
+TEST_F(SequenceTest, NumberingRunsThroughTheSequence) {
+    auto seq = Sequence("6:a|3:b|6:c|1:d|6:e");
+    seq->PlaceAll(false);
+    EXPECT_EQ(seq->GetAt(5)->GetNumber().equation, 3);
+    EXPECT_EQ(seq->GetAt(4)->GetNumber().section, 1);
+
+    // A relayout in the middle starts from the paragraph before it.
+    seq->InsertAt(Para("f", ParaStyle::kNumberedEquation), 2);
+    seq->Relayout(2, nullptr);
+    EXPECT_EQ(seq->GetAt(2)->GetNumber().equation, 2);
+    EXPECT_EQ(seq->GetAt(6)->GetNumber().equation, 4);
+}
+
+TEST_F(SequenceTest, PaginateBreaksAtLinesAndPageHeights) {
+    struct Case {
+        const char* name;
+        int32_t lineHeight;
+        int32_t printable;
+        const char* doc;
+        std::vector<std::pair<int32_t, int32_t>> breaks;
+    };
+    const Case cases[] = {
+        // A line crossing the page end moves the break up to the line's top; the last page
+        // ends one printable height after the previous break.
+        {"crossing line", 20, 50, "3:a|3:b|3:c", {{1, 40}, {2, 90}}},
+        // Lines that end exactly on the page end stay on it.
+        {"exact fit", 25, 50, "3:a|3:b|3:c", {{1, 50}, {2, 100}}},
+        // A line taller than a page is cut one printable height below the previous break.
+        {"tall line", 120, 50, "3:a", {{1, 50}, {2, 100}, {3, 150}}},
+        {"nothing", 20, 50, "", {{1, 50}}},
+    };
+    for (const Case& c : cases) {
+        ParaStyles styles(c.lineHeight);
+        port.printableHeight = c.printable;
+        auto seq = std::string(c.doc).empty() ? std::make_unique<CompSequence>() : Sequence(c.doc);
+        PageBreaks sink;
+        seq->Paginate(sink);
+        EXPECT_EQ(sink.breaks, c.breaks) << c.name;
+    }
+}
+
+TEST_F(SequenceTest, PaginateRefusesAPageWithoutHeight) {
+    auto seq = Sequence("3:a|3:b");
+    for (int32_t height : {0, -10}) {
+        port.printableHeight = height;
+        PageBreaks sink;
+        EXPECT_THROW(seq->Paginate(sink), std::invalid_argument) << height;
+        EXPECT_TRUE(sink.breaks.empty());
+    }
+}
+
+TEST_F(SequenceTest, PlainTextPutsACarriageReturnBetweenParagraphs) {
+    auto seq = Sequence("3:ab|5:c|3:d");
+    char block[64] = {};
+    MemoryStream memory(block, sizeof block);
+    OutBuffer out(memory);
+    seq->WriteText(out);
+    EXPECT_EQ(std::string(block, static_cast<size_t>(memory.GetPosition())), "ab\rc\rd");
+}
+
+TEST_F(SequenceTest, PlainTextReadsOneParagraphPerLine) {
+    const std::string text = "ab\r\ncd\r\re";
+    MemoryStream memory(static_cast<const void*>(text.data()), static_cast<int32_t>(text.size()));
+    auto seq = Sequence("3:old");
+    EXPECT_EQ(seq->ReadPlainText(memory), static_cast<int32_t>(text.size()));
+    EXPECT_EQ(Text(*seq), "3:ab|3:cd|3:|3:e");
+
+    MemoryStream nothing(static_cast<const void*>(text.data()), 0);
+    seq->ReadPlainText(nothing);
+    EXPECT_EQ(seq->GetCount(), 0);
+}
+
+TEST_F(SequenceTest, RecordRoundTripKeepsStylesTextAndIdentities) {
+    Document doc;
+    auto seq = Sequence("1:ab|6:c|3:", &doc);
+    const streambytes::Bytes bytes = streambytes::Save([&](DocStream& s) { seq->Write(s, false); });
+
+    CompSequence loaded(&doc);
+    streambytes::Load(bytes, [&](DocStream& s) { loaded.Read(s); });
+    EXPECT_EQ(Text(loaded), "1:ab|6:c|3:");
+    for (int32_t k = 1; k <= 3; ++k) {
+        EXPECT_EQ(loaded.GetAt(k)->GetIdentity(), seq->GetAt(k)->GetIdentity());
+        EXPECT_EQ(loaded.GetAt(k)->GetOwner(), &loaded);
+    }
+
+    // A record of no paragraphs adds nothing; a cut one keeps what was read before it.
+    const streambytes::Bytes none = streambytes::Builder().I32(0).Get();
+    streambytes::Load(none, [&](DocStream& s) { loaded.Read(s); });
+    EXPECT_EQ(loaded.GetCount(), 3);
+    streambytes::Bytes cut = bytes;
+    cut.resize(cut.size() - 2);
+    CompSequence partial;
+    EXPECT_ANY_THROW(streambytes::Load(cut, [&](DocStream& s) { partial.Read(s); }));
+    EXPECT_EQ(partial.GetCount(), 2);
+}
+
+} // namespace

@@ -1,0 +1,315 @@
+// The computations the kernel asks of Giac, each one open to the interrupt. The mapping of
+// expressions lives in GiacMapping.cpp; these two files alone include Giac's headers.
+
+#include "GiacMapping.h"
+
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <mutex>
+
+namespace standin::algebra {
+
+namespace {
+
+using giac::gen;
+using giac::vecteur;
+
+std::atomic<bool> g_interruptRequested{false};
+// Giac's parser does not survive being stopped half way, so an interrupt that arrives while
+// it parses waits until it has finished.
+std::atomic<bool> g_parsing{false};
+
+std::mutex& computationMutex() {
+    static std::mutex mutex;
+    return mutex;
+}
+
+// for the next and turns Giac's failures into ours.
+template <class F>
+auto guarded(F&& body) -> decltype(body()) {
+    std::lock_guard lock(computationMutex());
+    giac::ctrl_c = g_interruptRequested.load();
+    giac::interrupted = false;
+    try {
+        auto result = body();
+        bool stopped = giac::interrupted || giac::ctrl_c || g_interruptRequested.load();
+        giac::ctrl_c = false;
+        giac::interrupted = false;
+        engine().drain();
+        if (stopped) throw Interrupted();
+        return result;
+    } catch (const Interrupted&) {
+        throw;
+    } catch (const AlgebraError&) {
+        giac::ctrl_c = false;
+        giac::interrupted = false;
+        throw;
+    } catch (const std::exception& e) {
+        bool stopped = giac::interrupted || g_interruptRequested.load();
+        giac::ctrl_c = false;
+        giac::interrupted = false;
+        engine().drain();
+        if (stopped) throw Interrupted();
+        throw AlgebraError(e.what());
+    }
+}
+
+gen evaluated(ToGiac& to, const Expr& e) {
+    return giac::eval(to(e), 1, ctx());
+}
+
+// Every real of `e` as the machine real nearest to its digits.
+Expr machineReals(Expr e) {
+    if (e.kind == Expr::Kind::Real && !e.machineReal) return Expr::machine(e.real);
+    for (Expr& a : e.args)
+        a = machineReals(std::move(a));
+    return e;
+}
+
+gen numeric(const gen& g, int precision) {
+    // Giac's own double arithmetic is a few units in the last place off; machine reals are
+    // taken from a value worked out to more digits than a double holds.
+    if (precision <= 0) return giac::_evalf(sequence({g, gen(24)}), ctx());
+    return giac::_evalf(sequence({g, gen(precision)}), ctx());
+}
+
+} // namespace
+
+Expr transform(Op op, const Expr& e, const Settings& settings) {
+    return guarded([&] {
+        ToGiac to(settings);
+        gen g = evaluated(to, e);
+        FromGiac back(to.dependents());
+        switch (op) {
+        case Op::Simplify:
+            g = giac::_simplify(g, ctx());
+            break;
+        case Op::Evaluate:
+            break;
+        case Op::Expand:
+            g = giac::expand(g, ctx());
+            break;
+        case Op::Factor:
+            g = giac::_factor(g, ctx());
+            break;
+        case Op::Numeric:
+            g = numeric(g, settings.precision);
+            if (settings.precision <= 0) return machineReals(back(g));
+            break;
+        }
+        return back(g);
+    });
+}
+
+Expr solve(const Expr& equations, const std::vector<std::string>& variables,
+           const Settings& settings) {
+    return guarded([&] {
+        if (variables.empty()) throw AlgebraError("nothing to solve for");
+        gen eqs = ToGiac(settings)(equations);
+        vecteur vars;
+        for (const std::string& v : variables)
+            vars.push_back(identifier(v));
+        bool single = vars.size() == 1 && eqs.type != giac::_VECT;
+        gen answer = giac::_solve(sequence({eqs, single ? vars[0] : gen(vars, 0)}), ctx());
+        if (answer.type != giac::_VECT) throw AlgebraError("no solution list");
+        FromGiac back;
+        std::vector<Expr> alternatives;
+        for (const gen& solution : *answer._VECTptr) {
+            if (single) {
+                alternatives.push_back(equation(Expr::symbol(variables[0]), back(solution)));
+                continue;
+            }
+            if (solution.type != giac::_VECT || solution._VECTptr->size() != vars.size())
+                throw AlgebraError("unexpected solution shape");
+            std::vector<Expr> set;
+            for (std::size_t i = 0; i < vars.size(); ++i)
+                set.push_back(equation(Expr::symbol(variables[i]), back((*solution._VECTptr)[i])));
+            alternatives.push_back(Expr::call("TYEqnSet", std::move(set)));
+        }
+        if (alternatives.empty()) return Expr::call("List");
+        if (alternatives.size() == 1) return alternatives.front();
+        return Expr::call("TYOr", std::move(alternatives));
+    });
+}
+
+Expr integrate(const Expr& e, const std::string& variable, const Settings& settings) {
+    return guarded([&] {
+        gen g = giac::_integrate(sequence({ToGiac(settings)(e), identifier(variable)}), ctx());
+        return FromGiac()(g);
+    });
+}
+
+Expr differentiate(const Expr& e, const std::string& variable, const Settings& settings) {
+    return guarded([&] {
+        ToGiac to(settings);
+        gen g = giac::eval(to.totalDerivative(e, variable), 1, ctx());
+        return FromGiac(to.dependents())(giac::_simplify(g, ctx()));
+    });
+}
+
+Expr laplace(const Expr& e, const Settings& settings) {
+    return guarded([&] {
+        gen g = giac::_laplace(sequence({ToGiac(settings)(e), identifier(settings.defaultVariable),
+                                         identifier(settings.transformVariable)}),
+                               ctx());
+        return FromGiac()(g);
+    });
+}
+
+Expr collect(const Expr& e, const std::string& variable, const Settings& settings) {
+    return guarded([&] {
+        gen x = identifier(variable);
+        ToGiac to(settings);
+        gen expanded = giac::expand(evaluated(to, e), ctx());
+        gen coefficients = giac::_coeff(sequence({expanded, x}), ctx());
+        if (coefficients.type != giac::_VECT) return FromGiac()(expanded);
+        // Highest power first, one term per power that is present.
+        const vecteur& c = *coefficients._VECTptr;
+        std::vector<Expr> terms;
+        FromGiac back;
+        for (std::size_t i = 0; i < c.size(); ++i) {
+            const gen coefficient = giac::_factor(c[i], ctx());
+            if (giac::is_zero(coefficient)) continue;
+            long power = static_cast<long>(c.size() - 1 - i);
+            Expr xpower = power == 0   ? Expr::integer(1)
+                          : power == 1 ? Expr::symbol(variable)
+                                       : Expr::call("TYPower",
+                                                    {Expr::symbol(variable), Expr::integer(power)});
+            if (power == 0)
+                terms.push_back(back(coefficient));
+            else if (giac::is_one(coefficient))
+                terms.push_back(xpower);
+            else
+                terms.push_back(Expr::call("TYTimes", {back(coefficient), xpower}));
+        }
+        if (terms.empty()) return Expr::integer(0);
+        if (terms.size() == 1) return terms.front();
+        return Expr::call("TYPlus", std::move(terms));
+    });
+}
+
+Expr substitute(const Expr& e, const Expr& eq, const Settings& settings) {
+    return guarded([&] {
+        const Expr* left = nullptr;
+        const Expr* right = nullptr;
+        if (!asEquation(eq, &left, &right)) throw AlgebraError("not an equation");
+        ToGiac to(settings);
+        gen g = giac::subst(to(e), to(*left), to(*right), false, ctx());
+        return FromGiac()(giac::_simplify(giac::eval(g, 1, ctx()), ctx()));
+    });
+}
+
+bool holds(const Expr& eq, const Settings& settings) {
+    return guarded([&] {
+        const Expr* left = nullptr;
+        const Expr* right = nullptr;
+        if (!asEquation(eq, &left, &right)) throw AlgebraError("not an equation");
+        ToGiac to(settings);
+        gen difference = giac::_simplify(giac::eval(to(*left) - to(*right), 1, ctx()), ctx());
+        return giac::is_zero(difference);
+    });
+}
+
+namespace {
+
+gen parse(const std::string& source) {
+    g_parsing = true;
+    if (g_interruptRequested) {
+        g_parsing = false;
+        throw Interrupted();
+    }
+    gen parsed(source, ctx());
+    g_parsing = false;
+    if (g_interruptRequested) {
+        giac::ctrl_c = true;
+        throw Interrupted();
+    }
+    return parsed;
+}
+
+} // namespace
+
+std::optional<Expr> runCode(const std::string& source, const Settings&) {
+    return guarded([&]() -> std::optional<Expr> {
+        gen parsed = parse(source);
+        if (giac::first_error_line(ctx()) != 0) return std::nullopt;
+        gen value = giac::eval(parsed, 1, ctx());
+        // Statements separated by ';' give one value each: the last is the answer.
+        if (value.type == giac::_VECT && value.subtype == giac::_SEQ__VECT &&
+            !value._VECTptr->empty())
+            value = value._VECTptr->back();
+        return FromGiac()(value);
+    });
+}
+
+namespace {
+
+double real(const gen& value) {
+    gen d = giac::evalf_double(value, 1, ctx());
+    if (d.type != giac::_DOUBLE_ || !std::isfinite(d._DOUBLE_val))
+        return std::numeric_limits<double>::quiet_NaN();
+    return d._DOUBLE_val;
+}
+
+} // namespace
+
+std::vector<double> sample(const Expr& f, const std::string& x, const std::vector<double>& xs,
+                           const Settings& settings) {
+    return guarded([&] {
+        gen g = ToGiac(settings)(f);
+        gen variable = identifier(x);
+        std::vector<double> values;
+        values.reserve(xs.size());
+        for (double at : xs) {
+            if (g_interruptRequested) throw Interrupted();
+            values.push_back(real(giac::subst(g, variable, gen(at), false, ctx())));
+        }
+        return values;
+    });
+}
+
+std::vector<double> sampleGrid(const Expr& f, const std::string& x, const std::string& y,
+                               const std::vector<double>& xs, const std::vector<double>& ys,
+                               const Settings& settings) {
+    return guarded([&] {
+        gen g = ToGiac(settings)(f);
+        gen vx = identifier(x);
+        gen vy = identifier(y);
+        std::vector<double> values;
+        values.reserve(xs.size() * ys.size());
+        for (double atY : ys) {
+            if (g_interruptRequested) throw Interrupted();
+            gen row = giac::subst(g, vy, gen(atY), false, ctx());
+            for (double atX : xs)
+                values.push_back(real(giac::subst(row, vx, gen(atX), false, ctx())));
+        }
+        return values;
+    });
+}
+
+Expr roundTrip(const Expr& e, const Settings& settings) {
+    return guarded([&] { return FromGiac()(ToGiac(settings)(e)); });
+}
+
+void requestInterrupt() {
+    g_interruptRequested = true;
+    if (!g_parsing) giac::ctrl_c = true;
+}
+
+void busyWork(double seconds) {
+    guarded([&] {
+        auto until = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+        while (std::chrono::steady_clock::now() < until) {
+            giac::eval(engine().busyLoop, 1, ctx());
+            if (g_interruptRequested) throw Interrupted();
+        }
+        return 0;
+    });
+}
+
+void clearInterrupt() {
+    g_interruptRequested = false;
+}
+
+} // namespace standin::algebra

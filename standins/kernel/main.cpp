@@ -1,0 +1,111 @@
+// OskariaKernel.exe: the stand-in kernel. Opens its link from its argument vector (launched by
+// the editor: connect mode; under the calculation server: listening on the port it was given),
+// serves requests until the link closes or Quit arrives, and exits.
+
+#include "Loop.h"
+#include "Script.h"
+#include "corvinet/corvinet.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+namespace {
+
+// Parts of the link library that arrive later are used once its header declares them; until
+// then the kernel says plainly what it cannot do.
+#ifdef STANDIN_HAVE_LINK_MESSAGES
+class LinkMessages : public standin::UrgentMessages {
+public:
+    explicit LinkMessages(QKLINK link) : m_link(link) {}
+    int32_t take() override {
+        int32_t code = 0;
+        int32_t parameter = 0;
+        if (!QKMessageReady(m_link)) return 0;
+        return QKGetMessage(m_link, &code, &parameter) == 1 ? code : 0;
+    }
+
+private:
+    QKLINK m_link;
+};
+#endif
+
+std::unique_ptr<standin::UrgentMessages> messagesOf([[maybe_unused]] QKLINK link) {
+#ifdef STANDIN_HAVE_LINK_MESSAGES
+    return std::make_unique<LinkMessages>(link);
+#else
+    return nullptr;
+#endif
+}
+
+QKLINK openLink([[maybe_unused]] QKENV env, [[maybe_unused]] int argc, [[maybe_unused]] char** argv,
+                int32_t* error) {
+#ifdef STANDIN_HAVE_OPEN_ARGV
+    return QKOpenArgv(env, argv, argv + argc, error);
+#else
+    *error = QKERR_NO_PROTOCOL;
+    std::fprintf(stderr, "OskariaKernel: this build of the link library cannot open links from "
+                         "arguments yet\n");
+    return nullptr;
+#endif
+}
+
+std::atomic<std::chrono::steady_clock::rep> g_leaveBy{0};
+
+int32_t stopWaitingWhenDue(QKLINK, QKYieldParameters) {
+    return std::chrono::steady_clock::now().time_since_epoch().count() > g_leaveBy ? 1 : 0;
+}
+
+// After Quit the editor reads up to the suspend packet and then closes its end. Leaving at once
+// can take that last packet down with the link, so the kernel waits (a few seconds at most)
+// for the editor to go first.
+void awaitPeerClose(QKENV env, QKLINK link) {
+    g_leaveBy =
+        (std::chrono::steady_clock::now() + std::chrono::seconds(5)).time_since_epoch().count();
+    QKYieldFunctionObject yielder = QKCreateYieldFunction(env, stopWaitingWhenDue, nullptr);
+    QKSetYieldFunction(link, yielder);
+    for (int packets = 0; packets < 1000 && QKNextPacket(link) != 0; ++packets)
+        QKNewPacket(link);
+    QKSetYieldFunction(link, nullptr);
+    QKDestroyYieldFunction(yielder);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    // The kernel talks only through its link; whatever the algebra prints to standard output goes
+    // nowhere. Standard error stays for the kernel's own word on why it could not start.
+    if (int sink = ::open("/dev/null", O_WRONLY | O_CLOEXEC); sink >= 0) {
+        ::dup2(sink, STDOUT_FILENO);
+        ::close(sink);
+    }
+    const standin::Script script = standin::Script::fromEnvironment();
+    if (script.kernel("die-before-connect", "start")) return 3;
+
+    QKENV env = QKInitialize(nullptr);
+    if (!env) {
+        std::fprintf(stderr, "OskariaKernel: the link library did not start\n");
+        return 1;
+    }
+    int32_t error = 0;
+    QKLINK link = openLink(env, argc, argv, &error);
+    if (!link || !QKConnect(link)) {
+        std::fprintf(stderr, "OskariaKernel: no link (%s)\n",
+                     link ? QKErrorMessage(link) : QKErrorString(env, error));
+        if (link) QKClose(link);
+        QKDeinitialize(env);
+        return 1;
+    }
+    auto messages = messagesOf(link);
+    standin::LoopEnd end = standin::runKernel(link, messages.get(), script);
+    if (end == standin::LoopEnd::Died) std::_Exit(4); // as a crashed kernel would: no goodbye
+    if (end == standin::LoopEnd::Quit) awaitPeerClose(env, link);
+    QKClose(link);
+    QKDeinitialize(env);
+    return 0;
+}

@@ -1,0 +1,357 @@
+// The kernel's behaviours that the editor must survive, and its questions to the person:
+// interrupts, the scripted faults, the user requests from inside the command requests, and
+// the preferences that change later answers.
+
+#include "KernelHarness.h"
+#include "Package.h"
+#include "Records.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+namespace standin::testing {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+Expr x() {
+    return sym("x");
+}
+Expr y() {
+    return sym("y");
+}
+Expr plus(std::initializer_list<Expr> t) {
+    return fn("TYPlus", t);
+}
+Expr times(std::initializer_list<Expr> f) {
+    return fn("TYTimes", f);
+}
+Expr simplify(Expr e) {
+    return fn("TYSimplify", {std::move(e)});
+}
+Expr evaluate(int kind, Expr e) {
+    return fn("TYEvaluate", {num(kind), std::move(e)});
+}
+Expr code(const char* text) {
+    return fn("TYStringEvaluate", {list({Expr::string(text)})});
+}
+const char* kEndless = "s:=0;for(j:=0;j<10^12;j++){s:=s+1};s";
+
+// Sends the interrupt after `delay`, from another thread, as the editor's Escape would.
+std::thread interruptAfter(KernelHarness& kernel, int milliseconds) {
+    return std::thread([&kernel, milliseconds] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+        kernel.interrupt();
+    });
+}
+
+double secondsSince(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+TEST(Interrupt, StopsALongComputationWhichAnswersCanceled) {
+    KernelHarness kernel;
+    auto start = Clock::now();
+    std::thread escape = interruptAfter(kernel, 300);
+    auto answer = kernel.request(code(kEndless));
+    escape.join();
+    ASSERT_TRUE(answer);
+    EXPECT_TRUE(answer->isSymbol("$Canceled")) << linearText(*answer);
+    EXPECT_LT(secondsSince(start), 20.0);
+
+    auto next = kernel.request(simplify(plus({x(), x()})));
+    ASSERT_TRUE(next);
+    EXPECT_TRUE(*next == times({num(2), x()})) << "the interrupt must not reach the next request";
+}
+
+TEST(Interrupt, OneThatArrivesBetweenRequestsIsDropped) {
+    KernelHarness kernel;
+    kernel.interrupt();
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    auto answer = kernel.request(code("for(j:=0;j<20000;j++){k:=j;};7"));
+    ASSERT_TRUE(answer);
+    EXPECT_TRUE(*answer == num(7)) << linearText(*answer);
+}
+
+TEST(Interrupt, ASlowScriptedComputationGivesWay) {
+    KernelHarness kernel("on TYSimplify slow 30\n");
+    auto start = Clock::now();
+    std::thread escape = interruptAfter(kernel, 200);
+    auto answer = kernel.request(simplify(x()));
+    escape.join();
+    ASSERT_TRUE(answer);
+    EXPECT_TRUE(answer->isSymbol("$Canceled"));
+    EXPECT_LT(secondsSince(start), 20.0);
+}
+
+TEST(Interrupt, AStuckKernelIgnoresItAndAnswersInTheEnd) {
+    KernelHarness kernel("on TYSimplify stuck 1\n");
+    auto start = Clock::now();
+    std::thread escape = interruptAfter(kernel, 100);
+    auto answer = kernel.request(simplify(plus({x(), x()})));
+    escape.join();
+    ASSERT_TRUE(answer);
+    EXPECT_TRUE(*answer == times({num(2), x()})) << linearText(*answer);
+    EXPECT_GE(secondsSince(start), 1.0);
+}
+
+TEST(ScriptedFaults, DeathsLeaveTheEditorWithAClosedLink) {
+    struct Case {
+        const char* name;
+        const char* script;
+        Expr request;
+        std::size_t userRequests;
+    };
+    const Case cases[] = {
+        {"after connecting", "on start die-after-connect\n", simplify(x()), 0},
+        {"in the middle of an evaluation", "on TYSimplify die-mid-evaluation\n", simplify(x()), 0},
+        {"inside a user request", "on TYEvaluate die-in-user-request\n",
+         evaluate(kSolveFor, equation(plus({x(), y()}), num(3))), 1},
+    };
+    for (const Case& c : cases) {
+        KernelHarness kernel(c.script);
+        EXPECT_FALSE(kernel.request(c.request)) << c.name;
+        EXPECT_EQ(kernel.lastPacket, ILLEGALPKT) << c.name;
+        EXPECT_EQ(kernel.lastError, QKERR_PEER_CLOSED) << c.name;
+        EXPECT_EQ(kernel.userRequests.size(), c.userRequests) << c.name;
+        EXPECT_EQ(kernel.ended(), LoopEnd::Died) << c.name;
+    }
+}
+
+TEST(ScriptedFaults, ScriptedAnswersReplaceTheComputedOne) {
+    struct Case {
+        const char* word;
+        const char* answer;
+    };
+    const Case cases[] = {{"failed", "$Failed"}, {"canceled", "$Canceled"}, {"null", "Null"}};
+    for (const Case& c : cases) {
+        KernelHarness kernel(std::string("on TYSimplify answer ") + c.word + "\n");
+        auto answer = kernel.request(simplify(x()));
+        ASSERT_TRUE(answer) << c.word;
+        EXPECT_TRUE(answer->isSymbol(c.answer)) << c.word;
+        auto other = kernel.request(fn("TYEvaluate", {num(kEvaluate), num(2)}));
+        ASSERT_TRUE(other);
+        EXPECT_TRUE(*other == num(2)) << "only the named request is touched";
+    }
+}
+
+TEST(ScriptedFaults, WarningsComeBeforeTheAnswerWithOrWithoutText) {
+    KernelHarness withText("on TYSimplify warning Division by zero\n");
+    auto answer = withText.request(simplify(plus({x(), x()})));
+    ASSERT_TRUE(answer);
+    EXPECT_TRUE(*answer == times({num(2), x()}));
+    EXPECT_EQ(withText.messages, std::vector<std::string>{"Division by zero"});
+
+    KernelHarness bare("on any warning\n");
+    ASSERT_TRUE(bare.request(simplify(x())));
+    EXPECT_EQ(bare.messages, std::vector<std::string>{""});
+}
+
+TEST(ScriptedFaults, GarbageIsWhatThePeerMustSurvive) {
+    {
+        KernelHarness kernel("on TYSimplify garbage unknown-head\n");
+        EXPECT_FALSE(kernel.request(simplify(x())));
+        EXPECT_EQ(kernel.lastError, QKERR_UNKNOWN_PACKET);
+        // The real answer still follows the unknown packet.
+        QKClearError(kernel.editorLink());
+        QKNewPacket(kernel.editorLink());
+        auto answer = kernel.answer();
+        ASSERT_TRUE(answer);
+        EXPECT_TRUE(*answer == x());
+    }
+    {
+        KernelHarness kernel("on TYSimplify garbage extra-arguments\n");
+        auto answer = kernel.request(simplify(x()));
+        ASSERT_TRUE(answer);
+        EXPECT_TRUE(*answer == x());
+        EXPECT_TRUE(kernel.request(simplify(y()))) << "the extra argument was skipped";
+    }
+    {
+        KernelHarness kernel("on TYSimplify garbage huge-count\n");
+        EXPECT_FALSE(kernel.request(simplify(x())));
+        EXPECT_EQ(kernel.ended(), LoopEnd::Died);
+    }
+    {
+        KernelHarness kernel("on TYSimplify garbage deep-nesting\n");
+        EXPECT_FALSE(kernel.request(simplify(x()))) << "a bounded reader refuses it";
+    }
+    {
+        KernelHarness kernel("on TYEvaluateEval garbage malformed-records\n"
+                             "on tySortPriorities garbage malformed-ordering\n");
+        auto records = kernel.request(fn("TYEvaluateEval", {fn("TYMover", {x()})}));
+        ASSERT_TRUE(records);
+        EXPECT_EQ(linearText(*records), "{{\"text\", 3}, 7, {}, {1, 2, 3, 4}}");
+        auto ordering = kernel.request(sym("tySortPriorities"));
+        ASSERT_TRUE(ordering);
+        EXPECT_EQ(linearText(*ordering), "{True, {{\"a\"}, {3, b}, 7}}");
+    }
+}
+
+TEST(UserRequests, SolveForAsksForTheVariable) {
+    KernelHarness kernel;
+    kernel.onUserRequest = [](int, const Expr&) { return sym("y"); };
+    auto answer = kernel.request(evaluate(kSolveFor, equation(plus({x(), y()}), num(3))));
+    ASSERT_TRUE(answer);
+    EXPECT_EQ(linearText(*answer), "y = -x + 3");
+    ASSERT_EQ(kernel.userRequests.size(), 1u);
+    EXPECT_EQ(kernel.userRequests[0].first, kChooseOption);
+    EXPECT_TRUE(kernel.userRequests[0].second ==
+                list({Expr::string("Solve for"), list({x(), y()})}));
+}
+
+TEST(UserRequests, EachCommandAsksOnceAndUsesTheAnswer) {
+    struct Case {
+        const char* name;
+        Expr request;
+        int asked;
+        Expr reply;
+        const char* answer;
+    };
+    const Case cases[] = {
+        {"substitute", evaluate(kSubstitute, plus({fn("TYPower", {x(), num(2)}), num(1)})),
+         kEditExpression, equation(x(), num(2)), "5"},
+        {"collect", evaluate(kCollect, plus({times({sym("a"), x()}), times({sym("b"), x()}), y()})),
+         kChooseOption, x(), "(a + b)*x + y"},
+        {"choose terms", evaluate(kChooseTerms, plus({x(), y(), x()})), kChooseItems,
+         list({x(), x()}), "2*x + y"},
+        {"check", evaluate(kCheck, equation(plus({x(), x()}), times({num(2), x()}))), kShowMessage,
+         sym("$Ignored"), "True"},
+        {"a cancelled question cancels the request", evaluate(kSolveFor, equation(x(), num(1))),
+         kChooseOption, sym("$Canceled"), "$Canceled"},
+    };
+    for (const Case& c : cases) {
+        KernelHarness kernel;
+        kernel.onUserRequest = [&](int, const Expr&) { return c.reply; };
+        auto answer = kernel.request(c.request);
+        ASSERT_TRUE(answer) << c.name;
+        EXPECT_EQ(linearText(*answer), c.answer) << c.name;
+        ASSERT_EQ(kernel.userRequests.size(), 1u) << c.name;
+        EXPECT_EQ(kernel.userRequests[0].first, c.asked) << c.name;
+    }
+}
+
+std::vector<int> offered(const Expr& records) {
+    std::vector<int> out;
+    for (const Expr& r : records.args)
+        out.push_back(static_cast<int>(r.args.at(0).toInteger()));
+    return out;
+}
+
+int placementOf(const Expr& records, int kind) {
+    for (const Expr& r : records.args)
+        if (r.args.at(0).toInteger() == kind) return static_cast<int>(r.args.at(2).toInteger());
+    return -1;
+}
+
+TEST(Choices, FitTheMarkedNode) {
+    KernelHarness kernel;
+    auto choicesFor = [&](Expr marked) {
+        auto records = kernel.request(fn("TYEvaluateEval", {std::move(marked)}));
+        EXPECT_TRUE(records);
+        return records ? *records : Expr();
+    };
+    Expr equationChoices =
+        choicesFor(plus({num(1), fn("TYMover", {equation(fn("TYPower", {x(), num(2)}), num(4))})}));
+    std::vector<int> kinds = offered(equationChoices);
+    EXPECT_EQ(kinds.front(), kSolve);
+    EXPECT_LE(kinds.size(), kMaxRecords);
+    EXPECT_NE(std::find(kinds.begin(), kinds.end(), kCheck), kinds.end());
+    EXPECT_EQ(placementOf(equationChoices, kSimplifyInPlace), kReplaceParagraph);
+
+    Expr integral = choicesFor(fn("TYMover", {fn("TYIntegrate", {x(), x()})}));
+    EXPECT_EQ(offered(integral).front(), kIntegrate);
+
+    Expr plot = choicesFor(fn("TYMover", {fn("TYTwoDPlot", {list({x()})})}));
+    EXPECT_EQ(offered(plot), std::vector<int>{kPlot});
+    EXPECT_EQ(placementOf(plot, kPlot), kIntoPlot);
+
+    Expr letter = choicesFor(fn("TYMover", {sym("a")}));
+    EXPECT_EQ(placementOf(letter, kDeclareConstant), kConstantOn);
+    EXPECT_EQ(placementOf(letter, kNotConstant), -1);
+    ASSERT_TRUE(kernel.request(fn("SetAttributes", {sym("a"), sym("Constant")})));
+    Expr constant = choicesFor(fn("TYMover", {sym("a")}));
+    EXPECT_EQ(placementOf(constant, kNotConstant), kConstantOff);
+    EXPECT_EQ(placementOf(constant, kDeclareConstant), -1);
+}
+
+TEST(Preferences, ChangeTheAnswersThatFollow) {
+    KernelHarness kernel;
+    // Constants are not variables of a calculation: with a declared, t is the one.
+    ASSERT_TRUE(kernel.request(fn("TYSetSessionPrefs", {sym("t"), sym("s"), num(20)})));
+    ASSERT_TRUE(kernel.request(fn("SetAttributes", {sym("a"), sym("Constant")})));
+    auto integral = kernel.request(evaluate(kIntegrate, times({sym("a"), sym("t")})));
+    ASSERT_TRUE(integral);
+    EXPECT_EQ(linearText(*integral), "a*t^2/2 + C_1");
+    auto derivative = kernel.request(evaluate(kDifferentiate, times({sym("a"), sym("t")})));
+    ASSERT_TRUE(derivative);
+    EXPECT_TRUE(*derivative == sym("a")) << linearText(*derivative);
+
+    auto root = kernel.request(evaluate(kNumeric, fn("TYRadical", {num(2), num(2)})));
+    ASSERT_TRUE(root);
+    EXPECT_FALSE(root->machineReal);
+    EXPECT_EQ(root->text.substr(0, 20), "1.414213562373095048");
+
+    auto laplace = kernel.request(evaluate(kLaplace, sym("t")));
+    ASSERT_TRUE(laplace);
+    EXPECT_EQ(linearText(*laplace), "1/s^2");
+
+    ASSERT_TRUE(kernel.request(
+        fn("TYSetSortPriorities",
+           {list({sym("True"), list({list({y(), num(5)}), list({x(), num(1)})})})})));
+    auto sum = kernel.request(simplify(plus({x(), y()})));
+    ASSERT_TRUE(sum);
+    EXPECT_TRUE(*sum == plus({y(), x()})) << linearText(*sum);
+    auto priorities = kernel.request(sym("tySortPriorities"));
+    ASSERT_TRUE(priorities);
+    EXPECT_EQ(linearText(*priorities), "{True, {{y, 5}, {x, 1}}}");
+}
+
+TEST(Preferences, OnlyConstantsDifferentiateToZeroInATotalDerivative) {
+    KernelHarness kernel;
+    const Expr product = fn("TYDt", {times({y(), x()}), x()});
+    auto total = kernel.request(evaluate(kDifferentiate, product));
+    ASSERT_TRUE(total);
+    EXPECT_TRUE(*total == plus({times({x(), fn("TYDt", {y(), x()})}), y()})) << linearText(*total);
+    ASSERT_TRUE(kernel.request(fn("SetAttributes", {y(), sym("Constant")})));
+    auto constant = kernel.request(evaluate(kDifferentiate, product));
+    ASSERT_TRUE(constant);
+    EXPECT_TRUE(*constant == y()) << linearText(*constant);
+    auto partial =
+        kernel.request(evaluate(kDifferentiate, fn("TYD", {times({sym("b"), x()}), x()})));
+    ASSERT_TRUE(partial);
+    EXPECT_TRUE(*partial == sym("b")) << "a partial derivative holds every other letter still";
+}
+
+TEST(Lifecycle, QuitSuspendsAndEndsTheLoop) {
+    KernelHarness kernel;
+    auto answer = kernel.request(fn("Quit", {}));
+    ASSERT_TRUE(answer);
+    EXPECT_TRUE(answer->isSymbol("$Suspended"));
+    EXPECT_EQ(kernel.lastPacket, SUSPENDPKT);
+    EXPECT_EQ(kernel.ended(), LoopEnd::Quit);
+}
+
+TEST(Lifecycle, AClosedLinkEndsTheLoop) {
+    KernelHarness kernel;
+    ASSERT_TRUE(kernel.request(simplify(x())));
+    kernel.closeEditorLink();
+    EXPECT_EQ(kernel.ended(), LoopEnd::Closed);
+}
+
+TEST(Lifecycle, AMalformedRequestIsAnsweredFailedAndTheNextOneServed) {
+    KernelHarness kernel;
+    QKLINK link = kernel.editorLink();
+    ASSERT_TRUE(QKPutFunction(link, "EvaluatePacket", 2) && QKPutInteger(link, 1) &&
+                QKPutInteger(link, 2) && QKEndPacket(link) && QKFlush(link));
+    auto answer = kernel.answer();
+    ASSERT_TRUE(answer);
+    EXPECT_TRUE(answer->isSymbol("$Failed"));
+    auto next = kernel.request(simplify(plus({x(), x()})));
+    ASSERT_TRUE(next);
+    EXPECT_TRUE(*next == times({num(2), x()}));
+}
+
+} // namespace
+} // namespace standin::testing

@@ -1,0 +1,146 @@
+// Every request the editor makes, against the answer tree the kernel sends back.
+
+#include "KernelHarness.h"
+#include "Records.h"
+
+#include <gtest/gtest.h>
+
+namespace standin::testing {
+namespace {
+
+Expr eq(Expr a, Expr b) {
+    return equation(std::move(a), std::move(b));
+}
+Expr pow(Expr a, Expr b) {
+    return fn("TYPower", {std::move(a), std::move(b)});
+}
+Expr times(std::initializer_list<Expr> f) {
+    return fn("TYTimes", f);
+}
+Expr plus(std::initializer_list<Expr> t) {
+    return fn("TYPlus", t);
+}
+Expr evaluate(int kind, Expr node) {
+    return fn("TYEvaluate", {num(kind), std::move(node)});
+}
+Expr constant1() {
+    return fn("TYSubscript", {sym("C"), num(1)});
+}
+Expr x() {
+    return sym("x");
+}
+
+struct Case {
+    const char* name;
+    Expr request;
+    Expr expected;
+    bool bare = false; // sent as its own packet, not inside "EvaluatePacket"
+};
+
+void PrintTo(const Case& c, std::ostream* out) {
+    *out << c.name;
+}
+
+std::vector<Case> cases() {
+    return {
+        {"package load answers Null", fn("Needs", {Expr::string("TYCompute`")}), sym("Null")},
+        {"session preferences answer Null", fn("TYSetSessionPrefs", {sym("x"), sym("xi"), num(0)}),
+         sym("Null")},
+        {"preferences with the default ordering answer Null",
+         fn("TYSetSessionPrefs", {sym("x"), sym("xi"), num(0), sym("tyDefaultSortPriorities")}),
+         sym("Null")},
+        {"sort priorities", sym("tySortPriorities"),
+         list({sym("False"), list({list({sym("x"), num(3)}), list({sym("y"), num(2)}),
+                                   list({sym("z"), num(1)})})})},
+        {"default sort priorities", sym("tyDefaultSortPriorities"),
+         list({sym("False"), list({list({sym("x"), num(3)}), list({sym("y"), num(2)}),
+                                   list({sym("z"), num(1)})})})},
+        {"setting priorities answers Null",
+         fn("TYSetSortPriorities", {list({sym("True"), list({list({sym("a"), num(7)})})})}),
+         sym("Null")},
+        {"declaring a constant answers Null", fn("SetAttributes", {sym("a"), sym("Constant")}),
+         sym("Null")},
+        {"clearing a constant answers Null", fn("ClearAttributes", {sym("a"), sym("Constant")}),
+         sym("Null")},
+        {"next priority is the largest plus one",
+         fn("Plus",
+            {fn("Part", {fn("Sort", {list({num(3), num(7), num(5)}), sym("Greater")}), num(1)}),
+             num(1)}),
+         num(8)},
+        {"standard-form text is the linear text wrapped",
+         fn("ToString", {fn("Hold", {fn("Plus", {sym("a"), fn("Power", {sym("b"), num(2)})})}),
+                         sym("StandardForm")}),
+         Expr::string("\\!\\(Hold[a + b^2]\\)"), true},
+        {"simplify", fn("TYSimplify", {plus({x(), x()})}), times({num(2), x()})},
+        {"evaluate", evaluate(kEvaluate, plus({num(2), num(3)})), num(5)},
+        {"expand", evaluate(kExpand, pow(plus({x(), num(1)}), num(2))),
+         plus({pow(x(), num(2)), times({num(2), x()}), num(1)})},
+        {"factor", evaluate(kFactor, plus({pow(x(), num(2)), num(-1)})),
+         times({plus({x(), num(-1)}), plus({x(), num(1)})})},
+        {"numeric value is a machine real", evaluate(kNumeric, fn("TYRadical", {num(2), num(2)})),
+         Expr::machine(1.4142135623730951)},
+        {"solve answers a disjunction of equations", evaluate(kSolve, eq(pow(x(), num(2)), num(4))),
+         fn("TYOr", {eq(x(), num(-2)), eq(x(), num(2))})},
+        {"one solution is one equation", evaluate(kSolve, eq(times({num(2), x()}), num(6))),
+         eq(x(), num(3))},
+        {"indefinite integral gains the constant",
+         evaluate(kIntegrate, fn("TYIntegrate", {fn("TYCos", {x()}), x()})),
+         plus({fn("TYSin", {x()}), constant1()})},
+        {"definite integral has none",
+         evaluate(kIntegrate, fn("TYIntegrate", {x(), list({x(), num(0), num(2)})})), num(2)},
+        {"differentiate", evaluate(kDifferentiate, fn("TYD", {pow(x(), num(3)), x()})),
+         times({num(3), pow(x(), num(2))})},
+        {"limit",
+         evaluate(kLimit, fn("TYLimit", {fn("TYDivide", {fn("TYSin", {x()}), x()}),
+                                         fn("Rule", {x(), num(0)})})),
+         num(1)},
+        {"limit from above",
+         evaluate(kLimit, fn("TYLimit", {fn("TYDivide", {num(1), x()}), fn("Rule", {x(), num(0)}),
+                                         fn("Rule", {sym("Direction"), num(-1)})})),
+         sym("Infinity")},
+        {"sum", evaluate(kSumProduct, fn("TYSum", {sym("i"), list({sym("i"), num(1), num(10)})})),
+         num(55)},
+        {"product",
+         evaluate(kSumProduct, fn("TYProduct", {sym("i"), list({sym("i"), num(1), num(5)})})),
+         num(120)},
+        {"Laplace transform into the transform variable", evaluate(kLaplace, fn("TYSin", {x()})),
+         fn("TYDivide", {num(1), plus({pow(sym("xi"), num(2)), num(1)})})},
+        {"a piecewise definition evaluated where its condition is known",
+         fn("TYStringEvaluate", {list({Expr::string("piecewise(2>1, 5, 7)")})}), num(5)},
+        {"code in the algebra's own syntax",
+         fn("TYStringEvaluate", {list({Expr::string("a:=3;a*4")})}), num(12)},
+        {"code that does not parse", fn("TYStringEvaluate", {list({Expr::string("1+*")})}),
+         sym("$Failed")},
+        {"a ten-digit answer is number text",
+         fn("TYStringEvaluate", {list({Expr::string("2^40")})}),
+         Expr::integerText("1099511627776")},
+        {"declare constant through an evaluation", evaluate(kDeclareConstant, sym("k")),
+         sym("Null")},
+        {"unknown kind", evaluate(99, x()), sym("$Failed")},
+        {"unknown request", fn("TYFrobnicate", {x()}), sym("$Failed")},
+        {"shuffle without a move cancels", fn("TYShuffle", {num(1), plus({x(), num(1)})}),
+         sym("$Canceled")},
+    };
+}
+
+class RequestTable : public ::testing::TestWithParam<Case> {};
+
+TEST_P(RequestTable, AnswersAsExpected) {
+    const Case& c = GetParam();
+    KernelHarness kernel;
+    auto answer = c.bare ? kernel.bare(c.request) : kernel.request(c.request);
+    ASSERT_TRUE(answer) << "no answer; last packet " << kernel.lastPacket;
+    EXPECT_EQ(linearText(*answer), linearText(c.expected));
+    EXPECT_TRUE(*answer == c.expected) << linearText(*answer);
+    EXPECT_EQ(kernel.lastPacket, RETURNPKT);
+}
+
+INSTANTIATE_TEST_SUITE_P(Kernel, RequestTable, ::testing::ValuesIn(cases()), [](const auto& info) {
+    std::string name;
+    for (char c : std::string(info.param.name))
+        name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+    return name;
+});
+
+} // namespace
+} // namespace standin::testing
