@@ -1,7 +1,6 @@
 // The boxes' answers to the component contract beyond geometry: kernel text and LaTeX, caret
 // paths between their lists, keys, stored records, and conversion to expression trees and back.
 
-#include "document/LatexWriter.h"
 #include "document/ListParser.h"
 #include "document/MemoryStream.h"
 #include "document/OutBuffer.h"
@@ -13,6 +12,7 @@
 #include "expr/ScriptNodes.h"
 #include "expr/UnaryNodes.h"
 #include "mathbox/tests/BoxFixture.h"
+#include "mathbox/tests/StringLatex.h"
 
 #include <gtest/gtest.h>
 
@@ -39,28 +39,8 @@ std::string TextOf(TextComp& box) {
     return std::string(buffer.begin(), buffer.begin() + memory.GetPosition());
 }
 
-// Groups show as <...>, braced ones as <{...}>.
-class RecordingLatex final : public LatexWriter {
-public:
-    void BeginGroup(bool brace) override { out += brace ? "<{" : "<"; }
-    void EndGroup(bool brace) override { out += brace ? "}>" : ">"; }
-    void WriteComponentChar(TextComp& comp, bool) override {
-        if (comp.IsNotChar())
-            comp.WriteLatex(*this);
-        else
-            out += static_cast<char>(comp.GetCharCode());
-    }
-    void WriteRaw(const char* text) override { out += text; }
-    void WriteReference(const RefSource&, bool) override {}
-    void BeginParagraph(int32_t, const RefSource*, bool) override {}
-    void EndParagraph(int32_t, const RefSource*) override {}
-    void BeginEquationBlock() override {}
-    void EndEquationBlock() override {}
-    std::string out;
-};
-
 std::string LatexOf(TextComp& box) {
-    RecordingLatex writer;
+    boxtest::StringLatex writer(true);
     box.WriteLatex(writer);
     return writer.out;
 }
