@@ -8,13 +8,13 @@
 #include "document/CompList.h"
 #include "document/DrawPort.h"
 #include "document/GlyphSource.h"
-#include "document/LatexWriter.h"
 #include "document/ParaComp.h"
 #include "document/TextFontPrefs.h"
 #include "mathbox/DrawingServices.h"
 #include "mathbox/LayoutStyleTable.h"
 #include "mathbox/MathBoxKinds.h"
 #include "mathbox/MathBoxes.h"
+#include "mathbox/tests/StringLatex.h"
 
 #include <benchmark/benchmark.h>
 
@@ -98,30 +98,6 @@ private:
     std::mt19937 m_random;
 };
 
-// Plain LaTeX: groups as braces where asked, characters as themselves.
-class PlainLatex final : public LatexWriter {
-public:
-    void BeginGroup(bool brace) override {
-        if (brace) out += '{';
-    }
-    void EndGroup(bool brace) override {
-        if (brace) out += '}';
-    }
-    void WriteComponentChar(TextComp& comp, bool) override {
-        if (comp.IsNotChar())
-            comp.WriteLatex(*this);
-        else
-            out += static_cast<char>(comp.GetCharCode());
-    }
-    void WriteRaw(const char* text) override { out += text; }
-    void WriteReference(const RefSource&, bool) override {}
-    void BeginParagraph(int32_t, const RefSource*, bool) override {}
-    void EndParagraph(int32_t, const RefSource*) override {}
-    void BeginEquationBlock() override {}
-    void EndEquationBlock() override {}
-    std::string out;
-};
-
 using OwnedPara = std::unique_ptr<ParaComp, ComponentDestroyer>;
 
 // The formulas, each a paragraph of one line: three structures between characters.
@@ -181,7 +157,7 @@ void BM_Katex(benchmark::State& state) {
         const std::string path = std::string(TESSARY_BENCH_DIR) + "/mathbox_formulas.tex";
         std::ofstream out(path, std::ios::binary);
         for (OwnedPara& para : MakeFormulas()) {
-            PlainLatex writer;
+            boxtest::StringLatex writer(false);
             CompList& list = *para->GetList(1);
             for (int32_t i = 1; i <= list.GetCount(); ++i)
                 writer.WriteComponentChar(*list.GetAt(i), false);

@@ -83,52 +83,57 @@ private:
     int32_t m_axis = 0;
 };
 
-class ExpoComp final : public MultiListComp {
+// A script: its base is the element before it, its list is two sizes smaller and sits the
+// offset below the line's baseline (negative: above).
+class ScriptComp : public MultiListComp {
 public:
-    ExpoComp();
-    explicit ExpoComp(CompArray script);
-    // The script is one glyph of the math face.
-    explicit ExpoComp(uint8_t code);
+    void SetSizeLevel(uint8_t level) override;
+    void Draw() override { m_list->Draw(); }
+
+protected:
+    explicit ScriptComp(CompArray script);
+    // The list holding one glyph of the math face.
+    static CompArray Glyph(uint8_t code);
+    // The mark, then the list, parenthesised when it is more than one term.
+    void WriteScript(OutBuffer& out, char mark);
+
+    int32_t m_offset = 0;
+
+private:
+    void PlaceLists(Point point) override;
+};
+
+class ExpoComp final : public ScriptComp {
+public:
+    ExpoComp() : ScriptComp(CompArray()) {}
+    explicit ExpoComp(CompArray script) : ScriptComp(std::move(script)) {}
+    explicit ExpoComp(uint8_t code) : ScriptComp(Glyph(code)) {}
 
     OwnedComponent Clone() const override;
     TypeTag GetTypeTag() const override { return tags::Exponent; }
     DocPos GetCaretAfterInsert() override;
-    void SetSizeLevel(uint8_t level) override;
     void Layout() override;
-    void Draw() override;
-    void WriteText(OutBuffer& out) override;
+    void WriteText(OutBuffer& out) override { WriteScript(out, '^'); }
     void WriteLatex(LatexWriter& writer) override;
     ExprNode* ToExpression() override;
 
-    int32_t GetRaise() const { return m_raise; }
-
-private:
-    void PlaceLists(Point point) override;
-
-    int32_t m_raise = 0;
+    int32_t GetRaise() const { return m_offset; }
 };
 
-class SubsComp final : public MultiListComp {
+class SubsComp final : public ScriptComp {
 public:
-    SubsComp();
-    explicit SubsComp(CompArray script);
-    explicit SubsComp(uint8_t code);
+    SubsComp() : ScriptComp(CompArray()) {}
+    explicit SubsComp(CompArray script) : ScriptComp(std::move(script)) {}
+    explicit SubsComp(uint8_t code) : ScriptComp(Glyph(code)) {}
 
     OwnedComponent Clone() const override;
     TypeTag GetTypeTag() const override { return tags::Subscript; }
-    void SetSizeLevel(uint8_t level) override;
     void Layout() override;
-    void Draw() override;
-    void WriteText(OutBuffer& out) override;
+    void WriteText(OutBuffer& out) override { WriteScript(out, '_'); }
     void WriteLatex(LatexWriter& writer) override;
     ExprNode* ToExpression() override;
 
-    int32_t GetLower() const { return m_lower; }
-
-private:
-    void PlaceLists(Point point) override;
-
-    int32_t m_lower = 0;
+    int32_t GetLower() const { return m_offset; }
 };
 
 // --- Delimiters, overbar and placeholder ---

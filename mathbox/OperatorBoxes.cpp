@@ -1,6 +1,7 @@
 // Radicals, integrals, sums, products and limits.
 
 #include "document/LatexWriter.h"
+#include "expr/CalculusNodes.h"
 #include "expr/LeafNodes.h"
 #include "expr/PowerNode.h"
 #include "expr/ScriptNodes.h"
@@ -263,8 +264,14 @@ void InteComp::WriteLatex(LatexWriter& writer) {
 }
 
 ExprNode* InteComp::ToExpression() {
-    // Integrals have no expression node yet.
-    return nullptr;
+    // One bound alone makes no definite integral: the integral is indefinite.
+    const bool bounds = GetList(3)->GetCount() != 0 && GetList(4)->GetCount() != 0;
+    NodePtr upper = bounds ? ExpressionOf(*GetList(4)) : nullptr;
+    NodePtr lower = bounds ? ExpressionOf(*GetList(3)) : nullptr;
+    NodePtr integrand = ExpressionOf(*GetList(1));
+    NodePtr variable = ExpressionOf(*GetList(2));
+    return new IntegrateNode(boxes::SourceOf(*this), std::move(upper), std::move(lower),
+                             std::move(integrand), std::move(variable));
 }
 
 // --- BigOpComp ---

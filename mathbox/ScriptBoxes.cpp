@@ -2,6 +2,9 @@
 
 #include "document/GlyphSource.h"
 #include "document/LatexWriter.h"
+#include "expr/CalculusNodes.h"
+#include "expr/GroupNode.h"
+#include "expr/LeafNodes.h"
 #include "expr/PowerNode.h"
 #include "expr/ScriptNodes.h"
 #include "expr/UnaryNodes.h"
@@ -23,12 +26,6 @@ constexpr uint8_t kDoublePrime = 242;
 int32_t UnitAt(uint8_t level) {
     SizeGuard size(level);
     return gDrawPort->GetSpacing();
-}
-
-CompArray OneGlyph(uint8_t code) {
-    CompArray array;
-    if (gGlyphSource != nullptr) array.Add(OwnedComponent(gGlyphSource->GetGlyph(kMathFace, code)));
-    return array;
 }
 
 NodePtr ExpressionOf(CompList& list) {
@@ -133,17 +130,31 @@ ExprNode* FracComp::ToExpression() {
                           ExpressionOf(*GetList(2)));
 }
 
-// --- ExpoComp ---
+// --- Scripts ---
 
-ExpoComp::ExpoComp() : MultiListComp(1, {}) {
+ScriptComp::ScriptComp(CompArray script) : MultiListComp(1, Lists(std::move(script))) {
     SetSizeLevel(0);
 }
 
-ExpoComp::ExpoComp(CompArray script) : MultiListComp(1, Lists(std::move(script))) {
-    SetSizeLevel(0);
+CompArray ScriptComp::Glyph(uint8_t code) {
+    CompArray array;
+    if (gGlyphSource != nullptr) array.Add(OwnedComponent(gGlyphSource->GetGlyph(kMathFace, code)));
+    return array;
 }
 
-ExpoComp::ExpoComp(uint8_t code) : ExpoComp(OneGlyph(code)) {}
+void ScriptComp::SetSizeLevel(uint8_t level) {
+    MathComp::SetSizeLevel(level);
+    m_list->SetSizeLevel(static_cast<uint8_t>(level + 2));
+}
+
+void ScriptComp::PlaceLists(Point p) {
+    m_list->SetOrigin(Point(p.x, p.y + m_offset));
+}
+
+void ScriptComp::WriteScript(OutBuffer& out, char mark) {
+    out.PutChar(static_cast<uint8_t>(mark));
+    boxes::WriteParenthesised(*m_list, out);
+}
 
 OwnedComponent ExpoComp::Clone() const {
     return OwnedComponent(new ExpoComp(m_list->CopyChildren()));
@@ -154,15 +165,10 @@ DocPos ExpoComp::GetCaretAfterInsert() {
     return TextComp::GetCaretAfterInsert();
 }
 
-void ExpoComp::SetSizeLevel(uint8_t level) {
-    MathComp::SetSizeLevel(level);
-    m_list->SetSizeLevel(static_cast<uint8_t>(level + 2));
-}
-
 void ExpoComp::Layout() {
     const Rect l = LayOut(*m_list);
     const int32_t t = l.top;
-    m_raise = (boxes::FloorDiv(t, 3) - t) / 2;
+    m_offset = (boxes::FloorDiv(t, 3) - t) / 2;
     int32_t ref = 0;
     {
         SizeGuard size(m_sizeLevel);
@@ -181,22 +187,9 @@ void ExpoComp::Layout() {
         }
         ref = std::min(ref, top);
     }
-    m_raise += ref;
-    m_bounds = Rect(0, l.top + m_raise, l.right - l.left, 0);
+    m_offset += ref;
+    m_bounds = Rect(0, l.top + m_offset, l.right - l.left, 0);
     m_needsLayout = false;
-}
-
-void ExpoComp::PlaceLists(Point p) {
-    m_list->SetOrigin(Point(p.x, p.y + m_raise));
-}
-
-void ExpoComp::Draw() {
-    m_list->Draw();
-}
-
-void ExpoComp::WriteText(OutBuffer& out) {
-    out.PutChar('^');
-    boxes::WriteParenthesised(*m_list, out);
 }
 
 void ExpoComp::WriteLatex(LatexWriter& writer) {
@@ -229,53 +222,32 @@ ExprNode* ExpoComp::ToExpression() {
             }
             primes += code == kPrime ? 1 : 2;
         }
-        // Primes mean a derivative, which has no expression node yet: the box gives none
-        // rather than a wrong power.
-        if (primes > 0) return nullptr;
+        // x'' is the second derivative of x.
+        if (primes > 0)
+            return new DerivativeNode(
+                source, std::make_unique<MachineIntegerNode>(NodeSource(this, 1, n + 1), primes));
     }
     NodePtr script = ExpressionOf(*m_list);
+    // f^(3) is the third derivative of f; a bracketed exponent stays a power.
+    if (script != nullptr && script->TypeTag() == TypeTag("grpN")) {
+        const auto* group = static_cast<const GroupNode*>(script.get());
+        NodePtr order = group->Operand() != nullptr ? group->Operand()->Clone() : nullptr;
+        return new DerivativeNode(source, std::move(order));
+    }
     return new PowerNode(source, std::move(script));
 }
 
 // --- SubsComp ---
 
-SubsComp::SubsComp() : MultiListComp(1, {}) {
-    SetSizeLevel(0);
-}
-
-SubsComp::SubsComp(CompArray script) : MultiListComp(1, Lists(std::move(script))) {
-    SetSizeLevel(0);
-}
-
-SubsComp::SubsComp(uint8_t code) : SubsComp(OneGlyph(code)) {}
-
 OwnedComponent SubsComp::Clone() const {
     return OwnedComponent(new SubsComp(m_list->CopyChildren()));
 }
 
-void SubsComp::SetSizeLevel(uint8_t level) {
-    MathComp::SetSizeLevel(level);
-    m_list->SetSizeLevel(static_cast<uint8_t>(level + 2));
-}
-
 void SubsComp::Layout() {
     const Rect l = LayOut(*m_list);
-    m_lower = -(l.top / 2);
-    m_bounds = Rect(l.left, gDrawPort->GetPlaceholderBox().top, l.right, m_lower + l.bottom);
+    m_offset = -(l.top / 2);
+    m_bounds = Rect(l.left, gDrawPort->GetPlaceholderBox().top, l.right, m_offset + l.bottom);
     m_needsLayout = false;
-}
-
-void SubsComp::PlaceLists(Point p) {
-    m_list->SetOrigin(Point(p.x, p.y + m_lower));
-}
-
-void SubsComp::Draw() {
-    m_list->Draw();
-}
-
-void SubsComp::WriteText(OutBuffer& out) {
-    out.PutChar('_');
-    boxes::WriteParenthesised(*m_list, out);
 }
 
 void SubsComp::WriteLatex(LatexWriter& writer) {

@@ -1,17 +1,18 @@
 // The boxes' answers to the component contract beyond geometry: kernel text and LaTeX, caret
 // paths between their lists, keys, stored records, and conversion to expression trees and back.
 
-#include "document/LatexWriter.h"
 #include "document/ListParser.h"
 #include "document/MemoryStream.h"
 #include "document/OutBuffer.h"
 #include "document/tests/StreamBytes.h"
+#include "expr/CalculusNodes.h"
 #include "expr/ExprNode.h"
 #include "expr/LeafNodes.h"
 #include "expr/PowerNode.h"
 #include "expr/ScriptNodes.h"
 #include "expr/UnaryNodes.h"
 #include "mathbox/tests/BoxFixture.h"
+#include "mathbox/tests/StringLatex.h"
 
 #include <gtest/gtest.h>
 
@@ -38,28 +39,8 @@ std::string TextOf(TextComp& box) {
     return std::string(buffer.begin(), buffer.begin() + memory.GetPosition());
 }
 
-// Groups show as <...>, braced ones as <{...}>.
-class RecordingLatex final : public LatexWriter {
-public:
-    void BeginGroup(bool brace) override { out += brace ? "<{" : "<"; }
-    void EndGroup(bool brace) override { out += brace ? "}>" : ">"; }
-    void WriteComponentChar(TextComp& comp, bool) override {
-        if (comp.IsNotChar())
-            comp.WriteLatex(*this);
-        else
-            out += static_cast<char>(comp.GetCharCode());
-    }
-    void WriteRaw(const char* text) override { out += text; }
-    void WriteReference(const RefSource&, bool) override {}
-    void BeginParagraph(int32_t, const RefSource*, bool) override {}
-    void EndParagraph(int32_t, const RefSource*) override {}
-    void BeginEquationBlock() override {}
-    void EndEquationBlock() override {}
-    std::string out;
-};
-
 std::string LatexOf(TextComp& box) {
-    RecordingLatex writer;
+    boxtest::StringLatex writer(true);
     box.WriteLatex(writer);
     return writer.out;
 }
@@ -324,6 +305,8 @@ TEST_F(BoxContractTest, ClonesAreEqualAndIndependent) {
 class NameParser final : public ListParser {
 public:
     ExprNode* Parse(CompList& list, int32_t from, int32_t to) override {
+        if (to == from + 1 && list.GetAt(from)->IsNotChar())
+            return list.GetAt(from)->ToExpression();
         std::string name;
         for (int32_t i = from; i < to; ++i)
             name += static_cast<char>(list.GetAt(i)->GetCharCode());
@@ -354,6 +337,9 @@ TEST_F(BoxContractTest, BoxToTreeToBoxGivesTheSameStructure) {
         {"product", [] { return Make<ProdComp>(Math("n"), Math("k")); }},
         {"sum without an upper limit", [] { return Make<SumComp>(Math(""), Math("i")); }},
         {"limit", [] { return Make<LimitComp>(Math("x")); }},
+        {"indefinite integral", [] { return Make<InteComp>(Math("f"), Math("x")); }},
+        {"definite integral",
+         [] { return Make<InteComp>(Math("f"), Math("t"), Math("b"), Math("a")); }},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -376,24 +362,50 @@ TEST_F(BoxContractTest, BoxToTreeToBoxGivesTheSameStructure) {
 TEST_F(BoxContractTest, ScriptsConvertByTheirContent) {
     NameParser parser;
     Installed<ListParser> parsing(gListParser, &parser);
+    enum Kind { kDirection, kPower, kDerivative };
     const struct {
         const char* name;
         CompArray (*script)();
-        bool direction; // else a power
+        Kind kind;
+        const char* order; // of a derivative
     } cases[] = {
-        {"plus: approached from above", [] { return Math("+"); }, true},
-        {"minus: approached from below", [] { return Math("-"); }, true},
-        {"a power", [] { return Math("2"); }, false},
-        {"prime then x is a power", [] { return Math("\xB7x"); }, false},
-        {"an empty script is a power", [] { return Math(""); }, false},
+        {"plus: approached from above", [] { return Math("+"); }, kDirection, ""},
+        {"minus: approached from below", [] { return Math("-"); }, kDirection, ""},
+        {"a power", [] { return Math("2"); }, kPower, ""},
+        {"an empty script is a power", [] { return Math(""); }, kPower, ""},
+        {"prime then x is a power", [] { return Math("\xB7x"); }, kPower, ""},
+        {"two primes", [] { return Math("\xB7\xB7"); }, kDerivative, "2"},
+        {"prime and double prime", [] { return Math("\xB7\xF2"); }, kDerivative, "3"},
+        {"parenthesised order", [] { return One(Make<ParenComp>(Math("3"))); }, kDerivative, "3"},
+        {"bracketed exponent stays a power", [] { return One(Make<BracketComp>(Math("3"))); },
+         kPower, ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         ExpoComp expo(c.script());
         std::unique_ptr<ExprNode> tree(expo.ToExpression());
         ASSERT_NE(tree, nullptr);
-        EXPECT_EQ(dynamic_cast<DirectionNode*>(tree.get()) != nullptr, c.direction);
-        EXPECT_EQ(dynamic_cast<PowerNode*>(tree.get()) != nullptr, !c.direction);
+        EXPECT_EQ(dynamic_cast<DirectionNode*>(tree.get()) != nullptr, c.kind == kDirection);
+        EXPECT_EQ(dynamic_cast<PowerNode*>(tree.get()) != nullptr, c.kind == kPower);
+        auto* derivative = dynamic_cast<DerivativeNode*>(tree.get());
+        ASSERT_EQ(derivative != nullptr, c.kind == kDerivative);
+        if (derivative != nullptr) {
+            Str255 order;
+            derivative->Order()->WriteText(order);
+            EXPECT_EQ(order.View(), c.order);
+        }
+    }
+}
+
+TEST_F(BoxContractTest, IntegralWithOneBoundIsIndefinite) {
+    NameParser parser;
+    Installed<ListParser> parsing(gListParser, &parser);
+    for (const char* lower : {"", "a"}) {
+        InteComp integral(Math("f"), Math("x"), Math("b"), Math(lower));
+        std::unique_ptr<ExprNode> tree(integral.ToExpression());
+        auto* node = dynamic_cast<IntegrateNode*>(tree.get());
+        ASSERT_NE(node, nullptr);
+        EXPECT_EQ(node->HasBounds(), *lower != '\0') << lower;
     }
 }
 

@@ -181,10 +181,19 @@ TEST_P(BoxGeometryTest, RadicalWithAndWithoutIndex) {
 }
 
 TEST_P(BoxGeometryTest, IntegralBoundsBesideTheSign) {
-    for (int32_t style : {kText, kEquation}) {
-        SCOPED_TRACE(style);
-        auto* integral =
-            InPara<InteComp>(Make<InteComp>(Math("f"), Math("x"), Math("b"), Math("a")), style);
+    // A sum with its limits as the upper bound of a text integral reaches below the lower
+    // bound's top: the bounds are pushed apart.
+    const struct {
+        int32_t style;
+        bool tallUpper;
+    } cases[] = {{kText, false}, {kEquation, false}, {kText, true}};
+    for (const auto& c : cases) {
+        const int32_t style = c.style;
+        SCOPED_TRACE(testing::Message() << style << (c.tallUpper ? " tall" : ""));
+        CompArray upper =
+            c.tallUpper ? boxtest::One(Make<SumComp>(Math("n"), Math("i=1"))) : Math("b");
+        auto* integral = InPara<InteComp>(
+            Make<InteComp>(Math("f"), Math("x"), std::move(upper), Math("a")), style);
         const uint8_t level = integral->GetSizeLevel();
         const Rect up = integral->GetList(4)->GetBounds();
         const Rect lo = integral->GetList(3)->GetBounds();
@@ -200,6 +209,7 @@ TEST_P(BoxGeometryTest, IntegralBoundsBesideTheSign) {
         int32_t a = style == kText ? sign.top - up.top : sign.top - up.top / 2;
         int32_t b = style == kText ? sign.bottom : sign.bottom - lo.top / 2;
         const int32_t overlap = (a + up.bottom) - (b + lo.top);
+        EXPECT_EQ(overlap > 0, c.tallUpper);
         if (overlap > 0) {
             a = a - u / 2 - overlap / 2;
             b = b + overlap / 2;
