@@ -9,6 +9,7 @@
 #include "document/tests/StreamBytes.h"
 #include "mathbox/DerivativeBoxes.h"
 #include "mathbox/GridKinds.h"
+#include "mathbox/tests/BoxText.h"
 #include "platform/Exceptions.h"
 
 #include <gtest/gtest.h>
@@ -21,41 +22,13 @@ using streambytes::Bytes;
 
 namespace {
 
-class RecordingLatex final : public LatexWriter {
-public:
-    void BeginGroup(bool brace) override { out += brace ? "{" : ""; }
-    void EndGroup(bool brace) override { out += brace ? "}" : ""; }
-    void WriteComponentChar(TextComp& comp, bool) override {
-        out += comp.IsNotChar() ? '#' : static_cast<char>(comp.GetCharCode());
-    }
-    void WriteRaw(const char* text) override { out += text; }
-    void WriteReference(const RefSource&, bool) override {}
-    void BeginParagraph(int32_t, const RefSource*, bool) override {}
-    void EndParagraph(int32_t, const RefSource*) override {}
-    void BeginEquationBlock() override {}
-    void EndEquationBlock() override {}
-    std::string out;
-};
-
-std::string TextOf(TextComp& comp) {
-    Bytes block(4096);
-    MemoryStream memory(block.data(), static_cast<int32_t>(block.size()));
-    {
-        OutBuffer out(memory);
-        comp.WriteText(out);
-        out.Flush();
-    }
-    return std::string(block.begin(), block.begin() + memory.GetPosition());
-}
+using boxtest::TextOf;
 
 std::string LatexOf(TextComp& comp) {
-    RecordingLatex writer;
-    comp.WriteLatex(writer);
-    return writer.out;
+    return boxtest::PlainLatexOf(comp);
 }
 
-template <typename Box>
-using Owned = std::unique_ptr<Box, ComponentDestroyer>;
+using boxtest::Owned;
 
 // A partial derivative of `count` differentials with variables "x", "y", ... and the orders
 // given.

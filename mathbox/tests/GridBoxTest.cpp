@@ -17,6 +17,7 @@
 #include "mathbox/MatrixBox.h"
 #include "mathbox/PiecewiseBox.h"
 #include "mathbox/TableBox.h"
+#include "mathbox/tests/BoxText.h"
 #include "platform/Exceptions.h"
 
 #include <gtest/gtest.h>
@@ -30,42 +31,13 @@ using streambytes::Bytes;
 
 namespace {
 
-class RecordingLatex final : public LatexWriter {
-public:
-    void BeginGroup(bool brace) override { out += brace ? "{" : ""; }
-    void EndGroup(bool brace) override { out += brace ? "}" : ""; }
-    void WriteComponentChar(TextComp& comp, bool) override {
-        out += comp.IsNotChar() ? '#' : static_cast<char>(comp.GetCharCode());
-    }
-    void WriteRaw(const char* text) override { out += text; }
-    void WriteReference(const RefSource&, bool) override {}
-    void BeginParagraph(int32_t, const RefSource*, bool) override {}
-    void EndParagraph(int32_t, const RefSource*) override {}
-    void BeginEquationBlock() override {}
-    void EndEquationBlock() override {}
-    std::string out;
-};
-
-std::string TextOf(TextComp& comp) {
-    Bytes block(4096);
-    MemoryStream memory(block.data(), static_cast<int32_t>(block.size()));
-    {
-        OutBuffer out(memory);
-        comp.WriteText(out);
-        out.Flush();
-    }
-    return std::string(block.begin(), block.begin() + memory.GetPosition());
-}
+using boxtest::TextOf;
 
 std::string LatexOf(TextComp& comp) {
-    RecordingLatex writer;
-    comp.WriteLatex(writer);
-    return writer.out;
+    return boxtest::PlainLatexOf(comp);
 }
 
-// Destroys through the component contract.
-template <typename Box>
-using Owned = std::unique_ptr<Box, ComponentDestroyer>;
+using boxtest::Owned;
 
 template <typename Box, typename... Args>
 Owned<Box> Make(Args... args) {
@@ -409,7 +381,7 @@ TEST_F(GridBoxTest, LatexAndText) {
         EXPECT_EQ(TextOf(c.box), c.text);
         if (c.latex != nullptr) EXPECT_EQ(LatexOf(c.box), c.latex);
     }
-    RecordingLatex rows;
+    boxtest::StringLatex rows(false);
     set->WriteLatexRows(rows);
     EXPECT_EQ(rows.out, "a \\\\ b");
 }
@@ -499,19 +471,7 @@ TEST_F(GridBoxTest, KeysOnCellsAndBoundaries) {
 
 namespace {
 
-// Reads a list as one symbol named by its text: enough to carry the structure through a tree.
-class NameParser final : public ListParser {
-public:
-    ExprNode* Parse(CompList& list, int32_t from, int32_t to) override {
-        std::string name;
-        for (int32_t i = from; i < to; ++i)
-            name += static_cast<char>(list.GetAt(i)->GetCharCode());
-        return new SymbolNode(NodeSource(list.GetOwner(), from, to), name);
-    }
-    ExprNode* NullSymbol(CompList& list) override {
-        return new SymbolNode(NodeSource(list.GetOwner(), 1, 1), std::string());
-    }
-};
+using boxtest::NameParser;
 
 class ConversionTest : public GridBoxTest {
 protected:
@@ -571,18 +531,14 @@ TEST_F(ConversionTest, BoxToTreeToBoxIsTheIdentity) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         CompList line;
-        TextComp* box = c.make().release();
-        line.Append(box);
-        std::unique_ptr<ExprNode> tree(box->ToExpression());
-        ASSERT_NE(tree, nullptr);
-        EXPECT_EQ(tree->Source().start, 1);
-        EXPECT_EQ(tree->Source().end, 2);
-        BoxList built;
-        tree->BuildBoxes(built, 1);
-        ASSERT_EQ(built.Count(), 1);
-        EXPECT_TRUE(built.At(0)->IsEqual(*box)) << DescribeTag(built.At(0)->GetTypeTag());
-        if (const GridBox* grid = dynamic_cast<const GridBox*>(box)) {
-            const auto& back = dynamic_cast<const GridBox&>(*built.At(0));
+        const boxtest::RoundTrip trip = boxtest::ThroughTree(line, c.make());
+        EXPECT_EQ(trip.source.start, 1);
+        EXPECT_EQ(trip.source.end, 2);
+        ASSERT_NE(trip.back, nullptr);
+        EXPECT_TRUE(trip.back->IsEqual(*trip.box)) << DescribeTag(trip.back->GetTypeTag());
+        if (const auto* grid = dynamic_cast<const GridBox*>(trip.box)) {
+            // Cell (1, 2) and every other stays where it was.
+            const auto& back = dynamic_cast<const GridBox&>(*trip.back);
             EXPECT_EQ(Cells(back), Cells(*grid));
             EXPECT_EQ(back.GetColumnCount(), grid->GetColumnCount());
         }
