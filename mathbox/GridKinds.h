@@ -2,7 +2,8 @@
 
 // Installs the constructors of the grid and derivative kinds in their kind slots, so that the
 // stream reader and every other maker by tag can build them; the previous constructors come
-// back when the guard ends. The application holds one for its lifetime; tests make their own.
+// back when the guard ends. `MathBoxKinds` holds one with the other boxes; tests of the grids
+// alone make their own.
 
 #include "document/TextComp.h"
 #include "platform/Installed.h"

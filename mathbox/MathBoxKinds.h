@@ -6,6 +6,7 @@
 
 #include "document/TextComp.h"
 #include "expr/BoxFactory.h"
+#include "mathbox/GridKinds.h"
 #include "platform/Installed.h"
 
 #include <array>
@@ -49,6 +50,8 @@ private:
     static constexpr size_t kKindCount = 14;
     // Guards end in reverse order of their making, as members do.
     std::array<std::optional<Installed<TextComp::Creator>>, kKindCount> m_kinds;
+    // The grids and derivatives.
+    GridKinds m_grids;
     MathBoxFactory m_factory;
     Installed<BoxFactory> m_factoryInstalled{gBoxFactory, &m_factory};
 };
