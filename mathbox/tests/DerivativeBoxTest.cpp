@@ -177,6 +177,17 @@ TEST_F(DerivativeBoxTest, GoldenRecordsAndDamage) {
     OwnedComponent total(new TotalDerivativeBox());
     EXPECT_EQ(streambytes::Save([&](DocStream& s) { s.WriteRecord(*total); }),
               Builder().Tag("totD").I32(16).I32(0).I32(0).I32(0).Get());
+    // Filled: the function first, then the differential's variable and order.
+    Owned<TotalDerivativeBox> filled(new TotalDerivativeBox());
+    fakes::AppendChars(*filled->GetList(1), "x");
+    fakes::AppendChars(*filled->GetList(3), "f");
+    auto block = [](const char* text) {
+        return Builder().I32(1).Record("chBk", Builder().I16(0).U8(1).Text(text));
+    };
+    EXPECT_EQ(
+        streambytes::Save([&](DocStream& s) { s.WriteRecord(*filled); }),
+        Builder().Record("totD", Builder().Append(block("f")).Append(block("x")).I32(0)).Get());
+
     auto partial = Partial({"", ""});
     partial->GetList(1)->RemoveAt(1);
     partial->GetList(3)->RemoveAt(1);

@@ -283,6 +283,17 @@ TEST_F(GridBoxTest, GoldenRecords) {
         EXPECT_TRUE(back->IsEqual(*box));
     }
 
+    // Filled cells: each a chunk of one character block of face 0.
+    auto letters = Make<EquationSetBox>(2);
+    Letter(*letters);
+    auto block = [](const char* text) {
+        return Builder().I32(1).Record("chBk", Builder().I16(0).U8(1).Text(text));
+    };
+    EXPECT_EQ(streambytes::Save([&](DocStream& s) { s.WriteRecord(*letters); }),
+              Builder()
+                  .Record("eqSt", Builder().I16(1).I16(2).Append(block("a")).Append(block("b")))
+                  .Get());
+
     // Cells with content come back equal.
     auto filled = Make<PiecewiseBox>(2);
     Letter(*filled);
