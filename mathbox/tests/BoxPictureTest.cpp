@@ -107,3 +107,62 @@ TEST_F(BoxPictureTest, EveryStructureNestedTwoDeep) {
 }
 
 } // namespace
+
+namespace {
+
+class BoxStrokeTest : public BoxTest {
+protected:
+    void Draw() {
+        view.image.fill(Qt::white);
+        para->DrawInRect(Rect(0, 0, view.image.width(), view.image.height()));
+    }
+    bool Ink(int32_t x, int32_t y) { return !drawtest::IsWhite(view.image, x, y); }
+};
+
+TEST_F(BoxStrokeTest, FractionBarIsInsetByHalfAUnitAtBothEnds) {
+    auto* frac = InPara<FracComp>(Make<FracComp>(Math("1"), Math("x+y")), boxtest::kEquation);
+    Draw();
+    const int32_t u = Unit(frac->GetSizeLevel());
+    int32_t axis = 0;
+    {
+        SizeGuard size(frac->GetSizeLevel());
+        axis = port.GetMathAxis();
+    }
+    const Point o = frac->GetOrigin();
+    const int32_t y = o.y + axis - u / 2;
+    const int32_t right = frac->GetBounds().right;
+    EXPECT_FALSE(Ink(o.x + u / 2 - 1, y));
+    EXPECT_TRUE(Ink(o.x + u / 2, y));
+    EXPECT_TRUE(Ink(o.x + right - u / 2 - 1, y));
+    EXPECT_FALSE(Ink(o.x + right - u / 2 + 1, y));
+}
+
+TEST_F(BoxStrokeTest, PlaceholderIsACrossedBox) {
+    auto* miss = InPara(Make<MissComp>(), boxtest::kText);
+    Draw();
+    const Rect f = miss->GetFrame();
+    const int32_t midX = (f.left + f.right) / 2;
+    const int32_t midY = (f.top + f.bottom) / 2;
+    EXPECT_TRUE(Ink(f.left, f.top));
+    EXPECT_TRUE(Ink(midX, f.top));
+    EXPECT_TRUE(Ink(f.left, midY));
+    EXPECT_TRUE(Ink(f.right, midY));
+    EXPECT_TRUE(Ink(midX, f.bottom));
+    // Both diagonals cross in the middle; the box is empty elsewhere inside.
+    EXPECT_TRUE(Ink(midX, midY) || Ink(midX, midY + 1) || Ink(midX + 1, midY));
+    EXPECT_FALSE(Ink(midX, f.top + 2));
+}
+
+TEST_F(BoxStrokeTest, OverbarSpansTheContent) {
+    auto* over = InPara<OverComp>(Make<OverComp>(Math("z+w")), boxtest::kText);
+    Draw();
+    const Point o = over->GetOrigin();
+    const int32_t y = o.y + over->GetBarOffset();
+    const int32_t width = over->GetBounds().Width();
+    EXPECT_TRUE(Ink(o.x, y));
+    EXPECT_TRUE(Ink(o.x + width - 2, y));
+    EXPECT_FALSE(Ink(o.x + width / 2, y - 1));
+    EXPECT_FALSE(Ink(o.x + width / 2, y + 1));
+}
+
+} // namespace
