@@ -32,6 +32,8 @@ public:
     }
     void WriteRaw(const char* text) override { out += text; }
     void WriteReference(const RefSource&, bool) override {}
+    void WriteHeader(bool, int32_t) override {}
+    void EndDocument() override {}
     void BeginParagraph(int32_t, const RefSource*, bool) override {}
     void EndParagraph(int32_t, const RefSource*) override {}
     void BeginEquationBlock() override {}
