@@ -6,13 +6,13 @@
 #include "expr/ExprNode.h"
 #include "expr/NodeSource.h"
 
-// The run from the box's index to the next one in its parent list (the box itself, when it
-// stands in no list).
+// The run from the box's index to the next one in its parent list; no place while the box
+// stands in no list.
 inline NodeSource BoxSource(TextComp& box) {
     CompList* parent = box.GetParent();
-    if (parent == nullptr) return NodeSource(&box, 1, 2);
+    if (parent == nullptr) return NodeSource();
     const int32_t index = parent->IndexOf(&box);
-    return NodeSource(parent->GetOwner(), index, index + 1);
+    return NodeSource(parent, index, index + 1);
 }
 
 // A row or a column of a grid box: `flag` 0 for a row, 1 for a column.

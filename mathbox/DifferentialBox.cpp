@@ -155,10 +155,16 @@ void DifferentialBox::WriteLatex(LatexWriter& writer) {
 
 ExprNode* DifferentialBox::ToExpression() {
     NodePtr variable = ListExpression(*m_list);
-    TextComp* owner = m_list->GetOwner();
-    // The source covers the differential's two lists in the derivative that holds it.
-    const int32_t first = owner != nullptr ? owner->IndexOfList(m_list.get()) : 1;
-    const NodeSource source(owner, first, first + 2);
+    // The source is the run of variables this differential makes in the derivative that holds
+    // it; a differential on its own has no place.
+    NodeSource source;
+    if (const DerivativeShape* derivative = AsDerivative(m_list->GetOwner())) {
+        const int32_t index = derivative->IndexOfDifferential(m_list.get());
+        source.component = m_list->GetOwner();
+        source.start = index;
+        source.end = index + 1;
+        source.kind = DocPos::kOnVariable;
+    }
     if (m_order->GetCount() == 0) {
         if (variable) variable->SetSource(source);
         return variable.release();

@@ -46,10 +46,10 @@ public:
         std::string name;
         for (int32_t i = from; i < to; ++i)
             name += static_cast<char>(list.GetAt(i)->GetCharCode());
-        return new SymbolNode(NodeSource(list.GetOwner(), from, to), name);
+        return new SymbolNode(NodeSource(&list, from, to), name);
     }
     ExprNode* NullSymbol(CompList& list) override {
-        return new SymbolNode(NodeSource(list.GetOwner(), 1, 1), std::string());
+        return new SymbolNode(NodeSource(&list, 1, 1), std::string());
     }
 };
 
