@@ -1,135 +1,71 @@
-// Row, column and variable insertion and removal as undoable edits on the real grid and
-// derivative boxes: do, undo, redo and undo again, with the document's saved bytes compared at
-// every step.
+// Creating each structure as the Element commands do, at a caret and around a selection, then
+// undoing and redoing it.
 
-#include "mathbox/DerivativeBoxes.h"
-#include "mathbox/GridKinds.h"
-#include "mathbox/MatrixBox.h"
+#include "mathbox/MathBoxes.h"
 #include "mathbox/actions/EditActions.h"
-#include "mathbox/actions/UndoSlot.h"
 #include "mathbox/actions/tests/ActionFixture.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
 
-using namespace seqfakes;
-
 namespace {
 
-// One equation: a 2 x 2 matrix holding "p" in cell (1, 1), then a partial derivative in "u"
-// and "v" of "f".
-class BoxActionTest : public ::testing::Test {
-public:
-    BoxActionTest() {
-        auto para = Para("", ParaStyle::kPlainEquation);
-        grid = new MatrixBox(2, 2);
-        fakes::AppendChars(*grid->GetCell(1, 1), "p");
-        para->GetList(1)->Append(grid);
-        derivative = new PartialDerivativeBox();
-        derivative->InsertDifferentialAt(2, OwnedDifferential(new PartialDifferentialBox()));
-        fakes::AppendChars(derivative->GetDifferentialBox(1)->Variable(), "u");
-        fakes::AppendChars(derivative->GetDifferentialBox(2)->Variable(), "v");
-        fakes::AppendChars(derivative->Function(), "f");
-        para->GetList(1)->Append(derivative);
-        seq.Append(std::move(para));
-        seq.PlaceAll(false);
-    }
+using actiontest::ActionFixture;
 
-    streambytes::Bytes Saved() const {
-        return streambytes::Save([&](DocStream& s) { seq.Write(s, false); });
-    }
-    static DocRange Range(const DocPos& a, const DocPos& b) {
-        DocRange r;
-        r.Assign(a, b);
-        return r;
-    }
-    std::string Shape() const {
-        return std::to_string(grid->GetColumnCount()) + "x" + std::to_string(grid->GetRowCount()) +
-               " " + std::to_string(derivative->GetDifferentialCount());
-    }
-
-    Services services;
-    GridKinds kinds;
-    Document document;
-    CompSequence seq{&document};
-    actiontest::FakeView view{seq};
-    UndoSlot slot{view};
-    MatrixBox* grid = nullptr;
-    PartialDerivativeBox* derivative = nullptr;
+struct Structure {
+    const char* name;
+    std::function<OwnedComponent()> make;
+    const char* atCaret; // paragraph 1 after creating it between "ab" and the box
+    const char* aroundB; // paragraph 1 after creating it with "b" selected
+    bool caretInside;    // the caret goes into the new box's first list
 };
 
-TEST_F(BoxActionTest, DoUndoRedoRestoreTheBytes) {
-    using Make = std::function<OwnedAction(EditView&, const DocRange&)>;
-    const struct {
-        const char* name;
-        std::function<DocRange(BoxActionTest&)> selection;
-        Make make;
-        const char* shape; // after do
-    } cases[] = {
-        {"a row after the last",
-         [](BoxActionTest& t) {
-             auto p = GridPos(t.grid, 3, false);
-             return Range(p, p);
-         },
-         [](EditView& v, const DocRange& s) {
-             return OwnedAction(MakeAction<InsertRowAction>(v, s));
-         },
-         "2x3 2"},
-        {"a column between the columns",
-         [](BoxActionTest& t) {
-             auto p = GridPos(t.grid, 2, true);
-             return Range(p, p);
-         },
-         [](EditView& v, const DocRange& s) {
-             return OwnedAction(MakeAction<InsertColumnAction>(v, s));
-         },
-         "3x2 2"},
-        {"a variable before the first",
-         [](BoxActionTest& t) {
-             auto p = VarPos(t.derivative, 1);
-             return Range(p, p);
-         },
-         [](EditView& v, const DocRange& s) {
-             return OwnedAction(MakeAction<InsertDerivativeAction>(v, s));
-         },
-         "2x2 3"},
-        {"the first row removed",
-         [](BoxActionTest& t) {
-             return Range(GridPos(t.grid, 1, false), GridPos(t.grid, 2, false));
-         },
-         [](EditView& v, const DocRange& s) { return OwnedAction(MakeAction<DeleteAction>(v, s)); },
-         "2x1 2"},
-        {"the second column removed",
-         [](BoxActionTest& t) { return Range(GridPos(t.grid, 2, true), GridPos(t.grid, 3, true)); },
-         [](EditView& v, const DocRange& s) { return OwnedAction(MakeAction<DeleteAction>(v, s)); },
-         "1x2 2"},
-        {"the first variable removed",
-         [](BoxActionTest& t) { return Range(VarPos(t.derivative, 1), VarPos(t.derivative, 2)); },
-         [](EditView& v, const DocRange& s) { return OwnedAction(MakeAction<DeleteAction>(v, s)); },
-         "2x2 1"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        ASSERT_EQ(Shape(), "2x2 2");
-        const auto before = Saved();
-        const DocRange sel = c.selection(*this);
-        view.selection = sel;
-        ASSERT_TRUE(slot.DoAction(c.make(view, sel)));
-        EXPECT_EQ(Shape(), c.shape);
-        const auto afterDo = Saved();
-        EXPECT_NE(afterDo, before);
-        slot.UndoCommand();
-        EXPECT_EQ(Saved(), before) << "undone";
-        slot.UndoCommand();
-        EXPECT_EQ(Saved(), afterDo) << "redone";
-        slot.UndoCommand();
-        EXPECT_EQ(Saved(), before) << "undone again";
-        for (int32_t i = 1; i <= grid->GetListCount(); ++i)
-            EXPECT_EQ(grid->GetList(i)->GetOwner(), grid);
-        for (int32_t i = 1; i <= derivative->GetListCount(); ++i)
-            EXPECT_EQ(derivative->GetList(i)->GetOwner(), derivative);
+template <typename Box, typename... Args>
+std::function<OwnedComponent()> New(Args... args) {
+    return [=] { return OwnedComponent(new Box(args...)); };
+}
+
+const Structure kStructures[] = {
+    {"fraction", New<FracComp>(), "ab[B]{,}[B]{x}c", "a[B]{b,}[B]{x}c", true},
+    {"exponent", New<ExpoComp>(), "ab[B]{}[B]{x}c", "a[B]{}[B]{x}c", true},
+    {"prime", New<ExpoComp>(uint8_t{183}), "ab[B]{\xB7'3}[B]{x}c", "a[B]{\xB7'3}[B]{x}c", false},
+    {"subscript", New<SubsComp>(), "ab[B]{}[B]{x}c", "a[B]{}[B]{x}c", true},
+    {"radical", New<SqrtComp>(), "ab[B]{,}[B]{x}c", "a[B]{b,}[B]{x}c", true},
+    {"overbar", New<OverComp>(), "ab[B]{}[B]{x}c", "a[B]{b}[B]{x}c", true},
+    {"integral", New<InteComp>(), "ab[B]{,,,}[B]{x}c", "a[B]{b,,,}[B]{x}c", true},
+    {"sum", New<SumComp>(), "ab[B]{,}[B]{x}c", "a[B]{b,}[B]{x}c", true},
+    {"limit", New<LimitComp>(), "ab[B]{,l'3i'3m'3}[B]{x}c", "a[B]{,l'3i'3m'3}[B]{x}c", true},
+    {"parentheses", New<ParenComp>(), "ab[B]{}[B]{x}c", "a[B]{b}[B]{x}c", true},
+    {"absolute value", New<AbsVComp>(), "ab[B]{}[B]{x}c", "a[B]{b}[B]{x}c", true},
+};
+
+class BoxActionTest : public ActionFixture, public ::testing::WithParamInterface<Structure> {};
+
+TEST_P(BoxActionTest, CreateUndoRedo) {
+    const Structure& s = GetParam();
+    const streambytes::Bytes before = Saved();
+    for (bool around : {false, true}) {
+        SCOPED_TRACE(around ? "around a selection" : "at a caret");
+        const DocRange selection = around ? Range(At(L1, 2), At(L1, 3)) : Caret(At(L1, 3));
+        view.selection = selection;
+        ASSERT_TRUE(slot.DoAction(MakeAction<CreateObjectAction>(view, s.make(), selection)));
+        EXPECT_EQ(actiontest::Deep(*L1), around ? s.aroundB : s.atCaret);
+        TextComp* box = L1->GetAt(around ? 2 : 3);
+        ASSERT_NE(box, nullptr);
+        if (s.caretInside && !around) EXPECT_EQ(view.selection.start.GetList(), box->GetList(1));
+        const streambytes::Bytes done = Saved();
+
+        ASSERT_TRUE(slot.UndoCommand());
+        EXPECT_EQ(Saved(), before);
+        ASSERT_TRUE(slot.UndoCommand()); // redo
+        EXPECT_EQ(Saved(), done);
+        ASSERT_TRUE(slot.UndoCommand());
+        EXPECT_EQ(Saved(), before);
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(EachStructure, BoxActionTest, ::testing::ValuesIn(kStructures),
+                         [](const auto& info) { return actiontest::CaseName(info.param.name); });
 
 } // namespace
