@@ -36,9 +36,7 @@ bool CharBlock::CanTake(const TextComp& comp) const {
 }
 
 void CharBlock::InitFrom(const TextComp& comp) {
-    m_face = comp.GetStyleId();
-    m_text = Str255();
-    m_text.AppendChar(static_cast<char>(comp.GetCharCode()));
+    Start(comp.GetStyleId(), comp.GetCharCode());
 }
 
 TextComp* CharBlock::MakeChar(int32_t i) const {

@@ -30,6 +30,12 @@ public:
     void AppendChar(uint8_t code) { m_text.AppendChar(static_cast<char>(code)); }
     // Restarts the block with one character component.
     void InitFrom(const TextComp& comp);
+    // A block of one character of the face.
+    void Start(int32_t face, uint8_t code) {
+        m_face = face;
+        m_text = Str255();
+        m_text.AppendChar(static_cast<char>(code));
+    }
     int32_t GetCount() const { return m_text.GetLength(); }
     int32_t GetFace() const { return m_face; }
     // The shared glyph for the character at 0-based position i.

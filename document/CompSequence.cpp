@@ -17,8 +17,13 @@ void InvalidateDoc(const Rect& rect) {
 
 } // namespace
 
+CompSequence::CompSequence(ParaDocument* document) : m_document(document) {
+    if (m_document != nullptr) m_document->RegisterSequence(this);
+}
+
 CompSequence::~CompSequence() {
     Clear();
+    if (m_document != nullptr) m_document->UnregisterSequence(this);
 }
 
 ParaComp* CompSequence::GetAt(int32_t i) const {
@@ -84,7 +89,9 @@ void CompSequence::MoveTo(ParaDocument* document) {
     // the new pool.
     for (OwnedPara& para : m_paras)
         para->SetOwner(nullptr);
+    if (m_document != nullptr) m_document->UnregisterSequence(this);
     m_document = document;
+    if (m_document != nullptr) m_document->RegisterSequence(this);
     for (OwnedPara& para : m_paras)
         para->SetOwner(this);
 }

@@ -31,13 +31,16 @@ public:
     using OwnedPara = std::unique_ptr<ParaComp>;
 
     // A sequence of `document`'s body, or a detached one for null.
-    explicit CompSequence(ParaDocument* document = nullptr) : m_document(document) {}
+    explicit CompSequence(ParaDocument* document = nullptr);
     // Gives every identity back to the document before the paragraphs go.
     ~CompSequence() override;
     CompSequence(const CompSequence&) = delete;
     CompSequence& operator=(const CompSequence&) = delete;
 
     ParaDocument* GetDocument() const override { return m_document; }
+    // The document closes before the sequence: its paragraphs keep their numbers and give
+    // them back to no one.
+    void DetachDocument() override { m_document = nullptr; }
     int32_t GetCount() const { return static_cast<int32_t>(m_paras.size()); }
     bool IsEmpty() const { return m_paras.empty(); }
     // Null outside 1 to count.

@@ -7,6 +7,7 @@
 // the document travels in a `Material`, which owns it.
 
 #include "document/DocPos.h"
+#include "document/EditCodes.h"
 #include "document/Rect.h"
 #include "document/Region.h"
 
@@ -17,16 +18,6 @@
 class CompList;
 class TextComp;
 struct Material;
-
-// Edit codes of selections, besides those of boxes and paragraphs.
-namespace editcode {
-inline constexpr int32_t kDeleteComponent = 808; // delete the one selected component
-inline constexpr int32_t kBoundaryNext = 902;    // tab or return on a boundary inside a box
-inline constexpr int32_t kBoundaryBeyond = 904;  // the same past the box's last boundary
-inline constexpr int32_t kInsertColumn = 1004;
-inline constexpr int32_t kInsertRow = 1005;
-inline constexpr int32_t kInsertVariable = 1006;
-} // namespace editcode
 
 class DocRange {
 public:

@@ -190,16 +190,22 @@ void DocStream::EndChunk() {
 void DocStream::WriteComponent(const TextComp* comp) {
     if (comp == nullptr) return;
     if (m_depth < 0) throw std::logic_error("DocStream::WriteComponent outside a chunk");
-    if (m_blockPending && m_pendingBlock.CanTake(*comp)) {
-        m_pendingBlock.AppendChar(comp->GetCharCode());
-        return;
-    }
-    WritePendingBlock();
+    // Every character of a document passes here, twice in a save (counting, then writing), so
+    // each asks the component for its tag, face and code once.
     if (comp->IsNotChar()) {
+        WritePendingBlock();
         WriteRecord(*comp);
         return;
     }
-    m_pendingBlock.InitFrom(*comp);
+    const int32_t face = comp->GetStyleId();
+    const uint8_t code = comp->GetCharCode();
+    if (m_blockPending && face == m_pendingBlock.GetFace() &&
+        m_pendingBlock.GetCount() < CharBlock::kMaxChars) {
+        m_pendingBlock.AppendChar(code);
+        return;
+    }
+    WritePendingBlock();
+    m_pendingBlock.Start(face, code);
     m_blockPending = true;
 }
 

@@ -1,9 +1,10 @@
 #pragma once
 
-// What the components ask of the LaTeX export writer. The export subsystem implements it; the
-// model only calls it. So far that is what a component list writes: itself as a group of its
-// children, each through `WriteComponentChar`, which writes characters itself and hands every
-// other component to its `WriteLatex`.
+// What the document, its paragraphs and their components ask of the LaTeX export writer. The
+// export subsystem implements it (the LaTeX and the TechExplorer writer); the model only calls
+// it. The document's export writes the header, then every paragraph opens and closes its block
+// by its style and writes its children through `WriteComponentChar` (characters are written by
+// the writer, every other component by its `WriteLatex`), and the document ends it.
 
 #include <cstdint>
 
@@ -26,6 +27,12 @@ public:
     // A reference to a numbered paragraph's number; `otherDocument` when it lies in another
     // document.
     virtual void WriteReference(const RefSource& target, bool otherDocument) = 0;
+
+    // The preamble: the document class and packages, then the page numbering of the settings.
+    virtual void WriteHeader(bool numberPages, int32_t firstPage) = 0;
+    // Closes an open list or verbatim block, writes the end of the document and flushes.
+    virtual void EndDocument() = 0;
+
     // A paragraph's opening and closing for its style's kind (a Source Code paragraph that is
     // not all code text comes as a Paragraph); `number` is the number of a section, list entry
     // or numbered equation, `leadingWhite` tells a Paragraph that it starts with a blank or tab.

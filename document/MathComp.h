@@ -6,15 +6,8 @@
 // rectangle, caret positions beside the box, the keys a box handles for a caret inside it, and
 // command enabling that defers to the enclosing component.
 
+#include "document/EditCodes.h"
 #include "document/TextComp.h"
-
-// Edit codes that key handling hands to the view.
-namespace editcode {
-inline constexpr int32_t kDeleteBefore = 801; // delete the one character before the caret
-inline constexpr int32_t kExitLeft = 805;     // the caret leaves the list to the left
-inline constexpr int32_t kExitRight = 806;    // the caret leaves the list to the right
-inline constexpr int32_t kExtendLeft = 807;   // grow the selection over the box before the caret
-} // namespace editcode
 
 class MathComp : public TextComp {
 public:

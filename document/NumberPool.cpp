@@ -2,6 +2,7 @@
 
 #include "document/DocStream.h"
 
+#include <algorithm>
 #include <limits>
 #include <stdexcept>
 
@@ -11,6 +12,10 @@ int32_t NumberPool::Take() {
         m_free.pop_back();
         return n;
     }
+    return TakeNew();
+}
+
+int32_t NumberPool::TakeNew() {
     if (m_highest == std::numeric_limits<int32_t>::max())
         throw std::overflow_error("number pool: no numbers left");
     return ++m_highest;
@@ -18,6 +23,10 @@ int32_t NumberPool::Take() {
 
 void NumberPool::Release(int32_t n) {
     m_free.push_back(n);
+}
+
+void NumberPool::Withdraw(int32_t n) {
+    m_free.erase(std::remove(m_free.begin(), m_free.end(), n), m_free.end());
 }
 
 int32_t NumberPool::Reserve(int32_t n) {
@@ -45,6 +54,7 @@ void NumberPool::Read(DocStream& stream) {
     free.reserve(static_cast<size_t>(count));
     for (int32_t i = 0; i < count; ++i)
         free.push_back(stream.ReadLong());
-    m_highest = highest;
+    // A negative highest number can only be damage; fresh numbers must stay positive.
+    m_highest = std::max(highest, 0);
     m_free = std::move(free);
 }

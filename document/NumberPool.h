@@ -17,6 +17,8 @@ public:
     // std::overflow_error when the 32-bit range is used up, which only a damaged file that
     // reserved the largest number can bring about.
     int32_t Take();
+    // One above the highest so far, never a released one; throws as Take does.
+    int32_t TakeNew();
 
     // Makes n the first number the next Take hands out. The pool trusts its callers: it does
     // not check that n was handed out or is not free already.
@@ -25,6 +27,12 @@ public:
     // Raises the highest number to n when n is greater, so fresh numbers continue above it.
     // Returns n.
     int32_t Reserve(int32_t n);
+
+    // Takes n out of the free numbers wherever it stands there (a number that is claimed
+    // again must not be handed out a second time).
+    void Withdraw(int32_t n);
+    // The released numbers, oldest first.
+    const std::vector<int32_t>& GetFree() const { return m_free; }
 
     // Bytes that Write produces.
     int32_t GetStreamSize() const;

@@ -8,6 +8,7 @@
 // lines that changed.
 
 #include "document/CompList.h"
+#include "document/EditCodes.h"
 #include "document/MathComp.h"
 #include "document/ParaStyle.h"
 #include "document/RefSource.h"
@@ -18,16 +19,6 @@
 class ByteStream;
 class ParaDocument;
 class ParaSequence;
-
-// Codes `HandleKey` answers, which the view turns into actions.
-namespace editcode {
-inline constexpr int32_t kSplitParagraph = 802;
-inline constexpr int32_t kSplitParagraphFlagged = 803;
-inline constexpr int32_t kJoinWithPrevious = 804;
-inline constexpr int32_t kInsertCharacter = 1001;
-inline constexpr int32_t kInsertTab = 1002;
-inline constexpr int32_t kNoEdit = 2000;
-} // namespace editcode
 
 class ParaComp final : public TextComp {
 public:
@@ -88,6 +79,9 @@ public:
     ParaSequence* GetOwner() const { return m_owner; }
     ParaDocument* GetDocument() const;
     int32_t GetIdentity() const { return m_identity; }
+    // The document gives a loaded paragraph another identity when its stored one is zero,
+    // another paragraph's or free.
+    void SetIdentity(int32_t identity) { m_identity = identity; }
 
     // Passes the running record through the paragraph's number (or its style) and keeps it.
     void SetNumber(NumberRecord& running);

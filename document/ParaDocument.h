@@ -7,6 +7,7 @@
 #include <cstdint>
 
 class ParaComp;
+class ParaSequence;
 
 class ParaDocument {
 public:
@@ -20,6 +21,12 @@ public:
     virtual ParaComp* FindParagraph(int32_t identity) const = 0;
     // The larger-equations setting: equation paragraphs are set one size larger.
     virtual bool HasLargerEquations() const = 0;
+
+    // Every sequence that names the document (its body, or detached material) registers
+    // while it does; a document that closes detaches the ones still registered, so that none
+    // gives numbers back to it afterwards.
+    virtual void RegisterSequence(ParaSequence*) {}
+    virtual void UnregisterSequence(ParaSequence*) {}
 };
 
 class ParaSequence {
@@ -27,4 +34,6 @@ public:
     virtual ~ParaSequence() = default;
     // The document the sequence belongs to; null for a detached sequence (clipboard, undo).
     virtual ParaDocument* GetDocument() const = 0;
+    // The document is closing: forget it.
+    virtual void DetachDocument() {}
 };

@@ -1,6 +1,7 @@
 #include "platform/File.h"
 
 #include "platform/Exceptions.h"
+#include "platform/FileFaults.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -25,7 +26,9 @@ File& File::operator=(File&& other) noexcept {
 
 void File::Open(const std::string& path, Mode mode) {
     Abort();
-    const int flags = mode == Mode::Read ? O_RDONLY : O_RDWR | O_CREAT | O_TRUNC;
+    const int flags = mode == Mode::Read     ? O_RDONLY
+                      : mode == Mode::Create ? O_RDWR | O_CREAT | O_TRUNC
+                                             : O_RDWR | O_CREAT | O_EXCL;
     int fd;
     do {
         fd = ::open(path.c_str(), flags | O_CLOEXEC, 0666);
@@ -71,6 +74,7 @@ int64_t File::Read(void* data, int64_t count) {
 
 void File::Write(const void* data, int64_t count) {
     RequireOpen("write");
+    CheckFileFault(FilePoint::Write, m_path);
     const auto* in = static_cast<const char*>(data);
     int64_t done = 0;
     while (done < count) {
@@ -123,6 +127,7 @@ void File::SetLength(int64_t length) {
 
 void File::Flush() {
     RequireOpen("flush");
+    CheckFileFault(FilePoint::Flush, m_path);
     int result;
     do {
         result = ::fdatasync(m_fd);

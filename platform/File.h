@@ -14,8 +14,9 @@ namespace platform {
 class File {
 public:
     enum class Mode {
-        Read,   // an existing file, read only
-        Create, // created or emptied, read and write
+        Read,      // an existing file, read only
+        Create,    // created or emptied, read and write
+        CreateNew, // created, read and write; fails (EEXIST) when the path exists
     };
 
     File() = default;
@@ -30,6 +31,8 @@ public:
     void Open(const std::string& path, Mode mode);
     bool IsOpen() const { return m_fd >= 0; }
     const std::string& GetFilePath() const { return m_path; }
+    // For the calls this class does not wrap; the File keeps the descriptor.
+    int GetDescriptor() const { return m_fd; }
 
     // Closes and reports a failure of the close itself (a delayed write error).
     void Close();

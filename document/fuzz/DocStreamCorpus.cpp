@@ -7,7 +7,12 @@
 //   document/document_stream_corpus check ../../document/fuzz/corpus
 
 #include "document/CompList.h"
+#include "document/CompSequence.h"
+#include "document/SequenceBody.h"
+#include "document/TessaryDoc.h"
 #include "document/fuzz/DocStreamFuzzInput.h"
+#include "document/tests/DocFiles.h"
+#include "document/tests/FakeHost.h"
 #include "document/tests/StreamBytes.h"
 
 #include <algorithm>
@@ -52,6 +57,16 @@ Bytes PrimsInput(uint8_t mode, std::initializer_list<int32_t> codes) {
                             values = values * 2 + 1;
                         }
                     }));
+}
+
+// A whole document file: what `fill` puts into a new document, saved.
+Bytes DocumentInput(const std::function<void(CTessaryDoc&, CompSequence&)>& fill) {
+    fakes::Host host;
+    CTessaryDoc doc(host);
+    doc.OnNewDocument();
+    fill(doc, static_cast<SequenceBody&>(doc.GetBody()).GetSequence());
+    return WithMode(docfuzz::kDocumentMode,
+                    streambytes::Save([&](DocStream& s) { doc.WriteContents(s, true); }));
 }
 
 Stored* Box(TypeTag tag, int32_t lists, int32_t seed) {
@@ -99,6 +114,33 @@ std::map<std::string, Bytes> Seeds() {
         l.Append(Box(TypeTag("Zzzz"), 1, 3));
         fakes::AppendChars(l, "v");
     });
+    seeds["document-new"] = DocumentInput([](CTessaryDoc&, CompSequence&) {});
+    seeds["document-every-style"] = DocumentInput([](CTessaryDoc& doc, CompSequence& seq) {
+        for (int32_t style = 0; style < 8; ++style) {
+            auto para = std::make_unique<ParaComp>(style);
+            fakes::AppendChars(*para->GetList(1), "p" + std::to_string(style), style % 5);
+            if (style == 5) para->GetList(1)->Append(Box(tags::Fraction, 2, 4));
+            seq.Append(std::move(para));
+        }
+        seq.RemoveAt(3); // its number becomes free
+        doc.GetSettings().baseSize = 3;
+        doc.GetCreateDefaults() = CreateDefaults{4, 5, 6};
+    });
+    seeds["document-damaged-identities"] = WithMode(docfuzz::kDocumentMode, docfiles::Builder()
+                                                                                .Long(1401)
+                                                                                .Short(4)
+                                                                                .Pool(3, {2, 2, 9})
+                                                                                .Short(7)
+                                                                                .Long(3)
+                                                                                .Fill(3, 1)
+                                                                                .Settings(12)
+                                                                                .Defaults(1, 1, 1)
+                                                                                .Long(4)
+                                                                                .Para(5, 3)
+                                                                                .Para(3, 3)
+                                                                                .Para(9, 0)
+                                                                                .Para(1, 2)
+                                                                                .bytes);
     seeds["prims-2d"] = PrimsInput(docfuzz::kPrims2DMode, {1, 2, 3, 4, 5, 6, 7});
     seeds["prims-3d"] = PrimsInput(docfuzz::kPrims3DMode, {1, 2, 3, 4, 5, 6, 7, 9});
     return seeds;

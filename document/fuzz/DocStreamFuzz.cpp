@@ -1,6 +1,8 @@
-// Feeds arbitrary bytes to the document stream's reader: as a component list (the first byte
-// even) or as a run of plot primitive records (odd). Any input either loads or fails with the
-// stream's exception; one that loads must save, load and save again to the same bytes.
+// Feeds arbitrary bytes to the document stream's reader: as a component list or a whole
+// document (the first byte even, bit 2 choosing the document) or as a run of plot primitive
+// records (odd). Any input either loads or fails with the stream's exception; one that loads
+// must save, load and save again to the same bytes, and a loaded document's paragraphs never
+// share an identity.
 //
 // ctest runs a short regression pass that starts from the seeds in document/fuzz/corpus
 // (documents the model wrote, made by document_stream_corpus). A long run, by hand from the
@@ -10,13 +12,18 @@
 
 #include "document/CompList.h"
 #include "document/DocStream.h"
+#include "document/SequenceBody.h"
+#include "document/TessaryDoc.h"
 #include "document/fuzz/DocStreamFuzzInput.h"
+#include "document/tests/FakeHost.h"
 #include "document/tests/StreamBytes.h"
 #include "platform/Exceptions.h"
 
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
+#include <stdexcept>
+#include <unordered_set>
 
 namespace {
 
@@ -39,6 +46,41 @@ void CheckListRoundTrip(const Bytes& input) {
     if (SaveList(again) != first) std::abort();
 }
 
+// Loads the bytes as a document's file; false when they do not load.
+bool LoadDocument(CTessaryDoc& doc, const Bytes& input) {
+    try {
+        streambytes::Load(input, [&](DocStream& s) { doc.ReadContents(s); });
+        return true;
+    } catch (const platform::FileException&) {
+    } catch (const std::overflow_error&) {
+        // A damaged pool that reserved the last number; the open reports it.
+    }
+    doc.DeleteContents();
+    return false;
+}
+
+Bytes SaveDocument(CTessaryDoc& doc) {
+    return streambytes::Save([&](DocStream& s) { doc.WriteContents(s, true); });
+}
+
+void CheckDocument(const Bytes& input) {
+    fakes::Host host;
+    CTessaryDoc doc(host);
+    if (!LoadDocument(doc, input)) return;
+
+    const std::vector<int32_t>& freeList = doc.GetNumberPool().GetFree();
+    const std::unordered_set<int32_t> free(freeList.begin(), freeList.end());
+    std::unordered_set<int32_t> held;
+    for (int32_t i = 1; i <= doc.GetBody().GetCount(); ++i) {
+        const int32_t identity = doc.GetBody().GetIdentity(i);
+        if (identity <= 0 || !held.insert(identity).second || free.count(identity)) std::abort();
+    }
+
+    const Bytes first = SaveDocument(doc);
+    CTessaryDoc again(host);
+    if (!LoadDocument(again, first) || SaveDocument(again) != first) std::abort();
+}
+
 void ReadPrimitives(const Bytes& input, bool is3D) {
     try {
         streambytes::Load(input, [&](DocStream& s) {
@@ -59,7 +101,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static docfuzz::Environment environment;
     if (size == 0 || size > (1u << 24)) return 0;
     const Bytes input(data + 1, data + size);
-    if (data[0] % 2 == docfuzz::kListMode)
+    if (docfuzz::IsDocumentMode(data[0]))
+        CheckDocument(input);
+    else if (data[0] % 2 == docfuzz::kListMode)
         CheckListRoundTrip(input);
     else
         ReadPrimitives(input, data[0] & 2);

@@ -4,13 +4,15 @@
 // that the seeds stay inputs the target understands.
 //
 // An input is one mode byte and then stream bytes: an even mode byte makes the rest a stored
-// component list; an odd one makes it a run of plot primitive records, 3-D when bit 1 is set.
+// component list, or a whole document file when bit 2 is set; an odd one makes it a run of plot
+// primitive records, 3-D when bit 1 is set.
 // The components are the storable stand-ins of the stream tests; the primitives read a count and
 // then that many doubles, the shape of the real polylines and meshes.
 
 #include "document/DocStream.h"
 #include "document/StoredPrim.h"
 #include "document/tests/Fakes.h"
+#include "document/tests/SequenceFakes.h"
 #include "document/tests/StoredKinds.h"
 
 #include <cstdint>
@@ -22,6 +24,11 @@ namespace docfuzz {
 inline constexpr uint8_t kListMode = 0;
 inline constexpr uint8_t kPrims2DMode = 1;
 inline constexpr uint8_t kPrims3DMode = 3;
+inline constexpr uint8_t kDocumentMode = 4;
+
+inline bool IsDocumentMode(uint8_t mode) {
+    return mode % 2 == 0 && (mode & kDocumentMode) != 0;
+}
 
 class CountedPrim final : public StoredPrim {
 public:
@@ -63,6 +70,9 @@ struct Environment {
     Installed<PrimitiveFactory> installedPrimitives{gPrimitiveFactory, &primitives};
     fakes::GlyphSource glyphs;
     storedkinds::Registration kinds;
+    // What whole documents need besides: paragraph styles and a drawing port.
+    fakes::DrawPort port;
+    seqfakes::ParaStyles styles;
 };
 
 } // namespace docfuzz

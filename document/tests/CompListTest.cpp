@@ -1,5 +1,6 @@
 #include "document/LatexWriter.h"
 #include "document/tests/Fakes.h"
+#include "document/tests/ParagraphLatexWriter.h"
 
 #include <gtest/gtest.h>
 
@@ -259,7 +260,7 @@ TEST_F(CompListTest, DestroyingAListDestroysItsBoxesButNotGlyphs) {
 
 namespace {
 
-class RecordingLatex final : public LatexWriter {
+class RecordingLatex final : public fakes::ParagraphLatexWriter {
 public:
     void BeginGroup(bool brace) override { out += brace ? "<{" : "<"; }
     void EndGroup(bool brace) override { out += brace ? "}>" : ">"; }

@@ -112,3 +112,15 @@ TEST(NumberPool, RefusesToGoPastTheLargestNumber) {
 }
 
 } // namespace
+
+namespace {
+
+// A damaged file's negative highest number must not make fresh numbers negative or zero.
+TEST(NumberPool, ANegativeHighestNumberReadsAsNone) {
+    NumberPool pool;
+    ReadInto(pool, {0x09, 0xC1, 0xFA, 0xFF, 0, 0, 0, 0});
+    EXPECT_EQ(pool.TakeNew(), 1);
+    EXPECT_EQ(pool.Take(), 2);
+}
+
+} // namespace

@@ -239,6 +239,8 @@ public:
     }
     void WriteRaw(const char* text) override { out += text; }
     void WriteReference(const RefSource&, bool) override { out += "ref"; }
+    void WriteHeader(bool, int32_t) override {}
+    void EndDocument() override {}
     void BeginParagraph(int32_t kind, const RefSource* number, bool leadingWhite) override {
         out += "<" + std::to_string(kind) + (number != nullptr ? "n" : "") +
                (leadingWhite ? "w" : "") + ">";

@@ -1,0 +1,261 @@
+#include "app/BaseView.h"
+
+#include "app/CommandIds.h"
+#include "app/ElementBuilders.h"
+#include "app/WindowDrawing.h"
+#include "document/CompSequence.h"
+#include "document/DrawPort.h"
+#include "document/KernelSession.h"
+#include "document/QtGeometry.h"
+#include "document/Region.h"
+#include "document/SequenceBody.h"
+#include "document/TessaryDoc.h"
+
+#include <QKeyEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QScrollBar>
+
+BaseView::BaseView(CTessaryDoc& document, QWidget* parent)
+    : QAbstractScrollArea(parent), m_document(document),
+      m_baseSize(document.GetSettings().baseSize) {
+    setFocusPolicy(Qt::StrongFocus);
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    viewport()->setAutoFillBackground(false);
+    setAttribute(Qt::WA_KeyCompression, false);
+    // Layout measures before the first resize: give the drawing layer an image to bind to.
+    m_image = QImage(1, 1, QImage::Format_RGB32);
+    m_image.fill(Qt::white);
+}
+
+BaseView::~BaseView() = default;
+
+Point BaseView::ScrollOffset() const {
+    return Point(horizontalScrollBar()->value(), verticalScrollBar()->value());
+}
+
+void BaseView::InvalidateClientRect(const Rect& rect, bool) {
+    viewport()->update(ToQRect(rect));
+}
+
+void BaseView::RegionErased(const Region&) {}
+
+void BaseView::RedrawWithin(const Region&) {
+    Redraw();
+}
+
+void BaseView::TakeBody() {
+    m_page = &static_cast<SequenceBody&>(m_document.GetBody()).GetSequence();
+    m_document.EnsureParagraph();
+    const DocSettings& settings = m_document.GetSettings();
+    {
+        WindowDrawing drawing(*this);
+        m_page->ApplyLargerEquations(settings.largerEquations != 0);
+        m_baseSize = settings.baseSize;
+        if (DrawPort* port = gDrawPort.Get()) port->SetBaseSize(m_baseSize);
+        if (drawing.Port() != nullptr) m_page->PlaceAll(false);
+    }
+    UpdateScrollSizes();
+    SetStatusText(QString());
+    Redraw();
+}
+
+void BaseView::Relayout() {
+    if (m_page == nullptr) return;
+    {
+        WindowDrawing drawing(*this);
+        if (drawing.Port() == nullptr) return;
+        drawing.Port()->SetBaseSize(m_baseSize);
+        m_page->PlaceAll(false);
+    }
+    UpdateScrollSizes();
+    Redraw();
+}
+
+void BaseView::Redraw() {
+    if (m_image.isNull()) return;
+    {
+        WindowDrawing drawing(*this);
+        if (PaintPort* port = drawing.Port()) {
+            port->SetBaseSize(m_baseSize);
+            const Point offset = ScrollOffset();
+            const Rect visible(offset.x, offset.y, offset.x + m_image.width(),
+                               offset.y + m_image.height());
+            port->EraseRect(visible);
+            if (m_page != nullptr) m_page->DrawInRect(visible);
+        } else {
+            m_image.fill(Qt::white);
+        }
+    }
+    viewport()->update();
+}
+
+void BaseView::UpdateScrollSizes() {
+    int32_t width = 0;
+    int32_t margin = 0;
+    if (DrawPort* port = gDrawPort.Get()) {
+        width = port->GetColumnWidth();
+        margin = port->GetPointSize() * port->GetResolutionY() / 72;
+    }
+    const QSize client = viewport()->size();
+    horizontalScrollBar()->setRange(0, std::max(0, width - client.width()));
+    horizontalScrollBar()->setPageStep(std::max(1, client.width() - 2 * margin));
+    horizontalScrollBar()->setSingleStep(std::max(1, margin));
+    const int32_t height = m_page != nullptr ? m_page->GetLaidOutBottom() : 0;
+    verticalScrollBar()->setRange(0, std::max(0, height - client.height()));
+    verticalScrollBar()->setPageStep(std::max(1, client.height() - 2 * margin));
+    verticalScrollBar()->setSingleStep(std::max(1, margin));
+}
+
+void BaseView::SetBaseSize(int32_t size) {
+    m_baseSize = size;
+    m_document.GetSettings().baseSize = static_cast<uint8_t>(size);
+    if (DrawPort* port = gDrawPort.Get()) port->SetBaseSize(size);
+    Relayout();
+}
+
+bool BaseView::CanEdit() const {
+    return !IsKernelBusy();
+}
+
+void BaseView::SetStatusText(const QString& text) {
+    if (m_statusSink) m_statusSink(text);
+}
+
+bool BaseView::UpdateCommand(int32_t id, CommandState& state) {
+    switch (id) {
+    case cmd::kSize10:
+    case cmd::kSize12:
+    case cmd::kSize14:
+    case cmd::kSize18:
+        state.enabled = CanEdit();
+        state.checked = m_baseSize == cmd::kSizeBase - id;
+        return true;
+    case cmd::kLargerEquations:
+        state.enabled = CanEdit();
+        state.checked = m_document.GetLargerEquations();
+        return true;
+    default:
+        break;
+    }
+    // An Element command, or its toolbar button, needs its builder and a place to insert.
+    if (cmd::IsElement(id) || cmd::IsToolbarElement(id)) {
+        state.enabled =
+            CanEdit() && CanInsertComponent() && ElementBuilders::Instance().Find(id) != nullptr;
+        return true;
+    }
+    // The paragraph styles show the style at the caret, the first paragraph's until selections
+    // arrive; changing one waits for the style action.
+    if (id >= cmd::kParaTitle && id <= cmd::kParaSourceCode) {
+        const ParaComp* first =
+            m_page != nullptr && !m_page->IsEmpty() ? m_page->GetAt(1) : nullptr;
+        state.enabled = false;
+        state.checked = first != nullptr && first->GetStyle().GetKind() == id - cmd::kParaTitle;
+        return true;
+    }
+    return false;
+}
+
+void BaseView::InsertComponent(OwnedComponent) {}
+
+void BaseView::RunCommand(int32_t id) {
+    if (cmd::IsElement(id) || cmd::IsToolbarElement(id)) {
+        if (const ElementBuilder* build = ElementBuilders::Instance().Find(id)) {
+            if (OwnedComponent component = (*build)(*this)) InsertComponent(std::move(component));
+        }
+        return;
+    }
+    switch (id) {
+    case cmd::kSize10:
+    case cmd::kSize12:
+    case cmd::kSize14:
+    case cmd::kSize18:
+        SetBaseSize(cmd::kSizeBase - id);
+        m_document.SetModifiedFlag(true);
+        break;
+    case cmd::kLargerEquations:
+        m_document.SetLargerEquations(!m_document.GetLargerEquations());
+        if (m_page != nullptr) m_page->ApplyLargerEquations(m_document.GetLargerEquations());
+        Relayout();
+        break;
+    default:
+        break;
+    }
+}
+
+void BaseView::paintEvent(QPaintEvent* event) {
+    QPainter painter(viewport());
+    if (m_image.isNull()) {
+        painter.fillRect(event->rect(), Qt::white);
+        return;
+    }
+    painter.drawImage(event->rect(), m_image, event->rect());
+}
+
+void BaseView::resizeEvent(QResizeEvent* event) {
+    QAbstractScrollArea::resizeEvent(event);
+    const QSize size = viewport()->size();
+    if (size.isEmpty()) return;
+    m_image = QImage(size, QImage::Format_RGB32);
+    m_image.fill(Qt::white);
+    UpdateScrollSizes();
+    Redraw();
+}
+
+void BaseView::scrollContentsBy(int, int) {
+    Redraw();
+}
+
+bool BaseView::event(QEvent* event) {
+    // Ctrl+Tab and Ctrl+Return belong to the view, not to the window switching or a shortcut.
+    if (event->type() == QEvent::ShortcutOverride) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        const bool ctrl = key->modifiers().testFlag(Qt::ControlModifier);
+        if (ctrl && (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab ||
+                     key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
+            event->accept();
+            return true;
+        }
+    }
+    return QAbstractScrollArea::event(event);
+}
+
+bool BaseView::focusNextPrevChild(bool) {
+    return false;
+}
+
+void BaseView::keyPressEvent(QKeyEvent* event) {
+    const KeyInput key = MapKey(*event);
+    if (key.kind == KeyInput::Kind::None) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    if (keyObserver) keyObserver(key);
+    if (key.kind == KeyInput::Kind::KeyDown) {
+        if (CanEdit()) OnKeyDown(key);
+        return;
+    }
+    if (key.code == keycode::kEscape && IsKernelBusy()) {
+        gKernelSession->Interrupt();
+        SetStatusText(QStringLiteral("Aborted"));
+        return;
+    }
+    SetStatusText(QStringLiteral(" "));
+    if (IsKernelBusy()) {
+        gKernelSession->CheckBusy();
+        return;
+    }
+    if (TypesCharacter(key.code)) OnChar(key);
+}
+
+void BaseView::OnKeyDown(const KeyInput& key) {
+    // Page Up and Page Down scroll by a page; the caret moves come with the selection actions.
+    if (key.code == keycode::kPageUp || key.code == keycode::kPageDown) {
+        QScrollBar* bar = verticalScrollBar();
+        const int step = key.code == keycode::kPageUp ? -bar->pageStep() : bar->pageStep();
+        bar->setValue(bar->value() + step);
+    }
+}
+
+void BaseView::OnChar(const KeyInput&) {}

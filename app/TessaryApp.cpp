@@ -1,0 +1,321 @@
+#include "app/TessaryApp.h"
+
+#include "app/BaseView.h"
+#include "app/ChildFrame.h"
+#include "app/CommandIds.h"
+#include "app/DocumentPrinter.h"
+#include "app/MainFrame.h"
+#include "app/NeverConnectedSession.h"
+#include "app/ToolIcons.h"
+#include "app/WindowHost.h"
+#include "document/TessaryDoc.h"
+#include "document/TextFontPrefs.h"
+#include "expr/symbols/BuiltinNames.h"
+#include "mathbox/DrawingServices.h"
+#include "mathbox/LayoutStyleTable.h"
+
+#include <QCoreApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMessageBox>
+#include <QPageSetupDialog>
+#include <QPrinter>
+#include <QSettings>
+
+#include <cstdio>
+
+namespace {
+
+TessaryApp* gTheApp = nullptr;
+
+constexpr char kRecentSection[] = "Recent File List";
+constexpr char kServerClosedMessage[] =
+    "Your connection to the calculation server has been closed for you automatically.\n"
+    "Remember to quit the kernel before exiting the Tessary application.";
+
+} // namespace
+
+TessaryApp* TessaryApp::Instance() {
+    return gTheApp;
+}
+
+TessaryApp::TessaryApp(std::unique_ptr<KernelSession> session) : m_session(std::move(session)) {
+    gTheApp = this;
+}
+
+TessaryApp::~TessaryApp() {
+    if (m_layout || m_installedSession || m_mainFrame) ExitInstance();
+    if (gTheApp == this) gTheApp = nullptr;
+}
+
+bool TessaryApp::InitInstance(const QStringList& arguments) {
+    // The layout builders of the paragraph styles, then the table of reserved names (before
+    // any expression is read or written).
+    m_layout = std::make_unique<LayoutServices>();
+    m_builtinNames = std::make_unique<BuiltinNamesScope>();
+    // The kernel session.
+    if (!m_session) m_session = std::make_unique<NeverConnectedSession>();
+    m_installedSession =
+        std::make_unique<Installed<KernelSession>>(gKernelSession, m_session.get());
+
+    // The profile: our own folder of settings, with four recent files.
+    QCoreApplication::setOrganizationName(QStringLiteral("Tessary"));
+    QCoreApplication::setApplicationName(QStringLiteral("Tessary"));
+    m_profile = std::make_unique<QSettings>();
+    m_profile->beginGroup(QLatin1String(kRecentSection));
+    for (int32_t i = 1; i <= cmd::kRecentFileCount; ++i) {
+        const QString file = m_profile->value(QStringLiteral("File%1").arg(i)).toString();
+        if (!file.isEmpty()) m_recentFiles.append(file);
+    }
+    m_profile->endGroup();
+
+    // The text preferences, then the fonts, styles and drawing layer over them.
+    m_textPrefs = std::make_unique<TextFontPrefs>();
+    m_textPrefs->Load(*m_profile);
+    m_drawing = std::make_unique<DrawingServices>(*m_textPrefs);
+
+    const CommandLine line = ParseCommandLine(arguments);
+    m_headless = line.action == CommandLine::Action::Print;
+    if (!line.error.isEmpty()) {
+        m_headless = true;
+        Message(line.error);
+        m_exitCode = 2;
+        return false;
+    }
+
+    if (!m_headless) {
+        m_mainFrame = std::make_unique<MainFrame>(this);
+        m_mainFrame->setAttribute(Qt::WA_QuitOnClose);
+    }
+    m_exitCode = 1;
+    if (!ProcessCommandLine(line)) return false;
+    m_exitCode = 0;
+    // The calculation server is reached over plain sockets, which need no setting up here.
+    m_socketsReady = true;
+    m_mainFrame->showMaximized();
+    return true;
+}
+
+bool TessaryApp::ProcessCommandLine(const CommandLine& line) {
+    switch (line.action) {
+    case CommandLine::Action::NewDocument:
+        NewDocument();
+        return true;
+    case CommandLine::Action::Open:
+        return OpenDocument(line.path) != nullptr;
+    case CommandLine::Action::Print: {
+        // No window opens; a failure to open or to print ends with a message and code 1.
+        ChildFrame* child = OpenDocument(line.path);
+        if (child == nullptr) return false;
+        QPrinter printer;
+        if (printTo) printTo(printer);
+        const bool printed = printer.isValid() && PrintDocumentView(*child->View(), printer) > 0;
+        delete child;
+        if (!printed) {
+            Message(QStringLiteral("Tessary could not print the document \"%1\".").arg(line.path));
+            return false;
+        }
+        m_exitCode = 0;
+        return false; // printed: the program ends here
+    }
+    }
+    return false;
+}
+
+QPrinter& TessaryApp::Printer() {
+    if (!m_printer) m_printer = std::make_unique<QPrinter>();
+    return *m_printer;
+}
+
+ChildFrame* TessaryApp::MakeFrame() {
+    auto* child = new ChildFrame([this](const QString& text) { Message(text); });
+    child->pathUsed = [this](const QString& path) { AddRecentFile(path); };
+    child->sharedPrinter = [this]() -> QPrinter& { return Printer(); };
+    if (m_mainFrame) m_mainFrame->AddFrame(child);
+    return child;
+}
+
+ChildFrame* TessaryApp::OpenDocument(const QString& path) {
+    const QString wanted = QFileInfo(path).absoluteFilePath();
+    if (m_mainFrame) {
+        for (ChildFrame* child : m_mainFrame->Frames()) {
+            if (QString::fromStdString(child->Host().GetPathName()) == wanted) {
+                m_mainFrame->MdiArea()->setActiveSubWindow(child);
+                return child;
+            }
+        }
+    }
+    ChildFrame* child = MakeFrame();
+    if (!child->Document().OnOpenDocument(wanted.toStdString())) {
+        // Nothing of the failed document was modified: the window goes without a question.
+        delete child;
+        return nullptr;
+    }
+    child->Host().SetPathName(wanted.toStdString());
+    AddRecentFile(wanted);
+    if (m_mainFrame) child->showMaximized();
+    return child;
+}
+
+void TessaryApp::AddRecentFile(const QString& path) {
+    m_recentFiles.removeAll(path);
+    m_recentFiles.prepend(path);
+    while (m_recentFiles.size() > cmd::kRecentFileCount)
+        m_recentFiles.removeLast();
+    if (!m_profile) return;
+    m_profile->beginGroup(QLatin1String(kRecentSection));
+    for (int32_t i = 1; i <= cmd::kRecentFileCount; ++i) {
+        const QString key = QStringLiteral("File%1").arg(i);
+        if (i <= m_recentFiles.size())
+            m_profile->setValue(key, m_recentFiles[i - 1]);
+        else
+            m_profile->remove(key);
+    }
+    m_profile->endGroup();
+}
+
+int TessaryApp::ExitInstance() {
+    gTheApp = nullptr;
+    if (m_session && m_session->IsConnected()) {
+        const bool remote = m_session->IsRemote();
+        m_session->Quit(false);
+        if (remote) Message(QString::fromLatin1(kServerClosedMessage));
+    }
+    // Reverse order of creation: each service may use those made before it.
+    m_mainFrame.reset();
+    m_printer.reset();
+    m_drawing.reset();
+    m_textPrefs.reset();
+    m_profile.reset();
+    m_installedSession.reset();
+    m_session.reset();
+    m_builtinNames.reset();
+    m_layout.reset();
+    return m_exitCode;
+}
+
+void TessaryApp::Message(const QString& text) {
+    if (m_message) {
+        m_message(text);
+    } else if (m_headless || m_mainFrame == nullptr) {
+        std::fprintf(stderr, "tessary: %s\n", text.toLocal8Bit().constData());
+    } else {
+        QMessageBox::information(m_mainFrame.get(), QStringLiteral("Tessary"), text);
+    }
+}
+
+ChildFrame* TessaryApp::NewDocument() {
+    if (!m_mainFrame) return nullptr;
+    const size_t open = m_mainFrame->Frames().size();
+    const QString title =
+        open == 0 ? QStringLiteral("Untitled") : QStringLiteral("Untitled %1").arg(open + 1);
+    ChildFrame* child = MakeFrame();
+    child->Host().SetTitle(title.toStdString());
+    child->Document().OnNewDocument();
+    child->SetFrameRect(child->Document().GetSettings().placement);
+    child->showMaximized();
+    child->View()->setFocus();
+    return child;
+}
+
+void TessaryApp::RelayoutAllViews() {
+    if (!m_mainFrame) return;
+    for (ChildFrame* child : m_mainFrame->Frames())
+        child->View()->Relayout();
+}
+
+bool TessaryApp::UpdateCommand(int32_t id, CommandState& state) {
+    const bool connected = m_session->IsConnected();
+    const bool idle = connected && !m_session->IsBusy();
+    // Nothing may start or reconfigure a kernel while one runs or is still starting.
+    const bool canStart = m_session->CanStart() && !connected && !m_session->IsStarting();
+    if (id >= cmd::kFileMru1 && id < cmd::kFileMru1 + cmd::kRecentFileCount) {
+        const int32_t index = id - cmd::kFileMru1;
+        state.visible = index == 0 || index < m_recentFiles.size();
+        state.text = index < m_recentFiles.size()
+                         ? QStringLiteral("&%1 %2").arg(index + 1).arg(m_recentFiles[index])
+                         : QStringLiteral("Recent File");
+        state.enabled = index < m_recentFiles.size();
+        return true;
+    }
+    switch (id) {
+    case cmd::kAppAbout:
+    case cmd::kFileNew:
+    case cmd::kFileOpen:
+    case cmd::kFilePrintSetup:
+    case cmd::kAppExit:
+        state.enabled = true;
+        return true;
+    case cmd::kStartKernel:
+    case cmd::kConnectionOptions:
+        state.enabled = canStart;
+        return true;
+    case cmd::kQuitKernel:
+    case cmd::kCalculationOptions:
+    case cmd::kTermOrdering:
+        state.enabled = idle;
+        return true;
+    default:
+        return false;
+    }
+}
+
+void TessaryApp::RunCommand(int32_t id) {
+    if (id >= cmd::kFileMru1 && id < cmd::kFileMru1 + cmd::kRecentFileCount) {
+        const int32_t index = id - cmd::kFileMru1;
+        if (index < m_recentFiles.size()) OpenDocument(m_recentFiles[index]);
+        return;
+    }
+    switch (id) {
+    case cmd::kAppAbout: {
+        QMessageBox about(m_mainFrame.get());
+        about.setWindowTitle(QStringLiteral("About Tessary"));
+        about.setIconPixmap(ApplicationIcon().pixmap(48, 48));
+        about.setText(
+            QStringLiteral("Tessary version %1, built %2")
+                .arg(QStringLiteral(TESSARY_VERSION), QStringLiteral(TESSARY_BUILD_DATE)));
+        about.setInformativeText(QStringLiteral("An editor for mathematical documents."));
+        about.setStandardButtons(QMessageBox::Ok);
+        about.exec();
+        break;
+    }
+    case cmd::kFileNew:
+        NewDocument();
+        break;
+    case cmd::kFileOpen: {
+        const QString path =
+            askOpenFileName ? askOpenFileName()
+                            : QFileDialog::getOpenFileName(m_mainFrame.get(), QString(), QString(),
+                                                           QStringLiteral("Tessary Files (*.tsy)"));
+        if (!path.isEmpty()) OpenDocument(path);
+        break;
+    }
+    case cmd::kFilePrintSetup: {
+        QPageSetupDialog dialog(&Printer(), m_mainFrame.get());
+        dialog.exec();
+        break;
+    }
+    case cmd::kAppExit:
+        if (m_mainFrame) m_mainFrame->close();
+        break;
+    case cmd::kStartKernel:
+        m_session->Start();
+        break;
+    case cmd::kQuitKernel:
+        m_session->Quit(true);
+        break;
+    case cmd::kConnectionOptions:
+        m_session->ConnectionOptions(m_socketsReady);
+        break;
+    case cmd::kCalculationOptions:
+        m_session->CalculationOptions();
+        break;
+    case cmd::kTermOrdering:
+        m_session->TermOrdering();
+        break;
+    default:
+        break;
+    }
+}

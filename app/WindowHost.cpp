@@ -1,0 +1,104 @@
+#include "app/WindowHost.h"
+
+#include "app/BaseView.h"
+#include "app/ChildFrame.h"
+#include "document/DrawPort.h"
+#include "mathbox/PaintPort.h"
+#include "platform/Exceptions.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+
+WindowHost::WindowHost(ChildFrame& frame, std::function<void(const QString&)> message)
+    : m_frame(frame), m_message(std::move(message)) {}
+
+void WindowHost::SetTitle(const std::string& title) {
+    m_title = title;
+    UpdateFrameCounts();
+}
+
+void WindowHost::UpdateFrameCounts() {
+    m_frame.RefreshTitle();
+}
+
+void WindowHost::SetPathName(const std::string& path) {
+    m_path = path;
+    SetTitle(QFileInfo(QString::fromStdString(path)).fileName().toStdString());
+}
+
+void WindowHost::ShowMessage(const std::string& text) {
+    if (m_message) m_message(QString::fromStdString(text));
+}
+
+QString SaveLoadErrorText(const std::string& path, const platform::Exception& error,
+                          DocumentHost::Prompt prompt) {
+    const QString name = QString::fromStdString(path);
+    QString head;
+    switch (prompt) {
+    case DocumentHost::Prompt::InvalidFileName:
+        head = QStringLiteral("The file name \"%1\" cannot be used.").arg(name);
+        break;
+    case DocumentHost::Prompt::FailedToOpen:
+        head = QStringLiteral("Failed to open document \"%1\".").arg(name);
+        break;
+    case DocumentHost::Prompt::FailedToSave:
+        head = QStringLiteral("Failed to save document \"%1\".").arg(name);
+        break;
+    }
+    return head + QLatin1Char('\n') + QString::fromStdString(error.what());
+}
+
+void WindowHost::ReportSaveLoadError(const std::string& path, const platform::Exception& error,
+                                     bool, Prompt prompt) {
+    if (m_message) m_message(SaveLoadErrorText(path, error, prompt));
+}
+
+std::optional<std::string> WindowHost::AskSaveFileName(const std::string& extension,
+                                                       const std::string& proposedName,
+                                                       const std::string& filter) {
+    if (askSaveFileName) return askSaveFileName(proposedName);
+    // The stored filters read "TeX files (*.tex) |*.tex||": the part before the bar names it.
+    const QString shown = QString::fromStdString(filter.substr(0, filter.find('|'))).trimmed();
+    QFileDialog dialog(&m_frame, QString(), QString::fromStdString(proposedName), shown);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(QString::fromStdString(extension));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    return dialog.selectedFiles().first().toStdString();
+}
+
+void WindowHost::BeginWaitCursor() {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+void WindowHost::EndWaitCursor() {
+    QApplication::restoreOverrideCursor();
+}
+
+void WindowHost::BeginWindowDraw() {
+    if (auto* port = dynamic_cast<PaintPort*>(gDrawPort.Get())) {
+        port->BeginWindowDraw(*m_frame.View());
+        ++m_windowDraws;
+    }
+}
+
+void WindowHost::EndWindowDraw() {
+    if (m_windowDraws == 0) return;
+    --m_windowDraws;
+    if (auto* port = dynamic_cast<PaintPort*>(gDrawPort.Get())) port->EndDraw();
+}
+
+Rect WindowHost::GetFramePlacement() const {
+    return m_frame.GetFrameRect();
+}
+
+void WindowHost::SetFramePlacement(const Rect& placement) {
+    m_frame.SetFrameRect(placement);
+}
+
+void WindowHost::SelectPosition(const DocPos&) {
+    // Selections come with the selection actions; until then the view keeps its caret.
+}
+
+void WindowHost::ShowBody() {
+    m_frame.View()->TakeBody();
+}

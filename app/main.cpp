@@ -1,0 +1,24 @@
+// The editor program.
+
+#include "app/TessaryApp.h"
+
+#include <QApplication>
+
+#include <cstdlib>
+#include <cstring>
+
+int main(int argc, char** argv) {
+    // Printing from the command line opens no window, so it needs no display either.
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "-p") == 0 || std::strcmp(argv[i], "/p") == 0 ||
+            std::strcmp(argv[i], "-P") == 0 || std::strcmp(argv[i], "/P") == 0)
+            setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    }
+    QApplication application(argc, argv);
+    TessaryApp app;
+    QStringList arguments = QApplication::arguments();
+    arguments.removeFirst();
+    if (!app.InitInstance(arguments)) return app.ExitInstance();
+    QApplication::exec();
+    return app.ExitInstance();
+}

@@ -1,0 +1,299 @@
+// Documents through the document class: new, save, open, the recent files, closing a modified
+// document, printing to PDF, and a picture of the editor with every paragraph style.
+
+#include "app/BaseView.h"
+#include "app/ChildFrame.h"
+#include "app/CommandIds.h"
+#include "app/DocumentPrinter.h"
+#include "app/WindowHost.h"
+#include "app/tests/ShellFixture.h"
+#include "document/CompSequence.h"
+#include "document/DrawPort.h"
+#include "document/MemoryStream.h"
+#include "document/SequenceBody.h"
+#include "document/TessaryDoc.h"
+#include "mathbox/PaintPort.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QMdiArea>
+#include <QPrinter>
+#include <QProcess>
+#include <QScrollBar>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cstring>
+
+using namespace shelltest;
+
+namespace {
+
+constexpr const char* kStyleTexts[8] = {
+    "Notes on Series",
+    "Convergence",
+    "The ratio test",
+    "A series converges when the ratio of its terms stays below one.",
+    "Absolute convergence implies convergence",
+    "a+b=c",
+    "x*y=z",
+    "Sum[1/n^2, {n, 1, Infinity}]",
+};
+
+// Replaces the document's paragraphs by `count` paragraphs cycling through the eight styles.
+void FillDocument(ChildFrame& child, int count = 8) {
+    auto& body = static_cast<SequenceBody&>(child.Document().GetBody());
+    body.Clear();
+    for (int i = 0; i < count; ++i) {
+        const int style = i % 8;
+        body.AppendNewParagraph(style);
+        CompSequence& sequence = body.GetSequence();
+        MemoryStream text(kStyleTexts[style],
+                          static_cast<int32_t>(std::strlen(kStyleTexts[style])));
+        sequence.GetAt(sequence.GetCount())->ReadPlainText(text);
+    }
+    child.View()->TakeBody();
+}
+
+std::vector<int32_t> Styles(ChildFrame& child) {
+    std::vector<int32_t> styles;
+    CompSequence* page = child.View()->Page();
+    for (int32_t i = 1; i <= page->GetCount(); ++i)
+        styles.push_back(page->GetAt(i)->GetStyle().GetKind());
+    return styles;
+}
+
+class DocumentFilesTest : public ShellTest {
+protected:
+    void SetUp() override {
+        ShellTest::SetUp();
+        ASSERT_TRUE(folder.isValid());
+        frame->show();
+        QCoreApplication::processEvents();
+    }
+    ChildFrame* Child() { return frame->ActiveChild(); }
+    QString Path(const char* name) { return folder.filePath(QLatin1String(name)); }
+    // Saves the active document under `name` through Save As.
+    bool SaveAs(const char* name) {
+        const std::string path = Path(name).toStdString();
+        Child()->Host().askSaveFileName = [path](const std::string&) { return path; };
+        return Child()->SaveAs();
+    }
+
+    QTemporaryDir folder;
+};
+
+TEST_F(DocumentFilesTest, SavedDocumentOpensAgainWithItsParagraphsAndPlacement) {
+    FillDocument(*Child());
+    EXPECT_EQ(Styles(*Child()), (std::vector<int32_t>{0, 1, 2, 3, 4, 5, 6, 7}));
+    Child()->SetFrameRect(Rect(30, 40, 530, 440));
+    Child()->Document().SetModifiedFlag(true);
+    ASSERT_TRUE(SaveAs("notes.tsy"));
+    EXPECT_EQ(Child()->windowTitle(), QStringLiteral("notes.tsy"));
+    EXPECT_FALSE(Child()->Document().IsModified());
+    ASSERT_FALSE(app->RecentFiles().isEmpty());
+    EXPECT_EQ(app->RecentFiles().first(), Path("notes.tsy"));
+    Router().UpdateAll();
+    EXPECT_EQ(Action(cmd::kFileMru1)->text(), QStringLiteral("&1 ") + Path("notes.tsy"));
+    EXPECT_TRUE(Action(cmd::kFileMru1)->isEnabled());
+
+    ASSERT_TRUE(Child()->close()); // not modified: no question
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(frame->Frames().empty());
+
+    Router().Run(cmd::kFileMru1);
+    ASSERT_EQ(frame->Frames().size(), 1u);
+    ChildFrame* opened = frame->Frames()[0];
+    EXPECT_EQ(opened->windowTitle(), QStringLiteral("notes.tsy"));
+    EXPECT_EQ(Styles(*opened), (std::vector<int32_t>{0, 1, 2, 3, 4, 5, 6, 7}));
+    EXPECT_EQ(opened->GetFrameRect(), Rect(30, 40, 530, 440));
+    EXPECT_TRUE(opened->isMaximized());
+    EXPECT_FALSE(opened->Document().IsModified());
+
+    // The same file again only activates its window.
+    app->askOpenFileName = [this] { return Path("notes.tsy"); };
+    Router().Run(cmd::kFileOpen);
+    EXPECT_EQ(frame->Frames().size(), 1u);
+}
+
+TEST_F(DocumentFilesTest, DamagedOrMissingFileOpensNoWindowAndSaysWhy) {
+    QFile damaged(Path("damaged.tsy"));
+    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
+    damaged.write("\x78\x05\x00\x00\x03\x00\x02\x00", 8); // a header cut short
+    damaged.close();
+    const size_t before = frame->Frames().size();
+    for (const char* name : {"damaged.tsy", "missing.tsy"}) {
+        SCOPED_TRACE(name);
+        messages.clear();
+        EXPECT_EQ(app->OpenDocument(Path(name)), nullptr);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(frame->Frames().size(), before);
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_TRUE(messages[0].startsWith(QStringLiteral("Failed to open document")));
+    }
+}
+
+struct CloseRow {
+    const char* name;
+    QMessageBox::StandardButton answer;
+    bool saveChosen; // the save dialog picks a file
+    bool closes;
+};
+
+TEST_F(DocumentFilesTest, ClosingAModifiedDocumentAsksFirst) {
+    const CloseRow rows[] = {
+        {"cancel keeps it", QMessageBox::Cancel, false, false},
+        {"yes, but the save is cancelled", QMessageBox::Yes, false, false},
+        {"yes saves and closes", QMessageBox::Yes, true, true},
+        {"no closes without saving", QMessageBox::No, false, true},
+    };
+    for (const CloseRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        ChildFrame* child = app->NewDocument();
+        Router().Run(cmd::kSize12); // modifies it
+        std::vector<QString> questions;
+        child->askSaveChanges = [&](const QString& question) {
+            questions.push_back(question);
+            return row.answer;
+        };
+        const std::string path = Path("closed.tsy").toStdString();
+        QFile::remove(Path("closed.tsy"));
+        child->Host().askSaveFileName = [&](const std::string&) -> std::optional<std::string> {
+            if (row.saveChosen) return path;
+            return std::nullopt;
+        };
+        const QString title = child->windowTitle();
+        EXPECT_EQ(child->close(), row.closes);
+        QCoreApplication::processEvents();
+        ASSERT_EQ(questions.size(), 1u);
+        EXPECT_TRUE(questions[0].startsWith(QStringLiteral("Save changes to Untitled")));
+        EXPECT_EQ(QFile::exists(Path("closed.tsy")), row.saveChosen);
+        if (!row.closes) {
+            // Still modified, with its mark where it was.
+            EXPECT_TRUE(child->Document().IsModified());
+            EXPECT_EQ(child->windowTitle(), title);
+            child->askSaveChanges = [](const QString&) { return QMessageBox::No; };
+            child->close();
+            QCoreApplication::processEvents();
+        }
+    }
+}
+
+// Pages of a PDF file: its page objects.
+int PdfPages(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return -1;
+    const QByteArray bytes = file.readAll();
+    int pages = 0;
+    for (qsizetype at = bytes.indexOf("/Type /Page"); at >= 0;
+         at = bytes.indexOf("/Type /Page", at + 1))
+        if (bytes.mid(at, 12) != "/Type /Pages") ++pages;
+    return pages;
+}
+
+TEST_F(DocumentFilesTest, PrintsEveryPageToPdfWithItsNumberAndLeavesTheLayerAsItWas) {
+    FillDocument(*Child(), 160);
+    Child()->Document().GetSettings().firstPage = 5;
+    auto* port = dynamic_cast<PaintPort*>(gDrawPort.Get());
+    ASSERT_NE(port, nullptr);
+    const int32_t depth = port->GetDepth();
+    const int32_t bottom = Child()->View()->Page()->GetLaidOutBottom();
+
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(Path("printed.pdf"));
+    const int32_t pages = PrintDocumentView(*Child()->View(), printer);
+    EXPECT_GT(pages, 2);
+    EXPECT_EQ(PdfPages(Path("printed.pdf")), pages);
+    EXPECT_EQ(port->GetDepth(), depth);
+    // The screen layout is back.
+    EXPECT_EQ(Child()->View()->Page()->GetLaidOutBottom(), bottom);
+
+    // A range chosen in the print dialog prints only those pages.
+    QPrinter range(QPrinter::HighResolution);
+    range.setOutputFormat(QPrinter::PdfFormat);
+    range.setOutputFileName(Path("range.pdf"));
+    range.setFromTo(2, 3);
+    EXPECT_EQ(PrintDocumentView(*Child()->View(), range), 2);
+    EXPECT_EQ(PdfPages(Path("range.pdf")), 2);
+
+    // The first page's foot shows "5" in the middle: rendered by Ghostscript where there is one.
+    const QString gs = QStandardPaths::findExecutable(QStringLiteral("gs"));
+    if (gs.isEmpty()) GTEST_SKIP() << "no Ghostscript to look at the page";
+    const QString picture = OutputPath(QStringLiteral("printed-page-1.png"));
+    QProcess render;
+    render.start(gs,
+                 {"-q", "-dNOPAUSE", "-dBATCH", "-dSAFER", "-sDEVICE=pnggray", "-r50",
+                  "-dFirstPage=1", "-dLastPage=1", "-sOutputFile=" + picture, Path("printed.pdf")});
+    ASSERT_TRUE(render.waitForFinished(60000));
+    const QImage page(picture);
+    ASSERT_FALSE(page.isNull());
+    // Ink in the bottom band: only around the centre.
+    const int top = page.height() * 90 / 100;
+    int left = page.width(), right = -1;
+    for (int y = top; y < page.height(); ++y)
+        for (int x = 0; x < page.width(); ++x)
+            if (qGray(page.pixel(x, y)) < 128) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+            }
+    ASSERT_GE(right, 0) << "no page number";
+    EXPECT_NEAR((left + right) / 2.0, page.width() / 2.0, page.width() * 0.03);
+    EXPECT_LT(right - left, page.width() / 20);
+}
+
+TEST_F(DocumentFilesTest, CommandLinePrintsAnExistingDocumentWithoutAWindow) {
+    FillDocument(*Child());
+    ASSERT_TRUE(SaveAs("print-me.tsy"));
+    TessaryApp printing;
+    printing.SetMessageSink([](const QString&) {});
+    printing.printTo = [this](QPrinter& printer) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(Path("command-line.pdf"));
+    };
+    EXPECT_FALSE(printing.InitInstance({"-p", Path("print-me.tsy")}));
+    EXPECT_EQ(printing.ExitCode(), 0);
+    EXPECT_EQ(printing.MainWindow(), nullptr);
+    EXPECT_GE(PdfPages(Path("command-line.pdf")), 1);
+    EXPECT_EQ(printing.ExitInstance(), 0);
+}
+
+TEST_F(DocumentFilesTest, LongDocumentScrollsByPagesOverItsWholeHeight) {
+    FillDocument(*Child(), 80);
+    BaseView* view = Child()->View();
+    QScrollBar* bar = view->verticalScrollBar();
+    const int32_t bottom = view->Page()->GetLaidOutBottom();
+    EXPECT_EQ(bar->maximum(), bottom - view->viewport()->height());
+    // A page is the client height less a margin of the current point size on each side.
+    const int32_t margin = gDrawPort->GetPointSize() * gDrawPort->GetResolutionY() / 72;
+    EXPECT_EQ(bar->pageStep(), view->viewport()->height() - 2 * margin);
+    QTest::keyClick(view, Qt::Key_PageDown);
+    QTest::keyClick(view, Qt::Key_PageDown);
+    EXPECT_EQ(bar->value(), 2 * bar->pageStep());
+    QTest::keyClick(view, Qt::Key_PageUp);
+    EXPECT_EQ(bar->value(), bar->pageStep());
+    // The shown part is drawn where it lies: the backing image has text after scrolling.
+    const QImage& image = view->BackingImage();
+    int dark = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            dark += qGray(image.pixel(x, y)) < 100 ? 1 : 0;
+    EXPECT_GT(dark, 500);
+}
+
+TEST_F(DocumentFilesTest, EditorWithEveryParagraphStyleIsGrabbedForALook) {
+    FillDocument(*Child());
+    QCoreApplication::processEvents();
+    const QImage image = frame->grab().toImage();
+    EXPECT_TRUE(image.save(OutputPath(QStringLiteral("main-window-every-style.png"))));
+    // The page has text on it: dark pixels inside the view.
+    const QImage view = Child()->View()->viewport()->grab().toImage();
+    int dark = 0;
+    for (int y = 0; y < view.height(); ++y)
+        for (int x = 0; x < view.width(); ++x)
+            dark += qGray(view.pixel(x, y)) < 100 ? 1 : 0;
+    EXPECT_GT(dark, 500);
+}
+
+} // namespace

@@ -1,0 +1,103 @@
+#pragma once
+
+// A started application with a kernel session the test controls, and the helpers the shell's
+// tests share.
+
+#include "app/CommandRouter.h"
+#include "app/MainFrame.h"
+#include "app/TessaryApp.h"
+#include "document/KernelSession.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QDir>
+#include <QSettings>
+#include <QString>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace shelltest {
+
+// A session whose state the test sets, recording what the shell asked of it.
+class FakeSession final : public KernelSession {
+public:
+    bool connected = false;
+    bool starting = false;
+    bool busy = false;
+    bool canStart = true;
+    bool remote = false;
+    // What the shell asked, in order; shared, so a test can read it after the session is gone.
+    std::shared_ptr<std::vector<std::string>> log = std::make_shared<std::vector<std::string>>();
+    std::vector<std::string>& calls = *log;
+
+    bool IsConnected() const override { return connected && !starting; }
+    bool IsStarting() const override { return starting; }
+    bool IsBusy() const override { return connected && busy; }
+    void ShowMessage(const char* text) override {
+        calls.push_back(std::string("ShowMessage: ") + text);
+    }
+    bool CanStart() const override { return canStart; }
+    void Start() override { calls.push_back("Start"); }
+    void Quit(bool showMessage) override {
+        calls.push_back(showMessage ? "Quit(1)" : "Quit(0)");
+        connected = false;
+    }
+    void Interrupt() override { calls.push_back("Interrupt"); }
+    bool IsRemote() const override { return remote; }
+    void SetConstant(char letter, bool constant) override {
+        calls.push_back(std::string("SetConstant(") + letter + (constant ? ",1)" : ",0)"));
+    }
+    bool ConnectionOptions(bool) override {
+        calls.push_back("ConnectionOptions");
+        return true;
+    }
+    bool CalculationOptions() override {
+        calls.push_back("CalculationOptions");
+        return true;
+    }
+    bool TermOrdering() override {
+        calls.push_back("TermOrdering");
+        return true;
+    }
+};
+
+// Every test starts from an empty profile: no recent files, no preferences.
+inline void ClearProfile() {
+    QSettings(QStringLiteral("Tessary"), QStringLiteral("Tessary")).clear();
+}
+
+class ShellTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ClearProfile();
+        auto fake = std::make_unique<FakeSession>();
+        session = fake.get();
+        app = std::make_unique<TessaryApp>(std::move(fake));
+        app->SetMessageSink([this](const QString& text) { messages.push_back(text); });
+        ASSERT_TRUE(app->InitInstance({}));
+        frame = app->MainWindow();
+        frame->resize(1000, 700);
+        Router().UpdateAll();
+    }
+    void TearDown() override { app->ExitInstance(); }
+
+    CommandRouter& Router() { return frame->Router(); }
+    QAction* Action(int32_t id) { return Router().Action(id); }
+    CommandState State(int32_t id) { return Router().Query(id); }
+
+    FakeSession* session = nullptr;
+    std::unique_ptr<TessaryApp> app;
+    MainFrame* frame = nullptr;
+    std::vector<QString> messages;
+};
+
+// Where the pictures a person should look at go: the build's test output folder.
+inline QString OutputPath(const QString& name) {
+    QDir().mkpath(QStringLiteral(TESSARY_TEST_OUTPUT));
+    return QStringLiteral(TESSARY_TEST_OUTPUT) + QLatin1Char('/') + name;
+}
+
+} // namespace shelltest

@@ -1,0 +1,3 @@
+#include "document/ExportWriters.h"
+
+ServiceSlot<ExportWriterFactory> gExportWriters;

@@ -1,0 +1,3 @@
+#include "document/KernelSession.h"
+
+ServiceSlot<KernelSession> gKernelSession;

@@ -1,0 +1,323 @@
+#include "document/TessaryDoc.h"
+
+#include "document/CountStream.h"
+#include "document/DocStream.h"
+#include "document/DocumentHost.h"
+#include "document/FileInStream.h"
+#include "document/FileOutStream.h"
+#include "document/MemoryStream.h"
+#include "document/SequenceBody.h"
+#include "platform/AtomicFile.h"
+#include "platform/Exceptions.h"
+#include "platform/File.h"
+
+#include <limits>
+#include <new>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+enum HeaderKind : int16_t { kPool = 1, kSettings = 2, kDefaults = 3 };
+
+std::string FileNameOf(const std::string& path) {
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Runs `operation`; whatever it throws is reported through the host with `prompt`.
+template <typename Operation>
+bool Reported(DocumentHost& host, const std::string& path, bool saving, DocumentHost::Prompt prompt,
+              Operation&& operation) {
+    try {
+        operation();
+        return true;
+    } catch (const platform::Exception& e) {
+        host.ReportSaveLoadError(path, e, saving, prompt);
+    } catch (const std::bad_alloc&) {
+        host.ReportSaveLoadError(path, platform::MemoryException("out of memory"), saving, prompt);
+    } catch (const std::exception& e) {
+        host.ReportSaveLoadError(path, platform::Exception(e.what()), saving, prompt);
+    }
+    return false;
+}
+
+} // namespace
+
+CTessaryDoc::CTessaryDoc(DocumentHost& host, const BodyMaker& makeBody)
+    : m_host(host), m_settings(std::make_unique<DocSettings>()),
+      m_pool(std::make_unique<NumberPool>()), m_defaults(std::make_unique<CreateDefaults>()),
+      m_blockLimit(std::numeric_limits<int32_t>::max()) {
+    m_body = makeBody(*this);
+}
+
+CTessaryDoc::CTessaryDoc(DocumentHost& host)
+    : CTessaryDoc(host, [](CTessaryDoc& doc) { return std::make_unique<SequenceBody>(doc); }) {}
+
+CTessaryDoc::~CTessaryDoc() {
+    if (m_body) m_body->Clear();
+    for (ParaSequence* sequence : std::set<ParaSequence*>(m_sequences))
+        sequence->DetachDocument();
+    m_sequences.clear();
+    m_body.reset();
+}
+
+bool CTessaryDoc::IsModified() const {
+    return m_host.IsModified();
+}
+
+void CTessaryDoc::SetModifiedFlag(bool modified) {
+    m_host.SetModified(modified);
+    std::string title = m_host.GetTitle();
+    if (title.empty()) return;
+    if (!modified && title.back() == '*') {
+        title.back() = ' ';
+        m_host.SetTitle(title);
+    } else if (modified && title.back() != '*') {
+        m_host.SetTitle(title + "*");
+        m_host.UpdateFrameCounts();
+    }
+}
+
+void CTessaryDoc::BlankTitleMark() {
+    std::string title = m_host.GetTitle();
+    if (!title.empty() && title.back() == '*') {
+        title.back() = ' ';
+        m_host.SetTitle(title);
+    }
+}
+
+void CTessaryDoc::DeleteContents() {
+    m_body->Clear();
+    m_held.clear();
+    m_pool = std::make_unique<NumberPool>();
+    m_settings = std::make_unique<DocSettings>();
+    m_defaults = std::make_unique<CreateDefaults>();
+}
+
+bool CTessaryDoc::OnNewDocument() {
+    DeleteContents();
+    m_body->AppendNewParagraph(kPlainEquation);
+    m_host.ShowBody();
+    return true;
+}
+
+void CTessaryDoc::EnsureParagraph() {
+    if (m_body->GetCount() == 0) m_body->AppendNewParagraph(kPlainEquation);
+}
+
+int32_t CTessaryDoc::ClaimParagraphNumber(int32_t identity) {
+    if (identity > 0 && !m_held.count(identity)) {
+        m_pool->Withdraw(identity);
+        m_pool->Reserve(identity);
+        m_held.insert(identity);
+        return identity;
+    }
+    const int32_t fresh = TakeFreshNumber();
+    m_held.insert(fresh);
+    return fresh;
+}
+
+void CTessaryDoc::ReleaseParagraphNumber(int32_t identity) {
+    // Only a number a paragraph holds goes back, so no number is ever free twice.
+    if (m_held.erase(identity)) m_pool->Release(identity);
+}
+
+int32_t CTessaryDoc::TakeFreshNumber() {
+    // The free list of a damaged file may hold numbers in use, repeated or below 1; fresh
+    // numbers above the highest always end the search.
+    for (;;) {
+        const int32_t n = m_pool->Take();
+        if (n > 0 && !m_held.count(n)) return n;
+    }
+}
+
+void CTessaryDoc::ReconcileIdentities() {
+    const std::vector<int32_t>& freeList = m_pool->GetFree();
+    const std::unordered_set<int32_t> free(freeList.begin(), freeList.end());
+    std::vector<int32_t> renumber;
+    const int32_t count = m_body->GetCount();
+    for (int32_t i = 1; i <= count; ++i) {
+        const int32_t identity = m_body->GetIdentity(i);
+        if (identity > 0 && !free.count(identity) && m_held.insert(identity).second)
+            m_pool->Reserve(identity);
+        else
+            renumber.push_back(i);
+    }
+    // Numbers above all others: a reference that pointed at a free number must not come to
+    // point at a paragraph that happened to store it.
+    for (int32_t i : renumber) {
+        int32_t fresh;
+        do {
+            fresh = m_pool->TakeNew();
+        } while (fresh <= 0 || free.count(fresh) || m_held.count(fresh));
+        m_held.insert(fresh);
+        m_body->SetIdentity(i, fresh);
+    }
+}
+
+void CTessaryDoc::SetLargerEquations(bool larger) {
+    m_settings->largerEquations = larger ? 1 : 0;
+    SetModifiedFlag(true);
+}
+
+void CTessaryDoc::ReportBadExpression(const DocPos& position) {
+    m_host.ShowMessage(kBadExpressionMessage);
+    m_host.SelectPosition(position);
+}
+
+void CTessaryDoc::RegisterSequence(ParaSequence* sequence) {
+    m_sequences.insert(sequence);
+}
+
+void CTessaryDoc::UnregisterSequence(ParaSequence* sequence) {
+    m_sequences.erase(sequence);
+}
+
+ParaComp* CTessaryDoc::FindParagraph(int32_t identity) const {
+    return m_body->FindByNumber(identity);
+}
+
+void CTessaryDoc::WriteHeader(DocStream& stream) {
+    m_settings->placement = m_host.GetFramePlacement();
+    stream.WriteLong(kFormatVersion);
+    stream.WriteShort(kHeaderRecords);
+    stream.WriteShort(kPool);
+    stream.WriteLong(m_pool->GetStreamSize());
+    m_pool->Write(stream);
+    stream.WriteShort(kSettings);
+    stream.WriteLong(DocSettings::kStoredLength);
+    m_settings->Write(stream);
+    stream.WriteShort(kDefaults);
+    stream.WriteLong(CreateDefaults::kStoredLength);
+    m_defaults->Write(stream);
+}
+
+void CTessaryDoc::ReadHeader(DocStream& stream) {
+    if (stream.ReadLong() > kFormatVersion) m_host.ShowMessage(kLaterVersionMessage);
+    const int16_t records = stream.ReadShort();
+    for (int16_t i = 0; i < records; ++i) {
+        const int16_t kind = stream.ReadShort();
+        const int32_t length = stream.ReadLong();
+        if (length < 0) stream.Fail("header record with a negative length");
+        stream.RequireBytes(length);
+        if (kind == kPool || kind == kSettings || kind == kDefaults)
+            ReadHeaderRecord(stream, kind, length);
+        else
+            stream.Skip(length);
+    }
+}
+
+void CTessaryDoc::ReadHeaderRecord(DocStream& stream, int16_t kind, int32_t length) {
+    // The body is read from its own bytes, so no field can reach into the next record.
+    std::vector<uint8_t> body(static_cast<size_t>(length));
+    stream.ReadBytes(body.data(), length);
+    MemoryStream bytes(static_cast<const void*>(body.data()), length);
+    DocStream record(bytes);
+    try {
+        if (kind == kPool) {
+            NumberPool pool;
+            pool.Read(record);
+            *m_pool = std::move(pool);
+        } else if (kind == kSettings) {
+            DocSettings settings;
+            settings.Read(record);
+            *m_settings = settings;
+        } else {
+            CreateDefaults defaults;
+            defaults.Read(record);
+            *m_defaults = defaults;
+        }
+    } catch (const platform::FileException& e) {
+        stream.Fail("header record of kind " + std::to_string(kind) + " (" +
+                    std::to_string(length) + " bytes): " + e.what());
+    }
+}
+
+void CTessaryDoc::WriteContents(DocStream& stream, bool commitEach) {
+    WriteHeader(stream);
+    if (commitEach) stream.Commit();
+    m_body->Write(stream, commitEach);
+}
+
+void CTessaryDoc::ReadContents(DocStream& stream) {
+    ReadHeader(stream);
+    m_body->Read(stream);
+    ReconcileIdentities();
+}
+
+bool CTessaryDoc::OnSaveDocument(const std::string& path) {
+    std::unique_ptr<platform::AtomicFile> file;
+    if (!Reported(m_host, path, true, DocumentHost::Prompt::InvalidFileName,
+                  [&] { file = std::make_unique<platform::AtomicFile>(path); }))
+        return false;
+
+    WaitCursor wait(m_host);
+    if (!Reported(m_host, path, true, DocumentHost::Prompt::FailedToSave, [&] {
+            // Counting pass: the whole size, and the largest stretch between two commits.
+            CountStream counter;
+            {
+                DocStream count(counter);
+                WriteContents(count, true);
+            }
+            const int32_t total = counter.GetSize();
+            const int32_t segment = counter.GetLargest() + 1;
+
+            std::unique_ptr<uint8_t[]> block;
+            int32_t capacity = total;
+            if (total <= m_blockLimit) block.reset(new (std::nothrow) uint8_t[total]);
+            const bool segmented = !block;
+            if (segmented) {
+                capacity = segment;
+                if (segment <= m_blockLimit) block.reset(new (std::nothrow) uint8_t[segment]);
+                if (!block)
+                    throw platform::MemoryException("no block of " + std::to_string(segment) +
+                                                    " bytes to save through");
+            }
+
+            FileOutStream out(file->GetFile(), block.get(), capacity);
+            {
+                DocStream writer(out);
+                WriteContents(writer, segmented);
+            }
+            out.Flush();
+            file->Commit();
+        })) {
+        return false;
+    }
+
+    // The title follows the file it was saved as, without a mark.
+    m_host.SetTitle(FileNameOf(path));
+    SetModifiedFlag(false);
+    return true;
+}
+
+bool CTessaryDoc::OnOpenDocument(const std::string& path) {
+    platform::File file;
+    if (!Reported(m_host, path, false, DocumentHost::Prompt::FailedToOpen,
+                  [&] { file.Open(path, platform::File::Mode::Read); }))
+        return false;
+
+    DeleteContents();
+    SetModifiedFlag(true);
+    bool loaded;
+    {
+        WaitCursor wait(m_host);
+        loaded = Reported(m_host, path, false, DocumentHost::Prompt::FailedToOpen, [&] {
+            if (file.GetLength() > 0) {
+                FileInStream in(file);
+                DocStream reader(in);
+                ReadContents(reader);
+            }
+        });
+    }
+    file.Abort();
+    if (!loaded) {
+        DeleteContents();
+        return false;
+    }
+    SetModifiedFlag(false);
+    m_host.SetFramePlacement(m_settings->placement);
+    m_host.ShowBody();
+    return true;
+}

@@ -1,0 +1,192 @@
+// The export commands of the document: the proposed file name, the dry run that checks the
+// formulas before anything is created, and the real pass written through a temporary file.
+
+#include "document/CountStream.h"
+#include "document/DocumentHost.h"
+#include "document/DrawPort.h"
+#include "document/ExportStream.h"
+#include "document/ExportWriters.h"
+#include "document/KernelSession.h"
+#include "document/TessaryDoc.h"
+#include "platform/AtomicFile.h"
+#include "platform/Cp1252.h"
+#include "platform/Exceptions.h"
+
+#include <QString>
+
+#include <algorithm>
+#include <new>
+#include <optional>
+
+namespace {
+
+struct ExportCommand {
+    int32_t id;
+    const char* extension;
+    const char* filter;
+    bool windowDraw;
+    bool dryRun;
+};
+
+constexpr ExportCommand kCommands[] = {
+    {exportcmd::kLatex, "tex", "TeX files (*.tex) |*.tex||", true, false},
+    {exportcmd::kTechExplorer, "tcx", "TechExplorer files (*.tcx) |*.tcx||", true, false},
+    {exportcmd::kNotebook, "nb", "Oskaria Notebook files (*.nb) |*.nb||", false, true},
+    {exportcmd::kMathML, "xml", "XML files (*.xml) |*.xml||", true, true},
+    {exportcmd::kHtml, "htm", "HTML files (*.htm) |*.htm||", true, false},
+};
+
+constexpr int32_t kExportStep = 4096;
+
+// A factory that claims a command but makes no writer for it fails the export.
+template <typename Writer>
+std::unique_ptr<Writer> Made(std::unique_ptr<Writer> writer) {
+    if (!writer) throw platform::Exception("the export writer could not be made");
+    return writer;
+}
+
+const ExportCommand* FindCommand(int32_t id) {
+    for (const ExportCommand& command : kCommands)
+        if (command.id == id) return &command;
+    return nullptr;
+}
+
+// A short string's worth of UTF-8 text, cut at a character boundary.
+std::string CutToShortString(const std::string& text) {
+    if (text.size() <= 255) return text;
+    size_t end = 255;
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
+        --end;
+    return text.substr(0, end);
+}
+
+Str255 ToShortString(const std::string& utf8) {
+    const std::string bytes = platform::ToCp1252(QString::fromStdString(utf8));
+    Str255 text;
+    for (char c : bytes)
+        text.AppendChar(c);
+    return text;
+}
+
+// Begins drawing on the first view's window for a scope, where the command needs it.
+class WindowDraw {
+public:
+    WindowDraw(DocumentHost& host, bool needed) : m_host(needed ? &host : nullptr) {
+        if (m_host) m_host->BeginWindowDraw();
+    }
+    ~WindowDraw() {
+        if (m_host) m_host->EndWindowDraw();
+    }
+    WindowDraw(const WindowDraw&) = delete;
+    WindowDraw& operator=(const WindowDraw&) = delete;
+
+private:
+    DocumentHost* m_host;
+};
+
+} // namespace
+
+bool CTessaryDoc::IsExportEnabled(int32_t command) const {
+    const ExportWriterFactory* factory = gExportWriters.Get();
+    if (!FindCommand(command) || !factory || !factory->Makes(command)) return false;
+    return command != exportcmd::kNotebook || IsKernelConnected();
+}
+
+std::string CTessaryDoc::ProposeExportName(const std::string& title, int32_t command) {
+    const ExportCommand* found = FindCommand(command);
+    if (!found) return {};
+    std::string name = title;
+    // The modified mark, or the blank a cleared mark leaves, is no part of the name.
+    if (!name.empty() && (name.back() == '*' || name.back() == ' ')) name.pop_back();
+    const auto dot = name.find('.');
+    if (dot != std::string::npos && dot > 0) name.erase(dot);
+    name += '.';
+    name += found->extension;
+    if (command == exportcmd::kLatex) {
+        name = CutToShortString(name);
+        std::replace(name.begin(), name.end(), ' ', '_');
+    }
+    return name;
+}
+
+bool CTessaryDoc::OnExport(int32_t command) {
+    const ExportCommand* found = FindCommand(command);
+    if (!found || !IsExportEnabled(command)) return false;
+    const std::optional<std::string> chosen = m_host.AskSaveFileName(
+        found->extension, ProposeExportName(m_host.GetTitle(), command), found->filter);
+    if (!chosen) return false;
+    const std::string& path = *chosen;
+
+    const auto slash = path.rfind('/');
+    const std::string directory = slash == std::string::npos ? "" : path.substr(0, slash + 1);
+    std::string fileTitle = path.substr(directory.size());
+    if (const auto dot = fileTitle.rfind('.'); dot != std::string::npos && dot > 0)
+        fileTitle.erase(dot);
+    const Str255 baseName = ToShortString(fileTitle);
+    ExportWriterFactory& factory = *gExportWriters.Get();
+
+    // One pass of the command's writer over `stream`; the position of the first formula that
+    // could not be converted, or nothing.
+    auto runPass = [&](ByteStream& stream, bool images) -> std::optional<DocPos> {
+        switch (command) {
+        case exportcmd::kLatex:
+        case exportcmd::kTechExplorer: {
+            auto writer = command == exportcmd::kLatex
+                              ? factory.MakeLatex(stream, baseName, directory)
+                              : factory.MakeTechExplorer(stream, baseName, directory);
+            m_body->WriteLatex(*Made(std::move(writer)));
+            return std::nullopt;
+        }
+        case exportcmd::kNotebook:
+            return m_body->WriteNotebook(*Made(factory.MakeNotebook(stream)));
+        case exportcmd::kMathML:
+            return m_body->WriteXhtml(
+                *Made(factory.MakeXhtml(stream, baseName, baseName, directory, images)));
+        default: {
+            if (gDrawPort == nullptr) throw platform::Exception("no drawing layer to measure with");
+            m_body->WriteHtml(
+                *Made(factory.MakeHtml(stream, baseName, baseName, directory,
+                                       gDrawPort->GetColumnWidth(), gDrawPort->GetRightEdge())));
+            return std::nullopt;
+        }
+        }
+    };
+
+    WindowDraw draw(m_host, found->windowDraw);
+    WaitCursor wait(m_host);
+    auto report = [&](const platform::Exception& e, DocumentHost::Prompt prompt) {
+        m_host.ReportSaveLoadError(path, e, true, prompt);
+        return false;
+    };
+    try {
+        // The formulas are checked before anything is created, so a failed check leaves no
+        // file behind and an existing one as it was.
+        if (found->dryRun) {
+            CountStream counter;
+            if (const std::optional<DocPos> bad = runPass(counter, false)) {
+                ReportBadExpression(*bad);
+                return false;
+            }
+        }
+        std::unique_ptr<platform::AtomicFile> file;
+        try {
+            file = std::make_unique<platform::AtomicFile>(path);
+        } catch (const platform::Exception& e) {
+            return report(e, DocumentHost::Prompt::InvalidFileName);
+        }
+        {
+            ExportStream stream(file->GetFile(), kExportStep, kExportStep);
+            runPass(stream, true);
+            stream.Flush();
+        }
+        file->Commit();
+        return true;
+    } catch (const platform::Exception& e) {
+        return report(e, DocumentHost::Prompt::FailedToSave);
+    } catch (const std::bad_alloc&) {
+        return report(platform::MemoryException("out of memory"),
+                      DocumentHost::Prompt::FailedToSave);
+    } catch (const std::exception& e) {
+        return report(platform::Exception(e.what()), DocumentHost::Prompt::FailedToSave);
+    }
+}

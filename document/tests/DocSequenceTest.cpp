@@ -1,0 +1,149 @@
+// The document over its real body, the paragraph sequence.
+
+#include "document/CompSequence.h"
+#include "document/ExportWriters.h"
+#include "document/Material.h"
+#include "document/SequenceBody.h"
+#include "document/TessaryDoc.h"
+#include "document/tests/DocFiles.h"
+#include "document/tests/FakeHost.h"
+#include "document/tests/SequenceFakes.h"
+#include "platform/tests/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+
+namespace {
+
+using docfiles::Builder;
+using docfiles::Bytes;
+
+// Records the document and paragraph calls and the children's characters.
+class CallLatex final : public LatexWriter {
+public:
+    void BeginGroup(bool) override {}
+    void EndGroup(bool) override {}
+    void WriteComponentChar(TextComp& comp, bool) override {
+        out += comp.IsNotChar() ? '#' : static_cast<char>(comp.GetCharCode());
+    }
+    void WriteRaw(const char* text) override { out += text; }
+    void WriteReference(const RefSource&, bool) override { out += "ref"; }
+    void WriteHeader(bool numberPages, int32_t firstPage) override {
+        out += "head" + std::to_string(numberPages) + std::to_string(firstPage) + " ";
+    }
+    void EndDocument() override { out += "end"; }
+    void BeginParagraph(int32_t kind, const RefSource* number, bool leadingWhite) override {
+        out += "<" + std::to_string(kind) + (number ? "n" : "") + (leadingWhite ? "w" : "") + ">";
+    }
+    void EndParagraph(int32_t kind, const RefSource*) override {
+        out += "</" + std::to_string(kind) + "> ";
+    }
+    void BeginEquationBlock() override { out += "<block>"; }
+    void EndEquationBlock() override { out += "</block> "; }
+
+    std::string out;
+};
+
+class DocSequenceTest : public ::testing::Test {
+protected:
+    CompSequence& Sequence() { return static_cast<SequenceBody&>(m_doc.GetBody()).GetSequence(); }
+
+    platform::testing::TempDir m_dir;
+    seqfakes::Services m_services;
+    fakes::Host m_host;
+    CTessaryDoc m_doc{m_host};
+};
+
+TEST_F(DocSequenceTest, ANewDocumentSavesToTheGoldenBytes) {
+    ASSERT_TRUE(m_doc.OnNewDocument());
+    ASSERT_EQ(Sequence().GetCount(), 1);
+    EXPECT_EQ(Sequence().GetAt(1)->GetStyle().GetKind(), ParaStyle::kPlainEquation);
+    EXPECT_EQ(Sequence().GetAt(1)->GetIdentity(), 1);
+
+    const Bytes golden = Builder()
+                             .Long(1400)
+                             .Short(3)
+                             .Pool(1, {})
+                             .Settings(5)
+                             .Defaults(2, 2, 2)
+                             .Long(1)
+                             .Para(5, 1)
+                             .bytes;
+    ASSERT_EQ(golden.size(), 75u);
+    for (int64_t limit : {int64_t{1} << 20, int64_t{70}}) {
+        m_doc.SetBlockLimit(limit);
+        const std::string path = m_dir.File("new" + std::to_string(limit) + ".tsy");
+        ASSERT_TRUE(m_doc.OnSaveDocument(path));
+        EXPECT_EQ(docfiles::ReadFile(path), golden) << "block limit " << limit;
+    }
+}
+
+// Paragraphs attach with their stored identities, then the document makes them unique, so a
+// reference finds the one paragraph of its number.
+TEST_F(DocSequenceTest, LoadedParagraphsGetUniqueIdentities) {
+    const Bytes file = Builder()
+                           .Long(1400)
+                           .Short(1)
+                           .Pool(6, {2})
+                           .Long(5)
+                           .Para(3, 3)
+                           .Para(1, 3)
+                           .Para(9, 0)
+                           .Para(5, 2)
+                           .Para(6, 6)
+                           .bytes;
+    docfiles::WriteFile(m_dir.File("ids.tsy"), file);
+    ASSERT_TRUE(m_doc.OnOpenDocument(m_dir.File("ids.tsy")));
+    ASSERT_EQ(Sequence().GetCount(), 5);
+    std::set<int32_t> ids;
+    for (int32_t i = 1; i <= 5; ++i)
+        ids.insert(Sequence().GetAt(i)->GetIdentity());
+    EXPECT_EQ(ids.size(), 5u);
+    EXPECT_EQ(Sequence().GetAt(1)->GetIdentity(), 3);
+    EXPECT_EQ(Sequence().GetAt(5)->GetIdentity(), 6);
+    EXPECT_EQ(Sequence().GetAt(3)->GetStyle().GetKind(), ParaStyle::kParagraph)
+        << "a style outside 0 to 7 reads as Paragraph";
+    for (int32_t id : ids)
+        EXPECT_EQ(m_doc.FindParagraph(id)->GetIdentity(), id);
+    EXPECT_FALSE(ids.count(2)) << "2 was free: references to it lead nowhere, not to a new one";
+    EXPECT_TRUE(m_doc.GetNumberPool().GetFree().size() == 1);
+}
+
+// Material that names the document and outlives it gives no numbers back to it.
+TEST_F(DocSequenceTest, MaterialOutlivingItsDocumentForgetsIt) {
+    Material material;
+    {
+        seqfakes::Services services;
+        fakes::Host host;
+        CTessaryDoc doc(host);
+        doc.OnNewDocument();
+        material = CompSequence::WrapAsSequence(&doc, CompArray());
+        ASSERT_EQ(material.sequence->GetDocument(), &doc);
+        auto moved = std::make_unique<CompSequence>();
+        moved->MoveTo(&doc);
+        moved->MoveTo(nullptr);
+    }
+    EXPECT_EQ(material.sequence->GetDocument(), nullptr);
+    material.sequence.reset(); // would release into the freed document without the registry
+}
+
+// The header with the document's page numbering, every paragraph in order by its style, the end.
+TEST_F(DocSequenceTest, TheLatexExportWritesEveryParagraphByItsStyle) {
+    m_doc.OnNewDocument();
+    Sequence().Clear();
+    const char* texts[] = {"ti", "se", "he", " pa", "li", "eq", "nu", "co"};
+    for (int32_t style = 0; style < 8; ++style)
+        Sequence().Append(seqfakes::Para(texts[style], style));
+    Sequence().Append(seqfakes::Para("pl", ParaStyle::kParagraph));
+    m_doc.GetSettings().numberPages = 0;
+    m_doc.GetSettings().firstPage = 4;
+
+    CallLatex writer;
+    m_doc.GetBody().WriteLatex(writer);
+    EXPECT_EQ(writer.out, "head04 <0>ti</0> <1>se</1> <2>he</2> <3w> pa</3> <4>li</4> <5>eq</5> "
+                          "<6n>nu</6> <3>co</3> <3>pl</3> end");
+}
+
+} // namespace

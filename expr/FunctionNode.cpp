@@ -1,0 +1,268 @@
+#include "expr/FunctionNode.h"
+
+#include "expr/CalculusNodes.h"
+#include "expr/LeafNodes.h"
+#include "expr/ListNodes.h"
+#include "expr/MathMLWriter.h"
+#include "expr/NodeBoxes.h"
+#include "expr/symbols/SymbolTable.h"
+
+namespace {
+
+constexpr uint8_t kRuleArrowGlyph = 0x9C;
+
+const SymbolNode* AsSymbol(const ExprNode* node) {
+    return node && node->TypeTag() == ::TypeTag("symN") ? static_cast<const SymbolNode*>(node)
+                                                        : nullptr;
+}
+
+// The precedence of a built-in symbol head; 0 for anything else.
+int32_t BuiltinPrecedence(const ExprNode* head) {
+    const SymbolNode* symbol = AsSymbol(head);
+    if (!symbol || symbol->Row() == 0) return 0;
+    return symbol->Precedence();
+}
+
+bool IsNamedFunction(int32_t precedence) {
+    return precedence == 263 || precedence == 271;
+}
+
+} // namespace
+
+// ---- FunctionNode ------------------------------------------------------------------------------
+
+FunctionNode::FunctionNode(NodePtr head, NodePtr argument)
+    : TwoChildNode(std::move(head), std::move(argument)) {
+    MarkHeadApplied();
+}
+
+FunctionNode::FunctionNode(const NodeSource& source, NodePtr head, NodePtr argument)
+    : TwoChildNode(source, std::move(head), std::move(argument)) {
+    MarkHeadApplied();
+}
+
+void FunctionNode::MarkHeadApplied() {
+    if (auto* inner = dynamic_cast<FunctionNode*>(Head())) inner->m_applied = true;
+}
+
+NodePtr FunctionNode::Clone() const {
+    auto copy = std::make_unique<FunctionNode>(CloneOrNull(Head()), CloneOrNull(Argument()));
+    copy->m_applied = m_applied;
+    return WithSource(std::move(copy));
+}
+
+void FunctionNode::PutHeadAndArgument(QKLINK link, MarkerMode mode, bool standard) const {
+    if (const auto* derivative = dynamic_cast<const DerivativeNode*>(Head());
+        derivative && !m_applied) {
+        // f' alone: the derivative of the function in the default variable.
+        QKPutFunction(link, standard ? "Dt" : "TYDt", 2);
+        PutChildToLink(link, Argument(), mode, standard);
+        const ExprNode* order = derivative->Order();
+        if (!order || order->IsOne()) {
+            QKPutSymbol(link, "tyDefaultVar");
+            return;
+        }
+        QKPutFunction(link, "List", 2);
+        QKPutSymbol(link, "tyDefaultVar");
+        PutChildToLink(link, order, kNoMarkers, standard);
+        return;
+    }
+    if (const SymbolNode* symbol = AsSymbol(Head())) {
+        if (standard)
+            symbol->PutStandardHead(link, ArgumentCount());
+        else
+            symbol->PutHead(link, ArgumentCount());
+    } else {
+        QKPutNext(link, QKTOK_FUNCTION);
+        QKPutArgCount(link, ArgumentCount());
+        PutChildToLink(link, Head(), mode, standard);
+    }
+    if (Argument()) PutChildToLink(link, Argument(), mode, standard);
+}
+
+void FunctionNode::PutToLink(QKLINK link, MarkerMode mode) const {
+    PutMarkerHead(link, mode);
+    PutHeadAndArgument(link, mode, false);
+}
+
+void FunctionNode::PutStandardToLink(QKLINK link) const {
+    PutHeadAndArgument(link, kNoMarkers, true);
+}
+
+void FunctionNode::BuildArgument(BoxList& boxes, bool nameLike) {
+    BoxList inner;
+    if (nameLike && Argument() && Argument()->IsAtom()) {
+        boxes.AddGlyph(glyph::kBlank);
+        Argument()->BuildBoxes(boxes, 0);
+        return;
+    }
+    if (Argument()) Argument()->BuildBoxes(inner, 0);
+    AppendMade(boxes, [&](BoxFactory& f) {
+        return nameLike ? f.ParenComp(std::move(inner)) : f.BracketComp(std::move(inner));
+    });
+}
+
+void FunctionNode::BuildBoxes(BoxList& boxes, int32_t level) {
+    const bool wrapped = level > 8;
+    BoxList own;
+    BoxList& target = wrapped ? own : boxes;
+    const SymbolNode* symbol = AsSymbol(Head());
+    if (symbol && symbol->Row() == symbol_row::kRadical) {
+        BoxList radicand;
+        if (Argument()) Argument()->BuildBoxes(radicand, 0);
+        AppendMade(target, [&](BoxFactory& f) {
+            return f.SqrtComp(std::move(radicand), BoxList(), false);
+        });
+    } else if (auto* sequence = dynamic_cast<SequenceNode*>(Argument());
+               symbol && symbol->Row() == symbol_row::kLogWithBase && sequence &&
+               sequence->Count() > 1) {
+        // log with its base as a subscript, then the other arguments.
+        Head()->BuildBoxes(target, std::min(level, 8));
+        BoxList base;
+        sequence->FirstChild()->BuildBoxes(base, 1);
+        AppendMade(target, [&](BoxFactory& f) { return f.SubsComp(std::move(base)); });
+        BoxList rest;
+        int32_t index = 0;
+        for (ExprNode* item = sequence->FirstChild()->Next(); item; item = item->Next()) {
+            if (index++ > 0) rest.AddGlyph(',');
+            item->BuildBoxes(rest, 0);
+        }
+        AppendMade(target, [&](BoxFactory& f) { return f.BracketComp(std::move(rest)); });
+    } else if (symbol) {
+        Head()->BuildBoxes(target, level);
+        BuildArgument(target, IsNamedFunction(BuiltinPrecedence(Head())));
+    } else if (Head() && Head()->TypeTag() == ::TypeTag("derN")) {
+        // The prime follows its function.
+        if (Argument()) Argument()->BuildBoxes(target, 10);
+        Head()->BuildBoxes(target, 8);
+    } else if (Head() && Head()->TypeTag() == ::TypeTag("sbsN")) {
+        Head()->BuildBoxes(target, level);
+        BuildArgument(target, false);
+    } else {
+        if (Head()) Head()->BuildBoxes(target, level);
+        const SymbolNode* base = Head() ? AsSymbol(Head()->GetBase()) : nullptr;
+        BuildArgument(target, base && base->Row() == symbol_row::kLogWithBase);
+    }
+    if (wrapped) AppendParenthesised(boxes, std::move(own));
+}
+
+void FunctionNode::WriteMathML(MathMLWriter& writer) {
+    if (const auto* derivative = dynamic_cast<const DerivativeNode*>(Head())) {
+        writer.WriteStartTag("msup");
+        if (Argument()) Argument()->WriteMathML(writer);
+        derivative->WritePrimeMark(writer);
+        writer.WriteEndTag("msup");
+        return;
+    }
+    writer.WriteStartTag("mrow");
+    if (const SymbolNode* symbol = AsSymbol(Head())) {
+        writer.WriteStartTag("mi");
+        symbol->WriteMathMLContent(writer);
+        writer.WriteEndTag("mi");
+    } else if (Head()) {
+        Head()->WriteMathML(writer);
+    }
+    writer.WriteEntity("af");
+    // f(x + y) must not read as f x + y: an argument that is not an atom is fenced.
+    if (Argument()) {
+        const bool fenced = !Argument()->IsAtom();
+        if (fenced) writer.BeginFenced("(", ")");
+        Argument()->WriteMathML(writer);
+        if (fenced) writer.EndFenced();
+    }
+    writer.WriteEndTag("mrow");
+}
+
+void FunctionNode::WriteText(Str255& out) {
+    out = Str255();
+    Str255 part;
+    if (Head()) Head()->WriteText(part);
+    out.Append(part);
+    out.AppendChar('(');
+    part = Str255();
+    if (Argument()) Argument()->WriteText(part);
+    out.Append(part);
+    out.AppendChar(')');
+}
+
+// ---- ModNode -----------------------------------------------------------------------------------
+
+NodePtr ModNode::Clone() const {
+    return WithSource(std::make_unique<ModNode>(CloneOrNull(First()), CloneOrNull(Second())));
+}
+
+void ModNode::PutToLink(QKLINK link, MarkerMode mode) const {
+    PutMarkerHead(link, mode);
+    QKPutFunction(link, "TYMod", 2);
+    PutChildToLink(link, First(), mode, false);
+    PutChildToLink(link, Second(), mode, false);
+}
+
+void ModNode::PutStandardToLink(QKLINK link) const {
+    QKPutFunction(link, "Mod", 2);
+    PutChildToLink(link, First(), kNoMarkers, true);
+    PutChildToLink(link, Second(), kNoMarkers, true);
+}
+
+void ModNode::BuildBoxes(BoxList& boxes, int32_t level) {
+    if (First()) First()->BuildBoxes(boxes, level);
+    boxes.AddGlyphs(" mod ");
+    if (Second()) Second()->BuildBoxes(boxes, level);
+}
+
+void ModNode::WriteMathML(MathMLWriter& writer) {
+    writer.WriteStartTag("mrow");
+    if (First()) First()->WriteMathML(writer);
+    writer.WriteElement("mo", "mod");
+    if (Second()) Second()->WriteMathML(writer);
+    writer.WriteEndTag("mrow");
+}
+
+int32_t ModNode::Precedence() const {
+    return !First() && !Second() ? kKeywordPrecedence : kDefaultPrecedence;
+}
+
+void ModNode::SetLeft(NodePtr left) {
+    if (left && left->HasSource()) MutableSource().start = left->Source().start;
+    FirstSlot() = std::move(left);
+}
+
+void ModNode::SetRight(NodePtr right) {
+    if (right && right->HasSource()) MutableSource().end = right->Source().end;
+    SecondSlot() = std::move(right);
+}
+
+// ---- RuleNode ----------------------------------------------------------------------------------
+
+NodePtr RuleNode::Clone() const {
+    return WithSource(std::make_unique<RuleNode>(CloneOrNull(First()), CloneOrNull(Second())));
+}
+
+void RuleNode::PutToLink(QKLINK link, MarkerMode mode) const {
+    PutMarkerHead(link, mode);
+    QKPutFunction(link, "Rule", 2);
+    PutChildToLink(link, First(), mode, false);
+    PutChildToLink(link, Second(), mode, false);
+}
+
+void RuleNode::BuildBoxes(BoxList& boxes, int32_t level) {
+    BoxList own;
+    BoxList& target = level == 2 ? own : boxes;
+    if (First()) First()->BuildBoxes(target, 4);
+    target.AddGlyph(glyph::kBlank);
+    target.AddGlyph(kRuleArrowGlyph);
+    target.AddGlyph(glyph::kBlank);
+    if (Second()) Second()->BuildBoxes(target, 4);
+    if (level == 2) AppendParenthesised(boxes, std::move(own));
+}
+
+void RuleNode::WriteMathML(MathMLWriter& writer) {
+    // {x -> 2} must not export as {}: the rule writes its sides and an arrow.
+    writer.WriteStartTag("mrow");
+    if (First()) First()->WriteMathML(writer);
+    writer.WriteStartTag("mo");
+    writer.WriteRaw("&#8594;");
+    writer.WriteEndTag("mo");
+    if (Second()) Second()->WriteMathML(writer);
+    writer.WriteEndTag("mrow");
+}

@@ -1,0 +1,73 @@
+#include "expr/GroupNode.h"
+
+#include "expr/MathMLWriter.h"
+#include "expr/NodeBoxes.h"
+
+GroupNode::GroupNode(const NodeSource& source, NodePtr inner, bool parentheses)
+    : UnaryNode(std::move(inner)), m_parentheses(parentheses) {
+    SetSource(source);
+}
+
+NodePtr GroupNode::Clone() const {
+    auto copy = std::make_unique<GroupNode>(CloneOperand(), m_parentheses);
+    if (HasSource()) copy->SetSource(Source());
+    return copy;
+}
+
+void GroupNode::PutToLink(QKLINK link, MarkerMode mode) const {
+    PutMarkerHead(link, mode);
+    if (Operand()) Operand()->PutToLink(link, mode);
+}
+
+void GroupNode::PutStandardToLink(QKLINK link) const {
+    if (Operand()) Operand()->PutStandardToLink(link);
+}
+
+void GroupNode::BuildBoxes(BoxList& boxes, int32_t level) {
+    if (level == 0) {
+        if (Operand()) Operand()->BuildBoxes(boxes, 5);
+        return;
+    }
+    BoxList inner;
+    if (Operand()) Operand()->BuildBoxes(inner, 5);
+    AppendMade(boxes, [&](BoxFactory& f) {
+        return m_parentheses ? f.ParenComp(std::move(inner)) : f.BracketComp(std::move(inner));
+    });
+}
+
+void GroupNode::WriteMathML(MathMLWriter& writer) {
+    writer.WriteStartTag("mfenced");
+    if (Operand()) Operand()->WriteMathML(writer);
+    writer.WriteEndTag("mfenced");
+}
+
+void GroupNode::WriteText(Str255& out) {
+    out = Str255();
+    out.AppendChar(m_parentheses ? '(' : '[');
+    if (Operand()) {
+        Str255 inner;
+        Operand()->WriteText(inner);
+        out.Append(inner);
+    }
+    out.AppendChar(m_parentheses ? ')' : ']');
+}
+
+void GroupNode::VisitTreeNoArg() {
+    while (auto* inner = dynamic_cast<GroupNode*>(Operand())) {
+        if (inner->m_parentheses != m_parentheses) break;
+        SetOperand(inner->TakeInner());
+    }
+    UnaryNode::VisitTreeNoArg();
+}
+
+int32_t GroupNode::Precedence() const {
+    return m_parentheses ? kParenPrecedence : kBracketPrecedence;
+}
+
+::TypeTag GroupNode::TypeTag() const {
+    return ::TypeTag(m_parentheses ? "grpN" : "argN");
+}
+
+NodePtr GroupNode::TakeInner() {
+    return ReleaseOperand();
+}

@@ -1,0 +1,62 @@
+#pragma once
+
+// The markup primitives that expression nodes write MathML with. The XHTML export implements
+// the one raw output; everything else is formed here, so every writer escapes and formats the
+// same way. Numbers never depend on the locale.
+
+#include "document/Str255.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+class MathMLWriter {
+public:
+    virtual ~MathMLWriter() = default;
+
+    // Bytes as they stand.
+    virtual void WriteRaw(std::string_view text) = 0;
+
+    void NewLine() { WriteRaw("\n"); }
+    // "<name>"
+    void WriteStartTag(const char* name);
+    // "<name"; the ">" is pending until CloseStartTag.
+    void BeginStartTag(const char* name);
+    // "<name"; the " />" is pending until CloseStartTag.
+    void BeginEmptyTag(const char* name);
+    // A blank, the name, "=" and the value in double quotes.
+    void WriteAttribute(const char* name, const char* value);
+    void CloseStartTag();
+    // "</name>"
+    void WriteEndTag(const char* name);
+    // "&name;"
+    void WriteEntity(const char* name);
+    void BeginFenced(const char* open, const char* close);
+    void EndFenced() { WriteRaw("</mfenced>"); }
+    void WriteLong(int32_t value);
+    // The shortest form of six significant digits, as "%g" gives it.
+    void WriteReal(double value);
+    // Markup characters as entities, codes of 128 and above as decimal references.
+    void WriteEscapedChar(char16_t code);
+    // Text-font bytes, each through its Mac OS Roman character.
+    void WriteEscapedStr255(const Str255& text);
+    void WriteEscapedText(std::string_view text);
+    // Math-font bytes (symbol names), each through the math font's character.
+    void WriteEscapedMathText(std::string_view text);
+
+    // An element holding raw text: "<name>text</name>".
+    void WriteElement(const char* name, std::string_view text);
+
+private:
+    const char* m_pendingEnd = ">";
+};
+
+// Collects MathML in a string.
+class StringMathMLWriter final : public MathMLWriter {
+public:
+    void WriteRaw(std::string_view text) override { m_text += text; }
+    const std::string& Text() const { return m_text; }
+
+private:
+    std::string m_text;
+};

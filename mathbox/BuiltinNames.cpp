@@ -1,3 +1,0 @@
-#include "mathbox/BuiltinNames.h"
-
-constinit StringHash BuiltinNames;

@@ -1,0 +1,192 @@
+#include "platform/AtomicFile.h"
+
+#include "platform/Exceptions.h"
+#include "platform/tests/FaultPlan.h"
+#include "platform/tests/FileTestSupport.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+using platform::AtomicFile;
+using platform::FilePoint;
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    std::string bytes(static_cast<size_t>(std::max<std::streamoff>(in.tellg(), 0)), '\0');
+    in.seekg(0);
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return bytes;
+}
+
+void WriteAll(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+mode_t ModeOf(const std::string& path) {
+    struct stat info {};
+    ::stat(path.c_str(), &info);
+    return info.st_mode & 07777;
+}
+
+// Everything in the folder, so that a test sees a temporary file left behind.
+std::vector<std::string> Entries(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Saves `bytes` in pieces, as the document's writer does, so that each piece is a write.
+void Save(const std::string& path, const std::string& bytes, size_t piece = 7) {
+    AtomicFile file(path);
+    for (size_t at = 0; at < bytes.size(); at += piece) {
+        const size_t count = std::min(piece, bytes.size() - at);
+        file.GetFile().Write(bytes.data() + at, static_cast<int64_t>(count));
+    }
+    file.Commit();
+}
+
+class AtomicFileTest : public ::testing::Test {
+protected:
+    std::string Folder() const { return fs::path(m_dir.File("x")).parent_path().string(); }
+    platform::testing::TempDir m_dir;
+};
+
+TEST_F(AtomicFileTest, CreatesAndReplacesWithTheOldPermissions) {
+    const std::string path = m_dir.File("doc.tsy");
+    const mode_t mask = ::umask(022);
+    ::umask(mask);
+
+    Save(path, "first");
+    EXPECT_EQ(ReadAll(path), "first");
+    EXPECT_EQ(ModeOf(path), 0666 & ~mask) << "a new file gets the usual bits";
+
+    ::chmod(path.c_str(), 0640);
+    Save(path, "second, longer");
+    EXPECT_EQ(ReadAll(path), "second, longer");
+    EXPECT_EQ(ModeOf(path), 0640u) << "a replaced file keeps its bits";
+    EXPECT_EQ(Entries(Folder()), std::vector<std::string>{"doc.tsy"}) << "no temporary left";
+}
+
+TEST_F(AtomicFileTest, SavesThroughSymbolicLinks) {
+    fs::create_directory(m_dir.File("real"));
+    const std::string target = m_dir.File("real/doc.tsy");
+    WriteAll(target, "old");
+    struct Case {
+        const char* name;
+        std::string link;
+        std::string pointsTo;
+    };
+    const Case cases[] = {
+        {"absolute", m_dir.File("abs.tsy"), target},
+        {"relative", m_dir.File("rel.tsy"), "real/doc.tsy"},
+        {"chain", m_dir.File("chain.tsy"), "abs.tsy"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::create_symlink(c.pointsTo, c.link);
+        Save(c.link, std::string("new via ") + c.name);
+        EXPECT_TRUE(fs::is_symlink(c.link)) << "the link stays a link";
+        EXPECT_EQ(ReadAll(target), std::string("new via ") + c.name);
+    }
+    EXPECT_EQ(Entries(m_dir.File("real")), std::vector<std::string>{"doc.tsy"});
+
+    fs::create_symlink("real/missing.tsy", m_dir.File("dangling.tsy"));
+    Save(m_dir.File("dangling.tsy"), "made");
+    EXPECT_EQ(ReadAll(m_dir.File("real/missing.tsy")), "made") << "a dangling link's file is made";
+
+    fs::create_symlink("loop-b", m_dir.File("loop-a"));
+    fs::create_symlink("loop-a", m_dir.File("loop-b"));
+    EXPECT_EQ(platform::testing::CauseOf([&] { AtomicFile file(m_dir.File("loop-a")); }),
+              platform::FileException::Cause::BadPath);
+}
+
+TEST_F(AtomicFileTest, AFailureAtAnyStepLeavesTheOldFileAndNoTemporary) {
+    const std::string path = m_dir.File("doc.tsy");
+    const std::string old = "the old contents, which must survive";
+    const std::string replacement(100, 'n');
+    WriteAll(path, old);
+    ::chmod(path.c_str(), 0604);
+
+    const int points = platform::testing::FailEachPoint(
+        [&] {
+            Save(m_dir.File("probe.tsy"), replacement);
+            fs::remove(m_dir.File("probe.tsy"));
+        },
+        [&] {
+            EXPECT_THROW(Save(path, replacement), platform::FileException);
+            EXPECT_EQ(ReadAll(path), old);
+            EXPECT_EQ(ModeOf(path), 0604u);
+            EXPECT_EQ(Entries(Folder()), std::vector<std::string>{"doc.tsy"});
+        });
+    EXPECT_GT(points, 15) << "every piece is a write, then the sync and the rename";
+}
+
+TEST_F(AtomicFileTest, EndingWithoutACommitDropsTheNewBytes) {
+    const std::string path = m_dir.File("doc.tsy");
+    WriteAll(path, "old");
+    {
+        AtomicFile file(path);
+        file.GetFile().Write("new", 3);
+        EXPECT_TRUE(fs::exists(file.GetTemporaryPath()));
+    }
+    EXPECT_EQ(ReadAll(path), "old");
+    EXPECT_EQ(Entries(Folder()), std::vector<std::string>{"doc.tsy"});
+
+    EXPECT_THROW(AtomicFile(m_dir.File("no/such/folder/doc.tsy")), platform::FileException);
+    EXPECT_THROW(AtomicFile file(Folder()), platform::FileException) << "a folder is no target";
+}
+
+// A process killed at any moment of a save leaves either the whole old or the whole new file.
+TEST_F(AtomicFileTest, AKilledSaveLeavesTheOldOrTheNewFileWhole) {
+    const std::string path = m_dir.File("big.tsy");
+    std::string old(4 << 20, 'o');
+    std::string replacement(3 << 20, 'r');
+    old.back() = '.';
+    replacement.back() = '!';
+    std::mt19937 random(11);
+
+    int sawOld = 0;
+    int sawNew = 0;
+    for (int run = 0; run < 100; ++run) {
+        WriteAll(path, old);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            try {
+                Save(path, replacement, 64 << 10);
+            } catch (...) {
+                ::_exit(1);
+            }
+            ::_exit(0);
+        }
+        ::usleep(std::uniform_int_distribution<useconds_t>(0, 6000)(random));
+        ::kill(child, SIGKILL);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+
+        const std::string now = ReadAll(path);
+        ASSERT_TRUE(now == old || now == replacement) << "run " << run << ": " << now.size();
+        (now == old ? sawOld : sawNew) += 1;
+        for (const std::string& name : Entries(Folder()))
+            if (name != "big.tsy") fs::remove(m_dir.File(name));
+    }
+    RecordProperty("old", sawOld);
+    RecordProperty("new", sawNew);
+}
+
+} // namespace
