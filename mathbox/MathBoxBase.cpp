@@ -17,9 +17,9 @@ void WriteParenthesised(CompList& list, OutBuffer& out) {
 
 NodeSource SourceOf(TextComp& box) {
     CompList* parent = box.GetParent();
-    if (parent == nullptr) return NodeSource(&box, 1, 2);
+    if (parent == nullptr) return NodeSource();
     const int32_t index = parent->IndexOf(&box);
-    return NodeSource(parent->GetOwner(), index, index + 1);
+    return NodeSource(parent, index, index + 1);
 }
 
 } // namespace boxes

@@ -224,8 +224,8 @@ ExprNode* ExpoComp::ToExpression() {
         }
         // x'' is the second derivative of x.
         if (primes > 0)
-            return new DerivativeNode(
-                source, std::make_unique<MachineIntegerNode>(NodeSource(this, 1, n + 1), primes));
+            return new DerivativeNode(source, std::make_unique<MachineIntegerNode>(
+                                                  NodeSource(m_list.get(), 1, n + 1), primes));
     }
     NodePtr script = ExpressionOf(*m_list);
     // f^(3) is the third derivative of f; a bracketed exponent stays a power.

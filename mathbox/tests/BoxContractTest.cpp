@@ -310,10 +310,10 @@ public:
         std::string name;
         for (int32_t i = from; i < to; ++i)
             name += static_cast<char>(list.GetAt(i)->GetCharCode());
-        return new SymbolNode(NodeSource(list.GetOwner(), from, to), name);
+        return new SymbolNode(NodeSource(&list, from, to), name);
     }
     ExprNode* NullSymbol(CompList& list) override {
-        return new SymbolNode(NodeSource(list.GetOwner(), 1, 1), std::string());
+        return new SymbolNode(NodeSource(&list, 1, 1), std::string());
     }
 };
 
@@ -349,6 +349,7 @@ TEST_F(BoxContractTest, BoxToTreeToBoxGivesTheSameStructure) {
         line.Append(box);
         std::unique_ptr<ExprNode> tree(box->ToExpression());
         ASSERT_NE(tree, nullptr);
+        EXPECT_EQ(tree->Source().component, &line);
         EXPECT_EQ(tree->Source().start, 1);
         EXPECT_EQ(tree->Source().end, 2);
         BoxList built;
