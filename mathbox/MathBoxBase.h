@@ -24,7 +24,8 @@ inline int32_t FloorDiv(int32_t a, int32_t b) {
 // so that a script such as n+1 keeps its meaning.
 void WriteParenthesised(CompList& list, OutBuffer& out);
 
-// The place a box's expression node came from: its own position in the parent list.
+// The place a box's expression node came from: its own position in the parent list; no place
+// for a box in no list.
 NodeSource SourceOf(TextComp& box);
 
 // The list laid out as a box's child: runs at the list's own size, at most the column wide.
