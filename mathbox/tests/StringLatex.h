@@ -3,14 +3,14 @@
 // A LaTeX writer into a string, for the math-box tests and benchmark: characters as
 // themselves, boxes through their own `WriteLatex`.
 
-#include "document/LatexWriter.h"
 #include "document/TextComp.h"
+#include "document/tests/ParagraphLatexWriter.h"
 
 #include <string>
 
 namespace boxtest {
 
-class StringLatex final : public LatexWriter {
+class StringLatex final : public fakes::ParagraphLatexWriter {
 public:
     // With `showGroups` every group shows, unbraced ones as <...> and braced ones as <{...}>;
     // without, only the braces are written, which is LaTeX as it stands.
@@ -31,13 +31,6 @@ public:
             out += static_cast<char>(comp.GetCharCode());
     }
     void WriteRaw(const char* text) override { out += text; }
-    void WriteReference(const RefSource&, bool) override {}
-    void WriteHeader(bool, int32_t) override {}
-    void EndDocument() override {}
-    void BeginParagraph(int32_t, const RefSource*, bool) override {}
-    void EndParagraph(int32_t, const RefSource*) override {}
-    void BeginEquationBlock() override {}
-    void EndEquationBlock() override {}
 
     std::string out;
 
