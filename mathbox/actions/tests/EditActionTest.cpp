@@ -7,7 +7,6 @@
 #include "mathbox/actions/tests/ActionFixture.h"
 
 #include <functional>
-#include <set>
 
 using namespace actiontest;
 
@@ -190,47 +189,28 @@ TEST(EmptyDocumentTest, EditsWithoutAPlaceChangeNothing) {
 
 namespace {
 
-// A document that finds its paragraphs by identity and never hands a number out twice, as when
-// another paragraph took a released number in the meantime.
-class StrictDocument final : public ParaDocument {
-public:
-    int32_t ClaimParagraphNumber(int32_t identity) override {
-        if (identity <= 0 || held.count(identity) != 0) identity = ++m_next;
-        held.insert(identity);
-        return identity;
-    }
-    void ReleaseParagraphNumber(int32_t identity) override { held.erase(identity); }
-    ParaComp* FindParagraph(int32_t identity) const override { return body.FindByNumber(identity); }
-    bool HasLargerEquations() const override { return false; }
-
-    std::set<int32_t> held;
-    CompSequence body{this};
-
-private:
-    int32_t m_next = 0;
-};
-
 // A paragraph that an action takes out and puts back is the same paragraph: its identity, the
 // references that point at it, and the saved bytes are as they were.
 class TravellingParagraphTest : public ::testing::Test {
 protected:
     TravellingParagraphTest() {
-        doc.body.Append(Para("r"));
-        doc.body.Append(Para("ab", ParaStyle::kNumberedEquation));
-        doc.body.Append(Para("cd", ParaStyle::kNumberedEquation));
-        doc.body.PlaceAll(false);
+        doc.body = &body;
+        body.Append(Para("r"));
+        body.Append(Para("ab", ParaStyle::kNumberedEquation));
+        body.Append(Para("cd", ParaStyle::kNumberedEquation));
+        body.PlaceAll(false);
     }
 
     // A reference in the first paragraph to `target`.
     RefComp* Refer(ParaComp& target) {
         auto* ref = new RefComp(*target.GetNumberSource());
-        doc.body.GetAt(1)->GetList(1)->Append(ref);
-        doc.body.Relayout(1, nullptr);
+        body.GetAt(1)->GetList(1)->Append(ref);
+        body.Relayout(1, nullptr);
         return ref;
     }
 
     streambytes::Bytes Saved() const {
-        return streambytes::Save([&](DocStream& s) { doc.body.Write(s, false); });
+        return streambytes::Save([&](DocStream& s) { body.Write(s, false); });
     }
 
     // Toggles undo and redo `times` times, the paragraph out of the document first when `out`;
@@ -254,12 +234,14 @@ protected:
     // The index of the paragraph that the first reference of the saved document finds once the
     // bytes are read into another document.
     int32_t ReloadedTarget() const {
-        StrictDocument other;
-        streambytes::Load(Saved(), [&](DocStream& s) { other.body.Read(s); });
-        CompList* text = other.body.GetAt(1)->GetList(1);
+        Document other;
+        CompSequence read(&other);
+        other.body = &read;
+        streambytes::Load(Saved(), [&](DocStream& s) { read.Read(s); });
+        CompList* text = read.GetAt(1)->GetList(1);
         for (int32_t i = 1; i <= text->GetCount(); ++i)
             if (text->GetAt(i)->GetTypeTag() == tags::Reference)
-                return other.body.IndexOf(static_cast<RefComp*>(text->GetAt(i))->Resolve());
+                return read.IndexOf(static_cast<RefComp*>(text->GetAt(i))->Resolve());
         return 0;
     }
 
@@ -271,30 +253,33 @@ protected:
     }
 
     Services services;
-    StrictDocument doc;
-    FakeView view{doc.body};
+    // Its numbers are never handed out twice, as when another paragraph took a released number
+    // in the meantime.
+    Document doc;
+    CompSequence body{&doc};
+    FakeView view{body};
     UndoSlot slot{view};
 };
 
 TEST_F(TravellingParagraphTest, AJoinedParagraphComesBackWithItsIdentity) {
-    ParaComp& joined = *doc.body.GetAt(3);
+    ParaComp& joined = *body.GetAt(3);
     RefComp& ref = *Refer(joined);
     const auto before = Saved();
     const DocRange caret = Caret(joined.GetList(1), 1);
     ASSERT_TRUE(slot.DoAction(MakeAction<RemoveParaBreakAction>(view, caret, &joined)));
-    ASSERT_EQ(doc.body.GetCount(), 2);
+    ASSERT_EQ(body.GetCount(), 2);
     EXPECT_EQ(ref.GetTarget(), joined.GetNumberSource()) << "held while it is joined";
     Toggle(3, false, joined, ref, before);
     EXPECT_EQ(ReloadedTarget(), 3);
 }
 
 TEST_F(TravellingParagraphTest, ARedoneNewParagraphComesBackWithItsIdentity) {
-    CompList* last = doc.body.GetAt(3)->GetList(1);
+    CompList* last = body.GetAt(3)->GetList(1);
     const DocRange caret = Caret(last, 2);
     ASSERT_TRUE(
         slot.DoAction(MakeAction<NewParagraphAction>(view, caret, ParaStyle::kNumberedEquation)));
-    ASSERT_EQ(doc.body.GetCount(), 4);
-    ParaComp& made = *doc.body.GetAt(4);
+    ASSERT_EQ(body.GetCount(), 4);
+    ParaComp& made = *body.GetAt(4);
     RefComp& ref = *Refer(made);
     const auto done = Saved();
     Toggle(4, true, made, ref, done);
