@@ -38,8 +38,8 @@ public:
     CompSequence& operator=(const CompSequence&) = delete;
 
     ParaDocument* GetDocument() const override { return m_document; }
-    // The document closes before the sequence: its paragraphs keep their numbers and give
-    // them back to no one.
+    // The document closes, or empties itself, before the sequence: its paragraphs keep their
+    // numbers and give them back to no one (put in a document again, they take fresh ones).
     void DetachDocument() override { m_document = nullptr; }
     int32_t GetCount() const { return static_cast<int32_t>(m_paras.size()); }
     bool IsEmpty() const { return m_paras.empty(); }
