@@ -50,10 +50,14 @@ const Expected kFirstStart[] = {
     {"Find", cmd::kFind, false, false, "Find..."},
     {"Insert Row", cmd::kInsertRow, false, false, "Insert Ro&w"},
     {"Plot parameters", cmd::kPlotParameters, false, false, "Set Plot Parameters..."},
-    {"Plain text style", cmd::kTextPlain, false, false, "&Plain\tF7"},
-    {"Plain Equation is the new paragraph's style", cmd::kParaPlainEquation, false, true,
+    {"Plain text at the caret of an empty equation", cmd::kTextPlain, true, true, "&Plain\tF7"},
+    {"Math text style", cmd::kTextPlain + 3, true, false, "&Math\tF10"},
+    {"Plain Equation is the new paragraph's style", cmd::kParaPlainEquation, true, true,
      "Plain &Equation\tF5"},
-    {"Title", cmd::kParaTitle, false, false, "&Title"},
+    {"Title", cmd::kParaTitle, true, false, "&Title"},
+    {"Source Code", cmd::kParaSourceCode, true, false, "So&urce Code"},
+    {"Select All", cmd::kSelectAll, true, false, "Select &All\tCtrl+A"},
+    {"Insert Column outside a grid", cmd::kInsertColumn, false, false, "Insert &Column"},
     {"Fraction", cmd::kElementFraction, false, false, "&Fraction\tCtrl+F"},
     {"Double prime", cmd::kElementDoublePrime, false, false, "Dou&ble Prime\tAlt+Shift+'"},
     {"Link", cmd::kElementLink, false, false, "Lin&k\tCtrl+L"},
@@ -78,7 +82,8 @@ const Expected kFirstStart[] = {
     {"About", cmd::kAppAbout, true, false, "&About Tessary..."},
     {"Toolbar fraction button", 32791, false, false, "Fraction"},
     {"Toolbar link button", 32811, false, false, "Link"},
-    {"First symbol", cmd::kFirstSymbol, false, false, ""},
+    {"First symbol", cmd::kFirstSymbol, true, false, ""},
+    {"Last symbol", cmd::kLastSymbol, true, false, ""},
 };
 
 // A program without a kernel subsystem: the session the application makes itself.
