@@ -24,6 +24,8 @@ BaseView::BaseView(CTessaryDoc& document, QWidget* parent)
     setFocusPolicy(Qt::StrongFocus);
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     viewport()->setAutoFillBackground(false);
+    viewport()->setMouseTracking(true);
+    viewport()->setCursor(Qt::IBeamCursor);
     setAttribute(Qt::WA_KeyCompression, false);
     // Layout measures before the first resize: give the drawing layer an image to bind to.
     m_image = QImage(1, 1, QImage::Format_RGB32);
@@ -249,8 +251,8 @@ bool BaseView::UpdateCommand(int32_t id, CommandState& state) {
     }
     // An Element command, or its toolbar button, needs its builder and a place to insert.
     if (cmd::IsElement(id) || cmd::IsToolbarElement(id)) {
-        state.enabled =
-            CanEdit() && CanInsertComponent() && ElementBuilders::Instance().Find(id) != nullptr;
+        state.enabled = CanEdit() && CanInsertComponent() && ElementAllowedHere(id) &&
+                        ElementBuilders::Instance().Find(id) != nullptr;
         return true;
     }
     return false;

@@ -41,6 +41,8 @@ public:
     CTessaryDoc& Document() { return m_document; }
     // The laid-out paragraphs; null until the document hands over its body.
     CompSequence* Page() const { return m_page; }
+    // Puts the caret at a position and scrolls it into sight.
+    void SelectPosition(const DocPos& position);
     // Takes the document's body afresh (a new or opened document): the document's size and
     // larger-equations settings, a full layout, the scroll sizes, the status bar cleared.
     void TakeBody();
@@ -122,6 +124,10 @@ private:
     // The parts of the command handling that edit (ViewCommands.cpp).
     bool UpdateEditCommand(int32_t id, CommandState& state);
     bool RunEditCommand(int32_t id);
+    // Whether the component around the caret takes the Element command (or its button) there.
+    bool ElementAllowedHere(int32_t id) const;
+    // The mouse pointer over a document point, as the position there asks for.
+    void UpdateCursor(QPoint client);
     // Types one character at the selection, joining the typing action that is going on.
     void TypeChar(uint8_t code, bool mathOnly);
     // Runs the action an edit code asks for; false for a code that is no edit.
@@ -140,6 +146,7 @@ private:
     SelHighlight m_highlight{*this};
     UndoSlot m_undo{*this};
     std::unique_ptr<MouseTracker> m_tracker;
+    bool m_cursorHidden = false; // hidden while typing, until the mouse moves
     int m_trackTimer = 0;
     // The window drawings begun for actions (null where no drawing layer of ours is installed),
     // and whether the image must be drawn afresh once the last of them ends.

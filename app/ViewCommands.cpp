@@ -14,9 +14,11 @@
 #include "document/TessaryDoc.h"
 #include "mathbox/actions/EditActions.h"
 #include "mathbox/actions/SelectionActions.h"
+#include "mathbox/actions/TAction.h"
 #include "mathbox/actions/TypingAction.h"
 #include "platform/Cp1252.h"
 
+#include <QCursor>
 #include <QMouseEvent>
 #include <QScrollBar>
 
@@ -43,6 +45,22 @@ bool BaseView::CanInsertComponent() const {
 
 void BaseView::InsertComponent(OwnedComponent component) {
     DoAction(MakeAction<CreateObjectAction>(*this, std::move(component), GetSelection()));
+}
+
+bool BaseView::ElementAllowedHere(int32_t id) const {
+    const int32_t menuId = cmd::IsToolbarElement(id) ? id + cmd::kToolbarToMenu : id;
+    const DocRange selection = GetSelection();
+    const TextComp* holder = selection.start.FindEnclosing(tags::Null);
+    return holder == nullptr || holder->IsCommandEnabled(menuId, selection.start);
+}
+
+void BaseView::SelectPosition(const DocPos& position) {
+    if (m_page == nullptr || position.kind == DocPos::kNone) return;
+    DocRange caret;
+    caret.Assign(position, position);
+    WindowDrawing drawing(*this);
+    SetSelection(caret, true);
+    BringIntoView(*this, caret.GetBounds());
 }
 
 bool BaseView::UpdateEditCommand(int32_t id, CommandState& state) {
@@ -202,6 +220,11 @@ void BaseView::OnChar(const KeyInput& key) {
     const DocRange selection = GetSelection();
     if (m_page == nullptr || selection.start.kind == DocPos::kNone) return;
     if (IsLabelRange(selection)) return Beep();
+    // The pointer would hide what is typed; it shows again when the mouse moves.
+    if (!m_cursorHidden && viewport()->rect().contains(viewport()->mapFromGlobal(QCursor::pos()))) {
+        viewport()->setCursor(Qt::BlankCursor);
+        m_cursorHidden = true;
+    }
     RunEditCode(selection.KeyToCommand(key.code, key.shift, key.ctrl), key);
 }
 
@@ -255,10 +278,7 @@ void BaseView::mousePressEvent(QMouseEvent* event) {
         return;
     }
     event->accept();
-    if (!CanEdit()) {
-        if (IsKernelBusy()) gKernelSession->CheckBusy();
-        return;
-    }
+    if (!CanEdit()) return;
     const Point point = DocumentPoint(event->position().toPoint());
     const Qt::KeyboardModifiers mods = event->modifiers();
     const int32_t bits = (mods.testFlag(Qt::ShiftModifier) ? RangeTracker::kShift : 0) |
@@ -291,8 +311,35 @@ void BaseView::Autoscroll(QPoint client) {
     if (client.x() < 0) h->setValue(h->value() - h->singleStep());
 }
 
+void BaseView::UpdateCursor(QPoint client) {
+    m_cursorHidden = false;
+    // The pointer is left alone while a calculation runs.
+    if (m_page == nullptr || IsKernelBusy()) return;
+    const Point point = DocumentPoint(client);
+    const TextComp* top = m_page->FindAt(point);
+    Qt::CursorShape shape = Qt::IBeamCursor;
+    if (top != nullptr && top->GetTypeTag() == tags::Reference) {
+        shape = Qt::PointingHandCursor;
+    } else {
+        switch (m_page->PosFromPoint(point, true).LoadCursor()) {
+        case PositionCursor::ResizeVertical:
+            shape = Qt::SizeHorCursor; // a vertical boundary is dragged sideways
+            break;
+        case PositionCursor::ResizeHorizontal:
+            shape = Qt::SizeVerCursor;
+            break;
+        default:
+            break;
+        }
+    }
+    if (viewport()->cursor().shape() != shape) viewport()->setCursor(shape);
+}
+
 void BaseView::mouseMoveEvent(QMouseEvent* event) {
-    if (m_tracker == nullptr) return QAbstractScrollArea::mouseMoveEvent(event);
+    if (m_tracker == nullptr) {
+        UpdateCursor(event->position().toPoint());
+        return QAbstractScrollArea::mouseMoveEvent(event);
+    }
     const QPoint client = event->position().toPoint();
     // The point is taken before scrolling, so that the selection reaches where the mouse is.
     const Point point = DocumentPoint(client);
