@@ -210,6 +210,9 @@ TEST_F(ViewEditingTest, TheHighlightIsInvertedWithTheFocusAndFramedWithout) {
     ASSERT_TRUE(view->hasFocus());
     EXPECT_EQ(view->Highlight().GetMode(), SelHighlight::kActive);
     const int active = DarkPixelsInSelection();
+    EXPECT_TRUE(view->BackingImage()
+                    .copy(0, 0, 300, 80)
+                    .save(OutputPath(QStringLiteral("selection-active.png"))));
 
     auto* elsewhere = new QLineEdit(frame);
     elsewhere->show();
@@ -217,6 +220,9 @@ TEST_F(ViewEditingTest, TheHighlightIsInvertedWithTheFocusAndFramedWithout) {
     QCoreApplication::processEvents();
     EXPECT_EQ(view->Highlight().GetMode(), SelHighlight::kInactive);
     const int inactive = DarkPixelsInSelection();
+    EXPECT_TRUE(view->BackingImage()
+                    .copy(0, 0, 300, 80)
+                    .save(OutputPath(QStringLiteral("selection-inactive.png"))));
     // Inverted, the box is mostly dark; framed, only the glyphs are.
     EXPECT_GT(active, 2 * inactive);
     EXPECT_GT(inactive, 0);
@@ -264,6 +270,23 @@ TEST_F(ViewEditingTest, SymbolsTypeMathCharactersAsOneTypingStep) {
     EXPECT_EQ(list.GetCount(), 0) << "both symbols were one step";
 }
 
+TEST_F(ViewEditingTest, AnElementCommandInsertsItsBoxAsOneUndoableStep) {
+    QTest::keyClicks(view, "x");
+    Doc().SetModifiedFlag(false);
+    ASSERT_TRUE(Router().Run(cmd::kElementFraction));
+    const CompList& list = *Page().GetAt(1)->GetList(1);
+    ASSERT_EQ(list.GetCount(), 2);
+    EXPECT_EQ(list.GetAt(2)->GetTypeTag(), tags::Fraction);
+    EXPECT_TRUE(Doc().IsModified());
+    EXPECT_EQ(UndoText(), QStringLiteral("Undo create object"));
+    const int32_t emptyWidth = list.GetAt(2)->GetBounds().Width();
+    QTest::keyClicks(view, "12345");
+    EXPECT_EQ(list.GetCount(), 2) << "typing goes into the new box";
+    ASSERT_EQ(list.GetAt(2)->GetList(1)->GetCount(), 5);
+    EXPECT_EQ(list.GetAt(2)->GetList(1)->GetAt(1)->GetCharCode(), '1');
+    EXPECT_GT(list.GetAt(2)->GetBounds().Width(), emptyWidth) << "the box is laid out again";
+}
+
 TEST_F(ViewEditingTest, NothingIsTypedOrDraggedWhileACalculationRuns) {
     session->connected = true;
     session->busy = true;
@@ -283,6 +306,15 @@ TEST_F(ViewEditingTest, EditorWithEveryParagraphStyleIsGrabbedForALook) {
         if (style > 0) QTest::keyClick(view, Qt::Key_Return);
         ASSERT_TRUE(Router().Run(cmd::kParaTitle + style));
         QTest::keyClicks(view, texts[style]);
+        if (style == 5) {
+            // A fraction in the plain equation, so that the picture shows a box too.
+            QTest::keyClicks(view, "+");
+            ASSERT_TRUE(Router().Run(cmd::kElementFraction));
+            QTest::keyClicks(view, "1");
+            QTest::keyClick(view, Qt::Key_Down);
+            QTest::keyClicks(view, "n");
+            QTest::keyClick(view, Qt::Key_End, Qt::ControlModifier);
+        }
     }
     ASSERT_EQ(Page().GetCount(), 8);
     QTest::keyClick(view, Qt::Key_Up);

@@ -1,0 +1,336 @@
+// The session against the stand-in kernel program in a process of its own: started locally
+// the way the editor starts it, or through the stand-in calculation server. Every wait is
+// bounded: the host's pump gives up after its deadline, the kernel's scripts are short.
+
+#include "CalcServer.h"
+#include "FakeHost.h"
+#include "ServerFixture.h"
+#include "expr/LeafNodes.h"
+#include "expr/ListNodes.h"
+#include "expr/PlusNode.h"
+#include "expr/symbols/BuiltinNames.h"
+#include "kernel/KernelSession.h"
+#include "kernel/KernelStartup.h"
+#include "kernel/ServerConnection.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+
+namespace kerneltest {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using kernel::KernelSession;
+
+NodePtr Int(int32_t value) {
+    return std::make_unique<MachineIntegerNode>(value);
+}
+NodePtr Sum(int32_t a, int32_t b) {
+    NodePtr chain = Int(a);
+    chain->SetNext(Int(b));
+    return std::make_unique<PlusNode>(std::move(chain));
+}
+NodePtr Priorities() {
+    auto list = std::make_unique<ListNode>();
+    for (int32_t v : {3, 7, 5})
+        list->AppendChild(Int(v));
+    return list;
+}
+std::string TextOf(const NodePtr& node) {
+    if (!node) return "<null>";
+    Str255 text;
+    node->WriteText(text);
+    return text.ToCString();
+}
+bool ProcessGone(pid_t pid) {
+    for (int i = 0; i < 500; ++i) {
+        std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+        std::string line;
+        if (!std::getline(stat, line)) return true;
+        const auto close = line.rfind(')');
+        if (close != std::string::npos && close + 2 < line.size() && line[close + 2] == 'Z')
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+}
+
+class SessionProcess : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char folder[] = "/tmp/kernel-process-XXXXXX";
+        ASSERT_NE(::mkdtemp(folder), nullptr);
+        m_folder = folder;
+        m_script = m_folder + "/script";
+    }
+    void TearDown() override {
+        session.reset();
+        ::unsetenv("TESSARY_STANDIN_SCRIPT");
+        std::remove(m_script.c_str());
+        ::rmdir(m_folder.c_str());
+    }
+
+    // The kernel program's (and server's kernels') scripted behaviour.
+    void Script(const std::string& lines) {
+        std::ofstream(m_script) << lines;
+        ::setenv("TESSARY_STANDIN_SCRIPT", m_script.c_str(), 1);
+    }
+
+    // Starts as the shell's Start Kernel does, from the settings the session was given.
+    bool StartAndWait(const kernel::ConnectionSettings& settings) {
+        session->SetConnectionSettings(settings);
+        session->Start();
+        return host.PumpUntil([&] { return !session->IsStarting(); }, 60);
+    }
+    kernel::ConnectionSettings Local() {
+        kernel::ConnectionSettings settings;
+        settings.quitDrainMilliseconds = 2000;
+        return settings;
+    }
+    // The stand-in server's account "ann".
+    kernel::ConnectionSettings Remote(const CalcServerFixture& server) {
+        kernel::ConnectionSettings settings = Local();
+        settings.useLocalKernel = false;
+        settings.serverHost = "127.0.0.1";
+        settings.loginPort = server.server->loginPort();
+        settings.userName = "ann";
+        settings.password = "secret";
+        return settings;
+    }
+
+    BuiltinNamesScope names;
+    FakeHost host;
+    std::unique_ptr<KernelSession> session = std::make_unique<KernelSession>(host);
+
+private:
+    std::string m_folder;
+    std::string m_script;
+};
+
+TEST_F(SessionProcess, StartsTheKernelProgramShowingItsStepsAndQuitsIt) {
+    ASSERT_TRUE(StartAndWait(Local()));
+    ASSERT_TRUE(session->IsConnected()) << (host.messages.empty() ? "" : host.messages[0]);
+    EXPECT_EQ(host.progressTexts,
+              (std::vector<std::string>{"Starting the kernel...", "Starting the kernel"}));
+    EXPECT_FALSE(host.progressOpen);
+    EXPECT_TRUE(host.paletteOpen);
+    EXPECT_FALSE(session->IsBusy());
+    EXPECT_FALSE(session->IsRemote());
+
+    EXPECT_EQ(TextOf(session->Simplify(*Sum(2, 3))), "5");
+    EXPECT_EQ(TextOf(session->NextPriority(*Priorities())), "8");
+
+    const pid_t kernel = session->KernelProcess();
+    ASSERT_GT(kernel, 0);
+    // The program the link library launched, by its own name.
+    std::ifstream cmdline("/proc/" + std::to_string(kernel) + "/cmdline");
+    std::string program;
+    std::getline(cmdline, program, '\0');
+    EXPECT_EQ(program, "OskariaKernel.exe");
+    const auto before = Clock::now();
+    session->Quit(true);
+    EXPECT_LT(Clock::now() - before, std::chrono::seconds(2));
+    EXPECT_FALSE(session->IsConnected());
+    EXPECT_FALSE(host.paletteOpen);
+    EXPECT_TRUE(ProcessGone(kernel));
+    EXPECT_TRUE(host.messages.empty());
+
+    // A second start after the quit works as the first.
+    ASSERT_TRUE(StartAndWait(Local()));
+    EXPECT_TRUE(session->IsConnected());
+    EXPECT_EQ(TextOf(session->Simplify(*Sum(1, 1))), "2");
+}
+
+TEST_F(SessionProcess, EscapeStopsASlowEvaluationAndTheSessionGoesOn) {
+    Script("on TYSimplify slow 20\n");
+    ASSERT_TRUE(StartAndWait(Local()));
+    ASSERT_TRUE(session->IsConnected());
+    const auto started = Clock::now();
+    bool interrupted = false;
+    host.onEvents = [&] {
+        // The person types Escape while the kernel computes.
+        if (!interrupted && Clock::now() - started > std::chrono::milliseconds(300)) {
+            interrupted = true;
+            EXPECT_TRUE(session->IsBusy());
+            session->Interrupt();
+        }
+    };
+    NodePtr answer = session->Simplify(*Sum(2, 3));
+    host.onEvents = nullptr;
+    EXPECT_TRUE(interrupted);
+    EXPECT_EQ(TextOf(answer), "$Canceled");
+    EXPECT_LT(Clock::now() - started, std::chrono::seconds(15));
+    EXPECT_GT(host.eventRounds, 0) << "the GUI was served while the kernel computed";
+    EXPECT_TRUE(session->IsConnected());
+    EXPECT_EQ(TextOf(session->NextPriority(*Priorities())), "8");
+}
+
+TEST_F(SessionProcess, AKernelThatStopsAnsweringIsEndedByQuit) {
+    Script("on Quit stuck 30\n");
+    ASSERT_TRUE(StartAndWait(Local()));
+    ASSERT_TRUE(session->IsConnected());
+    const pid_t kernel = session->KernelProcess();
+    session->SetQuitDrainMilliseconds(300);
+    const auto before = Clock::now();
+    session->Quit(false);
+    EXPECT_LT(Clock::now() - before, std::chrono::seconds(5));
+    EXPECT_FALSE(session->IsConnected());
+    EXPECT_TRUE(ProcessGone(kernel));
+}
+
+TEST_F(SessionProcess, KernelsThatMisbehaveLeaveTheSessionInStepOrClosed) {
+    struct Row {
+        const char* name;
+        const char* script;
+        bool connectedAfter;
+        const char* answer;  // null: not checked
+        const char* message; // the start of the one message expected; null: none
+    };
+    const Row rows[] = {
+        {"dies mid-request", "on TYSimplify die-mid-evaluation\n", false, "Error",
+         KernelSession::kLinkErrorPrefix},
+        {"a packet of no known kind first", "on TYSimplify garbage unknown-head\n", true, "5",
+         KernelSession::kLinkErrorPrefix},
+        {"nesting too deep to build", "on TYSimplify garbage deep-nesting\n", true, nullptr,
+         nullptr},
+        {"promises more than it sends, then dies", "on TYSimplify garbage huge-count\n", false,
+         nullptr, KernelSession::kLinkErrorPrefix},
+        {"a warning first", "on TYSimplify warning Something odd happened\n", true, "5",
+         "Oskaria returned an error: Something odd happened"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        Script(row.script);
+        host.messages.clear();
+        session->Prefs().showWarnings = true;
+        ASSERT_TRUE(StartAndWait(Local()));
+        ASSERT_TRUE(session->IsConnected());
+        host.paletteOpen = true;
+        NodePtr answer = session->Simplify(*Sum(2, 3));
+        if (row.answer) EXPECT_EQ(TextOf(answer), row.answer);
+        EXPECT_EQ(session->IsConnected(), row.connectedAfter);
+        EXPECT_EQ(host.paletteOpen, row.connectedAfter);
+        if (row.message) {
+            ASSERT_FALSE(host.messages.empty());
+            EXPECT_EQ(host.messages[0].rfind(row.message, 0), 0u) << host.messages[0];
+        } else {
+            EXPECT_TRUE(host.messages.empty()) << host.messages[0];
+        }
+        if (row.connectedAfter) {
+            EXPECT_EQ(TextOf(session->NextPriority(*Priorities())), "8") << "still in step";
+            session->Quit(false);
+        }
+    }
+}
+
+TEST_F(SessionProcess, StartIsRefusedWhileStartingAndCancelEndsTheStartQuietly) {
+    session->Start(Local());
+    session->Start(Local()); // a second Start while the first runs does nothing
+    host.PressCancel();
+    ASSERT_TRUE(host.PumpUntil([&] { return !session->IsStarting(); }, 60));
+    EXPECT_FALSE(session->IsConnected());
+    EXPECT_EQ(std::count(host.progressTexts.begin(), host.progressTexts.end(),
+                         std::string("Starting the kernel...")),
+              1);
+    EXPECT_TRUE(host.messages.empty());
+    EXPECT_FALSE(host.paletteOpen);
+    EXPECT_FALSE(host.progressOpen);
+
+    kernel::ConnectionSettings missing = Local();
+    missing.kernelPath = "/nonexistent/folder";
+    ASSERT_TRUE(StartAndWait(missing));
+    EXPECT_FALSE(session->IsConnected());
+    EXPECT_EQ(host.messages, std::vector<std::string>{"Can not locate the Oskaria kernel."});
+}
+
+TEST_F(SessionProcess, AKernelThatDiesWhileStartingIsReportedOnceAndClosed) {
+    for (const char* death : {"die-before-connect", "die-after-connect"}) {
+        SCOPED_TRACE(death);
+        Script(std::string("on start ") + death + "\n");
+        host.messages.clear();
+        ASSERT_TRUE(StartAndWait(Local()));
+        EXPECT_FALSE(session->IsConnected());
+        EXPECT_FALSE(host.paletteOpen);
+        EXPECT_FALSE(host.progressOpen);
+        // The start-up's own failure text, never the link library's message on its own.
+        ASSERT_EQ(host.messages.size(), 1u);
+        EXPECT_EQ(host.messages[0].rfind("Unable to start the kernel.", 0), 0u) << host.messages[0];
+    }
+}
+
+TEST_F(SessionProcess, EndingTheProgramDuringAStartUpLeavesNothingBehind) {
+    for (bool remote : {false, true}) {
+        SCOPED_TRACE(remote ? "remote" : "local");
+        kernel::ConnectionSettings settings = Local();
+        settings.useLocalKernel = !remote;
+        settings.serverHost = "127.0.0.1";
+        settings.loginPort = 9; // nobody listens: the start-up is still trying
+        session->Start(settings);
+        session.reset();
+        host.Pump(); // work posted by the start-up finds the session gone
+        session = std::make_unique<KernelSession>(host);
+    }
+}
+
+TEST_F(SessionProcess, ARemoteKernelIsReachedThroughTheServerAndLoggedOutOnQuit) {
+    CalcServerFixture server(standin::calc::kernelCommand(KERNEL_PROGRAM), "");
+    ASSERT_TRUE(server.started);
+    kernel::ConnectionSettings settings = Remote(server);
+    ASSERT_TRUE(StartAndWait(settings));
+    ASSERT_TRUE(session->IsConnected()) << (host.messages.empty() ? "" : host.messages[0]);
+    EXPECT_TRUE(session->IsRemote());
+    EXPECT_EQ(host.progressTexts,
+              (std::vector<std::string>{"Starting the kernel...",
+                                        "Initializing network connection.", "Logging in.",
+                                        "Requesting a kernel.", "Waiting for a kernel to start."}));
+    EXPECT_EQ(TextOf(session->Simplify(*Sum(2, 3))), "5");
+    session->Quit(true);
+    EXPECT_EQ(host.messages,
+              std::vector<std::string>{"The connection to the kernel is now closed.\nYou have 30 "
+                                       "minutes left on your account."});
+    session.reset(); // waits for the logout
+    EXPECT_EQ(server.server->kernelProcess(1), 0);
+    EXPECT_EQ(server.AccountMinutes(), 30);
+}
+
+TEST_F(SessionProcess, ARemoteKernelThatDiesIsLoggedOutOfTheServer) {
+    CalcServerFixture server(standin::calc::kernelCommand(KERNEL_PROGRAM), "");
+    ASSERT_TRUE(server.started);
+    ASSERT_TRUE(StartAndWait(Remote(server)));
+    ASSERT_TRUE(session->IsConnected());
+    const pid_t kernel = server.server->kernelProcess(1);
+    ASSERT_GT(kernel, 0);
+    ::kill(kernel, SIGKILL);
+    EXPECT_EQ(session->Simplify(*Sum(2, 3))->TypeTag(), TypeTag("errN"));
+    EXPECT_FALSE(session->IsConnected());
+    session.reset(); // waits for the logout
+    EXPECT_EQ(server.server->kernelProcess(1), 0);
+}
+
+TEST_F(SessionProcess, TheServerEndingTheKernelQuitsItOnceTheRequestIsAnswered) {
+    // The server ends the kernel while a slow request runs: the quit waits for the answer.
+    Script("on TYSimplify slow 1\n");
+    CalcServerFixture server(standin::calc::kernelCommand(KERNEL_PROGRAM), "server status 2\n");
+    ASSERT_TRUE(server.started);
+    kernel::ConnectionSettings settings = Remote(server);
+    settings.pollMilliseconds = 100;
+    ASSERT_TRUE(StartAndWait(settings));
+    ASSERT_TRUE(session->IsConnected());
+    EXPECT_EQ(TextOf(session->Simplify(*Sum(2, 3))), "5");
+    EXPECT_TRUE(session->IsConnected() || !host.messages.empty());
+    ASSERT_TRUE(host.PumpUntil([&] { return !session->IsConnected(); }, 20));
+    ASSERT_TRUE(host.PumpUntil(
+        [&] {
+            return std::count(host.messages.begin(), host.messages.end(),
+                              std::string(kernel::ServerConnection::kKernelEnded)) == 1;
+        },
+        20));
+}
+
+} // namespace
+} // namespace kerneltest
