@@ -37,6 +37,14 @@ bool EnclosingOffers(const DocRange& selection, int32_t id) {
     return holder != nullptr && holder->IsCommandEnabled(id, selection.start);
 }
 
+// Builds the action of kind A at the view's selection and performs it; always true, so that a
+// command or edit code reads as handled.
+template <typename A, typename... Args>
+bool Perform(BaseView& view, Args&&... args) {
+    view.DoAction(MakeAction<A>(view, view.GetSelection(), std::forward<Args>(args)...));
+    return true;
+}
+
 } // namespace
 
 bool BaseView::CanInsertComponent() const {
@@ -118,11 +126,9 @@ bool BaseView::RunEditCommand(int32_t id) {
         }
         return true;
     }
-    if (id == cmd::kInsertRow) return DoAction(MakeAction<InsertRowAction>(*this, selection)), true;
-    if (id == cmd::kInsertColumn)
-        return DoAction(MakeAction<InsertColumnAction>(*this, selection)), true;
-    if (id == cmd::kInsertDerivative)
-        return DoAction(MakeAction<InsertDerivativeAction>(*this, selection)), true;
+    if (id == cmd::kInsertRow) return Perform<InsertRowAction>(*this);
+    if (id == cmd::kInsertColumn) return Perform<InsertColumnAction>(*this);
+    if (id == cmd::kInsertDerivative) return Perform<InsertDerivativeAction>(*this);
     if (id >= cmd::kTextPlain && id <= cmd::kTextTypewriter) {
         const int32_t style = id - cmd::kTextPlain;
         if (selection.GetTextStyle() != style || !selection.HasExtent())
@@ -174,38 +180,29 @@ bool BaseView::RunEditCode(int32_t code, const KeyInput& key) {
         TypeChar(9, false);
         return true;
     case kDeleteBefore:
-        DoAction(MakeAction<DeleteAction>(*this, selection));
-        return true;
+        return Perform<DeleteAction>(*this);
     case kSplitParagraph:
-        DoAction(MakeAction<NewParagraphAction>(*this, selection, style));
-        return true;
+        return Perform<NewParagraphAction>(*this, style);
     case kSplitParagraphFlagged: {
         const bool equation =
             style == ParaStyle::kPlainEquation || style == ParaStyle::kNumberedEquation;
-        DoAction(MakeAction<NewParagraphAction>(
-            *this, selection, equation ? ParaStyle::kParagraph : ParaStyle::kPlainEquation));
-        return true;
+        return Perform<NewParagraphAction>(*this, equation ? ParaStyle::kParagraph
+                                                           : ParaStyle::kPlainEquation);
     }
     case kJoinWithPrevious:
         // Only a paragraph after the first has a break before it.
         if (para == nullptr || m_page == nullptr || m_page->IndexOf(para) <= 1) return true;
-        DoAction(MakeAction<RemoveParaBreakAction>(*this, selection, const_cast<ParaComp*>(para)));
-        return true;
+        return Perform<RemoveParaBreakAction>(*this, const_cast<ParaComp*>(para));
     case kDeleteComponent:
-        DoAction(MakeAction<ReduceAction>(*this, selection));
-        return true;
+        return Perform<ReduceAction>(*this);
     case kInsertColumn:
-        DoAction(MakeAction<InsertColumnAction>(*this, selection));
-        return true;
+        return Perform<InsertColumnAction>(*this);
     case kInsertRow:
-        DoAction(MakeAction<InsertRowAction>(*this, selection));
-        return true;
+        return Perform<InsertRowAction>(*this);
     case kInsertVariable:
-        DoAction(MakeAction<InsertDerivativeAction>(*this, selection));
-        return true;
+        return Perform<InsertDerivativeAction>(*this);
     case kInsertExpression:
-        DoAction(MakeAction<InsertExpressionAction>(*this, selection));
-        return true;
+        return Perform<InsertExpressionAction>(*this);
     default:
         break;
     }
