@@ -16,6 +16,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QTest>
 
 #include <string>
@@ -201,6 +202,37 @@ TEST_F(ViewEditingTest, DraggingTheMouseSelectsAndAClickPlacesTheCaret) {
     EXPECT_EQ(Selected(), std::make_pair(3, 3));
     QTest::keyClicks(view, "Z");
     EXPECT_EQ(Text(), "heZllo world") << "typing goes where the click put the caret";
+}
+
+TEST_F(ViewEditingTest, ADoubleClickSelectsTheWord) {
+    QTest::keyClicks(view, "hello world");
+    QTest::mouseDClick(view->viewport(), Qt::LeftButton, Qt::NoModifier,
+                       CaretPoint(9) + QPoint(1, 0));
+    const auto [from, to] = Selected();
+    EXPECT_LE(from, 7);
+    EXPECT_GE(to, 12);
+    EXPECT_GT(from, 5) << "the word, not the line";
+}
+
+TEST_F(ViewEditingTest, DraggingBelowTheWindowScrollsALinePerMove) {
+    for (int i = 0; i < 60; ++i) {
+        QTest::keyClicks(view, "line");
+        QTest::keyClick(view, Qt::Key_Return);
+    }
+    QTest::keyClick(view, Qt::Key_Home, Qt::ControlModifier);
+    QScrollBar* bar = view->verticalScrollBar();
+    ASSERT_GT(bar->maximum(), 0);
+    bar->setValue(0);
+    QWidget* surface = view->viewport();
+    const QPoint below(40, surface->height() + 20);
+    QTest::mousePress(surface, Qt::LeftButton, Qt::NoModifier, QPoint(40, 10));
+    QTest::mouseMove(surface, below);
+    EXPECT_EQ(bar->value(), bar->singleStep());
+    QTest::mouseMove(surface, below + QPoint(0, 1));
+    EXPECT_EQ(bar->value(), 2 * bar->singleStep());
+    QTest::mouseRelease(surface, Qt::LeftButton, Qt::NoModifier, below + QPoint(0, 1));
+    EXPECT_TRUE(view->GetSelection().HasExtent());
+    EXPECT_FALSE(view->GetSelection().InOneParagraph()) << "the drag reached down the page";
 }
 
 TEST_F(ViewEditingTest, TheHighlightIsInvertedWithTheFocusAndFramedWithout) {
