@@ -217,7 +217,13 @@ NodePtr OrNode::DetachFirst() {
 }
 
 NodePtr OrNode::Clone() const {
-    return const_cast<OrNode*>(this)->DetachFirst();
+    return CompositeNode::Clone();
+}
+
+NodePtr OrNode::ListTransform() const {
+    auto copy = std::make_unique<OrNode>(CloneOrNull(FirstChild()));
+    if (HasSource()) copy->SetSource(Source());
+    return copy;
 }
 
 void OrNode::PutToLink(QKLINK link, MarkerMode mode) const {

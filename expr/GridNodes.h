@@ -87,9 +87,9 @@ class OrNode final : public CompositeNode {
 public:
     explicit OrNode(NodePtr chain) : CompositeNode(std::move(chain)) {}
 
-    // Hands the first alternative out of the chain instead of copying: the expression holder
-    // spreads alternatives so.
+    // A deep copy of all alternatives; the expression holder spreads them itself.
     NodePtr Clone() const override;
+    NodePtr ListTransform() const override;
     void PutToLink(QKLINK link, MarkerMode mode) const override;
     void PutStandardToLink(QKLINK link) const override;
     void BuildBoxes(BoxList& boxes, int32_t level) override;

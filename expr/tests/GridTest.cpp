@@ -105,14 +105,15 @@ TEST_F(Grids, WriteEveryForm) {
 }
 
 // The expression holder spreads alternatives by copying: each copy is the next alternative.
-TEST_F(Grids, CopyingAlternativesHandsThemOut) {
+TEST_F(Grids, CopyingAlternativesCopiesThemAll) {
     OrNode alternatives(Items(Sym("a"), Sym("b"), Sym("c")));
     EXPECT_EQ(alternatives.AlternativeCount(), 3);
-    NodePtr first = alternatives.Clone();
-    EXPECT_EQ(Own(*first), "a");
-    EXPECT_EQ(first->Next(), nullptr);
-    EXPECT_EQ(alternatives.AlternativeCount(), 2);
-    EXPECT_EQ(Own(alternatives), "TYOr[b, c]");
+    NodePtr copy = alternatives.Clone();
+    EXPECT_EQ(Own(*copy), "TYOr[a, b, c]");
+    EXPECT_EQ(copy->Next(), nullptr);
+    // The original keeps every alternative.
+    EXPECT_EQ(alternatives.AlternativeCount(), 3);
+    EXPECT_EQ(Own(alternatives), "TYOr[a, b, c]");
 }
 
 TEST_F(Grids, CopiesKeepTheirClass) {
