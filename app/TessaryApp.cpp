@@ -5,6 +5,7 @@
 #include "app/CommandIds.h"
 #include "app/DocumentPrinter.h"
 #include "app/MainFrame.h"
+#include "app/MathElements.h"
 #include "app/QtSessionHost.h"
 #include "app/ToolIcons.h"
 #include "app/WindowHost.h"
@@ -80,6 +81,8 @@ bool TessaryApp::InitInstance(const QStringList& arguments) {
     m_textPrefs = std::make_unique<TextFontPrefs>();
     m_textPrefs->Load(*m_profile);
     m_drawing = std::make_unique<DrawingServices>(*m_textPrefs);
+    // The math boxes: their stored kinds, the box factory and their Element commands.
+    m_mathElements = std::make_unique<MathElements>();
 
     const CommandLine line = ParseCommandLine(arguments);
     m_headless = line.action == CommandLine::Action::Print;
@@ -191,6 +194,7 @@ int TessaryApp::ExitInstance() {
     // Reverse order of creation: each service may use those made before it.
     m_mainFrame.reset();
     m_printer.reset();
+    m_mathElements.reset();
     m_drawing.reset();
     m_textPrefs.reset();
     m_profile.reset();

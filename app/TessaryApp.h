@@ -26,6 +26,7 @@ class BuiltinNamesScope;
 class ChildFrame;
 class DrawingServices;
 class LayoutServices;
+class MathElements;
 class MainFrame;
 class QPrinter;
 class QtSessionHost;
@@ -88,6 +89,7 @@ private:
     std::unique_ptr<QSettings> m_profile;
     std::unique_ptr<TextFontPrefs> m_textPrefs;
     std::unique_ptr<DrawingServices> m_drawing;
+    std::unique_ptr<MathElements> m_mathElements;
     std::unique_ptr<MainFrame> m_mainFrame;
     std::unique_ptr<QPrinter> m_printer;
     QStringList m_recentFiles;

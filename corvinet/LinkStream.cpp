@@ -111,23 +111,27 @@ LinkError DeviceLink::flush() {
 
 LinkError DeviceLink::refill() {
     if (!device) return pending() == 0 ? QKERR_ABORTED : flush();
-    for (;;) {
+    for (bool appended = false;;) {
         const uint8_t* block = nullptr;
         int32_t length = 0;
         int answer = device(deviceStream, DEVICE_GETINBLOCK, &block, &length);
         if (answer == QKERR_PEER_CLOSED || answer == QKERR_ABORTED) return answer;
         if (answer != 0) return QKERR_LINK_DIED;
-        if (length > 0 && block &&
-            chain->append(block, static_cast<std::size_t>(length)) !=
+        if (length > 0 && block) {
+            if (chain->append(block, static_cast<std::size_t>(length)) !=
                 static_cast<std::size_t>(length))
-            return QKERR_OUT_OF_MEMORY;
+                return QKERR_OUT_OF_MEMORY;
+            appended = true;
+        }
         switch (device(deviceStream, DEVICE_INPUTSTATE, nullptr, nullptr)) {
         case 0:
             return 0;
         case QKERR_INPUT_PENDING:
             continue;
         case QKERR_PEER_CLOSED:
-            return QKERR_PEER_CLOSED;
+            // The peer's last data often comes in the same read as its close: the data is read
+            // first, and the next refill, finding nothing more, reports the close.
+            return appended ? 0 : QKERR_PEER_CLOSED;
         default:
             return QKERR_DESTROYED;
         }

@@ -1,5 +1,6 @@
 #include "expr/CompositeNode.h"
 
+#include "document/DocPos.h"
 #include "expr/MathMLWriter.h"
 
 CompositeNode::CompositeNode(NodePtr chain) : m_first(std::move(chain)) {
@@ -127,10 +128,22 @@ void CompositeNode::VisitTreeNoArg() {
         child->VisitTreeNoArg();
 }
 
-ExprNode* CompositeNode::FindMarker(const NodeSource& position) {
+ExprNode* CompositeNode::FindMarker(const DocPos& position) {
+    if (position.kind == DocPos::kInList && Source().kind == NodeSource::kRun &&
+        position.target == Source().component) {
+        // A position in this node's own list: the children follow the list, so the one that
+        // starts last at or before the position is the only one that can hold it.
+        ExprNode* last = nullptr;
+        int32_t seen = 0;
+        for (ExprNode* child = m_first.get();
+             child && seen < m_count && child->Source().start <= position.index;
+             child = child->Next(), ++seen)
+            last = child;
+        if (last && last->SourceHolds(position)) return last;
+    }
     int32_t seen = 0;
     for (ExprNode* child = m_first.get(); child && seen < m_count; child = child->Next(), ++seen) {
-        if (child->HasSource() && child->Source().Holds(position)) return child;
+        if (child->SourceHolds(position)) return child;
     }
     return nullptr;
 }

@@ -26,7 +26,7 @@ public:
     void VisitTree(void* argument) override;
     intptr_t FindInTree() override;
     void VisitTreeNoArg() override;
-    ExprNode* FindMarker(const NodeSource& position) override;
+    ExprNode* FindMarker(const DocPos& position) override;
     ExprNode* FindParentOf(const ExprNode* node) override;
     ExprNode* LastChild() const override;
     int32_t ChildCount() const override { return m_count; }

@@ -1,6 +1,7 @@
 #include "expr/ExprNode.h"
 
 #include "document/ByteStream.h"
+#include "document/DocRange.h"
 #include "document/OutBuffer.h"
 #include "expr/BoxFactory.h"
 
@@ -65,7 +66,11 @@ bool ExprNode::SetMark(ExprNode*, ExprNode*) {
 
 void ExprNode::VisitTreeNoArg() {}
 
-ExprNode* ExprNode::FindMarker(const NodeSource&) {
+DocRange ExprNode::GetSource() const {
+    return m_source.ToDocRange();
+}
+
+ExprNode* ExprNode::FindMarker(const DocPos&) {
     return nullptr;
 }
 

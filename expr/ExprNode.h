@@ -22,6 +22,8 @@
 #include <optional>
 
 class BoxList;
+class DocPos;
+class DocRange;
 class MathMLWriter;
 class ExprNode;
 
@@ -107,8 +109,8 @@ public:
     virtual bool SetMark(ExprNode* first, ExprNode* last);
     // An argument-less pass over the subtree (flattening, unwrapping).
     virtual void VisitTreeNoArg();
-    // The child whose source holds the position, or null.
-    virtual ExprNode* FindMarker(const NodeSource& position);
+    // The child whose source holds the document position, or null; the search does not descend.
+    virtual ExprNode* FindMarker(const DocPos& position);
     // The node whose direct child `node` is, within this subtree; null when none.
     virtual ExprNode* FindParentOf(const ExprNode* node);
     virtual ExprNode* LastChild() const { return nullptr; }
@@ -126,7 +128,13 @@ public:
     void PutMarkerHead(QKLINK link, MarkerMode mode) const;
 
     const NodeSource& Source() const { return m_source; }
+    // The document range the node came from.
+    DocRange GetSource() const;
     bool HasSource() const { return m_hasSource; }
+    // True when the node came from a place whose range holds `position`.
+    bool SourceHolds(const DocPos& position) const {
+        return m_hasSource && m_source.TestRange(position);
+    }
     void SetSource(const NodeSource& source) {
         m_source = source;
         m_hasSource = true;

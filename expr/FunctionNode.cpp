@@ -68,10 +68,15 @@ void FunctionNode::PutHeadAndArgument(QKLINK link, MarkerMode mode, bool standar
         return;
     }
     if (const SymbolNode* symbol = AsSymbol(Head())) {
+        // "log" without a base shows the logarithm to base 10, but the kernel's logarithm of one
+        // argument is the natural one: send the base, so that display and meaning agree.
+        const bool baseTen = symbol->Row() == symbol_row::kLog && ArgumentCount() == 1;
+        const int32_t count = ArgumentCount() + (baseTen ? 1 : 0);
         if (standard)
-            symbol->PutStandardHead(link, ArgumentCount());
+            symbol->PutStandardHead(link, count);
         else
-            symbol->PutHead(link, ArgumentCount());
+            symbol->PutHead(link, count);
+        if (baseTen) QKPutLongInteger(link, 10);
     } else {
         QKPutNext(link, QKTOK_FUNCTION);
         QKPutArgCount(link, ArgumentCount());

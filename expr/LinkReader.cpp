@@ -69,12 +69,20 @@ NodePtr TakeFirst(NodePtr& chain) {
 
 } // namespace
 
+ServiceSlot<LinkErrorHandler> gLinkErrorHandler;
+
 NodePtr ReadExprFromLink(QKLINK link) {
     return LinkReader(link).ReadExpr();
 }
 
-NodePtr LinkReader::Fail() {
+void LinkReader::MarkFailed() {
+    if (m_failed) return;
     m_failed = true;
+    if (LinkErrorHandler* handler = gLinkErrorHandler.Get()) handler->HandleLinkError(m_link);
+}
+
+NodePtr LinkReader::Fail() {
+    MarkFailed();
     return std::make_unique<ErrorNode>();
 }
 
@@ -238,14 +246,14 @@ void LinkReader::Skip(int64_t count) {
     while (count > 0 && !m_failed) {
         const int32_t type = QKGetNext(m_link);
         if (type == QKTOK_ERROR || QKError(m_link) != 0) {
-            m_failed = true;
+            MarkFailed();
             return;
         }
         --count;
         if (type == QKTOK_FUNCTION) {
             int32_t arguments = 0;
             if (!QKGetArgCount(m_link, &arguments) || arguments < 0) {
-                m_failed = true;
+                MarkFailed();
                 return;
             }
             count += int64_t{arguments} + 1;

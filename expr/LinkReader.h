@@ -6,13 +6,29 @@
 // The peer is not trusted. Every head consumes exactly the arguments the peer announced: what a
 // class has no place for is read and dropped, what is missing stays empty. Nesting deeper than
 // kMaxDepth is skipped token by token and stands as an error node, so the link stays in step.
-// The first link error ends the read: nothing more is asked of the link, and every part not
-// yet read becomes an error node. Heads whose classes come later (graphics, calculus, grids)
-// are read as plain applications of their symbol, which keeps the link in step too.
+// The first link error ends the read: it goes to the installed link-error handler, nothing
+// more is asked of the link, and every part not yet read becomes an error node. Heads whose classes
+// come later (graphics, calculus, grids) are read as plain applications of their symbol, which
+// keeps the link in step too.
 
 #include "expr/ExprNode.h"
+#include "platform/Installed.h"
 
 #include <string>
+
+// Told when the link fails under the reader, so that whoever owns the link can report its error
+// to the user and close it. The kernel session installs one with an `Installed` guard; while
+// none is installed a failure goes unreported and `LinkReader::Failed` is all a caller learns.
+class LinkErrorHandler {
+public:
+    virtual ~LinkErrorHandler() = default;
+    // Called once per reader, at its first link failure. The reader asks nothing more of `link`
+    // afterwards, so the handler may close it.
+    virtual void HandleLinkError(QKLINK link) = 0;
+};
+
+// The installed handler; not owned here.
+extern ServiceSlot<LinkErrorHandler> gLinkErrorHandler;
 
 class LinkReader {
 public:
@@ -46,6 +62,9 @@ private:
     void Skip(int64_t count);
     bool ReadText(std::string& out);
     bool ReadName(std::string& out, bool symbol);
+    // Ends the read at a link failure; the first one goes to the link-error handler.
+    void MarkFailed();
+    // The same, and an error node to stand for what could not be read.
     NodePtr Fail();
 
     QKLINK m_link;

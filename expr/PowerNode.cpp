@@ -122,9 +122,9 @@ bool PowerNode::IsNumeric() const {
     return First() && Second() && First()->IsNumeric() && Second()->IsNumeric();
 }
 
-ExprNode* PowerNode::FindMarker(const NodeSource& position) {
-    if (First() && First()->HasSource() && First()->Source().Holds(position)) return First();
-    if (Second() && Second()->HasSource() && Second()->Source().Holds(position)) {
+ExprNode* PowerNode::FindMarker(const DocPos& position) {
+    if (First() && First()->SourceHolds(position)) return First();
+    if (Second() && Second()->SourceHolds(position)) {
         if (Second()->TypeTag() == ::TypeTag("funN")) return Second()->FindMarker(position);
         return Second();
     }

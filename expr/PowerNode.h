@@ -27,7 +27,7 @@ public:
     std::optional<Fraction> ExtractFraction() override;
     bool IsNumeric() const override;
     NodePtr ReplaceChild(ExprNode* old, NodePtr replacement) override;
-    ExprNode* FindMarker(const NodeSource& position) override;
+    ExprNode* FindMarker(const DocPos& position) override;
     ExprNode* FindParentOf(const ExprNode* node) override;
     int32_t Precedence() const override;
     bool IsPower() const override { return true; }

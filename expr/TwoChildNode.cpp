@@ -36,11 +36,10 @@ void TwoChildNode::VisitTreeNoArg() {
     }
 }
 
-ExprNode* TwoChildNode::FindMarker(const NodeSource& position) {
+ExprNode* TwoChildNode::FindMarker(const DocPos& position) {
     for (int which = 0; which < 2; ++which) {
         NodePtr* child = Ordered(which);
-        if (*child && (*child)->HasSource() && (*child)->Source().Holds(position))
-            return child->get();
+        if (*child && (*child)->SourceHolds(position)) return child->get();
     }
     return nullptr;
 }

@@ -52,10 +52,8 @@ void UnaryNode::VisitTreeNoArg() {
     if (m_operand) m_operand->VisitTreeNoArg();
 }
 
-ExprNode* UnaryNode::FindMarker(const NodeSource& position) {
-    if (m_operand && m_operand->HasSource() && m_operand->Source().Holds(position))
-        return m_operand.get();
-    return nullptr;
+ExprNode* UnaryNode::FindMarker(const DocPos& position) {
+    return m_operand && m_operand->SourceHolds(position) ? m_operand.get() : nullptr;
 }
 
 ExprNode* UnaryNode::FindParentOf(const ExprNode* node) {

@@ -14,7 +14,7 @@ public:
     void VisitTree(void* argument) override;
     intptr_t FindInTree() override;
     void VisitTreeNoArg() override;
-    ExprNode* FindMarker(const NodeSource& position) override;
+    ExprNode* FindMarker(const DocPos& position) override;
     ExprNode* FindParentOf(const ExprNode* node) override;
     int32_t ChildCount() const override { return 1; }
 

@@ -8,6 +8,7 @@
 #include "expr/LinkString.h"
 #include "kernel/KernelStartup.h"
 #include "kernel/ServerConnection.h"
+#include "platform/Installed.h"
 
 #include <signal.h>
 #include <unistd.h>
@@ -423,14 +424,37 @@ bool KernelSession::AnswerHasExpression() {
     return false;
 }
 
+namespace {
+
+// Reports a failure under the reader the moment it happens, through the same path as every
+// other link failure of the session; the reader leaves the link alone afterwards, so the report
+// may tear the link down.
+class ReaderErrorReport final : public LinkErrorHandler {
+public:
+    explicit ReaderErrorReport(KernelSession& session) : m_session(session) {}
+    void HandleLinkError(QKLINK) override {
+        m_reported = true;
+        m_session.HandleLinkError();
+    }
+    bool Reported() const { return m_reported; }
+
+private:
+    KernelSession& m_session;
+    bool m_reported = false;
+};
+
+} // namespace
+
 NodePtr KernelSession::ReadAnswerTree() {
     if (!AnswerHasExpression()) return ErrorResult();
     NodePtr answer;
     try {
+        ReaderErrorReport report(*this);
+        Installed<LinkErrorHandler> reporting(gLinkErrorHandler, &report);
         LinkReader reader(m_link);
         answer = reader.ReadExpr();
         if (reader.Failed()) {
-            HandleLinkError();
+            if (!report.Reported()) HandleLinkError();
             NextPacketOrTearDown();
             return ErrorResult();
         }

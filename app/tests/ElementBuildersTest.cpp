@@ -7,6 +7,7 @@
 #include "app/ChildFrame.h"
 #include "app/CommandIds.h"
 #include "app/tests/ShellFixture.h"
+#include "document/CompList.h"
 
 using namespace shelltest;
 
@@ -39,32 +40,73 @@ protected:
 };
 
 TEST_F(ElementBuildersTest, OnlyRegisteredBuildersEnableTheirCommands) {
-    EXPECT_FALSE(Ask(cmd::kElementFraction).enabled);
+    // Total Derivative, which has no builder of the program's yet.
+    constexpr int32_t kCommand = cmd::kElementFraction + 5;
+    constexpr int32_t kButton = cmd::kFirstToolbarElement + 5;
+    EXPECT_FALSE(Ask(kCommand).enabled);
     int built = 0;
     {
-        auto registration = ElementBuilders::Instance().Register(
-            cmd::kElementFraction, [&](BaseView&) -> OwnedComponent {
+        auto registration =
+            ElementBuilders::Instance().Register(kCommand, [&](BaseView&) -> OwnedComponent {
                 ++built;
                 return nullptr; // as a cancelled dialog
             });
-        EXPECT_TRUE(Ask(cmd::kElementFraction).enabled);
-        EXPECT_TRUE(Ask(cmd::kFirstToolbarElement).enabled); // its toolbar button
-        EXPECT_FALSE(Ask(cmd::kElementFraction + 1).enabled);
+        EXPECT_TRUE(Ask(kCommand).enabled);
+        EXPECT_TRUE(Ask(kButton).enabled);                     // its toolbar button
+        EXPECT_FALSE(Ask(cmd::kElementFraction + 12).enabled); // a matrix
 
         session->connected = true;
         session->busy = true;
-        EXPECT_FALSE(Ask(cmd::kElementFraction).enabled);
+        EXPECT_FALSE(Ask(kCommand).enabled);
         session->busy = false;
 
-        view->RunCommand(cmd::kFirstToolbarElement);
+        view->RunCommand(kButton);
         EXPECT_EQ(built, 1);
         EXPECT_TRUE(view->inserted.empty()); // nothing built, nothing inserted
     }
-    EXPECT_FALSE(Ask(cmd::kElementFraction).enabled);
+    EXPECT_FALSE(Ask(kCommand).enabled);
     // The program's own view cannot insert yet: registered or not, the command stays off.
-    auto registration = ElementBuilders::Instance().Register(
-        cmd::kElementFraction, [](BaseView&) { return OwnedComponent(); });
-    EXPECT_FALSE(State(cmd::kElementFraction).enabled);
+    auto registration =
+        ElementBuilders::Instance().Register(kCommand, [](BaseView&) { return OwnedComponent(); });
+    EXPECT_FALSE(State(kCommand).enabled);
+}
+
+// The program registers the math boxes' Element commands at start-up: each builds its box,
+// and the toolbar button builds the same.
+TEST_F(ElementBuildersTest, MathElementsBuildTheirBoxes) {
+    const struct {
+        int32_t id;
+        TypeTag tag;
+        int32_t onlyChar; // the one character of a script, 0 for an empty box
+    } cases[] = {
+        {cmd::kElementFraction, tags::Fraction, 0},
+        {cmd::kElementFraction + 1, tags::Exponent, 0},
+        {cmd::kElementFraction + 2, tags::Subscript, 0},
+        {cmd::kElementFraction + 3, tags::Radical, 0},
+        {cmd::kElementFraction + 4, tags::Overbar, 0},
+        {cmd::kElementPrime, tags::Exponent, 183},
+        {cmd::kElementDoublePrime, tags::Exponent, 242},
+        {cmd::kElementFraction + 9, tags::Integral, 0},
+        {cmd::kElementFraction + 10, tags::Sum, 0},
+        {cmd::kElementFraction + 11, tags::Limit, 0},
+        {cmd::kElementFraction + 16, tags::ParenGroup, 0},
+        {cmd::kElementFraction + 17, tags::AbsValue, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.id);
+        const ElementBuilder* build = ElementBuilders::Instance().Find(c.id);
+        ASSERT_NE(build, nullptr);
+        EXPECT_EQ(ElementBuilders::Instance().Find(c.id - cmd::kToolbarToMenu), build);
+        OwnedComponent box = (*build)(*view);
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(box->GetTypeTag(), c.tag);
+        CompList* list = box->GetList(1);
+        EXPECT_EQ(list->GetCount(), c.onlyChar != 0 ? 1 : 0);
+        if (c.onlyChar != 0) EXPECT_EQ(list->GetAt(1)->GetCharCode(), c.onlyChar);
+    }
+    // Derivatives, grids and plots have no builder yet.
+    EXPECT_EQ(ElementBuilders::Instance().Find(cmd::kElementFraction + 5), nullptr);
+    EXPECT_EQ(ElementBuilders::Instance().Find(cmd::kElementFraction + 12), nullptr);
 }
 
 } // namespace

@@ -241,7 +241,7 @@ TEST_F(LinkStreamTest, DeviceAnswersBecomeLinkErrors) {
         {"peer closed", {"", QKERR_PEER_CLOSED, 0}, QKERR_PEER_CLOSED},
         {"nothing to read", {"", QKERR_ABORTED, 0}, QKERR_ABORTED},
         {"other failure", {"", 3, 0}, QKERR_LINK_DIED},
-        {"closed after block", {"x", 0, QKERR_PEER_CLOSED}, QKERR_PEER_CLOSED},
+        {"closed with no data", {"", 0, QKERR_PEER_CLOSED}, QKERR_PEER_CLOSED},
         {"odd input state", {"x", 0, 7}, QKERR_DESTROYED},
     };
     makeDevice();
@@ -250,6 +250,20 @@ TEST_F(LinkStreamTest, DeviceAnswersBecomeLinkErrors) {
         device.inputs = {c.input};
         EXPECT_EQ(stream.refill(), c.expected);
     }
+}
+
+TEST_F(LinkStreamTest, DataThatCameWithThePeersCloseIsReadBeforeTheClose) {
+    makeDevice();
+    // The device answers 11 once its buffered input is read: after the last block, and to every
+    // later request.
+    device.inputs = {{"la", 0, QKERR_INPUT_PENDING},
+                     {"st", 0, QKERR_PEER_CLOSED},
+                     {"", QKERR_PEER_CLOSED, 0},
+                     {"", QKERR_PEER_CLOSED, 0}};
+    ASSERT_EQ(stream.refill(), 0);
+    EXPECT_EQ(read(stream, 8), "last") << "the bytes before the close were lost";
+    EXPECT_EQ(stream.lastError(), QKERR_PEER_CLOSED);
+    EXPECT_EQ(stream.refill(), QKERR_PEER_CLOSED);
 }
 
 TEST_F(LinkStreamTest, FlushWithoutFreeBufferReadsInputUntilOneComes) {

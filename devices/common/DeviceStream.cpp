@@ -230,9 +230,11 @@ void DeviceStream::flushAcks() {
         marks[length++] = kEscape;
         marks[length++] = static_cast<uint8_t>(peerAck);
     }
-    // The blocks cut so far are still handed out when this fails; the next call reports the end.
+    // A peer that has gone needs no acknowledgements, and what it sent before it went is still
+    // to be read: its end is reported once the transport has nothing more. Any other failure
+    // ends the link; the blocks cut so far are still handed out, the next call reports the end.
     int32_t written = link->write(marks, length);
-    if (written != length) fail(written);
+    if (written != length && written != kTransferPeerGone) fail(written);
 }
 
 int32_t DeviceStream::nextInput(const uint8_t** block, int32_t* length) {

@@ -322,13 +322,16 @@ int32_t ShmemLink::read(uint8_t* buffer, int32_t size) {
     pollfd fds[2] = {{m_dataEvent.get(), POLLIN, 0}, {m_socket.get(), POLLRDHUP, 0}};
     QKYieldParametersRecord parameters = yieldParameters(QKYIELD_READING, kSleepAdvice);
     for (;;) {
+        // The peer's last bytes are in the ring before its end shows: whether it has gone is
+        // taken before the ring is looked at, so that bytes put just before it went are read.
+        const bool gone = m_peerGone;
         int64_t held = ring.held();
         if (held < 0) return kTransferFailed;
         if (held > 0) {
             uint32_t count = static_cast<uint32_t>(std::min<int64_t>(held, size));
             return ring.take(buffer, count) == kRingDone ? int32_t(count) : kTransferFailed;
         }
-        if (m_peerGone) return kTransferPeerGone;
+        if (gone) return kTransferPeerGone;
         if (spinUntil([&] { return ring.held() != 0 || m_peerGone; }, 64)) continue;
         int ready = pollFor(fds, 2, kReadRound);
         if (ready < 0) return kTransferFailed;
@@ -366,10 +369,11 @@ int32_t ShmemLink::write(const uint8_t* bytes, int32_t length) {
 int32_t ShmemLink::hasData() {
     deliverMessages(false);
     if (!m_connectAttempted) return m_listens ? (m_peerReady ? 1 : 0) : 1;
+    const bool gone = m_peerGone; // before the ring, as in read
     int64_t held = Ring::data(m_own).held();
     if (held < 0) return kTransferFailed;
     if (held > 0) return 1;
-    return m_peerGone ? kTransferPeerGone : 0;
+    return gone ? kTransferPeerGone : 0;
 }
 
 // ---- Urgent messages ------------------------------------------------------------------------

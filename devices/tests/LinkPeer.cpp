@@ -3,14 +3,19 @@
 //   echo     answers every expression it reads with Reply[expression], until the link ends
 //   sleep    reads nothing and waits to be killed
 //   message  sends urgent message 7, then reports the first urgent message it receives
+//   burst N close|exit
+//            sends Packet[i, burstText(i)] for i below N, each flushed on its own, then at once
+//            closes its link, or ends the process without closing it
 // It writes one line per event to standard output ("name ...", "connected", "end <error>",
 // "message <code> <parameter>") and never waits longer than its yield function allows.
 
+#include "BurstText.h"
 #include "corvinet/corvinet.h"
 #include "corvinet/qkwire.h"
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <thread>
@@ -94,6 +99,19 @@ int message(QKLINK link) {
     return 0;
 }
 
+// Sends the packets of a burst, each ended and flushed at once; false when one cannot go.
+bool burst(QKLINK link, int32_t count) {
+    for (int32_t i = 0; i < count; ++i) {
+        std::string text = devices::testing::burstText(i);
+        if (!QKPutFunction(link, "Packet", 2) || !QKPutInteger(link, i) ||
+            !QKPutString(link, text.c_str()) || !QKEndPacket(link) || !QKFlush(link)) {
+            say("end " + std::to_string(QKError(link)));
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -121,6 +139,11 @@ int main(int argc, char** argv) {
         result = message(link);
     else if (script == "sleep")
         std::this_thread::sleep_until(deadline);
+    else if (script == "burst" && argc >= 5) {
+        result = burst(link, std::atoi(argv[3])) ? 0 : 5;
+        // Ending the process this way runs no clean-up at all: the link is simply gone.
+        if (std::string(argv[4]) == "exit") std::_Exit(result);
+    }
     QKClose(link);
     QKDestroyYieldFunction(yielder);
     QKDeinitialize(env);

@@ -3,6 +3,7 @@
 // is bounded by a yield function with a deadline, so a broken peer fails a test instead of
 // hanging it.
 
+#include "BurstText.h"
 #include "PeerProcess.h"
 #include "corvinet/corvinet.h"
 #include "corvinet/qkwire.h"
@@ -13,6 +14,7 @@
 #include <atomic>
 #include <chrono>
 #include <cmath>
+#include <memory>
 #include <string>
 #include <thread>
 
@@ -288,6 +290,82 @@ TEST_P(LinkBetweenProcesses, NumbersTravelBetweenInterfacesOneAndTwo) {
         }
         close(link);
         expectPeerEnds(peer, {"connected", "end 11"});
+    }
+}
+
+// Reads a burst of `count` packets and then the peer's end, as the error it leaves on the link.
+// A pause before packet `pauseBefore` lets the peer run ahead, to go while this side still holds
+// unread messages or owes it acknowledgements.
+::testing::AssertionResult readBurst(QKLINK link, int32_t count, int32_t pauseBefore) {
+    for (int32_t i = 0; i < count; ++i) {
+        if (i == pauseBefore) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        int32_t arguments = 0;
+        int32_t index = -1;
+        const char* text = nullptr;
+        if (!QKCheckFunction(link, "Packet", &arguments) || arguments != 2 ||
+            !QKGetInteger(link, &index) || !QKGetString(link, &text))
+            return ::testing::AssertionFailure()
+                   << "packet " << i << " of " << count << " lost: error " << QKError(link);
+        bool same = index == i && text == testing::burstText(i);
+        QKDisownString(link, text);
+        if (!same) return ::testing::AssertionFailure() << "packet " << i << " damaged";
+    }
+    if (QKGetNext(link) != QKTOK_ERROR)
+        return ::testing::AssertionFailure() << "more than " << count << " packets";
+    if (QKError(link) != QKERR_PEER_CLOSED)
+        return ::testing::AssertionFailure() << "the link ended with " << QKError(link);
+    return ::testing::AssertionSuccess();
+}
+
+// A peer that flushes its last packets and leaves at once, by closing its link or by ending
+// without closing it: every packet arrives before the link reports the end, however the two
+// processes' timing falls. The rounds vary the number of packets (and so where the messages
+// break), where this side pauses, and which side listens; one timing in a few dozen used to cost
+// the last packet.
+TEST_P(LinkBetweenProcesses, EveryFlushedPacketArrivesBeforeThePeersEnd) {
+    constexpr int kRounds = 72;
+    for (const char* ending : {"close", "exit"}) {
+        SCOPED_TRACE(ending);
+        // One round: a new link and a new peer; a failed check ends the round early and the
+        // rounds of this ending.
+        bool passed = true;
+        auto playRound = [&](int round) {
+            passed = false;
+            const int32_t packets = 3 + (round / 2) % 6;
+            const int32_t pauseBefore = packets - 1 - (round / 12) % 3;
+            SCOPED_TRACE("round " + std::to_string(round) + ": " + std::to_string(packets) +
+                         " packets, pause before " + std::to_string(pauseBefore));
+            const std::string count = std::to_string(packets);
+            const std::string name = GetParam().tcp ? "" : uniqueName();
+            QKLINK link = nullptr;
+            std::unique_ptr<PeerProcess> peer;
+            if (round % 2 == 0) {
+                link = open(listenString(name));
+                ASSERT_NE(link, nullptr);
+                peer = std::make_unique<PeerProcess>(std::vector<std::string>{
+                    PEER_I2, connectString(QKName(link)), "burst", count, ending});
+                startPeer(*peer);
+            } else {
+                peer = std::make_unique<PeerProcess>(
+                    std::vector<std::string>{PEER_I2, listenString(name), "burst", count, ending});
+                link = open(connectString(startPeer(*peer)));
+                ASSERT_NE(link, nullptr);
+            }
+            ASSERT_TRUE(QKConnect(link)) << QKErrorMessage(link);
+            const ::testing::AssertionResult read = readBurst(link, packets, pauseBefore);
+            close(link);
+            ASSERT_TRUE(read);
+            EXPECT_EQ(peer->readLine(), "connected");
+            ASSERT_EQ(peer->wait(), 0);
+            passed = true;
+        };
+        // The deadline keeps a loaded machine's run short; the rounds it allows still try both
+        // roles with every count.
+        const auto until = Clock::now() + std::chrono::milliseconds(2500);
+        int round = 0;
+        for (; passed && round < kRounds && Clock::now() < until; ++round)
+            playRound(round);
+        if (passed) EXPECT_GE(round, 12) << "too few rounds to show anything";
     }
 }
 

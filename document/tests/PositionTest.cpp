@@ -65,13 +65,7 @@ protected:
     DocPos Cols(int32_t index) const { return GridPos(grid, index, true); }
     DocPos Vars(int32_t index) const { return VarPos(derivative, index); }
 
-    std::string Name(const DocPos& p) const {
-        if (p.kind == DocPos::kNone) return "none";
-        const auto found = names.find(p.target);
-        std::string s = found != names.end() ? found->second : "?";
-        if (p.kind == DocPos::kOnGrid) s += p.columns ? " cols" : " rows";
-        return s + " " + std::to_string(p.index);
-    }
+    std::string Name(const DocPos& p) const { return PositionName(p, names); }
 
     Services services;
     CompSequence seq;

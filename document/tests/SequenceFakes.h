@@ -13,6 +13,7 @@
 #include "document/tests/Fakes.h"
 
 #include <algorithm>
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
@@ -423,6 +424,16 @@ inline DocPos VarPos(TextComp* derivative, int32_t index) {
     DocPos p;
     p.SetInComponent(derivative, index);
     return p;
+}
+
+// A position as "<name of its list or box> <index>", with "rows" or "cols" on a grid
+// boundary; "none" for the empty position and "?" for a container `names` does not know.
+inline std::string PositionName(const DocPos& p, const std::map<const void*, std::string>& names) {
+    if (p.kind == DocPos::kNone) return "none";
+    const auto found = names.find(p.target);
+    std::string s = found != names.end() ? found->second : "?";
+    if (p.kind == DocPos::kOnGrid) s += p.columns ? " cols" : " rows";
+    return s + " " + std::to_string(p.index);
 }
 
 // Every fake service a sequence needs, installed together.

@@ -17,6 +17,15 @@ void Number(QKLINK link, int32_t token, const char* text) {
     QKPutData(link, text, static_cast<int32_t>(std::strlen(text)));
 }
 
+// Log[x], or Log[base, x] for a base above 0.
+Sender Log(int32_t base) {
+    return [base](QKLINK l) {
+        QKPutFunction(l, "Log", base > 0 ? 2 : 1);
+        if (base > 0) QKPutLongInteger(l, base);
+        QKPutSymbol(l, "x");
+    };
+}
+
 struct ReadCase {
     const char* name;
     Sender send;
@@ -68,19 +77,8 @@ const ReadCase kReads[] = {
          QKPutLongInteger(l, 2);
      },
      "sumN", "TYPlus[R:0.0, TYTimes[2, I]]", nullptr},
-    {"natural logarithm",
-     [](QKLINK l) {
-         QKPutFunction(l, "Log", 1);
-         QKPutSymbol(l, "x");
-     },
-     "funN", "TYLog[x]", "ln x"},
-    {"logarithm to base two",
-     [](QKLINK l) {
-         QKPutFunction(l, "Log", 2);
-         QKPutLongInteger(l, 2);
-         QKPutSymbol(l, "x");
-     },
-     "funN", "TYLog[2, x]", "logSubs{2}Bracket{x}"},
+    {"natural logarithm", Log(0), "funN", "TYLog[x]", "ln x"},
+    {"logarithm to base two", Log(2), "funN", "TYLog[2, x]", "logSubs{2}Bracket{x}"},
     {"wrapper stands for its argument",
      [](QKLINK l) {
          QKPutFunction(l, "Hold", 1);
@@ -208,6 +206,52 @@ TEST_F(Reader, BaseTenLogarithmIsPlainLog) {
     EXPECT_EQ(BoxesOf(*real), "logSubs{10}Bracket{x}");
 }
 
+// A logarithm read from the kernel and written back must mean what it meant: a display of
+// "log x" stands for base 10, so it may not go back as the one-argument (natural) logarithm.
+struct LogCase {
+    const char* name;
+    Sender send;
+    const char* boxes;
+    const char* own;
+    const char* standard;
+};
+
+const LogCase kLogRoundTrips[] = {
+    {"natural", Log(0), "ln x", "TYLog[x]", "Log[x]"},
+    {"base ten", Log(10), "log x", "TYLog[10, x]", "Log[10, x]"},
+    {"base ten of a sum",
+     [](QKLINK l) {
+         QKPutFunction(l, "Log", 2);
+         QKPutLongInteger(l, 10);
+         QKPutFunction(l, "TYPlus", 2);
+         QKPutSymbol(l, "x");
+         QKPutLongInteger(l, 1);
+     },
+     "logParen{x + 1}", "TYLog[10, TYPlus[x, 1]]", "Log[10, Plus[x, 1]]"},
+    {"base two", Log(2), "logSubs{2}Bracket{x}", "TYLog[2, x]", "Log[2, x]"},
+    {"symbolic base",
+     [](QKLINK l) {
+         QKPutFunction(l, "Log", 2);
+         QKPutSymbol(l, "b");
+         QKPutSymbol(l, "x");
+     },
+     "logSubs{b}Bracket{x}", "TYLog[b, x]", "Log[b, x]"},
+};
+
+TEST_F(Reader, LogarithmsKeepTheirBaseThroughARoundTrip) {
+    for (const LogCase& row : kLogRoundTrips) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(BoxesOf(*Read(row.send)), row.boxes);
+        NodePtr node = Read(row.send);
+        EXPECT_EQ(Own(*node), row.own);
+        EXPECT_EQ(Standard(*node), row.standard);
+        // What went out comes back as the same display.
+        node->PutToLink(link, kNoMarkers);
+        NodePtr again = Read([](QKLINK) {});
+        EXPECT_EQ(BoxesOf(*again), row.boxes);
+    }
+}
+
 // Surplus arguments are read and dropped, so the next expression is read whole.
 TEST_F(Reader, ConsumesExactlyTheAnnouncedArguments) {
     const Sender surplus[] = {
@@ -293,6 +337,152 @@ TEST_F(Reader, HugeCountStopsAtTheFirstError) {
     NodePtr list = reader.ReadExpr();
     EXPECT_TRUE(reader.Failed());
     EXPECT_LE(list->ChildCount(), 2);
+}
+
+// Stands in for the kernel session: records each report with the link's error at that moment,
+// and closes the link as the session does when asked to.
+class RecordingHandler : public LinkErrorHandler {
+public:
+    explicit RecordingHandler(QKLINK* owned = nullptr) : m_owned(owned) {}
+    void HandleLinkError(QKLINK failed) override {
+        calls.push_back({failed, QKError(failed)});
+        if (m_owned && *m_owned == failed) {
+            QKClose(failed);
+            *m_owned = nullptr;
+        }
+    }
+    struct Call {
+        QKLINK link;
+        int32_t error;
+    };
+    std::vector<Call> calls;
+
+private:
+    QKLINK* m_owned;
+};
+
+struct FailureCase {
+    const char* name;
+    Sender send;
+};
+
+// Answers that break off: each ends the read at a link failure.
+const FailureCase kBrokenAnswers[] = {
+    {"sum missing its last terms",
+     [](QKLINK l) {
+         QKPutFunction(l, "TYPlus", 3);
+         QKPutSymbol(l, "a");
+     }},
+    {"count no peer can fill",
+     [](QKLINK l) {
+         QKPutFunction(l, "List", 2147483647);
+         QKPutLongInteger(l, 1);
+     }},
+    {"logarithm missing its argument",
+     [](QKLINK l) {
+         QKPutFunction(l, "Log", 2);
+         QKPutLongInteger(l, 10);
+     }},
+    {"too deep and cut short",
+     [](QKLINK l) {
+         for (int32_t i = 0; i < LinkReader::kMaxDepth + 5; ++i)
+             QKPutFunction(l, "f", 2);
+         QKPutSymbol(l, "x");
+     }},
+};
+
+class LinkErrors : public Reader {
+protected:
+    NodePtr ReadBroken(const Sender& send, LinkReader*& reader) {
+        send(link);
+        EXPECT_TRUE(QKEndPacket(link));
+        EXPECT_TRUE(QKFlush(link));
+        m_reader = std::make_unique<LinkReader>(link);
+        reader = m_reader.get();
+        NodePtr node = reader->ReadExpr();
+        // A second expression asks nothing more of a failed link.
+        EXPECT_EQ(reader->ReadExpr()->TypeTag(), ::TypeTag("errN"));
+        return node;
+    }
+    void FreshLink() {
+        if (link) QKClose(link);
+        int32_t error = 0;
+        link = QKLoopbackOpen(env, &error);
+        ASSERT_NE(link, nullptr) << error;
+    }
+    std::unique_ptr<LinkReader> m_reader;
+};
+
+TEST_F(LinkErrors, FirstFailureIsReportedOnceWithTheLinksError) {
+    for (const FailureCase& row : kBrokenAnswers) {
+        SCOPED_TRACE(row.name);
+        RecordingHandler handler;
+        Installed<LinkErrorHandler> installed(gLinkErrorHandler, &handler);
+        LinkReader* reader = nullptr;
+        NodePtr node = ReadBroken(row.send, reader);
+        ASSERT_NE(node, nullptr);
+        EXPECT_TRUE(reader->Failed());
+        ASSERT_EQ(handler.calls.size(), 1u);
+        EXPECT_EQ(handler.calls[0].link, link);
+        EXPECT_NE(handler.calls[0].error, 0);
+        Str255 text;
+        node->WriteText(text); // the partial tree is whole enough to show
+        m_reader.reset();
+        FreshLink();
+    }
+}
+
+// The session closes the link from its handler; the reader must not touch it again, whatever
+// is left of the expression it was reading (the sanitizers see any use after the close).
+TEST_F(LinkErrors, HandlerMayCloseTheLink) {
+    for (const FailureCase& row : kBrokenAnswers) {
+        SCOPED_TRACE(row.name);
+        if (!link) FreshLink();
+        RecordingHandler handler(&link);
+        Installed<LinkErrorHandler> installed(gLinkErrorHandler, &handler);
+        LinkReader* reader = nullptr;
+        NodePtr node = ReadBroken(row.send, reader);
+        ASSERT_NE(node, nullptr);
+        EXPECT_EQ(handler.calls.size(), 1u);
+        EXPECT_EQ(link, nullptr);
+        m_reader.reset();
+    }
+}
+
+// Answers that are whole, however odd, report nothing: a number as a head, nesting past the
+// depth bound, surplus arguments.
+TEST_F(LinkErrors, WholeAnswersReportNothing) {
+    const Sender whole[] = {
+        [](QKLINK l) {
+            QKPutNext(l, QKTOK_FUNCTION);
+            QKPutArgCount(l, 1);
+            QKPutLongInteger(l, 2);
+            QKPutSymbol(l, "x");
+        },
+        [](QKLINK l) {
+            for (int32_t i = 0; i < LinkReader::kMaxDepth + 5; ++i)
+                QKPutFunction(l, "f", 1);
+            QKPutSymbol(l, "x");
+        },
+        [](QKLINK l) {
+            QKPutFunction(l, "Hold", 2);
+            QKPutSymbol(l, "x");
+            QKPutSymbol(l, "y");
+        },
+    };
+    RecordingHandler handler;
+    Installed<LinkErrorHandler> installed(gLinkErrorHandler, &handler);
+    for (const Sender& send : whole) {
+        send(link);
+        QKPutSymbol(link, "after");
+        ASSERT_TRUE(QKEndPacket(link));
+        ASSERT_TRUE(QKFlush(link));
+        LinkReader reader(link);
+        reader.ReadExpr();
+        EXPECT_EQ(Own(*reader.ReadExpr()), "after");
+        EXPECT_FALSE(reader.Failed());
+    }
+    EXPECT_TRUE(handler.calls.empty());
 }
 
 } // namespace

@@ -9,8 +9,6 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <atomic>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -55,26 +53,6 @@ QKLINK openLink([[maybe_unused]] QKENV env, [[maybe_unused]] int argc, [[maybe_u
 #endif
 }
 
-std::atomic<std::chrono::steady_clock::rep> g_leaveBy{0};
-
-int32_t stopWaitingWhenDue(QKLINK, QKYieldParameters) {
-    return std::chrono::steady_clock::now().time_since_epoch().count() > g_leaveBy ? 1 : 0;
-}
-
-// After Quit the editor reads up to the suspend packet and then closes its end. Leaving at once
-// can take that last packet down with the link, so the kernel waits (a few seconds at most)
-// for the editor to go first.
-void awaitPeerClose(QKENV env, QKLINK link) {
-    g_leaveBy =
-        (std::chrono::steady_clock::now() + std::chrono::seconds(5)).time_since_epoch().count();
-    QKYieldFunctionObject yielder = QKCreateYieldFunction(env, stopWaitingWhenDue, nullptr);
-    QKSetYieldFunction(link, yielder);
-    for (int packets = 0; packets < 1000 && QKNextPacket(link) != 0; ++packets)
-        QKNewPacket(link);
-    QKSetYieldFunction(link, nullptr);
-    QKDestroyYieldFunction(yielder);
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -104,7 +82,6 @@ int main(int argc, char** argv) {
     auto messages = messagesOf(link);
     standin::LoopEnd end = standin::runKernel(link, messages.get(), script);
     if (end == standin::LoopEnd::Died) std::_Exit(4); // as a crashed kernel would: no goodbye
-    if (end == standin::LoopEnd::Quit) awaitPeerClose(env, link);
     QKClose(link);
     QKDeinitialize(env);
     return 0;

@@ -1,0 +1,29 @@
+#pragma once
+
+// The math boxes in the program: their kinds (so documents load them), the box factory (so
+// kernel answers display as boxes) and the builders of their Element commands, for the life of
+// the object.
+
+#include "app/ElementBuilders.h"
+#include "mathbox/MathBoxKinds.h"
+
+#include <memory>
+#include <vector>
+
+class MathElements {
+public:
+    MathElements();
+    MathElements(const MathElements&) = delete;
+    MathElements& operator=(const MathElements&) = delete;
+
+private:
+    // A registration, which cannot move, kept where it was made.
+    struct Held {
+        Held(int32_t id, ElementBuilder build)
+            : registration(ElementBuilders::Instance().Register(id, std::move(build))) {}
+        ElementBuilders::Registration registration;
+    };
+
+    MathBoxKinds m_kinds;
+    std::vector<std::unique_ptr<Held>> m_builders;
+};
