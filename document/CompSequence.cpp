@@ -71,6 +71,32 @@ CompSequence::OwnedPara CompSequence::RemoveAt(int32_t i) {
     return para;
 }
 
+std::unique_ptr<CompSequence> CompSequence::HoldAt(int32_t i) {
+    if (i < 1 || i > GetCount()) throw std::out_of_range("CompSequence::HoldAt");
+    auto held = std::make_unique<CompSequence>(m_document);
+    held->m_paras.reserve(1);
+    OwnedPara para = std::move(m_paras[static_cast<size_t>(i - 1)]);
+    m_paras.erase(m_paras.begin() + (i - 1));
+    // Within one document the paragraph keeps its number.
+    para->SetOwner(held.get());
+    held->m_paras.push_back(std::move(para));
+    return held;
+}
+
+void CompSequence::InsertHeldAt(std::unique_ptr<CompSequence> held, int32_t i) {
+    if (held == nullptr || i < 1 || i > GetCount() + 1)
+        throw std::out_of_range(
+            "CompSequence::InsertHeldAt: nothing held or position out of range");
+    m_paras.reserve(m_paras.size() + held->m_paras.size());
+    // Each paragraph leaves the holder before it enters, so the holder never keeps an empty
+    // slot, whatever fails.
+    while (!held->IsEmpty()) {
+        OwnedPara para = std::move(held->m_paras.front());
+        held->m_paras.erase(held->m_paras.begin());
+        InsertAt(std::move(para), i++);
+    }
+}
+
 void CompSequence::Release(ParaComp& para) {
     if (m_document != nullptr && para.GetIdentity() != 0)
         m_document->ReleaseParagraphNumber(para.GetIdentity());

@@ -38,8 +38,8 @@ public:
     CompSequence& operator=(const CompSequence&) = delete;
 
     ParaDocument* GetDocument() const override { return m_document; }
-    // The document closes before the sequence: its paragraphs keep their numbers and give
-    // them back to no one.
+    // The document closes, or empties itself, before the sequence: its paragraphs keep their
+    // numbers and give them back to no one (put in a document again, they take fresh ones).
     void DetachDocument() override { m_document = nullptr; }
     int32_t GetCount() const { return static_cast<int32_t>(m_paras.size()); }
     bool IsEmpty() const { return m_paras.empty(); }
@@ -54,6 +54,14 @@ public:
     // Before index i (1 to count + 1); the paragraph is marked for layout.
     void InsertAt(OwnedPara para, int32_t i);
     OwnedPara RemoveAt(int32_t i);
+    // Takes paragraph i out into a one-paragraph sequence of the same document, for an undo
+    // that puts it back: while held, the paragraph keeps its identity, which no other paragraph
+    // can take, so references to it find it again once it is back. Dropping the holder gives
+    // the number back.
+    std::unique_ptr<CompSequence> HoldAt(int32_t i);
+    // Puts every paragraph of `held` in before index i (1 to count + 1), in order; paragraphs
+    // held for this sequence's document keep their identities, others take fresh ones.
+    void InsertHeldAt(std::unique_ptr<CompSequence> held, int32_t i);
     // Releases every identity and deletes every paragraph.
     void Clear();
     // Moves every paragraph's identity from the current document's pool to `document`'s.

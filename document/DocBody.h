@@ -13,6 +13,7 @@ class HtmlWriter;
 class LatexWriter;
 class NotebookWriter;
 class ParaComp;
+class ParaSequence;
 class XhtmlWriter;
 
 class DocBody {
@@ -37,6 +38,12 @@ public:
     virtual void SetIdentity(int32_t index, int32_t identity) = 0;
     // The first paragraph with that identity, or null.
     virtual ParaComp* FindByNumber(int32_t identity) const = 0;
+    // Whether `sequence` is the body's own paragraph sequence; any other sequence that names
+    // the document carries material taken from it.
+    virtual bool IsOwnSequence(const ParaSequence* sequence) const {
+        (void)sequence;
+        return false;
+    }
 
     // The exports: the writer's header, every paragraph through the operation of its style,
     // the writer's end. The notebook and XHTML passes answer the position of the first formula

@@ -23,8 +23,9 @@ public:
     virtual bool HasLargerEquations() const = 0;
 
     // Every sequence that names the document (its body, or detached material) registers
-    // while it does; a document that closes detaches the ones still registered, so that none
-    // gives numbers back to it afterwards.
+    // while it does; a document that closes detaches the ones still registered, and one that
+    // empties itself the ones other than its body, so that none gives numbers back to it
+    // afterwards.
     virtual void RegisterSequence(ParaSequence*) {}
     virtual void UnregisterSequence(ParaSequence*) {}
 };

@@ -27,6 +27,9 @@ public:
     ParaComp* FindByNumber(int32_t identity) const override {
         return m_sequence.FindByNumber(identity);
     }
+    bool IsOwnSequence(const ParaSequence* sequence) const override {
+        return sequence == &m_sequence;
+    }
 
     void WriteLatex(LatexWriter& writer) override;
     std::optional<DocPos> WriteNotebook(NotebookWriter& writer) override;

@@ -89,6 +89,7 @@ void CTessaryDoc::BlankTitleMark() {
 
 void CTessaryDoc::DeleteContents() {
     m_body->Clear();
+    DetachMaterial();
     m_held.clear();
     m_pool = std::make_unique<NumberPool>();
     m_settings = std::make_unique<DocSettings>();
@@ -164,6 +165,14 @@ void CTessaryDoc::SetLargerEquations(bool larger) {
 void CTessaryDoc::ReportBadExpression(const DocPos& position) {
     m_host.ShowMessage(kBadExpressionMessage);
     m_host.SelectPosition(position);
+}
+
+void CTessaryDoc::DetachMaterial() {
+    for (ParaSequence* sequence : std::set<ParaSequence*>(m_sequences)) {
+        if (m_body->IsOwnSequence(sequence)) continue;
+        sequence->DetachDocument();
+        m_sequences.erase(sequence);
+    }
 }
 
 void CTessaryDoc::RegisterSequence(ParaSequence* sequence) {

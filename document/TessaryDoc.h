@@ -11,6 +11,8 @@
 // Identities: every paragraph of the document holds a number that no other paragraph of it
 // holds (references find their targets by it). A number is kept only while no paragraph holds
 // it and is then no longer free; a loaded file's zero, repeated or free numbers are replaced.
+// Material taken out of the document (a cut, an undo that holds a paragraph) keeps its
+// paragraphs' numbers reserved until it is put back or dropped.
 //
 // GUI thread only.
 
@@ -60,7 +62,8 @@ public:
     void SetModifiedFlag(bool modified);
     // Replaces a trailing "*" of the title by a blank; the save commands call it first.
     void BlankTitleMark();
-    // Empties the body and puts fresh settings, creation defaults and pool in place.
+    // Empties the body, detaches material taken from it and puts fresh settings, creation
+    // defaults and pool in place.
     void DeleteContents();
     // A document of one empty Plain Equation paragraph.
     bool OnNewDocument();
@@ -126,6 +129,10 @@ private:
     void LoadFrom(const std::string& path);
     // Gives every paragraph whose identity is zero, repeated or free a fresh one.
     void ReconcileIdentities();
+    // Material taken from the contents being emptied holds numbers of the old pool: it forgets
+    // the document, so it neither gives them to the new pool nor brings them back in (put back,
+    // its paragraphs take fresh numbers).
+    void DetachMaterial();
     int32_t TakeFreshNumber();
 
     DocumentHost& m_host;

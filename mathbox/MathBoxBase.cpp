@@ -2,6 +2,7 @@
 
 #include "document/DocStream.h"
 #include "document/ParaComp.h"
+#include "mathbox/BoxSource.h"
 #include "mathbox/MathBoxes.h"
 
 #include <stdexcept>
@@ -16,10 +17,7 @@ void WriteParenthesised(CompList& list, OutBuffer& out) {
 }
 
 NodeSource SourceOf(TextComp& box) {
-    CompList* parent = box.GetParent();
-    if (parent == nullptr) return NodeSource();
-    const int32_t index = parent->IndexOf(&box);
-    return NodeSource(parent, index, index + 1);
+    return BoxSource(box);
 }
 
 } // namespace boxes

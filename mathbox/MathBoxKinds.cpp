@@ -100,27 +100,3 @@ OwnedComponent MathBoxFactory::InteComp(BoxList integrand, BoxList variable, Box
     return OwnedComponent(new ::InteComp(Take(std::move(integrand)), Take(std::move(variable)),
                                          Take(std::move(upper)), Take(std::move(lower))));
 }
-
-OwnedComponent MathBoxFactory::TotalDerivativeBox(BoxList, BoxList, BoxList) {
-    return nullptr;
-}
-
-OwnedComponent MathBoxFactory::PartialDerivativeBox(std::vector<DerivativeVariable>, BoxList) {
-    return nullptr;
-}
-
-OwnedComponent MathBoxFactory::MatrixBox(std::vector<std::vector<BoxList>>) {
-    return nullptr;
-}
-
-OwnedComponent MathBoxFactory::TableBox(std::vector<std::vector<BoxList>>) {
-    return nullptr;
-}
-
-OwnedComponent MathBoxFactory::EquationSetBox(std::vector<BoxList>) {
-    return nullptr;
-}
-
-OwnedComponent MathBoxFactory::PiecewiseBox(std::vector<BoxList>, std::vector<BoxList>) {
-    return nullptr;
-}

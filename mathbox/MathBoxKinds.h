@@ -6,6 +6,7 @@
 
 #include "document/TextComp.h"
 #include "expr/BoxFactory.h"
+#include "mathbox/GridKinds.h"
 #include "platform/Installed.h"
 
 #include <array>
@@ -26,7 +27,7 @@ public:
     OwnedComponent ProdComp(BoxList upper, BoxList lower, bool hasUpper) override;
     OwnedComponent InteComp(BoxList integrand, BoxList variable, BoxList upper, BoxList lower,
                             bool hasBounds) override;
-    // Derivative and grid boxes are not built yet: they give no box.
+    // The grids and derivatives (GridFactory.cpp).
     OwnedComponent TotalDerivativeBox(BoxList variable, BoxList power, BoxList operand) override;
     OwnedComponent PartialDerivativeBox(std::vector<DerivativeVariable> variables,
                                         BoxList operand) override;
@@ -49,6 +50,8 @@ private:
     static constexpr size_t kKindCount = 14;
     // Guards end in reverse order of their making, as members do.
     std::array<std::optional<Installed<TextComp::Creator>>, kKindCount> m_kinds;
+    // The grids and derivatives.
+    GridKinds m_grids;
     MathBoxFactory m_factory;
     Installed<BoxFactory> m_factoryInstalled{gBoxFactory, &m_factory};
 };

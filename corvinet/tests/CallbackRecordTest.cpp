@@ -173,8 +173,16 @@ TEST_F(CallbackRecordTest, QueuedYieldCallsEndWhenTheRecordIsDestroyed) {
     std::thread b([&] { second = qkCallbackYield(record, nullptr, nullptr); });
     while (!queued())
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    auto destroyed = [&] {
+        pthread_mutex_lock(&record->lock);
+        bool gone = record->destroyed != 0;
+        pthread_mutex_unlock(&record->lock);
+        return gone;
+    };
     std::thread destroyer([&] { destroyCallbackRecord(record); });
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    // The running call may end only once the destroy is under way, however slow the machine.
+    while (!destroyed())
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     release = true;
     a.join();
     b.join();

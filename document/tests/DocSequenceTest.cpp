@@ -14,6 +14,7 @@
 
 #include <set>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -127,6 +128,112 @@ TEST_F(DocSequenceTest, MaterialOutlivingItsDocumentForgetsIt) {
     }
     EXPECT_EQ(material.sequence->GetDocument(), nullptr);
     material.sequence.reset(); // would release into the freed document without the registry
+}
+
+// The identities of the body's paragraphs, in order.
+std::vector<int32_t> Identities(const CompSequence& seq) {
+    std::vector<int32_t> ids;
+    for (int32_t k = 1; k <= seq.GetCount(); ++k)
+        ids.push_back(seq.GetAt(k)->GetIdentity());
+    return ids;
+}
+
+// Every paragraph holds a positive number that no other holds and that is not free.
+void ExpectUniqueIdentities(const CTessaryDoc& doc, const CompSequence& seq) {
+    const std::vector<int32_t> ids = Identities(seq);
+    const std::set<int32_t> distinct(ids.begin(), ids.end());
+    EXPECT_EQ(distinct.size(), ids.size()) << "two paragraphs share a number";
+    EXPECT_GT(*distinct.begin(), 0);
+    for (int32_t free : doc.GetNumberPool().GetFree())
+        EXPECT_FALSE(distinct.count(free)) << free << " is both free and held";
+}
+
+// An undo holds a paragraph it took out: the number stays its own until the paragraph is back,
+// and goes back to the pool once when the holder is dropped.
+TEST_F(DocSequenceTest, AHeldParagraphKeepsItsNumberUntilItsHolderGoes) {
+    ASSERT_TRUE(m_doc.OnNewDocument());
+    for (int k = 0; k < 3; ++k)
+        Sequence().Append(seqfakes::Para("p"));
+    ASSERT_EQ(Identities(Sequence()), (std::vector<int32_t>{1, 2, 3, 4}));
+    ParaComp* second = Sequence().GetAt(2);
+
+    auto held = Sequence().HoldAt(2);
+    EXPECT_EQ(second->GetIdentity(), 2);
+    EXPECT_EQ(m_doc.FindParagraph(2), nullptr) << "out of the document while held";
+    Sequence().Append(seqfakes::Para("new"));
+    EXPECT_EQ(Sequence().GetAt(4)->GetIdentity(), 5) << "a held number is not handed out";
+    Sequence().InsertHeldAt(std::move(held), 2);
+    EXPECT_EQ(Sequence().GetAt(2), second);
+    EXPECT_EQ(m_doc.FindParagraph(2), second);
+    ExpectUniqueIdentities(m_doc, Sequence());
+
+    Sequence().HoldAt(2).reset();
+    EXPECT_EQ(m_doc.GetNumberPool().GetFree(), std::vector<int32_t>{2});
+    Sequence().Append(seqfakes::Para("again"));
+    Sequence().Append(seqfakes::Para("fresh"));
+    EXPECT_EQ(Identities(Sequence()), (std::vector<int32_t>{1, 3, 4, 5, 2, 6}));
+    ExpectUniqueIdentities(m_doc, Sequence());
+}
+
+// Material held across a new document or an open belongs to contents that are gone: dropped,
+// it must not free a number the new contents hold; put back, it takes fresh numbers.
+TEST_F(DocSequenceTest, MaterialOfEmptiedContentsLeavesTheNewNumbersAlone) {
+    ASSERT_TRUE(m_doc.OnNewDocument());
+    Sequence().Append(seqfakes::Para("a"));
+    Sequence().Append(seqfakes::Para("b"));
+    auto dropped = Sequence().HoldAt(3);
+    auto putBack = Sequence().HoldAt(2);
+    ASSERT_EQ(dropped->GetAt(1)->GetIdentity(), 3);
+    ASSERT_EQ(putBack->GetAt(1)->GetIdentity(), 2);
+
+    ASSERT_TRUE(m_doc.OnNewDocument());
+    Sequence().Append(seqfakes::Para("x"));
+    Sequence().Append(seqfakes::Para("y"));
+    ASSERT_EQ(Identities(Sequence()), (std::vector<int32_t>{1, 2, 3}));
+    EXPECT_EQ(dropped->GetDocument(), nullptr);
+    dropped.reset();
+    EXPECT_TRUE(m_doc.GetNumberPool().GetFree().empty()) << "3 belongs to a new paragraph";
+    Sequence().InsertHeldAt(std::move(putBack), 2);
+    Sequence().Append(seqfakes::Para("z"));
+    EXPECT_EQ(Identities(Sequence()), (std::vector<int32_t>{1, 4, 2, 3, 5}));
+    ExpectUniqueIdentities(m_doc, Sequence());
+}
+
+// A cut keeps the numbers of the whole paragraphs it takes; every pasted copy takes fresh
+// ones, and the cut material itself, put back, brings its own.
+TEST_F(DocSequenceTest, CutThenPasteTwiceGivesFreshNumbers) {
+    ASSERT_TRUE(m_doc.OnNewDocument());
+    Sequence().Clear();
+    for (const char* text : {"ab", "cd", "ef", "gh"})
+        Sequence().Append(seqfakes::Para(text));
+    Sequence().PlaceAll(false);
+    const auto at = [&](int32_t para, int32_t index) {
+        return seqfakes::ListPos(Sequence().GetAt(para)->GetList(1), index);
+    };
+    ParaComp* whole = Sequence().GetAt(2);
+    const int32_t kept = whole->GetIdentity();
+    DocRange range;
+    range.Assign(at(1, 2), at(3, 2));
+    Material cut;
+    range.RemoveContent(cut);
+    ASSERT_EQ(seqfakes::Text(Sequence()), "3:af|3:gh");
+    EXPECT_EQ(whole->GetIdentity(), kept);
+    EXPECT_EQ(m_doc.FindParagraph(kept), nullptr);
+
+    for (int paste = 1; paste <= 2; ++paste) {
+        SCOPED_TRACE(paste);
+        Material copy = range.ExtractContent();
+        copy.MoveInto(at(Sequence().GetCount(), 3));
+        Sequence().PlaceAll(false);
+        ExpectUniqueIdentities(m_doc, Sequence());
+        EXPECT_EQ(m_doc.FindParagraph(kept), nullptr) << "the cut material still holds it";
+    }
+    EXPECT_EQ(seqfakes::Text(Sequence()), "3:af|3:ghb|3:cd|3:eb|3:cd|3:e");
+
+    cut.MoveInto(at(1, 2));
+    EXPECT_EQ(Sequence().GetAt(2), whole);
+    EXPECT_EQ(m_doc.FindParagraph(kept), whole);
+    ExpectUniqueIdentities(m_doc, Sequence());
 }
 
 // The header with the document's page numbering, every paragraph in order by its style, the end.

@@ -141,10 +141,14 @@ public:
         return identity;
     }
     void ReleaseParagraphNumber(int32_t identity) override { held.erase(identity); }
-    ParaComp* FindParagraph(int32_t) const override { return nullptr; }
+    ParaComp* FindParagraph(int32_t identity) const override {
+        return body != nullptr ? body->FindByNumber(identity) : nullptr;
+    }
     bool HasLargerEquations() const override { return false; }
 
     std::multiset<int32_t> held;
+    // The sequence FindParagraph searches, when set.
+    const CompSequence* body = nullptr;
 
 private:
     int32_t m_next = 0;

@@ -97,7 +97,8 @@ NewParagraphAction::NewParagraphAction(EditView& view, const DocRange& selection
     : EditAction(view, actionname::kNewParagraph, selection), m_style(style) {}
 
 int32_t NewParagraphAction::DoIt() {
-    auto fresh = std::make_unique<ParaComp>(m_style);
+    // A redo puts back the paragraph the undo took out, indentation and identity included.
+    auto fresh = m_held == nullptr ? std::make_unique<ParaComp>(m_style) : nullptr;
     TakeSelection();
     ParaComp* current = m_removalPoint.paragraph;
     CompSequence* seq = m_removalPoint.GetSequence();
@@ -105,10 +106,18 @@ int32_t NewParagraphAction::DoIt() {
         RestoreSaved();
         return 0;
     }
-    m_newParagraph = fresh.get();
-    seq->InsertAt(std::move(fresh), seq->IndexOf(current) + 1);
-    const int32_t tabs = m_style == ParaStyle::kSourceCode ? current->CountLeadingTabs() : 0;
-    if (tabs > 0) m_newParagraph->InsertTabs(tabs);
+    const int32_t at = seq->IndexOf(current) + 1;
+    int32_t tabs = 0;
+    if (fresh != nullptr) {
+        m_newParagraph = fresh.get();
+        seq->InsertAt(std::move(fresh), at);
+        if (m_style == ParaStyle::kSourceCode) tabs = current->CountLeadingTabs();
+        if (tabs > 0) m_newParagraph->InsertTabs(tabs);
+    } else {
+        m_newParagraph = m_held->GetAt(1);
+        seq->InsertHeldAt(std::move(m_held), at);
+        tabs = m_newParagraph->CountLeadingTabs();
+    }
     CompList* list = current->GetList(1);
     const int32_t from = m_removalPoint.TopLevelIndex(true);
     m_affected.Set(list, from, list->GetCount() + 1);
@@ -125,7 +134,7 @@ int32_t NewParagraphAction::UndoIt() {
     if (m_affected.HasExtent()) SwapAffected();
     CompSequence* seq = BuiltFrom().start.GetSequence();
     if (seq == nullptr) seq = m_removalPoint.GetSequence();
-    seq->RemoveAt(seq->IndexOf(m_newParagraph));
+    m_held = seq->HoldAt(seq->IndexOf(m_newParagraph));
     m_newParagraph = nullptr;
     m_affected = DocRange();
     RestoreSaved();
@@ -342,14 +351,14 @@ int32_t RemoveParaBreakAction::DoIt() {
     }
     m_savedStyle = m_previous->GetStyle().GetKind();
     m_previous->SetStyle(m_second->GetStyle().GetKind());
-    m_kept = m_sequence->RemoveAt(m_number);
+    m_kept = m_sequence->HoldAt(m_number);
     ShowRange(CaretRange(At(target, join)));
     return 0;
 }
 
 int32_t RemoveParaBreakAction::UndoIt() {
     if (m_kept == nullptr) return 0;
-    m_sequence->InsertAt(std::move(m_kept), m_number);
+    m_sequence->InsertHeldAt(std::move(m_kept), m_number);
     m_previous->SetStyle(m_savedStyle);
     if (m_moved.HasExtent()) {
         Material material;

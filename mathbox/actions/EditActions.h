@@ -71,6 +71,8 @@ protected:
 private:
     int32_t m_style;
     ParaComp* m_newParagraph = nullptr; // in the document while done
+    // The new paragraph while undone; a redo puts this one back, with its identity.
+    std::unique_ptr<CompSequence> m_held;
 };
 
 class CreateObjectAction final : public EditAction {
@@ -165,7 +167,8 @@ private:
     int32_t m_number;
     int32_t m_savedStyle = 0;
     DocRange m_moved;
-    CompSequence::OwnedPara m_kept; // the second paragraph while it is joined
+    // The second paragraph while it is joined, held with its identity.
+    std::unique_ptr<CompSequence> m_kept;
 };
 
 class SetParagraphStyleAction final : public TAction {

@@ -12,6 +12,7 @@
 #include "expr/ScriptNodes.h"
 #include "expr/UnaryNodes.h"
 #include "mathbox/tests/BoxFixture.h"
+#include "mathbox/tests/BoxText.h"
 #include "mathbox/tests/StringLatex.h"
 
 #include <gtest/gtest.h>
@@ -30,14 +31,8 @@ using boxtest::One;
 using streambytes::Builder;
 using streambytes::Bytes;
 
-std::string TextOf(TextComp& box) {
-    std::vector<uint8_t> buffer(4096);
-    MemoryStream memory(buffer.data(), static_cast<int32_t>(buffer.size()));
-    OutBuffer out(memory);
-    box.WriteText(out);
-    out.Flush();
-    return std::string(buffer.begin(), buffer.begin() + memory.GetPosition());
-}
+using boxtest::NameParser;
+using boxtest::TextOf;
 
 std::string LatexOf(TextComp& box) {
     boxtest::StringLatex writer(true);
@@ -301,22 +296,6 @@ TEST_F(BoxContractTest, ClonesAreEqualAndIndependent) {
     }
 }
 
-// Reads a list as one symbol named by its text: enough to carry the structure through a tree.
-class NameParser final : public ListParser {
-public:
-    ExprNode* Parse(CompList& list, int32_t from, int32_t to) override {
-        if (to == from + 1 && list.GetAt(from)->IsNotChar())
-            return list.GetAt(from)->ToExpression();
-        std::string name;
-        for (int32_t i = from; i < to; ++i)
-            name += static_cast<char>(list.GetAt(i)->GetCharCode());
-        return new SymbolNode(NodeSource(&list, from, to), name);
-    }
-    ExprNode* NullSymbol(CompList& list) override {
-        return new SymbolNode(NodeSource(&list, 1, 1), std::string());
-    }
-};
-
 TEST_F(BoxContractTest, BoxToTreeToBoxGivesTheSameStructure) {
     NameParser parser;
     Installed<ListParser> parsing(gListParser, &parser);
@@ -344,19 +323,12 @@ TEST_F(BoxContractTest, BoxToTreeToBoxGivesTheSameStructure) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         CompList line;
-        OwnedComponent made = c.make();
-        TextComp* box = made.release();
-        line.Append(box);
-        std::unique_ptr<ExprNode> tree(box->ToExpression());
-        ASSERT_NE(tree, nullptr);
-        EXPECT_EQ(tree->Source().component, &line);
-        EXPECT_EQ(tree->Source().start, 1);
-        EXPECT_EQ(tree->Source().end, 2);
-        BoxList built;
-        // As an operand: at the top a group drops its delimiters.
-        tree->BuildBoxes(built, 1);
-        ASSERT_EQ(built.Count(), 1);
-        EXPECT_TRUE(built.At(0)->IsEqual(*box)) << DescribeTag(built.At(0)->GetTypeTag());
+        const boxtest::RoundTrip trip = boxtest::ThroughTree(line, c.make());
+        EXPECT_EQ(trip.source.component, &line);
+        EXPECT_EQ(trip.source.start, 1);
+        EXPECT_EQ(trip.source.end, 2);
+        ASSERT_NE(trip.back, nullptr);
+        EXPECT_TRUE(trip.back->IsEqual(*trip.box)) << DescribeTag(trip.back->GetTypeTag());
     }
 }
 
