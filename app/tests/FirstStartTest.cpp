@@ -69,10 +69,11 @@ const Expected kFirstStart[] = {
     {"Larger Equations", cmd::kLargerEquations, true, false, "Larger Equations"},
     {"Text Preferences", cmd::kTextPreferences, false, false, "Text Preferences..."},
     {"Page Numbering", cmd::kPageNumbering, false, false, "Page N&umbering..."},
-    {"Start Kernel without a kernel subsystem", cmd::kStartKernel, false, false, "&Start Kernel"},
+    {"Start Kernel with no kernel running", cmd::kStartKernel, true, false, "&Start Kernel"},
     {"Quit Kernel", cmd::kQuitKernel, false, false, "&Quit Kernel"},
     {"Evaluate Code", cmd::kEvaluateCode, false, false, "&Evaluate Oskaria Code"},
-    {"Connection Options", cmd::kConnectionOptions, false, false, "Connection &Options..."},
+    {"Connection Options with no kernel running", cmd::kConnectionOptions, true, false,
+     "Connection &Options..."},
     {"Calculation Options", cmd::kCalculationOptions, false, false, "&Calculation Options..."},
     {"Term Ordering", cmd::kTermOrdering, false, false, "&Term Ordering..."},
     {"Toolbar shown", cmd::kViewToolbar, true, true, "&Toolbar"},
@@ -87,7 +88,7 @@ const Expected kFirstStart[] = {
     {"Last symbol", cmd::kLastSymbol, true, false, ""},
 };
 
-// A program without a kernel subsystem: the session the application makes itself.
+// The program as it starts: the session the application makes itself, no kernel running.
 class FirstStartTest : public ::testing::Test {
 protected:
     void SetUp() override {
