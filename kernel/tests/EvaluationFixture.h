@@ -1,44 +1,15 @@
 #pragma once
 
-// A document in a fake view with the real math boxes and the infix parser installed, and a
-// session talking to a scripted kernel on a pipe: what the calculation actions need.
-//
-// The document: paragraph 1 (Paragraph) "ab"; paragraph 2 (Plain Equation) "x+1"; paragraph 3
-// (Paragraph) "cd".
+// The calculation actions' document with a session talking to a scripted kernel on a pipe.
 
+#include "EvaluationDocument.h"
 #include "SessionFixture.h"
-#include "kernel/EvaluationActions.h"
-#include "mathbox/MathBoxKinds.h"
-#include "mathbox/actions/tests/ActionFixture.h"
-#include "mathbox/parser/ExprParser.h"
 
 namespace kerneltest {
 
-class EvaluationTest : public SessionTest {
+// The document with a session on a scripted kernel.
+class EvaluationTest : public SessionTest, public DocumentInView {
 protected:
-    EvaluationTest() {
-        seq.Append(actiontest::Para("ab", ParaStyle::kParagraph));
-        seq.Append(actiontest::Para("x+1", ParaStyle::kPlainEquation));
-        seq.Append(actiontest::Para("cd", ParaStyle::kParagraph));
-        seq.PlaceAll(false);
-    }
-
-    CompList* List(int32_t paragraph) const { return seq.GetAt(paragraph)->GetList(1); }
-    static DocRange Range(CompList* list, int32_t from, int32_t to) {
-        DocRange range;
-        range.Assign(actiontest::ListPos(list, from), actiontest::ListPos(list, to));
-        return range;
-    }
-    // The tree of a whole paragraph's line, as the view's evaluate command makes it.
-    static ExprHolder TreeOf(CompList* list) { return ExprHolder(NodePtr(list->ToExpression())); }
-
-    // The paragraphs' kinds and text; the math face's style marks are left out.
-    std::string Doc() const {
-        std::string text = actiontest::Deep(seq);
-        for (size_t at = text.find("'3"); at != std::string::npos; at = text.find("'3"))
-            text.erase(at, 2);
-        return text;
-    }
     // Serves the replies; the requests the kernel read since the last call.
     std::vector<std::string> NewRequests() {
         std::vector<std::string> all = kernel->Requests();
@@ -46,18 +17,6 @@ protected:
         m_seen = all.size();
         return fresh;
     }
-    streambytes::Bytes Saved() const {
-        return streambytes::Save([&](DocStream& s) { seq.Write(s, false); });
-    }
-
-    actiontest::Services services;
-    MathBoxKinds kinds;
-    InfixListParser parser;
-    Installed<ListParser> parserInstalled{gListParser, &parser};
-    actiontest::Document document;
-    CompSequence seq{&document};
-    actiontest::FakeView view{seq};
-    UndoSlot slot{view};
 
 private:
     size_t m_seen = 0;
