@@ -10,7 +10,9 @@
 #include "document/Region.h"
 #include "document/SequenceBody.h"
 #include "document/TessaryDoc.h"
+#include "platform/Cp1252.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -22,13 +24,19 @@ BaseView::BaseView(CTessaryDoc& document, QWidget* parent)
     setFocusPolicy(Qt::StrongFocus);
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     viewport()->setAutoFillBackground(false);
+    viewport()->setMouseTracking(true);
+    viewport()->setCursor(Qt::IBeamCursor);
     setAttribute(Qt::WA_KeyCompression, false);
     // Layout measures before the first resize: give the drawing layer an image to bind to.
     m_image = QImage(1, 1, QImage::Format_RGB32);
     m_image.fill(Qt::white);
 }
 
-BaseView::~BaseView() = default;
+BaseView::~BaseView() {
+    // The last action may hold material of this document: release it while the page exists.
+    m_tracker.reset();
+    m_undo.Clear();
+}
 
 Point BaseView::ScrollOffset() const {
     return Point(horizontalScrollBar()->value(), verticalScrollBar()->value());
@@ -40,8 +48,99 @@ void BaseView::InvalidateClientRect(const Rect& rect, bool) {
 
 void BaseView::RegionErased(const Region&) {}
 
-void BaseView::RedrawWithin(const Region&) {
-    Redraw();
+void BaseView::RedrawWithin(const Region& clip) {
+    if (m_image.isNull() || m_stale) return RedrawSoon();
+    Rect box = clip.GetBox();
+    {
+        WindowDrawing drawing(*this);
+        PaintPort* port = drawing.Port();
+        if (port == nullptr) return;
+        port->SetBaseSize(m_baseSize);
+        port->SetClipRegion(clip);
+        port->EraseRect(box);
+        if (m_page != nullptr) m_page->DrawInRect(box);
+        m_highlight.Draw(clip);
+        port->ClearClip();
+    }
+    const Point offset = ScrollOffset();
+    viewport()->update(ToQRect(box.Shifted(Point(-offset.x, -offset.y))).adjusted(-1, -1, 1, 1));
+}
+
+void BaseView::SetSelection(const DocRange& range, bool redraw) {
+    if (redraw && !m_stale && m_page != nullptr) {
+        WindowDrawing drawing(*this);
+        m_highlight.SetRange(range);
+        return;
+    }
+    m_highlight.Update(range, false);
+    if (redraw) RedrawSoon();
+}
+
+void BaseView::InvalidateHighlight(const DocRange& range) {
+    const Point offset = ScrollOffset();
+    const Rect box = range.GetBounds().Shifted(Point(-offset.x, -offset.y));
+    viewport()->update(ToQRect(box).adjusted(-1, -1, 1, 1));
+}
+
+void BaseView::RelayoutFrom(int32_t paragraph, int32_t) {
+    if (m_page == nullptr) return;
+    m_page->Relayout(std::max<int32_t>(1, paragraph), nullptr);
+    m_page->LayoutAll();
+    UpdateScrollSizes();
+    RedrawSoon();
+}
+
+Rect BaseView::GetVisibleRect() const {
+    const Point offset = ScrollOffset();
+    const QSize size = viewport()->size();
+    return Rect(offset.x, offset.y, offset.x + size.width(), offset.y + size.height());
+}
+
+void BaseView::ScrollTo(Point topLeft) {
+    horizontalScrollBar()->setValue(topLeft.x);
+    verticalScrollBar()->setValue(topLeft.y);
+}
+
+void BaseView::SetStatusText(const Str255& text) {
+    SetStatusText(platform::FromCp1252(text.View()));
+}
+
+void BaseView::SetDocumentModified() {
+    m_document.SetModifiedFlag(true);
+}
+
+void BaseView::Beep() {
+    QApplication::beep();
+}
+
+void BaseView::BeginWindowDraw() {
+    PaintPort* port = dynamic_cast<PaintPort*>(gDrawPort.Get());
+    if (port != nullptr) port->BeginWindowDraw(*this);
+    m_drawPorts.push_back(port);
+}
+
+void BaseView::EndWindowDraw() {
+    if (m_drawPorts.empty()) return;
+    PaintPort* port = m_drawPorts.back();
+    m_drawPorts.pop_back();
+    if (port != nullptr) port->EndDraw();
+    if (m_drawPorts.empty() && m_stale) Redraw();
+}
+
+void BaseView::RedrawSoon() {
+    m_stale = true;
+    if (m_drawPorts.empty()) Redraw();
+}
+
+bool BaseView::DoAction(OwnedAction action, bool typing) {
+    try {
+        return m_undo.DoAction(std::move(action), typing);
+    } catch (const std::exception&) {
+        // The action put back what it took out and is gone; the document stands as before.
+        Beep();
+        RedrawSoon();
+        return false;
+    }
 }
 
 void BaseView::TakeBody() {
@@ -56,6 +155,11 @@ void BaseView::TakeBody() {
         if (drawing.Port() != nullptr) m_page->PlaceAll(false);
     }
     UpdateScrollSizes();
+    m_undo.Clear();
+    DocRange caret;
+    const DocPos start = m_page->StartPosition();
+    caret.Assign(start, start);
+    m_highlight.Update(caret, false);
     SetStatusText(QString());
     Redraw();
 }
@@ -74,6 +178,7 @@ void BaseView::Relayout() {
 
 void BaseView::Redraw() {
     if (m_image.isNull()) return;
+    m_stale = false;
     {
         WindowDrawing drawing(*this);
         if (PaintPort* port = drawing.Port()) {
@@ -82,7 +187,12 @@ void BaseView::Redraw() {
             const Rect visible(offset.x, offset.y, offset.x + m_image.width(),
                                offset.y + m_image.height());
             port->EraseRect(visible);
-            if (m_page != nullptr) m_page->DrawInRect(visible);
+            if (m_page != nullptr) {
+                m_page->DrawInRect(visible);
+                // Layout may have moved what the selection covers.
+                m_highlight.Recompute();
+                m_highlight.Draw(Region(visible));
+            }
         } else {
             m_image.fill(Qt::white);
         }
@@ -123,6 +233,7 @@ void BaseView::SetStatusText(const QString& text) {
 }
 
 bool BaseView::UpdateCommand(int32_t id, CommandState& state) {
+    if (UpdateEditCommand(id, state)) return true;
     switch (id) {
     case cmd::kSize10:
     case cmd::kSize12:
@@ -140,25 +251,15 @@ bool BaseView::UpdateCommand(int32_t id, CommandState& state) {
     }
     // An Element command, or its toolbar button, needs its builder and a place to insert.
     if (cmd::IsElement(id) || cmd::IsToolbarElement(id)) {
-        state.enabled =
-            CanEdit() && CanInsertComponent() && ElementBuilders::Instance().Find(id) != nullptr;
-        return true;
-    }
-    // The paragraph styles show the style at the caret, the first paragraph's until selections
-    // arrive; changing one waits for the style action.
-    if (id >= cmd::kParaTitle && id <= cmd::kParaSourceCode) {
-        const ParaComp* first =
-            m_page != nullptr && !m_page->IsEmpty() ? m_page->GetAt(1) : nullptr;
-        state.enabled = false;
-        state.checked = first != nullptr && first->GetStyle().GetKind() == id - cmd::kParaTitle;
+        state.enabled = CanEdit() && CanInsertComponent() && ElementAllowedHere(id) &&
+                        ElementBuilders::Instance().Find(id) != nullptr;
         return true;
     }
     return false;
 }
 
-void BaseView::InsertComponent(OwnedComponent) {}
-
 void BaseView::RunCommand(int32_t id) {
+    if (RunEditCommand(id)) return;
     if (cmd::IsElement(id) || cmd::IsToolbarElement(id)) {
         if (const ElementBuilder* build = ElementBuilders::Instance().Find(id)) {
             if (OwnedComponent component = (*build)(*this)) InsertComponent(std::move(component));
@@ -248,14 +349,3 @@ void BaseView::keyPressEvent(QKeyEvent* event) {
     }
     if (TypesCharacter(key.code)) OnChar(key);
 }
-
-void BaseView::OnKeyDown(const KeyInput& key) {
-    // Page Up and Page Down scroll by a page; the caret moves come with the selection actions.
-    if (key.code == keycode::kPageUp || key.code == keycode::kPageDown) {
-        QScrollBar* bar = verticalScrollBar();
-        const int step = key.code == keycode::kPageUp ? -bar->pageStep() : bar->pageStep();
-        bar->setValue(bar->value() + step);
-    }
-}
-
-void BaseView::OnChar(const KeyInput&) {}

@@ -7,24 +7,33 @@
 // The view shows its document's paragraph sequence (`page`), laid out at the view's size
 // setting. It is the first command target of its window: the size commands and Larger
 // Equations are its own, and the paragraph style commands show the style of the paragraph at
-// the caret. The editing commands (selection, undo, styles, elements, symbols) join it with
-// the editing actions; until then they are unrouted or disabled.
+// the caret. It is the edit view the actions run in: it holds the selection with its
+// highlight, the one-level undo slot and the mouse tracker in progress, turns keys, clicks and
+// the Edit, Format and Symbols commands into actions, and marks the document modified after
+// every action (and every undo and redo) that changes it. Typing and clicks are refused while
+// a calculation runs.
 
 #include "app/CommandRouter.h"
 #include "app/KeyMapping.h"
 #include "document/TextComp.h"
-#include "mathbox/DrawView.h"
+#include "mathbox/EditView.h"
+#include "mathbox/SelHighlight.h"
+#include "mathbox/actions/RangeTracker.h"
+#include "mathbox/actions/UndoSlot.h"
 
 #include <QAbstractScrollArea>
 #include <QImage>
 
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <vector>
 
 class CTessaryDoc;
 class CompSequence;
+class PaintPort;
 
-class BaseView : public QAbstractScrollArea, public DrawView, public CommandTarget {
+class BaseView : public QAbstractScrollArea, public EditView, public CommandTarget {
 public:
     BaseView(CTessaryDoc& document, QWidget* parent = nullptr);
     ~BaseView() override;
@@ -32,6 +41,8 @@ public:
     CTessaryDoc& Document() { return m_document; }
     // The laid-out paragraphs; null until the document hands over its body.
     CompSequence* Page() const { return m_page; }
+    // Puts the caret at a position and scrolls it into sight.
+    void SelectPosition(const DocPos& position);
     // Takes the document's body afresh (a new or opened document): the document's size and
     // larger-equations settings, a full layout, the scroll sizes, the status bar cleared.
     void TakeBody();
@@ -44,6 +55,26 @@ public:
     void RegionErased(const Region& region) override;
     void RedrawWithin(const Region& clip) override;
 
+    // --- EditView ---
+    DocRange GetSelection() const override { return m_highlight.GetRange(); }
+    void SetSelection(const DocRange& range, bool redraw) override;
+    void InvalidateHighlight(const DocRange& range) override;
+    void RelayoutFrom(int32_t paragraph, int32_t index) override;
+    void UpdateScrollSizes() override;
+    Rect GetVisibleRect() const override;
+    void ScrollTo(Point topLeft) override;
+    void SetStatusText(const Str255& text) override;
+    void SetDocumentModified() override;
+    void Beep() override;
+    void BeginWindowDraw() override;
+    void EndWindowDraw() override;
+
+    UndoSlot& Undo() { return m_undo; }
+    const SelHighlight& Highlight() const { return m_highlight; }
+    // Performs an action through the undo slot; an action that fails is dropped with a beep and
+    // leaves the document as it was. False when it was refused or failed.
+    bool DoAction(OwnedAction action, bool typing = false);
+
     // --- CommandTarget ---
     bool UpdateCommand(int32_t id, CommandState& state) override;
     void RunCommand(int32_t id) override;
@@ -54,6 +85,7 @@ public:
     virtual bool CanEdit() const;
     // The status bar's message; the frame installs where it goes.
     void SetStatusText(const QString& text);
+    using EditView::SetStatusText;
     void SetStatusSink(std::function<void(const QString&)> sink) { m_statusSink = std::move(sink); }
     // Redraws the whole backing image and asks for a repaint.
     void Redraw();
@@ -71,10 +103,17 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     bool event(QEvent* event) override;
     bool focusNextPrevChild(bool next) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
 
     // Puts a component built by an Element command in at the selection; false where the view
     // cannot insert yet (the editing actions bring the insertion).
-    virtual bool CanInsertComponent() const { return false; }
+    virtual bool CanInsertComponent() const;
     virtual void InsertComponent(OwnedComponent component);
 
     // A navigation key (33 to 40) and a typed character; the editing actions fill these in.
@@ -82,11 +121,35 @@ protected:
     virtual void OnChar(const KeyInput& key);
 
 private:
-    void UpdateScrollSizes();
+    // The parts of the command handling that edit (ViewCommands.cpp).
+    bool UpdateEditCommand(int32_t id, CommandState& state);
+    bool RunEditCommand(int32_t id);
+    // Whether the component around the caret takes the Element command (or its button) there.
+    bool ElementAllowedHere(int32_t id) const;
+    // The mouse pointer over a document point, as the position there asks for.
+    void UpdateCursor(QPoint client);
+    // Types one character at the selection, joining the typing action that is going on.
+    void TypeChar(uint8_t code, bool mathOnly);
+    // Runs the action an edit code asks for; false for a code that is no edit.
+    bool RunEditCode(int32_t code, const KeyInput& key);
+    Point DocumentPoint(QPoint client) const;
+    void EndTracking();
+    void Autoscroll(QPoint client);
+    // Repaints the whole image after drawing ends, or now when no drawing is going on.
+    void RedrawSoon();
 
     CTessaryDoc& m_document;
     CompSequence* m_page = nullptr;
     QImage m_image;
     int32_t m_baseSize = 5;
     std::function<void(const QString&)> m_statusSink;
+    SelHighlight m_highlight{*this};
+    UndoSlot m_undo{*this};
+    std::unique_ptr<MouseTracker> m_tracker;
+    bool m_cursorHidden = false; // hidden while typing, until the mouse moves
+    int m_trackTimer = 0;
+    // The window drawings begun for actions (null where no drawing layer of ours is installed),
+    // and whether the image must be drawn afresh once the last of them ends.
+    std::vector<PaintPort*> m_drawPorts;
+    bool m_stale = false;
 };

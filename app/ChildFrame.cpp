@@ -6,6 +6,7 @@
 #include "app/WindowHost.h"
 #include "document/DocSettings.h"
 #include "document/ExportWriters.h"
+#include "document/KernelSession.h"
 #include "document/QtGeometry.h"
 #include "document/SequenceBody.h"
 #include "document/TessaryDoc.h"
@@ -85,6 +86,12 @@ void ChildFrame::resizeEvent(QResizeEvent* event) {
 }
 
 void ChildFrame::closeEvent(QCloseEvent* event) {
+    // A calculation may be working on this document; it must not go from under it.
+    if (IsKernelBusy()) {
+        gKernelSession->CheckBusy();
+        event->ignore();
+        return;
+    }
     if (!SaveModified()) {
         event->ignore();
         return;

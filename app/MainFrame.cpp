@@ -7,6 +7,7 @@
 #include "app/ConstantsPalette.h"
 #include "app/DocumentArea.h"
 #include "app/ToolIcons.h"
+#include "document/KernelSession.h"
 
 #include <QActionGroup>
 #include <QApplication>
@@ -204,6 +205,12 @@ std::vector<ChildFrame*> MainFrame::Frames() const {
 }
 
 void MainFrame::closeEvent(QCloseEvent* event) {
+    // The calculation in progress belongs to a document and reports into this frame.
+    if (IsKernelBusy()) {
+        gKernelSession->CheckBusy();
+        event->ignore();
+        return;
+    }
     for (ChildFrame* child : Frames()) {
         if (!child->close()) {
             event->ignore();

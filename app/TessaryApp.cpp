@@ -6,12 +6,13 @@
 #include "app/DocumentPrinter.h"
 #include "app/MainFrame.h"
 #include "app/MathElements.h"
-#include "app/NeverConnectedSession.h"
+#include "app/QtSessionHost.h"
 #include "app/ToolIcons.h"
 #include "app/WindowHost.h"
 #include "document/TessaryDoc.h"
 #include "document/TextFontPrefs.h"
 #include "expr/symbols/BuiltinNames.h"
+#include "kernel/KernelSession.h"
 #include "mathbox/DrawingServices.h"
 #include "mathbox/LayoutStyleTable.h"
 
@@ -57,7 +58,11 @@ bool TessaryApp::InitInstance(const QStringList& arguments) {
     m_layout = std::make_unique<LayoutServices>();
     m_builtinNames = std::make_unique<BuiltinNamesScope>();
     // The kernel session.
-    if (!m_session) m_session = std::make_unique<NeverConnectedSession>();
+    if (!m_session) {
+        m_sessionHost = std::make_unique<QtSessionHost>(
+            [this] { return m_mainFrame.get(); }, [this](const QString& text) { Message(text); });
+        m_session = std::make_unique<kernel::KernelSession>(*m_sessionHost);
+    }
     m_installedSession =
         std::make_unique<Installed<KernelSession>>(gKernelSession, m_session.get());
 
@@ -195,6 +200,7 @@ int TessaryApp::ExitInstance() {
     m_profile.reset();
     m_installedSession.reset();
     m_session.reset();
+    m_sessionHost.reset();
     m_builtinNames.reset();
     m_layout.reset();
     return m_exitCode;

@@ -29,6 +29,7 @@ class LayoutServices;
 class MathElements;
 class MainFrame;
 class QPrinter;
+class QtSessionHost;
 class QSettings;
 struct TextFontPrefs;
 
@@ -37,7 +38,8 @@ public:
     // Messages to the user: a message box in the program, a recorder in tests.
     using MessageSink = std::function<void(const QString& text)>;
 
-    // `session` replaces the session of a program without a kernel subsystem (tests).
+    // `session` replaces the kernel session, which otherwise launches the kernel program from
+    // the editor's own folder (tests).
     explicit TessaryApp(std::unique_ptr<KernelSession> session = nullptr);
     ~TessaryApp() override;
 
@@ -80,6 +82,8 @@ private:
 
     std::unique_ptr<LayoutServices> m_layout;
     std::unique_ptr<BuiltinNamesScope> m_builtinNames;
+    // The windows the kernel session uses; outlives the session.
+    std::unique_ptr<QtSessionHost> m_sessionHost;
     std::unique_ptr<KernelSession> m_session;
     std::unique_ptr<Installed<KernelSession>> m_installedSession;
     std::unique_ptr<QSettings> m_profile;

@@ -95,8 +95,8 @@ void WindowHost::SetFramePlacement(const Rect& placement) {
     m_frame.SetFrameRect(placement);
 }
 
-void WindowHost::SelectPosition(const DocPos&) {
-    // Selections come with the selection actions; until then the view keeps its caret.
+void WindowHost::SelectPosition(const DocPos& position) {
+    m_frame.View()->SelectPosition(position);
 }
 
 void WindowHost::ShowBody() {

@@ -67,15 +67,17 @@ int32_t CompList::IndexOf(const TextComp* comp) const {
     return found == m_children.end() ? 0 : static_cast<int32_t>(found - m_children.begin()) + 1;
 }
 
+// A list inside a box changes the box's size: the owners up to the paragraph are laid out again
+// too, or text typed into a box would not show.
 void CompList::Adopt(TextComp* comp) {
     comp->SetParent(this);
     comp->SetSizeLevel(m_sizeLevel);
-    m_needsLayout = true;
+    InvalidateLayout();
 }
 
 void CompList::Release(TextComp* comp) {
     if (comp->GetParent() == this) comp->SetParent(nullptr);
-    m_needsLayout = true;
+    InvalidateLayout();
 }
 
 void CompList::Append(TextComp* comp) {

@@ -257,12 +257,14 @@ DocPos DocRange::RemoveContent(Material& removed) {
 namespace {
 
 // Whether `source`'s rows (or columns) fit a grid box `target`: the same kind, and as many
-// columns per row (rows per column).
+// columns per row (rows per column). A grid emptied of every row or column has no size left to
+// match, so any cells of its kind fit it; otherwise undoing that removal would lose them.
 bool GridFits(const TextComp* source, const TextComp* target, bool columns) {
     const GridShape* from = AsGrid(source);
     const GridShape* into = AsGrid(target);
     if (from == nullptr || into == nullptr || source->GetTypeTag() != target->GetTypeTag())
         return false;
+    if (into->GetColumnCount() == 0) return from->GetColumnCount() > 0;
     return columns ? from->GetRowCount() == into->GetRowCount()
                    : from->GetColumnCount() == into->GetColumnCount();
 }

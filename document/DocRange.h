@@ -64,7 +64,9 @@ public:
     // Takes what the range selects out of the document into `removed`; returns the position
     // where it was. The range then describes the material where it now is.
     DocPos RemoveContent(Material& removed);
-    // Whether `material` may be put at this selection.
+    // Whether `material` may be put at this selection. At a grid's boundary only rows (columns)
+    // of a grid of its kind fit, as wide (tall) as the grid; a grid left with no cells takes
+    // any of its kind.
     bool CanInsertContent(const Material& material) const;
 
     DocPos start;

@@ -65,9 +65,14 @@ TEST_F(ElementBuildersTest, OnlyRegisteredBuildersEnableTheirCommands) {
         EXPECT_TRUE(view->inserted.empty()); // nothing built, nothing inserted
     }
     EXPECT_FALSE(Ask(kCommand).enabled);
-    // The program's own view cannot insert yet: registered or not, the command stays off.
+    // The program's own view inserts at its caret: a registered builder enables the command
+    // there, and only while no calculation runs.
+    EXPECT_FALSE(State(kCommand).enabled);
     auto registration =
         ElementBuilders::Instance().Register(kCommand, [](BaseView&) { return OwnedComponent(); });
+    EXPECT_TRUE(State(kCommand).enabled);
+    session->connected = true;
+    session->busy = true;
     EXPECT_FALSE(State(kCommand).enabled);
 }
 

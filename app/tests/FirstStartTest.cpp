@@ -50,12 +50,17 @@ const Expected kFirstStart[] = {
     {"Find", cmd::kFind, false, false, "Find..."},
     {"Insert Row", cmd::kInsertRow, false, false, "Insert Ro&w"},
     {"Plot parameters", cmd::kPlotParameters, false, false, "Set Plot Parameters..."},
-    {"Plain text style", cmd::kTextPlain, false, false, "&Plain\tF7"},
-    {"Plain Equation is the new paragraph's style", cmd::kParaPlainEquation, false, true,
+    {"Plain text at the caret of an empty equation", cmd::kTextPlain, true, true, "&Plain\tF7"},
+    {"Math text style", cmd::kTextPlain + 3, true, false, "&Math\tF10"},
+    {"Plain Equation is the new paragraph's style", cmd::kParaPlainEquation, true, true,
      "Plain &Equation\tF5"},
-    {"Title", cmd::kParaTitle, false, false, "&Title"},
-    {"Fraction", cmd::kElementFraction, false, false, "&Fraction\tCtrl+F"},
-    {"Double prime", cmd::kElementDoublePrime, false, false, "Dou&ble Prime\tAlt+Shift+'"},
+    {"Title", cmd::kParaTitle, true, false, "&Title"},
+    {"Source Code", cmd::kParaSourceCode, true, false, "So&urce Code"},
+    {"Select All", cmd::kSelectAll, true, false, "Select &All\tCtrl+A"},
+    {"Insert Column outside a grid", cmd::kInsertColumn, false, false, "Insert &Column"},
+    {"Fraction", cmd::kElementFraction, true, false, "&Fraction\tCtrl+F"},
+    {"Double prime", cmd::kElementDoublePrime, true, false, "Dou&ble Prime\tAlt+Shift+'"},
+    {"Matrix without its box", cmd::kElementFraction + 12, false, false, "&Matrix\tCtrl+M"},
     {"Link", cmd::kElementLink, false, false, "Lin&k\tCtrl+L"},
     {"10 Point", cmd::kSize10, true, false, "10 Point"},
     {"12 Point", cmd::kSize12, true, false, "12 Point"},
@@ -64,10 +69,11 @@ const Expected kFirstStart[] = {
     {"Larger Equations", cmd::kLargerEquations, true, false, "Larger Equations"},
     {"Text Preferences", cmd::kTextPreferences, false, false, "Text Preferences..."},
     {"Page Numbering", cmd::kPageNumbering, false, false, "Page N&umbering..."},
-    {"Start Kernel without a kernel subsystem", cmd::kStartKernel, false, false, "&Start Kernel"},
+    {"Start Kernel with no kernel running", cmd::kStartKernel, true, false, "&Start Kernel"},
     {"Quit Kernel", cmd::kQuitKernel, false, false, "&Quit Kernel"},
     {"Evaluate Code", cmd::kEvaluateCode, false, false, "&Evaluate Oskaria Code"},
-    {"Connection Options", cmd::kConnectionOptions, false, false, "Connection &Options..."},
+    {"Connection Options with no kernel running", cmd::kConnectionOptions, true, false,
+     "Connection &Options..."},
     {"Calculation Options", cmd::kCalculationOptions, false, false, "&Calculation Options..."},
     {"Term Ordering", cmd::kTermOrdering, false, false, "&Term Ordering..."},
     {"Toolbar shown", cmd::kViewToolbar, true, true, "&Toolbar"},
@@ -76,12 +82,13 @@ const Expected kFirstStart[] = {
     {"Constants without a palette", cmd::kViewConstants, false, false, "&Constants"},
     {"Cascade", cmd::kWindowCascade, true, false, "&Cascade"},
     {"About", cmd::kAppAbout, true, false, "&About Tessary..."},
-    {"Toolbar fraction button", 32791, false, false, "Fraction"},
+    {"Toolbar fraction button", 32791, true, false, "Fraction"},
     {"Toolbar link button", 32811, false, false, "Link"},
-    {"First symbol", cmd::kFirstSymbol, false, false, ""},
+    {"First symbol", cmd::kFirstSymbol, true, false, ""},
+    {"Last symbol", cmd::kLastSymbol, true, false, ""},
 };
 
-// A program without a kernel subsystem: the session the application makes itself.
+// The program as it starts: the session the application makes itself, no kernel running.
 class FirstStartTest : public ::testing::Test {
 protected:
     void SetUp() override {

@@ -203,6 +203,22 @@ TEST_F(GridMaterialTest, RowsAndColumnsGoOutAndComeBack) {
     EXPECT_EQ(Cells(), "343/787/565");
 }
 
+// A grid emptied of every row (column) takes them back, in place and whole.
+TEST_F(GridMaterialTest, AnEmptiedGridTakesItsCellsBack) {
+    for (const bool columns : {false, true}) {
+        SCOPED_TRACE(columns ? "columns" : "rows");
+        const DocPos first = GridPos(grid, 1, columns);
+        Material cut;
+        Range(first, GridPos(grid, columns ? 3 : 4, columns)).RemoveContent(cut);
+        ASSERT_EQ(Cells(), "");
+        ASSERT_TRUE(Range(first, first).CanInsertContent(cut));
+        const DocRange placed = cut.MoveInto(first);
+        EXPECT_EQ(Cells(), "34/56/78");
+        EXPECT_EQ(placed.end.index, columns ? 3 : 4);
+        EXPECT_TRUE(cut.IsEmpty());
+    }
+}
+
 // Only a grid of the target's kind fits a grid boundary, rows at row boundaries and columns at
 // column boundaries, of matching size; only a partial derivative fits a variable boundary.
 TEST_F(GridMaterialTest, OnlyMatchingMaterialFitsABoundary) {
@@ -222,6 +238,13 @@ TEST_F(GridMaterialTest, OnlyMatchingMaterialFitsABoundary) {
     const Material ownRow = gridRows(grid);
     const Material ownColumn = Range(Cols(1), Cols(2)).ExtractContent();
     const Material variables = Range(VarPos(derivative, 1), VarPos(derivative, 2)).ExtractContent();
+    auto* emptied = new Grid(tags::Matrix, 2, 1);
+    seq->GetAt(1)->GetList(1)->Append(emptied);
+    Material emptiedRow;
+    Range(GridPos(emptied, 1, false), GridPos(emptied, 2, false)).RemoveContent(emptiedRow);
+    ASSERT_EQ(emptied->GetColumnCount(), 0);
+    const DocRange atEmptiedRow = Range(GridPos(emptied, 1, false), GridPos(emptied, 1, false));
+    const DocRange atEmptiedColumn = Range(GridPos(emptied, 1, true), GridPos(emptied, 1, true));
 
     const DocRange atRow = Range(Rows(2), Rows(2));
     const DocRange atColumn = Range(Cols(2), Cols(2));
@@ -247,6 +270,12 @@ TEST_F(GridMaterialTest, OnlyMatchingMaterialFitsABoundary) {
         {"a row over a character", onChar, ownRow, false},
         {"a row over a matching grid", onGrid, ownRow, true},
         {"variables over a grid", onGrid, variables, false},
+        {"its own row back into an emptied grid", atEmptiedRow, emptiedRow, true},
+        {"a row of another size into an emptied grid", atEmptiedRow, threeWide, true},
+        {"a column into an emptied grid", atEmptiedColumn, ownColumn, true},
+        {"a table's row into an emptied matrix", atEmptiedRow, tableRow, false},
+        {"characters into an emptied grid", atEmptiedRow, chars, false},
+        {"variables into an emptied grid", atEmptiedColumn, variables, false},
     };
     for (const auto& c : cases)
         EXPECT_EQ(c.at.CanInsertContent(c.material), c.fits) << c.name;

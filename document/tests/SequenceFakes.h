@@ -274,6 +274,8 @@ public:
         return OwnedComponent(grid.release());
     }
     void InsertRowsFrom(OwnedComponent other, int32_t row) override {
+        // Rows put into a grid that has none bring their columns with them.
+        if (m_columns.empty()) return InsertColumnsFrom(std::move(other), 1);
         auto* from = dynamic_cast<Grid*>(other.get());
         for (size_t c = 0; c < m_columns.size(); ++c) {
             auto& cells = from->m_columns[c];

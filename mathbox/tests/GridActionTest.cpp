@@ -5,6 +5,7 @@
 #include "mathbox/DerivativeBoxes.h"
 #include "mathbox/GridKinds.h"
 #include "mathbox/MatrixBox.h"
+#include "mathbox/TableBox.h"
 #include "mathbox/actions/EditActions.h"
 #include "mathbox/actions/UndoSlot.h"
 #include "mathbox/actions/tests/ActionFixture.h"
@@ -131,6 +132,60 @@ TEST_F(GridActionTest, DoUndoRedoRestoreTheBytes) {
             EXPECT_EQ(grid->GetList(i)->GetOwner(), grid);
         for (int32_t i = 1; i <= derivative->GetListCount(); ++i)
             EXPECT_EQ(derivative->GetList(i)->GetOwner(), derivative);
+    }
+}
+
+// Deleting every row or every column leaves a grid with none; undoing must put the user's
+// cells back into that emptied grid, and redo must empty it again.
+TEST(EmptiedGridActionTest, DeletingEveryRowOrColumnUndoes) {
+    const struct {
+        const char* name;
+        std::function<GridBox*()> make;
+        bool columns;
+    } cases[] = {
+        {"every column of a matrix", [] { return new MatrixBox(2, 3); }, true},
+        {"every row of a matrix", [] { return new MatrixBox(2, 3); }, false},
+        {"every column of a table", [] { return new TableBox(2, 3); }, true},
+        {"every row of a table", [] { return new TableBox(2, 3); }, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Services services;
+        GridKinds kinds;
+        Document document;
+        CompSequence seq{&document};
+        auto para = Para("", ParaStyle::kPlainEquation);
+        GridBox* grid = c.make();
+        for (int32_t r = 1; r <= 3; ++r)
+            for (int32_t col = 1; col <= 2; ++col)
+                fakes::AppendChars(*grid->GetCell(col, r), std::string(1, char('a' + 2 * r + col)));
+        para->GetList(1)->Append(grid);
+        seq.Append(std::move(para));
+        seq.PlaceAll(false);
+        actiontest::FakeView view{seq};
+        UndoSlot slot{view};
+        auto saved = [&] { return streambytes::Save([&](DocStream& s) { seq.Write(s, false); }); };
+
+        const auto before = saved();
+        DocRange sel;
+        sel.Assign(GridPos(grid, 1, c.columns), GridPos(grid, c.columns ? 3 : 4, c.columns));
+        view.selection = sel;
+        ASSERT_TRUE(slot.DoAction(OwnedAction(MakeAction<DeleteAction>(view, sel))));
+        EXPECT_EQ(grid->GetColumnCount(), 0);
+        EXPECT_EQ(grid->GetRowCount(), 0);
+        const auto afterDo = saved();
+        EXPECT_NE(afterDo, before);
+        slot.UndoCommand();
+        EXPECT_EQ(saved(), before) << "undone";
+        EXPECT_EQ(grid->GetColumnCount(), 2);
+        EXPECT_EQ(grid->GetRowCount(), 3);
+        slot.UndoCommand();
+        EXPECT_EQ(saved(), afterDo) << "redone";
+        slot.UndoCommand();
+        EXPECT_EQ(saved(), before) << "undone again";
+        ASSERT_EQ(grid->GetListCount(), 6);
+        for (int32_t i = 1; i <= grid->GetListCount(); ++i)
+            EXPECT_EQ(grid->GetList(i)->GetOwner(), grid);
     }
 }
 

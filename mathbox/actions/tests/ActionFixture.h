@@ -42,7 +42,7 @@ public:
     int32_t BaseSize() const override { return 5; }
     void InvalidateClientRect(const Rect&, bool) override {}
     void RegionErased(const Region&) override {}
-    void RedrawWithin(const Region&) override {}
+    void RedrawWithin(const Region& clip) override { redraws.push_back(clip); }
 
     DocRange GetSelection() const override { return selection; }
     void SetSelection(const DocRange& range, bool) override {
@@ -71,6 +71,7 @@ public:
     Rect visible{0, 0, 600, 400};
     std::vector<int32_t> relayouts;
     std::vector<Point> scrolls;
+    std::vector<Region> redraws; // the clips of immediate redraws
     std::string status;
     int highlights = 0;
     int modified = 0;

@@ -1,0 +1,396 @@
+// The base view's editing: keys and typed characters, the mouse, and the Edit, Format, Element
+// and Symbols commands, each turned into an action that runs through the view's undo slot.
+
+#include "app/BaseView.h"
+#include "app/CommandIds.h"
+#include "app/CommandTable.h"
+#include "app/WindowDrawing.h"
+#include "document/CompSequence.h"
+#include "document/EditCodes.h"
+#include "document/KernelSession.h"
+#include "document/ParaComp.h"
+#include "document/ParaStyle.h"
+#include "document/RefComp.h"
+#include "document/TessaryDoc.h"
+#include "mathbox/actions/EditActions.h"
+#include "mathbox/actions/SelectionActions.h"
+#include "mathbox/actions/TAction.h"
+#include "mathbox/actions/TypingAction.h"
+#include "platform/Cp1252.h"
+
+#include <QCursor>
+#include <QMouseEvent>
+#include <QScrollBar>
+
+namespace {
+
+// The selection of a paragraph's label: Cut and Paste are refused on it, and typing only beeps.
+bool IsLabelRange(const DocRange& range) {
+    return range.start.kind == DocPos::kInList && range.end.kind == DocPos::kInList &&
+           range.start.IsInParagraphList() && range.start.index == 0 && range.end.index == 1 &&
+           range.start.GetList() == range.end.GetList();
+}
+
+// Whether the innermost component around the selection's start offers the command there.
+bool EnclosingOffers(const DocRange& selection, int32_t id) {
+    const TextComp* holder = selection.start.FindEnclosing(tags::Null);
+    return holder != nullptr && holder->IsCommandEnabled(id, selection.start);
+}
+
+// Builds the action of kind A at the view's selection and performs it; always true, so that a
+// command or edit code reads as handled.
+template <typename A, typename... Args>
+bool Perform(BaseView& view, Args&&... args) {
+    view.DoAction(MakeAction<A>(view, view.GetSelection(), std::forward<Args>(args)...));
+    return true;
+}
+
+} // namespace
+
+bool BaseView::CanInsertComponent() const {
+    return m_page != nullptr && GetSelection().start.kind != DocPos::kNone;
+}
+
+void BaseView::InsertComponent(OwnedComponent component) {
+    DoAction(MakeAction<CreateObjectAction>(*this, std::move(component), GetSelection()));
+}
+
+bool BaseView::ElementAllowedHere(int32_t id) const {
+    const int32_t menuId = cmd::IsToolbarElement(id) ? id + cmd::kToolbarToMenu : id;
+    const DocRange selection = GetSelection();
+    const TextComp* holder = selection.start.FindEnclosing(tags::Null);
+    return holder == nullptr || holder->IsCommandEnabled(menuId, selection.start);
+}
+
+void BaseView::SelectPosition(const DocPos& position) {
+    if (m_page == nullptr || position.kind == DocPos::kNone) return;
+    DocRange caret;
+    caret.Assign(position, position);
+    WindowDrawing drawing(*this);
+    SetSelection(caret, true);
+    BringIntoView(*this, caret.GetBounds());
+}
+
+bool BaseView::UpdateEditCommand(int32_t id, CommandState& state) {
+    const DocRange selection = GetSelection();
+    const bool hasCaret = m_page != nullptr && selection.start.kind != DocPos::kNone;
+    if (id == cmd::kEditUndo) {
+        // Without an action the item keeps the text it had.
+        const TAction* last = m_undo.GetLastAction();
+        state.enabled = last != nullptr && m_undo.CanUndo() && CanEdit();
+        if (last != nullptr) state.text = platform::FromCp1252(m_undo.GetUndoText().View());
+        return true;
+    }
+    if (id == cmd::kSelectAll) {
+        state.enabled = m_page != nullptr;
+        return true;
+    }
+    if (id == cmd::kInsertRow || id == cmd::kInsertColumn || id == cmd::kInsertDerivative) {
+        const int32_t code = id == cmd::kInsertRow      ? editcode::kInsertRow
+                             : id == cmd::kInsertColumn ? editcode::kInsertColumn
+                                                        : editcode::kInsertVariable;
+        state.enabled = hasCaret && CanEdit() && EnclosingOffers(selection, code);
+        return true;
+    }
+    if (id >= cmd::kTextPlain && id <= cmd::kTextTypewriter) {
+        const int32_t style = id - cmd::kTextPlain;
+        const TypingAction* typing = m_undo.GetTypingAction();
+        state.enabled = hasCaret && CanEdit();
+        state.checked = typing != nullptr ? typing->GetFaceKind() == style
+                                          : hasCaret && selection.GetTextStyle() == style;
+        return true;
+    }
+    if (id >= cmd::kParaTitle && id <= cmd::kParaSourceCode) {
+        const ParaComp* para = hasCaret ? selection.start.paragraph : nullptr;
+        state.enabled = hasCaret && CanEdit();
+        state.checked = para != nullptr && para->GetStyle().GetKind() == id - cmd::kParaTitle;
+        return true;
+    }
+    if (cmd::IsSymbol(id)) {
+        state.enabled = hasCaret;
+        return true;
+    }
+    return false;
+}
+
+bool BaseView::RunEditCommand(int32_t id) {
+    const DocRange selection = GetSelection();
+    if (id == cmd::kEditUndo) {
+        m_undo.UndoCommand();
+        return true;
+    }
+    if (id == cmd::kSelectAll) {
+        if (m_page != nullptr) {
+            WindowDrawing drawing(*this);
+            SetSelection(m_page->WholeRange(), true);
+        }
+        return true;
+    }
+    if (id == cmd::kInsertRow) return Perform<InsertRowAction>(*this);
+    if (id == cmd::kInsertColumn) return Perform<InsertColumnAction>(*this);
+    if (id == cmd::kInsertDerivative) return Perform<InsertDerivativeAction>(*this);
+    if (id >= cmd::kTextPlain && id <= cmd::kTextTypewriter) {
+        const int32_t style = id - cmd::kTextPlain;
+        if (selection.GetTextStyle() != style || !selection.HasExtent())
+            DoAction(MakeAction<SetTextStyleAction>(*this, selection, style));
+        return true;
+    }
+    if (id >= cmd::kParaTitle && id <= cmd::kParaSourceCode) {
+        const int32_t style = id - cmd::kParaTitle;
+        const ParaComp* para = selection.start.paragraph;
+        if (para == nullptr || para->GetStyle().GetKind() != style || !selection.InOneParagraph())
+            DoAction(MakeAction<SetParagraphStyleAction>(*this, selection, style));
+        return true;
+    }
+    if (cmd::IsSymbol(id)) {
+        TypeChar(SymbolCode(id), true);
+        return true;
+    }
+    return false;
+}
+
+void BaseView::TypeChar(uint8_t code, bool mathOnly) {
+    const DocRange selection = GetSelection();
+    if (IsLabelRange(selection)) return Beep();
+    if (!CanEdit() || m_page == nullptr || selection.start.kind == DocPos::kNone) return;
+    const TypingAction* typing = m_undo.GetTypingAction();
+    // A symbol joins only a run typed in the math face; a key joins any run going on.
+    if (typing == nullptr || (mathOnly && typing->GetFaceKind() != 3)) {
+        const int32_t face = mathOnly ? 3 : -1;
+        if (!DoAction(MakeAction<TypingAction>(*this, selection, face), true)) return;
+    }
+    try {
+        m_undo.AddTypedChar(code);
+    } catch (const std::exception&) {
+        Beep();
+        RedrawSoon();
+    }
+}
+
+bool BaseView::RunEditCode(int32_t code, const KeyInput& key) {
+    using namespace editcode;
+    const DocRange selection = GetSelection();
+    const ParaComp* para = selection.start.paragraph;
+    const int32_t style = para != nullptr ? para->GetStyle().GetKind() : ParaStyle::kParagraph;
+    switch (code) {
+    case kInsertCharacter:
+        TypeChar(static_cast<uint8_t>(key.code), false);
+        return true;
+    case kInsertTab:
+        TypeChar(9, false);
+        return true;
+    case kDeleteBefore:
+        return Perform<DeleteAction>(*this);
+    case kSplitParagraph:
+        return Perform<NewParagraphAction>(*this, style);
+    case kSplitParagraphFlagged: {
+        const bool equation =
+            style == ParaStyle::kPlainEquation || style == ParaStyle::kNumberedEquation;
+        return Perform<NewParagraphAction>(*this, equation ? ParaStyle::kParagraph
+                                                           : ParaStyle::kPlainEquation);
+    }
+    case kJoinWithPrevious:
+        // Only a paragraph after the first has a break before it.
+        if (para == nullptr || m_page == nullptr || m_page->IndexOf(para) <= 1) return true;
+        return Perform<RemoveParaBreakAction>(*this, const_cast<ParaComp*>(para));
+    case kDeleteComponent:
+        return Perform<ReduceAction>(*this);
+    case kInsertColumn:
+        return Perform<InsertColumnAction>(*this);
+    case kInsertRow:
+        return Perform<InsertRowAction>(*this);
+    case kInsertVariable:
+        return Perform<InsertDerivativeAction>(*this);
+    case kInsertExpression:
+        return Perform<InsertExpressionAction>(*this);
+    default:
+        break;
+    }
+    if (OwnedAction move = MakeSelectionAction(*this, selection, code, key.shift)) {
+        DoAction(std::move(move));
+        return true;
+    }
+    return false;
+}
+
+void BaseView::OnChar(const KeyInput& key) {
+    const DocRange selection = GetSelection();
+    if (m_page == nullptr || selection.start.kind == DocPos::kNone) return;
+    if (IsLabelRange(selection)) return Beep();
+    // The pointer would hide what is typed; it shows again when the mouse moves.
+    if (!m_cursorHidden && viewport()->rect().contains(viewport()->mapFromGlobal(QCursor::pos()))) {
+        viewport()->setCursor(Qt::BlankCursor);
+        m_cursorHidden = true;
+    }
+    RunEditCode(selection.KeyToCommand(key.code, key.shift, key.ctrl), key);
+}
+
+void BaseView::OnKeyDown(const KeyInput& key) {
+    // Page Up and Page Down scroll by a page and leave the selection where it is.
+    if (key.code == keycode::kPageUp || key.code == keycode::kPageDown) {
+        QScrollBar* bar = verticalScrollBar();
+        const int step = key.code == keycode::kPageUp ? -bar->pageStep() : bar->pageStep();
+        bar->setValue(bar->value() + step);
+        return;
+    }
+    const DocRange selection = GetSelection();
+    if (m_page == nullptr || selection.start.kind == DocPos::kNone) return;
+    OwnedAction move;
+    switch (key.code) {
+    case keycode::kHome:
+        if (key.ctrl)
+            move = MakeAction<DocStartAction>(*this, selection, key.shift);
+        else
+            move = MakeAction<LineStartAction>(*this, selection, key.shift);
+        break;
+    case keycode::kEnd:
+        if (key.ctrl)
+            move = MakeAction<DocEndAction>(*this, selection, key.shift);
+        else
+            move = MakeAction<LineEndAction>(*this, selection, key.shift);
+        break;
+    case keycode::kLeft:
+    case keycode::kUp:
+    case keycode::kRight:
+    case keycode::kDown:
+        move = MakeAction<ArrowAction>(*this, selection, key.shift, static_cast<uint8_t>(key.code),
+                                       key.ctrl);
+        break;
+    default:
+        return;
+    }
+    DoAction(std::move(move));
+}
+
+// --- The mouse ---
+
+Point BaseView::DocumentPoint(QPoint client) const {
+    const Point offset = ScrollOffset();
+    return Point(client.x() + offset.x, client.y() + offset.y);
+}
+
+void BaseView::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton || m_tracker != nullptr || m_page == nullptr) {
+        QAbstractScrollArea::mousePressEvent(event);
+        return;
+    }
+    event->accept();
+    if (!CanEdit()) return;
+    const Point point = DocumentPoint(event->position().toPoint());
+    const Qt::KeyboardModifiers mods = event->modifiers();
+    const int32_t bits = (mods.testFlag(Qt::ShiftModifier) ? RangeTracker::kShift : 0) |
+                         (mods.testFlag(Qt::ControlModifier) ? RangeTracker::kCtrl : 0);
+    if ((bits & RangeTracker::kCtrl) == 0) {
+        // A click on a reference selects what it refers to.
+        TextComp* top = m_page->FindAt(point);
+        if (top != nullptr && top->GetTypeTag() == tags::Reference) {
+            DoAction(MakeAction<FollowReferenceAction>(*this, GetSelection(),
+                                                       static_cast<RefComp*>(top)));
+            return;
+        }
+    }
+    m_undo.EndTyping();
+    m_tracker = std::make_unique<RangeTracker>(*this, *m_page, bits);
+    // Actions wait until the drag ends: the tracker reads the document while it lasts.
+    m_undo.SetBlocked(true);
+    m_trackTimer = startTimer(100);
+    WindowDrawing drawing(*this);
+    m_tracker->Begin(point);
+}
+
+void BaseView::Autoscroll(QPoint client) {
+    const QSize size = viewport()->size();
+    QScrollBar* v = verticalScrollBar();
+    QScrollBar* h = horizontalScrollBar();
+    if (client.y() >= size.height()) v->setValue(v->value() + v->singleStep());
+    if (client.y() < 0) v->setValue(v->value() - v->singleStep());
+    if (client.x() >= size.width()) h->setValue(h->value() + h->singleStep());
+    if (client.x() < 0) h->setValue(h->value() - h->singleStep());
+}
+
+void BaseView::UpdateCursor(QPoint client) {
+    m_cursorHidden = false;
+    // The pointer is left alone while a calculation runs.
+    if (m_page == nullptr || IsKernelBusy()) return;
+    const Point point = DocumentPoint(client);
+    const TextComp* top = m_page->FindAt(point);
+    Qt::CursorShape shape = Qt::IBeamCursor;
+    if (top != nullptr && top->GetTypeTag() == tags::Reference) {
+        shape = Qt::PointingHandCursor;
+    } else {
+        switch (m_page->PosFromPoint(point, true).LoadCursor()) {
+        case PositionCursor::ResizeVertical:
+            shape = Qt::SizeHorCursor; // a vertical boundary is dragged sideways
+            break;
+        case PositionCursor::ResizeHorizontal:
+            shape = Qt::SizeVerCursor;
+            break;
+        default:
+            break;
+        }
+    }
+    if (viewport()->cursor().shape() != shape) viewport()->setCursor(shape);
+}
+
+void BaseView::mouseMoveEvent(QMouseEvent* event) {
+    if (m_tracker == nullptr) {
+        UpdateCursor(event->position().toPoint());
+        return QAbstractScrollArea::mouseMoveEvent(event);
+    }
+    const QPoint client = event->position().toPoint();
+    // The point is taken before scrolling, so that the selection reaches where the mouse is.
+    const Point point = DocumentPoint(client);
+    Autoscroll(client);
+    WindowDrawing drawing(*this);
+    m_tracker->MouseMoved(point);
+}
+
+void BaseView::EndTracking() {
+    if (m_trackTimer != 0) killTimer(m_trackTimer);
+    m_trackTimer = 0;
+    m_tracker.reset();
+    m_undo.SetBlocked(false);
+}
+
+void BaseView::mouseReleaseEvent(QMouseEvent* event) {
+    if (m_tracker == nullptr || event->button() != Qt::LeftButton)
+        return QAbstractScrollArea::mouseReleaseEvent(event);
+    std::unique_ptr<MouseTracker> tracker = std::move(m_tracker);
+    {
+        WindowDrawing drawing(*this);
+        tracker->End(DocumentPoint(event->position().toPoint()));
+    }
+    EndTracking();
+}
+
+void BaseView::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton || m_page == nullptr || !CanEdit())
+        return QAbstractScrollArea::mouseDoubleClickEvent(event);
+    EndTracking();
+    const DocPos pos = m_page->PosFromPoint(DocumentPoint(event->position().toPoint()), true);
+    if (pos.kind == DocPos::kNone) return;
+    DocRange caret;
+    caret.Assign(pos, pos);
+    DoAction(MakeAction<SelectWordAction>(*this, caret));
+}
+
+void BaseView::timerEvent(QTimerEvent* event) {
+    if (event->timerId() != m_trackTimer || m_tracker == nullptr)
+        return QAbstractScrollArea::timerEvent(event);
+    WindowDrawing drawing(*this);
+    m_tracker->Tick();
+}
+
+// --- The focus: the highlight shows whether typing goes here ---
+
+void BaseView::focusInEvent(QFocusEvent* event) {
+    QAbstractScrollArea::focusInEvent(event);
+    m_highlight.SetMode(SelHighlight::kActive);
+    Redraw();
+}
+
+void BaseView::focusOutEvent(QFocusEvent* event) {
+    QAbstractScrollArea::focusOutEvent(event);
+    m_highlight.SetMode(SelHighlight::kInactive);
+    Redraw();
+}

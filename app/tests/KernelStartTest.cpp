@@ -1,0 +1,317 @@
+// The running editor with its real kernel session: the Kernel menu starts the kernel program
+// beside the editor, follows the session through starting and connected, quits it, Escape in a
+// document stops a slow calculation, and exit leaves no kernel process behind. Every wait is a
+// bounded QTRY loop.
+
+#include "app/BaseView.h"
+#include "app/ChildFrame.h"
+#include "app/CommandIds.h"
+#include "app/MainFrame.h"
+#include "app/QtSessionHost.h"
+#include "app/TessaryApp.h"
+#include "app/tests/ShellFixture.h"
+#include "expr/LeafNodes.h"
+#include "expr/PlusNode.h"
+#include "kernel/KernelSession.h"
+
+#include <dirent.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QThread>
+#include <QTimer>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+constexpr int kStartLimitMs = 60000;
+
+// The kernel programs this process launched and that still run (zombies have ended).
+std::vector<pid_t> RunningKernels() {
+    std::vector<pid_t> kernels;
+    DIR* proc = ::opendir("/proc");
+    if (proc == nullptr) return kernels;
+    while (const dirent* entry = ::readdir(proc)) {
+        const pid_t pid = static_cast<pid_t>(std::atoi(entry->d_name));
+        if (pid <= 0) continue;
+        std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+        std::string line;
+        if (!std::getline(stat, line)) continue;
+        const auto open = line.find('(');
+        const auto close = line.rfind(')');
+        if (open == std::string::npos || close == std::string::npos) continue;
+        const std::string name = line.substr(open + 1, close - open - 1);
+        char state = 0;
+        pid_t parent = 0;
+        std::sscanf(line.c_str() + close + 1, " %c %d", &state, &parent);
+        if (parent == ::getpid() && state != 'Z' && name.rfind("OskariaKernel", 0) == 0)
+            kernels.push_back(pid);
+    }
+    ::closedir(proc);
+    return kernels;
+}
+
+NodePtr Sum(int32_t a, int32_t b) {
+    NodePtr chain = std::make_unique<MachineIntegerNode>(a);
+    chain->SetNext(std::make_unique<MachineIntegerNode>(b));
+    return std::make_unique<PlusNode>(std::move(chain));
+}
+
+std::string TextOf(const NodePtr& node) {
+    if (!node) return "<null>";
+    Str255 text;
+    node->WriteText(text);
+    return text.ToCString();
+}
+
+class KernelStartTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        shelltest::ClearProfile();
+        ::unsetenv("TESSARY_STANDIN_SCRIPT");
+        app = std::make_unique<TessaryApp>();
+        app->SetMessageSink([this](const QString& text) { messages.push_back(text); });
+        ASSERT_TRUE(app->InitInstance({}));
+        frame = app->MainWindow();
+        session = dynamic_cast<kernel::KernelSession*>(&app->Session());
+        ASSERT_NE(session, nullptr) << "the program runs the real kernel session";
+    }
+    void TearDown() override {
+        if (app) app->ExitInstance();
+        app.reset();
+        ::unsetenv("TESSARY_STANDIN_SCRIPT");
+        if (!m_script.empty()) std::remove(m_script.c_str());
+        [] { QTRY_VERIFY_WITH_TIMEOUT(RunningKernels().empty(), 10000); }();
+    }
+
+    // The kernel program's scripted behaviour for the next start.
+    void Script(const std::string& lines) {
+        char path[] = "/tmp/kernel-start-XXXXXX";
+        const int fd = ::mkstemp(path);
+        ASSERT_GE(fd, 0);
+        ::close(fd);
+        m_script = path;
+        std::ofstream(m_script) << lines;
+        ::setenv("TESSARY_STANDIN_SCRIPT", m_script.c_str(), 1);
+    }
+
+    QAction* Action(int32_t id) { return frame->Router().Action(id); }
+    // Chooses a menu command as the person would: with the menu brought up to date first, so
+    // that a disabled command does nothing.
+    void Choose(int32_t id) {
+        frame->Router().UpdateAll();
+        Action(id)->trigger();
+    }
+    bool Enabled(int32_t id) {
+        frame->Router().UpdateAll();
+        return Action(id)->isEnabled();
+    }
+    // The open progress window, found by name (its class has no meta-object of its own).
+    QDialog* Progress() { return frame->findChild<QDialog*>(QStringLiteral("kernelStartup")); }
+    QString ProgressText() {
+        QDialog* progress = Progress();
+        if (progress == nullptr || !progress->isVisible()) return {};
+        return progress->findChild<QLabel*>(QStringLiteral("startupText"))->text();
+    }
+    // Start Kernel from the menu, then wait until the start-up has ended.
+    bool StartFromMenu() {
+        Choose(cmd::kStartKernel);
+        [&] { QTRY_VERIFY_WITH_TIMEOUT(!session->IsStarting(), kStartLimitMs); }();
+        return session->IsConnected();
+    }
+
+    std::unique_ptr<TessaryApp> app;
+    MainFrame* frame = nullptr;
+    kernel::KernelSession* session = nullptr;
+    std::vector<QString> messages;
+
+private:
+    std::string m_script;
+};
+
+TEST_F(KernelStartTest, StartKernelLaunchesTheKernelAndTheMenuFollows) {
+    EXPECT_TRUE(Enabled(cmd::kStartKernel));
+    EXPECT_FALSE(Enabled(cmd::kQuitKernel));
+
+    Choose(cmd::kStartKernel);
+    // Starting: nothing may start the kernel again or quit it, and the progress window shows.
+    ASSERT_TRUE(session->IsStarting());
+    EXPECT_FALSE(Enabled(cmd::kStartKernel));
+    EXPECT_FALSE(Enabled(cmd::kQuitKernel));
+    EXPECT_FALSE(Enabled(cmd::kConnectionOptions));
+    EXPECT_TRUE(ProgressText().startsWith(QStringLiteral("Starting the kernel")));
+    EXPECT_NE(frame->Constants(), nullptr);
+    // A second Start while starting launches nothing more.
+    Choose(cmd::kStartKernel);
+
+    QTRY_VERIFY_WITH_TIMEOUT(!session->IsStarting(), kStartLimitMs);
+    ASSERT_TRUE(session->IsConnected()) << (messages.empty() ? "" : messages[0].toStdString());
+    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(Progress(), nullptr);
+    EXPECT_NE(frame->Constants(), nullptr);
+    EXPECT_EQ(RunningKernels().size(), 1u);
+    EXPECT_FALSE(Enabled(cmd::kStartKernel));
+    EXPECT_TRUE(Enabled(cmd::kQuitKernel));
+    EXPECT_TRUE(Enabled(cmd::kCalculationOptions));
+
+    // The kernel answers through the editor's own link.
+    EXPECT_EQ(TextOf(session->Simplify(*Sum(2, 3))), "5");
+}
+
+TEST_F(KernelStartTest, QuitKernelEndsTheKernelAndStartWorksAgain) {
+    ASSERT_TRUE(StartFromMenu());
+    const pid_t first = session->KernelProcess();
+    ASSERT_GT(first, 0);
+
+    Choose(cmd::kQuitKernel);
+    EXPECT_FALSE(session->IsConnected());
+    EXPECT_EQ(frame->Constants(), nullptr);
+    QTRY_VERIFY_WITH_TIMEOUT(RunningKernels().empty(), 10000);
+    EXPECT_TRUE(messages.empty()) << "a local kernel quits without a message";
+    EXPECT_TRUE(Enabled(cmd::kStartKernel));
+    EXPECT_FALSE(Enabled(cmd::kQuitKernel));
+
+    ASSERT_TRUE(StartFromMenu());
+    EXPECT_NE(session->KernelProcess(), first);
+    EXPECT_EQ(TextOf(session->Simplify(*Sum(1, 1))), "2");
+}
+
+TEST_F(KernelStartTest, CancelInTheProgressWindowLeavesNoKernel) {
+    Choose(cmd::kStartKernel);
+    QDialog* progress = Progress();
+    ASSERT_NE(progress, nullptr);
+    progress->reject();
+    QTRY_VERIFY_WITH_TIMEOUT(!session->IsStarting(), kStartLimitMs);
+    EXPECT_FALSE(session->IsConnected());
+    EXPECT_EQ(frame->Constants(), nullptr);
+    EXPECT_TRUE(messages.empty()) << "a cancelled start-up reports nothing";
+    QTRY_VERIFY_WITH_TIMEOUT(RunningKernels().empty(), 10000);
+    EXPECT_TRUE(Enabled(cmd::kStartKernel));
+}
+
+TEST_F(KernelStartTest, EscapeInADocumentStopsASlowCalculation) {
+    Script("on TYSimplify slow 20\n");
+    ASSERT_TRUE(StartFromMenu());
+    ChildFrame* child = app->NewDocument();
+    ASSERT_NE(child, nullptr);
+    BaseView* view = child->View();
+    bool busyAtEscape = false;
+    // The person presses Escape while the kernel computes; the timer fires only because the
+    // wait serves the editor's events.
+    QTimer::singleShot(300, view, [&] {
+        busyAtEscape = session->IsBusy();
+        QTest::keyClick(view, Qt::Key_Escape);
+    });
+    const auto started = std::chrono::steady_clock::now();
+    const NodePtr answer = session->Simplify(*Sum(2, 3));
+    EXPECT_TRUE(busyAtEscape);
+    EXPECT_EQ(TextOf(answer), "$Canceled");
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(15));
+    EXPECT_EQ(frame->MessagePane()->text(), QStringLiteral("Aborted"));
+    EXPECT_TRUE(session->IsConnected());
+    EXPECT_FALSE(session->IsBusy());
+}
+
+TEST_F(KernelStartTest, WindowsStayWhileACalculationRuns) {
+    Script("on TYSimplify slow 20\n");
+    ASSERT_TRUE(StartFromMenu());
+    ChildFrame* child = app->NewDocument();
+    ASSERT_NE(child, nullptr);
+    bool frameClosed = true;
+    bool childClosed = true;
+    QTimer::singleShot(300, frame, [&] {
+        frameClosed = frame->close();
+        childClosed = child->close();
+        QTest::keyClick(child->View(), Qt::Key_Escape);
+    });
+    EXPECT_EQ(TextOf(session->Simplify(*Sum(2, 3))), "$Canceled");
+    EXPECT_FALSE(frameClosed);
+    EXPECT_FALSE(childClosed);
+    EXPECT_EQ(messages, std::vector<QString>(2, QString::fromLatin1(KernelSession::kBusyMessage)));
+    const std::vector<ChildFrame*> frames = frame->Frames();
+    EXPECT_NE(std::find(frames.begin(), frames.end(), child), frames.end());
+    // Idle again, the document closes as usual.
+    EXPECT_TRUE(child->close());
+}
+
+TEST_F(KernelStartTest, ExitQuitsAConnectedKernel) {
+    ASSERT_TRUE(StartFromMenu());
+    ASSERT_EQ(RunningKernels().size(), 1u);
+    app->ExitInstance();
+    app.reset();
+    QTRY_VERIFY_WITH_TIMEOUT(RunningKernels().empty(), 10000);
+    EXPECT_TRUE(messages.empty()) << "a local kernel ends without the server's message";
+}
+
+TEST_F(KernelStartTest, ExitDuringAStartUpLeavesNoKernel) {
+    Choose(cmd::kStartKernel);
+    ASSERT_TRUE(session->IsStarting());
+    app->ExitInstance();
+    app.reset();
+    QTRY_VERIFY_WITH_TIMEOUT(RunningKernels().empty(), 10000);
+}
+
+// The server's message opens only web addresses; anything else leaves the button disabled.
+TEST(ServerMessageTest, OnlyWebAddressesAreOffered) {
+    struct Row {
+        const char* site;
+        bool offered;
+    };
+    const Row rows[] = {
+        {"http://example.org/account", true},
+        {"https://example.org", true},
+        {"HTTPS://example.org", true},
+        {"", false},
+        {"file:///etc/passwd", false},
+        {"/usr/bin/xterm", false},
+        {"mailto:someone@example.org", false},
+        {"javascript:alert(1)", false},
+        {"http://", false},
+        {"smb://host/share", false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.site);
+        EXPECT_EQ(ServerMessageDialog::IsWebAddress(QString::fromLatin1(row.site)), row.offered);
+        ServerMessageDialog dialog(nullptr, QStringLiteral("Welcome"),
+                                   QString::fromLatin1(row.site), QStringLiteral("Visit"));
+        auto* go = dialog.findChild<QPushButton*>(QStringLiteral("goToSite"));
+        ASSERT_NE(go, nullptr);
+        EXPECT_EQ(go->isEnabled(), row.offered);
+        EXPECT_EQ(go->text(), row.offered ? QStringLiteral("Visit") : QString());
+    }
+}
+
+// Work posted from another thread runs on the GUI thread, in order; work still queued when the
+// host goes is dropped.
+TEST(QtSessionHostTest, PostedWorkRunsOnTheGuiThreadInOrder) {
+    std::vector<int> ran;
+    bool onGuiThread = true;
+    {
+        QtSessionHost host([] { return nullptr; }, [](const QString&) {});
+        std::thread worker([&] {
+            for (int i = 0; i < 3; ++i)
+                host.Post([&, i] {
+                    onGuiThread = onGuiThread && QThread::currentThread() == qApp->thread();
+                    ran.push_back(i);
+                });
+        });
+        worker.join();
+        QTRY_COMPARE_WITH_TIMEOUT(ran.size(), 3u, 5000);
+        host.Post([&] { ran.push_back(99); });
+    }
+    QCoreApplication::processEvents();
+    EXPECT_EQ(ran, (std::vector<int>{0, 1, 2}));
+    EXPECT_TRUE(onGuiThread);
+}
+
+} // namespace

@@ -1,0 +1,363 @@
+// Editing in a document window through real key and mouse events: typing and its undo texts,
+// the document's modified mark after undo and redo, selection by keys and by dragging, the
+// highlight's look with and without the focus, the Format commands and typing from the Symbols
+// bar; and a picture of the editor with every paragraph style and a selection.
+
+#include "app/BaseView.h"
+#include "app/ChildFrame.h"
+#include "app/CommandIds.h"
+#include "app/CommandTable.h"
+#include "app/tests/ShellFixture.h"
+#include "document/CompList.h"
+#include "document/CompSequence.h"
+#include "document/ParaComp.h"
+#include "document/TessaryDoc.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QLineEdit>
+#include <QScrollBar>
+#include <QTest>
+
+#include <string>
+
+using namespace shelltest;
+
+namespace {
+
+class ViewEditingTest : public ShellTest {
+protected:
+    void SetUp() override {
+        ShellTest::SetUp();
+        frame->show();
+        QApplication::setActiveWindow(frame);
+        view = frame->ActiveChild()->View();
+        view->setFocus();
+        QCoreApplication::processEvents();
+    }
+
+    CTessaryDoc& Doc() { return view->Document(); }
+    CompSequence& Page() { return *view->Page(); }
+    // A paragraph's characters; '?' for anything else.
+    std::string Text(int32_t paragraph = 1) {
+        const CompList& list = *Page().GetAt(paragraph)->GetList(1);
+        std::string text;
+        for (int32_t i = 1; i <= list.GetCount(); ++i) {
+            const TextComp* c = list.GetAt(i);
+            text += c->GetTypeTag() == tags::Char ? static_cast<char>(c->GetCharCode()) : '?';
+        }
+        return text;
+    }
+    QString UndoText() {
+        Router().UpdateAll();
+        return Action(cmd::kEditUndo)->text();
+    }
+    // The selection as gap indices in its list.
+    std::pair<int32_t, int32_t> Selected() {
+        const DocRange range = view->GetSelection();
+        return {range.start.index, range.end.index};
+    }
+    // Where the caret stands before character `index` of the first paragraph, in the viewport.
+    QPoint CaretPoint(int32_t index) {
+        DocPos pos;
+        pos.SetAt(Page().GetAt(1)->GetList(1), index);
+        const Rect caret = pos.CaretRect();
+        const Point scroll = view->ScrollOffset();
+        return QPoint(caret.left - scroll.x, (caret.top + caret.bottom) / 2 - scroll.y);
+    }
+    // Dark pixels of the view's image inside the selection's box.
+    int DarkPixelsInSelection() {
+        const Rect box = view->GetSelection().GetBounds();
+        const Point scroll = view->ScrollOffset();
+        const QImage image = view->BackingImage();
+        int dark = 0;
+        for (int y = box.top; y < box.bottom; ++y)
+            for (int x = box.left; x < box.right; ++x)
+                if (qGray(image.pixel(x - scroll.x, y - scroll.y)) < 96) ++dark;
+        return dark;
+    }
+
+    BaseView* view = nullptr;
+};
+
+TEST_F(ViewEditingTest, TypingIsOneUndoStepAndUndoAndRedoMarkTheDocumentModified) {
+    EXPECT_FALSE(Action(cmd::kEditUndo)->isEnabled());
+    QTest::keyClicks(view, "abc");
+    EXPECT_EQ(Text(), "abc");
+    EXPECT_EQ(UndoText(), QStringLiteral("Undo typing"));
+    EXPECT_TRUE(Doc().IsModified());
+
+    // Saved, then undone: the document differs from the file again.
+    Doc().SetModifiedFlag(false);
+    ASSERT_TRUE(Router().Run(cmd::kEditUndo));
+    EXPECT_EQ(Text(), "");
+    EXPECT_EQ(UndoText(), QStringLiteral("Redo typing"));
+    EXPECT_TRUE(Doc().IsModified());
+
+    Doc().SetModifiedFlag(false);
+    ASSERT_TRUE(Router().Run(cmd::kEditUndo));
+    EXPECT_EQ(Text(), "abc");
+    EXPECT_EQ(UndoText(), QStringLiteral("Undo typing"));
+    EXPECT_TRUE(Doc().IsModified());
+    EXPECT_TRUE(Action(cmd::kEditUndo)->isEnabled());
+}
+
+TEST_F(ViewEditingTest, AnArrowKeyEndsTheTypingRun) {
+    QTest::keyClicks(view, "ab");
+    QTest::keyClick(view, Qt::Key_Left);
+    QTest::keyClicks(view, "xy");
+    EXPECT_EQ(Text(), "axyb");
+    ASSERT_TRUE(Router().Run(cmd::kEditUndo));
+    EXPECT_EQ(Text(), "ab") << "only the run after the arrow is undone";
+    EXPECT_EQ(Selected(), std::make_pair(2, 2));
+}
+
+TEST_F(ViewEditingTest, BackspaceDeleteAndReturnEditAndUndo) {
+    QTest::keyClicks(view, "abcd");
+    QTest::keyClick(view, Qt::Key_Backspace);
+    EXPECT_EQ(Text(), "abc");
+    EXPECT_EQ(UndoText(), QStringLiteral("Undo delete"));
+    ASSERT_TRUE(Router().Run(cmd::kEditUndo));
+    EXPECT_EQ(Text(), "abcd");
+
+    QTest::keyClick(view, Qt::Key_Left);
+    QTest::keyClick(view, Qt::Key_Left);
+    QTest::keyClick(view, Qt::Key_Return);
+    ASSERT_EQ(Page().GetCount(), 2);
+    EXPECT_EQ(Text(1), "ab");
+    EXPECT_EQ(Text(2), "cd");
+    EXPECT_EQ(UndoText(), QStringLiteral("Undo new paragraph"));
+    ASSERT_TRUE(Router().Run(cmd::kEditUndo));
+    EXPECT_EQ(Page().GetCount(), 1);
+    EXPECT_EQ(Text(), "abcd");
+}
+
+struct KeySelectionCase {
+    const char* name;
+    std::vector<std::pair<Qt::Key, Qt::KeyboardModifiers>> keys;
+    std::pair<int32_t, int32_t> selected; // gap indices in "abcd"
+};
+
+TEST_F(ViewEditingTest, ShiftWithTheMovementKeysSelects) {
+    const Qt::KeyboardModifiers shift = Qt::ShiftModifier;
+    const Qt::KeyboardModifiers none = Qt::NoModifier;
+    const KeySelectionCase cases[] = {
+        {"Shift+Left twice from the end", {{Qt::Key_Left, shift}, {Qt::Key_Left, shift}}, {3, 5}},
+        {"Shift+Home selects to the line's start", {{Qt::Key_Home, shift}}, {1, 5}},
+        {"Home, then Shift+Right", {{Qt::Key_Home, none}, {Qt::Key_Right, shift}}, {1, 2}},
+        {"Home, then Shift+End", {{Qt::Key_Home, none}, {Qt::Key_End, shift}}, {1, 5}},
+        {"Ctrl+Shift+Home selects to the document's start",
+         {{Qt::Key_Home, shift | Qt::ControlModifier}},
+         {1, 5}},
+        {"Shift+Right, then Shift+Left grows the other end",
+         {{Qt::Key_Home, none},
+          {Qt::Key_Right, none},
+          {Qt::Key_Right, shift},
+          {Qt::Key_Left, shift}},
+         {1, 3}},
+        {"Right after a selection leaves the caret after it",
+         {{Qt::Key_Home, none},
+          {Qt::Key_Right, shift},
+          {Qt::Key_Right, shift},
+          {Qt::Key_Right, none}},
+         {4, 4}},
+        {"Ctrl+Home moves without selecting", {{Qt::Key_Home, Qt::ControlModifier}}, {1, 1}},
+    };
+    QTest::keyClicks(view, "abcd");
+    for (const KeySelectionCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTest::keyClick(view, Qt::Key_End, Qt::ControlModifier);
+        for (const auto& [key, mods] : c.keys)
+            QTest::keyClick(view, key, mods);
+        EXPECT_EQ(Selected(), c.selected);
+        EXPECT_EQ(Text(), "abcd") << "moving never edits";
+    }
+    // Typing replaces a selection, and one undo brings it back.
+    QTest::keyClick(view, Qt::Key_End);
+    QTest::keyClick(view, Qt::Key_Left, Qt::ShiftModifier);
+    QTest::keyClick(view, Qt::Key_Left, Qt::ShiftModifier);
+    QTest::keyClicks(view, "X");
+    EXPECT_EQ(Text(), "abX");
+    ASSERT_TRUE(Router().Run(cmd::kEditUndo));
+    EXPECT_EQ(Text(), "abcd");
+}
+
+TEST_F(ViewEditingTest, DraggingTheMouseSelectsAndAClickPlacesTheCaret) {
+    QTest::keyClicks(view, "hello world");
+    QWidget* surface = view->viewport();
+    QTest::mousePress(surface, Qt::LeftButton, Qt::NoModifier, CaretPoint(2) + QPoint(1, 0));
+    QTest::mouseMove(surface, CaretPoint(5) + QPoint(1, 0));
+    EXPECT_EQ(Selected(), std::make_pair(2, 5)) << "the selection follows the drag";
+    QTest::mouseMove(surface, CaretPoint(8) + QPoint(1, 0));
+    QTest::mouseRelease(surface, Qt::LeftButton, Qt::NoModifier, CaretPoint(8) + QPoint(1, 0));
+    EXPECT_EQ(Selected(), std::make_pair(2, 8));
+
+    // Dragging leftwards from the anchor selects the same way round.
+    QTest::mousePress(surface, Qt::LeftButton, Qt::NoModifier, CaretPoint(9) + QPoint(1, 0));
+    QTest::mouseMove(surface, CaretPoint(4) + QPoint(1, 0));
+    QTest::mouseRelease(surface, Qt::LeftButton, Qt::NoModifier, CaretPoint(4) + QPoint(1, 0));
+    EXPECT_EQ(Selected(), std::make_pair(4, 9));
+
+    QTest::mouseClick(surface, Qt::LeftButton, Qt::NoModifier, CaretPoint(3) + QPoint(1, 0));
+    EXPECT_EQ(Selected(), std::make_pair(3, 3));
+    QTest::keyClicks(view, "Z");
+    EXPECT_EQ(Text(), "heZllo world") << "typing goes where the click put the caret";
+}
+
+TEST_F(ViewEditingTest, ADoubleClickSelectsTheWord) {
+    QTest::keyClicks(view, "hello world");
+    QTest::mouseDClick(view->viewport(), Qt::LeftButton, Qt::NoModifier,
+                       CaretPoint(9) + QPoint(1, 0));
+    const auto [from, to] = Selected();
+    EXPECT_LE(from, 7);
+    EXPECT_GE(to, 12);
+    EXPECT_GT(from, 5) << "the word, not the line";
+}
+
+TEST_F(ViewEditingTest, DraggingBelowTheWindowScrollsALinePerMove) {
+    for (int i = 0; i < 60; ++i) {
+        QTest::keyClicks(view, "line");
+        QTest::keyClick(view, Qt::Key_Return);
+    }
+    QTest::keyClick(view, Qt::Key_Home, Qt::ControlModifier);
+    QScrollBar* bar = view->verticalScrollBar();
+    ASSERT_GT(bar->maximum(), 0);
+    bar->setValue(0);
+    QWidget* surface = view->viewport();
+    const QPoint below(40, surface->height() + 20);
+    QTest::mousePress(surface, Qt::LeftButton, Qt::NoModifier, QPoint(40, 10));
+    QTest::mouseMove(surface, below);
+    EXPECT_EQ(bar->value(), bar->singleStep());
+    QTest::mouseMove(surface, below + QPoint(0, 1));
+    EXPECT_EQ(bar->value(), 2 * bar->singleStep());
+    QTest::mouseRelease(surface, Qt::LeftButton, Qt::NoModifier, below + QPoint(0, 1));
+    EXPECT_TRUE(view->GetSelection().HasExtent());
+    EXPECT_FALSE(view->GetSelection().InOneParagraph()) << "the drag reached down the page";
+}
+
+TEST_F(ViewEditingTest, TheHighlightIsInvertedWithTheFocusAndFramedWithout) {
+    Router().Run(cmd::kParaTitle + 3); // Paragraph: plain text, clear glyphs
+    QTest::keyClicks(view, "mmmm");
+    QTest::keyClick(view, Qt::Key_Home, Qt::ShiftModifier);
+    ASSERT_TRUE(view->hasFocus());
+    EXPECT_EQ(view->Highlight().GetMode(), SelHighlight::kActive);
+    const int active = DarkPixelsInSelection();
+    EXPECT_TRUE(view->BackingImage()
+                    .copy(0, 0, 300, 80)
+                    .save(OutputPath(QStringLiteral("selection-active.png"))));
+
+    auto* elsewhere = new QLineEdit(frame);
+    elsewhere->show();
+    elsewhere->setFocus();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(view->Highlight().GetMode(), SelHighlight::kInactive);
+    const int inactive = DarkPixelsInSelection();
+    EXPECT_TRUE(view->BackingImage()
+                    .copy(0, 0, 300, 80)
+                    .save(OutputPath(QStringLiteral("selection-inactive.png"))));
+    // Inverted, the box is mostly dark; framed, only the glyphs are.
+    EXPECT_GT(active, 2 * inactive);
+    EXPECT_GT(inactive, 0);
+
+    view->setFocus();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(view->Highlight().GetMode(), SelHighlight::kActive);
+    EXPECT_EQ(DarkPixelsInSelection(), active);
+    delete elsewhere;
+}
+
+TEST_F(ViewEditingTest, FormatCommandsStyleParagraphsAndText) {
+    QTest::keyClicks(view, "ab");
+    Doc().SetModifiedFlag(false);
+    ASSERT_TRUE(Router().Run(cmd::kParaTitle + 1)); // Section
+    EXPECT_EQ(Page().GetAt(1)->GetStyle().GetKind(), 1);
+    EXPECT_TRUE(Doc().IsModified());
+    Router().UpdateAll();
+    EXPECT_TRUE(Action(cmd::kParaTitle + 1)->isChecked());
+    EXPECT_FALSE(Action(cmd::kParaPlainEquation)->isChecked());
+    EXPECT_EQ(UndoText(), QStringLiteral("Can't undo"));
+    EXPECT_FALSE(Action(cmd::kEditUndo)->isEnabled());
+
+    // Bold at the caret: what is typed next is bold, and Bold shows checked meanwhile.
+    ASSERT_TRUE(Router().Run(cmd::kTextPlain + 2));
+    Router().UpdateAll();
+    EXPECT_TRUE(Action(cmd::kTextPlain + 2)->isChecked());
+    QTest::keyClicks(view, "c");
+    EXPECT_EQ(Text(), "abc");
+    EXPECT_EQ(Page().GetAt(1)->GetList(1)->GetAt(3)->GetStyleId(), 2);
+    EXPECT_EQ(Page().GetAt(1)->GetList(1)->GetAt(1)->GetStyleId(), 0);
+}
+
+TEST_F(ViewEditingTest, SymbolsTypeMathCharactersAsOneTypingStep) {
+    const int32_t first = SymbolsBarOrder()[0];
+    const int32_t second = SymbolsBarOrder()[1];
+    ASSERT_TRUE(Router().Run(first));
+    ASSERT_TRUE(Router().Run(second));
+    const CompList& list = *Page().GetAt(1)->GetList(1);
+    ASSERT_EQ(list.GetCount(), 2);
+    EXPECT_EQ(list.GetAt(1)->GetCharCode(), SymbolCode(first));
+    EXPECT_EQ(list.GetAt(2)->GetCharCode(), SymbolCode(second));
+    EXPECT_EQ(UndoText(), QStringLiteral("Undo typing"));
+    ASSERT_TRUE(Router().Run(cmd::kEditUndo));
+    EXPECT_EQ(list.GetCount(), 0) << "both symbols were one step";
+}
+
+TEST_F(ViewEditingTest, AnElementCommandInsertsItsBoxAsOneUndoableStep) {
+    QTest::keyClicks(view, "x");
+    Doc().SetModifiedFlag(false);
+    ASSERT_TRUE(Router().Run(cmd::kElementFraction));
+    const CompList& list = *Page().GetAt(1)->GetList(1);
+    ASSERT_EQ(list.GetCount(), 2);
+    EXPECT_EQ(list.GetAt(2)->GetTypeTag(), tags::Fraction);
+    EXPECT_TRUE(Doc().IsModified());
+    EXPECT_EQ(UndoText(), QStringLiteral("Undo create object"));
+    const int32_t emptyWidth = list.GetAt(2)->GetBounds().Width();
+    QTest::keyClicks(view, "12345");
+    EXPECT_EQ(list.GetCount(), 2) << "typing goes into the new box";
+    ASSERT_EQ(list.GetAt(2)->GetList(1)->GetCount(), 5);
+    EXPECT_EQ(list.GetAt(2)->GetList(1)->GetAt(1)->GetCharCode(), '1');
+    EXPECT_GT(list.GetAt(2)->GetBounds().Width(), emptyWidth) << "the box is laid out again";
+}
+
+TEST_F(ViewEditingTest, NothingIsTypedOrDraggedWhileACalculationRuns) {
+    session->connected = true;
+    session->busy = true;
+    QTest::keyClicks(view, "ab");
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(50, 20));
+    session->busy = false;
+    EXPECT_EQ(Text(), "");
+    EXPECT_FALSE(Doc().IsModified());
+    QTest::keyClicks(view, "ab");
+    EXPECT_EQ(Text(), "ab");
+}
+
+TEST_F(ViewEditingTest, EditorWithEveryParagraphStyleIsGrabbedForALook) {
+    const char* texts[] = {"A Title",      "A Section", "A Heading", "A paragraph of text",
+                           "A list entry", "x+y=z",     "a*b = b*a", "f(x) := x^2"};
+    for (int32_t style = 0; style < 8; ++style) {
+        if (style > 0) QTest::keyClick(view, Qt::Key_Return);
+        ASSERT_TRUE(Router().Run(cmd::kParaTitle + style));
+        QTest::keyClicks(view, texts[style]);
+        if (style == 5) {
+            // A fraction in the plain equation, so that the picture shows a box too.
+            QTest::keyClicks(view, "+");
+            ASSERT_TRUE(Router().Run(cmd::kElementFraction));
+            QTest::keyClicks(view, "1");
+            QTest::keyClick(view, Qt::Key_Down);
+            QTest::keyClicks(view, "n");
+            QTest::keyClick(view, Qt::Key_End, Qt::ControlModifier);
+        }
+    }
+    ASSERT_EQ(Page().GetCount(), 8);
+    QTest::keyClick(view, Qt::Key_Up);
+    QTest::keyClick(view, Qt::Key_Up);
+    QTest::keyClick(view, Qt::Key_Up);
+    QTest::keyClick(view, Qt::Key_Home);
+    QTest::keyClick(view, Qt::Key_End, Qt::ShiftModifier);
+    EXPECT_TRUE(view->GetSelection().HasExtent());
+    QCoreApplication::processEvents();
+    const QImage image = frame->grab().toImage();
+    EXPECT_TRUE(image.save(OutputPath(QStringLiteral("editor-styles.png"))));
+}
+
+} // namespace
