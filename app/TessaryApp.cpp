@@ -259,13 +259,17 @@ bool TessaryApp::UpdateCommand(int32_t id, CommandState& state) {
         state.enabled = true;
         return true;
     case cmd::kStartKernel:
-    case cmd::kConnectionOptions:
         state.enabled = canStart;
         return true;
+    case cmd::kConnectionOptions:
+        state.enabled = canStart && m_session->HasOptionDialogs();
+        return true;
     case cmd::kQuitKernel:
+        state.enabled = idle;
+        return true;
     case cmd::kCalculationOptions:
     case cmd::kTermOrdering:
-        state.enabled = idle;
+        state.enabled = idle && m_session->HasOptionDialogs();
         return true;
     default:
         return false;

@@ -42,7 +42,9 @@ public:
     virtual bool IsRemote() const { return false; }
     // Gives the kernel's symbol of a letter the attribute Constant, or clears it.
     virtual void SetConstant(char /*letter*/, bool /*constant*/) {}
-    // The option dialogs of the kernel commands; each answers whether it was shown.
+    // The option dialogs of the kernel commands; each answers whether it was shown. A session
+    // without them keeps their commands disabled rather than offering commands that open nothing.
+    virtual bool HasOptionDialogs() const { return false; }
     virtual bool ConnectionOptions(bool /*socketsReady*/) { return false; }
     virtual bool CalculationOptions() { return false; }
     virtual bool TermOrdering() { return false; }

@@ -32,6 +32,7 @@ void CompositeNode::AppendCopiesAfterFirst(ExprNode& into) const {
         return;
     }
     // Linked through a tail pointer: appending one by one would walk the chain each time.
+    target->ForgetTail();
     NodePtr* tail = &target->m_first;
     while (*tail)
         tail = &(*tail)->NextSlot();
@@ -46,6 +47,7 @@ void CompositeNode::AppendCopiesAfterFirst(ExprNode& into) const {
 void CompositeNode::AppendChild(NodePtr child) {
     if (!child) return;
     child->SetNext(nullptr);
+    ExprNode* const appended = child.get();
     if (!m_first) {
         if (child->HasSource())
             SetSource(child->Source());
@@ -54,8 +56,10 @@ void CompositeNode::AppendChild(NodePtr child) {
         m_first = std::move(child);
     } else {
         if (child->HasSource()) MutableSource().Union(child->Source());
-        m_first->LastSibling()->SetNext(std::move(child));
+        ExprNode* last = m_tail ? m_tail : m_first->LastSibling();
+        last->SetNext(std::move(child));
     }
+    m_tail = appended;
     ++m_count;
 }
 
@@ -84,17 +88,20 @@ void CompositeNode::PutListStandard(QKLINK link, const char* head) const {
 }
 
 void CompositeNode::WriteMathML(MathMLWriter& writer) {
+    ForgetTail();
     for (ExprNode* child = m_first.get(); child; child = child->Next())
         child->WriteMathML(writer);
 }
 
 std::optional<Fraction> CompositeNode::ExtractFraction() {
+    ForgetTail();
     for (NodePtr* slot = &m_first; *slot; slot = &(*slot)->NextSlot())
         ReplaceByFraction(*slot);
     return std::nullopt;
 }
 
 NodePtr* CompositeNode::SlotOf(const ExprNode* child) {
+    ForgetTail();
     if (!child) return nullptr;
     for (NodePtr* slot = &m_first; *slot; slot = &(*slot)->NextSlot()) {
         if (slot->get() == child) return slot;
@@ -103,6 +110,7 @@ NodePtr* CompositeNode::SlotOf(const ExprNode* child) {
 }
 
 NodePtr CompositeNode::ReplaceChild(ExprNode* old, NodePtr replacement) {
+    ForgetTail();
     NodePtr* slot = SlotOf(old);
     if (!slot || !replacement) return nullptr;
     NodePtr detached = std::move(*slot);
@@ -112,11 +120,13 @@ NodePtr CompositeNode::ReplaceChild(ExprNode* old, NodePtr replacement) {
 }
 
 void CompositeNode::VisitTree(void* argument) {
+    ForgetTail();
     for (ExprNode* child = m_first.get(); child; child = child->Next())
         child->VisitTree(argument);
 }
 
 intptr_t CompositeNode::FindInTree() {
+    ForgetTail();
     for (ExprNode* child = m_first.get(); child; child = child->Next()) {
         if (const intptr_t found = child->FindInTree()) return found;
     }
@@ -124,11 +134,13 @@ intptr_t CompositeNode::FindInTree() {
 }
 
 void CompositeNode::VisitTreeNoArg() {
+    ForgetTail();
     for (ExprNode* child = m_first.get(); child; child = child->Next())
         child->VisitTreeNoArg();
 }
 
 ExprNode* CompositeNode::FindMarker(const DocPos& position) {
+    ForgetTail();
     if (position.kind == DocPos::kInList && Source().kind == NodeSource::kRun &&
         position.target == Source().component) {
         // A position in this node's own list: the children follow the list, so the one that
@@ -149,6 +161,7 @@ ExprNode* CompositeNode::FindMarker(const DocPos& position) {
 }
 
 ExprNode* CompositeNode::FindParentOf(const ExprNode* node) {
+    ForgetTail();
     for (ExprNode* child = m_first.get(); child; child = child->Next()) {
         if (child == node) return this;
     }
@@ -159,21 +172,25 @@ ExprNode* CompositeNode::FindParentOf(const ExprNode* node) {
 }
 
 ExprNode* CompositeNode::LastChild() const {
+    ForgetTail();
     return m_first ? m_first->LastSibling() : nullptr;
 }
 
 void CompositeNode::Recount() {
+    ForgetTail();
     m_count = 0;
     for (ExprNode* child = m_first.get(); child; child = child->Next())
         ++m_count;
 }
 
 NodePtr CompositeNode::DetachAll() {
+    ForgetTail();
     m_count = 0;
     return std::move(m_first);
 }
 
 void CompositeNode::Flatten() {
+    ForgetTail();
     for (ExprNode* child = m_first.get(); child; child = child->Next())
         child->VisitTreeNoArg();
     const ::TypeTag own = TypeTag();
@@ -202,6 +219,7 @@ void CompositeNode::Flatten() {
 }
 
 bool CompositeNode::MarkRun(ExprNode* first, ExprNode* last, std::unique_ptr<CompositeNode> fresh) {
+    ForgetTail();
     if (!first || !last) return false;
     if (first == m_first.get() && last->Next() == nullptr) {
         SetMover(true);

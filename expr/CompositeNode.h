@@ -3,6 +3,11 @@
 // The n-ary node: a counted chain of children. A plain CompositeNode stands for its children
 // in order (it has no head of its own); the list-like classes (sums, products, lists, ...)
 // extend it with a head.
+//
+// Building a long sum or list appends one child at a time, so the node remembers its last
+// child and appends without walking the chain. That memory lasts only from one append to the
+// next: every other member that changes the chain or hands out a child (which its caller could
+// relink) forgets it, and the next append finds the end again.
 
 #include "expr/ExprNode.h"
 
@@ -31,7 +36,10 @@ public:
     ExprNode* LastChild() const override;
     int32_t ChildCount() const override { return m_count; }
 
-    ExprNode* FirstChild() const { return m_first.get(); }
+    ExprNode* FirstChild() const {
+        ForgetTail();
+        return m_first.get();
+    }
     int32_t Count() const { return m_count; }
     // Counts the chain again after it was relinked.
     void Recount();
@@ -58,10 +66,17 @@ protected:
     void PutListStandard(QKLINK link, const char* head) const;
     // The slot (the first-child pointer or a sibling's next pointer) that holds `child`.
     NodePtr* SlotOf(const ExprNode* child);
-    NodePtr& FirstSlot() { return m_first; }
+    NodePtr& FirstSlot() {
+        ForgetTail();
+        return m_first;
+    }
     void SetCount(int32_t count) { m_count = count; }
 
 private:
+    void ForgetTail() const { m_tail = nullptr; }
+
     NodePtr m_first;
     int32_t m_count = 0;
+    // The last child as the latest append left it; null when unknown.
+    mutable ExprNode* m_tail = nullptr;
 };

@@ -13,6 +13,10 @@
 // through the host, so that repainting, Escape (`Interrupt`, sent from inside the wait) and
 // the palette keep working. Whatever runs then and needs the kernel finds the session busy:
 // the busy flag is the one guard against a second request.
+//
+// It is also what the infix lexer and the expression holder ask of a session: it installs
+// itself in `gExprSession` for its whole lifetime, so the holder's ordering request reaches
+// the kernel. Sessions therefore end in the reverse order of their making.
 
 #include "document/KernelSession.h"
 #include "document/Str255.h"
@@ -20,6 +24,8 @@
 #include "kernel/ConnectionSettings.h"
 #include "kernel/SessionHost.h"
 #include "kernel/SessionPrefs.h"
+#include "mathbox/parser/ExprServices.h"
+#include "platform/Installed.h"
 
 #include <sys/types.h>
 
@@ -42,7 +48,7 @@ struct CandidateRecord {
 };
 using CandidateRecords = std::array<CandidateRecord, 16>;
 
-class KernelSession final : public ::KernelSession {
+class KernelSession final : public ::KernelSession, public ExprSession {
 public:
     static constexpr const char* kPackageContext = "TYCompute`";
     static constexpr const char* kLinkErrorPrefix = "Corvinet returned an error message:";
@@ -106,7 +112,7 @@ public:
     void SetSortPriorities(NodePtr list, bool constantsToBack);
     NodePtr GetSortPriorities(bool defaults);
     void SetConstant(char letter, bool declare) override;
-    NodePtr NextPriority(const ExprNode& list);
+    NodePtr NextPriority(const ExprNode& list) override;
     std::string ToStandardFormText(const ExprNode& node);
 
     SessionPrefs& Prefs() { return m_prefs; }
@@ -117,7 +123,11 @@ public:
     bool ConstantsToBack() const { return m_constantsToBack; }
     void SetConstantsToBack(bool on) { m_constantsToBack = on; }
     // The lexer's restricted mode; the calculation server offers no restricted account.
-    bool ServerRestricted() const { return false; }
+    bool IsServerRestricted() const override { return false; }
+    // The host whose message box shows the lexer's refusals (the active document's); null,
+    // the default, shows none. The caller keeps it alive while it is set.
+    DocumentHost* MessageHost() const override { return m_messageHost; }
+    void SetMessageHost(DocumentHost* host) { m_messageHost = host; }
     int32_t LastError() const { return m_lastError; }
 
     // Takes over a connected link as the session's kernel, as a finished start-up does (tests
@@ -204,6 +214,9 @@ private:
     NodePtr m_savedOrdering;
     bool m_savedConstantsToBack = true;
     std::shared_ptr<Token> m_token = std::make_shared<Token>();
+    DocumentHost* m_messageHost = nullptr;
+    // Last, so the session is still whole while it is installed.
+    Installed<ExprSession> m_installed{gExprSession, this};
 };
 
 } // namespace kernel

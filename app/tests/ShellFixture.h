@@ -50,6 +50,7 @@ public:
     void SetConstant(char letter, bool constant) override {
         calls.push_back(std::string("SetConstant(") + letter + (constant ? ",1)" : ",0)"));
     }
+    bool HasOptionDialogs() const override { return true; }
     bool ConnectionOptions(bool) override {
         calls.push_back("ConnectionOptions");
         return true;

@@ -1,4 +1,5 @@
 #include "NodeCases.h"
+#include "document/CompList.h"
 #include "expr/CompositeNode.h"
 #include "expr/GroupNode.h"
 #include "expr/LeafNodes.h"
@@ -115,6 +116,71 @@ TEST_F(Trees, BareCompositeStandsForItsChildren) {
     EXPECT_EQ(ReadBack(), "a");
     EXPECT_EQ(ReadExpr(), "b");
     EXPECT_EQ(composite.Clone(), nullptr); // no class to rebuild
+}
+
+// A term of a typed sum: its value, placed in the gap after it.
+NodePtr PlacedTerm(CompList& line, int32_t value) {
+    NodePtr term = Int(value);
+    term->SetSource(NodeSource(&line, value, value + 1));
+    return term;
+}
+
+// A typed sum or list as long as a generated one is built one append at a time; every term
+// must land in order, counted, with the sum's source widened over all of them.
+TEST_F(Trees, LongSumsBuiltByAppendingKeepTheirStructure) {
+    constexpr int32_t kTerms = 200000;
+    CompList line;
+    PlusNode sum;
+    for (int32_t i = 1; i <= kTerms; ++i)
+        sum.AppendChild(PlacedTerm(line, i));
+    ASSERT_EQ(sum.ChildCount(), kTerms);
+    int32_t expected = 1;
+    for (const ExprNode* child = sum.FirstChild(); child; child = child->Next(), ++expected) {
+        const auto* term = dynamic_cast<const MachineIntegerNode*>(child);
+        ASSERT_TRUE(term);
+        ASSERT_EQ(term->GetInteger(), expected);
+    }
+    EXPECT_EQ(expected, kTerms + 1);
+    EXPECT_EQ(sum.LastChild(), sum.FirstChild()->LastSibling());
+    EXPECT_EQ(sum.Source().component, &line);
+    EXPECT_EQ(sum.Source().start, 1);
+    EXPECT_EQ(sum.Source().end, kTerms + 1);
+}
+
+// Whatever changes the chain between two appends, the next append goes after the real last
+// child of this node (under the sanitizers a stale end would be a use after free).
+TEST_F(Trees, AppendsAfterTheChainChangedLandAtItsEnd) {
+    const struct {
+        const char* name;
+        std::function<void(PlusNode&)> change;
+        const char* text;
+    } cases[] = {
+        {"nothing", [](PlusNode&) {}, "a + b + c + z"},
+        {"the last child replaced",
+         [](PlusNode& sum) { sum.ReplaceChild(sum.LastChild(), Sym("d")); }, "a + b + d + z"},
+        {"the last child unlinked by a caller",
+         [](PlusNode& sum) { sum.FirstChild()->Next()->TakeNext(); }, "a + b + z"},
+        {"a child linked on by a caller", [](PlusNode& sum) { sum.LastChild()->SetNext(Sym("e")); },
+         "a + b + c + e + z"},
+        {"the chain handed out", [](PlusNode& sum) { sum.DetachAll(); }, "z"},
+        {"a nested sum flattened",
+         [](PlusNode& sum) {
+             auto inner = std::make_unique<PlusNode>(Sym("p"));
+             inner->AppendChild(Sym("q"));
+             sum.AppendChild(std::move(inner));
+             sum.VisitTreeNoArg();
+         },
+         "a + b + c + p + q + z"},
+    };
+    for (const auto& row : cases) {
+        SCOPED_TRACE(row.name);
+        PlusNode sum(Sym("a"));
+        sum.AppendChild(Sym("b"));
+        sum.AppendChild(Sym("c"));
+        row.change(sum);
+        sum.AppendChild(Sym("z"));
+        EXPECT_EQ(Text(sum), row.text);
+    }
 }
 
 } // namespace
