@@ -13,13 +13,6 @@
 namespace kerneltest {
 namespace {
 
-CompArray Glyphs(std::string_view text) {
-    CompArray array;
-    for (char c : text)
-        array.Add(OwnedComponent(gGlyphSource->GetGlyph(kMathGlyphFace, static_cast<uint8_t>(c))));
-    return array;
-}
-
 class EvaluationProcess : public ::testing::Test, public DocumentInView {
 protected:
     void TearDown() override { session.reset(); }
@@ -41,7 +34,9 @@ TEST_F(EvaluationProcess, FactorOfATypedSquareComesBackAsBoxes) {
     seq.InsertAt(std::make_unique<ParaComp>(ParaStyle::kPlainEquation), 2);
     CompList* line = List(2);
     fakes::AppendChars(*line, "x");
-    line->Append(new ExpoComp(Glyphs("2")));
+    BoxList exponent;
+    exponent.AddGlyphs("2");
+    line->Append(gBoxFactory.Get()->ExpoComp(std::move(exponent)).release());
     fakes::AppendChars(*line, "+2x+1");
     seq.PlaceAll(false);
     const DocRange selection = Range(line, 1, line->GetCount() + 1);
