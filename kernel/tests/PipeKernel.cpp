@@ -1,54 +1,11 @@
 #include "PipeKernel.h"
 
+#include "expr/tests/LinkTokens.h"
+
 namespace kerneltest {
 
-namespace {
-
-std::string Digits(QKLINK link) {
-    int32_t n = 0;
-    if (!QKBytesToGet(link, &n)) return "<bad number>";
-    std::string text(static_cast<size_t>(n), '\0');
-    int32_t copied = 0;
-    if (n > 0 && !QKGetData(link, text.data(), n, &copied)) return "<bad number>";
-    text.resize(static_cast<size_t>(copied));
-    return text;
-}
-
-} // namespace
-
 std::string ReadExprText(QKLINK link) {
-    switch (QKGetNext(link)) {
-    case QKTOK_FUNCTION: {
-        const char* head = nullptr;
-        int32_t count = 0;
-        if (!QKGetFunction(link, &head, &count)) return "<bad function>";
-        std::string out = std::string(head) + "[";
-        QKDisownSymbol(link, head);
-        for (int32_t i = 0; i < count; ++i)
-            out += (i ? ", " : "") + ReadExprText(link);
-        return out + "]";
-    }
-    case QKTOK_SYMBOL: {
-        const char* name = nullptr;
-        if (!QKGetSymbol(link, &name)) return "<bad symbol>";
-        std::string out = name;
-        QKDisownSymbol(link, name);
-        return out;
-    }
-    case QKTOK_STRING: {
-        const char* text = nullptr;
-        if (!QKGetString(link, &text)) return "<bad string>";
-        std::string out = "\"" + std::string(text) + "\"";
-        QKDisownString(link, text);
-        return out;
-    }
-    case QKTOK_INTEGER:
-        return Digits(link);
-    case QKTOK_REAL:
-        return "R:" + Digits(link);
-    default:
-        return "";
-    }
+    return exprtest::LinkExprText(link, "");
 }
 
 PipeKernel::PipeKernel(QKENV env) {
