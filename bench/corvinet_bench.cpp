@@ -13,6 +13,7 @@
 //                       call per expression and a walk over the result)
 // Links are opened, and data to be read is written, outside the timed region.
 
+#include "Loopback.h"
 #include "PeerRatio.h"
 #include "corvinet/corvinet.h"
 
@@ -51,31 +52,7 @@ int64_t expressionSum() {
 
 // ---- Corvinet -----------------------------------------------------------------------------------
 
-class Loopback {
-public:
-    Loopback() {
-        QKNewParameters(m_block, 7, 6);
-        QKSetDeviceParameter(m_block, "");
-        m_env = QKBegin(m_block);
-        int32_t error = 0;
-        link = QKLoopbackOpen(m_env, &error);
-    }
-    ~Loopback() {
-        QKClose(link);
-        QKEnd(m_env);
-    }
-    Loopback(const Loopback&) = delete;
-    Loopback& operator=(const Loopback&) = delete;
-
-    // Reads and drops everything written so far.
-    void drain() { QKTransferToEndOfLoopbackLink(nullptr, link); }
-
-    QKLINK link = nullptr;
-
-private:
-    QKParameters m_block{};
-    QKENV m_env = nullptr;
-};
+using tessary::bench::Loopback;
 
 void putIntegerTokens(QKLINK link) {
     QKPutFunction(link, "List", kIntegers);
@@ -151,7 +128,7 @@ int64_t getExpressions(QKLINK link) {
 // Times `put` on a link opened beforehand; what it wrote is read away untimed.
 template <class Put>
 void corvinetPut(benchmark::State& state, Put put, int64_t items) {
-    Loopback loop;
+    Loopback loop{7, 6};
     for (auto _ : state) {
         put(loop.link);
         state.PauseTiming();
@@ -165,7 +142,7 @@ void corvinetPut(benchmark::State& state, Put put, int64_t items) {
 // Times `get` over data that `put` wrote untimed.
 template <class Put, class Get>
 void corvinetGet(benchmark::State& state, Put put, Get get, int64_t items, int64_t expected) {
-    Loopback loop;
+    Loopback loop{7, 6};
     int64_t sum = expected;
     for (auto _ : state) {
         state.PauseTiming();

@@ -6,6 +6,7 @@
 //
 // Links are opened, and the answer is written, outside the timed region.
 
+#include "Loopback.h"
 #include "PeerRatio.h"
 #include "corvinet/corvinet.h"
 #include "expr/LinkReader.h"
@@ -21,28 +22,7 @@ constexpr int32_t kTerms = 1000;
 constexpr int64_t kTokens = int64_t{kSums} * kTerms + 2 * (kSums + 1);
 constexpr int64_t kNodes = int64_t{kSums} * kTerms + kSums + 1;
 
-class Loopback {
-public:
-    Loopback() {
-        QKNewParameters(m_block, 1, 7);
-        QKSetDeviceParameter(m_block, "");
-        m_env = QKBegin(m_block);
-        int32_t error = 0;
-        link = QKLoopbackOpen(m_env, &error);
-    }
-    ~Loopback() {
-        QKClose(link);
-        QKEnd(m_env);
-    }
-    Loopback(const Loopback&) = delete;
-    Loopback& operator=(const Loopback&) = delete;
-
-    QKLINK link = nullptr;
-
-private:
-    QKParameters m_block{};
-    QKENV m_env = nullptr;
-};
+using tessary::bench::Loopback;
 
 void PutAnswer(QKLINK link) {
     QKPutFunction(link, "List", kSums);
@@ -82,7 +62,7 @@ int64_t WalkTokens(QKLINK link) {
 }
 
 void Raw(benchmark::State& state) {
-    Loopback loop;
+    Loopback loop{1, 7};
     int64_t seen = 0;
     for (auto _ : state) {
         state.PauseTiming();
@@ -96,7 +76,7 @@ void Raw(benchmark::State& state) {
 
 void Reader(benchmark::State& state) {
     static BuiltinNamesScope names;
-    Loopback loop;
+    Loopback loop{1, 7};
     int32_t terms = 0;
     for (auto _ : state) {
         state.PauseTiming();
