@@ -208,30 +208,19 @@ protected:
 };
 
 TEST_F(ShmemLinks, MakeChecksProtocolModeAndName) {
-    struct Case {
-        const char* name;
-        const char* protocol;
-        uint32_t mode;
-        std::string linkName;
-        int32_t error;
-    };
-    const Case cases[] = {
-        {"other protocol", "TCP", QKMODE_LISTEN, "", QKERR_NO_PROTOCOL},
-        {"shorter than the device name", "File", QKMODE_LISTEN, "", QKERR_NO_PROTOCOL},
-        {"longer, any case", "filemapping", QKMODE_LISTEN, "", 0},
-        {"launch", "", QKMODE_LAUNCH, "x", QKERR_NO_MODE},
-        {"listen name too long", "", QKMODE_LISTEN, std::string(32, 'a'), QKERR_BAD_NAME},
-        {"connect without a name", "", QKMODE_CONNECT, "", QKERR_BAD_NAME},
-        {"connect name too long", "", QKMODE_CONNECT, std::string(40, 'a'), QKERR_BAD_NAME},
-        {"no mode and no name listens", "", 0, "", 0},
-        {"no mode with a name connects", "", 0, "nobody-here", 0},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        int32_t error = -99;
-        make(c.mode, c.linkName.c_str(), &error, c.protocol);
-        EXPECT_EQ(error, c.error);
-    }
+    expectMakeErrors(
+        {
+            {"other protocol", "TCP", QKMODE_LISTEN, "", QKERR_NO_PROTOCOL},
+            {"shorter than the device name", "File", QKMODE_LISTEN, "", QKERR_NO_PROTOCOL},
+            {"longer, any case", "filemapping", QKMODE_LISTEN, "", 0},
+            {"launch", "", QKMODE_LAUNCH, "x", QKERR_NO_MODE},
+            {"listen name too long", "", QKMODE_LISTEN, std::string(32, 'a'), QKERR_BAD_NAME},
+            {"connect without a name", "", QKMODE_CONNECT, "", QKERR_BAD_NAME},
+            {"connect name too long", "", QKMODE_CONNECT, std::string(40, 'a'), QKERR_BAD_NAME},
+            {"no mode and no name listens", "", 0, "", 0},
+            {"no mode with a name connects", "", 0, "nobody-here", 0},
+        },
+        0);
 }
 
 TEST_F(ShmemLinks, AListenerWithoutANameGetsAGeneratedOneThatConnectsFind) {

@@ -200,32 +200,22 @@ protected:
 };
 
 TEST_F(TcpLinks, MakeChecksProtocolModeAndName) {
-    struct Case {
-        const char* name;
-        const char* protocol;
-        uint32_t mode;
-        std::string linkName;
-        int32_t error;
-    };
-    const Case cases[] = {
-        {"other protocol", "FileMap", QKMODE_LISTEN, "", QKERR_NO_PROTOCOL},
-        {"text after the socket number", "TCP:3x", QKMODE_LISTEN, "", QKERR_NO_PROTOCOL},
-        {"launch", "TCP", QKMODE_LAUNCH, "", QKERR_NO_MODE},
-        {"parent connect", "TCP", QKMODE_PARENTCONNECT, "", QKERR_NO_MODE},
-        {"a letter in a listener's name", "TCP", QKMODE_LISTEN, "12a", QKERR_BAD_NAME},
-        {"a port out of range", "TCP", QKMODE_LISTEN, "70000", QKERR_BAD_NAME},
-        {"a connect port out of range", "TCP", QKMODE_CONNECT, "70000@localhost", QKERR_BAD_NAME},
-        {"an over-long target", "TCP", QKMODE_CONNECT, "1@" + std::string(140, 'h'),
-         QKERR_BAD_NAME},
-        {"no protocol means TCP", "", QKMODE_LISTEN, "", 0},
-        {"no mode and no name listens", "TCP", 0, "", 0},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        int32_t error = -99;
-        make(c.mode, c.linkName, &error, c.protocol);
-        EXPECT_EQ(error, c.error);
-    }
+    expectMakeErrors(
+        {
+            {"other protocol", "FileMap", QKMODE_LISTEN, "", QKERR_NO_PROTOCOL},
+            {"text after the socket number", "TCP:3x", QKMODE_LISTEN, "", QKERR_NO_PROTOCOL},
+            {"launch", "TCP", QKMODE_LAUNCH, "", QKERR_NO_MODE},
+            {"parent connect", "TCP", QKMODE_PARENTCONNECT, "", QKERR_NO_MODE},
+            {"a letter in a listener's name", "TCP", QKMODE_LISTEN, "12a", QKERR_BAD_NAME},
+            {"a port out of range", "TCP", QKMODE_LISTEN, "70000", QKERR_BAD_NAME},
+            {"a connect port out of range", "TCP", QKMODE_CONNECT, "70000@localhost",
+             QKERR_BAD_NAME},
+            {"an over-long target", "TCP", QKMODE_CONNECT, "1@" + std::string(140, 'h'),
+             QKERR_BAD_NAME},
+            {"no protocol means TCP", "", QKMODE_LISTEN, "", 0},
+            {"no mode and no name listens", "TCP", 0, "", 0},
+        },
+        kLocallyVisible);
 }
 
 TEST_F(TcpLinks, OnlyAConnectedStreamSocketCanBeInherited) {

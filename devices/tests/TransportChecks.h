@@ -86,6 +86,23 @@ protected:
         if (link) links.push_back(link);
         return link;
     }
+    // A link made with `protocol`, `mode` and `linkName`, and the error the device must give
+    // (0 where it makes the link).
+    struct MakeCase {
+        const char* name;
+        const char* protocol;
+        uint32_t mode;
+        std::string linkName;
+        int32_t error;
+    };
+    void expectMakeErrors(const std::vector<MakeCase>& cases, uint32_t options) {
+        for (const MakeCase& c : cases) {
+            SCOPED_TRACE(c.name);
+            int32_t error = -99;
+            make(c.mode, c.linkName, &error, c.protocol, options);
+            EXPECT_EQ(error, c.error);
+        }
+    }
     // Destroys a link before the fixture does.
     void drop(TransportLink* link) {
         std::erase(links, link);
