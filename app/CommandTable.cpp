@@ -11,7 +11,7 @@ using namespace cmd;
 
 namespace {
 
-constexpr CommandSpec kCommands[] = {
+constexpr CommandEntry kCommands[] = {
     // File
     {kFileNew, "&New\tCtrl+N"},
     {kFileOpen, "&Open...\tCtrl+O"},
@@ -105,49 +105,49 @@ constexpr CommandSpec kCommands[] = {
     {kAppAbout, "&About Tessary..."},
 };
 
-constexpr MenuItemSpec kSeparator{0};
+constexpr MenuItemEntry kSeparator{0};
 
-constexpr MenuItemSpec kExportItems[] = {
+constexpr MenuItemEntry kExportItems[] = {
     {kExportLatex}, {kExportTechExplorer}, {kExportNotebook}, {kExportMathMl}, {kExportHtml},
 };
-constexpr MenuSpec kExportMenu{"&Export", kExportItems, true};
+constexpr MenuEntry kExportMenu{"&Export", kExportItems, true};
 
-constexpr MenuItemSpec kFileItems[] = {
+constexpr MenuItemEntry kFileItems[] = {
     {kFileNew},        {kFileOpen}, {kFileClose},    {kFileSave},         {kFileSaveAs},
     {0, &kExportMenu}, kSeparator,  {kFilePrint},    {kFilePrintPreview}, {kFilePrintSetup},
     kSeparator,        {kFileMru1}, {kFileMru1 + 1}, {kFileMru1 + 2},     {kFileMru1 + 3},
     kSeparator,        {kAppExit},
 };
-constexpr MenuItemSpec kEditItems[] = {
+constexpr MenuItemEntry kEditItems[] = {
     {kEditUndo},       kSeparator,      {kEditCut},          {kEditCopy}, {kCopyMetafile},
     {kEditPaste},      kSeparator,      {kSelectAll},        {kFind},     kSeparator,
     {kInsertRow},      {kInsertColumn}, {kInsertDerivative}, kSeparator,  {kPlotParameters},
     {kLinkProperties},
 };
-constexpr MenuItemSpec kFormatItems[] = {
+constexpr MenuItemEntry kFormatItems[] = {
     {32774}, {32775}, {32776}, {32777}, {32778}, kSeparator, {32779},
     {32780}, {32781}, {32782}, {32783}, {32784}, {32785},    {32786},
 };
-constexpr MenuItemSpec kElementItems[] = {
+constexpr MenuItemEntry kElementItems[] = {
     {32812}, {32813},    {32814}, {32815}, {32816},    kSeparator, {32817}, {32818},    {32819},
     {32820}, kSeparator, {32821}, {32822}, {32823},    kSeparator, {32824}, {32825},    {32826},
     {32827}, kSeparator, {32828}, {32829}, kSeparator, {32830},    {32831}, kSeparator, {32832},
 };
-constexpr MenuItemSpec kDisplayItems[] = {
+constexpr MenuItemEntry kDisplayItems[] = {
     {kSize10},          {kSize12},  {kSize14},          {kSize18},        kSeparator,
     {kLargerEquations}, kSeparator, {kTextPreferences}, {kPageNumbering},
 };
-constexpr MenuItemSpec kKernelItems[] = {
+constexpr MenuItemEntry kKernelItems[] = {
     {kStartKernel},       {kQuitKernel},         kSeparator,      {kEvaluateCode}, kSeparator,
     {kConnectionOptions}, {kCalculationOptions}, {kTermOrdering},
 };
-constexpr MenuItemSpec kViewItems[] = {
+constexpr MenuItemEntry kViewItems[] = {
     {kViewToolbar}, {kViewStatusBar}, kSeparator, {kViewSymbols}, {kViewConstants},
 };
-constexpr MenuItemSpec kWindowItems[] = {{kWindowCascade}, {kWindowTile}};
-constexpr MenuItemSpec kHelpItems[] = {{kAppAbout}};
+constexpr MenuItemEntry kWindowItems[] = {{kWindowCascade}, {kWindowTile}};
+constexpr MenuItemEntry kHelpItems[] = {{kAppAbout}};
 
-constexpr MenuSpec kMenuBar[] = {
+constexpr MenuEntry kMenuBar[] = {
     {"&File", kFileItems, false},      {"&Edit", kEditItems, true},
     {"F&ormat", kFormatItems, true},   {"E&lement", kElementItems, true},
     {"&Display", kDisplayItems, true}, {"&Kernel", kKernelItems, true},
@@ -180,8 +180,8 @@ constexpr uint8_t kSymbolCodes[kSymbolCount] = {
 const std::unordered_map<int32_t, const char*>& TextById() {
     static const std::unordered_map<int32_t, const char*> map = [] {
         std::unordered_map<int32_t, const char*> m;
-        for (const CommandSpec& spec : kCommands)
-            m.emplace(spec.id, spec.text);
+        for (const CommandEntry& entry : kCommands)
+            m.emplace(entry.id, entry.text);
         return m;
     }();
     return map;
@@ -204,7 +204,7 @@ std::array<std::string, kLastToolbarElement - kFirstToolbarElement + 1>& Tips() 
 
 } // namespace
 
-std::span<const CommandSpec> MenuCommands() {
+std::span<const CommandEntry> MenuCommands() {
     return kCommands;
 }
 
@@ -213,7 +213,7 @@ const char* CommandText(int32_t id) {
     return it == TextById().end() ? nullptr : it->second;
 }
 
-std::span<const MenuSpec> MenuBar() {
+std::span<const MenuEntry> MenuBar() {
     return kMenuBar;
 }
 

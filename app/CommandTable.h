@@ -8,31 +8,31 @@
 #include <cstdint>
 #include <span>
 
-struct CommandSpec {
+struct CommandEntry {
     int32_t id;
     const char* text; // "&New\tCtrl+N": menu text, then the shortcut after the tab
 };
 
 // A menu item: a command, a separator (id 0, no submenu) or a submenu.
-struct MenuItemSpec;
-struct MenuSpec {
+struct MenuItemEntry;
+struct MenuEntry {
     const char* title;
-    std::span<const MenuItemSpec> items;
+    std::span<const MenuItemEntry> items;
     // Shown only while a document window is open; the others make up the menu without one.
     bool documentOnly;
 };
-struct MenuItemSpec {
-    int32_t id;                        // 0 for a separator or a submenu
-    const MenuSpec* submenu = nullptr; // the Export submenu
+struct MenuItemEntry {
+    int32_t id;                         // 0 for a separator or a submenu
+    const MenuEntry* submenu = nullptr; // the Export submenu
 };
 
 // Every command that has a menu item, once.
-std::span<const CommandSpec> MenuCommands();
+std::span<const CommandEntry> MenuCommands();
 // The command's text, or null for an id without one.
 const char* CommandText(int32_t id);
 
 // The menu bar from left to right.
-std::span<const MenuSpec> MenuBar();
+std::span<const MenuEntry> MenuBar();
 // Items of the File menu that exist without a document window; the rest of File is
 // document-only.
 bool FileItemWithoutDocument(int32_t id);

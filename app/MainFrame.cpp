@@ -79,9 +79,9 @@ QMenu* MainFrame::Menu(const QString& title) const {
 }
 
 void MainFrame::BuildMenus() {
-    std::function<void(QMenu*, const MenuSpec&)> fill = [&](QMenu* menu, const MenuSpec& spec) {
+    std::function<void(QMenu*, const MenuEntry&)> fill = [&](QMenu* menu, const MenuEntry& entry) {
         m_router->WatchMenu(menu);
-        for (const MenuItemSpec& item : spec.items) {
+        for (const MenuItemEntry& item : entry.items) {
             QAction* added = nullptr;
             if (item.submenu != nullptr) {
                 QMenu* sub = menu->addMenu(QString::fromLatin1(item.submenu->title));
@@ -95,13 +95,13 @@ void MainFrame::BuildMenus() {
             }
             const bool documentItem =
                 item.submenu != nullptr || (item.id != 0 && !FileItemWithoutDocument(item.id));
-            if (&spec == &MenuBar()[0] && documentItem) m_documentOnly.push_back(added);
+            if (&entry == &MenuBar()[0] && documentItem) m_documentOnly.push_back(added);
         }
     };
-    for (const MenuSpec& spec : MenuBar()) {
-        QMenu* menu = menuBar()->addMenu(QString::fromLatin1(spec.title));
-        fill(menu, spec);
-        if (spec.documentOnly) m_documentOnly.push_back(menu->menuAction());
+    for (const MenuEntry& entry : MenuBar()) {
+        QMenu* menu = menuBar()->addMenu(QString::fromLatin1(entry.title));
+        fill(menu, entry);
+        if (entry.documentOnly) m_documentOnly.push_back(menu->menuAction());
     }
     // The Window menu ends with the open document windows, the active one checked.
     if (QMenu* window = Menu(QStringLiteral("&Window"))) {

@@ -117,11 +117,11 @@ TEST_F(FirstStartTest, CommandsAreEnabledCheckedAndReadAsAtStart) {
 }
 
 TEST_F(FirstStartTest, EveryMenuCommandExistsAndUnroutedOnesAreDisabled) {
-    for (const CommandSpec& spec : MenuCommands()) {
-        SCOPED_TRACE(spec.text);
-        QAction* action = frame->Router().Action(spec.id);
+    for (const CommandEntry& entry : MenuCommands()) {
+        SCOPED_TRACE(entry.text);
+        QAction* action = frame->Router().Action(entry.id);
         ASSERT_NE(action, nullptr);
-        if (!frame->Router().Query(spec.id).enabled) EXPECT_FALSE(action->isEnabled());
+        if (!frame->Router().Query(entry.id).enabled) EXPECT_FALSE(action->isEnabled());
     }
     EXPECT_EQ(frame->Router().Action(cmd::kEditUndo)->shortcut(), QKeySequence("Ctrl+Z"));
     EXPECT_TRUE(frame->Router()

@@ -487,13 +487,14 @@ inline std::string Text(const CompSequence& seq) {
 }
 
 // A sequence of paragraphs, each "style:text" separated by "|", e.g. "3:ab|5:c".
-inline std::unique_ptr<CompSequence> Sequence(std::string_view spec, ParaDocument* doc = nullptr) {
+inline std::unique_ptr<CompSequence> Sequence(std::string_view layout,
+                                              ParaDocument* doc = nullptr) {
     auto seq = std::make_unique<CompSequence>(doc);
     size_t from = 0;
-    while (from <= spec.size()) {
-        size_t bar = spec.find('|', from);
-        if (bar == std::string_view::npos) bar = spec.size();
-        const std::string_view item = spec.substr(from, bar - from);
+    while (from <= layout.size()) {
+        size_t bar = layout.find('|', from);
+        if (bar == std::string_view::npos) bar = layout.size();
+        const std::string_view item = layout.substr(from, bar - from);
         seq->Append(Para(item.substr(2), item[0] - '0'));
         from = bar + 1;
     }

@@ -276,9 +276,9 @@ private:
     }
 
     // {var, lo, hi} or a lone variable, as Giac's trailing arguments.
-    vecteur range(const Expr& spec) {
-        if (spec.isCall("List") && spec.args.size() == 3) return all(spec.args);
-        return vec({convert(spec)});
+    vecteur range(const Expr& bounds) {
+        if (bounds.isCall("List") && bounds.args.size() == 3) return all(bounds.args);
+        return vec({convert(bounds)});
     }
 
     gen rows(const std::vector<Expr>& items) {
