@@ -1,5 +1,6 @@
 #include "app/QtSessionHost.h"
 
+#include "app/KernelRequests.h"
 #include "app/MainFrame.h"
 #include "platform/Cp1252.h"
 
@@ -10,6 +11,7 @@
 #include <QLabel>
 #include <QMetaObject>
 #include <QPushButton>
+#include <QThread>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -160,8 +162,12 @@ bool QtSessionHost::IsConstantsPaletteOpen() const {
     return frame != nullptr && frame->Constants() != nullptr;
 }
 
-NodePtr QtSessionHost::AnswerKernelRequest(int32_t, NodePtr) {
-    return nullptr;
+NodePtr QtSessionHost::AnswerKernelRequest(int32_t number, NodePtr argument) {
+    // Windows open only on the GUI thread; a question that reaches the host anywhere else
+    // (a start-up still on its own thread) is cancelled rather than shown from there.
+    const QCoreApplication* application = QCoreApplication::instance();
+    if (application == nullptr || QThread::currentThread() != application->thread()) return nullptr;
+    return kernelrequests::Answer(m_frame(), number, std::move(argument));
 }
 
 void QtSessionHost::ProcessEvents(int milliseconds) {

@@ -69,7 +69,8 @@ public:
     void CloseConstantsPalette() override;
     bool IsConstantsPaletteOpen() const override;
 
-    // The kernel's questions have no windows yet: every one is cancelled.
+    // The kernel's questions to the user, each in its modal window (KernelRequests.h); one
+    // that arrives off the GUI thread is cancelled.
     NodePtr AnswerKernelRequest(int32_t number, NodePtr argument) override;
 
     void ProcessEvents(int milliseconds) override;

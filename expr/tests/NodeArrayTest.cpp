@@ -55,6 +55,18 @@ TEST_F(NodeArrays, PositionsOutsideFindNothing) {
     EXPECT_EQ(array.GetCount(), 0);
 }
 
+// Only a list-like node gives items: anything else (a kernel question whose options are no
+// list) leaves the array empty, and the node is dropped.
+TEST_F(NodeArrays, TakesItemsOnlyFromListLikeNodes) {
+    NodeArray array;
+    array.FromList(Sym("x"));
+    array.FromList(nullptr);
+    EXPECT_EQ(array.GetCount(), 0);
+    EXPECT_EQ(array.RemoveAt(1), nullptr);
+    array.FromList(ListOf(2));
+    EXPECT_EQ(array.GetCount(), 2);
+}
+
 } // namespace
 } // namespace exprtest
 

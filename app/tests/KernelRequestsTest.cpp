@@ -1,0 +1,238 @@
+// The kernel's questions to the user, answered and cancelled through their windows as a
+// person would: the windows are found as the active modal window and driven with QTest. Each
+// window is also written as a PNG into the test output folder.
+
+#include "app/OptionDialogs.h"
+#include "app/QtSessionHost.h"
+#include "app/tests/ShellFixture.h"
+#include "expr/LeafNodes.h"
+#include "expr/ListNodes.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+#include <initializer_list>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+NodePtr Str(const char* text) {
+    return std::make_unique<TextNode>(text);
+}
+NodePtr Sym(const char* name) {
+    return SymbolNode::FromName(name);
+}
+NodePtr List(std::vector<NodePtr> items) {
+    NodePtr chain;
+    for (auto it = items.rbegin(); it != items.rend(); ++it) {
+        (*it)->SetNext(std::move(chain));
+        chain = std::move(*it);
+    }
+    return std::make_unique<ListNode>(std::move(chain));
+}
+template <typename... Nodes>
+NodePtr ListOf(Nodes... nodes) {
+    std::vector<NodePtr> items;
+    (items.push_back(std::move(nodes)), ...);
+    return List(std::move(items));
+}
+
+std::string TextOf(const NodePtr& node) {
+    if (!node) return "<none>";
+    Str255 text;
+    node->WriteText(text);
+    return text.ToCString();
+}
+
+QString LabelText(QWidget* window, const char* name) {
+    auto* label = window->findChild<QLabel*>(QLatin1String(name));
+    return label ? label->text() : QStringLiteral("<no label>");
+}
+
+class KernelRequests : public shelltest::ShellTest {
+protected:
+    // Runs `act` on the modal window once it is open; the window is checked to be the one
+    // named `name` first, and written as a PNG when `picture` is given.
+    void WhenOpen(const char* name, std::function<void(QWidget*)> act,
+                  const char* picture = nullptr) {
+        opened = false;
+        auto* poll = new QTimer(frame);
+        poll->setInterval(10);
+        QObject::connect(poll, &QTimer::timeout, frame, [=, this] {
+            QWidget* window = QApplication::activeModalWidget();
+            if (window == nullptr || !window->isVisible()) return;
+            poll->stop();
+            poll->deleteLater();
+            opened = true;
+            EXPECT_EQ(window->objectName(), QLatin1String(name));
+            // The message box has the program's title, every other window the query's.
+            const bool message = window->objectName() == QLatin1String("kernelMessage");
+            EXPECT_EQ(window->windowTitle(), message ? "Tessary" : "Kernel Query");
+            if (picture) window->grab().save(shelltest::OutputPath(QLatin1String(picture)));
+            act(window);
+        });
+        poll->start();
+    }
+    NodePtr Ask(int32_t number, NodePtr argument) {
+        return host.AnswerKernelRequest(number, std::move(argument));
+    }
+    static void Click(QWidget* window, const char* button) {
+        auto* found = window->findChild<QPushButton*>(QLatin1String(button));
+        ASSERT_NE(found, nullptr) << button;
+        QTest::mouseClick(found, Qt::LeftButton);
+    }
+    static void Ok(QWidget* window) { static_cast<QDialog*>(window)->accept(); }
+    static void Cancel(QWidget* window) { static_cast<QDialog*>(window)->reject(); }
+
+    QtSessionHost host{[this] { return frame; },
+                       [this](const QString& text) { messages.push_back(text); }};
+    bool opened = false;
+};
+
+NodePtr SolveFor() {
+    return ListOf(Str("Solve for"), ListOf(Sym("x"), Sym("y"), Sym("z")));
+}
+
+TEST_F(KernelRequests, ChooseOneOptionAnswersTheChosenOptionOrNothing) {
+    WhenOpen(
+        "kernelQueryOption",
+        [](QWidget* window) {
+            EXPECT_EQ(LabelText(window, "prompt"), QStringLiteral("Solve for"));
+            auto* combo = window->findChild<QComboBox*>(QStringLiteral("options"));
+            ASSERT_NE(combo, nullptr);
+            EXPECT_FALSE(combo->isEditable());
+            ASSERT_EQ(combo->count(), 3);
+            EXPECT_EQ(combo->currentText(), QStringLiteral("x"));
+            combo->setCurrentIndex(1);
+            Ok(window);
+        },
+        "kernel-query-option.png");
+    EXPECT_EQ(TextOf(Ask(3, SolveFor())), "y");
+    EXPECT_TRUE(opened);
+
+    WhenOpen("kernelQueryOption", Cancel);
+    EXPECT_EQ(Ask(3, SolveFor()), nullptr);
+
+    // Without a valid choice OK answers nothing: no option chosen, no options at all, or an
+    // argument that holds only the prompt (the window opens all the same).
+    WhenOpen("kernelQueryOption", [](QWidget* window) {
+        window->findChild<QComboBox*>(QStringLiteral("options"))->setCurrentIndex(-1);
+        Ok(window);
+    });
+    EXPECT_EQ(Ask(3, SolveFor()), nullptr);
+    EXPECT_TRUE(opened);
+    for (NodePtr (*argument)() : {+[] { return ListOf(Str("Pick"), ListOf()); },
+                                  +[] { return ListOf(Str("Pick")); }, +[] { return Sym("x"); }}) {
+        WhenOpen("kernelQueryOption", [](QWidget* window) {
+            EXPECT_EQ(window->findChild<QComboBox*>(QStringLiteral("options"))->count(), 0);
+            Ok(window);
+        });
+        EXPECT_EQ(Ask(3, argument()), nullptr);
+        EXPECT_TRUE(opened);
+    }
+}
+
+NodePtr Terms() {
+    return ListOf(Str("Choose the terms"), Str("Other terms"), Str("Chosen terms"),
+                  ListOf(Sym("a"), Sym("b"), Sym("c")), ListOf(Sym("d")));
+}
+
+QStringList Entries(QWidget* window, const char* list) {
+    QStringList out;
+    auto* widget = window->findChild<QListWidget*>(QLatin1String(list));
+    for (int i = 0; i < widget->count(); ++i)
+        out << widget->item(i)->text();
+    return out;
+}
+
+TEST_F(KernelRequests, ChooseItemsMovesItemsBothWaysAndAnswersTheChosenInOrder) {
+    WhenOpen("kernelQueryItems", [](QWidget* window) {
+        EXPECT_EQ(LabelText(window, "prompt"), QStringLiteral("Choose the terms"));
+        EXPECT_EQ(LabelText(window, "availableLabel"), QStringLiteral("Other terms"));
+        EXPECT_EQ(LabelText(window, "chosenLabel"), QStringLiteral("Chosen terms"));
+        auto* left = window->findChild<QListWidget*>(QStringLiteral("available"));
+        auto* right = window->findChild<QListWidget*>(QStringLiteral("chosen"));
+        // Each list opens with its last entry selected.
+        EXPECT_EQ(left->currentRow(), 2);
+        EXPECT_EQ(right->currentRow(), 0);
+        Click(window, "moveRight"); // c; the left list's first entry is selected next
+        EXPECT_EQ(left->currentRow(), 0);
+        Click(window, "moveRight"); // a; the new entry on the right is selected
+        EXPECT_EQ(right->currentRow(), 2);
+        Click(window, "moveLeft"); // a again, to the end of the left list
+        EXPECT_EQ(Entries(window, "available"), (QStringList{"b", "a"}));
+        EXPECT_EQ(Entries(window, "chosen"), (QStringList{"d", "c"}));
+        // A double click moves too.
+        const QPoint b = left->visualItemRect(left->item(0)).center();
+        QTest::mouseClick(left->viewport(), Qt::LeftButton, {}, b);
+        QTest::mouseDClick(left->viewport(), Qt::LeftButton, {}, b);
+        EXPECT_EQ(Entries(window, "chosen"), (QStringList{"d", "c", "b"}));
+        window->grab().save(shelltest::OutputPath(QStringLiteral("kernel-query-items.png")));
+        Ok(window);
+    });
+    EXPECT_EQ(TextOf(Ask(5, Terms())), "{d,c,b}");
+    EXPECT_TRUE(opened);
+
+    WhenOpen("kernelQueryItems", [](QWidget* window) {
+        Click(window, "moveRight");
+        Cancel(window);
+    });
+    EXPECT_EQ(Ask(5, Terms()), nullptr);
+
+    // "->" on an empty left list does nothing; too few parts give empty texts and lists.
+    WhenOpen("kernelQueryItems", [](QWidget* window) {
+        EXPECT_EQ(LabelText(window, "availableLabel"), QString());
+        EXPECT_TRUE(Entries(window, "available").isEmpty());
+        Click(window, "moveRight");
+        Click(window, "moveLeft");
+        EXPECT_TRUE(Entries(window, "chosen").isEmpty());
+        Ok(window);
+    });
+    EXPECT_EQ(TextOf(Ask(5, ListOf(Str("Choose")))), "{ }");
+    EXPECT_TRUE(opened);
+    // Parts that are no lists leave their lists empty.
+    WhenOpen("kernelQueryItems", [](QWidget* window) {
+        EXPECT_TRUE(Entries(window, "available").isEmpty());
+        EXPECT_EQ(Entries(window, "chosen"), (QStringList{"e"}));
+        Ok(window);
+    });
+    EXPECT_EQ(TextOf(Ask(5, ListOf(Str("Choose"), Str("l"), Str("r"), Sym("a"), ListOf(Sym("e"))))),
+              "{e}");
+}
+
+TEST_F(KernelRequests, MessageIsShownAndAnsweredIgnored) {
+    WhenOpen(
+        "kernelMessage",
+        [](QWidget* window) {
+            auto* box = qobject_cast<QMessageBox*>(window);
+            ASSERT_NE(box, nullptr);
+            EXPECT_EQ(box->text(), QStringLiteral("The equation holds."));
+            box->button(QMessageBox::Ok)->click();
+        },
+        "kernel-message.png");
+    EXPECT_EQ(TextOf(Ask(6, Str("The equation holds."))), "$Ignored");
+    EXPECT_TRUE(opened);
+}
+
+TEST_F(KernelRequests, QuestionsOffTheGuiThreadOrWithoutAWindowAreCancelled) {
+    NodePtr answer = Sym("unset");
+    std::thread worker([&] { answer = Ask(3, SolveFor()); });
+    worker.join();
+    EXPECT_EQ(answer, nullptr);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    for (int32_t number : {0, 4, 7, 9})
+        EXPECT_EQ(Ask(number, SolveFor()), nullptr) << number;
+}
+
+} // namespace
