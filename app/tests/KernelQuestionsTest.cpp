@@ -1,0 +1,157 @@
+// The kernel's questions to the user all the way through the running editor and the kernel
+// program: a calculation chosen on typed math asks the user, its window opens inside the
+// calculation, and the answer decides what comes back into the document; cancelled, the
+// document stays as it was.
+
+#include "app/BaseView.h"
+#include "app/ChildFrame.h"
+#include "app/CommandIds.h"
+#include "app/MainFrame.h"
+#include "app/TessaryApp.h"
+#include "app/tests/ShellFixture.h"
+#include "document/CompSequence.h"
+#include "document/tests/StreamBytes.h"
+#include "kernel/EvaluationActions.h"
+#include "kernel/KernelSession.h"
+#include "kernel/NodePath.h"
+#include "mathbox/parser/ExprHolder.h"
+#include "mathbox/parser/ExprParser.h"
+#include "platform/Installed.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+#include <string>
+
+namespace {
+
+constexpr int kStartLimitMs = 60000;
+
+class KernelQuestions : public ::testing::Test {
+protected:
+    void SetUp() override {
+        shelltest::ClearProfile();
+        ::unsetenv("TESSARY_STANDIN_SCRIPT");
+        app = std::make_unique<TessaryApp>();
+        app->SetMessageSink([this](const QString& text) { messages.push_back(text); });
+        ASSERT_TRUE(app->InitInstance({}));
+        frame = app->MainWindow();
+        session = dynamic_cast<kernel::KernelSession*>(&app->Session());
+        ASSERT_NE(session, nullptr);
+        frame->Router().UpdateAll();
+        frame->Router().Action(cmd::kStartKernel)->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(!session->IsStarting(), kStartLimitMs);
+        ASSERT_TRUE(session->IsConnected());
+        ChildFrame* child = app->NewDocument();
+        ASSERT_NE(child, nullptr);
+        view = child->View();
+        // x+2x+1 typed in an equation paragraph.
+        ASSERT_TRUE(frame->Router().Run(cmd::kParaPlainEquation));
+        QTest::keyClicks(view, "x+2x+1");
+        line = view->Page()->GetAt(1)->GetList(1);
+        ASSERT_EQ(line->GetCount(), 6);
+        // The new window settles (its size) before the calculation starts drawing.
+        QTest::qWait(50);
+    }
+    void TearDown() override {
+        if (app) app->ExitInstance();
+    }
+
+    // The document's paragraphs as the file stores them.
+    streambytes::Bytes Saved() const {
+        return streambytes::Save([&](DocStream& s) { view->Page()->Write(s, false); });
+    }
+    // The text of paragraph `index` as the kernel would read it.
+    std::string ParagraphText(int32_t index) const {
+        NodePtr tree(view->Page()->GetAt(index)->ToExpression());
+        Str255 text;
+        if (tree) tree->WriteText(text);
+        return text.ToCString();
+    }
+
+    // Chooses the kernel's calculation `label` for the whole line, as the evaluate command
+    // does: the selected node marked, the kernel's offers asked, the chosen one run.
+    bool Calculate(const char* label) {
+        DocRange selection;
+        selection.Set(line, 1, line->GetCount() + 1);
+        view->SetSelection(selection, true);
+        ExprHolder tree(NodePtr(line->ToExpression()));
+        kernel::NodePath path;
+        path.FromSelection(*tree.Get(), selection);
+        ExprNode* input = path.Last();
+        kernel::CandidateRecords records;
+        const int32_t count = session->EvaluateEval(*input, records);
+        for (int32_t i = 0; i < count; ++i) {
+            const kernel::CandidateRecord& record = records[static_cast<size_t>(i)];
+            if (record.text.View() != label) continue;
+            return view->DoAction(MakeAction<kernel::EvaluateAction>(
+                *view, *session, selection, record.value, record.second, std::move(tree), input));
+        }
+        ADD_FAILURE() << "the kernel offers no " << label;
+        return false;
+    }
+
+    // Runs `act` on the modal window once it opens.
+    void WhenOpen(std::function<void(QWidget*)> act) {
+        auto* poll = new QTimer(frame);
+        poll->setInterval(20);
+        QObject::connect(poll, &QTimer::timeout, frame, [=, this] {
+            QWidget* window = QApplication::activeModalWidget();
+            if (window == nullptr || !window->isVisible()) return;
+            poll->stop();
+            poll->deleteLater();
+            opened = window->objectName();
+            act(window);
+        });
+        poll->start();
+    }
+
+    // The program does not install the infix parser yet.
+    InfixListParser parser;
+    Installed<ListParser> parserInstalled{gListParser, &parser};
+    std::unique_ptr<TessaryApp> app;
+    MainFrame* frame = nullptr;
+    kernel::KernelSession* session = nullptr;
+    BaseView* view = nullptr;
+    CompList* line = nullptr;
+    std::vector<QString> messages;
+    QString opened;
+};
+
+// "Choose terms..." asks which terms to simplify together: x and 2x are moved across, and the
+// answer simplifies those two and keeps the rest.
+TEST_F(KernelQuestions, ChosenItemsComeBackIntoTheDocument) {
+    WhenOpen([](QWidget* window) {
+        auto* left = window->findChild<QListWidget*>(QStringLiteral("available"));
+        ASSERT_EQ(left->count(), 3);
+        left->setCurrentRow(0);
+        window->findChild<QPushButton*>(QStringLiteral("moveRight"))->click();
+        window->findChild<QPushButton*>(QStringLiteral("moveRight"))->click();
+        window->grab().save(shelltest::OutputPath(QStringLiteral("kernel-choose-terms.png")));
+        static_cast<QDialog*>(window)->accept();
+    });
+    ASSERT_TRUE(Calculate("Choose terms..."));
+    EXPECT_EQ(opened, QStringLiteral("kernelQueryItems"));
+    ASSERT_EQ(view->Page()->GetCount(), 2);
+    EXPECT_EQ(ParagraphText(2), "3 x + 1");
+    EXPECT_TRUE(messages.empty()) << messages.front().toStdString();
+}
+
+TEST_F(KernelQuestions, CancelledLeavesTheDocumentAsItWas) {
+    const streambytes::Bytes before = Saved();
+    WhenOpen([](QWidget* window) { static_cast<QDialog*>(window)->reject(); });
+    Calculate("Choose terms...");
+    EXPECT_EQ(opened, QStringLiteral("kernelQueryItems"));
+    EXPECT_EQ(view->Page()->GetCount(), 1);
+    EXPECT_EQ(Saved(), before);
+    EXPECT_TRUE(session->IsConnected());
+    EXPECT_FALSE(session->IsBusy());
+}
+
+} // namespace
