@@ -5,11 +5,8 @@
 #include "app/WindowDrawing.h"
 #include "document/CompSequence.h"
 #include "document/DrawPort.h"
-#include "document/KernelSession.h"
 #include "document/QtGeometry.h"
 #include "document/Region.h"
-#include "document/SequenceBody.h"
-#include "document/TessaryDoc.h"
 #include "platform/Cp1252.h"
 
 #include <QApplication>
@@ -18,9 +15,7 @@
 #include <QPainter>
 #include <QScrollBar>
 
-BaseView::BaseView(CTessaryDoc& document, QWidget* parent)
-    : QAbstractScrollArea(parent), m_document(document),
-      m_baseSize(document.GetSettings().baseSize) {
+BaseView::BaseView(QWidget* parent) : QAbstractScrollArea(parent) {
     setFocusPolicy(Qt::StrongFocus);
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     viewport()->setAutoFillBackground(false);
@@ -105,9 +100,7 @@ void BaseView::SetStatusText(const Str255& text) {
     SetStatusText(platform::FromCp1252(text.View()));
 }
 
-void BaseView::SetDocumentModified() {
-    m_document.SetModifiedFlag(true);
-}
+void BaseView::SetDocumentModified() {}
 
 void BaseView::Beep() {
     QApplication::beep();
@@ -143,24 +136,20 @@ bool BaseView::DoAction(OwnedAction action, bool typing) {
     }
 }
 
-void BaseView::TakeBody() {
-    m_page = &static_cast<SequenceBody&>(m_document.GetBody()).GetSequence();
-    m_document.EnsureParagraph();
-    const DocSettings& settings = m_document.GetSettings();
+void BaseView::AttachPage(CompSequence& page) {
+    m_tracker.reset();
+    m_undo.Clear();
+    m_page = &page;
     {
         WindowDrawing drawing(*this);
-        m_page->ApplyLargerEquations(settings.largerEquations != 0);
-        m_baseSize = settings.baseSize;
         if (DrawPort* port = gDrawPort.Get()) port->SetBaseSize(m_baseSize);
         if (drawing.Port() != nullptr) m_page->PlaceAll(false);
     }
     UpdateScrollSizes();
-    m_undo.Clear();
     DocRange caret;
     const DocPos start = m_page->StartPosition();
     caret.Assign(start, start);
     m_highlight.Update(caret, false);
-    SetStatusText(QString());
     Redraw();
 }
 
@@ -219,13 +208,12 @@ void BaseView::UpdateScrollSizes() {
 
 void BaseView::SetBaseSize(int32_t size) {
     m_baseSize = size;
-    m_document.GetSettings().baseSize = static_cast<uint8_t>(size);
     if (DrawPort* port = gDrawPort.Get()) port->SetBaseSize(size);
     Relayout();
 }
 
 bool BaseView::CanEdit() const {
-    return !IsKernelBusy();
+    return true;
 }
 
 void BaseView::SetStatusText(const QString& text) {
@@ -234,21 +222,6 @@ void BaseView::SetStatusText(const QString& text) {
 
 bool BaseView::UpdateCommand(int32_t id, CommandState& state) {
     if (UpdateEditCommand(id, state)) return true;
-    switch (id) {
-    case cmd::kSize10:
-    case cmd::kSize12:
-    case cmd::kSize14:
-    case cmd::kSize18:
-        state.enabled = CanEdit();
-        state.checked = m_baseSize == cmd::kSizeBase - id;
-        return true;
-    case cmd::kLargerEquations:
-        state.enabled = CanEdit();
-        state.checked = m_document.GetLargerEquations();
-        return true;
-    default:
-        break;
-    }
     // An Element command, or its toolbar button, needs its builder and a place to insert.
     if (cmd::IsElement(id) || cmd::IsToolbarElement(id)) {
         state.enabled = CanEdit() && CanInsertComponent() && ElementAllowedHere(id) &&
@@ -265,22 +238,6 @@ void BaseView::RunCommand(int32_t id) {
             if (OwnedComponent component = (*build)(*this)) InsertComponent(std::move(component));
         }
         return;
-    }
-    switch (id) {
-    case cmd::kSize10:
-    case cmd::kSize12:
-    case cmd::kSize14:
-    case cmd::kSize18:
-        SetBaseSize(cmd::kSizeBase - id);
-        m_document.SetModifiedFlag(true);
-        break;
-    case cmd::kLargerEquations:
-        m_document.SetLargerEquations(!m_document.GetLargerEquations());
-        if (m_page != nullptr) m_page->ApplyLargerEquations(m_document.GetLargerEquations());
-        Relayout();
-        break;
-    default:
-        break;
     }
 }
 
@@ -337,15 +294,5 @@ void BaseView::keyPressEvent(QKeyEvent* event) {
         if (CanEdit()) OnKeyDown(key);
         return;
     }
-    if (key.code == keycode::kEscape && IsKernelBusy()) {
-        gKernelSession->Interrupt();
-        SetStatusText(QStringLiteral("Aborted"));
-        return;
-    }
-    SetStatusText(QStringLiteral(" "));
-    if (IsKernelBusy()) {
-        gKernelSession->CheckBusy();
-        return;
-    }
-    if (TypesCharacter(key.code)) OnChar(key);
+    OnChar(key);
 }

@@ -1,17 +1,15 @@
 #pragma once
 
-// The scroll view of a document window. It draws through the drawing layer into its backing
+// The scroll view that edits a paragraph sequence: the common part of the document view
+// (TessaryView) and the kernel query pane. It draws through the drawing layer into its backing
 // image and shows the image on paint; drawing outside a paint event goes to the image, followed
 // by an update of what changed. Keys arrive as the program's key codes (KeyMapping.h).
 //
-// The view shows its document's paragraph sequence (`page`), laid out at the view's size
-// setting. It is the first command target of its window: the size commands and Larger
-// Equations are its own, and the paragraph style commands show the style of the paragraph at
-// the caret. It is the edit view the actions run in: it holds the selection with its
-// highlight, the one-level undo slot and the mouse tracker in progress, turns keys, clicks and
-// the Edit, Format and Symbols commands into actions, and marks the document modified after
-// every action (and every undo and redo) that changes it. Typing and clicks are refused while
-// a calculation runs.
+// The view shows a paragraph sequence (`page`) that its subclass attaches, laid out at the
+// view's size setting. It is the edit view the actions run in: it holds the selection with its
+// highlight, the one-level undo slot and the mouse tracker in progress, and turns keys, clicks
+// and the Edit, Format, Element and Symbols commands into actions. Whether it takes edits now,
+// and what an action that changes the page means beyond the page, are the subclass's.
 
 #include "app/CommandRouter.h"
 #include "app/KeyMapping.h"
@@ -29,23 +27,18 @@
 #include <memory>
 #include <vector>
 
-class CTessaryDoc;
 class CompSequence;
 class PaintPort;
 
 class BaseView : public QAbstractScrollArea, public EditView, public CommandTarget {
 public:
-    BaseView(CTessaryDoc& document, QWidget* parent = nullptr);
+    explicit BaseView(QWidget* parent = nullptr);
     ~BaseView() override;
 
-    CTessaryDoc& Document() { return m_document; }
-    // The laid-out paragraphs; null until the document hands over its body.
+    // The laid-out paragraphs; null until the subclass attaches them.
     CompSequence* Page() const { return m_page; }
     // Puts the caret at a position and scrolls it into sight.
     void SelectPosition(const DocPos& position);
-    // Takes the document's body afresh (a new or opened document): the document's size and
-    // larger-equations settings, a full layout, the scroll sizes, the status bar cleared.
-    void TakeBody();
 
     // --- DrawView ---
     QImage& BackingImage() override { return m_image; }
@@ -73,7 +66,7 @@ public:
     const SelHighlight& Highlight() const { return m_highlight; }
     // Performs an action through the undo slot; an action that fails is dropped with a beep and
     // leaves the document as it was. False when it was refused or failed.
-    bool DoAction(OwnedAction action, bool typing = false);
+    virtual bool DoAction(OwnedAction action, bool typing = false);
 
     // --- CommandTarget ---
     bool UpdateCommand(int32_t id, CommandState& state) override;
@@ -81,7 +74,7 @@ public:
 
     // Stores the size index, hands it to the drawing layer and lays the view out again.
     virtual void SetBaseSize(int32_t size);
-    // Whether the view takes edits now: not while a calculation runs.
+    // Whether the view takes edits now; always here, the document view refines it.
     virtual bool CanEdit() const;
     // The status bar's message; the frame installs where it goes.
     void SetStatusText(const QString& text);
@@ -116,9 +109,18 @@ protected:
     virtual bool CanInsertComponent() const;
     virtual void InsertComponent(OwnedComponent component);
 
-    // A navigation key (33 to 40) and a typed character; the editing actions fill these in.
+    // A navigation key (33 to 40), and any other key the mapping gives (a typed character, or
+    // a key such as Escape that types nothing, which the base view ignores).
     virtual void OnKeyDown(const KeyInput& key);
     virtual void OnChar(const KeyInput& key);
+
+    // Makes `page` the view's paragraphs: a full layout at the view's size, the scroll sizes,
+    // a fresh undo slot and the caret at the start, without invalidating; then a redraw.
+    void AttachPage(CompSequence& page);
+    // Sets the size index without a new layout (the caller lays out).
+    void StoreBaseSize(int32_t size) { m_baseSize = size; }
+    // Repaints the whole image after drawing ends, or now when no drawing is going on.
+    void RedrawSoon();
 
 private:
     // The parts of the command handling that edit (ViewCommands.cpp).
@@ -135,10 +137,7 @@ private:
     Point DocumentPoint(QPoint client) const;
     void EndTracking();
     void Autoscroll(QPoint client);
-    // Repaints the whole image after drawing ends, or now when no drawing is going on.
-    void RedrawSoon();
 
-    CTessaryDoc& m_document;
     CompSequence* m_page = nullptr;
     QImage m_image;
     int32_t m_baseSize = 5;

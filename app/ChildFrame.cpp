@@ -1,8 +1,8 @@
 #include "app/ChildFrame.h"
 
-#include "app/BaseView.h"
 #include "app/CommandIds.h"
 #include "app/DocumentPrinter.h"
+#include "app/TessaryView.h"
 #include "app/WindowHost.h"
 #include "document/DocSettings.h"
 #include "document/ExportWriters.h"
@@ -28,7 +28,7 @@ ChildFrame::ChildFrame(MessageSink message, QWidget* parent) : QMdiSubWindow(par
     m_host = std::make_unique<WindowHost>(*this, std::move(message));
     m_document = std::make_unique<CTessaryDoc>(
         *m_host, [](CTessaryDoc& doc) { return std::make_unique<SequenceBody>(doc); });
-    m_view = new BaseView(*m_document, this);
+    m_view = new TessaryView(*m_document, this);
     setWidget(m_view);
     setFocusProxy(m_view);
     m_normal = ToQRect(m_document->GetSettings().placement);

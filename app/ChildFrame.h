@@ -15,7 +15,7 @@
 #include <functional>
 #include <memory>
 
-class BaseView;
+class TessaryView;
 class CTessaryDoc;
 class QPrinter;
 class WindowHost;
@@ -28,7 +28,7 @@ public:
     explicit ChildFrame(MessageSink message, QWidget* parent = nullptr);
     ~ChildFrame() override;
 
-    BaseView* View() const { return m_view; }
+    TessaryView* View() const { return m_view; }
     CTessaryDoc& Document() const { return *m_document; }
     WindowHost& Host() const { return *m_host; }
 
@@ -76,7 +76,7 @@ private:
 
     std::unique_ptr<WindowHost> m_host;
     std::unique_ptr<CTessaryDoc> m_document;
-    BaseView* m_view = nullptr;
+    TessaryView* m_view = nullptr;
     QRect m_normal;
     std::unique_ptr<QPrinter> m_printer;
 };

@@ -1,6 +1,6 @@
 #include "app/DocumentPrinter.h"
 
-#include "app/BaseView.h"
+#include "app/TessaryView.h"
 #include "document/CompSequence.h"
 #include "document/DocSettings.h"
 #include "document/DrawPort.h"
@@ -60,7 +60,7 @@ Rect PrintLayout::GetPageBand(int32_t page) const {
     return Rect(0, top, m_page.Width(), m_breaks[page - 1]);
 }
 
-int32_t PrintDocumentView(BaseView& view, QPrinter& printer) {
+int32_t PrintDocumentView(TessaryView& view, QPrinter& printer) {
     auto* port = dynamic_cast<PaintPort*>(gDrawPort.Get());
     CompSequence* page = view.Page();
     if (port == nullptr || page == nullptr) return 0;

@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <vector>
 
-class BaseView;
+class TessaryView;
 class QPrinter;
 
 // The page breaks of one print job. Page p shows the document from the break of page p - 1
@@ -35,4 +35,4 @@ private:
 // Prints the view's document on `printer` (the pages the printer's range names, or all),
 // numbered when the document's settings say so, and lays the view out for the screen again. Returns
 // the number of pages printed, or 0 when the job failed.
-int32_t PrintDocumentView(BaseView& view, QPrinter& printer);
+int32_t PrintDocumentView(TessaryView& view, QPrinter& printer);

@@ -1,11 +1,11 @@
 #include "app/MainFrame.h"
 
-#include "app/BaseView.h"
 #include "app/ChildFrame.h"
 #include "app/CommandIds.h"
 #include "app/CommandTable.h"
 #include "app/ConstantsPalette.h"
 #include "app/DocumentArea.h"
+#include "app/TessaryView.h"
 #include "app/ToolIcons.h"
 #include "document/KernelSession.h"
 

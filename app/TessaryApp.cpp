@@ -1,12 +1,12 @@
 #include "app/TessaryApp.h"
 
-#include "app/BaseView.h"
 #include "app/ChildFrame.h"
 #include "app/CommandIds.h"
 #include "app/DocumentPrinter.h"
 #include "app/MainFrame.h"
 #include "app/MathElements.h"
 #include "app/QtSessionHost.h"
+#include "app/TessaryView.h"
 #include "app/ToolIcons.h"
 #include "app/WindowHost.h"
 #include "document/TessaryDoc.h"

@@ -7,11 +7,9 @@
 #include "app/WindowDrawing.h"
 #include "document/CompSequence.h"
 #include "document/EditCodes.h"
-#include "document/KernelSession.h"
 #include "document/ParaComp.h"
 #include "document/ParaStyle.h"
 #include "document/RefComp.h"
-#include "document/TessaryDoc.h"
 #include "mathbox/actions/EditActions.h"
 #include "mathbox/actions/SelectionActions.h"
 #include "mathbox/actions/TAction.h"
@@ -214,6 +212,7 @@ bool BaseView::RunEditCode(int32_t code, const KeyInput& key) {
 }
 
 void BaseView::OnChar(const KeyInput& key) {
+    if (!TypesCharacter(key.code)) return;
     const DocRange selection = GetSelection();
     if (m_page == nullptr || selection.start.kind == DocPos::kNone) return;
     if (IsLabelRange(selection)) return Beep();
@@ -311,7 +310,7 @@ void BaseView::Autoscroll(QPoint client) {
 void BaseView::UpdateCursor(QPoint client) {
     m_cursorHidden = false;
     // The pointer is left alone while a calculation runs.
-    if (m_page == nullptr || IsKernelBusy()) return;
+    if (m_page == nullptr || !CanEdit()) return;
     const Point point = DocumentPoint(client);
     const TextComp* top = m_page->FindAt(point);
     Qt::CursorShape shape = Qt::IBeamCursor;

@@ -1,7 +1,7 @@
 #include "app/WindowHost.h"
 
-#include "app/BaseView.h"
 #include "app/ChildFrame.h"
+#include "app/TessaryView.h"
 #include "document/DrawPort.h"
 #include "mathbox/PaintPort.h"
 #include "platform/Exceptions.h"

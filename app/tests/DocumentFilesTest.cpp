@@ -1,10 +1,10 @@
 // Documents through the document class: new, save, open, the recent files, closing a modified
 // document, printing to PDF, and a picture of the editor with every paragraph style.
 
-#include "app/BaseView.h"
 #include "app/ChildFrame.h"
 #include "app/CommandIds.h"
 #include "app/DocumentPrinter.h"
+#include "app/TessaryView.h"
 #include "app/WindowHost.h"
 #include "app/tests/ShellFixture.h"
 #include "document/CompSequence.h"

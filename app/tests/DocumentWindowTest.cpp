@@ -1,9 +1,9 @@
 // Document windows: their placement, titles, the size commands and the keys that reach the
 // view.
 
-#include "app/BaseView.h"
 #include "app/ChildFrame.h"
 #include "app/CommandIds.h"
+#include "app/TessaryView.h"
 #include "app/tests/ShellFixture.h"
 #include "document/TessaryDoc.h"
 

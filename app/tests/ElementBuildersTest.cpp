@@ -3,9 +3,9 @@
 
 #include "app/ElementBuilders.h"
 
-#include "app/BaseView.h"
 #include "app/ChildFrame.h"
 #include "app/CommandIds.h"
+#include "app/TessaryView.h"
 #include "app/tests/ShellFixture.h"
 #include "document/CompList.h"
 
@@ -14,9 +14,9 @@ using namespace shelltest;
 namespace {
 
 // A view that can insert, recording what it was given.
-class InsertingView final : public BaseView {
+class InsertingView final : public TessaryView {
 public:
-    using BaseView::BaseView;
+    using TessaryView::TessaryView;
     bool CanInsertComponent() const override { return true; }
     void InsertComponent(OwnedComponent component) override {
         inserted.push_back(component != nullptr);

@@ -1,10 +1,10 @@
 // The editor as it first appears: which commands are enabled, checked and what they read, the
 // toolbar's buttons in order, the Symbols bar, the menus; and a picture of the main window.
 
-#include "app/BaseView.h"
 #include "app/ChildFrame.h"
 #include "app/CommandIds.h"
 #include "app/CommandTable.h"
+#include "app/TessaryView.h"
 #include "app/tests/ShellFixture.h"
 #include "expr/symbols/BuiltinNames.h"
 

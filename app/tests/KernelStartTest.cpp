@@ -3,12 +3,12 @@
 // document stops a slow calculation, and exit leaves no kernel process behind. Every wait is a
 // bounded QTRY loop.
 
-#include "app/BaseView.h"
 #include "app/ChildFrame.h"
 #include "app/CommandIds.h"
 #include "app/MainFrame.h"
 #include "app/QtSessionHost.h"
 #include "app/TessaryApp.h"
+#include "app/TessaryView.h"
 #include "app/tests/ShellFixture.h"
 #include "expr/LeafNodes.h"
 #include "expr/PlusNode.h"

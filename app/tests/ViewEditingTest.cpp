@@ -3,10 +3,10 @@
 // highlight's look with and without the focus, the Format commands and typing from the Symbols
 // bar; and a picture of the editor with every paragraph style and a selection.
 
-#include "app/BaseView.h"
 #include "app/ChildFrame.h"
 #include "app/CommandIds.h"
 #include "app/CommandTable.h"
+#include "app/TessaryView.h"
 #include "app/tests/ShellFixture.h"
 #include "document/CompList.h"
 #include "document/CompSequence.h"
@@ -77,7 +77,7 @@ protected:
         return dark;
     }
 
-    BaseView* view = nullptr;
+    TessaryView* view = nullptr;
 };
 
 TEST_F(ViewEditingTest, TypingIsOneUndoStepAndUndoAndRedoMarkTheDocumentModified) {
