@@ -1,6 +1,7 @@
 #include "app/KernelRequests.h"
 
 #include "app/OptionDialogs.h"
+#include "app/QueryDialog.h"
 #include "document/CompSequence.h"
 #include "document/ParaComp.h"
 #include "document/ParaStyle.h"
@@ -68,8 +69,29 @@ NodePtr Answer(QWidget* owner, int32_t number, NodePtr argument) {
     }
 }
 
-NodePtr EditExpression(QWidget*, NodePtr, bool) {
-    return nullptr;
+NodePtr EditExpression(QWidget* owner, NodePtr argument, bool select) {
+    std::vector<NodePtr> parts = Parts(std::move(argument));
+    const QString prompt = PartText(parts, 0);
+    BoxList boxes;
+    if (parts.size() > 1) parts[1]->BuildBoxes(boxes, 1);
+    parts.clear();
+
+    CompArray children;
+    for (OwnedComponent& box : boxes.Release())
+        children.Add(std::move(box));
+    auto content = std::make_unique<CompSequence>();
+    content->Append(std::make_unique<ParaComp>(std::move(children), ParaStyle::kPlainEquation));
+
+    COSKQueryDialog dialog(owner, prompt, *content);
+    if (dialog.RunModal() != COSKQueryDialog::kOk) return nullptr;
+    NodePtr answer(content->GetAt(1)->ToExpression());
+    if (answer && select) {
+        kernel::NodePath path;
+        path.FromSelection(*answer, dialog.FinalSelection());
+        path.Last()->SetMover(true);
+        path.Clear();
+    }
+    return answer;
 }
 
 NodePtr ChooseOption(QWidget* owner, NodePtr argument) {

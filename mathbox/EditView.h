@@ -15,6 +15,8 @@
 
 #include <cstdint>
 
+class CompSequence;
+
 class EditView : public DrawView {
 public:
     // The selection the view shows and edits at.
@@ -27,6 +29,9 @@ public:
     // Lays the document out again after an edit in paragraph `paragraph` (1-based) at top-level
     // index `index`, and everything after it.
     virtual void RelayoutFrom(int32_t paragraph, int32_t index) = 0;
+    // The paragraphs the view shows when they belong to no document (the kernel's query pane),
+    // so that edits in them are laid out again in this view; null for a document's view.
+    virtual const CompSequence* DetachedPage() const { return nullptr; }
     // Fits the scroll bars to the laid-out document.
     virtual void UpdateScrollSizes() = 0;
     // The part of the document the window shows.

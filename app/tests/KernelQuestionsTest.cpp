@@ -3,11 +3,11 @@
 // calculation, and the answer decides what comes back into the document; cancelled, the
 // document stays as it was.
 
-#include "app/BaseView.h"
 #include "app/ChildFrame.h"
 #include "app/CommandIds.h"
 #include "app/MainFrame.h"
 #include "app/TessaryApp.h"
+#include "app/TessaryView.h"
 #include "app/tests/ShellFixture.h"
 #include "document/CompSequence.h"
 #include "document/tests/StreamBytes.h"
@@ -15,8 +15,6 @@
 #include "kernel/KernelSession.h"
 #include "kernel/NodePath.h"
 #include "mathbox/parser/ExprHolder.h"
-#include "mathbox/parser/ExprParser.h"
-#include "platform/Installed.h"
 
 #include <gtest/gtest.h>
 
@@ -112,13 +110,10 @@ protected:
         poll->start();
     }
 
-    // The program does not install the infix parser yet.
-    InfixListParser parser;
-    Installed<ListParser> parserInstalled{gListParser, &parser};
     std::unique_ptr<TessaryApp> app;
     MainFrame* frame = nullptr;
     kernel::KernelSession* session = nullptr;
-    BaseView* view = nullptr;
+    TessaryView* view = nullptr;
     CompList* line = nullptr;
     std::vector<QString> messages;
     QString opened;

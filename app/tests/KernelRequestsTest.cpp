@@ -4,9 +4,15 @@
 
 #include "app/OptionDialogs.h"
 #include "app/QtSessionHost.h"
+#include "app/QueryDialog.h"
+#include "app/TessaryDialogView.h"
 #include "app/tests/ShellFixture.h"
+#include "document/CompSequence.h"
+#include "document/ParaComp.h"
 #include "expr/LeafNodes.h"
 #include "expr/ListNodes.h"
+#include "expr/PlusNode.h"
+#include "expr/TimesNode.h"
 
 #include <gtest/gtest.h>
 
@@ -233,6 +239,116 @@ TEST_F(KernelRequests, QuestionsOffTheGuiThreadOrWithoutAWindowAreCancelled) {
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     for (int32_t number : {0, 4, 7, 9})
         EXPECT_EQ(Ask(number, SolveFor()), nullptr) << number;
+}
+
+// The pane's line as characters ("?" for any box).
+std::string PaneText(QWidget* window) {
+    auto* dialog = static_cast<COSKQueryDialog*>(window);
+    const CompList* line = dialog->View()->Page()->GetAt(1)->GetList(1);
+    std::string text;
+    for (int32_t i = 1; i <= line->GetCount(); ++i) {
+        const TextComp* c = line->GetAt(i);
+        text += c->GetTypeTag() == ::TypeTag("Char") ? static_cast<char>(c->GetCharCode()) : '?';
+    }
+    return text;
+}
+
+// The texts of the nodes that carry the mover flag, down through list-like nodes.
+void Movers(ExprNode* node, std::vector<std::string>& out) {
+    if (node->IsMover()) out.push_back(TextOf(NodePtr(node->Clone())));
+    if (auto* list = dynamic_cast<CompositeNode*>(node))
+        for (ExprNode* child = list->FirstChild(); child; child = child->Next())
+            Movers(child, out);
+}
+
+NodePtr Polynomial() {
+    // x + 2x + 1
+    return ListOf(Str("Select a term"), std::make_unique<PlusNode>([] {
+                      NodePtr x = Sym("x");
+                      NodePtr times = std::make_unique<TimesNode>([] {
+                          NodePtr two = std::make_unique<MachineIntegerNode>(2);
+                          two->SetNext(Sym("x"));
+                          return two;
+                      }());
+                      times->SetNext(std::make_unique<MachineIntegerNode>(1));
+                      x->SetNext(std::move(times));
+                      return x;
+                  }()));
+}
+
+TEST_F(KernelRequests, EditAnExpressionInTheQueryWindow) {
+    WhenOpen(
+        "kernelQuery",
+        [](QWidget* window) {
+            auto* dialog = static_cast<COSKQueryDialog*>(window);
+            EXPECT_EQ(dialog->size(), QSize(400, 334));
+            EXPECT_EQ(LabelText(window, "prompt"), QStringLiteral("Substitute"));
+            EXPECT_EQ(PaneText(window), "x");
+            EXPECT_TRUE(dialog->View()->hasFocus());
+            QTest::keyClick(dialog->View(), Qt::Key_End);
+            const Rect before = dialog->View()->GetSelection().GetBounds();
+            QTest::keyClicks(dialog->View(), "+1");
+            // What is typed in the pane is laid out there: the caret moves on past it.
+            EXPECT_GT(dialog->View()->GetSelection().GetBounds().left, before.right);
+            window->grab().save(shelltest::OutputPath(QStringLiteral("kernel-query-edit.png")));
+            // Return ends the query instead of making a paragraph.
+            QTest::keyClick(dialog->View(), Qt::Key_Return);
+            EXPECT_EQ(dialog->View()->Page()->GetCount(), 1);
+        },
+        nullptr);
+    EXPECT_EQ(TextOf(Ask(1, ListOf(Str("Substitute"), Sym("x")))), "x + 1");
+    EXPECT_EQ(opened, true);
+
+    // Only a prompt: an empty paragraph to type into. A tab types nothing.
+    WhenOpen("kernelQuery", [](QWidget* window) {
+        auto* dialog = static_cast<COSKQueryDialog*>(window);
+        EXPECT_EQ(PaneText(window), "");
+        QTest::keyClicks(dialog->View(), "y");
+        QTest::keyClick(dialog->View(), Qt::Key_Tab);
+        QTest::keyClicks(dialog->View(), "*2");
+        EXPECT_EQ(PaneText(window), "y*2");
+        // Enter typed elsewhere in the window is OK too.
+        QTest::keyClick(dialog->ButtonPanel()->CancelButton(), Qt::Key_Enter);
+    });
+    EXPECT_EQ(TextOf(Ask(1, ListOf(Str("Enter a value")))), "2 y");
+    EXPECT_TRUE(opened);
+
+    // Cancel, and closing the window, answer nothing.
+    WhenOpen("kernelQuery", [](QWidget* window) {
+        QTest::mouseClick(static_cast<COSKQueryDialog*>(window)->ButtonPanel()->CancelButton(),
+                          Qt::LeftButton);
+    });
+    EXPECT_EQ(Ask(1, ListOf(Str("Substitute"), Sym("x"))), nullptr);
+    WhenOpen("kernelQuery", [](QWidget* window) { window->close(); });
+    EXPECT_EQ(Ask(2, Polynomial()), nullptr);
+    EXPECT_TRUE(opened);
+    // With no parts at all the window still opens.
+    WhenOpen("kernelQuery", [](QWidget* window) {
+        EXPECT_EQ(LabelText(window, "prompt"), QString());
+        window->close();
+    });
+    EXPECT_EQ(Ask(1, Sym("x")), nullptr);
+    EXPECT_TRUE(opened);
+}
+
+TEST_F(KernelRequests, SelectAPartFlagsTheSelectedNode) {
+    WhenOpen("kernelQuery", [](QWidget* window) {
+        auto* dialog = static_cast<COSKQueryDialog*>(window);
+        ASSERT_EQ(PaneText(window), "x + 2 x + 1");
+        // The caret starts before x; four steps right, then three more with Shift select 2 x.
+        for (int i = 0; i < 4; ++i)
+            QTest::keyClick(dialog->View(), Qt::Key_Right);
+        for (int i = 0; i < 3; ++i)
+            QTest::keyClick(dialog->View(), Qt::Key_Right, Qt::ShiftModifier);
+        window->grab().save(shelltest::OutputPath(QStringLiteral("kernel-query-select.png")));
+        QTest::mouseClick(dialog->ButtonPanel()->OkButton(), Qt::LeftButton);
+    });
+    NodePtr answer = Ask(2, Polynomial());
+    ASSERT_NE(answer, nullptr);
+    EXPECT_EQ(TextOf(answer), "x + 2 x + 1");
+    std::vector<std::string> movers;
+    Movers(answer.get(), movers);
+    EXPECT_EQ(movers, std::vector<std::string>{"2 x"});
 }
 
 } // namespace

@@ -33,7 +33,8 @@ Str255 ActionNameText(uint16_t nameId) {
 TAction::TAction(EditView& view, uint16_t nameId, const DocRange& selection)
     : m_view(view), m_nameId(nameId) {
     CompSequence* seq = selection.start.GetSequence();
-    if (seq == nullptr || seq->GetDocument() == nullptr) return;
+    // Material taken out of a document is laid out nowhere; the paragraphs a view shows are.
+    if (seq == nullptr || (seq->GetDocument() == nullptr && seq != view.DetachedPage())) return;
     m_paragraphs = seq;
     m_paragraphNumber = seq->IndexOf(selection.start.paragraph);
     m_index = selection.start.TopLevelIndex(true);
