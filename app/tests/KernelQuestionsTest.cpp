@@ -6,7 +6,9 @@
 #include "app/ChildFrame.h"
 #include "app/CommandIds.h"
 #include "app/MainFrame.h"
+#include "app/QueryDialog.h"
 #include "app/TessaryApp.h"
+#include "app/TessaryDialogView.h"
 #include "app/TessaryView.h"
 #include "app/tests/ShellFixture.h"
 #include "document/CompSequence.h"
@@ -136,6 +138,22 @@ TEST_F(KernelQuestions, ChosenItemsComeBackIntoTheDocument) {
     ASSERT_EQ(view->Page()->GetCount(), 2);
     EXPECT_EQ(ParagraphText(2), "3 x + 1");
     EXPECT_TRUE(messages.empty()) << messages.front().toStdString();
+}
+
+// "Substitute..." asks for an equation in the query window, proposing x = x: the person
+// types x = 2 over it and presses Return.
+TEST_F(KernelQuestions, AnEquationTypedInTheQueryWindowIsSubstituted) {
+    WhenOpen([](QWidget* window) {
+        QWidget* pane = static_cast<COSKQueryDialog*>(window)->View();
+        QTest::keyClick(pane, Qt::Key_Home);
+        QTest::keyClick(pane, Qt::Key_End, Qt::ShiftModifier);
+        QTest::keyClicks(pane, "x=2");
+        QTest::keyClick(pane, Qt::Key_Return);
+    });
+    ASSERT_TRUE(Calculate("Substitute..."));
+    EXPECT_EQ(opened, QStringLiteral("kernelQuery"));
+    ASSERT_EQ(view->Page()->GetCount(), 2);
+    EXPECT_EQ(ParagraphText(2), "7");
 }
 
 TEST_F(KernelQuestions, CancelledLeavesTheDocumentAsItWas) {

@@ -349,6 +349,29 @@ TEST_F(KernelRequests, SelectAPartFlagsTheSelectedNode) {
     std::vector<std::string> movers;
     Movers(answer.get(), movers);
     EXPECT_EQ(movers, std::vector<std::string>{"2 x"});
+
+    // The mouse selects too: a drag across "2 x + 1" marks that run of the sum.
+    WhenOpen("kernelQuery", [](QWidget* window) {
+        CTessaryDialogView* pane = static_cast<COSKQueryDialog*>(window)->View();
+        CompList* line = pane->Page()->GetAt(1)->GetList(1);
+        DocRange run;
+        run.Set(line, 5, 12);
+        const Rect bounds = run.GetBounds();
+        const Point scroll = pane->ScrollOffset();
+        const int y = (bounds.top + bounds.bottom) / 2 - scroll.y;
+        const QPoint from(bounds.left + 1 - scroll.x, y);
+        const QPoint to(bounds.right - 1 - scroll.x, y);
+        QTest::mousePress(pane->viewport(), Qt::LeftButton, {}, from);
+        QTest::mouseMove(pane->viewport(), to);
+        QTest::mouseRelease(pane->viewport(), Qt::LeftButton, {}, to);
+        EXPECT_TRUE(pane->GetSelection().HasExtent());
+        QTest::keyClick(pane, Qt::Key_Return);
+    });
+    answer = Ask(2, Polynomial());
+    ASSERT_NE(answer, nullptr);
+    movers.clear();
+    Movers(answer.get(), movers);
+    EXPECT_EQ(movers, std::vector<std::string>{"2 x + 1"});
 }
 
 } // namespace
