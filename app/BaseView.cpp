@@ -117,7 +117,11 @@ void BaseView::EndWindowDraw() {
     PaintPort* port = m_drawPorts.back();
     m_drawPorts.pop_back();
     if (port != nullptr) port->EndDraw();
-    if (m_drawPorts.empty() && m_stale) Redraw();
+    if (m_drawPorts.empty() && m_resizePending) {
+        FitImage();
+    } else if (m_drawPorts.empty() && m_stale) {
+        Redraw();
+    }
 }
 
 void BaseView::RedrawSoon() {
@@ -252,6 +256,17 @@ void BaseView::paintEvent(QPaintEvent* event) {
 
 void BaseView::resizeEvent(QResizeEvent* event) {
     QAbstractScrollArea::resizeEvent(event);
+    // An action's drawing may be painting on the image (the kernel's questions open their
+    // windows inside a calculation): the image is replaced once the last drawing has ended.
+    if (!m_drawPorts.empty()) {
+        m_resizePending = true;
+        return;
+    }
+    FitImage();
+}
+
+void BaseView::FitImage() {
+    m_resizePending = false;
     const QSize size = viewport()->size();
     if (size.isEmpty()) return;
     m_image = QImage(size, QImage::Format_RGB32);

@@ -136,6 +136,8 @@ private:
     bool RunEditCode(int32_t code, const KeyInput& key);
     Point DocumentPoint(QPoint client) const;
     void EndTracking();
+    // A new backing image of the viewport's size, drawn afresh.
+    void FitImage();
     void Autoscroll(QPoint client);
 
     CompSequence* m_page = nullptr;
@@ -151,4 +153,5 @@ private:
     // and whether the image must be drawn afresh once the last of them ends.
     std::vector<PaintPort*> m_drawPorts;
     bool m_stale = false;
+    bool m_resizePending = false; // resized while a drawing was open
 };

@@ -56,8 +56,6 @@ protected:
         QTest::keyClicks(view, "x+2x+1");
         line = view->Page()->GetAt(1)->GetList(1);
         ASSERT_EQ(line->GetCount(), 6);
-        // The new window settles (its size) before the calculation starts drawing.
-        QTest::qWait(50);
     }
     void TearDown() override {
         if (app) app->ExitInstance();
@@ -124,7 +122,11 @@ protected:
 // "Choose terms..." asks which terms to simplify together: x and 2x are moved across, and the
 // answer simplifies those two and keeps the rest.
 TEST_F(KernelQuestions, ChosenItemsComeBackIntoTheDocument) {
-    WhenOpen([](QWidget* window) {
+    WhenOpen([this](QWidget* window) {
+        // The document window changes size while the calculation draws on its view.
+        view->window()->resize(700, 500);
+        frame->resize(900, 650);
+        QTest::qWait(20);
         auto* left = window->findChild<QListWidget*>(QStringLiteral("available"));
         ASSERT_EQ(left->count(), 3);
         left->setCurrentRow(0);
@@ -137,6 +139,8 @@ TEST_F(KernelQuestions, ChosenItemsComeBackIntoTheDocument) {
     EXPECT_EQ(opened, QStringLiteral("kernelQueryItems"));
     ASSERT_EQ(view->Page()->GetCount(), 2);
     EXPECT_EQ(ParagraphText(2), "3 x + 1");
+    // Its image follows the size once the calculation's drawing has ended.
+    EXPECT_EQ(view->BackingImage().size(), view->viewport()->size());
     EXPECT_TRUE(messages.empty()) << messages.front().toStdString();
 }
 
