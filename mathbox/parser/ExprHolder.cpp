@@ -15,24 +15,6 @@ bool IsNullSymbol(const ExprNode& node) {
     return symbol && node.TypeTag() == ::TypeTag("symN") && symbol->Row() == symbol_row::kNull;
 }
 
-// A list that gathers nodes a tree still owns: they are unlinked again, never deleted, on
-// every way out.
-class Collection {
-public:
-    ListNode& List() { return m_list; }
-    ~Collection() {
-        NodePtr chain = m_list.DetachAll();
-        while (chain) {
-            NodePtr next = chain->TakeNext();
-            (void)chain.release();
-            chain = std::move(next);
-        }
-    }
-
-private:
-    ListNode m_list;
-};
-
 // Puts a node back where it was taken out, also when copying in between fails.
 class Swapped {
 public:
@@ -94,12 +76,10 @@ void ExprHolder::ResolveMarkers(ExprNode& answer, ExprNode& tree) {
         // A marker the ordering request left as it was would be found for ever.
         if (!marker || marker == previous) return;
         previous = marker;
-        NodePtr index;
-        {
-            Collection collected;
-            tree.VisitTree(&collected.List());
-            index = session->NextPriority(collected.List());
-        }
+        // The tree gives copies of its constants' indices, which the list owns.
+        ListNode collected;
+        tree.VisitTree(collected);
+        NodePtr index = session->NextPriority(collected);
         if (!index) return;
         marker->ReplaceChild(marker->Subscript(), std::move(index));
     }

@@ -169,7 +169,8 @@ public:
     NodePtr NextPriority(const ExprNode& terms) override {
         ++orderingRequests;
         collected = terms.ChildCount();
-        return std::make_unique<MachineIntegerNode>(nextIndex);
+        collectedTerms.push_back(TreeText(&terms));
+        return std::make_unique<MachineIntegerNode>(nextIndex++);
     }
 
     bool restricted = false;
@@ -177,6 +178,7 @@ public:
     int32_t nextIndex = 7;
     int32_t orderingRequests = 0;
     int32_t collected = 0;
+    std::vector<std::string> collectedTerms; // what each request was given, as tree text
     fakes::Host host;
 
 private:
