@@ -13,6 +13,7 @@
 #include "document/GlyphSource.h"
 #include "document/ParaComp.h"
 #include "document/TextFontPrefs.h"
+#include "document/tests/SequenceFakes.h"
 #include "expr/symbols/BuiltinNames.h"
 #include "kernel/EvaluationActions.h"
 #include "kernel/KernelSession.h"
@@ -26,34 +27,12 @@
 #include <benchmark/benchmark.h>
 
 #include <memory>
-#include <set>
 #include <string_view>
 
 namespace {
 
 using tessary::bench::Loopback;
 using tessary::bench::QuietHost;
-
-// Paragraph numbers as a document hands them out.
-class BenchDocument final : public ParaDocument {
-public:
-    int32_t ClaimParagraphNumber(int32_t identity) override {
-        if (identity <= 0 || m_held.count(identity) != 0) identity = ++m_next;
-        m_held.insert(identity);
-        return identity;
-    }
-    void ReleaseParagraphNumber(int32_t identity) override { m_held.erase(identity); }
-    ParaComp* FindParagraph(int32_t identity) const override {
-        return body ? body->FindByNumber(identity) : nullptr;
-    }
-    bool HasLargerEquations() const override { return false; }
-
-    const CompSequence* body = nullptr;
-
-private:
-    std::set<int32_t> m_held;
-    int32_t m_next = 0;
-};
 
 // A window onto the document: relayout lays the sequence out for real; nothing is shown.
 class BenchView final : public EditView {
@@ -118,7 +97,7 @@ struct Fixture {
     InfixListParser parser;
     Installed<ListParser> parserInstalled{gListParser, &parser};
     BuiltinNamesScope names;
-    BenchDocument document;
+    seqfakes::Document document; // paragraph numbers as a document hands them out
     CompSequence seq{&document};
     BenchView view{seq};
     UndoSlot slot{view};
@@ -190,8 +169,8 @@ struct Fixture {
     }
 };
 
-// One calculation done and undone per iteration.
-void BM_EvaluateDoAndUndo(benchmark::State& state) {
+// One calculation per iteration, with its undo timed too or run with the timer stopped.
+void BM_Evaluate(benchmark::State& state, bool timeUndo) {
     Fixture f;
     if (!f.Check()) state.SkipWithError("the answer was not placed");
     for (auto _ : state) {
@@ -202,32 +181,14 @@ void BM_EvaluateDoAndUndo(benchmark::State& state) {
             state.SkipWithError("the answer was not placed");
             break;
         }
-        f.slot.UndoCommand();
+        if (timeUndo) f.slot.UndoCommand();
         state.PauseTiming();
+        if (!timeUndo) f.slot.UndoCommand();
         f.loopback.drain(); // the kernel reads the request
         state.ResumeTiming();
     }
 }
-BENCHMARK(BM_EvaluateDoAndUndo)->Unit(benchmark::kMicrosecond);
-
-// The calculation alone; its undo runs with the timer stopped.
-void BM_EvaluateDo(benchmark::State& state) {
-    Fixture f;
-    if (!f.Check()) state.SkipWithError("the answer was not placed");
-    for (auto _ : state) {
-        state.PauseTiming();
-        PutAnswer(f.session->Link());
-        state.ResumeTiming();
-        if (!f.Evaluate() || f.seq.GetCount() != 6) {
-            state.SkipWithError("the answer was not placed");
-            break;
-        }
-        state.PauseTiming();
-        f.slot.UndoCommand();
-        f.loopback.drain();
-        state.ResumeTiming();
-    }
-}
-BENCHMARK(BM_EvaluateDo)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_Evaluate, do_and_undo, true)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_Evaluate, do_only, false)->Unit(benchmark::kMicrosecond);
 
 } // namespace

@@ -5,6 +5,7 @@
 
 #include "EvaluationDocument.h"
 #include "FakeHost.h"
+#include "StandinScript.h"
 #include "expr/CompositeNode.h"
 #include "expr/symbols/BuiltinNames.h"
 #include "kernel/KernelSession.h"
@@ -12,11 +13,8 @@
 #include "mathbox/MathBoxes.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <chrono>
-#include <cstdio>
-#include <fstream>
 #include <functional>
 #include <optional>
 #include <string>
@@ -70,27 +68,15 @@ void TwoByThreeMatrix(CompList& l) {
 
 class EvaluationProcess : public ::testing::Test, public DocumentInView {
 protected:
-    void SetUp() override {
-        char folder[] = "/tmp/evaluation-process-XXXXXX";
-        ASSERT_NE(::mkdtemp(folder), nullptr);
-        m_folder = folder;
-        m_script = m_folder + "/script";
-    }
-    void TearDown() override {
-        session.reset();
-        ::unsetenv("TESSARY_STANDIN_SCRIPT");
-        std::remove(m_script.c_str());
-        ::rmdir(m_folder.c_str());
-    }
+    void SetUp() override { ASSERT_TRUE(m_script.IsReady()); }
+    void TearDown() override { session.reset(); }
 
     // Starts the kernel program, with the scripted behaviour given (none when empty).
     void StartKernel(const std::string& script = "") {
-        if (script.empty()) {
-            ::unsetenv("TESSARY_STANDIN_SCRIPT");
-        } else {
-            std::ofstream(m_script) << script;
-            ::setenv("TESSARY_STANDIN_SCRIPT", m_script.c_str(), 1);
-        }
+        if (script.empty())
+            m_script.Clear();
+        else
+            m_script.Set(script);
         kernel::ConnectionSettings settings;
         settings.quitDrainMilliseconds = 2000;
         session->SetConnectionSettings(settings);
@@ -148,8 +134,7 @@ protected:
     std::unique_ptr<kernel::KernelSession> session = std::make_unique<kernel::KernelSession>(host);
 
 private:
-    std::string m_folder;
-    std::string m_script;
+    StandinScript m_script;
 };
 
 TEST_F(EvaluationProcess, FactorOfATypedSquareComesBackAsBoxes) {
