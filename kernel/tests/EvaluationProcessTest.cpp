@@ -198,6 +198,12 @@ TEST_F(EvaluationProcess, CalculationsOnTypedMathPlaceTheirAnswersAndUndo) {
              Put(l, Boxes().FracComp(Glyphs("sin(x)"), Glyphs("x")));
          },
          "Limit", kernel::placement::kNewParagraphAfter, "1"},
+        {"a limit at infinity (the math face's 0xB2)",
+         [](CompList& l) {
+             Put(l, Boxes().LimitComp(Glyphs("x->\xB2")));
+             Put(l, Boxes().FracComp(Glyphs("1"), Glyphs("x")));
+         },
+         "Limit", kernel::placement::kNewParagraphAfter, "0"},
         {"a matrix stays a grid of rows", TwoByThreeMatrix, "Simplify",
          kernel::placement::kNewParagraphAfter, "[G3x2]{2,4,6,8,10,12}"},
         {"simplified in place, the paragraph is replaced", [](CompList& l) { Type(l, "2x+3x"); },
@@ -257,21 +263,35 @@ TEST_F(EvaluationProcess, CodeIsEvaluatedIntoANewParagraphAndUndone) {
 }
 
 // The integration constant an answer brings is numbered past those the expression holds: the
-// holder collects C_1 and asks the kernel for the next index.
+// holder collects their indices and asks the kernel for the next one. An index the kernel
+// cannot order (a letter) leaves the numbering to the integer indices.
 TEST_F(EvaluationProcess, AnIntegralBesideAConstantGainsTheNextConstant) {
+    struct Row {
+        const char* index; // of the constant typed beside the integral
+        const char* answer;
+    };
+    const Row rows[] = {
+        {"1", "[B]{x[B]{2},2} + C[B]{2} + C[B]{1}"},
+        {"a", "[B]{x[B]{2},2} + C[B]{1} + C[B]{a}"},
+    };
     StartKernel();
-    CompList* line = NewLine([](CompList& l) {
-        Put(l, Boxes().InteComp(Glyphs("x"), Glyphs("x"), {}, {}, false));
-        Type(l, "+C");
-        Put(l, Boxes().SubsComp(Glyphs("1")));
-    });
-    ExprHolder tree = TreeOf(line);
-    auto* sum = dynamic_cast<CompositeNode*>(tree.Get());
-    ASSERT_NE(sum, nullptr);
-    ExprNode* integral = sum->FirstChild();
-    ASSERT_TRUE(Run(std::move(tree), "Integrate", integral));
-    EXPECT_EQ(Plain(actiontest::Deep(*List(3))), "[B]{x[B]{2},2} + C[B]{2} + C[B]{1}");
-    EXPECT_TRUE(host.messages.empty()) << host.messages[0];
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.index);
+        CompList* line = NewLine([&](CompList& l) {
+            Put(l, Boxes().InteComp(Glyphs("x"), Glyphs("x"), {}, {}, false));
+            Type(l, "+C");
+            Put(l, Boxes().SubsComp(Glyphs(row.index)));
+        });
+        ExprHolder tree = TreeOf(line);
+        auto* sum = dynamic_cast<CompositeNode*>(tree.Get());
+        ASSERT_NE(sum, nullptr);
+        ExprNode* integral = sum->FirstChild();
+        ASSERT_TRUE(Run(std::move(tree), "Integrate", integral));
+        EXPECT_EQ(Plain(actiontest::Deep(*List(3))), row.answer);
+        EXPECT_TRUE(host.messages.empty()) << host.messages[0];
+        slot.UndoCommand();
+        seq.RemoveAt(2);
+    }
 }
 
 // Kernels that give no answer to place: the document stays as it was, nothing can be undone,

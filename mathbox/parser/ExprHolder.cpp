@@ -8,11 +8,33 @@
 #include "expr/symbols/SymbolTable.h"
 #include "mathbox/parser/ExprServices.h"
 
+#include <algorithm>
+#include <limits>
+
 namespace {
 
 bool IsNullSymbol(const ExprNode& node) {
     const auto* symbol = dynamic_cast<const SymbolNode*>(&node);
     return symbol && node.TypeTag() == ::TypeTag("symN") && symbol->Row() == symbol_row::kNull;
+}
+
+// The kernel's answers that are no index: it failed or gave up, or the request could not be
+// made (the error tree).
+bool IsFailure(const ExprNode& answer) {
+    if (answer.TypeTag() == ::TypeTag("errN")) return true;
+    if (answer.TypeTag() != ::TypeTag("symN")) return false;
+    Str255 name;
+    static_cast<const SymbolNode&>(answer).GetName(name);
+    return name.View() == "$Failed" || name.View() == "$Canceled";
+}
+
+// What the ordering request answers for integer indices: one past the largest (1 for none).
+NodePtr NextIndexOf(const ListNode& collected) {
+    int32_t largest = 0;
+    for (const ExprNode* index = collected.FirstChild(); index; index = index->Next())
+        if (index->TypeTag() == ::TypeTag("intN")) largest = std::max(largest, index->GetInteger());
+    return std::make_unique<MachineIntegerNode>(
+        largest < std::numeric_limits<int32_t>::max() ? largest + 1 : largest);
 }
 
 // Puts a node back where it was taken out, also when copying in between fails.
@@ -80,7 +102,9 @@ void ExprHolder::ResolveMarkers(ExprNode& answer, ExprNode& tree) {
         ListNode collected;
         tree.VisitTree(collected);
         NodePtr index = session->NextPriority(collected);
-        if (!index) return;
+        // A failure is no index: "C_$Failed" would stand in the answer. The constant is
+        // numbered past the integer indices instead, as the kernel numbers them.
+        if (!index || IsFailure(*index)) index = NextIndexOf(collected);
         marker->ReplaceChild(marker->Subscript(), std::move(index));
     }
 }

@@ -112,6 +112,7 @@ TEST_F(HolderTest, MarkersAreNumberedPastTheConstantsAlreadyThere) {
         std::function<NodePtr()> answer;
         std::vector<std::string> requests;
         const char* after;
+        std::function<NodePtr()> failure = nullptr; // the kernel's answer, when it gives none
     };
     const Row rows[] = {
         {"one marker beside the tree's constants",
@@ -126,10 +127,22 @@ TEST_F(HolderTest, MarkersAreNumberedPastTheConstantsAlreadyThere) {
          [&] { return sum(Nodes(marker(), marker())); },
          {"List(1, 3)", "List(1, 3, 7)"},
          "Rel(Plus(Sub(C, 1), Sub(x, 2), Sub(C, 3), Plus(Sub(C, 7), Sub(C, 8))), Equal, k)"},
+        // Without an index from the kernel the marker still gets the next one, never the failure.
+        {"the kernel fails",
+         [&] { return sum(Nodes(Sym("x"), marker())); },
+         {"List(1, 3)"},
+         "Rel(Plus(Sub(C, 1), Sub(x, 2), Sub(C, 3), Plus(x, Sub(C, 4))), Equal, k)",
+         [] { return Sym("$Failed"); }},
+        {"no kernel to ask",
+         [&] { return sum(Nodes(marker(), marker())); },
+         {"List(1, 3)", "List(1, 3, 4)"},
+         "Rel(Plus(Sub(C, 1), Sub(x, 2), Sub(C, 3), Plus(Sub(C, 4), Sub(C, 5))), Equal, k)",
+         [] { return std::make_unique<ErrorNode>(); }},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         FakeSession session;
+        session.failure = row.failure;
         // C_1 + x_2 + C_3 + y = k, where y is the target: x_2 is no integration constant.
         NodePtr left =
             sum(Nodes(constant(num(1)), std::make_unique<SubscriptNode>(Sym("x"), num(2)),

@@ -25,6 +25,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 
 namespace parsetest {
@@ -170,6 +171,7 @@ public:
         ++orderingRequests;
         collected = terms.ChildCount();
         collectedTerms.push_back(TreeText(&terms));
+        if (failure) return failure();
         return std::make_unique<MachineIntegerNode>(nextIndex++);
     }
 
@@ -179,6 +181,7 @@ public:
     int32_t orderingRequests = 0;
     int32_t collected = 0;
     std::vector<std::string> collectedTerms; // what each request was given, as tree text
+    std::function<NodePtr()> failure;        // when set, what every request answers instead
     fakes::Host host;
 
 private:
