@@ -36,11 +36,8 @@ constexpr int kStartLimitMs = 60000;
 class KernelQuestions : public ::testing::Test {
 protected:
     void SetUp() override {
-        shelltest::ClearProfile();
-        ::unsetenv("TESSARY_STANDIN_SCRIPT");
-        app = std::make_unique<TessaryApp>();
-        app->SetMessageSink([this](const QString& text) { messages.push_back(text); });
-        ASSERT_TRUE(app->InitInstance({}));
+        app = shelltest::StartProgram(messages);
+        ASSERT_NE(app, nullptr);
         frame = app->MainWindow();
         session = dynamic_cast<kernel::KernelSession*>(&app->Session());
         ASSERT_NE(session, nullptr);
@@ -95,19 +92,12 @@ protected:
         return false;
     }
 
-    // Runs `act` on the modal window once it opens.
+    // Runs `act` on the modal window once it opens, remembering which window it was.
     void WhenOpen(std::function<void(QWidget*)> act) {
-        auto* poll = new QTimer(frame);
-        poll->setInterval(20);
-        QObject::connect(poll, &QTimer::timeout, frame, [=, this] {
-            QWidget* window = QApplication::activeModalWidget();
-            if (window == nullptr || !window->isVisible()) return;
-            poll->stop();
-            poll->deleteLater();
+        shelltest::WhenModalOpens(frame, [this, act = std::move(act)](QWidget* window) {
             opened = window->objectName();
             act(window);
         });
-        poll->start();
     }
 
     std::unique_ptr<TessaryApp> app;

@@ -73,13 +73,7 @@ protected:
     void WhenOpen(const char* name, std::function<void(QWidget*)> act,
                   const char* picture = nullptr) {
         opened = false;
-        auto* poll = new QTimer(frame);
-        poll->setInterval(10);
-        QObject::connect(poll, &QTimer::timeout, frame, [=, this] {
-            QWidget* window = QApplication::activeModalWidget();
-            if (window == nullptr || !window->isVisible()) return;
-            poll->stop();
-            poll->deleteLater();
+        shelltest::WhenModalOpens(frame, [=, this](QWidget* window) {
             opened = true;
             EXPECT_EQ(window->objectName(), QLatin1String(name));
             // The message box has the program's title, every other window the query's.
@@ -88,7 +82,6 @@ protected:
             if (picture) window->grab().save(shelltest::OutputPath(QLatin1String(picture)));
             act(window);
         });
-        poll->start();
     }
     NodePtr Ask(int32_t number, NodePtr argument) {
         return host.AnswerKernelRequest(number, std::move(argument));

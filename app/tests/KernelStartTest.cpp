@@ -77,11 +77,8 @@ std::string TextOf(const NodePtr& node) {
 class KernelStartTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        shelltest::ClearProfile();
-        ::unsetenv("TESSARY_STANDIN_SCRIPT");
-        app = std::make_unique<TessaryApp>();
-        app->SetMessageSink([this](const QString& text) { messages.push_back(text); });
-        ASSERT_TRUE(app->InitInstance({}));
+        app = shelltest::StartProgram(messages);
+        ASSERT_NE(app, nullptr);
         frame = app->MainWindow();
         session = dynamic_cast<kernel::KernelSession*>(&app->Session());
         ASSERT_NE(session, nullptr) << "the program runs the real kernel session";

@@ -11,10 +11,14 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QSettings>
 #include <QString>
+#include <QTimer>
 
+#include <cstdlib>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -94,6 +98,32 @@ protected:
     MainFrame* frame = nullptr;
     std::vector<QString> messages;
 };
+
+// The application as the program starts it, with its real kernel session and no scripted
+// kernel behaviour; its messages are collected in `messages`. Null when it does not start.
+inline std::unique_ptr<TessaryApp> StartProgram(std::vector<QString>& messages) {
+    ClearProfile();
+    ::unsetenv("TESSARY_STANDIN_SCRIPT");
+    auto app = std::make_unique<TessaryApp>();
+    app->SetMessageSink([&messages](const QString& text) { messages.push_back(text); });
+    if (!app->InitInstance({})) return nullptr;
+    return app;
+}
+
+// Runs `act` on the application's modal window once one shows: a modal window's own loop
+// runs the poll, which `context` owns.
+inline void WhenModalOpens(QObject* context, std::function<void(QWidget*)> act) {
+    auto* poll = new QTimer(context);
+    poll->setInterval(10);
+    QObject::connect(poll, &QTimer::timeout, context, [poll, act = std::move(act)] {
+        QWidget* window = QApplication::activeModalWidget();
+        if (window == nullptr || !window->isVisible()) return;
+        poll->stop();
+        poll->deleteLater();
+        act(window);
+    });
+    poll->start();
+}
 
 // Where the pictures a person should look at go: the build's test output folder.
 inline QString OutputPath(const QString& name) {
