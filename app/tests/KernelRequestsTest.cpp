@@ -20,6 +20,8 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
@@ -304,6 +306,28 @@ TEST_F(KernelRequests, EditAnExpressionInTheQueryWindow) {
         QTest::keyClick(dialog->ButtonPanel()->CancelButton(), Qt::Key_Enter);
     });
     EXPECT_EQ(TextOf(Ask(1, ListOf(Str("Enter a value")))), "2 y");
+    EXPECT_TRUE(opened);
+
+    // The window's Edit and Element menus act on the pane.
+    WhenOpen("kernelQuery", [](QWidget* window) {
+        auto* menus = window->findChild<QMenuBar*>();
+        ASSERT_NE(menus, nullptr);
+        QStringList titles;
+        QAction* fraction = nullptr;
+        for (QAction* menu : menus->actions()) {
+            titles << menu->text();
+            for (QAction* item : menu->menu()->actions())
+                if (item->text().startsWith(QStringLiteral("&Fraction"))) fraction = item;
+        }
+        EXPECT_EQ(titles, (QStringList{"&Edit", "E&lement"}));
+        ASSERT_NE(fraction, nullptr);
+        emit menus->actions().at(1)->menu()->aboutToShow();
+        ASSERT_TRUE(fraction->isEnabled());
+        fraction->trigger();
+        EXPECT_EQ(PaneText(window), "?");
+        window->close();
+    });
+    EXPECT_EQ(Ask(1, ListOf(Str("Enter a value"))), nullptr);
     EXPECT_TRUE(opened);
 
     // Cancel, and closing the window, answer nothing.
