@@ -160,6 +160,12 @@ bool QtSessionHost::IsConstantsPaletteOpen() const {
     return frame != nullptr && frame->Constants() != nullptr;
 }
 
+void QtSessionHost::SetConstantCheck(char letter, bool checked) {
+    const MainFrame* frame = m_frame();
+    if (frame != nullptr && frame->Constants() != nullptr)
+        frame->Constants()->SetLetterCheck(letter, checked);
+}
+
 NodePtr QtSessionHost::AnswerKernelRequest(int32_t, NodePtr) {
     return nullptr;
 }

@@ -68,6 +68,7 @@ public:
     void OpenConstantsPalette() override;
     void CloseConstantsPalette() override;
     bool IsConstantsPaletteOpen() const override;
+    void SetConstantCheck(char letter, bool checked) override;
 
     // The kernel's questions have no windows yet: every one is cancelled.
     NodePtr AnswerKernelRequest(int32_t number, NodePtr argument) override;
