@@ -115,6 +115,7 @@ void TessaryView::OfferChoices(const DocRange& selection) {
     auto action = MakeAction<kernel::EvaluateAction>(*this, *session, selection, 0,
                                                      kernel::placement::kNewParagraphAfter,
                                                      std::move(tree), input);
+    ++m_offers;
     m_popup = std::make_unique<ChoicePopup>(std::move(action), records.data(), count,
                                             selection.GetBounds());
     m_popup->Show(*this);
@@ -143,8 +144,10 @@ void TessaryView::contextMenuEvent(QContextMenuEvent* event) {
     const Point scroll = ScrollOffset();
     // The event comes from the viewport or from the view itself: the global point is the same.
     const QPoint client = viewport()->mapFromGlobal(event->globalPos());
+    const uint32_t shown = m_offers;
     const int32_t id = m_popup->ShowMenuAt(Point(client.x() + scroll.x, client.y() + scroll.y));
-    if (id != 0) RunCommand(id);
+    // The menu runs its own event loop: an entry counts only for the offers it showed.
+    if (id != 0 && m_popup != nullptr && m_offers == shown) RunCommand(id);
 }
 
 void TessaryView::TakeBody() {

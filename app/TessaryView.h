@@ -67,6 +67,7 @@ private:
 
     CTessaryDoc& m_document;
     std::unique_ptr<ChoicePopup> m_popup;
+    uint32_t m_offers = 0; // counts the popups made, to tell one from the next
     // Escape interrupted the calculation of the running action.
     bool m_aborted = false;
 };

@@ -91,6 +91,20 @@ protected:
         run();
         escape.stop();
     }
+    // Chooses Factor on the typed square through `run`: the document comes out as it was, and
+    // the editor goes on.
+    void FactorLeavesTheDocument(const std::function<void(int32_t)>& run) {
+        TypeSquareAndSelectIt();
+        const int32_t factor = ChoiceId("Factor");
+        ASSERT_NE(factor, 0);
+        const auto before = Saved();
+        run(factor);
+        EXPECT_EQ(Saved(), before);
+        EXPECT_FALSE(session->IsBusy());
+        QTest::keyClick(view, Qt::Key_End);
+        QTest::keyClicks(view, "+y");
+        EXPECT_EQ(Line(1).GetCount(), 9);
+    }
     void Picture(const char* name) {
         QCoreApplication::processEvents();
         EXPECT_TRUE(child->grab().toImage().save(OutputPath(QString::fromLatin1(name))));
@@ -197,6 +211,16 @@ TEST_F(EvaluateInPlaceTest, APartOfASumIsCalculatedInItsPlace) {
     EXPECT_EQ(Text(2), "2 x + 1") << "x + x became 2x, the rest of the line stays";
 }
 
+TEST_F(EvaluateInPlaceTest, MathThatDoesNotParseIsOfferedNothing) {
+    StartWithDocument();
+    ASSERT_TRUE(Run(cmd::kParaPlainEquation));
+    QTest::keyClicks(view, "x+");
+    QTest::keyClick(view, Qt::Key_Home);
+    QTest::keyClick(view, Qt::Key_End, Qt::ShiftModifier);
+    EXPECT_EQ(view->Popup(), nullptr);
+    EXPECT_EQ(Status(), QStringLiteral("Syntax Error"));
+}
+
 TEST_F(EvaluateInPlaceTest, ReturnKeysGoToThePendingOffersFirst) {
     StartWithDocument();
     TypeSquareAndSelectIt();
@@ -243,34 +267,18 @@ TEST_F(EvaluateInPlaceTest, AChoicePastTheOffersChangesNothing) {
 
 TEST_F(EvaluateInPlaceTest, EscapeDuringASlowCalculationLeavesTheDocument) {
     StartWithDocument("on TYEvaluate slow 5\n");
-    TypeSquareAndSelectIt();
-    const int32_t factor = ChoiceId("Factor");
-    ASSERT_NE(factor, 0);
-    const auto before = Saved();
-    EscapeWhileBusy([&] { Run(factor); });
-    EXPECT_EQ(Saved(), before);
-    EXPECT_EQ(Status(), QStringLiteral("Aborted"));
+    FactorLeavesTheDocument([&](int32_t factor) {
+        EscapeWhileBusy([&] { Run(factor); });
+        // Said when Escape was pressed, and still there once the calculation has ended.
+        EXPECT_EQ(Status(), QStringLiteral("Aborted"));
+    });
     EXPECT_TRUE(session->IsConnected());
-    EXPECT_FALSE(session->IsBusy());
-    // The editor goes on.
-    QTest::keyClick(view, Qt::Key_End);
-    QTest::keyClicks(view, "+y");
-    EXPECT_EQ(Line(1).GetCount(), 9);
 }
 
 TEST_F(EvaluateInPlaceTest, AKernelThatDiesMidCalculationLeavesTheDocument) {
     StartWithDocument("on TYEvaluate die-mid-evaluation\n");
-    TypeSquareAndSelectIt();
-    const int32_t factor = ChoiceId("Factor");
-    ASSERT_NE(factor, 0);
-    const auto before = Saved();
-    Run(factor);
-    EXPECT_EQ(Saved(), before);
-    EXPECT_FALSE(session->IsBusy());
+    FactorLeavesTheDocument([&](int32_t factor) { Run(factor); });
     EXPECT_FALSE(messages.empty()) << "the lost link is reported";
-    QTest::keyClick(view, Qt::Key_End);
-    QTest::keyClicks(view, "+y");
-    EXPECT_EQ(Line(1).GetCount(), 9);
 }
 
 TEST_F(EvaluateInPlaceTest, TheCodeCommandEvaluatesSourceCodeParagraphs) {
