@@ -18,7 +18,7 @@ public:
         link = QKLoopbackOpen(m_env, &error);
     }
     ~Loopback() {
-        QKClose(link);
+        if (m_owned) QKClose(link);
         QKEnd(m_env);
     }
     Loopback(const Loopback&) = delete;
@@ -26,12 +26,19 @@ public:
 
     // Reads and drops everything written so far.
     void drain() { QKTransferToEndOfLoopbackLink(nullptr, link); }
+    // Hands the link to an owner that closes it (a session), before this ends; `link` and
+    // `drain` still reach it meanwhile.
+    QKLINK Release() {
+        m_owned = false;
+        return link;
+    }
 
     QKLINK link = nullptr;
 
 private:
     QKParameters m_block{};
     QKENV m_env = nullptr;
+    bool m_owned = true;
 };
 
 } // namespace tessary::bench

@@ -4,6 +4,7 @@
 // library and the device add; the goal is under half a millisecond.
 
 #include "Package.h"
+#include "QuietHost.h"
 #include "expr/LeafNodes.h"
 #include "expr/PlusNode.h"
 #include "expr/symbols/BuiltinNames.h"
@@ -18,26 +19,7 @@
 
 namespace {
 
-// A host with nothing to show: the benchmark's thread is the GUI thread.
-class QuietHost : public kernel::SessionHost {
-public:
-    void ShowMessage(const std::string& text) override {
-        std::fprintf(stderr, "message: %s\n", text.c_str());
-    }
-    void SetWaitCursor(bool) override {}
-    void SetStatusText(const std::string&) override {}
-    void OpenProgress(const std::string&, std::function<void()>) override {}
-    void SetProgressText(const std::string&) override {}
-    void CloseProgress() override {}
-    void ShowServerMessage(const std::string&, const std::string&, const std::string&) override {}
-    void OpenConstantsPalette() override {}
-    void CloseConstantsPalette() override {}
-    bool IsConstantsPaletteOpen() const override { return false; }
-    void SetConstantCheck(char, bool) override {}
-    NodePtr AnswerKernelRequest(int32_t, NodePtr) override { return nullptr; }
-    void ProcessEvents(int) override {}
-    void Post(std::function<void()>) override {}
-};
+using tessary::bench::QuietHost;
 
 // x + 2 + y + 3 + x
 NodePtr SmallSum() {

@@ -143,9 +143,9 @@ NodePtr IntegrateNode::ReplaceChild(ExprNode* old, NodePtr replacement) {
     return nullptr;
 }
 
-void IntegrateNode::VisitTree(void* argument) {
+void IntegrateNode::VisitTree(ExprNode& collector) {
     for (ExprNode* child : {m_integrand.get(), m_lower.get(), m_upper.get(), m_variable.get()})
-        if (child) child->VisitTree(argument);
+        if (child) child->VisitTree(collector);
 }
 
 intptr_t IntegrateNode::FindInTree() {
@@ -340,9 +340,9 @@ NodePtr DifferentiationNode::ReplaceChild(ExprNode* old, NodePtr replacement) {
     return m_variables ? m_variables->ReplaceChild(old, std::move(replacement)) : nullptr;
 }
 
-void DifferentiationNode::VisitTree(void* argument) {
+void DifferentiationNode::VisitTree(ExprNode& collector) {
     for (ExprNode* child : {m_operand.get(), m_variables.get()})
-        if (child) child->VisitTree(argument);
+        if (child) child->VisitTree(collector);
 }
 
 intptr_t DifferentiationNode::FindInTree() {

@@ -20,7 +20,7 @@ public:
     void WriteMathML(MathMLWriter& writer) override;
     std::optional<Fraction> ExtractFraction() override;
     NodePtr ReplaceChild(ExprNode* old, NodePtr replacement) override;
-    void VisitTree(void* argument) override;
+    void VisitTree(ExprNode& collector) override;
     intptr_t FindInTree() override;
     void VisitTreeNoArg() override;
     ExprNode* FindParentOf(const ExprNode* node) override;
@@ -79,7 +79,7 @@ public:
     void WriteMathML(MathMLWriter& writer) override;
     std::optional<Fraction> ExtractFraction() override;
     NodePtr ReplaceChild(ExprNode* old, NodePtr replacement) override;
-    void VisitTree(void* argument) override;
+    void VisitTree(ExprNode& collector) override;
     intptr_t FindInTree() override;
     void VisitTreeNoArg() override;
     ExprNode* FindParentOf(const ExprNode* node) override;

@@ -119,10 +119,10 @@ NodePtr CompositeNode::ReplaceChild(ExprNode* old, NodePtr replacement) {
     return detached;
 }
 
-void CompositeNode::VisitTree(void* argument) {
+void CompositeNode::VisitTree(ExprNode& collector) {
     ForgetTail();
     for (ExprNode* child = m_first.get(); child; child = child->Next())
-        child->VisitTree(argument);
+        child->VisitTree(collector);
 }
 
 intptr_t CompositeNode::FindInTree() {

@@ -28,7 +28,7 @@ public:
     std::optional<Fraction> ExtractFraction() override;
     bool IsAtom() const override { return false; }
     NodePtr ReplaceChild(ExprNode* old, NodePtr replacement) override;
-    void VisitTree(void* argument) override;
+    void VisitTree(ExprNode& collector) override;
     intptr_t FindInTree() override;
     void VisitTreeNoArg() override;
     ExprNode* FindMarker(const DocPos& position) override;

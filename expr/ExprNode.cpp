@@ -53,7 +53,7 @@ NodePtr ExprNode::ReplaceChild(ExprNode*, NodePtr) {
     return nullptr;
 }
 
-void ExprNode::VisitTree(void*) {}
+void ExprNode::VisitTree(ExprNode&) {}
 
 intptr_t ExprNode::FindInTree() {
     return 0;

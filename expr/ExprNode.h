@@ -101,8 +101,10 @@ public:
     // Puts `replacement` where `old` stands among the children; `old` is handed back detached
     // (null when it is not a child, and then `replacement` is dropped).
     virtual NodePtr ReplaceChild(ExprNode* old, NodePtr replacement);
-    // A pass over the subtree with one argument; the base passes it to every child.
-    virtual void VisitTree(void* argument);
+    // Gathers copies of the indices of the numbered integration constants C_n of the subtree
+    // into `collector` (through its AppendChild), in tree order; the base passes the collector
+    // to every child. Copies, so the tree's own nodes stay linked where they are.
+    virtual void VisitTree(ExprNode& collector);
     // The first non-zero answer of the children, in order.
     virtual intptr_t FindInTree();
     // Marks the node as the one being moved.

@@ -111,6 +111,14 @@ int32_t SubscriptNode::OrderValue() const {
     return 1000;
 }
 
+void SubscriptNode::VisitTree(ExprNode& collector) {
+    if (First()) First()->VisitTree(collector);
+    if (!Second()) return;
+    if (IsSymbolNamed(First(), "C") && FindInTree() != reinterpret_cast<intptr_t>(this))
+        collector.AppendChild(Second()->Clone());
+    Second()->VisitTree(collector);
+}
+
 intptr_t SubscriptNode::FindInTree() {
     const auto* symbol = dynamic_cast<const SymbolNode*>(Second());
     if (symbol && symbol->Row() == kReplSubRow) return reinterpret_cast<intptr_t>(this);
@@ -324,9 +332,9 @@ NodePtr BigOperatorNode::ReplaceChild(ExprNode* old, NodePtr replacement) {
     return nullptr;
 }
 
-void BigOperatorNode::VisitTree(void* argument) {
+void BigOperatorNode::VisitTree(ExprNode& collector) {
     for (ExprNode* child : {m_body.get(), m_lower.get(), m_upper.get()})
-        if (child) child->VisitTree(argument);
+        if (child) child->VisitTree(collector);
 }
 
 intptr_t BigOperatorNode::FindInTree() {

@@ -29,6 +29,9 @@ public:
     bool IsAtom() const override { return true; }
     // An integration constant C with an index sorts behind the other terms by that index.
     int32_t OrderValue() const override;
+    // A numbered constant C_n gives a copy of n; the marker the kernel leaves for a new
+    // constant gives nothing.
+    void VisitTree(ExprNode& collector) override;
     intptr_t FindInTree() override;
     int32_t Precedence() const override;
     ::TypeTag TypeTag() const override { return ::TypeTag("sbsN"); }
@@ -93,7 +96,7 @@ public:
     std::optional<Fraction> ExtractFraction() override;
     bool IsAtom() const override { return true; }
     NodePtr ReplaceChild(ExprNode* old, NodePtr replacement) override;
-    void VisitTree(void* argument) override;
+    void VisitTree(ExprNode& collector) override;
     intptr_t FindInTree() override;
     void VisitTreeNoArg() override;
     ExprNode* FindParentOf(const ExprNode* node) override;

@@ -15,9 +15,9 @@ NodePtr TwoChildNode::ReplaceChild(ExprNode* old, NodePtr replacement) {
     return replacement;
 }
 
-void TwoChildNode::VisitTree(void* argument) {
+void TwoChildNode::VisitTree(ExprNode& collector) {
     for (int which = 0; which < 2; ++which) {
-        if (NodePtr* child = Ordered(which); *child) (*child)->VisitTree(argument);
+        if (NodePtr* child = Ordered(which); *child) (*child)->VisitTree(collector);
     }
 }
 

@@ -13,7 +13,7 @@ public:
 
     std::optional<Fraction> ExtractFraction() override;
     NodePtr ReplaceChild(ExprNode* old, NodePtr replacement) override;
-    void VisitTree(void* argument) override;
+    void VisitTree(ExprNode& collector) override;
     intptr_t FindInTree() override;
     void VisitTreeNoArg() override;
     ExprNode* FindMarker(const DocPos& position) override;

@@ -40,8 +40,8 @@ NodePtr UnaryNode::ReplaceChild(ExprNode* old, NodePtr replacement) {
     return replacement;
 }
 
-void UnaryNode::VisitTree(void* argument) {
-    if (m_operand) m_operand->VisitTree(argument);
+void UnaryNode::VisitTree(ExprNode& collector) {
+    if (m_operand) m_operand->VisitTree(collector);
 }
 
 intptr_t UnaryNode::FindInTree() {

@@ -5,6 +5,7 @@
 #include "CalcServer.h"
 #include "FakeHost.h"
 #include "ServerFixture.h"
+#include "StandinScript.h"
 #include "expr/LeafNodes.h"
 #include "expr/ListNodes.h"
 #include "expr/PlusNode.h"
@@ -62,24 +63,11 @@ bool ProcessGone(pid_t pid) {
 
 class SessionProcess : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char folder[] = "/tmp/kernel-process-XXXXXX";
-        ASSERT_NE(::mkdtemp(folder), nullptr);
-        m_folder = folder;
-        m_script = m_folder + "/script";
-    }
-    void TearDown() override {
-        session.reset();
-        ::unsetenv("TESSARY_STANDIN_SCRIPT");
-        std::remove(m_script.c_str());
-        ::rmdir(m_folder.c_str());
-    }
+    void SetUp() override { ASSERT_TRUE(m_script.IsReady()); }
+    void TearDown() override { session.reset(); }
 
     // The kernel program's (and server's kernels') scripted behaviour.
-    void Script(const std::string& lines) {
-        std::ofstream(m_script) << lines;
-        ::setenv("TESSARY_STANDIN_SCRIPT", m_script.c_str(), 1);
-    }
+    void Script(const std::string& lines) { m_script.Set(lines); }
 
     // Starts as the shell's Start Kernel does, from the settings the session was given.
     bool StartAndWait(const kernel::ConnectionSettings& settings) {
@@ -108,8 +96,7 @@ protected:
     std::unique_ptr<KernelSession> session = std::make_unique<KernelSession>(host);
 
 private:
-    std::string m_folder;
-    std::string m_script;
+    StandinScript m_script;
 };
 
 TEST_F(SessionProcess, StartsTheKernelProgramShowingItsStepsAndQuitsIt) {

@@ -8,6 +8,9 @@
 #include "expr/symbols/SymbolTable.h"
 #include "mathbox/parser/ExprServices.h"
 
+#include <algorithm>
+#include <limits>
+
 namespace {
 
 bool IsNullSymbol(const ExprNode& node) {
@@ -15,23 +18,24 @@ bool IsNullSymbol(const ExprNode& node) {
     return symbol && node.TypeTag() == ::TypeTag("symN") && symbol->Row() == symbol_row::kNull;
 }
 
-// A list that gathers nodes a tree still owns: they are unlinked again, never deleted, on
-// every way out.
-class Collection {
-public:
-    ListNode& List() { return m_list; }
-    ~Collection() {
-        NodePtr chain = m_list.DetachAll();
-        while (chain) {
-            NodePtr next = chain->TakeNext();
-            (void)chain.release();
-            chain = std::move(next);
-        }
-    }
+// The kernel's answers that are no index: it failed or gave up, or the request could not be
+// made (the error tree).
+bool IsFailure(const ExprNode& answer) {
+    if (answer.TypeTag() == ::TypeTag("errN")) return true;
+    if (answer.TypeTag() != ::TypeTag("symN")) return false;
+    Str255 name;
+    static_cast<const SymbolNode&>(answer).GetName(name);
+    return name.View() == "$Failed" || name.View() == "$Canceled";
+}
 
-private:
-    ListNode m_list;
-};
+// What the ordering request answers for integer indices: one past the largest (1 for none).
+NodePtr NextIndexOf(const ListNode& collected) {
+    int32_t largest = 0;
+    for (const ExprNode* index = collected.FirstChild(); index; index = index->Next())
+        if (index->TypeTag() == ::TypeTag("intN")) largest = std::max(largest, index->GetInteger());
+    return std::make_unique<MachineIntegerNode>(
+        largest < std::numeric_limits<int32_t>::max() ? largest + 1 : largest);
+}
 
 // Puts a node back where it was taken out, also when copying in between fails.
 class Swapped {
@@ -94,13 +98,13 @@ void ExprHolder::ResolveMarkers(ExprNode& answer, ExprNode& tree) {
         // A marker the ordering request left as it was would be found for ever.
         if (!marker || marker == previous) return;
         previous = marker;
-        NodePtr index;
-        {
-            Collection collected;
-            tree.VisitTree(&collected.List());
-            index = session->NextPriority(collected.List());
-        }
-        if (!index) return;
+        // The tree gives copies of its constants' indices, which the list owns.
+        ListNode collected;
+        tree.VisitTree(collected);
+        NodePtr index = session->NextPriority(collected);
+        // A failure is no index: "C_$Failed" would stand in the answer. The constant is
+        // numbered past the integer indices instead, as the kernel numbers them.
+        if (!index || IsFailure(*index)) index = NextIndexOf(collected);
         marker->ReplaceChild(marker->Subscript(), std::move(index));
     }
 }

@@ -5,6 +5,8 @@
 #include "Plotting.h"
 
 #include <algorithm>
+#include <functional>
+#include <map>
 
 namespace standin {
 
@@ -25,6 +27,25 @@ void lettersOf(const Expr& e, std::vector<std::string>& out) {
     if (e.isSymbol() && e.text.size() == 1) out.push_back(e.text);
     for (const Expr& a : e.args)
         lettersOf(a, out);
+}
+
+// A line of code as program text for the algebra system: the kernel language's own names of
+// the common commands, written as calls (Factor[...]), become the algebra system's names.
+std::string codeText(const Expr& line) {
+    if (line.isString()) return line.text;
+    static const std::map<std::string, std::string> commands = {
+        {"Factor", "factor"}, {"Expand", "expand"},       {"Simplify", "simplify"},
+        {"Solve", "solve"},   {"Integrate", "integrate"}, {"D", "diff"},
+        {"N", "evalf"},       {"Together", "normal"}};
+    std::function<Expr(const Expr&)> renamed = [&](const Expr& e) {
+        Expr out = e;
+        if (out.isFunction() && !out.compoundHead)
+            if (auto it = commands.find(out.text); it != commands.end()) out.text = it->second;
+        for (Expr& a : out.args)
+            a = renamed(a);
+        return out;
+    };
+    return linearText(renamed(line));
 }
 
 } // namespace
@@ -171,7 +192,7 @@ Expr Package::runCode(const Expr& code) {
     const std::vector<Expr> lines = code.isCall("List") ? code.args : std::vector<Expr>{code};
     for (const Expr& line : lines) {
         if (!source.empty()) source += "\n";
-        source += line.isString() ? line.text : linearText(line);
+        source += codeText(line);
     }
     auto value = algebra::runCode(source, m_settings);
     return value ? ordered(std::move(*value)) : failed();
@@ -225,7 +246,8 @@ Expr Package::evaluate(int kind, const Expr& node) {
         return ordered(algebra::solve(node, {chosen->text}, s));
     }
     case kIntegrate: {
-        // An indefinite integral gains the constant that the editor numbers.
+        // An indefinite integral gains a constant whose index is left to the editor: it
+        // numbers the marker past the constants its expression already holds.
         const Expr* f = &node;
         std::string variable = variableOf(node);
         if (node.isCall("TYIntegrate", 2)) {
@@ -236,7 +258,7 @@ Expr Package::evaluate(int kind, const Expr& node) {
         }
         Expr integral = algebra::integrate(*f, variable, s);
         std::vector<Expr> terms = termsOf(integral);
-        terms.push_back(Expr::call("TYSubscript", {Expr::symbol("C"), Expr::integer(1)}));
+        terms.push_back(Expr::call("TYSubscript", {Expr::symbol("C"), Expr::symbol("tyReplSub")}));
         return ordered(sumOf(std::move(terms)));
     }
     case kDifferentiate:

@@ -283,7 +283,7 @@ TEST(Preferences, ChangeTheAnswersThatFollow) {
     ASSERT_TRUE(kernel.request(fn("SetAttributes", {sym("a"), sym("Constant")})));
     auto integral = kernel.request(evaluate(kIntegrate, times({sym("a"), sym("t")})));
     ASSERT_TRUE(integral);
-    EXPECT_EQ(linearText(*integral), "a*t^2/2 + C_1");
+    EXPECT_EQ(linearText(*integral), "a*t^2/2 + C_tyReplSub");
     auto derivative = kernel.request(evaluate(kDifferentiate, times({sym("a"), sym("t")})));
     ASSERT_TRUE(derivative);
     EXPECT_TRUE(*derivative == sym("a")) << linearText(*derivative);

@@ -23,8 +23,9 @@ Expr plus(std::initializer_list<Expr> t) {
 Expr evaluate(int kind, Expr node) {
     return fn("TYEvaluate", {num(kind), std::move(node)});
 }
-Expr constant1() {
-    return fn("TYSubscript", {sym("C"), num(1)});
+// The constant an indefinite integral gains: its index is the editor's to choose.
+Expr newConstant() {
+    return fn("TYSubscript", {sym("C"), sym("tyReplSub")});
 }
 Expr x() {
     return sym("x");
@@ -85,7 +86,7 @@ std::vector<Case> cases() {
          eq(x(), num(3))},
         {"indefinite integral gains the constant",
          evaluate(kIntegrate, fn("TYIntegrate", {fn("TYCos", {x()}), x()})),
-         plus({fn("TYSin", {x()}), constant1()})},
+         plus({fn("TYSin", {x()}), newConstant()})},
         {"definite integral has none",
          evaluate(kIntegrate, fn("TYIntegrate", {x(), list({x(), num(0), num(2)})})), num(2)},
         {"differentiate", evaluate(kDifferentiate, fn("TYD", {pow(x(), num(3)), x()})),
@@ -109,6 +110,9 @@ std::vector<Case> cases() {
          fn("TYStringEvaluate", {list({Expr::string("piecewise(2>1, 5, 7)")})}), num(5)},
         {"code in the algebra's own syntax",
          fn("TYStringEvaluate", {list({Expr::string("a:=3;a*4")})}), num(12)},
+        {"code typed as the kernel's own calls",
+         fn("TYStringEvaluate", {list({fn("Expand", {pow(plus({x(), num(1)}), num(2))})})}),
+         plus({pow(x(), num(2)), times({num(2), x()}), num(1)})},
         {"code that does not parse", fn("TYStringEvaluate", {list({Expr::string("1+*")})}),
          sym("$Failed")},
         {"a ten-digit answer is number text",

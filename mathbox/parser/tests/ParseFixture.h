@@ -25,6 +25,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 
 namespace parsetest {
@@ -169,7 +170,9 @@ public:
     NodePtr NextPriority(const ExprNode& terms) override {
         ++orderingRequests;
         collected = terms.ChildCount();
-        return std::make_unique<MachineIntegerNode>(nextIndex);
+        collectedTerms.push_back(TreeText(&terms));
+        if (failure) return failure();
+        return std::make_unique<MachineIntegerNode>(nextIndex++);
     }
 
     bool restricted = false;
@@ -177,6 +180,8 @@ public:
     int32_t nextIndex = 7;
     int32_t orderingRequests = 0;
     int32_t collected = 0;
+    std::vector<std::string> collectedTerms; // what each request was given, as tree text
+    std::function<NodePtr()> failure;        // when set, what every request answers instead
     fakes::Host host;
 
 private:

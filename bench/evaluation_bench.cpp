@@ -1,0 +1,194 @@
+// The editor's share of one evaluation: the selected line parsed into a tree, the request
+// written to the link, the answer read back into a tree, its boxes built and placed as a new
+// paragraph, and the document laid out again; then the undo that takes it out. The kernel is
+// the far side of a loopback link whose answer is written before each run with the timer
+// stopped, so none of the kernel's own time is counted. The document has a few paragraphs of
+// text and math, laid out with the real fonts and builders. The goal is under 1 ms.
+
+#include "Loopback.h"
+#include "QuietHost.h"
+#include "bench/ImageView.h"
+#include "corvinet/corvinet.h"
+#include "document/CompSequence.h"
+#include "document/GlyphSource.h"
+#include "document/ParaComp.h"
+#include "document/TextFontPrefs.h"
+#include "document/tests/SequenceFakes.h"
+#include "expr/symbols/BuiltinNames.h"
+#include "kernel/EvaluationActions.h"
+#include "kernel/KernelSession.h"
+#include "mathbox/DrawingServices.h"
+#include "mathbox/EditView.h"
+#include "mathbox/LayoutStyleTable.h"
+#include "mathbox/MathBoxKinds.h"
+#include "mathbox/actions/UndoSlot.h"
+#include "mathbox/parser/ExprParser.h"
+
+#include <benchmark/benchmark.h>
+
+#include <memory>
+#include <string_view>
+
+namespace {
+
+using tessary::bench::Loopback;
+using tessary::bench::QuietHost;
+
+// A window onto the document: relayout lays the sequence out for real; nothing is shown.
+class BenchView final : public EditView {
+public:
+    explicit BenchView(CompSequence& seq) : m_seq(seq) {}
+
+    QImage& BackingImage() override { return m_image.BackingImage(); }
+    Point ScrollOffset() const override { return {}; }
+    int32_t BaseSize() const override { return 5; }
+    void InvalidateClientRect(const Rect&, bool) override {}
+    void RegionErased(const Region&) override {}
+    void RedrawWithin(const Region&) override {}
+
+    DocRange GetSelection() const override { return selection; }
+    void SetSelection(const DocRange& range, bool) override { selection = range; }
+    void InvalidateHighlight(const DocRange&) override {}
+    void RelayoutFrom(int32_t paragraph, int32_t) override { m_seq.Relayout(paragraph, nullptr); }
+    void UpdateScrollSizes() override {}
+    Rect GetVisibleRect() const override { return Rect(0, 0, 800, 1000); }
+    void ScrollTo(Point) override {}
+    void SetStatusText(const Str255&) override {}
+    void SetDocumentModified() override {}
+    void Beep() override {}
+    void BeginWindowDraw() override {}
+    void EndWindowDraw() override {}
+
+    DocRange selection;
+    ImageView m_image{16, 16};
+
+private:
+    CompSequence& m_seq;
+};
+
+void Type(CompList& list, int32_t face, std::string_view text) {
+    for (char c : text)
+        list.Append(gGlyphSource->GetGlyph(face, static_cast<uint8_t>(c)));
+}
+
+std::unique_ptr<ParaComp> Text(std::string_view text) {
+    auto para = std::make_unique<ParaComp>(ParaStyle::kParagraph);
+    Type(*para->GetList(1), para->GetStyle().GetTextFace(), text);
+    return para;
+}
+
+// The kernel's canned answer to every request: (x + 1)^2.
+void PutAnswer(QKLINK link) {
+    QKPutFunction(link, "ReturnPacket", 1);
+    QKPutFunction(link, "TYPower", 2);
+    QKPutFunction(link, "TYPlus", 2);
+    QKPutSymbol(link, "x");
+    QKPutInteger(link, 1);
+    QKPutInteger(link, 2);
+    QKEndPacket(link);
+    QKFlush(link);
+}
+
+struct Fixture {
+    TextFontPrefs prefs;
+    DrawingServices drawing{prefs};
+    LayoutServices layout;
+    MathBoxKinds kinds;
+    InfixListParser parser;
+    Installed<ListParser> parserInstalled{gListParser, &parser};
+    BuiltinNamesScope names;
+    seqfakes::Document document; // paragraph numbers as a document hands them out
+    CompSequence seq{&document};
+    BenchView view{seq};
+    UndoSlot slot{view};
+    Loopback loopback{1, 7};
+    QuietHost host;
+    // Ends before the loopback's environment; its quit closes the link.
+    std::unique_ptr<kernel::KernelSession> session = std::make_unique<kernel::KernelSession>(host);
+    CompList* line = nullptr;
+
+    Fixture() {
+        document.body = &seq;
+        drawing.Port().BeginWindowDraw(view);
+        seq.Append(Text("The square below factors over the integers, as the kernel shows."));
+        // x^2 + 2x + 1, the exponent a raised box as typed.
+        auto equation = std::make_unique<ParaComp>(ParaStyle::kPlainEquation);
+        line = equation->GetList(1);
+        const int32_t face = kMathGlyphFace;
+        Type(*line, face, "x");
+        BoxList exponent;
+        exponent.AddGlyphs("2");
+        line->Append(gBoxFactory.Get()->ExpoComp(std::move(exponent)).release());
+        Type(*line, face, "+2x+1");
+        seq.Append(std::move(equation));
+        seq.Append(Text("A paragraph after the equation, long enough to wrap once or twice "
+                        "when the window is narrow, as prose in a worked example does."));
+        auto second = std::make_unique<ParaComp>(ParaStyle::kPlainEquation);
+        Type(*second->GetList(1), face, "y=3x-4");
+        seq.Append(std::move(second));
+        seq.Append(Text("And a closing remark."));
+        seq.PlaceAll(false);
+        session->AttachLink(loopback.Release());
+    }
+    ~Fixture() {
+        // The quit finds its confirmation waiting.
+        QKPutFunction(session->Link(), "SuspendPacket", 0);
+        QKEndPacket(session->Link());
+        QKFlush(session->Link());
+        session.reset();
+        slot.Clear();
+        drawing.Port().EndDraw();
+    }
+
+    // Selects the equation's line, parses it and runs the calculation on the whole tree.
+    bool Evaluate() {
+        DocPos start;
+        DocPos end;
+        start.SetAt(line, 1);
+        end.SetAt(line, line->GetCount() + 1);
+        view.selection.Assign(start, end);
+        ExprHolder tree(NodePtr(line->ToExpression()));
+        ExprNode* input = tree.Get();
+        return slot.DoAction(MakeAction<kernel::EvaluateAction>(
+            view, *session, view.selection, 5, kernel::placement::kNewParagraphAfter,
+            std::move(tree), input));
+    }
+
+    // The answer's paragraph stands after the equation, laid out: a group and its exponent.
+    bool Placed() const {
+        const ParaComp* answer = seq.GetCount() == 6 ? seq.GetAt(3) : nullptr;
+        return answer && answer->GetList(1)->GetCount() == 2 && answer->GetFrame().Height() > 0;
+    }
+    // One calculation done and checked, then undone, before the timed runs.
+    bool Check() {
+        PutAnswer(session->Link());
+        const bool placed = Evaluate() && Placed();
+        slot.UndoCommand();
+        loopback.drain();
+        return placed && seq.GetCount() == 5;
+    }
+};
+
+// One calculation per iteration, with its undo timed too or run with the timer stopped.
+void BM_Evaluate(benchmark::State& state, bool timeUndo) {
+    Fixture f;
+    if (!f.Check()) state.SkipWithError("the answer was not placed");
+    for (auto _ : state) {
+        state.PauseTiming();
+        PutAnswer(f.session->Link());
+        state.ResumeTiming();
+        if (!f.Evaluate() || f.seq.GetCount() != 6) {
+            state.SkipWithError("the answer was not placed");
+            break;
+        }
+        if (timeUndo) f.slot.UndoCommand();
+        state.PauseTiming();
+        if (!timeUndo) f.slot.UndoCommand();
+        f.loopback.drain(); // the kernel reads the request
+        state.ResumeTiming();
+    }
+}
+BENCHMARK_CAPTURE(BM_Evaluate, do_and_undo, true)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_Evaluate, do_only, false)->Unit(benchmark::kMicrosecond);
+
+} // namespace
