@@ -151,6 +151,8 @@ void TessaryView::contextMenuEvent(QContextMenuEvent* event) {
 }
 
 void TessaryView::TakeBody() {
+    // Offers made for the paragraphs that are going go with them.
+    m_popup.reset();
     CompSequence& page = static_cast<SequenceBody&>(m_document.GetBody()).GetSequence();
     m_document.EnsureParagraph();
     const DocSettings& settings = m_document.GetSettings();
