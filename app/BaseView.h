@@ -117,6 +117,8 @@ protected:
     // Makes `page` the view's paragraphs: a full layout at the view's size, the scroll sizes,
     // a fresh undo slot and the caret at the start, without invalidating; then a redraw.
     void AttachPage(CompSequence& page);
+    // A mouse drag is in progress (its tracker moves the selection).
+    bool IsTracking() const { return m_tracker != nullptr; }
     // Sets the size index without a new layout (the caller lays out).
     void StoreBaseSize(int32_t size) { m_baseSize = size; }
     // Repaints the whole image after drawing ends, or now when no drawing is going on.

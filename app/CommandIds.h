@@ -82,6 +82,7 @@ inline constexpr int32_t kTermOrdering = 34004;
 inline constexpr int32_t kConnectionOptions = 34005;
 inline constexpr int32_t kEvaluateCode = 34026;
 inline constexpr int32_t kFirstChoice = 33000;
+inline constexpr int32_t kLastChoice = 34000;
 
 // --- View, Window, Help ---
 inline constexpr int32_t kViewToolbar = 59392;

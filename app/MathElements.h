@@ -1,11 +1,13 @@
 #pragma once
 
 // The math boxes in the program: their kinds (so documents load them), the box factory (so
-// kernel answers display as boxes) and the builders of their Element commands, for the life of
-// the object.
+// kernel answers display as boxes), the infix parser (so math lines become expressions for the
+// kernel) and the builders of their Element commands, for the life of the object.
 
 #include "app/ElementBuilders.h"
 #include "mathbox/MathBoxKinds.h"
+#include "mathbox/parser/ExprParser.h"
+#include "platform/Installed.h"
 
 #include <memory>
 #include <vector>
@@ -25,5 +27,7 @@ private:
     };
 
     MathBoxKinds m_kinds;
+    InfixListParser m_parser;
+    Installed<ListParser> m_parserInstalled{gListParser, &m_parser};
     std::vector<std::unique_ptr<Held>> m_builders;
 };

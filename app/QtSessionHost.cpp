@@ -162,6 +162,12 @@ bool QtSessionHost::IsConstantsPaletteOpen() const {
     return frame != nullptr && frame->Constants() != nullptr;
 }
 
+void QtSessionHost::SetConstantCheck(char letter, bool checked) {
+    const MainFrame* frame = m_frame();
+    if (frame != nullptr && frame->Constants() != nullptr)
+        frame->Constants()->SetLetterCheck(letter, checked);
+}
+
 NodePtr QtSessionHost::AnswerKernelRequest(int32_t number, NodePtr argument) {
     // Windows open only on the GUI thread; a question that reaches the host anywhere else
     // (a start-up still on its own thread) is cancelled rather than shown from there.

@@ -68,6 +68,7 @@ public:
     void OpenConstantsPalette() override;
     void CloseConstantsPalette() override;
     bool IsConstantsPaletteOpen() const override;
+    void SetConstantCheck(char letter, bool checked) override;
 
     // The kernel's questions to the user, each in its modal window (KernelRequests.h); one
     // that arrives off the GUI thread is cancelled.

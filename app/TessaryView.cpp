@@ -7,15 +7,134 @@
 #include "document/KernelSession.h"
 #include "document/SequenceBody.h"
 #include "document/TessaryDoc.h"
+#include "kernel/EvaluationActions.h"
+#include "kernel/KernelSession.h"
+#include "kernel/NodePath.h"
+#include "mathbox/parser/ExprHolder.h"
+#include "mathbox/parser/ExprParser.h"
+#include "platform/Cp1252.h"
+
+#include <QContextMenuEvent>
+
+namespace {
+
+// The document's host shows the lexer's refusals while the view parses.
+class MessageHostScope {
+public:
+    MessageHostScope(kernel::KernelSession& session, DocumentHost& host)
+        : m_session(session), m_previous(session.MessageHost()) {
+        m_session.SetMessageHost(&host);
+    }
+    ~MessageHostScope() { m_session.SetMessageHost(m_previous); }
+    MessageHostScope(const MessageHostScope&) = delete;
+    MessageHostScope& operator=(const MessageHostScope&) = delete;
+
+private:
+    kernel::KernelSession& m_session;
+    DocumentHost* m_previous;
+};
+
+} // namespace
 
 TessaryView::TessaryView(CTessaryDoc& document, QWidget* parent)
     : BaseView(parent), m_document(document) {
     StoreBaseSize(document.GetSettings().baseSize);
 }
 
-TessaryView::~TessaryView() = default;
+TessaryView::~TessaryView() {
+    // The pending calculation holds ranges into the page: it goes while the page is whole.
+    m_popup.reset();
+}
+
+kernel::KernelSession* TessaryView::Kernel() {
+    return dynamic_cast<kernel::KernelSession*>(gKernelSession.Get());
+}
+
+ExprNode* TessaryView::DesignatedNode(ExprNode& tree, const DocRange& selection) {
+    kernel::NodePath path;
+    path.FromSelection(tree, selection);
+    return path.Last();
+}
+
+void TessaryView::SetSelection(const DocRange& range, bool redraw) {
+    BaseView::SetSelection(range, redraw);
+    m_popup.reset();
+    // A drag asks once, for where it ends, rather than at every mouse move.
+    if (!IsTracking() && range.IsInnerSpanInTextParagraph()) OfferChoices(range);
+}
+
+bool TessaryView::DoAction(OwnedAction action, bool typing) {
+    m_popup.reset();
+    m_aborted = false;
+    const bool done = BaseView::DoAction(std::move(action), typing);
+    // The calculation clears its "Working" when it ends; the interrupt stays said.
+    if (m_aborted) SetStatusText(QStringLiteral("Aborted"));
+    m_aborted = false;
+    return done;
+}
+
+void TessaryView::OfferChoices(const DocRange& selection) {
+    kernel::KernelSession* session = Kernel();
+    if (session == nullptr || !session->IsConnected() || session->IsBusy()) return;
+    CompList* line = selection.start.paragraph->GetList(1);
+    ExprHolder tree;
+    {
+        MessageHostScope messages(*session, m_document.GetHost());
+        ParseFailed = false;
+        tree = ExprHolder(NodePtr(line->ToExpression()));
+    }
+    if (tree.IsEmpty() || ParseFailed) {
+        ParseFailed = false;
+        SetStatusText(QStringLiteral("Syntax Error"));
+        return;
+    }
+    ExprNode* input = DesignatedNode(*tree.Get(), selection);
+    kernel::CandidateRecords records;
+    int32_t count = session->EvaluateEval(*tree.Get(), records);
+    count = std::clamp<int32_t>(count, 0, static_cast<int32_t>(records.size()));
+    // A kernel that offers nothing answers one empty record.
+    if (count == 0 || (count == 1 && records[0].text.View().empty())) return;
+    auto action = MakeAction<kernel::EvaluateAction>(*this, *session, selection, 0,
+                                                     kernel::placement::kNewParagraphAfter,
+                                                     std::move(tree), input);
+    ++m_offers;
+    m_popup = std::make_unique<ChoicePopup>(std::move(action), records.data(), count,
+                                            selection.GetBounds());
+    m_popup->Show(*this);
+    QString status = platform::FromCp1252(records[0].text.View());
+    if (count >= 2) status += QStringLiteral("...");
+    SetStatusText(status);
+}
+
+void TessaryView::RunChoice(ChoicePopup::PendingAction action) {
+    if (action == nullptr) return;
+    m_popup.reset();
+    DoAction(std::move(action));
+}
+
+bool TessaryView::CanEvaluateCode() const {
+    const kernel::KernelSession* session = Kernel();
+    const DocRange selection = GetSelection();
+    return session != nullptr && session->IsConnected() && !session->IsBusy() &&
+           !session->IsRemote() && Page() != nullptr && selection.start.kind != DocPos::kNone &&
+           selection.AllParagraphsHaveStyle(ParaStyle::kSourceCode);
+}
+
+void TessaryView::contextMenuEvent(QContextMenuEvent* event) {
+    event->accept();
+    if (m_popup == nullptr) return;
+    const Point scroll = ScrollOffset();
+    // The event comes from the viewport or from the view itself: the global point is the same.
+    const QPoint client = viewport()->mapFromGlobal(event->globalPos());
+    const uint32_t shown = m_offers;
+    const int32_t id = m_popup->ShowMenuAt(Point(client.x() + scroll.x, client.y() + scroll.y));
+    // The menu runs its own event loop: an entry counts only for the offers it showed.
+    if (id != 0 && m_popup != nullptr && m_offers == shown) RunCommand(id);
+}
 
 void TessaryView::TakeBody() {
+    // Offers made for the paragraphs that are going go with them.
+    m_popup.reset();
     CompSequence& page = static_cast<SequenceBody&>(m_document.GetBody()).GetSequence();
     m_document.EnsureParagraph();
     const DocSettings& settings = m_document.GetSettings();
@@ -51,9 +170,17 @@ bool TessaryView::UpdateCommand(int32_t id, CommandState& state) {
         state.enabled = CanEdit();
         state.checked = m_document.GetLargerEquations();
         return true;
+    case cmd::kEvaluateCode:
+        state.enabled = CanEvaluateCode();
+        return true;
     default:
-        return BaseView::UpdateCommand(id, state);
+        break;
     }
+    if (id >= cmd::kFirstChoice && id <= cmd::kLastChoice) {
+        state.enabled = true;
+        return true;
+    }
+    return BaseView::UpdateCommand(id, state);
 }
 
 void TessaryView::RunCommand(int32_t id) {
@@ -70,7 +197,15 @@ void TessaryView::RunCommand(int32_t id) {
         if (Page() != nullptr) Page()->ApplyLargerEquations(m_document.GetLargerEquations());
         Relayout();
         break;
+    case cmd::kEvaluateCode:
+        if (kernel::KernelSession* session = Kernel(); session != nullptr && CanEvaluateCode())
+            DoAction(MakeAction<kernel::StringEvaluateAction>(*this, *session));
+        break;
     default:
+        if (id >= cmd::kFirstChoice && id <= cmd::kLastChoice) {
+            if (m_popup != nullptr) RunChoice(m_popup->Choose(id));
+            break;
+        }
         BaseView::RunCommand(id);
         break;
     }
@@ -80,9 +215,14 @@ void TessaryView::OnChar(const KeyInput& key) {
     if (key.code == keycode::kEscape && IsKernelBusy()) {
         gKernelSession->Interrupt();
         SetStatusText(QStringLiteral("Aborted"));
+        m_aborted = true;
         return;
     }
     SetStatusText(QStringLiteral(" "));
+    if (m_popup != nullptr) {
+        if (ChoicePopup::PendingAction chosen = m_popup->HandleKey(key.code, key.shift, key.ctrl))
+            return RunChoice(std::move(chosen));
+    }
     if (IsKernelBusy()) {
         gKernelSession->CheckBusy();
         return;

@@ -5,10 +5,25 @@
 // modified mark after every action (and every undo and redo) that changes the page, and the
 // rule that nothing is edited while a calculation runs (typing then shows the kernel's waiting
 // message, and Escape interrupts the calculation).
+//
+// It is where calculations start. After every selection change inside an equation paragraph,
+// while a kernel is connected, it parses the paragraph, asks the kernel what it offers for the
+// selected part and keeps those offers in a keyed choice popup with the calculation pending:
+// a right click shows them, Shift+Return runs the first and Ctrl+Return simplifies. The popup
+// goes with the next selection change and before any action runs. Evaluate Code sends the
+// selected source-code paragraphs.
 
 #include "app/BaseView.h"
+#include "app/ChoicePopup.h"
+
+#include <memory>
 
 class CTessaryDoc;
+class ExprNode;
+
+namespace kernel {
+class KernelSession;
+}
 
 class TessaryView : public BaseView {
 public:
@@ -24,13 +39,35 @@ public:
     void SetBaseSize(int32_t size) override;
     // Not while a calculation runs.
     bool CanEdit() const override;
+    void SetSelection(const DocRange& range, bool redraw) override;
+    // Deletes the pending choice popup first: the action changes what it was made for.
+    bool DoAction(OwnedAction action, bool typing = false) override;
+
+    // The pending kernel offers for the selection; null when there are none.
+    ChoicePopup* Popup() const { return m_popup.get(); }
+    // The installed kernel session, or null while the program has none of its own.
+    static kernel::KernelSession* Kernel();
+    // The node of `tree` that the selection designates, flagged as the one the kernel is
+    // asked about.
+    static ExprNode* DesignatedNode(ExprNode& tree, const DocRange& selection);
 
     bool UpdateCommand(int32_t id, CommandState& state) override;
     void RunCommand(int32_t id) override;
 
 protected:
     void OnChar(const KeyInput& key) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
+    // Parses the selected equation and keeps the kernel's offers for it in a keyed popup.
+    void OfferChoices(const DocRange& selection);
+    // Takes a yielded calculation: the popup goes first, then the calculation runs.
+    void RunChoice(ChoicePopup::PendingAction action);
+    bool CanEvaluateCode() const;
+
     CTessaryDoc& m_document;
+    std::unique_ptr<ChoicePopup> m_popup;
+    uint32_t m_offers = 0; // counts the popups made, to tell one from the next
+    // Escape interrupted the calculation of the running action.
+    bool m_aborted = false;
 };

@@ -25,6 +25,7 @@ public:
     void OpenConstantsPalette() override {}
     void CloseConstantsPalette() override {}
     bool IsConstantsPaletteOpen() const override { return false; }
+    void SetConstantCheck(char, bool) override {}
     NodePtr AnswerKernelRequest(int32_t, NodePtr) override { return nullptr; }
     void ProcessEvents(int) override {}
     void Post(std::function<void()>) override {}

@@ -101,6 +101,12 @@ CalculationAction::CalculationAction(EditView& view, KernelSession& session,
       m_input(input), m_holder(std::move(tree)), m_before(selection), m_after(selection),
       m_placement(placement) {}
 
+void CalculationAction::SetChoice(int32_t kind, int32_t placement) {
+    if (m_performed) return;
+    m_kind = kind;
+    m_placement = placement;
+}
+
 CompSequence* CalculationAction::Sequence() const {
     return GetParagraphs();
 }
@@ -138,13 +144,15 @@ void CalculationAction::Compute() {
 }
 
 void CalculationAction::PlaceAnswer(NodePtr answer) {
+    if (m_placement == placement::kDeclareConstant || m_placement == placement::kClearConstant)
+        MarkConstant(m_placement == placement::kDeclareConstant);
     CompSequence* seq = Sequence();
     const bool newParagraph = m_placement == placement::kNewParagraphAfter ||
                               m_placement == placement::kReplaceParagraph ||
                               m_placement == placement::kWholeAnswer;
     if (!newParagraph || seq == nullptr || m_input == nullptr) {
-        // A plot's or the constants palette's share of an answer has no receiver here yet:
-        // the answer goes, and the selection collapses to its end.
+        // The answer goes, and the selection collapses to its end: the constants palette's
+        // share was shown above, and no plot component takes an answer yet.
         m_after = CaretAtEnd(m_after);
         return;
     }
@@ -162,6 +170,14 @@ void CalculationAction::PlaceAnswer(NodePtr answer) {
                               ? source
                               : (m_session.Prefs().resultsAtEnd ? seq->GetCount() : source) + 1;
     m_result.Hold(ResultPara(m_holder), index);
+}
+
+void CalculationAction::MarkConstant(bool declare) {
+    const TextComp* single = m_after.GetSingleComponent();
+    if (single == nullptr || single->GetTypeTag() != tags::Char) return;
+    const char letter = static_cast<char>(single->GetCharCode());
+    const bool isLetter = (letter >= 'A' && letter <= 'Z') || (letter >= 'a' && letter <= 'z');
+    if (isLetter) m_session.Host().SetConstantCheck(letter, declare);
 }
 
 NodePtr EvaluateAction::Evaluate() {

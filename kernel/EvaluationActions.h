@@ -63,6 +63,13 @@ private:
 class CalculationAction : public TAction {
 public:
     bool CanUndo() const override { return TAction::CanUndo() && m_result.Exists(); }
+    // Only a placed paragraph changes the document; an answer that went elsewhere or nowhere
+    // leaves it as it was.
+    bool ModifiesDocument() const override { return m_result.Exists(); }
+
+    // The user's choice among the kernel's offers: the calculation kind and where its answer
+    // goes. Taken only before the first run; a computed action stays what it computed.
+    void SetChoice(int32_t kind, int32_t placement);
 
     int32_t GetKind() const { return m_kind; }
     int32_t GetPlacement() const { return m_placement; }
@@ -85,6 +92,8 @@ protected:
 private:
     void Compute();
     void PlaceAnswer(NodePtr answer);
+    // Shows the selected letter's box in the Constants palette checked or cleared.
+    void MarkConstant(bool declare);
     CompSequence* Sequence() const;
 
     KernelSession& m_session;
@@ -117,6 +126,7 @@ public:
     StringEvaluateAction(EditView& view, KernelSession& session);
 
     bool CanUndo() const override { return TAction::CanUndo() && m_result.Exists(); }
+    bool ModifiesDocument() const override { return m_result.Exists(); }
     const ExprNode& GetCode() const { return *m_code; }
 
 protected:

@@ -116,6 +116,7 @@ public:
     std::string ToStandardFormText(const ExprNode& node);
 
     SessionPrefs& Prefs() { return m_prefs; }
+    SessionHost& Host() const { return m_host; }
     // The term ordering kept in the profile, sent with the preferences once a kernel is
     // connected; null when none is saved.
     void SetSavedOrdering(NodePtr ordering, bool constantsToBack);

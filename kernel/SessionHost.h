@@ -42,6 +42,9 @@ public:
     virtual void OpenConstantsPalette() = 0;
     virtual void CloseConstantsPalette() = 0;
     virtual bool IsConstantsPaletteOpen() const = 0;
+    // Shows a letter's box in the palette checked or cleared, without telling the kernel (it
+    // already knows); anything but A to Z and a to z changes no box.
+    virtual void SetConstantCheck(char letter, bool checked) = 0;
 
     // A question of the kernel (request number 1, 2, 3, 5 or 6 with its argument); the
     // answer to send back, or null when the user cancelled.

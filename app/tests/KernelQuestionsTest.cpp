@@ -10,6 +10,7 @@
 #include "app/TessaryApp.h"
 #include "app/TessaryDialogView.h"
 #include "app/TessaryView.h"
+#include "app/tests/KernelAppFixture.h"
 #include "app/tests/ShellFixture.h"
 #include "document/CompSequence.h"
 #include "document/tests/StreamBytes.h"
@@ -31,20 +32,12 @@
 
 namespace {
 
-constexpr int kStartLimitMs = 60000;
-
-class KernelQuestions : public ::testing::Test {
+class KernelQuestions : public kernelapp::KernelAppTest {
 protected:
     void SetUp() override {
-        app = shelltest::StartProgram(messages);
-        ASSERT_NE(app, nullptr);
-        frame = app->MainWindow();
-        session = dynamic_cast<kernel::KernelSession*>(&app->Session());
-        ASSERT_NE(session, nullptr);
-        frame->Router().UpdateAll();
-        frame->Router().Action(cmd::kStartKernel)->trigger();
-        QTRY_VERIFY_WITH_TIMEOUT(!session->IsStarting(), kStartLimitMs);
-        ASSERT_TRUE(session->IsConnected());
+        KernelAppTest::SetUp();
+        if (HasFatalFailure()) return;
+        ASSERT_TRUE(StartFromMenu());
         ChildFrame* child = app->NewDocument();
         ASSERT_NE(child, nullptr);
         view = child->View();
@@ -54,10 +47,6 @@ protected:
         line = view->Page()->GetAt(1)->GetList(1);
         ASSERT_EQ(line->GetCount(), 6);
     }
-    void TearDown() override {
-        if (app) app->ExitInstance();
-    }
-
     // The document's paragraphs as the file stores them.
     streambytes::Bytes Saved() const {
         return streambytes::Save([&](DocStream& s) { view->Page()->Write(s, false); });
@@ -100,12 +89,8 @@ protected:
         });
     }
 
-    std::unique_ptr<TessaryApp> app;
-    MainFrame* frame = nullptr;
-    kernel::KernelSession* session = nullptr;
     TessaryView* view = nullptr;
     CompList* line = nullptr;
-    std::vector<QString> messages;
     QString opened;
 };
 

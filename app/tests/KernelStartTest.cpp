@@ -9,6 +9,7 @@
 #include "app/QtSessionHost.h"
 #include "app/TessaryApp.h"
 #include "app/TessaryView.h"
+#include "app/tests/KernelAppFixture.h"
 #include "app/tests/ShellFixture.h"
 #include "expr/LeafNodes.h"
 #include "expr/PlusNode.h"
@@ -34,32 +35,7 @@
 
 namespace {
 
-constexpr int kStartLimitMs = 60000;
-
-// The kernel programs this process launched and that still run (zombies have ended).
-std::vector<pid_t> RunningKernels() {
-    std::vector<pid_t> kernels;
-    DIR* proc = ::opendir("/proc");
-    if (proc == nullptr) return kernels;
-    while (const dirent* entry = ::readdir(proc)) {
-        const pid_t pid = static_cast<pid_t>(std::atoi(entry->d_name));
-        if (pid <= 0) continue;
-        std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-        std::string line;
-        if (!std::getline(stat, line)) continue;
-        const auto open = line.find('(');
-        const auto close = line.rfind(')');
-        if (open == std::string::npos || close == std::string::npos) continue;
-        const std::string name = line.substr(open + 1, close - open - 1);
-        char state = 0;
-        pid_t parent = 0;
-        std::sscanf(line.c_str() + close + 1, " %c %d", &state, &parent);
-        if (parent == ::getpid() && state != 'Z' && name.rfind("OskariaKernel", 0) == 0)
-            kernels.push_back(pid);
-    }
-    ::closedir(proc);
-    return kernels;
-}
+using namespace kernelapp;
 
 NodePtr Sum(int32_t a, int32_t b) {
     NodePtr chain = std::make_unique<MachineIntegerNode>(a);
@@ -74,45 +50,8 @@ std::string TextOf(const NodePtr& node) {
     return text.ToCString();
 }
 
-class KernelStartTest : public ::testing::Test {
+class KernelStartTest : public KernelAppTest {
 protected:
-    void SetUp() override {
-        app = shelltest::StartProgram(messages);
-        ASSERT_NE(app, nullptr);
-        frame = app->MainWindow();
-        session = dynamic_cast<kernel::KernelSession*>(&app->Session());
-        ASSERT_NE(session, nullptr) << "the program runs the real kernel session";
-    }
-    void TearDown() override {
-        if (app) app->ExitInstance();
-        app.reset();
-        ::unsetenv("TESSARY_STANDIN_SCRIPT");
-        if (!m_script.empty()) std::remove(m_script.c_str());
-        [] { QTRY_VERIFY_WITH_TIMEOUT(RunningKernels().empty(), 10000); }();
-    }
-
-    // The kernel program's scripted behaviour for the next start.
-    void Script(const std::string& lines) {
-        char path[] = "/tmp/kernel-start-XXXXXX";
-        const int fd = ::mkstemp(path);
-        ASSERT_GE(fd, 0);
-        ::close(fd);
-        m_script = path;
-        std::ofstream(m_script) << lines;
-        ::setenv("TESSARY_STANDIN_SCRIPT", m_script.c_str(), 1);
-    }
-
-    QAction* Action(int32_t id) { return frame->Router().Action(id); }
-    // Chooses a menu command as the person would: with the menu brought up to date first, so
-    // that a disabled command does nothing.
-    void Choose(int32_t id) {
-        frame->Router().UpdateAll();
-        Action(id)->trigger();
-    }
-    bool Enabled(int32_t id) {
-        frame->Router().UpdateAll();
-        return Action(id)->isEnabled();
-    }
     // The open progress window, found by name (its class has no meta-object of its own).
     QDialog* Progress() { return frame->findChild<QDialog*>(QStringLiteral("kernelStartup")); }
     QString ProgressText() {
@@ -120,20 +59,6 @@ protected:
         if (progress == nullptr || !progress->isVisible()) return {};
         return progress->findChild<QLabel*>(QStringLiteral("startupText"))->text();
     }
-    // Start Kernel from the menu, then wait until the start-up has ended.
-    bool StartFromMenu() {
-        Choose(cmd::kStartKernel);
-        [&] { QTRY_VERIFY_WITH_TIMEOUT(!session->IsStarting(), kStartLimitMs); }();
-        return session->IsConnected();
-    }
-
-    std::unique_ptr<TessaryApp> app;
-    MainFrame* frame = nullptr;
-    kernel::KernelSession* session = nullptr;
-    std::vector<QString> messages;
-
-private:
-    std::string m_script;
 };
 
 TEST_F(KernelStartTest, StartKernelLaunchesTheKernelAndTheMenuFollows) {

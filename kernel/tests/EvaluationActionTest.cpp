@@ -124,6 +124,69 @@ TEST_F(EvaluationTest, AnswersThatPlaceNothingLeaveTheDocumentAndCannotBeUndone)
     }
 }
 
+TEST_F(EvaluationTest, ConstantAndPlotAnswersOnlyTouchTheirReceivers) {
+    seq.Append(actiontest::Para("[", ParaStyle::kPlainEquation));
+    seq.PlaceAll(false);
+    struct Case {
+        const char* name;
+        int32_t paragraph, from, to;
+        int32_t placement;
+        std::vector<std::string> checks; // the palette's boxes, "a+" checked, "a-" cleared
+    };
+    const Case cases[] = {
+        {"a letter declared", 1, 1, 2, placement::kDeclareConstant, {"a+"}},
+        {"a letter no longer constant", 2, 1, 2, placement::kClearConstant, {"x-"}},
+        {"a digit", 2, 3, 4, placement::kDeclareConstant, {}},
+        {"a bracket", 4, 1, 2, placement::kDeclareConstant, {}},
+        {"two letters", 1, 1, 3, placement::kClearConstant, {}},
+        // No component takes a plot's answer yet: it goes, wherever the selection stands.
+        {"into a plot", 2, 1, 4, placement::kIntoPlot, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        host.constantChecks.clear();
+        const auto before = Saved();
+        const DocRange selection = Range(List(c.paragraph), c.from, c.to);
+        view.selection = selection;
+        ExprHolder tree = TreeOf(List(2));
+        ExprNode* input = tree.Get();
+        kernel->Serve({SumAnswer()});
+        slot.DoAction(MakeAction<EvaluateAction>(view, session, selection, 7, c.placement,
+                                                 std::move(tree), input));
+        // The calculation is the only request: the kernel already knows about its constant.
+        EXPECT_EQ(NewRequests().size(), 1u);
+        EXPECT_EQ(host.constantChecks, c.checks);
+        EXPECT_EQ(Saved(), before);
+        EXPECT_FALSE(slot.GetLastAction()->ModifiesDocument());
+        EXPECT_FALSE(slot.GetLastAction()->CanUndo());
+        EXPECT_FALSE(view.selection.HasExtent());
+        EXPECT_EQ(view.selection.start.index, c.to);
+        slot.Clear();
+    }
+}
+
+TEST_F(EvaluationTest, AChoiceSetBeforeTheRunDecidesTheCalculation) {
+    const DocRange selection = Range(List(2), 1, 4);
+    view.selection = selection;
+    ExprHolder tree = TreeOf(List(2));
+    ExprNode* input = tree.Get();
+    auto action = MakeAction<EvaluateAction>(view, session, selection, 0,
+                                             placement::kNewParagraphAfter, std::move(tree), input);
+    action->SetChoice(3, placement::kReplaceParagraph);
+    EvaluateAction* pending = action.get();
+    kernel->Serve({SumAnswer()});
+    ASSERT_TRUE(slot.DoAction(std::move(action)));
+    EXPECT_EQ(NewRequests(),
+              std::vector<std::string>{"EvaluatePacket[TYEvaluate[3, TYPlus[x, 1]]]"});
+    EXPECT_EQ(Doc(), "3:ab | 5:y + 2 | 3:cd");
+    // Once computed, the action stays what it computed.
+    pending->SetChoice(7, placement::kNothing);
+    EXPECT_EQ(pending->GetKind(), 3);
+    EXPECT_EQ(pending->GetPlacement(), placement::kReplaceParagraph);
+    slot.UndoCommand();
+    EXPECT_EQ(Doc(), "3:ab | 5:x+1 | 3:cd");
+}
+
 TEST_F(EvaluationTest, AReplacedParagraphIsFreedOnlyWhileTheActionIsDone) {
     // Done and dropped, the action frees the old paragraph; undone and dropped, the new one.
     // Under the address sanitizer a wrong choice is a leak or a use after free.

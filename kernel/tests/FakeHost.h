@@ -45,6 +45,9 @@ public:
     void OpenConstantsPalette() override { paletteOpen = true; }
     void CloseConstantsPalette() override { paletteOpen = false; }
     bool IsConstantsPaletteOpen() const override { return paletteOpen; }
+    void SetConstantCheck(char letter, bool checked) override {
+        constantChecks.push_back(std::string(1, letter) + (checked ? "+" : "-"));
+    }
 
     NodePtr AnswerKernelRequest(int32_t number, NodePtr argument) override {
         kernelRequests.push_back(number);
@@ -103,6 +106,7 @@ public:
     int eventRounds = 0;
     bool progressOpen = false;
     bool paletteOpen = false;
+    std::vector<std::string> constantChecks; // "a+" checked, "a-" cleared
 
 private:
     std::function<void()> m_cancel;

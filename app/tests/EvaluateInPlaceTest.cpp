@@ -1,0 +1,299 @@
+// Calculations in the running editor against the kernel program: typed math is selected, the
+// kernel's offers arrive in the view's popup, the chosen one runs and its answer comes back as
+// boxes in a new paragraph, one undoable step. Escape, a dead kernel and the code command too.
+
+#include "app/ChildFrame.h"
+#include "app/TessaryView.h"
+#include "app/tests/KernelAppFixture.h"
+#include "document/CompList.h"
+#include "document/CompSequence.h"
+#include "document/ParaComp.h"
+#include "document/ParaStyle.h"
+#include "document/TessaryDoc.h"
+#include "document/tests/StreamBytes.h"
+#include "mathbox/MathBoxes.h"
+
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QTimer>
+
+#include <functional>
+
+namespace {
+
+using namespace kernelapp;
+using shelltest::OutputPath;
+
+class EvaluateInPlaceTest : public KernelAppTest {
+protected:
+    // Starts the kernel (with a script when given) and opens a document to type into.
+    void StartWithDocument(const std::string& script = {}) {
+        if (!script.empty()) Script(script);
+        ASSERT_TRUE(StartFromMenu()) << (messages.empty() ? "" : messages[0].toStdString());
+        child = app->NewDocument();
+        ASSERT_NE(child, nullptr);
+        frame->resize(900, 600);
+        frame->show();
+        QApplication::setActiveWindow(frame);
+        view = child->View();
+        view->setFocus();
+        QCoreApplication::processEvents();
+    }
+    bool Run(int32_t id) { return frame->Router().Run(id); }
+    CompSequence& Page() { return *view->Page(); }
+    CompList& Line(int32_t paragraph) { return *Page().GetAt(paragraph)->GetList(1); }
+    streambytes::Bytes Saved() {
+        return streambytes::Save([&](DocStream& s) { Page().Write(s, false); });
+    }
+    QString Status() { return frame->MessagePane()->text(); }
+    // A paragraph's characters; '?' for anything else.
+    std::string Text(int32_t paragraph) {
+        std::string text;
+        for (int32_t i = 1; i <= Line(paragraph).GetCount(); ++i) {
+            const TextComp* c = Line(paragraph).GetAt(i);
+            text += c->GetTypeTag() == tags::Char ? static_cast<char>(c->GetCharCode()) : '?';
+        }
+        return text;
+    }
+
+    // x^2 + 2x + 1 in a plain equation, the exponent a raised box, then the whole line selected.
+    void TypeSquareAndSelectIt() {
+        ASSERT_TRUE(Run(cmd::kParaPlainEquation));
+        QTest::keyClicks(view, "x");
+        ASSERT_TRUE(Run(cmd::kElementFraction + 1));
+        QTest::keyClicks(view, "2");
+        QTest::keyClick(view, Qt::Key_Right);
+        QTest::keyClicks(view, "+2x+1");
+        ASSERT_EQ(Line(1).GetCount(), 7);
+        QTest::keyClick(view, Qt::Key_Home);
+        QTest::keyClick(view, Qt::Key_End, Qt::ShiftModifier);
+        ASSERT_TRUE(view->GetSelection().HasExtent());
+    }
+    // The command id of the pending offer with `label`; 0 when it is not offered.
+    int32_t ChoiceId(const char* label) {
+        const ChoicePopup* popup = view->Popup();
+        if (popup == nullptr) return 0;
+        for (size_t i = 0; i < popup->Items().size(); ++i)
+            if (popup->Items()[i].text.View() == label)
+                return cmd::kFirstChoice + static_cast<int32_t>(i);
+        return 0;
+    }
+    // Presses Escape while the kernel computes, until `done` ends the wait.
+    void EscapeWhileBusy(const std::function<void()>& run) {
+        QTimer escape;
+        escape.setInterval(300);
+        QObject::connect(&escape, &QTimer::timeout, view, [&] {
+            if (session->IsBusy()) QTest::keyClick(view, Qt::Key_Escape);
+        });
+        escape.start();
+        run();
+        escape.stop();
+    }
+    // Chooses Factor on the typed square through `run`: the document comes out as it was, and
+    // the editor goes on.
+    void FactorLeavesTheDocument(const std::function<void(int32_t)>& run) {
+        TypeSquareAndSelectIt();
+        const int32_t factor = ChoiceId("Factor");
+        ASSERT_NE(factor, 0);
+        const auto before = Saved();
+        run(factor);
+        EXPECT_EQ(Saved(), before);
+        EXPECT_FALSE(session->IsBusy());
+        QTest::keyClick(view, Qt::Key_End);
+        QTest::keyClicks(view, "+y");
+        EXPECT_EQ(Line(1).GetCount(), 9);
+    }
+    void Picture(const char* name) {
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(child->grab().toImage().save(OutputPath(QString::fromLatin1(name))));
+    }
+
+    ChildFrame* child = nullptr;
+    TessaryView* view = nullptr;
+};
+
+TEST_F(EvaluateInPlaceTest, FactorComesBackAsBoxesInOneUndoableStep) {
+    StartWithDocument();
+    TypeSquareAndSelectIt();
+    ASSERT_NE(view->Popup(), nullptr) << "the kernel's offers for the selection";
+    const std::vector<ChoiceItem>& items = view->Popup()->Items();
+    ASSERT_GE(items.size(), 2u);
+    EXPECT_EQ(Status(), QString::fromLatin1(items[0].text.ToCString()) + QStringLiteral("..."));
+    const int32_t factor = ChoiceId("Factor");
+    ASSERT_NE(factor, 0);
+    const auto before = Saved();
+    Picture("evaluate-before.png");
+
+    ASSERT_TRUE(Run(factor));
+    EXPECT_EQ(view->Popup(), nullptr) << "a caret after the answer is offered nothing";
+    ASSERT_EQ(Page().GetCount(), 2);
+    EXPECT_EQ(Page().GetAt(2)->GetStyle().GetKind(), ParaStyle::kPlainEquation);
+    const CompList& answer = Line(2);
+    ASSERT_EQ(answer.GetCount(), 2) << "(x + 1)^2";
+    const auto* paren = dynamic_cast<const ParenComp*>(answer.GetAt(1));
+    ASSERT_NE(paren, nullptr);
+    EXPECT_NE(dynamic_cast<const ExpoComp*>(answer.GetAt(2)), nullptr);
+    EXPECT_EQ(paren->GetList(1)->GetCount(), 5) << "x + 1";
+    EXPECT_TRUE(child->Document().IsModified());
+    frame->Router().UpdateAll();
+    EXPECT_EQ(Action(cmd::kEditUndo)->text(), QStringLiteral("Undo calculation"));
+    Picture("evaluate-after.png");
+    const auto after = Saved();
+
+    ASSERT_TRUE(Run(cmd::kEditUndo));
+    EXPECT_EQ(Saved(), before);
+    ASSERT_TRUE(Run(cmd::kEditUndo));
+    EXPECT_EQ(Saved(), after);
+    EXPECT_TRUE(messages.empty()) << messages[0].toStdString();
+}
+
+TEST_F(EvaluateInPlaceTest, ARightClickOnTheSelectionShowsTheOffers) {
+    StartWithDocument();
+    TypeSquareAndSelectIt();
+    ASSERT_NE(view->Popup(), nullptr);
+    QStringList shown;
+    ChoicePopup::MenuRunnerScope runner([&](QMenu& menu, QPoint) -> QAction* {
+        QAction* expand = nullptr;
+        for (QAction* entry : menu.actions()) {
+            shown << entry->text();
+            if (entry->text() == QStringLiteral("Expand")) expand = entry;
+        }
+        return expand;
+    });
+    auto rightClick = [&](QPoint client) {
+        QContextMenuEvent event(QContextMenuEvent::Mouse, client,
+                                view->viewport()->mapToGlobal(client));
+        QApplication::sendEvent(view->viewport(), &event);
+    };
+    const Rect box = view->GetSelection().GetBounds();
+    const Point scroll = view->ScrollOffset();
+    rightClick(QPoint(box.right + 40 - scroll.x, box.bottom + 200 - scroll.y));
+    EXPECT_TRUE(shown.isEmpty()) << "away from the selection";
+    rightClick(
+        QPoint((box.left + box.right) / 2 - scroll.x, (box.top + box.bottom) / 2 - scroll.y));
+    EXPECT_TRUE(shown.contains(QStringLiteral("Factor")));
+    ASSERT_EQ(Page().GetCount(), 2);
+    EXPECT_EQ(Text(2), "x? + 2 x + 1") << "expanded, a raised 2 again";
+}
+
+TEST_F(EvaluateInPlaceTest, DeclaringALetterConstantChecksItsBox) {
+    StartWithDocument();
+    ASSERT_TRUE(Run(cmd::kParaPlainEquation));
+    QTest::keyClicks(view, "x+a");
+    QTest::keyClick(view, Qt::Key_Left, Qt::ShiftModifier);
+    const int32_t declare = ChoiceId("Declare constant");
+    ASSERT_NE(declare, 0);
+    ASSERT_NE(frame->Constants(), nullptr);
+    EXPECT_FALSE(frame->Constants()->IsLetterChecked('a'));
+    const auto before = Saved();
+    ASSERT_TRUE(Run(declare));
+    EXPECT_TRUE(frame->Constants()->IsLetterChecked('a'));
+    EXPECT_EQ(Saved(), before) << "the answer goes to the palette only";
+    // The kernel knows: selected again, the letter is offered the opposite.
+    QTest::keyClick(view, Qt::Key_Left, Qt::ShiftModifier);
+    EXPECT_NE(ChoiceId("Not a constant"), 0);
+}
+
+TEST_F(EvaluateInPlaceTest, APartOfASumIsCalculatedInItsPlace) {
+    StartWithDocument();
+    ASSERT_TRUE(Run(cmd::kParaPlainEquation));
+    QTest::keyClicks(view, "x+x+1");
+    QTest::keyClick(view, Qt::Key_Home);
+    for (int i = 0; i < 3; ++i)
+        QTest::keyClick(view, Qt::Key_Right, Qt::ShiftModifier);
+    const int32_t simplify = ChoiceId("Simplify");
+    ASSERT_NE(simplify, 0);
+    ASSERT_TRUE(Run(simplify));
+    ASSERT_EQ(Page().GetCount(), 2);
+    EXPECT_EQ(Text(1), "x+x+1");
+    EXPECT_EQ(Text(2), "2 x + 1") << "x + x became 2x, the rest of the line stays";
+}
+
+TEST_F(EvaluateInPlaceTest, MathThatDoesNotParseIsOfferedNothing) {
+    StartWithDocument();
+    ASSERT_TRUE(Run(cmd::kParaPlainEquation));
+    QTest::keyClicks(view, "x+");
+    QTest::keyClick(view, Qt::Key_Home);
+    QTest::keyClick(view, Qt::Key_End, Qt::ShiftModifier);
+    EXPECT_EQ(view->Popup(), nullptr);
+    EXPECT_EQ(Status(), QStringLiteral("Syntax Error"));
+}
+
+TEST_F(EvaluateInPlaceTest, ReturnKeysGoToThePendingOffersFirst) {
+    StartWithDocument();
+    TypeSquareAndSelectIt();
+    ASSERT_NE(view->Popup(), nullptr);
+    // Ctrl+Return simplifies: one result paragraph after the line.
+    QTest::keyClick(view, Qt::Key_Return, Qt::ControlModifier);
+    ASSERT_EQ(Page().GetCount(), 2);
+    EXPECT_EQ(Line(1).GetCount(), 7) << "the typed line stays";
+    EXPECT_EQ(Page().GetAt(2)->GetStyle().GetKind(), ParaStyle::kPlainEquation);
+
+    // Shift+Return runs the first offer on the line selected again.
+    QTest::keyClick(view, Qt::Key_Up);
+    QTest::keyClick(view, Qt::Key_Home);
+    QTest::keyClick(view, Qt::Key_End, Qt::ShiftModifier);
+    ASSERT_NE(view->Popup(), nullptr);
+    QTest::keyClick(view, Qt::Key_Return, Qt::ShiftModifier);
+    ASSERT_EQ(Page().GetCount(), 3);
+    frame->Router().UpdateAll();
+    EXPECT_EQ(Action(cmd::kEditUndo)->text(), QStringLiteral("Undo calculation"));
+
+    // Plain Return is no choice: it ends the paragraph as always.
+    QTest::keyClick(view, Qt::Key_Up);
+    QTest::keyClick(view, Qt::Key_Up);
+    QTest::keyClick(view, Qt::Key_End);
+    QTest::keyClick(view, Qt::Key_Left, Qt::ShiftModifier);
+    ASSERT_NE(view->Popup(), nullptr);
+    QTest::keyClick(view, Qt::Key_End);
+    QTest::keyClick(view, Qt::Key_Return);
+    EXPECT_EQ(Page().GetCount(), 4);
+    frame->Router().UpdateAll();
+    EXPECT_NE(Action(cmd::kEditUndo)->text(), QStringLiteral("Undo calculation"));
+}
+
+TEST_F(EvaluateInPlaceTest, AChoicePastTheOffersChangesNothing) {
+    StartWithDocument();
+    TypeSquareAndSelectIt();
+    ASSERT_NE(view->Popup(), nullptr);
+    const auto before = Saved();
+    const int32_t past = cmd::kFirstChoice + static_cast<int32_t>(view->Popup()->Items().size());
+    Run(past);
+    EXPECT_EQ(Saved(), before);
+    EXPECT_NE(view->Popup(), nullptr) << "the offers stay pending";
+}
+
+TEST_F(EvaluateInPlaceTest, EscapeDuringASlowCalculationLeavesTheDocument) {
+    StartWithDocument("on TYEvaluate slow 5\n");
+    FactorLeavesTheDocument([&](int32_t factor) {
+        EscapeWhileBusy([&] { Run(factor); });
+        // Said when Escape was pressed, and still there once the calculation has ended.
+        EXPECT_EQ(Status(), QStringLiteral("Aborted"));
+    });
+    EXPECT_TRUE(session->IsConnected());
+}
+
+TEST_F(EvaluateInPlaceTest, AKernelThatDiesMidCalculationLeavesTheDocument) {
+    StartWithDocument("on TYEvaluate die-mid-evaluation\n");
+    FactorLeavesTheDocument([&](int32_t factor) { Run(factor); });
+    EXPECT_FALSE(messages.empty()) << "the lost link is reported";
+}
+
+TEST_F(EvaluateInPlaceTest, TheCodeCommandEvaluatesSourceCodeParagraphs) {
+    StartWithDocument();
+    QTest::keyClicks(view, "2+3");
+    QTest::keyClick(view, Qt::Key_Home);
+    QTest::keyClick(view, Qt::Key_End, Qt::ShiftModifier);
+    EXPECT_FALSE(Run(cmd::kEvaluateCode)) << "a plain paragraph is no code";
+    ASSERT_TRUE(Run(cmd::kParaTitle + ParaStyle::kSourceCode));
+    QTest::keyClick(view, Qt::Key_Home);
+    QTest::keyClick(view, Qt::Key_End, Qt::ShiftModifier);
+    ASSERT_TRUE(Run(cmd::kEvaluateCode));
+    ASSERT_EQ(Page().GetCount(), 2);
+    EXPECT_EQ(Page().GetAt(2)->GetStyle().GetKind(), ParaStyle::kPlainEquation);
+    EXPECT_EQ(Text(2), "5");
+}
+
+} // namespace
