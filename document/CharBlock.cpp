@@ -6,7 +6,6 @@
 namespace {
 
 constexpr int32_t kFaceCount = 8;
-constexpr int32_t kMathFace = 3;
 
 OwnedComponent NewCharBlock() {
     return OwnedComponent(new CharBlock);
@@ -21,14 +20,14 @@ const Installed<TextComp::Creator> kCharBlockKind(TextComp::KindSlot(tags::CharB
 
 void CharBlock::Write(DocStream& stream) const {
     stream.WriteShort(static_cast<int16_t>(m_face));
-    stream.WriteStr255(m_text, m_face == kMathFace);
+    stream.WriteStr255(m_text, m_face == kSymbolFace);
 }
 
 void CharBlock::Read(DocStream& stream) {
     const int32_t face = stream.ReadShort();
     if (face < 0 || face >= kFaceCount) stream.Fail("character block face number out of range");
     m_face = face;
-    stream.ReadStr255(m_text, m_face == kMathFace);
+    stream.ReadStr255(m_text, m_face == kSymbolFace);
 }
 
 bool CharBlock::CanTake(const TextComp& comp) const {

@@ -436,8 +436,7 @@ void CompList::WriteKernelInput(OutBuffer& out) {
 void CompList::Write(DocStream& stream) const {
     // Characters are packed into blocks by the stream; the chunk's count is of records.
     stream.BeginChunk();
-    for (TextComp* child : m_children)
-        stream.WriteComponent(child);
+    stream.WriteComponents({m_children.begin(), m_children.end()});
     stream.EndChunk();
 }
 

@@ -66,6 +66,18 @@ const std::array<uint8_t, 256>& WriteMap(bool symbolTable) {
 
 constexpr int32_t kLengthFieldSize = 4;
 
+void PutShort(uint8_t* out, int16_t value) {
+    const auto bits = static_cast<uint16_t>(value);
+    out[0] = static_cast<uint8_t>(bits);
+    out[1] = static_cast<uint8_t>(bits >> 8);
+}
+
+void PutLong(uint8_t* out, int32_t value) {
+    const auto bits = static_cast<uint32_t>(value);
+    for (int i = 0; i < 4; ++i)
+        out[i] = static_cast<uint8_t>(bits >> (8 * i));
+}
+
 } // namespace
 
 DocStream::DocStream(ByteStream& stream) : m_stream(stream) {}
@@ -77,15 +89,14 @@ void DocStream::WriteByte(uint8_t value) {
 }
 
 void DocStream::WriteShort(int16_t value) {
-    const auto bits = static_cast<uint16_t>(value);
-    const uint8_t bytes[2] = {static_cast<uint8_t>(bits), static_cast<uint8_t>(bits >> 8)};
+    uint8_t bytes[2];
+    PutShort(bytes, value);
     m_stream.Write(bytes, 2);
 }
 
 void DocStream::WriteLong(int32_t value) {
-    const auto bits = static_cast<uint32_t>(value);
-    const uint8_t bytes[4] = {static_cast<uint8_t>(bits), static_cast<uint8_t>(bits >> 8),
-                              static_cast<uint8_t>(bits >> 16), static_cast<uint8_t>(bits >> 24)};
+    uint8_t bytes[4];
+    PutLong(bytes, value);
     m_stream.Write(bytes, 4);
 }
 
@@ -187,33 +198,42 @@ void DocStream::EndChunk() {
     --m_depth;
 }
 
-void DocStream::WriteComponent(const TextComp* comp) {
-    if (comp == nullptr) return;
+void DocStream::WriteComponents(std::span<const TextComp* const> comps) {
     if (m_depth < 0) throw std::logic_error("DocStream::WriteComponent outside a chunk");
-    // Every character of a document passes here, twice in a save (counting, then writing), so
-    // each asks the component for its tag, face and code once.
-    if (comp->IsNotChar()) {
-        WritePendingBlock();
-        WriteRecord(*comp);
-        return;
+    for (const TextComp* comp : comps) {
+        if (comp == nullptr) continue;
+        if (comp->IsNotChar()) {
+            WritePendingBlock();
+            WriteRecord(*comp);
+            continue;
+        }
+        const int32_t face = comp->GetStyleId();
+        if (m_blockCount == 0 || face != m_blockFace || m_blockCount == CharBlock::kMaxChars)
+            StartBlock(face);
+        m_block[kBlockHead + m_blockCount++] = (*m_blockMap)[comp->GetCharCode()];
     }
-    const int32_t face = comp->GetStyleId();
-    const uint8_t code = comp->GetCharCode();
-    if (m_blockPending && face == m_pendingBlock.GetFace() &&
-        m_pendingBlock.GetCount() < CharBlock::kMaxChars) {
-        m_pendingBlock.AppendChar(code);
-        return;
-    }
+}
+
+void DocStream::StartBlock(int32_t face) {
     WritePendingBlock();
-    m_pendingBlock.Start(face, code);
-    m_blockPending = true;
+    m_blockFace = face;
+    m_blockMap = &WriteMap(face == CharBlock::kSymbolFace);
 }
 
 void DocStream::WritePendingBlock() {
-    if (!m_blockPending) return;
+    if (m_blockCount == 0) return;
+    const int32_t count = m_blockCount;
     // Cleared first: a failing write must not leave the block to be written a second time.
-    m_blockPending = false;
-    WriteRecord(m_pendingBlock);
+    m_blockCount = 0;
+    // The record CharBlock::Write frames: the face as 16 bits, then the characters as a short
+    // string; the length counts itself.
+    const int32_t length = kBlockHead - kLengthFieldSize + count;
+    PutLong(&m_block[0], static_cast<int32_t>(tags::CharBlock.Value()));
+    PutLong(&m_block[4], length);
+    PutShort(&m_block[8], static_cast<int16_t>(m_blockFace));
+    m_block[10] = static_cast<uint8_t>(count);
+    m_stream.Write(m_block.data(), kBlockHead + count);
+    ++m_chunkCounts[m_depth];
 }
 
 void DocStream::WriteRecord(const TextComp& comp) {

@@ -24,6 +24,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string_view>
 
 class ByteStream;
@@ -71,7 +72,9 @@ public:
     void EndChunk();
     // Writes a component into the innermost open chunk, packing consecutive characters of one
     // face into character blocks of at most 255.
-    void WriteComponent(const TextComp* comp);
+    void WriteComponent(const TextComp* comp) { WriteComponents({&comp, 1}); }
+    // The same for a list's components in order; null entries are passed over.
+    void WriteComponents(std::span<const TextComp* const> comps);
     // One framed record: tag, patched length, the component's body; counts it in the innermost
     // chunk.
     void WriteRecord(const TextComp& comp);
@@ -102,6 +105,8 @@ private:
     template <typename Object>
     void WriteFramed(uint32_t head, const Object& object);
     void PatchLength(int32_t lengthPosition);
+    // Ends the pending character block, if any, and starts one of `face`.
+    void StartBlock(int32_t face);
     void WritePendingBlock();
     // Reads a record whose object `create` makes from its head (as an owning handle); an object
     // it does not make (null) is skipped and null returned.
@@ -114,8 +119,16 @@ private:
     int32_t CurrentLimit();
 
     ByteStream& m_stream;
-    CharBlock m_pendingBlock;
-    bool m_blockPending = false;
+
+    // The character block being gathered, already laid out as its record: tag, length, face,
+    // count, then the characters in the file's set. A block's length is known once its run
+    // ends, so the record reaches the byte stream in one call, with no length to patch. Every
+    // character of a document passes through here.
+    static constexpr int32_t kBlockHead = 4 + 4 + 2 + 1;
+    std::array<uint8_t, kBlockHead + CharBlock::kMaxChars> m_block{};
+    const std::array<uint8_t, 256>* m_blockMap = nullptr; // the face's character set
+    int32_t m_blockFace = 0;
+    int32_t m_blockCount = 0; // 0 while no block is pending
 
     // The writing side: per open chunk, where its count field is and how many records it holds.
     std::array<int32_t, kMaxDepth> m_chunkPositions{};

@@ -8,10 +8,12 @@
 
 namespace {
 constexpr const char* kName = "file output stream";
-}
+// The first block: large enough for a short document, small enough to waste nothing much.
+constexpr int32_t kFirstBlock = 64 * 1024;
+} // namespace
 
-FileOutStream::FileOutStream(platform::File& file, void* block, int32_t capacity)
-    : m_file(file), m_block(static_cast<uint8_t*>(block)), m_capacity(std::max(capacity, 0)) {
+FileOutStream::FileOutStream(platform::File& file, int32_t limit)
+    : m_file(file), m_limit(std::max(limit, 0)) {
     m_file.Seek(0);
 }
 
@@ -25,13 +27,25 @@ FileOutStream::~FileOutStream() {
 
 int32_t FileOutStream::Write(const void* data, int32_t count) {
     RequireCount(kName, count);
-    if (count > m_capacity - m_count ||
+    if (count > m_limit - m_count ||
         int64_t{GetPosition()} + count > std::numeric_limits<int32_t>::max())
         ThrowNoRoom(kName, GetPosition(), count);
-    if (count > 0) std::memcpy(m_block + m_count, data, static_cast<size_t>(count));
+    if (count > m_capacity - m_count) Grow(m_count + count);
+    if (count > 0) std::memcpy(m_block.get() + m_count, data, static_cast<size_t>(count));
     m_count += count;
     m_filled = std::max(m_filled, m_count);
     return count;
+}
+
+void FileOutStream::Grow(int32_t needed) {
+    // Doubling keeps the copies of a growing block to about its final size in all.
+    const int64_t doubled = std::max<int64_t>(int64_t{m_capacity} * 2, kFirstBlock);
+    const auto capacity =
+        static_cast<int32_t>(std::min<int64_t>(std::max<int64_t>(doubled, needed), m_limit));
+    auto block = std::make_unique_for_overwrite<uint8_t[]>(static_cast<size_t>(capacity));
+    if (m_filled > 0) std::memcpy(block.get(), m_block.get(), static_cast<size_t>(m_filled));
+    m_block = std::move(block);
+    m_capacity = capacity;
 }
 
 void FileOutStream::SetPosition(int32_t position) {
@@ -47,10 +61,18 @@ int32_t FileOutStream::GetSize() {
 int32_t FileOutStream::Flush() {
     const int32_t segment = m_filled;
     if (segment > 0) {
-        m_file.Write(m_block, segment);
+        m_file.Write(m_block.get(), segment);
         m_bufferStart += segment;
         m_count = 0;
         m_filled = 0;
     }
     return segment;
+}
+
+void FileOutStream::Restart() {
+    m_file.SetLength(0);
+    m_file.Seek(0);
+    m_bufferStart = 0;
+    m_count = 0;
+    m_filled = 0;
 }

@@ -1,6 +1,5 @@
 #include "document/TessaryDoc.h"
 
-#include "document/CountStream.h"
 #include "document/DocStream.h"
 #include "document/DocumentHost.h"
 #include "document/FileInStream.h"
@@ -11,6 +10,7 @@
 #include "platform/Exceptions.h"
 #include "platform/File.h"
 
+#include <algorithm>
 #include <limits>
 #include <new>
 #include <string_view>
@@ -255,6 +255,32 @@ void CTessaryDoc::ReadContents(DocStream& stream) {
     ReconcileIdentities();
 }
 
+void CTessaryDoc::WriteFile(platform::File& file) {
+    const auto limit =
+        static_cast<int32_t>(std::min<int64_t>(m_blockLimit, std::numeric_limits<int32_t>::max()));
+    FileOutStream out(file, limit);
+    // One pass packs the document once: the block grows to hold the whole file, and the file
+    // gets it in one write. Only when the block may not grow that far (the limit, or no memory
+    // for it) does the save start again and write one segment at a time, committing after the
+    // header and after every paragraph, so that no segment has to hold more than a paragraph.
+    bool segmented = false;
+    try {
+        DocStream writer(out);
+        WriteContents(writer, false);
+    } catch (const platform::FileException& e) {
+        if (e.GetCause() != platform::FileException::Cause::TooLarge) throw;
+        segmented = true;
+    } catch (const std::bad_alloc&) {
+        segmented = true;
+    }
+    if (segmented) {
+        out.Restart();
+        DocStream writer(out);
+        WriteContents(writer, true);
+    }
+    out.Flush();
+}
+
 bool CTessaryDoc::OnSaveDocument(const std::string& path) {
     std::unique_ptr<platform::AtomicFile> file;
     if (!Reported(m_host, path, true, DocumentHost::Prompt::InvalidFileName,
@@ -263,33 +289,7 @@ bool CTessaryDoc::OnSaveDocument(const std::string& path) {
 
     WaitCursor wait(m_host);
     if (!Reported(m_host, path, true, DocumentHost::Prompt::FailedToSave, [&] {
-            // Counting pass: the whole size, and the largest stretch between two commits.
-            CountStream counter;
-            {
-                DocStream count(counter);
-                WriteContents(count, true);
-            }
-            const int32_t total = counter.GetSize();
-            const int32_t segment = counter.GetLargest() + 1;
-
-            std::unique_ptr<uint8_t[]> block;
-            int32_t capacity = total;
-            if (total <= m_blockLimit) block.reset(new (std::nothrow) uint8_t[total]);
-            const bool segmented = !block;
-            if (segmented) {
-                capacity = segment;
-                if (segment <= m_blockLimit) block.reset(new (std::nothrow) uint8_t[segment]);
-                if (!block)
-                    throw platform::MemoryException("no block of " + std::to_string(segment) +
-                                                    " bytes to save through");
-            }
-
-            FileOutStream out(file->GetFile(), block.get(), capacity);
-            {
-                DocStream writer(out);
-                WriteContents(writer, segmented);
-            }
-            out.Flush();
+            WriteFile(file->GetFile());
             file->Commit();
         })) {
         return false;

@@ -28,6 +28,10 @@
 #include <string>
 #include <unordered_set>
 
+namespace platform {
+class File;
+}
+
 class DocPos;
 class DocStream;
 class DocumentHost;
@@ -125,8 +129,8 @@ public:
 
 private:
     void ReadHeaderRecord(DocStream& stream, int16_t kind, int32_t length);
-    void SaveTo(const std::string& path);
-    void LoadFrom(const std::string& path);
+    // Writes the whole file through one block, or in segments past the block limit.
+    void WriteFile(platform::File& file);
     // Gives every paragraph whose identity is zero, repeated or free a fresh one.
     void ReconcileIdentities();
     // Material taken from the contents being emptied holds numbers of the old pool: it forgets

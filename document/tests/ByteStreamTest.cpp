@@ -204,9 +204,8 @@ TEST_F(FileStreamTest, EmptyFileReadsAsEndOfFile) {
 TEST_F(FileStreamTest, OutputStreamPatchesInsideItsBlockAndFlushesSegments) {
     const std::string path = m_dir.File("out.bin");
     File file(path, File::Mode::Create);
-    std::vector<uint8_t> block(16);
     {
-        FileOutStream stream(file, block.data(), 16);
+        FileOutStream stream(file, 16);
         const uint8_t head[] = {1, 2, 3, 4, 5, 6};
         stream.Write(head, 6);
         stream.SetPosition(1);

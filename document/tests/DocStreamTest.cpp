@@ -404,8 +404,8 @@ TEST_F(DocStreamTest, ComponentsAreWrittenOnlyInsideChunks) {
 }
 
 TEST_F(DocStreamTest, SegmentedSaveFitsABlockOfTheLargestSegment) {
-    // A save short of memory counts first, then writes through a block one byte larger than the
-    // largest segment, committing between top-level records: every patch lands in the block.
+    // A save short of memory commits between top-level records, so a block no larger than the
+    // largest segment (as a counting pass measures it) holds every patch.
     CompList first, second;
     fakes::AppendChars(first, std::string(600, 'a'));
     second.Append(new Stored(tags::Radical, 1));
@@ -429,9 +429,8 @@ TEST_F(DocStreamTest, SegmentedSaveFitsABlockOfTheLargestSegment) {
 
     platform::testing::TempDir dir;
     platform::File file(dir.File("doc.tsy"), platform::File::Mode::Create);
-    std::vector<uint8_t> block(static_cast<size_t>(counter.GetLargest() + 1));
     {
-        FileOutStream out(file, block.data(), static_cast<int32_t>(block.size()));
+        FileOutStream out(file, counter.GetLargest());
         DocStream s(out);
         writeAll(s);
         out.Flush();
