@@ -202,15 +202,15 @@ void DocStream::WriteComponents(std::span<const TextComp* const> comps) {
     if (m_depth < 0) throw std::logic_error("DocStream::WriteComponent outside a chunk");
     for (const TextComp* comp : comps) {
         if (comp == nullptr) continue;
-        if (comp->IsNotChar()) {
+        GlyphKey glyph;
+        if (!comp->GetGlyphKey(glyph)) {
             WritePendingBlock();
             WriteRecord(*comp);
             continue;
         }
-        const int32_t face = comp->GetStyleId();
-        if (m_blockCount == 0 || face != m_blockFace || m_blockCount == CharBlock::kMaxChars)
-            StartBlock(face);
-        m_block[kBlockHead + m_blockCount++] = (*m_blockMap)[comp->GetCharCode()];
+        if (m_blockCount == 0 || glyph.face != m_blockFace || m_blockCount == CharBlock::kMaxChars)
+            StartBlock(glyph.face);
+        m_block[kBlockHead + m_blockCount++] = (*m_blockMap)[glyph.code];
     }
 }
 

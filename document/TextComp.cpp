@@ -65,6 +65,12 @@ bool TextComp::IsEqual(const TextComp& other) const {
     return GetTypeTag() == other.GetTypeTag() && GetCharCode() == other.GetCharCode();
 }
 
+bool TextComp::GetGlyphKey(GlyphKey& key) const {
+    if (IsNotChar()) return false;
+    key = {GetStyleId(), GetCharCode()};
+    return true;
+}
+
 ParaComp* TextComp::GetParagraph() const {
     const CompList* parent = GetParent();
     if (parent == nullptr || parent->GetOwner() == nullptr) return nullptr;

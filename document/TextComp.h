@@ -32,6 +32,12 @@ class OutBuffer;
 class ParaComp;
 class TextComp;
 
+// What names a shared character: the face and the code by which the glyph source hands it out.
+struct GlyphKey {
+    int32_t face;
+    uint8_t code;
+};
+
 // Disposes of a component through `Destroy`; null is ignored.
 struct ComponentDestroyer {
     void operator()(TextComp* comp) const noexcept;
@@ -131,6 +137,10 @@ public:
     virtual bool IsCommandEnabled(int32_t id, const DocPos& pos) const;
 
     bool IsNotChar() const { return !(GetTypeTag() == tags::Char); }
+    // A character's face and code into `key`, and true; false for any other component. One
+    // call where the save visits every character of a document: the default asks the tag, the
+    // face and the code in turn, the shared characters answer at once.
+    virtual bool GetGlyphKey(GlyphKey& key) const;
 
     // A new, empty component of the kind a stored record names, or null for a tag that names no
     // storable component ("Para", "Char", layout and node tags, unknown tags, and kinds whose

@@ -40,6 +40,10 @@ public:
     uint8_t GetCharCode() const override { return m_code; }
     void WriteText(OutBuffer& out) override;
     int32_t GetStyleId() const override { return m_faceKind; }
+    bool GetGlyphKey(GlyphKey& key) const override {
+        key = {m_faceKind, m_code};
+        return true;
+    }
 
 private:
     uint8_t m_code;

@@ -226,6 +226,32 @@ TEST_F(FileStreamTest, OutputStreamPatchesInsideItsBlockAndFlushesSegments) {
     EXPECT_EQ(ReadFile(path), (std::vector<uint8_t>{1, 0xAA, 3, 4, 5, 6, 1, 2, 3}));
 }
 
+// The block grows as the bytes come, keeping what it holds, so that a patch near the start
+// still lands; a restart forgets both the block and what was already written.
+TEST_F(FileStreamTest, OutputBlockGrowsToTheWholeFileAndRestartsEmpty) {
+    const std::string path = m_dir.File("grown.bin");
+    File file(path, File::Mode::Create);
+    const std::vector<uint8_t> bytes = Pattern(300'000);
+    {
+        FileOutStream stream(file, 1 << 20);
+        const std::vector<uint8_t> dropped(1000, 0xEE);
+        for (int i = 0; i < 400; ++i)
+            stream.Write(dropped.data(), 1000);
+        EXPECT_EQ(stream.Flush(), 400'000);
+        stream.Restart();
+        EXPECT_EQ(stream.GetPosition(), 0);
+        for (size_t at = 0; at < bytes.size(); at += 1000)
+            stream.Write(bytes.data() + at, 1000);
+        stream.SetPosition(3);
+        stream.WriteByte(0xAA);
+        stream.SetPosition(300'000);
+        EXPECT_EQ(stream.Flush(), 300'000);
+    }
+    std::vector<uint8_t> expected = bytes;
+    expected[3] = 0xAA;
+    EXPECT_EQ(ReadFile(path), expected);
+}
+
 TEST_F(FileStreamTest, ExportGrowsInWholeStepsAndEndsAtItsSize) {
     struct Case {
         const char* name;

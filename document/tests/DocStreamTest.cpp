@@ -146,6 +146,33 @@ TEST_F(DocStreamTest, RunsPackIntoBlocksOfOneFaceAndAtMost255) {
     }
 }
 
+// A list's characters are packed straight into their block's record; the bytes are those of a
+// character block written as a component, in both character sets and at every code.
+TEST_F(DocStreamTest, PackedRunsMatchTheBlockWrittenAsAComponent) {
+    for (const int32_t face : {0, CharBlock::kSymbolFace, 7}) {
+        for (const int32_t length : {1, 100, 255}) {
+            SCOPED_TRACE("face " + std::to_string(face) + ", " + std::to_string(length));
+            CompList list;
+            CharBlock block;
+            for (int32_t i = 0; i < length; ++i) {
+                const auto code = static_cast<uint8_t>((i * 7 + face) % 256);
+                list.Append(m_glyphs.GetGlyph(face, code));
+                if (i == 0)
+                    block.Start(face, code);
+                else
+                    block.AppendChar(code);
+            }
+            const Bytes packed = Save([&](DocStream& s) { list.Write(s); });
+            const Bytes framed = Save([&](DocStream& s) {
+                s.BeginChunk();
+                s.WriteRecord(block);
+                s.EndChunk();
+            });
+            EXPECT_EQ(packed, framed);
+        }
+    }
+}
+
 TEST_F(DocStreamTest, ClosingAChunkWritesItsPendingBlockOnlyOnce) {
     // The inner list ends in characters: its chunk writes them, and the outer chunk, which
     // closes right after, must not write them again.

@@ -32,6 +32,10 @@ public:
     TypeTag GetTypeTag() const override { return tags::Char; }
     uint8_t GetCharCode() const override { return m_code; }
     int32_t GetStyleId() const override { return m_face; }
+    bool GetGlyphKey(GlyphKey& key) const override {
+        key = {m_face, m_code};
+        return true;
+    }
     // Kernel input is the character itself.
     void WriteText(OutBuffer& out) override { out.PutChar(m_code); }
 

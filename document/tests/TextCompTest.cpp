@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <stdexcept>
+#include <string>
 
 namespace {
 
@@ -21,6 +22,16 @@ public:
 class Plain final : public TextComp {
 public:
     OwnedComponent Clone() const override { return OwnedComponent(new Plain); }
+};
+
+// A character that answers only the three separate questions, as characters other than the
+// shared glyphs may.
+class PlainChar final : public TextComp {
+public:
+    OwnedComponent Clone() const override { return OwnedComponent(new PlainChar); }
+    TypeTag GetTypeTag() const override { return tags::Char; }
+    int32_t GetStyleId() const override { return 6; }
+    uint8_t GetCharCode() const override { return 0xE9; }
 };
 
 OwnedComponent NewBox() {
@@ -130,4 +141,28 @@ TEST(DocPos, AListPositionForgetsWhatTheLastPositionHeld) {
     EXPECT_EQ(pos.kind, DocPos::kNone);
     EXPECT_EQ(pos.GetList(), nullptr);
     EXPECT_EQ(pos.paragraph, nullptr);
+}
+
+// The save asks every component once for its glyph key; whatever answers must agree with the
+// tag, face and code it gives when asked one by one.
+TEST(TextComp, GlyphKeysAgreeWithTagFaceAndCode) {
+    fakes::GlyphSource glyphs;
+    PlainChar plainChar;
+    fakes::Box box;
+    Plain plain;
+    const TextComp* comps[] = {glyphs.GetGlyph(0, 'a'),
+                               glyphs.GetGlyph(3, 0xFF),
+                               glyphs.GetGlyph(7, 0),
+                               &plainChar,
+                               &box,
+                               &plain};
+    for (const TextComp* comp : comps) {
+        SCOPED_TRACE(DescribeTag(comp->GetTypeTag()) + " face " +
+                     std::to_string(comp->GetStyleId()));
+        GlyphKey key{-1, 0};
+        ASSERT_EQ(comp->GetGlyphKey(key), !comp->IsNotChar());
+        if (comp->IsNotChar()) continue;
+        EXPECT_EQ(key.face, comp->GetStyleId());
+        EXPECT_EQ(key.code, comp->GetCharCode());
+    }
 }

@@ -68,6 +68,14 @@ TEST_F(DrawTest, GlyphsAreSharedAndOutliveRenamingTheirFace) {
     EXPECT_EQ(glyph->GetCharCode(), 'x');
     EXPECT_EQ(glyph->GetStyleId(), 1);
     EXPECT_EQ(gGlyphSource->GetGlyph(8, 'x'), nullptr);
+    for (int32_t face = 0; face < 8; ++face) {
+        for (int code = 0; code < 256; ++code) {
+            const TextComp* each = gGlyphSource->GetGlyph(face, static_cast<uint8_t>(code));
+            GlyphKey key{-1, 0};
+            ASSERT_TRUE(each->GetGlyphKey(key));
+            EXPECT_TRUE(key.face == face && key.code == code) << face << " " << code;
+        }
+    }
 
     char bytes[4] = {};
     MemoryStream stream(bytes, sizeof bytes);
