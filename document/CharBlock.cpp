@@ -41,3 +41,9 @@ void CharBlock::InitFrom(const TextComp& comp) {
 TextComp* CharBlock::MakeChar(int32_t i) const {
     return gGlyphSource->GetGlyph(m_face, m_text.GetAt(i));
 }
+
+void CharBlock::AppendGlyphs(std::vector<TextComp*>& glyphs) const {
+    for (int32_t i = 0; i < GetCount(); ++i)
+        if (TextComp* glyph = gGlyphSource->GetGlyph(m_face, m_text.GetAt(i)))
+            glyphs.push_back(glyph);
+}

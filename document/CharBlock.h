@@ -10,6 +10,8 @@
 #include "document/Str255.h"
 #include "document/TextComp.h"
 
+#include <vector>
+
 class CharBlock : public TextComp {
 public:
     static constexpr int32_t kMaxChars = 255;
@@ -42,6 +44,9 @@ public:
     int32_t GetFace() const { return m_face; }
     // The shared glyph for the character at 0-based position i.
     TextComp* MakeChar(int32_t i) const;
+    // The shared glyphs of all the characters, in order, after what `glyphs` holds; a face
+    // the glyph source does not know adds nothing.
+    void AppendGlyphs(std::vector<TextComp*>& glyphs) const;
 
 private:
     int32_t m_face = 0;

@@ -448,31 +448,23 @@ void CompList::Read(DocStream& stream) {
     // it over and over (a one-paragraph file of a few megabytes would take minutes to load).
     // A read that fails leaves the list as it was, and what it read so far is disposed of.
     // Characters are the glyph source's shared objects, which keep no parent or size of their
-    // own, so only the other components are adopted: a long stored list is mostly characters.
-    std::vector<OwnedComponent> read;
-    std::vector<bool> shared;
+    // own, so only the other components are owned here and adopted: a long stored list is
+    // mostly characters, and they cost one pointer each.
+    std::vector<TextComp*> read;
+    std::vector<OwnedComponent> owned;
     for (int32_t k = 0; k < count; ++k) {
         OwnedComponent comp = stream.ReadComponent();
         if (comp == nullptr) continue;
         if (!comp->IsCharBlock()) {
-            read.push_back(std::move(comp));
-            shared.push_back(false);
+            read.push_back(comp.get());
+            owned.push_back(std::move(comp));
             continue;
         }
-        const auto& block = static_cast<const CharBlock&>(*comp);
-        for (int32_t j = 0; j < block.GetCount(); ++j) {
-            if (TextComp* glyph = block.MakeChar(j)) {
-                read.emplace_back(glyph);
-                shared.push_back(true);
-            }
-        }
+        static_cast<const CharBlock&>(*comp).AppendGlyphs(read);
     }
     // Room first: once the components leave their handles, nothing may fail.
-    m_children.Reserve(GetCount() + static_cast<int32_t>(read.size()));
-    for (size_t k = 0; k < read.size(); ++k) {
-        TextComp* comp = read[k].release();
-        m_children.Add(comp);
-        if (!shared[k]) Adopt(comp);
-    }
+    m_children.AddAll(read);
+    for (OwnedComponent& comp : owned)
+        Adopt(comp.release());
     m_needsLayout = true;
 }

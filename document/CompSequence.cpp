@@ -309,7 +309,9 @@ void CompSequence::Read(DocStream& stream) {
     for (int32_t k = 0; k < count; ++k) {
         auto para = std::make_unique<ParaComp>();
         para->Read(stream);
-        m_paras.reserve(m_paras.size() + 1);
+        // Room before the paragraph attaches, so that nothing fails after it has; doubling keeps
+        // a long file's read linear (room for one more each time moved every paragraph again).
+        if (m_paras.size() == m_paras.capacity()) m_paras.reserve(2 * m_paras.size() + 16);
         para->AttachToSequence(this);
         m_paras.push_back(std::move(para));
     }

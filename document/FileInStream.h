@@ -1,10 +1,12 @@
 #pragma once
 
-// Reads a file through a 4096-byte buffer, so that the document stream's many small values do
-// not each cost a system call. The file is the caller's: the stream neither opens nor closes it,
-// and takes its length once, at construction.
+// Reads a file through a 64 KiB buffer, so that the document stream's many small values do not
+// each cost a system call, and a whole document costs a few dozen. The file is the caller's: the
+// stream neither opens nor closes it, and takes its length once, at construction.
 
 #include "document/ByteStream.h"
+
+#include <memory>
 
 namespace platform {
 class File;
@@ -12,7 +14,7 @@ class File;
 
 class FileInStream : public ByteStream {
 public:
-    static constexpr int32_t kBufferSize = 4096;
+    static constexpr int32_t kBufferSize = 64 * 1024;
 
     // Moves the file to its start and fills the buffer. A file larger than the format's 2 GiB
     // is refused (TooLarge).
@@ -28,7 +30,7 @@ private:
     void Refill();
 
     platform::File& m_file;
-    uint8_t m_buffer[kBufferSize];
+    std::unique_ptr<uint8_t[]> m_buffer;
     int32_t m_bufferStart = 0; // file offset of m_buffer[0]
     int32_t m_position = 0;    // read position within the buffer
     int32_t m_filled = 0;      // valid bytes in the buffer

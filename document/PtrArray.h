@@ -9,6 +9,7 @@
 #include <cassert>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <utility>
 
 template <typename T>
@@ -43,6 +44,13 @@ public:
     T* const* end() const { return m_items.get() + m_count; }
 
     void Add(T* item) { InsertAt(m_count, item); }
+    // Appends all of `items` in their order, growing the block once.
+    void AddAll(std::span<T* const> items) {
+        const auto count = static_cast<int32_t>(items.size());
+        Reserve(m_count + count);
+        std::copy(items.begin(), items.end(), m_items.get() + m_count);
+        m_count += count;
+    }
 
     void InsertAt(int32_t index, T* item) {
         assert(index >= 0 && index <= m_count);

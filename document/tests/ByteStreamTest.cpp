@@ -121,7 +121,8 @@ TEST_F(FileStreamTest, ReadsAcrossBufferBoundariesInOrder) {
 
     // Reads of odd sizes straddle every boundary; one spans a whole buffer and more.
     std::vector<uint8_t> got(bytes.size());
-    const int32_t sizes[] = {1, 4093, 8, 5000, 3, 3283};
+    constexpr int32_t kBuffer = FileInStream::kBufferSize;
+    const int32_t sizes[] = {1, kBuffer - 3, 8, kBuffer + 904, 3, kBuffer - 813};
     int32_t at = 0;
     for (int32_t size : sizes) {
         SCOPED_TRACE(at);
