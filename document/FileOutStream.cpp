@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <new>
 
 namespace {
 constexpr const char* kName = "file output stream";
@@ -12,8 +13,10 @@ constexpr const char* kName = "file output stream";
 constexpr int32_t kFirstBlock = 64 * 1024;
 } // namespace
 
-FileOutStream::FileOutStream(platform::File& file, int32_t limit)
-    : m_file(file), m_limit(std::max(limit, 0)) {
+FileOutStream::FileOutStream(platform::File& file, int32_t limit, int32_t expected)
+    : m_file(file), m_limit(std::max(limit, 0)),
+      m_firstBlock(static_cast<int32_t>(std::min<int64_t>(
+          std::max<int64_t>(kFirstBlock, expected + int64_t{expected} / 8), m_limit))) {
     m_file.Seek(0);
 }
 
@@ -38,14 +41,22 @@ int32_t FileOutStream::Write(const void* data, int32_t count) {
 }
 
 void FileOutStream::Grow(int32_t needed) {
-    // Doubling keeps the copies of a growing block to about its final size in all.
-    const int64_t doubled = std::max<int64_t>(int64_t{m_capacity} * 2, kFirstBlock);
+    // Doubling keeps the copies of a growing block to about its final size in all. Fresh
+    // memory costs a page fault per page touched, so a block allocated once, at about its final
+    // size, is cheaper still.
+    const int64_t preferred = m_capacity == 0 ? m_firstBlock : int64_t{m_capacity} * 2;
     const auto capacity =
-        static_cast<int32_t>(std::min<int64_t>(std::max<int64_t>(doubled, needed), m_limit));
-    auto block = std::make_unique_for_overwrite<uint8_t[]>(static_cast<size_t>(capacity));
+        static_cast<int32_t>(std::min<int64_t>(std::max<int64_t>(preferred, needed), m_limit));
+    // Short of memory, a block of just what is needed may still be had.
+    int32_t size = capacity;
+    std::unique_ptr<uint8_t[]> block(new (std::nothrow) uint8_t[static_cast<size_t>(size)]);
+    if (!block) {
+        size = needed;
+        block = std::make_unique_for_overwrite<uint8_t[]>(static_cast<size_t>(size));
+    }
     if (m_filled > 0) std::memcpy(block.get(), m_block.get(), static_cast<size_t>(m_filled));
     m_block = std::move(block);
-    m_capacity = capacity;
+    m_capacity = size;
 }
 
 void FileOutStream::SetPosition(int32_t position) {

@@ -22,8 +22,10 @@ class File;
 
 class FileOutStream : public ByteStream {
 public:
-    // Moves the file to its start. The block never grows past `limit` bytes.
-    FileOutStream(platform::File& file, int32_t limit);
+    // Moves the file to its start. The block never grows past `limit` bytes. A writer that
+    // knows about how much it will write says so in `expected`, and the block is allocated at
+    // once with room for that and a little more.
+    FileOutStream(platform::File& file, int32_t limit, int32_t expected = 0);
     ~FileOutStream() override;
 
     // A write that would grow the block past its limit is refused (TooLarge); one whose block
@@ -46,6 +48,7 @@ private:
     std::unique_ptr<uint8_t[]> m_block;
     int32_t m_capacity = 0;    // bytes allocated for the block
     int32_t m_limit;           // the most the block may grow to
+    int32_t m_firstBlock;      // what the block starts at
     int32_t m_bufferStart = 0; // file offset of m_block[0]
     int32_t m_count = 0;       // write position within the block
     int32_t m_filled = 0;      // bytes written into the block, at least m_count

@@ -255,10 +255,10 @@ void CTessaryDoc::ReadContents(DocStream& stream) {
     ReconcileIdentities();
 }
 
-void CTessaryDoc::WriteFile(platform::File& file) {
+int32_t CTessaryDoc::WriteFile(platform::File& file) {
     const auto limit =
         static_cast<int32_t>(std::min<int64_t>(m_blockLimit, std::numeric_limits<int32_t>::max()));
-    FileOutStream out(file, limit);
+    FileOutStream out(file, limit, m_lastFileSize);
     // One pass packs the document once: the block grows to hold the whole file, and the file
     // gets it in one write. Only when the block may not grow that far (the limit, or no memory
     // for it) does the save start again and write one segment at a time, committing after the
@@ -279,6 +279,7 @@ void CTessaryDoc::WriteFile(platform::File& file) {
         WriteContents(writer, true);
     }
     out.Flush();
+    return out.GetPosition();
 }
 
 bool CTessaryDoc::OnSaveDocument(const std::string& path) {
@@ -289,8 +290,9 @@ bool CTessaryDoc::OnSaveDocument(const std::string& path) {
 
     WaitCursor wait(m_host);
     if (!Reported(m_host, path, true, DocumentHost::Prompt::FailedToSave, [&] {
-            WriteFile(file->GetFile());
+            const int32_t size = WriteFile(file->GetFile());
             file->Commit();
+            m_lastFileSize = size;
         })) {
         return false;
     }
@@ -317,6 +319,7 @@ bool CTessaryDoc::OnOpenDocument(const std::string& path) {
                 FileInStream in(file);
                 DocStream reader(in);
                 ReadContents(reader);
+                m_lastFileSize = in.GetSize();
             }
         });
     }

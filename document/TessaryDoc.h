@@ -129,8 +129,9 @@ public:
 
 private:
     void ReadHeaderRecord(DocStream& stream, int16_t kind, int32_t length);
-    // Writes the whole file through one block, or in segments past the block limit.
-    void WriteFile(platform::File& file);
+    // Writes the whole file through one block, or in segments past the block limit; returns
+    // its size.
+    int32_t WriteFile(platform::File& file);
     // Gives every paragraph whose identity is zero, repeated or free a fresh one.
     void ReconcileIdentities();
     // Material taken from the contents being emptied holds numbers of the old pool: it forgets
@@ -149,4 +150,6 @@ private:
     std::unordered_set<int32_t> m_held;
     std::set<ParaSequence*> m_sequences;
     int64_t m_blockLimit;
+    // The size of the file last saved or opened, which the next save's block starts at.
+    int32_t m_lastFileSize = 0;
 };
