@@ -1,11 +1,12 @@
 #pragma once
 
-// Measures what a writer would produce without storing it. The save counts a document first, so
-// that it can allocate one block for the whole file, or fall back to a block for its largest
-// segment (Flush ends a segment: after the header and after every paragraph).
+// Measures what a writer would produce without storing it: a block can be sized before anything
+// is written into it (the clipboard's copy), and a dry run writes nowhere. It also reports the
+// largest segment (Flush ends a segment; a segmented save flushes after the header and after
+// every paragraph), which is the least block a segmented save can be written through.
 //
-// Like the file output stream it stands in for, it refuses to move back before the last Flush,
-// so a pass that counts without error also fits the segmented writer's block.
+// Like the file output stream, it refuses to move back before the last Flush, so a pass that
+// counts without error also fits a segmented writer's block.
 
 #include "document/ByteStream.h"
 

@@ -18,8 +18,8 @@ namespace streambytes {
 
 using Bytes = std::vector<uint8_t>;
 
-// What `write` puts through a DocStream: counted first, as a save does, then written into a
-// block of exactly that size.
+// What `write` puts through a DocStream: counted first, as a block is sized before it is
+// written, then written into a block of exactly that size.
 template <typename Write>
 Bytes Save(Write&& write) {
     CountStream counter;
