@@ -114,7 +114,9 @@ TEST_F(ChoicePopupTest, ReturnKeysChooseByTheKeyRule) {
         popup->Show(*view);
         ChoicePopup::PendingAction chosen = popup->HandleKey(row.ch, row.shift, row.ctrl);
         ASSERT_EQ(chosen != nullptr, row.taken);
-        if (row.taken) EXPECT_EQ(ChoiceOf(chosen), std::make_pair(row.kind, row.where));
+        if (row.taken) {
+            EXPECT_EQ(ChoiceOf(chosen), std::make_pair(row.kind, row.where));
+        }
         // Whatever was chosen, a second key finds nothing to yield.
         EXPECT_EQ(popup->HandleKey(keycode::kReturn, true, false) != nullptr, !row.taken);
     }

@@ -107,7 +107,9 @@ TEST_F(ElementBuildersTest, MathElementsBuildTheirBoxes) {
         EXPECT_EQ(box->GetTypeTag(), c.tag);
         CompList* list = box->GetList(1);
         EXPECT_EQ(list->GetCount(), c.onlyChar != 0 ? 1 : 0);
-        if (c.onlyChar != 0) EXPECT_EQ(list->GetAt(1)->GetCharCode(), c.onlyChar);
+        if (c.onlyChar != 0) {
+            EXPECT_EQ(list->GetAt(1)->GetCharCode(), c.onlyChar);
+        }
     }
     // Derivatives, grids and plots have no builder yet.
     EXPECT_EQ(ElementBuilders::Instance().Find(cmd::kElementFraction + 5), nullptr);

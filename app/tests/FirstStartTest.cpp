@@ -121,7 +121,9 @@ TEST_F(FirstStartTest, EveryMenuCommandExistsAndUnroutedOnesAreDisabled) {
         SCOPED_TRACE(entry.text);
         QAction* action = frame->Router().Action(entry.id);
         ASSERT_NE(action, nullptr);
-        if (!frame->Router().Query(entry.id).enabled) EXPECT_FALSE(action->isEnabled());
+        if (!frame->Router().Query(entry.id).enabled) {
+            EXPECT_FALSE(action->isEnabled());
+        }
     }
     EXPECT_EQ(frame->Router().Action(cmd::kEditUndo)->shortcut(), QKeySequence("Ctrl+Z"));
     EXPECT_TRUE(frame->Router()
@@ -140,7 +142,9 @@ TEST_F(FirstStartTest, ToolbarHoldsTheElementButtonsAndSeparatorsInOrder) {
                              "| 32811"));
     EXPECT_EQ(frame->MainToolBar()->windowTitle(), QStringLiteral("Toolbar"));
     for (QAction* action : frame->MainToolBar()->actions())
-        if (!action->isSeparator()) EXPECT_FALSE(action->icon().isNull());
+        if (!action->isSeparator()) {
+            EXPECT_FALSE(action->icon().isNull());
+        }
 }
 
 TEST_F(FirstStartTest, MenusFollowWhetherADocumentIsOpen) {

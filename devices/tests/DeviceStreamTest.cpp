@@ -155,7 +155,9 @@ TEST(EscapedStream, TheRoleExchangeSendsTheOwnWordAndReadsThePeers) {
         EXPECT_EQ(s.stream->connect(), c.answer);
         EXPECT_EQ(s.link->sent, c.said);
         EXPECT_EQ(s.stream->state, c.answer == 0 ? kStateConnected : kStateFailed);
-        if (c.answer == 0) EXPECT_EQ(s.stream->peerEnd, c.peerEnd);
+        if (c.answer == 0) {
+            EXPECT_EQ(s.stream->peerEnd, c.peerEnd);
+        }
         // Once settled, a connect answers the same without asking the transport again.
         EXPECT_EQ(s.stream->connect(), c.answer);
     }

@@ -365,7 +365,9 @@ TEST_P(LinkBetweenProcesses, EveryFlushedPacketArrivesBeforeThePeersEnd) {
         int round = 0;
         for (; passed && round < kRounds && Clock::now() < until; ++round)
             playRound(round);
-        if (passed) EXPECT_GE(round, 12) << "too few rounds to show anything";
+        if (passed) {
+            EXPECT_GE(round, 12) << "too few rounds to show anything";
+        }
     }
 }
 

@@ -41,7 +41,9 @@ TEST(TcpNames, ProtocolsAndInheritedSockets) {
     for (const Case& c : cases) {
         int64_t inherited = 0;
         EXPECT_EQ(parseProtocol(c.protocol, inherited), c.accepted) << c.protocol;
-        if (c.accepted) EXPECT_EQ(inherited, c.inherited) << c.protocol;
+        if (c.accepted) {
+            EXPECT_EQ(inherited, c.inherited) << c.protocol;
+        }
     }
 }
 
@@ -448,7 +450,9 @@ TEST_F(TcpLinks, GarbageFromAHandMadePeerEndsTheLinkWithoutHarm) {
         peer->send(c.after);
         peer.reset();
         testing::expectStreamEnds(stream);
-        if (c.connect == 0) EXPECT_EQ(stream->failure, kPeerClosed);
+        if (c.connect == 0) {
+            EXPECT_EQ(stream->failure, kPeerClosed);
+        }
         DeviceStream::close(stream);
     }
 }

@@ -139,7 +139,9 @@ inline void checkMessageDelivery(TransportLink* receiver, TransportLink* sender,
     ASSERT_TRUE(RecordingHandler::arrived());
     EXPECT_EQ(RecordingHandler::code, 7);
     EXPECT_EQ(RecordingHandler::parameter, 8);
-    if (ownThread) EXPECT_NE(RecordingHandler::thread.load(), std::this_thread::get_id());
+    if (ownThread) {
+        EXPECT_NE(RecordingHandler::thread.load(), std::this_thread::get_id());
+    }
     receiver->setMessageHandler(nullptr, nullptr);
     corvinet::destroyCallbackRecord(handler);
 }

@@ -66,7 +66,10 @@ public:
         return *this;
     }
     Builder& Text(std::string_view text) {
-        m_bytes.insert(m_bytes.end(), text.begin(), text.end());
+        // Byte by byte: a bulk insert of a one-character literal trips a false overflow
+        // warning in the optimising compiler.
+        for (const char c : text)
+            m_bytes.push_back(static_cast<uint8_t>(c));
         return *this;
     }
     Builder& Append(const Bytes& bytes) {

@@ -35,11 +35,21 @@ class NodeTest : public LinkTest {
 protected:
     void Check(const NodeCase& row) {
         SCOPED_TRACE(row.name);
-        if (row.own) EXPECT_EQ(Own(*row.make()), row.own);
-        if (row.standard) EXPECT_EQ(Standard(*row.make()), row.standard);
-        if (row.mathml) EXPECT_EQ(MathML(*row.make()), row.mathml);
-        if (row.text) EXPECT_EQ(Text(*row.make()), row.text);
-        if (row.boxes) EXPECT_EQ(BoxesOf(*row.make()), row.boxes);
+        if (row.own) {
+            EXPECT_EQ(Own(*row.make()), row.own);
+        }
+        if (row.standard) {
+            EXPECT_EQ(Standard(*row.make()), row.standard);
+        }
+        if (row.mathml) {
+            EXPECT_EQ(MathML(*row.make()), row.mathml);
+        }
+        if (row.text) {
+            EXPECT_EQ(Text(*row.make()), row.text);
+        }
+        if (row.boxes) {
+            EXPECT_EQ(BoxesOf(*row.make()), row.boxes);
+        }
     }
 
     static std::string MathML(ExprNode& node) {

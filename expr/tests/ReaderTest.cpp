@@ -169,8 +169,12 @@ TEST_F(Reader, BuildsTheClassThatFitsTheAnswer) {
         NodePtr node = Read(row.send);
         ASSERT_NE(node, nullptr);
         EXPECT_EQ(node->TypeTag(), ::TypeTag(row.tag));
-        if (row.own) EXPECT_EQ(Own(*node), row.own);
-        if (row.boxes) EXPECT_EQ(BoxesOf(*Read(row.send)), row.boxes);
+        if (row.own) {
+            EXPECT_EQ(Own(*node), row.own);
+        }
+        if (row.boxes) {
+            EXPECT_EQ(BoxesOf(*Read(row.send)), row.boxes);
+        }
     }
 }
 

@@ -93,9 +93,13 @@ TEST_F(SessionTest, TheKernelsQuestionsAreAnsweredOrCancelledAndSomeAreNotAnswer
         EXPECT_EQ(TextOf(answer.get()), "2");
         EXPECT_EQ(TextOf(next.get()), "4");
         EXPECT_EQ(requests.back(), "EvaluatePacket[TYSimplify[z]]");
-        if (row.sent) EXPECT_EQ(answers, std::vector<std::string>{row.sent});
+        if (row.sent) {
+            EXPECT_EQ(answers, std::vector<std::string>{row.sent});
+        }
         EXPECT_EQ(host.kernelRequests.size(), row.asked ? 1u : 0u);
-        if (row.asked) EXPECT_EQ(argument, "question");
+        if (row.asked) {
+            EXPECT_EQ(argument, "question");
+        }
     }
 }
 
@@ -197,8 +201,9 @@ TEST_F(SessionTest, RecordListsFillAtMostSixteenRecordsAndReadDamagedOnesSafely)
                    std::to_string(out[i].second);
         };
         EXPECT_EQ(shown(0), row.records.front());
-        if (row.records.size() > 1)
+        if (row.records.size() > 1) {
             EXPECT_EQ(shown(static_cast<std::size_t>(row.count - 1)), row.records.back());
+        }
     }
 }
 

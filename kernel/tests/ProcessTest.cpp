@@ -202,7 +202,9 @@ TEST_F(SessionProcess, KernelsThatMisbehaveLeaveTheSessionInStepOrClosed) {
         ASSERT_TRUE(session->IsConnected());
         host.paletteOpen = true;
         NodePtr answer = session->Simplify(*Sum(2, 3));
-        if (row.answer) EXPECT_EQ(TextOf(answer), row.answer);
+        if (row.answer) {
+            EXPECT_EQ(TextOf(answer), row.answer);
+        }
         EXPECT_EQ(session->IsConnected(), row.connectedAfter);
         EXPECT_EQ(host.paletteOpen, row.connectedAfter);
         if (row.message) {

@@ -53,7 +53,9 @@ TEST_P(BoxActionTest, CreateUndoRedo) {
         EXPECT_EQ(actiontest::Deep(*L1), around ? s.aroundB : s.atCaret);
         TextComp* box = L1->GetAt(around ? 2 : 3);
         ASSERT_NE(box, nullptr);
-        if (s.caretInside && !around) EXPECT_EQ(view.selection.start.GetList(), box->GetList(1));
+        if (s.caretInside && !around) {
+            EXPECT_EQ(view.selection.start.GetList(), box->GetList(1));
+        }
         const streambytes::Bytes done = Saved();
 
         ASSERT_TRUE(slot.UndoCommand());

@@ -390,7 +390,9 @@ TEST_F(GridBoxTest, LatexAndText) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(TextOf(c.box), c.text);
-        if (c.latex != nullptr) EXPECT_EQ(LatexOf(c.box), c.latex);
+        if (c.latex != nullptr) {
+            EXPECT_EQ(LatexOf(c.box), c.latex);
+        }
     }
     boxtest::StringLatex rows(false);
     set->WriteLatexRows(rows);

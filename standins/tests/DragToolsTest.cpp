@@ -114,7 +114,9 @@ TEST_P(Shuffles, OfferAndMakeTheMove) {
     int kind = c.offered.empty() ? kMoveTerm : c.offered.front();
     auto moved = shuffle(kind, c.marked);
     ASSERT_EQ(moved.has_value(), c.moved.has_value());
-    if (moved) EXPECT_TRUE(*moved == *c.moved) << linearText(*moved);
+    if (moved) {
+        EXPECT_TRUE(*moved == *c.moved) << linearText(*moved);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Kernel, Shuffles, ::testing::ValuesIn(shuffles()), [](const auto& info) {
