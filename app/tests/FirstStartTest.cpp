@@ -7,6 +7,7 @@
 #include "app/TessaryView.h"
 #include "app/tests/ShellFixture.h"
 #include "expr/symbols/BuiltinNames.h"
+#include "mathbox/UprightNames.h"
 
 #include <QCoreApplication>
 #include <QDockWidget>
@@ -168,8 +169,12 @@ TEST_F(FirstStartTest, MenusFollowWhetherADocumentIsOpen) {
 
 TEST_F(FirstStartTest, ReservedNamesAreKnownFromStartToExit) {
     EXPECT_GT(LookupBuiltinName("Sin"), 0);
+    // Typed in an equation, an operator's name is set upright and a variable is not.
+    EXPECT_TRUE(IsUprightName("sin"));
+    EXPECT_FALSE(IsUprightName("x"));
     app.ExitInstance();
     EXPECT_EQ(LookupBuiltinName("Sin"), 0);
+    EXPECT_FALSE(IsUprightName("sin"));
 }
 
 TEST_F(FirstStartTest, StartsWithOneUntitledDocumentMaximised) {
