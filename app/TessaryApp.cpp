@@ -15,7 +15,6 @@
 #include "kernel/KernelSession.h"
 #include "mathbox/DrawingServices.h"
 #include "mathbox/LayoutStyleTable.h"
-#include "mathbox/parser/ExprParser.h"
 
 #include <QCoreApplication>
 #include <QFileDialog>
@@ -58,10 +57,6 @@ bool TessaryApp::InitInstance(const QStringList& arguments) {
     // any expression is read or written).
     m_layout = std::make_unique<LayoutServices>();
     m_builtinNames = std::make_unique<BuiltinNamesScope>();
-    // The infix parser that turns typed math into expressions (the kernel's questions answer
-    // what the user typed).
-    m_parser = std::make_unique<InfixListParser>();
-    m_installedParser = std::make_unique<Installed<ListParser>>(gListParser, m_parser.get());
     // The kernel session.
     if (!m_session) {
         m_sessionHost = std::make_unique<QtSessionHost>(
@@ -206,8 +201,6 @@ int TessaryApp::ExitInstance() {
     m_installedSession.reset();
     m_session.reset();
     m_sessionHost.reset();
-    m_installedParser.reset();
-    m_parser.reset();
     m_builtinNames.reset();
     m_layout.reset();
     return m_exitCode;

@@ -25,9 +25,7 @@
 class BuiltinNamesScope;
 class ChildFrame;
 class DrawingServices;
-class InfixListParser;
 class LayoutServices;
-class ListParser;
 class MathElements;
 class MainFrame;
 class QPrinter;
@@ -84,8 +82,6 @@ private:
 
     std::unique_ptr<LayoutServices> m_layout;
     std::unique_ptr<BuiltinNamesScope> m_builtinNames;
-    std::unique_ptr<InfixListParser> m_parser;
-    std::unique_ptr<Installed<ListParser>> m_installedParser;
     // The windows the kernel session uses; outlives the session.
     std::unique_ptr<QtSessionHost> m_sessionHost;
     std::unique_ptr<KernelSession> m_session;

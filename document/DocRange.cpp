@@ -228,9 +228,12 @@ std::vector<CompList*> DocRange::CollectParagraphLists() const {
 }
 
 int32_t DocRange::GetTextStyle() const {
+    // The numbers below are faces (5, 6 and 7 fold onto the text styles they stand in for). A
+    // paragraph answers with the face of its ordinary characters, not its style number: typed
+    // into an empty equation, a letter must start in the math face like the rest of it.
     int32_t style = ParaStyle::kParagraph;
     if (start.kind == DocPos::kInList && start.paragraph != nullptr && !InOneParagraph()) {
-        style = start.paragraph->GetStyle().GetKind();
+        style = start.paragraph->GetStyle().GetTextFace();
     } else if (start.kind == DocPos::kInList && InOneParagraph() && start.index >= 1) {
         const CompList* list = start.GetList();
         bool uniform = HasExtent() && end.index > start.index;
@@ -242,7 +245,7 @@ int32_t DocRange::GetTextStyle() const {
         } else if (start.index > 1 && list->GetCount() > 0) {
             style = list->GetAt(start.index - 1)->GetStyleId();
         } else if (start.IsInParagraphList()) {
-            style = start.paragraph->GetStyle().GetKind();
+            style = start.paragraph->GetStyle().GetTextFace();
         }
     }
     switch (style) {

@@ -263,6 +263,11 @@ bool StructureLayout::PosFromPoint(DocPos& out, Point point, bool nearest) {
     return true;
 }
 
+Rect StructureLayout::GetCaretRect(int32_t) const {
+    const Rect frame = GetFrame();
+    return Rect(m_origin.x + m_box.left, frame.top, m_origin.x + m_box.right, frame.bottom);
+}
+
 bool StructureLayout::IsSame(const Layout& other) const {
     if (m_changed) {
         m_changed = false;

@@ -122,6 +122,9 @@ public:
     void Draw() override;
     TextComp* ComponentAtPoint(Point point) override;
     bool PosFromPoint(DocPos& out, Point point, bool nearest) override;
+    // The component's own width over the line's height: the room a line's end adds to the frame
+    // is for clicks, and a caret after the component stands at its right edge.
+    Rect GetCaretRect(int32_t index) const override;
     // True from a layout of the component until `IsSame` has reported it once.
     bool IsChanged() const override { return m_changed; }
     bool IsSame(const Layout& other) const override;
@@ -143,6 +146,9 @@ public:
         : Layout(start), m_list(list), m_builder(builder) {}
 
     bool IsLineRun() const override { return true; }
+    // The indentation holds no child: the caret before the line's first child is that child's
+    // run's, where the text starts, even when centring puts the text far from the margin.
+    bool ContainsIndex(int32_t) const override { return false; }
     void Measure() override;
     void Draw() override;
     bool PosFromPoint(DocPos& out, Point point, bool nearest) override;

@@ -67,6 +67,9 @@ protected:
         QTest::keyClick(view, Qt::Key_Right);
         QTest::keyClicks(view, "+2x+1");
         ASSERT_EQ(Line(1).GetCount(), 7);
+        // The x typed first into the new equation is math, like the x of 2x (drawn italic).
+        EXPECT_EQ(Line(1).GetAt(1)->GetStyleId(), 3);
+        EXPECT_EQ(Line(1).GetAt(5)->GetStyleId(), 3);
         QTest::keyClick(view, Qt::Key_Home);
         QTest::keyClick(view, Qt::Key_End, Qt::ShiftModifier);
         ASSERT_TRUE(view->GetSelection().HasExtent());

@@ -7,6 +7,7 @@
 #include "app/TessaryView.h"
 #include "app/tests/ShellFixture.h"
 #include "expr/symbols/BuiltinNames.h"
+#include "mathbox/UprightNames.h"
 
 #include <QCoreApplication>
 #include <QDockWidget>
@@ -50,8 +51,8 @@ const Expected kFirstStart[] = {
     {"Find", cmd::kFind, false, false, "Find..."},
     {"Insert Row", cmd::kInsertRow, false, false, "Insert Ro&w"},
     {"Plot parameters", cmd::kPlotParameters, false, false, "Set Plot Parameters..."},
-    {"Plain text at the caret of an empty equation", cmd::kTextPlain, true, true, "&Plain\tF7"},
-    {"Math text style", cmd::kTextPlain + 3, true, false, "&Math\tF10"},
+    {"Plain text", cmd::kTextPlain, true, false, "&Plain\tF7"},
+    {"Math at the caret of an empty equation", cmd::kTextPlain + 3, true, true, "&Math\tF10"},
     {"Plain Equation is the new paragraph's style", cmd::kParaPlainEquation, true, true,
      "Plain &Equation\tF5"},
     {"Title", cmd::kParaTitle, true, false, "&Title"},
@@ -168,8 +169,12 @@ TEST_F(FirstStartTest, MenusFollowWhetherADocumentIsOpen) {
 
 TEST_F(FirstStartTest, ReservedNamesAreKnownFromStartToExit) {
     EXPECT_GT(LookupBuiltinName("Sin"), 0);
+    // Typed in an equation, an operator's name is set upright and a variable is not.
+    EXPECT_TRUE(IsUprightName("sin"));
+    EXPECT_FALSE(IsUprightName("x"));
     app.ExitInstance();
     EXPECT_EQ(LookupBuiltinName("Sin"), 0);
+    EXPECT_FALSE(IsUprightName("sin"));
 }
 
 TEST_F(FirstStartTest, StartsWithOneUntitledDocumentMaximised) {

@@ -279,7 +279,9 @@ TEST_F(KernelRequests, EditAnExpressionInTheQueryWindow) {
             EXPECT_EQ(dialog->size(), QSize(400, 334));
             EXPECT_EQ(LabelText(window, "prompt"), QStringLiteral("Substitute"));
             EXPECT_EQ(PaneText(window), "x");
-            EXPECT_TRUE(dialog->View()->hasFocus());
+            // The pane takes the keys once the window is active (activation itself comes from
+            // the window system, later on some platforms).
+            EXPECT_EQ(dialog->focusWidget(), dialog->View());
             QTest::keyClick(dialog->View(), Qt::Key_End);
             const Rect before = dialog->View()->GetSelection().GetBounds();
             QTest::keyClicks(dialog->View(), "+1");

@@ -285,7 +285,8 @@ TEST_F(ViewEditingTest, FormatCommandsStyleParagraphsAndText) {
     QTest::keyClicks(view, "c");
     EXPECT_EQ(Text(), "abc");
     EXPECT_EQ(Page().GetAt(1)->GetList(1)->GetAt(3)->GetStyleId(), 2);
-    EXPECT_EQ(Page().GetAt(1)->GetList(1)->GetAt(1)->GetStyleId(), 0);
+    // Typed while the paragraph was the new document's equation: math, and left so.
+    EXPECT_EQ(Page().GetAt(1)->GetList(1)->GetAt(1)->GetStyleId(), 3);
 }
 
 TEST_F(ViewEditingTest, SymbolsTypeMathCharactersAsOneTypingStep) {

@@ -273,7 +273,8 @@ TEST_F(PositionTest, RangeQueries) {
     EXPECT_EQ(r.CollectParagraphLists(), (std::vector<CompList*>{L1, L2}));
     seq.GetAt(2)->SetStyle(ParaStyle::kSection);
     EXPECT_FALSE(r.AllParagraphsHaveStyle(ParaStyle::kParagraph));
-    EXPECT_EQ(r.GetTextStyle(), ParaStyle::kParagraph);
+    // The start paragraph's face for ordinary characters (the fake styles' is the text face).
+    EXPECT_EQ(r.GetTextStyle(), 0);
 
     // Restyling over two paragraphs: from the start to its paragraph's end, then up to the end.
     r.ApplyStyle(1);

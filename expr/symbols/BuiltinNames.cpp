@@ -1,5 +1,7 @@
 #include "expr/symbols/BuiltinNames.h"
 
+#include "expr/symbols/SymbolTable.h"
+
 constinit StringHash BuiltinNames;
 
 namespace {
@@ -144,6 +146,16 @@ constexpr StringHash::Entry kNames[] = {
 
 std::span<const StringHash::Entry> BuiltinNameList() {
     return kNames;
+}
+
+bool IsUprightBuiltinName(std::string_view name) {
+    // Names are short: a word run holds at most 31 characters.
+    char text[64];
+    if (name.empty() || name.size() >= sizeof text) return false;
+    name.copy(text, name.size());
+    text[name.size()] = '\0';
+    const SymbolRow* row = BuiltinSymbol(LookupBuiltinName(text));
+    return row != nullptr && (row->flags & kUpright) != 0;
 }
 
 BuiltinNamesScope::BuiltinNamesScope() : m_previous(BuiltinNames) {

@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string_view>
 
 extern StringHash BuiltinNames;
 
@@ -23,6 +24,10 @@ std::span<const StringHash::Entry> BuiltinNameList();
 inline int32_t LookupBuiltinName(const char* name) {
     return static_cast<int32_t>(BuiltinNames.Lookup(name));
 }
+
+// Whether a name typed in the math face is a built-in set upright (its row's flag kUpright):
+// sin, log, ...; false for every other name, and while the table is not filled.
+bool IsUprightBuiltinName(std::string_view name);
 
 // Fills BuiltinNames for its lifetime and puts back what it held before on destruction, so
 // tests and the application install it the same way.

@@ -288,6 +288,19 @@ TEST_F(NameTable, EveryLinkNameFindsItsRow) {
     }
 }
 
+// A word typed in an equation is set upright when it names an operator of the table.
+TEST_F(NameTable, TellsWhichTypedNamesAreSetUpright) {
+    const struct {
+        std::string name;
+        bool upright;
+    } cases[] = {
+        {"sin", true},    {"log", true},  {"arctan", true}, {"x", false},
+        {"alpha", false}, {"Foo", false}, {"", false},      {std::string(40, 's'), false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(IsUprightBuiltinName(c.name), c.upright) << c.name;
+}
+
 TEST(NameTableScope, PutsBackWhatWasThere) {
     EXPECT_EQ(LookupBuiltinName("Sin"), 0);
     {
@@ -295,6 +308,7 @@ TEST(NameTableScope, PutsBackWhatWasThere) {
         EXPECT_EQ(LookupBuiltinName("Sin"), 93);
     }
     EXPECT_EQ(LookupBuiltinName("Sin"), 0);
+    EXPECT_FALSE(IsUprightBuiltinName("sin"));
 }
 
 } // namespace

@@ -228,3 +228,41 @@ TEST_F(LinePlacementTest, AnUnchangedParagraphIsOnlyMoved) {
     EXPECT_EQ(Runs(*para).GetAt(1)->GetOrigin(), Point(before.x, before.y + 50));
     EXPECT_EQ(para->GetFrame().top, kTop + 50);
 }
+
+TEST_F(LinePlacementTest, CaretsAndHighlightOfACentredLineStandAtItsText) {
+    // A line of two characters and a box (10 + 10 + 20) in the 560 pixels from M to C is set
+    // (560 - 40) / 2 = 260 in: its text runs from 281 to 321, whichever way round it is.
+    const struct {
+        const char* name;
+        bool boxLast;
+    } cases[] = {
+        {"characters, then a box", true},
+        {"a box, then characters", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        OwnedPara para = MakePara(ParaStyle::kPlainEquation, c.boxLast ? "ab" : "");
+        CompList& list = *para->GetList(1);
+        list.Append(new fakes::Box);
+        if (!c.boxLast) fakes::AppendChars(list, "ab", para->GetStyle().GetTextFace());
+        LayOut(*para, kTop);
+        const Rect line = LineRuns(*para)[0]->GetFrame();
+        DocRange caret;
+        caret.Set(&list, 1, 1);
+        EXPECT_EQ(caret.GetBounds().left, 281) << "before the first child";
+        caret.Set(&list, 4, 4);
+        EXPECT_EQ(caret.GetBounds(), Rect(321, line.top, 322, line.bottom))
+            << "after the last child, over the line's height";
+        DocRange whole;
+        whole.Set(&list, 1, 4);
+        EXPECT_EQ(whole.GetHighlightRegion().GetBox(), Rect(281, line.top, 322, line.bottom));
+    }
+
+    // The second line's caret stands at that line's own text: 300 pixels, 130 in.
+    OwnedPara para = MakePara(ParaStyle::kTitle, Word('a', 30) + " " + Word('b', 30));
+    LayOut(*para, kTop);
+    ASSERT_EQ(LineRuns(*para).size(), 2u);
+    DocRange second;
+    second.Set(para->GetList(1), 32, 32);
+    EXPECT_EQ(second.GetBounds().left, M() + 130);
+}

@@ -128,6 +128,40 @@ TEST_F(ParagraphTest, PlainTextStopsAtTheFirstReturn) {
     EXPECT_EQ(tabs->CountLeadingTabs(), 3);
 }
 
+TEST_F(ParagraphTest, TypingStartsInTheFaceOfTheParagraphsOrdinaryCharacters) {
+    // The text style a caret with nothing before it offers (and typing there takes): the face
+    // the style gives its ordinary characters, never the face that shares its style number.
+    const struct {
+        const char* name;
+        int32_t style;
+        int32_t textStyle;
+    } cases[] = {
+        {"title", ParaStyle::kTitle, 2},
+        {"section", ParaStyle::kSection, 2},
+        {"paragraph", ParaStyle::kParagraph, 0},
+        {"list entry", ParaStyle::kListEntry, 0},
+        {"plain equation: a letter typed first is math", ParaStyle::kPlainEquation, 3},
+        {"numbered equation: its ordinary characters are text", ParaStyle::kNumberedEquation, 0},
+        {"source code: typewriter, not math", ParaStyle::kSourceCode, 4},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        OwnedPara empty = MakePara(c.style);
+        DocRange caret;
+        caret.Set(empty->GetList(1), 1, 1);
+        EXPECT_EQ(caret.GetTextStyle(), c.textStyle);
+        // At the start of a non-empty paragraph too, and over paragraphs from its start.
+        OwnedPara text = MakePara(c.style, "ab");
+        DocRange first;
+        first.Set(text->GetList(1), 1, 1);
+        EXPECT_EQ(first.GetTextStyle(), c.textStyle);
+        DocRange across;
+        across.start = At(*empty, 1);
+        across.end = At(*text, 2);
+        EXPECT_EQ(across.GetTextStyle(), c.textStyle);
+    }
+}
+
 TEST_F(ParagraphTest, ChangingTheStyleDropsTheRunsThatShowTheOldNumber) {
     Document doc;
     OwnedPara para = MakePara(ParaStyle::kNumberedEquation, "x=1");
