@@ -18,19 +18,12 @@ void PutNumberText(QKLINK link, int32_t token, const std::string& text) {
     QKPutData(link, text.data(), static_cast<int32_t>(text.size()));
 }
 
-template <typename Node, typename... Args>
-NodePtr CloneWithSource(const ExprNode& from, Args&&... args) {
-    auto copy = std::make_unique<Node>(std::forward<Args>(args)...);
-    if (from.HasSource()) copy->SetSource(from.Source());
-    return copy;
-}
-
 } // namespace
 
 // ---- TextNode ----------------------------------------------------------------------------------
 
 NodePtr TextNode::Clone() const {
-    return CloneWithSource<TextNode>(*this, m_text);
+    return WithSource(std::make_unique<TextNode>(m_text));
 }
 
 void TextNode::PutToLink(QKLINK link, MarkerMode mode) const {
@@ -62,7 +55,7 @@ std::unique_ptr<MachineIntegerNode> MachineIntegerNode::FromText(std::string_vie
 }
 
 NodePtr MachineIntegerNode::Clone() const {
-    return CloneWithSource<MachineIntegerNode>(*this, m_value);
+    return WithSource(std::make_unique<MachineIntegerNode>(m_value));
 }
 
 void MachineIntegerNode::PutToLink(QKLINK link, MarkerMode mode) const {
@@ -102,7 +95,7 @@ std::unique_ptr<MachineRealNode> MachineRealNode::FromText(std::string_view text
 }
 
 NodePtr MachineRealNode::Clone() const {
-    return CloneWithSource<MachineRealNode>(*this, m_value);
+    return WithSource(std::make_unique<MachineRealNode>(m_value));
 }
 
 void MachineRealNode::PutToLink(QKLINK link, MarkerMode mode) const {
@@ -169,7 +162,7 @@ void NumberTextNode::Negate() {
 }
 
 NodePtr IntegerNode::Clone() const {
-    return CloneWithSource<IntegerNode>(*this, Text());
+    return WithSource(std::make_unique<IntegerNode>(Text()));
 }
 
 int32_t IntegerNode::GetInteger() const {
@@ -181,7 +174,7 @@ double IntegerNode::GetReal() const {
 }
 
 NodePtr RealNode::Clone() const {
-    return CloneWithSource<RealNode>(*this, Text());
+    return WithSource(std::make_unique<RealNode>(Text()));
 }
 
 int32_t RealNode::GetInteger() const {
@@ -202,9 +195,7 @@ std::unique_ptr<SymbolNode> SymbolNode::FromName(std::string_view name) {
 }
 
 NodePtr SymbolNode::Clone() const {
-    auto copy = std::unique_ptr<SymbolNode>(new SymbolNode(m_name, m_row));
-    if (HasSource()) copy->SetSource(Source());
-    return copy;
+    return WithSource(std::unique_ptr<SymbolNode>(new SymbolNode(m_name, m_row)));
 }
 
 std::string SymbolNode::LinkName() const {
@@ -281,7 +272,5 @@ ErrorNode::ErrorNode() : SymbolNode(std::nullopt, symbol_row::kError) {}
 ErrorNode::ErrorNode(const NodeSource& source) : SymbolNode(source, symbol_row::kError) {}
 
 NodePtr ErrorNode::Clone() const {
-    auto copy = std::make_unique<ErrorNode>();
-    if (HasSource()) copy->SetSource(Source());
-    return copy;
+    return WithSource(std::make_unique<ErrorNode>());
 }

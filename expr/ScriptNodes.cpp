@@ -242,11 +242,9 @@ bool BigOperatorNode::IsProduct() const {
 NodePtr BigOperatorNode::Clone() const {
     std::unique_ptr<SymbolNode> op;
     if (m_op) op.reset(static_cast<SymbolNode*>(m_op->Clone().release()));
-    auto copy =
-        std::make_unique<BigOperatorNode>(std::move(op), CloneOrNull(m_body.get()),
-                                          CloneOrNull(m_lower.get()), CloneOrNull(m_upper.get()));
-    if (HasSource()) copy->SetSource(Source());
-    return copy;
+    return WithSource(std::make_unique<BigOperatorNode>(std::move(op), CloneOrNull(m_body.get()),
+                                                        CloneOrNull(m_lower.get()),
+                                                        CloneOrNull(m_upper.get())));
 }
 
 void BigOperatorNode::AppendChild(NodePtr next) {

@@ -31,12 +31,6 @@ protected:
 
     NodePtr& FirstSlot() { return m_first; }
     NodePtr& SecondSlot() { return m_second; }
-    // A clone's own fields are set by the class; this copies the source over.
-    template <typename Node>
-    NodePtr WithSource(std::unique_ptr<Node> copy) const {
-        if (HasSource()) copy->SetSource(Source());
-        return copy;
-    }
 
 private:
     NodePtr* Ordered(int which) {

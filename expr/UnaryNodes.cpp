@@ -3,16 +3,6 @@
 #include "expr/MathMLWriter.h"
 #include "expr/NodeBoxes.h"
 
-namespace {
-
-template <typename Node>
-NodePtr WithSourceOf(const ExprNode& from, std::unique_ptr<Node> copy) {
-    if (from.HasSource()) copy->SetSource(from.Source());
-    return copy;
-}
-
-} // namespace
-
 UnaryNode::UnaryNode(const NodeSource& source, NodePtr operand)
     : ExprNode(source), m_operand(std::move(operand)) {
     if (m_operand) MutableSource().start = m_operand->Source().start;
@@ -65,7 +55,7 @@ ExprNode* UnaryNode::FindParentOf(const ExprNode* node) {
 // ---- FactorialNode -----------------------------------------------------------------------------
 
 NodePtr FactorialNode::Clone() const {
-    return WithSourceOf(*this, std::make_unique<FactorialNode>(CloneOperand()));
+    return WithSource(std::make_unique<FactorialNode>(CloneOperand()));
 }
 
 void FactorialNode::PutToLink(QKLINK link, MarkerMode mode) const {
@@ -102,7 +92,7 @@ void FactorialNode::WriteText(Str255& out) {
 // ---- ConjugateNode -----------------------------------------------------------------------------
 
 NodePtr ConjugateNode::Clone() const {
-    return WithSourceOf(*this, std::make_unique<ConjugateNode>(CloneOperand()));
+    return WithSource(std::make_unique<ConjugateNode>(CloneOperand()));
 }
 
 void ConjugateNode::PutToLink(QKLINK link, MarkerMode mode) const {
@@ -136,7 +126,7 @@ DirectionNode::DirectionNode(const NodeSource& source, bool below)
     : UnaryNode(source, nullptr), m_below(below) {}
 
 NodePtr DirectionNode::Clone() const {
-    return WithSourceOf(*this, std::make_unique<DirectionNode>(CloneOperand(), m_below));
+    return WithSource(std::make_unique<DirectionNode>(CloneOperand(), m_below));
 }
 
 void DirectionNode::PutToLink(QKLINK link, MarkerMode mode) const {
