@@ -1,5 +1,6 @@
 #include "expr/CalculusNodes.h"
 
+#include "expr/FixedChildren.h"
 #include "expr/ListNodes.h"
 #include "expr/MathMLWriter.h"
 #include "expr/NodeBoxes.h"
@@ -127,49 +128,33 @@ void IntegrateNode::WriteMathML(MathMLWriter& writer) {
 }
 
 std::optional<Fraction> IntegrateNode::ExtractFraction() {
-    for (NodePtr* slot : {&m_upper, &m_lower, &m_integrand, &m_variable})
-        ReplaceByFraction(*slot);
+    fixed_children::ExtractFractions({&m_upper, &m_lower, &m_integrand, &m_variable});
     return std::nullopt;
 }
 
 NodePtr IntegrateNode::ReplaceChild(ExprNode* old, NodePtr replacement) {
-    if (!old || !replacement) return nullptr;
-    for (NodePtr* slot : {&m_upper, &m_lower, &m_integrand, &m_variable}) {
-        if (slot->get() == old) {
-            std::swap(*slot, replacement);
-            return replacement;
-        }
-    }
-    return nullptr;
+    return fixed_children::Replace({&m_upper, &m_lower, &m_integrand, &m_variable}, old,
+                                   replacement);
 }
 
 void IntegrateNode::VisitTree(ExprNode& collector) {
-    for (ExprNode* child : {m_integrand.get(), m_lower.get(), m_upper.get(), m_variable.get()})
-        if (child) child->VisitTree(collector);
+    fixed_children::VisitTree({m_integrand.get(), m_lower.get(), m_upper.get(), m_variable.get()},
+                              collector);
 }
 
 intptr_t IntegrateNode::FindInTree() {
-    for (ExprNode* child : {m_integrand.get(), m_lower.get(), m_upper.get(), m_variable.get()}) {
-        if (!child) continue;
-        if (const intptr_t found = child->FindInTree()) return found;
-    }
-    return 0;
+    return fixed_children::FindInTree(
+        {m_integrand.get(), m_lower.get(), m_upper.get(), m_variable.get()});
 }
 
 void IntegrateNode::VisitTreeNoArg() {
-    for (ExprNode* child : {m_integrand.get(), m_lower.get(), m_upper.get(), m_variable.get()})
-        if (child) child->VisitTreeNoArg();
+    fixed_children::VisitTreeNoArg(
+        {m_integrand.get(), m_lower.get(), m_upper.get(), m_variable.get()});
 }
 
 ExprNode* IntegrateNode::FindParentOf(const ExprNode* node) {
-    if (!node) return nullptr;
-    for (ExprNode* child : {m_upper.get(), m_lower.get(), m_integrand.get(), m_variable.get()})
-        if (child == node) return this;
-    for (ExprNode* child : {m_upper.get(), m_lower.get(), m_integrand.get(), m_variable.get()}) {
-        if (!child) continue;
-        if (ExprNode* parent = child->FindParentOf(node)) return parent;
-    }
-    return nullptr;
+    return fixed_children::FindParentOf(
+        *this, {m_upper.get(), m_lower.get(), m_integrand.get(), m_variable.get()}, node);
 }
 
 // ---- DerivativeNode ----------------------------------------------------------------------------
@@ -331,31 +316,22 @@ std::optional<Fraction> DifferentiationNode::ExtractFraction() {
 
 NodePtr DifferentiationNode::ReplaceChild(ExprNode* old, NodePtr replacement) {
     if (!old || !replacement) return nullptr;
-    for (NodePtr* slot : {&m_operand, &m_variables}) {
-        if (slot->get() == old) {
-            std::swap(*slot, replacement);
-            return replacement;
-        }
-    }
+    if (NodePtr detached = fixed_children::Replace({&m_operand, &m_variables}, old, replacement))
+        return detached;
+    // A variable stands in the sequence: the sequence replaces it.
     return m_variables ? m_variables->ReplaceChild(old, std::move(replacement)) : nullptr;
 }
 
 void DifferentiationNode::VisitTree(ExprNode& collector) {
-    for (ExprNode* child : {m_operand.get(), m_variables.get()})
-        if (child) child->VisitTree(collector);
+    fixed_children::VisitTree({m_operand.get(), m_variables.get()}, collector);
 }
 
 intptr_t DifferentiationNode::FindInTree() {
-    for (ExprNode* child : {m_operand.get(), m_variables.get()}) {
-        if (!child) continue;
-        if (const intptr_t found = child->FindInTree()) return found;
-    }
-    return 0;
+    return fixed_children::FindInTree({m_operand.get(), m_variables.get()});
 }
 
 void DifferentiationNode::VisitTreeNoArg() {
-    for (ExprNode* child : {m_operand.get(), m_variables.get()})
-        if (child) child->VisitTreeNoArg();
+    fixed_children::VisitTreeNoArg({m_operand.get(), m_variables.get()});
 }
 
 ExprNode* DifferentiationNode::FindParentOf(const ExprNode* node) {

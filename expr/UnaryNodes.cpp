@@ -1,5 +1,6 @@
 #include "expr/UnaryNodes.h"
 
+#include "expr/FixedChildren.h"
 #include "expr/MathMLWriter.h"
 #include "expr/NodeBoxes.h"
 
@@ -20,36 +21,32 @@ void UnaryNode::PutUnaryStandard(QKLINK link, const char* head) const {
 }
 
 std::optional<Fraction> UnaryNode::ExtractFraction() {
-    if (m_operand) ReplaceByFraction(m_operand);
+    fixed_children::ExtractFractions({&m_operand});
     return std::nullopt;
 }
 
 NodePtr UnaryNode::ReplaceChild(ExprNode* old, NodePtr replacement) {
-    if (!old || old != m_operand.get() || !replacement) return nullptr;
-    std::swap(m_operand, replacement);
-    return replacement;
+    return fixed_children::Replace({&m_operand}, old, replacement);
 }
 
 void UnaryNode::VisitTree(ExprNode& collector) {
-    if (m_operand) m_operand->VisitTree(collector);
+    fixed_children::VisitTree({m_operand.get()}, collector);
 }
 
 intptr_t UnaryNode::FindInTree() {
-    return m_operand ? m_operand->FindInTree() : 0;
+    return fixed_children::FindInTree({m_operand.get()});
 }
 
 void UnaryNode::VisitTreeNoArg() {
-    if (m_operand) m_operand->VisitTreeNoArg();
+    fixed_children::VisitTreeNoArg({m_operand.get()});
 }
 
 ExprNode* UnaryNode::FindMarker(const DocPos& position) {
-    return m_operand && m_operand->SourceHolds(position) ? m_operand.get() : nullptr;
+    return fixed_children::FindMarker({m_operand.get()}, position);
 }
 
 ExprNode* UnaryNode::FindParentOf(const ExprNode* node) {
-    if (!m_operand) return nullptr;
-    if (m_operand.get() == node) return this;
-    return m_operand->FindParentOf(node);
+    return fixed_children::FindParentOf(*this, {m_operand.get()}, node);
 }
 
 // ---- FactorialNode -----------------------------------------------------------------------------
