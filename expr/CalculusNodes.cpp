@@ -46,8 +46,12 @@ VariableItem SplitVariable(ExprNode* item) {
     return {variable, order};
 }
 
-bool IsIntegerOrder(const ExprNode* order, int32_t value) {
-    return order && order->TypeTag() == ::TypeTag("intN") && order->GetInteger() == value;
+// The primes an order shows as: two for the integer 2, one for a smaller integer, none (the
+// order in parentheses) otherwise.
+int32_t PrimeCount(const ExprNode* order) {
+    if (!order || order->TypeTag() != ::TypeTag("intN")) return 0;
+    const int32_t value = order->GetInteger();
+    return value == 2 ? 2 : value < 2 ? 1 : 0;
 }
 
 } // namespace
@@ -176,13 +180,13 @@ void DerivativeNode::PutStandardToLink(QKLINK link) const {
 
 void DerivativeNode::BuildBoxes(BoxList& boxes, int32_t level) {
     BoxList mark;
-    if (IsIntegerOrder(Order(), 2)) {
+    const int32_t primes = PrimeCount(Order());
+    if (primes == 2)
         mark.AddGlyph(kDoublePrimeGlyph);
-    } else if (Order() && Order()->TypeTag() == ::TypeTag("intN") && Order()->GetInteger() < 2) {
+    else if (primes == 1)
         mark.AddGlyph(kPrimeGlyph);
-    } else {
+    else
         AppendParenthesised(mark, BoxesAt(Order(), 1));
-    }
     BoxList own;
     AppendMade(own, [&](BoxFactory& f) { return f.ExpoComp(std::move(mark)); });
     if (level == 10)
@@ -192,9 +196,10 @@ void DerivativeNode::BuildBoxes(BoxList& boxes, int32_t level) {
 }
 
 void DerivativeNode::WritePrimeMark(MathMLWriter& writer) const {
-    if (IsIntegerOrder(Order(), 2)) {
+    const int32_t primes = PrimeCount(Order());
+    if (primes == 2) {
         writer.WriteEntity("#x2033");
-    } else if (Order() && Order()->TypeTag() == ::TypeTag("intN") && Order()->GetInteger() < 2) {
+    } else if (primes == 1) {
         writer.WriteEntity("#x2032");
     } else {
         writer.BeginFenced("(", ")");
