@@ -11,8 +11,8 @@
 
 namespace {
 
-// A number token of text: the digits travel as they are.
-void PutNumberText(QKLINK link, int32_t token, const std::string& text) {
+// A token carried as text (a string, or a number's digits), sent as it stands.
+void PutTextToken(QKLINK link, int32_t token, const std::string& text) {
     QKPutNext(link, token);
     QKPutSize(link, static_cast<int32_t>(text.size()));
     QKPutData(link, text.data(), static_cast<int32_t>(text.size()));
@@ -28,10 +28,7 @@ NodePtr TextNode::Clone() const {
 
 void TextNode::PutToLink(QKLINK link, MarkerMode mode) const {
     PutMarkerHead(link, mode);
-    const std::string converted = ConvertToLinkString(m_text);
-    QKPutNext(link, QKTOK_STRING);
-    QKPutSize(link, static_cast<int32_t>(converted.size()));
-    QKPutData(link, converted.data(), static_cast<int32_t>(converted.size()));
+    PutTextToken(link, QKTOK_STRING, ConvertToLinkString(m_text));
 }
 
 void TextNode::BuildBoxes(BoxList& boxes, int32_t) {
@@ -132,7 +129,7 @@ int32_t MachineRealNode::GetInteger() const {
 void NumberTextNode::PutToLink(QKLINK link, MarkerMode mode) const {
     PutMarkerHead(link, mode);
     if (m_text)
-        PutNumberText(link, m_real ? QKTOK_REAL : QKTOK_INTEGER, *m_text);
+        PutTextToken(link, m_real ? QKTOK_REAL : QKTOK_INTEGER, *m_text);
     else if (m_real)
         QKPutDouble(link, 0.0);
     else
