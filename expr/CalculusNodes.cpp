@@ -108,10 +108,7 @@ void IntegrateNode::BuildBoxes(BoxList& boxes, int32_t level) {
         return f.InteComp(std::move(integrand), std::move(variable), std::move(upper),
                           std::move(lower), bounds);
     });
-    if (level > 8)
-        AppendParenthesised(boxes, std::move(own));
-    else
-        boxes.Append(std::move(own));
+    AppendOwn(boxes, std::move(own), level > 8);
 }
 
 void IntegrateNode::WriteMathML(MathMLWriter& writer) {
@@ -189,10 +186,7 @@ void DerivativeNode::BuildBoxes(BoxList& boxes, int32_t level) {
         AppendParenthesised(mark, BoxesAt(Order(), 1));
     BoxList own;
     AppendMade(own, [&](BoxFactory& f) { return f.ExpoComp(std::move(mark)); });
-    if (level == 10)
-        AppendParenthesised(boxes, std::move(own));
-    else
-        boxes.Append(std::move(own));
+    AppendOwn(boxes, std::move(own), level == 10);
 }
 
 void DerivativeNode::WritePrimeMark(MathMLWriter& writer) const {

@@ -88,10 +88,7 @@ void PowerNode::BuildBoxes(BoxList& boxes, int32_t level) {
     BoxList exponent;
     BuildInto(First(), exponent, 4);
     AppendMade(own, [&](BoxFactory& f) { return f.ExpoComp(std::move(exponent)); });
-    if (level < 10)
-        boxes.Append(std::move(own));
-    else
-        AppendParenthesised(boxes, std::move(own));
+    AppendOwn(boxes, std::move(own), level >= 10);
 }
 
 void PowerNode::WriteMathML(MathMLWriter& writer) {
@@ -172,10 +169,7 @@ void DivideNode::BuildBoxes(BoxList& boxes, int32_t level) {
     AppendMade(own, [&](BoxFactory& f) {
         return f.FracComp(std::move(numerator), std::move(denominator));
     });
-    if (level < 10)
-        boxes.Append(std::move(own));
-    else
-        AppendParenthesised(boxes, std::move(own));
+    AppendOwn(boxes, std::move(own), level >= 10);
 }
 
 void DivideNode::WriteMathML(MathMLWriter& writer) {

@@ -67,10 +67,7 @@ void FactorialNode::BuildBoxes(BoxList& boxes, int32_t level) {
     BoxList own;
     if (Operand()) Operand()->BuildBoxes(own, 9);
     own.AddGlyph('!');
-    if (level < 10)
-        boxes.Append(std::move(own));
-    else
-        AppendParenthesised(boxes, std::move(own));
+    AppendOwn(boxes, std::move(own), level >= 10);
 }
 
 void FactorialNode::WriteMathML(MathMLWriter& writer) {
