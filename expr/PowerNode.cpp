@@ -148,16 +148,11 @@ NodePtr DivideNode::Clone() const {
 }
 
 void DivideNode::PutToLink(QKLINK link, MarkerMode mode) const {
-    PutMarkerHead(link, mode);
-    QKPutFunction(link, "TYDivide", 2);
-    PutChildToLink(link, First(), mode, false);
-    PutChildToLink(link, Second(), mode, false);
+    PutBinary(link, mode, "TYDivide");
 }
 
 void DivideNode::PutStandardToLink(QKLINK link) const {
-    QKPutFunction(link, "Divide", 2);
-    PutChildToLink(link, First(), kNoMarkers, true);
-    PutChildToLink(link, Second(), kNoMarkers, true);
+    PutBinaryStandard(link, "Divide");
 }
 
 void DivideNode::BuildBoxes(BoxList& boxes, int32_t level) {

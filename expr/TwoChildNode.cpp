@@ -2,6 +2,19 @@
 
 #include "expr/FixedChildren.h"
 
+void TwoChildNode::PutBinary(QKLINK link, MarkerMode mode, const char* head) const {
+    PutMarkerHead(link, mode);
+    QKPutFunction(link, head, 2);
+    PutChildToLink(link, m_first.get(), mode, false);
+    PutChildToLink(link, m_second.get(), mode, false);
+}
+
+void TwoChildNode::PutBinaryStandard(QKLINK link, const char* head) const {
+    QKPutFunction(link, head, 2);
+    PutChildToLink(link, m_first.get(), kNoMarkers, true);
+    PutChildToLink(link, m_second.get(), kNoMarkers, true);
+}
+
 std::optional<Fraction> TwoChildNode::ExtractFraction() {
     fixed_children::ExtractFractions({Ordered(0), Ordered(1)});
     return std::nullopt;

@@ -29,6 +29,9 @@ protected:
     // The children in the order the class's passes take them.
     virtual bool SecondChildFirst() const { return false; }
 
+    // Writes `head` with both children as its arguments (a missing one as Null).
+    void PutBinary(QKLINK link, MarkerMode mode, const char* head) const;
+    void PutBinaryStandard(QKLINK link, const char* head) const;
     NodePtr& FirstSlot() { return m_first; }
     NodePtr& SecondSlot() { return m_second; }
 
