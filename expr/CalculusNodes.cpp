@@ -1,5 +1,6 @@
 #include "expr/CalculusNodes.h"
 
+#include "expr/FixedChildren.h"
 #include "expr/ListNodes.h"
 #include "expr/MathMLWriter.h"
 #include "expr/NodeBoxes.h"
@@ -45,8 +46,12 @@ VariableItem SplitVariable(ExprNode* item) {
     return {variable, order};
 }
 
-bool IsIntegerOrder(const ExprNode* order, int32_t value) {
-    return order && order->TypeTag() == ::TypeTag("intN") && order->GetInteger() == value;
+// The primes an order shows as: two for the integer 2, one for a smaller integer, none (the
+// order in parentheses) otherwise.
+int32_t PrimeCount(const ExprNode* order) {
+    if (!order || order->TypeTag() != ::TypeTag("intN")) return 0;
+    const int32_t value = order->GetInteger();
+    return value == 2 ? 2 : value < 2 ? 1 : 0;
 }
 
 } // namespace
@@ -103,10 +108,7 @@ void IntegrateNode::BuildBoxes(BoxList& boxes, int32_t level) {
         return f.InteComp(std::move(integrand), std::move(variable), std::move(upper),
                           std::move(lower), bounds);
     });
-    if (level > 8)
-        AppendParenthesised(boxes, std::move(own));
-    else
-        boxes.Append(std::move(own));
+    AppendOwn(boxes, std::move(own), level > 8);
 }
 
 void IntegrateNode::WriteMathML(MathMLWriter& writer) {
@@ -127,49 +129,33 @@ void IntegrateNode::WriteMathML(MathMLWriter& writer) {
 }
 
 std::optional<Fraction> IntegrateNode::ExtractFraction() {
-    for (NodePtr* slot : {&m_upper, &m_lower, &m_integrand, &m_variable})
-        ReplaceByFraction(*slot);
+    fixed_children::ExtractFractions({&m_upper, &m_lower, &m_integrand, &m_variable});
     return std::nullopt;
 }
 
 NodePtr IntegrateNode::ReplaceChild(ExprNode* old, NodePtr replacement) {
-    if (!old || !replacement) return nullptr;
-    for (NodePtr* slot : {&m_upper, &m_lower, &m_integrand, &m_variable}) {
-        if (slot->get() == old) {
-            std::swap(*slot, replacement);
-            return replacement;
-        }
-    }
-    return nullptr;
+    return fixed_children::Replace({&m_upper, &m_lower, &m_integrand, &m_variable}, old,
+                                   replacement);
 }
 
 void IntegrateNode::VisitTree(ExprNode& collector) {
-    for (ExprNode* child : {m_integrand.get(), m_lower.get(), m_upper.get(), m_variable.get()})
-        if (child) child->VisitTree(collector);
+    fixed_children::VisitTree({m_integrand.get(), m_lower.get(), m_upper.get(), m_variable.get()},
+                              collector);
 }
 
 intptr_t IntegrateNode::FindInTree() {
-    for (ExprNode* child : {m_integrand.get(), m_lower.get(), m_upper.get(), m_variable.get()}) {
-        if (!child) continue;
-        if (const intptr_t found = child->FindInTree()) return found;
-    }
-    return 0;
+    return fixed_children::FindInTree(
+        {m_integrand.get(), m_lower.get(), m_upper.get(), m_variable.get()});
 }
 
 void IntegrateNode::VisitTreeNoArg() {
-    for (ExprNode* child : {m_integrand.get(), m_lower.get(), m_upper.get(), m_variable.get()})
-        if (child) child->VisitTreeNoArg();
+    fixed_children::VisitTreeNoArg(
+        {m_integrand.get(), m_lower.get(), m_upper.get(), m_variable.get()});
 }
 
 ExprNode* IntegrateNode::FindParentOf(const ExprNode* node) {
-    if (!node) return nullptr;
-    for (ExprNode* child : {m_upper.get(), m_lower.get(), m_integrand.get(), m_variable.get()})
-        if (child == node) return this;
-    for (ExprNode* child : {m_upper.get(), m_lower.get(), m_integrand.get(), m_variable.get()}) {
-        if (!child) continue;
-        if (ExprNode* parent = child->FindParentOf(node)) return parent;
-    }
-    return nullptr;
+    return fixed_children::FindParentOf(
+        *this, {m_upper.get(), m_lower.get(), m_integrand.get(), m_variable.get()}, node);
 }
 
 // ---- DerivativeNode ----------------------------------------------------------------------------
@@ -191,25 +177,23 @@ void DerivativeNode::PutStandardToLink(QKLINK link) const {
 
 void DerivativeNode::BuildBoxes(BoxList& boxes, int32_t level) {
     BoxList mark;
-    if (IsIntegerOrder(Order(), 2)) {
+    const int32_t primes = PrimeCount(Order());
+    if (primes == 2)
         mark.AddGlyph(kDoublePrimeGlyph);
-    } else if (Order() && Order()->TypeTag() == ::TypeTag("intN") && Order()->GetInteger() < 2) {
+    else if (primes == 1)
         mark.AddGlyph(kPrimeGlyph);
-    } else {
+    else
         AppendParenthesised(mark, BoxesAt(Order(), 1));
-    }
     BoxList own;
     AppendMade(own, [&](BoxFactory& f) { return f.ExpoComp(std::move(mark)); });
-    if (level == 10)
-        AppendParenthesised(boxes, std::move(own));
-    else
-        boxes.Append(std::move(own));
+    AppendOwn(boxes, std::move(own), level == 10);
 }
 
 void DerivativeNode::WritePrimeMark(MathMLWriter& writer) const {
-    if (IsIntegerOrder(Order(), 2)) {
+    const int32_t primes = PrimeCount(Order());
+    if (primes == 2) {
         writer.WriteEntity("#x2033");
-    } else if (Order() && Order()->TypeTag() == ::TypeTag("intN") && Order()->GetInteger() < 2) {
+    } else if (primes == 1) {
         writer.WriteEntity("#x2032");
     } else {
         writer.BeginFenced("(", ")");
@@ -331,31 +315,22 @@ std::optional<Fraction> DifferentiationNode::ExtractFraction() {
 
 NodePtr DifferentiationNode::ReplaceChild(ExprNode* old, NodePtr replacement) {
     if (!old || !replacement) return nullptr;
-    for (NodePtr* slot : {&m_operand, &m_variables}) {
-        if (slot->get() == old) {
-            std::swap(*slot, replacement);
-            return replacement;
-        }
-    }
+    if (NodePtr detached = fixed_children::Replace({&m_operand, &m_variables}, old, replacement))
+        return detached;
+    // A variable stands in the sequence: the sequence replaces it.
     return m_variables ? m_variables->ReplaceChild(old, std::move(replacement)) : nullptr;
 }
 
 void DifferentiationNode::VisitTree(ExprNode& collector) {
-    for (ExprNode* child : {m_operand.get(), m_variables.get()})
-        if (child) child->VisitTree(collector);
+    fixed_children::VisitTree({m_operand.get(), m_variables.get()}, collector);
 }
 
 intptr_t DifferentiationNode::FindInTree() {
-    for (ExprNode* child : {m_operand.get(), m_variables.get()}) {
-        if (!child) continue;
-        if (const intptr_t found = child->FindInTree()) return found;
-    }
-    return 0;
+    return fixed_children::FindInTree({m_operand.get(), m_variables.get()});
 }
 
 void DifferentiationNode::VisitTreeNoArg() {
-    for (ExprNode* child : {m_operand.get(), m_variables.get()})
-        if (child) child->VisitTreeNoArg();
+    fixed_children::VisitTreeNoArg({m_operand.get(), m_variables.get()});
 }
 
 ExprNode* DifferentiationNode::FindParentOf(const ExprNode* node) {

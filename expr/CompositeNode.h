@@ -11,6 +11,8 @@
 
 #include "expr/ExprNode.h"
 
+#include <utility>
+
 class CompositeNode : public ExprNode {
 public:
     CompositeNode() = default;
@@ -58,6 +60,14 @@ protected:
     // marked as the mover; a run of the whole chain marks this node instead. True when a node
     // was made.
     bool MarkRun(ExprNode* first, ExprNode* last, std::unique_ptr<CompositeNode> fresh);
+    // A new `Node` (made from `args`) holding a copy of the first child, with this node's
+    // source: the ListTransform of the list-like classes.
+    template <typename Node, typename... Args>
+    NodePtr FirstItemCopy(Args&&... args) const {
+        auto copy = std::make_unique<Node>(std::forward<Args>(args)...);
+        if (FirstChild()) copy->AppendChild(FirstChild()->Clone());
+        return WithSource(std::move(copy));
+    }
     // Copies of the children after the first, appended in order; for ListTransform clones.
     void AppendCopiesAfterFirst(ExprNode& into) const;
     // Writes `head` with one argument per child, then each child in its own form.

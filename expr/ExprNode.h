@@ -157,10 +157,11 @@ public:
     ExprNode* LastSibling();
 
 protected:
-    // Copies the source of `from` into a clone.
-    void CopySourceFrom(const ExprNode& from) {
-        m_source = from.m_source;
-        m_hasSource = from.m_hasSource;
+    // A clone's own fields are set by the class; this gives it the node's source too.
+    template <typename Node>
+    NodePtr WithSource(std::unique_ptr<Node> copy) const {
+        if (m_hasSource) copy->SetSource(m_source);
+        return copy;
     }
 
 private:

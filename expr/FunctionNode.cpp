@@ -197,16 +197,11 @@ NodePtr ModNode::Clone() const {
 }
 
 void ModNode::PutToLink(QKLINK link, MarkerMode mode) const {
-    PutMarkerHead(link, mode);
-    QKPutFunction(link, "TYMod", 2);
-    PutChildToLink(link, First(), mode, false);
-    PutChildToLink(link, Second(), mode, false);
+    PutBinary(link, mode, "TYMod");
 }
 
 void ModNode::PutStandardToLink(QKLINK link) const {
-    QKPutFunction(link, "Mod", 2);
-    PutChildToLink(link, First(), kNoMarkers, true);
-    PutChildToLink(link, Second(), kNoMarkers, true);
+    PutBinaryStandard(link, "Mod");
 }
 
 void ModNode::BuildBoxes(BoxList& boxes, int32_t level) {
@@ -244,10 +239,7 @@ NodePtr RuleNode::Clone() const {
 }
 
 void RuleNode::PutToLink(QKLINK link, MarkerMode mode) const {
-    PutMarkerHead(link, mode);
-    QKPutFunction(link, "Rule", 2);
-    PutChildToLink(link, First(), mode, false);
-    PutChildToLink(link, Second(), mode, false);
+    PutBinary(link, mode, "Rule");
 }
 
 void RuleNode::BuildBoxes(BoxList& boxes, int32_t level) {

@@ -221,9 +221,7 @@ NodePtr OrNode::Clone() const {
 }
 
 NodePtr OrNode::ListTransform() const {
-    auto copy = std::make_unique<OrNode>(CloneOrNull(FirstChild()));
-    if (HasSource()) copy->SetSource(Source());
-    return copy;
+    return WithSource(std::make_unique<OrNode>(CloneOrNull(FirstChild())));
 }
 
 void OrNode::PutToLink(QKLINK link, MarkerMode mode) const {

@@ -16,14 +16,6 @@ protected:
     GridNode(NodePtr chain, const char* ownHead, const char* standardHead)
         : CompositeNode(std::move(chain)), m_ownHead(ownHead), m_standardHead(standardHead) {}
 
-    template <typename Node>
-    NodePtr FirstItemCopy() const {
-        auto copy = std::make_unique<Node>(nullptr);
-        if (FirstChild()) copy->AppendChild(FirstChild()->Clone());
-        if (HasSource()) copy->SetSource(Source());
-        return copy;
-    }
-
 private:
     const char* m_ownHead;
     const char* m_standardHead;
@@ -36,7 +28,7 @@ public:
     void BuildBoxes(BoxList& boxes, int32_t level) override;
     void WriteMathML(MathMLWriter& writer) override;
     ::TypeTag TypeTag() const override { return ::TypeTag("matN"); }
-    NodePtr ListTransform() const override { return FirstItemCopy<MatrixNode>(); }
+    NodePtr ListTransform() const override { return FirstItemCopy<MatrixNode>(nullptr); }
 };
 
 class TableNode final : public GridNode {
@@ -46,7 +38,7 @@ public:
     void BuildBoxes(BoxList& boxes, int32_t level) override;
     void WriteMathML(MathMLWriter& writer) override;
     ::TypeTag TypeTag() const override { return ::TypeTag("tabN"); }
-    NodePtr ListTransform() const override { return FirstItemCopy<TableNode>(); }
+    NodePtr ListTransform() const override { return FirstItemCopy<TableNode>(nullptr); }
 };
 
 // One column of a table; it shows only inside its table.
@@ -56,7 +48,7 @@ public:
 
     void WriteMathML(MathMLWriter& writer) override { CompositeNode::WriteMathML(writer); }
     ::TypeTag TypeTag() const override { return ::TypeTag("colN"); }
-    NodePtr ListTransform() const override { return FirstItemCopy<ColumnNode>(); }
+    NodePtr ListTransform() const override { return FirstItemCopy<ColumnNode>(nullptr); }
 };
 
 class EquationSetNode final : public GridNode {
@@ -67,7 +59,7 @@ public:
     void BuildBoxes(BoxList& boxes, int32_t level) override;
     void WriteMathML(MathMLWriter& writer) override;
     ::TypeTag TypeTag() const override { return ::TypeTag("eqsN"); }
-    NodePtr ListTransform() const override { return FirstItemCopy<EquationSetNode>(); }
+    NodePtr ListTransform() const override { return FirstItemCopy<EquationSetNode>(nullptr); }
 };
 
 // A piecewise definition: rows {value, condition}, the last condition possibly "otherwise".
@@ -79,7 +71,7 @@ public:
     void BuildBoxes(BoxList& boxes, int32_t level) override;
     void WriteMathML(MathMLWriter& writer) override;
     ::TypeTag TypeTag() const override { return ::TypeTag("splN"); }
-    NodePtr ListTransform() const override { return FirstItemCopy<SplitNode>(); }
+    NodePtr ListTransform() const override { return FirstItemCopy<SplitNode>(nullptr); }
 };
 
 // Alternatives, a or b or c.

@@ -9,9 +9,7 @@ GroupNode::GroupNode(const NodeSource& source, NodePtr inner, bool parentheses)
 }
 
 NodePtr GroupNode::Clone() const {
-    auto copy = std::make_unique<GroupNode>(CloneOperand(), m_parentheses);
-    if (HasSource()) copy->SetSource(Source());
-    return copy;
+    return WithSource(std::make_unique<GroupNode>(CloneOperand(), m_parentheses));
 }
 
 void GroupNode::PutToLink(QKLINK link, MarkerMode mode) const {

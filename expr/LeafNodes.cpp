@@ -11,18 +11,11 @@
 
 namespace {
 
-// A number token of text: the digits travel as they are.
-void PutNumberText(QKLINK link, int32_t token, const std::string& text) {
+// A token carried as text (a string, or a number's digits), sent as it stands.
+void PutTextToken(QKLINK link, int32_t token, const std::string& text) {
     QKPutNext(link, token);
     QKPutSize(link, static_cast<int32_t>(text.size()));
     QKPutData(link, text.data(), static_cast<int32_t>(text.size()));
-}
-
-template <typename Node, typename... Args>
-NodePtr CloneWithSource(const ExprNode& from, Args&&... args) {
-    auto copy = std::make_unique<Node>(std::forward<Args>(args)...);
-    if (from.HasSource()) copy->SetSource(from.Source());
-    return copy;
 }
 
 } // namespace
@@ -30,15 +23,12 @@ NodePtr CloneWithSource(const ExprNode& from, Args&&... args) {
 // ---- TextNode ----------------------------------------------------------------------------------
 
 NodePtr TextNode::Clone() const {
-    return CloneWithSource<TextNode>(*this, m_text);
+    return WithSource(std::make_unique<TextNode>(m_text));
 }
 
 void TextNode::PutToLink(QKLINK link, MarkerMode mode) const {
     PutMarkerHead(link, mode);
-    const std::string converted = ConvertToLinkString(m_text);
-    QKPutNext(link, QKTOK_STRING);
-    QKPutSize(link, static_cast<int32_t>(converted.size()));
-    QKPutData(link, converted.data(), static_cast<int32_t>(converted.size()));
+    PutTextToken(link, QKTOK_STRING, ConvertToLinkString(m_text));
 }
 
 void TextNode::BuildBoxes(BoxList& boxes, int32_t) {
@@ -62,7 +52,7 @@ std::unique_ptr<MachineIntegerNode> MachineIntegerNode::FromText(std::string_vie
 }
 
 NodePtr MachineIntegerNode::Clone() const {
-    return CloneWithSource<MachineIntegerNode>(*this, m_value);
+    return WithSource(std::make_unique<MachineIntegerNode>(m_value));
 }
 
 void MachineIntegerNode::PutToLink(QKLINK link, MarkerMode mode) const {
@@ -102,7 +92,7 @@ std::unique_ptr<MachineRealNode> MachineRealNode::FromText(std::string_view text
 }
 
 NodePtr MachineRealNode::Clone() const {
-    return CloneWithSource<MachineRealNode>(*this, m_value);
+    return WithSource(std::make_unique<MachineRealNode>(m_value));
 }
 
 void MachineRealNode::PutToLink(QKLINK link, MarkerMode mode) const {
@@ -139,7 +129,7 @@ int32_t MachineRealNode::GetInteger() const {
 void NumberTextNode::PutToLink(QKLINK link, MarkerMode mode) const {
     PutMarkerHead(link, mode);
     if (m_text)
-        PutNumberText(link, m_real ? QKTOK_REAL : QKTOK_INTEGER, *m_text);
+        PutTextToken(link, m_real ? QKTOK_REAL : QKTOK_INTEGER, *m_text);
     else if (m_real)
         QKPutDouble(link, 0.0);
     else
@@ -169,7 +159,7 @@ void NumberTextNode::Negate() {
 }
 
 NodePtr IntegerNode::Clone() const {
-    return CloneWithSource<IntegerNode>(*this, Text());
+    return WithSource(std::make_unique<IntegerNode>(Text()));
 }
 
 int32_t IntegerNode::GetInteger() const {
@@ -181,7 +171,7 @@ double IntegerNode::GetReal() const {
 }
 
 NodePtr RealNode::Clone() const {
-    return CloneWithSource<RealNode>(*this, Text());
+    return WithSource(std::make_unique<RealNode>(Text()));
 }
 
 int32_t RealNode::GetInteger() const {
@@ -202,9 +192,7 @@ std::unique_ptr<SymbolNode> SymbolNode::FromName(std::string_view name) {
 }
 
 NodePtr SymbolNode::Clone() const {
-    auto copy = std::unique_ptr<SymbolNode>(new SymbolNode(m_name, m_row));
-    if (HasSource()) copy->SetSource(Source());
-    return copy;
+    return WithSource(std::unique_ptr<SymbolNode>(new SymbolNode(m_name, m_row)));
 }
 
 std::string SymbolNode::LinkName() const {
@@ -281,7 +269,5 @@ ErrorNode::ErrorNode() : SymbolNode(std::nullopt, symbol_row::kError) {}
 ErrorNode::ErrorNode(const NodeSource& source) : SymbolNode(source, symbol_row::kError) {}
 
 NodePtr ErrorNode::Clone() const {
-    auto copy = std::make_unique<ErrorNode>();
-    if (HasSource()) copy->SetSource(Source());
-    return copy;
+    return WithSource(std::make_unique<ErrorNode>());
 }

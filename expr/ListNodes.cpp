@@ -6,22 +6,10 @@
 #include <algorithm>
 #include <vector>
 
-namespace {
-
-template <typename Node>
-NodePtr FirstItemCopy(const CompositeNode& from) {
-    auto copy = std::make_unique<Node>();
-    if (from.FirstChild()) copy->AppendChild(from.FirstChild()->Clone());
-    if (from.HasSource()) copy->SetSource(from.Source());
-    return copy;
-}
-
-} // namespace
-
 // ---- SequenceNode ------------------------------------------------------------------------------
 
 NodePtr SequenceNode::ListTransform() const {
-    return FirstItemCopy<SequenceNode>(*this);
+    return FirstItemCopy<SequenceNode>();
 }
 
 void SequenceNode::BuildBoxes(BoxList& boxes, int32_t level) {
@@ -51,7 +39,7 @@ bool SequenceNode::IsNumeric() const {
 // ---- ListNode ----------------------------------------------------------------------------------
 
 NodePtr ListNode::ListTransform() const {
-    return FirstItemCopy<ListNode>(*this);
+    return FirstItemCopy<ListNode>();
 }
 
 void ListNode::AppendChild(NodePtr child) {

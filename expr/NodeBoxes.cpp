@@ -6,6 +6,13 @@ void AppendParenthesised(BoxList& into, BoxList inner) {
     AppendMade(into, [&](BoxFactory& f) { return f.ParenComp(std::move(inner)); });
 }
 
+void AppendOwn(BoxList& into, BoxList own, bool parenthesise) {
+    if (parenthesise)
+        AppendParenthesised(into, std::move(own));
+    else
+        into.Append(std::move(own));
+}
+
 void AppendNumberGlyphs(std::string_view text, BoxList& into, bool real) {
     const int32_t limit = CurrentExprSettings().DigitLimit();
     int32_t digits = 0;

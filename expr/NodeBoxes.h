@@ -23,6 +23,8 @@ void AppendMade(BoxList& into, Make make) {
 
 // Appends `inner` in parentheses.
 void AppendParenthesised(BoxList& into, BoxList inner);
+// Appends a node's own boxes, in parentheses when its place binds more tightly than it does.
+void AppendOwn(BoxList& into, BoxList own, bool parenthesise);
 
 // The glyphs of a number text. Fraction digits beyond the session's digit limit are dropped
 // from a real; an exponent "e..." shows as " 10" with the exponent raised.

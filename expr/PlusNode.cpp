@@ -35,10 +35,7 @@ void PlusNode::PutStandardToLink(QKLINK link) const {
 }
 
 NodePtr PlusNode::ListTransform() const {
-    auto copy = std::make_unique<PlusNode>();
-    if (FirstChild()) copy->AppendChild(FirstChild()->Clone());
-    if (HasSource()) copy->SetSource(Source());
-    return copy;
+    return FirstItemCopy<PlusNode>();
 }
 
 bool PlusNode::IsAtom() const {

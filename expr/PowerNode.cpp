@@ -88,10 +88,7 @@ void PowerNode::BuildBoxes(BoxList& boxes, int32_t level) {
     BoxList exponent;
     BuildInto(First(), exponent, 4);
     AppendMade(own, [&](BoxFactory& f) { return f.ExpoComp(std::move(exponent)); });
-    if (level < 10)
-        boxes.Append(std::move(own));
-    else
-        AppendParenthesised(boxes, std::move(own));
+    AppendOwn(boxes, std::move(own), level >= 10);
 }
 
 void PowerNode::WriteMathML(MathMLWriter& writer) {
@@ -151,16 +148,11 @@ NodePtr DivideNode::Clone() const {
 }
 
 void DivideNode::PutToLink(QKLINK link, MarkerMode mode) const {
-    PutMarkerHead(link, mode);
-    QKPutFunction(link, "TYDivide", 2);
-    PutChildToLink(link, First(), mode, false);
-    PutChildToLink(link, Second(), mode, false);
+    PutBinary(link, mode, "TYDivide");
 }
 
 void DivideNode::PutStandardToLink(QKLINK link) const {
-    QKPutFunction(link, "Divide", 2);
-    PutChildToLink(link, First(), kNoMarkers, true);
-    PutChildToLink(link, Second(), kNoMarkers, true);
+    PutBinaryStandard(link, "Divide");
 }
 
 void DivideNode::BuildBoxes(BoxList& boxes, int32_t level) {
@@ -172,10 +164,7 @@ void DivideNode::BuildBoxes(BoxList& boxes, int32_t level) {
     AppendMade(own, [&](BoxFactory& f) {
         return f.FracComp(std::move(numerator), std::move(denominator));
     });
-    if (level < 10)
-        boxes.Append(std::move(own));
-    else
-        AppendParenthesised(boxes, std::move(own));
+    AppendOwn(boxes, std::move(own), level >= 10);
 }
 
 void DivideNode::WriteMathML(MathMLWriter& writer) {

@@ -65,10 +65,7 @@ std::unique_ptr<InequalityNode> InequalityNode::FromOperands(int32_t relationRow
 }
 
 NodePtr InequalityNode::ListTransform() const {
-    auto copy = std::make_unique<InequalityNode>();
-    if (FirstChild()) copy->AppendChild(FirstChild()->Clone());
-    if (HasSource()) copy->SetSource(Source());
-    return copy;
+    return FirstItemCopy<InequalityNode>();
 }
 
 void InequalityNode::PutToLink(QKLINK link, MarkerMode mode) const {

@@ -1,5 +1,6 @@
 #include "expr/ScriptNodes.h"
 
+#include "expr/FixedChildren.h"
 #include "expr/FunctionNode.h"
 #include "expr/LeafNodes.h"
 #include "expr/MathMLWriter.h"
@@ -242,11 +243,9 @@ bool BigOperatorNode::IsProduct() const {
 NodePtr BigOperatorNode::Clone() const {
     std::unique_ptr<SymbolNode> op;
     if (m_op) op.reset(static_cast<SymbolNode*>(m_op->Clone().release()));
-    auto copy =
-        std::make_unique<BigOperatorNode>(std::move(op), CloneOrNull(m_body.get()),
-                                          CloneOrNull(m_lower.get()), CloneOrNull(m_upper.get()));
-    if (HasSource()) copy->SetSource(Source());
-    return copy;
+    return WithSource(std::make_unique<BigOperatorNode>(std::move(op), CloneOrNull(m_body.get()),
+                                                        CloneOrNull(m_lower.get()),
+                                                        CloneOrNull(m_upper.get())));
 }
 
 void BigOperatorNode::AppendChild(NodePtr next) {
@@ -315,52 +314,30 @@ void BigOperatorNode::WriteMathML(MathMLWriter& writer) {
 }
 
 std::optional<Fraction> BigOperatorNode::ExtractFraction() {
-    ReplaceByFraction(m_upper);
-    ReplaceByFraction(m_lower);
-    ReplaceByFraction(m_body);
+    fixed_children::ExtractFractions({&m_upper, &m_lower, &m_body});
     return std::nullopt;
 }
 
 NodePtr BigOperatorNode::ReplaceChild(ExprNode* old, NodePtr replacement) {
-    if (!old || !replacement) return nullptr;
-    for (NodePtr* slot : {&m_upper, &m_lower, &m_body}) {
-        if (slot->get() == old) {
-            std::swap(*slot, replacement);
-            return replacement;
-        }
-    }
-    return nullptr;
+    return fixed_children::Replace({&m_upper, &m_lower, &m_body}, old, replacement);
 }
 
 void BigOperatorNode::VisitTree(ExprNode& collector) {
-    for (ExprNode* child : {m_body.get(), m_lower.get(), m_upper.get()})
-        if (child) child->VisitTree(collector);
+    fixed_children::VisitTree({m_body.get(), m_lower.get(), m_upper.get()}, collector);
 }
 
 intptr_t BigOperatorNode::FindInTree() {
-    for (ExprNode* child : {m_body.get(), m_lower.get(), m_upper.get()}) {
-        if (!child) continue;
-        if (const intptr_t found = child->FindInTree()) return found;
-    }
-    return 0;
+    return fixed_children::FindInTree({m_body.get(), m_lower.get(), m_upper.get()});
 }
 
 void BigOperatorNode::VisitTreeNoArg() {
-    for (ExprNode* child : {m_body.get(), m_lower.get(), m_upper.get()})
-        if (child) child->VisitTreeNoArg();
+    fixed_children::VisitTreeNoArg({m_body.get(), m_lower.get(), m_upper.get()});
 }
 
+// The sign is a child too, though a symbol has no children of its own to search.
 ExprNode* BigOperatorNode::FindParentOf(const ExprNode* node) {
-    if (!node) return nullptr;
-    for (const ExprNode* child :
-         {static_cast<const ExprNode*>(m_upper.get()), static_cast<const ExprNode*>(m_lower.get()),
-          static_cast<const ExprNode*>(m_op.get()), static_cast<const ExprNode*>(m_body.get())})
-        if (child == node) return this;
-    for (ExprNode* child : {m_upper.get(), m_lower.get(), m_body.get()}) {
-        if (!child) continue;
-        if (ExprNode* parent = child->FindParentOf(node)) return parent;
-    }
-    return nullptr;
+    return fixed_children::FindParentOf(
+        *this, {m_upper.get(), m_lower.get(), m_op.get(), m_body.get()}, node);
 }
 
 int32_t BigOperatorNode::Precedence() const {

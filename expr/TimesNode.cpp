@@ -22,10 +22,7 @@ void TimesNode::PutStandardToLink(QKLINK link) const {
 }
 
 NodePtr TimesNode::ListTransform() const {
-    auto copy = std::make_unique<TimesNode>();
-    if (FirstChild()) copy->AppendChild(FirstChild()->Clone());
-    if (HasSource()) copy->SetSource(Source());
-    return copy;
+    return FirstItemCopy<TimesNode>();
 }
 
 SignCode TimesNode::StripNegative() {

@@ -1,56 +1,45 @@
 #include "expr/TwoChildNode.h"
 
+#include "expr/FixedChildren.h"
+
+void TwoChildNode::PutBinary(QKLINK link, MarkerMode mode, const char* head) const {
+    PutMarkerHead(link, mode);
+    QKPutFunction(link, head, 2);
+    PutChildToLink(link, m_first.get(), mode, false);
+    PutChildToLink(link, m_second.get(), mode, false);
+}
+
+void TwoChildNode::PutBinaryStandard(QKLINK link, const char* head) const {
+    QKPutFunction(link, head, 2);
+    PutChildToLink(link, m_first.get(), kNoMarkers, true);
+    PutChildToLink(link, m_second.get(), kNoMarkers, true);
+}
+
 std::optional<Fraction> TwoChildNode::ExtractFraction() {
-    for (int which = 0; which < 2; ++which) {
-        if (NodePtr* child = Ordered(which); *child) ReplaceByFraction(*child);
-    }
+    fixed_children::ExtractFractions({Ordered(0), Ordered(1)});
     return std::nullopt;
 }
 
 NodePtr TwoChildNode::ReplaceChild(ExprNode* old, NodePtr replacement) {
-    if (!old || !replacement) return nullptr;
-    NodePtr* slot = old == m_first.get() ? &m_first : old == m_second.get() ? &m_second : nullptr;
-    if (!slot) return nullptr;
-    std::swap(*slot, replacement);
-    return replacement;
+    return fixed_children::Replace({&m_first, &m_second}, old, replacement);
 }
 
 void TwoChildNode::VisitTree(ExprNode& collector) {
-    for (int which = 0; which < 2; ++which) {
-        if (NodePtr* child = Ordered(which); *child) (*child)->VisitTree(collector);
-    }
+    fixed_children::VisitTree({Ordered(0)->get(), Ordered(1)->get()}, collector);
 }
 
 intptr_t TwoChildNode::FindInTree() {
-    for (int which = 0; which < 2; ++which) {
-        if (NodePtr* child = Ordered(which); *child) {
-            if (const intptr_t found = (*child)->FindInTree()) return found;
-        }
-    }
-    return 0;
+    return fixed_children::FindInTree({Ordered(0)->get(), Ordered(1)->get()});
 }
 
 void TwoChildNode::VisitTreeNoArg() {
-    for (int which = 0; which < 2; ++which) {
-        if (NodePtr* child = Ordered(which); *child) (*child)->VisitTreeNoArg();
-    }
+    fixed_children::VisitTreeNoArg({Ordered(0)->get(), Ordered(1)->get()});
 }
 
 ExprNode* TwoChildNode::FindMarker(const DocPos& position) {
-    for (int which = 0; which < 2; ++which) {
-        NodePtr* child = Ordered(which);
-        if (*child && (*child)->SourceHolds(position)) return child->get();
-    }
-    return nullptr;
+    return fixed_children::FindMarker({Ordered(0)->get(), Ordered(1)->get()}, position);
 }
 
 ExprNode* TwoChildNode::FindParentOf(const ExprNode* node) {
-    if (!node) return nullptr;
-    if (node == m_first.get() || node == m_second.get()) return this;
-    for (int which = 0; which < 2; ++which) {
-        if (NodePtr* child = Ordered(which); *child) {
-            if (ExprNode* parent = (*child)->FindParentOf(node)) return parent;
-        }
-    }
-    return nullptr;
+    return fixed_children::FindParentOf(*this, {Ordered(0)->get(), Ordered(1)->get()}, node);
 }

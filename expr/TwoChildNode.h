@@ -29,14 +29,11 @@ protected:
     // The children in the order the class's passes take them.
     virtual bool SecondChildFirst() const { return false; }
 
+    // Writes `head` with both children as its arguments (a missing one as Null).
+    void PutBinary(QKLINK link, MarkerMode mode, const char* head) const;
+    void PutBinaryStandard(QKLINK link, const char* head) const;
     NodePtr& FirstSlot() { return m_first; }
     NodePtr& SecondSlot() { return m_second; }
-    // A clone's own fields are set by the class; this copies the source over.
-    template <typename Node>
-    NodePtr WithSource(std::unique_ptr<Node> copy) const {
-        if (HasSource()) copy->SetSource(Source());
-        return copy;
-    }
 
 private:
     NodePtr* Ordered(int which) {

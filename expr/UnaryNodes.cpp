@@ -1,17 +1,8 @@
 #include "expr/UnaryNodes.h"
 
+#include "expr/FixedChildren.h"
 #include "expr/MathMLWriter.h"
 #include "expr/NodeBoxes.h"
-
-namespace {
-
-template <typename Node>
-NodePtr WithSourceOf(const ExprNode& from, std::unique_ptr<Node> copy) {
-    if (from.HasSource()) copy->SetSource(from.Source());
-    return copy;
-}
-
-} // namespace
 
 UnaryNode::UnaryNode(const NodeSource& source, NodePtr operand)
     : ExprNode(source), m_operand(std::move(operand)) {
@@ -30,42 +21,38 @@ void UnaryNode::PutUnaryStandard(QKLINK link, const char* head) const {
 }
 
 std::optional<Fraction> UnaryNode::ExtractFraction() {
-    if (m_operand) ReplaceByFraction(m_operand);
+    fixed_children::ExtractFractions({&m_operand});
     return std::nullopt;
 }
 
 NodePtr UnaryNode::ReplaceChild(ExprNode* old, NodePtr replacement) {
-    if (!old || old != m_operand.get() || !replacement) return nullptr;
-    std::swap(m_operand, replacement);
-    return replacement;
+    return fixed_children::Replace({&m_operand}, old, replacement);
 }
 
 void UnaryNode::VisitTree(ExprNode& collector) {
-    if (m_operand) m_operand->VisitTree(collector);
+    fixed_children::VisitTree({m_operand.get()}, collector);
 }
 
 intptr_t UnaryNode::FindInTree() {
-    return m_operand ? m_operand->FindInTree() : 0;
+    return fixed_children::FindInTree({m_operand.get()});
 }
 
 void UnaryNode::VisitTreeNoArg() {
-    if (m_operand) m_operand->VisitTreeNoArg();
+    fixed_children::VisitTreeNoArg({m_operand.get()});
 }
 
 ExprNode* UnaryNode::FindMarker(const DocPos& position) {
-    return m_operand && m_operand->SourceHolds(position) ? m_operand.get() : nullptr;
+    return fixed_children::FindMarker({m_operand.get()}, position);
 }
 
 ExprNode* UnaryNode::FindParentOf(const ExprNode* node) {
-    if (!m_operand) return nullptr;
-    if (m_operand.get() == node) return this;
-    return m_operand->FindParentOf(node);
+    return fixed_children::FindParentOf(*this, {m_operand.get()}, node);
 }
 
 // ---- FactorialNode -----------------------------------------------------------------------------
 
 NodePtr FactorialNode::Clone() const {
-    return WithSourceOf(*this, std::make_unique<FactorialNode>(CloneOperand()));
+    return WithSource(std::make_unique<FactorialNode>(CloneOperand()));
 }
 
 void FactorialNode::PutToLink(QKLINK link, MarkerMode mode) const {
@@ -80,10 +67,7 @@ void FactorialNode::BuildBoxes(BoxList& boxes, int32_t level) {
     BoxList own;
     if (Operand()) Operand()->BuildBoxes(own, 9);
     own.AddGlyph('!');
-    if (level < 10)
-        boxes.Append(std::move(own));
-    else
-        AppendParenthesised(boxes, std::move(own));
+    AppendOwn(boxes, std::move(own), level >= 10);
 }
 
 void FactorialNode::WriteMathML(MathMLWriter& writer) {
@@ -102,7 +86,7 @@ void FactorialNode::WriteText(Str255& out) {
 // ---- ConjugateNode -----------------------------------------------------------------------------
 
 NodePtr ConjugateNode::Clone() const {
-    return WithSourceOf(*this, std::make_unique<ConjugateNode>(CloneOperand()));
+    return WithSource(std::make_unique<ConjugateNode>(CloneOperand()));
 }
 
 void ConjugateNode::PutToLink(QKLINK link, MarkerMode mode) const {
@@ -136,7 +120,7 @@ DirectionNode::DirectionNode(const NodeSource& source, bool below)
     : UnaryNode(source, nullptr), m_below(below) {}
 
 NodePtr DirectionNode::Clone() const {
-    return WithSourceOf(*this, std::make_unique<DirectionNode>(CloneOperand(), m_below));
+    return WithSource(std::make_unique<DirectionNode>(CloneOperand(), m_below));
 }
 
 void DirectionNode::PutToLink(QKLINK link, MarkerMode mode) const {

@@ -356,6 +356,7 @@ public:
     Rect GetSymbolBox() const { return m_symbol; }
 
 protected:
+    // Every big operator starts at size level 0, its limits three levels below.
     BigOpComp();
     BigOpComp(CompArray upper, CompArray lower);
 
@@ -367,10 +368,8 @@ private:
 
 class SumComp final : public BigOpComp {
 public:
-    SumComp() { SetSizeLevel(0); }
-    SumComp(CompArray upper, CompArray lower) : BigOpComp(std::move(upper), std::move(lower)) {
-        SetSizeLevel(0);
-    }
+    SumComp() = default;
+    SumComp(CompArray upper, CompArray lower) : BigOpComp(std::move(upper), std::move(lower)) {}
     OwnedComponent Clone() const override;
     TypeTag GetTypeTag() const override { return tags::Sum; }
     uint8_t GetSymbolCode() const override { return 190; }
@@ -380,10 +379,8 @@ public:
 
 class ProdComp final : public BigOpComp {
 public:
-    ProdComp() { SetSizeLevel(0); }
-    ProdComp(CompArray upper, CompArray lower) : BigOpComp(std::move(upper), std::move(lower)) {
-        SetSizeLevel(0);
-    }
+    ProdComp() = default;
+    ProdComp(CompArray upper, CompArray lower) : BigOpComp(std::move(upper), std::move(lower)) {}
     OwnedComponent Clone() const override;
     TypeTag GetTypeTag() const override { return tags::Product; }
     uint8_t GetSymbolCode() const override { return 184; }

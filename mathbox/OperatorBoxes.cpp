@@ -276,10 +276,15 @@ ExprNode* InteComp::ToExpression() {
 
 // --- BigOpComp ---
 
-BigOpComp::BigOpComp() : MultiListComp(2, {}) {}
+// Qualified, since in a constructor only this class's own version can run.
+BigOpComp::BigOpComp() : MultiListComp(2, {}) {
+    BigOpComp::SetSizeLevel(0);
+}
 
 BigOpComp::BigOpComp(CompArray upper, CompArray lower)
-    : MultiListComp(2, Lists(std::move(lower), std::move(upper))) {}
+    : MultiListComp(2, Lists(std::move(lower), std::move(upper))) {
+    BigOpComp::SetSizeLevel(0);
+}
 
 void BigOpComp::SetSizeLevel(uint8_t level) {
     MathComp::SetSizeLevel(level);
