@@ -277,6 +277,8 @@ TEST_F(KernelRequests, EditAnExpressionInTheQueryWindow) {
         [](QWidget* window) {
             auto* dialog = static_cast<COSKQueryDialog*>(window);
             EXPECT_EQ(dialog->size(), QSize(400, 334));
+            EXPECT_EQ(dialog->View()->ScrollOffset().x, 192);
+            EXPECT_EQ(dialog->View()->ScrollOffset().y, 0);
             EXPECT_EQ(LabelText(window, "prompt"), QStringLiteral("Substitute"));
             EXPECT_EQ(PaneText(window), "x");
             // The pane takes the keys once the window is active (activation itself comes from
