@@ -36,11 +36,12 @@ bool IsSymbolNamed(const ExprNode& node, std::string_view name) {
     return text.View() == name;
 }
 
-// An answer that puts nothing into the document: the user cancelled, the kernel failed, or
-// the request could not be sent or read (a paragraph saying only "error" would be no result).
+// An answer that puts nothing into the document: the user cancelled, or the request could
+// not be sent or read (a paragraph saying only "error" would be no result). A calculation
+// the kernel could not do answers "$Failed", which is shown like any answer so that the user
+// sees it failed; program text that failed places nothing.
 bool IsNoResult(const ExprNode& answer) {
-    return IsSymbolNamed(answer, "$Canceled") || IsSymbolNamed(answer, "$Failed") ||
-           dynamic_cast<const ErrorNode*>(&answer) != nullptr;
+    return IsSymbolNamed(answer, "$Canceled") || dynamic_cast<const ErrorNode*>(&answer) != nullptr;
 }
 
 CompSequence::OwnedPara ResultPara(const ExprHolder& holder) {
@@ -204,7 +205,8 @@ int32_t StringEvaluateAction::DoIt() {
         {
             WorkingStatus working(*this);
             NodePtr answer = m_session.StringEvaluate(*m_code);
-            if (!answer || IsNoResult(*answer) || seq == nullptr || m_lastParagraph <= 0) {
+            if (!answer || IsNoResult(*answer) || IsSymbolNamed(*answer, "$Failed") ||
+                seq == nullptr || m_lastParagraph <= 0) {
                 m_placement = placement::kNothing;
                 m_after = CaretAtEnd(m_after);
             } else {

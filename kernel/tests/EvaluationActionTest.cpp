@@ -91,7 +91,8 @@ TEST_F(EvaluationTest, AnswersThatPlaceNothingLeaveTheDocumentAndCannotBeUndone)
     };
     const Case cases[] = {
         {"cancelled", ReturnSymbol("$Canceled"), placement::kNewParagraphAfter},
-        {"failed", ReturnSymbol("$Failed"), placement::kReplaceParagraph},
+        {"cancelled, where it would replace the line", ReturnSymbol("$Canceled"),
+         placement::kReplaceParagraph},
         {"placement nothing", SumAnswer(), placement::kNothing},
         {"constant letter with no palette", SumAnswer(), placement::kDeclareConstant},
         // Last, since the kernel is gone after it: the request answers the error tree.
@@ -120,6 +121,36 @@ TEST_F(EvaluationTest, AnswersThatPlaceNothingLeaveTheDocumentAndCannotBeUndone)
         EXPECT_FALSE(view.selection.HasExtent());
         EXPECT_EQ(view.selection.start.index, 4);
         EXPECT_EQ(view.status, "");
+        slot.Clear();
+    }
+}
+
+// Unlike program text, a calculation the kernel could not do shows its "$Failed" where the
+// answer goes, as one undoable step.
+TEST_F(EvaluationTest, AFailedCalculationIsShownLikeAnyAnswer) {
+    struct Case {
+        int32_t placement;
+        const char* document;
+    };
+    const Case cases[] = {
+        {placement::kNewParagraphAfter, "3:ab | 5:x+1 | 5:$Failed | 3:cd"},
+        {placement::kReplaceParagraph, "3:ab | 5:$Failed | 3:cd"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.placement);
+        const auto before = Saved();
+        const DocRange selection = Range(List(2), 1, 4);
+        view.selection = selection;
+        ExprHolder tree = TreeOf(List(2));
+        ExprNode* input = tree.Get();
+        kernel->Serve({ReturnSymbol("$Failed")});
+        ASSERT_TRUE(slot.DoAction(MakeAction<EvaluateAction>(view, session, selection, 7,
+                                                             c.placement, std::move(tree), input)));
+        NewRequests();
+        EXPECT_EQ(Doc(), c.document);
+        EXPECT_TRUE(slot.GetLastAction()->CanUndo());
+        slot.UndoCommand();
+        EXPECT_EQ(Saved(), before);
         slot.Clear();
     }
 }
