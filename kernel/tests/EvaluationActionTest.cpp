@@ -19,6 +19,24 @@ PipeKernel::Reply SumAnswer() {
     });
 }
 
+// Calculations on the whole second line, "x+1".
+class LineCalculationTest : public EvaluationTest {
+protected:
+    // Runs calculation `kind` with `placement`, the kernel answering `reply`; the caret ends
+    // where the action put it.
+    bool CalculateLine(PipeKernel::Reply reply, int32_t kind, int32_t placement) {
+        const DocRange selection = Range(List(2), 1, 4);
+        view.selection = selection;
+        ExprHolder tree = TreeOf(List(2));
+        ExprNode* input = tree.Get();
+        kernel->Serve({std::move(reply)});
+        const bool done = slot.DoAction(MakeAction<EvaluateAction>(
+            view, session, selection, kind, placement, std::move(tree), input));
+        NewRequests();
+        return done;
+    }
+};
+
 TEST_F(EvaluationTest, EachPlacementPutsTheAnswerWhereItBelongs) {
     struct Case {
         const char* name;
@@ -83,7 +101,7 @@ TEST_F(EvaluationTest, EachPlacementPutsTheAnswerWhereItBelongs) {
     }
 }
 
-TEST_F(EvaluationTest, AnswersThatPlaceNothingLeaveTheDocumentAndCannotBeUndone) {
+TEST_F(LineCalculationTest, AnswersThatPlaceNothingLeaveTheDocumentAndCannotBeUndone) {
     struct Case {
         const char* name;
         PipeKernel::Reply reply;
@@ -101,14 +119,7 @@ TEST_F(EvaluationTest, AnswersThatPlaceNothingLeaveTheDocumentAndCannotBeUndone)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const auto before = Saved();
-        const DocRange selection = Range(List(2), 1, 4);
-        view.selection = selection;
-        ExprHolder tree = TreeOf(List(2));
-        ExprNode* input = tree.Get();
-        kernel->Serve({c.reply});
-        slot.DoAction(MakeAction<EvaluateAction>(view, session, selection, 7, c.placement,
-                                                 std::move(tree), input));
-        NewRequests();
+        CalculateLine(c.reply, 7, c.placement);
         EXPECT_EQ(Saved(), before);
         const auto* action = static_cast<EvaluateAction*>(slot.GetLastAction());
         ASSERT_NE(action, nullptr);
@@ -127,7 +138,7 @@ TEST_F(EvaluationTest, AnswersThatPlaceNothingLeaveTheDocumentAndCannotBeUndone)
 
 // Unlike program text, a calculation the kernel could not do shows its "$Failed" where the
 // answer goes, as one undoable step.
-TEST_F(EvaluationTest, AFailedCalculationIsShownLikeAnyAnswer) {
+TEST_F(LineCalculationTest, AFailedCalculationIsShownLikeAnyAnswer) {
     struct Case {
         int32_t placement;
         const char* document;
@@ -139,14 +150,7 @@ TEST_F(EvaluationTest, AFailedCalculationIsShownLikeAnyAnswer) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.placement);
         const auto before = Saved();
-        const DocRange selection = Range(List(2), 1, 4);
-        view.selection = selection;
-        ExprHolder tree = TreeOf(List(2));
-        ExprNode* input = tree.Get();
-        kernel->Serve({ReturnSymbol("$Failed")});
-        ASSERT_TRUE(slot.DoAction(MakeAction<EvaluateAction>(view, session, selection, 7,
-                                                             c.placement, std::move(tree), input)));
-        NewRequests();
+        ASSERT_TRUE(CalculateLine(ReturnSymbol("$Failed"), 7, c.placement));
         EXPECT_EQ(Doc(), c.document);
         EXPECT_TRUE(slot.GetLastAction()->CanUndo());
         slot.UndoCommand();
@@ -218,20 +222,13 @@ TEST_F(EvaluationTest, AChoiceSetBeforeTheRunDecidesTheCalculation) {
     EXPECT_EQ(Doc(), "3:ab | 5:x+1 | 3:cd");
 }
 
-TEST_F(EvaluationTest, AReplacedParagraphIsFreedOnlyWhileTheActionIsDone) {
+TEST_F(LineCalculationTest, AReplacedParagraphIsFreedOnlyWhileTheActionIsDone) {
     // Done and dropped, the action frees the old paragraph; undone and dropped, the new one.
     // Under the address sanitizer a wrong choice is a leak or a use after free.
     for (bool undone : {false, true}) {
         SCOPED_TRACE(undone ? "undone" : "done");
         const std::string beforeText = Doc();
-        const DocRange selection = Range(List(2), 1, 4);
-        view.selection = selection;
-        ExprHolder tree = TreeOf(List(2));
-        ExprNode* input = tree.Get();
-        kernel->Serve({SumAnswer()});
-        slot.DoAction(MakeAction<EvaluateAction>(
-            view, session, selection, 3, placement::kReplaceParagraph, std::move(tree), input));
-        NewRequests();
+        CalculateLine(SumAnswer(), 3, placement::kReplaceParagraph);
         EXPECT_EQ(Doc(), "3:ab | 5:y + 2 | 3:cd");
         if (undone) slot.UndoCommand();
         slot.Clear();
