@@ -294,6 +294,18 @@ TEST_F(EvaluationProcess, AnIntegralBesideAConstantGainsTheNextConstant) {
     }
 }
 
+// A kernel that cannot do the calculation says so where the answer would go, and the step
+// undoes like any other.
+TEST_F(EvaluationProcess, AFailedCalculationShowsItsFailure) {
+    StartKernel("on TYEvaluate answer failed\n");
+    CompList* line = NewLine([](CompList& l) { Type(l, "x+1"); });
+    const auto before = Saved();
+    ASSERT_TRUE(Run(TreeOf(line), "Factor"));
+    EXPECT_EQ(Doc(), "3:ab | 5:x+1 | 5:$Failed | 5:x+1 | 3:cd");
+    EXPECT_TRUE(host.messages.empty()) << host.messages[0];
+    ExpectUndoAndRedo(before);
+}
+
 // Kernels that give no answer to place: the document stays as it was, nothing can be undone,
 // and the session goes on (or, when the kernel died, is closed with one message).
 TEST_F(EvaluationProcess, NoAnswerLeavesTheDocumentUnchanged) {
@@ -305,7 +317,6 @@ TEST_F(EvaluationProcess, NoAnswerLeavesTheDocumentUnchanged) {
         const char* message; // the start of the one message expected; null: none
     };
     const Row rows[] = {
-        {"the kernel fails", "on TYEvaluate answer failed\n", false, true, nullptr},
         {"the kernel cancels", "on TYEvaluate answer canceled\n", false, true, nullptr},
         {"a slow calculation interrupted", "on TYEvaluate slow 20\n", true, true, nullptr},
         {"the kernel dies while it computes", "on TYEvaluate die-mid-evaluation\n", false, false,
