@@ -269,19 +269,20 @@ void KernelStartup::RequestKernel(const std::string& user, int32_t token, uint32
     if (m_cancelled || !OpenLink(ConnectOptions(address, linkPort), kNoCorvinet, std::nullopt)) {
         // The server has a kernel running for us: give it back.
         if (!m_failed) Fail("");
-        Logout(grant);
+        Logout(grant, m_settings.socketTimeoutMs);
         return;
     }
     m_grant = grant;
 }
 
-void KernelStartup::Logout(const Grant& grant) {
-    ServerSocket socket(nullptr, m_settings.socketTimeoutMs);
+void KernelStartup::Logout(const Grant& grant, int timeoutMs, bool statusOnly) {
+    constexpr uint8_t kLogoutRequest = 3;
+    ServerSocket socket(nullptr, timeoutMs);
     uint8_t status = 0;
     int32_t balance = 0;
     if (socket.Connect(grant.host, grant.port) &&
-        socket.Send(WireMessage().Byte(3).Byte(grant.kernelId).String(grant.user)) &&
-        socket.ReadByte(status) && status == 0)
+        socket.Send(WireMessage().Byte(kLogoutRequest).Byte(grant.kernelId).String(grant.user)) &&
+        socket.ReadByte(status) && status == 0 && !statusOnly)
         socket.ReadInt32(balance);
 }
 

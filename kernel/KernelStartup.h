@@ -69,6 +69,9 @@ public:
 
     // The option text that connects to a kernel the server started.
     static std::string ConnectOptions(uint32_t address, uint16_t port);
+    // Gives the granted kernel back to the server, which charges the time; the balance that
+    // follows a plain logout is read off unless `statusOnly`.
+    static void Logout(const Grant& grant, int timeoutMs, bool statusOnly = false);
 
 private:
     void RunLocal();
@@ -78,7 +81,6 @@ private:
     // Opens and connects the link, from `folder` when given; false with the failure set.
     bool OpenLink(const std::string& options, const char* failure,
                   const std::optional<std::string>& folder);
-    void Logout(const Grant& grant);
     void Status(const std::string& text);
     // Ends in failure with `message` (shown unless cancelled).
     void Fail(const std::string& message);

@@ -9,7 +9,7 @@ namespace kernel {
 
 namespace {
 
-enum : uint8_t { kStatusRequest = 2, kLogoutRequest = 3 };
+constexpr uint8_t kStatusRequest = 2;
 
 } // namespace
 
@@ -89,7 +89,7 @@ void ServerConnection::Main() {
         m_stopping = true;
         m_statusThread.join();
     }
-    Logout(statusOnly);
+    KernelStartup::Logout(m_grant, m_timeoutMs, statusOnly);
     m_finished = true;
 }
 
@@ -106,18 +106,6 @@ void ServerConnection::Poll() {
         m_minutes = minutes;
     }
     m_status = status;
-}
-
-void ServerConnection::Logout(bool statusOnly) {
-    ServerSocket socket(nullptr, m_timeoutMs);
-    if (!socket.Connect(m_grant.host, m_grant.port)) return;
-    uint8_t status = 0;
-    if (!socket.Send(
-            WireMessage().Byte(kLogoutRequest).Byte(m_grant.kernelId).String(m_grant.user)) ||
-        !socket.ReadByte(status))
-        return;
-    int32_t balance = 0;
-    if (!statusOnly && status == 0) socket.ReadInt32(balance);
 }
 
 } // namespace kernel

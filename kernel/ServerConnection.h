@@ -58,8 +58,6 @@ public:
 private:
     void Main();
     void Poll();
-    // Sends the logout; reads the balance unless `statusOnly`.
-    void Logout(bool statusOnly);
     // Waits for the event or the poll interval; true when quit was requested.
     bool WaitForEvent();
     long long Minute() const;
