@@ -264,6 +264,14 @@ int32_t SymbolNode::Precedence() const {
     return row ? row->precedence : kOwnTextPrecedence;
 }
 
+bool IsSymbolNamed(const ExprNode& node, std::string_view name) {
+    const auto* symbol = dynamic_cast<const SymbolNode*>(&node);
+    if (symbol == nullptr) return false;
+    Str255 text;
+    symbol->GetName(text);
+    return text.View() == name;
+}
+
 ErrorNode::ErrorNode() : SymbolNode(std::nullopt, symbol_row::kError) {}
 
 ErrorNode::ErrorNode(const NodeSource& source) : SymbolNode(source, symbol_row::kError) {}

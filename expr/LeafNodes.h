@@ -6,6 +6,7 @@
 #include "expr/ExprNode.h"
 
 #include <string>
+#include <string_view>
 
 class TextNode final : public ExprNode {
 public:
@@ -177,6 +178,9 @@ private:
     std::optional<std::string> m_name;
     int32_t m_row = 0;
 };
+
+// Whether `node` is a symbol (the error symbol too) whose own or link name is `name`.
+bool IsSymbolNamed(const ExprNode& node, std::string_view name);
 
 // The symbol "Error": a stretch that does not parse, a reference without a target.
 class ErrorNode final : public SymbolNode {

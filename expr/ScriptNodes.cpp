@@ -14,12 +14,9 @@ namespace {
 
 constexpr int32_t kReplSubRow = 89; // "tyReplSub"
 
-bool IsSymbolNamed(const ExprNode* node, const char* name) {
+bool IsOwnSymbolNamed(const ExprNode* node, const char* name) {
     const auto* symbol = dynamic_cast<const SymbolNode*>(node);
-    if (!symbol || symbol->Row() != 0) return false;
-    Str255 own;
-    symbol->GetName(own);
-    return own.View() == name;
+    return symbol && symbol->Row() == 0 && IsSymbolNamed(*symbol, name);
 }
 
 ExprNode* NthItem(const ExprNode* list, int32_t n) {
@@ -107,7 +104,7 @@ void SubscriptNode::WriteText(Str255& out) {
 }
 
 int32_t SubscriptNode::OrderValue() const {
-    if (!IsSymbolNamed(First(), "C")) return 0;
+    if (!IsOwnSymbolNamed(First(), "C")) return 0;
     if (Second() && Second()->TypeTag() == ::TypeTag("intN")) return Second()->GetInteger();
     return 1000;
 }
@@ -115,7 +112,7 @@ int32_t SubscriptNode::OrderValue() const {
 void SubscriptNode::VisitTree(ExprNode& collector) {
     if (First()) First()->VisitTree(collector);
     if (!Second()) return;
-    if (IsSymbolNamed(First(), "C") && FindInTree() != reinterpret_cast<intptr_t>(this))
+    if (IsOwnSymbolNamed(First(), "C") && FindInTree() != reinterpret_cast<intptr_t>(this))
         collector.AppendChild(Second()->Clone());
     Second()->VisitTree(collector);
 }

@@ -8,7 +8,6 @@
 #include "mathbox/EditView.h"
 
 #include <algorithm>
-#include <string_view>
 
 namespace kernel {
 
@@ -27,14 +26,6 @@ public:
 private:
     TAction& m_action;
 };
-
-bool IsSymbolNamed(const ExprNode& node, std::string_view name) {
-    const auto* symbol = dynamic_cast<const SymbolNode*>(&node);
-    if (symbol == nullptr) return false;
-    Str255 text;
-    symbol->GetName(text);
-    return text.View() == name;
-}
 
 // An answer that puts nothing into the document: the user cancelled, or the request could
 // not be sent or read (a paragraph saying only "error" would be no result). A calculation

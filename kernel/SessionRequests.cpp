@@ -53,12 +53,7 @@ NodePtr KernelSession::StringEvaluate(const ExprNode& node) {
 NodePtr KernelSession::ComputePlot(const ExprNode& node) {
     NodePtr answer =
         TreeRequest("TYComputePlot", 1, true, [&] { node.PutToLink(m_link, kNoMarkers); });
-    if (answer->TypeTag() == TypeTag("symN")) {
-        Str255 name;
-        static_cast<const SymbolNode&>(*answer).GetName(name);
-        if (name.View() == "$Canceled") return nullptr;
-    }
-    return answer;
+    return IsSymbolNamed(*answer, "$Canceled") ? nullptr : std::move(answer);
 }
 
 void KernelSession::PreferenceRequest(int32_t count, const std::function<void()>& last) {
