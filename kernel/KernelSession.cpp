@@ -232,9 +232,8 @@ void KernelSession::Quit(bool showMessage) {
     if (!m_link) return;
     if (m_host.IsConstantsPaletteOpen()) m_host.CloseConstantsPalette();
     m_busy = true;
-    QKPutFunction(m_link, "EvaluatePacket", 1);
-    QKPutFunction(m_link, "Quit", 0);
-    QKEndPacket(m_link);
+    PutRequestHead("Quit", 0);
+    EndRequest();
     // Bounded: a silent or stuck kernel must not hold the editor (the yield function stops the
     // wait at the deadline), nor one that keeps sending.
     m_drainDeadline = NowMs() + m_settings.quitDrainMilliseconds;
