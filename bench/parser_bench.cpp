@@ -6,15 +6,13 @@
 
 #include "PeerRatio.h"
 #include "document/CompList.h"
-#include "document/GlyphSource.h"
-#include "document/TextComp.h"
+#include "document/tests/Fakes.h"
 #include "expr/symbols/BuiltinNames.h"
 #include "giac_parse.h"
 #include "mathbox/parser/ExprParser.h"
 
 #include <benchmark/benchmark.h>
 
-#include <array>
 #include <memory>
 #include <string>
 #include <vector>
@@ -78,35 +76,9 @@ const std::vector<Pair>& Lines() {
     return lines;
 }
 
-class Glyph final : public TextComp {
-public:
-    explicit Glyph(uint8_t code) : m_code(code) {}
-    void Destroy() override {}
-    OwnedComponent Clone() const override { return OwnedComponent(const_cast<Glyph*>(this)); }
-    TypeTag GetTypeTag() const override { return tags::Char; }
-    uint8_t GetCharCode() const override { return m_code; }
-    int32_t GetStyleId() const override { return 3; }
-
-private:
-    uint8_t m_code;
-};
-
-class Glyphs final : public GlyphSource {
-public:
-    Glyphs() {
-        for (int code = 0; code < 256; ++code)
-            m_glyphs[static_cast<size_t>(code)] =
-                std::make_unique<Glyph>(static_cast<uint8_t>(code));
-    }
-    TextComp* GetGlyph(int32_t, uint8_t code) override { return m_glyphs[code].get(); }
-
-private:
-    std::array<std::unique_ptr<Glyph>, 256> m_glyphs;
-};
-
 void Parser(benchmark::State& state) {
     static BuiltinNamesScope names;
-    static Glyphs glyphs;
+    static fakes::GlyphSource glyphs;
     std::vector<std::unique_ptr<CompList>> typed;
     for (const Pair& line : Lines()) {
         auto list = std::make_unique<CompList>();

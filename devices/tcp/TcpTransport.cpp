@@ -114,7 +114,17 @@ private:
     // Reads the peer's option words up to 'Y', one byte at a time so that nothing after them is
     // taken.
     bool readOptionWords(OptionWords& words);
-    bool sendAll(int fd, const char* text, std::size_t length);
+    // How far a send came: all of it, or `bytes` before `failure` (a transfer code) ended it.
+    struct Sent {
+        std::size_t bytes;
+        int32_t failure;
+    };
+    // Sends all `length` bytes, waiting for room at most `limit` milliseconds at a time (-1: no
+    // limit).
+    Sent sendBytes(int fd, const void* bytes, std::size_t length, int limit);
+    bool sendAll(int fd, const char* text, std::size_t length) {
+        return sendBytes(fd, text, length, kHandshakeLimit).bytes == length;
+    }
     void openMessageListener();
     void startWatcher();
     void watch();
@@ -296,19 +306,27 @@ int TcpLink::waitFor(int fd, short events, int32_t reason, int limit) {
     }
 }
 
-bool TcpLink::sendAll(int fd, const char* text, std::size_t length) {
-    std::size_t sent = 0;
-    while (sent < length) {
-        ssize_t n = send(fd, text + sent, length - sent, MSG_NOSIGNAL);
+TcpLink::Sent TcpLink::sendBytes(int fd, const void* bytes, std::size_t length, int limit) {
+    const char* data = static_cast<const char*>(bytes);
+    Sent sent{0, kTransferFailed};
+    while (sent.bytes < length) {
+        ssize_t n = send(fd, data + sent.bytes, length - sent.bytes, MSG_NOSIGNAL);
         if (n > 0) {
-            sent += std::size_t(n);
+            sent.bytes += std::size_t(n);
             continue;
         }
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0 && errno != EAGAIN) return false;
-        if (waitFor(fd, POLLOUT, QKYIELD_WRITING, kHandshakeLimit) != kWaitReady) return false;
+        if (n < 0 && errno != EAGAIN) {
+            sent.failure = peerGoneError(errno) ? kTransferPeerGone : kTransferFailed;
+            return sent;
+        }
+        int waited = waitFor(fd, POLLOUT, QKYIELD_WRITING, limit);
+        if (waited != kWaitReady) {
+            sent.failure = waited == kWaitStopped ? kTransferStopped : kTransferFailed;
+            return sent;
+        }
     }
-    return true;
+    return sent;
 }
 
 // ---- Connect --------------------------------------------------------------------------------
@@ -476,21 +494,10 @@ int32_t TcpLink::read(uint8_t* buffer, int32_t size) {
 
 int32_t TcpLink::write(const uint8_t* bytes, int32_t length) {
     if (!m_data || length < 0) return kTransferFailed;
-    int32_t sent = 0;
-    while (sent < length) {
-        ssize_t n = send(m_data.get(), bytes + sent, std::size_t(length - sent), MSG_NOSIGNAL);
-        if (n > 0) {
-            sent += static_cast<int32_t>(n);
-            continue;
-        }
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0 && errno != EAGAIN)
-            return peerGoneError(errno) ? kTransferPeerGone : kTransferFailed;
-        int waited = waitFor(m_data.get(), POLLOUT, QKYIELD_WRITING, -1);
-        if (waited == kWaitStopped) return sent == 0 ? kTransferStopped : kTransferFailed;
-        if (waited != kWaitReady) return kTransferFailed;
-    }
-    return length;
+    const Sent sent = sendBytes(m_data.get(), bytes, std::size_t(length), -1);
+    if (sent.bytes == std::size_t(length)) return length;
+    // What went out cannot be taken back: a stop part way through is a failure.
+    return sent.failure == kTransferStopped && sent.bytes != 0 ? kTransferFailed : sent.failure;
 }
 
 int32_t TcpLink::hasData() {
