@@ -68,12 +68,12 @@ bool CTessaryDoc::IsModified() const {
 
 void CTessaryDoc::SetModifiedFlag(bool modified) {
     m_host.SetModified(modified);
-    std::string title = m_host.GetTitle();
-    if (title.empty()) return;
-    if (!modified && title.back() == '*') {
-        title.back() = ' ';
-        m_host.SetTitle(title);
-    } else if (modified && title.back() != '*') {
+    if (!modified) {
+        BlankTitleMark();
+        return;
+    }
+    const std::string title = m_host.GetTitle();
+    if (!title.empty() && title.back() != '*') {
         m_host.SetTitle(title + "*");
         m_host.UpdateFrameCounts();
     }
