@@ -61,11 +61,7 @@ std::string CutToShortString(const std::string& text) {
 }
 
 Str255 ToShortString(const std::string& utf8) {
-    const std::string bytes = platform::ToCp1252(QString::fromStdString(utf8));
-    Str255 text;
-    for (char c : bytes)
-        text.AppendChar(c);
-    return text;
+    return Str255(platform::ToCp1252(QString::fromStdString(utf8)));
 }
 
 // Begins drawing on the first view's window for a scope, where the command needs it.
