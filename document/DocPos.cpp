@@ -211,24 +211,30 @@ DocPos DocPos::StepOutLeft() const {
     return BeforeEnclosing();
 }
 
+DocPos DocPos::Advanced() const {
+    DocPos next = *this;
+    next.Advance();
+    return next;
+}
+
+DocPos DocPos::Retreated() const {
+    DocPos previous = *this;
+    previous.Retreat();
+    return previous;
+}
+
 DocPos DocPos::NextOver() const {
     switch (kind) {
     case kInList:
         if (index <= GetList()->GetCount()) return ListPos(GetList(), index + 1);
         return StepOutRight();
-    case kOnGrid: {
+    case kOnGrid:
         if (columns == 0) return *this;
         if (index > ColumnCount(GetBox())) return PosAfter(GetBox());
-        DocPos next = *this;
-        next.Advance();
-        return next;
-    }
-    case kOnVariable: {
+        return Advanced();
+    case kOnVariable:
         if (index > VariableCount(GetBox())) return PosAfter(GetBox());
-        DocPos next = *this;
-        next.Advance();
-        return next;
-    }
+        return Advanced();
     default:
         return *this;
     }
@@ -242,12 +248,9 @@ DocPos DocPos::PrevOver() const {
     case kOnGrid:
         if (columns == 0) return *this;
         [[fallthrough]];
-    case kOnVariable: {
+    case kOnVariable:
         if (index <= 1) return PosBefore(GetBox());
-        DocPos prev = *this;
-        prev.Retreat();
-        return prev;
-    }
+        return Retreated();
     default:
         return *this;
     }
@@ -264,11 +267,7 @@ DocPos DocPos::NextInto() const {
         }
         return StepOutRight();
     case kOnGrid:
-        if (columns == 1 && index <= ColumnCount(GetBox())) {
-            DocPos next = *this;
-            next.Advance();
-            return next;
-        }
+        if (columns == 1 && index <= ColumnCount(GetBox())) return Advanced();
         return PosAfter(GetBox());
     case kOnVariable:
         if (index <= VariableCount(GetBox())) return ListPos(VariableList(GetBox(), index), 1);
@@ -289,11 +288,7 @@ DocPos DocPos::PrevInto() const {
         }
         return StepOutLeft();
     case kOnGrid:
-        if (columns == 1 && index > 1) {
-            DocPos prev = *this;
-            prev.Retreat();
-            return prev;
-        }
+        if (columns == 1 && index > 1) return Retreated();
         return PosBefore(GetBox());
     case kOnVariable:
         if (index > 1) return ListEnd(VariableList(GetBox(), index - 1));
@@ -334,11 +329,7 @@ DocPos DocPos::LineUp() const {
         return PosBefore(owner);
     }
     case kOnGrid:
-        if (columns == 0 && index >= 2) {
-            DocPos up = *this;
-            up.Retreat();
-            return up;
-        }
+        if (columns == 0 && index >= 2) return Retreated();
         return PosBefore(GetBox());
     case kOnVariable:
         return PosBefore(GetBox());
@@ -356,11 +347,7 @@ DocPos DocPos::LineDown() const {
         return PosAfter(owner);
     }
     case kOnGrid:
-        if (columns == 0 && index <= RowCount(GetBox())) {
-            DocPos down = *this;
-            down.Advance();
-            return down;
-        }
+        if (columns == 0 && index <= RowCount(GetBox())) return Advanced();
         return PosAfter(GetBox());
     case kOnVariable:
         return PosAfter(GetBox());

@@ -94,6 +94,9 @@ private:
     DocPos StepOutRight() const;
     DocPos StepOutLeft() const;
     DocPos VerticalInParagraph(bool up) const;
+    // Copies moved one boundary on or back, as Advance and Retreat move this one.
+    DocPos Advanced() const;
+    DocPos Retreated() const;
 };
 
 // Positions just before and just after a component in its parent list.

@@ -20,11 +20,6 @@ namespace {
 
 enum HeaderKind : int16_t { kPool = 1, kSettings = 2, kDefaults = 3 };
 
-std::string FileNameOf(const std::string& path) {
-    const auto slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 // Runs `operation`; whatever it throws is reported through the host with `prompt`.
 template <typename Operation>
 bool Reported(DocumentHost& host, const std::string& path, bool saving, DocumentHost::Prompt prompt,
@@ -68,12 +63,12 @@ bool CTessaryDoc::IsModified() const {
 
 void CTessaryDoc::SetModifiedFlag(bool modified) {
     m_host.SetModified(modified);
-    std::string title = m_host.GetTitle();
-    if (title.empty()) return;
-    if (!modified && title.back() == '*') {
-        title.back() = ' ';
-        m_host.SetTitle(title);
-    } else if (modified && title.back() != '*') {
+    if (!modified) {
+        BlankTitleMark();
+        return;
+    }
+    const std::string title = m_host.GetTitle();
+    if (!title.empty() && title.back() != '*') {
         m_host.SetTitle(title + "*");
         m_host.UpdateFrameCounts();
     }
@@ -298,7 +293,7 @@ bool CTessaryDoc::OnSaveDocument(const std::string& path) {
     }
 
     // The title follows the file it was saved as, without a mark.
-    m_host.SetTitle(FileNameOf(path));
+    m_host.SetTitle(platform::FileNameOf(path));
     SetModifiedFlag(false);
     return true;
 }

@@ -11,6 +11,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/Cp1252.h"
 #include "platform/Exceptions.h"
+#include "platform/File.h"
 
 #include <QString>
 
@@ -61,11 +62,7 @@ std::string CutToShortString(const std::string& text) {
 }
 
 Str255 ToShortString(const std::string& utf8) {
-    const std::string bytes = platform::ToCp1252(QString::fromStdString(utf8));
-    Str255 text;
-    for (char c : bytes)
-        text.AppendChar(c);
-    return text;
+    return Str255(platform::ToCp1252(QString::fromStdString(utf8)));
 }
 
 // Begins drawing on the first view's window for a scope, where the command needs it.
@@ -117,9 +114,8 @@ bool CTessaryDoc::OnExport(int32_t command) {
     if (!chosen) return false;
     const std::string& path = *chosen;
 
-    const auto slash = path.rfind('/');
-    const std::string directory = slash == std::string::npos ? "" : path.substr(0, slash + 1);
-    std::string fileTitle = path.substr(directory.size());
+    std::string fileTitle = platform::FileNameOf(path);
+    const std::string directory = path.substr(0, path.size() - fileTitle.size());
     if (const auto dot = fileTitle.rfind('.'); dot != std::string::npos && dot > 0)
         fileTitle.erase(dot);
     const Str255 baseName = ToShortString(fileTitle);

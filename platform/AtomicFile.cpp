@@ -20,17 +20,6 @@ namespace {
 
 constexpr int kMaxLinks = 40; // as the kernel allows in one path
 
-std::string FolderOf(const std::string& path) {
-    const auto slash = path.rfind('/');
-    if (slash == std::string::npos) return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-std::string NameOf(const std::string& path) {
-    const auto slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 // A suffix that differs between processes, between saves and between tries.
 std::string RandomSuffix() {
     static std::atomic<unsigned> counter{0};
@@ -78,7 +67,7 @@ std::string ResolveLinks(const std::string& path) {
 
 AtomicFile::AtomicFile(const std::string& target) : m_target(ResolveLinks(target)) {
     const std::string folder = FolderOf(m_target);
-    const std::string name = NameOf(m_target);
+    const std::string name = FileNameOf(m_target);
     if (name.empty()) throw FileException::FromErrno(EISDIR, "save", target);
 
     struct stat old;

@@ -146,4 +146,15 @@ void File::ThrowErrno(const char* operation) const {
     throw FileException::FromErrno(errno, operation, m_path);
 }
 
+std::string FileNameOf(const std::string& path) {
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string FolderOf(const std::string& path) {
+    const auto slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
 } // namespace platform

@@ -62,4 +62,9 @@ private:
     std::string m_path;
 };
 
+// The part of a path after its last "/" (the whole path when it has none).
+std::string FileNameOf(const std::string& path);
+// The part before its last "/": "." when it has none, "/" for a name at the root.
+std::string FolderOf(const std::string& path);
+
 } // namespace platform

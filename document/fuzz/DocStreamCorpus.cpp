@@ -20,7 +20,6 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <iterator>
 #include <map>
 #include <string>
 #include <string_view>
@@ -146,11 +145,6 @@ std::map<std::string, Bytes> Seeds() {
     return seeds;
 }
 
-Bytes ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 int Write(const fs::path& dir) {
     fs::create_directories(dir);
     for (const auto& [name, bytes] : Seeds()) {
@@ -169,7 +163,7 @@ int Check(const fs::path& dir) {
     const std::map<std::string, Bytes> seeds = Seeds();
     int stale = 0;
     for (const auto& [name, bytes] : seeds) {
-        if (ReadFile(dir / name) != bytes) {
+        if (docfiles::ReadFile(dir / name) != bytes) {
             std::fprintf(stderr, "seed %s is missing or out of date\n", name.c_str());
             ++stale;
         }

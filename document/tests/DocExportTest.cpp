@@ -9,7 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -90,9 +89,7 @@ protected:
         m_doc.AddText(2, "alpha");
         m_doc.host.title = "Week 3 Notes.old*";
     }
-    std::string Folder() const {
-        return std::filesystem::path(m_dir.File("x")).parent_path().string();
-    }
+    std::string Folder() const { return m_dir.Path(); }
 
     platform::testing::TempDir m_dir;
     docfiles::Doc m_doc;
@@ -203,7 +200,7 @@ TEST_F(DocExportTest, ACancelledDialogWritesNothing) {
     EXPECT_FALSE(m_doc.doc.OnExport(kLatex));
     EXPECT_TRUE(factory.log.empty());
     EXPECT_EQ(m_doc.host.drawCount, 0);
-    EXPECT_EQ(docfiles::Entries(Folder()), std::vector<std::string>{});
+    EXPECT_EQ(platform::testing::Entries(Folder()), std::vector<std::string>{});
 }
 
 // A formula that does not convert stops the export before any file is made or touched.
@@ -233,7 +230,7 @@ TEST_F(DocExportTest, AFailedDryRunCreatesNothingAndSelectsTheFormula) {
         EXPECT_EQ(m_doc.host.drawDepth, 0);
         EXPECT_EQ(m_doc.host.waitDepth, 0);
     }
-    EXPECT_EQ(docfiles::Entries(Folder()), std::vector<std::string>{"old.xml"});
+    EXPECT_EQ(platform::testing::Entries(Folder()), std::vector<std::string>{"old.xml"});
     EXPECT_EQ(docfiles::ReadFile(m_dir.File("old.xml")), Text("keep me"));
 }
 
@@ -258,7 +255,7 @@ TEST_F(DocExportTest, AFailedExportLeavesTheOldFile) {
             EXPECT_EQ(m_doc.host.reports[0].prompt, Prompt::FailedToSave);
             EXPECT_EQ(m_doc.host.reports[0].path, path);
             EXPECT_EQ(docfiles::ReadFile(path), Text("the old export"));
-            EXPECT_EQ(docfiles::Entries(Folder()), std::vector<std::string>{"out.tex"});
+            EXPECT_EQ(platform::testing::Entries(Folder()), std::vector<std::string>{"out.tex"});
             EXPECT_EQ(m_doc.host.drawDepth, 0);
             EXPECT_EQ(m_doc.host.waitDepth, 0);
         });

@@ -23,9 +23,7 @@ using Prompt = DocumentHost::Prompt;
 
 class TessaryDocTest : public ::testing::Test {
 protected:
-    std::string Folder() const {
-        return std::filesystem::path(m_dir.File("x")).parent_path().string();
-    }
+    std::string Folder() const { return m_dir.Path(); }
     platform::testing::TempDir m_dir;
     docfiles::Doc m_doc;
 };
@@ -252,7 +250,8 @@ TEST_F(TessaryDocTest, AFailedSaveLeavesTheOldFile) {
                 EXPECT_TRUE(m_doc.doc.IsModified());
                 EXPECT_EQ(m_doc.host.title, "doc.tsy*");
                 EXPECT_EQ(ReadFile(path), old);
-                EXPECT_EQ(docfiles::Entries(Folder()), std::vector<std::string>{"doc.tsy"});
+                EXPECT_EQ(platform::testing::Entries(Folder()),
+                          std::vector<std::string>{"doc.tsy"});
                 EXPECT_EQ(m_doc.host.waitDepth, 0);
             });
         EXPECT_GE(points, limit < 1000 ? 30 : 3) << "segments are written one by one";
@@ -303,7 +302,7 @@ TEST_F(TessaryDocTest, AKilledSaveLeavesTheOldOrTheNewDocument) {
         const Bytes now = ReadFile(path);
         ASSERT_TRUE(now == old || now == replacement) << "run " << run << ": " << now.size();
         (now == old ? sawOld : sawNew) += 1;
-        for (const std::string& name : docfiles::Entries(Folder()))
+        for (const std::string& name : platform::testing::Entries(Folder()))
             if (name != "big.tsy") std::filesystem::remove(m_dir.File(name));
     }
     RecordProperty("old", sawOld);

@@ -22,6 +22,7 @@ namespace {
 namespace fs = std::filesystem;
 using platform::AtomicFile;
 using platform::FilePoint;
+using platform::testing::Entries;
 
 std::string ReadAll(const std::string& path) {
     std::ifstream in(path, std::ios::binary | std::ios::ate);
@@ -41,15 +42,6 @@ mode_t ModeOf(const std::string& path) {
     return info.st_mode & 07777;
 }
 
-// Everything in the folder, so that a test sees a temporary file left behind.
-std::vector<std::string> Entries(const std::string& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 // Saves `bytes` in pieces, as the document's writer does, so that each piece is a write.
 void Save(const std::string& path, const std::string& bytes, size_t piece = 7) {
     AtomicFile file(path);
@@ -62,7 +54,7 @@ void Save(const std::string& path, const std::string& bytes, size_t piece = 7) {
 
 class AtomicFileTest : public ::testing::Test {
 protected:
-    std::string Folder() const { return fs::path(m_dir.File("x")).parent_path().string(); }
+    std::string Folder() const { return m_dir.Path(); }
     platform::testing::TempDir m_dir;
 };
 

@@ -3,10 +3,12 @@
 // A private folder for one test's or benchmark's files, removed with everything in it when the
 // object ends.
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace platform::testing {
 
@@ -25,10 +27,20 @@ public:
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
 
+    std::string Path() const { return m_path.string(); }
     std::string File(const std::string& name) const { return (m_path / name).string(); }
 
 private:
     std::filesystem::path m_path;
 };
+
+// The names in a folder, sorted, so that a test sees a temporary file left behind.
+inline std::vector<std::string> Entries(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
 
 } // namespace platform::testing
