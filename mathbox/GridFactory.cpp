@@ -9,17 +9,10 @@
 
 namespace {
 
-CompArray Contents(BoxList boxes) {
-    CompArray array;
-    for (OwnedComponent& box : boxes.Release())
-        array.Add(std::move(box));
-    return array;
-}
-
 std::unique_ptr<GridColumn> Column(std::vector<BoxList> cells) {
     auto column = std::make_unique<GridColumn>();
     for (BoxList& cell : cells)
-        column->Append(std::make_unique<CompList>(Contents(std::move(cell))));
+        column->Append(std::make_unique<CompList>(TakeBoxes(std::move(cell))));
     return column;
 }
 
@@ -37,19 +30,19 @@ OwnedComponent FromColumns(std::vector<std::vector<BoxList>> columns) {
 OwnedComponent MathBoxFactory::TotalDerivativeBox(BoxList variable, BoxList power,
                                                   BoxList operand) {
     OwnedDifferential differential(
-        new TotalDifferentialBox(Contents(std::move(variable)), Contents(std::move(power))));
+        new TotalDifferentialBox(TakeBoxes(std::move(variable)), TakeBoxes(std::move(power))));
     return OwnedComponent(
-        new ::TotalDerivativeBox(std::move(differential), Contents(std::move(operand))));
+        new ::TotalDerivativeBox(std::move(differential), TakeBoxes(std::move(operand))));
 }
 
 OwnedComponent MathBoxFactory::PartialDerivativeBox(std::vector<DerivativeVariable> variables,
                                                     BoxList operand) {
     std::vector<OwnedDifferential> differentials;
     for (DerivativeVariable& v : variables)
-        differentials.emplace_back(new PartialDifferentialBox(Contents(std::move(v.variable)),
-                                                              Contents(std::move(v.power))));
+        differentials.emplace_back(new PartialDifferentialBox(TakeBoxes(std::move(v.variable)),
+                                                              TakeBoxes(std::move(v.power))));
     return OwnedComponent(
-        new ::PartialDerivativeBox(std::move(differentials), Contents(std::move(operand))));
+        new ::PartialDerivativeBox(std::move(differentials), TakeBoxes(std::move(operand))));
 }
 
 OwnedComponent MathBoxFactory::MatrixBox(std::vector<std::vector<BoxList>> rows) {

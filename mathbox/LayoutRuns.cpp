@@ -49,10 +49,44 @@ int32_t CharIndexAt(const std::vector<int16_t>& w, int32_t d) {
     return n - 1;
 }
 
+// --- Runs of one face ---
+
+std::vector<int16_t> FaceRunLayout::PrefixWidths() const {
+    gDrawPort->SetFace(m_face);
+    return gDrawPort->GetPrefixWidths(MeasuredText());
+}
+
+bool FaceRunLayout::ContainsIndex(int32_t index) const {
+    return index >= m_start && index < GetEnd();
+}
+
+Rect FaceRunLayout::GetCaretRect(int32_t index) const {
+    const Rect frame = GetFrame();
+    if (index < m_start) return ZeroWidthAt(frame, frame.left);
+    if (index >= GetEnd()) return ZeroWidthAt(frame, m_origin.x + m_box.Width());
+    SizeGuard size(m_list != nullptr ? m_list->GetSizeLevel() : uint8_t{0});
+    const std::vector<int16_t> w = PrefixWidths();
+    const int32_t i = index - m_start;
+    return Rect(m_origin.x + w[i] * Scale(), frame.top, m_origin.x + w[i + 1] * Scale(),
+                frame.bottom);
+}
+
+bool FaceRunLayout::PosFromPoint(DocPos& out, Point point, bool nearest) {
+    const std::vector<int16_t> w = PrefixWidths();
+    out.SetAt(m_list, m_start + CaretIndexAt(w, (point.x - m_origin.x) / Scale(), nearest));
+    return true;
+}
+
+TextComp* FaceRunLayout::ComponentAtPoint(Point point) {
+    const std::vector<int16_t> w = PrefixWidths();
+    const int32_t i = CharIndexAt(w, (point.x - m_origin.x) / Scale());
+    return m_list != nullptr ? m_list->GetAt(m_start + i) : nullptr;
+}
+
 // --- Characters ---
 
 CharacterLayout::CharacterLayout(CompList* list, int32_t start, uint8_t code, int32_t face)
-    : Layout(start), m_list(list), m_face(face) {
+    : FaceRunLayout(list, start, face) {
     m_text.AppendChar(static_cast<char>(code));
 }
 
@@ -66,42 +100,13 @@ bool CharacterLayout::AddChar(uint8_t, int32_t face) {
 
 void CharacterLayout::Measure() {
     gDrawPort->SetFace(m_face);
-    SetMeasured(gDrawPort->MeasureText(Str255(m_text.View())));
+    SetMeasured(gDrawPort->MeasureText(MeasuredText()));
 }
 
 void CharacterLayout::Draw() {
     gDrawPort->MoveTo(m_origin);
     gDrawPort->SetFace(m_face);
-    gDrawPort->DrawString(Str255(m_text.View()));
-}
-
-bool CharacterLayout::ContainsIndex(int32_t index) const {
-    return index >= m_start && index < GetEnd();
-}
-
-Rect CharacterLayout::GetCaretRect(int32_t index) const {
-    const Rect frame = GetFrame();
-    if (index < m_start) return ZeroWidthAt(frame, frame.left);
-    if (index >= GetEnd()) return ZeroWidthAt(frame, m_origin.x + m_box.Width());
-    SizeGuard size(m_list != nullptr ? m_list->GetSizeLevel() : uint8_t{0});
-    gDrawPort->SetFace(m_face);
-    const std::vector<int16_t> w = gDrawPort->GetPrefixWidths(Str255(m_text.View()));
-    const int32_t i = index - m_start;
-    return Rect(m_origin.x + w[i], frame.top, m_origin.x + w[i + 1], frame.bottom);
-}
-
-bool CharacterLayout::PosFromPoint(DocPos& out, Point point, bool nearest) {
-    gDrawPort->SetFace(m_face);
-    const std::vector<int16_t> w = gDrawPort->GetPrefixWidths(Str255(m_text.View()));
-    out.SetAt(m_list, m_start + CaretIndexAt(w, point.x - m_origin.x, nearest));
-    return true;
-}
-
-TextComp* CharacterLayout::ComponentAtPoint(Point point) {
-    gDrawPort->SetFace(m_face);
-    const std::vector<int16_t> w = gDrawPort->GetPrefixWidths(Str255(m_text.View()));
-    return m_list != nullptr ? m_list->GetAt(m_start + CharIndexAt(w, point.x - m_origin.x))
-                             : nullptr;
+    gDrawPort->DrawString(MeasuredText());
 }
 
 bool CharacterLayout::IsSame(const Layout& other) const {
@@ -162,7 +167,7 @@ bool OperatorLayout::CanBreakBefore(const Layout& other) const {
 // --- Blanks and tabs ---
 
 WhiteLayout::WhiteLayout(CompList* list, int32_t start, int32_t face, uint8_t code)
-    : Layout(start), m_list(list), m_face(face), m_code(code) {}
+    : FaceRunLayout(list, start, face), m_code(code) {}
 
 bool WhiteLayout::AddChar(uint8_t code, int32_t face) {
     if (face != m_face || m_count >= kRunCapacity || code != m_code) return false;
@@ -170,7 +175,7 @@ bool WhiteLayout::AddChar(uint8_t code, int32_t face) {
     return true;
 }
 
-Str255 WhiteLayout::Blanks() const {
+Str255 WhiteLayout::MeasuredText() const {
     Str255 blanks;
     for (int32_t k = 0; k < m_count; ++k)
         blanks.AppendChar(' ');
@@ -179,43 +184,13 @@ Str255 WhiteLayout::Blanks() const {
 
 void WhiteLayout::Measure() {
     gDrawPort->SetFace(m_face);
-    Rect box = gDrawPort->MeasureText(Blanks());
+    Rect box = gDrawPort->MeasureText(MeasuredText());
     box.right = box.left + box.Width() * Scale();
     SetMeasured(box);
 }
 
 void WhiteLayout::Draw() {
     gDrawPort->EraseRect(GetFrame());
-}
-
-bool WhiteLayout::ContainsIndex(int32_t index) const {
-    return index >= m_start && index < GetEnd();
-}
-
-Rect WhiteLayout::GetCaretRect(int32_t index) const {
-    const Rect frame = GetFrame();
-    if (index < m_start) return ZeroWidthAt(frame, frame.left);
-    if (index >= GetEnd()) return ZeroWidthAt(frame, m_origin.x + m_box.Width());
-    SizeGuard size(m_list != nullptr ? m_list->GetSizeLevel() : uint8_t{0});
-    gDrawPort->SetFace(m_face);
-    const std::vector<int16_t> w = gDrawPort->GetPrefixWidths(Blanks());
-    const int32_t i = index - m_start;
-    return Rect(m_origin.x + w[i] * Scale(), frame.top, m_origin.x + w[i + 1] * Scale(),
-                frame.bottom);
-}
-
-bool WhiteLayout::PosFromPoint(DocPos& out, Point point, bool nearest) {
-    gDrawPort->SetFace(m_face);
-    const std::vector<int16_t> w = gDrawPort->GetPrefixWidths(Blanks());
-    out.SetAt(m_list, m_start + CaretIndexAt(w, (point.x - m_origin.x) / Scale(), nearest));
-    return true;
-}
-
-TextComp* WhiteLayout::ComponentAtPoint(Point point) {
-    gDrawPort->SetFace(m_face);
-    const std::vector<int16_t> w = gDrawPort->GetPrefixWidths(Blanks());
-    const int32_t i = CharIndexAt(w, (point.x - m_origin.x) / Scale());
-    return m_list != nullptr ? m_list->GetAt(m_start + i) : nullptr;
 }
 
 bool WhiteLayout::IsSame(const Layout& other) const {

@@ -19,8 +19,34 @@ class RefSource;
 inline constexpr int32_t kUprightFace = 7;
 inline constexpr int32_t kRunCapacity = 31;
 
+// A run of one face measured through the port's prefix widths: characters, blanks or tabs. Its
+// caret and hit rules are the same for all of them, once a blank run says what it measures.
+class FaceRunLayout : public Layout {
+public:
+    FaceRunLayout(CompList* list, int32_t start, int32_t face)
+        : Layout(start), m_list(list), m_face(face) {}
+
+    bool ContainsIndex(int32_t index) const override;
+    Rect GetCaretRect(int32_t index) const override;
+    bool PosFromPoint(DocPos& out, Point point, bool nearest) override;
+    TextComp* ComponentAtPoint(Point point) override;
+
+    int32_t GetFace() const { return m_face; }
+
+protected:
+    // The text the run is measured as, and how many of its widths each character stands for.
+    virtual Str255 MeasuredText() const = 0;
+    virtual int32_t Scale() const { return 1; }
+
+    CompList* m_list;
+    int32_t m_face;
+
+private:
+    std::vector<int16_t> PrefixWidths() const;
+};
+
 // Characters of one face; the base of the word and operator runs, which decide what they take.
-class CharacterLayout : public Layout {
+class CharacterLayout : public FaceRunLayout {
 public:
     CharacterLayout(CompList* list, int32_t start, uint8_t code, int32_t face);
 
@@ -28,23 +54,17 @@ public:
     bool IsCharacterRun() const override { return true; }
     void Measure() override;
     void Draw() override;
-    bool ContainsIndex(int32_t index) const override;
     int32_t GetEnd() const override { return m_start + m_text.GetLength(); }
-    Rect GetCaretRect(int32_t index) const override;
-    bool PosFromPoint(DocPos& out, Point point, bool nearest) override;
-    TextComp* ComponentAtPoint(Point point) override;
     bool IsSame(const Layout& other) const override;
 
     const Str31& GetText() const { return m_text; }
-    int32_t GetFace() const { return m_face; }
 
 protected:
     // Whether the base rules let a character of `face` join: room left and the same face.
     bool HasRoomFor(int32_t face) const;
+    Str255 MeasuredText() const override { return Str255(m_text.View()); }
 
-    CompList* m_list;
     Str31 m_text;
-    int32_t m_face;
 };
 
 class WordLayout final : public CharacterLayout {
@@ -68,7 +88,7 @@ public:
 };
 
 // A stretch of blanks or of tabs; a tab is as wide as two blanks.
-class WhiteLayout : public Layout {
+class WhiteLayout : public FaceRunLayout {
 public:
     WhiteLayout(CompList* list, int32_t start, int32_t face, uint8_t code);
 
@@ -76,25 +96,19 @@ public:
     bool IsWhiteRun() const override { return true; }
     void Measure() override;
     void Draw() override;
-    bool ContainsIndex(int32_t index) const override;
     int32_t GetEnd() const override { return m_start + m_count; }
-    Rect GetCaretRect(int32_t index) const override;
-    bool PosFromPoint(DocPos& out, Point point, bool nearest) override;
-    TextComp* ComponentAtPoint(Point point) override;
     bool IsSame(const Layout& other) const override;
     bool CanBreakBefore(const Layout&) const override { return false; }
 
     int32_t GetCount() const { return m_count; }
-    int32_t GetFace() const { return m_face; }
+
+protected:
+    // The blanks the run is measured as: one per character.
+    Str255 MeasuredText() const override;
+    int32_t Scale() const override { return m_code == '\t' ? 2 : 1; }
 
 private:
-    // The blanks the run is measured as: one per character.
-    Str255 Blanks() const;
-    int32_t Scale() const { return m_code == '\t' ? 2 : 1; }
-
-    CompList* m_list;
     int32_t m_count = 1;
-    int32_t m_face;
     uint8_t m_code;
 };
 

@@ -4,13 +4,6 @@
 
 namespace {
 
-CompArray Take(BoxList list) {
-    CompArray array;
-    for (OwnedComponent& box : list.Release())
-        array.Add(std::move(box));
-    return array;
-}
-
 template <typename Box>
 OwnedComponent NewEmpty() {
     return OwnedComponent(new Box);
@@ -39,6 +32,13 @@ constexpr Kind kKinds[] = {
 
 } // namespace
 
+CompArray TakeBoxes(BoxList boxes) {
+    CompArray array;
+    for (OwnedComponent& box : boxes.Release())
+        array.Add(std::move(box));
+    return array;
+}
+
 MathBoxKinds::MathBoxKinds() {
     static_assert(std::size(kKinds) <= kKindCount);
     for (size_t k = 0; k < std::size(kKinds); ++k)
@@ -46,57 +46,59 @@ MathBoxKinds::MathBoxKinds() {
 }
 
 OwnedComponent MathBoxFactory::FracComp(BoxList numerator, BoxList denominator) {
-    return OwnedComponent(new ::FracComp(Take(std::move(numerator)), Take(std::move(denominator))));
+    return OwnedComponent(
+        new ::FracComp(TakeBoxes(std::move(numerator)), TakeBoxes(std::move(denominator))));
 }
 
 OwnedComponent MathBoxFactory::ExpoComp(BoxList exponent) {
-    return OwnedComponent(new ::ExpoComp(Take(std::move(exponent))));
+    return OwnedComponent(new ::ExpoComp(TakeBoxes(std::move(exponent))));
 }
 
 OwnedComponent MathBoxFactory::SubsComp(BoxList script) {
-    return OwnedComponent(new ::SubsComp(Take(std::move(script))));
+    return OwnedComponent(new ::SubsComp(TakeBoxes(std::move(script))));
 }
 
 OwnedComponent MathBoxFactory::SqrtComp(BoxList radicand, BoxList index, bool hasIndex) {
-    return OwnedComponent(
-        new ::SqrtComp(Take(std::move(radicand)), hasIndex ? Take(std::move(index)) : CompArray()));
+    return OwnedComponent(new ::SqrtComp(TakeBoxes(std::move(radicand)),
+                                         hasIndex ? TakeBoxes(std::move(index)) : CompArray()));
 }
 
 OwnedComponent MathBoxFactory::ParenComp(BoxList contents) {
-    return OwnedComponent(new ::ParenComp(Take(std::move(contents))));
+    return OwnedComponent(new ::ParenComp(TakeBoxes(std::move(contents))));
 }
 
 OwnedComponent MathBoxFactory::BracketComp(BoxList contents) {
-    return OwnedComponent(new ::BracketComp(Take(std::move(contents))));
+    return OwnedComponent(new ::BracketComp(TakeBoxes(std::move(contents))));
 }
 
 OwnedComponent MathBoxFactory::AbsVComp(BoxList contents) {
-    return OwnedComponent(new ::AbsVComp(Take(std::move(contents))));
+    return OwnedComponent(new ::AbsVComp(TakeBoxes(std::move(contents))));
 }
 
 OwnedComponent MathBoxFactory::OverComp(BoxList contents) {
-    return OwnedComponent(new ::OverComp(Take(std::move(contents))));
+    return OwnedComponent(new ::OverComp(TakeBoxes(std::move(contents))));
 }
 
 OwnedComponent MathBoxFactory::LimitComp(BoxList condition) {
-    return OwnedComponent(new ::LimitComp(Take(std::move(condition))));
+    return OwnedComponent(new ::LimitComp(TakeBoxes(std::move(condition))));
 }
 
 OwnedComponent MathBoxFactory::SumComp(BoxList upper, BoxList lower, bool hasUpper) {
-    return OwnedComponent(
-        new ::SumComp(hasUpper ? Take(std::move(upper)) : CompArray(), Take(std::move(lower))));
+    return OwnedComponent(new ::SumComp(hasUpper ? TakeBoxes(std::move(upper)) : CompArray(),
+                                        TakeBoxes(std::move(lower))));
 }
 
 OwnedComponent MathBoxFactory::ProdComp(BoxList upper, BoxList lower, bool hasUpper) {
-    return OwnedComponent(
-        new ::ProdComp(hasUpper ? Take(std::move(upper)) : CompArray(), Take(std::move(lower))));
+    return OwnedComponent(new ::ProdComp(hasUpper ? TakeBoxes(std::move(upper)) : CompArray(),
+                                         TakeBoxes(std::move(lower))));
 }
 
 OwnedComponent MathBoxFactory::InteComp(BoxList integrand, BoxList variable, BoxList upper,
                                         BoxList lower, bool hasBounds) {
     if (!hasBounds)
         return OwnedComponent(
-            new ::InteComp(Take(std::move(integrand)), Take(std::move(variable))));
-    return OwnedComponent(new ::InteComp(Take(std::move(integrand)), Take(std::move(variable)),
-                                         Take(std::move(upper)), Take(std::move(lower))));
+            new ::InteComp(TakeBoxes(std::move(integrand)), TakeBoxes(std::move(variable))));
+    return OwnedComponent(new ::InteComp(TakeBoxes(std::move(integrand)),
+                                         TakeBoxes(std::move(variable)),
+                                         TakeBoxes(std::move(upper)), TakeBoxes(std::move(lower))));
 }

@@ -12,6 +12,9 @@
 #include <array>
 #include <optional>
 
+// The boxes of a list, taken over as the contents of a box's list.
+CompArray TakeBoxes(BoxList boxes);
+
 class MathBoxFactory final : public BoxFactory {
 public:
     OwnedComponent FracComp(BoxList numerator, BoxList denominator) override;

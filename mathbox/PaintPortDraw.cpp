@@ -315,19 +315,20 @@ void PaintPort::DrawBigDelimiter(uint8_t delimiter, int32_t top, int32_t bottom)
     QPainterPath batch;
     batch.setFillRule(Qt::WindingFill);
     m_pieceBatch = &batch;
+    // Half the extensions stand above the middle piece and half below it.
+    const auto extensions = [&] {
+        for (int32_t i = 0; i < plan.count / 2; ++i) {
+            DrawPieceAtPen(pieces.extension, glyphs[1], left, right);
+            MoveBy(0, plan.step);
+        }
+    };
     MoveBy(0, plan.topY);
     DrawPieceAtPen(pieces.top, glyphs[0], left, right);
     MoveBy(0, plan.step);
-    for (int32_t i = 0; i < plan.count / 2; ++i) {
-        DrawPieceAtPen(pieces.extension, glyphs[1], left, right);
-        MoveBy(0, plan.step);
-    }
+    extensions();
     DrawPieceAtPen(pieces.middle, glyphs[2], left, right);
     MoveBy(0, plan.step);
-    for (int32_t i = 0; i < plan.count / 2; ++i) {
-        DrawPieceAtPen(pieces.extension, glyphs[1], left, right);
-        MoveBy(0, plan.step);
-    }
+    extensions();
     MoveBy(0, -plan.step);
     DrawPieceAtPen(pieces.bottom, glyphs[3], left, right);
     m_pieceBatch = nullptr;

@@ -11,12 +11,6 @@
 
 namespace {
 
-DocPos At(CompList* list, int32_t index) {
-    DocPos pos;
-    pos.SetAt(list, index);
-    return pos;
-}
-
 DocRange CaretRange(const DocPos& pos) {
     DocRange range;
     range.Assign(pos, pos);
@@ -121,11 +115,11 @@ int32_t NewParagraphAction::DoIt() {
     CompList* list = current->GetList(1);
     const int32_t from = m_removalPoint.TopLevelIndex(true);
     m_affected.Set(list, from, list->GetCount() + 1);
-    m_insertPoint = At(m_newParagraph->GetList(1), tabs + 1);
+    m_insertPoint = PosAt(m_newParagraph->GetList(1), tabs + 1);
     if (m_affected.HasExtent()) SwapAffected();
     m_newParagraph->SetSizeLevel(
         static_cast<uint8_t>(m_newParagraph->GetStyle().GetRelativeSize(*m_newParagraph)));
-    ShowCaret(At(m_newParagraph->GetList(1), tabs + 1));
+    ShowCaret(PosAt(m_newParagraph->GetList(1), tabs + 1));
     return 0;
 }
 
@@ -309,7 +303,7 @@ int32_t InsertExpressionAction::DoIt() {
     if (plot == nullptr) return 0;
     plot->AppendExpressionList(CompArray());
     m_plot->InvalidateLayout();
-    ShowRange(CaretRange(At(m_plot->GetList(m_plot->GetListCount()), 1)));
+    ShowRange(CaretRange(PosAt(m_plot->GetList(m_plot->GetListCount()), 1)));
     return 0;
 }
 
@@ -341,18 +335,18 @@ int32_t RemoveParaBreakAction::DoIt() {
     CompList* target = m_previous->GetList(1);
     const int32_t join = target->GetCount() + 1;
     SetIndex(join);
-    m_moved = CaretRange(At(target, join));
+    m_moved = CaretRange(PosAt(target, join));
     if (m_second->GetCount() > 0) {
         DocRange contents;
         contents.SelectList(m_second->GetList(1));
         Material material;
         contents.RemoveContent(material);
-        m_moved = material.MoveInto(At(target, join));
+        m_moved = material.MoveInto(PosAt(target, join));
     }
     m_savedStyle = m_previous->GetStyle().GetKind();
     m_previous->SetStyle(m_second->GetStyle().GetKind());
     m_kept = m_sequence->HoldAt(m_number);
-    ShowRange(CaretRange(At(target, join)));
+    ShowRange(CaretRange(PosAt(target, join)));
     return 0;
 }
 
@@ -363,9 +357,9 @@ int32_t RemoveParaBreakAction::UndoIt() {
     if (m_moved.HasExtent()) {
         Material material;
         m_moved.RemoveContent(material);
-        material.MoveInto(At(m_second->GetList(1), 1));
+        material.MoveInto(PosAt(m_second->GetList(1), 1));
     }
-    ShowRange(CaretRange(At(m_second->GetList(1), 1)));
+    ShowRange(CaretRange(PosAt(m_second->GetList(1), 1)));
     return 0;
 }
 

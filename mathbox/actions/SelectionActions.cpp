@@ -12,12 +12,6 @@
 
 namespace {
 
-DocPos At(CompList* list, int32_t index) {
-    DocPos pos;
-    pos.SetAt(list, index);
-    return pos;
-}
-
 // The nearest box around a list that `is` accepts, and the list of it the walk came through.
 struct Enclosing {
     TextComp* box = nullptr;
@@ -56,13 +50,13 @@ DocPos LineStartOf(ParaComp& para, int32_t index) {
             if (run->GetStart() <= index) start = run->GetStart();
         }
     }
-    return At(list, std::clamp(start, 1, list->GetCount() + 1));
+    return PosAt(list, std::clamp(start, 1, list->GetCount() + 1));
 }
 
 DocPos LineEndOf(ParaComp& para, int32_t index) {
     CompList* list = para.GetList(1);
     const TextComp* comp = list->GetAt(index);
-    return comp != nullptr ? para.LineEndPos(comp) : At(list, list->GetCount() + 1);
+    return comp != nullptr ? para.LineEndPos(comp) : PosAt(list, list->GetCount() + 1);
 }
 
 // The number of boundaries a boundary position steps over: rows, columns, variables or gaps.
@@ -117,17 +111,17 @@ void DocStartAction::ComputeSelection() {
     const DocPos first = seq->StartPosition();
     if (!m_extend) return CaretAt(first);
     const DocPos& end = m_range.end;
-    m_range.Assign(first, At(end.paragraph->GetList(1), end.TopLevelIndex(false)));
+    m_range.Assign(first, PosAt(end.paragraph->GetList(1), end.TopLevelIndex(false)));
 }
 
 void DocEndAction::ComputeSelection() {
     const CompSequence* seq = m_range.start.GetSequence();
     if (seq == nullptr || seq->IsEmpty()) return;
     CompList* last = seq->GetAt(seq->GetCount())->GetList(1);
-    const DocPos end = At(last, last->GetCount() + 1);
+    const DocPos end = PosAt(last, last->GetCount() + 1);
     if (!m_extend) return CaretAt(end);
     const DocPos& start = m_range.start;
-    m_range.Assign(At(start.paragraph->GetList(1), start.TopLevelIndex(true)), end);
+    m_range.Assign(PosAt(start.paragraph->GetList(1), start.TopLevelIndex(true)), end);
 }
 
 void LineStartAction::ComputeSelection() {
@@ -135,7 +129,7 @@ void LineStartAction::ComputeSelection() {
     if (start.kind != DocPos::kInList) return;
     const DocPos there = start.IsInParagraphList()
                              ? LineStartOf(*m_range.end.paragraph, m_range.end.TopLevelIndex(true))
-                             : At(start.GetList(), 1);
+                             : PosAt(start.GetList(), 1);
     m_extend ? m_range.Assign(there, DocPos(m_range.end)) : CaretAt(there);
 }
 
@@ -144,7 +138,7 @@ void LineEndAction::ComputeSelection() {
     if (start.kind != DocPos::kInList) return;
     const DocPos there = start.IsInParagraphList()
                              ? LineEndOf(*m_range.end.paragraph, m_range.end.TopLevelIndex(true))
-                             : At(start.GetList(), start.GetList()->GetCount() + 1);
+                             : PosAt(start.GetList(), start.GetList()->GetCount() + 1);
     m_extend ? m_range.Assign(DocPos(start), there) : CaretAt(there);
 }
 

@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <memory>
 
+class CompList;
 class CompSequence;
 class EditView;
 class TAction;
@@ -24,6 +25,13 @@ struct ReleaseAction {
     void operator()(TAction* action) const;
 };
 using OwnedAction = std::unique_ptr<TAction, ReleaseAction>;
+
+// The position before child `index` of `list`, where actions put carets and selections.
+inline DocPos PosAt(CompList* list, int32_t index) {
+    DocPos pos;
+    pos.SetAt(list, index);
+    return pos;
+}
 
 // The names of actions, for the Undo command's text.
 namespace actionname {

@@ -324,11 +324,7 @@ TEST_F(BoxContractTest, BoxToTreeToBoxGivesTheSameStructure) {
         SCOPED_TRACE(c.name);
         CompList line;
         const boxtest::RoundTrip trip = boxtest::ThroughTree(line, c.make());
-        EXPECT_EQ(trip.source.component, &line);
-        EXPECT_EQ(trip.source.start, 1);
-        EXPECT_EQ(trip.source.end, 2);
-        ASSERT_NE(trip.back, nullptr);
-        EXPECT_TRUE(trip.back->IsEqual(*trip.box)) << DescribeTag(trip.back->GetTypeTag());
+        ASSERT_NO_FATAL_FAILURE(boxtest::ExpectSameInPlace(trip, line));
     }
 }
 

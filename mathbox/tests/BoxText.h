@@ -11,6 +11,8 @@
 #include "expr/LeafNodes.h"
 #include "mathbox/tests/StringLatex.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -75,6 +77,16 @@ inline RoundTrip ThroughTree(CompList& line, OwnedComponent made) {
     std::vector<OwnedComponent> boxes = built.Release();
     if (boxes.size() == 1) trip.back = std::move(boxes.front());
     return trip;
+}
+
+// The tree of a box alone in `line` names the box's own place, and its display is the box
+// again. Fatal when the tree built no single box, so a caller can go on to read `trip.back`.
+inline void ExpectSameInPlace(const RoundTrip& trip, const CompList& line) {
+    EXPECT_EQ(trip.source.component, &line);
+    EXPECT_EQ(trip.source.start, 1);
+    EXPECT_EQ(trip.source.end, 2);
+    ASSERT_NE(trip.back, nullptr);
+    EXPECT_TRUE(trip.back->IsEqual(*trip.box)) << DescribeTag(trip.back->GetTypeTag());
 }
 
 } // namespace boxtest

@@ -13,6 +13,7 @@
 #include <QImage>
 #include <QString>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -57,6 +58,15 @@ inline std::string OutputPath(const std::string& name) {
 
 inline bool IsWhite(const QImage& image, int x, int y) {
     return image.pixel(x, y) == qRgb(255, 255, 255);
+}
+
+// How many pixels of `r` that lie on the image are not white.
+inline int InkIn(const QImage& image, const Rect& r) {
+    int ink = 0;
+    for (int y = std::max(r.top, 0); y < std::min(r.bottom, image.height()); ++y)
+        for (int x = std::max(r.left, 0); x < std::min(r.right, image.width()); ++x)
+            ink += IsWhite(image, x, y) ? 0 : 1;
+    return ink;
 }
 
 } // namespace drawtest

@@ -545,11 +545,7 @@ TEST_F(ConversionTest, BoxToTreeToBoxIsTheIdentity) {
         SCOPED_TRACE(c.name);
         CompList line;
         const boxtest::RoundTrip trip = boxtest::ThroughTree(line, c.make());
-        EXPECT_EQ(trip.source.component, &line);
-        EXPECT_EQ(trip.source.start, 1);
-        EXPECT_EQ(trip.source.end, 2);
-        ASSERT_NE(trip.back, nullptr);
-        EXPECT_TRUE(trip.back->IsEqual(*trip.box)) << DescribeTag(trip.back->GetTypeTag());
+        ASSERT_NO_FATAL_FAILURE(boxtest::ExpectSameInPlace(trip, line));
         if (const auto* grid = dynamic_cast<const GridBox*>(trip.box)) {
             // Cell (1, 2) and every other stays where it was.
             const auto& back = dynamic_cast<const GridBox&>(*trip.back);

@@ -26,14 +26,6 @@ constexpr int32_t kMathFace = 3;
 template <typename Box>
 using Owned = std::unique_ptr<Box, ComponentDestroyer>;
 
-int InkIn(const QImage& image, const Rect& r) {
-    int ink = 0;
-    for (int y = std::max(r.top, 0); y < std::min(r.bottom, image.height()); ++y)
-        for (int x = std::max(r.left, 0); x < std::min(r.right, image.width()); ++x)
-            ink += drawtest::IsWhite(image, x, y) ? 0 : 1;
-    return ink;
-}
-
 void Fill(GridBox& grid, const std::vector<std::string>& cells) {
     size_t k = 0;
     for (int32_t r = 1; r <= grid.GetRowCount(); ++r)
@@ -149,16 +141,16 @@ TEST_F(GridPictureTest, EveryStructure) {
     ASSERT_TRUE(view.image.save(QString::fromStdString(drawtest::OutputPath("grids.png"))));
     EXPECT_LT(x, view.image.width());
     for (size_t k = 0; k < frames.size(); ++k) {
-        EXPECT_GT(InkIn(view.image, frames[k]), 30) << k;
+        EXPECT_GT(drawtest::InkIn(view.image, frames[k]), 30) << k;
         EXPECT_GT(frames[k].top, 0) << k;
         EXPECT_LT(frames[k].bottom, view.image.height()) << k;
     }
     // The matrix's brackets stand at its left and right edges, the table's frame all round.
     const Rect m = frames[0];
-    EXPECT_GT(InkIn(view.image, Rect(m.left, m.top, m.left + 8, m.bottom)), 10);
-    EXPECT_GT(InkIn(view.image, Rect(m.right - 8, m.top, m.right, m.bottom)), 10);
+    EXPECT_GT(drawtest::InkIn(view.image, Rect(m.left, m.top, m.left + 8, m.bottom)), 10);
+    EXPECT_GT(drawtest::InkIn(view.image, Rect(m.right - 8, m.top, m.right, m.bottom)), 10);
     const Rect t = frames[1];
-    EXPECT_GE(InkIn(view.image, Rect(t.left, t.top, t.right, t.top + 1)), t.Width() - 1);
+    EXPECT_GE(drawtest::InkIn(view.image, Rect(t.left, t.top, t.right, t.top + 1)), t.Width() - 1);
 }
 
 } // namespace

@@ -20,14 +20,6 @@ bool UprightSin(std::string_view name) {
     return name == "sin";
 }
 
-int InkIn(const QImage& image, const Rect& r) {
-    int ink = 0;
-    for (int y = std::max(r.top, 0); y < std::min(r.bottom, image.height()); ++y)
-        for (int x = std::max(r.left, 0); x < std::min(r.right, image.width()); ++x)
-            ink += drawtest::IsWhite(image, x, y) ? 0 : 1;
-    return ink;
-}
-
 class ParagraphPictureTest : public DrawTest {
 protected:
     LayoutServices layout;
@@ -93,18 +85,19 @@ TEST_F(ParagraphPictureTest, EightStylesAtTheDefaultColumnWidth) {
     EXPECT_EQ(equation.GetNumberSource()->GetLabel().ToCString(), "(1)");
     EXPECT_EQ(equation.GetNumberSource()->GetFrame().left, port.GetRightEdge());
     for (const size_t k : {1, 4, 5, 7})
-        EXPECT_GT(InkIn(view.image, paras[k]->GetNumberSource()->GetFrame()), 10) << k;
+        EXPECT_GT(drawtest::InkIn(view.image, paras[k]->GetNumberSource()->GetFrame()), 10) << k;
     EXPECT_EQ(reference->GetLabel().ToCString(), "(1)");
-    EXPECT_GT(InkIn(view.image, reference->GetFrame()), 10);
+    EXPECT_GT(drawtest::InkIn(view.image, reference->GetFrame()), 10);
     // The paragraph needed several lines, and its justified lines end at the column's edge.
     const RunArray& runs = paras[3]->GetList(1)->GetRuns();
     int lines = 0;
     for (const Layout* run : runs)
         lines += run->IsLineRun() ? 1 : 0;
     EXPECT_GE(lines, 3);
-    EXPECT_GT(InkIn(view.image, Rect(port.GetColumnWidth() - 6, paras[3]->GetFrame().top,
-                                     port.GetColumnWidth(), paras[3]->GetFrame().top + 40)),
-              0);
+    EXPECT_GT(
+        drawtest::InkIn(view.image, Rect(port.GetColumnWidth() - 6, paras[3]->GetFrame().top,
+                                         port.GetColumnWidth(), paras[3]->GetFrame().top + 40)),
+        0);
 }
 
 } // namespace
