@@ -1,5 +1,6 @@
 #include "ShmemMapping.h"
 
+#include <sys/random.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -144,6 +145,12 @@ void unlockMapping(uint8_t* mapping) {
 uint32_t nextNameValue(uint32_t& seed) {
     seed = seed * 1103515245u + 12345u;
     return (seed >> 16) & 0x7FFF;
+}
+
+uint32_t firstNameSeed(uint32_t millisecondsSinceStart) {
+    uint32_t random = 0;
+    if (getrandom(&random, sizeof random, GRND_NONBLOCK) != sizeof random) random = 0;
+    return millisecondsSinceStart ^ (static_cast<uint32_t>(getpid()) * 2654435761u) ^ random;
 }
 
 void nameText(uint32_t value, char out[4]) {

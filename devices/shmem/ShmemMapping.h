@@ -103,5 +103,10 @@ void unlockMapping(uint8_t* mapping);
 // digits "23456789abcdefghijkmnpqrstuvwxyz" (no 0, 1, l or o), one to three characters.
 uint32_t nextNameValue(uint32_t& seed);
 void nameText(uint32_t value, char out[4]);
+// The first seed of a process's sequence. The time since start alone is much the same in
+// programs started together, which then drew the same names: a program launched for a listener
+// that had gone could connect to another program's listener of that name. The process id and
+// random bits set each process on a sequence of its own.
+uint32_t firstNameSeed(uint32_t millisecondsSinceStart);
 
 } // namespace devices::shmem

@@ -44,9 +44,10 @@ uint32_t nextGeneratedName(char out[4]) {
     static uint32_t seed = 0;
     std::lock_guard lock(mutex);
     if (!seeded) {
-        seed = static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                         std::chrono::steady_clock::now() - pluginStart)
-                                         .count());
+        seed = firstNameSeed(
+            static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                      std::chrono::steady_clock::now() - pluginStart)
+                                      .count()));
         seeded = true;
     }
     uint32_t value = nextNameValue(seed);

@@ -12,11 +12,13 @@
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/mman.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstring>
 #include <future>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -169,6 +171,32 @@ TEST(ShmemNames, GeneratedNamesFollowTheSequenceAndAlphabet) {
         nameText(c.value, text);
         EXPECT_STREQ(text, c.text) << c.value;
     }
+}
+
+// Programs started together see the same time since their start; were that the whole seed, a
+// launched kernel could find another program's listener under the name meant for it.
+TEST(ShmemNames, ProcessesStartedTogetherDrawDifferentSequences) {
+    constexpr int kProcesses = 6;
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    for (int i = 0; i < kProcesses; ++i) {
+        const pid_t pid = fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            uint32_t seed = firstNameSeed(40);
+            uint32_t names[3] = {nextNameValue(seed), nextNameValue(seed), nextNameValue(seed)};
+            _exit(write(fds[1], names, sizeof names) == sizeof names ? 0 : 1);
+        }
+    }
+    close(fds[1]);
+    std::set<std::vector<uint32_t>> sequences;
+    uint32_t names[3];
+    while (read(fds[0], names, sizeof names) == sizeof names)
+        sequences.insert(std::vector<uint32_t>(names, names + 3));
+    close(fds[0]);
+    for (int status = 0; wait(&status) > 0;)
+        EXPECT_EQ(status, 0);
+    EXPECT_EQ(sequences.size(), std::size_t{kProcesses});
 }
 
 TEST(ShmemNames, TheDeviceNameComesFromThePlugInsFileName) {
