@@ -272,10 +272,6 @@ public:
     void WriteReference(const RefSource&, bool otherDocument) override {
         out += otherDocument ? "[ref]" : "(ref)";
     }
-    void BeginParagraph(int32_t, const RefSource*, bool) override {}
-    void EndParagraph(int32_t, const RefSource*) override {}
-    void BeginEquationBlock() override {}
-    void EndEquationBlock() override {}
     std::string out;
 };
 

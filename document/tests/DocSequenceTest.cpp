@@ -7,6 +7,7 @@
 #include "document/TessaryDoc.h"
 #include "document/tests/DocFiles.h"
 #include "document/tests/FakeHost.h"
+#include "document/tests/ParagraphLatexWriter.h"
 #include "document/tests/SequenceFakes.h"
 #include "platform/tests/TempDir.h"
 
@@ -20,32 +21,6 @@ namespace {
 
 using docfiles::Builder;
 using docfiles::Bytes;
-
-// Records the document and paragraph calls and the children's characters.
-class CallLatex final : public LatexWriter {
-public:
-    void BeginGroup(bool) override {}
-    void EndGroup(bool) override {}
-    void WriteComponentChar(TextComp& comp, bool) override {
-        out += comp.IsNotChar() ? '#' : static_cast<char>(comp.GetCharCode());
-    }
-    void WriteRaw(const char* text) override { out += text; }
-    void WriteReference(const RefSource&, bool) override { out += "ref"; }
-    void WriteHeader(bool numberPages, int32_t firstPage) override {
-        out += "head" + std::to_string(numberPages) + std::to_string(firstPage) + " ";
-    }
-    void EndDocument() override { out += "end"; }
-    void BeginParagraph(int32_t kind, const RefSource* number, bool leadingWhite) override {
-        out += "<" + std::to_string(kind) + (number ? "n" : "") + (leadingWhite ? "w" : "") + ">";
-    }
-    void EndParagraph(int32_t kind, const RefSource*) override {
-        out += "</" + std::to_string(kind) + "> ";
-    }
-    void BeginEquationBlock() override { out += "<block>"; }
-    void EndEquationBlock() override { out += "</block> "; }
-
-    std::string out;
-};
 
 class DocSequenceTest : public ::testing::Test {
 protected:
@@ -247,7 +222,7 @@ TEST_F(DocSequenceTest, TheLatexExportWritesEveryParagraphByItsStyle) {
     m_doc.GetSettings().numberPages = 0;
     m_doc.GetSettings().firstPage = 4;
 
-    CallLatex writer;
+    fakes::ParagraphTraceLatex writer(" ");
     m_doc.GetBody().WriteLatex(writer);
     EXPECT_EQ(writer.out, "head04 <0>ti</0> <1>se</1> <2>he</2> <3w> pa</3> <4>li</4> <5>eq</5> "
                           "<6n>nu</6> <3>co</3> <3>pl</3> end");

@@ -4,6 +4,9 @@
 // so a test overrides only the list operations it records.
 
 #include "document/LatexWriter.h"
+#include "document/TextComp.h"
+
+#include <string>
 
 namespace fakes {
 
@@ -16,6 +19,39 @@ public:
     void EndParagraph(int32_t, const RefSource*) override {}
     void BeginEquationBlock() override {}
     void EndEquationBlock() override {}
+};
+
+// Records the document and paragraph calls and the characters between them: a box as "#",
+// paragraph kinds in tags ("<3nw>" numbered, told of a leading blank), `separator` after each
+// closing tag.
+class ParagraphTraceLatex final : public LatexWriter {
+public:
+    explicit ParagraphTraceLatex(std::string separator = "") : m_separator(std::move(separator)) {}
+
+    void BeginGroup(bool) override {}
+    void EndGroup(bool) override {}
+    void WriteComponentChar(TextComp& comp, bool) override {
+        out += comp.IsNotChar() ? '#' : static_cast<char>(comp.GetCharCode());
+    }
+    void WriteRaw(const char* text) override { out += text; }
+    void WriteReference(const RefSource&, bool) override { out += "ref"; }
+    void WriteHeader(bool numberPages, int32_t firstPage) override {
+        out += "head" + std::to_string(numberPages) + std::to_string(firstPage) + " ";
+    }
+    void EndDocument() override { out += "end"; }
+    void BeginParagraph(int32_t kind, const RefSource* number, bool leadingWhite) override {
+        out += "<" + std::to_string(kind) + (number ? "n" : "") + (leadingWhite ? "w" : "") + ">";
+    }
+    void EndParagraph(int32_t kind, const RefSource*) override {
+        out += "</" + std::to_string(kind) + ">" + m_separator;
+    }
+    void BeginEquationBlock() override { out += "<block>"; }
+    void EndEquationBlock() override { out += "</block>" + m_separator; }
+
+    std::string out;
+
+private:
+    std::string m_separator;
 };
 
 } // namespace fakes

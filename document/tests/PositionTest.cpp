@@ -10,6 +10,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <tuple>
 
 using namespace seqfakes;
 
@@ -20,23 +21,10 @@ namespace {
 class PositionTest : public ::testing::Test {
 protected:
     PositionTest() {
-        auto first = Para("a");
-        CompArray inner;
-        inner.Add(OwnedComponent(fakes::Chars("x")[0]));
-        box = new fakes::Box(std::move(inner));
-        first->GetList(1)->Append(box);
-        grid = new Grid(tags::Matrix, 2, 2);
+        std::tie(box, grid, derivative) = AppendBoxGridDerivative(seq, "a", "x");
         fakes::AppendChars(*grid->GetCell(1, 1), "p");
-        first->GetList(1)->Append(grid);
-        fakes::AppendChars(*first->GetList(1), "b");
-        auto second = Para("c");
-        derivative = new Derivative(2);
         fakes::AppendChars(*derivative->GetDifferential(1)->GetList(1), "u");
         fakes::AppendChars(*derivative->GetList(5), "f");
-        second->GetList(1)->Append(derivative);
-        fakes::AppendChars(*second->GetList(1), "d");
-        seq.Append(std::move(first));
-        seq.Append(std::move(second));
         seq.PlaceAll(false);
 
         L1 = seq.GetAt(1)->GetList(1);

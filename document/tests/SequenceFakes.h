@@ -17,6 +17,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -455,6 +456,29 @@ inline std::unique_ptr<ParaComp> Para(std::string_view text,
     auto para = std::make_unique<ParaComp>(style);
     fakes::AppendChars(*para->GetList(1), text);
     return para;
+}
+
+// The small document that position and source tests walk, appended to `seq`: paragraph 1 holds
+// `first`, a box holding `boxText`, an empty 2 x 2 matrix and "b"; paragraph 2 holds "c", an
+// empty partial derivative of two variables and "d". Nothing is placed yet.
+inline std::tuple<fakes::Box*, Grid*, Derivative*>
+AppendBoxGridDerivative(CompSequence& seq, std::string_view first, std::string_view boxText) {
+    auto one = Para(first);
+    CompArray inner;
+    for (TextComp* c : fakes::Chars(boxText))
+        inner.Add(OwnedComponent(c));
+    auto* box = new fakes::Box(std::move(inner));
+    one->GetList(1)->Append(box);
+    auto* grid = new Grid(tags::Matrix, 2, 2);
+    one->GetList(1)->Append(grid);
+    fakes::AppendChars(*one->GetList(1), "b");
+    auto two = Para("c");
+    auto* derivative = new Derivative(2);
+    two->GetList(1)->Append(derivative);
+    fakes::AppendChars(*two->GetList(1), "d");
+    seq.Append(std::move(one));
+    seq.Append(std::move(two));
+    return {box, grid, derivative};
 }
 
 // A list's text: characters as themselves, a grid as "[G]", a derivative as "[D]", any other

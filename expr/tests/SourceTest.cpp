@@ -10,6 +10,7 @@
 
 #include <map>
 #include <string>
+#include <tuple>
 
 using namespace seqfakes;
 
@@ -21,21 +22,7 @@ namespace {
 class Sources : public ::testing::Test {
 protected:
     Sources() {
-        auto first = Para("a+");
-        CompArray inner;
-        for (TextComp* c : fakes::Chars("xy"))
-            inner.Add(OwnedComponent(c));
-        box = new fakes::Box(std::move(inner));
-        first->GetList(1)->Append(box);
-        grid = new Grid(tags::Matrix, 2, 2);
-        first->GetList(1)->Append(grid);
-        fakes::AppendChars(*first->GetList(1), "b");
-        auto second = Para("c");
-        derivative = new Derivative(2);
-        second->GetList(1)->Append(derivative);
-        fakes::AppendChars(*second->GetList(1), "d");
-        seq.Append(std::move(first));
-        seq.Append(std::move(second));
+        std::tie(box, grid, derivative) = AppendBoxGridDerivative(seq, "a+", "xy");
         seq.PlaceAll(false);
         L1 = seq.GetAt(1)->GetList(1);
         L2 = seq.GetAt(2)->GetList(1);

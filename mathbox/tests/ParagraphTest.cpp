@@ -1,5 +1,5 @@
-#include "document/LatexWriter.h"
 #include "document/MemoryStream.h"
+#include "document/tests/ParagraphLatexWriter.h"
 #include "document/tests/StreamBytes.h"
 #include "mathbox/tests/LayoutFixture.h"
 
@@ -262,33 +262,6 @@ TEST_F(ParagraphTest, CloneCopiesStyleAndContent) {
     EXPECT_NE(clone.GetList(1)->GetAt(3), para->GetList(1)->GetAt(3));
 }
 
-namespace {
-
-class RecordingLatex final : public LatexWriter {
-public:
-    void BeginGroup(bool) override {}
-    void EndGroup(bool) override {}
-    void WriteComponentChar(TextComp& comp, bool) override {
-        out += comp.IsNotChar() ? '#' : static_cast<char>(comp.GetCharCode());
-    }
-    void WriteRaw(const char* text) override { out += text; }
-    void WriteReference(const RefSource&, bool) override { out += "ref"; }
-    void WriteHeader(bool, int32_t) override {}
-    void EndDocument() override {}
-    void BeginParagraph(int32_t kind, const RefSource* number, bool leadingWhite) override {
-        out += "<" + std::to_string(kind) + (number != nullptr ? "n" : "") +
-               (leadingWhite ? "w" : "") + ">";
-    }
-    void EndParagraph(int32_t kind, const RefSource*) override {
-        out += "</" + std::to_string(kind) + ">";
-    }
-    void BeginEquationBlock() override { out += "<block>"; }
-    void EndEquationBlock() override { out += "</block>"; }
-    std::string out;
-};
-
-} // namespace
-
 TEST_F(ParagraphTest, LatexOpensAndClosesByStyle) {
     const struct {
         const char* name;
@@ -314,7 +287,7 @@ TEST_F(ParagraphTest, LatexOpensAndClosesByStyle) {
                 new fakes::Box(c.style == 7 ? tags::Fraction : tags::EquationSet));
         std::unique_ptr<RefComp> ref;
         if (c.referenced) ref = std::make_unique<RefComp>(*para->GetNumberSource());
-        RecordingLatex writer;
+        fakes::ParagraphTraceLatex writer;
         para->WriteLatex(writer);
         EXPECT_EQ(writer.out, c.written);
     }

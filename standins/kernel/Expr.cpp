@@ -6,18 +6,23 @@
 
 namespace standin {
 
-Expr Expr::integer(long long value) {
+namespace {
+
+Expr leaf(Expr::Kind kind, std::string text) {
     Expr e;
-    e.kind = Kind::Integer;
-    e.text = std::to_string(value);
+    e.kind = kind;
+    e.text = std::move(text);
     return e;
 }
 
+} // namespace
+
+Expr Expr::integer(long long value) {
+    return leaf(Kind::Integer, std::to_string(value));
+}
+
 Expr Expr::integerText(std::string digits) {
-    Expr e;
-    e.kind = Kind::Integer;
-    e.text = std::move(digits);
-    return e;
+    return leaf(Kind::Integer, std::move(digits));
 }
 
 Expr Expr::machine(double value) {
@@ -42,17 +47,11 @@ Expr Expr::realText(std::string text) {
 }
 
 Expr Expr::string(std::string text) {
-    Expr e;
-    e.kind = Kind::String;
-    e.text = std::move(text);
-    return e;
+    return leaf(Kind::String, std::move(text));
 }
 
 Expr Expr::symbol(std::string name) {
-    Expr e;
-    e.kind = Kind::Symbol;
-    e.text = std::move(name);
-    return e;
+    return leaf(Kind::Symbol, std::move(name));
 }
 
 Expr Expr::call(std::string head, std::vector<Expr> args) {

@@ -142,13 +142,8 @@ TEST_F(ParseTest, SourcesCoverTheTypedPositions) {
 
 // Box tokens: each fake box converts to a node waiting for its operand.
 TEST_F(ParseTest, BoxesJoinTheExpression) {
-    struct BoxCase {
-        const char* name;
-        std::function<void(Line&)> build;
-        const char* tree;
-    };
     const auto sym = [](const char* name) { return SymbolNode::FromName(name); };
-    const BoxCase cases[] = {
+    const BuiltLine cases[] = {
         {"superscript box",
          [&](Line& l) { l.Type("x").Box(std::make_unique<PowerNode>(sym("n"))); }, "Power(x, n)"},
         {"superscript on a power",
@@ -182,13 +177,7 @@ TEST_F(ParseTest, BoxesJoinTheExpression) {
          [&](Line& l) { l.Type("f").Box(std::make_unique<GroupNode>(sym("y"), false)); },
          "Call(f, Bracket(y))"},
     };
-    for (const BoxCase& row : cases) {
-        SCOPED_TRACE(row.name);
-        Line line;
-        row.build(line);
-        EXPECT_EQ(Parse(line), row.tree);
-        EXPECT_FALSE(ParseFailed);
-    }
+    ExpectTrees(cases);
 }
 
 TEST_F(ParseTest, ABoxWithoutAnExpressionIsAnUnknownCharacter) {

@@ -25,6 +25,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <functional>
 #include <string>
 
@@ -150,6 +151,23 @@ protected:
         Line line;
         line.Type(text);
         return Parse(line);
+    }
+
+    // A line a table row builds, and the tree it must parse to.
+    struct BuiltLine {
+        const char* name;
+        std::function<void(Line&)> build;
+        const char* tree;
+    };
+    template <std::size_t N>
+    void ExpectTrees(const BuiltLine (&rows)[N]) {
+        for (const BuiltLine& row : rows) {
+            SCOPED_TRACE(row.name);
+            Line line;
+            row.build(line);
+            EXPECT_EQ(Parse(line), row.tree);
+            EXPECT_FALSE(ParseFailed);
+        }
     }
 
     BuiltinNamesScope names;

@@ -21,12 +21,7 @@ protected:
 };
 
 TEST_F(RealBoxTest, BoxesParseInsideTheLine) {
-    struct BoxCase {
-        const char* name;
-        std::function<void(Line&)> build;
-        const char* tree;
-    };
-    const BoxCase cases[] = {
+    const BuiltLine cases[] = {
         {"fraction times a name",
          [](Line& l) {
              l.Type("2"), l.List().Append(new FracComp(Glyphs("a+b"), Glyphs("c"))), l.Type("x");
@@ -41,13 +36,7 @@ TEST_F(RealBoxTest, BoxesParseInsideTheLine) {
          [](Line& l) { l.Type("2"), l.List().Append(new ParenComp(Glyphs("a-b"))); },
          "Times(2, Paren(Plus(a, Times(-1, b))))"},
     };
-    for (const BoxCase& row : cases) {
-        SCOPED_TRACE(row.name);
-        Line line;
-        row.build(line);
-        EXPECT_EQ(Parse(line), row.tree);
-        EXPECT_FALSE(ParseFailed);
-    }
+    ExpectTrees(cases);
 }
 
 TEST_F(RealBoxTest, ABoxWhoseContentFailsFailsTheLine) {
