@@ -2,7 +2,6 @@
 
 #include "document/DocStream.h"
 #include "document/ParaComp.h"
-#include "mathbox/BoxSource.h"
 #include "mathbox/MathBoxes.h"
 
 #include <stdexcept>
@@ -14,10 +13,6 @@ void WriteParenthesised(CompList& list, OutBuffer& out) {
     if (wrap) out.PutChar('(');
     list.WriteKernelInput(out);
     if (wrap) out.PutChar(')');
-}
-
-NodeSource SourceOf(TextComp& box) {
-    return BoxSource(box);
 }
 
 } // namespace boxes
