@@ -66,10 +66,9 @@ void DelimComp::WriteLatex(LatexWriter& writer) {
 
 // --- The three delimiter kinds ---
 
-AbsVComp::AbsVComp(CompArray contents) : DelimComp(std::move(contents)) {
-    // A matrix grid draws its own brackets; with nothing beside it the bars replace them. The
-    // grid kind switches them off through its own interface once it exists.
-}
+// A matrix alone between the bars drops its own brackets as it lays out (`MatrixBox` looks at
+// the list it stands in), so the bars need do nothing for it here.
+AbsVComp::AbsVComp(CompArray contents) : DelimComp(std::move(contents)) {}
 
 OwnedComponent AbsVComp::Clone() const {
     return OwnedComponent(new AbsVComp(m_list->CopyChildren()));
