@@ -82,7 +82,5 @@ CompList* MultiListComp::NextIn(const CompList* from, std::initializer_list<int3
 
 bool MultiListComp::InEquation() const {
     const ParaComp* para = GetParagraph();
-    if (para == nullptr) return false;
-    const int32_t kind = para->GetStyle().GetKind();
-    return kind == ParaStyle::kPlainEquation || kind == ParaStyle::kNumberedEquation;
+    return para != nullptr && para->IsEquation();
 }
