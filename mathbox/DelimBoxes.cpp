@@ -15,10 +15,6 @@ using boxes::LayOut;
 
 namespace {
 
-NodePtr ExpressionOf(CompList& list) {
-    return NodePtr(list.ToExpression());
-}
-
 CompArray Only(OwnedComponent comp) {
     CompArray array;
     array.Add(std::move(comp));
@@ -70,10 +66,9 @@ void DelimComp::WriteLatex(LatexWriter& writer) {
 
 // --- The three delimiter kinds ---
 
-AbsVComp::AbsVComp(CompArray contents) : DelimComp(std::move(contents)) {
-    // A matrix grid draws its own brackets; with nothing beside it the bars replace them. The
-    // grid kind switches them off through its own interface once it exists.
-}
+// A matrix alone between the bars drops its own brackets as it lays out (`MatrixBox` looks at
+// the list it stands in), so the bars need do nothing for it here.
+AbsVComp::AbsVComp(CompArray contents) : DelimComp(std::move(contents)) {}
 
 OwnedComponent AbsVComp::Clone() const {
     return OwnedComponent(new AbsVComp(m_list->CopyChildren()));
@@ -86,7 +81,7 @@ void AbsVComp::WriteText(OutBuffer& out) {
 }
 
 ExprNode* AbsVComp::ToExpression() {
-    return new AbsDetNode(boxes::SourceOf(*this), ExpressionOf(*m_list));
+    return new AbsDetNode(BoxSource(*this), ListExpression(*m_list));
 }
 
 void AbsVComp::WriteLeftDelimiter(LatexWriter& writer) {
@@ -118,7 +113,7 @@ void BracketComp::WriteText(OutBuffer& out) {
 }
 
 ExprNode* BracketComp::ToExpression() {
-    return new GroupNode(boxes::SourceOf(*this), ExpressionOf(*m_list), false);
+    return new GroupNode(BoxSource(*this), ListExpression(*m_list), false);
 }
 
 void BracketComp::WriteLeftDelimiter(LatexWriter& writer) {
@@ -154,7 +149,7 @@ void ParenComp::WriteText(OutBuffer& out) {
 }
 
 ExprNode* ParenComp::ToExpression() {
-    return new GroupNode(boxes::SourceOf(*this), ExpressionOf(*m_list), true);
+    return new GroupNode(BoxSource(*this), ListExpression(*m_list), true);
 }
 
 void ParenComp::WriteLeftDelimiter(LatexWriter& writer) {
@@ -215,7 +210,7 @@ void OverComp::WriteLatex(LatexWriter& writer) {
 }
 
 ExprNode* OverComp::ToExpression() {
-    return new ConjugateNode(boxes::SourceOf(*this), ExpressionOf(*m_list));
+    return new ConjugateNode(BoxSource(*this), ListExpression(*m_list));
 }
 
 // --- MissComp ---
@@ -253,5 +248,5 @@ void MissComp::WriteLatex(LatexWriter& writer) {
 }
 
 ExprNode* MissComp::ToExpression() {
-    return new SymbolNode(boxes::SourceOf(*this), std::string("missing"));
+    return new SymbolNode(BoxSource(*this), std::string("missing"));
 }

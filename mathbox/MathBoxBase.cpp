@@ -2,7 +2,6 @@
 
 #include "document/DocStream.h"
 #include "document/ParaComp.h"
-#include "mathbox/BoxSource.h"
 #include "mathbox/MathBoxes.h"
 
 #include <stdexcept>
@@ -14,10 +13,6 @@ void WriteParenthesised(CompList& list, OutBuffer& out) {
     if (wrap) out.PutChar('(');
     list.WriteKernelInput(out);
     if (wrap) out.PutChar(')');
-}
-
-NodeSource SourceOf(TextComp& box) {
-    return BoxSource(box);
 }
 
 } // namespace boxes
@@ -87,7 +82,5 @@ CompList* MultiListComp::NextIn(const CompList* from, std::initializer_list<int3
 
 bool MultiListComp::InEquation() const {
     const ParaComp* para = GetParagraph();
-    if (para == nullptr) return false;
-    const int32_t kind = para->GetStyle().GetKind();
-    return kind == ParaStyle::kPlainEquation || kind == ParaStyle::kNumberedEquation;
+    return para != nullptr && para->IsEquation();
 }

@@ -1,11 +1,12 @@
 #pragma once
 
-// What the math boxes share inside mathbox/: integer halvings, text output, node sources.
+// What the math boxes share inside mathbox/: integer halvings, the size unit, text output and
+// list layout. Node sources and list expressions come from BoxSource.h, as for the grids.
 
 #include "document/CompList.h"
 #include "document/DrawPort.h"
 #include "document/OutBuffer.h"
-#include "expr/NodeSource.h"
+#include "mathbox/BoxSource.h"
 
 #include <cstdint>
 
@@ -24,14 +25,16 @@ inline int32_t FloorDiv(int32_t a, int32_t b) {
 // so that a script such as n+1 keeps its meaning.
 void WriteParenthesised(CompList& list, OutBuffer& out);
 
-// The place a box's expression node came from: its own position in the parent list; no place
-// for a box in no list.
-NodeSource SourceOf(TextComp& box);
-
 // The list laid out as a box's child: runs at the list's own size, at most the column wide.
 inline Rect LayOut(CompList& list) {
     list.LayoutToPage();
     return list.GetBounds();
+}
+
+// The layer's size unit at a size level.
+inline int32_t UnitAt(uint8_t level) {
+    SizeGuard size(level);
+    return gDrawPort->GetSpacing();
 }
 
 inline int32_t Height(const Rect& r) {

@@ -13,19 +13,11 @@
 using boxes::Height;
 using boxes::kMathFace;
 using boxes::LayOut;
+using boxes::UnitAt;
 
 namespace {
 
 constexpr uint8_t kIntegralSign = 189;
-
-NodePtr ExpressionOf(CompList& list) {
-    return NodePtr(list.ToExpression());
-}
-
-int32_t UnitAt(uint8_t level) {
-    SizeGuard size(level);
-    return gDrawPort->GetSpacing();
-}
 
 uint8_t Smaller(uint8_t level, int32_t steps) {
     return static_cast<uint8_t>(level + steps);
@@ -115,9 +107,9 @@ void SqrtComp::WriteLatex(LatexWriter& writer) {
 }
 
 ExprNode* SqrtComp::ToExpression() {
-    NodePtr radicand = ExpressionOf(*GetList(1));
-    NodePtr index = GetList(2)->GetCount() != 0 ? ExpressionOf(*GetList(2)) : nullptr;
-    return new RadicalNode(boxes::SourceOf(*this), std::move(radicand), std::move(index));
+    NodePtr radicand = ListExpression(*GetList(1));
+    NodePtr index = GetList(2)->GetCount() != 0 ? ListExpression(*GetList(2)) : nullptr;
+    return new RadicalNode(BoxSource(*this), std::move(radicand), std::move(index));
 }
 
 // --- InteComp ---
@@ -266,11 +258,11 @@ void InteComp::WriteLatex(LatexWriter& writer) {
 ExprNode* InteComp::ToExpression() {
     // One bound alone makes no definite integral: the integral is indefinite.
     const bool bounds = GetList(3)->GetCount() != 0 && GetList(4)->GetCount() != 0;
-    NodePtr upper = bounds ? ExpressionOf(*GetList(4)) : nullptr;
-    NodePtr lower = bounds ? ExpressionOf(*GetList(3)) : nullptr;
-    NodePtr integrand = ExpressionOf(*GetList(1));
-    NodePtr variable = ExpressionOf(*GetList(2));
-    return new IntegrateNode(boxes::SourceOf(*this), std::move(upper), std::move(lower),
+    NodePtr upper = bounds ? ListExpression(*GetList(4)) : nullptr;
+    NodePtr lower = bounds ? ListExpression(*GetList(3)) : nullptr;
+    NodePtr integrand = ListExpression(*GetList(1));
+    NodePtr variable = ListExpression(*GetList(2));
+    return new IntegrateNode(BoxSource(*this), std::move(upper), std::move(lower),
                              std::move(integrand), std::move(variable));
 }
 
@@ -342,11 +334,11 @@ void BigOpComp::WriteLatex(LatexWriter& writer) {
 }
 
 ExprNode* BigOpComp::ToExpression() {
-    const NodeSource source = boxes::SourceOf(*this);
-    NodePtr lower = ExpressionOf(*GetList(1));
+    const NodeSource source = BoxSource(*this);
+    NodePtr lower = ListExpression(*GetList(1));
     // An empty upper limit is none at all, so the kernel gets the lower limit alone rather
     // than an iterator with a Null end.
-    NodePtr upper = GetList(2)->GetCount() != 0 ? ExpressionOf(*GetList(2)) : nullptr;
+    NodePtr upper = GetList(2)->GetCount() != 0 ? ListExpression(*GetList(2)) : nullptr;
     return new BigOperatorNode(source, std::make_unique<SymbolNode>(source, GetSymbolIndex()),
                                std::move(lower), std::move(upper));
 }
@@ -411,5 +403,5 @@ void LimitComp::WriteLatex(LatexWriter& writer) {
 }
 
 ExprNode* LimitComp::ToExpression() {
-    return new LimitNode(boxes::SourceOf(*this), ExpressionOf(*GetList(1)));
+    return new LimitNode(BoxSource(*this), ListExpression(*GetList(1)));
 }

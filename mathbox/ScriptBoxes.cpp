@@ -17,20 +17,12 @@
 using boxes::Height;
 using boxes::kMathFace;
 using boxes::LayOut;
+using boxes::UnitAt;
 
 namespace {
 
 constexpr uint8_t kPrime = 183;
 constexpr uint8_t kDoublePrime = 242;
-
-int32_t UnitAt(uint8_t level) {
-    SizeGuard size(level);
-    return gDrawPort->GetSpacing();
-}
-
-NodePtr ExpressionOf(CompList& list) {
-    return NodePtr(list.ToExpression());
-}
 
 } // namespace
 
@@ -126,8 +118,8 @@ void FracComp::WriteLatex(LatexWriter& writer) {
 }
 
 ExprNode* FracComp::ToExpression() {
-    return new DivideNode(boxes::SourceOf(*this), ExpressionOf(*GetList(1)),
-                          ExpressionOf(*GetList(2)));
+    return new DivideNode(BoxSource(*this), ListExpression(*GetList(1)),
+                          ListExpression(*GetList(2)));
 }
 
 // --- Scripts ---
@@ -205,7 +197,7 @@ void ExpoComp::WriteLatex(LatexWriter& writer) {
 }
 
 ExprNode* ExpoComp::ToExpression() {
-    const NodeSource source = boxes::SourceOf(*this);
+    const NodeSource source = BoxSource(*this);
     const int32_t n = m_list->GetCount();
     if (n > 0 && !m_list->GetAt(1)->IsNotChar()) {
         const uint8_t first = m_list->GetAt(1)->GetCharCode();
@@ -227,7 +219,7 @@ ExprNode* ExpoComp::ToExpression() {
             return new DerivativeNode(source, std::make_unique<MachineIntegerNode>(
                                                   NodeSource(m_list.get(), 1, n + 1), primes));
     }
-    NodePtr script = ExpressionOf(*m_list);
+    NodePtr script = ListExpression(*m_list);
     // f^(3) is the third derivative of f; a bracketed exponent stays a power.
     if (script != nullptr && script->TypeTag() == TypeTag("grpN")) {
         const auto* group = static_cast<const GroupNode*>(script.get());
@@ -256,5 +248,5 @@ void SubsComp::WriteLatex(LatexWriter& writer) {
 }
 
 ExprNode* SubsComp::ToExpression() {
-    return new SubscriptNode(boxes::SourceOf(*this), ExpressionOf(*m_list));
+    return new SubscriptNode(BoxSource(*this), ListExpression(*m_list));
 }

@@ -18,7 +18,7 @@ struct Structure {
     std::function<OwnedComponent()> make;
     const char* atCaret; // paragraph 1 after creating it between "ab" and the box
     const char* aroundB; // paragraph 1 after creating it with "b" selected
-    bool caretInside;    // the caret goes into the new box's first list
+    bool caretInside;    // at a caret, the caret goes into the new box's first list, not past it
 };
 
 template <typename Box, typename... Args>
@@ -53,8 +53,10 @@ TEST_P(BoxActionTest, CreateUndoRedo) {
         EXPECT_EQ(actiontest::Deep(*L1), around ? s.aroundB : s.atCaret);
         TextComp* box = L1->GetAt(around ? 2 : 3);
         ASSERT_NE(box, nullptr);
-        if (s.caretInside && !around) {
-            EXPECT_EQ(view.selection.start.GetList(), box->GetList(1));
+        if (!around) {
+            // Inside the box's first list, or else after the box in the paragraph.
+            EXPECT_EQ(view.selection.start.GetList(), s.caretInside ? box->GetList(1) : L1);
+            EXPECT_EQ(view.selection.start.index, s.caretInside ? 1 : 4);
         }
         const streambytes::Bytes done = Saved();
 
