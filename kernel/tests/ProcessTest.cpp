@@ -48,8 +48,10 @@ std::string TextOf(const NodePtr& node) {
     node->WriteText(text);
     return text.ToCString();
 }
+// Whether the process has ended (a zombie counts), waiting for it a while: a sanitized kernel's
+// exit checks its heap, which a loaded machine makes slow.
 bool ProcessGone(pid_t pid) {
-    for (int i = 0; i < 500; ++i) {
+    for (const auto until = Clock::now() + std::chrono::seconds(30); Clock::now() < until;) {
         std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
         std::string line;
         if (!std::getline(stat, line)) return true;
