@@ -107,13 +107,19 @@ protected:
     }
 
     // Runs the calculation of that name on `input` (the tree's root when null) as the view's
-    // choice popup does; false when the kernel does not offer it.
-    bool Run(ExprHolder tree, std::string_view name, ExprNode* input = nullptr) {
+    // choice popup does; false when the kernel does not offer it. `whileRunning`, when given,
+    // is what the person does while the calculation computes (not while the kernel is asked
+    // what it offers).
+    bool Run(ExprHolder tree, std::string_view name, ExprNode* input = nullptr,
+             std::function<void()> whileRunning = nullptr) {
         if (!input) input = tree.Get();
         const auto record = Offered(*input, name);
         if (!record) return false;
-        return slot.DoAction(MakeAction<kernel::EvaluateAction>(
+        host.onEvents = std::move(whileRunning);
+        const bool done = slot.DoAction(MakeAction<kernel::EvaluateAction>(
             view, *session, view.selection, record->value, record->second, std::move(tree), input));
+        host.onEvents = nullptr;
+        return done;
     }
 
     // After a calculation: undo gives back the bytes from before, redo the bytes from after,
@@ -334,10 +340,12 @@ TEST_F(EvaluationProcess, NoAnswerLeavesTheDocumentUnchanged) {
         const auto before = Saved();
         auto lastEscape = Clock::now();
         bool interrupted = false;
+        std::function<void()> escape;
         if (row.interrupt) {
             // Escape, and again a while later: a kernel that has not yet read the request
-            // ignores an interrupt as stale.
-            host.onEvents = [&] {
+            // ignores an interrupt as stale. Pressed while the kernel is asked what it offers,
+            // it could stop that question instead.
+            escape = [&] {
                 if (Clock::now() - lastEscape < std::chrono::milliseconds(300)) return;
                 lastEscape = Clock::now();
                 interrupted = session->IsBusy();
@@ -345,8 +353,7 @@ TEST_F(EvaluationProcess, NoAnswerLeavesTheDocumentUnchanged) {
             };
         }
         const auto started = Clock::now();
-        ASSERT_TRUE(Run(TreeOf(line), "Factor"));
-        host.onEvents = nullptr;
+        ASSERT_TRUE(Run(TreeOf(line), "Factor", nullptr, std::move(escape)));
         EXPECT_LT(Clock::now() - started, std::chrono::seconds(15));
         EXPECT_EQ(interrupted, row.interrupt);
         EXPECT_EQ(Saved(), before);

@@ -11,11 +11,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstring>
 #include <ctime>
+#include <fstream>
 
 extern char** environ;
 
@@ -46,6 +48,26 @@ int bindLoopback(uint16_t port, bool listening, uint16_t* bound = nullptr) {
         *bound = ntohs(address.sin_port);
     }
     return s;
+}
+
+// A port for a kernel to listen on, bound to see that it is free and given back for the kernel
+// to take. A port the system picks would do, but while the kernel starts the system may give
+// that same port to another program's outgoing connection, since those draw from its range
+// too: the kernel then cannot listen, and the port's being in use would pass for the kernel
+// being ready. The system never picks a port below its range, so one drawn from below it stays
+// free unless another program asks for that very number. The system's pick serves where the
+// range is unknown or nothing drawn below it is free.
+int probeKernelPort(std::mt19937& draw, uint16_t& port) {
+    unsigned low = 0, high = 0;
+    if (std::ifstream("/proc/sys/net/ipv4/ip_local_port_range") >> low >> high && low > 2048 &&
+        low <= 65536) {
+        std::uniform_int_distribution<unsigned> below(std::max(1024u, low / 2), low - 1);
+        for (int attempt = 0; attempt < 16; ++attempt)
+            if (int probe = bindLoopback(static_cast<uint16_t>(below(draw)), false, &port);
+                probe >= 0)
+                return probe;
+    }
+    return bindLoopback(0, false, &port);
 }
 
 void setTimeout(int socket, int milliseconds) {
@@ -304,8 +326,7 @@ void CalcServer::logout(int socket, Reader& in) {
 }
 
 pid_t CalcServer::startKernel(uint16_t& port) {
-    // A fresh port: one the system hands out, given back for the kernel to take.
-    int probe = bindLoopback(0, false, &port);
+    int probe = probeKernelPort(m_portDraw, port);
     if (probe < 0 || m_config.kernelCommand.empty()) {
         if (probe >= 0) ::close(probe);
         return 0;

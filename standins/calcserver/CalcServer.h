@@ -39,6 +39,7 @@
 #include <map>
 #include <mutex>
 #include <optional>
+#include <random>
 #include <string>
 #include <thread>
 #include <vector>
@@ -106,6 +107,7 @@ private:
     std::map<std::string, int32_t> m_tokens;
     std::map<int, Session> m_sessions;
     uint32_t m_tokenState;
+    std::mt19937 m_portDraw{std::random_device{}()}; // the kernels' ports, apart in each server
     int m_loginSocket = -1;
     int m_kernelSocket = -1;
     uint16_t m_loginPort = 0;

@@ -11,13 +11,10 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <memory>
 
 namespace {
 
-// Parts of the link library that arrive later are used once its header declares them; until
-// then the kernel says plainly what it cannot do.
-#ifdef STANDIN_HAVE_LINK_MESSAGES
+// The link's urgent messages, for the kernel's watcher.
 class LinkMessages : public standin::UrgentMessages {
 public:
     explicit LinkMessages(QKLINK link) : m_link(link) {}
@@ -31,27 +28,6 @@ public:
 private:
     QKLINK m_link;
 };
-#endif
-
-std::unique_ptr<standin::UrgentMessages> messagesOf([[maybe_unused]] QKLINK link) {
-#ifdef STANDIN_HAVE_LINK_MESSAGES
-    return std::make_unique<LinkMessages>(link);
-#else
-    return nullptr;
-#endif
-}
-
-QKLINK openLink([[maybe_unused]] QKENV env, [[maybe_unused]] int argc, [[maybe_unused]] char** argv,
-                int32_t* error) {
-#ifdef STANDIN_HAVE_OPEN_ARGV
-    return QKOpenArgv(env, argv, argv + argc, error);
-#else
-    *error = QKERR_NO_PROTOCOL;
-    std::fprintf(stderr, "OskariaKernel: this build of the link library cannot open links from "
-                         "arguments yet\n");
-    return nullptr;
-#endif
-}
 
 } // namespace
 
@@ -71,7 +47,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     int32_t error = 0;
-    QKLINK link = openLink(env, argc, argv, &error);
+    QKLINK link = QKOpenArgv(env, argv, argv + argc, &error);
     if (!link || !QKConnect(link)) {
         std::fprintf(stderr, "OskariaKernel: no link (%s)\n",
                      link ? QKErrorMessage(link) : QKErrorString(env, error));
@@ -79,8 +55,8 @@ int main(int argc, char** argv) {
         QKDeinitialize(env);
         return 1;
     }
-    auto messages = messagesOf(link);
-    standin::LoopEnd end = standin::runKernel(link, messages.get(), script);
+    LinkMessages messages(link);
+    standin::LoopEnd end = standin::runKernel(link, &messages, script);
     if (end == standin::LoopEnd::Died) std::_Exit(4); // as a crashed kernel would: no goodbye
     QKClose(link);
     QKDeinitialize(env);

@@ -61,6 +61,8 @@ public:
 
     // The urgent interrupt, as the editor's Escape sends it.
     void interrupt() { m_pipe.sendMessage(1, kInterruptMessage); }
+    // Whether the kernel's watcher has yet to take an interrupt sent.
+    bool interruptWaiting() { return m_pipe.messageWaiting(1); }
     // Waits (bounded) for the kernel loop to end and says how it ended.
     std::optional<LoopEnd> ended(int seconds = 20);
 

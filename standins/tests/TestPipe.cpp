@@ -14,6 +14,11 @@ void TestPipe::sendMessage(int side, int32_t code) {
     m_messages[side].push_back(code);
 }
 
+bool TestPipe::messageWaiting(int side) {
+    std::lock_guard lock(m_mutex);
+    return !m_messages[side].empty();
+}
+
 int32_t TestPipe::Reader::take() {
     std::lock_guard lock(pipe->m_mutex);
     if (pipe->m_messages[side].empty()) return 0;

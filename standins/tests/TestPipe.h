@@ -23,6 +23,8 @@ public:
     void sendMessage(int side, int32_t code);
     // The messages waiting for `side`.
     standin::UrgentMessages& messages(int side) { return m_readers[side]; }
+    // Whether a message sent to `side` is still to be taken.
+    bool messageWaiting(int side);
 
 private:
     class Reader : public standin::UrgentMessages {
