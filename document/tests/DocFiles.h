@@ -7,9 +7,8 @@
 #include "document/tests/FakeHost.h"
 #include "document/tests/Fakes.h"
 #include "document/tests/StandInBody.h"
+#include "platform/tests/TempDir.h"
 
-#include <algorithm>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -18,18 +17,11 @@ namespace docfiles {
 using Bytes = std::vector<uint8_t>;
 
 inline Bytes ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
-    if (!in) return {};
-    Bytes bytes(static_cast<size_t>(std::max<std::streamoff>(in.tellg(), 0)));
-    in.seekg(0);
-    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    return bytes;
+    return platform::testing::ReadWhole<Bytes>(path);
 }
 
 inline void WriteFile(const std::string& path, const Bytes& bytes) {
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()),
-               static_cast<std::streamsize>(bytes.size()));
+    platform::testing::WriteWhole(path, bytes);
 }
 
 // Little-endian values appended in order.
