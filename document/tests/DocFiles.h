@@ -9,6 +9,7 @@
 #include "document/tests/StandInBody.h"
 #include "platform/tests/TempDir.h"
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -66,6 +67,22 @@ private:
         return *this;
     }
 };
+
+// What is wrong with the identities of the document's paragraphs, or "" when every paragraph
+// holds a positive number that no other paragraph holds and that is not free.
+inline std::string IdentityFault(const CTessaryDoc& doc) {
+    const std::vector<int32_t>& freeList = doc.GetNumberPool().GetFree();
+    const std::set<int32_t> free(freeList.begin(), freeList.end());
+    std::set<int32_t> held;
+    for (int32_t i = 1; i <= doc.GetBody().GetCount(); ++i) {
+        const int32_t identity = doc.GetBody().GetIdentity(i);
+        const std::string number = std::to_string(identity);
+        if (identity <= 0) return "paragraph " + std::to_string(i) + " holds " + number;
+        if (!held.insert(identity).second) return "two paragraphs share " + number;
+        if (free.count(identity)) return number + " is both free and held";
+    }
+    return "";
+}
 
 // A document over the stand-in body, with the glyphs its text needs.
 struct Doc {
