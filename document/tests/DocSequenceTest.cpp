@@ -263,6 +263,11 @@ TEST_F(DocSequenceTest, TheNotebookAndPageExportsWriteEveryParagraphByItsStyle) 
                   return std::optional<DocPos>();
               }),
               "<html>\n" + page);
+
+    // The LaTeX export decides about code the same way.
+    fakes::ParagraphTraceLatex latex(" ");
+    m_doc.GetBody().WriteLatex(latex);
+    EXPECT_NE(latex.out.find("<3>co</3> <7>tt</7> "), std::string::npos) << latex.out;
 }
 
 } // namespace
