@@ -160,6 +160,12 @@ void ParaComp::Read(DocStream& stream) {
     m_needsLayout = true;
 }
 
+bool ParaComp::IsAllCode() const {
+    for (int32_t i = 1; i <= GetCount(); ++i)
+        if (m_list->GetAt(i)->GetStyleId() != kCodeFace) return false;
+    return true;
+}
+
 void ParaComp::WriteLatex(LatexWriter& writer) {
     const int32_t kind = m_style->GetKind();
     const TextComp* only = GetCount() == 1 ? m_list->GetAt(1) : nullptr;
@@ -170,12 +176,9 @@ void ParaComp::WriteLatex(LatexWriter& writer) {
         writer.EndEquationBlock();
         return;
     }
-    int32_t opening = kind;
-    if (kind == ParaStyle::kSourceCode) {
-        // Verbatim only holds code text.
-        for (int32_t i = 1; i <= GetCount(); ++i)
-            if (m_list->GetAt(i)->GetStyleId() != kCodeFace) opening = ParaStyle::kParagraph;
-    }
+    // Verbatim only holds code text.
+    const int32_t opening =
+        kind == ParaStyle::kSourceCode && !IsAllCode() ? ParaStyle::kParagraph : kind;
     const uint8_t first = GetCount() > 0 ? m_list->GetAt(1)->GetCharCode() : 0;
     writer.BeginParagraph(opening, m_source.get(), first == ' ' || first == kTab);
     for (int32_t i = 1; i <= GetCount(); ++i)

@@ -69,6 +69,9 @@ public:
     void SetStyle(int32_t style);
     int32_t GetCount() const { return m_list->GetCount(); }
     bool IsEquation() const;
+    // Whether every component is code text: every export writes a Source Code paragraph as
+    // code only then, and as a Paragraph otherwise.
+    bool IsAllCode() const;
     RefSource* GetNumberSource() const { return m_source.get(); }
 
     // The sequence that holds the paragraph; entering another document's sequence gives it a

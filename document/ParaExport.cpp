@@ -5,19 +5,6 @@
 #include "document/RefSource.h"
 #include "document/TypeTag.h"
 
-namespace {
-
-constexpr int32_t kCodeStyleId = 4;
-
-// Whether every child is code text, which a source-code paragraph needs to stay code.
-bool IsAllCode(const CompList& list) {
-    for (int32_t i = 1; i <= list.GetCount(); ++i)
-        if (list.GetAt(i)->GetStyleId() != kCodeStyleId) return false;
-    return true;
-}
-
-} // namespace
-
 void WriteParagraphNotebook(ParaComp& para, NotebookWriter& writer) {
     switch (para.GetStyle().GetKind()) {
     case ParaStyle::kTitle:
@@ -31,7 +18,7 @@ void WriteParagraphNotebook(ParaComp& para, NotebookWriter& writer) {
     case ParaStyle::kNumberedEquation:
         return writer.WriteNumberedEquation(para);
     case ParaStyle::kSourceCode:
-        if (IsAllCode(*para.GetList(1))) return writer.WriteInputPara(para);
+        if (para.IsAllCode()) return writer.WriteInputPara(para);
         return writer.WriteTextPara(para);
     default:
         return writer.WriteTextPara(para);
@@ -59,7 +46,7 @@ void WriteParagraphPage(ParaComp& para, PageWriter& writer) {
         return writer.WriteNumberedEquation(para, source ? source->GetLabel() : Str31());
     }
     case ParaStyle::kSourceCode:
-        if (IsAllCode(list)) return writer.WriteCodePara(para);
+        if (para.IsAllCode()) return writer.WriteCodePara(para);
         return writer.WriteTextPara(para);
     default:
         return writer.WriteTextPara(para);

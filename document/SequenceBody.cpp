@@ -38,14 +38,15 @@ std::optional<DocPos> SequenceBody::WriteNotebook(NotebookWriter& writer) {
 }
 
 std::optional<DocPos> SequenceBody::WriteXhtml(XhtmlWriter& writer) {
-    writer.WriteHeader();
-    for (int32_t i = 1; i <= m_sequence.GetCount(); ++i)
-        WriteParagraphPage(*m_sequence.GetAt(i), writer);
-    writer.EndDocument();
+    WritePage(writer);
     return writer.GetFirstFailure();
 }
 
 void SequenceBody::WriteHtml(HtmlWriter& writer) {
+    WritePage(writer);
+}
+
+void SequenceBody::WritePage(PageWriter& writer) {
     writer.WriteHeader();
     for (int32_t i = 1; i <= m_sequence.GetCount(); ++i)
         WriteParagraphPage(*m_sequence.GetAt(i), writer);

@@ -8,6 +8,7 @@
 #include "document/DocBody.h"
 
 class CTessaryDoc;
+class PageWriter;
 
 class SequenceBody final : public DocBody {
 public:
@@ -37,6 +38,9 @@ public:
     void WriteHtml(HtmlWriter& writer) override;
 
 private:
+    // The two page exports: the head, every paragraph by its style, the end.
+    void WritePage(PageWriter& writer);
+
     CTessaryDoc& m_doc;
     CompSequence m_sequence;
 };

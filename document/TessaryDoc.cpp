@@ -20,24 +20,23 @@ namespace {
 
 enum HeaderKind : int16_t { kPool = 1, kSettings = 2, kDefaults = 3 };
 
-// Runs `operation`; whatever it throws is reported through the host with `prompt`.
-template <typename Operation>
-bool Reported(DocumentHost& host, const std::string& path, bool saving, DocumentHost::Prompt prompt,
-              Operation&& operation) {
+} // namespace
+
+bool CTessaryDoc::RunReported(const std::string& path, bool saving, DocumentHost::Prompt prompt,
+                              const std::function<void()>& operation) {
     try {
         operation();
         return true;
     } catch (const platform::Exception& e) {
-        host.ReportSaveLoadError(path, e, saving, prompt);
+        m_host.ReportSaveLoadError(path, e, saving, prompt);
     } catch (const std::bad_alloc&) {
-        host.ReportSaveLoadError(path, platform::MemoryException("out of memory"), saving, prompt);
+        m_host.ReportSaveLoadError(path, platform::MemoryException("out of memory"), saving,
+                                   prompt);
     } catch (const std::exception& e) {
-        host.ReportSaveLoadError(path, platform::Exception(e.what()), saving, prompt);
+        m_host.ReportSaveLoadError(path, platform::Exception(e.what()), saving, prompt);
     }
     return false;
 }
-
-} // namespace
 
 CTessaryDoc::CTessaryDoc(DocumentHost& host, const BodyMaker& makeBody)
     : m_host(host), m_settings(std::make_unique<DocSettings>()),
@@ -279,12 +278,12 @@ int32_t CTessaryDoc::WriteFile(platform::File& file) {
 
 bool CTessaryDoc::OnSaveDocument(const std::string& path) {
     std::unique_ptr<platform::AtomicFile> file;
-    if (!Reported(m_host, path, true, DocumentHost::Prompt::InvalidFileName,
-                  [&] { file = std::make_unique<platform::AtomicFile>(path); }))
+    if (!RunReported(path, true, DocumentHost::Prompt::InvalidFileName,
+                     [&] { file = std::make_unique<platform::AtomicFile>(path); }))
         return false;
 
     WaitCursor wait(m_host);
-    if (!Reported(m_host, path, true, DocumentHost::Prompt::FailedToSave, [&] {
+    if (!RunReported(path, true, DocumentHost::Prompt::FailedToSave, [&] {
             const int32_t size = WriteFile(file->GetFile());
             file->Commit();
             m_lastFileSize = size;
@@ -300,8 +299,8 @@ bool CTessaryDoc::OnSaveDocument(const std::string& path) {
 
 bool CTessaryDoc::OnOpenDocument(const std::string& path) {
     platform::File file;
-    if (!Reported(m_host, path, false, DocumentHost::Prompt::FailedToOpen,
-                  [&] { file.Open(path, platform::File::Mode::Read); }))
+    if (!RunReported(path, false, DocumentHost::Prompt::FailedToOpen,
+                     [&] { file.Open(path, platform::File::Mode::Read); }))
         return false;
 
     DeleteContents();
@@ -309,7 +308,7 @@ bool CTessaryDoc::OnOpenDocument(const std::string& path) {
     bool loaded;
     {
         WaitCursor wait(m_host);
-        loaded = Reported(m_host, path, false, DocumentHost::Prompt::FailedToOpen, [&] {
+        loaded = RunReported(path, false, DocumentHost::Prompt::FailedToOpen, [&] {
             if (file.GetLength() > 0) {
                 FileInStream in(file);
                 DocStream reader(in);

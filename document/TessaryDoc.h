@@ -18,6 +18,7 @@
 
 #include "document/DocBody.h"
 #include "document/DocSettings.h"
+#include "document/DocumentHost.h"
 #include "document/NumberPool.h"
 #include "document/ParaDocument.h"
 
@@ -34,7 +35,6 @@ class File;
 
 class DocPos;
 class DocStream;
-class DocumentHost;
 
 class CTessaryDoc final : public ParaDocument {
 public:
@@ -128,6 +128,10 @@ public:
     void SetBlockLimit(int64_t bytes) { m_blockLimit = bytes; }
 
 private:
+    // Runs `operation`; whatever it throws is reported through the host as a failed save
+    // (`saving`) or load of `path`, with `prompt`, and answered false.
+    bool RunReported(const std::string& path, bool saving, DocumentHost::Prompt prompt,
+                     const std::function<void()>& operation);
     void ReadHeaderRecord(DocStream& stream, int16_t kind, int32_t length);
     // Writes the whole file through one block, or in segments past the block limit; returns
     // its size.

@@ -16,7 +16,6 @@
 #include <QString>
 
 #include <algorithm>
-#include <new>
 #include <optional>
 
 namespace {
@@ -150,39 +149,28 @@ bool CTessaryDoc::OnExport(int32_t command) {
 
     WindowDraw draw(m_host, found->windowDraw);
     WaitCursor wait(m_host);
-    auto report = [&](const platform::Exception& e, DocumentHost::Prompt prompt) {
-        m_host.ReportSaveLoadError(path, e, true, prompt);
-        return false;
-    };
-    try {
-        // The formulas are checked before anything is created, so a failed check leaves no
-        // file behind and an existing one as it was.
-        if (found->dryRun) {
+    // The formulas are checked before anything is created, so a failed check leaves no file
+    // behind and an existing one as it was.
+    std::optional<DocPos> bad;
+    if (found->dryRun && !RunReported(path, true, DocumentHost::Prompt::FailedToSave, [&] {
             CountStream counter;
-            if (const std::optional<DocPos> bad = runPass(counter, false)) {
-                ReportBadExpression(*bad);
-                return false;
-            }
-        }
-        std::unique_ptr<platform::AtomicFile> file;
-        try {
-            file = std::make_unique<platform::AtomicFile>(path);
-        } catch (const platform::Exception& e) {
-            return report(e, DocumentHost::Prompt::InvalidFileName);
-        }
+            bad = runPass(counter, false);
+        }))
+        return false;
+    if (bad) {
+        ReportBadExpression(*bad);
+        return false;
+    }
+    std::unique_ptr<platform::AtomicFile> file;
+    if (!RunReported(path, true, DocumentHost::Prompt::InvalidFileName,
+                     [&] { file = std::make_unique<platform::AtomicFile>(path); }))
+        return false;
+    return RunReported(path, true, DocumentHost::Prompt::FailedToSave, [&] {
         {
             ExportStream stream(file->GetFile(), kExportStep, kExportStep);
             runPass(stream, true);
             stream.Flush();
         }
         file->Commit();
-        return true;
-    } catch (const platform::Exception& e) {
-        return report(e, DocumentHost::Prompt::FailedToSave);
-    } catch (const std::bad_alloc&) {
-        return report(platform::MemoryException("out of memory"),
-                      DocumentHost::Prompt::FailedToSave);
-    } catch (const std::exception& e) {
-        return report(platform::Exception(e.what()), DocumentHost::Prompt::FailedToSave);
-    }
+    });
 }

@@ -15,6 +15,7 @@
 #include "document/SequenceBody.h"
 #include "document/TessaryDoc.h"
 #include "document/fuzz/DocStreamFuzzInput.h"
+#include "document/tests/DocFiles.h"
 #include "document/tests/FakeHost.h"
 #include "document/tests/StreamBytes.h"
 #include "platform/Exceptions.h"
@@ -23,7 +24,6 @@
 #include <cstdlib>
 #include <memory>
 #include <stdexcept>
-#include <unordered_set>
 
 namespace {
 
@@ -68,13 +68,7 @@ void CheckDocument(const Bytes& input) {
     CTessaryDoc doc(host);
     if (!LoadDocument(doc, input)) return;
 
-    const std::vector<int32_t>& freeList = doc.GetNumberPool().GetFree();
-    const std::unordered_set<int32_t> free(freeList.begin(), freeList.end());
-    std::unordered_set<int32_t> held;
-    for (int32_t i = 1; i <= doc.GetBody().GetCount(); ++i) {
-        const int32_t identity = doc.GetBody().GetIdentity(i);
-        if (identity <= 0 || !held.insert(identity).second || free.count(identity)) std::abort();
-    }
+    if (!docfiles::IdentityFault(doc).empty()) std::abort();
 
     const Bytes first = SaveDocument(doc);
     CTessaryDoc again(host);

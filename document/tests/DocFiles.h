@@ -7,9 +7,9 @@
 #include "document/tests/FakeHost.h"
 #include "document/tests/Fakes.h"
 #include "document/tests/StandInBody.h"
+#include "platform/tests/TempDir.h"
 
-#include <algorithm>
-#include <fstream>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -18,18 +18,11 @@ namespace docfiles {
 using Bytes = std::vector<uint8_t>;
 
 inline Bytes ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
-    if (!in) return {};
-    Bytes bytes(static_cast<size_t>(std::max<std::streamoff>(in.tellg(), 0)));
-    in.seekg(0);
-    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    return bytes;
+    return platform::testing::ReadWhole<Bytes>(path);
 }
 
 inline void WriteFile(const std::string& path, const Bytes& bytes) {
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()),
-               static_cast<std::streamsize>(bytes.size()));
+    platform::testing::WriteWhole(path, bytes);
 }
 
 // Little-endian values appended in order.
@@ -74,6 +67,22 @@ private:
         return *this;
     }
 };
+
+// What is wrong with the identities of the document's paragraphs, or "" when every paragraph
+// holds a positive number that no other paragraph holds and that is not free.
+inline std::string IdentityFault(const CTessaryDoc& doc) {
+    const std::vector<int32_t>& freeList = doc.GetNumberPool().GetFree();
+    const std::set<int32_t> free(freeList.begin(), freeList.end());
+    std::set<int32_t> held;
+    for (int32_t i = 1; i <= doc.GetBody().GetCount(); ++i) {
+        const int32_t identity = doc.GetBody().GetIdentity(i);
+        const std::string number = std::to_string(identity);
+        if (identity <= 0) return "paragraph " + std::to_string(i) + " holds " + number;
+        if (!held.insert(identity).second) return "two paragraphs share " + number;
+        if (free.count(identity)) return number + " is both free and held";
+    }
+    return "";
+}
 
 // A document over the stand-in body, with the glyphs its text needs.
 struct Doc {

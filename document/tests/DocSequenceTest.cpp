@@ -3,16 +3,20 @@
 #include "document/CompSequence.h"
 #include "document/ExportWriters.h"
 #include "document/Material.h"
+#include "document/MemoryStream.h"
 #include "document/SequenceBody.h"
 #include "document/TessaryDoc.h"
 #include "document/tests/DocFiles.h"
 #include "document/tests/FakeHost.h"
 #include "document/tests/ParagraphLatexWriter.h"
+#include "document/tests/RecordingWriters.h"
 #include "document/tests/SequenceFakes.h"
 #include "platform/tests/TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -25,6 +29,13 @@ using docfiles::Bytes;
 class DocSequenceTest : public ::testing::Test {
 protected:
     CompSequence& Sequence() { return static_cast<SequenceBody&>(m_doc.GetBody()).GetSequence(); }
+    // A document of one paragraph of every style, 0 to 7, holding `texts` in that order.
+    void FillEveryStyle(const std::array<const char*, 8>& texts) {
+        m_doc.OnNewDocument();
+        Sequence().Clear();
+        for (int32_t style = 0; style < 8; ++style)
+            Sequence().Append(seqfakes::Para(texts[static_cast<size_t>(style)], style));
+    }
 
     platform::testing::TempDir m_dir;
     seqfakes::Services m_services;
@@ -113,16 +124,6 @@ std::vector<int32_t> Identities(const CompSequence& seq) {
     return ids;
 }
 
-// Every paragraph holds a positive number that no other holds and that is not free.
-void ExpectUniqueIdentities(const CTessaryDoc& doc, const CompSequence& seq) {
-    const std::vector<int32_t> ids = Identities(seq);
-    const std::set<int32_t> distinct(ids.begin(), ids.end());
-    EXPECT_EQ(distinct.size(), ids.size()) << "two paragraphs share a number";
-    EXPECT_GT(*distinct.begin(), 0);
-    for (int32_t free : doc.GetNumberPool().GetFree())
-        EXPECT_FALSE(distinct.count(free)) << free << " is both free and held";
-}
-
 // An undo holds a paragraph it took out: the number stays its own until the paragraph is back,
 // and goes back to the pool once when the holder is dropped.
 TEST_F(DocSequenceTest, AHeldParagraphKeepsItsNumberUntilItsHolderGoes) {
@@ -140,14 +141,14 @@ TEST_F(DocSequenceTest, AHeldParagraphKeepsItsNumberUntilItsHolderGoes) {
     Sequence().InsertHeldAt(std::move(held), 2);
     EXPECT_EQ(Sequence().GetAt(2), second);
     EXPECT_EQ(m_doc.FindParagraph(2), second);
-    ExpectUniqueIdentities(m_doc, Sequence());
+    EXPECT_EQ(docfiles::IdentityFault(m_doc), "");
 
     Sequence().HoldAt(2).reset();
     EXPECT_EQ(m_doc.GetNumberPool().GetFree(), std::vector<int32_t>{2});
     Sequence().Append(seqfakes::Para("again"));
     Sequence().Append(seqfakes::Para("fresh"));
     EXPECT_EQ(Identities(Sequence()), (std::vector<int32_t>{1, 3, 4, 5, 2, 6}));
-    ExpectUniqueIdentities(m_doc, Sequence());
+    EXPECT_EQ(docfiles::IdentityFault(m_doc), "");
 }
 
 // Material held across a new document or an open belongs to contents that are gone: dropped,
@@ -171,7 +172,7 @@ TEST_F(DocSequenceTest, MaterialOfEmptiedContentsLeavesTheNewNumbersAlone) {
     Sequence().InsertHeldAt(std::move(putBack), 2);
     Sequence().Append(seqfakes::Para("z"));
     EXPECT_EQ(Identities(Sequence()), (std::vector<int32_t>{1, 4, 2, 3, 5}));
-    ExpectUniqueIdentities(m_doc, Sequence());
+    EXPECT_EQ(docfiles::IdentityFault(m_doc), "");
 }
 
 // A cut keeps the numbers of the whole paragraphs it takes; every pasted copy takes fresh
@@ -200,7 +201,7 @@ TEST_F(DocSequenceTest, CutThenPasteTwiceGivesFreshNumbers) {
         Material copy = range.ExtractContent();
         copy.MoveInto(at(Sequence().GetCount(), 3));
         Sequence().PlaceAll(false);
-        ExpectUniqueIdentities(m_doc, Sequence());
+        EXPECT_EQ(docfiles::IdentityFault(m_doc), "");
         EXPECT_EQ(m_doc.FindParagraph(kept), nullptr) << "the cut material still holds it";
     }
     EXPECT_EQ(seqfakes::Text(Sequence()), "3:af|3:ghb|3:cd|3:eb|3:cd|3:e");
@@ -208,16 +209,12 @@ TEST_F(DocSequenceTest, CutThenPasteTwiceGivesFreshNumbers) {
     cut.MoveInto(at(1, 2));
     EXPECT_EQ(Sequence().GetAt(2), whole);
     EXPECT_EQ(m_doc.FindParagraph(kept), whole);
-    ExpectUniqueIdentities(m_doc, Sequence());
+    EXPECT_EQ(docfiles::IdentityFault(m_doc), "");
 }
 
 // The header with the document's page numbering, every paragraph in order by its style, the end.
 TEST_F(DocSequenceTest, TheLatexExportWritesEveryParagraphByItsStyle) {
-    m_doc.OnNewDocument();
-    Sequence().Clear();
-    const char* texts[] = {"ti", "se", "he", " pa", "li", "eq", "nu", "co"};
-    for (int32_t style = 0; style < 8; ++style)
-        Sequence().Append(seqfakes::Para(texts[style], style));
+    FillEveryStyle({"ti", "se", "he", " pa", "li", "eq", "nu", "co"});
     Sequence().Append(seqfakes::Para("pl", ParaStyle::kParagraph));
     m_doc.GetSettings().numberPages = 0;
     m_doc.GetSettings().firstPage = 4;
@@ -226,6 +223,51 @@ TEST_F(DocSequenceTest, TheLatexExportWritesEveryParagraphByItsStyle) {
     m_doc.GetBody().WriteLatex(writer);
     EXPECT_EQ(writer.out, "head04 <0>ti</0> <1>se</1> <2>he</2> <3w> pa</3> <4>li</4> <5>eq</5> "
                           "<6n>nu</6> <3>co</3> <3>pl</3> end");
+}
+
+// The notebook and page exports: the header, every paragraph through the operation its style
+// chooses, the end. A source-code paragraph stays code only when all of it is code text, and on
+// a page a paragraph that holds only a picture becomes an image.
+TEST_F(DocSequenceTest, TheNotebookAndPageExportsWriteEveryParagraphByItsStyle) {
+    FillEveryStyle({"ti", "se", "he", "pa", "li", "eq", "nu", "co"});
+    auto code = std::make_unique<ParaComp>(ParaStyle::kSourceCode);
+    fakes::AppendChars(*code->GetList(1), "tt", 4); // the code text face
+    Sequence().Append(std::move(code));
+    auto picture = std::make_unique<ParaComp>(ParaStyle::kParagraph);
+    picture->GetList(1)->Append(new fakes::Box(tags::Metafile));
+    Sequence().Append(std::move(picture));
+    Sequence().PlaceAll(false);
+
+    const auto trace = [](const std::function<std::optional<DocPos>(ByteStream&)>& write) {
+        std::vector<char> block(4096);
+        MemoryStream memory(block.data(), static_cast<int32_t>(block.size()));
+        EXPECT_FALSE(write(memory));
+        return std::string(block.data(), static_cast<size_t>(memory.GetPosition()));
+    };
+    EXPECT_EQ(trace([&](ByteStream& stream) {
+                  fakes::TraceNotebook writer(stream);
+                  return m_doc.GetBody().WriteNotebook(writer);
+              }),
+              "Notebook[{\ntitle ti\nsection se\nsubsection he\ntext pa\ntext li\ndisplay eq\n"
+              "numbered nu\ntext co\ninput tt\ntext \n}]\n");
+    const std::string page = "h1 ti\nh2 se\nh3 he\ntext pa\nitem li\ndisplay eq\nnumbered[(1)] nu\n"
+                             "text co\ncode tt\nimage \n</page>\n";
+    EXPECT_EQ(trace([&](ByteStream& stream) {
+                  fakes::TraceXhtml writer(stream, "xhtml");
+                  return m_doc.GetBody().WriteXhtml(writer);
+              }),
+              "<xhtml>\n" + page);
+    EXPECT_EQ(trace([&](ByteStream& stream) {
+                  fakes::TraceHtml writer(stream, "html");
+                  m_doc.GetBody().WriteHtml(writer);
+                  return std::optional<DocPos>();
+              }),
+              "<html>\n" + page);
+
+    // The LaTeX export decides about code the same way.
+    fakes::ParagraphTraceLatex latex(" ");
+    m_doc.GetBody().WriteLatex(latex);
+    EXPECT_NE(latex.out.find("<3>co</3> <7>tt</7> "), std::string::npos) << latex.out;
 }
 
 } // namespace

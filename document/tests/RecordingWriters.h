@@ -1,10 +1,13 @@
 #pragma once
 
-// Export writers that write a short trace of their calls into their stream, and a factory that
-// makes them for the commands it is told to and logs how each was made.
+// Export writers that write a short trace of their calls into their stream (a paragraph as the
+// operation's name and the paragraph's text, one a line), and a factory that makes them for the
+// commands it is told to and logs how each was made.
 
 #include "document/ByteStream.h"
+#include "document/CompList.h"
 #include "document/ExportWriters.h"
+#include "document/ParaComp.h"
 #include "document/tests/ParagraphLatexWriter.h"
 
 #include <memory>
@@ -16,6 +19,10 @@ namespace fakes {
 
 inline void Put(ByteStream& stream, const std::string& text) {
     stream.Write(text.data(), static_cast<int32_t>(text.size()));
+}
+
+inline void PutPara(ByteStream& stream, const std::string& operation, ParaComp& para) {
+    Put(stream, operation + " " + para.GetList(1)->GetText().GetCString() + "\n");
 }
 
 class TraceLatex final : public ParagraphLatexWriter {
@@ -41,13 +48,13 @@ public:
     explicit TraceNotebook(ByteStream& stream) : m_stream(stream) {}
     void WriteHeader() override { Put(m_stream, "Notebook[{\n"); }
     void EndDocument() override { Put(m_stream, "}]\n"); }
-    void WriteTitle(ParaComp&) override {}
-    void WriteSection(ParaComp&) override {}
-    void WriteSubsection(ParaComp&) override {}
-    void WriteTextPara(ParaComp&) override {}
-    void WriteInputPara(ParaComp&) override {}
-    void WriteDisplayFormula(ParaComp&) override {}
-    void WriteNumberedEquation(ParaComp&) override {}
+    void WriteTitle(ParaComp& para) override { PutPara(m_stream, "title", para); }
+    void WriteSection(ParaComp& para) override { PutPara(m_stream, "section", para); }
+    void WriteSubsection(ParaComp& para) override { PutPara(m_stream, "subsection", para); }
+    void WriteTextPara(ParaComp& para) override { PutPara(m_stream, "text", para); }
+    void WriteInputPara(ParaComp& para) override { PutPara(m_stream, "input", para); }
+    void WriteDisplayFormula(ParaComp& para) override { PutPara(m_stream, "display", para); }
+    void WriteNumberedEquation(ParaComp& para) override { PutPara(m_stream, "numbered", para); }
     std::optional<DocPos> GetFirstFailure() const override { return std::nullopt; }
 
 private:
@@ -60,15 +67,17 @@ public:
     TracePage(ByteStream& stream, std::string head) : m_stream(stream), m_head(std::move(head)) {}
     void WriteHeader() override { Put(m_stream, "<" + m_head + ">\n"); }
     void EndDocument() override { Put(m_stream, "</page>\n"); }
-    void WriteHeading1(ParaComp&) override {}
-    void WriteHeading2(ParaComp&) override {}
-    void WriteHeading3(ParaComp&) override {}
-    void WriteTextPara(ParaComp&) override {}
-    void WriteListItem(ParaComp&) override {}
-    void WriteCodePara(ParaComp&) override {}
-    void WriteNumberedEquation(ParaComp&, const Str31&) override {}
-    void WriteDisplayEquation(ParaComp&) override {}
-    void WriteImageParagraph(ParaComp&) override {}
+    void WriteHeading1(ParaComp& para) override { PutPara(m_stream, "h1", para); }
+    void WriteHeading2(ParaComp& para) override { PutPara(m_stream, "h2", para); }
+    void WriteHeading3(ParaComp& para) override { PutPara(m_stream, "h3", para); }
+    void WriteTextPara(ParaComp& para) override { PutPara(m_stream, "text", para); }
+    void WriteListItem(ParaComp& para) override { PutPara(m_stream, "item", para); }
+    void WriteCodePara(ParaComp& para) override { PutPara(m_stream, "code", para); }
+    void WriteNumberedEquation(ParaComp& para, const Str31& label) override {
+        PutPara(m_stream, std::string("numbered[") + label.GetCString() + "]", para);
+    }
+    void WriteDisplayEquation(ParaComp& para) override { PutPara(m_stream, "display", para); }
+    void WriteImageParagraph(ParaComp& para) override { PutPara(m_stream, "image", para); }
 
 private:
     ByteStream& m_stream;

@@ -152,14 +152,29 @@ const ReadCase kReads[] = {
 
 class Reader : public NodeTest {
 protected:
-    NodePtr Read(const Sender& send) {
+    // One packet: what `send` puts, then the symbol "after" where asked.
+    void Send(const Sender& send, bool after = false) {
         send(link);
+        if (after) QKPutSymbol(link, "after");
         EXPECT_TRUE(QKEndPacket(link));
         EXPECT_TRUE(QKFlush(link));
+    }
+    NodePtr Read(const Sender& send) {
+        Send(send);
         LinkReader reader(link);
         NodePtr node = reader.ReadExpr();
         EXPECT_FALSE(reader.Failed());
         return node;
+    }
+    // Reads what `send` puts and checks that the symbol sent behind it arrives whole, with no
+    // failure: the first expression took exactly its own tokens. Answers the first expression.
+    NodePtr ReadBeforeAfter(const Sender& send) {
+        Send(send, true);
+        LinkReader reader(link);
+        NodePtr first = reader.ReadExpr();
+        EXPECT_EQ(Own(*reader.ReadExpr()), "after");
+        EXPECT_FALSE(reader.Failed());
+        return first;
     }
 };
 
@@ -284,19 +299,10 @@ TEST_F(Reader, ConsumesExactlyTheAnnouncedArguments) {
         },
     };
     for (const Sender& send : surplus) {
-        send(link);
-        QKPutSymbol(link, "after");
-        ASSERT_TRUE(QKEndPacket(link));
-        ASSERT_TRUE(QKFlush(link));
-        LinkReader reader(link);
-        NodePtr first = reader.ReadExpr();
+        NodePtr first = ReadBeforeAfter(send);
         ASSERT_NE(first, nullptr);
         Str255 text;
         first->WriteText(text); // missing children are handled
-        // The following expression arrives as sent; nothing was left over.
-        NodePtr next = reader.ReadExpr();
-        EXPECT_EQ(Own(*next), "after");
-        EXPECT_FALSE(reader.Failed());
     }
 }
 
@@ -398,9 +404,7 @@ const FailureCase kBrokenAnswers[] = {
 class LinkErrors : public Reader {
 protected:
     NodePtr ReadBroken(const Sender& send, LinkReader*& reader) {
-        send(link);
-        EXPECT_TRUE(QKEndPacket(link));
-        EXPECT_TRUE(QKFlush(link));
+        Send(send);
         m_reader = std::make_unique<LinkReader>(link);
         reader = m_reader.get();
         NodePtr node = reader->ReadExpr();
@@ -476,16 +480,8 @@ TEST_F(LinkErrors, WholeAnswersReportNothing) {
     };
     RecordingHandler handler;
     Installed<LinkErrorHandler> installed(gLinkErrorHandler, &handler);
-    for (const Sender& send : whole) {
-        send(link);
-        QKPutSymbol(link, "after");
-        ASSERT_TRUE(QKEndPacket(link));
-        ASSERT_TRUE(QKFlush(link));
-        LinkReader reader(link);
-        reader.ReadExpr();
-        EXPECT_EQ(Own(*reader.ReadExpr()), "after");
-        EXPECT_FALSE(reader.Failed());
-    }
+    for (const Sender& send : whole)
+        ReadBeforeAfter(send);
     EXPECT_TRUE(handler.calls.empty());
 }
 

@@ -3,17 +3,13 @@
 #include "platform/Exceptions.h"
 #include "platform/tests/FaultPlan.h"
 #include "platform/tests/FileTestSupport.h"
+#include "platform/tests/KilledSave.h"
 
 #include <gtest/gtest.h>
-#include <signal.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -23,18 +19,8 @@ namespace fs = std::filesystem;
 using platform::AtomicFile;
 using platform::FilePoint;
 using platform::testing::Entries;
-
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
-    std::string bytes(static_cast<size_t>(std::max<std::streamoff>(in.tellg(), 0)), '\0');
-    in.seekg(0);
-    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    return bytes;
-}
-
-void WriteAll(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
+using platform::testing::ReadWhole;
+using platform::testing::WriteWhole;
 
 mode_t ModeOf(const std::string& path) {
     struct stat info {};
@@ -64,12 +50,12 @@ TEST_F(AtomicFileTest, CreatesAndReplacesWithTheOldPermissions) {
     ::umask(mask);
 
     Save(path, "first");
-    EXPECT_EQ(ReadAll(path), "first");
+    EXPECT_EQ(ReadWhole(path), "first");
     EXPECT_EQ(ModeOf(path), 0666 & ~mask) << "a new file gets the usual bits";
 
     ::chmod(path.c_str(), 0640);
     Save(path, "second, longer");
-    EXPECT_EQ(ReadAll(path), "second, longer");
+    EXPECT_EQ(ReadWhole(path), "second, longer");
     EXPECT_EQ(ModeOf(path), 0640u) << "a replaced file keeps its bits";
     EXPECT_EQ(Entries(Folder()), std::vector<std::string>{"doc.tsy"}) << "no temporary left";
 }
@@ -77,7 +63,7 @@ TEST_F(AtomicFileTest, CreatesAndReplacesWithTheOldPermissions) {
 TEST_F(AtomicFileTest, SavesThroughSymbolicLinks) {
     fs::create_directory(m_dir.File("real"));
     const std::string target = m_dir.File("real/doc.tsy");
-    WriteAll(target, "old");
+    WriteWhole(target, "old");
     struct Case {
         const char* name;
         std::string link;
@@ -93,13 +79,14 @@ TEST_F(AtomicFileTest, SavesThroughSymbolicLinks) {
         fs::create_symlink(c.pointsTo, c.link);
         Save(c.link, std::string("new via ") + c.name);
         EXPECT_TRUE(fs::is_symlink(c.link)) << "the link stays a link";
-        EXPECT_EQ(ReadAll(target), std::string("new via ") + c.name);
+        EXPECT_EQ(ReadWhole(target), std::string("new via ") + c.name);
     }
     EXPECT_EQ(Entries(m_dir.File("real")), std::vector<std::string>{"doc.tsy"});
 
     fs::create_symlink("real/missing.tsy", m_dir.File("dangling.tsy"));
     Save(m_dir.File("dangling.tsy"), "made");
-    EXPECT_EQ(ReadAll(m_dir.File("real/missing.tsy")), "made") << "a dangling link's file is made";
+    EXPECT_EQ(ReadWhole(m_dir.File("real/missing.tsy")), "made")
+        << "a dangling link's file is made";
 
     fs::create_symlink("loop-b", m_dir.File("loop-a"));
     fs::create_symlink("loop-a", m_dir.File("loop-b"));
@@ -111,7 +98,7 @@ TEST_F(AtomicFileTest, AFailureAtAnyStepLeavesTheOldFileAndNoTemporary) {
     const std::string path = m_dir.File("doc.tsy");
     const std::string old = "the old contents, which must survive";
     const std::string replacement(100, 'n');
-    WriteAll(path, old);
+    WriteWhole(path, old);
     ::chmod(path.c_str(), 0604);
 
     const int points = platform::testing::FailEachPoint(
@@ -121,7 +108,7 @@ TEST_F(AtomicFileTest, AFailureAtAnyStepLeavesTheOldFileAndNoTemporary) {
         },
         [&] {
             EXPECT_THROW(Save(path, replacement), platform::FileException);
-            EXPECT_EQ(ReadAll(path), old);
+            EXPECT_EQ(ReadWhole(path), old);
             EXPECT_EQ(ModeOf(path), 0604u);
             EXPECT_EQ(Entries(Folder()), std::vector<std::string>{"doc.tsy"});
         });
@@ -130,13 +117,13 @@ TEST_F(AtomicFileTest, AFailureAtAnyStepLeavesTheOldFileAndNoTemporary) {
 
 TEST_F(AtomicFileTest, EndingWithoutACommitDropsTheNewBytes) {
     const std::string path = m_dir.File("doc.tsy");
-    WriteAll(path, "old");
+    WriteWhole(path, "old");
     {
         AtomicFile file(path);
         file.GetFile().Write("new", 3);
         EXPECT_TRUE(fs::exists(file.GetTemporaryPath()));
     }
-    EXPECT_EQ(ReadAll(path), "old");
+    EXPECT_EQ(ReadWhole(path), "old");
     EXPECT_EQ(Entries(Folder()), std::vector<std::string>{"doc.tsy"});
 
     EXPECT_THROW(AtomicFile(m_dir.File("no/such/folder/doc.tsy")), platform::FileException);
@@ -150,35 +137,8 @@ TEST_F(AtomicFileTest, AKilledSaveLeavesTheOldOrTheNewFileWhole) {
     std::string replacement(3 << 20, 'r');
     old.back() = '.';
     replacement.back() = '!';
-    std::mt19937 random(11);
-
-    int sawOld = 0;
-    int sawNew = 0;
-    for (int run = 0; run < 100; ++run) {
-        WriteAll(path, old);
-        const pid_t child = ::fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
-            try {
-                Save(path, replacement, 64 << 10);
-            } catch (...) {
-                ::_exit(1);
-            }
-            ::_exit(0);
-        }
-        ::usleep(std::uniform_int_distribution<useconds_t>(0, 6000)(random));
-        ::kill(child, SIGKILL);
-        int status = 0;
-        ::waitpid(child, &status, 0);
-
-        const std::string now = ReadAll(path);
-        ASSERT_TRUE(now == old || now == replacement) << "run " << run << ": " << now.size();
-        (now == old ? sawOld : sawNew) += 1;
-        for (const std::string& name : Entries(Folder()))
-            if (name != "big.tsy") fs::remove(m_dir.File(name));
-    }
-    RecordProperty("old", sawOld);
-    RecordProperty("new", sawNew);
+    platform::testing::ExpectKilledSavesLeaveOldOrNew(path, old, replacement, 6000, 11,
+                                                      [&] { Save(path, replacement, 64 << 10); });
 }
 
 } // namespace

@@ -1,13 +1,15 @@
 #pragma once
 
 // A private folder for one test's or benchmark's files, removed with everything in it when the
-// object ends.
+// object ends, and the helpers that look into it.
 
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace platform::testing {
@@ -41,6 +43,27 @@ inline std::vector<std::string> Entries(const std::string& folder) {
         names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
+}
+
+// A whole file's bytes, as a string or a vector of bytes; empty when it cannot be read.
+template <typename Bytes = std::string>
+Bytes ReadWhole(const std::string& path) {
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    if (!in) return {};
+    Bytes bytes(static_cast<size_t>(std::max<std::streamoff>(in.tellg(), 0)), 0);
+    in.seekg(0);
+    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    return bytes;
+}
+
+// Makes the file hold exactly `bytes`.
+inline void WriteWhole(const std::string& path, std::string_view bytes) {
+    std::ofstream(path, std::ios::binary)
+        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+template <typename Byte>
+void WriteWhole(const std::string& path, const std::vector<Byte>& bytes) {
+    WriteWhole(path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
 
 } // namespace platform::testing
