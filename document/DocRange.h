@@ -21,6 +21,12 @@ struct Material;
 
 class DocRange {
 public:
+    // The empty range at `pos`.
+    static DocRange Caret(const DocPos& pos) {
+        DocRange caret;
+        caret.Assign(pos, pos);
+        return caret;
+    }
     // The range spanned by two positions, in either order.
     void Assign(const DocPos& a, const DocPos& b);
     // The kind-1 range (list, from) to (list, to).
@@ -33,7 +39,8 @@ public:
     void SelectComponent(const TextComp* comp);
     // All of the component's list 1.
     void SelectContents(const TextComp* comp);
-    void CaretAtEnd() { Assign(end, end); }
+    // Through a copy: `Assign` clears both ends before it reads its arguments.
+    void CaretAtEnd() { *this = Caret(end); }
 
     bool HasExtent() const { return !start.IsEqual(end); }
     bool InOneParagraph() const { return start.paragraph == end.paragraph; }

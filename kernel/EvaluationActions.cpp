@@ -43,12 +43,6 @@ CompSequence::OwnedPara ResultPara(const ExprHolder& holder) {
     return std::make_unique<ParaComp>(std::move(children), kResultParagraphStyle);
 }
 
-DocRange CaretAtEnd(const DocRange& range) {
-    DocRange caret;
-    caret.Assign(range.end, range.end);
-    return caret;
-}
-
 // The paragraph to relayout from after a paragraph at `index` came or went.
 int32_t RelayoutIndex(const CompSequence& seq, int32_t index) {
     return std::max(1, std::min(index, seq.GetCount()));
@@ -79,11 +73,7 @@ void ResultParagraph::Remove(CompSequence& seq, std::unique_ptr<CompSequence>* r
 
 DocRange ResultParagraph::EndRange() const {
     CompList* list = m_para->GetList(1);
-    DocPos end;
-    end.SetAt(list, list->GetCount() + 1);
-    DocRange range;
-    range.Assign(end, end);
-    return range;
+    return DocRange::Caret(PosAt(list, list->GetCount() + 1));
 }
 
 CalculationAction::CalculationAction(EditView& view, KernelSession& session,
@@ -145,14 +135,14 @@ void CalculationAction::PlaceAnswer(NodePtr answer) {
     if (!newParagraph || seq == nullptr || m_input == nullptr) {
         // The answer goes, and the selection collapses to its end: the constants palette's
         // share was shown above, and no plot component takes an answer yet.
-        m_after = CaretAtEnd(m_after);
+        m_after.CaretAtEnd();
         return;
     }
     int32_t source = 0;
     if (m_input->HasSource()) source = seq->IndexOf(m_input->GetSource().start.paragraph);
     if (source <= 0) source = GetParagraphNumber();
     if (source <= 0) {
-        m_after = CaretAtEnd(m_after);
+        m_after.CaretAtEnd();
         return;
     }
     ExprNode* target = m_placement == placement::kWholeAnswer ? m_holder.Get() : m_input;
@@ -199,7 +189,7 @@ int32_t StringEvaluateAction::DoIt() {
             if (!answer || IsNoResult(*answer) || IsSymbolNamed(*answer, "$Failed") ||
                 seq == nullptr || m_lastParagraph <= 0) {
                 m_placement = placement::kNothing;
-                m_after = CaretAtEnd(m_after);
+                m_after.CaretAtEnd();
             } else {
                 const int32_t index =
                     (m_session.Prefs().resultsAtEnd ? seq->GetCount() : m_lastParagraph) + 1;

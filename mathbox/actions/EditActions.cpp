@@ -11,12 +11,6 @@
 
 namespace {
 
-DocRange CaretRange(const DocPos& pos) {
-    DocRange range;
-    range.Assign(pos, pos);
-    return range;
-}
-
 void EmptyList(CompList& list) {
     list.DetachChildren();
 }
@@ -50,13 +44,13 @@ void EditAction::SwapAffected() {
         m_insertPoint = stood;
     } else {
         const DocPos old = m_affected.start;
-        m_affected = CaretRange(m_insertPoint);
+        m_affected = DocRange::Caret(m_insertPoint);
         m_insertPoint = old;
     }
 }
 
 void EditAction::ShowCaret(const DocPos& pos) {
-    ShowRange(CaretRange(pos));
+    ShowRange(DocRange::Caret(pos));
 }
 
 void EditAction::Release() {
@@ -195,8 +189,8 @@ int32_t ReduceAction::DoIt() {
     m_insertPoint =
         m_affected.HasExtent() ? m_affected.RemoveContent(m_contents) : m_affected.start;
     TakeSelection();
-    m_affected =
-        m_contents.IsEmpty() ? CaretRange(m_removalPoint) : m_contents.MoveInto(m_removalPoint);
+    m_affected = m_contents.IsEmpty() ? DocRange::Caret(m_removalPoint)
+                                      : m_contents.MoveInto(m_removalPoint);
     m_contents = Material();
     ShowRange(m_affected);
     return 0;
@@ -303,7 +297,7 @@ int32_t InsertExpressionAction::DoIt() {
     if (plot == nullptr) return 0;
     plot->AppendExpressionList(CompArray());
     m_plot->InvalidateLayout();
-    ShowRange(CaretRange(PosAt(m_plot->GetList(m_plot->GetListCount()), 1)));
+    ShowRange(DocRange::Caret(PosAt(m_plot->GetList(m_plot->GetListCount()), 1)));
     return 0;
 }
 
@@ -335,7 +329,7 @@ int32_t RemoveParaBreakAction::DoIt() {
     CompList* target = m_previous->GetList(1);
     const int32_t join = target->GetCount() + 1;
     SetIndex(join);
-    m_moved = CaretRange(PosAt(target, join));
+    m_moved = DocRange::Caret(PosAt(target, join));
     if (m_second->GetCount() > 0) {
         DocRange contents;
         contents.SelectList(m_second->GetList(1));
@@ -346,7 +340,7 @@ int32_t RemoveParaBreakAction::DoIt() {
     m_savedStyle = m_previous->GetStyle().GetKind();
     m_previous->SetStyle(m_second->GetStyle().GetKind());
     m_kept = m_sequence->HoldAt(m_number);
-    ShowRange(CaretRange(PosAt(target, join)));
+    ShowRange(DocRange::Caret(PosAt(target, join)));
     return 0;
 }
 
@@ -359,7 +353,7 @@ int32_t RemoveParaBreakAction::UndoIt() {
         m_moved.RemoveContent(material);
         material.MoveInto(PosAt(m_second->GetList(1), 1));
     }
-    ShowRange(CaretRange(PosAt(m_second->GetList(1), 1)));
+    ShowRange(DocRange::Caret(PosAt(m_second->GetList(1), 1)));
     return 0;
 }
 

@@ -11,7 +11,7 @@ void RangeTracker::Begin(Point point) {
         const DocRange selection = m_view.GetSelection();
         if (selection.start.kind != DocPos::kNone) m_anchorPos = selection.start;
     }
-    m_anchor.Assign(m_anchorPos, m_anchorPos);
+    m_anchor = DocRange::Caret(m_anchorPos);
     m_current = m_anchor;
     if (m_anchorPos.kind == DocPos::kNone) return;
     Track(point);

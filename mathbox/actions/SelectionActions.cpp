@@ -291,8 +291,7 @@ void SelectNextCell(DocRange& range, bool right) {
         CompList* cell = grid.GetCell(column, row);
         range.Set(cell, 1, cell->GetCount() + 1);
     } else {
-        const DocPos after = PosAfter(around.box);
-        range.Assign(after, after);
+        range = DocRange::Caret(PosAfter(around.box));
     }
 }
 

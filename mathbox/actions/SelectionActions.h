@@ -25,7 +25,7 @@ protected:
     // Replaces `m_range` by the new selection; the base keeps it.
     virtual void ComputeSelection() {}
 
-    void CaretAt(const DocPos& pos) { m_range.Assign(pos, pos); }
+    void CaretAt(const DocPos& pos) { m_range = DocRange::Caret(pos); }
 
     DocRange m_range;
     DocRange m_saved;

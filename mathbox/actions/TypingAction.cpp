@@ -55,7 +55,7 @@ void TypingAction::AddChar(uint8_t code) {
     if (!IsDone()) {
         if (!HoldsSaved()) TakeSelection();
         m_typed.clear();
-        m_affected.Assign(m_removalPoint, m_removalPoint);
+        m_affected = DocRange::Caret(m_removalPoint);
         SetDone(true);
     }
     CompList* list = m_affected.end.GetList();
