@@ -128,12 +128,6 @@ std::unique_ptr<CompSequence> Wrap(ParaDocument* document, CompArray children) {
     return seq;
 }
 
-CompArray One(OwnedComponent comp) {
-    CompArray array;
-    array.Add(std::move(comp));
-    return array;
-}
-
 } // namespace
 
 Material CompSequence::WrapAsSequence(ParaDocument* document, CompArray children) {
@@ -150,7 +144,7 @@ Material CompSequence::WrapGridAsSequence(ParaDocument* document, OwnedComponent
     TextComp* box = grid.get();
     const int32_t count = columns ? shape->GetColumnCount() : shape->GetRowCount();
     Material material;
-    material.sequence = Wrap(document, One(std::move(grid)));
+    material.sequence = Wrap(document, CompArrayOf(std::move(grid)));
     material.range.start.SetOnGrid(box, 1, columns);
     material.range.end.SetOnGrid(box, count + 1, columns);
     return material;
@@ -163,7 +157,7 @@ Material CompSequence::WrapDerivativeAsSequence(ParaDocument* document, OwnedCom
     TextComp* box = derivative.get();
     const int32_t count = shape->GetDifferentialCount();
     Material material;
-    material.sequence = Wrap(document, One(std::move(derivative)));
+    material.sequence = Wrap(document, CompArrayOf(std::move(derivative)));
     material.range.start.SetInComponent(box, 1);
     material.range.end.SetInComponent(box, count + 1);
     return material;
@@ -172,7 +166,7 @@ Material CompSequence::WrapDerivativeAsSequence(ParaDocument* document, OwnedCom
 Material CompSequence::WrapComponentAsSequence(ParaDocument* document, OwnedComponent component) {
     TextComp* comp = component.get();
     Material material;
-    material.sequence = Wrap(document, One(std::move(component)));
+    material.sequence = Wrap(document, CompArrayOf(std::move(component)));
     material.range.SelectComponent(comp);
     return material;
 }

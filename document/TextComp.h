@@ -47,6 +47,13 @@ using OwnedComponent = std::unique_ptr<TextComp, ComponentDestroyer>;
 // Components handed out or taken in bulk, in order.
 using CompArray = OwningArray<TextComp, ComponentDestroyer>;
 
+// An array that holds `comp` alone.
+inline CompArray CompArrayOf(OwnedComponent comp) {
+    CompArray array;
+    array.Add(std::move(comp));
+    return array;
+}
+
 class TextComp {
 public:
     TextComp() = default;

@@ -13,23 +13,13 @@
 using boxes::kMathFace;
 using boxes::LayOut;
 
-namespace {
-
-CompArray Only(OwnedComponent comp) {
-    CompArray array;
-    array.Add(std::move(comp));
-    return array;
-}
-
-} // namespace
-
 // --- DelimComp ---
 
 DelimComp::DelimComp() : MultiListComp(1, {}) {}
 
 DelimComp::DelimComp(CompArray contents) : MultiListComp(1, Lists(std::move(contents))) {}
 
-DelimComp::DelimComp(OwnedComponent only) : DelimComp(Only(std::move(only))) {}
+DelimComp::DelimComp(OwnedComponent only) : DelimComp(CompArrayOf(std::move(only))) {}
 
 void DelimComp::Layout() {
     m_bounds = LayOut(*m_list);

@@ -26,10 +26,9 @@ inline CompArray Math(std::string_view text) {
     return array;
 }
 
+// Short for the tests' many one-box lists.
 inline CompArray One(OwnedComponent comp) {
-    CompArray array;
-    array.Add(std::move(comp));
-    return array;
+    return CompArrayOf(std::move(comp));
 }
 
 template <typename Box, typename... Args>
