@@ -12,13 +12,13 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-namespace {
-
 QString ItemText(const NodeArray& items, int32_t position) {
     Str255 text;
     items.ItemText(position, text);
     return platform::FromCp1252(text.View());
 }
+
+namespace {
 
 QDialogButtonBox* OkCancel(QDialog* dialog) {
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog);
@@ -139,10 +139,8 @@ void ItemChoiceDialog::Move(QListWidget* from, NodeArray& fromItems, QListWidget
     if (!item) return;
     delete from->takeItem(row);
     if (from->count() > 0) from->setCurrentRow(0);
-    Str255 text;
-    item->WriteText(text);
     toItems.Append(std::move(item));
-    to->addItem(platform::FromCp1252(text.View()));
+    to->addItem(ItemText(toItems, toItems.GetCount()));
     to->setCurrentRow(to->count() - 1);
 }
 
