@@ -4,6 +4,7 @@
 #include "app/ChildFrame.h"
 #include "app/CommandIds.h"
 #include "app/TessaryView.h"
+#include "app/WindowHost.h"
 #include "app/tests/ShellFixture.h"
 #include "document/TessaryDoc.h"
 
@@ -36,6 +37,23 @@ TEST_F(DocumentWindowTest, NormalPlacementSurvivesMaximising) {
     child->move(40, 50);
     QCoreApplication::processEvents();
     EXPECT_EQ(child->GetFrameRect(), Rect(40, 50, 440, 350));
+}
+
+// The document draws on its view for some commands; a window resized meanwhile keeps the image
+// that drawing paints on until it ends, and then takes the new size.
+TEST_F(DocumentWindowTest, ResizeWaitsForTheDocumentsDrawingOnItsView) {
+    frame->show();
+    QCoreApplication::processEvents();
+    TessaryView* view = Child()->View();
+    const QSize before = view->BackingImage().size();
+    ASSERT_EQ(before, view->viewport()->size());
+    Child()->Host().BeginWindowDraw();
+    frame->resize(frame->width() - 200, frame->height() - 150);
+    QCoreApplication::processEvents();
+    ASSERT_NE(view->viewport()->size(), before);
+    EXPECT_EQ(view->BackingImage().size(), before);
+    Child()->Host().EndWindowDraw();
+    EXPECT_EQ(view->BackingImage().size(), view->viewport()->size());
 }
 
 TEST_F(DocumentWindowTest, PlacementIsBroughtIntoTheClientArea) {
