@@ -6,7 +6,6 @@
 #include "document/ParaComp.h"
 #include "document/ParaStyle.h"
 #include "expr/BoxFactory.h"
-#include "expr/CompositeNode.h"
 #include "expr/LeafNodes.h"
 #include "expr/ListNodes.h"
 #include "kernel/NodePath.h"
@@ -14,39 +13,22 @@
 
 #include <QMessageBox>
 
-#include <vector>
-
 namespace kernelrequests {
 
 namespace {
 
-// The parts of a request's argument, taken out of it; none when it is no list-like node.
-std::vector<NodePtr> Parts(NodePtr argument) {
-    std::vector<NodePtr> parts;
-    auto* list = dynamic_cast<CompositeNode*>(argument.get());
-    if (list == nullptr) return parts;
-    NodePtr chain = list->DetachAll();
-    while (chain) {
-        NodePtr rest = chain->TakeNext();
-        parts.push_back(std::move(chain));
-        chain = std::move(rest);
-    }
+// The parts of a request's argument, taken out of it (positions from 1); none when it is no
+// list-like node.
+NodeArray Parts(NodePtr argument) {
+    NodeArray parts;
+    parts.FromList(std::move(argument));
     return parts;
 }
 
-// The plain text of part `index`, empty when there is no such part.
-QString PartText(const std::vector<NodePtr>& parts, size_t index) {
-    if (index >= parts.size()) return {};
-    Str255 text;
-    parts[index]->WriteText(text);
-    return platform::FromCp1252(text.View());
-}
-
-// The items of part `index` when it is a list; an empty array otherwise.
-NodeArray PartItems(std::vector<NodePtr>& parts, size_t index) {
+// The items of a part when it is a list; an empty array otherwise (also for no part).
+NodeArray ListItems(NodePtr part) {
     NodeArray items;
-    if (index < parts.size() && parts[index]->TypeTag() == ::TypeTag("lisN"))
-        items.FromList(std::move(parts[index]));
+    if (part && part->TypeTag() == ::TypeTag("lisN")) items.FromList(std::move(part));
     return items;
 }
 
@@ -70,11 +52,11 @@ NodePtr Answer(QWidget* owner, int32_t number, NodePtr argument) {
 }
 
 NodePtr EditExpression(QWidget* owner, NodePtr argument, bool select) {
-    std::vector<NodePtr> parts = Parts(std::move(argument));
-    const QString prompt = PartText(parts, 0);
+    NodeArray parts = Parts(std::move(argument));
+    const QString prompt = ItemText(parts, 1);
     BoxList boxes;
-    if (parts.size() > 1) parts[1]->BuildBoxes(boxes, 1);
-    parts.clear();
+    if (NodePtr expression = parts.RemoveAt(2)) expression->BuildBoxes(boxes, 1);
+    parts.DeleteAll();
 
     CompArray children;
     for (OwnedComponent& box : boxes.Release())
@@ -95,24 +77,25 @@ NodePtr EditExpression(QWidget* owner, NodePtr argument, bool select) {
 }
 
 NodePtr ChooseOption(QWidget* owner, NodePtr argument) {
-    std::vector<NodePtr> parts = Parts(std::move(argument));
-    const QString prompt = PartText(parts, 0);
+    NodeArray parts = Parts(std::move(argument));
+    const QString prompt = ItemText(parts, 1);
     NodeArray options;
-    if (parts.size() > 1) options.FromList(std::move(parts[1]));
-    parts.clear();
+    options.FromList(parts.RemoveAt(2));
+    parts.DeleteAll();
     KernelQueryDialog dialog(owner, prompt, std::move(options));
     if (dialog.exec() != QDialog::Accepted) return nullptr;
     return dialog.TakeChosen();
 }
 
 NodePtr ChooseItems(QWidget* owner, NodePtr argument) {
-    std::vector<NodePtr> parts = Parts(std::move(argument));
-    const QString prompt = PartText(parts, 0);
-    const QString left = PartText(parts, 1);
-    const QString right = PartText(parts, 2);
-    NodeArray available = PartItems(parts, 3);
-    NodeArray chosen = PartItems(parts, 4);
-    parts.clear();
+    NodeArray parts = Parts(std::move(argument));
+    const QString prompt = ItemText(parts, 1);
+    const QString left = ItemText(parts, 2);
+    const QString right = ItemText(parts, 3);
+    // The last part first: taking a part out moves those after it up.
+    NodeArray chosen = ListItems(parts.RemoveAt(5));
+    NodeArray available = ListItems(parts.RemoveAt(4));
+    parts.DeleteAll();
     ItemChoiceDialog dialog(owner, prompt, left, right, std::move(available), std::move(chosen));
     if (dialog.exec() != QDialog::Accepted) return nullptr;
     return dialog.TakeChosen();

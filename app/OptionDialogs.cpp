@@ -12,13 +12,13 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-namespace {
-
 QString ItemText(const NodeArray& items, int32_t position) {
     Str255 text;
     items.ItemText(position, text);
     return platform::FromCp1252(text.View());
 }
+
+namespace {
 
 QDialogButtonBox* OkCancel(QDialog* dialog) {
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog);
@@ -49,8 +49,7 @@ KernelQueryDialog::KernelQueryDialog(QWidget* parent, const QString& prompt, Nod
     : QDialog(parent), m_options(std::move(options)) {
     setObjectName(QStringLiteral("kernelQueryOption"));
     setWindowTitle(QStringLiteral("Kernel Query"));
-    auto* label = Static(QStringLiteral("Select one of the following options"), "prompt", this);
-    label->setText(prompt);
+    auto* label = Static(prompt, "prompt", this);
     // Not editable: only the options themselves can be chosen.
     m_combo = new QComboBox(this);
     m_combo->setObjectName(QStringLiteral("options"));
@@ -82,12 +81,9 @@ ItemChoiceDialog::ItemChoiceDialog(QWidget* parent, const QString& prompt, const
     : QDialog(parent), m_available(std::move(available)), m_chosen(std::move(chosen)) {
     setObjectName(QStringLiteral("kernelQueryItems"));
     setWindowTitle(QStringLiteral("Kernel Query"));
-    auto* promptLabel = Static(QStringLiteral("Select some items"), "prompt", this);
-    auto* left = Static(QStringLiteral("Don't select these"), "availableLabel", this);
-    auto* right = Static(QStringLiteral("Select these"), "chosenLabel", this);
-    promptLabel->setText(prompt);
-    left->setText(leftLabel);
-    right->setText(rightLabel);
+    auto* promptLabel = Static(prompt, "prompt", this);
+    auto* left = Static(leftLabel, "availableLabel", this);
+    auto* right = Static(rightLabel, "chosenLabel", this);
 
     m_left = new QListWidget(this);
     m_left->setObjectName(QStringLiteral("available"));
@@ -139,10 +135,8 @@ void ItemChoiceDialog::Move(QListWidget* from, NodeArray& fromItems, QListWidget
     if (!item) return;
     delete from->takeItem(row);
     if (from->count() > 0) from->setCurrentRow(0);
-    Str255 text;
-    item->WriteText(text);
     toItems.Append(std::move(item));
-    to->addItem(platform::FromCp1252(text.View()));
+    to->addItem(ItemText(toItems, toItems.GetCount()));
     to->setCurrentRow(to->count() - 1);
 }
 

@@ -14,6 +14,9 @@ class ListNode;
 class QComboBox;
 class QListWidget;
 
+// The plain text of the item at `position` (from 1); empty where there is none.
+QString ItemText(const NodeArray& items, int32_t position);
+
 // "Kernel Query" with the prompt and a drop-down list of the options; the first is chosen
 // when it opens.
 class KernelQueryDialog final : public QDialog {

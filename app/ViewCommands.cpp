@@ -35,6 +35,21 @@ bool EnclosingOffers(const DocRange& selection, int32_t id) {
     return holder != nullptr && holder->IsCommandEnabled(id, selection.start);
 }
 
+// The edit code that an Insert Row, Insert Column or Insert Derivative command runs; 0 for any
+// other command.
+int32_t InsertEditCode(int32_t id) {
+    switch (id) {
+    case cmd::kInsertRow:
+        return editcode::kInsertRow;
+    case cmd::kInsertColumn:
+        return editcode::kInsertColumn;
+    case cmd::kInsertDerivative:
+        return editcode::kInsertVariable;
+    default:
+        return 0;
+    }
+}
+
 // Builds the action of kind A at the view's selection and performs it; always true, so that a
 // command or edit code reads as handled.
 template <typename A, typename... Args>
@@ -83,10 +98,7 @@ bool BaseView::UpdateEditCommand(int32_t id, CommandState& state) {
         state.enabled = m_page != nullptr;
         return true;
     }
-    if (id == cmd::kInsertRow || id == cmd::kInsertColumn || id == cmd::kInsertDerivative) {
-        const int32_t code = id == cmd::kInsertRow      ? editcode::kInsertRow
-                             : id == cmd::kInsertColumn ? editcode::kInsertColumn
-                                                        : editcode::kInsertVariable;
+    if (const int32_t code = InsertEditCode(id)) {
         state.enabled = hasCaret && CanEdit() && EnclosingOffers(selection, code);
         return true;
     }
@@ -124,9 +136,7 @@ bool BaseView::RunEditCommand(int32_t id) {
         }
         return true;
     }
-    if (id == cmd::kInsertRow) return Perform<InsertRowAction>(*this);
-    if (id == cmd::kInsertColumn) return Perform<InsertColumnAction>(*this);
-    if (id == cmd::kInsertDerivative) return Perform<InsertDerivativeAction>(*this);
+    if (const int32_t code = InsertEditCode(id)) return RunEditCode(code, KeyInput{});
     if (id >= cmd::kTextPlain && id <= cmd::kTextTypewriter) {
         const int32_t style = id - cmd::kTextPlain;
         if (selection.GetTextStyle() != style || !selection.HasExtent())

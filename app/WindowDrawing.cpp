@@ -1,11 +1,13 @@
 #include "app/WindowDrawing.h"
 
 #include "document/DrawPort.h"
+#include "mathbox/EditView.h"
 
-WindowDrawing::WindowDrawing(DrawView& view) : m_port(dynamic_cast<PaintPort*>(gDrawPort.Get())) {
-    if (m_port != nullptr) m_port->BeginWindowDraw(view);
+WindowDrawing::WindowDrawing(EditView& view)
+    : m_view(view), m_port(dynamic_cast<PaintPort*>(gDrawPort.Get())) {
+    m_view.BeginWindowDraw();
 }
 
 WindowDrawing::~WindowDrawing() {
-    if (m_port != nullptr) m_port->EndDraw();
+    m_view.EndWindowDraw();
 }

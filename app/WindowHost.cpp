@@ -2,8 +2,6 @@
 
 #include "app/ChildFrame.h"
 #include "app/TessaryView.h"
-#include "document/DrawPort.h"
-#include "mathbox/PaintPort.h"
 #include "platform/Exceptions.h"
 
 #include <QApplication>
@@ -74,17 +72,13 @@ void WindowHost::EndWaitCursor() {
     QApplication::restoreOverrideCursor();
 }
 
+// The view keeps the count of the drawings on its image, so that a resize waits for them.
 void WindowHost::BeginWindowDraw() {
-    if (auto* port = dynamic_cast<PaintPort*>(gDrawPort.Get())) {
-        port->BeginWindowDraw(*m_frame.View());
-        ++m_windowDraws;
-    }
+    m_frame.View()->BeginWindowDraw();
 }
 
 void WindowHost::EndWindowDraw() {
-    if (m_windowDraws == 0) return;
-    --m_windowDraws;
-    if (auto* port = dynamic_cast<PaintPort*>(gDrawPort.Get())) port->EndDraw();
+    m_frame.View()->EndWindowDraw();
 }
 
 Rect WindowHost::GetFramePlacement() const {

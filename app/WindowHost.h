@@ -52,7 +52,6 @@ private:
     std::string m_title;
     std::string m_path;
     bool m_modified = false;
-    int m_windowDraws = 0;
 };
 
 // The framework's texts of a failed save or load.

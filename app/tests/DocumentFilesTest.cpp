@@ -56,6 +56,15 @@ void FillDocument(ChildFrame& child, int count = 8) {
     child.View()->TakeBody();
 }
 
+// The pixels of text: dark ones.
+int DarkPixels(const QImage& image) {
+    int dark = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            dark += qGray(image.pixel(x, y)) < 100 ? 1 : 0;
+    return dark;
+}
+
 std::vector<int32_t> Styles(ChildFrame& child) {
     std::vector<int32_t> styles;
     CompSequence* page = child.View()->Page();
@@ -274,12 +283,7 @@ TEST_F(DocumentFilesTest, LongDocumentScrollsByPagesOverItsWholeHeight) {
     QTest::keyClick(view, Qt::Key_PageUp);
     EXPECT_EQ(bar->value(), bar->pageStep());
     // The shown part is drawn where it lies: the backing image has text after scrolling.
-    const QImage& image = view->BackingImage();
-    int dark = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            dark += qGray(image.pixel(x, y)) < 100 ? 1 : 0;
-    EXPECT_GT(dark, 500);
+    EXPECT_GT(DarkPixels(view->BackingImage()), 500);
 }
 
 TEST_F(DocumentFilesTest, EditorWithEveryParagraphStyleIsGrabbedForALook) {
@@ -288,12 +292,7 @@ TEST_F(DocumentFilesTest, EditorWithEveryParagraphStyleIsGrabbedForALook) {
     const QImage image = frame->grab().toImage();
     EXPECT_TRUE(image.save(OutputPath(QStringLiteral("main-window-every-style.png"))));
     // The page has text on it: dark pixels inside the view.
-    const QImage view = Child()->View()->viewport()->grab().toImage();
-    int dark = 0;
-    for (int y = 0; y < view.height(); ++y)
-        for (int x = 0; x < view.width(); ++x)
-            dark += qGray(view.pixel(x, y)) < 100 ? 1 : 0;
-    EXPECT_GT(dark, 500);
+    EXPECT_GT(DarkPixels(Child()->View()->viewport()->grab().toImage()), 500);
 }
 
 } // namespace

@@ -4,6 +4,8 @@
 #include "app/ChildFrame.h"
 #include "app/CommandIds.h"
 #include "app/TessaryView.h"
+#include "app/WindowDrawing.h"
+#include "app/WindowHost.h"
 #include "app/tests/ShellFixture.h"
 #include "document/TessaryDoc.h"
 
@@ -12,6 +14,8 @@
 #include <QMdiArea>
 #include <QMenu>
 #include <QTest>
+
+#include <optional>
 
 using namespace shelltest;
 
@@ -36,6 +40,34 @@ TEST_F(DocumentWindowTest, NormalPlacementSurvivesMaximising) {
     child->move(40, 50);
     QCoreApplication::processEvents();
     EXPECT_EQ(child->GetFrameRect(), Rect(40, 50, 440, 350));
+}
+
+// Drawings on the view: the document's for some commands, and the view's own around a
+// selection change, which asks the kernel and so takes events while it waits. A window resized
+// meanwhile keeps the image the drawing paints on until it ends, and then takes the new size.
+TEST_F(DocumentWindowTest, ResizeWaitsForTheDrawingOnTheView) {
+    frame->show();
+    QCoreApplication::processEvents();
+    TessaryView* view = Child()->View();
+    for (bool byDocument : {true, false}) {
+        SCOPED_TRACE(byDocument ? "the document's drawing" : "the view's own drawing");
+        const QSize before = view->BackingImage().size();
+        ASSERT_EQ(before, view->viewport()->size());
+        {
+            std::optional<WindowDrawing> own;
+            if (byDocument)
+                Child()->Host().BeginWindowDraw();
+            else
+                own.emplace(*view);
+            const int step = byDocument ? -1 : 1;
+            frame->resize(frame->width() + step * 200, frame->height() + step * 150);
+            QCoreApplication::processEvents();
+            EXPECT_NE(view->viewport()->size(), before);
+            EXPECT_EQ(view->BackingImage().size(), before);
+            if (byDocument) Child()->Host().EndWindowDraw();
+        }
+        EXPECT_EQ(view->BackingImage().size(), view->viewport()->size());
+    }
 }
 
 TEST_F(DocumentWindowTest, PlacementIsBroughtIntoTheClientArea) {

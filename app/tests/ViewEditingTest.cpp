@@ -12,6 +12,8 @@
 #include "document/CompSequence.h"
 #include "document/ParaComp.h"
 #include "document/TessaryDoc.h"
+#include "mathbox/DerivativeBoxes.h"
+#include "mathbox/MatrixBox.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -19,6 +21,7 @@
 #include <QScrollBar>
 #include <QTest>
 
+#include <functional>
 #include <string>
 
 using namespace shelltest;
@@ -318,6 +321,53 @@ TEST_F(ViewEditingTest, AnElementCommandInsertsItsBoxAsOneUndoableStep) {
     ASSERT_EQ(list.GetAt(2)->GetList(1)->GetCount(), 5);
     EXPECT_EQ(list.GetAt(2)->GetList(1)->GetAt(1)->GetCharCode(), '1');
     EXPECT_GT(list.GetAt(2)->GetBounds().Width(), emptyWidth) << "the box is laid out again";
+}
+
+// Insert Row, Insert Column and Insert Derivative are offered only where the box around the
+// caret takes them, and each grows that box as one undoable step.
+TEST_F(ViewEditingTest, InsertCommandsGrowTheGridOrDerivativeAtTheCaret) {
+    auto* grid = new MatrixBox(2, 2);
+    auto* derivative = new PartialDerivativeBox();
+    CompList& line = *Page().GetAt(1)->GetList(1);
+    line.Append(grid);
+    line.Append(derivative);
+    view->Relayout();
+    auto shape = [&] {
+        return std::to_string(grid->GetColumnCount()) + "x" + std::to_string(grid->GetRowCount()) +
+               " " + std::to_string(derivative->GetDifferentialCount());
+    };
+    const struct {
+        const char* name;
+        std::function<void(DocPos&)> place;
+        int32_t command;
+        const char* grown;
+        const char* undoText;
+    } cases[] = {
+        {"a row boundary", [&](DocPos& p) { p.SetOnGrid(grid, 3, false); }, cmd::kInsertRow,
+         "2x3 1", "Undo insert row"},
+        {"a column boundary", [&](DocPos& p) { p.SetOnGrid(grid, 2, true); }, cmd::kInsertColumn,
+         "3x2 1", "Undo insert column"},
+        {"a variable of the derivative", [&](DocPos& p) { p.SetInComponent(derivative, 1); },
+         cmd::kInsertDerivative, "2x2 2", "Undo insert derivative"},
+    };
+    const int32_t commands[] = {cmd::kInsertRow, cmd::kInsertColumn, cmd::kInsertDerivative};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        DocPos at;
+        c.place(at);
+        view->SelectPosition(at);
+        for (int32_t command : commands)
+            EXPECT_EQ(State(command).enabled, command == c.command) << command;
+        ASSERT_TRUE(Router().Run(c.command));
+        EXPECT_EQ(shape(), c.grown);
+        EXPECT_EQ(UndoText(), QString::fromLatin1(c.undoText));
+        ASSERT_TRUE(Router().Run(cmd::kEditUndo));
+        EXPECT_EQ(shape(), "2x2 1");
+    }
+    // In plain text none of them is offered.
+    QTest::keyClick(view, Qt::Key_End, Qt::ControlModifier);
+    for (int32_t command : commands)
+        EXPECT_FALSE(State(command).enabled) << command;
 }
 
 TEST_F(ViewEditingTest, NothingIsTypedOrDraggedWhileACalculationRuns) {
