@@ -150,9 +150,7 @@ void BaseView::AttachPage(CompSequence& page) {
         if (drawing.Port() != nullptr) m_page->PlaceAll(false);
     }
     UpdateScrollSizes();
-    DocRange caret;
-    const DocPos start = m_page->StartPosition();
-    caret.Assign(start, start);
+    const DocRange caret = DocRange::Caret(m_page->StartPosition());
     m_highlight.Update(caret, false);
     Redraw();
 }

@@ -77,8 +77,7 @@ bool BaseView::ElementAllowedHere(int32_t id) const {
 
 void BaseView::SelectPosition(const DocPos& position) {
     if (m_page == nullptr || position.kind == DocPos::kNone) return;
-    DocRange caret;
-    caret.Assign(position, position);
+    const DocRange caret = DocRange::Caret(position);
     WindowDrawing drawing(*this);
     SetSelection(caret, true);
     BringIntoView(*this, caret.GetBounds());
@@ -378,9 +377,7 @@ void BaseView::mouseDoubleClickEvent(QMouseEvent* event) {
     EndTracking();
     const DocPos pos = m_page->PosFromPoint(DocumentPoint(event->position().toPoint()), true);
     if (pos.kind == DocPos::kNone) return;
-    DocRange caret;
-    caret.Assign(pos, pos);
-    DoAction(MakeAction<SelectWordAction>(*this, caret));
+    DoAction(MakeAction<SelectWordAction>(*this, DocRange::Caret(pos)));
 }
 
 void BaseView::timerEvent(QTimerEvent* event) {
