@@ -37,6 +37,17 @@ constexpr char kServerClosedMessage[] =
     "Your connection to the calculation server has been closed for you automatically.\n"
     "Remember to quit the kernel before exiting the Tessary application.";
 
+// The profile key of recent file `number` (1 is the latest).
+QString RecentFileKey(int32_t number) {
+    return QStringLiteral("File%1").arg(number);
+}
+
+// The place in the recent-file list a command stands for, or -1 for another command.
+int32_t RecentFileIndex(int32_t id) {
+    return id >= cmd::kFileMru1 && id < cmd::kFileMru1 + cmd::kRecentFileCount ? id - cmd::kFileMru1
+                                                                               : -1;
+}
+
 } // namespace
 
 TessaryApp* TessaryApp::Instance() {
@@ -72,7 +83,7 @@ bool TessaryApp::InitInstance(const QStringList& arguments) {
     m_profile = std::make_unique<QSettings>();
     m_profile->beginGroup(QLatin1String(kRecentSection));
     for (int32_t i = 1; i <= cmd::kRecentFileCount; ++i) {
-        const QString file = m_profile->value(QStringLiteral("File%1").arg(i)).toString();
+        const QString file = m_profile->value(RecentFileKey(i)).toString();
         if (!file.isEmpty()) m_recentFiles.append(file);
     }
     m_profile->endGroup();
@@ -175,7 +186,7 @@ void TessaryApp::AddRecentFile(const QString& path) {
     if (!m_profile) return;
     m_profile->beginGroup(QLatin1String(kRecentSection));
     for (int32_t i = 1; i <= cmd::kRecentFileCount; ++i) {
-        const QString key = QStringLiteral("File%1").arg(i);
+        const QString key = RecentFileKey(i);
         if (i <= m_recentFiles.size())
             m_profile->setValue(key, m_recentFiles[i - 1]);
         else
@@ -241,8 +252,7 @@ bool TessaryApp::UpdateCommand(int32_t id, CommandState& state) {
     const bool idle = connected && !m_session->IsBusy();
     // Nothing may start or reconfigure a kernel while one runs or is still starting.
     const bool canStart = m_session->CanStart() && !connected && !m_session->IsStarting();
-    if (id >= cmd::kFileMru1 && id < cmd::kFileMru1 + cmd::kRecentFileCount) {
-        const int32_t index = id - cmd::kFileMru1;
+    if (const int32_t index = RecentFileIndex(id); index >= 0) {
         state.visible = index == 0 || index < m_recentFiles.size();
         state.text = index < m_recentFiles.size()
                          ? QStringLiteral("&%1 %2").arg(index + 1).arg(m_recentFiles[index])
@@ -277,8 +287,7 @@ bool TessaryApp::UpdateCommand(int32_t id, CommandState& state) {
 }
 
 void TessaryApp::RunCommand(int32_t id) {
-    if (id >= cmd::kFileMru1 && id < cmd::kFileMru1 + cmd::kRecentFileCount) {
-        const int32_t index = id - cmd::kFileMru1;
+    if (const int32_t index = RecentFileIndex(id); index >= 0) {
         if (index < m_recentFiles.size()) OpenDocument(m_recentFiles[index]);
         return;
     }
