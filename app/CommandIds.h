@@ -99,6 +99,10 @@ inline constexpr bool IsToolbarElement(int32_t id) {
 inline constexpr bool IsElement(int32_t id) {
     return id >= kFirstElement && id <= kLastElement;
 }
+// The Element menu's id of an element command, from the menu or the toolbar.
+inline constexpr int32_t MenuElementId(int32_t id) {
+    return IsToolbarElement(id) ? id + kToolbarToMenu : id;
+}
 inline constexpr bool IsSymbol(int32_t id) {
     return id >= kFirstSymbol && id <= kLastSymbol;
 }

@@ -13,7 +13,6 @@ ElementBuilders::Registration ElementBuilders::Register(int32_t id, ElementBuild
 }
 
 const ElementBuilder* ElementBuilders::Find(int32_t id) const {
-    if (cmd::IsToolbarElement(id)) id += cmd::kToolbarToMenu;
-    auto it = m_builders.find(id);
+    auto it = m_builders.find(cmd::MenuElementId(id));
     return it == m_builders.end() ? nullptr : &it->second;
 }

@@ -69,7 +69,7 @@ void BaseView::InsertComponent(OwnedComponent component) {
 }
 
 bool BaseView::ElementAllowedHere(int32_t id) const {
-    const int32_t menuId = cmd::IsToolbarElement(id) ? id + cmd::kToolbarToMenu : id;
+    const int32_t menuId = cmd::MenuElementId(id);
     const DocRange selection = GetSelection();
     const TextComp* holder = selection.start.FindEnclosing(tags::Null);
     return holder == nullptr || holder->IsCommandEnabled(menuId, selection.start);
