@@ -324,7 +324,9 @@ bool WaitFor(const std::function<bool()>& done) {
 kernel::ConnectionSettings FastPolls() {
     kernel::ConnectionSettings settings;
     settings.pollMilliseconds = 20;
-    settings.socketTimeoutMs = 3000;
+    // Only bounds a wait that an answer ends at once: a loaded machine may take seconds to end a
+    // kernel before the server answers the logout.
+    settings.socketTimeoutMs = 10000;
     return settings;
 }
 
