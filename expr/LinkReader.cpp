@@ -205,9 +205,10 @@ NodePtr LinkReader::ReadFunction() {
     }
     if (headType != QKTOK_SYMBOL) {
         if (headType == QKTOK_ERROR || QKError(m_link) != 0) return Fail();
-        // A number or a string as a head: no node fits, but its arguments still arrive.
-        Skip(count);
-        return m_failed ? Fail() : std::make_unique<ErrorNode>();
+        // A number or a string as a head (2[x], as typed math may send): applied like any.
+        NodePtr head = ReadToken(headType);
+        if (m_failed) return head;
+        return Apply(std::move(head), count);
     }
     std::string name;
     if (!ReadName(name, true)) return Fail();
@@ -321,8 +322,10 @@ NodePtr LinkReader::ReadHeadKind(int32_t row, int32_t count) {
     case SymbolKind::kLogarithm: {
         if (count <= 1) return Apply(Symbol(symbol_row::kLn), count);
         NodePtr base = ReadExpr();
-        if (base->TypeTag() == ::TypeTag("intN") && base->GetInteger() == 10)
-            return Apply(Symbol(symbol_row::kLog), count - 1);
+        // "log" alone stands for base 10 only with one argument: with more it writes them as
+        // they stand, so Log[10, a, b] keeps its base, as a typed log[a, b] does.
+        if (count == 2 && base->TypeTag() == ::TypeTag("intN") && base->GetInteger() == 10)
+            return Apply(Symbol(symbol_row::kLog), 1);
         // The base leads the arguments; the application shows it as a subscript.
         base->SetNext(ReadChain(count - 1));
         return std::make_unique<FunctionNode>(Symbol(symbol_row::kLogWithBase),

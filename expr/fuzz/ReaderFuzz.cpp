@@ -1,16 +1,20 @@
 // The link reader over arbitrary bytes arriving as a kernel answer: whatever arrives, the reader
 // ends with a tree (error nodes where the answer was damaged), never a crash, a hang, deep
 // recursion or a leak; and every tree it builds can be copied, taken apart, flattened and
-// written as MathML and text.
+// written as MathML and text, and written back to a link with the counts it announces, so
+// that it reads back the same.
 
 #include "Link.h"
 #include "corvinet/corvinet.h"
 #include "expr/LinkReader.h"
 #include "expr/MathMLWriter.h"
 #include "expr/symbols/BuiltinNames.h"
+#include "expr/tests/TreeChecks.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <string>
 
 namespace {
 
@@ -25,6 +29,13 @@ QKENV Environment() {
 }
 
 void Exercise(ExprNode& node) {
+    for (const bool standard : {false, true}) {
+        const std::string problem = treecheck::LinkProblem(node, standard);
+        if (!problem.empty()) {
+            std::fprintf(stderr, "%s\n", problem.c_str());
+            __builtin_trap();
+        }
+    }
     NodePtr copy = node.Clone();
     StringMathMLWriter writer;
     node.WriteMathML(writer);

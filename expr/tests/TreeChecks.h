@@ -1,0 +1,58 @@
+#pragma once
+
+// What any tree must get right whatever it holds, for the tests and the fuzz targets alike:
+// written to a link it says exactly as many arguments as it then writes, so the reader ends
+// where the tree ends and reads the same tree back, in the program's own form and in the
+// standard form; its text leaves it as it was; its MathML is well-formed; it builds boxes.
+// Each check answers what went wrong, or nothing.
+
+#include "corvinet/corvinet.h"
+#include "expr/ExprNode.h"
+
+#include <string>
+#include <string_view>
+
+namespace treecheck {
+
+// The digits of the number the link is at, as the link sends them.
+std::string LinkDigits(QKLINK link);
+
+// How LinkExprText shows what two writings of one tree may spell differently.
+struct WalkOptions {
+    // A real by its value ("%.17g"), not its digits: 0.5 and .5 are one number.
+    bool realsByValue = false;
+    // A symbol whose name needs escapes as "<symbol>".
+    bool maskEscapedSymbols = false;
+};
+
+// One expression from the link as text, Head[arg, ...], strings quoted in their 7-bit link form
+// and reals marked "R:"; `other` stands for a token that is no expression (the end of a packet,
+// an error).
+std::string LinkExprText(QKLINK link, const char* other = "<error>", WalkOptions options = {});
+
+// A loopback link of the interface-1 build's parameters, on one environment for the process.
+class LoopbackLink {
+public:
+    LoopbackLink();
+    ~LoopbackLink();
+    LoopbackLink(const LoopbackLink&) = delete;
+    LoopbackLink& operator=(const LoopbackLink&) = delete;
+
+    QKLINK Get() const { return m_link; }
+
+private:
+    QKLINK m_link = nullptr;
+};
+
+// Writes the tree in the own form (`standard` false, no marks) or the standard form and reads
+// it back with the link reader.
+std::string LinkProblem(const ExprNode& tree, bool standard);
+
+// Every element closed in the order opened, attributes quoted, entities complete.
+std::string MathMLProblem(std::string_view markup);
+
+// All of the above, and the text written twice alike without changing the tree; the boxes
+// are built from a copy (a box factory must be installed to see any).
+std::string WritingProblem(const ExprNode& tree);
+
+} // namespace treecheck
