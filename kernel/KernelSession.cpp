@@ -25,7 +25,7 @@ namespace {
 
 // How long one round of a wait serves GUI events.
 constexpr int kEventSliceMs = 20;
-// Damaged packets in a row after which the link is taken for lost.
+// Stray expressions in a row after which the link is taken for lost.
 constexpr int kMaxSkippedFailures = 8;
 
 long long NowMs() {
@@ -372,10 +372,20 @@ bool KernelSession::RunPacketLoop(bool showKernelMessages) {
     int failures = 0;
     while (code != RETURNPKT) {
         if (code == ILLEGALPKT) {
-            // A damaged or unknown packet: once it is reported and skipped, the answer may
-            // still be on its way, and stopping here would leave it for the next request.
+            const bool unknownKind = QKError(m_link) == QKERR_UNKNOWN_PACKET;
             HandleLinkError();
             if (!m_link) return false;
+            if (unknownKind) {
+                // The kernel answered with a packet of a kind the library does not know: the
+                // request ends with the error, since waiting on for an answer that may never
+                // come would leave the editor busy for ever. Whether one still follows cannot
+                // be told, and a late one would be taken for the next request's answer, so
+                // the link is closed too.
+                TearDownLink();
+                return false;
+            }
+            // A stray expression where a packet should start (the rest of an overlong answer
+            // before it): skipped, since this request's answer is still to come.
             if (++failures > kMaxSkippedFailures) {
                 TearDownLink();
                 return false;
