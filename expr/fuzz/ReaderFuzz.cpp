@@ -18,16 +18,6 @@
 
 namespace {
 
-QKENV Environment() {
-    static QKParameters block{};
-    static QKENV env = [] {
-        QKNewParameters(block, 1, 7);
-        QKSetDeviceParameter(block, "");
-        return QKBegin(block);
-    }();
-    return env;
-}
-
 void Exercise(ExprNode& node) {
     for (const bool standard : {false, true}) {
         const std::string problem = treecheck::LinkProblem(node, standard);
@@ -53,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     static BuiltinNamesScope names;
     if (size == 0) return 0;
     int32_t error = 0;
-    QKLINK link = QKLoopbackOpen(Environment(), &error);
+    QKLINK link = QKLoopbackOpen(treecheck::Environment(), &error);
     if (!link) return 0;
     // Every byte is the peer's, so the get side's packets serve as seeds; the length's parity
     // chooses whether reals are read as plain machine numbers.

@@ -28,16 +28,6 @@ std::string RealValue(std::string digits) {
     return text;
 }
 
-QKENV Environment() {
-    static QKParameters block{};
-    static QKENV env = [] {
-        QKNewParameters(block, 1, 7);
-        QKSetDeviceParameter(block, "");
-        return QKBegin(block);
-    }();
-    return env;
-}
-
 void Put(const ExprNode& tree, QKLINK link, bool standard) {
     if (standard)
         tree.PutStandardToLink(link);
@@ -55,15 +45,17 @@ struct Written {
     std::string after;
 };
 
-// In the standard form a symbol beyond ASCII travels through the character maps, which do
-// not give every math-face character back under its row: such names are compared by place.
+// Text beyond printable ASCII travels through the character maps, which do not give every
+// character back as it was (a math-face letter in the standard form comes back a text-face
+// one, a tab a blank): such symbols and strings are compared by place, the maps' own tests
+// check the characters.
 Written WriteAndWalk(const ExprNode& tree, bool standard) {
     LoopbackLink link;
     Put(tree, link.Get(), standard);
     Written written;
     WalkOptions options;
     options.realsByValue = true;
-    options.maskEscapedSymbols = standard;
+    options.maskEscapedText = true;
     written.tree = LinkExprText(link.Get(), "<error>", options);
     written.after = LinkExprText(link.Get(), "<end of packet>");
     return written;
@@ -111,7 +103,7 @@ std::string LinkExprText(QKLINK link, const char* other, WalkOptions options) {
         if (!QKGetSymbol(link, &name)) return "<bad symbol>";
         std::string out = name;
         QKDisownSymbol(link, name);
-        if (options.maskEscapedSymbols && out.find('\\') != std::string::npos) return "<symbol>";
+        if (options.maskEscapedText && out.find('\\') != std::string::npos) return "<symbol>";
         return out;
     }
     case QKTOK_STRING: {
@@ -119,6 +111,7 @@ std::string LinkExprText(QKLINK link, const char* other, WalkOptions options) {
         if (!QKGetString(link, &text)) return "<bad string>";
         std::string out = "\"" + std::string(text) + "\"";
         QKDisownString(link, text);
+        if (options.maskEscapedText && out.find('\\') != std::string::npos) return "<string>";
         return out;
     }
     case QKTOK_INTEGER:
@@ -128,6 +121,16 @@ std::string LinkExprText(QKLINK link, const char* other, WalkOptions options) {
     default:
         return other;
     }
+}
+
+QKENV Environment() {
+    static QKParameters block{};
+    static QKENV env = [] {
+        QKNewParameters(block, 1, 7);
+        QKSetDeviceParameter(block, "");
+        return QKBegin(block);
+    }();
+    return env;
 }
 
 LoopbackLink::LoopbackLink() {

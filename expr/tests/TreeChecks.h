@@ -21,8 +21,8 @@ std::string LinkDigits(QKLINK link);
 struct WalkOptions {
     // A real by its value ("%.17g"), not its digits: 0.5 and .5 are one number.
     bool realsByValue = false;
-    // A symbol whose name needs escapes as "<symbol>".
-    bool maskEscapedSymbols = false;
+    // A symbol or string whose text needs escapes as "<symbol>" or "<string>".
+    bool maskEscapedText = false;
 };
 
 // One expression from the link as text, Head[arg, ...], strings quoted in their 7-bit link form
@@ -30,7 +30,10 @@ struct WalkOptions {
 // an error).
 std::string LinkExprText(QKLINK link, const char* other = "<error>", WalkOptions options = {});
 
-// A loopback link of the interface-1 build's parameters, on one environment for the process.
+// One environment of the interface-1 build's parameters for the process, for loopback links.
+QKENV Environment();
+
+// A loopback link on that environment.
 class LoopbackLink {
 public:
     LoopbackLink();

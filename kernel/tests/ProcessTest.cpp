@@ -4,6 +4,7 @@
 
 #include "CalcServer.h"
 #include "FakeHost.h"
+#include "RunningKernels.h"
 #include "ServerFixture.h"
 #include "StandinScript.h"
 #include "TerminalInput.h"
@@ -28,7 +29,6 @@
 #include <ctime>
 #include <fstream>
 #include <functional>
-#include <sstream>
 #include <string_view>
 #include <thread>
 #include <vector>
@@ -78,34 +78,6 @@ bool ProcessGone(pid_t pid) {
         const auto close = line.rfind(')');
         return close != std::string::npos && close + 2 < line.size() && line[close + 2] == 'Z';
     });
-}
-
-// The kernel programs this process started that have not ended (a zombie has).
-std::vector<pid_t> KernelChildren() {
-    std::vector<pid_t> children;
-    DIR* proc = ::opendir("/proc");
-    if (!proc) return children;
-    while (const dirent* entry = ::readdir(proc)) {
-        const pid_t pid = static_cast<pid_t>(std::atoi(entry->d_name));
-        if (pid <= 0) continue;
-        std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-        std::string line;
-        if (!std::getline(stat, line)) continue;
-        const auto close = line.rfind(')');
-        if (close == std::string::npos) continue;
-        std::istringstream rest(line.substr(close + 1));
-        char state = 0;
-        pid_t parent = 0;
-        rest >> state >> parent;
-        if (parent != ::getpid() || state == 'Z') continue;
-        std::ifstream cmdline("/proc/" + std::to_string(pid) + "/cmdline");
-        std::string program;
-        std::getline(cmdline, program, '\0');
-        if (program.find(kernel::ConnectionSettings::kKernelProgram) != std::string::npos)
-            children.push_back(pid);
-    }
-    ::closedir(proc);
-    return children;
 }
 
 // The descriptors a link holds open: sockets, event and shared-memory files.
@@ -369,13 +341,13 @@ TEST_F(SessionProcess, EndingTheProgramDuringAStartUpLeavesNothingBehind) {
     };
     // Once first: the process's link environment keeps what it opens for every link.
     endDuringStartUp(false);
-    ASSERT_TRUE(Eventually([] { return KernelChildren().empty(); }));
+    ASSERT_TRUE(Eventually([] { return RunningKernels().empty(); }));
     const std::size_t descriptors = LinkDescriptors();
     for (bool remote : {false, true}) {
         SCOPED_TRACE(remote ? "remote" : "local");
         endDuringStartUp(remote);
-        EXPECT_TRUE(Eventually([] { return KernelChildren().empty(); }))
-            << KernelChildren().size() << " kernel processes left";
+        EXPECT_TRUE(Eventually([] { return RunningKernels().empty(); }))
+            << RunningKernels().size() << " kernel processes left";
         EXPECT_TRUE(Eventually([&] { return LinkDescriptors() <= descriptors; }))
             << LinkDescriptors() - descriptors << " link descriptors left open";
     }
