@@ -142,28 +142,52 @@ LoopbackLink::~LoopbackLink() {
     if (m_link) QKClose(m_link);
 }
 
-std::string LinkProblem(const ExprNode& tree, bool standard) {
-    const char* form = standard ? "standard form: " : "own form: ";
-    const Written written = WriteAndWalk(tree, standard);
-    if (written.after != kEndMark)
-        return form + std::string("the tree says other counts than it writes: ") + written.tree +
-               " then " + written.after;
+namespace {
 
+// Writes the tree and reads it back: the tree read, or null with `problem` set. `written` is
+// the tree as the link carried it.
+NodePtr ReadBack(const ExprNode& tree, bool standard, Written& written, std::string& problem) {
+    written = WriteAndWalk(tree, standard);
+    if (written.after != kEndMark) {
+        problem =
+            "the tree says other counts than it writes: " + written.tree + " then " + written.after;
+        return nullptr;
+    }
     LoopbackLink link;
     Put(tree, link.Get(), standard);
     LinkReader reader(link.Get());
-    const NodePtr back = reader.ReadExpr();
-    if (reader.Failed()) return form + std::string("the reader failed on ") + written.tree;
+    NodePtr back = reader.ReadExpr();
+    if (reader.Failed()) {
+        problem = "the reader failed on " + written.tree;
+        return nullptr;
+    }
     const std::string after = LinkExprText(link.Get(), "<end of packet>");
-    if (after != kEndMark)
-        return form + std::string("the reader did not end where the tree ends: ") + written.tree +
-               " then " + after;
+    if (after != kEndMark) {
+        problem = "the reader did not end where the tree ends: " + written.tree + " then " + after;
+        return nullptr;
+    }
+    return back;
+}
+
+} // namespace
+
+std::string LinkProblem(const ExprNode& tree, bool standard, Sameness sameness) {
+    const std::string form = standard ? "standard form: " : "own form: ";
+    Written written;
+    std::string problem;
+    NodePtr back = ReadBack(tree, standard, written, problem);
+    if (!back) return form + problem;
     // Past the reader's depth the rest stands as an error node; only the end is checked there.
     if (NestingDepth(written.tree) >= LinkReader::kMaxDepth) return {};
-    const Written again = WriteAndWalk(*back, standard);
-    if (again.tree != written.tree)
-        return form + std::string("read back as another tree: ") + written.tree + " became " +
-               again.tree;
+    if (sameness == Sameness::kOnceRead) {
+        // What the reader made of the tree must read back as itself.
+        NodePtr again = ReadBack(*back, standard, written, problem);
+        if (!again) return form + "read back: " + problem;
+        back = std::move(again);
+    }
+    const Written rewritten = WriteAndWalk(*back, standard);
+    if (rewritten.tree != written.tree)
+        return form + "read back as another tree: " + written.tree + " became " + rewritten.tree;
     return {};
 }
 
@@ -234,9 +258,9 @@ std::string MathMLProblem(std::string_view markup) {
     return {};
 }
 
-std::string WritingProblem(const ExprNode& tree) {
+std::string WritingProblem(const ExprNode& tree, Sameness sameness) {
     for (const bool standard : {false, true}) {
-        std::string problem = LinkProblem(tree, standard);
+        std::string problem = LinkProblem(tree, standard, sameness);
         if (!problem.empty()) return problem;
     }
     const std::string before = WriteAndWalk(tree, false).tree;

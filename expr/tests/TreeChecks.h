@@ -47,15 +47,25 @@ private:
     QKLINK m_link = nullptr;
 };
 
+// How alike a tree and what the reader makes of it must be.
+enum class Sameness {
+    // The same tree. Holds for what the reader built and for typed math of every head at the
+    // arity its class takes.
+    kExact,
+    // What the reader built reads back as itself. A typed head spelt at an arity its class
+    // does not take (TYPower[y]) comes back with what is missing as Null: the counts still hold.
+    kOnceRead,
+};
+
 // Writes the tree in the own form (`standard` false, no marks) or the standard form and reads
-// it back with the link reader.
-std::string LinkProblem(const ExprNode& tree, bool standard);
+// it back with the link reader: the reader must end where the tree ends, with the same tree.
+std::string LinkProblem(const ExprNode& tree, bool standard, Sameness sameness = Sameness::kExact);
 
 // Every element closed in the order opened, attributes quoted, entities complete.
 std::string MathMLProblem(std::string_view markup);
 
 // All of the above, and the text written twice alike without changing the tree; the boxes
 // are built from a copy (a box factory must be installed to see any).
-std::string WritingProblem(const ExprNode& tree);
+std::string WritingProblem(const ExprNode& tree, Sameness sameness = Sameness::kExact);
 
 } // namespace treecheck
