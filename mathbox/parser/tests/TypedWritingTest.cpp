@@ -35,17 +35,14 @@ protected:
         return problem;
     }
 
-    std::string OwnForm(std::string_view bytes) {
+    // The line's tree as the link carries it, in the own or the standard form.
+    std::string Written(std::string_view bytes, bool standard) {
         const NodePtr tree = typedinput::Parse(bytes);
         treecheck::LoopbackLink link;
-        tree->PutToLink(link.Get(), kNoMarkers);
-        QKEndPacket(link.Get());
-        return treecheck::LinkExprText(link.Get());
-    }
-    std::string StandardForm(std::string_view bytes) {
-        const NodePtr tree = typedinput::Parse(bytes);
-        treecheck::LoopbackLink link;
-        tree->PutStandardToLink(link.Get());
+        if (standard)
+            tree->PutStandardToLink(link.Get());
+        else
+            tree->PutToLink(link.Get(), kNoMarkers);
         QKEndPacket(link.Get());
         return treecheck::LinkExprText(link.Get());
     }
@@ -109,8 +106,8 @@ TEST_F(TypedWriting, ArgumentsAreCountedAsTheyAreWritten) {
     // clang-format on
     for (const Row& row : rows) {
         SCOPED_TRACE(row.own);
-        EXPECT_EQ(OwnForm(row.typed), row.own);
-        EXPECT_EQ(StandardForm(row.typed), row.standard);
+        EXPECT_EQ(Written(row.typed, false), row.own);
+        EXPECT_EQ(Written(row.typed, true), row.standard);
     }
 }
 
