@@ -361,6 +361,31 @@ TEST_F(Reader, WritingTheTextLeavesTheAnswerAsItWas) {
     EXPECT_EQ(Own(*answer), before);
 }
 
+// A number token whose text is no number stands as an error node, whatever its length, and
+// the answer after it is read whole: it would otherwise go back out as it came.
+TEST_F(Reader, NumberTextThatIsNoNumberIsAnError) {
+    struct Row {
+        int32_t token;
+        const char* text;
+    };
+    const Row rows[] = {{QKTOK_INTEGER, "12]x'34567890"},
+                        {QKTOK_INTEGER, "1-2"},
+                        {QKTOK_REAL, "1.2.3"},
+                        {QKTOK_REAL, "e5"},
+                        {QKTOK_REAL, "1.5e"}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.text);
+        NodePtr node = ReadBeforeAfter([&](QKLINK l) { Number(l, row.token, row.text); });
+        EXPECT_EQ(node->TypeTag(), TypeTag("errN"));
+    }
+    // Blanks, signs, points and exponents as numbers carry them are numbers.
+    for (const char* text : {" -1.5e+3", "+.5", "7.", "2.5*^-4", "1.25`20"}) {
+        SCOPED_TRACE(text);
+        NodePtr node = ReadBeforeAfter([&](QKLINK l) { Number(l, QKTOK_REAL, text); });
+        EXPECT_EQ(node->TypeTag(), TypeTag("reaN"));
+    }
+}
+
 // Surplus arguments are read and dropped, so the next expression is read whole.
 TEST_F(Reader, ConsumesExactlyTheAnnouncedArguments) {
     const Sender surplus[] = {
