@@ -4,7 +4,7 @@
 // kinds of target:
 // - a view's window, which is the view's backing image, pinned at 96 dots per inch so that
 //   layout never depends on the screen;
-// - a given paint device: a printed page (any paged device, at its own resolution) or an image;
+// - a given paint device: a printed page (any paged device) or an image, at its own resolution;
 // - a recorded picture: SVG bytes at the resolution of the target current when recording began,
 //   its text stored as glyph outlines so that it shows the same without the program's fonts.
 //
@@ -74,8 +74,8 @@ public:
     // outer level already paints shares that level's painter, so drawing from inside a modal
     // loop works. Throws std::logic_error (nothing changed) beyond `kMaxDepth` levels.
     void BeginWindowDraw(DrawView& view);
-    // Draws on a device the caller owns (a printer, a PDF writer, an image); text is drawn
-    // without a background. The view may be null.
+    // Draws on a device the caller owns (a printer, a PDF writer, an image), at the device's
+    // own resolution. The view may be null.
     void BeginDCDraw(DrawView* view, QPaintDevice& device);
     // Ends the innermost level and returns the new depth; 0 when nothing was bound.
     int32_t EndDraw();
@@ -192,7 +192,6 @@ private:
         DrawView* view = nullptr;
         int32_t dpiX = kScreenDpi;
         int32_t dpiY = kScreenDpi;
-        bool opaqueText = true;
         // The clip a ClearClip returns to (a recording never draws outside its rectangle).
         std::optional<Rect> baseClip;
     };
@@ -233,6 +232,8 @@ private:
     void DrawPieceAtPen(uint8_t code, char32_t glyph, double inkLeft, double inkRight);
     // The horizontal reach of a glyph's outline in the current font.
     std::pair<double, double> InkSpan(char32_t glyph) const;
+    QPainterPath BigDelimiterOutline(uint8_t delimiter, const DelimiterPlan& plan, QPointF at,
+                                     int32_t top, int32_t bottom);
     void FillOutline(const QPainterPath& outline);
     Rect LabelRect(Point point, const Str255& text, bool after);
     void DrawLabel(Point point, const Str255& text, bool after);
@@ -258,7 +259,4 @@ private:
     int32_t m_nominalDescent = 0;
     Point m_pen;
     Point m_origin;
-    // While a built-up delimiter is drawn its pieces gather here and are filled as one shape,
-    // so that antialiased edges where pieces overlap do not darken.
-    QPainterPath* m_pieceBatch = nullptr;
 };
