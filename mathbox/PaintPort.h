@@ -9,7 +9,8 @@
 //   its text stored as glyph outlines so that it shows the same without the program's fonts.
 //
 // Text is measured as the sum of whole-pixel advances and drawn unshaped at those positions, so
-// carets add up exactly. Lines are not antialiased, and a line leaves out its last pixel.
+// carets add up exactly. Lines are not antialiased, and a line leaves out its last pixel; at
+// print resolutions a line is as heavy as a printed rule.
 
 #include "document/DrawPort.h"
 
@@ -218,6 +219,8 @@ private:
     void FillRect(const Rect& rect, const QColor& color);
     void InvertRect(const Rect& rect);
     void DrawLine(Point from, Point to);
+    // The width of lines in pixels: 1 on the screen, about half a point at print resolutions.
+    int32_t StrokeWeight() const;
     void FillRegion(const Region& region, const QColor& color);
     void FrameRegion(const Region& region, int32_t width, int32_t height, const QColor& color);
     // Glyphs of the current font with their baseline at `at`, at whole-pixel advances.

@@ -98,23 +98,45 @@ void PaintPort::InvertRect(const Rect& rect) {
     painter->setCompositionMode(mode);
 }
 
-// A one-pixel line that leaves out its end point, as every line of the layout expects: a flat
-// cap on a cosmetic pen does not cover the last pixel.
+// A line that leaves out its end point, as every line of the layout expects. On the screen it
+// is one pixel wide; at a printer's resolution it is as heavy as a printed rule (about half a
+// point), growing down from a flat line and right from a steep one, so its first row and
+// column stay where the layout puts them and a rule does not fade to a hairline.
 void PaintPort::DrawLine(Point from, Point to) {
     QPainter* painter = Painter();
     if (painter == nullptr || from == to) return;
+    const bool flat = std::abs(to.x - from.x) >= std::abs(to.y - from.y);
+    const int32_t weight = StrokeWeight();
     if (Current().kind == TargetKind::Picture) {
-        // A vector line one pixel wide, moved half a pixel across its run, covers the pixels
-        // that the raster line covers, so a played picture looks like direct drawing.
-        const bool flat = std::abs(to.x - from.x) >= std::abs(to.y - from.y);
-        const QPointF across(flat ? 0.0 : 0.5, flat ? 0.5 : 0.0);
-        painter->setPen(QPen(Qt::black, 1, Qt::SolidLine, Qt::FlatCap));
+        // A vector line, moved half its width across its run, covers the pixels that the
+        // raster line covers, so a played picture looks like direct drawing.
+        const QPointF across(flat ? 0.0 : weight / 2.0, flat ? weight / 2.0 : 0.0);
+        painter->setPen(QPen(Qt::black, weight, Qt::SolidLine, Qt::FlatCap));
         painter->drawLine(QPointF(from.x, from.y) + across, QPointF(to.x, to.y) + across);
         return;
     }
-    painter->setPen(QPen(Qt::black, 0, Qt::SolidLine, Qt::FlatCap));
+    if (weight > 1 && (from.x == to.x || from.y == to.y)) {
+        // The pixels of the one-pixel line, then `weight` of them across.
+        const int32_t step = flat ? (to.x > from.x ? 1 : -1) : (to.y > from.y ? 1 : -1);
+        const Point last = flat ? Point(to.x - step, to.y) : Point(to.x, to.y - step);
+        const int32_t left = std::min(from.x, last.x);
+        const int32_t top = std::min(from.y, last.y);
+        const int32_t width = std::abs(last.x - from.x) + (flat ? 1 : weight);
+        const int32_t height = std::abs(last.y - from.y) + (flat ? weight : 1);
+        painter->fillRect(QRect(left, top, width, height), Qt::black);
+        return;
+    }
+    const QPointF across(flat ? 0.0 : (weight - 1) / 2.0, flat ? (weight - 1) / 2.0 : 0.0);
+    painter->setPen(QPen(Qt::black, weight == 1 ? 0 : weight, Qt::SolidLine, Qt::FlatCap));
     painter->setRenderHint(QPainter::Antialiasing, false);
-    painter->drawLine(from.x, from.y, to.x, to.y);
+    if (weight == 1)
+        painter->drawLine(from.x, from.y, to.x, to.y);
+    else
+        painter->drawLine(QPointF(from.x, from.y) + across, QPointF(to.x, to.y) + across);
+}
+
+int32_t PaintPort::StrokeWeight() const {
+    return std::max(1, (Current().dpiY + 75) / 150);
 }
 
 void PaintPort::FillRegion(const Region& region, const QColor& color) {
