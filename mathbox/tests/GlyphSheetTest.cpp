@@ -83,4 +83,40 @@ TEST_F(DrawTest, WritesBuiltUpDelimitersOfSeveralHeights) {
         view.image.save(QString::fromStdString(drawtest::OutputPath("built-up-delimiters.png"))));
 }
 
+// Signs the math face draws by their mathematical meaning, not as their text glyphs.
+TEST(MathGlyphMapTest, SignsMeanWhatMathematicsReadsThemAs) {
+    const struct {
+        uint8_t code;
+        char32_t glyph;
+    } signs[] = {{'-', 0x2212}, {'*', 0x2217}, {'\'', 0x2032}, {'+', '+'}, {'=', '='}};
+    for (const auto& sign : signs)
+        EXPECT_EQ(MathGlyphCodes[sign.code], sign.glyph) << sign.code;
+}
+
+// A minus is as wide as a plus and crosses it on the math axis; the text faces keep their
+// hyphen, shorter and lower.
+TEST_F(DrawTest, TheMathMinusMatchesThePlus) {
+    ImageView view(200, 80);
+    port.BeginWindowDraw(view);
+    port.SetFace(3);
+    EXPECT_EQ(port.CharWidth('-'), port.CharWidth('+'));
+    const auto middleRow = [&](uint8_t code, int x) {
+        port.MoveTo(Point(x, 50));
+        port.DrawChar(code);
+        int top = 80;
+        int bottom = -1;
+        for (int y = 0; y < 80; ++y)
+            for (int dx = 0; dx < 30; ++dx)
+                if (qGray(view.image.pixel(x + dx, y)) < 128) {
+                    top = std::min(top, y);
+                    bottom = std::max(bottom, y);
+                }
+        return (top + bottom) / 2;
+    };
+    EXPECT_NEAR(middleRow('-', 10), middleRow('+', 60), 1);
+    port.SetFace(0);
+    EXPECT_LT(port.CharWidth('-'), port.CharWidth('+'));
+    port.EndDraw();
+}
+
 } // namespace
