@@ -229,10 +229,9 @@ private:
     void PaintGlyphs(const QRawFont& font, const QList<quint32>& glyphs,
                      const QList<QPointF>& positions);
     // One piece of a built-up delimiter, fitted into the box its slot's extent row gives: the
-    // horizontal span `inkLeft` to `inkRight` of the font's outlines (shared by all pieces of
-    // one delimiter, so their strokes stay aligned) becomes the big-delimiter width.
+    // horizontal span `inkLeft` to `inkRight` of the font's outline becomes the big-delimiter
+    // width.
     void DrawPiece(uint8_t code, char32_t glyph, double inkLeft, double inkRight);
-    void DrawPieceAtPen(uint8_t code, char32_t glyph, double inkLeft, double inkRight);
     // The horizontal reach of a glyph's outline in the current font.
     std::pair<double, double> InkSpan(char32_t glyph) const;
     QPainterPath BigDelimiterOutline(uint8_t delimiter, const DelimiterPlan& plan, QPointF at,

@@ -287,19 +287,16 @@ void PaintPort::FillOutline(const QPainterPath& outline) {
     painter->restore();
 }
 
-// The font's pieces are fitted onto one horizontal span per delimiter, so their strokes line up
-// by construction; the per-size horizontal nudges that pieces of other proportions needed would
-// only put them out of line again.
-void PaintPort::DrawPieceAtPen(uint8_t code, char32_t glyph, double inkLeft, double inkRight) {
-    if (IsPiece(code))
-        DrawPiece(code, glyph, inkLeft, inkRight);
-    else
-        DrawChar(code);
-}
-
+// A piece drawn alone fills its row's box across the big-delimiter width. The per-size
+// horizontal nudges that pieces of other proportions needed would only put it out of line with
+// the font's other pieces.
 void PaintPort::DrawSymbolPiece(uint8_t code) {
+    if (!IsPiece(code)) {
+        DrawChar(code);
+        return;
+    }
     const auto [left, right] = InkSpan(MathGlyphCodes[code]);
-    DrawPieceAtPen(code, MathGlyphCodes[code], left, right);
+    DrawPiece(code, MathGlyphCodes[code], left, right);
 }
 
 DelimiterPlan PaintPort::PlanBigDelimiter(uint8_t delimiter, int32_t top, int32_t bottom) const {
