@@ -331,6 +331,9 @@ TEST_P(LinkBetweenProcesses, EveryFlushedPacketArrivesBeforeThePeersEnd) {
         bool passed = true;
         auto playRound = [&](int round) {
             passed = false;
+            // The yield deadline stops a wait that hangs; it bounds a round, not the sum of the
+            // rounds, which on a loaded machine can pass it without any wait hanging.
+            deadlineTicks = (Clock::now() + std::chrono::seconds(15)).time_since_epoch().count();
             const int32_t packets = 3 + (round / 2) % 6;
             const int32_t pauseBefore = packets - 1 - (round / 12) % 3;
             SCOPED_TRACE("round " + std::to_string(round) + ": " + std::to_string(packets) +
