@@ -11,6 +11,7 @@
 #include "app/WindowHost.h"
 #include "document/TessaryDoc.h"
 #include "document/TextFontPrefs.h"
+#include "export/ExportServices.h"
 #include "expr/symbols/BuiltinNames.h"
 #include "kernel/KernelSession.h"
 #include "mathbox/DrawingServices.h"
@@ -94,6 +95,12 @@ bool TessaryApp::InitInstance(const QStringList& arguments) {
     m_drawing = std::make_unique<DrawingServices>(*m_textPrefs);
     // The math boxes: their stored kinds, the box factory and their Element commands.
     m_mathElements = std::make_unique<MathElements>();
+    // The export writers, which enable the Export commands; notebook formulas are converted by
+    // the kernel.
+    m_exports = std::make_unique<ExportServices>([this](const ExprNode& node) {
+        auto* session = dynamic_cast<kernel::KernelSession*>(m_session.get());
+        return session ? session->ToStandardFormText(node) : std::string("Error");
+    });
 
     const CommandLine line = ParseCommandLine(arguments);
     m_headless = line.action == CommandLine::Action::Print;
@@ -205,6 +212,7 @@ int TessaryApp::ExitInstance() {
     // Reverse order of creation: each service may use those made before it.
     m_mainFrame.reset();
     m_printer.reset();
+    m_exports.reset();
     m_mathElements.reset();
     m_drawing.reset();
     m_textPrefs.reset();

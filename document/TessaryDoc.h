@@ -19,6 +19,7 @@
 #include "document/DocBody.h"
 #include "document/DocSettings.h"
 #include "document/DocumentHost.h"
+#include "document/LatexWriter.h"
 #include "document/NumberPool.h"
 #include "document/ParaDocument.h"
 
@@ -113,6 +114,8 @@ public:
     bool OnExport(int32_t command);
     // The file name an export proposes for a document of that title.
     static std::string ProposeExportName(const std::string& title, int32_t command);
+    // What an export that could not write some of its picture files tells afterwards.
+    static std::string PictureFailureMessage(const PictureFailures& failures);
 
     DocBody& GetBody() const { return *m_body; }
     DocSettings& GetSettings() const { return *m_settings; }
