@@ -177,7 +177,8 @@ std::unique_ptr<FltImage> LoadBmp(const uint8_t* data, std::size_t size) {
                      1024,
                      0,
                      0};
-    image->bits.assign(image->stride * std::size_t(height), 0);
+    // One byte more than the rows, so smoothing may read a pixel as a 4-byte word.
+    image->bits.assign(image->stride * std::size_t(height) + 1, 0);
     for (int64_t y = 0; y < layout.height; ++y) { // y counts from the top
         const int64_t fileRow = layout.topDown ? y : layout.height - 1 - y;
         convertRow(layout, data + layout.pixels + std::size_t(fileRow * layout.stride),

@@ -16,7 +16,8 @@ struct FltImage {
     int32_t width = 0;
     int32_t height = 0;
     // A bottom-up 24-bit bitmap of (W + 1) x (H + 1): blue, green, red, rows padded to 4
-    // bytes; the extra column on the right and the extra row at the bottom are black.
+    // bytes; the extra column on the right and the extra row at the bottom are black. One
+    // spare byte follows the last row.
     BITMAPINFOHEADER header{};
     std::size_t stride = 0;
     std::vector<uint8_t> bits;

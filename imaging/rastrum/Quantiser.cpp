@@ -1,6 +1,7 @@
 #include "Quantiser.h"
 
 #include <algorithm>
+#include <bit>
 
 namespace rastrum {
 
@@ -26,36 +27,36 @@ int squaredDistance(const std::array<int, 3>& a, const std::array<int, 3>& b) {
 
 } // namespace
 
-Quantiser::Quantiser() : m_counts(64 * 64 * 64, 0), m_index(64 * 64 * 64, 0) {}
+// Nothing inside: the bounds stay as cut, and no mean is taken of nothing.
+void Quantiser::recomputeEmpty(Box& box) {
+    box.count = 0;
+    box.mean = box.low;
+}
 
 void Quantiser::recompute(Box& box) const {
     std::array<int, 3> low{64, 64, 64}, high{-1, -1, -1};
     uint64_t total = 0;
     std::array<uint64_t, 3> weighted{};
+    const int blueLow = std::max(box.low[2], 0), blueHigh = std::min(box.high[2], 63);
+    if (blueLow > blueHigh) return recomputeEmpty(box);
+    const uint64_t blues = (~uint64_t(0) >> (63 - blueHigh)) & (~uint64_t(0) << blueLow);
     for (int r = std::max(box.low[0], 0); r <= std::min(box.high[0], 63); ++r) {
         for (int g = std::max(box.low[1], 0); g <= std::min(box.high[1], 63); ++g) {
-            const uint16_t* row = &m_counts[cell(r, g, 0)];
-            for (int b = std::max(box.low[2], 0); b <= std::min(box.high[2], 63); ++b) {
-                const uint64_t count = row[b];
-                if (!count) continue;
+            const Bucket* bucket = m_buckets[bucketOf(r, g)].get();
+            if (!bucket) continue;
+            for (uint64_t present = bucket->blues & blues; present; present &= present - 1) {
+                const int b = std::countr_zero(present);
+                const uint64_t count = bucket->counts[b];
                 total += count;
                 weighted[0] += count * r;
                 weighted[1] += count * g;
                 weighted[2] += count * b;
-                const std::array<int, 3> colour{r, g, b};
-                for (int c = 0; c < 3; ++c) {
-                    low[c] = std::min(low[c], colour[c]);
-                    high[c] = std::max(high[c], colour[c]);
-                }
+                low = {std::min(low[0], r), std::min(low[1], g), std::min(low[2], b)};
+                high = {std::max(high[0], r), std::max(high[1], g), std::max(high[2], b)};
             }
         }
     }
-    if (total == 0) {
-        // Nothing inside: the bounds stay as cut, and no mean is taken of nothing.
-        box.count = 0;
-        box.mean = box.low;
-        return;
-    }
+    if (total == 0) return recomputeEmpty(box);
     box.low = low;
     box.high = high;
     for (int c = 0; c < 3; ++c)
@@ -84,6 +85,12 @@ void Quantiser::split(int chosen, int made) {
             cut.low[side] = middle + 1;
         }
     }
+    if (!old.count) {
+        // Both halves of an empty box are empty: nothing to look for.
+        recomputeEmpty(old);
+        recomputeEmpty(cut);
+        return;
+    }
     recompute(old);
     recompute(cut);
 }
@@ -111,9 +118,10 @@ std::vector<PALETTEENTRY> Quantiser::MedianCut() {
 
     for (int r = 0; r < 64; ++r) {
         for (int g = 0; g < 64; ++g) {
-            for (int b = 0; b < 64; ++b) {
-                if (!m_counts[cell(r, g, b)]) continue;
-                const std::array<int, 3> colour{r, g, b};
+            Bucket* bucket = m_buckets[bucketOf(r, g)].get();
+            if (!bucket) continue;
+            for (uint64_t present = bucket->blues; present; present &= present - 1) {
+                const std::array<int, 3> colour{r, g, std::countr_zero(present)};
                 int best = 0, bestDistance = squaredDistance(colour, colours[0]);
                 for (int i = 1; i < kBoxes && bestDistance; ++i) {
                     const int distance = squaredDistance(colour, colours[i]);
@@ -122,7 +130,7 @@ std::vector<PALETTEENTRY> Quantiser::MedianCut() {
                         bestDistance = distance;
                     }
                 }
-                m_index[cell(r, g, b)] = uint8_t(best);
+                bucket->index[colour[2]] = uint8_t(best);
             }
         }
     }

@@ -3,8 +3,10 @@
 // The palette quantiser: a histogram of drawn colours in six bits per channel and the median
 // cut that makes up to 256 palette colours from it.
 //
-// The histogram is a dense 64 x 64 x 64 cube of counts (red, green, blue, each the top six bits
-// of the colour); a cell with count 0 holds no colour. A count stops at 65535.
+// The histogram has 64 x 64 buckets by the top six bits of red and green, each made when its
+// first colour arrives: a count per blue (top six bits; 0 means the colour is absent; a count
+// stops at 65535), a mask of the blues present, so walking a box visits only the colours that
+// are there, and each colour's nearest box after a cut.
 //
 // Boxes 0 to 7 are the fixed colours (black, red, green, blue, yellow, cyan, magenta, white,
 // count 1 each); boxes 8 to 255 come from cutting the histogram. A box's bounds are inclusive
@@ -15,6 +17,8 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
+#include <new>
 #include <vector>
 
 namespace rastrum {
@@ -32,12 +36,16 @@ public:
     static constexpr int kFixed = 8;
     static constexpr uint16_t kMaxCount = 65535;
 
-    Quantiser();
-
     // Adds one pixel of 8-bit channels.
+    // Adds one pixel of 8-bit channels. Without memory for a new bucket the pixel goes
+    // uncounted.
     void Add(uint8_t red, uint8_t green, uint8_t blue) {
-        uint16_t& count = m_counts[cell(red >> 2, green >> 2, blue >> 2)];
-        if (count != kMaxCount) ++count;
+        std::unique_ptr<Bucket>& bucket = m_buckets[bucketOf(red >> 2, green >> 2)];
+        if (!bucket) bucket.reset(new (std::nothrow) Bucket());
+        if (!bucket) return;
+        uint16_t& count = bucket->counts[blue >> 2];
+        if (count == kMaxCount) return;
+        if (!count++) bucket->blues |= uint64_t(1) << (blue >> 2);
     }
     void Add(COLORREF colour) { Add(GetRValue(colour), GetGValue(colour), GetBValue(colour)); }
 
@@ -48,21 +56,28 @@ public:
 
     const Box& BoxAt(int index) const { return m_boxes[index]; }
     uint16_t CountAt(int red6, int green6, int blue6) const {
-        return m_counts[cell(red6, green6, blue6)];
+        const Bucket* bucket = m_buckets[bucketOf(red6, green6)].get();
+        return bucket ? bucket->counts[blue6] : 0;
     }
     // The box whose colour is nearest to a histogram colour, after MedianCut.
     uint8_t IndexAt(int red6, int green6, int blue6) const {
-        return m_index[cell(red6, green6, blue6)];
+        const Bucket* bucket = m_buckets[bucketOf(red6, green6)].get();
+        return bucket ? bucket->index[blue6] : 0;
     }
 
 private:
-    static int cell(int red6, int green6, int blue6) { return red6 << 12 | green6 << 6 | blue6; }
+    struct Bucket {
+        uint64_t blues = 0; // bit b set when blue b has a count
+        std::array<uint16_t, 64> counts{};
+        std::array<uint8_t, 64> index{};
+    };
+    static int bucketOf(int red6, int green6) { return red6 << 6 | green6; }
     // Shrinks the box to the colours inside its bounds and sets its means and count.
     void recompute(Box& box) const;
+    static void recomputeEmpty(Box& box);
     void split(int chosen, int made);
 
-    std::vector<uint16_t> m_counts;
-    std::vector<uint8_t> m_index;
+    std::array<std::unique_ptr<Bucket>, 64 * 64> m_buckets;
     std::array<Box, kBoxes> m_boxes{};
 };
 
