@@ -62,6 +62,10 @@ void BaseView::RedrawWithin(const Region& clip) {
 }
 
 void BaseView::SetSelection(const DocRange& range, bool redraw) {
+    // A selection that a command or the document moves (Select All, a found place) is where
+    // the user now looks: the next character starts a typing action there, replacing it, and
+    // does not join a run typed somewhere else. Actions move the selection while they run.
+    if (!m_undo.IsRunning()) m_undo.EndTyping();
     if (redraw && !m_stale && m_page != nullptr) {
         WindowDrawing drawing(*this);
         m_highlight.SetRange(range);

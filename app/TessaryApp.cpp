@@ -159,7 +159,6 @@ ChildFrame* TessaryApp::MakeFrame() {
     auto* child = new ChildFrame([this](const QString& text) { Message(text); });
     child->pathUsed = [this](const QString& path) { AddRecentFile(path); };
     child->sharedPrinter = [this]() -> QPrinter& { return Printer(); };
-    if (m_mainFrame) m_mainFrame->AddFrame(child);
     return child;
 }
 
@@ -173,15 +172,20 @@ ChildFrame* TessaryApp::OpenDocument(const QString& path) {
             }
         }
     }
+    // The window joins the others only once its document has loaded: a failed open leaves
+    // every window, the main title and the focus as they were.
     ChildFrame* child = MakeFrame();
     if (!child->Document().OnOpenDocument(wanted.toStdString())) {
-        // Nothing of the failed document was modified: the window goes without a question.
         delete child;
         return nullptr;
     }
     child->Host().SetPathName(wanted.toStdString());
     AddRecentFile(wanted);
-    if (m_mainFrame) child->showMaximized();
+    if (m_mainFrame) {
+        m_mainFrame->AddFrame(child);
+        child->SetFrameRect(child->GetFrameRect());
+        child->showMaximized();
+    }
     return child;
 }
 
@@ -241,6 +245,7 @@ ChildFrame* TessaryApp::NewDocument() {
     const QString title =
         open == 0 ? QStringLiteral("Untitled") : QStringLiteral("Untitled %1").arg(open + 1);
     ChildFrame* child = MakeFrame();
+    m_mainFrame->AddFrame(child);
     child->Host().SetTitle(title.toStdString());
     child->Document().OnNewDocument();
     child->SetFrameRect(child->Document().GetSettings().placement);

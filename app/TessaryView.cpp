@@ -58,13 +58,13 @@ ExprNode* TessaryView::DesignatedNode(ExprNode& tree, const DocRange& selection)
 
 void TessaryView::SetSelection(const DocRange& range, bool redraw) {
     BaseView::SetSelection(range, redraw);
-    m_popup.reset();
+    DropOffers();
     // A drag asks once, for where it ends, rather than at every mouse move.
     if (!IsTracking() && range.IsInnerSpanInTextParagraph()) OfferChoices(range);
 }
 
 bool TessaryView::DoAction(OwnedAction action, bool typing) {
-    m_popup.reset();
+    DropOffers();
     m_aborted = false;
     const bool done = BaseView::DoAction(std::move(action), typing);
     // The calculation clears its "Working" when it ends; the interrupt stays said.
@@ -106,9 +106,15 @@ void TessaryView::OfferChoices(const DocRange& selection) {
     SetStatusText(status);
 }
 
+void TessaryView::DropOffers() {
+    if (m_popup == nullptr) return;
+    m_popup.reset();
+    SetStatusText(QString());
+}
+
 void TessaryView::RunChoice(ChoicePopup::PendingAction action) {
     if (action == nullptr) return;
-    m_popup.reset();
+    DropOffers();
     DoAction(std::move(action));
 }
 

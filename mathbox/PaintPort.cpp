@@ -81,6 +81,10 @@ QPainter* PaintPort::Painter() {
     return Current().painter;
 }
 
+bool PaintPort::IsBound() const {
+    return m_depth > 0 && Current().painter != nullptr;
+}
+
 TargetKind PaintPort::GetTargetKind() const {
     return Current().kind;
 }

@@ -81,6 +81,9 @@ public:
     // Ends the innermost level and returns the new depth; 0 when nothing was bound.
     int32_t EndDraw();
     int32_t GetDepth() const { return m_depth; }
+    // Whether the innermost level draws anywhere: a device that refuses a painter (a printer
+    // that is not there, a file that cannot be written) leaves its level drawing nothing.
+    bool IsBound() const;
     TargetKind GetTargetKind() const;
 
     // Records everything drawn into `rect` (document coordinates, which become the picture's
