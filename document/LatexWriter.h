@@ -6,6 +6,8 @@
 // by its style and writes its children through `WriteComponentChar` (characters are written by
 // the writer, every other component by its `WriteLatex`), and the document ends it.
 
+#include "document/DrawPort.h"
+
 #include <cstdint>
 
 class RefSource;
@@ -24,6 +26,9 @@ public:
     virtual void WriteComponentChar(TextComp& comp, bool alignMode) = 0;
     // Flushes pending characters, then appends the NUL-terminated text.
     virtual void WriteRaw(const char* text) = 0;
+    // A recorded picture shown at `width` by `height` points (a plot's). Nothing by default.
+    virtual void WritePicture(const PictureBytes& /*picture*/, int32_t /*width*/,
+                              int32_t /*height*/) {}
     // A reference to a numbered paragraph's number; `otherDocument` when it lies in another
     // document.
     virtual void WriteReference(const RefSource& target, bool otherDocument) = 0;

@@ -70,6 +70,7 @@ NodePtr TakeFirst(NodePtr& chain) {
 } // namespace
 
 ServiceSlot<LinkErrorHandler> gLinkErrorHandler;
+ServiceSlot<GraphicsNodeReader> gGraphicsNodeReader;
 
 NodePtr ReadExprFromLink(QKLINK link) {
     return LinkReader(link).ReadExpr();
@@ -264,6 +265,18 @@ void LinkReader::Skip(int64_t count) {
 NodePtr LinkReader::ReadHeadKind(int32_t row, int32_t count) {
     const SymbolRow& entry = *BuiltinSymbol(row);
     switch (entry.kind) {
+    case SymbolKind::kPlot2D:
+    case SymbolKind::kGraphics:
+    case SymbolKind::kGraphics3D:
+    case SymbolKind::kLine:
+    case SymbolKind::kText:
+    case SymbolKind::kPoint:
+    case SymbolKind::kPolygon:
+    case SymbolKind::kSurface:
+    case SymbolKind::kPlot3D:
+        if (GraphicsNodeReader* graphics = gGraphicsNodeReader.Get())
+            return graphics->Read(*this, static_cast<int32_t>(entry.kind), count);
+        break;
     case SymbolKind::kComplex: {
         NodePtr parts = ReadChain(count);
         NodePtr real = TakeFirst(parts);
