@@ -5,6 +5,7 @@
 #include "app/DocumentPrinter.h"
 #include "app/MainFrame.h"
 #include "app/MathElements.h"
+#include "app/PlotElements.h"
 #include "app/QtSessionHost.h"
 #include "app/TessaryView.h"
 #include "app/ToolIcons.h"
@@ -94,6 +95,8 @@ bool TessaryApp::InitInstance(const QStringList& arguments) {
     m_drawing = std::make_unique<DrawingServices>(*m_textPrefs);
     // The math boxes: their stored kinds, the box factory and their Element commands.
     m_mathElements = std::make_unique<MathElements>();
+    // The plots: their stored kinds, primitives and graphics nodes and their Element command.
+    m_plotElements = std::make_unique<PlotElements>();
 
     const CommandLine line = ParseCommandLine(arguments);
     m_headless = line.action == CommandLine::Action::Print;
@@ -205,6 +208,7 @@ int TessaryApp::ExitInstance() {
     // Reverse order of creation: each service may use those made before it.
     m_mainFrame.reset();
     m_printer.reset();
+    m_plotElements.reset();
     m_mathElements.reset();
     m_drawing.reset();
     m_textPrefs.reset();

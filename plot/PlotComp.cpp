@@ -239,13 +239,13 @@ void PlotComp::HideButtons() {
     gDrawPort->InvalidateDocRect(GetFrame());
 }
 
-bool PlotComp::HitOptions(Point point) {
+bool PlotComp::HitOptions(Point point) const {
     const Rect frame = GetFrame();
     return m_active &&
            gDrawPort->LabelRectAfter(Point(frame.left, frame.top), kOptionsLabel).PtInRect(point);
 }
 
-bool PlotComp::HitPlot(Point point) {
+bool PlotComp::HitPlot(Point point) const {
     const Rect frame = GetFrame();
     return m_active &&
            gDrawPort->LabelRectBefore(Point(frame.right, frame.top), kPlotLabel).PtInRect(point);

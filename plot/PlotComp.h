@@ -88,9 +88,9 @@ public:
     void ShowButtons();
     void HideButtons();
     bool IsActive() const { return m_active; }
-    bool HitOptions(Point point);
-    bool HitPlot(Point point);
-    bool HitButtons(Point point) { return HitPlot(point) || HitOptions(point); }
+    bool HitOptions(Point point) const;
+    bool HitPlot(Point point) const;
+    bool HitButtons(Point point) const { return HitPlot(point) || HitOptions(point); }
 
     // --- Picture ---
     // A copy of the recorded picture when `wanted` is set (recorded now when there is none).

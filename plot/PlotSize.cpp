@@ -2,6 +2,7 @@
 
 #include "document/DrawPort.h"
 
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -41,7 +42,11 @@ int32_t PlotSize::LabelHeight() const {
 }
 
 void PlotSize::SelectLabelFont(bool inPoints) const {
-    gDrawPort->SelectLabelFont(LabelHeight(), inPoints);
+    // The table's smallest heights (5 and 6 points) come out at 6 to 8 pixels on screen, too
+    // small to read tick labels by: labels in points are never smaller than 7.
+    constexpr int32_t kLegiblePoints = 7;
+    gDrawPort->SelectLabelFont(inPoints ? std::max(LabelHeight(), kLegiblePoints) : LabelHeight(),
+                               inPoints);
 }
 
 int32_t PlotSize::FrameHeight2D() const {

@@ -17,8 +17,9 @@ public:
     int32_t GetIndex() const { return m_index; }
     bool IsFixed() const { return m_fixed; }
 
-    // The label face at the row's height (points when `inPoints` is set).
+    // The label face at the row's height (points when `inPoints` is set, and then at least 7).
     void SelectLabelFont(bool inPoints) const;
+    // The row's label height: 5, 6, 8 or 9.
     int32_t LabelHeight() const;
     int32_t FrameHeight2D() const;
     int32_t FrameWidth2D() const;

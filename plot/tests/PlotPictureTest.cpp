@@ -99,6 +99,18 @@ TEST_F(PlotPictureTest, CurvesStayInsideThePlottingAreaInTheirColours) {
     }
 }
 
+TEST_F(PlotPictureTest, TheSmallestPageRowStillHasReadableLabels) {
+    const Sample small{"plot-small.png", "x^2", {[](double x) { return x * x; }}, -2, 2, 0, 4};
+    drawtest::ImageView image(620, 420);
+    image.baseSize = 7;
+    port.SetBaseSize(7);
+    Plot2DComp* plot = nullptr;
+    Draw(small, image, plot);
+    EXPECT_EQ(plot->PictureWidth(), 381);
+    EXPECT_TRUE(image.image.save(QString::fromStdString(drawtest::OutputPath(small.file))));
+    port.SetBaseSize(5);
+}
+
 TEST_F(PlotPictureTest, EachFunctionTakesItsOwnColour) {
     const Sample several{
         "", "x, -x", {[](double x) { return x; }, [](double x) { return -x; }}, -1, 1, -1, 1};
