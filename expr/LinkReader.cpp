@@ -146,6 +146,12 @@ NodePtr LinkReader::ReadNumber(int32_t type) {
             return std::make_unique<IntegerNode>(FormatInteger(value));
         return std::make_unique<MachineIntegerNode>(value);
     }
+    if (type == QKTOK_REAL && m_plainReals) {
+        // Plot data: the value alone, got as a double by the link, with no text between.
+        double value = 0.0;
+        if (!QKGetDouble(m_link, &value)) return Fail();
+        return std::make_unique<MachineRealNode>(value);
+    }
     std::string text;
     if (!ReadText(text)) return Fail();
     if (type == QKTOK_INTEGER) {
