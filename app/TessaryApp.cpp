@@ -5,6 +5,7 @@
 #include "app/DocumentPrinter.h"
 #include "app/MainFrame.h"
 #include "app/MathElements.h"
+#include "app/PlotElements.h"
 #include "app/QtSessionHost.h"
 #include "app/TessaryView.h"
 #include "app/ToolIcons.h"
@@ -95,6 +96,8 @@ bool TessaryApp::InitInstance(const QStringList& arguments) {
     m_drawing = std::make_unique<DrawingServices>(*m_textPrefs);
     // The math boxes: their stored kinds, the box factory and their Element commands.
     m_mathElements = std::make_unique<MathElements>();
+    // The plots: their stored kinds, primitives and graphics nodes and their Element command.
+    m_plotElements = std::make_unique<PlotElements>();
     // The export writers, which enable the Export commands; notebook formulas are converted by
     // the kernel.
     m_exports = std::make_unique<ExportServices>([this](const ExprNode& node) {
@@ -217,6 +220,7 @@ int TessaryApp::ExitInstance() {
     m_mainFrame.reset();
     m_printer.reset();
     m_exports.reset();
+    m_plotElements.reset();
     m_mathElements.reset();
     m_drawing.reset();
     m_textPrefs.reset();

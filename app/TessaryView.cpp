@@ -13,6 +13,7 @@
 #include "mathbox/parser/ExprHolder.h"
 #include "mathbox/parser/ExprParser.h"
 #include "platform/Cp1252.h"
+#include "plot/PlotComp.h"
 
 #include <QContextMenuEvent>
 
@@ -110,6 +111,30 @@ void TessaryView::DropOffers() {
     if (m_popup == nullptr) return;
     m_popup.reset();
     SetStatusText(QString());
+}
+
+void TessaryView::ComputePlot(PlotComp& plot) {
+    kernel::KernelSession* session = Kernel();
+    if (session == nullptr || !session->IsConnected() || session->IsBusy()) {
+        SetStatusText(QStringLiteral("Graphing Error"));
+        return;
+    }
+    NodePtr request;
+    {
+        MessageHostScope messages(*session, m_document.GetHost());
+        ParseFailed = false;
+        request = NodePtr(plot.ToExpression());
+    }
+    if (!request || ParseFailed) {
+        ParseFailed = false;
+        SetStatusText(QStringLiteral("Parse Error"));
+        return;
+    }
+    NodePtr answer = session->ComputePlot(*request);
+    // A failure answer leaves the plot as it was.
+    const bool computed = plot.SetResult(std::move(answer));
+    if (!computed) SetStatusText(QStringLiteral("Graphing Error"));
+    PlotChanged(plot, computed);
 }
 
 void TessaryView::RunChoice(ChoicePopup::PendingAction action) {

@@ -58,6 +58,7 @@ public:
 
 protected:
     void OnChar(const KeyInput& key) override;
+    void ComputePlot(PlotComp& plot) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:

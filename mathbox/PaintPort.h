@@ -153,6 +153,7 @@ public:
     void DrawFrame(const Rect& rect) override;
     void EraseRect(const Rect& rect) override;
     void InvertDocRect(const Rect& rect) override;
+    void DrawPolyline(std::span<const Point> points, uint32_t color) override;
 
     void InvertOrFrameRegion(const Region& region, bool frame) override;
     void FillRegionGray(const Region& region) override;

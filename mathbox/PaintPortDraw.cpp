@@ -11,6 +11,7 @@
 #include <QGlyphRun>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPolygonF>
 #include <QSvgRenderer>
 
 #include <algorithm>
@@ -452,6 +453,24 @@ void PaintPort::DrawDot(Point point) {
     m_origin = Point();
     DrawEllipse(Rect(point.x - 1, point.y - 1, point.x + 2, point.y + 2));
     m_origin = saved;
+}
+
+void PaintPort::DrawPolyline(std::span<const Point> points, uint32_t color) {
+    if (points.empty()) return;
+    m_pen = points.back();
+    QPainter* painter = Painter();
+    if (painter == nullptr || points.size() < 2) return;
+    // One path for the whole curve: the joins are smooth and a long curve costs one stroke.
+    QPolygonF polygon;
+    polygon.reserve(static_cast<qsizetype>(points.size()));
+    for (const Point& p : points)
+        polygon.append(QPointF(p.x - m_origin.x + 0.5, p.y - m_origin.y + 0.5));
+    const bool antialiased = painter->testRenderHint(QPainter::Antialiasing);
+    painter->setRenderHint(QPainter::Antialiasing, true);
+    painter->setPen(QPen(ColorFromRef(color), 1.25, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter->setBrush(Qt::NoBrush);
+    painter->drawPolyline(polygon);
+    painter->setRenderHint(QPainter::Antialiasing, antialiased);
 }
 
 void PaintPort::DrawFrame(const Rect& rect) {

@@ -33,11 +33,7 @@ class ViewEditingTest : public ShellTest {
 protected:
     void SetUp() override {
         ShellTest::SetUp();
-        frame->show();
-        QApplication::setActiveWindow(frame);
-        view = frame->ActiveChild()->View();
-        view->setFocus();
-        QCoreApplication::processEvents();
+        view = ShowFocusedView();
     }
 
     CTessaryDoc& Doc() { return view->Document(); }
