@@ -173,6 +173,10 @@ void QtSessionHost::SetConstantCheck(char letter, bool checked) {
         frame->Constants()->SetLetterCheck(letter, checked);
 }
 
+void QtSessionHost::KernelGone() {
+    if (MainFrame* frame = m_frame()) frame->DropKernelOffers();
+}
+
 namespace {
 
 // Windows open only on the GUI thread; a question that reaches the host anywhere else (a

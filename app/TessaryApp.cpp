@@ -5,12 +5,14 @@
 #include "app/DocumentPrinter.h"
 #include "app/MainFrame.h"
 #include "app/MathElements.h"
+#include "app/PlotElements.h"
 #include "app/QtSessionHost.h"
 #include "app/TessaryView.h"
 #include "app/ToolIcons.h"
 #include "app/WindowHost.h"
 #include "document/TessaryDoc.h"
 #include "document/TextFontPrefs.h"
+#include "export/ExportServices.h"
 #include "expr/symbols/BuiltinNames.h"
 #include "kernel/KernelSession.h"
 #include "mathbox/DrawingServices.h"
@@ -94,6 +96,14 @@ bool TessaryApp::InitInstance(const QStringList& arguments) {
     m_drawing = std::make_unique<DrawingServices>(*m_textPrefs);
     // The math boxes: their stored kinds, the box factory and their Element commands.
     m_mathElements = std::make_unique<MathElements>();
+    // The plots: their stored kinds, primitives and graphics nodes and their Element command.
+    m_plotElements = std::make_unique<PlotElements>();
+    // The export writers, which enable the Export commands; notebook formulas are converted by
+    // the kernel.
+    m_exports = std::make_unique<ExportServices>([this](const ExprNode& node) {
+        auto* session = dynamic_cast<kernel::KernelSession*>(m_session.get());
+        return session ? session->ToStandardFormText(node) : std::string("Error");
+    });
 
     const CommandLine line = ParseCommandLine(arguments);
     m_headless = line.action == CommandLine::Action::Print;
@@ -152,7 +162,6 @@ ChildFrame* TessaryApp::MakeFrame() {
     auto* child = new ChildFrame([this](const QString& text) { Message(text); });
     child->pathUsed = [this](const QString& path) { AddRecentFile(path); };
     child->sharedPrinter = [this]() -> QPrinter& { return Printer(); };
-    if (m_mainFrame) m_mainFrame->AddFrame(child);
     return child;
 }
 
@@ -166,15 +175,20 @@ ChildFrame* TessaryApp::OpenDocument(const QString& path) {
             }
         }
     }
+    // The window joins the others only once its document has loaded: a failed open leaves
+    // every window, the main title and the focus as they were.
     ChildFrame* child = MakeFrame();
     if (!child->Document().OnOpenDocument(wanted.toStdString())) {
-        // Nothing of the failed document was modified: the window goes without a question.
         delete child;
         return nullptr;
     }
     child->Host().SetPathName(wanted.toStdString());
     AddRecentFile(wanted);
-    if (m_mainFrame) child->showMaximized();
+    if (m_mainFrame) {
+        m_mainFrame->AddFrame(child);
+        child->SetFrameRect(child->GetFrameRect());
+        child->showMaximized();
+    }
     return child;
 }
 
@@ -205,6 +219,8 @@ int TessaryApp::ExitInstance() {
     // Reverse order of creation: each service may use those made before it.
     m_mainFrame.reset();
     m_printer.reset();
+    m_exports.reset();
+    m_plotElements.reset();
     m_mathElements.reset();
     m_drawing.reset();
     m_textPrefs.reset();
@@ -233,6 +249,7 @@ ChildFrame* TessaryApp::NewDocument() {
     const QString title =
         open == 0 ? QStringLiteral("Untitled") : QStringLiteral("Untitled %1").arg(open + 1);
     ChildFrame* child = MakeFrame();
+    m_mainFrame->AddFrame(child);
     child->Host().SetTitle(title.toStdString());
     child->Document().OnNewDocument();
     child->SetFrameRect(child->Document().GetSettings().placement);

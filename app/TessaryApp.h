@@ -25,8 +25,10 @@
 class BuiltinNamesScope;
 class ChildFrame;
 class DrawingServices;
+class ExportServices;
 class LayoutServices;
 class MathElements;
+class PlotElements;
 class MainFrame;
 class QPrinter;
 class QtSessionHost;
@@ -90,6 +92,8 @@ private:
     std::unique_ptr<TextFontPrefs> m_textPrefs;
     std::unique_ptr<DrawingServices> m_drawing;
     std::unique_ptr<MathElements> m_mathElements;
+    std::unique_ptr<ExportServices> m_exports;
+    std::unique_ptr<PlotElements> m_plotElements;
     std::unique_ptr<MainFrame> m_mainFrame;
     std::unique_ptr<QPrinter> m_printer;
     QStringList m_recentFiles;

@@ -6,10 +6,20 @@
 // by its style and writes its children through `WriteComponentChar` (characters are written by
 // the writer, every other component by its `WriteLatex`), and the document ends it.
 
+#include "document/DrawPort.h"
+#include "document/Str255.h"
+
 #include <cstdint>
+#include <string>
 
 class RefSource;
 class TextComp;
+
+// The picture files an export could not write: how many, and the first one's path.
+struct PictureFailures {
+    int32_t count = 0;
+    std::string first;
+};
 
 class LatexWriter {
 public:
@@ -41,4 +51,15 @@ public:
     // An equation paragraph that is one unreferenced equation set, written as one block.
     virtual void BeginEquationBlock() = 0;
     virtual void EndEquationBlock() = 0;
+
+    // A link shows its text (cp1252); writers that keep links also write the target.
+    virtual void WriteLink(const Str255& /*target*/, const Str255& shown) {
+        WriteRaw(shown.GetCString());
+    }
+    // A picture of `width` by `height` points; its bytes (null for none) go to a file beside
+    // the export.
+    virtual void WriteImage(int32_t /*width*/, int32_t /*height*/,
+                            const PictureBytes* /*picture*/) {}
+    // Read after the export: the picture files that could not be written.
+    virtual PictureFailures GetPictureFailures() const { return {}; }
 };

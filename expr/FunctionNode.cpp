@@ -198,7 +198,10 @@ void FunctionNode::BuildBoxes(BoxList& boxes, int32_t level) {
 void FunctionNode::WriteMathML(MathMLWriter& writer) {
     if (const auto* derivative = dynamic_cast<const DerivativeNode*>(Head())) {
         writer.WriteStartTag("msup");
-        if (Argument()) Argument()->WriteMathML(writer);
+        if (Argument())
+            Argument()->WriteMathML(writer);
+        else
+            writer.WriteElement("mrow", "");
         derivative->WritePrimeMark(writer);
         writer.WriteEndTag("msup");
         return;
@@ -218,7 +221,9 @@ void FunctionNode::WriteMathML(MathMLWriter& writer) {
         logBase->WriteMathML(writer);
         writer.WriteEndTag("msub");
     }
+    writer.WriteStartTag("mo");
     writer.WriteEntity("af");
+    writer.WriteEndTag("mo");
     if (logBase) {
         // The arguments after the base; the base is shown (or implied) already.
         ExprNode* first = logBase->Next();

@@ -82,7 +82,7 @@ void FactorialNode::BuildBoxes(BoxList& boxes, int32_t level) {
 void FactorialNode::WriteMathML(MathMLWriter& writer) {
     writer.WriteStartTag("mrow");
     if (Operand()) WriteMathMLAt(writer, *Operand(), kFactorialOperandLevel);
-    writer.WriteRaw("!");
+    writer.WriteElement("mo", "!");
     writer.WriteEndTag("mrow");
 }
 

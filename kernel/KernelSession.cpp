@@ -263,6 +263,7 @@ void KernelSession::Quit(bool showMessage) {
     QKClose(m_link);
     m_link = nullptr;
     m_busy = false;
+    m_host.KernelGone();
     if (!confirmed) EndLaunchedKernel(m_kernelPid);
     m_kernelPid = 0;
     EndEnvironment();
@@ -291,6 +292,7 @@ void KernelSession::TearDownLink() {
     m_busy = false;
     m_kernelPid = 0;
     EndServerConnection();
+    m_host.KernelGone();
 }
 
 void KernelSession::HandleLinkError() {
