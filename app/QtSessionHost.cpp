@@ -7,8 +7,13 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDialogButtonBox>
+#include <QFile>
+#include <QFileDialog>
 #include <QHBoxLayout>
+#include <QInputDialog>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
 #include <QMetaObject>
 #include <QPushButton>
 #include <QThread>
@@ -172,12 +177,47 @@ void QtSessionHost::KernelGone() {
     if (MainFrame* frame = m_frame()) frame->DropKernelOffers();
 }
 
-NodePtr QtSessionHost::AnswerKernelRequest(int32_t number, NodePtr argument) {
-    // Windows open only on the GUI thread; a question that reaches the host anywhere else
-    // (a start-up still on its own thread) is cancelled rather than shown from there.
+namespace {
+
+// Windows open only on the GUI thread; a question that reaches the host anywhere else (a
+// start-up still on its own thread) is cancelled rather than shown from there.
+bool OnGuiThread() {
     const QCoreApplication* application = QCoreApplication::instance();
-    if (application == nullptr || QThread::currentThread() != application->thread()) return nullptr;
+    return application != nullptr && QThread::currentThread() == application->thread();
+}
+
+// The link library's dialogs carry its name.
+const QString kLinkCaption = QStringLiteral("Corvinet");
+
+} // namespace
+
+NodePtr QtSessionHost::AnswerKernelRequest(int32_t number, NodePtr argument) {
+    if (!OnGuiThread()) return nullptr;
     return kernelrequests::Answer(m_frame(), number, std::move(argument));
+}
+
+bool QtSessionHost::Confirm(const std::string& text) {
+    if (!OnGuiThread()) return false;
+    return QMessageBox::question(m_frame(), kLinkCaption, Text(text),
+                                 QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
+}
+
+bool QtSessionHost::AskText(const std::string& prompt, std::string& answer) {
+    if (!OnGuiThread()) return false;
+    bool ok = false;
+    const QString reply = QInputDialog::getText(m_frame(), kLinkCaption, Text(prompt),
+                                                QLineEdit::Normal, Text(answer), &ok);
+    if (!ok) return false;
+    answer = platform::ToCp1252(reply);
+    return true;
+}
+
+bool QtSessionHost::ChooseProgram(const std::string& title, std::string& path) {
+    if (!OnGuiThread()) return false;
+    const QString chosen = QFileDialog::getOpenFileName(m_frame(), Text(title));
+    if (chosen.isEmpty()) return false;
+    path = QFile::encodeName(chosen).toStdString(); // the system's bytes for the name
+    return true;
 }
 
 void QtSessionHost::ProcessEvents(int milliseconds) {

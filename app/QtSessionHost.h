@@ -74,6 +74,11 @@ public:
     // The kernel's questions to the user, each in its modal window (KernelRequests.h); one
     // that arrives off the GUI thread is cancelled.
     NodePtr AnswerKernelRequest(int32_t number, NodePtr argument) override;
+    // The link library's questions, as a message box, a line of text and a file chooser;
+    // cancelled off the GUI thread.
+    bool Confirm(const std::string& text) override;
+    bool AskText(const std::string& prompt, std::string& answer) override;
+    bool ChooseProgram(const std::string& title, std::string& path) override;
 
     void ProcessEvents(int milliseconds) override;
     void Post(std::function<void()> work) override;

@@ -24,7 +24,6 @@ QKLINK openFromWords(QKENV env, const char* const* words, std::size_t count, int
 
 namespace {
 
-constexpr const char* kChooserPrompt = "Choose a Corvinet program to launch";
 constexpr std::size_t kChooserPathSize = 270;
 
 bool isExecutableFile(const std::string& path) {
@@ -45,7 +44,7 @@ std::string ownFolder() {
 // counts as a choice.
 bool chooseProgram(QKENV env, std::string& path) {
     char chosen[kChooserPathSize] = "";
-    QKRequest(env, kChooserPrompt, chosen, sizeof chosen);
+    QKRequest(env, QK_LAUNCH_CHOOSER_PROMPT, chosen, sizeof chosen);
     path = chosen;
     return isExecutableFile(path);
 }

@@ -169,12 +169,12 @@ NodePtr DerivativeNode::Clone() const {
 void DerivativeNode::PutToLink(QKLINK link, MarkerMode mode) const {
     PutMarkerHead(link, mode);
     QKPutFunction(link, "Derivative", Order() ? Order()->ElementCount() : 0);
-    if (Order()) Order()->PutToLink(link, mode);
+    if (Order()) Order()->PutElements(link, mode, false);
 }
 
 void DerivativeNode::PutStandardToLink(QKLINK link) const {
     QKPutFunction(link, "Derivative", Order() ? Order()->ElementCount() : 0);
-    if (Order()) Order()->PutStandardToLink(link);
+    if (Order()) Order()->PutElements(link, kNoMarkers, true);
 }
 
 void DerivativeNode::BuildBoxes(BoxList& boxes, int32_t level) {

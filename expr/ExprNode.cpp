@@ -38,10 +38,12 @@ void ExprNode::BuildBoxes(BoxList&, int32_t) {}
 
 void ExprNode::WriteMathML(MathMLWriter&) {}
 
-void ExprNode::WriteText(Str255& out) {
+void ExprNode::WriteText(Str255& out) const {
     out = Str255();
+    const NodePtr copy = Clone();
+    if (!copy) return;
     BoxList boxes;
-    BuildBoxes(boxes, 1);
+    copy->BuildBoxes(boxes, 1);
     Str255Stream stream(out);
     OutBuffer buffer(stream);
     for (int32_t i = 0; i < boxes.Count(); ++i)
@@ -94,6 +96,10 @@ ExprNode* ExprNode::LastSibling() {
     while (node->m_next)
         node = node->m_next.get();
     return node;
+}
+
+void ExprNode::PutElements(QKLINK link, MarkerMode mode, bool standard) const {
+    PutChildToLink(link, this, mode, standard);
 }
 
 void PutChildToLink(QKLINK link, const ExprNode* child, MarkerMode mode, bool standard) {

@@ -77,6 +77,11 @@ public:
     virtual void PutToLink(QKLINK link, MarkerMode mode) const = 0;
     // Writes the node under the kernel's standard heads, without marker heads.
     virtual void PutStandardToLink(QKLINK link) const { PutToLink(link, kNoMarkers); }
+    // Writes the node where a head's arguments stand: exactly `ElementCount` expressions, so
+    // that the count the head announced holds. A sequence spreads into its items (and a group
+    // into what it holds); anything else is one expression, as PutToLink or PutStandardToLink
+    // writes it.
+    virtual void PutElements(QKLINK link, MarkerMode mode, bool standard) const;
     // Appends the display boxes of the node. `level` (0 to 10) says how tightly the
     // surrounding structure binds; a node that binds more loosely parenthesises itself.
     virtual void BuildBoxes(BoxList& boxes, int32_t level);
@@ -96,8 +101,10 @@ public:
     virtual int32_t GetInteger() const { return 0; }
     virtual double GetReal() const { return 0.0; }
     virtual int32_t OrderValue() const { return 0; }
-    // The plain linear text; by default the text of the display boxes.
-    virtual void WriteText(Str255& out);
+    // The plain linear text; by default the text of the display boxes, built from a copy:
+    // building boxes strips signs and unit factors, and writing text must leave the tree as
+    // it was (the same tree is sent to the kernel afterwards).
+    virtual void WriteText(Str255& out) const;
     // Puts `replacement` where `old` stands among the children; `old` is handed back detached
     // (null when it is not a child, and then `replacement` is dropped).
     virtual NodePtr ReplaceChild(ExprNode* old, NodePtr replacement);
@@ -120,6 +127,7 @@ public:
     virtual ::TypeTag TypeTag() const { return ::TypeTag("node"); }
     virtual bool IsPower() const { return false; }
     virtual ExprNode* GetBase() const { return nullptr; }
+    // How many arguments the node stands for among a head's arguments (see PutElements).
     virtual int32_t ElementCount() const { return 1; }
     virtual int32_t AlternativeCount() const { return 1; }
     virtual int32_t ChildCount() const { return 0; }

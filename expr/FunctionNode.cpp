@@ -1,6 +1,7 @@
 #include "expr/FunctionNode.h"
 
 #include "expr/CalculusNodes.h"
+#include "expr/GroupNode.h"
 #include "expr/LeafNodes.h"
 #include "expr/ListNodes.h"
 #include "expr/MathMLWriter.h"
@@ -25,6 +26,53 @@ int32_t BuiltinPrecedence(const ExprNode* head) {
 
 bool IsNamedFunction(int32_t precedence) {
     return precedence == 263 || precedence == 271;
+}
+
+bool IsLogRow(int32_t row) {
+    return row == symbol_row::kLog || row == symbol_row::kLogWithBase;
+}
+
+// The base of a logarithm that carries it as its first argument (typed log x carries the
+// implied 10 so, log_b x its b, the kernel's Log[b, x] its b): null for anything else.
+ExprNode* LogBase(const ExprNode* head, const ExprNode* argument) {
+    const SymbolNode* symbol = AsSymbol(head);
+    const auto* sequence = dynamic_cast<const SequenceNode*>(argument);
+    if (!symbol || !IsLogRow(symbol->Row()) || !sequence || sequence->Count() < 2) return nullptr;
+    return sequence->FirstChild();
+}
+
+// A base of 10 is the one "log" means by itself: it shows as log x, as the kernel's Log[10, x]
+// read back does.
+bool IsBaseTen(const ExprNode& base) {
+    return base.TypeTag() == ::TypeTag("intN") && base.GetInteger() == 10;
+}
+
+// The items from `first` on, separated by commas.
+BoxList ItemBoxes(ExprNode* first) {
+    BoxList items;
+    for (ExprNode* item = first; item; item = item->Next()) {
+        if (item != first) items.AddGlyph(',');
+        item->BuildBoxes(items, 0);
+    }
+    return items;
+}
+
+// The arguments after the base of a logarithm that shows none: one atom after a blank, else
+// in parentheses.
+void BuildLogArguments(BoxList& boxes, ExprNode* first) {
+    if (first && !first->Next() && first->IsAtom()) {
+        boxes.AddGlyph(glyph::kBlank);
+        first->BuildBoxes(boxes, 0);
+        return;
+    }
+    AppendMade(boxes, [&](BoxFactory& f) { return f.ParenComp(ItemBoxes(first)); });
+}
+
+// What an argument shows without its own brackets: a group's content (f[x] is f applied to x,
+// and its text f(x), never f([x])).
+const ExprNode* Unbracketed(const ExprNode* argument) {
+    const auto* group = dynamic_cast<const GroupNode*>(argument);
+    return group && group->Operand() ? group->Operand() : argument;
 }
 
 } // namespace
@@ -82,7 +130,7 @@ void FunctionNode::PutHeadAndArgument(QKLINK link, MarkerMode mode, bool standar
         QKPutArgCount(link, ArgumentCount());
         PutChildToLink(link, Head(), mode, standard);
     }
-    if (Argument()) PutChildToLink(link, Argument(), mode, standard);
+    if (Argument()) Argument()->PutElements(link, mode, standard);
 }
 
 void FunctionNode::PutToLink(QKLINK link, MarkerMode mode) const {
@@ -118,21 +166,17 @@ void FunctionNode::BuildBoxes(BoxList& boxes, int32_t level) {
         AppendMade(target, [&](BoxFactory& f) {
             return f.SqrtComp(std::move(radicand), BoxList(), false);
         });
-    } else if (auto* sequence = dynamic_cast<SequenceNode*>(Argument());
-               symbol && symbol->Row() == symbol_row::kLogWithBase && sequence &&
-               sequence->Count() > 1) {
+    } else if (ExprNode* logBase = LogBase(Head(), Argument()); logBase && IsBaseTen(*logBase)) {
+        Head()->BuildBoxes(target, level);
+        BuildLogArguments(target, logBase->Next());
+    } else if (logBase) {
         // log with its base as a subscript, then the other arguments.
         Head()->BuildBoxes(target, std::min(level, 8));
         BoxList base;
-        sequence->FirstChild()->BuildBoxes(base, 1);
+        logBase->BuildBoxes(base, 1);
         AppendMade(target, [&](BoxFactory& f) { return f.SubsComp(std::move(base)); });
-        BoxList rest;
-        int32_t index = 0;
-        for (ExprNode* item = sequence->FirstChild()->Next(); item; item = item->Next()) {
-            if (index++ > 0) rest.AddGlyph(',');
-            item->BuildBoxes(rest, 0);
-        }
-        AppendMade(target, [&](BoxFactory& f) { return f.BracketComp(std::move(rest)); });
+        AppendMade(target,
+                   [&](BoxFactory& f) { return f.BracketComp(ItemBoxes(logBase->Next())); });
     } else if (symbol) {
         Head()->BuildBoxes(target, level);
         BuildArgument(target, IsNamedFunction(BuiltinPrecedence(Head())));
@@ -163,6 +207,9 @@ void FunctionNode::WriteMathML(MathMLWriter& writer) {
         return;
     }
     writer.WriteStartTag("mrow");
+    ExprNode* logBase = LogBase(Head(), Argument());
+    const bool subscriptBase = logBase && !IsBaseTen(*logBase);
+    if (subscriptBase) writer.WriteStartTag("msub");
     if (const SymbolNode* symbol = AsSymbol(Head())) {
         writer.WriteStartTag("mi");
         symbol->WriteMathMLContent(writer);
@@ -170,12 +217,25 @@ void FunctionNode::WriteMathML(MathMLWriter& writer) {
     } else if (Head()) {
         Head()->WriteMathML(writer);
     }
+    if (subscriptBase) {
+        logBase->WriteMathML(writer);
+        writer.WriteEndTag("msub");
+    }
     writer.WriteStartTag("mo");
     writer.WriteEntity("af");
     writer.WriteEndTag("mo");
-    // f(x + y) must not read as f x + y: an argument that is not an atom is fenced.
-    if (Argument()) {
-        const bool fenced = !Argument()->IsAtom();
+    if (logBase) {
+        // The arguments after the base; the base is shown (or implied) already.
+        ExprNode* first = logBase->Next();
+        const bool fenced = !(first && !first->Next() && first->IsAtom());
+        if (fenced) writer.BeginFenced("(", ")");
+        for (ExprNode* item = first; item; item = item->Next())
+            item->WriteMathML(writer);
+        if (fenced) writer.EndFenced();
+    } else if (Argument()) {
+        // f(x + y) must not read as f x + y: an argument that is not an atom is fenced, once:
+        // a group brings its own.
+        const bool fenced = !Argument()->IsAtom() && !dynamic_cast<const GroupNode*>(Argument());
         if (fenced) writer.BeginFenced("(", ")");
         Argument()->WriteMathML(writer);
         if (fenced) writer.EndFenced();
@@ -183,15 +243,23 @@ void FunctionNode::WriteMathML(MathMLWriter& writer) {
     writer.WriteEndTag("mrow");
 }
 
-void FunctionNode::WriteText(Str255& out) {
+void FunctionNode::WriteText(Str255& out) const {
     out = Str255();
     Str255 part;
     if (Head()) Head()->WriteText(part);
     out.Append(part);
     out.AppendChar('(');
-    part = Str255();
-    if (Argument()) Argument()->WriteText(part);
-    out.Append(part);
+    if (const ExprNode* logBase = LogBase(Head(), Argument()); logBase && IsBaseTen(*logBase)) {
+        // log(x): the base it means by itself goes unsaid.
+        for (const ExprNode* item = logBase->Next(); item; item = item->Next()) {
+            if (item != logBase->Next()) out.AppendChar(',');
+            item->WriteText(part);
+            out.Append(part);
+        }
+    } else if (const ExprNode* argument = Unbracketed(Argument())) {
+        argument->WriteText(part);
+        out.Append(part);
+    }
     out.AppendChar(')');
 }
 

@@ -18,7 +18,7 @@ public:
     void PutStandardToLink(QKLINK link) const override;
     void BuildBoxes(BoxList& boxes, int32_t level) override;
     void WriteMathML(MathMLWriter& writer) override;
-    void WriteText(Str255& out) override;
+    void WriteText(Str255& out) const override;
     bool IsNumeric() const override { return Argument() && Argument()->IsNumeric(); }
     int32_t Precedence() const override { return kPrecedence; }
     ::TypeTag TypeTag() const override { return ::TypeTag("funN"); }

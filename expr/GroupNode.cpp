@@ -14,11 +14,18 @@ NodePtr GroupNode::Clone() const {
 
 void GroupNode::PutToLink(QKLINK link, MarkerMode mode) const {
     PutMarkerHead(link, mode);
-    if (Operand()) Operand()->PutToLink(link, mode);
+    PutChildToLink(link, Operand(), mode, false);
 }
 
 void GroupNode::PutStandardToLink(QKLINK link) const {
-    if (Operand()) Operand()->PutStandardToLink(link);
+    PutChildToLink(link, Operand(), kNoMarkers, true);
+}
+
+void GroupNode::PutElements(QKLINK link, MarkerMode mode, bool standard) const {
+    if (!Operand()) return;
+    // A mark wraps the first expression written, which keeps the count.
+    if (!standard && ElementCount() > 0) PutMarkerHead(link, mode);
+    Operand()->PutElements(link, mode, standard);
 }
 
 void GroupNode::BuildBoxes(BoxList& boxes, int32_t level) {
@@ -39,7 +46,7 @@ void GroupNode::WriteMathML(MathMLWriter& writer) {
     writer.WriteEndTag("mfenced");
 }
 
-void GroupNode::WriteText(Str255& out) {
+void GroupNode::WriteText(Str255& out) const {
     out = Str255();
     out.AppendChar(m_parentheses ? '(' : '[');
     if (Operand()) {

@@ -1,7 +1,9 @@
 #pragma once
 
 // A bracketed sub-expression: parentheses or square brackets. Brackets are a matter of display
-// only; on the link the inner node stands in the group's place.
+// only; on the link the inner node stands in the group's place (the symbol Null for an empty
+// group, so its parent's count holds), and among a head's arguments a group spreads into what
+// it holds: f[a, b] has two.
 
 #include "expr/UnaryNodes.h"
 
@@ -17,9 +19,10 @@ public:
     NodePtr Clone() const override;
     void PutToLink(QKLINK link, MarkerMode mode) const override;
     void PutStandardToLink(QKLINK link) const override;
+    void PutElements(QKLINK link, MarkerMode mode, bool standard) const override;
     void BuildBoxes(BoxList& boxes, int32_t level) override;
     void WriteMathML(MathMLWriter& writer) override;
-    void WriteText(Str255& out) override;
+    void WriteText(Str255& out) const override;
     bool IsNumeric() const override { return Operand() && Operand()->IsNumeric(); }
     bool IsAtom() const override { return Operand() && Operand()->IsAtom(); }
     // Unwraps a group of the same kind directly inside this one, then passes on.

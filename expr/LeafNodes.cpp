@@ -70,7 +70,7 @@ void MachineIntegerNode::WriteMathML(MathMLWriter& writer) {
     writer.WriteEndTag("mn");
 }
 
-void MachineIntegerNode::WriteText(Str255& out) {
+void MachineIntegerNode::WriteText(Str255& out) const {
     out = FormatInteger(m_value);
 }
 
@@ -110,7 +110,7 @@ void MachineRealNode::WriteMathML(MathMLWriter& writer) {
     writer.WriteEndTag("mn");
 }
 
-void MachineRealNode::WriteText(Str255& out) {
+void MachineRealNode::WriteText(Str255& out) const {
     out = FormatReal(m_value);
 }
 

@@ -18,7 +18,7 @@ public:
     void PutToLink(QKLINK link, MarkerMode mode) const override;
     void BuildBoxes(BoxList& boxes, int32_t level) override;
     void WriteMathML(MathMLWriter& writer) override;
-    void WriteText(Str255& out) override { out = m_text; }
+    void WriteText(Str255& out) const override { out = m_text; }
     bool IsAtom() const override { return true; }
     ::TypeTag TypeTag() const override { return ::TypeTag("strN"); }
 
@@ -41,7 +41,7 @@ public:
     void PutToLink(QKLINK link, MarkerMode mode) const override;
     void BuildBoxes(BoxList& boxes, int32_t level) override;
     void WriteMathML(MathMLWriter& writer) override;
-    void WriteText(Str255& out) override;
+    void WriteText(Str255& out) const override;
     SignCode StripNegative() override;
     bool IsOne() const override { return m_value == 1; }
     bool IsNumeric() const override { return true; }
@@ -65,7 +65,7 @@ public:
     void PutToLink(QKLINK link, MarkerMode mode) const override;
     void BuildBoxes(BoxList& boxes, int32_t level) override;
     void WriteMathML(MathMLWriter& writer) override;
-    void WriteText(Str255& out) override;
+    void WriteText(Str255& out) const override;
     SignCode StripNegative() override;
     bool IsOne() const override { return m_value == 1.0; }
     bool IsNumeric() const override { return true; }
@@ -88,7 +88,7 @@ public:
     void PutToLink(QKLINK link, MarkerMode mode) const override;
     void BuildBoxes(BoxList& boxes, int32_t level) override;
     void WriteMathML(MathMLWriter& writer) override;
-    void WriteText(Str255& out) override { out = m_text.value_or(""); }
+    void WriteText(Str255& out) const override { out = m_text.value_or(""); }
     SignCode StripNegative() override;
     bool IsNumeric() const override { return true; }
     bool CanNegateInPlace() const override { return true; }
@@ -151,7 +151,7 @@ public:
     void PutStandardToLink(QKLINK link) const override;
     void BuildBoxes(BoxList& boxes, int32_t level) override;
     void WriteMathML(MathMLWriter& writer) override;
-    void WriteText(Str255& out) override { GetName(out); }
+    void WriteText(Str255& out) const override { GetName(out); }
     bool IsAtom() const override { return true; }
     int32_t Precedence() const override;
     ::TypeTag TypeTag() const override { return ::TypeTag("symN"); }

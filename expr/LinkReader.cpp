@@ -17,11 +17,42 @@
 #include "expr/symbols/BuiltinNames.h"
 #include "expr/symbols/SymbolTable.h"
 
+#include <string_view>
+
 namespace {
 
 // Number texts of this length or more keep their digits as text.
 constexpr size_t kIntegerTextLength = 10;
 constexpr size_t kRealTextLength = 16;
+
+// Number text as a number token may carry it: blanks, a sign, digits (a real's with one point
+// and an "e" exponent), blanks; at least one digit.
+bool IsNumberText(std::string_view text, bool real) {
+    std::size_t i = text.find_first_not_of(' ');
+    if (i == std::string_view::npos) return false;
+    if (text[i] == '-' || text[i] == '+') ++i;
+    bool digits = false;
+    bool point = false;
+    for (; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c >= '0' && c <= '9') {
+            digits = true;
+        } else if (real && c == '.' && !point) {
+            point = true;
+        } else {
+            break;
+        }
+    }
+    if (!digits) return false;
+    if (real && i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+        if (++i < text.size() && (text[i] == '-' || text[i] == '+')) ++i;
+        const std::size_t exponent = i;
+        while (i < text.size() && text[i] >= '0' && text[i] <= '9')
+            ++i;
+        if (i == exponent) return false;
+    }
+    return text.find_first_not_of(' ', i) == std::string_view::npos;
+}
 
 constexpr int32_t kInfinityRow = 53;
 
@@ -155,6 +186,8 @@ NodePtr LinkReader::ReadNumber(int32_t type) {
     std::string text;
     if (!ReadText(text)) return Fail();
     if (type == QKTOK_INTEGER) {
+        // Digits that are no number (a damaged token) would go back out as they came.
+        if (!IsNumberText(text, false)) return std::make_unique<ErrorNode>();
         if (text.size() >= kIntegerTextLength) {
             text.erase(0, text.find_first_not_of(' '));
             return std::make_unique<IntegerNode>(std::move(text));
@@ -170,6 +203,7 @@ NodePtr LinkReader::ReadNumber(int32_t type) {
     // The kernel's exponent mark reads as the "e" of number text.
     if (const size_t exponent = text.find("*^"); exponent != std::string::npos)
         text.replace(exponent, 2, "e");
+    if (!IsNumberText(text, true)) return std::make_unique<ErrorNode>();
     if (text.size() >= kRealTextLength && !m_plainReals)
         return std::make_unique<RealNode>(std::move(text));
     return MachineRealNode::FromText(text);
@@ -212,9 +246,10 @@ NodePtr LinkReader::ReadFunction() {
     }
     if (headType != QKTOK_SYMBOL) {
         if (headType == QKTOK_ERROR || QKError(m_link) != 0) return Fail();
-        // A number or a string as a head: no node fits, but its arguments still arrive.
-        Skip(count);
-        return m_failed ? Fail() : std::make_unique<ErrorNode>();
+        // A number or a string as a head (2[x], as typed math may send): applied like any.
+        NodePtr head = ReadToken(headType);
+        if (m_failed) return head;
+        return Apply(std::move(head), count);
     }
     std::string name;
     if (!ReadName(name, true)) return Fail();
@@ -340,8 +375,10 @@ NodePtr LinkReader::ReadHeadKind(int32_t row, int32_t count) {
     case SymbolKind::kLogarithm: {
         if (count <= 1) return Apply(Symbol(symbol_row::kLn), count);
         NodePtr base = ReadExpr();
-        if (base->TypeTag() == ::TypeTag("intN") && base->GetInteger() == 10)
-            return Apply(Symbol(symbol_row::kLog), count - 1);
+        // "log" alone stands for base 10 only with one argument: with more it writes them as
+        // they stand, so Log[10, a, b] keeps its base, as a typed log[a, b] does.
+        if (count == 2 && base->TypeTag() == ::TypeTag("intN") && base->GetInteger() == 10)
+            return Apply(Symbol(symbol_row::kLog), 1);
         // The base leads the arguments; the application shows it as a subscript.
         base->SetNext(ReadChain(count - 1));
         return std::make_unique<FunctionNode>(Symbol(symbol_row::kLogWithBase),

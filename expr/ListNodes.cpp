@@ -12,6 +12,32 @@ NodePtr SequenceNode::ListTransform() const {
     return FirstItemCopy<SequenceNode>();
 }
 
+int32_t SequenceNode::ElementCount() const {
+    int32_t count = 0;
+    for (const ExprNode* item = FirstChild(); item; item = item->Next())
+        count += item->ElementCount();
+    return count;
+}
+
+void SequenceNode::PutElements(QKLINK link, MarkerMode mode, bool standard) const {
+    // A mark wraps the first expression written, which keeps the count.
+    if (!standard && ElementCount() > 0) PutMarkerHead(link, mode);
+    for (const ExprNode* item = FirstChild(); item; item = item->Next())
+        item->PutElements(link, mode, standard);
+}
+
+void SequenceNode::PutToLink(QKLINK link, MarkerMode mode) const {
+    PutMarkerHead(link, mode);
+    QKPutFunction(link, "Sequence", ElementCount());
+    for (const ExprNode* item = FirstChild(); item; item = item->Next())
+        item->PutElements(link, mode, false);
+}
+
+void SequenceNode::PutStandardToLink(QKLINK link) const {
+    QKPutFunction(link, "Sequence", ElementCount());
+    PutElements(link, kNoMarkers, true);
+}
+
 void SequenceNode::BuildBoxes(BoxList& boxes, int32_t level) {
     const int32_t itemLevel = std::min(level, 1);
     for (ExprNode* item = FirstChild(); item; item = item->Next()) {
@@ -113,12 +139,12 @@ void AppendItemTexts(const CompositeNode& node, Str255& out) {
     }
 }
 
-void SequenceNode::WriteText(Str255& out) {
+void SequenceNode::WriteText(Str255& out) const {
     out = Str255();
     AppendItemTexts(*this, out);
 }
 
-void ListNode::WriteText(Str255& out) {
+void ListNode::WriteText(Str255& out) const {
     out = Str255();
     if (!FirstChild()) {
         out.AppendCString("{ }");

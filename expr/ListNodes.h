@@ -5,8 +5,10 @@
 
 #include "expr/CompositeNode.h"
 
-// A comma-separated run of arguments; never a value by itself, so it has no head and is not
-// sent on its own.
+// A comma-separated run of arguments; never a value by itself, so it is not sent on its own.
+// Among a head's arguments it spreads into its items. Anywhere else (a paren box holding
+// "a, b" inside a sum, say) it goes as one expression under the head "Sequence", so the count
+// its parent announced still holds.
 class SequenceNode final : public CompositeNode {
 public:
     SequenceNode() = default;
@@ -15,12 +17,16 @@ public:
         : CompositeNode(source, std::move(first)) {}
 
     bool IsEvaluable() const override { return false; }
+    void PutToLink(QKLINK link, MarkerMode mode) const override;
+    void PutStandardToLink(QKLINK link) const override;
+    void PutElements(QKLINK link, MarkerMode mode, bool standard) const override;
     void BuildBoxes(BoxList& boxes, int32_t level) override;
-    void WriteText(Str255& out) override;
+    void WriteText(Str255& out) const override;
     void WriteMathML(MathMLWriter& writer) override;
     bool IsNumeric() const override;
     bool IsAtom() const override { return IsSingleAtom(); }
-    int32_t ElementCount() const override { return ChildCount(); }
+    // The items' own counts: a bracket group inside holding "2, x" stands for two.
+    int32_t ElementCount() const override;
     ::TypeTag TypeTag() const override { return ::TypeTag("seqN"); }
     NodePtr ListTransform() const override;
 };
@@ -38,7 +44,7 @@ public:
     void PutStandardToLink(QKLINK link) const override;
     void BuildBoxes(BoxList& boxes, int32_t level) override;
     void WriteMathML(MathMLWriter& writer) override;
-    void WriteText(Str255& out) override;
+    void WriteText(Str255& out) const override;
     ::TypeTag TypeTag() const override { return ::TypeTag("lisN"); }
     NodePtr ListTransform() const override;
 };

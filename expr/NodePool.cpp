@@ -46,6 +46,17 @@ void SizeClassPool::Refill(std::size_t index) {
 
 namespace nodepool {
 
+namespace {
+
+// Per thread, so the count costs no locked instruction on the node path.
+thread_local std::int64_t tLiveNodes = 0;
+
+} // namespace
+
+std::int64_t LiveNodes() noexcept {
+    return tLiveNodes;
+}
+
 #if TESSARY_NODE_POOL
 
 namespace {
@@ -59,20 +70,26 @@ SizeClassPool& ThreadPool() {
 } // namespace
 
 void* Allocate(std::size_t size) {
-    return ThreadPool().Allocate(size);
+    void* block = ThreadPool().Allocate(size);
+    ++tLiveNodes;
+    return block;
 }
 
 void Release(void* block, std::size_t size) noexcept {
+    --tLiveNodes;
     ThreadPool().Release(block, size);
 }
 
 #else
 
 void* Allocate(std::size_t size) {
-    return ::operator new(size);
+    void* block = ::operator new(size);
+    ++tLiveNodes;
+    return block;
 }
 
 void Release(void* block, std::size_t) noexcept {
+    --tLiveNodes;
     ::operator delete(block);
 }
 

@@ -1,6 +1,7 @@
 #include "expr/PlusNode.h"
 
 #include "expr/ExprSettings.h"
+#include "expr/Fencing.h"
 #include "expr/MathMLWriter.h"
 #include "expr/NodeBoxes.h"
 
@@ -77,8 +78,10 @@ void PlusNode::WriteMathML(MathMLWriter& writer) {
     writer.WriteStartTag("mrow");
     bool first = true;
     for (ExprNode* term = FirstChild(); term; term = term->Next()) {
-        WriteSign(writer, term->StripNegative(), first);
-        term->WriteMathML(writer);
+        const SignCode sign = term->StripNegative();
+        WriteSign(writer, sign, first);
+        // The levels the boxes use: a - (b + c) keeps its parentheses.
+        WriteMathMLAt(writer, *term, sign == kNoSign ? 6 : 8);
         first = false;
     }
     writer.WriteEndTag("mrow");

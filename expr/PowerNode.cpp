@@ -1,5 +1,6 @@
 #include "expr/PowerNode.h"
 
+#include "expr/Fencing.h"
 #include "expr/LeafNodes.h"
 #include "expr/MathMLWriter.h"
 #include "expr/NodeBoxes.h"
@@ -93,7 +94,11 @@ void PowerNode::BuildBoxes(BoxList& boxes, int32_t level) {
 
 void PowerNode::WriteMathML(MathMLWriter& writer) {
     writer.WriteStartTag("msup");
-    WriteMathMLOf(Second(), writer);
+    // (a + b)^2: the base binds as in the boxes.
+    if (Second())
+        WriteMathMLAt(writer, *Second(), 10);
+    else
+        WriteMathMLOf(nullptr, writer);
     WriteMathMLOf(First(), writer);
     writer.WriteEndTag("msup");
 }
@@ -176,13 +181,26 @@ void DivideNode::WriteMathML(MathMLWriter& writer) {
 
 namespace {
 
+// Whether the text is one parenthesised group, "(a + b)", and no more: "(a) (b)" is not.
+bool IsOneGroup(std::string_view text) {
+    if (text.size() < 2 || text.front() != '(' || text.back() != ')') return false;
+    int32_t depth = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '(') ++depth;
+        if (text[i] == ')' && --depth == 0) return i + 1 == text.size();
+    }
+    return false;
+}
+
 // A side of a quotient in plain text, in parentheses when a blank or a sign follows its first
-// character, as the fraction box writes it: (a+b)/c must not read as a+b/c.
+// character, as the fraction box writes it: (a+b)/c must not read as a+b/c. A side that is
+// already one group keeps its own parentheses only: never ((a + b))/c.
 void AppendQuotientSide(Str255& out, ExprNode* side) {
     Str255 text;
     if (side) side->WriteText(text);
     const std::string_view view = text.View();
-    const bool wrap = view.size() > 1 && view.find_first_of(" +-/", 1) != std::string_view::npos;
+    const bool wrap = view.size() > 1 && view.find_first_of(" +-/", 1) != std::string_view::npos &&
+                      !IsOneGroup(view);
     if (wrap) out.AppendChar('(');
     out.Append(text);
     if (wrap) out.AppendChar(')');
@@ -190,7 +208,7 @@ void AppendQuotientSide(Str255& out, ExprNode* side) {
 
 } // namespace
 
-void DivideNode::WriteText(Str255& out) {
+void DivideNode::WriteText(Str255& out) const {
     out = Str255();
     AppendQuotientSide(out, First());
     out.AppendChar('/');

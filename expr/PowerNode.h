@@ -52,7 +52,7 @@ public:
     void PutStandardToLink(QKLINK link) const override;
     void BuildBoxes(BoxList& boxes, int32_t level) override;
     void WriteMathML(MathMLWriter& writer) override;
-    void WriteText(Str255& out) override;
+    void WriteText(Str255& out) const override;
     // A quotient is a fraction: it hands its two parts out.
     std::optional<Fraction> ExtractFraction() override;
     SignCode StripNegative() override;

@@ -35,7 +35,7 @@ void AbsDetNode::WriteMathML(MathMLWriter& writer) {
     writer.EndFenced();
 }
 
-void AbsDetNode::WriteText(Str255& out) {
+void AbsDetNode::WriteText(Str255& out) const {
     out = Str255();
     out.AppendChar('|');
     Str255 inner;

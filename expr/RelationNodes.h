@@ -17,7 +17,7 @@ public:
     void PutStandardToLink(QKLINK link) const override;
     void BuildBoxes(BoxList& boxes, int32_t level) override;
     void WriteMathML(MathMLWriter& writer) override;
-    void WriteText(Str255& out) override;
+    void WriteText(Str255& out) const override;
     bool IsNumeric() const override { return Operand() && Operand()->IsNumeric(); }
     bool IsAtom() const override { return true; }
 

@@ -68,13 +68,13 @@ void SubscriptNode::PutToLink(QKLINK link, MarkerMode mode) const {
     PutMarkerHead(link, mode);
     QKPutFunction(link, "TYSubscript", 1 + (Second() ? Second()->ElementCount() : 0));
     PutChildToLink(link, First(), mode, false);
-    if (Second()) PutChildToLink(link, Second(), mode, false);
+    if (Second()) Second()->PutElements(link, mode, false);
 }
 
 void SubscriptNode::PutStandardToLink(QKLINK link) const {
     QKPutFunction(link, "Subscript", 1 + (Second() ? Second()->ElementCount() : 0));
     PutChildToLink(link, First(), kNoMarkers, true);
-    if (Second()) PutChildToLink(link, Second(), kNoMarkers, true);
+    if (Second()) Second()->PutElements(link, kNoMarkers, true);
 }
 
 void SubscriptNode::BuildBoxes(BoxList& boxes, int32_t) {
@@ -100,7 +100,7 @@ void SubscriptNode::WriteMathML(MathMLWriter& writer) {
     writer.WriteEndTag("msub");
 }
 
-void SubscriptNode::WriteText(Str255& out) {
+void SubscriptNode::WriteText(Str255& out) const {
     out = Str255();
     Str255 part;
     if (First()) First()->WriteText(part);

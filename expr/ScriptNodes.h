@@ -25,7 +25,7 @@ public:
     void PutStandardToLink(QKLINK link) const override;
     void BuildBoxes(BoxList& boxes, int32_t level) override;
     void WriteMathML(MathMLWriter& writer) override;
-    void WriteText(Str255& out) override;
+    void WriteText(Str255& out) const override;
     bool IsAtom() const override { return true; }
     // An integration constant C with an index sorts behind the other terms by that index.
     int32_t OrderValue() const override;

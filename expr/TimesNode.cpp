@@ -1,5 +1,6 @@
 #include "expr/TimesNode.h"
 
+#include "expr/Fencing.h"
 #include "expr/LeafNodes.h"
 #include "expr/MathMLWriter.h"
 #include "expr/NodeBoxes.h"
@@ -129,7 +130,9 @@ void TimesNode::WriteMathML(MathMLWriter& writer) {
         writer.WriteEndTag("mo");
     }
     if (Count() < 2) {
-        if (FirstChild()) FirstChild()->WriteMathML(writer);
+        // Alone, the factor stands in the product's place, which its parent fenced; after "±"
+        // it binds as a term after a sign does.
+        if (FirstChild()) WriteMathMLAt(writer, *FirstChild(), plusMinus ? 8 : 0);
     } else {
         writer.WriteStartTag("mrow");
         for (ExprNode* f = FirstChild(); f; f = f->Next()) {
@@ -138,7 +141,8 @@ void TimesNode::WriteMathML(MathMLWriter& writer) {
                 writer.WriteEntity("InvisibleTimes");
                 writer.WriteEndTag("mo");
             }
-            f->WriteMathML(writer);
+            // (a + b) c: the levels the boxes use for the factors.
+            WriteMathMLAt(writer, *f, f->Next() ? 8 : 7);
         }
         writer.WriteEndTag("mrow");
     }

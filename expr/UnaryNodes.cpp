@@ -1,5 +1,6 @@
 #include "expr/UnaryNodes.h"
 
+#include "expr/Fencing.h"
 #include "expr/FixedChildren.h"
 #include "expr/MathMLWriter.h"
 #include "expr/NodeBoxes.h"
@@ -51,6 +52,14 @@ ExprNode* UnaryNode::FindParentOf(const ExprNode* node) {
 
 // ---- FactorialNode -----------------------------------------------------------------------------
 
+namespace {
+
+// How tightly "!" binds its operand, in the boxes, the text and MathML alike: (a + b)! must
+// not read as a + b!.
+constexpr int32_t kFactorialOperandLevel = 9;
+
+} // namespace
+
 NodePtr FactorialNode::Clone() const {
     return WithSource(std::make_unique<FactorialNode>(CloneOperand()));
 }
@@ -65,21 +74,21 @@ void FactorialNode::PutStandardToLink(QKLINK link) const {
 
 void FactorialNode::BuildBoxes(BoxList& boxes, int32_t level) {
     BoxList own;
-    if (Operand()) Operand()->BuildBoxes(own, 9);
+    if (Operand()) Operand()->BuildBoxes(own, kFactorialOperandLevel);
     own.AddGlyph('!');
     AppendOwn(boxes, std::move(own), level >= 10);
 }
 
 void FactorialNode::WriteMathML(MathMLWriter& writer) {
     writer.WriteStartTag("mrow");
-    if (Operand()) Operand()->WriteMathML(writer);
+    if (Operand()) WriteMathMLAt(writer, *Operand(), kFactorialOperandLevel);
     writer.WriteElement("mo", "!");
     writer.WriteEndTag("mrow");
 }
 
-void FactorialNode::WriteText(Str255& out) {
+void FactorialNode::WriteText(Str255& out) const {
     out = Str255();
-    if (Operand()) Operand()->WriteText(out);
+    if (Operand()) out = TextAt(*Operand(), kFactorialOperandLevel);
     out.AppendChar('!');
 }
 

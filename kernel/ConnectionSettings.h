@@ -14,8 +14,10 @@ struct ConnectionSettings {
 
     bool useLocalKernel = true;
     // The folder holding the kernel program, or the program's own path. Empty: the editor's
-    // own folder and the current one, where the link library looks for a bare name.
+    // own folder, the current one and the PATH, where the link library looks for a bare name.
     std::string kernelPath;
+    // The kernel program's file name: always kKernelProgram but in tests of a missing one.
+    std::string kernelProgram = kKernelProgram;
 
     std::string serverHost = "localhost";
     uint16_t loginPort = 701;

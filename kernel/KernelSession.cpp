@@ -7,6 +7,7 @@
 #include "expr/LinkReader.h"
 #include "expr/LinkString.h"
 #include "kernel/KernelStartup.h"
+#include "kernel/LinkDialogs.h"
 #include "kernel/ServerConnection.h"
 #include "platform/Installed.h"
 
@@ -24,7 +25,7 @@ namespace {
 
 // How long one round of a wait serves GUI events.
 constexpr int kEventSliceMs = 20;
-// Damaged packets in a row after which the link is taken for lost.
+// Stray expressions in a row after which the link is taken for lost.
 constexpr int kMaxSkippedFailures = 8;
 
 long long NowMs() {
@@ -77,7 +78,7 @@ KernelSession::~KernelSession() {
     }
     Quit(true);
     m_server.reset(); // logs out if nobody did, and waits for its thread
-    if (m_env) QKDeinitialize(m_env);
+    EndEnvironment();
     if (m_yielder) QKDestroyYieldFunction(m_yielder);
 }
 
@@ -114,7 +115,7 @@ void KernelSession::Start(const ConnectionSettings& settings) {
     // which its socket timeouts bound.
     m_server.reset();
     m_startup.reset();
-    if (!m_env) m_env = QKInitialize(nullptr);
+    MakeEnvironment();
     if (!m_env) return;
     m_settings = settings;
     m_remote = !settings.useLocalKernel;
@@ -175,8 +176,21 @@ void KernelSession::FinishStartup() {
     m_progressOpen = false;
 }
 
+void KernelSession::MakeEnvironment() {
+    if (m_env) return;
+    m_env = QKInitialize(nullptr);
+    InstallLinkDialogs(m_env, m_host);
+}
+
+void KernelSession::EndEnvironment() {
+    if (!m_env) return;
+    RemoveLinkDialogs(m_env, m_host);
+    QKDeinitialize(m_env);
+    m_env = nullptr;
+}
+
 void KernelSession::Adopt(QKLINK link) {
-    if (!m_env) m_env = QKInitialize(nullptr);
+    MakeEnvironment();
     m_link = link;
     InstallYield(m_link);
 }
@@ -252,8 +266,7 @@ void KernelSession::Quit(bool showMessage) {
     m_host.KernelGone();
     if (!confirmed) EndLaunchedKernel(m_kernelPid);
     m_kernelPid = 0;
-    if (m_env) QKDeinitialize(m_env);
-    m_env = nullptr;
+    EndEnvironment();
     if (m_remote && m_server) {
         const int32_t minutes = m_server->RemainingMinutes();
         m_server->RequestQuit();
@@ -275,8 +288,7 @@ void KernelSession::TearDownLink() {
     if (m_host.IsConstantsPaletteOpen()) m_host.CloseConstantsPalette();
     if (m_link) QKClose(m_link);
     m_link = nullptr;
-    if (m_env) QKDeinitialize(m_env);
-    m_env = nullptr;
+    EndEnvironment();
     m_busy = false;
     m_kernelPid = 0;
     EndServerConnection();
@@ -362,10 +374,20 @@ bool KernelSession::RunPacketLoop(bool showKernelMessages) {
     int failures = 0;
     while (code != RETURNPKT) {
         if (code == ILLEGALPKT) {
-            // A damaged or unknown packet: once it is reported and skipped, the answer may
-            // still be on its way, and stopping here would leave it for the next request.
+            const bool unknownKind = QKError(m_link) == QKERR_UNKNOWN_PACKET;
             HandleLinkError();
             if (!m_link) return false;
+            if (unknownKind) {
+                // The kernel answered with a packet of a kind the library does not know: the
+                // request ends with the error, since waiting on for an answer that may never
+                // come would leave the editor busy for ever. Whether one still follows cannot
+                // be told, and a late one would be taken for the next request's answer, so
+                // the link is closed too.
+                TearDownLink();
+                return false;
+            }
+            // A stray expression where a packet should start (the rest of an overlong answer
+            // before it): skipped, since this request's answer is still to come.
             if (++failures > kMaxSkippedFailures) {
                 TearDownLink();
                 return false;
@@ -498,7 +520,7 @@ int32_t KernelSession::ReadRecordList(CandidateRecords& records) {
         record.value = first->GetInteger();
         if (const ExprNode* second = first->Next()) {
             Str255 text;
-            const_cast<ExprNode*>(second)->WriteText(text);
+            second->WriteText(text);
             record.text = text;
             const ExprNode* third = second->Next();
             if (third && third->TypeTag() == TypeTag("intN")) record.second = third->GetInteger();

@@ -162,6 +162,9 @@ private:
     // Runs `work` on the GUI thread later, unless the session is gone by then.
     void PostToSelf(std::function<void()> work);
     void Adopt(QKLINK link);
+    // The link environment, with the session's dialogs on it while the session holds it.
+    void MakeEnvironment();
+    void EndEnvironment();
     // The start-up thread ended; adopts its link or reports its failure.
     void FinishStartup();
     // Connected: loads the package and sends the preferences. False when the kernel failed.

@@ -9,11 +9,13 @@
 #include <unistd.h>
 
 #include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <mutex>
 #include <set>
 #include <sstream>
+#include <vector>
 
 namespace kernel {
 
@@ -70,14 +72,44 @@ bool IsExecutable(const std::string& path) {
 }
 
 // The folder that holds the kernel program named by `path` (a folder or the program itself).
-std::optional<std::string> KernelFolder(const std::string& path) {
-    const std::string program = ConnectionSettings::kKernelProgram;
+std::optional<std::string> KernelFolder(const std::string& path, const std::string& program) {
     if (IsExecutable(path) && path.size() >= program.size() &&
         path.compare(path.size() - program.size(), program.size(), program) == 0) {
         const std::size_t slash = path.rfind('/');
         return slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
     }
     if (IsExecutable(path + "/" + program)) return path;
+    return std::nullopt;
+}
+
+std::string CurrentFolder() {
+    char folder[PATH_MAX];
+    return ::getcwd(folder, sizeof folder) ? folder : ".";
+}
+
+std::string EditorFolder() {
+    char path[PATH_MAX];
+    const ssize_t length = ::readlink("/proc/self/exe", path, sizeof path - 1);
+    if (length <= 0) return {};
+    const std::string text(path, static_cast<std::size_t>(length));
+    return text.substr(0, text.rfind('/'));
+}
+
+// Where the launch looks for a bare program name, in its order: beside the editor, in the
+// current folder, on the PATH. The folder holding the program, or nothing with the places in
+// the failure text.
+std::optional<std::string> FindKernelFolder(const std::string& program, std::string& failure) {
+    std::vector<std::string> folders{EditorFolder(), CurrentFolder()};
+    if (const char* path = std::getenv("PATH")) {
+        std::istringstream list(path);
+        for (std::string folder; std::getline(list, folder, ':');)
+            folders.push_back(folder.empty() ? CurrentFolder() : folder);
+    }
+    for (const std::string& folder : folders) {
+        if (!folder.empty() && IsExecutable(folder + "/" + program)) return folder;
+    }
+    failure = std::string(kCannotLocate) + "\nThere is no " + program + " beside the editor (" +
+              folders[0] + "), in the current folder (" + folders[1] + ") or on the PATH.";
     return std::nullopt;
 }
 
@@ -177,14 +209,27 @@ bool KernelStartup::OpenLink(const std::string& options, const char* failure,
     return true;
 }
 
+std::string KernelStartup::LaunchOptions(const std::string& program) {
+    return "-linklaunch -linkname '" + program + "' -corvinet";
+}
+
 void KernelStartup::RunLocal() {
+    const std::string& program = m_settings.kernelProgram;
     std::optional<std::string> folder;
     if (!m_settings.kernelPath.empty()) {
-        folder = KernelFolder(m_settings.kernelPath);
-        if (!folder) return Fail(kCannotLocate);
+        folder = KernelFolder(m_settings.kernelPath, program);
+        if (!folder)
+            return Fail(std::string(kCannotLocate) + "\nThere is no " + program + " at " +
+                        m_settings.kernelPath + ".");
+    } else {
+        // Found first, so that a missing program ends the start with a message that says what
+        // was looked for where, instead of the launch asking for another program.
+        std::string failure;
+        folder = FindKernelFolder(program, failure);
+        if (!folder) return Fail(failure);
     }
     Status("Starting the kernel");
-    OpenLink(kLaunchOptions, kUnableToStart, folder);
+    OpenLink(LaunchOptions(program), kUnableToStart, folder);
 }
 
 void KernelStartup::RunRemote() {

@@ -25,8 +25,8 @@ namespace kernel {
 
 class KernelStartup {
 public:
-    static constexpr const char* kLaunchOptions =
-        "-linklaunch -linkname 'OskariaKernel.exe' -corvinet";
+    // The option text that launches the kernel program (by its file name, from its folder).
+    static std::string LaunchOptions(const std::string& program);
 
     // What the server granted: the kernel server's address and port, the kernel id, and the
     // account's minutes at the start.

@@ -52,6 +52,13 @@ public:
     // answer to send back, or null when the user cancelled.
     virtual NodePtr AnswerKernelRequest(int32_t number, NodePtr argument) = 0;
 
+    // The link library's questions (LinkDialogs.h): OK or Cancel; a line of text, `answer`
+    // holding the proposed text and then the reply; a program to launch, by its path. False
+    // when the user cancelled; a host without windows cancels.
+    virtual bool Confirm(const std::string&) { return false; }
+    virtual bool AskText(const std::string&, std::string&) { return false; }
+    virtual bool ChooseProgram(const std::string&, std::string&) { return false; }
+
     // Serves pending GUI events for at most `milliseconds` while the session waits for the
     // kernel (repainting, Escape, the palette), without running a nested modal loop.
     virtual void ProcessEvents(int milliseconds) = 0;

@@ -271,6 +271,121 @@ TEST_F(Reader, LogarithmsKeepTheirBaseThroughARoundTrip) {
     }
 }
 
+// The kernel's answers keep their grouping wherever they are written: the boxes group by the
+// levels of their places, and so must the text and MathML, or a - (b + c) reads a - b + c.
+TEST_F(Reader, AnswersKeepTheirGroupingInTextAndMathML) {
+    struct Row {
+        const char* name;
+        Sender send;
+        const char* text;
+        const char* mathml;
+    };
+    const auto sumOf = [](QKLINK l, const char* a, const char* b) {
+        QKPutFunction(l, "Plus", 2);
+        QKPutSymbol(l, a);
+        QKPutSymbol(l, b);
+    };
+    // clang-format off
+    const Row rows[] = {
+        {"a difference of a sum",
+         [&](QKLINK l) {
+             QKPutFunction(l, "Plus", 2);
+             QKPutSymbol(l, "a");
+             QKPutFunction(l, "Times", 2);
+             QKPutLongInteger(l, -1);
+             sumOf(l, "b", "c");
+         },
+         "a - (b + c)",
+         "<mrow><mi>a</mi><mo>-</mo><mfenced open=\"(\" close=\")\"><mrow><mi>b</mi><mo>+</mo>"
+         "<mi>c</mi></mrow></mfenced></mrow>"},
+        {"a factorial of a sum",
+         [&](QKLINK l) {
+             QKPutFunction(l, "Factorial", 1);
+             sumOf(l, "a", "b");
+         },
+         "(a + b)!",
+         "<mrow><mfenced open=\"(\" close=\")\"><mrow><mi>a</mi><mo>+</mo><mi>b</mi></mrow>"
+         "</mfenced>!</mrow>"},
+        {"a product of sums",
+         [&](QKLINK l) {
+             QKPutFunction(l, "Times", 2);
+             sumOf(l, "a", "b");
+             sumOf(l, "c", "d");
+         },
+         "(a + b) (c + d)",
+         "<mrow><mfenced open=\"(\" close=\")\"><mrow><mi>a</mi><mo>+</mo><mi>b</mi></mrow>"
+         "</mfenced><mo>&InvisibleTimes;</mo><mfenced open=\"(\" close=\")\"><mrow><mi>c</mi>"
+         "<mo>+</mo><mi>d</mi></mrow></mfenced></mrow>"},
+        {"a power of a sum",
+         [&](QKLINK l) {
+             QKPutFunction(l, "Power", 2);
+             sumOf(l, "a", "b");
+             QKPutLongInteger(l, 2);
+         },
+         "(a + b)^2",
+         "<msup><mfenced open=\"(\" close=\")\"><mrow><mi>a</mi><mo>+</mo><mi>b</mi></mrow>"
+         "</mfenced><mn>2</mn></msup>"},
+        // Where the meaning needs none, none is added.
+        {"a sum in a sum",
+         [&](QKLINK l) {
+             QKPutFunction(l, "Plus", 2);
+             QKPutSymbol(l, "a");
+             sumOf(l, "b", "c");
+         },
+         "a + b + c",
+         "<mrow><mi>a</mi><mo>+</mo><mrow><mi>b</mi><mo>+</mo><mi>c</mi></mrow></mrow>"},
+    };
+    // clang-format on
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const NodePtr answer = Read(row.send);
+        EXPECT_EQ(treecheck::WritingProblem(*answer), "");
+        EXPECT_EQ(Text(*answer), row.text);
+        EXPECT_EQ(MathML(*Read(row.send)), row.mathml);
+    }
+}
+
+// Writing the text is no edit: the tree the session sends on afterwards is the one it read.
+TEST_F(Reader, WritingTheTextLeavesTheAnswerAsItWas) {
+    const NodePtr answer = Read([](QKLINK l) {
+        QKPutFunction(l, "Plus", 2);
+        QKPutSymbol(l, "a");
+        QKPutFunction(l, "Times", 2);
+        QKPutLongInteger(l, -1);
+        QKPutSymbol(l, "b");
+    });
+    const std::string before = Own(*answer);
+    EXPECT_EQ(before, "TYPlus[a, TYTimes[-1, b]]");
+    EXPECT_EQ(Text(*answer), "a - b");
+    EXPECT_EQ(Text(*answer), "a - b");
+    EXPECT_EQ(Own(*answer), before);
+}
+
+// A number token whose text is no number stands as an error node, whatever its length, and
+// the answer after it is read whole: it would otherwise go back out as it came.
+TEST_F(Reader, NumberTextThatIsNoNumberIsAnError) {
+    struct Row {
+        int32_t token;
+        const char* text;
+    };
+    const Row rows[] = {{QKTOK_INTEGER, "12]x'34567890"},
+                        {QKTOK_INTEGER, "1-2"},
+                        {QKTOK_REAL, "1.2.3"},
+                        {QKTOK_REAL, "e5"},
+                        {QKTOK_REAL, "1.5e"}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.text);
+        NodePtr node = ReadBeforeAfter([&](QKLINK l) { Number(l, row.token, row.text); });
+        EXPECT_EQ(node->TypeTag(), TypeTag("errN"));
+    }
+    // Blanks, signs, points and exponents as numbers carry them are numbers.
+    for (const char* text : {" -1.5e+3", "+.5", "7.", "2.5*^-4", "1.25`20"}) {
+        SCOPED_TRACE(text);
+        NodePtr node = ReadBeforeAfter([&](QKLINK l) { Number(l, QKTOK_REAL, text); });
+        EXPECT_EQ(node->TypeTag(), TypeTag("reaN"));
+    }
+}
+
 // Surplus arguments are read and dropped, so the next expression is read whole.
 TEST_F(Reader, ConsumesExactlyTheAnnouncedArguments) {
     const Sender surplus[] = {

@@ -10,6 +10,7 @@
 #include <deque>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -52,6 +53,24 @@ public:
     NodePtr AnswerKernelRequest(int32_t number, NodePtr argument) override {
         kernelRequests.push_back(number);
         return onKernelRequest ? onKernelRequest(number, std::move(argument)) : nullptr;
+    }
+
+    // The link library's questions: each is recorded as "kind: text"; the answers are set.
+    bool Confirm(const std::string& text) override {
+        linkQuestions.push_back("confirm: " + text);
+        return confirmAnswer;
+    }
+    bool AskText(const std::string& prompt, std::string& answer) override {
+        linkQuestions.push_back("ask: " + prompt + answer);
+        if (!textAnswer) return false;
+        answer = *textAnswer;
+        return true;
+    }
+    bool ChooseProgram(const std::string& title, std::string& path) override {
+        linkQuestions.push_back("choose: " + title);
+        if (!textAnswer) return false;
+        path = *textAnswer;
+        return true;
     }
 
     void ProcessEvents(int milliseconds) override {
@@ -99,6 +118,9 @@ public:
     std::vector<std::string> progressTexts;
     std::vector<std::string> serverMessages;
     std::vector<int32_t> kernelRequests;
+    std::vector<std::string> linkQuestions;
+    bool confirmAnswer = false;
+    std::optional<std::string> textAnswer; // none: cancel
     std::function<NodePtr(int32_t, NodePtr)> onKernelRequest;
     std::function<void()> onEvents;
     int waitCursor = 0;

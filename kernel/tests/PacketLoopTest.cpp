@@ -215,8 +215,6 @@ TEST_F(SessionTest, GarbledAnswersAreReportedAndTheSessionStaysInStep) {
         std::size_t messages;
     };
     const Row rows[] = {
-        {"a packet of no known kind before the answer",
-         Packets({OtherPacket("GarblePacket"), ReturnInteger(1)}), "1", 1},
         {"an expression more than a return holds", ReturnExpr([](QKLINK link) {
              QKPutInteger(link, 1);
              QKPutInteger(link, 2);
@@ -241,6 +239,37 @@ TEST_F(SessionTest, GarbledAnswersAreReportedAndTheSessionStaysInStep) {
         for (const std::string& message : host.messages)
             EXPECT_EQ(message.rfind(KernelSession::kLinkErrorPrefix, 0), 0u) << message;
         EXPECT_TRUE(session.IsConnected());
+    }
+}
+
+TEST_F(SessionTest, APacketOfNoKnownKindEndsTheRequestAndClosesTheLink) {
+    // Alone, nothing follows it: the request must not wait for an answer that never comes. And
+    // an answer after it cannot be told from the next request's: the link goes either way.
+    const PipeKernel::Reply rows[] = {
+        OtherPacket("GarblePacket"),
+        Packets({OtherPacket("GarblePacket"), ReturnInteger(1)}),
+    };
+    for (const PipeKernel::Reply& reply : rows) {
+        SCOPED_TRACE(&reply == &rows[0] ? "alone" : "before an answer");
+        host.messages.clear();
+        host.paletteOpen = true;
+        kernel->Serve({reply});
+        EXPECT_EQ(session.Simplify(*Sym("x"))->TypeTag(), TypeTag("errN"));
+        EXPECT_FALSE(session.IsBusy());
+        EXPECT_FALSE(session.IsConnected());
+        EXPECT_FALSE(host.paletteOpen);
+        ASSERT_EQ(host.messages.size(), 1u);
+        EXPECT_EQ(host.messages[0].rfind(KernelSession::kLinkErrorPrefix, 0), 0u)
+            << host.messages[0];
+        EXPECT_EQ(session.LastError(), QKERR_UNKNOWN_PACKET);
+        // Nothing more is sent; a new kernel can be started.
+        EXPECT_EQ(session.Simplify(*Sym("y"))->TypeTag(), TypeTag("errN"));
+        EXPECT_EQ(host.messages.size(), 1u);
+        kernel->Requests();
+        kernel->CloseKernelSide();
+        kernel = std::make_unique<PipeKernel>(env);
+        session.AttachLink(kernel->TakeEditorLink());
+        ASSERT_TRUE(session.IsConnected());
     }
 }
 

@@ -4,8 +4,10 @@
 
 #include "CalcServer.h"
 #include "FakeHost.h"
+#include "RunningKernels.h"
 #include "ServerFixture.h"
 #include "StandinScript.h"
+#include "TerminalInput.h"
 #include "expr/LeafNodes.h"
 #include "expr/ListNodes.h"
 #include "expr/PlusNode.h"
@@ -14,15 +16,22 @@
 #include "kernel/KernelStartup.h"
 #include "kernel/ServerConnection.h"
 
+#include <dirent.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <chrono>
+#include <climits>
 #include <cstdlib>
 #include <ctime>
 #include <fstream>
+#include <functional>
+#include <string_view>
+#include <thread>
+#include <vector>
 
 namespace kerneltest {
 namespace {
@@ -50,19 +59,44 @@ std::string TextOf(const NodePtr& node) {
     node->WriteText(text);
     return text.ToCString();
 }
-// Whether the process has ended (a zombie counts), waiting for it a while: a sanitized kernel's
-// exit checks its heap, which a loaded machine makes slow.
-bool ProcessGone(pid_t pid) {
+// Holds `done` within a bound: a sanitized kernel's exit checks its heap, which a loaded
+// machine makes slow.
+bool Eventually(const std::function<bool()>& done) {
     for (const auto until = Clock::now() + std::chrono::seconds(30); Clock::now() < until;) {
+        if (done()) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return done();
+}
+
+// Whether the process has ended (a zombie counts), waiting for it a while.
+bool ProcessGone(pid_t pid) {
+    return Eventually([pid] {
         std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
         std::string line;
         if (!std::getline(stat, line)) return true;
         const auto close = line.rfind(')');
-        if (close != std::string::npos && close + 2 < line.size() && line[close + 2] == 'Z')
-            return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        return close != std::string::npos && close + 2 < line.size() && line[close + 2] == 'Z';
+    });
+}
+
+// The descriptors a link holds open: sockets, event and shared-memory files.
+std::size_t LinkDescriptors() {
+    std::size_t count = 0;
+    DIR* fds = ::opendir("/proc/self/fd");
+    if (!fds) return 0;
+    while (const dirent* entry = ::readdir(fds)) {
+        char target[256] = "";
+        const std::string path = std::string("/proc/self/fd/") + entry->d_name;
+        const ssize_t length = ::readlink(path.c_str(), target, sizeof target - 1);
+        if (length <= 0) continue;
+        const std::string_view name(target, static_cast<std::size_t>(length));
+        if (name.rfind("socket:", 0) == 0 || name.rfind("anon_inode:", 0) == 0 ||
+            name.find("memfd:") != std::string_view::npos)
+            ++count;
     }
-    return false;
+    ::closedir(fds);
+    return count;
 }
 
 class SessionProcess : public ::testing::Test {
@@ -188,8 +222,12 @@ TEST_F(SessionProcess, KernelsThatMisbehaveLeaveTheSessionInStepOrClosed) {
     const Row rows[] = {
         {"dies mid-request", "on TYSimplify die-mid-evaluation\n", false, "Error",
          KernelSession::kLinkErrorPrefix},
-        {"a packet of no known kind first", "on TYSimplify garbage unknown-head\n", true, "5",
+        // The request ends with the error whether an answer would follow or not, and the link
+        // goes: a late answer would be taken for the next request's.
+        {"a packet of no known kind first", "on TYSimplify garbage unknown-head\n", false, "Error",
          KernelSession::kLinkErrorPrefix},
+        {"a packet of no known kind and nothing more", "on TYSimplify garbage unknown-head-only\n",
+         false, "Error", KernelSession::kLinkErrorPrefix},
         {"nesting too deep to build", "on TYSimplify garbage deep-nesting\n", true, nullptr,
          nullptr},
         {"promises more than it sends, then dies", "on TYSimplify garbage huge-count\n", false,
@@ -241,7 +279,38 @@ TEST_F(SessionProcess, StartIsRefusedWhileStartingAndCancelEndsTheStartQuietly) 
     missing.kernelPath = "/nonexistent/folder";
     ASSERT_TRUE(StartAndWait(missing));
     EXPECT_FALSE(session->IsConnected());
-    EXPECT_EQ(host.messages, std::vector<std::string>{"Can not locate the Oskaria kernel."});
+    EXPECT_EQ(host.messages,
+              std::vector<std::string>{"Can not locate the Oskaria kernel.\nThere is no "
+                                       "OskariaKernel.exe at /nonexistent/folder."});
+}
+
+TEST_F(SessionProcess, AMissingKernelProgramEndsTheStartSayingWhereItLooked) {
+    // Started from a terminal, where the link library's own prompt for another program would
+    // wait for a line, and the start with it.
+    TerminalInput terminal;
+    ASSERT_TRUE(terminal.IsReady());
+    kernel::ConnectionSettings missing = Local();
+    missing.kernelProgram = "NoSuchKernel.exe";
+    const bool ended = StartAndWait(missing);
+    if (!ended) terminal.Answer();
+    ASSERT_TRUE(ended) << "the start waited for the terminal";
+    EXPECT_FALSE(session->IsConnected());
+    EXPECT_FALSE(host.progressOpen);
+    EXPECT_FALSE(host.paletteOpen);
+    EXPECT_TRUE(host.linkQuestions.empty());
+    ASSERT_EQ(host.messages.size(), 1u);
+    const std::string& message = host.messages[0];
+    EXPECT_EQ(message.rfind("Can not locate the Oskaria kernel.\nThere is no NoSuchKernel.exe "
+                            "beside the editor (",
+                            0),
+              0u)
+        << message;
+    char folder[PATH_MAX];
+    ASSERT_NE(::getcwd(folder, sizeof folder), nullptr);
+    EXPECT_NE(message.find(std::string("in the current folder (") + folder + ")"),
+              std::string::npos)
+        << message;
+    EXPECT_NE(message.find("or on the PATH."), std::string::npos) << message;
 }
 
 TEST_F(SessionProcess, AKernelThatDiesWhileStartingIsReportedOnceAndClosed) {
@@ -260,8 +329,7 @@ TEST_F(SessionProcess, AKernelThatDiesWhileStartingIsReportedOnceAndClosed) {
 }
 
 TEST_F(SessionProcess, EndingTheProgramDuringAStartUpLeavesNothingBehind) {
-    for (bool remote : {false, true}) {
-        SCOPED_TRACE(remote ? "remote" : "local");
+    const auto endDuringStartUp = [&](bool remote) {
         kernel::ConnectionSettings settings = Local();
         settings.useLocalKernel = !remote;
         settings.serverHost = "127.0.0.1";
@@ -270,6 +338,18 @@ TEST_F(SessionProcess, EndingTheProgramDuringAStartUpLeavesNothingBehind) {
         session.reset();
         host.Pump(); // work posted by the start-up finds the session gone
         session = std::make_unique<KernelSession>(host);
+    };
+    // Once first: the process's link environment keeps what it opens for every link.
+    endDuringStartUp(false);
+    ASSERT_TRUE(Eventually([] { return RunningKernels().empty(); }));
+    const std::size_t descriptors = LinkDescriptors();
+    for (bool remote : {false, true}) {
+        SCOPED_TRACE(remote ? "remote" : "local");
+        endDuringStartUp(remote);
+        EXPECT_TRUE(Eventually([] { return RunningKernels().empty(); }))
+            << RunningKernels().size() << " kernel processes left";
+        EXPECT_TRUE(Eventually([&] { return LinkDescriptors() <= descriptors; }))
+            << LinkDescriptors() - descriptors << " link descriptors left open";
     }
 }
 

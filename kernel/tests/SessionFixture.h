@@ -32,7 +32,7 @@ inline NodePtr List(std::vector<NodePtr> items) {
 inline std::string TextOf(const ExprNode* node) {
     if (!node) return "<null>";
     Str255 text;
-    const_cast<ExprNode*>(node)->WriteText(text);
+    node->WriteText(text);
     return text.ToCString();
 }
 

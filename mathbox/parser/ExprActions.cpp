@@ -59,9 +59,11 @@ NodePtr Negated(Val operand, const Val& minus) {
 
 } // namespace
 
-TokenValue SignRun(const TokenValue& run, const TokenValue& sign) {
+TokenValue SignRun(TokenValue& run, TokenValue& sign) {
     TokenValue value;
     value.src = Span(run.src, sign.src);
+    run.FreeNodes();
+    sign.FreeNodes();
     return value;
 }
 

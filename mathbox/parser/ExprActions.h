@@ -27,8 +27,9 @@ inline Val Own(TokenValue& value) noexcept {
     return taken;
 }
 
-// A run of signs: only its place grows; the sign is in the rule.
-TokenValue SignRun(const TokenValue& run, const TokenValue& sign);
+// A run of signs: only its place grows; the sign is in the rule. A typed sign name brings a
+// node along; the run frees both its values' nodes, which nothing else would.
+TokenValue SignRun(TokenValue& run, TokenValue& sign);
 
 TokenValue NewSequence(Val first, Val second);
 // Appends to a sequence, an "or" or a list-like node.

@@ -151,9 +151,12 @@ private:
         }
         const ScriptLine* garbage = m_script.kernel("garbage", m_head);
         const std::string kind = garbage && !garbage->words.empty() ? garbage->words[0] : "";
-        if (kind == "unknown-head" && !(QKPutFunction(m_link, "GarblePacket", 1) &&
-                                        QKPutInteger(m_link, 7) && QKEndPacket(m_link)))
+        if ((kind == "unknown-head" || kind == "unknown-head-only") &&
+            !(QKPutFunction(m_link, "GarblePacket", 1) && QKPutInteger(m_link, 7) &&
+              QKEndPacket(m_link)))
             return false;
+        // An answer of no known kind and nothing after it.
+        if (kind == "unknown-head-only") return QKFlush(m_link);
         if (kind == "huge-count") {
             // Far more arguments promised than sent; the kernel then goes away, so the reader
             // meets the end of the link instead of waiting for ever.

@@ -414,6 +414,9 @@ QK_API int32_t QKMessageReady(QKLINK link) QK_NOEXCEPT;
  * when it refuses. The library calls the dialogs from the thread that opens the link.
  */
 typedef int32_t (*QKAlertProc)(QKENV env, const char* text);
+/* The prompt of the request a launch makes for the program to start when it finds none: a
+ * request function may answer it with a file chooser. */
+#define QK_LAUNCH_CHOOSER_PROMPT "Choose a Corvinet program to launch"
 /* Writes the answer into `response` (at most `size` bytes with the terminator); 1 for OK. */
 typedef int32_t (*QKRequestProc)(QKENV env, const char* prompt, char* response, int32_t size);
 typedef int32_t (*QKConfirmProc)(QKENV env, const char* text, int32_t answer);
