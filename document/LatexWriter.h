@@ -6,6 +6,9 @@
 // by its style and writes its children through `WriteComponentChar` (characters are written by
 // the writer, every other component by its `WriteLatex`), and the document ends it.
 
+#include "document/DrawPort.h"
+#include "document/Str255.h"
+
 #include <cstdint>
 
 class RefSource;
@@ -27,6 +30,11 @@ public:
     // A reference to a numbered paragraph's number; `otherDocument` when it lies in another
     // document.
     virtual void WriteReference(const RefSource& target, bool otherDocument) = 0;
+    // A link: where it leads and the text it shows.
+    virtual void WriteLink(const Str255& target, const Str255& shown) = 0;
+    // A picture of the given size in points, from its recorded bytes.
+    virtual void WritePicture(int32_t widthPoints, int32_t heightPoints,
+                              const PictureBytes& picture) = 0;
 
     // The preamble: the document class and packages, then the page numbering of the settings.
     virtual void WriteHeader(bool numberPages, int32_t firstPage) = 0;
