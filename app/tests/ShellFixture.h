@@ -12,7 +12,9 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QDir>
+#include <QGuiApplication>
 #include <QSettings>
 #include <QString>
 #include <QTimer>
@@ -69,9 +71,11 @@ public:
     }
 };
 
-// Every test starts from an empty profile: no recent files, no preferences.
+// Every test starts from an empty profile (no recent files, no preferences) and an empty
+// clipboard.
 inline void ClearProfile() {
     QSettings(QStringLiteral("Tessary"), QStringLiteral("Tessary")).clear();
+    QGuiApplication::clipboard()->clear();
 }
 
 class ShellTest : public ::testing::Test {
