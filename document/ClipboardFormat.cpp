@@ -1,28 +1,43 @@
 #include "document/ClipboardFormat.h"
 
-#include "document/CountStream.h"
 #include "document/DocStream.h"
 #include "document/MemoryStream.h"
 #include "document/OutBuffer.h"
 #include "document/ParaComp.h"
+#include "platform/Exceptions.h"
 
+#include <climits>
+#include <cstring>
 #include <memory>
 
 namespace clipboard {
 
 namespace {
 
-// What `write` puts on a byte stream: counted first, then written into a block of that size.
-template <typename Write>
-std::vector<uint8_t> Measured(Write&& write) {
-    CountStream counter;
-    write(counter);
-    std::vector<uint8_t> block(static_cast<size_t>(counter.GetSize()));
-    MemoryStream memory(block.data(), static_cast<int32_t>(block.size()));
-    write(memory);
-    block.resize(static_cast<size_t>(memory.GetPosition()));
-    return block;
-}
+// A block that grows as it is written, in one pass (positions may go back, for the stream's
+// patched lengths).
+class GrowingStream final : public ByteStream {
+public:
+    int32_t Write(const void* data, int32_t count) override {
+        const size_t end = m_position + static_cast<size_t>(count);
+        if (end > size_t{INT32_MAX})
+            throw platform::FileException(platform::FileException::Cause::TooLarge, -1,
+                                          "copied material too large for the clipboard");
+        if (end > m_bytes.size()) m_bytes.resize(end);
+        std::memcpy(m_bytes.data() + m_position, data, static_cast<size_t>(count));
+        m_position = end;
+        return count;
+    }
+    int32_t GetPosition() override { return static_cast<int32_t>(m_position); }
+    void SetPosition(int32_t position) override { m_position = static_cast<size_t>(position); }
+    int32_t GetSize() override { return static_cast<int32_t>(m_bytes.size()); }
+
+    std::vector<uint8_t> Take() { return std::move(m_bytes); }
+
+private:
+    std::vector<uint8_t> m_bytes;
+    size_t m_position = 0;
+};
 
 // A decoded sequence as material over all it holds.
 Material Over(std::unique_ptr<CompSequence> sequence) {
@@ -36,10 +51,12 @@ Material Over(std::unique_ptr<CompSequence> sequence) {
 } // namespace
 
 std::vector<uint8_t> EncodeParagraphs(const CompSequence& paragraphs) {
-    return Measured([&](ByteStream& out) {
+    GrowingStream out;
+    {
         DocStream stream(out);
         paragraphs.Write(stream, false);
-    });
+    }
+    return out.Take();
 }
 
 Material DecodeParagraphs(std::span<const uint8_t> bytes) {
@@ -52,10 +69,10 @@ Material DecodeParagraphs(std::span<const uint8_t> bytes) {
 }
 
 std::string EncodeText(const CompSequence& paragraphs) {
-    const std::vector<uint8_t> bytes = Measured([&](ByteStream& out) {
-        OutBuffer buffer(out);
-        paragraphs.WriteText(buffer);
-    });
+    GrowingStream out;
+    OutBuffer buffer(out);
+    paragraphs.WriteText(buffer);
+    const std::vector<uint8_t> bytes = out.Take();
     return std::string(bytes.begin(), bytes.end());
 }
 

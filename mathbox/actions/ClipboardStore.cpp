@@ -45,8 +45,8 @@ void ClipboardStore::DropCache() {
 void ClipboardStore::Refresh() {
     // Another program's content is decoded once per change, not at every look (the Paste
     // command's enabling looks whenever the program waits).
-    const bool current = m_cacheForeign ? m_port.Generation() == m_readGeneration
-                                        : StillHolds(m_lastSerial);
+    const bool current =
+        m_cacheForeign ? m_port.Generation() == m_readGeneration : StillHolds(m_lastSerial);
     if (m_cacheValid && !current) DropCache();
     if (!m_cacheValid) ReadClipboard();
 }
@@ -113,7 +113,13 @@ ClipboardStore::Serial ClipboardStore::WriteCached(const ClipboardData& data) {
 
 Material ClipboardStore::TakeContent() {
     Refresh();
-    return m_cacheValid ? clipboard::CopyMaterial(m_cache) : Material();
+    if (!m_cacheValid) return Material();
+    if (!m_cacheForeign) return clipboard::CopyMaterial(m_cache);
+    // Another program's content decodes the same every time: the caller takes the decoded
+    // material itself, and the next read decodes a fresh one.
+    Material taken = std::move(m_cache);
+    DropCache();
+    return taken;
 }
 
 const Material* ClipboardStore::PeekContent() {

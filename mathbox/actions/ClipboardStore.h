@@ -79,7 +79,8 @@ public:
     // A picture: the cache becomes material of one picture component, the clipboard gets the
     // picture alone.
     Serial PutMetafile(const PictureBytes& picture);
-    // A fresh, detached copy of the current content; empty when there is none.
+    // A fresh, detached copy of the current content (another program's content is decoded
+    // afresh instead of copied); empty when there is none.
     Material TakeContent();
     // The current content for a look (the Paste command's enabling), without copying it; null
     // when there is none. Valid until the next call on the store.

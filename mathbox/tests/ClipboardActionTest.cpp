@@ -386,19 +386,25 @@ TEST_F(ClipboardTest, TextOfOtherProgramsPastesAsParagraphsAndCopiesGoOutAsText)
 }
 
 // Looking at another program's content (the Paste command's enabling does at every wait)
-// decodes it once per change; our own content is never read back while we own it.
-TEST_F(ClipboardTest, ContentIsDecodedOncePerChange) {
+// decodes it once per change, and a paste takes that decoding; our own content is never read
+// back while we own it.
+TEST_F(ClipboardTest, ContentIsDecodedOncePerChangeAndPerPaste) {
     port.TakeOver(TextData("theirs"));
     ASSERT_NE(store.PeekContent(), nullptr);
     ASSERT_NE(store.PeekContent(), nullptr);
     EXPECT_EQ(port.reads, 1);
+    ASSERT_TRUE(Run<PasteAction>(slotB, viewB, DocRange::Caret(ListPos(B(1), 1))));
+    EXPECT_EQ(port.reads, 1);
     port.TakeOver(TextData("newer"));
     ASSERT_TRUE(Run<PasteAction>(slotB, viewB, DocRange::Caret(ListPos(B(1), 1))));
-    EXPECT_EQ(Deep(*B(1)), "newer12");
-    EXPECT_EQ(port.reads, 2);
+    ASSERT_TRUE(Run<PasteAction>(slotB, viewB, DocRange::Caret(ListPos(B(1), 1))));
+    EXPECT_EQ(Deep(*B(1)), "newernewertheirs12");
+    EXPECT_EQ(port.reads, 3);
     ASSERT_TRUE(Run<CopyAction>(slotA, viewA, Range(ListPos(A(1), 1), ListPos(A(1), 2))));
+    const int reads = port.reads;
     ASSERT_NE(store.PeekContent(), nullptr);
-    EXPECT_EQ(port.reads, 2);
+    ASSERT_NE(store.PeekContent(), nullptr);
+    EXPECT_EQ(port.reads, reads);
 }
 
 TEST_F(ClipboardTest, APictureAlonePastesAsOnePicture) {
