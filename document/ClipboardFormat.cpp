@@ -19,6 +19,7 @@ namespace {
 class GrowingStream final : public ByteStream {
 public:
     int32_t Write(const void* data, int32_t count) override {
+        if (count <= 0) return 0;
         const size_t end = m_position + static_cast<size_t>(count);
         if (end > size_t{INT32_MAX})
             throw platform::FileException(platform::FileException::Cause::TooLarge, -1,

@@ -167,7 +167,9 @@ void MetaPictComp::Write(DocStream& stream) const {
     stream.WriteLong(m_frame.width);
     stream.WriteLong(m_frame.height);
     stream.WriteLong(static_cast<int32_t>(m_picture.size()));
-    stream.WriteBytes(m_picture.data(), static_cast<int32_t>(m_picture.size()));
+    // An empty picture has no bytes to point at.
+    if (!m_picture.empty())
+        stream.WriteBytes(m_picture.data(), static_cast<int32_t>(m_picture.size()));
 }
 
 void MetaPictComp::Read(DocStream& stream) {
@@ -177,7 +179,7 @@ void MetaPictComp::Read(DocStream& stream) {
     // A negative count is damage too.
     stream.RequireBytes(count);
     PictureBytes bytes(static_cast<size_t>(count));
-    stream.ReadBytes(bytes.data(), count);
+    if (count > 0) stream.ReadBytes(bytes.data(), count);
     m_picture = std::move(bytes);
     m_needsLayout = true;
 }

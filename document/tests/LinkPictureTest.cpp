@@ -57,6 +57,14 @@ TEST_F(LinkPictureTest, RecordsAreStoredByteForByteAndReadBack) {
         "Link", Builder().U8(10).Text("http://a.b").U8(3).Raw({'x', ' ', 0x8E}).U8(1));
     EXPECT_EQ(SaveOne(new LinkComp(Str255("http://a.b"), Str255("x \xE9"), true)), link);
 
+    // An empty picture stores no bytes and loads as one.
+    const Bytes empty = Builder().I32(1).Record("Meta", Builder().I32(0).I32(0).I32(0));
+    EXPECT_EQ(SaveOne(new MetaPictComp(PictureBytes(), PictureFrame{})), empty);
+    CompList emptyRead;
+    Load(empty, [&](DocStream& s) { emptyRead.Read(s); });
+    ASSERT_EQ(emptyRead.GetCount(), 1);
+    EXPECT_TRUE(static_cast<const MetaPictComp*>(emptyRead.GetAt(1))->GetPicture().empty());
+
     const Bytes picture =
         Builder().I32(1).Record("Meta", Builder().I32(2540).I32(1270).I32(6).Text("<svg/>"));
     EXPECT_EQ(SaveOne(new MetaPictComp(BytesOf("<svg/>"), PictureFrame{2540, 1270})), picture);
