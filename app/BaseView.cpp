@@ -8,6 +8,7 @@
 #include "document/QtGeometry.h"
 #include "document/Region.h"
 #include "platform/Cp1252.h"
+#include "plot/PlotComp.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -62,6 +63,11 @@ void BaseView::RedrawWithin(const Region& clip) {
 }
 
 void BaseView::SetSelection(const DocRange& range, bool redraw) {
+    // A selection that a command or the document moves (Select All, a found place) is where
+    // the user now looks: the next character starts a typing action there, replacing it, and
+    // does not join a run typed somewhere else. Actions move the selection while they run.
+    if (!m_undo.IsRunning()) m_undo.EndTyping();
+    UpdateActivePlot(range);
     if (redraw && !m_stale && m_page != nullptr) {
         WindowDrawing drawing(*this);
         m_highlight.SetRange(range);
@@ -241,6 +247,10 @@ void BaseView::SetStatusText(const QString& text) {
 
 bool BaseView::UpdateCommand(int32_t id, CommandState& state) {
     if (UpdateEditCommand(id, state)) return true;
+    if (id == cmd::kPlotParameters) {
+        state.enabled = CanEdit() && SelectedPlot() != nullptr;
+        return true;
+    }
     // An Element command, or its toolbar button, needs its builder and a place to insert.
     if (cmd::IsElement(id) || cmd::IsToolbarElement(id)) {
         state.enabled = CanEdit() && CanInsertComponent() && ElementAllowedHere(id) &&
@@ -252,6 +262,10 @@ bool BaseView::UpdateCommand(int32_t id, CommandState& state) {
 
 void BaseView::RunCommand(int32_t id) {
     if (RunEditCommand(id)) return;
+    if (id == cmd::kPlotParameters) {
+        if (PlotComp* plot = SelectedPlot(); plot != nullptr && CanEdit()) EditPlotOptions(*plot);
+        return;
+    }
     if (cmd::IsElement(id) || cmd::IsToolbarElement(id)) {
         if (const ElementBuilder* build = ElementBuilders::Instance().Find(id)) {
             if (OwnedComponent component = (*build)(*this)) InsertComponent(std::move(component));

@@ -29,6 +29,7 @@
 
 class CompSequence;
 class PaintPort;
+class PlotComp;
 
 class BaseView : public QAbstractScrollArea, public EditView, public CommandTarget {
 public:
@@ -124,6 +125,11 @@ protected:
     void StoreBaseSize(int32_t size) { m_baseSize = size; }
     // Repaints the whole image after drawing ends, or now when no drawing is going on.
     void RedrawSoon();
+    // Asks the kernel for the plot and hands it the answer; the base view has no kernel and
+    // says the plot could not be computed.
+    virtual void ComputePlot(PlotComp& plot);
+    // Lays the plot's paragraph out again after the plot changed, and marks the document.
+    void PlotChanged(PlotComp& plot, bool modified);
 
 private:
     // The parts of the command handling that edit (ViewCommands.cpp).
@@ -147,6 +153,13 @@ private:
     // A new backing image of the viewport's size, drawn afresh.
     void FitImage();
     void Autoscroll(QPoint client);
+    // The plots (ViewPlots.cpp): a press on a plot's picture or buttons computes it or edits
+    // its options (true when the press was the plot's); the plot that is the selection alone;
+    // its options, laid out again when confirmed; the buttons of the plot holding the caret.
+    bool PressPlot(Point point);
+    PlotComp* SelectedPlot() const;
+    bool EditPlotOptions(PlotComp& plot);
+    void UpdateActivePlot(const DocRange& range);
 
     CompSequence* m_page = nullptr;
     QImage m_image;
@@ -162,4 +175,7 @@ private:
     std::vector<PaintPort*> m_drawPorts;
     bool m_stale = false;
     bool m_resizePending = false; // resized while a drawing was open
+    // The plot showing its buttons, because it holds the caret; not owned, and looked for in
+    // the page before it is touched again, since an edit may have deleted it.
+    PlotComp* m_activePlot = nullptr;
 };

@@ -52,12 +52,15 @@ Rect ChildFrame::GetFrameRect() const {
 void ChildFrame::SetFrameRect(const Rect& rect) {
     QRect wanted = ToQRect(rect);
     QMdiArea* area = mdiArea();
-    // A window printed from the command line is never shown.
+    // A window printed from the command line is never shown, and one still being opened is
+    // placed once it is in the main window.
     if (area == nullptr) {
         m_normal = wanted;
         return;
     }
-    {
+    // Until the main window is shown its area has no size of its own yet: the rectangle is kept
+    // as it is, rather than cut to the stand-in size of a widget never laid out.
+    if (area->isVisible()) {
         const QRect client = area->viewport()->rect();
         wanted.setWidth(std::min(wanted.width(), client.width()));
         wanted.setHeight(std::min(wanted.height(), client.height()));
@@ -140,6 +143,8 @@ bool ChildFrame::SaveAs() {
 
 bool ChildFrame::SaveModified() {
     if (!m_document->IsModified()) return true;
+    // The question names a document: the user sees the one it is about (Exit asks for each).
+    if (QMdiArea* area = mdiArea()) area->setActiveSubWindow(this);
     m_document->BlankTitleMark();
     std::string name = m_host->GetTitle();
     while (!name.empty() && name.back() == ' ')

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <stdexcept>
 
 namespace {
 
@@ -70,6 +71,8 @@ int32_t PrintDocumentView(TessaryView& view, QPrinter& printer) {
     try {
         // Holds the job's painter open from the first page to the last.
         PrinterLevel job(*port, view, printer);
+        // Pages drawn on nothing are no print: the caller reports it.
+        if (!port->IsBound()) throw std::runtime_error("the printer cannot be drawn on");
         const int32_t margin = port->GetPrintMargin();
         PrintLayout layout(Rect(margin, margin, margin + port->GetColumnWidth(),
                                 margin + port->GetPrintableHeight()));

@@ -220,6 +220,11 @@ void MainFrame::closeEvent(QCloseEvent* event) {
     QMainWindow::closeEvent(event);
 }
 
+void MainFrame::DropKernelOffers() {
+    for (ChildFrame* child : Frames())
+        child->View()->DropOffers();
+}
+
 void MainFrame::SetStatusText(const QString& text) {
     m_message->setText(text);
 }

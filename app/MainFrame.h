@@ -46,6 +46,8 @@ public:
     // The kernel session opens and closes the palette as kernels start and end.
     void CreateConstantsPalette();
     void DestroyConstantsPalette();
+    // The kernel is gone: every document drops the offers it made, and their status text.
+    void DropKernelOffers();
 
     bool UpdateCommand(int32_t id, CommandState& state) override;
     void RunCommand(int32_t id) override;

@@ -168,6 +168,10 @@ void QtSessionHost::SetConstantCheck(char letter, bool checked) {
         frame->Constants()->SetLetterCheck(letter, checked);
 }
 
+void QtSessionHost::KernelGone() {
+    if (MainFrame* frame = m_frame()) frame->DropKernelOffers();
+}
+
 NodePtr QtSessionHost::AnswerKernelRequest(int32_t number, NodePtr argument) {
     // Windows open only on the GUI thread; a question that reaches the host anywhere else
     // (a start-up still on its own thread) is cancelled rather than shown from there.

@@ -69,6 +69,7 @@ public:
     void CloseConstantsPalette() override;
     bool IsConstantsPaletteOpen() const override;
     void SetConstantCheck(char letter, bool checked) override;
+    void KernelGone() override;
 
     // The kernel's questions to the user, each in its modal window (KernelRequests.h); one
     // that arrives off the GUI thread is cancelled.

@@ -6,6 +6,7 @@
 #include "app/LinkDialog.h"
 #include "app/MainFrame.h"
 #include "app/MathElements.h"
+#include "app/PlotElements.h"
 #include "app/QtClipboardPort.h"
 #include "app/QtSessionHost.h"
 #include "app/TessaryView.h"
@@ -13,6 +14,7 @@
 #include "app/WindowHost.h"
 #include "document/TessaryDoc.h"
 #include "document/TextFontPrefs.h"
+#include "export/ExportServices.h"
 #include "expr/symbols/BuiltinNames.h"
 #include "kernel/KernelSession.h"
 #include "mathbox/DrawingServices.h"
@@ -98,6 +100,14 @@ bool TessaryApp::InitInstance(const QStringList& arguments) {
     // The math boxes: their stored kinds, the box factory and their Element commands.
     m_mathElements = std::make_unique<MathElements>();
     m_linkElement = std::make_unique<LinkElement>();
+    // The plots: their stored kinds, primitives and graphics nodes and their Element command.
+    m_plotElements = std::make_unique<PlotElements>();
+    // The export writers, which enable the Export commands; notebook formulas are converted by
+    // the kernel.
+    m_exports = std::make_unique<ExportServices>([this](const ExprNode& node) {
+        auto* session = dynamic_cast<kernel::KernelSession*>(m_session.get());
+        return session ? session->ToStandardFormText(node) : std::string("Error");
+    });
 
     const CommandLine line = ParseCommandLine(arguments);
     m_headless = line.action == CommandLine::Action::Print;
@@ -156,7 +166,6 @@ ChildFrame* TessaryApp::MakeFrame() {
     auto* child = new ChildFrame([this](const QString& text) { Message(text); });
     child->pathUsed = [this](const QString& path) { AddRecentFile(path); };
     child->sharedPrinter = [this]() -> QPrinter& { return Printer(); };
-    if (m_mainFrame) m_mainFrame->AddFrame(child);
     return child;
 }
 
@@ -170,15 +179,20 @@ ChildFrame* TessaryApp::OpenDocument(const QString& path) {
             }
         }
     }
+    // The window joins the others only once its document has loaded: a failed open leaves
+    // every window, the main title and the focus as they were.
     ChildFrame* child = MakeFrame();
     if (!child->Document().OnOpenDocument(wanted.toStdString())) {
-        // Nothing of the failed document was modified: the window goes without a question.
         delete child;
         return nullptr;
     }
     child->Host().SetPathName(wanted.toStdString());
     AddRecentFile(wanted);
-    if (m_mainFrame) child->showMaximized();
+    if (m_mainFrame) {
+        m_mainFrame->AddFrame(child);
+        child->SetFrameRect(child->GetFrameRect());
+        child->showMaximized();
+    }
     return child;
 }
 
@@ -212,6 +226,8 @@ int TessaryApp::ExitInstance() {
     // The clipboard's cache holds characters of the style manager's faces: it goes first.
     m_clipboard.reset();
     m_linkElement.reset();
+    m_exports.reset();
+    m_plotElements.reset();
     m_mathElements.reset();
     m_drawing.reset();
     m_textPrefs.reset();
@@ -240,6 +256,7 @@ ChildFrame* TessaryApp::NewDocument() {
     const QString title =
         open == 0 ? QStringLiteral("Untitled") : QStringLiteral("Untitled %1").arg(open + 1);
     ChildFrame* child = MakeFrame();
+    m_mainFrame->AddFrame(child);
     child->Host().SetTitle(title.toStdString());
     child->Document().OnNewDocument();
     child->SetFrameRect(child->Document().GetSettings().placement);

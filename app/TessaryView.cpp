@@ -13,6 +13,7 @@
 #include "mathbox/parser/ExprHolder.h"
 #include "mathbox/parser/ExprParser.h"
 #include "platform/Cp1252.h"
+#include "plot/PlotComp.h"
 
 #include <QContextMenuEvent>
 
@@ -58,13 +59,13 @@ ExprNode* TessaryView::DesignatedNode(ExprNode& tree, const DocRange& selection)
 
 void TessaryView::SetSelection(const DocRange& range, bool redraw) {
     BaseView::SetSelection(range, redraw);
-    m_popup.reset();
+    DropOffers();
     // A drag asks once, for where it ends, rather than at every mouse move.
     if (!IsTracking() && range.IsInnerSpanInTextParagraph()) OfferChoices(range);
 }
 
 bool TessaryView::DoAction(OwnedAction action, bool typing) {
-    m_popup.reset();
+    DropOffers();
     m_aborted = false;
     const bool done = BaseView::DoAction(std::move(action), typing);
     // The calculation clears its "Working" when it ends; the interrupt stays said.
@@ -106,9 +107,39 @@ void TessaryView::OfferChoices(const DocRange& selection) {
     SetStatusText(status);
 }
 
+void TessaryView::DropOffers() {
+    if (m_popup == nullptr) return;
+    m_popup.reset();
+    SetStatusText(QString());
+}
+
+void TessaryView::ComputePlot(PlotComp& plot) {
+    kernel::KernelSession* session = Kernel();
+    if (session == nullptr || !session->IsConnected() || session->IsBusy()) {
+        SetStatusText(QStringLiteral("Graphing Error"));
+        return;
+    }
+    NodePtr request;
+    {
+        MessageHostScope messages(*session, m_document.GetHost());
+        ParseFailed = false;
+        request = NodePtr(plot.ToExpression());
+    }
+    if (!request || ParseFailed) {
+        ParseFailed = false;
+        SetStatusText(QStringLiteral("Parse Error"));
+        return;
+    }
+    NodePtr answer = session->ComputePlot(*request);
+    // A failure answer leaves the plot as it was.
+    const bool computed = plot.SetResult(std::move(answer));
+    if (!computed) SetStatusText(QStringLiteral("Graphing Error"));
+    PlotChanged(plot, computed);
+}
+
 void TessaryView::RunChoice(ChoicePopup::PendingAction action) {
     if (action == nullptr) return;
-    m_popup.reset();
+    DropOffers();
     DoAction(std::move(action));
 }
 

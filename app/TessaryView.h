@@ -45,6 +45,8 @@ public:
 
     // The pending kernel offers for the selection; null when there are none.
     ChoicePopup* Popup() const { return m_popup.get(); }
+    // Drops the pending offers, and the status bar's word for them.
+    void DropOffers();
     // The installed kernel session, or null while the program has none of its own.
     static kernel::KernelSession* Kernel();
     // The node of `tree` that the selection designates, flagged as the one the kernel is
@@ -56,6 +58,7 @@ public:
 
 protected:
     void OnChar(const KeyInput& key) override;
+    void ComputePlot(PlotComp& plot) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:

@@ -17,6 +17,7 @@
 #include "mathbox/actions/TAction.h"
 #include "mathbox/actions/TypingAction.h"
 #include "platform/Cp1252.h"
+#include "plot/PlotComp.h"
 
 #include <QCursor>
 #include <QMouseEvent>
@@ -376,6 +377,7 @@ void BaseView::mousePressEvent(QMouseEvent* event) {
                                                        static_cast<RefComp*>(top)));
             return;
         }
+        if (PressPlot(point)) return;
     }
     m_undo.EndTyping();
     m_tracker = std::make_unique<RangeTracker>(*this, *m_page, bits);
@@ -403,7 +405,9 @@ void BaseView::UpdateCursor(QPoint client) {
     const Point point = DocumentPoint(client);
     const TextComp* top = m_page->FindAt(point);
     Qt::CursorShape shape = Qt::IBeamCursor;
-    if (top != nullptr && top->GetTypeTag() == tags::Reference) {
+    const auto* plot = dynamic_cast<const PlotComp*>(top);
+    const bool onPlot = plot != nullptr && (plot->InPicture(point) || plot->HitButtons(point));
+    if (onPlot || (top != nullptr && top->GetTypeTag() == tags::Reference)) {
         shape = Qt::PointingHandCursor;
     } else {
         switch (m_page->PosFromPoint(point, true).LoadCursor()) {
@@ -455,6 +459,10 @@ void BaseView::mouseDoubleClickEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton || m_page == nullptr || !CanEdit())
         return QAbstractScrollArea::mouseDoubleClickEvent(event);
     EndTracking();
+    if (PlotComp* plot = SelectedPlot()) {
+        EditPlotOptions(*plot);
+        return;
+    }
     const DocPos pos = m_page->PosFromPoint(DocumentPoint(event->position().toPoint()), true);
     if (pos.kind == DocPos::kNone) return;
     DoAction(MakeAction<SelectWordAction>(*this, DocRange::Caret(pos)));

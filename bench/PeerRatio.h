@@ -34,12 +34,12 @@ public:
 
     void Finalize() override {
         ConsoleReporter::Finalize();
-        std::printf("\n%-40s %12s %12s %8s\n", "case", m_subject.c_str(), m_peer.c_str(), "ratio");
+        std::printf("\n%-48s %12s %12s %8s\n", "case", m_subject.c_str(), m_peer.c_str(), "ratio");
         for (const auto& [name, sides] : m_times) {
             const auto subject = sides.find(m_subject);
             const auto peer = sides.find(m_peer);
             if (subject == sides.end() || peer == sides.end() || peer->second <= 0) continue;
-            std::printf("%-40s %12.3f %12.3f %8.2f\n", name.c_str(), subject->second, peer->second,
+            std::printf("%-48s %12.3f %12.3f %8.2f\n", name.c_str(), subject->second, peer->second,
                         subject->second / peer->second);
         }
         std::fflush(stdout);

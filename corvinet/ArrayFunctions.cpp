@@ -60,6 +60,50 @@ constexpr std::size_t roundUp(std::size_t n) {
     return (n + 15) & ~std::size_t{15};
 }
 
+// Memory from the environment for numbers as they arrive. It grows with what arrives, never by
+// the count the peer announces, but by steps of four up to that count: an honest list ends in a
+// block of exactly its size, which is handed out as it is, and is copied only while small. Nothing
+// is zero-filled, since every byte handed out was read.
+class ArrivalBuffer {
+public:
+    ArrivalBuffer(QKENV env, std::size_t announced) : m_env(env), m_announced(announced) {}
+    ~ArrivalBuffer() { m_env->free(m_data); }
+    ArrivalBuffer(const ArrivalBuffer&) = delete;
+    ArrivalBuffer& operator=(const ArrivalBuffer&) = delete;
+
+    // Room for `bytes` more after the filled part; null when memory runs out.
+    uint8_t* room(std::size_t bytes) {
+        const std::size_t need = m_size + bytes;
+        if (need > m_capacity) {
+            constexpr std::size_t kFirst = 64 * 1024;
+            const std::size_t step = std::max(kFirst, m_capacity * 4);
+            const std::size_t capacity = std::max(need, std::min(step, m_announced));
+            auto* grown = static_cast<uint8_t*>(m_env->allocate(capacity));
+            if (!grown) return nullptr;
+            if (m_size) std::memcpy(grown, m_data, m_size);
+            m_env->free(m_data);
+            m_data = grown;
+            m_capacity = capacity;
+        }
+        return m_data + m_size;
+    }
+    void filled(std::size_t bytes) { m_size += bytes; }
+    const uint8_t* data() const { return m_data; }
+    // Hands the block over to the caller (one from the environment even when nothing arrived).
+    void* release() {
+        void* block = m_data ? m_data : m_env->allocate(0);
+        m_data = nullptr;
+        return block;
+    }
+
+private:
+    QKENV m_env;
+    std::size_t m_announced;
+    uint8_t* m_data = nullptr;
+    std::size_t m_size = 0;
+    std::size_t m_capacity = 0;
+};
+
 // Reads a whole array into one block from the environment: the leaves (laid out as `layout`
 // says; with no code, in the code the first leaf arrives in), then the dimensions, the head
 // pointers and the head texts. The block is the data pointer, which the array disown functions
@@ -77,14 +121,17 @@ LinkError getArray(QKLINK link, GetState& get, LeafLayout layout, void** data, i
     if (layout.wireSize <= 0 && shape.leaves > 0) return QKERR_GET_SEQUENCE;
 
     constexpr int64_t kChunk = 4096;
-    ByteVector wire{PairAllocator<uint8_t>(link->linkEnv->memory)};
+    ArrivalBuffer wire(link->env(),
+                       static_cast<std::size_t>(shape.leaves) * std::size_t(layout.wireSize));
     while (shape.leavesLeft() > 0) {
         const int64_t n = std::min(kChunk, shape.leavesLeft());
-        const std::size_t at = wire.size();
-        wire.resize(at + static_cast<std::size_t>(n * layout.wireSize));
-        if (const LinkError rc = shape.readLeaves(link->stream, get, layout.code, layout.wireSize,
-                                                  wire.data() + at, n))
+        const auto bytes = static_cast<std::size_t>(n * layout.wireSize);
+        uint8_t* at = wire.room(bytes);
+        if (!at) return QKERR_OUT_OF_MEMORY;
+        if (const LinkError rc =
+                shape.readLeaves(link->stream, get, layout.code, layout.wireSize, at, n))
             return rc;
+        wire.filled(bytes);
     }
 
     const auto levels = static_cast<std::size_t>(shape.depth());
@@ -164,25 +211,23 @@ int32_t getList(QKLINK link, uint8_t code, void** data, int32_t* count) {
         const TextToken* head = nullptr;
         if (const LinkError rc = get.holdText(link->stream, true, head)) return rc;
         get.release();
-        ByteVector values(PairAllocator<uint8_t>(link->linkEnv->memory));
+        ArrivalBuffer values(link->env(), static_cast<std::size_t>(n) * std::size_t(size));
         constexpr int64_t kChunk = 4096;
         for (int64_t i = 0; i < n;) {
-            const std::size_t at = values.size();
             const int64_t want = std::min(n - i, kChunk);
-            values.resize(at + static_cast<std::size_t>(want * size));
-            uint8_t* out = values.data() + at;
+            uint8_t* out = values.room(static_cast<std::size_t>(want * size));
+            if (!out) return LinkError{QKERR_OUT_OF_MEMORY};
             int64_t taken = 0;
             if (const LinkError rc = get.takeRun(link->stream, code, out, want, taken)) return rc;
             if (taken == 0) {
                 if (const LinkError rc = get.getNumber(link->stream, code, out)) return rc;
                 taken = 1;
             }
-            values.resize(at + static_cast<std::size_t>(taken * size));
+            values.filled(static_cast<std::size_t>(taken * size));
             i += taken;
         }
-        void* result = link->env()->allocate(values.size());
+        void* result = values.release();
         if (!result) return LinkError{QKERR_OUT_OF_MEMORY};
-        if (!values.empty()) std::memcpy(result, values.data(), values.size());
         *data = result;
         *count = static_cast<int32_t>(n);
         return 0;

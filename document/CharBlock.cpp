@@ -25,7 +25,7 @@ void CharBlock::Write(DocStream& stream) const {
 
 void CharBlock::Read(DocStream& stream) {
     const int32_t face = stream.ReadShort();
-    if (face < 0 || face >= kFaceCount) stream.Fail("character block face number out of range");
+    if (face < 0 || face >= kFaceCount) stream.Fail();
     m_face = face;
     stream.ReadStr255(m_text, m_face == kSymbolFace);
 }

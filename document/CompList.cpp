@@ -442,7 +442,7 @@ void CompList::Write(DocStream& stream) const {
 
 void CompList::Read(DocStream& stream) {
     const int32_t count = stream.ReadLong();
-    if (count < 0) stream.Fail("negative record count in a component list");
+    if (count < 0) stream.Fail();
     // The children gather in a vector and join the list at the end: the children array grows by
     // at most 32 slots at a time, so adding a long stored list to it piece by piece would copy
     // it over and over (a one-paragraph file of a few megabytes would take minutes to load).

@@ -307,7 +307,9 @@ void CompSequence::Write(DocStream& stream, bool flushEach) const {
 }
 
 void CompSequence::Read(DocStream& stream) {
+    const int32_t countAt = stream.GetPosition();
     const int32_t count = stream.ReadLong();
+    if (count < 0) stream.Fail(countAt);
     for (int32_t k = 0; k < count; ++k) {
         auto para = std::make_unique<ParaComp>();
         para->Read(stream);

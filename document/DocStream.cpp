@@ -263,25 +263,32 @@ int32_t DocStream::CurrentLimit() {
 
 void DocStream::RequireBytes(int64_t count) {
     const int64_t remaining = int64_t{CurrentLimit()} - GetPosition();
-    if (count < 0 || count > remaining)
-        Fail("a count of " + std::to_string(count) + " bytes where " +
-             std::to_string(remaining < 0 ? 0 : remaining) + " remain");
+    if (count < 0 || count > remaining) Fail();
 }
 
-void DocStream::Fail(std::string_view what) {
-    throw FileException(FileException::Cause::BadFormat, -1,
-                        "damaged document at offset " + std::to_string(GetPosition()) + ": " +
-                            std::string(what));
+void DocStream::RequireEnd() {
+    if (GetPosition() != CurrentLimit()) Fail();
+}
+
+void DocStream::Fail(int64_t byte) {
+    const bool inRecord = m_readDepth > 0;
+    FailInRecord(byte, inRecord ? m_recordHeads[m_readDepth - 1] : 0, inRecord);
+}
+
+// The person learns what is wrong and where; the record's tag is the one internal name that
+// helps anyone who looks at the bytes.
+void DocStream::FailInRecord(int64_t byte, uint32_t head, bool inRecord) {
+    if (byte < 0) byte = GetPosition();
+    std::string text = "The document is damaged at byte " + std::to_string(byte);
+    if (inRecord) text += " (record " + DescribeTag(TypeTag::FromValue(head)) + ")";
+    throw FileException(FileException::Cause::BadFormat, -1, text + ".");
 }
 
 int32_t DocStream::ReadRecordEnd(uint32_t head) {
     const int32_t lengthPosition = GetPosition();
     const int32_t length = ReadLong();
     const int64_t end = int64_t{lengthPosition} + length;
-    if (length < kLengthFieldSize || end > CurrentLimit())
-        Fail("record " + DescribeTag(TypeTag::FromValue(head)) + " claims a length of " +
-             std::to_string(length) + " bytes from offset " + std::to_string(lengthPosition) +
-             ", outside its room");
+    if (length < kLengthFieldSize || end > CurrentLimit()) FailInRecord(lengthPosition, head, true);
     return static_cast<int32_t>(end);
 }
 
@@ -294,7 +301,8 @@ auto DocStream::ReadFramed(Create&& create) {
         m_stream.SetPosition(end);
         return object;
     }
-    if (m_readDepth >= kMaxDepth) Fail("records nest deeper than " + std::to_string(kMaxDepth));
+    if (m_readDepth >= kMaxDepth) FailInRecord(-1, head, true); // nested past any real document
+    m_recordHeads[m_readDepth] = head;
     m_recordEnds[m_readDepth++] = end;
     struct Pop {
         int32_t& depth;
@@ -302,9 +310,7 @@ auto DocStream::ReadFramed(Create&& create) {
     } pop{m_readDepth};
     object->Read(*this);
     const int32_t at = GetPosition();
-    if (at > end)
-        Fail("a record body ran " + std::to_string(at - end) + " bytes past its end at " +
-             std::to_string(end));
+    if (at > end) Fail(end); // the body ran past its record
     // A body shorter than its record was written by a later version: skip what it added.
     if (at < end) m_stream.SetPosition(end);
     return object;

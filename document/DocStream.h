@@ -96,11 +96,16 @@ public:
     // left in the record being read (or in the stream outside any record). Call it before
     // allocating for the count.
     void RequireBytes(int64_t count);
-    // Fails the load (BadFormat), naming `what` and the current offset.
-    [[noreturn]] void Fail(std::string_view what);
+    // Fails the load (BadFormat) with a message for a person: the byte where the damage is
+    // (the current one when `byte` is negative) and the record being read there, if any.
+    [[noreturn]] void Fail(int64_t byte = -1);
+    // The byte the next read takes.
+    int32_t GetPosition();
+    // Fails the load unless everything up to the end of the record being read (or of the
+    // stream, outside any record) has been read: records must cover what holds them.
+    void RequireEnd();
 
 private:
-    int32_t GetPosition();
     // A record: `head` (a tag or a type code), a patched length, the object's body.
     template <typename Object>
     void WriteFramed(uint32_t head, const Object& object);
@@ -115,6 +120,7 @@ private:
     // Reads a record's length field and checks it against the enclosing record; returns the
     // record's end.
     int32_t ReadRecordEnd(uint32_t head);
+    [[noreturn]] void FailInRecord(int64_t byte, uint32_t head, bool inRecord);
     // Where the record being read ends, or the stream's end outside any record.
     int32_t CurrentLimit();
 
@@ -135,7 +141,8 @@ private:
     std::array<uint32_t, kMaxDepth> m_chunkCounts{};
     int32_t m_depth = -1;
 
-    // The reading side: the end of every record being read, innermost last.
+    // The reading side: the end and the head of every record being read, innermost last.
     std::array<int32_t, kMaxDepth> m_recordEnds{};
+    std::array<uint32_t, kMaxDepth> m_recordHeads{};
     int32_t m_readDepth = 0;
 };

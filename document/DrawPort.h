@@ -15,6 +15,7 @@
 #include "platform/Installed.h"
 
 #include <cstdint>
+#include <span>
 #include <vector>
 
 class Region;
@@ -114,6 +115,9 @@ public:
     virtual void DrawFrame(const Rect& rect) = 0;
     virtual void EraseRect(const Rect& rect) = 0;
     virtual void InvertDocRect(const Rect& rect) = 0;
+    // A curve: connected segments through the points, in a 0x00BBGGRR colour and smoothed
+    // where the target can; the pen ends on the last point. By default plain lines.
+    virtual void DrawPolyline(std::span<const Point> points, uint32_t color);
 
     // --- Regions, taken as given in the target's coordinates ---
     // Inverts the region, or frames it one pixel wide in gray when `frame` is set.

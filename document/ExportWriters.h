@@ -68,6 +68,9 @@ public:
     virtual void WriteDisplayEquation(ParaComp& para) = 0;
     // A paragraph that holds only a picture or only a plot becomes one image.
     virtual void WriteImageParagraph(ParaComp& para) = 0;
+
+    // Read after the export: the picture files that could not be written.
+    virtual PictureFailures GetPictureFailures() const { return {}; }
 };
 
 // XHTML with MathML. A dry run with images off finds the first formula that does not parse;

@@ -10,9 +10,16 @@
 #include "document/Str255.h"
 
 #include <cstdint>
+#include <string>
 
 class RefSource;
 class TextComp;
+
+// The picture files an export could not write: how many, and the first one's path.
+struct PictureFailures {
+    int32_t count = 0;
+    std::string first;
+};
 
 class LatexWriter {
 public:
@@ -30,11 +37,6 @@ public:
     // A reference to a numbered paragraph's number; `otherDocument` when it lies in another
     // document.
     virtual void WriteReference(const RefSource& target, bool otherDocument) = 0;
-    // A link: where it leads and the text it shows.
-    virtual void WriteLink(const Str255& target, const Str255& shown) = 0;
-    // A picture of the given size in points, from its recorded bytes.
-    virtual void WritePicture(int32_t widthPoints, int32_t heightPoints,
-                              const PictureBytes& picture) = 0;
 
     // The preamble: the document class and packages, then the page numbering of the settings.
     virtual void WriteHeader(bool numberPages, int32_t firstPage) = 0;
@@ -49,4 +51,15 @@ public:
     // An equation paragraph that is one unreferenced equation set, written as one block.
     virtual void BeginEquationBlock() = 0;
     virtual void EndEquationBlock() = 0;
+
+    // A link shows its text (cp1252); writers that keep links also write the target.
+    virtual void WriteLink(const Str255& /*target*/, const Str255& shown) {
+        WriteRaw(shown.GetCString());
+    }
+    // A picture of `width` by `height` points; its bytes (null for none) go to a file beside
+    // the export.
+    virtual void WriteImage(int32_t /*width*/, int32_t /*height*/,
+                            const PictureBytes* /*picture*/) {}
+    // Read after the export: the picture files that could not be written.
+    virtual PictureFailures GetPictureFailures() const { return {}; }
 };

@@ -152,7 +152,7 @@ void MetaPictComp::WriteLatex(LatexWriter& writer) {
         return static_cast<int32_t>(int64_t{himetric} * 72 / 2540);
     };
     writer.WriteRaw("\\fbox{$");
-    writer.WritePicture(points(m_frame.width), points(m_frame.height), m_picture);
+    writer.WriteImage(points(m_frame.width), points(m_frame.height), &m_picture);
     writer.WriteRaw("$} ");
 }
 

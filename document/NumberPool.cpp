@@ -48,7 +48,7 @@ void NumberPool::Write(DocStream& stream) const {
 void NumberPool::Read(DocStream& stream) {
     const int32_t highest = stream.ReadLong();
     const int32_t count = stream.ReadLong();
-    if (count < 0) stream.Fail("number pool: negative count of free numbers");
+    if (count < 0) stream.Fail();
     stream.RequireBytes(4 * static_cast<int64_t>(count));
     std::vector<int32_t> free;
     free.reserve(static_cast<size_t>(count));

@@ -1,11 +1,15 @@
 #pragma once
 
-// What the insert-expression action asks of a plot component: a new expression list at the end
-// of its lists, and taking the last one away again. The plot components implement it next to
-// the component contract; the model reaches them only through here.
+// What the actions ask of a plot component: a new expression list at the end of its lists, and
+// taking the last one away again (the insert-expression action); taking the kernel's answer for
+// the plot, and trading computed graphics with a copy (the calculations and their undo). The plot
+// components implement it next to the component contract; the model reaches them only through
+// here.
 
 #include "document/OwningArray.h"
 #include "document/TextComp.h"
+
+#include <memory>
 
 class PlotShape {
 public:
@@ -15,6 +19,13 @@ public:
     virtual void AppendExpressionList(CompArray contents) = 0;
     // Removes the last expression list, when the plot has one.
     virtual void RemoveLastExpressionList() = 0;
+    // Takes the kernel's answer for the plot: a plot request answered with its graphics, or
+    // the graphics alone. False when the answer holds no graphics for this plot (a failure
+    // symbol, an error): the plot then keeps what it showed. Answers false by default.
+    virtual bool SetResult(std::unique_ptr<ExprNode> /*answer*/) { return false; }
+    // Exchanges the computed graphics with `other`, a plot of the same kind (a copy the caller
+    // holds), so that undo and redo move them back and forth. Nothing by default.
+    virtual void SwapGraphics(TextComp& /*other*/) {}
 };
 
 // The plot shape of a component, or null when it is no plot.

@@ -196,23 +196,28 @@ void CTessaryDoc::WriteHeader(DocStream& stream) {
     m_defaults->Write(stream);
 }
 
-void CTessaryDoc::ReadHeader(DocStream& stream) {
-    if (stream.ReadLong() > kFormatVersion) m_host.ShowMessage(kLaterVersionMessage);
+bool CTessaryDoc::ReadHeader(DocStream& stream) {
+    const bool later = stream.ReadLong() > kFormatVersion;
+    const int32_t countAt = stream.GetPosition();
     const int16_t records = stream.ReadShort();
+    if (records < 0) stream.Fail(countAt);
     for (int16_t i = 0; i < records; ++i) {
         const int16_t kind = stream.ReadShort();
+        const int32_t lengthAt = stream.GetPosition();
         const int32_t length = stream.ReadLong();
-        if (length < 0) stream.Fail("header record with a negative length");
+        if (length < 0) stream.Fail(lengthAt);
         stream.RequireBytes(length);
         if (kind == kPool || kind == kSettings || kind == kDefaults)
             ReadHeaderRecord(stream, kind, length);
         else
             stream.Skip(length);
     }
+    return later;
 }
 
 void CTessaryDoc::ReadHeaderRecord(DocStream& stream, int16_t kind, int32_t length) {
     // The body is read from its own bytes, so no field can reach into the next record.
+    const int32_t bodyAt = stream.GetPosition();
     std::vector<uint8_t> body(static_cast<size_t>(length));
     stream.ReadBytes(body.data(), length);
     MemoryStream bytes(static_cast<const void*>(body.data()), length);
@@ -231,9 +236,8 @@ void CTessaryDoc::ReadHeaderRecord(DocStream& stream, int16_t kind, int32_t leng
             defaults.Read(record);
             *m_defaults = defaults;
         }
-    } catch (const platform::FileException& e) {
-        stream.Fail("header record of kind " + std::to_string(kind) + " (" +
-                    std::to_string(length) + " bytes): " + e.what());
+    } catch (const platform::FileException&) {
+        stream.Fail(bodyAt + std::min(record.GetPosition(), length));
     }
 }
 
@@ -244,9 +248,11 @@ void CTessaryDoc::WriteContents(DocStream& stream, bool commitEach) {
 }
 
 void CTessaryDoc::ReadContents(DocStream& stream) {
-    ReadHeader(stream);
+    const bool later = ReadHeader(stream);
     m_body->Read(stream);
+    stream.RequireEnd();
     ReconcileIdentities();
+    if (later) m_host.ShowMessage(kLaterVersionMessage);
 }
 
 int32_t CTessaryDoc::WriteFile(platform::File& file) {
@@ -312,7 +318,16 @@ bool CTessaryDoc::OnOpenDocument(const std::string& path) {
             if (file.GetLength() > 0) {
                 FileInStream in(file);
                 DocStream reader(in);
-                ReadContents(reader);
+                try {
+                    ReadContents(reader);
+                } catch (const platform::FileException& e) {
+                    if (e.GetCause() != platform::FileException::Cause::EndOfFile) throw;
+                    // Said for a person, as the damage inside the file is.
+                    throw platform::FileException(
+                        e.GetCause(), -1,
+                        "The document is damaged: it ends early, at byte " +
+                            std::to_string(in.GetSize()) + ".");
+                }
                 m_lastFileSize = in.GetSize();
             }
         });

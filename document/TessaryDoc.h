@@ -19,6 +19,7 @@
 #include "document/DocBody.h"
 #include "document/DocSettings.h"
 #include "document/DocumentHost.h"
+#include "document/LatexWriter.h"
 #include "document/NumberPool.h"
 #include "document/ParaDocument.h"
 
@@ -96,14 +97,16 @@ public:
     // view's current placement) and the creation defaults, each as kind, length and body.
     void WriteHeader(DocStream& stream);
     // Reads each record within its length: a shorter record is a damaged file, a longer one's
-    // surplus is skipped, and records of other kinds are skipped whole. A later version is
-    // read after a warning.
-    void ReadHeader(DocStream& stream);
+    // surplus is skipped, and records of other kinds are skipped whole. True when a later
+    // version wrote the file (the caller warns once the file has loaded).
+    bool ReadHeader(DocStream& stream);
 
     // The whole file: the header, then the paragraphs, committing after the header and after
     // every paragraph when asked.
     void WriteContents(DocStream& stream, bool commitEach);
-    // Reads a whole file into the emptied document and makes the identities unique.
+    // Reads a whole file into the emptied document and makes the identities unique. The
+    // records must cover the file exactly: anything else is not a document of ours, or a
+    // damaged one.
     void ReadContents(DocStream& stream);
 
     // Export commands (the ids in ExportWriters.h). Enabled while the installed factory makes
@@ -113,6 +116,8 @@ public:
     bool OnExport(int32_t command);
     // The file name an export proposes for a document of that title.
     static std::string ProposeExportName(const std::string& title, int32_t command);
+    // What an export that could not write some of its picture files tells afterwards.
+    static std::string PictureFailureMessage(const PictureFailures& failures);
 
     DocBody& GetBody() const { return *m_body; }
     DocSettings& GetSettings() const { return *m_settings; }

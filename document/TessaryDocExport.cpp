@@ -120,28 +120,36 @@ bool CTessaryDoc::OnExport(int32_t command) {
     const Str255 baseName = ToShortString(fileTitle);
     ExportWriterFactory& factory = *gExportWriters.Get();
 
+    // The picture files the real pass could not write, reported once it has ended.
+    PictureFailures pictures;
     // One pass of the command's writer over `stream`; the position of the first formula that
     // could not be converted, or nothing.
     auto runPass = [&](ByteStream& stream, bool images) -> std::optional<DocPos> {
         switch (command) {
         case exportcmd::kLatex:
         case exportcmd::kTechExplorer: {
-            auto writer = command == exportcmd::kLatex
-                              ? factory.MakeLatex(stream, baseName, directory)
-                              : factory.MakeTechExplorer(stream, baseName, directory);
-            m_body->WriteLatex(*Made(std::move(writer)));
+            auto writer = Made(command == exportcmd::kLatex
+                                   ? factory.MakeLatex(stream, baseName, directory)
+                                   : factory.MakeTechExplorer(stream, baseName, directory));
+            m_body->WriteLatex(*writer);
+            pictures = writer->GetPictureFailures();
             return std::nullopt;
         }
         case exportcmd::kNotebook:
             return m_body->WriteNotebook(*Made(factory.MakeNotebook(stream)));
-        case exportcmd::kMathML:
-            return m_body->WriteXhtml(
-                *Made(factory.MakeXhtml(stream, baseName, baseName, directory, images)));
+        case exportcmd::kMathML: {
+            auto writer = Made(factory.MakeXhtml(stream, baseName, baseName, directory, images));
+            std::optional<DocPos> bad = m_body->WriteXhtml(*writer);
+            pictures = writer->GetPictureFailures();
+            return bad;
+        }
         default: {
             if (gDrawPort == nullptr) throw platform::Exception("no drawing layer to measure with");
-            m_body->WriteHtml(
-                *Made(factory.MakeHtml(stream, baseName, baseName, directory,
-                                       gDrawPort->GetColumnWidth(), gDrawPort->GetRightEdge())));
+            auto writer =
+                Made(factory.MakeHtml(stream, baseName, baseName, directory,
+                                      gDrawPort->GetColumnWidth(), gDrawPort->GetRightEdge()));
+            m_body->WriteHtml(*writer);
+            pictures = writer->GetPictureFailures();
             return std::nullopt;
         }
         }
@@ -165,7 +173,7 @@ bool CTessaryDoc::OnExport(int32_t command) {
     if (!RunReported(path, true, DocumentHost::Prompt::InvalidFileName,
                      [&] { file = std::make_unique<platform::AtomicFile>(path); }))
         return false;
-    return RunReported(path, true, DocumentHost::Prompt::FailedToSave, [&] {
+    const bool written = RunReported(path, true, DocumentHost::Prompt::FailedToSave, [&] {
         {
             ExportStream stream(file->GetFile(), kExportStep, kExportStep);
             runPass(stream, true);
@@ -173,4 +181,13 @@ bool CTessaryDoc::OnExport(int32_t command) {
         }
         file->Commit();
     });
+    if (written && pictures.count > 0) m_host.ShowMessage(PictureFailureMessage(pictures));
+    return written;
+}
+
+std::string CTessaryDoc::PictureFailureMessage(const PictureFailures& failures) {
+    const std::string count = std::to_string(failures.count);
+    return "The document was exported, but " + count +
+           (failures.count == 1 ? " picture file" : " picture files") +
+           " could not be written.\nThe first was " + failures.first + ".";
 }

@@ -118,12 +118,14 @@ void IntegrateNode::WriteMathML(MathMLWriter& writer) {
                          : m_upper          ? "mover"
                                             : nullptr;
     if (script) writer.WriteStartTag(script);
+    writer.WriteStartTag("mo");
     writer.WriteEntity("int");
+    writer.WriteEndTag("mo");
     if (m_lower) m_lower->WriteMathML(writer);
     if (m_upper) m_upper->WriteMathML(writer);
     if (script) writer.WriteEndTag(script);
     if (m_integrand) m_integrand->WriteMathML(writer);
-    writer.WriteRaw("d");
+    writer.WriteElement("mi", "d");
     if (m_variable) m_variable->WriteMathML(writer);
     writer.WriteEndTag("mrow");
 }
@@ -191,10 +193,11 @@ void DerivativeNode::BuildBoxes(BoxList& boxes, int32_t level) {
 
 void DerivativeNode::WritePrimeMark(MathMLWriter& writer) const {
     const int32_t primes = PrimeCount(Order());
+    // Marks are operators of their own: an msup holds elements, not bare text.
     if (primes == 2) {
-        writer.WriteEntity("#x2033");
+        writer.WriteElement("mo", "&#x2033;");
     } else if (primes == 1) {
-        writer.WriteEntity("#x2032");
+        writer.WriteElement("mo", "&#x2032;");
     } else {
         writer.BeginFenced("(", ")");
         if (Order()) Order()->WriteMathML(writer);

@@ -154,7 +154,10 @@ void FunctionNode::BuildBoxes(BoxList& boxes, int32_t level) {
 void FunctionNode::WriteMathML(MathMLWriter& writer) {
     if (const auto* derivative = dynamic_cast<const DerivativeNode*>(Head())) {
         writer.WriteStartTag("msup");
-        if (Argument()) Argument()->WriteMathML(writer);
+        if (Argument())
+            Argument()->WriteMathML(writer);
+        else
+            writer.WriteElement("mrow", "");
         derivative->WritePrimeMark(writer);
         writer.WriteEndTag("msup");
         return;
@@ -167,7 +170,9 @@ void FunctionNode::WriteMathML(MathMLWriter& writer) {
     } else if (Head()) {
         Head()->WriteMathML(writer);
     }
+    writer.WriteStartTag("mo");
     writer.WriteEntity("af");
+    writer.WriteEndTag("mo");
     // f(x + y) must not read as f x + y: an argument that is not an atom is fenced.
     if (Argument()) {
         const bool fenced = !Argument()->IsAtom();

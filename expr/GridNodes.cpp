@@ -47,18 +47,11 @@ void WriteCell(MathMLWriter& writer, ExprNode* node) {
 
 // One "mtr" per row of a grid given by its lines: rows are the lines themselves, or, for a grid
 // given by columns, the k-th entries of every line.
-void WriteRows(MathMLWriter& writer, const CompositeNode& grid, bool byColumns,
-               const char* firstRowAttribute) {
+void WriteRows(MathMLWriter& writer, const CompositeNode& grid, bool byColumns) {
     const std::vector<ExprNode*> lines = Items(const_cast<CompositeNode*>(&grid));
     const size_t rows = byColumns ? (lines.empty() ? 0 : Items(lines[0]).size()) : lines.size();
     for (size_t r = 0; r < rows; ++r) {
-        if (r == 0 && firstRowAttribute) {
-            writer.BeginStartTag("mtr");
-            writer.WriteAttribute(firstRowAttribute, "solid");
-            writer.CloseStartTag();
-        } else {
-            writer.WriteStartTag("mtr");
-        }
+        writer.WriteStartTag("mtr");
         if (byColumns) {
             for (ExprNode* column : lines)
                 WriteCell(writer, ItemAt(column, r));
@@ -102,7 +95,7 @@ void MatrixNode::BuildBoxes(BoxList& boxes, int32_t) {
 void MatrixNode::WriteMathML(MathMLWriter& writer) {
     writer.BeginFenced("[", "]");
     writer.WriteStartTag("mtable");
-    WriteRows(writer, *this, false, nullptr);
+    WriteRows(writer, *this, false);
     writer.WriteEndTag("mtable");
     writer.EndFenced();
 }
@@ -125,8 +118,11 @@ void TableNode::WriteMathML(MathMLWriter& writer) {
     writer.BeginStartTag("mtable");
     writer.WriteAttribute("columnlines", "solid");
     writer.WriteAttribute("frame", "solid");
+    // A line under the first row only: row lines belong to the table, one value per gap, the
+    // last repeated.
+    writer.WriteAttribute("rowlines", "solid none");
     writer.CloseStartTag();
-    WriteRows(writer, *this, true, "rowlines");
+    WriteRows(writer, *this, true);
     writer.WriteEndTag("mtable");
 }
 

@@ -70,6 +70,7 @@ NodePtr TakeFirst(NodePtr& chain) {
 } // namespace
 
 ServiceSlot<LinkErrorHandler> gLinkErrorHandler;
+ServiceSlot<GraphicsNodeReader> gGraphicsNodeReader;
 
 NodePtr ReadExprFromLink(QKLINK link) {
     return LinkReader(link).ReadExpr();
@@ -144,6 +145,12 @@ NodePtr LinkReader::ReadNumber(int32_t type) {
         if (value >= 1'000'000'000 || value <= -100'000'000)
             return std::make_unique<IntegerNode>(FormatInteger(value));
         return std::make_unique<MachineIntegerNode>(value);
+    }
+    if (type == QKTOK_REAL && m_plainReals) {
+        // Plot data: the value alone, got as a double by the link, with no text between.
+        double value = 0.0;
+        if (!QKGetDouble(m_link, &value)) return Fail();
+        return std::make_unique<MachineRealNode>(value);
     }
     std::string text;
     if (!ReadText(text)) return Fail();
@@ -264,6 +271,18 @@ void LinkReader::Skip(int64_t count) {
 NodePtr LinkReader::ReadHeadKind(int32_t row, int32_t count) {
     const SymbolRow& entry = *BuiltinSymbol(row);
     switch (entry.kind) {
+    case SymbolKind::kPlot2D:
+    case SymbolKind::kGraphics:
+    case SymbolKind::kGraphics3D:
+    case SymbolKind::kLine:
+    case SymbolKind::kText:
+    case SymbolKind::kPoint:
+    case SymbolKind::kPolygon:
+    case SymbolKind::kSurface:
+    case SymbolKind::kPlot3D:
+        if (GraphicsNodeReader* graphics = gGraphicsNodeReader.Get())
+            return graphics->Read(*this, static_cast<int32_t>(entry.kind), count);
+        break;
     case SymbolKind::kComplex: {
         NodePtr parts = ReadChain(count);
         NodePtr real = TakeFirst(parts);

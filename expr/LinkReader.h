@@ -7,9 +7,9 @@
 // class has no place for is read and dropped, what is missing stays empty. Nesting deeper than
 // kMaxDepth is skipped token by token and stands as an error node, so the link stays in step.
 // The first link error ends the read: it goes to the installed link-error handler, nothing
-// more is asked of the link, and every part not yet read becomes an error node. Heads whose classes
-// come later (graphics, calculus, grids) are read as plain applications of their symbol, which
-// keeps the link in step too.
+// more is asked of the link, and every part not yet read becomes an error node. The heads of plot
+// requests and graphics are read by the installed `GraphicsNodeReader`; while none is installed
+// they are read as plain applications of their symbol, which keeps the link in step too.
 
 #include "expr/ExprNode.h"
 #include "platform/Installed.h"
@@ -30,6 +30,21 @@ public:
 // The installed handler; not owned here.
 extern ServiceSlot<LinkErrorHandler> gLinkErrorHandler;
 
+class LinkReader;
+
+// Builds the nodes of plot requests and graphics, whose classes live in the plots subsystem,
+// which installs one with an `Installed` guard.
+class GraphicsNodeReader {
+public:
+    virtual ~GraphicsNodeReader() = default;
+    // The node for a head of symbol kind `kind` (the plot and graphics kinds) announcing `count`
+    // arguments, read through `reader`. It must consume exactly `count` arguments.
+    virtual NodePtr Read(LinkReader& reader, int32_t kind, int32_t count) = 0;
+};
+
+// The installed graphics reader; not owned here.
+extern ServiceSlot<GraphicsNodeReader> gGraphicsNodeReader;
+
 class LinkReader {
 public:
     static constexpr int32_t kMaxDepth = 400;
@@ -43,6 +58,9 @@ public:
     bool Failed() const { return m_failed; }
     // While set, every real becomes a machine real (the plots read their data so).
     void SetPlainReals(bool on) { m_plainReals = on; }
+    bool PlainReals() const { return m_plainReals; }
+    // Reads and drops `count` expressions.
+    void Discard(int32_t count);
 
 private:
     NodePtr ReadToken(int32_t type);
@@ -56,8 +74,6 @@ private:
     NodePtr ReadOne(int32_t count);
     // `head` applied to the next `count` arguments.
     NodePtr Apply(NodePtr head, int32_t count);
-    // Reads and drops `count` expressions.
-    void Discard(int32_t count);
     // Skips `count` expressions token by token, without building anything.
     void Skip(int64_t count);
     bool ReadText(std::string& out);

@@ -2,6 +2,17 @@
 
 #include "expr/LinkString.h"
 #include "expr/NumberText.h"
+#include "mathbox/CharTable.h"
+#include "platform/Cp1252.h"
+
+char16_t MarkupCharUnicode(uint8_t code, bool mathFace) {
+    const char16_t unicode =
+        mathFace ? InternalUnicode(MathCharIndex[code]) : platform::Cp1252ToUnicode(code);
+    const bool control =
+        (unicode < 0x20 && unicode != '\t' && unicode != '\n' && unicode != '\r') ||
+        (unicode >= 0x7F && unicode < 0xA0);
+    return control ? u'\uFFFD' : unicode;
+}
 
 void MathMLWriter::WriteStartTag(const char* name) {
     WriteRaw("<");
@@ -61,6 +72,9 @@ void MathMLWriter::WriteReal(double value) {
 }
 
 void MathMLWriter::WriteEscapedChar(char16_t code) {
+    if ((code < 0x20 && code != '\t' && code != '\n' && code != '\r') ||
+        (code >= 0x7F && code < 0xA0))
+        code = u'\uFFFD';
     switch (code) {
     case '"':
         WriteRaw("&quot;");
@@ -93,12 +107,12 @@ void MathMLWriter::WriteEscapedStr255(const Str255& text) {
 
 void MathMLWriter::WriteEscapedText(std::string_view text) {
     for (const char c : text)
-        WriteEscapedChar(TextCharUnicode(static_cast<uint8_t>(c)));
+        WriteEscapedChar(MarkupCharUnicode(static_cast<uint8_t>(c), false));
 }
 
 void MathMLWriter::WriteEscapedMathText(std::string_view text) {
     for (const char c : text)
-        WriteEscapedChar(MathCharUnicode(static_cast<uint8_t>(c)));
+        WriteEscapedChar(MarkupCharUnicode(static_cast<uint8_t>(c), true));
 }
 
 void MathMLWriter::WriteElement(const char* name, std::string_view text) {

@@ -10,6 +10,11 @@
 #include <string>
 #include <string_view>
 
+// The Unicode of a character byte for markup: text-face bytes are cp1252, math-face bytes the
+// math font's own codes. A control (other than tab, line feed and carriage return) becomes
+// U+FFFD: XML refuses controls, even as references.
+char16_t MarkupCharUnicode(uint8_t code, bool mathFace);
+
 class MathMLWriter {
 public:
     virtual ~MathMLWriter() = default;
@@ -36,9 +41,10 @@ public:
     void WriteLong(int32_t value);
     // The shortest form of six significant digits, as "%g" gives it.
     void WriteReal(double value);
-    // Markup characters as entities, codes of 128 and above as decimal references.
+    // Markup characters as entities, codes of 128 and above as decimal references, controls
+    // as U+FFFD.
     void WriteEscapedChar(char16_t code);
-    // Text-font bytes, each through its Mac OS Roman character.
+    // Text-font (cp1252) bytes.
     void WriteEscapedStr255(const Str255& text);
     void WriteEscapedText(std::string_view text);
     // Math-font bytes (symbol names), each through the math font's character.

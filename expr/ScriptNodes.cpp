@@ -86,9 +86,17 @@ void SubscriptNode::BuildBoxes(BoxList& boxes, int32_t) {
 }
 
 void SubscriptNode::WriteMathML(MathMLWriter& writer) {
+    // A subscript without an index is its base alone: an msub needs both children.
+    if (!Second()) {
+        if (First()) First()->WriteMathML(writer);
+        return;
+    }
     writer.WriteStartTag("msub");
-    if (First()) First()->WriteMathML(writer);
-    if (Second()) Second()->WriteMathML(writer);
+    if (First())
+        First()->WriteMathML(writer);
+    else
+        writer.WriteElement("mrow", "");
+    Second()->WriteMathML(writer);
     writer.WriteEndTag("msub");
 }
 

@@ -73,7 +73,7 @@ void FactorialNode::BuildBoxes(BoxList& boxes, int32_t level) {
 void FactorialNode::WriteMathML(MathMLWriter& writer) {
     writer.WriteStartTag("mrow");
     if (Operand()) Operand()->WriteMathML(writer);
-    writer.WriteRaw("!");
+    writer.WriteElement("mo", "!");
     writer.WriteEndTag("mrow");
 }
 

@@ -2,6 +2,7 @@
 
 #include "document/CompList.h"
 #include "document/ParaComp.h"
+#include "document/PlotShape.h"
 #include "expr/LeafNodes.h"
 #include "expr/ListNodes.h"
 #include "kernel/KernelSession.h"
@@ -94,7 +95,10 @@ CompSequence* CalculationAction::Sequence() const {
 }
 
 int32_t CalculationAction::DoIt() {
-    if (!m_performed) Compute();
+    if (!m_performed)
+        Compute();
+    else
+        SwapPlotGraphics();
     CompSequence* seq = Sequence();
     if (m_result.Exists() && seq != nullptr) {
         m_result.Insert(*seq, m_placement == placement::kReplaceParagraph ? &m_old : nullptr);
@@ -106,6 +110,7 @@ int32_t CalculationAction::DoIt() {
 }
 
 int32_t CalculationAction::UndoIt() {
+    SwapPlotGraphics();
     CompSequence* seq = Sequence();
     if (m_result.Exists() && seq != nullptr) {
         m_result.Remove(*seq, m_placement == placement::kReplaceParagraph ? &m_old : nullptr);
@@ -116,13 +121,41 @@ int32_t CalculationAction::UndoIt() {
 }
 
 void CalculationAction::Compute() {
+    bool graphingError = false;
     {
         WorkingStatus working(*this);
         NodePtr answer = Evaluate();
         if (!answer || IsNoResult(*answer)) m_placement = placement::kNothing;
-        PlaceAnswer(std::move(answer));
+        if (m_placement == placement::kIntoPlot)
+            graphingError = !PlaceIntoPlot(std::move(answer));
+        else
+            PlaceAnswer(std::move(answer));
     }
     m_performed = true;
+    // After the working status has gone, so that it stays.
+    if (graphingError) SetStatusText(Str255("Graphing Error"));
+}
+
+bool CalculationAction::PlaceIntoPlot(NodePtr answer) {
+    m_after.CaretAtEnd();
+    TextComp* plot = m_before.GetSingleComponent();
+    if (plot == nullptr || !plot->IsPlot()) plot = m_before.FindEnclosing(tags::Plot2D);
+    if (plot == nullptr) plot = m_before.FindEnclosing(tags::Plot3D);
+    PlotShape* shape = AsPlot(plot);
+    if (shape == nullptr) return false;
+    OwnedComponent copy = plot->Clone();
+    // A failure answer leaves the plot showing what it showed.
+    if (!shape->SetResult(std::move(answer))) return false;
+    m_plot = plot;
+    m_plotCopy = std::move(copy);
+    m_after = m_before;
+    return true;
+}
+
+void CalculationAction::SwapPlotGraphics() {
+    if (m_plot == nullptr || !m_plotCopy) return;
+    if (PlotShape* shape = AsPlot(m_plot)) shape->SwapGraphics(*m_plotCopy);
+    m_plot->InvalidateLayout();
 }
 
 void CalculationAction::PlaceAnswer(NodePtr answer) {
@@ -134,7 +167,7 @@ void CalculationAction::PlaceAnswer(NodePtr answer) {
                               m_placement == placement::kWholeAnswer;
     if (!newParagraph || seq == nullptr || m_input == nullptr) {
         // The answer goes, and the selection collapses to its end: the constants palette's
-        // share was shown above, and no plot component takes an answer yet.
+        // share was shown above.
         m_after.CaretAtEnd();
         return;
     }

@@ -62,10 +62,10 @@ private:
 
 class CalculationAction : public TAction {
 public:
-    bool CanUndo() const override { return TAction::CanUndo() && m_result.Exists(); }
-    // Only a placed paragraph changes the document; an answer that went elsewhere or nowhere
-    // leaves it as it was.
-    bool ModifiesDocument() const override { return m_result.Exists(); }
+    bool CanUndo() const override { return TAction::CanUndo() && ModifiesDocument(); }
+    // Only a placed paragraph or graphics a plot took change the document; an answer that went
+    // elsewhere or nowhere leaves it as it was.
+    bool ModifiesDocument() const override { return m_result.Exists() || m_plotCopy != nullptr; }
 
     // The user's choice among the kernel's offers: the calculation kind and where its answer
     // goes. Taken only before the first run; a computed action stays what it computed.
@@ -92,6 +92,11 @@ protected:
 private:
     void Compute();
     void PlaceAnswer(NodePtr answer);
+    // Hands the answer to the plot the selection is in or on; false when there is no plot or
+    // the answer holds no graphics for it.
+    bool PlaceIntoPlot(NodePtr answer);
+    // Trades the plot's graphics with the copy: undo and redo of an answer placed in a plot.
+    void SwapPlotGraphics();
     // Shows the selected letter's box in the Constants palette checked or cleared.
     void MarkConstant(bool declare);
     CompSequence* Sequence() const;
@@ -106,6 +111,10 @@ private:
     int32_t m_placement;
     ResultParagraph m_result;
     std::unique_ptr<CompSequence> m_old; // the replaced paragraph, while the action is done
+    // An answer placed into a plot: the plot, and a copy of it holding the graphics that are
+    // not shown (the old ones while the action is done).
+    TextComp* m_plot = nullptr;
+    OwnedComponent m_plotCopy;
 };
 
 class EvaluateAction final : public CalculationAction {

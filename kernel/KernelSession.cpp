@@ -249,6 +249,7 @@ void KernelSession::Quit(bool showMessage) {
     QKClose(m_link);
     m_link = nullptr;
     m_busy = false;
+    m_host.KernelGone();
     if (!confirmed) EndLaunchedKernel(m_kernelPid);
     m_kernelPid = 0;
     if (m_env) QKDeinitialize(m_env);
@@ -279,6 +280,7 @@ void KernelSession::TearDownLink() {
     m_busy = false;
     m_kernelPid = 0;
     EndServerConnection();
+    m_host.KernelGone();
 }
 
 void KernelSession::HandleLinkError() {

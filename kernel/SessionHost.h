@@ -45,6 +45,8 @@ public:
     // Shows a letter's box in the palette checked or cleared, without telling the kernel (it
     // already knows); anything but A to Z and a to z changes no box.
     virtual void SetConstantCheck(char letter, bool checked) = 0;
+    // The kernel is gone (quit, or its link lost): whatever it offered goes with it.
+    virtual void KernelGone() {}
 
     // A question of the kernel (request number 1, 2, 3, 5 or 6 with its argument); the
     // answer to send back, or null when the user cancelled.

@@ -508,14 +508,14 @@ void GridBox::Write(DocStream& stream) const {
 void GridBox::Read(DocStream& stream) {
     if (!m_columns.empty()) throw std::logic_error("a grid reads its record only while empty");
     const int32_t columns = stream.ReadShort();
-    if (columns < 0) stream.Fail("negative column count in a grid");
+    if (columns < 0) stream.Fail();
     // Every column is at least its own cell count.
     stream.RequireBytes(int64_t{columns} * 2);
     std::vector<std::unique_ptr<GridColumn>> read;
     read.reserve(static_cast<size_t>(columns));
     for (int32_t c = 0; c < columns; ++c) {
         const int32_t cells = stream.ReadShort();
-        if (cells < 0) stream.Fail("negative cell count in a grid column");
+        if (cells < 0) stream.Fail();
         stream.RequireBytes(int64_t{cells} * kMinCellBytes);
         auto column = std::make_unique<GridColumn>();
         for (int32_t r = 0; r < cells; ++r) {

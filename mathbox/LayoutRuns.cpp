@@ -189,10 +189,6 @@ void WhiteLayout::Measure() {
     SetMeasured(box);
 }
 
-void WhiteLayout::Draw() {
-    gDrawPort->EraseRect(GetFrame());
-}
-
 bool WhiteLayout::IsSame(const Layout& other) const {
     if (!Layout::IsSame(other)) return false;
     const auto& same = static_cast<const WhiteLayout&>(other);
@@ -262,10 +258,6 @@ void LineLayout::Measure() {
     const Rect blank = gDrawPort->MeasureChar(' ');
     const int32_t indent = m_start == 1 ? m_builder.GetFirstIndent() : m_builder.GetOtherIndent();
     SetMeasured(Rect(0, blank.top, indent, blank.bottom));
-}
-
-void LineLayout::Draw() {
-    gDrawPort->EraseRect(GetFrame());
 }
 
 bool LineLayout::PosFromPoint(DocPos& out, Point, bool) {

@@ -95,7 +95,9 @@ public:
     bool AddChar(uint8_t code, int32_t face) override;
     bool IsWhiteRun() const override { return true; }
     void Measure() override;
-    void Draw() override;
+    // Draws nothing, not even the background: its frame reaches the line's full height, and
+    // erasing it would cut off what overhangs into it (an italic letter before a blank).
+    // Whoever redraws in place erases the paragraph's area first.
     int32_t GetEnd() const override { return m_start + m_count; }
     bool IsSame(const Layout& other) const override;
     bool CanBreakBefore(const Layout&) const override { return false; }
@@ -164,7 +166,6 @@ public:
     // run's, where the text starts, even when centring puts the text far from the margin.
     bool ContainsIndex(int32_t) const override { return false; }
     void Measure() override;
-    void Draw() override;
     bool PosFromPoint(DocPos& out, Point point, bool nearest) override;
     TypeTag GetTypeTag() const override { return tags::LineRun; }
 

@@ -74,6 +74,12 @@ char32_t CodeForByte(uint8_t code) {
     if (code == 'h') return 0x210E; // the italic h has its own code point outside the block
     if (code >= 'a' && code <= 'z') return 0x1D44E + (code - 'a');
     if (code >= 'A' && code <= 'Z') return 0x1D434 + (code - 'A');
+    // Three ASCII signs mean in mathematics what their text glyphs do not show: the minus
+    // (a hyphen is under half as wide as a plus and sits too low), the centred asterisk of a
+    // product, and the prime of a derivative.
+    if (code == '-') return 0x2212;
+    if (code == '*') return 0x2217;
+    if (code == '\'') return 0x2032;
     if (code == ' ' || code == '\t') return ' ';
     if (code > ' ' && code < 127) return code; // digits and ASCII signs as they are
     const std::string_view form = Trimmed(CharTable[MathCharIndex[code]].mathForm);

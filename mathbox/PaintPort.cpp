@@ -81,6 +81,10 @@ QPainter* PaintPort::Painter() {
     return Current().painter;
 }
 
+bool PaintPort::IsBound() const {
+    return m_depth > 0 && Current().painter != nullptr;
+}
+
 TargetKind PaintPort::GetTargetKind() const {
     return Current().kind;
 }
@@ -129,14 +133,12 @@ void PaintPort::BeginDCDraw(DrawView* view, QPaintDevice& device) {
     Target& level = m_levels[m_depth];
     level = Target();
     level.view = view;
-    level.opaqueText = false;
-    if (dynamic_cast<QPagedPaintDevice*>(&device) != nullptr) {
-        level.kind = TargetKind::Printer;
-        level.dpiX = std::max(1, device.logicalDpiX());
-        level.dpiY = std::max(1, device.logicalDpiY());
-    } else {
-        level.kind = TargetKind::Image;
-    }
+    level.kind = dynamic_cast<QPagedPaintDevice*>(&device) != nullptr ? TargetKind::Printer
+                                                                      : TargetKind::Image;
+    // An image is drawn at its own resolution too, so a picture meant for print is laid out
+    // as the printed page is.
+    level.dpiX = std::max(1, device.logicalDpiX());
+    level.dpiY = std::max(1, device.logicalDpiY());
     OpenLevel(level, device);
     // The view's own image scrolls with the view, as window drawing does.
     if (view != nullptr && &device == &view->BackingImage() && level.painter != nullptr) {

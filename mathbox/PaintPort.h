@@ -4,12 +4,13 @@
 // kinds of target:
 // - a view's window, which is the view's backing image, pinned at 96 dots per inch so that
 //   layout never depends on the screen;
-// - a given paint device: a printed page (any paged device, at its own resolution) or an image;
+// - a given paint device: a printed page (any paged device) or an image, at its own resolution;
 // - a recorded picture: SVG bytes at the resolution of the target current when recording began,
 //   its text stored as glyph outlines so that it shows the same without the program's fonts.
 //
 // Text is measured as the sum of whole-pixel advances and drawn unshaped at those positions, so
-// carets add up exactly. Lines are not antialiased, and a line leaves out its last pixel.
+// carets add up exactly. Lines are not antialiased, and a line leaves out its last pixel; at
+// print resolutions a line is as heavy as a printed rule.
 
 #include "document/DrawPort.h"
 
@@ -74,12 +75,15 @@ public:
     // outer level already paints shares that level's painter, so drawing from inside a modal
     // loop works. Throws std::logic_error (nothing changed) beyond `kMaxDepth` levels.
     void BeginWindowDraw(DrawView& view);
-    // Draws on a device the caller owns (a printer, a PDF writer, an image); text is drawn
-    // without a background. The view may be null.
+    // Draws on a device the caller owns (a printer, a PDF writer, an image), at the device's
+    // own resolution. The view may be null.
     void BeginDCDraw(DrawView* view, QPaintDevice& device);
     // Ends the innermost level and returns the new depth; 0 when nothing was bound.
     int32_t EndDraw();
     int32_t GetDepth() const { return m_depth; }
+    // Whether the innermost level draws anywhere: a device that refuses a painter (a printer
+    // that is not there, a file that cannot be written) leaves its level drawing nothing.
+    bool IsBound() const;
     TargetKind GetTargetKind() const;
 
     // Records everything drawn into `rect` (document coordinates, which become the picture's
@@ -149,6 +153,7 @@ public:
     void DrawFrame(const Rect& rect) override;
     void EraseRect(const Rect& rect) override;
     void InvertDocRect(const Rect& rect) override;
+    void DrawPolyline(std::span<const Point> points, uint32_t color) override;
 
     void InvertOrFrameRegion(const Region& region, bool frame) override;
     void FillRegionGray(const Region& region) override;
@@ -192,7 +197,6 @@ private:
         DrawView* view = nullptr;
         int32_t dpiX = kScreenDpi;
         int32_t dpiY = kScreenDpi;
-        bool opaqueText = true;
         // The clip a ClearClip returns to (a recording never draws outside its rectangle).
         std::optional<Rect> baseClip;
     };
@@ -219,6 +223,8 @@ private:
     void FillRect(const Rect& rect, const QColor& color);
     void InvertRect(const Rect& rect);
     void DrawLine(Point from, Point to);
+    // The width of lines in pixels: 1 on the screen, about half a point at print resolutions.
+    int32_t StrokeWeight() const;
     void FillRegion(const Region& region, const QColor& color);
     void FrameRegion(const Region& region, int32_t width, int32_t height, const QColor& color);
     // Glyphs of the current font with their baseline at `at`, at whole-pixel advances.
@@ -227,12 +233,13 @@ private:
     void PaintGlyphs(const QRawFont& font, const QList<quint32>& glyphs,
                      const QList<QPointF>& positions);
     // One piece of a built-up delimiter, fitted into the box its slot's extent row gives: the
-    // horizontal span `inkLeft` to `inkRight` of the font's outlines (shared by all pieces of
-    // one delimiter, so their strokes stay aligned) becomes the big-delimiter width.
+    // horizontal span `inkLeft` to `inkRight` of the font's outline becomes the big-delimiter
+    // width.
     void DrawPiece(uint8_t code, char32_t glyph, double inkLeft, double inkRight);
-    void DrawPieceAtPen(uint8_t code, char32_t glyph, double inkLeft, double inkRight);
     // The horizontal reach of a glyph's outline in the current font.
     std::pair<double, double> InkSpan(char32_t glyph) const;
+    QPainterPath BigDelimiterOutline(uint8_t delimiter, const DelimiterPlan& plan, QPointF at,
+                                     int32_t top, int32_t bottom);
     void FillOutline(const QPainterPath& outline);
     Rect LabelRect(Point point, const Str255& text, bool after);
     void DrawLabel(Point point, const Str255& text, bool after);
@@ -258,7 +265,4 @@ private:
     int32_t m_nominalDescent = 0;
     Point m_pen;
     Point m_origin;
-    // While a built-up delimiter is drawn its pieces gather here and are filled as one shape,
-    // so that antialiased edges where pieces overlap do not darken.
-    QPainterPath* m_pieceBatch = nullptr;
 };

@@ -11,10 +11,12 @@
 #include <QGlyphRun>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPolygonF>
 #include <QSvgRenderer>
 
 #include <algorithm>
 #include <cstdlib>
+#include <vector>
 
 namespace {
 
@@ -97,23 +99,45 @@ void PaintPort::InvertRect(const Rect& rect) {
     painter->setCompositionMode(mode);
 }
 
-// A one-pixel line that leaves out its end point, as every line of the layout expects: a flat
-// cap on a cosmetic pen does not cover the last pixel.
+// A line that leaves out its end point, as every line of the layout expects. On the screen it
+// is one pixel wide; at a printer's resolution it is as heavy as a printed rule (about half a
+// point), growing down from a flat line and right from a steep one, so its first row and
+// column stay where the layout puts them and a rule does not fade to a hairline.
 void PaintPort::DrawLine(Point from, Point to) {
     QPainter* painter = Painter();
     if (painter == nullptr || from == to) return;
+    const bool flat = std::abs(to.x - from.x) >= std::abs(to.y - from.y);
+    const int32_t weight = StrokeWeight();
     if (Current().kind == TargetKind::Picture) {
-        // A vector line one pixel wide, moved half a pixel across its run, covers the pixels
-        // that the raster line covers, so a played picture looks like direct drawing.
-        const bool flat = std::abs(to.x - from.x) >= std::abs(to.y - from.y);
-        const QPointF across(flat ? 0.0 : 0.5, flat ? 0.5 : 0.0);
-        painter->setPen(QPen(Qt::black, 1, Qt::SolidLine, Qt::FlatCap));
+        // A vector line, moved half its width across its run, covers the pixels that the
+        // raster line covers, so a played picture looks like direct drawing.
+        const QPointF across(flat ? 0.0 : weight / 2.0, flat ? weight / 2.0 : 0.0);
+        painter->setPen(QPen(Qt::black, weight, Qt::SolidLine, Qt::FlatCap));
         painter->drawLine(QPointF(from.x, from.y) + across, QPointF(to.x, to.y) + across);
         return;
     }
-    painter->setPen(QPen(Qt::black, 0, Qt::SolidLine, Qt::FlatCap));
+    if (weight > 1 && (from.x == to.x || from.y == to.y)) {
+        // The pixels of the one-pixel line, then `weight` of them across.
+        const int32_t step = flat ? (to.x > from.x ? 1 : -1) : (to.y > from.y ? 1 : -1);
+        const Point last = flat ? Point(to.x - step, to.y) : Point(to.x, to.y - step);
+        const int32_t left = std::min(from.x, last.x);
+        const int32_t top = std::min(from.y, last.y);
+        const int32_t width = std::abs(last.x - from.x) + (flat ? 1 : weight);
+        const int32_t height = std::abs(last.y - from.y) + (flat ? weight : 1);
+        painter->fillRect(QRect(left, top, width, height), Qt::black);
+        return;
+    }
+    const QPointF across(flat ? 0.0 : (weight - 1) / 2.0, flat ? (weight - 1) / 2.0 : 0.0);
+    painter->setPen(QPen(Qt::black, weight == 1 ? 0 : weight, Qt::SolidLine, Qt::FlatCap));
     painter->setRenderHint(QPainter::Antialiasing, false);
-    painter->drawLine(from.x, from.y, to.x, to.y);
+    if (weight == 1)
+        painter->drawLine(from.x, from.y, to.x, to.y);
+    else
+        painter->drawLine(QPointF(from.x, from.y) + across, QPointF(to.x, to.y) + across);
+}
+
+int32_t PaintPort::StrokeWeight() const {
+    return std::max(1, (Current().dpiY + 75) / 150);
 }
 
 void PaintPort::FillRegion(const Region& region, const QColor& color) {
@@ -154,9 +178,9 @@ void PaintPort::DrawGlyphs(const uint8_t* codes, int32_t count, Point at) {
         positions.append(QPointF(x, at.y));
         x += font->Advance(codes[i]);
     }
-    if (Current().opaqueText)
-        painter->fillRect(QRect(at.x, at.y + m_charBox.top, x - at.x, m_charBox.Height()),
-                          kBackground);
+    // Text never paints a background on any target: the font's cell reaches far beyond its
+    // glyphs and would wipe out the ink of neighbours (a descender above a fraction's bar, the
+    // row above in a grid). Whoever redraws in place erases the area first.
     PaintGlyphs(font->Raw(), glyphs, positions);
 }
 
@@ -256,10 +280,6 @@ void PaintPort::DrawPiece(uint8_t code, char32_t glyph, double inkLeft, double i
 }
 
 void PaintPort::FillOutline(const QPainterPath& outline) {
-    if (m_pieceBatch != nullptr) {
-        m_pieceBatch->addPath(outline);
-        return;
-    }
     QPainter* painter = Painter();
     if (painter == nullptr) return;
     painter->save();
@@ -268,19 +288,16 @@ void PaintPort::FillOutline(const QPainterPath& outline) {
     painter->restore();
 }
 
-// The font's pieces are fitted onto one horizontal span per delimiter, so their strokes line up
-// by construction; the per-size horizontal nudges that pieces of other proportions needed would
-// only put them out of line again.
-void PaintPort::DrawPieceAtPen(uint8_t code, char32_t glyph, double inkLeft, double inkRight) {
-    if (IsPiece(code))
-        DrawPiece(code, glyph, inkLeft, inkRight);
-    else
-        DrawChar(code);
-}
-
+// A piece drawn alone fills its row's box across the big-delimiter width. The per-size
+// horizontal nudges that pieces of other proportions needed would only put it out of line with
+// the font's other pieces.
 void PaintPort::DrawSymbolPiece(uint8_t code) {
+    if (!IsPiece(code)) {
+        DrawChar(code);
+        return;
+    }
     const auto [left, right] = InkSpan(MathGlyphCodes[code]);
-    DrawPieceAtPen(code, MathGlyphCodes[code], left, right);
+    DrawPiece(code, MathGlyphCodes[code], left, right);
 }
 
 DelimiterPlan PaintPort::PlanBigDelimiter(uint8_t delimiter, int32_t top, int32_t bottom) const {
@@ -296,43 +313,101 @@ DelimiterPlan PaintPort::PlanBigDelimiter(uint8_t delimiter, int32_t top, int32_
     return {y0, step, n};
 }
 
-void PaintPort::DrawBigDelimiter(uint8_t delimiter, int32_t top, int32_t bottom) {
-    const int32_t face = m_face;
-    SetFace(3);
+// The outline of a built-up delimiter whose pen is at `at` (painter coordinates): the plan
+// says where the pieces stand; the pieces are the font's own, in their own proportions.
+// - The hooks keep their shape (one scale across and down, the one that fits the delimiter's
+//   width); the top hook's ink starts at the requested top and the bottom hook's ends at the
+//   requested bottom, so nothing passes either, whatever the steps' rounding.
+// - The brace's tip keeps its shape too, centred on the middle piece's place.
+// - Each extension is stretched over its whole step, into its neighbours by a pixel, but only
+//   between the hooks and the tip, whose own strokes carry on where they bend away; so no seam
+//   and no stray stub shows at any height or resolution.
+QPainterPath PaintPort::BigDelimiterOutline(uint8_t delimiter, const DelimiterPlan& plan,
+                                            QPointF at, int32_t top, int32_t bottom) {
+    QPainterPath outline;
+    outline.setFillRule(Qt::WindingFill);
     const Pieces pieces = PiecesOf(delimiter);
+    if (!m_font || !IsPiece(pieces.top)) return outline;
     const bool brace = delimiter == '{' || delimiter == '}';
     const char32_t glyphs[4] = {MathGlyphCodes[pieces.top],
                                 brace ? kBraceExtension : MathGlyphCodes[pieces.extension],
                                 MathGlyphCodes[pieces.middle], MathGlyphCodes[pieces.bottom]};
+    QPainterPath paths[4];
     double left = 0;
     double right = 0;
     for (int i = 0; i < 4; ++i) {
-        const auto [l, r] = InkSpan(glyphs[i]);
-        left = i == 0 ? l : std::min(left, l);
-        right = i == 0 ? r : std::max(right, r);
+        paths[i] = m_font->Raw().pathForGlyph(m_font->GlyphIndexFor(glyphs[i]));
+        const QRectF ink = paths[i].boundingRect();
+        left = i == 0 ? ink.left() : std::min(left, ink.left());
+        right = i == 0 ? ink.right() : std::max(right, ink.right());
     }
-    const DelimiterPlan plan = PlanBigDelimiter(delimiter, top, bottom);
-    QPainterPath batch;
-    batch.setFillRule(Qt::WindingFill);
-    m_pieceBatch = &batch;
-    // Half the extensions stand above the middle piece and half below it.
-    const auto extensions = [&] {
-        for (int32_t i = 0; i < plan.count / 2; ++i) {
-            DrawPieceAtPen(pieces.extension, glyphs[1], left, right);
-            MoveBy(0, plan.step);
-        }
+    if (right <= left) return outline;
+    const double across = GetBigDelimiterWidth() / (right - left);
+    const double height = bottom - top;
+    const double firstRow = at.y() + top;
+    const double lastRow = at.y() + bottom;
+    // A piece scaled by `across` and `down` whose ink starts `inkTop` (painter y).
+    const auto place = [&](const QPainterPath& path, double down, double inkTop) {
+        const QRectF ink = path.boundingRect();
+        QTransform fit;
+        fit.translate(at.x(), inkTop);
+        fit.scale(across, down);
+        fit.translate(-left, -ink.top());
+        outline.addPath(fit.map(path));
     };
-    MoveBy(0, plan.topY);
-    DrawPieceAtPen(pieces.top, glyphs[0], left, right);
-    MoveBy(0, plan.step);
-    extensions();
-    DrawPieceAtPen(pieces.middle, glyphs[2], left, right);
-    MoveBy(0, plan.step);
-    extensions();
-    MoveBy(0, -plan.step);
-    DrawPieceAtPen(pieces.bottom, glyphs[3], left, right);
-    m_pieceBatch = nullptr;
-    FillOutline(batch);
+    // A shape never taller than the delimiter.
+    const auto down = [&](const QPainterPath& path) {
+        return std::min(across, height / std::max(1.0, path.boundingRect().height()));
+    };
+    // The hooks' ends: the extensions run from the one to the other.
+    const double topEnd = firstRow + paths[0].boundingRect().height() * down(paths[0]);
+    const double bottomStart = lastRow - paths[3].boundingRect().height() * down(paths[3]);
+    place(paths[0], down(paths[0]), firstRow);
+    place(paths[3], down(paths[3]), bottomStart);
+    // Where the extensions may show: between the hooks, and for a brace not across its tip,
+    // each gap entered by a pixel so that the pieces join without a seam.
+    const double overlap = 1.0;
+    std::vector<std::pair<double, double>> gaps = {{topEnd - overlap, bottomStart + overlap}};
+    const int32_t middle = plan.count / 2 + 1;
+    if (glyphs[2] != glyphs[1]) {
+        const double tall = paths[2].boundingRect().height() * down(paths[2]);
+        const double centre =
+            at.y() + plan.topY + middle * plan.step +
+            MathUnitsToPixels(MathExtents[pieces.middle].top + MathExtents[pieces.middle].bottom) /
+                2.0;
+        const double tipTop =
+            std::clamp(centre - tall / 2, firstRow, std::max(firstRow, lastRow - tall));
+        place(paths[2], down(paths[2]), tipTop);
+        gaps = {{topEnd - overlap, tipTop + overlap},
+                {tipTop + tall - overlap, bottomStart + overlap}};
+    }
+    // The extensions stand where the plan puts them: each fills its step, within the gaps.
+    const QRectF extension = paths[1].boundingRect();
+    for (int32_t k = 1; k <= plan.count && !extension.isEmpty(); ++k) {
+        const double baseline = at.y() + plan.topY + k * plan.step;
+        // The first and last also reach the hooks, which may end short of their steps.
+        const double stepTop = k == 1 ? firstRow : baseline - plan.step;
+        const double stepBottom = k == plan.count ? lastRow : baseline;
+        for (const auto& [gapTop, gapBottom] : gaps) {
+            const double from = std::max({firstRow, gapTop, stepTop - overlap});
+            const double to = std::min({lastRow, gapBottom, stepBottom + overlap});
+            if (to > from) place(paths[1], (to - from) / extension.height(), from);
+        }
+    }
+    // One outline without overlaps: where antialiased edges of overlapping pieces met, their
+    // coverage would add up to a darker seam.
+    return outline.simplified();
+}
+
+void PaintPort::DrawBigDelimiter(uint8_t delimiter, int32_t top, int32_t bottom) {
+    const int32_t face = m_face;
+    SetFace(3);
+    const DelimiterPlan plan = PlanBigDelimiter(delimiter, top, bottom);
+    const QPainterPath outline = BigDelimiterOutline(
+        delimiter, plan, QPointF(m_pen.x - m_origin.x, m_pen.y - m_origin.y), top, bottom);
+    if (!outline.isEmpty()) FillOutline(outline);
+    // The pen ends at the bottom piece's baseline, as the plan has it.
+    MoveBy(0, plan.topY + plan.count * plan.step);
     SetFace(face);
 }
 
@@ -346,7 +421,10 @@ void PaintPort::DrawGrayBox(Point point) {
     FillRect(box, ColorFromRef(kGray));
 }
 
+// The frame of an empty slot is an editing aid: it shows on the window only, never on a
+// printed page, an image or a picture, though it keeps its room everywhere.
 void PaintPort::DrawPlaceholderFrame(Point point) {
+    if (Current().kind != TargetKind::Window) return;
     Rect box = m_placeholderBox;
     box.Offset(Point(point.x - m_origin.x, point.y - m_origin.y));
     FrameRegion(Region(box), 1, 1, ColorFromRef(kGray));
@@ -375,6 +453,24 @@ void PaintPort::DrawDot(Point point) {
     m_origin = Point();
     DrawEllipse(Rect(point.x - 1, point.y - 1, point.x + 2, point.y + 2));
     m_origin = saved;
+}
+
+void PaintPort::DrawPolyline(std::span<const Point> points, uint32_t color) {
+    if (points.empty()) return;
+    m_pen = points.back();
+    QPainter* painter = Painter();
+    if (painter == nullptr || points.size() < 2) return;
+    // One path for the whole curve: the joins are smooth and a long curve costs one stroke.
+    QPolygonF polygon;
+    polygon.reserve(static_cast<qsizetype>(points.size()));
+    for (const Point& p : points)
+        polygon.append(QPointF(p.x - m_origin.x + 0.5, p.y - m_origin.y + 0.5));
+    const bool antialiased = painter->testRenderHint(QPainter::Antialiasing);
+    painter->setRenderHint(QPainter::Antialiasing, true);
+    painter->setPen(QPen(ColorFromRef(color), 1.25, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter->setBrush(Qt::NoBrush);
+    painter->drawPolyline(polygon);
+    painter->setRenderHint(QPainter::Antialiasing, antialiased);
 }
 
 void PaintPort::DrawFrame(const Rect& rect) {

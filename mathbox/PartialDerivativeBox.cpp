@@ -141,7 +141,7 @@ void PartialDerivativeBox::Write(DocStream& stream) const {
 void PartialDerivativeBox::Read(DocStream& stream) {
     m_list->Read(stream);
     const int32_t count = stream.ReadShort();
-    if (count < 0) stream.Fail("negative differential count in a partial derivative");
+    if (count < 0) stream.Fail();
     stream.RequireBytes(int64_t{count} * kMinDifferentialBytes);
     std::vector<OwnedDifferential> read;
     read.reserve(static_cast<size_t>(count));

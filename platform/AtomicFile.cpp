@@ -3,7 +3,9 @@
 #include "platform/Exceptions.h"
 #include "platform/FileFaults.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -19,6 +21,7 @@ ServiceSlot<FileFaults> gFileFaults;
 namespace {
 
 constexpr int kMaxLinks = 40; // as the kernel allows in one path
+constexpr size_t kSuffixLength = 12;
 
 // A suffix that differs between processes, between saves and between tries.
 std::string RandomSuffix() {
@@ -29,7 +32,28 @@ std::string RandomSuffix() {
                                    counter.fetch_add(1);
     char text[17];
     std::snprintf(text, sizeof text, "%016llx", mix);
-    return std::string(text, 12);
+    return std::string(text, kSuffixLength);
+}
+
+// Whether `entry` is a temporary file of a save of the file named `name`.
+bool IsTemporaryOf(const std::string& entry, const std::string& name) {
+    const std::string head = "." + name + ".";
+    if (entry.size() != head.size() + kSuffixLength + 1 ||
+        entry.compare(0, head.size(), head) != 0 || entry.back() != '~')
+        return false;
+    for (size_t i = head.size(); i < head.size() + kSuffixLength; ++i) {
+        const char c = entry[i];
+        if ((c < '0' || c > '9') && (c < 'a' || c > 'f')) return false;
+    }
+    return true;
+}
+
+// Whether the path still names the file open as `fd`.
+bool NamesOpenFile(const std::string& path, int fd) {
+    struct stat byName;
+    struct stat byDescriptor;
+    return ::lstat(path.c_str(), &byName) == 0 && ::fstat(fd, &byDescriptor) == 0 &&
+           byName.st_dev == byDescriptor.st_dev && byName.st_ino == byDescriptor.st_ino;
 }
 
 void SyncFolder(const std::string& folder) {
@@ -78,14 +102,24 @@ AtomicFile::AtomicFile(const std::string& target) : m_target(ResolveLinks(target
         m_temporary = folder + "/." + name + "." + RandomSuffix() + "~";
         try {
             m_file.Open(m_temporary, File::Mode::CreateNew);
-            break;
         } catch (const FileException& e) {
             if (e.GetOsError() != EEXIST || attempt == 100) {
                 // The message names the target: the temporary file is our own business.
                 throw FileException(e.GetCause(), e.GetOsError(),
                                     "cannot save '" + target + "': " + e.what());
             }
+            continue;
         }
+        // Locked, it is no stale file to another save of the target. One that removed it in
+        // the moment before the lock leaves a name that no longer leads here: try another.
+        // Where the folder takes no locks, no other save removes the file either.
+        m_lock = ::fcntl(m_file.GetDescriptor(), F_DUPFD_CLOEXEC, 0);
+        const bool contended =
+            m_lock >= 0 && ::flock(m_lock, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+        if (!contended && NamesOpenFile(m_temporary, m_file.GetDescriptor())) break;
+        Abort();
+        m_done = false;
+        if (attempt == 100) throw FileException::FromErrno(EEXIST, "save", target);
     }
     // A new file gets the process's usual bits (0666 less the umask, as the open gave it); a
     // replaced one keeps its own, and its owner where we may set it.
@@ -116,6 +150,9 @@ void AtomicFile::Commit() {
         throw;
     }
     m_done = true;
+    ::close(m_lock);
+    m_lock = -1;
+    RemoveStaleTemporaries();
     // The new file is in place; a failure to make the rename durable is still a failed save,
     // though there is no old file left to go back to.
     SyncFolder(FolderOf(m_target));
@@ -126,6 +163,28 @@ void AtomicFile::Abort() noexcept {
     m_done = true;
     m_file.Abort();
     ::unlink(m_temporary.c_str());
+    if (m_lock >= 0) ::close(m_lock);
+    m_lock = -1;
+}
+
+void AtomicFile::RemoveStaleTemporaries() const noexcept {
+    const std::string folder = FolderOf(m_target);
+    const std::string name = FileNameOf(m_target);
+    DIR* entries = ::opendir(folder.c_str());
+    if (entries == nullptr) return;
+    while (const dirent* entry = ::readdir(entries)) {
+        if (!IsTemporaryOf(entry->d_name, name)) continue;
+        const std::string path = folder + "/" + entry->d_name;
+        const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) continue;
+        struct stat info;
+        // A lock we can take is one no living save holds.
+        if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+            ::flock(fd, LOCK_EX | LOCK_NB) == 0 && NamesOpenFile(path, fd))
+            ::unlink(path.c_str());
+        ::close(fd);
+    }
+    ::closedir(entries);
 }
 
 } // namespace platform

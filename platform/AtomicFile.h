@@ -9,6 +9,11 @@
 // A target that is a symbolic link is saved through to the file it names, so the link stays a
 // link. The temporary file is ".<name>.<random>~" in the target's folder (a rename never crosses
 // file systems); the folder must be writable.
+//
+// A save that never ended (its process killed) leaves its temporary file behind. Each one holds
+// an exclusive lock on its temporary file for as long as it lives, which the system drops with
+// the process; a commit removes the temporary files of the same target whose lock it can take,
+// so a save still running elsewhere keeps its own.
 
 #include "platform/File.h"
 
@@ -38,9 +43,15 @@ public:
     void Abort() noexcept;
 
 private:
+    // Removes the temporary files of the target that no living save holds.
+    void RemoveStaleTemporaries() const noexcept;
+
     std::string m_target;
     std::string m_temporary;
     File m_file;
+    // A second descriptor of the temporary file that keeps its lock after the file is closed,
+    // until it is renamed or removed.
+    int m_lock = -1;
     bool m_done = false;
 };
 

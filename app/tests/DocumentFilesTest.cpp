@@ -14,6 +14,7 @@
 #include "document/TessaryDoc.h"
 #include "mathbox/PaintPort.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QFile>
 #include <QMdiArea>
@@ -131,8 +132,14 @@ TEST_F(DocumentFilesTest, DamagedOrMissingFileOpensNoWindowAndSaysWhy) {
     ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
     damaged.write("\x78\x05\x00\x00\x03\x00\x02\x00", 8); // a header cut short
     damaged.close();
+    // No document at all: its counts are negative.
+    const QByteArray noise(64, '\xF7');
+    QFile noiseFile(Path("noise.tsy"));
+    ASSERT_TRUE(noiseFile.open(QIODevice::WriteOnly));
+    noiseFile.write(noise);
+    noiseFile.close();
     const size_t before = frame->Frames().size();
-    for (const char* name : {"damaged.tsy", "missing.tsy"}) {
+    for (const char* name : {"damaged.tsy", "missing.tsy", "noise.tsy"}) {
         SCOPED_TRACE(name);
         messages.clear();
         EXPECT_EQ(app->OpenDocument(Path(name)), nullptr);
@@ -141,6 +148,76 @@ TEST_F(DocumentFilesTest, DamagedOrMissingFileOpensNoWindowAndSaysWhy) {
         ASSERT_EQ(messages.size(), 1u);
         EXPECT_TRUE(messages[0].startsWith(QStringLiteral("Failed to open document")));
     }
+    QFile kept(Path("noise.tsy"));
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), noise);
+}
+
+// What a person sees of the document windows.
+struct WindowsSeen {
+    QString mainTitle;
+    ChildFrame* active = nullptr;
+    std::vector<bool> maximised;
+    QWidget* focus = nullptr;
+    bool operator==(const WindowsSeen&) const = default;
+};
+
+TEST_F(DocumentFilesTest, AFailedOpenLeavesEveryWindowAsItWas) {
+    QFile damaged(Path("damaged.tsy"));
+    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
+    damaged.write("\x78\x05\x00\x00\x03\x00\x02\x00", 8);
+    damaged.close();
+    QApplication::setActiveWindow(frame);
+    app->NewDocument();
+    QCoreApplication::processEvents();
+    const auto seen = [&] {
+        WindowsSeen now{frame->windowTitle(), Child(), {}, QApplication::focusWidget()};
+        for (ChildFrame* child : frame->Frames())
+            now.maximised.push_back(child->isMaximized());
+        return now;
+    };
+    const WindowsSeen before = seen();
+    ASSERT_TRUE(before.mainTitle.contains(QStringLiteral("Untitled 2")))
+        << before.mainTitle.toStdString();
+    ASSERT_EQ(before.focus, Child()->View());
+    for (const char* name : {"damaged.tsy", "missing.tsy"}) {
+        SCOPED_TRACE(name);
+        messages.clear();
+        app->askOpenFileName = [&] { return Path(name); };
+        Router().Run(cmd::kFileOpen);
+        QCoreApplication::processEvents();
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_TRUE(messages[0].startsWith(QStringLiteral("Failed to open document")));
+        const WindowsSeen after = seen();
+        EXPECT_EQ(after.mainTitle, before.mainTitle);
+        EXPECT_EQ(after.active, before.active);
+        EXPECT_EQ(after.maximised, before.maximised);
+        EXPECT_EQ(after.focus, before.focus);
+    }
+}
+
+// Exit asks about each modified document in turn, and each is in front while it is asked about.
+TEST_F(DocumentFilesTest, ExitBringsEachDocumentItAsksAboutToTheFront) {
+    ChildFrame* first = Child();
+    Router().Run(cmd::kSize12); // modifies it
+    ChildFrame* second = app->NewDocument();
+    Router().Run(cmd::kSize12);
+    ASSERT_EQ(Child(), second);
+    std::vector<std::pair<ChildFrame*, ChildFrame*>> asked; // about, in front
+    for (ChildFrame* child : {first, second}) {
+        child->askSaveChanges = [&, child](const QString&) {
+            asked.emplace_back(child, Child());
+            // Keep the second one, so the program stays for the rest of the test.
+            return child == first ? QMessageBox::No : QMessageBox::Cancel;
+        };
+    }
+    Router().Run(cmd::kAppExit);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(asked.size(), 2u);
+    EXPECT_EQ(asked[0], std::make_pair(first, first));
+    EXPECT_EQ(asked[1], std::make_pair(second, second));
+    EXPECT_TRUE(frame->isVisible());
+    second->askSaveChanges = [](const QString&) { return QMessageBox::No; };
 }
 
 struct CloseRow {
@@ -266,6 +343,30 @@ TEST_F(DocumentFilesTest, CommandLinePrintsAnExistingDocumentWithoutAWindow) {
     EXPECT_EQ(printing.MainWindow(), nullptr);
     EXPECT_GE(PdfPages(Path("command-line.pdf")), 1);
     EXPECT_EQ(printing.ExitInstance(), 0);
+}
+
+// A printer that cannot be drawn on prints nothing: from the command line that is a failure
+// with a message naming the document, and from the window a message too.
+TEST_F(DocumentFilesTest, APrinterThatCannotPrintIsAFailureNotASuccess) {
+    FillDocument(*Child());
+    ASSERT_TRUE(SaveAs("print-me.tsy"));
+    const auto unusable = [this](QPrinter& printer) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(Path("no/such/folder/out.pdf"));
+    };
+    std::vector<QString> said;
+    TessaryApp printing;
+    printing.SetMessageSink([&](const QString& text) { said.push_back(text); });
+    printing.printTo = unusable;
+    EXPECT_FALSE(printing.InitInstance({"-p", Path("print-me.tsy")}));
+    EXPECT_EQ(printing.ExitCode(), 1);
+    ASSERT_EQ(said.size(), 1u);
+    EXPECT_TRUE(said[0].contains(Path("print-me.tsy"))) << said[0].toStdString();
+    EXPECT_EQ(printing.ExitInstance(), 1);
+
+    QPrinter printer;
+    unusable(printer);
+    EXPECT_EQ(PrintDocumentView(*Child()->View(), printer), 0);
 }
 
 TEST_F(DocumentFilesTest, LongDocumentScrollsByPagesOverItsWholeHeight) {

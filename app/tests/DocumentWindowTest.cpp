@@ -7,6 +7,8 @@
 #include "app/WindowDrawing.h"
 #include "app/WindowHost.h"
 #include "app/tests/ShellFixture.h"
+#include "document/DocSettings.h"
+#include "document/QtGeometry.h"
 #include "document/TessaryDoc.h"
 
 #include <QCoreApplication>
@@ -40,6 +42,26 @@ TEST_F(DocumentWindowTest, NormalPlacementSurvivesMaximising) {
     child->move(40, 50);
     QCoreApplication::processEvents();
     EXPECT_EQ(child->GetFrameRect(), Rect(40, 50, 440, 350));
+}
+
+// The first document is made before the main window shows, the next ones after: each keeps the
+// document's own normal rectangle, stores it, and takes it when un-maximised.
+TEST_F(DocumentWindowTest, NewDocumentsKeepTheirRealNormalRectangle) {
+    const Rect placement = DocSettings().placement;
+    frame->show();
+    QCoreApplication::processEvents();
+    ASSERT_GT(frame->MdiArea()->viewport()->width(), placement.Width());
+    ASSERT_GT(frame->MdiArea()->viewport()->height(), placement.Height());
+    app->NewDocument();
+    QCoreApplication::processEvents();
+    for (ChildFrame* child : frame->Frames()) {
+        SCOPED_TRACE(child->windowTitle().toStdString());
+        EXPECT_EQ(child->Host().GetFramePlacement(), placement);
+        child->showNormal();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(FromQRect(child->geometry()), placement);
+        EXPECT_EQ(child->GetFrameRect(), placement);
+    }
 }
 
 // Drawings on the view: the document's for some commands, and the view's own around a

@@ -111,7 +111,7 @@ TEST_F(ElementBuildersTest, MathElementsBuildTheirBoxes) {
             EXPECT_EQ(list->GetAt(1)->GetCharCode(), c.onlyChar);
         }
     }
-    // Derivatives, grids and plots have no builder yet.
+    // Derivatives and grids have no builder yet.
     EXPECT_EQ(ElementBuilders::Instance().Find(cmd::kElementFraction + 5), nullptr);
     EXPECT_EQ(ElementBuilders::Instance().Find(cmd::kElementFraction + 12), nullptr);
 }

@@ -19,6 +19,7 @@
 #include <QMenu>
 #include <QTimer>
 
+#include <csignal>
 #include <functional>
 
 namespace {
@@ -269,7 +270,7 @@ TEST_F(EvaluateInPlaceTest, AChoicePastTheOffersChangesNothing) {
 }
 
 TEST_F(EvaluateInPlaceTest, EscapeDuringASlowCalculationLeavesTheDocument) {
-    StartWithDocument("on TYEvaluate slow 5\n");
+    StartWithDocument("on TYEvaluate slow 120\n");
     FactorLeavesTheDocument([&](int32_t factor) {
         EscapeWhileBusy([&] { Run(factor); });
         // Said when Escape was pressed, and still there once the calculation has ended.
@@ -282,6 +283,47 @@ TEST_F(EvaluateInPlaceTest, AKernelThatDiesMidCalculationLeavesTheDocument) {
     StartWithDocument("on TYEvaluate die-mid-evaluation\n");
     FactorLeavesTheDocument([&](int32_t factor) { Run(factor); });
     EXPECT_FALSE(messages.empty()) << "the lost link is reported";
+}
+
+// A kernel that dies while its offers wait: the editor learns of it at the next request, and
+// then neither the offers nor their word in the status bar stay behind, in this document or
+// another.
+TEST_F(EvaluateInPlaceTest, AKernelThatDiesTakesItsOffersAndTheirStatusWithIt) {
+    struct Case {
+        const char* name;
+        std::function<void()> next; // what the person does after the kernel died
+    };
+    const Case cases[] = {
+        {"another selection asks the kernel",
+         [&] { QTest::keyClick(view, Qt::Key_Left, Qt::ShiftModifier); }},
+        {"the first offer is chosen",
+         [&] { QTest::keyClick(view, Qt::Key_Return, Qt::ShiftModifier); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        StartWithDocument();
+        TessaryView* other = view;
+        TypeSquareAndSelectIt();
+        child = app->NewDocument();
+        view = child->View();
+        view->setFocus();
+        TypeSquareAndSelectIt();
+        ASSERT_NE(other->Popup(), nullptr);
+        ASSERT_NE(view->Popup(), nullptr);
+        ASSERT_TRUE(Status().endsWith(QStringLiteral("..."))) << Status().toStdString();
+        const pid_t kernel = session->KernelProcess();
+        ASSERT_GT(kernel, 0);
+        ::kill(kernel, SIGKILL);
+        QTRY_VERIFY_WITH_TIMEOUT(RunningKernels().empty(), 10000);
+
+        messages.clear();
+        c.next();
+        EXPECT_FALSE(session->IsConnected());
+        EXPECT_FALSE(messages.empty()) << "the lost link is reported";
+        EXPECT_EQ(view->Popup(), nullptr);
+        EXPECT_EQ(other->Popup(), nullptr);
+        EXPECT_FALSE(Status().endsWith(QStringLiteral("..."))) << Status().toStdString();
+    }
 }
 
 TEST_F(EvaluateInPlaceTest, TheCodeCommandEvaluatesSourceCodeParagraphs) {

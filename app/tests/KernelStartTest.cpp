@@ -26,7 +26,6 @@
 #include <QTimer>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -122,8 +121,12 @@ TEST_F(KernelStartTest, CancelInTheProgressWindowLeavesNoKernel) {
     EXPECT_TRUE(Enabled(cmd::kStartKernel));
 }
 
+// The calculation would run two minutes: only the interrupt ends it sooner, so its answer
+// shows that Escape stopped it, however slow the machine.
+constexpr char kSlowSimplify[] = "on TYSimplify slow 120\n";
+
 TEST_F(KernelStartTest, EscapeInADocumentStopsASlowCalculation) {
-    Script("on TYSimplify slow 20\n");
+    Script(kSlowSimplify);
     ASSERT_TRUE(StartFromMenu());
     ChildFrame* child = app->NewDocument();
     ASSERT_NE(child, nullptr);
@@ -141,38 +144,42 @@ TEST_F(KernelStartTest, EscapeInADocumentStopsASlowCalculation) {
         QTest::keyClick(view, Qt::Key_Escape);
     });
     escape.start();
-    const auto started = std::chrono::steady_clock::now();
     const NodePtr answer = session->Simplify(*Sum(2, 3));
     escape.stop();
     EXPECT_TRUE(busyAtEscape);
     EXPECT_EQ(TextOf(answer), "$Canceled");
-    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(15));
     EXPECT_EQ(frame->MessagePane()->text(), QStringLiteral("Aborted"));
     EXPECT_TRUE(session->IsConnected());
     EXPECT_FALSE(session->IsBusy());
 }
 
 TEST_F(KernelStartTest, WindowsStayWhileACalculationRuns) {
-    Script("on TYSimplify slow 20\n");
+    Script(kSlowSimplify);
     ASSERT_TRUE(StartFromMenu());
     ChildFrame* child = app->NewDocument();
     ASSERT_NE(child, nullptr);
+    bool triedToClose = false;
     bool frameClosed = true;
     bool childClosed = true;
-    QTimer::singleShot(300, frame, [&] {
-        frameClosed = frame->close();
-        childClosed = child->close();
+    // Once the calculation runs, the person tries to close the main window and the document;
+    // then presses Escape until the answer is in (a kernel that has not yet read the request
+    // ignores an interrupt as stale).
+    QTimer person;
+    person.setInterval(50);
+    QObject::connect(&person, &QTimer::timeout, frame, [&] {
+        if (!session->IsBusy()) return;
+        if (!triedToClose) {
+            triedToClose = true;
+            frameClosed = frame->close();
+            childClosed = child->close();
+            return;
+        }
+        QTest::keyClick(child->View(), Qt::Key_Escape);
     });
-    // Escape until the answer is in: a kernel that has not yet read the request ignores an
-    // interrupt as stale.
-    QTimer escape;
-    escape.setInterval(400);
-    QObject::connect(&escape, &QTimer::timeout, frame, [&] {
-        if (session->IsBusy()) QTest::keyClick(child->View(), Qt::Key_Escape);
-    });
-    escape.start();
+    person.start();
     EXPECT_EQ(TextOf(session->Simplify(*Sum(2, 3))), "$Canceled");
-    escape.stop();
+    person.stop();
+    EXPECT_TRUE(triedToClose);
     EXPECT_FALSE(frameClosed);
     EXPECT_FALSE(childClosed);
     EXPECT_EQ(messages, std::vector<QString>(2, QString::fromLatin1(KernelSession::kBusyMessage)));

@@ -3,9 +3,11 @@
 // A started application with a kernel session the test controls, and the helpers the shell's
 // tests share.
 
+#include "app/ChildFrame.h"
 #include "app/CommandRouter.h"
 #include "app/MainFrame.h"
 #include "app/TessaryApp.h"
+#include "app/TessaryView.h"
 #include "document/KernelSession.h"
 
 #include <gtest/gtest.h>
@@ -96,6 +98,15 @@ protected:
     CommandRouter& Router() { return frame->Router(); }
     QAction* Action(int32_t id) { return Router().Action(id); }
     CommandState State(int32_t id) { return Router().Query(id); }
+    // Shows the main window as the active one and focuses the document window's view.
+    TessaryView* ShowFocusedView() {
+        frame->show();
+        QApplication::setActiveWindow(frame);
+        TessaryView* view = frame->ActiveChild()->View();
+        view->setFocus();
+        QCoreApplication::processEvents();
+        return view;
+    }
 
     FakeSession* session = nullptr;
     std::unique_ptr<TessaryApp> app;

@@ -7,6 +7,7 @@
 #include "app/CommandIds.h"
 #include "app/CommandTable.h"
 #include "app/TessaryView.h"
+#include "app/WindowHost.h"
 #include "app/tests/ShellFixture.h"
 #include "document/CompList.h"
 #include "document/CompSequence.h"
@@ -32,11 +33,7 @@ class ViewEditingTest : public ShellTest {
 protected:
     void SetUp() override {
         ShellTest::SetUp();
-        frame->show();
-        QApplication::setActiveWindow(frame);
-        view = frame->ActiveChild()->View();
-        view->setFocus();
-        QCoreApplication::processEvents();
+        view = ShowFocusedView();
     }
 
     CTessaryDoc& Doc() { return view->Document(); }
@@ -113,6 +110,47 @@ TEST_F(ViewEditingTest, AnArrowKeyEndsTheTypingRun) {
     ASSERT_TRUE(Router().Run(cmd::kEditUndo));
     EXPECT_EQ(Text(), "ab") << "only the run after the arrow is undone";
     EXPECT_EQ(Selected(), std::make_pair(2, 2));
+}
+
+// A selection that a command moves ends the typing run as a mouse selection does: the next
+// characters replace what is selected, in one undoable step, where the user now looks.
+TEST_F(ViewEditingTest, TypingAfterACommandMovedTheSelectionReplacesIt) {
+    struct Case {
+        const char* name;
+        std::function<void()> select;
+        std::string typed;
+        std::pair<int32_t, int32_t> undone; // the selection Undo gives back
+    };
+    const Case cases[] = {
+        {"Select All by its key",
+         [&] { QTest::keyClick(frame, Qt::Key_A, Qt::ControlModifier); },
+         "z",
+         {1, 4}},
+        {"Select All from the menu", [&] { Router().Run(cmd::kSelectAll); }, "z", {1, 4}},
+        {"the caret placed by the document",
+         [&] {
+             DocPos at;
+             at.SetAt(Page().GetAt(1)->GetList(1), 2);
+             frame->ActiveChild()->Host().SelectPosition(at);
+         },
+         "azbc",
+         {2, 2}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Router().Run(cmd::kFileNew);
+        view = frame->ActiveChild()->View();
+        view->setFocus();
+        QCoreApplication::processEvents();
+        QTest::keyClicks(view, "abc");
+        c.select();
+        QTest::keyClicks(view, "z");
+        EXPECT_EQ(Text(), c.typed);
+        EXPECT_EQ(UndoText(), QStringLiteral("Undo typing"));
+        ASSERT_TRUE(Router().Run(cmd::kEditUndo));
+        EXPECT_EQ(Text(), "abc") << "only the replacing run is undone";
+        EXPECT_EQ(Selected(), c.undone);
+    }
 }
 
 TEST_F(ViewEditingTest, BackspaceDeleteAndReturnEditAndUndo) {

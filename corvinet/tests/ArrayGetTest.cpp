@@ -3,6 +3,8 @@
 
 #include "WireFixture.h"
 
+#include <algorithm>
+#include <cstdlib>
 #include <numeric>
 #include <string>
 #include <vector>
@@ -157,6 +159,104 @@ TEST_F(ArrayGet, AnnouncedLeavesThatNeverArriveAllocateNothingBig) {
     int32_t depth = 0;
     EXPECT_FALSE(QKGetIntegerArray(link, &data, &dims, &heads, &depth));
     EXPECT_NE(QKError(link), 0);
+}
+
+// The largest single request an environment made of its allocator.
+std::size_t gLargestRequest = 0;
+void* recordingAllocate(std::size_t size) {
+    gLargestRequest = std::max(gLargestRequest, size);
+    return std::malloc(size);
+}
+
+class RecordingEnvironment {
+public:
+    RecordingEnvironment() {
+        QKNewParameters(m_block, buildProfile().defaultFirst, buildProfile().defaultSecond);
+        QKSetDeviceParameter(m_block, "");
+        QKSetAllocParameter(m_block, recordingAllocate, std::free);
+        env = QKBegin(m_block);
+        int32_t error = 0;
+        link = QKLoopbackOpen(env, &error);
+        gLargestRequest = 0;
+    }
+    ~RecordingEnvironment() {
+        QKClose(link);
+        QKEnd(env);
+    }
+    QKENV env = nullptr;
+    QKLINK link = nullptr;
+
+private:
+    QKParameters m_block{};
+};
+
+TEST(ListGet, ListsOfEverySizeComeBackWhole) {
+    // Sizes on both sides of the read steps (4,096 numbers) and of the buffer's growth (64 KB,
+    // then four times as much at each step up to the announced length).
+    RecordingEnvironment recording;
+    QKLINK link = recording.link;
+    ASSERT_NE(link, nullptr);
+    for (int32_t count : {0, 1, 4096, 4097, 16383, 16384, 16385, 70000, 300000}) {
+        SCOPED_TRACE(count);
+        std::vector<int32_t> integers(static_cast<std::size_t>(count));
+        std::iota(integers.begin(), integers.end(), -7);
+        std::vector<double> reals(integers.begin(), integers.end());
+        ASSERT_TRUE(QKPutIntegerList(link, integers.data(), count));
+        ASSERT_TRUE(QKPutRealList(link, reals.data(), count));
+        ASSERT_TRUE(QKFlush(link));
+        // An honest list is read into one block of its own size, not into a larger one.
+        const auto atMost = [&](std::size_t size) {
+            return std::max<std::size_t>(std::size_t(count) * size, StreamPool::kBlockSize + 64);
+        };
+
+        gLargestRequest = 0;
+        int32_t* integersBack = nullptr;
+        int32_t length = -1;
+        ASSERT_TRUE(QKGetIntegerList(link, &integersBack, &length)) << QKErrorMessage(link);
+        ASSERT_EQ(length, count);
+        EXPECT_EQ(std::vector<int32_t>(integersBack, integersBack + length), integers);
+        QKDisownIntegerList(link, integersBack, length);
+        EXPECT_LE(gLargestRequest, atMost(sizeof(int32_t)));
+
+        gLargestRequest = 0;
+        double* realsBack = nullptr;
+        ASSERT_TRUE(QKGetRealList(link, &realsBack, &length)) << QKErrorMessage(link);
+        ASSERT_EQ(length, count);
+        EXPECT_EQ(std::vector<double>(realsBack, realsBack + length), reals);
+        QKDisownRealList(link, realsBack, length);
+        EXPECT_LE(gLargestRequest, atMost(sizeof(double)));
+    }
+}
+
+TEST(ListGet, AnnouncedNumbersThatNeverArriveAllocateNothingBig) {
+    // Lists and arrays of 2^31-1 integers announced, two arriving before the data ends.
+    const std::string shape = "F2147483647 #\x47"
+                              "A~\x44"
+                              "List\n.";
+    const std::string bytes = "A2147483647 D" + std::string(1, char(0x40 + shape.size())) + shape +
+                              "\n" + "\xE4\x01\x00\x00\x00\n\xE4\x02\x00\x00\x00\n"s;
+    for (bool list : {true, false}) {
+        SCOPED_TRACE(list ? "list" : "array");
+        RecordingEnvironment recording;
+        QKLINK link = recording.link;
+        ASSERT_NE(link, nullptr);
+        ASSERT_EQ(link->stream.putBytes(bytes.data(), bytes.size()), 0);
+        ASSERT_EQ(link->stream.flush(), 0);
+        gLargestRequest = 0;
+        int32_t* data = nullptr;
+        if (list) {
+            int32_t count = 0;
+            EXPECT_FALSE(QKGetIntegerList(link, &data, &count));
+        } else {
+            int32_t* dims = nullptr;
+            char** heads = nullptr;
+            int32_t depth = 0;
+            EXPECT_FALSE(QKGetIntegerArray(link, &data, &dims, &heads, &depth));
+        }
+        EXPECT_NE(QKError(link), 0);
+        EXPECT_EQ(data, nullptr);
+        EXPECT_LE(gLargestRequest, 64u * 1024u);
+    }
 }
 
 TEST_F(ArrayGet, StateReadsLeavesInPieces) {

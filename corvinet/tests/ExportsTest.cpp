@@ -1,14 +1,13 @@
 // The two shared libraries as a program sees them: exactly the listed names exported (the
 // interface-1 build without the interface-2-only ones), and each build's own parameter record.
 
+#include "ElfExports.h"
 #include "corvinet/corvinet.h"
 
 #include <dlfcn.h>
-#include <elf.h>
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <iterator>
 #include <set>
 #include <sstream>
 #include <string>
@@ -17,28 +16,7 @@
 namespace {
 
 using Names = std::set<std::string>;
-
-// The defined global symbols of a shared library's dynamic symbol table.
-Names exportedSymbols(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::string image((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    Names names;
-    if (image.size() < sizeof(Elf64_Ehdr)) return names;
-    auto* header = reinterpret_cast<const Elf64_Ehdr*>(image.data());
-    auto* sections = reinterpret_cast<const Elf64_Shdr*>(image.data() + header->e_shoff);
-    for (int i = 0; i < header->e_shnum; ++i) {
-        if (sections[i].sh_type != SHT_DYNSYM) continue;
-        const char* strings = image.data() + sections[sections[i].sh_link].sh_offset;
-        auto* symbols = reinterpret_cast<const Elf64_Sym*>(image.data() + sections[i].sh_offset);
-        std::size_t count = sections[i].sh_size / sizeof(Elf64_Sym);
-        for (std::size_t s = 1; s < count; ++s) {
-            int binding = ELF64_ST_BIND(symbols[s].st_info);
-            if (symbols[s].st_shndx != SHN_UNDEF && (binding == STB_GLOBAL || binding == STB_WEAK))
-                names.insert(strings + symbols[s].st_name);
-        }
-    }
-    return names;
-}
+using tessary::testing::exportedSymbols;
 
 // The names a build must export, from the shared list.
 Names listedNames(bool interface2) {

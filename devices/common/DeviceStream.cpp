@@ -146,9 +146,11 @@ int32_t DeviceStream::sendCurrent() {
     OutBuffer& buffer = out[current];
     uint8_t* bytes = buffer.bytes;
     const int32_t filled = buffer.filled;
+    // Most messages hold no escape byte at all: the search runs at the speed of memchr.
     int32_t escapes = 0;
-    for (int32_t i = 0; i < filled; ++i)
-        escapes += bytes[i] == kEscape;
+    for (const uint8_t *at = bytes, *end = bytes + filled;
+         (at = static_cast<const uint8_t*>(std::memchr(at, kEscape, std::size_t(end - at)))); ++at)
+        ++escapes;
     // Double the escape bytes in place, from the back, then add the end mark. The capacity
     // handed out leaves room for every byte doubled.
     const int32_t length = filled + escapes;
@@ -185,6 +187,7 @@ void DeviceStream::cutBlocks() {
     blockCursor = 0;
     blocksLeft = 0;
     int32_t acknowledgements = 0;
+    bool bulk = false;
     while (readCursor < readEnd && blocksLeft < kMaxBlocks) {
         if (!escaped) {
             const uint8_t* from = input + readCursor;
@@ -194,6 +197,7 @@ void DeviceStream::cutBlocks() {
             if (run > 0) {
                 addBlock(from, run);
                 readCursor += run;
+                messageBytes += run;
             } else {
                 escaped = true;
                 ++readCursor;
@@ -204,9 +208,12 @@ void DeviceStream::cutBlocks() {
         const uint8_t byte = input[readCursor];
         if (byte == kEscape) {
             addBlock(input + readCursor, 1);
+            ++messageBytes;
         } else if (byte == static_cast<uint8_t>(peerEnd)) {
             peerEndSeen = true;
             ++acknowledgements;
+            bulk = bulk || messageBytes >= kMaxCapacity;
+            messageBytes = 0;
         } else if (byte == static_cast<uint8_t>(role.ack)) {
             // An acknowledgement with nothing in flight is the peer's mistake: ignore it.
             if (oldest != current) oldest = (oldest + 1) % kBuffers;
@@ -218,23 +225,29 @@ void DeviceStream::cutBlocks() {
     }
     if (state != kStateConnected) return;
     pendingAcks += acknowledgements;
-    if (pendingAcks > kMaxPendingAcks) flushAcks();
+    // A full message means the peer streams: it waits for this acknowledgement to send more,
+    // and no answer of ours is coming for it to ride with, so it goes before the data is read.
+    if (bulk || pendingAcks > kMaxPendingAcks) flushAcks();
 }
 
 void DeviceStream::flushAcks() {
     if (pendingAcks == 0 || state != kStateConnected) return;
-    // At most the cap and one read's end marks (two input bytes each) wait.
-    uint8_t marks[kAckRoom + kInputSize + 2];
-    int32_t length = 0;
-    for (; pendingAcks > 0; --pendingAcks) {
-        marks[length++] = kEscape;
-        marks[length++] = static_cast<uint8_t>(peerAck);
+    uint8_t marks[kAckRoom];
+    while (pendingAcks > 0) {
+        int32_t length = 0;
+        for (; pendingAcks > 0 && length < kAckRoom; --pendingAcks) {
+            marks[length++] = kEscape;
+            marks[length++] = static_cast<uint8_t>(peerAck);
+        }
+        // A peer that has gone needs no acknowledgements, and what it sent before it went is
+        // still to be read: its end is reported once the transport has nothing more. Any other
+        // failure ends the link; the blocks cut so far are still handed out, the next call
+        // reports the end.
+        int32_t written = link->write(marks, length);
+        if (written == length) continue;
+        pendingAcks = 0;
+        if (written != kTransferPeerGone) fail(written);
     }
-    // A peer that has gone needs no acknowledgements, and what it sent before it went is still
-    // to be read: its end is reported once the transport has nothing more. Any other failure
-    // ends the link; the blocks cut so far are still handed out, the next call reports the end.
-    int32_t written = link->write(marks, length);
-    if (written != length && written != kTransferPeerGone) fail(written);
 }
 
 int32_t DeviceStream::nextInput(const uint8_t** block, int32_t* length) {

@@ -56,7 +56,9 @@ bool roleOfWord(const char* word, int32_t length, Role& role);
 
 // One link's stream; the library sees it only as an opaque handle.
 struct DeviceStream {
-    static constexpr int32_t kInputSize = 1024;
+    // Room for every message that may be in flight at once (two of doubled bytes and their
+    // marks), so that one read takes all the peer could send before it waits.
+    static constexpr int32_t kInputSize = 8192;
     static constexpr int32_t kMaxBlocks = 16;
     static constexpr int32_t kMaxCapacity = 1022;
     static constexpr int32_t kBuffers = 3;
@@ -108,8 +110,9 @@ struct DeviceStream {
     int32_t blockCursor = 0;
     int32_t blocksLeft = 0;
 
-    bool escaped = false;    // the last byte read was the escape byte
-    int32_t pendingAcks = 0; // the peer's messages that ended and are not acknowledged yet
+    bool escaped = false;     // the last byte read was the escape byte
+    int32_t messageBytes = 0; // data bytes of the peer's message so far
+    int32_t pendingAcks = 0;  // the peer's messages that ended and are not acknowledged yet
     bool peerEndSeen = false;
     char peerEnd = 0;
     char peerAck = 0;

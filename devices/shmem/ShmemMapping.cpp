@@ -34,6 +34,16 @@ void storeWord(uint8_t* mapping, std::size_t at, uint32_t value) {
     wordAt(mapping, at).store(value, std::memory_order_release);
 }
 
+void announceSleep(uint8_t* mapping, bool sleeps) {
+    wordAt(mapping, kSleepAt).store(sleeps ? 1 : 0, std::memory_order_seq_cst);
+    std::atomic_thread_fence(std::memory_order_seq_cst);
+}
+
+bool sleeps(const uint8_t* mapping) {
+    std::atomic_thread_fence(std::memory_order_seq_cst);
+    return wordAt(const_cast<uint8_t*>(mapping), kSleepAt).load(std::memory_order_seq_cst) != 0;
+}
+
 void readName(const uint8_t* mapping, char* out) {
     std::memcpy(out, mapping + kNameAt, kNameSize);
     out[kNameSize] = '\0';

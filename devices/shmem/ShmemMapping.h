@@ -6,7 +6,9 @@
 // had them: magic, name, the listening flag, the connect-attempted and peer-gone flags, two ring
 // records and the ring bytes. The words that once held process-local handles and pointers stay
 // zero; here those live in the link's local record. A robust process-shared mutex follows the
-// fixed fields; it guards the message ring, whose writer may drop the oldest message.
+// fixed fields; it guards the message ring, whose writer may drop the oldest message. After it
+// lies the sleep word: non-zero while the owner sleeps waiting for data, so that a writer wakes
+// it only then and a reader that watches its ring costs the writer no system call.
 //
 // Each end writes only into its peer's rings and reads only its own. The data ring has one
 // writer and one reader and needs no lock: the writer fills bytes, then lowers the free count
@@ -37,13 +39,14 @@ enum Field : std::size_t {
     kDataBytesAt = 248,
     kFieldsEnd = 16632,
     kMutexAt = 16632,
+    kSleepAt = kMutexAt + ((sizeof(pthread_mutex_t) + 7) & ~std::size_t(7)),
 };
 
 constexpr uint32_t kDataRingSize = 16384;
 constexpr uint32_t kMessageRingSize = 64;
 constexpr uint32_t kMessageSize = 8;
-// The mapping's length: the fixed fields and the mutex.
-constexpr std::size_t kMappingSize = kMutexAt + ((sizeof(pthread_mutex_t) + 7) & ~std::size_t(7));
+// The mapping's length: the fixed fields, the mutex and the sleep word.
+constexpr std::size_t kMappingSize = kSleepAt + 8;
 
 // Ring record words.
 enum RingWord : std::size_t { kReadWord = 0, kWriteWord = 1, kSizeWord = 2, kFreeWord = 3 };
@@ -52,6 +55,13 @@ enum RingWord : std::size_t { kReadWord = 0, kWriteWord = 1, kSizeWord = 2, kFre
 bool initMapping(uint8_t* mapping, const char* name, bool listens);
 uint32_t loadWord(const uint8_t* mapping, std::size_t at);
 void storeWord(uint8_t* mapping, std::size_t at, uint32_t value);
+
+// The sleep handshake over a reader's data ring. The reader announces its sleep and then looks
+// at the ring once more; the writer puts its bytes and then looks at the word. Each side's store
+// is ordered before its load, so at least one of them sees the other: a reader never sleeps on
+// bytes that are there without the writer waking it.
+void announceSleep(uint8_t* mapping, bool sleeps);
+bool sleeps(const uint8_t* mapping);
 // The name field, terminated within `out` (kNameSize + 1 bytes).
 void readName(const uint8_t* mapping, char* out);
 void writeName(uint8_t* mapping, const char* name);

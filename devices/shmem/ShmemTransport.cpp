@@ -334,7 +334,11 @@ int32_t ShmemLink::read(uint8_t* buffer, int32_t size) {
         }
         if (gone) return kTransferPeerGone;
         if (spinUntil([&] { return ring.held() != 0 || m_peerGone; }, 64)) continue;
-        int ready = pollFor(fds, 2, kReadRound);
+        // The writer signals the event only to a reader that said it sleeps.
+        announceSleep(m_own, true);
+        fds[0].revents = fds[1].revents = 0;
+        int ready = ring.held() != 0 || m_peerGone ? 1 : pollFor(fds, 2, kReadRound);
+        announceSleep(m_own, false);
         if (ready < 0) return kTransferFailed;
         if (fds[0].revents) clearEvent(m_dataEvent.get());
         if (fds[1].revents & (POLLRDHUP | POLLHUP | POLLERR)) markPeerGone();
@@ -353,7 +357,7 @@ int32_t ShmemLink::write(const uint8_t* bytes, int32_t length) {
         int put = ring.put(bytes, static_cast<uint32_t>(length));
         if (put == kRingDamaged) return kTransferFailed;
         if (put == kRingDone) {
-            signalEvent(m_peerEnd.dataEvent.get());
+            if (sleeps(m_peer)) signalEvent(m_peerEnd.dataEvent.get());
             return length;
         }
         // The peer frees room as it reads; its death ends the wait.

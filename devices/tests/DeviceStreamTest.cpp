@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -247,6 +248,44 @@ TEST(EscapedStream, AcknowledgementsRideWithTheNextMessageOrGoBeforeAWait) {
     s.link->sent.clear();
     ASSERT_EQ(s.stream->nextInput(&block, &length), 0);
     EXPECT_EQ(s.link->sent.size(), 40u);
+}
+
+TEST(EscapedStream, AFullMessageIsAcknowledgedAtOnceAShortOneWaitsForTheAnswer) {
+    // A peer that fills its buffers streams and waits for the acknowledgement to send more; one
+    // that sends less has finished, and the acknowledgement may ride with the answer. The bytes
+    // that go are the same, only when they go differs.
+    const std::string full(DeviceStream::kMaxCapacity, 'x');
+    // Full too: an escape byte counts once, though it travels doubled.
+    const std::string escaped = "\\" + full.substr(2);
+    struct Case {
+        const char* name;
+        std::string wire;
+        std::string data;
+        const char* sentAtOnce;
+    };
+    const Case cases[] = {
+        {"full message", full + "\\P", full, "\\p"},
+        {"one byte short", full.substr(1) + "\\P", full.substr(1), ""},
+        {"full with doubled escapes", "\\\\" + full.substr(2) + "\\\\\\P", escaped + "\\", "\\p"},
+        {"short, then full", "ab\\P" + full + "\\P", "ab" + full, "\\p\\p"},
+        {"two full in one read", full + "\\P" + full + "\\P", full + full, "\\p\\p"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Stream s;
+        s.connect();
+        s.link->chunks.push_back(c.wire);
+        const uint8_t* block = nullptr;
+        int32_t length = 0;
+        ASSERT_EQ(s.stream->nextInput(&block, &length), 0);
+        EXPECT_EQ(s.link->sent, c.sentAtOnce);
+        std::string data(reinterpret_cast<const char*>(block), std::size_t(length));
+        data += s.readAll();
+        EXPECT_EQ(data, c.data);
+        // Whatever waited goes before the stream waits for more.
+        EXPECT_EQ(s.link->sent.size(),
+                  std::size_t(2 * std::count(c.wire.begin(), c.wire.end(), 'P')));
+    }
 }
 
 TEST(EscapedStream, ADataTestBeforeConnectAsksTheTransport) {

@@ -461,6 +461,43 @@ TEST_F(ShmemLinks, ABrokenRingFromTheHandMadePeerEndsTheLink) {
     EXPECT_EQ(listener->hasData(), kTransferFailed);
 }
 
+TEST_F(ShmemLinks, AWriterWakesItsReaderOnlyWhenTheReaderSaidItSleeps) {
+    std::string name = uniqueName();
+    TransportLink* listener = make(QKMODE_LISTEN, name.c_str());
+    HandMadePeer peer;
+    ASSERT_TRUE(peer.meet(name));
+    ASSERT_EQ(listener->connect(), kConnected);
+    const auto signalled = [&] {
+        pollfd event{peer.dataEvent.get(), POLLIN, 0};
+        if (::poll(&event, 1, 0) != 1) return false;
+        uint64_t count = 0;
+        return ::read(peer.dataEvent.get(), &count, sizeof count) == sizeof count;
+    };
+    const auto held = [&] { return Ring::data(peer.own).held(); };
+
+    // Writing costs no wake-up while the peer watches its ring; it does once the peer sleeps.
+    const uint8_t bytes[] = "abc";
+    ASSERT_EQ(listener->write(bytes, 3), 3);
+    EXPECT_FALSE(signalled());
+    announceSleep(peer.own, true);
+    ASSERT_EQ(listener->write(bytes, 3), 3);
+    EXPECT_TRUE(signalled());
+    announceSleep(peer.own, false);
+    EXPECT_EQ(held(), 6);
+
+    // The listener says that it sleeps while its read waits, and no longer once it has data.
+    auto read = std::async(std::launch::async, [listener] {
+        uint8_t got[8];
+        return listener->read(got, sizeof got);
+    });
+    for (int i = 0; i < 1000 && !sleeps(peer.listenerMapping); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_TRUE(sleeps(peer.listenerMapping));
+    peer.send("wake");
+    EXPECT_EQ(read.get(), 4);
+    EXPECT_FALSE(sleeps(peer.listenerMapping));
+}
+
 TEST_F(ShmemLinks, AMappingThatCouldShrinkIsRefused) {
     Descriptor fd(memfd_create("loose", MFD_CLOEXEC));
     ASSERT_TRUE(fd);

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <random>
 
 namespace {
 
@@ -132,8 +133,14 @@ const LoadCase kCases[] = {
      }},
     {"NoHeaderRecords", Builder().Long(1400).Short(0).Long(1).Para(5, 1).bytes, true, 1, 0,
      nullptr},
-    {"NegativeParagraphCount", Builder().Long(1400).Short(1).Defaults(2, 2, 2).Long(-4).bytes, true,
-     0, 0, nullptr},
+    {"NegativeParagraphCountIsDamage",
+     Builder().Long(1400).Short(1).Defaults(2, 2, 2).Long(-4).bytes, false, 0, 0, nullptr},
+    {"NegativeHeaderRecordCountIsDamage", Builder().Long(1400).Short(-2).Long(0).bytes, false, 0, 0,
+     nullptr},
+    {"BytesAfterTheLastParagraphAreDamage", Builder().Append(Sound()).Long(0).bytes, false, 0, 0,
+     nullptr},
+    {"LaterVersionWithBytesAfterItsParagraphsIsDamage", Builder().Append(Sound(1401)).Byte(0).bytes,
+     false, 0, 0, nullptr},
     {"BaseSizeOutOfRangeReadsAsDefault",
      Builder().Long(1400).Short(1).Settings(12, 2, 9).Long(0).bytes, true, 0, 0,
      [](CTessaryDoc& doc) {
@@ -166,6 +173,71 @@ const LoadCase kCases[] = {
 
 INSTANTIATE_TEST_SUITE_P(Files, DocLoadTest, ::testing::ValuesIn(kCases),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// Files that are no document of ours at all: each is refused with the file error, nothing is
+// loaded in its place, and the file stays as it was.
+TEST(DocRefusalTest, RandomBytesAreRefusedAndTheFileIsUntouched) {
+    platform::testing::TempDir dir;
+    const std::string path = dir.File("noise.tsy");
+    for (unsigned seed = 1; seed <= 40; ++seed) {
+        SCOPED_TRACE(seed);
+        std::mt19937 random(seed);
+        Bytes noise(1 + random() % 3000);
+        for (uint8_t& byte : noise)
+            byte = static_cast<uint8_t>(random());
+        docfiles::WriteFile(path, noise);
+        docfiles::Doc doc;
+        doc.doc.OnNewDocument();
+        EXPECT_FALSE(doc.doc.OnOpenDocument(path));
+        ASSERT_EQ(doc.host.reports.size(), 1u);
+        EXPECT_EQ(doc.host.reports[0].prompt, Prompt::FailedToOpen);
+        EXPECT_EQ(doc.doc.GetBody().GetCount(), 0);
+        EXPECT_EQ(docfiles::ReadFile(path), noise);
+    }
+}
+
+// The load error says what is wrong and where, for a person: the byte, and at most the record's
+// tag after it.
+TEST(DocRefusalTest, TheLoadErrorNamesTheByteWhereTheDamageIs) {
+    struct Case {
+        const char* name;
+        Bytes file;
+        std::string what;
+    };
+    const Case cases[] = {
+        {"a negative paragraph count", Builder().Long(1400).Short(0).Long(-4).bytes,
+         "The document is damaged at byte 6."},
+        {"a header record longer than the file",
+         Builder().Long(1400).Short(1).Short(9).Long(5000).bytes,
+         "The document is damaged at byte 12."},
+        {"a record that claims too short a length",
+         Builder()
+             .Long(1400)
+             .Short(0)
+             .Long(1)
+             .Short(5)
+             .Long(1)
+             .Long(1)
+             .Long(static_cast<int32_t>(TypeTag("Frac").Value()))
+             .Long(2)
+             .bytes,
+         "The document is damaged at byte 24 (record \"Frac\")."},
+        {"bytes after the paragraphs", Builder().Long(1400).Short(0).Long(0).Long(7).bytes,
+         "The document is damaged at byte 10."},
+        {"a file that ends early", Builder().Long(1400).Short(1).bytes,
+         "The document is damaged: it ends early, at byte 6."},
+    };
+    platform::testing::TempDir dir;
+    const std::string path = dir.File("damaged.tsy");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        docfiles::WriteFile(path, c.file);
+        docfiles::Doc doc;
+        EXPECT_FALSE(doc.doc.OnOpenDocument(path));
+        ASSERT_EQ(doc.host.reports.size(), 1u);
+        EXPECT_EQ(doc.host.reports[0].what, c.what);
+    }
+}
 
 class DocOpenTest : public ::testing::Test {
 protected:

@@ -177,9 +177,7 @@ TEST_F(DocStreamDamageTest, FailureNamesTheRecordAndTheOffset) {
         Load(Builder().I32(1).Tag("Frac").I32(2), [&](DocStream& s) { list.Read(s); });
         FAIL() << "no failure";
     } catch (const platform::FileException& e) {
-        const std::string what = e.what();
-        EXPECT_NE(what.find("\"Frac\""), std::string::npos) << what;
-        EXPECT_NE(what.find("offset 8"), std::string::npos) << what;
+        EXPECT_EQ(std::string(e.what()), "The document is damaged at byte 8 (record \"Frac\").");
     }
 }
 

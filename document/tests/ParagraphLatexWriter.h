@@ -14,7 +14,7 @@ class ParagraphLatexWriter : public LatexWriter {
 public:
     void WriteReference(const RefSource&, bool) override {}
     void WriteLink(const Str255&, const Str255&) override {}
-    void WritePicture(int32_t, int32_t, const PictureBytes&) override {}
+    void WriteImage(int32_t, int32_t, const PictureBytes*) override {}
     void WriteHeader(bool, int32_t) override {}
     void EndDocument() override {}
     void BeginParagraph(int32_t, const RefSource*, bool) override {}
@@ -40,9 +40,9 @@ public:
     void WriteLink(const Str255& target, const Str255& shown) override {
         out += "link(" + target.ToCString() + "," + shown.ToCString() + ")";
     }
-    void WritePicture(int32_t width, int32_t height, const PictureBytes& picture) override {
+    void WriteImage(int32_t width, int32_t height, const PictureBytes* picture) override {
         out += "picture(" + std::to_string(width) + "x" + std::to_string(height) + "," +
-               std::to_string(picture.size()) + ")";
+               std::to_string(picture ? picture->size() : 0) + ")";
     }
     void WriteHeader(bool numberPages, int32_t firstPage) override {
         out += "head" + std::to_string(numberPages) + std::to_string(firstPage) + " ";

@@ -53,7 +53,9 @@ public:
         }
     }
     void Read(DocStream& stream) override {
+        const int32_t countAt = stream.GetPosition();
         const int32_t count = stream.ReadLong();
+        if (count < 0) stream.Fail(countAt);
         for (int32_t i = 0; i < count; ++i) {
             Para para{stream.ReadShort(), stream.ReadLong(), std::make_unique<CompList>()};
             para.list->Read(stream);

@@ -24,11 +24,11 @@ NodePtr List(NodePtr chain) {
 
 const NodeCase kApplicationsAndRules[] = {
     {"named function of an atom", [] { return Apply(Sym("Sin"), Sym("x")); }, "TYSin[x]", "Sin[x]",
-     "<mrow><mi>sin</mi>&af;<mi>x</mi></mrow>", "TYSin(x)", "sin x"},
+     "<mrow><mi>sin</mi><mo>&af;</mo><mi>x</mi></mrow>", "TYSin(x)", "sin x"},
     // f(x + y) must not read as f x + y.
     {"function of a sum", [] { return Apply(Sym("f"), Sum(Sym("x"), Sym("y"))); },
      "f[TYPlus[x, y]]", "f[Plus[x, y]]",
-     "<mrow><mi>f</mi>&af;<mfenced open=\"(\" close=\")\"><mrow><mi>x</mi><mo>+</mo>"
+     "<mrow><mi>f</mi><mo>&af;</mo><mfenced open=\"(\" close=\")\"><mrow><mi>x</mi><mo>+</mo>"
      "<mi>y</mi></mrow></mfenced></mrow>",
      "f(x + y)", "fBracket{x + y}"},
     {"named function of a sum", [] { return Apply(Sym("Cos"), Sum(Sym("x"), Sym("y"))); }, nullptr,
@@ -36,7 +36,7 @@ const NodeCase kApplicationsAndRules[] = {
     {"two arguments",
      [] { return Apply(Sym("g"), std::make_unique<SequenceNode>(Pair(Sym("a"), Sym("b")))); },
      "g[a, b]", "g[a, b]",
-     "<mrow><mi>g</mi>&af;<mfenced open=\"(\" close=\")\"><mrow><mi>a</mi><mo> , </mo>"
+     "<mrow><mi>g</mi><mo>&af;</mo><mfenced open=\"(\" close=\")\"><mrow><mi>a</mi><mo> , </mo>"
      "<mi>b</mi></mrow></mfenced></mrow>",
      nullptr, "gBracket{a,b}"},
     {"no argument", [] { return Apply(Sym("h"), nullptr); }, "h[]", nullptr, nullptr, "h()",

@@ -41,7 +41,7 @@ const NodeCase kLeaves[] = {
      "TYLog", "log"},
     {"error", Make<ErrorNode>(), "Error", "Error", "<mi>Error</mi>", "Error", "Error"},
     {"factorial", [] { return NodePtr(std::make_unique<FactorialNode>(Sym("x"))); },
-     "TYFactorial[x]", "Factorial[x]", "<mrow><mi>x</mi>!</mrow>", "x!", "x!"},
+     "TYFactorial[x]", "Factorial[x]", "<mrow><mi>x</mi><mo>!</mo></mrow>", "x!", "x!"},
     {"conjugate", [] { return NodePtr(std::make_unique<ConjugateNode>(Sym("z"))); },
      "TYConjugate[z]", "Conjugate[z]",
      "<mover accent=\"false\"><mi>z</mi><mo>&OverBar;</mo></mover>", nullptr, "Over{z}"},

@@ -33,6 +33,10 @@ const NodeCase kScriptsAndRelations[] = {
      },
      "TYSubscript[x, i, j]", "Subscript[x, i, j]",
      "<msub><mi>x</mi><mrow><mi>i</mi><mo> , </mo><mi>j</mi></mrow></msub>", "x_i,j", "xSubs{i,j}"},
+    // An msub must hold two elements: without an index the base stands alone.
+    {"subscript without an index",
+     [] { return std::make_unique<SubscriptNode>(Sym("x"), nullptr); }, nullptr, nullptr,
+     "<mi>x</mi>", nullptr, nullptr},
     {"absolute value", [] { return std::make_unique<AbsDetNode>(Sym("x")); }, "TYAbs[x]", "Abs[x]",
      "<mfenced open=\"|\" close=\"|\"><mi>x</mi></mfenced>", "|x|", "AbsV{x}"},
     {"determinant", [] { return std::make_unique<AbsDetNode>(std::make_unique<FakeMatrix>()); },

@@ -5,6 +5,7 @@
 
 #include "EvaluationDocument.h"
 #include "FakeHost.h"
+#include "LocalKernel.h"
 #include "StandinScript.h"
 #include "expr/CompositeNode.h"
 #include "expr/symbols/BuiltinNames.h"
@@ -77,12 +78,7 @@ protected:
             m_script.Clear();
         else
             m_script.Set(script);
-        kernel::ConnectionSettings settings;
-        settings.quitDrainMilliseconds = 2000;
-        session->SetConnectionSettings(settings);
-        session->Start();
-        ASSERT_TRUE(host.PumpUntil([&] { return !session->IsStarting(); }, 60));
-        ASSERT_TRUE(session->IsConnected()) << (host.messages.empty() ? "" : host.messages[0]);
+        ASSERT_TRUE(StartLocalKernel(*session, host));
     }
 
     // A new equation paragraph at 2, filled by `type`; the selection covers its whole line.

@@ -80,8 +80,12 @@ protected:
         }
         layouttest::LayOut(*para, top);
         para->DrawInRect(Rect(0, 0, view.image.width(), view.image.height()));
-        return para->GetFrame();
+        const Rect frame = para->GetFrame();
+        rows.push_back(std::move(para));
+        return frame;
     }
+
+    std::vector<layouttest::OwnedPara> rows;
 };
 
 TEST_F(BoxPictureTest, EveryStructureNestedTwoDeep) {
@@ -103,6 +107,27 @@ TEST_F(BoxPictureTest, EveryStructureNestedTwoDeep) {
     }
     port.EndDraw();
     EXPECT_TRUE(view.image.save(QString::fromStdString(drawtest::OutputPath("math-boxes.png"))));
+
+    // Drawn again on an image, as printing and exports draw: the same ink, without the frames
+    // of the empty slots, which show on the window only.
+    QImage image(view.image.size(), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    port.BeginDCDraw(nullptr, image);
+    for (const auto& row : rows)
+        row->DrawInRect(Rect(0, 0, image.width(), image.height()));
+    port.EndDraw();
+    int frames = 0;
+    int differing = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            if (view.image.pixel(x, y) == image.pixel(x, y)) continue;
+            if (view.image.pixel(x, y) == qRgb(0x80, 0x80, 0x80))
+                ++frames;
+            else
+                ++differing;
+        }
+    EXPECT_GT(frames, 20);
+    EXPECT_EQ(differing, 0);
     port.BeginWindowDraw(view);
 }
 

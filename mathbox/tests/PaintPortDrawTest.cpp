@@ -91,6 +91,45 @@ TEST_F(DrawTest, EdgesAreExclusiveAndLinesLeaveOutTheirLastPixel) {
     port.EndDraw();
 }
 
+// At a printer's resolution a line is as heavy as a printed rule: two pixels at 300 dpi, from
+// the same first row or column as on the screen and still without its last pixel, leftwards
+// and upwards too.
+TEST_F(DrawTest, LinesAtPrintResolutionAreAsHeavyAsARule) {
+    QImage image(200, 120, QImage::Format_RGB32);
+    image.setDotsPerMeterX(qRound(300 / 0.0254));
+    image.setDotsPerMeterY(qRound(300 / 0.0254));
+    image.fill(Qt::white);
+    port.BeginDCDraw(nullptr, image);
+    ASSERT_EQ(port.GetResolutionY(), 300);
+    port.MoveTo(Point(30, 30));
+    port.LineBy(10, 0);
+    port.LineBy(0, 10);
+    port.MoveTo(Point(100, 80));
+    port.LineBy(-10, 0);
+    port.MoveTo(Point(60, 100));
+    port.LineBy(0, -10);
+    port.MoveTo(Point(120, 20));
+    port.LineBy(20, 40);
+    port.EndDraw();
+    const struct {
+        QRect inked;
+        QRect around;
+    } strokes[] = {
+        {QRect(30, 30, 10, 2), QRect(29, 29, 12, 1)}, // rightwards, growing down
+        {QRect(40, 30, 2, 10), QRect(40, 40, 2, 1)},  // downwards, growing right
+        {QRect(91, 80, 10, 2), QRect(90, 80, 1, 2)},  // leftwards: its end is left out
+        {QRect(60, 91, 2, 10), QRect(60, 90, 2, 1)},  // upwards
+    };
+    for (const auto& s : strokes) {
+        EXPECT_EQ(CountNonWhite(image, s.inked), s.inked.width() * s.inked.height())
+            << s.inked.x() << "," << s.inked.y();
+        EXPECT_EQ(CountNonWhite(image, s.around), 0) << s.around.x() << "," << s.around.y();
+    }
+    // A steep slanted line is two pixels wide on every row it crosses.
+    for (int y = 25; y < 55; ++y)
+        EXPECT_GE(CountNonWhite(image, QRect(110, y, 40, 1)), 2) << y;
+}
+
 TEST_F(DrawTest, RegionFramesLieInsideTheRegion) {
     ImageView view;
     port.BeginWindowDraw(view);
@@ -177,7 +216,9 @@ TEST_F(DrawTest, TextIsDrawnAtTheSumOfItsWholePixelAdvances) {
     }
 }
 
-TEST_F(DrawTest, WindowTextHasAnOpaqueBackgroundAndAGivenContextsIsTransparent) {
+// Text paints no background on any target: a font's cell reaches far beyond its glyphs and
+// would wipe out the ink of neighbours.
+TEST_F(DrawTest, TextIsTransparentOnTheWindowAndOnAGivenContext) {
     ImageView view;
     QImage given(200, 120, QImage::Format_RGB32);
     for (QImage* image : {&view.image, &given})
@@ -190,10 +231,11 @@ TEST_F(DrawTest, WindowTextHasAnOpaqueBackgroundAndAGivenContextsIsTransparent) 
     port.MoveTo(Point(10, 40));
     port.DrawString(Str255("ii"));
     port.EndDraw();
-    // Between the two dots above the letters: background in the window, untouched otherwise.
+    // Between the two dots above the letters the background stays untouched on both.
     const int x = 10 + 1;
-    EXPECT_TRUE(IsWhite(view.image, x, 40 - 16));
+    EXPECT_EQ(view.image.pixel(x, 40 - 16), qRgb(0, 200, 0));
     EXPECT_EQ(given.pixel(x, 40 - 16), qRgb(0, 200, 0));
+    EXPECT_EQ(view.image, given);
 }
 
 // A nested Begin on the same image shares the open painter: drawing from inside a modal loop

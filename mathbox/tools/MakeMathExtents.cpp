@@ -24,9 +24,19 @@ constexpr int kUnitsPerEm = 2048;
 constexpr MathExtent kBlank = {-905, 0};
 
 const std::map<int, MathExtent> kGivenRows = {
-    {32, {-905, 0}},   {40, {-1536, 512}}, {41, {-1536, 512}},
-    {48, {-1364, 45}}, {120, {-905, 23}},  {145, {-205, 879}},
-    {147, {-1390, 0}}, {153, {-1407, 0}},  {169, {-1407, 0}},
+    {32, {-905, 0}},
+    {40, {-1536, 512}},
+    {41, {-1536, 512}},
+    {48, {-1364, 45}},
+    {120, {-905, 23}},
+    {145, {-205, 879}},
+    {147, {-1390, 0}},
+    {153, {-1407, 0}},
+    {169, {-1407, 0}},
+    // The right parenthesis's pieces mirror the left ones, so both halves of a pair reach as
+    // far and the built-up ")" ends where "(" does.
+    {146, {-205, 879}},
+    {148, {-1390, 0}},
 };
 
 MathExtent MeasureGlyph(const QRawFont& font, char32_t glyph) {

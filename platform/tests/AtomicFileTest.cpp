@@ -130,15 +130,43 @@ TEST_F(AtomicFileTest, EndingWithoutACommitDropsTheNewBytes) {
     EXPECT_THROW(AtomicFile file(Folder()), platform::FileException) << "a folder is no target";
 }
 
+// What a save that never ended left beside the document goes with the next save of it; a save
+// still running keeps its temporary file, and files that only look alike stay.
+TEST_F(AtomicFileTest, ASaveRemovesTheTemporaryFilesOfSavesThatNeverEnded) {
+    const std::string path = m_dir.File("doc.tsy");
+    const std::vector<std::string> stays = {
+        ".doc.tsy.0123456789ab",    ".doc.tsy.0123456789abc~", ".doc.tsy.0123456789ag~",
+        ".other.tsy.0123456789ab~", "doc.tsy.0123456789ab~",
+    };
+    for (const std::string& name : stays)
+        WriteWhole(m_dir.File(name), "someone's");
+    WriteWhole(m_dir.File(".doc.tsy.0123456789ab~"), "half a save");
+    WriteWhole(m_dir.File(".doc.tsy.cdef01234567~"), "half another");
+    AtomicFile running(path);
+    const std::string live = fs::path(running.GetTemporaryPath()).filename().string();
+
+    Save(path, "new");
+    EXPECT_EQ(ReadWhole(path), "new");
+    std::vector<std::string> expected = stays;
+    expected.push_back("doc.tsy");
+    expected.push_back(live);
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(Entries(Folder()), expected);
+
+    running.Abort();
+    Save(path, "newer");
+    EXPECT_EQ(ReadWhole(path), "newer");
+}
+
 // A process killed at any moment of a save leaves either the whole old or the whole new file.
 TEST_F(AtomicFileTest, AKilledSaveLeavesTheOldOrTheNewFileWhole) {
     const std::string path = m_dir.File("big.tsy");
-    std::string old(4 << 20, 'o');
-    std::string replacement(3 << 20, 'r');
+    std::string old(1 << 20, 'o');
+    std::string replacement(3 << 18, 'r');
     old.back() = '.';
     replacement.back() = '!';
-    platform::testing::ExpectKilledSavesLeaveOldOrNew(path, old, replacement, 6000, 11,
-                                                      [&] { Save(path, replacement, 64 << 10); });
+    platform::testing::ExpectKilledSavesLeaveOldOrNew(path, old, replacement, 11,
+                                                      [&] { Save(path, replacement, 16 << 10); });
 }
 
 } // namespace

@@ -1,0 +1,586 @@
+#include "export/LatexFileWriter.h"
+
+#include "document/DrawPort.h"
+#include "document/RefSource.h"
+#include "document/TextComp.h"
+#include "export/ExportText.h"
+#include "export/PictureFiles.h"
+#include "expr/LinkString.h"
+#include "expr/symbols/BuiltinNames.h"
+#include "expr/symbols/SymbolTable.h"
+#include "mathbox/CharTable.h"
+#include "platform/Cp1252.h"
+
+#include <array>
+#include <cstdio>
+#include <string_view>
+
+namespace {
+
+// The symbol table writes Greek letters by name alone ("alpha "); every other row's form is
+// written as it stands.
+bool IsGreekName(std::string_view form) {
+    static constexpr std::array<std::string_view, 35> kGreek = {
+        "alpha",    "beta",  "gamma",    "delta", "epsilon", "varepsilon", "zeta",
+        "eta",      "theta", "vartheta", "iota",  "kappa",   "lambda",     "mu",
+        "nu",       "xi",    "pi",       "varpi", "rho",     "varrho",     "sigma",
+        "varsigma", "tau",   "upsilon",  "phi",   "varphi",  "chi",        "psi",
+        "omega",    "Gamma", "Delta",    "Theta", "Lambda",  "Xi",         "Pi"};
+    static constexpr std::array<std::string_view, 5> kMoreGreek = {"Sigma", "Upsilon", "Phi", "Psi",
+                                                                   "Omega"};
+    while (!form.empty() && form.back() == ' ')
+        form.remove_suffix(1);
+    for (std::string_view name : kGreek)
+        if (form == name) return true;
+    for (std::string_view name : kMoreGreek)
+        if (form == name) return true;
+    return false;
+}
+
+bool IsAscii(const char* text) {
+    for (; *text != '\0'; ++text)
+        if (static_cast<unsigned char>(*text) >= 0x80) return false;
+    return true;
+}
+
+// The table's text form, when it is ASCII and stands for the byte's own character: the table
+// is indexed by the stored character set, which lacks some cp1252 characters (the euro sign
+// shares a row with infinity there). Null otherwise.
+const char* TextFormOf(uint8_t code) {
+    const CharInfo& info = CharInfoFor(code, 0);
+    if (info.textForm[0] == '\0' || !IsAscii(info.textForm)) return nullptr;
+    return TextCharUnicode(code) == platform::Cp1252ToUnicode(code) ? info.textForm : nullptr;
+}
+
+} // namespace
+
+LatexFileWriter::LatexFileWriter(ByteStream& stream, const Str255& baseName,
+                                 std::string imageDirectory)
+    : m_out(stream), m_baseName(exporttext::Utf8OfText(baseName.View())),
+      m_imageDirectory(std::move(imageDirectory)) {}
+
+// ---- Output -------------------------------------------------------------------------------------
+
+void LatexFileWriter::Flush() {
+    m_out.Flush();
+}
+
+void LatexFileWriter::FlushPending() {
+    if (m_pending.empty()) return;
+    if (m_currentMode == kMath) {
+        const SymbolRow* row = BuiltinSymbol(LookupBuiltinName(m_pending.c_str()));
+        if (row != nullptr && LookupBuiltinName(m_pending.c_str()) != 0 && row->latex[0] != '\0') {
+            if (IsGreekName(row->latex)) PutRaw("\\");
+            PutRaw(row->latex);
+            m_pending.clear();
+            return;
+        }
+    }
+    PutRaw(m_pending.c_str());
+    m_pending.clear();
+}
+
+void LatexFileWriter::WriteRaw(const char* text) {
+    FlushPending();
+    PutRaw(text);
+}
+
+void LatexFileWriter::WriteInt(int32_t value) {
+    FlushPending();
+    char text[16];
+    std::snprintf(text, sizeof text, "%d", static_cast<int>(value));
+    PutRaw(text);
+}
+
+void LatexFileWriter::WriteNumberOf(const RefSource& label) {
+    label.WriteNumber(m_out);
+}
+
+bool LatexFileWriter::HasNumber(const RefSource* label) {
+    if (label == nullptr) return false;
+    const NumberRecord& number = label->GetNumber();
+    return number.section > 0 || number.equation > 0 || number.list > 0;
+}
+
+void LatexFileWriter::WriteTextChars(const Str255& text) {
+    std::string out;
+    for (int i = 0; i < text.GetLength(); ++i) {
+        if (const char* form = TextFormOf(text.GetAt(i)))
+            out += form;
+        else
+            exporttext::AppendUtf8(out, exporttext::UnicodeOf(text.GetAt(i), 0));
+    }
+    WriteRaw(out.c_str());
+}
+
+// ---- Modes --------------------------------------------------------------------------------------
+
+void LatexFileWriter::SetMode(int32_t mode) {
+    const int32_t d = m_depth;
+    const int32_t p = m_paragraphMode;
+    const int32_t c = m_currentMode;
+    // Close what the current mode opened.
+    if (d == 0 && p == kMath) {
+        if (c != kMath) PutRaw("}");
+    } else if (d == 0) {
+        if (c == kMath)
+            PutRaw("$\\/");
+        else if (c != p)
+            PutRaw("}");
+    } else if (c != kMath) {
+        PutRaw("}");
+    }
+    // Open the new one.
+    bool braced = false;
+    if (d > 0 || p == kMath) {
+        if (mode != kMath) {
+            PutRaw("\\mbox{");
+            braced = true;
+        }
+    } else if (mode == kMath) {
+        PutRaw("$");
+    } else if (mode != p) {
+        PutRaw("{");
+        if (mode == kRoman)
+            PutRaw("\\rm ");
+        else
+            braced = true;
+    }
+    if (braced) {
+        if (mode == kBold) PutRaw("\\bf ");
+        if (mode == kEmphasis) PutRaw("\\em ");
+        if (mode == kTypewriter) PutRaw("\\tt ");
+    }
+    m_currentMode = mode;
+}
+
+void LatexFileWriter::CloseGroup() {
+    FlushPending();
+    if (m_currentMode != m_paragraphMode) {
+        PutRaw(m_currentMode == kMath ? "$" : "}");
+        m_currentMode = m_paragraphMode;
+    }
+}
+
+void LatexFileWriter::BeginGroup(bool brace) {
+    if (brace) WriteRaw("{");
+    m_currentMode = kMath;
+    m_runState = 0;
+    ++m_depth;
+}
+
+void LatexFileWriter::EndGroup(bool brace) {
+    FlushPending();
+    if (m_currentMode != kMath) {
+        PutRaw("}");
+        m_currentMode = kMath;
+    }
+    if (brace) PutRaw("}");
+    --m_depth;
+}
+
+// ---- Characters ---------------------------------------------------------------------------------
+
+void LatexFileWriter::AppendForm(std::string& out, const char* form, const TextComp& comp) const {
+    if (form[0] != '\0' && IsAscii(form)) {
+        out += form;
+        return;
+    }
+    // No form, or one in the table's own byte set: the character's Unicode, unless it is a
+    // control, which LaTeX has no use for.
+    const char16_t unicode = exporttext::UnicodeOf(comp);
+    if (unicode >= 0x20 && unicode != 0xFFFD) exporttext::AppendUtf8(out, unicode);
+}
+
+void LatexFileWriter::WriteComponentChar(TextComp& comp, bool alignMode) {
+    if (m_verbatim) {
+        std::string text;
+        if (!comp.IsNotChar()) exporttext::AppendUtf8(text, exporttext::UnicodeOf(comp));
+        PutRaw(text.c_str());
+        return;
+    }
+    const int32_t style = exporttext::StyleOfFace(comp.GetStyleId());
+    if (style != m_currentMode) {
+        FlushPending();
+        SetMode(style);
+        m_runState = 0;
+    }
+    if (comp.IsNotChar()) {
+        FlushPending();
+        comp.WriteLatex(*this);
+        m_runState = 0;
+        return;
+    }
+    const CharInfo& info = CharInfoFor(comp.GetCharCode(), comp.GetStyleId());
+    const bool math = m_currentMode == kMath;
+    std::string form;
+    if (math || comp.GetStyleId() == kMathFontKind) {
+        AppendForm(form, math ? info.mathForm : info.textForm, comp);
+    } else {
+        const char* text = TextFormOf(comp.GetCharCode());
+        AppendForm(form, text != nullptr ? text : "", comp);
+    }
+    if (info.charClass == CC_LETTER) {
+        if (math) {
+            if (m_runState == 2) WriteRaw("\\,");
+            m_runState = 1;
+        }
+        m_pending += form;
+        return;
+    }
+    if (math) {
+        if (info.charClass == CC_SPACE && m_runState == 1)
+            m_runState = 2;
+        else if (info.charClass != CC_SPACE)
+            m_runState = 0;
+    }
+    if (math && alignMode && info.charClass == CC_RELATION) {
+        WriteRaw(" & ");
+        WriteRaw(form.c_str());
+        WriteRaw(" & ");
+        return;
+    }
+    WriteRaw(form.c_str());
+}
+
+// ---- Document -----------------------------------------------------------------------------------
+
+void LatexFileWriter::WriteHeader(bool numberPages, int32_t firstPage) {
+    PutRaw("\\documentclass{article}\n\\usepackage{amsfonts}\n\\usepackage{eucal}\n"
+           "\\usepackage{graphicx}\n\\DeclareGraphicsRule{.emf}{bmp}{}{}\n\\begin{document}\n");
+    if (!numberPages) {
+        PutRaw("\\pagestyle{empty}\n");
+    } else if (firstPage != 1) {
+        PutRaw("\\setcounter{page}{");
+        WriteInt(firstPage);
+        PutRaw("}\n");
+    }
+}
+
+void LatexFileWriter::EndDocument() {
+    CloseBlocks();
+    WriteRaw("\\end{document}");
+    NewLine();
+    Flush();
+}
+
+void LatexFileWriter::BeginParagraph(int32_t kind, const RefSource* number, bool leadingWhite) {
+    switch (kind) {
+    case ParaStyle::kTitle:
+        return BeginTitle();
+    case ParaStyle::kSection:
+        return BeginSection();
+    case ParaStyle::kHeading:
+        return BeginSubsection();
+    case ParaStyle::kListEntry:
+        return BeginListItem(number);
+    case ParaStyle::kPlainEquation:
+        return BeginDisplayMath();
+    case ParaStyle::kNumberedEquation:
+        BeginEquation();
+        return;
+    case ParaStyle::kSourceCode:
+        return BeginVerbatim();
+    default:
+        return BeginParagraph(leadingWhite);
+    }
+}
+
+void LatexFileWriter::EndParagraph(int32_t kind, const RefSource* number) {
+    switch (kind) {
+    case ParaStyle::kTitle:
+        return EndTitle();
+    case ParaStyle::kSection:
+        return EndSection(number);
+    case ParaStyle::kHeading:
+        return EndHeading();
+    case ParaStyle::kListEntry:
+        return EndListItem(number);
+    case ParaStyle::kPlainEquation:
+        return EndDisplayMath();
+    case ParaStyle::kNumberedEquation:
+        return EndEquation(number);
+    case ParaStyle::kSourceCode:
+        // The verbatim block stays open for the next code paragraph.
+        return NewLine();
+    default:
+        return EndParagraph();
+    }
+}
+
+// ---- Blocks -------------------------------------------------------------------------------------
+
+void LatexFileWriter::BeginTitle() {
+    CloseBlocks();
+    // A title starts from roman text like any paragraph, whatever the one before left.
+    m_depth = 0;
+    m_paragraphMode = m_currentMode = kRoman;
+    m_runState = 0;
+    PutRaw("\\vskip 1in\n\\begin{center}\n{\\Huge ");
+}
+
+void LatexFileWriter::EndTitle() {
+    CloseGroup();
+    PutRaw("}\n\\end{center}\n\\vskip 1in\n");
+}
+
+void LatexFileWriter::BeginSection() {
+    CloseBlocks();
+    m_depth = 0;
+    m_paragraphMode = m_currentMode = kBold;
+    m_runState = 0;
+    PutRaw("\\section{");
+}
+
+void LatexFileWriter::EndSection(const RefSource* label) {
+    CloseGroup();
+    PutRaw("}\n");
+    if (HasNumber(label)) label->WriteLatexLabel(m_out);
+}
+
+void LatexFileWriter::BeginSubsection() {
+    CloseBlocks();
+    m_depth = 0;
+    m_paragraphMode = m_currentMode = kBold;
+    m_runState = 0;
+    PutRaw("\\subsection*{");
+}
+
+void LatexFileWriter::EndHeading() {
+    CloseGroup();
+    PutRaw("}\n");
+}
+
+void LatexFileWriter::BeginParagraph(bool indented) {
+    CloseBlocks();
+    m_depth = 0;
+    m_paragraphMode = m_currentMode = kRoman;
+    m_runState = 0;
+    PutRaw(indented ? "\\par\n" : "\\par\\noindent\n");
+}
+
+void LatexFileWriter::EndParagraph() {
+    CloseGroup();
+    NewLine();
+}
+
+void LatexFileWriter::BeginListItem(const RefSource* label) {
+    EndVerbatim();
+    m_depth = 0;
+    m_paragraphMode = m_currentMode = kRoman;
+    m_runState = 0;
+    if (!m_listOpen) {
+        PutRaw("\\begin{enumerate}\n");
+        m_listOpen = true;
+    }
+    PutRaw("\\item ");
+    if (HasNumber(label)) label->WriteLatexLabel(m_out);
+}
+
+void LatexFileWriter::EndListItem(const RefSource*) {
+    CloseGroup();
+    NewLine();
+}
+
+int32_t LatexFileWriter::BeginEquation() {
+    CloseBlocks();
+    m_depth = 0;
+    PutRaw("\\begin{equation}");
+    m_runState = 0;
+    m_paragraphMode = m_currentMode = kMath;
+    return kMath;
+}
+
+void LatexFileWriter::EndEquation(const RefSource* label) {
+    CloseGroup();
+    if (HasNumber(label)) label->WriteLatexLabel(m_out);
+    PutRaw("\\end{equation}\n");
+}
+
+void LatexFileWriter::BeginEqnarray() {
+    CloseBlocks();
+    m_depth = 0;
+    PutRaw("\\begin{eqnarray*}");
+    m_runState = 0;
+    m_paragraphMode = m_currentMode = kMath;
+}
+
+void LatexFileWriter::EndEqnarray() {
+    CloseGroup();
+    PutRaw("\\end{eqnarray*}\n");
+}
+
+void LatexFileWriter::BeginDisplayMath() {
+    CloseBlocks();
+    m_depth = 0;
+    PutRaw("\\[");
+    m_runState = 0;
+    m_paragraphMode = m_currentMode = kMath;
+}
+
+void LatexFileWriter::EndDisplayMath() {
+    CloseGroup();
+    PutRaw("\\]\n");
+}
+
+void LatexFileWriter::BeginVerbatim() {
+    if (m_verbatim) return;
+    FlushPending();
+    EndList();
+    PutRaw("\\begin{verbatim}\n");
+    m_verbatim = true;
+}
+
+void LatexFileWriter::EndVerbatim() {
+    if (!m_verbatim) return;
+    PutRaw("\\end{verbatim}\n");
+    m_verbatim = false;
+}
+
+void LatexFileWriter::EndList() {
+    if (!m_listOpen) return;
+    PutRaw("\\end{enumerate}\n");
+    m_listOpen = false;
+}
+
+void LatexFileWriter::CloseBlocks() {
+    FlushPending();
+    EndList();
+    EndVerbatim();
+}
+
+// ---- Components ---------------------------------------------------------------------------------
+
+void LatexFileWriter::WriteReference(const RefSource& target, bool) {
+    WriteRaw("\\ref{");
+    WriteNumberOf(target);
+    PutRaw("}");
+}
+
+void LatexFileWriter::WriteLink(const Str255&, const Str255& shown) {
+    WriteTextChars(shown);
+}
+
+std::string LatexFileWriter::NextImageName() {
+    ++m_imageCounter;
+    return m_baseName + std::to_string(m_imageCounter);
+}
+
+void LatexFileWriter::NoteFailure(const std::string& path) {
+    if (m_failures.count++ == 0) m_failures.first = path;
+}
+
+void LatexFileWriter::WriteImage(int32_t width, int32_t height, const PictureBytes* picture) {
+    const std::string name = NextImageName();
+    WriteRaw("\\includegraphics[width=");
+    WriteInt(width);
+    WriteRaw("pt,height=");
+    WriteInt(height);
+    WriteRaw("pt]{");
+    WriteRaw(name.c_str());
+    WriteRaw(".emf}");
+    if (picture == nullptr) return;
+    const std::string path = m_imageDirectory + name + ".emf";
+    const int32_t dpi = gDrawPort.Get() ? gDrawPort->GetResolutionX() : 96;
+    if (!picturefiles::WriteEmf(path, *picture, TcxWriter::PixelsOf(width, dpi),
+                                TcxWriter::PixelsOf(height, dpi)))
+        NoteFailure(path);
+}
+
+// ---- TechExplorer -------------------------------------------------------------------------------
+
+int32_t TcxWriter::PixelsOf(int32_t points, int32_t dpi) {
+    const int64_t pixels = int64_t{points} * dpi / 72;
+    return pixels < 1 ? 1 : pixels > 32767 ? 32767 : static_cast<int32_t>(pixels);
+}
+
+void TcxWriter::WriteHeader(bool, int32_t) {
+    PutRaw("\\documentstyle{article}\n\\begin{document}\n");
+}
+
+void TcxWriter::EndSection(const RefSource* label) {
+    CloseGroup();
+    if (HasNumber(label)) {
+        PutRaw("}\\label{");
+        PutNumber(*label);
+    }
+    PutRaw("}\n");
+}
+
+void TcxWriter::EndEquation(const RefSource* label) {
+    CloseGroup();
+    if (HasNumber(label)) {
+        PutRaw("\\end{equation}\\label{");
+        PutNumber(*label);
+        PutRaw("}");
+    } else {
+        PutRaw("\\end{equation}");
+    }
+    NewLine();
+}
+
+void TcxWriter::BeginListItem(const RefSource*) {
+    LatexFileWriter::BeginListItem(nullptr);
+}
+
+void TcxWriter::EndListItem(const RefSource* label) {
+    CloseGroup();
+    if (HasNumber(label)) {
+        PutRaw("\\label{");
+        PutNumber(*label);
+        PutRaw("}");
+    }
+    NewLine();
+}
+
+void TcxWriter::WriteImage(int32_t width, int32_t height, const PictureBytes* picture) {
+    const std::string name = NextImageName() + ".png";
+    WriteRaw("\\includegraphics{");
+    WriteRaw(name.c_str());
+    WriteRaw("}");
+    if (picture == nullptr) return;
+    const int32_t x = gDrawPort.Get() ? gDrawPort->GetResolutionX() : 96;
+    const int32_t y = gDrawPort.Get() ? gDrawPort->GetResolutionY() : 96;
+    const std::string path = ImageDirectory() + name;
+    if (!picturefiles::WritePicturePng(path, *picture, PixelsOf(width, x), PixelsOf(height, y)))
+        NoteFailure(path);
+}
+
+void TcxWriter::WriteReference(const RefSource& target, bool otherDocument) {
+    WriteRaw("\\labelLink{");
+    PutNumber(target);
+    PutRaw("}{");
+    WriteTextChars(Str255(target.FormatLabel(otherDocument).View()));
+    PutRaw("}");
+}
+
+void TcxWriter::WriteLink(const Str255& target, const Str255& shown) {
+    WriteRaw("\\docLink{");
+    std::string escaped;
+    for (int i = 0; i < target.GetLength(); ++i) {
+        const char16_t code = exporttext::UnicodeOf(target.GetAt(i), 0);
+        switch (code) {
+        case '"':
+            escaped += "&quot;";
+            break;
+        case '&':
+            escaped += "&amp;";
+            break;
+        case '<':
+            escaped += "&lt;";
+            break;
+        case '>':
+            escaped += "&gt;";
+            break;
+        default:
+            if (code < 128)
+                escaped += static_cast<char>(code);
+            else
+                escaped += "&#" + std::to_string(code) + ";";
+        }
+    }
+    PutRaw(escaped.c_str());
+    PutRaw("}{");
+    WriteTextChars(shown);
+    PutRaw("}");
+}

@@ -1,0 +1,130 @@
+#pragma once
+
+// The LaTeX export and its TechExplorer variant. The writer keeps the mode bookkeeping that
+// decides when text groups, inline math and style commands open and close, and turns letter
+// runs in math into known function names. One writer serves one export: the header, every
+// paragraph's opening, characters and closing, then the end, which flushes.
+//
+// Output is ASCII LaTeX except characters without a LaTeX form, which go as the UTF-8 of their
+// Unicode (pdflatex reads UTF-8). Picture files are written beside the export, each through a
+// temporary file; a picture that cannot be written is counted and named once after the export.
+
+#include "document/LatexWriter.h"
+#include "document/OutBuffer.h"
+#include "document/Str255.h"
+
+#include <cstdint>
+#include <string>
+
+class ByteStream;
+class RefSource;
+
+class LatexFileWriter : public LatexWriter {
+public:
+    // The current modes.
+    static constexpr int32_t kRoman = 0;
+    static constexpr int32_t kEmphasis = 1;
+    static constexpr int32_t kBold = 2;
+    static constexpr int32_t kMath = 3;
+    static constexpr int32_t kTypewriter = 4;
+
+    // Picture files are named `baseName` followed by a counter, in `imageDirectory` (UTF-8,
+    // ending in "/").
+    LatexFileWriter(ByteStream& stream, const Str255& baseName, std::string imageDirectory);
+
+    // --- LatexWriter ---
+    void BeginGroup(bool brace) override;
+    void EndGroup(bool brace) override;
+    void WriteComponentChar(TextComp& comp, bool alignMode) override;
+    void WriteRaw(const char* text) override;
+    void WriteReference(const RefSource& target, bool otherDocument) override;
+    void WriteHeader(bool numberPages, int32_t firstPage) override;
+    void EndDocument() override;
+    void BeginParagraph(int32_t kind, const RefSource* number, bool leadingWhite) override;
+    void EndParagraph(int32_t kind, const RefSource* number) override;
+    void BeginEquationBlock() override { BeginEqnarray(); }
+    void EndEquationBlock() override { EndEqnarray(); }
+    void WriteLink(const Str255& target, const Str255& shown) override;
+    void WriteImage(int32_t width, int32_t height, const PictureBytes* picture) override;
+    PictureFailures GetPictureFailures() const override { return m_failures; }
+
+    // --- The paragraph blocks ---
+    void BeginTitle();
+    void EndTitle();
+    virtual void BeginSection();
+    virtual void EndSection(const RefSource* label);
+    void BeginSubsection();
+    void EndHeading();
+    void BeginParagraph(bool indented);
+    void EndParagraph();
+    virtual void BeginListItem(const RefSource* label);
+    virtual void EndListItem(const RefSource* label);
+    int32_t BeginEquation();
+    virtual void EndEquation(const RefSource* label);
+    void BeginEqnarray();
+    void EndEqnarray();
+    void BeginDisplayMath();
+    void EndDisplayMath();
+    void BeginVerbatim();
+    void EndVerbatim();
+    void EndList();
+    void CloseBlocks();
+
+    // --- Output ---
+    void Flush();
+    void FlushPending();
+    void NewLine() { PutRaw("\n"); }
+    void WriteInt(int32_t value);
+    void SetMode(int32_t mode);
+    int32_t GetCurrentMode() const { return m_currentMode; }
+
+protected:
+    // Appends without flushing the pending word.
+    void PutRaw(const char* text) { m_out.PutString(text); }
+    // Flushes the pending word and, when the current mode left the paragraph's, closes it.
+    void CloseGroup();
+    // "N" or "N.M": the label's number.
+    void PutNumber(const RefSource& label) { WriteNumberOf(label); }
+    void WriteNumberOf(const RefSource& label);
+    static bool HasNumber(const RefSource* label);
+    // The next picture's name, the counter advanced.
+    std::string NextImageName();
+    void NoteFailure(const std::string& path);
+    const std::string& ImageDirectory() const { return m_imageDirectory; }
+    // Reference text written character by character as the text faces write it.
+    void WriteTextChars(const Str255& text);
+
+private:
+    void AppendForm(std::string& out, const char* form, const TextComp& comp) const;
+
+    OutBuffer m_out;
+    std::string m_pending; // the current word's letters; grows as long as the word runs
+    int32_t m_depth = 0;
+    int32_t m_paragraphMode = kRoman;
+    int32_t m_currentMode = kRoman;
+    int32_t m_runState = 0; // 0 none, 1 in a run of letters, 2 after a blank that followed one
+    bool m_listOpen = false;
+    bool m_verbatim = false;
+    uint16_t m_imageCounter = 0;
+    std::string m_baseName; // UTF-8
+    std::string m_imageDirectory;
+    PictureFailures m_failures;
+};
+
+// The TechExplorer dialect: labels and references as links, links kept, pictures as PNG files.
+class TcxWriter final : public LatexFileWriter {
+public:
+    using LatexFileWriter::LatexFileWriter;
+
+    void WriteHeader(bool numberPages, int32_t firstPage) override;
+    void EndSection(const RefSource* label) override;
+    void EndEquation(const RefSource* label) override;
+    void BeginListItem(const RefSource* label) override;
+    void EndListItem(const RefSource* label) override;
+    void WriteImage(int32_t width, int32_t height, const PictureBytes* picture) override;
+    void WriteReference(const RefSource& target, bool otherDocument) override;
+    void WriteLink(const Str255& target, const Str255& shown) override;
+
+    // A length in points as pixels at `dpi`, never less than 1.
+    static int32_t PixelsOf(int32_t points, int32_t dpi);
+};

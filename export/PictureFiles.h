@@ -1,0 +1,44 @@
+#pragma once
+
+// The picture files the exports write beside a document: recorded pictures as EMF or PNG, and
+// stretches of a component list drawn as PNG. Every file goes through a temporary file renamed
+// over the target, so a failure leaves no partial file; each answers whether it was written.
+
+#include "document/DrawPort.h"
+#include "document/Rect.h"
+
+#include <QImage>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+class CompList;
+
+namespace picturefiles {
+
+// Whether the bytes are an SVG recording of this program (anything else is a picture of an
+// older document, kept as it is).
+bool IsSvg(const PictureBytes& picture);
+
+// The bytes of an EMF file that stretches a 24-bit bitmap of `image` over its frame at `dpi`:
+// a header, one stretch record, the end record.
+std::vector<uint8_t> EmfOfImage(const QImage& image, int32_t dpi);
+
+// Older pictures' bytes are copied as they are; SVG recordings become a real EMF file holding
+// the picture drawn at `width` by `height` pixels.
+bool WriteEmf(const std::string& path, const PictureBytes& picture, int32_t width, int32_t height);
+
+// The picture drawn into a white PNG of `width` by `height` pixels.
+bool WritePicturePng(const std::string& path, const PictureBytes& picture, int32_t width,
+                     int32_t height);
+
+// Children from..to (exclusive) of `list`, laid out as one line on their own and drawn onto a
+// white image just large enough; nothing when the drawing layer cannot draw into images.
+std::optional<QImage> DrawListRange(const CompList& list, int32_t from, int32_t to);
+
+// Writes an image as an interlaced PNG through the off-screen picture.
+bool WritePng(const std::string& path, const QImage& image);
+
+} // namespace picturefiles
