@@ -235,8 +235,9 @@ void PolylinePrim::Write(DocStream& stream) const {
 }
 
 void PolylinePrim::Read(DocStream& stream) {
+    const int32_t countAt = stream.GetPosition();
     const int32_t count = stream.ReadLong();
-    if (count < 0) stream.Fail("a polyline claims " + std::to_string(count) + " points");
+    if (count < 0) stream.Fail(countAt);
     stream.RequireBytes(int64_t{count} * 16);
     std::vector<Point2D> points(static_cast<size_t>(count));
     for (Point2D& p : points)

@@ -59,8 +59,9 @@ void PrimList::Write(DocStream& stream) const {
 }
 
 void PrimList::Read(DocStream& stream) {
+    const int32_t countAt = stream.GetPosition();
     const int32_t count = stream.ReadLong();
-    if (count < 0) stream.Fail("a primitive list claims " + std::to_string(count) + " records");
+    if (count < 0) stream.Fail(countAt);
     // Every record takes at least its code and length.
     stream.RequireBytes(int64_t{count} * 8);
     for (int32_t i = 0; i < count; ++i) {
