@@ -112,6 +112,23 @@ void BaseView::Beep() {
     QApplication::beep();
 }
 
+std::optional<PictureBytes> BaseView::RecordPicture(const DocRange& range) {
+    const Rect frame = range.GetBounds();
+    if (m_page == nullptr || frame.IsEmpty()) return std::nullopt;
+    WindowDrawing drawing(*this);
+    PaintPort* port = drawing.Port();
+    if (port == nullptr) return std::nullopt;
+    port->SetBaseSize(m_baseSize);
+    port->BeginMetafile(this, frame);
+    try {
+        m_page->DrawInRect(frame);
+    } catch (...) {
+        port->EndMetafile();
+        throw;
+    }
+    return port->EndMetafile();
+}
+
 void BaseView::BeginWindowDraw() {
     PaintPort* port = dynamic_cast<PaintPort*>(gDrawPort.Get());
     if (port != nullptr) port->BeginWindowDraw(*this);

@@ -60,6 +60,7 @@ public:
     void SetStatusText(const Str255& text) override;
     void SetDocumentModified() override;
     void Beep() override;
+    std::optional<PictureBytes> RecordPicture(const DocRange& range) override;
     void BeginWindowDraw() override;
     void EndWindowDraw() override;
 
@@ -134,6 +135,11 @@ private:
     // The parts of the command handling that edit (ViewCommands.cpp).
     bool UpdateEditCommand(int32_t id, CommandState& state);
     bool RunEditCommand(int32_t id);
+    // Cut, Copy, Copy as Metafile, Paste and Link Properties.
+    bool UpdateClipboardCommand(int32_t id, CommandState& state);
+    bool RunClipboardCommand(int32_t id);
+    // The selected link's dialog; on OK the link lays out again and the document is modified.
+    void EditLinkProperties();
     // Whether the component around the caret takes the Element command (or its button) there.
     bool ElementAllowedHere(int32_t id) const;
     // The mouse pointer over a document point, as the position there asks for.

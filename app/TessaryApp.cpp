@@ -3,9 +3,11 @@
 #include "app/ChildFrame.h"
 #include "app/CommandIds.h"
 #include "app/DocumentPrinter.h"
+#include "app/LinkDialog.h"
 #include "app/MainFrame.h"
 #include "app/MathElements.h"
 #include "app/PlotElements.h"
+#include "app/QtClipboardPort.h"
 #include "app/QtSessionHost.h"
 #include "app/TessaryView.h"
 #include "app/ToolIcons.h"
@@ -66,9 +68,10 @@ TessaryApp::~TessaryApp() {
 }
 
 bool TessaryApp::InitInstance(const QStringList& arguments) {
-    // The layout builders of the paragraph styles, then the table of reserved names (before
-    // any expression is read or written).
+    // The layout builders of the paragraph styles, the clipboard, then the table of reserved
+    // names (before any expression is read or written).
     m_layout = std::make_unique<LayoutServices>();
+    m_clipboard = std::make_unique<ClipboardServices>();
     m_builtinNames = std::make_unique<BuiltinNamesScope>();
     // The kernel session.
     if (!m_session) {
@@ -96,6 +99,7 @@ bool TessaryApp::InitInstance(const QStringList& arguments) {
     m_drawing = std::make_unique<DrawingServices>(*m_textPrefs);
     // The math boxes: their stored kinds, the box factory and their Element commands.
     m_mathElements = std::make_unique<MathElements>();
+    m_linkElement = std::make_unique<LinkElement>();
     // The plots: their stored kinds, primitives and graphics nodes and their Element command.
     m_plotElements = std::make_unique<PlotElements>();
     // The export writers, which enable the Export commands; notebook formulas are converted by
@@ -219,6 +223,9 @@ int TessaryApp::ExitInstance() {
     // Reverse order of creation: each service may use those made before it.
     m_mainFrame.reset();
     m_printer.reset();
+    // The clipboard's cache holds characters of the style manager's faces: it goes first.
+    m_clipboard.reset();
+    m_linkElement.reset();
     m_exports.reset();
     m_plotElements.reset();
     m_mathElements.reset();

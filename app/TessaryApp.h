@@ -5,10 +5,9 @@
 // the recent files, Exit and the kernel commands); on exit quits a running kernel and frees
 // the services in the reverse order of their creation.
 //
-// Start-up order: the layout builders; the table of reserved names; the kernel session; the
-// profile (recent files); the text preferences; the fonts, styles and drawing layer; the main
-// window; the command line; show maximised. The clipboard store joins this order after the
-// layout builders when it arrives.
+// Start-up order: the layout builders; the clipboard store; the table of reserved names; the
+// kernel session; the profile (recent files); the text preferences; the fonts, styles and
+// drawing layer; the main window; the command line; show maximised.
 
 #include "app/CommandLine.h"
 #include "app/CommandRouter.h"
@@ -23,10 +22,12 @@
 #include <vector>
 
 class BuiltinNamesScope;
+class ClipboardServices;
 class ChildFrame;
 class DrawingServices;
 class ExportServices;
 class LayoutServices;
+class LinkElement;
 class MathElements;
 class PlotElements;
 class MainFrame;
@@ -83,6 +84,7 @@ private:
     void Message(const QString& text);
 
     std::unique_ptr<LayoutServices> m_layout;
+    std::unique_ptr<ClipboardServices> m_clipboard;
     std::unique_ptr<BuiltinNamesScope> m_builtinNames;
     // The windows the kernel session uses; outlives the session.
     std::unique_ptr<QtSessionHost> m_sessionHost;
@@ -92,6 +94,7 @@ private:
     std::unique_ptr<TextFontPrefs> m_textPrefs;
     std::unique_ptr<DrawingServices> m_drawing;
     std::unique_ptr<MathElements> m_mathElements;
+    std::unique_ptr<LinkElement> m_linkElement;
     std::unique_ptr<ExportServices> m_exports;
     std::unique_ptr<PlotElements> m_plotElements;
     std::unique_ptr<MainFrame> m_mainFrame;

@@ -7,9 +7,11 @@
 #include "app/WindowDrawing.h"
 #include "document/CompSequence.h"
 #include "document/EditCodes.h"
+#include "document/LinkComp.h"
 #include "document/ParaComp.h"
 #include "document/ParaStyle.h"
 #include "document/RefComp.h"
+#include "mathbox/actions/ClipboardActions.h"
 #include "mathbox/actions/EditActions.h"
 #include "mathbox/actions/SelectionActions.h"
 #include "mathbox/actions/TAction.h"
@@ -49,6 +51,21 @@ int32_t InsertEditCode(int32_t id) {
     default:
         return 0;
     }
+}
+
+// The link the selection is exactly, or null.
+LinkComp* SelectedLink(const DocRange& selection) {
+    TextComp* single = selection.GetSingleComponent();
+    return single != nullptr && single->GetTypeTag() == tags::Link ? static_cast<LinkComp*>(single)
+                                                                   : nullptr;
+}
+
+// Whether the clipboard's content may go in at the selection.
+bool CanPasteAt(const DocRange& selection) {
+    ClipboardStore* store = gClipboardStore.Get();
+    if (store == nullptr || !store->HasData()) return false;
+    const Material* content = store->PeekContent();
+    return content != nullptr && selection.CanInsertContent(*content);
 }
 
 // Builds the action of kind A at the view's selection and performs it; always true, so that a
@@ -120,7 +137,70 @@ bool BaseView::UpdateEditCommand(int32_t id, CommandState& state) {
         state.enabled = hasCaret;
         return true;
     }
-    return false;
+    return UpdateClipboardCommand(id, state);
+}
+
+bool BaseView::UpdateClipboardCommand(int32_t id, CommandState& state) {
+    const DocRange selection = GetSelection();
+    const bool hasCaret = m_page != nullptr && selection.start.kind != DocPos::kNone;
+    switch (id) {
+    case cmd::kEditCut:
+        state.enabled = hasCaret && CanEdit() && !IsLabelRange(selection) && selection.HasExtent();
+        return true;
+    case cmd::kEditCopy:
+        state.enabled = hasCaret && selection.HasExtent();
+        return true;
+    case cmd::kCopyMetafile:
+        state.enabled = hasCaret && selection.IsInnerSpanInTextParagraph();
+        return true;
+    case cmd::kEditPaste:
+        state.enabled = hasCaret && CanEdit() && !IsLabelRange(selection) && CanPasteAt(selection);
+        return true;
+    case cmd::kLinkProperties:
+        state.enabled = hasCaret && CanEdit() && SelectedLink(selection) != nullptr;
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool BaseView::RunClipboardCommand(int32_t id) {
+    CommandState state;
+    if (!UpdateClipboardCommand(id, state)) return false;
+    // A shortcut reaches here whatever the menu shows.
+    if (!state.enabled) {
+        if (id != cmd::kEditCopy && id != cmd::kCopyMetafile) Beep();
+        return true;
+    }
+    switch (id) {
+    case cmd::kEditCut:
+        return Perform<CutAction>(*this);
+    case cmd::kEditCopy:
+        return Perform<CopyAction>(*this);
+    case cmd::kCopyMetafile:
+        return Perform<CopyMetafileAction>(*this);
+    case cmd::kEditPaste:
+        return Perform<PasteAction>(*this);
+    default:
+        EditLinkProperties();
+        return true;
+    }
+}
+
+void BaseView::EditLinkProperties() {
+    const DocRange selection = GetSelection();
+    LinkComp* link = SelectedLink(selection);
+    if (link == nullptr || !link->EditDialog(this)) return;
+    {
+        WindowDrawing drawing(*this);
+        RelayoutFrom(m_page->IndexOf(selection.start.paragraph),
+                     selection.start.TopLevelIndex(true));
+        UpdateScrollSizes();
+        InvalidateHighlight(selection);
+        SetSelection(selection, true);
+    }
+    // The texts changed in place, outside any action: the document is modified all the same.
+    SetDocumentModified();
 }
 
 bool BaseView::RunEditCommand(int32_t id) {
@@ -154,7 +234,7 @@ bool BaseView::RunEditCommand(int32_t id) {
         TypeChar(SymbolCode(id), true);
         return true;
     }
-    return false;
+    return RunClipboardCommand(id);
 }
 
 void BaseView::TypeChar(uint8_t code, bool mathOnly) {

@@ -57,7 +57,9 @@ int32_t CompSequence::Append(OwnedPara para) {
 void CompSequence::InsertAt(OwnedPara para, int32_t i) {
     if (para == nullptr || i < 1 || i > GetCount() + 1)
         throw std::out_of_range("CompSequence::InsertAt: no paragraph or position out of range");
-    m_paras.reserve(m_paras.size() + 1);
+    // Room before the paragraph attaches, so that nothing fails after it has; doubling keeps
+    // appending paragraph after paragraph linear.
+    if (m_paras.size() == m_paras.capacity()) m_paras.reserve(2 * m_paras.size() + 16);
     para->SetOwner(this);
     para->InvalidateLayout();
     m_paras.insert(m_paras.begin() + (i - 1), std::move(para));

@@ -112,7 +112,8 @@ std::unique_ptr<CompSequence> CompSequence::CopyRange(const DocRange& range) con
     }
     const CompList* first = s->GetList(1);
     copy->Append(NewParagraph(first->CopyRange(a, first->GetCount() + 1), s->GetStyle().GetKind()));
-    for (int32_t k = IndexOf(s) + 1; k < IndexOf(e); ++k)
+    // Paragraphs that were never laid out are found by a walk: once each end, not per step.
+    for (int32_t k = IndexOf(s) + 1, last = IndexOf(e); k < last; ++k)
         copy->Append(OwnedPara(static_cast<ParaComp*>(GetAt(k)->Clone().release())));
     copy->Append(NewParagraph(e->GetList(1)->CopyRange(1, b), e->GetStyle().GetKind()));
     return copy;

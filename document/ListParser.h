@@ -19,6 +19,9 @@ public:
     virtual ExprNode* Parse(CompList& list, int32_t from, int32_t to) = 0;
     // The expression of an empty list: the built-in symbol "Null" (index 69).
     virtual ExprNode* NullSymbol(CompList& list) = 0;
+    // A symbol of the given name standing for children from..to (exclusive) of the list: what
+    // an atomic component with no mathematics of its own (a picture) converts to.
+    virtual ExprNode* NamedSymbol(CompList& list, int32_t from, int32_t to, const char* name) = 0;
 };
 
 // The installed parser; not owned here.

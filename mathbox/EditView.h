@@ -8,12 +8,14 @@
 // document coordinates.
 
 #include "document/DocRange.h"
+#include "document/DrawPort.h"
 #include "document/Point.h"
 #include "document/Rect.h"
 #include "document/Str255.h"
 #include "mathbox/DrawView.h"
 
 #include <cstdint>
+#include <optional>
 
 class CompSequence;
 
@@ -45,6 +47,9 @@ public:
     virtual void SetDocumentModified() = 0;
     // The refusal of a command that cannot run now.
     virtual void Beep() = 0;
+    // The range's frame drawn as a picture (the paragraphs it covers, clipped to the frame);
+    // nothing where the view cannot record one.
+    virtual std::optional<PictureBytes> RecordPicture(const DocRange&) { return std::nullopt; }
 
     // One drawing pass of the drawing layer on the view's window, so that layout during an
     // action can measure text.

@@ -14,7 +14,9 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QDir>
+#include <QGuiApplication>
 #include <QSettings>
 #include <QString>
 #include <QTimer>
@@ -71,9 +73,11 @@ public:
     }
 };
 
-// Every test starts from an empty profile: no recent files, no preferences.
+// Every test starts from an empty profile (no recent files, no preferences) and an empty
+// clipboard.
 inline void ClearProfile() {
     QSettings(QStringLiteral("Tessary"), QStringLiteral("Tessary")).clear();
+    QGuiApplication::clipboard()->clear();
 }
 
 class ShellTest : public ::testing::Test {

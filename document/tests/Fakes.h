@@ -121,7 +121,9 @@ public:
     void DrawString(const Str255& text) override {
         drawn.push_back({m_pen, text.ToCString(), m_face});
     }
-    void DrawLinkText(const Str255&) override {}
+    void DrawLinkText(const Str255& text) override {
+        links.push_back({m_pen, text.ToCString(), m_face});
+    }
     void DrawBigSymbol(uint8_t) override {}
     void DrawBigDelimiter(uint8_t, int32_t, int32_t) override {}
     void DrawSymbolPiece(uint8_t) override {}
@@ -155,7 +157,9 @@ public:
     int32_t GetPrintableHeight() override { return printableHeight; }
     int32_t HimetricToPixelsX(int32_t value) override { return value; }
     int32_t HimetricToPixelsY(int32_t value) override { return value; }
-    void PlayMetafile(const PictureBytes&, const Rect&) override {}
+    void PlayMetafile(const PictureBytes& picture, const Rect& rect) override {
+        played.push_back({picture, rect});
+    }
 
     struct Drawn {
         Point at;
@@ -166,6 +170,12 @@ public:
     std::vector<int32_t> sizes;
     std::vector<int32_t> measuredFaces;
     std::vector<Drawn> drawn;
+    std::vector<Drawn> links; // in the link colour
+    struct Played {
+        PictureBytes picture;
+        Rect rect;
+    };
+    std::vector<Played> played;
     std::vector<Rect> invalidated;
     int32_t leftMargin = 21;
     int32_t topMargin = 21;

@@ -13,6 +13,8 @@ namespace fakes {
 class ParagraphLatexWriter : public LatexWriter {
 public:
     void WriteReference(const RefSource&, bool) override {}
+    void WriteLink(const Str255&, const Str255&) override {}
+    void WriteImage(int32_t, int32_t, const PictureBytes*) override {}
     void WriteHeader(bool, int32_t) override {}
     void EndDocument() override {}
     void BeginParagraph(int32_t, const RefSource*, bool) override {}
@@ -35,6 +37,13 @@ public:
     }
     void WriteRaw(const char* text) override { out += text; }
     void WriteReference(const RefSource&, bool) override { out += "ref"; }
+    void WriteLink(const Str255& target, const Str255& shown) override {
+        out += "link(" + target.ToCString() + "," + shown.ToCString() + ")";
+    }
+    void WriteImage(int32_t width, int32_t height, const PictureBytes* picture) override {
+        out += "picture(" + std::to_string(width) + "x" + std::to_string(height) + "," +
+               std::to_string(picture ? picture->size() : 0) + ")";
+    }
     void WriteHeader(bool numberPages, int32_t firstPage) override {
         out += "head" + std::to_string(numberPages) + std::to_string(firstPage) + " ";
     }

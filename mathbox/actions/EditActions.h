@@ -39,6 +39,8 @@ protected:
     void SwapAffected();
     // The selection the action was built from, valid whenever the document is as it was then.
     const DocRange& BuiltFrom() const { return m_selection; }
+    // What `TakeSelection` took out, while it is outside the document.
+    const Material& SavedMaterial() const { return m_savedMaterial; }
     void ShowCaret(const DocPos& pos);
 
     DocRange m_affected;

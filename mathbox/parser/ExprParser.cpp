@@ -30,3 +30,7 @@ ExprNode* InfixListParser::Parse(CompList& list, int32_t from, int32_t to) {
 ExprNode* InfixListParser::NullSymbol(CompList& list) {
     return new SymbolNode(NodeSource(&list, 1, 1), symbol_row::kNull);
 }
+
+ExprNode* InfixListParser::NamedSymbol(CompList& list, int32_t from, int32_t to, const char* name) {
+    return new SymbolNode(NodeSource(&list, from, to), std::string(name));
+}

@@ -23,4 +23,5 @@ class InfixListParser final : public ListParser {
 public:
     ExprNode* Parse(CompList& list, int32_t from, int32_t to) override;
     ExprNode* NullSymbol(CompList& list) override;
+    ExprNode* NamedSymbol(CompList& list, int32_t from, int32_t to, const char* name) override;
 };

@@ -53,6 +53,9 @@ public:
     ExprNode* NullSymbol(CompList& list) override {
         return new SymbolNode(NodeSource(&list, 1, 1), std::string());
     }
+    ExprNode* NamedSymbol(CompList& list, int32_t from, int32_t to, const char* name) override {
+        return new SymbolNode(NodeSource(&list, from, to), std::string(name));
+    }
 };
 
 // A box taken through an expression tree and back: the box as it stands in `line`, the source
