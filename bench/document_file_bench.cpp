@@ -5,6 +5,7 @@
 // reach 100 MB/s. The files go to the temporary folder: TMPDIR=/dev/shm runs the same work in
 // memory, which shows what the disk's two syncs add to a save.
 
+#include "bench/SampleDocument.h"
 #include "document/SequenceBody.h"
 #include "document/TessaryDoc.h"
 #include "document/tests/DocFiles.h"
@@ -26,15 +27,7 @@ constexpr int32_t kParagraphs = 2500;
 struct Fixture {
     Fixture() {
         doc.OnNewDocument();
-        CompSequence& seq = static_cast<SequenceBody&>(doc.GetBody()).GetSequence();
-        const std::string words = "the integral of a sum is the sum of the integrals ";
-        for (int32_t i = 0; i < kParagraphs; ++i) {
-            auto para = std::make_unique<ParaComp>(i % 10 == 0 ? ParaStyle::kPlainEquation
-                                                               : ParaStyle::kParagraph);
-            for (int32_t run = 0; run < 8; ++run)
-                fakes::AppendChars(*para->GetList(1), words, (i + run) % 4);
-            seq.Append(std::move(para));
-        }
+        sample::Fill(static_cast<SequenceBody&>(doc.GetBody()).GetSequence(), kParagraphs);
         path = dir.File("five hundred pages.tsy");
         if (!doc.OnSaveDocument(path)) std::abort();
         size = static_cast<int64_t>(std::filesystem::file_size(path));
