@@ -6,8 +6,8 @@
 // (to the temporary folder, synced) and an open into a new document. Goal: the clipboard side at
 // most 1.5 times the file side.
 
-#include "bench/LongDocument.h"
 #include "bench/PeerRatio.h"
+#include "bench/SampleDocument.h"
 #include "document/SequenceBody.h"
 #include "document/TessaryDoc.h"
 #include "document/tests/FakeHost.h"
@@ -23,7 +23,8 @@
 
 namespace {
 
-using tessary::bench::kLongDocumentParagraphs;
+// A 500-page document.
+constexpr int32_t kLongDocumentParagraphs = 500 * sample::kParagraphsPerPage;
 
 // A clipboard that keeps what is written, as the system's does.
 class MemoryClipboard final : public ClipboardPort {
@@ -54,7 +55,7 @@ struct Fixture {
     Fixture() {
         doc.OnNewDocument();
         Body(doc).Clear();
-        tessary::bench::AppendLongDocument(Body(doc));
+        sample::Fill(Body(doc), kLongDocumentParagraphs);
         path = dir.File("five hundred pages.tsy");
     }
 

@@ -5,7 +5,7 @@
 // reach 100 MB/s. The files go to the temporary folder: TMPDIR=/dev/shm runs the same work in
 // memory, which shows what the disk's two syncs add to a save.
 
-#include "bench/LongDocument.h"
+#include "bench/SampleDocument.h"
 #include "document/SequenceBody.h"
 #include "document/TessaryDoc.h"
 #include "document/tests/DocFiles.h"
@@ -25,7 +25,7 @@ namespace {
 struct Fixture {
     Fixture() {
         doc.OnNewDocument();
-        tessary::bench::AppendLongDocument(static_cast<SequenceBody&>(doc.GetBody()).GetSequence());
+        sample::Fill(static_cast<SequenceBody&>(doc.GetBody()).GetSequence(), kParagraphs);
         path = dir.File("five hundred pages.tsy");
         if (!doc.OnSaveDocument(path)) std::abort();
         size = static_cast<int64_t>(std::filesystem::file_size(path));

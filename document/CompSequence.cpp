@@ -57,18 +57,31 @@ int32_t CompSequence::Append(OwnedPara para) {
 void CompSequence::InsertAt(OwnedPara para, int32_t i) {
     if (para == nullptr || i < 1 || i > GetCount() + 1)
         throw std::out_of_range("CompSequence::InsertAt: no paragraph or position out of range");
-    // Room before the paragraph attaches, so that nothing fails after it has; doubling keeps
-    // appending paragraph after paragraph linear.
-    if (m_paras.size() == m_paras.capacity()) m_paras.reserve(2 * m_paras.size() + 16);
-    para->SetOwner(this);
-    para->InvalidateLayout();
+    MakeRoom(1);
+    Enter(*para, i);
     m_paras.insert(m_paras.begin() + (i - 1), std::move(para));
+}
+
+void CompSequence::MakeRoom(size_t more) {
+    // Doubling keeps a run of inserts linear: room for just the new ones moved every paragraph
+    // again each time.
+    if (m_paras.size() + more > m_paras.capacity())
+        m_paras.reserve(std::max(m_paras.size() + more, 2 * m_paras.size() + 16));
+}
+
+void CompSequence::Enter(ParaComp& para, int32_t i) {
+    Unsettle(i);
+    const Quiet quiet(*this);
+    para.SetOwner(this);
+    para.InvalidateLayout();
 }
 
 CompSequence::OwnedPara CompSequence::RemoveAt(int32_t i) {
     if (i < 1 || i > GetCount()) throw std::out_of_range("CompSequence::RemoveAt");
+    Unsettle(i);
     OwnedPara para = std::move(m_paras[static_cast<size_t>(i - 1)]);
     m_paras.erase(m_paras.begin() + (i - 1));
+    Leave(*para);
     para->SetOwner(nullptr);
     return para;
 }
@@ -77,8 +90,10 @@ std::unique_ptr<CompSequence> CompSequence::HoldAt(int32_t i) {
     if (i < 1 || i > GetCount()) throw std::out_of_range("CompSequence::HoldAt");
     auto held = std::make_unique<CompSequence>(m_document);
     held->m_paras.reserve(1);
+    Unsettle(i);
     OwnedPara para = std::move(m_paras[static_cast<size_t>(i - 1)]);
     m_paras.erase(m_paras.begin() + (i - 1));
+    Leave(*para);
     // Within one document the paragraph keeps its number.
     para->SetOwner(held.get());
     held->m_paras.push_back(std::move(para));
@@ -89,14 +104,72 @@ void CompSequence::InsertHeldAt(std::unique_ptr<CompSequence> held, int32_t i) {
     if (held == nullptr || i < 1 || i > GetCount() + 1)
         throw std::out_of_range(
             "CompSequence::InsertHeldAt: nothing held or position out of range");
-    m_paras.reserve(m_paras.size() + held->m_paras.size());
+    MakeRoom(held->m_paras.size());
     // Each paragraph leaves the holder before it enters, so the holder never keeps an empty
-    // slot, whatever fails.
-    while (!held->IsEmpty()) {
-        OwnedPara para = std::move(held->m_paras.front());
-        held->m_paras.erase(held->m_paras.begin());
-        InsertAt(std::move(para), i++);
+    // slot, whatever fails. They leave from the holder's back (its order turned round first)
+    // and enter at this sequence's end, and the block they make turns into place once: taking
+    // each from the front, or putting each in at i, made a long hold quadratic.
+    std::vector<OwnedPara>& rest = held->m_paras;
+    const size_t end = m_paras.size();
+    std::reverse(rest.begin(), rest.end());
+    const auto intoPlace = [&] {
+        std::rotate(m_paras.begin() + (i - 1), m_paras.begin() + static_cast<ptrdiff_t>(end),
+                    m_paras.end());
+        std::reverse(rest.begin(), rest.end());
+    };
+    try {
+        while (!rest.empty()) {
+            OwnedPara para = std::move(rest.back());
+            rest.pop_back();
+            Enter(*para, i);
+            m_paras.push_back(std::move(para));
+        }
+    } catch (...) {
+        intoPlace();
+        throw;
     }
+    intoPlace();
+}
+
+void CompSequence::ParagraphInvalidated(const ParaComp& para) {
+    if (m_quiet) return;
+    if (m_passAt > 0) {
+        // A pass lays out what it is at or has yet to reach (a renumbered paragraph, say); one
+        // it has passed (holding a reference to a renumbered one) waits for the next.
+        if (GetAt(m_passAt) == &para) return;
+        if (const int32_t k = Locate(para, m_passAt - 1); k > 0)
+            m_passUnsettled = std::min(m_passUnsettled, k);
+        return;
+    }
+    if (m_touched == nullptr) {
+        m_touched = &para;
+    } else if (m_touched != &para) {
+        Unsettle(std::min(Locate(*m_touched, GetCount()), Locate(para, GetCount())));
+        m_touched = nullptr;
+    }
+}
+
+int32_t CompSequence::Locate(const ParaComp& para, int32_t limit) const {
+    for (int32_t k = 1; k <= limit; ++k)
+        if (GetAt(k) == &para) return k;
+    return 0;
+}
+
+void CompSequence::BeginPass() {
+    m_passUnsettled = INT32_MAX;
+}
+
+void CompSequence::EndPass(bool settles) {
+    if (settles) {
+        m_unsettledFrom = m_passUnsettled;
+        m_touched = nullptr;
+    } else {
+        Unsettle(m_passUnsettled);
+    }
+}
+
+void CompSequence::Leave(const ParaComp& para) {
+    if (m_touched == &para) m_touched = nullptr;
 }
 
 void CompSequence::Release(ParaComp& para) {
@@ -105,6 +178,8 @@ void CompSequence::Release(ParaComp& para) {
 }
 
 void CompSequence::Clear() {
+    Unsettle(1);
+    m_touched = nullptr;
     for (OwnedPara& para : m_paras)
         Release(*para);
     m_paras.clear();
@@ -113,6 +188,8 @@ void CompSequence::Clear() {
 
 void CompSequence::MoveTo(ParaDocument* document) {
     if (document == m_document) return;
+    Unsettle(1);
+    const Quiet quiet(*this);
     // Leaving the sequence gives the number back to the old pool; coming back claims one from
     // the new pool.
     for (OwnedPara& para : m_paras)
@@ -157,6 +234,8 @@ void CompSequence::DrawInRect(const Rect& update) const {
 }
 
 void CompSequence::ApplyLargerEquations(bool larger) {
+    Unsettle(1);
+    const Quiet quiet(*this);
     for (OwnedPara& para : m_paras)
         if (para->IsEquation()) para->SetSizeLevel(static_cast<uint8_t>(larger ? -1 : 0));
 }
@@ -225,19 +304,41 @@ void CompSequence::Relayout(int32_t from, const DocPos* caret) {
         pen.y = GetAt(i - 1)->GetFrame().bottom;
     }
     ParaComp* edited = GetAt(i);
-    edited->SetNumber(record);
-    LayOut(i, pen);
+    if (m_touched != nullptr && m_touched != edited) {
+        Unsettle(Locate(*m_touched, GetCount()));
+        m_touched = nullptr;
+    }
+    // Settled but for the edited paragraph, the rest need no look when it keeps its height and
+    // number. Settled before it, the pass below settles everything.
+    const bool onlyEdited = IsSettled();
+    const bool settles = m_unsettledFrom >= i;
+    const NumberRecord number = edited->GetNumber();
+    const int32_t bottom = edited->GetFrame().bottom;
+    BeginPass();
+    {
+        const PassAt at(*this, i);
+        edited->SetNumber(record);
+        LayOut(i, pen);
+    }
     edited->InvalidateChangedLines(caret);
     pen.y = edited->GetFrame().bottom;
+    if (onlyEdited && pen.y == bottom && edited->GetNumber() == number) {
+        EndPass(true);
+        return;
+    }
     Rect moved;
     for (int32_t k = i + 1; k <= GetCount(); ++k) {
+        const PassAt at(*this, k);
         GetAt(k)->SetNumber(record);
         Place(k, pen, false, &moved);
     }
     EndBand(pen.y);
+    EndPass(settles);
 }
 
 void CompSequence::LayoutAll() {
+    // Nothing waits and nothing moved.
+    if (IsSettled() && m_touched == nullptr) return;
     Point pen(gDrawPort->GetLeftMargin(), gDrawPort->GetTopMargin());
     Rect moved;
     for (int32_t k = 1; k <= GetCount(); ++k)
@@ -248,7 +349,9 @@ void CompSequence::LayoutAll() {
 void CompSequence::PlaceAll(bool invalidate) {
     Point pen(gDrawPort->GetLeftMargin(), gDrawPort->GetTopMargin());
     NumberRecord record;
+    BeginPass();
     for (int32_t k = 1; k <= GetCount(); ++k) {
+        const PassAt at(*this, k);
         ParaComp* para = GetAt(k);
         para->InvalidateAll();
         para->SetNumber(record);
@@ -258,6 +361,7 @@ void CompSequence::PlaceAll(bool invalidate) {
         EndBand(pen.y);
     else
         m_bottom = pen.y;
+    EndPass(true);
 }
 
 void CompSequence::Paginate(PageBreakSink& sink) {
@@ -271,7 +375,9 @@ void CompSequence::Paginate(PageBreakSink& sink) {
     int32_t page = 1;
     int32_t next = height;
     int32_t last = 0;
+    BeginPass();
     for (int32_t k = 1; k <= GetCount(); ++k) {
+        const PassAt at(*this, k);
         ParaComp* para = GetAt(k);
         para->InvalidateAll();
         para->SetNumber(record);
@@ -288,6 +394,7 @@ void CompSequence::Paginate(PageBreakSink& sink) {
     }
     sink.SetPageBreak(page, next);
     m_bottom = pen.y;
+    EndPass(true);
 }
 
 int32_t CompSequence::WriteText(OutBuffer& out) const {
@@ -308,14 +415,14 @@ void CompSequence::Write(DocStream& stream, bool flushEach) const {
 
 void CompSequence::Read(DocStream& stream) {
     const int32_t countAt = stream.GetPosition();
+    Unsettle(GetCount() + 1);
     const int32_t count = stream.ReadLong();
     if (count < 0) stream.Fail(countAt);
     for (int32_t k = 0; k < count; ++k) {
         auto para = std::make_unique<ParaComp>();
         para->Read(stream);
-        // Room before the paragraph attaches, so that nothing fails after it has; doubling keeps
-        // a long file's read linear (room for one more each time moved every paragraph again).
-        if (m_paras.size() == m_paras.capacity()) m_paras.reserve(2 * m_paras.size() + 16);
+        // Room before the paragraph attaches, so that nothing fails after it has.
+        MakeRoom(1);
         para->AttachToSequence(this);
         m_paras.push_back(std::move(para));
     }

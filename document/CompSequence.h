@@ -16,6 +16,7 @@
 #include "document/Point.h"
 #include "document/Rect.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -41,6 +42,7 @@ public:
     // The document closes, or empties itself, before the sequence: its paragraphs keep their
     // numbers and give them back to no one (put in a document again, they take fresh ones).
     void DetachDocument() override { m_document = nullptr; }
+    void ParagraphInvalidated(const ParaComp& para) override;
     int32_t GetCount() const { return static_cast<int32_t>(m_paras.size()); }
     bool IsEmpty() const { return m_paras.empty(); }
     // Null outside 1 to count.
@@ -82,7 +84,9 @@ public:
     int32_t GetLaidOutBottom() const { return m_bottom; }
 
     // Lays the document out again after an edit in paragraph `from`, invalidating on screen
-    // only what changed; `caret` narrows the edited paragraph's changed line.
+    // only what changed; `caret` narrows the edited paragraph's changed line. When the edited
+    // paragraph keeps its height and number and nothing else waited, no later paragraph is
+    // touched, however long the document.
     void Relayout(int32_t from, const DocPos* caret);
     // Lays out what needs it and moves what moved, without renumbering.
     void LayoutAll();
@@ -123,14 +127,66 @@ public:
     static Material WrapComponentAsSequence(ParaDocument* document, OwnedComponent component);
 
 private:
+    // Marks the paragraph a pass is at while it lives.
+    class PassAt {
+    public:
+        PassAt(CompSequence& seq, int32_t k) : m_seq(seq) { seq.m_passAt = k; }
+        ~PassAt() { m_seq.m_passAt = 0; }
+        PassAt(const PassAt&) = delete;
+        PassAt& operator=(const PassAt&) = delete;
+
+    private:
+        CompSequence& m_seq;
+    };
+
+    // Holds off marks for layout while it lives: the index the change unsettled covers them.
+    class Quiet {
+    public:
+        explicit Quiet(CompSequence& seq) : m_seq(seq), m_was(seq.m_quiet) { seq.m_quiet = true; }
+        ~Quiet() { m_seq.m_quiet = m_was; }
+        Quiet(const Quiet&) = delete;
+        Quiet& operator=(const Quiet&) = delete;
+
+    private:
+        CompSequence& m_seq;
+        bool m_was;
+    };
+
     // Moves a paragraph that needs no layout to the pen, or lays it out; widens `moved` over
     // the old and new place when it moved.
     void Place(int32_t i, Point& pen, bool layout, Rect* moved);
     void LayOut(int32_t i, Point pen);
     void EndBand(int32_t penY);
     void Release(ParaComp& para);
+    // Room for `more` paragraphs, growing geometrically.
+    void MakeRoom(size_t more);
+    // A paragraph comes into the sequence at index i, to be laid out.
+    void Enter(ParaComp& para, int32_t i);
+    // Paragraphs from index i on may have moved, changed their number or wait for layout.
+    void Unsettle(int32_t i) { m_unsettledFrom = std::min(m_unsettledFrom, std::max(i, 1)); }
+    bool IsSettled() const { return m_unsettledFrom > GetCount(); }
+    // The paragraph leaves; its place was unsettled by whoever takes it.
+    void Leave(const ParaComp& para);
+    // The index of the paragraph among the first `limit`, or 0.
+    int32_t Locate(const ParaComp& para, int32_t limit) const;
+    // A pass that lays out, places and numbers from paragraph `first` on is about to run, or has
+    // run: `settles` when nothing before `first` is unsettled.
+    void BeginPass();
+    void EndPass(bool settles);
 
     ParaDocument* m_document; // not owned
     std::vector<OwnedPara> m_paras;
     int32_t m_bottom = 0;
+    // The paragraphs before m_unsettledFrom stand laid out, right below the one before and
+    // numbered from it, as a full pass left them, but for m_touched, the one paragraph of the
+    // sequence marked for layout since (null for none). A change to the order of paragraphs
+    // unsettles from its index, a second marked paragraph from the first of the two; m_quiet
+    // holds off marks that the change's own index accounts for. While a pass runs, m_passAt is
+    // the paragraph it is at, and m_passUnsettled the first paragraph it passed that was marked
+    // again behind it.
+    int32_t m_unsettledFrom = 1;
+    const ParaComp* m_touched = nullptr;
+    bool m_quiet = false;
+    int32_t m_passAt = 0;
+    int32_t m_passUnsettled = INT32_MAX;
 };

@@ -40,6 +40,8 @@ std::unique_ptr<CompSequence> CompSequence::SplitAt(const DocPos& pos) {
     const int32_t k = IndexOf(para);
     if (k == 0) throw std::invalid_argument("CompSequence::SplitAt: position outside the sequence");
     auto tail = std::make_unique<CompSequence>(m_document);
+    Unsettle(k);
+    const Quiet quiet(*this);
     tail->m_paras.reserve(static_cast<size_t>(GetCount() - k + 1));
     auto head = std::make_unique<ParaComp>(para->GetStyle().GetKind());
     CompList* list = para->GetList(1);
@@ -54,13 +56,16 @@ std::unique_ptr<CompSequence> CompSequence::SplitAt(const DocPos& pos) {
         tail->m_paras.push_back(std::move(moving));
     }
     m_paras.resize(static_cast<size_t>(k));
+    if (m_touched != nullptr && m_touched->GetOwner() != this) m_touched = nullptr;
     return tail;
 }
 
 DocPos CompSequence::JoinWith(std::unique_ptr<CompSequence> other) {
     if (other == nullptr || other->IsEmpty())
         throw std::invalid_argument("CompSequence::JoinWith: nothing to join");
-    m_paras.reserve(m_paras.size() + other->m_paras.size());
+    MakeRoom(other->m_paras.size());
+    Unsettle(GetCount());
+    const Quiet quiet(*this);
     DocPos seam;
     size_t from = 0;
     if (IsEmpty()) {

@@ -78,6 +78,11 @@ ParaComp::~ParaComp() {
     m_source.reset();
 }
 
+void ParaComp::MarkForLayout() {
+    m_needsLayout = true;
+    if (m_owner != nullptr) m_owner->ParagraphInvalidated(*this);
+}
+
 void ParaComp::ResetList() {
     m_previousLines = RunArray();
     ListLines(*m_list).ClearRuns();
@@ -93,7 +98,7 @@ void ParaComp::TakeStyle(int32_t style) {
         if (next.IsNumbered()) m_source = std::make_unique<RefSource>(*this);
     }
     m_list->SetSizeLevel(static_cast<uint8_t>(m_style->GetRelativeSize(*this)));
-    m_needsLayout = true;
+    MarkForLayout();
 }
 
 OwnedComponent ParaComp::Clone() const {
@@ -104,7 +109,7 @@ OwnedComponent ParaComp::Clone() const {
 void ParaComp::InvalidateAll() {
     m_list->InvalidateAll();
     m_previousLines = RunArray();
-    m_needsLayout = true;
+    MarkForLayout();
 }
 
 void ParaComp::SetOrigin(Point point) {
@@ -157,7 +162,7 @@ void ParaComp::Read(DocStream& stream) {
     TakeStyle(stream.ReadShort());
     m_identity = stream.ReadLong();
     m_list->Read(stream);
-    m_needsLayout = true;
+    MarkForLayout();
 }
 
 bool ParaComp::IsAllCode() const {
@@ -188,7 +193,7 @@ void ParaComp::WriteLatex(LatexWriter& writer) {
 
 void ParaComp::SetSizeLevel(uint8_t level) {
     m_list->SetSizeLevel(level);
-    m_needsLayout = true;
+    MarkForLayout();
 }
 
 int32_t ParaComp::HandleKey(const DocPos& pos, int32_t key, int32_t, int32_t flag) {
@@ -251,7 +256,7 @@ void ParaComp::SetOwner(ParaSequence* sequence) {
     if (newDoc != nullptr) {
         m_list->SetSizeLevel(static_cast<uint8_t>(m_style->GetRelativeSize(*this)));
         m_list->InvalidateAll();
-        m_needsLayout = true;
+        MarkForLayout();
     }
 }
 

@@ -30,7 +30,7 @@ public:
 
     OwnedComponent Clone() const override;
     bool NeedsLayout() const override { return m_needsLayout; }
-    void InvalidateLayout() override { m_needsLayout = true; }
+    void InvalidateLayout() override { MarkForLayout(); }
     void InvalidateAll() override;
     // Paragraphs are laid out by `LayoutLines` and placed by `SetOrigin`.
     void Layout() override {}
@@ -111,6 +111,8 @@ public:
     const RunArray& GetPreviousLines() const { return m_previousLines; }
 
 private:
+    // Tells the owner too, so that a relayout elsewhere knows this paragraph waits.
+    void MarkForLayout();
     void TakeStyle(int32_t style);
     void ResetList();
 

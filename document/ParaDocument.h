@@ -37,4 +37,6 @@ public:
     virtual ParaDocument* GetDocument() const = 0;
     // The document is closing: forget it.
     virtual void DetachDocument() {}
+    // One of its paragraphs was marked for layout.
+    virtual void ParagraphInvalidated(const ParaComp&) {}
 };

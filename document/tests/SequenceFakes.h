@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <map>
 #include <memory>
+#include <new>
 #include <set>
 #include <string>
 #include <tuple>
@@ -97,6 +98,7 @@ public:
         ListLines(list).SetPlacedOrigin(start);
     }
     void AdvanceCounter(NumberRecord& record) const override {
+        ++advances;
         if (m_kind == kSection) ++record.section;
         if (m_kind == kNumberedEquation) ++record.equation;
     }
@@ -110,6 +112,7 @@ public:
     }
 
     int builds = 0;
+    mutable int advances = 0; // paragraphs numbered
 
 private:
     int32_t m_kind;
@@ -137,6 +140,8 @@ private:
 class Document final : public ParaDocument {
 public:
     int32_t ClaimParagraphNumber(int32_t identity) override {
+        if (claimsLeft == 0) throw std::bad_alloc();
+        if (claimsLeft > 0) --claimsLeft;
         if (identity <= 0 || held.count(identity) != 0) identity = ++m_next;
         held.insert(identity);
         return identity;
@@ -148,6 +153,8 @@ public:
     bool HasLargerEquations() const override { return false; }
 
     std::multiset<int32_t> held;
+    // Claims that succeed before one fails as out of memory; below 0, all succeed.
+    int32_t claimsLeft = -1;
     // The sequence FindParagraph searches, when set.
     const CompSequence* body = nullptr;
 

@@ -8,7 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
+#include <tuple>
+#include <vector>
 
 using namespace seqfakes;
 
@@ -90,6 +93,33 @@ TEST_F(SequenceTest, IdentitiesFollowTheParagraphsBetweenDocuments) {
     EXPECT_EQ(seq->GetCount(), 0);
 }
 
+// Undo puts held runs back: every paragraph in order at any place; when a paragraph cannot
+// enter, those that did stand in order at the place and the rest go with the holder.
+TEST_F(SequenceTest, HeldRunsGoBackInOrderEvenWhenOneCannotEnter) {
+    struct Case {
+        int32_t at;
+        const char* whole;
+    };
+    for (const Case& c : {Case{1, "3:a|3:b|3:c|3:x|3:y"}, Case{2, "3:x|3:a|3:b|3:c|3:y"},
+                          Case{3, "3:x|3:y|3:a|3:b|3:c"}}) {
+        SCOPED_TRACE(c.at);
+        Document doc;
+        auto seq = Sequence("3:x|3:y", &doc);
+        seq->InsertHeldAt(Sequence("3:a|3:b|3:c"), c.at);
+        EXPECT_EQ(Text(*seq), c.whole);
+        for (int32_t k = 1; k <= seq->GetCount(); ++k)
+            EXPECT_EQ(seq->GetAt(k)->GetOwner(), seq.get());
+        EXPECT_EQ(doc.held.size(), 5u);
+    }
+
+    Document doc;
+    auto seq = Sequence("3:x|3:y", &doc);
+    doc.claimsLeft = 2;
+    EXPECT_THROW(seq->InsertHeldAt(Sequence("3:a|3:b|3:c|3:d"), 2), std::bad_alloc);
+    EXPECT_EQ(Text(*seq), "3:x|3:a|3:b|3:y");
+    EXPECT_EQ(doc.held.size(), 4u);
+}
+
 TEST_F(SequenceTest, EmptySequenceIsSafeEverywhere) {
     CompSequence seq;
     seq.Relayout(1, nullptr);
@@ -135,6 +165,113 @@ TEST_F(SequenceTest, RelayoutInvalidatesOnlyWhatChanged) {
     const Rect band(port.leftMargin, kTop + 60, port.columnWidth, kTop + 80);
     EXPECT_NE(std::find(port.invalidated.begin(), port.invalidated.end(), band),
               port.invalidated.end());
+}
+
+// Typing that keeps the paragraph's height and number leaves every later paragraph alone, so
+// a keystroke costs the same at the top and the end of a long document.
+TEST_F(SequenceTest, AKeystrokeThatChangesNoHeightOrNumberTouchesNoLaterParagraph) {
+    auto seq = Sequence("3:a|6:b|3:c|6:d|1:e|3:f");
+    seq->PlaceAll(false);
+    const auto work = [&] {
+        int total = 0;
+        for (int32_t k = 0; k < 8; ++k)
+            total += services.styles.At(k).builds + services.styles.At(k).advances;
+        return total;
+    };
+    for (int32_t edited : {1, 2, 5}) {
+        SCOPED_TRACE(edited);
+        const int before = work();
+        fakes::AppendChars(*seq->GetAt(edited)->GetList(1), "x");
+        seq->GetAt(edited)->InvalidateLayout();
+        seq->Relayout(edited, nullptr);
+        seq->LayoutAll();
+        EXPECT_EQ(work() - before, 2) << "the edited paragraph's layout and number only";
+    }
+    EXPECT_EQ(seq->GetAt(4)->GetNumber().equation, 2);
+    EXPECT_EQ(seq->GetAt(6)->GetFrame().top, kTop + 100);
+}
+
+// Whatever waited before a relayout, it ends as a layout from scratch would: later paragraphs
+// marked or restyled, paragraphs put in or taken out, the edited paragraph growing, and typing
+// after a change that the relayout from its own place settled.
+TEST_F(SequenceTest, RelayoutAfterAnyChangeEndsAsAFullLayout) {
+    using Change = std::function<int32_t(CompSequence&)>; // returns the paragraph to relayout
+    const auto grow = [](CompSequence& seq, int32_t k, size_t n) {
+        fakes::AppendChars(*seq.GetAt(k)->GetList(1), std::string(n, 'y'));
+        seq.GetAt(k)->InvalidateLayout();
+    };
+    struct Case {
+        const char* name;
+        std::vector<Change> changes;
+    };
+    const std::vector<Case> cases = {
+        {"later paragraph marked", {[&](CompSequence& seq) {
+             grow(seq, 5, 60);
+             grow(seq, 2, 1);
+             return 2;
+         }}},
+        {"earlier paragraph marked", {[&](CompSequence& seq) {
+             grow(seq, 1, 60);
+             grow(seq, 4, 1);
+             return 4;
+         }}},
+        {"later paragraph restyled", {[](CompSequence& seq) {
+             seq.GetAt(5)->SetStyle(ParaStyle::kNumberedEquation);
+             return 2;
+         }}},
+        {"paragraph put in after the edit", {[](CompSequence& seq) {
+             seq.InsertAt(Para("new", ParaStyle::kNumberedEquation), 4);
+             return 2;
+         }}},
+        {"paragraph taken out, then typing after it",
+         {[](CompSequence& seq) {
+              seq.RemoveAt(2);
+              return 2;
+          },
+          [&](CompSequence& seq) {
+              grow(seq, 4, 1);
+              return 4;
+          }}},
+        {"edited paragraph grows", {[&](CompSequence& seq) {
+             grow(seq, 3, 60);
+             return 3;
+         }}},
+        {"split, then typing after it",
+         {[](CompSequence& seq) {
+              DocPos at;
+              at.SetAt(seq.GetAt(2)->GetList(1), 1);
+              seq.InsertSequenceAt(Sequence("6:p|6:q"), at);
+              return 2;
+          },
+          [&](CompSequence& seq) {
+              grow(seq, 4, 1);
+              return 4;
+          }}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto seq = Sequence("3:a|6:b|3:c|6:d|3:e|6:f");
+        seq->PlaceAll(false);
+        for (const Change& change : c.changes) {
+            const int32_t from = change(*seq);
+            seq->Relayout(from, nullptr);
+            seq->LayoutAll();
+        }
+        std::vector<std::tuple<int32_t, int32_t, int32_t>> relaid;
+        for (int32_t k = 1; k <= seq->GetCount(); ++k)
+            relaid.emplace_back(seq->GetAt(k)->GetFrame().top, seq->GetAt(k)->GetFrame().bottom,
+                                seq->GetAt(k)->GetNumber().equation);
+        const int32_t bottom = seq->GetLaidOutBottom();
+        seq->PlaceAll(false);
+        for (int32_t k = 1; k <= seq->GetCount(); ++k) {
+            SCOPED_TRACE(k);
+            EXPECT_EQ(relaid[static_cast<size_t>(k - 1)],
+                      std::make_tuple(seq->GetAt(k)->GetFrame().top,
+                                      seq->GetAt(k)->GetFrame().bottom,
+                                      seq->GetAt(k)->GetNumber().equation));
+        }
+        EXPECT_EQ(bottom, seq->GetLaidOutBottom());
+    }
 }
 
 TEST_F(SequenceTest, LayoutAllPlacesNewParagraphsAndMovesTheRestWithoutRenumbering) {
