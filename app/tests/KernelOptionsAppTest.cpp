@@ -2,6 +2,7 @@
 // Calculation Options and Term Ordering edit the profile and reach the kernel, and Connection
 // Options decides what the next Start Kernel does.
 
+#include "ServerFixture.h"
 #include "app/CommandIds.h"
 #include "app/KernelOptions.h"
 #include "app/tests/KernelAppFixture.h"
@@ -114,6 +115,48 @@ TEST_F(KernelOptionsAppTest, ConnectionOptionsChooseTheNextStart) {
     EXPECT_EQ(Profile().value("Kernel Connection/Kernel").toString(), "local");
     ASSERT_TRUE(StartFromMenu());
     EXPECT_FALSE(session->IsRemote());
+}
+
+TEST_F(KernelOptionsAppTest, StartKernelLogsIntoTheServerTheOptionsName) {
+    struct Row {
+        const char* name;
+        const char* script;
+        const char* password;
+        int minutes;
+        const char* message;
+    };
+    const Row rows[] = {
+        {"a wrong password", "", "wrong", 30,
+         "The server has rejected your connection because your password is incorrect.\nCheck "
+         "your password in the connection options dialog box."},
+        {"no minutes left", "server login-reply 2\n", "secret", 0,
+         "The server has rejected your connection because you have used up all of your server "
+         "time."},
+        {"every kernel in use", "server kernel-reply 2\n", "secret", 30,
+         "The server has rejected your connection because all available kernels are in use."},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        kerneltest::CalcServerFixture server({"/bin/false"}, row.script, row.minutes);
+        ASSERT_TRUE(server.started);
+        const QString port = QString::number(server.server->loginPort());
+        Profiled().runDialog = [&](QDialog& dialog) {
+            auto* options = dynamic_cast<ConnectionOptionsDlg*>(&dialog);
+            if (options == nullptr) return int(QDialog::Rejected);
+            options->ServerButton()->click();
+            options->HostEdit()->setText(QStringLiteral("127.0.0.1"));
+            options->PortEdit()->setText(port);
+            options->UserEdit()->setText(QStringLiteral("ann"));
+            options->PasswordEdit()->setText(QString::fromLatin1(row.password));
+            options->accept();
+            return options->result();
+        };
+        Choose(cmd::kConnectionOptions);
+        messages.clear();
+        EXPECT_FALSE(StartFromMenu());
+        EXPECT_EQ(messages, std::vector<QString>{QString::fromLatin1(row.message)});
+        EXPECT_TRUE(Enabled(cmd::kStartKernel)) << "a person can try again";
+    }
 }
 
 } // namespace
