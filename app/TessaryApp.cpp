@@ -3,6 +3,7 @@
 #include "app/ChildFrame.h"
 #include "app/CommandIds.h"
 #include "app/DocumentPrinter.h"
+#include "app/KernelOptions.h"
 #include "app/LinkDialog.h"
 #include "app/MainFrame.h"
 #include "app/MathElements.h"
@@ -77,7 +78,9 @@ bool TessaryApp::InitInstance(const QStringList& arguments) {
     if (!m_session) {
         m_sessionHost = std::make_unique<QtSessionHost>(
             [this] { return m_mainFrame.get(); }, [this](const QString& text) { Message(text); });
-        m_session = std::make_unique<kernel::KernelSession>(*m_sessionHost);
+        m_session = std::make_unique<ProfiledSession>(
+            *m_sessionHost, [this]() -> QWidget* { return m_mainFrame.get(); },
+            [this] { return m_profile.get(); });
     }
     m_installedSession =
         std::make_unique<Installed<KernelSession>>(gKernelSession, m_session.get());
@@ -92,6 +95,8 @@ bool TessaryApp::InitInstance(const QStringList& arguments) {
         if (!file.isEmpty()) m_recentFiles.append(file);
     }
     m_profile->endGroup();
+    // How to reach a kernel and how it calculates, before anything can start one.
+    if (auto* profiled = dynamic_cast<ProfiledSession*>(m_session.get())) profiled->LoadProfile();
 
     // The text preferences, then the fonts, styles and drawing layer over them.
     m_textPrefs = std::make_unique<TextFontPrefs>();

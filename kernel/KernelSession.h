@@ -48,7 +48,7 @@ struct CandidateRecord {
 };
 using CandidateRecords = std::array<CandidateRecord, 16>;
 
-class KernelSession final : public ::KernelSession, public ExprSession {
+class KernelSession : public ::KernelSession, public ExprSession {
 public:
     static constexpr const char* kPackageContext = "TYCompute`";
     static constexpr const char* kLinkErrorPrefix = "Corvinet returned an error message:";
@@ -76,6 +76,7 @@ public:
     void Start() override { Start(m_settings); }
     void Start(const ConnectionSettings& settings);
     void SetConnectionSettings(const ConnectionSettings& settings) { m_settings = settings; }
+    const ConnectionSettings& Settings() const { return m_settings; }
     bool IsStarting() const override { return m_starting; }
     // Quits the kernel and closes the link; waits a bounded time for the kernel to confirm.
     void Quit(bool showMessage) override;

@@ -75,8 +75,8 @@ const Expected kFirstStart[] = {
     {"Start Kernel with no kernel running", cmd::kStartKernel, true, false, "&Start Kernel"},
     {"Quit Kernel", cmd::kQuitKernel, false, false, "&Quit Kernel"},
     {"Evaluate Code", cmd::kEvaluateCode, false, false, "&Evaluate Oskaria Code"},
-    // The option dialogs are not in the program yet, so their commands stay disabled.
-    {"Connection Options with no kernel running", cmd::kConnectionOptions, false, false,
+    // The connection is set while no kernel runs; the other two need one.
+    {"Connection Options with no kernel running", cmd::kConnectionOptions, true, false,
      "Connection &Options..."},
     {"Calculation Options", cmd::kCalculationOptions, false, false, "&Calculation Options..."},
     {"Term Ordering", cmd::kTermOrdering, false, false, "&Term Ordering..."},

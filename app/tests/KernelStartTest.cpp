@@ -83,8 +83,9 @@ TEST_F(KernelStartTest, StartKernelLaunchesTheKernelAndTheMenuFollows) {
     EXPECT_EQ(RunningKernels().size(), 1u);
     EXPECT_FALSE(Enabled(cmd::kStartKernel));
     EXPECT_TRUE(Enabled(cmd::kQuitKernel));
-    // Its dialog is not in the program yet: the command stays disabled rather than open nothing.
-    EXPECT_FALSE(Enabled(cmd::kCalculationOptions));
+    // The preferences that go to a running kernel can now be edited.
+    EXPECT_TRUE(Enabled(cmd::kCalculationOptions));
+    EXPECT_TRUE(Enabled(cmd::kTermOrdering));
 
     // The kernel answers through the editor's own link.
     EXPECT_EQ(TextOf(session->Simplify(*Sum(2, 3))), "5");

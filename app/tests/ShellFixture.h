@@ -80,6 +80,13 @@ inline void ClearProfile() {
     QGuiApplication::clipboard()->clear();
 }
 
+// The program as tests run it: a fresh profile that launches the kernel program beside it.
+inline void LocalKernelProfile() {
+    QSettings profile(QStringLiteral("Tessary"), QStringLiteral("Tessary"));
+    profile.clear();
+    profile.setValue(QStringLiteral("Kernel Connection/Kernel"), QStringLiteral("local"));
+}
+
 class ShellTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -117,7 +124,7 @@ protected:
 // The application as the program starts it, with its real kernel session and no scripted
 // kernel behaviour; its messages are collected in `messages`. Null when it does not start.
 inline std::unique_ptr<TessaryApp> StartProgram(std::vector<QString>& messages) {
-    ClearProfile();
+    LocalKernelProfile();
     ::unsetenv("TESSARY_STANDIN_SCRIPT");
     auto app = std::make_unique<TessaryApp>();
     app->SetMessageSink([&messages](const QString& text) { messages.push_back(text); });

@@ -1,0 +1,162 @@
+// The kernel's settings in the running editor with the stand-in kernel: the Kernel menu's
+// Calculation Options and Term Ordering edit the profile and reach the kernel, and Connection
+// Options decides what the next Start Kernel does.
+
+#include "ServerFixture.h"
+#include "app/CommandIds.h"
+#include "app/KernelOptions.h"
+#include "app/tests/KernelAppFixture.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSettings>
+
+namespace {
+
+using namespace kernelapp;
+
+std::string TextOf(const NodePtr& node) {
+    if (!node) return "<null>";
+    Str255 text;
+    node->WriteText(text);
+    return text.ToCString();
+}
+
+class KernelOptionsAppTest : public KernelAppTest {
+protected:
+    ProfiledSession& Profiled() { return dynamic_cast<ProfiledSession&>(*session); }
+    QSettings Profile() { return QSettings(QStringLiteral("Tessary"), QStringLiteral("Tessary")); }
+};
+
+TEST_F(KernelOptionsAppTest, TermOrderingEditsWhatTheKernelUses) {
+    ASSERT_TRUE(StartFromMenu());
+    std::vector<QString> shown;
+    Profiled().runDialog = [&](QDialog& dialog) {
+        if (auto* edit = dynamic_cast<EditTermPriorityDlg*>(&dialog)) {
+            edit->SymbolEdit()->setText(QStringLiteral("q"));
+            edit->PriorityEdit()->setText(QStringLiteral("5"));
+            edit->accept();
+            return edit->result();
+        }
+        auto* terms = dynamic_cast<TermOrderDialog*>(&dialog);
+        if (terms == nullptr) return int(QDialog::Rejected);
+        for (int i = 0; i < terms->List()->count(); ++i)
+            shown.push_back(terms->List()->item(i)->text());
+        terms->findChild<QPushButton*>(QStringLiteral("new"))->click();
+        terms->UseOrdering()->click();
+        terms->findChild<QPushButton*>(QStringLiteral("makeDefault"))->click();
+        return int(QDialog::Accepted);
+    };
+    Choose(cmd::kTermOrdering);
+    // The stand-in kernel's own ordering was shown.
+    EXPECT_EQ(shown, (std::vector<QString>{"x - 3  ", "y - 2  ", "z - 1  "}));
+    EXPECT_EQ(TextOf(session->GetSortPriorities(false)), "{True,{{q,5},{x,3},{y,2},{z,1}}}");
+    EXPECT_EQ(Profile().value("Term Ordering/Term Count").toInt(), 4);
+
+    // Cancel sends nothing.
+    Profiled().runDialog = [](QDialog& dialog) {
+        if (auto* terms = dynamic_cast<TermOrderDialog*>(&dialog))
+            terms->findChild<QPushButton*>(QStringLiteral("delete"))->click();
+        return int(QDialog::Rejected);
+    };
+    Choose(cmd::kTermOrdering);
+    EXPECT_EQ(TextOf(session->GetSortPriorities(false)), "{True,{{q,5},{x,3},{y,2},{z,1}}}");
+    EXPECT_TRUE(messages.empty()) << messages.front().toStdString();
+}
+
+TEST_F(KernelOptionsAppTest, CalculationOptionsAreKeptAndSent) {
+    ASSERT_TRUE(StartFromMenu());
+    Profiled().runDialog = [](QDialog& dialog) {
+        auto* prefs = dynamic_cast<CalculationOptionsDlg*>(&dialog);
+        if (prefs == nullptr) return int(QDialog::Rejected);
+        prefs->DefaultVariable()->setText(QStringLiteral("t"));
+        prefs->Precision()->setText(QStringLiteral("25"));
+        prefs->accept();
+        return prefs->result();
+    };
+    Choose(cmd::kCalculationOptions);
+    EXPECT_EQ(session->Prefs().defaultVariable.View(), "t");
+    EXPECT_EQ(session->Prefs().precision, 25);
+    EXPECT_EQ(Profile().value("Kernel Preferences/Default Variable").toString(), "t");
+    EXPECT_EQ(Profile().value("Kernel Preferences/Precision").toInt(), 25);
+    EXPECT_TRUE(session->IsConnected()) << "the kernel took the preferences";
+    EXPECT_TRUE(messages.empty()) << messages.front().toStdString();
+}
+
+TEST_F(KernelOptionsAppTest, ConnectionOptionsChooseTheNextStart) {
+    Profiled().runDialog = [](QDialog& dialog) {
+        auto* options = dynamic_cast<ConnectionOptionsDlg*>(&dialog);
+        if (options == nullptr) return int(QDialog::Rejected);
+        EXPECT_TRUE(options->LocalButton()->isChecked());
+        options->ServerButton()->click();
+        options->HostEdit()->setText(QStringLiteral("127.0.0.1"));
+        options->PortEdit()->setText(QStringLiteral("1"));
+        options->accept();
+        return options->result();
+    };
+    Choose(cmd::kConnectionOptions);
+    EXPECT_EQ(Profile().value("Kernel Connection/Kernel").toString(), "remote");
+    EXPECT_EQ(Profile().value("Kernel Connection/Server").toString(), "127.0.0.1");
+    EXPECT_FALSE(session->Settings().useLocalKernel);
+    EXPECT_EQ(session->Settings().loginPort, 1);
+
+    // Back to the local kernel: Start Kernel launches it again.
+    Profiled().runDialog = [](QDialog& dialog) {
+        auto* options = dynamic_cast<ConnectionOptionsDlg*>(&dialog);
+        if (options == nullptr) return int(QDialog::Rejected);
+        options->LocalButton()->click();
+        options->accept();
+        return options->result();
+    };
+    Choose(cmd::kConnectionOptions);
+    EXPECT_EQ(Profile().value("Kernel Connection/Kernel").toString(), "local");
+    ASSERT_TRUE(StartFromMenu());
+    EXPECT_FALSE(session->IsRemote());
+}
+
+TEST_F(KernelOptionsAppTest, StartKernelLogsIntoTheServerTheOptionsName) {
+    struct Row {
+        const char* name;
+        const char* script;
+        const char* password;
+        int minutes;
+        const char* message;
+    };
+    const Row rows[] = {
+        {"a wrong password", "", "wrong", 30,
+         "The server has rejected your connection because your password is incorrect.\nCheck "
+         "your password in the connection options dialog box."},
+        {"no minutes left", "server login-reply 2\n", "secret", 0,
+         "The server has rejected your connection because you have used up all of your server "
+         "time."},
+        {"every kernel in use", "server kernel-reply 2\n", "secret", 30,
+         "The server has rejected your connection because all available kernels are in use."},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        kerneltest::CalcServerFixture server({"/bin/false"}, row.script, row.minutes);
+        ASSERT_TRUE(server.started);
+        const QString port = QString::number(server.server->loginPort());
+        Profiled().runDialog = [&](QDialog& dialog) {
+            auto* options = dynamic_cast<ConnectionOptionsDlg*>(&dialog);
+            if (options == nullptr) return int(QDialog::Rejected);
+            options->ServerButton()->click();
+            options->HostEdit()->setText(QStringLiteral("127.0.0.1"));
+            options->PortEdit()->setText(port);
+            options->UserEdit()->setText(QStringLiteral("ann"));
+            options->PasswordEdit()->setText(QString::fromLatin1(row.password));
+            options->accept();
+            return options->result();
+        };
+        Choose(cmd::kConnectionOptions);
+        messages.clear();
+        EXPECT_FALSE(StartFromMenu());
+        EXPECT_EQ(messages, std::vector<QString>{QString::fromLatin1(row.message)});
+        EXPECT_TRUE(Enabled(cmd::kStartKernel)) << "a person can try again";
+    }
+}
+
+} // namespace

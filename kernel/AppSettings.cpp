@@ -1,0 +1,54 @@
+#include "kernel/AppSettings.h"
+
+#include "platform/Cp1252.h"
+
+#include <QSettings>
+
+namespace kernel {
+
+namespace {
+
+std::string ReadText(QSettings& profile, const char* key, const std::string& fallback) {
+    const QVariant value = profile.value(key);
+    return value.isValid() ? platform::ToCp1252(value.toString()) : fallback;
+}
+
+} // namespace
+
+void AppSettings::Load(QSettings& profile) {
+    *this = AppSettings();
+    profile.beginGroup(kSection);
+    kernelPath = ReadText(profile, "Kernel Path", "");
+    useLocalKernel = profile.value("Kernel").toString() == QLatin1String("local");
+    const std::string host = ReadText(profile, "Server", serverHost);
+    if (!host.empty()) serverHost = host;
+    bool ok = false;
+    const int port = profile.value("Server Port").toInt(&ok);
+    if (ok && port > 0 && port <= 65535) loginPort = static_cast<uint16_t>(port);
+    userName = ReadText(profile, "User Name", "");
+    password = ReadText(profile, "Password", "");
+    profile.endGroup();
+}
+
+void AppSettings::Save(QSettings& profile) const {
+    profile.beginGroup(kSection);
+    profile.setValue("Kernel Path", platform::FromCp1252(kernelPath));
+    profile.setValue("Kernel", useLocalKernel ? "local" : "remote");
+    profile.setValue("Server", platform::FromCp1252(serverHost));
+    profile.setValue("Server Port", loginPort);
+    profile.setValue("User Name", platform::FromCp1252(userName));
+    profile.setValue("Password", platform::FromCp1252(password));
+    profile.endGroup();
+}
+
+ConnectionSettings AppSettings::Apply(ConnectionSettings base) const {
+    base.useLocalKernel = useLocalKernel;
+    base.kernelPath = kernelPath;
+    base.serverHost = serverHost;
+    base.loginPort = loginPort;
+    base.userName = userName;
+    base.password = password;
+    return base;
+}
+
+} // namespace kernel
