@@ -22,6 +22,8 @@
 
 namespace {
 
+constexpr int32_t kParagraphs = 500 * sample::kParagraphsPerPage;
+
 struct Fixture {
     Fixture() {
         doc.OnNewDocument();
