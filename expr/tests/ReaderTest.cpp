@@ -305,7 +305,7 @@ TEST_F(Reader, AnswersKeepTheirGroupingInTextAndMathML) {
          },
          "(a + b)!",
          "<mrow><mfenced open=\"(\" close=\")\"><mrow><mi>a</mi><mo>+</mo><mi>b</mi></mrow>"
-         "</mfenced>!</mrow>"},
+         "</mfenced><mo>!</mo></mrow>"},
         {"a product of sums",
          [&](QKLINK l) {
              QKPutFunction(l, "Times", 2);

@@ -14,7 +14,7 @@
 
 namespace {
 
-using imaging::testing::BmpSpec;
+using imaging::testing::BmpLayout;
 using imaging::testing::LoadedLibrary;
 using imaging::testing::makeBmp;
 using imaging::testing::put32;
@@ -55,7 +55,7 @@ constexpr COLORREF kPicture[2][3] = {{RGB(255, 0, 0), RGB(0, 255, 0), RGB(0, 0, 
 
 struct DepthCase {
     const char* name;
-    BmpSpec spec;
+    BmpLayout layout;
     std::function<uint32_t(int, int)> value; // what the file holds at (x, y)
     COLORREF expected[2][3];
 };
@@ -83,7 +83,7 @@ std::vector<DepthCase> depthCases() {
     };
     // Alpha high, then blue, green, red: a layout only the masks can explain.
     const auto packAbgr = [](int x, int y) { return uint32_t(0xFF000000 | kPicture[y][x]); };
-    const BmpSpec bitfields32{
+    const BmpLayout bitfields32{
         3, 2, 32, false, 124, BI_BITFIELDS, 0, {}, {0x0000FF, 0x00FF00, 0xFF0000}};
     std::vector<DepthCase> cases = {
         {"24 bits", {3, 2, 24}, picture, {}},
@@ -106,9 +106,9 @@ std::vector<DepthCase> depthCases() {
         {"32 bits", {3, 2, 32}, pack888, {}},
         {"32 bits, masks in header 124", bitfields32, packAbgr, {}},
     };
-    cases[7].spec.table.resize(256);
-    cases[10].spec.table.resize(256);
-    cases[11].spec.table.resize(16);
+    cases[7].layout.table.resize(256);
+    cases[10].layout.table.resize(256);
+    cases[11].layout.table.resize(16);
     for (DepthCase& c : cases)
         for (int y = 0; y < 2; ++y)
             for (int x = 0; x < 3; ++x)
@@ -119,7 +119,7 @@ std::vector<DepthCase> depthCases() {
 TEST_F(FiltraTest, ReadsEveryDepthAndHeaderPixelByPixel) {
     for (const DepthCase& c : depthCases()) {
         SCOPED_TRACE(c.name);
-        ASSERT_NE(load(makeBmp(c.spec, c.value)), nullptr);
+        ASSERT_NE(load(makeBmp(c.layout, c.value)), nullptr);
         RECT rect{-1, -1, -1, -1};
         filtra.getRect(image, &rect);
         EXPECT_EQ(rect.left, 0);
@@ -140,8 +140,8 @@ TEST_F(FiltraTest, ReadsEveryDepthAndHeaderPixelByPixel) {
 
 TEST_F(FiltraTest, ReadsOneBitPixelsMostSignificantFirst) {
     // 10 pixels wide, so a row spans two bytes and is padded to four.
-    const BmpSpec spec{10, 2, 1, false, 40, BI_RGB, 0, {RGB(10, 20, 30), RGB(200, 210, 220)}};
-    ASSERT_NE(load(makeBmp(spec, [](int x, int y) { return uint32_t((x + y) % 3 == 0); })),
+    const BmpLayout layout{10, 2, 1, false, 40, BI_RGB, 0, {RGB(10, 20, 30), RGB(200, 210, 220)}};
+    ASSERT_NE(load(makeBmp(layout, [](int x, int y) { return uint32_t((x + y) % 3 == 0); })),
               nullptr);
     for (int y = 0; y < 2; ++y)
         for (int x = 0; x < 10; ++x)
@@ -152,17 +152,18 @@ TEST_F(FiltraTest, ReadsOneBitPixelsMostSignificantFirst) {
 
 TEST_F(FiltraTest, StretchesMaskedChannelsToEightBits) {
     // 5-6-5: half of each channel's range, and its full value.
-    const BmpSpec spec{2, 1, 16, false, 40, BI_BITFIELDS, 0, {}, {0xF800, 0x07E0, 0x001F}};
-    ASSERT_NE(
-        load(makeBmp(spec, [](int x, int) { return x ? 0xFFFFu : (16u << 11 | 32u << 5 | 16u); })),
-        nullptr);
+    const BmpLayout layout{2, 1, 16, false, 40, BI_BITFIELDS, 0, {}, {0xF800, 0x07E0, 0x001F}};
+    ASSERT_NE(load(makeBmp(layout,
+                           [](int x, int) { return x ? 0xFFFFu : (16u << 11 | 32u << 5 | 16u); })),
+              nullptr);
     EXPECT_EQ(filtra.getPixel(image, 0, 0), RGB(132, 130, 132));
     EXPECT_EQ(filtra.getPixel(image, 1, 0), RGB(255, 255, 255));
 }
 
 TEST_F(FiltraTest, AnIndexPastTheColourTableIsBlack) {
-    const BmpSpec spec{3, 1, 8, false, 40, BI_RGB, 2, {RGB(1, 2, 3), RGB(4, 5, 6)}};
-    ASSERT_NE(load(makeBmp(spec, [](int x, int) { return uint32_t(x == 2 ? 200 : x); })), nullptr);
+    const BmpLayout layout{3, 1, 8, false, 40, BI_RGB, 2, {RGB(1, 2, 3), RGB(4, 5, 6)}};
+    ASSERT_NE(load(makeBmp(layout, [](int x, int) { return uint32_t(x == 2 ? 200 : x); })),
+              nullptr);
     EXPECT_EQ(filtra.getPixel(image, 0, 0), RGB(1, 2, 3));
     EXPECT_EQ(filtra.getPixel(image, 1, 0), RGB(4, 5, 6));
     EXPECT_EQ(filtra.getPixel(image, 2, 0), 0u);
@@ -234,9 +235,9 @@ struct Damage {
 };
 
 std::vector<uint8_t> goodFile() {
-    BmpSpec spec{4, 3, 8, false, 40, BI_RGB, 0, kTable};
-    spec.table.resize(256);
-    return makeBmp(spec, [](int x, int y) { return uint32_t((x + y) % 6); });
+    BmpLayout layout{4, 3, 8, false, 40, BI_RGB, 0, kTable};
+    layout.table.resize(256);
+    return makeBmp(layout, [](int x, int y) { return uint32_t((x + y) % 6); });
 }
 
 std::vector<Damage> damages() {

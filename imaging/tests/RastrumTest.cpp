@@ -17,7 +17,7 @@
 
 namespace {
 
-using imaging::testing::BmpSpec;
+using imaging::testing::BmpLayout;
 using imaging::testing::LoadedLibrary;
 using imaging::testing::makeBmp;
 using Picture = std::vector<std::string>;
@@ -567,7 +567,7 @@ TEST_F(RastrumTest, LoadDibLeavesTheSurfaceAloneForBitmapsItDoesNotCopy) {
     const std::vector<COLORREF> table(16, RGB(200, 0, 0));
     const struct {
         const char* name;
-        BmpSpec spec;
+        BmpLayout layout;
         int answer;
     } cases[] = {
         {"1 bit", {3, 2, 1, false, 40, BI_RGB, 0, {table.begin(), table.begin() + 2}}, 1},
@@ -580,7 +580,7 @@ TEST_F(RastrumTest, LoadDibLeavesTheSurfaceAloneForBitmapsItDoesNotCopy) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         surface(3, 2);
-        Dib dib(makeBmp(c.spec, [](int, int) { return 1u; }));
+        Dib dib(makeBmp(c.layout, [](int, int) { return 1u; }));
         EXPECT_EQ(rsm.loadDib(dib.Info(), dib.bits.data()), c.answer);
         EXPECT_EQ(picture(3, 2), (Picture{"...", "..."}));
     }

@@ -122,11 +122,11 @@ TEST_F(TypedWriting, GroupingKeepsItsMeaningWithoutDoubledParentheses) {
         {"a - (b + c)", "a - (b + c)",
          "<mrow><mi>a</mi><mo>-</mo><mfenced><mrow><mi>b</mi><mo>+</mo><mi>c</mi></mrow></mfenced></mrow>"},
         {"(a + b)!", "(a + b)!",
-         "<mrow><mfenced><mrow><mi>a</mi><mo>+</mo><mi>b</mi></mrow></mfenced>!</mrow>"},
+         "<mrow><mfenced><mrow><mi>a</mi><mo>+</mo><mi>b</mi></mrow></mfenced><mo>!</mo></mrow>"},
         {"(a+b)/c", "(a + b)/c",
          "<mfrac><mfenced><mrow><mi>a</mi><mo>+</mo><mi>b</mi></mrow></mfenced><mi>c</mi></mfrac>"},
         {"sin(a + b)", nullptr,
-         "<mrow><mi>sin</mi>&af;<mfenced><mrow><mi>a</mi><mo>+</mo><mi>b</mi></mrow></mfenced></mrow>"},
+         "<mrow><mi>sin</mi><mo>&af;</mo><mfenced><mrow><mi>a</mi><mo>+</mo><mi>b</mi></mrow></mfenced></mrow>"},
         {"f[a + b]", "f(a + b)", nullptr},
     };
     // clang-format on
@@ -141,11 +141,11 @@ TEST_F(TypedWriting, ALogarithmOfTheImpliedBaseShowsNoBase) {
     EXPECT_EQ(Boxes("log x"), "log x");
     EXPECT_EQ(Boxes("log(x + 1)"), "logParen{x + 1}");
     EXPECT_EQ(Text("log x"), "TYLog(x)"); // a symbol head writes its link name
-    EXPECT_EQ(MathML("log x"), "<mrow><mi>log</mi>&af;<mi>x</mi></mrow>");
+    EXPECT_EQ(MathML("log x"), "<mrow><mi>log</mi><mo>&af;</mo><mi>x</mi></mrow>");
     // Any other base shows as the subscript it was typed as.
     EXPECT_EQ(Boxes("log\1\1 x"), "logSubs{1}Bracket{x}");
     EXPECT_EQ(MathML("log\1\1 x"),
-              "<mrow><msub><mi>log</mi><mn>1</mn></msub>&af;<mi>x</mi></mrow>");
+              "<mrow><msub><mi>log</mi><mn>1</mn></msub><mo>&af;</mo><mi>x</mi></mrow>");
 }
 
 } // namespace
