@@ -40,6 +40,8 @@ public:
     CompSequence* Page() const { return m_page; }
     // Puts the caret at a position and scrolls it into sight.
     void SelectPosition(const DocPos& position);
+    // Selects the range and scrolls it into sight.
+    void SelectRange(const DocRange& range);
 
     // --- DrawView ---
     QImage& BackingImage() override { return m_image; }

@@ -1,6 +1,7 @@
 #include "app/TessaryView.h"
 
 #include "app/CommandIds.h"
+#include "app/FindDialog.h"
 #include "app/WindowDrawing.h"
 #include "document/CompSequence.h"
 #include "document/DrawPort.h"
@@ -190,6 +191,10 @@ bool TessaryView::CanEdit() const {
 
 bool TessaryView::UpdateCommand(int32_t id, CommandState& state) {
     switch (id) {
+    case cmd::kFind:
+        // Searching changes nothing; the dialog's replace buttons ask whether edits are taken.
+        state.enabled = Page() != nullptr;
+        return true;
     case cmd::kSize10:
     case cmd::kSize12:
     case cmd::kSize14:
@@ -216,6 +221,9 @@ bool TessaryView::UpdateCommand(int32_t id, CommandState& state) {
 
 void TessaryView::RunCommand(int32_t id) {
     switch (id) {
+    case cmd::kFind:
+        RunFindDialog(*this);
+        break;
     case cmd::kSize10:
     case cmd::kSize12:
     case cmd::kSize14:
