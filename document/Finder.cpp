@@ -5,11 +5,15 @@
 #include "document/ParaComp.h"
 
 #include <algorithm>
+#include <bit>
 #include <stdexcept>
 
 namespace {
 
 constexpr int32_t kPatternFace = 0;
+constexpr int32_t kGlyphFaces = 8;
+// At most 1 MB of marks, for characters within 8 MB of each other.
+constexpr uintptr_t kMaxAddressSlots = uintptr_t{1} << 20;
 constexpr int32_t kMathFace = 3;
 
 // The face a replacement's characters take: the text style of what they replace, as typing
@@ -75,6 +79,37 @@ void Finder::TakePattern(std::unique_ptr<CompList> pattern) {
     m_pattern = std::move(pattern);
     const TextComp* first = m_pattern->GetAt(1);
     m_firstCode = first != nullptr && !first->IsNotChar() ? first->GetCharCode() : -1;
+    MarkPassedCharacters();
+}
+
+void Finder::MarkPassedCharacters() {
+    std::vector<const TextComp*> passed;
+    if (GlyphSource* source = gGlyphSource.Get()) {
+        for (int32_t face = 0; face < kGlyphFaces; ++face) {
+            for (int code = 0; code < 256; ++code) {
+                const TextComp* glyph = source->GetGlyph(face, static_cast<uint8_t>(code));
+                if (glyph != nullptr && !glyph->IsNotChar() && glyph->GetCharCode() != m_firstCode)
+                    passed.push_back(glyph);
+            }
+        }
+    }
+    m_passed.Assign(passed);
+}
+
+void Finder::AddressSet::Assign(const std::vector<const TextComp*>& members) {
+    *this = AddressSet();
+    if (members.empty()) return;
+    const auto address = [](const TextComp* comp) { return reinterpret_cast<uintptr_t>(comp); };
+    const auto [low, high] = std::minmax_element(
+        members.begin(), members.end(),
+        [&](const TextComp* a, const TextComp* b) { return address(a) < address(b); });
+    const uintptr_t span = std::bit_ceil(((address(*high) - address(*low)) >> 3) + 1);
+    // Characters scattered over a wide span are asked one by one instead.
+    if (span > kMaxAddressSlots) return;
+    m_low = address(*low);
+    m_marks.assign(span, 0);
+    for (const TextComp* member : members)
+        m_marks[Slot(member)] = 1;
 }
 
 void Finder::Reset(const DocPos& start) {
@@ -191,22 +226,29 @@ bool Finder::StepOut() {
     return true;
 }
 
-int32_t Finder::CodeOf(const TextComp* comp) const {
-    CodeSlot& slot = m_codes[(reinterpret_cast<uintptr_t>(comp) >> 4) % m_codes.size()];
-    if (slot.comp == comp) return slot.code;
-    if (comp->IsNotChar()) return -1;
-    slot = {comp, comp->GetCharCode()};
-    return slot.code;
-}
-
 int32_t Finder::ScanFrom(int32_t index) const {
     if (m_pattern->GetCount() == 0) return index;
     const std::span<TextComp* const> children = m_list->Children();
     const auto count = static_cast<int32_t>(children.size());
-    for (int32_t i = index; i <= count; ++i) {
-        const int32_t code = CodeOf(children[static_cast<size_t>(i - 1)]);
+    const TextComp* const* child = children.data() + (index - 1);
+    int32_t i = index;
+    // Eight at a time while all eight lie in the span and are passed over.
+    const uintptr_t outside = ~(m_passed.Span() - 1);
+    for (; m_passed.Span() != 0 && i + 7 <= count; i += 8, child += 8) {
+        uintptr_t slot[8];
+        uintptr_t any = 0;
+        for (int k = 0; k < 8; ++k)
+            any |= slot[k] = m_passed.Slot(child[k]);
+        if ((any & outside) != 0) break;
+        uint8_t all = 1;
+        for (int k = 0; k < 8; ++k)
+            all &= m_passed.Marked(slot[k]);
+        if (all == 0) break;
+    }
+    for (; i <= count; ++i, ++child) {
+        if (m_passed.Has(*child) != 0) continue;
         // Any other component may begin a match of its own or hold lists to enter.
-        if (code < 0 || code == m_firstCode) return i;
+        if ((*child)->IsNotChar() || (*child)->GetCharCode() == m_firstCode) return i;
     }
     return count + 1;
 }

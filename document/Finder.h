@@ -20,7 +20,6 @@
 #include "document/DocRange.h"
 #include "document/Str255.h"
 
-#include <array>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -112,10 +111,9 @@ private:
     // From `m_index` on in `m_list`, the first place where a match may begin or the component
     // has lists to enter; past the end when there is none.
     int32_t ScanFrom(int32_t index) const;
-    // The character code of a shared character, or -1 for any other component; remembered per
-    // component, since a document's characters are a few shared objects.
-    int32_t CodeOf(const TextComp* comp) const;
     void TakePattern(std::unique_ptr<CompList> pattern);
+    // Marks the glyph source's characters that cannot begin a match.
+    void MarkPassedCharacters();
 
     CompSequence& m_paragraphs;
     std::unique_ptr<CompList> m_pattern;
@@ -131,9 +129,30 @@ private:
     bool m_started = false;
     bool m_exhausted = true;
 
-    struct CodeSlot {
-        const TextComp* comp = nullptr;
-        int32_t code = -1;
+    // The shared characters a search passes over at once, by address: one byte per 8 bytes
+    // over the span the glyph source's characters lie in, set where such a character starts. A
+    // document is mostly characters, a few objects shared by every list, so one look-up per
+    // child replaces two calls; anything unmarked is asked. Built when the pattern changes, for
+    // the glyph source installed then, which must stay installed while the finder is used.
+    class AddressSet {
+    public:
+        void Assign(const std::vector<const TextComp*>& members);
+        // The slot of a component's address; at least `Span()` outside the span.
+        uintptr_t Slot(const TextComp* comp) const {
+            return (reinterpret_cast<uintptr_t>(comp) - m_low) >> 3;
+        }
+        // A power of two, so that slots of several components are checked at once.
+        uintptr_t Span() const { return m_marks.size(); }
+        // 1 for a member's slot within the span, else 0.
+        uint8_t Marked(uintptr_t slot) const { return m_marks[slot]; }
+        uint8_t Has(const TextComp* comp) const {
+            const uintptr_t slot = Slot(comp);
+            return slot < Span() ? Marked(slot) : 0;
+        }
+
+    private:
+        uintptr_t m_low = 0;
+        std::vector<uint8_t> m_marks;
     };
-    mutable std::array<CodeSlot, 512> m_codes{};
+    AddressSet m_passed;
 };

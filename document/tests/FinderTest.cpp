@@ -200,6 +200,21 @@ TEST_F(FinderTest, WalksNestingOfAnyDepth) {
     EXPECT_EQ(finder.GetMatch().start.GetList(), innermost->GetList(1));
 }
 
+// Characters are passed over by their address when the glyph source hands them out; any other
+// character is still compared.
+TEST_F(FinderTest, FindsACharacterTheGlyphSourceDidNotMake) {
+    // Shared characters outlive the lists that hold them.
+    static fakes::Glyph stray(2, 'q');
+    CompList* last = seq.GetAt(3)->GetList(1);
+    fakes::AppendChars(*last, "qqqqqqqqqq");
+    last->InsertAt(&stray, 4);
+    Finder finder(seq);
+    finder.SetPattern(Str255("qx"));
+    EXPECT_EQ(Matches(finder, Start()), Found{});
+    last->InsertAt(fakes::Chars("x", 0).front(), 5);
+    EXPECT_EQ(Matches(finder, Start()), (Found{"P3 4"}));
+}
+
 // Every match replaced in turn, as Replace All does; the count of replacements.
 int ReplaceAll(Finder& finder, const DocPos& start) {
     finder.Reset(start);
