@@ -96,6 +96,10 @@ struct ReplacedDocument {
         seq.PlaceAll(false);
         finder.SetPattern(Str255("integrals"));
         finder.SetReplacement(Str255("sums"));
+        // The first run grows the heap for the new layout runs, page by page; a running
+        // program's heap has long done so.
+        ReplaceAll();
+        slot.UndoCommand();
     }
 
     // Replace All from the start of the document; false unless every match was replaced.
