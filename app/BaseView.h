@@ -152,6 +152,9 @@ private:
     void EndTracking();
     // A new backing image of the viewport's size, drawn afresh.
     void FitImage();
+    // Layout reaches a screen below what is shown; a long document's rest waits until it is
+    // scrolled to. Needs the drawing port; true when more was laid out.
+    bool CoverVisible();
     void Autoscroll(QPoint client);
     // The plots (ViewPlots.cpp): a press on a plot's picture or buttons computes it or edits
     // its options (true when the press was the plot's); the plot that is the selection alone;
