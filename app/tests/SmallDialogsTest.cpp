@@ -84,6 +84,8 @@ TEST(CreateDialogTest, TextsPresetsAndRanges) {
         SCOPED_TRACE(c.title);
         CreateDialog dialog(c.kind, c.preset, nullptr);
         dialog.show();
+        EXPECT_TRUE(dialog.grab().save(OutputPath(
+            QStringLiteral("dialog-%1.png").arg(QString::number(static_cast<int>(c.kind))))));
         EXPECT_EQ(dialog.windowTitle(), QLatin1String(c.title));
         QLineEdit* rows = dialog.Box(1000);
         ASSERT_NE(rows, nullptr);
@@ -116,6 +118,7 @@ TEST(CreateDialogTest, TextsPresetsAndRanges) {
 TEST(PageNumberingDialogTest, TextsPresetsAndRange) {
     PageNumberingDialog dialog(false, 7, nullptr);
     dialog.show();
+    EXPECT_TRUE(dialog.grab().save(OutputPath(QStringLiteral("dialog-page-numbering.png"))));
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Page Numbering"));
     auto* check = dialog.findChild<QCheckBox*>(QStringLiteral("1002"));
     ASSERT_NE(check, nullptr);
@@ -147,6 +150,8 @@ TEST(TextPrefsDialogTest, ListsEachFaceOnceAndKeepsNamesNotListed) {
                                   QStringLiteral("alpha"), QStringLiteral("Gamma"),
                                   QStringLiteral("Beta")};
     TextPrefsDialog dialog(prefs, families, nullptr);
+    dialog.show();
+    EXPECT_TRUE(dialog.grab().save(OutputPath(QStringLiteral("dialog-text-preferences.png"))));
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Text Preferences"));
     const struct {
         int32_t id;
@@ -374,6 +379,7 @@ TEST_F(SmallDialogCommandsTest, AboutShowsTheProgramAndCloses) {
     bool shown = false;
     Answer(true, [&shown](QDialog& dialog) {
         shown = true;
+        EXPECT_TRUE(dialog.grab().save(OutputPath(QStringLiteral("dialog-about.png"))));
         EXPECT_EQ(dialog.windowTitle(), QStringLiteral("About Tessary"));
         auto* version = dialog.findChild<QLabel*>(QStringLiteral("version"));
         ASSERT_NE(version, nullptr);
