@@ -255,6 +255,17 @@ bool BaseView::CanEdit() const {
     return true;
 }
 
+CreateCounts BaseView::CreationPreset(CreateKind kind) const {
+    switch (kind) {
+    case CreateKind::Matrix:
+        return {2, 2};
+    case CreateKind::Table:
+        return {3, 2};
+    default:
+        return {2, 1};
+    }
+}
+
 void BaseView::SetStatusText(const QString& text) {
     if (m_statusSink) m_statusSink(text);
 }

@@ -12,6 +12,7 @@
 // and what an action that changes the page means beyond the page, are the subclass's.
 
 #include "app/CommandRouter.h"
+#include "app/CreateCounts.h"
 #include "app/KeyMapping.h"
 #include "document/TextComp.h"
 #include "mathbox/EditView.h"
@@ -29,6 +30,7 @@
 #include <vector>
 
 class CompSequence;
+class LinkComp;
 class PaintPort;
 class PlotComp;
 
@@ -81,6 +83,11 @@ public:
     virtual void SetBaseSize(int32_t size);
     // Whether the view takes edits now; always here, the document view refines it.
     virtual bool CanEdit() const;
+    // The counts a creation dialog starts from: 2 by 2 for a matrix, 3 rows by 2 columns for a
+    // table, 2 entries otherwise; the document view starts from those its document last used.
+    virtual CreateCounts CreationPreset(CreateKind kind) const;
+    // The counts confirmed in a creation dialog, which the document view keeps.
+    virtual void CreationChosen(CreateKind, const CreateCounts&) {}
     // The status bar's message; the frame installs where it goes.
     void SetStatusText(const QString& text);
     using EditView::SetStatusText;
@@ -140,6 +147,11 @@ protected:
     virtual void ComputePlot(PlotComp& plot);
     // Lays the plot's paragraph out again after the plot changed, and marks the document.
     void PlotChanged(PlotComp& plot, bool modified);
+    // A click on a link follows it; false when this view does not (the click then selects).
+    virtual bool FollowLink(LinkComp& link);
+    // The link's dialog; on OK the link lays out again and the document is modified. Refused
+    // (with a beep) while the view takes no edits.
+    void EditLink(LinkComp& link);
 
 private:
     // The parts of the command handling that edit (ViewCommands.cpp).
@@ -148,8 +160,6 @@ private:
     // Cut, Copy, Copy as Metafile, Paste and Link Properties.
     bool UpdateClipboardCommand(int32_t id, CommandState& state);
     bool RunClipboardCommand(int32_t id);
-    // The selected link's dialog; on OK the link lays out again and the document is modified.
-    void EditLinkProperties();
     // Whether the component around the caret takes the Element command (or its button) there.
     bool ElementAllowedHere(int32_t id) const;
     // The mouse pointer over a document point, as the position there asks for.
@@ -183,7 +193,8 @@ private:
     SelHighlight m_highlight{*this};
     UndoSlot m_undo{*this};
     std::unique_ptr<MouseTracker> m_tracker;
-    bool m_cursorHidden = false; // hidden while typing, until the mouse moves
+    bool m_cursorHidden = false;    // hidden while typing, until the mouse moves
+    bool m_statusShowsLink = false; // the status bar shows the target of the link under the mouse
     int m_trackTimer = 0;
     int m_trackerCalls = 0;             // tracker calls under way
     std::optional<Point> m_heldRelease; // a release that came during one

@@ -1,8 +1,10 @@
 #include "app/TessaryView.h"
 
 #include "app/CommandIds.h"
+#include "app/FollowLink.h"
 #include "app/WindowDrawing.h"
 #include "document/CompSequence.h"
+#include "document/DocSettings.h"
 #include "document/DrawPort.h"
 #include "document/KernelSession.h"
 #include "document/SequenceBody.h"
@@ -189,6 +191,27 @@ void TessaryView::SetBaseSize(int32_t size) {
 
 bool TessaryView::CanEdit() const {
     return !IsKernelBusy();
+}
+
+CreateCounts TessaryView::CreationPreset(CreateKind kind) const {
+    const CreateDefaults& last = m_document.GetCreateDefaults();
+    if (HasColumns(kind)) return {last.rows, last.columns};
+    return {last.entries, 1};
+}
+
+void TessaryView::CreationChosen(CreateKind kind, const CreateCounts& counts) {
+    CreateDefaults& last = m_document.GetCreateDefaults();
+    if (HasColumns(kind)) {
+        last.rows = static_cast<int16_t>(counts.rows);
+        last.columns = static_cast<int16_t>(counts.columns);
+    } else {
+        last.entries = static_cast<int16_t>(counts.rows);
+    }
+}
+
+bool TessaryView::FollowLink(LinkComp& link) {
+    DoAction(MakeAction<FollowLinkAction>(*this, link, m_document));
+    return true;
 }
 
 bool TessaryView::UpdateCommand(int32_t id, CommandState& state) {

@@ -40,6 +40,10 @@ public:
     void SetBaseSize(int32_t size) override;
     // Not while a calculation runs.
     bool CanEdit() const override;
+    // The counts last used in this document: rows and columns shared by matrices and tables,
+    // entries shared by equation sets and piecewise definitions.
+    CreateCounts CreationPreset(CreateKind kind) const override;
+    void CreationChosen(CreateKind kind, const CreateCounts& counts) override;
     void SetSelection(const DocRange& range, bool redraw) override;
     // Deletes the pending choice popup first: the action changes what it was made for.
     bool DoAction(OwnedAction action, bool typing = false) override;
@@ -66,6 +70,8 @@ protected:
     void TrackerEnded(MouseTracker& tracker) override;
     void OnChar(const KeyInput& key) override;
     void ComputePlot(PlotComp& plot) override;
+    // Runs the link's following as the view's action.
+    bool FollowLink(LinkComp& link) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:

@@ -182,19 +182,25 @@ bool BaseView::RunClipboardCommand(int32_t id) {
     case cmd::kEditPaste:
         return Perform<PasteAction>(*this);
     default:
-        EditLinkProperties();
+        if (LinkComp* link = SelectedLink(GetSelection())) EditLink(*link);
         return true;
     }
 }
 
-void BaseView::EditLinkProperties() {
+bool BaseView::FollowLink(LinkComp&) {
+    return false;
+}
+
+void BaseView::EditLink(LinkComp& link) {
+    if (m_page == nullptr) return;
+    if (!CanEdit()) return Beep();
+    if (!link.EditDialog(this)) return;
+    DocRange around;
+    around.SelectComponent(&link);
     const DocRange selection = GetSelection();
-    LinkComp* link = SelectedLink(selection);
-    if (link == nullptr || !link->EditDialog(this)) return;
     {
         WindowDrawing drawing(*this);
-        RelayoutFrom(m_page->IndexOf(selection.start.paragraph),
-                     selection.start.TopLevelIndex(true));
+        RelayoutFrom(m_page->IndexOf(around.start.paragraph), around.start.TopLevelIndex(true));
         UpdateScrollSizes();
         InvalidateHighlight(selection);
         SetSelection(selection, true);
@@ -369,18 +375,22 @@ void BaseView::mousePressEvent(QMouseEvent* event) {
     const Qt::KeyboardModifiers mods = event->modifiers();
     const int32_t bits = (mods.testFlag(Qt::ShiftModifier) ? RangeTracker::kShift : 0) |
                          (mods.testFlag(Qt::ControlModifier) ? RangeTracker::kCtrl : 0);
+    TextComp* top = m_page->FindAt(point);
+    const bool onLink = top != nullptr && top->GetTypeTag() == tags::Link;
     if ((bits & RangeTracker::kCtrl) == 0) {
         // A press inside a selected part of an equation drags it, under the kernel's control.
         if (std::unique_ptr<MouseTracker> drag = MakeDragTool(point))
             return StartTracking(std::move(drag), point);
         // A click on a reference selects what it refers to.
-        TextComp* top = m_page->FindAt(point);
         if (top != nullptr && top->GetTypeTag() == tags::Reference) {
             DoAction(MakeAction<FollowReferenceAction>(*this, GetSelection(),
                                                        static_cast<RefComp*>(top)));
             return;
         }
+        if (onLink && FollowLink(*static_cast<LinkComp*>(top))) return;
         if (PressPlot(point)) return;
+    } else if (onLink) {
+        return EditLink(*static_cast<LinkComp*>(top));
     }
     StartTracking(std::make_unique<RangeTracker>(*this, *m_page, bits), point);
 }
@@ -414,9 +424,18 @@ void BaseView::UpdateCursor(QPoint client) {
     Qt::CursorShape shape = Qt::IBeamCursor;
     const auto* plot = dynamic_cast<const PlotComp*>(top);
     const bool onPlot = plot != nullptr && (plot->InPicture(point) || plot->HitButtons(point));
+    // Over a link the status bar tells where it leads, until the mouse leaves it.
+    const bool onLink = top != nullptr && top->GetTypeTag() == tags::Link;
+    if (onLink) {
+        SetStatusText(static_cast<const LinkComp*>(top)->GetTarget());
+        m_statusShowsLink = true;
+    } else if (m_statusShowsLink) {
+        SetStatusText(QStringLiteral(" "));
+        m_statusShowsLink = false;
+    }
     if (DragStartsAt(point)) {
         shape = Qt::ArrowCursor;
-    } else if (onPlot || (top != nullptr && top->GetTypeTag() == tags::Reference)) {
+    } else if (onPlot || onLink || (top != nullptr && top->GetTypeTag() == tags::Reference)) {
         shape = Qt::PointingHandCursor;
     } else {
         switch (m_page->PosFromPoint(point, true).LoadCursor()) {
