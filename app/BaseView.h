@@ -26,6 +26,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class CompSequence;
@@ -63,6 +64,8 @@ public:
     void SetDocumentModified() override;
     void Beep() override;
     std::optional<PictureBytes> RecordPicture(const DocRange& range) override;
+    void ShowCandidate(const DocRange& range) override;
+    void SetChoiceCursor(bool choices) override;
     void BeginWindowDraw() override;
     void EndWindowDraw() override;
 
@@ -128,6 +131,13 @@ protected:
     void AttachPage(CompSequence& page);
     // A mouse drag is in progress (its tracker moves the selection).
     bool IsTracking() const { return m_tracker != nullptr; }
+    // The tracker for a press at a document point that drags what is there instead of
+    // selecting, or null; the base view has none. `DragStartsAt` says whether a press there
+    // would make one.
+    virtual bool DragStartsAt(Point) const { return false; }
+    virtual std::unique_ptr<MouseTracker> MakeDragTool(Point) { return nullptr; }
+    // A tracker's release has ended it; the view takes what it made. Nothing here.
+    virtual void TrackerEnded(MouseTracker&) {}
     // Sets the size index without a new layout (the caller lays out).
     void StoreBaseSize(int32_t size) { m_baseSize = size; }
     // Repaints the whole image after drawing ends, or now when no drawing is going on.
@@ -160,6 +170,11 @@ private:
     bool RunEditCode(int32_t code, const KeyInput& key);
     Point DocumentPoint(QPoint client) const;
     void EndTracking();
+    // Hands the tracker a move or a tick; a release that arrives meanwhile (the tracker may
+    // wait for the kernel, which serves events) is kept until the call is over.
+    void FeedTracker(const std::function<void(MouseTracker&)>& call);
+    void ReleaseTracker(Point point);
+    void StartTracking(std::unique_ptr<MouseTracker> tracker, Point point);
     // A new backing image of the viewport's size, drawn afresh.
     void FitImage();
     void Autoscroll(QPoint client);
@@ -181,6 +196,8 @@ private:
     bool m_cursorHidden = false;    // hidden while typing, until the mouse moves
     bool m_statusShowsLink = false; // the status bar shows the target of the link under the mouse
     int m_trackTimer = 0;
+    int m_trackerCalls = 0;             // tracker calls under way
+    std::optional<Point> m_heldRelease; // a release that came during one
     // The window drawings begun for actions (null where no drawing layer of ours is installed),
     // and whether the image must be drawn afresh once the last of them ends.
     std::vector<PaintPort*> m_drawPorts;

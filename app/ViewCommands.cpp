@@ -378,6 +378,9 @@ void BaseView::mousePressEvent(QMouseEvent* event) {
     TextComp* top = m_page->FindAt(point);
     const bool onLink = top != nullptr && top->GetTypeTag() == tags::Link;
     if ((bits & RangeTracker::kCtrl) == 0) {
+        // A press inside a selected part of an equation drags it, under the kernel's control.
+        if (std::unique_ptr<MouseTracker> drag = MakeDragTool(point))
+            return StartTracking(std::move(drag), point);
         // A click on a reference selects what it refers to.
         if (top != nullptr && top->GetTypeTag() == tags::Reference) {
             DoAction(MakeAction<FollowReferenceAction>(*this, GetSelection(),
@@ -389,8 +392,12 @@ void BaseView::mousePressEvent(QMouseEvent* event) {
     } else if (onLink) {
         return EditLink(*static_cast<LinkComp*>(top));
     }
+    StartTracking(std::make_unique<RangeTracker>(*this, *m_page, bits), point);
+}
+
+void BaseView::StartTracking(std::unique_ptr<MouseTracker> tracker, Point point) {
     m_undo.EndTyping();
-    m_tracker = std::make_unique<RangeTracker>(*this, *m_page, bits);
+    m_tracker = std::move(tracker);
     // Actions wait until the drag ends: the tracker reads the document while it lasts.
     m_undo.SetBlocked(true);
     m_trackTimer = startTimer(100);
@@ -426,7 +433,9 @@ void BaseView::UpdateCursor(QPoint client) {
         SetStatusText(QStringLiteral(" "));
         m_statusShowsLink = false;
     }
-    if (onPlot || onLink || (top != nullptr && top->GetTypeTag() == tags::Reference)) {
+    if (DragStartsAt(point)) {
+        shape = Qt::ArrowCursor;
+    } else if (onPlot || onLink || (top != nullptr && top->GetTypeTag() == tags::Reference)) {
         shape = Qt::PointingHandCursor;
     } else {
         switch (m_page->PosFromPoint(point, true).LoadCursor()) {
@@ -452,26 +461,56 @@ void BaseView::mouseMoveEvent(QMouseEvent* event) {
     // The point is taken before scrolling, so that the selection reaches where the mouse is.
     const Point point = DocumentPoint(client);
     Autoscroll(client);
-    WindowDrawing drawing(*this);
-    m_tracker->MouseMoved(point);
+    FeedTracker([point](MouseTracker& tracker) { tracker.MouseMoved(point); });
+}
+
+void BaseView::FeedTracker(const std::function<void(MouseTracker&)>& call) {
+    if (m_tracker == nullptr) return;
+    {
+        struct Counted {
+            int& calls;
+            ~Counted() { --calls; }
+        } counted{++m_trackerCalls};
+        WindowDrawing drawing(*this);
+        call(*m_tracker);
+    }
+    if (m_trackerCalls == 0 && m_heldRelease) {
+        const Point point = *m_heldRelease;
+        m_heldRelease.reset();
+        ReleaseTracker(point);
+    }
 }
 
 void BaseView::EndTracking() {
     if (m_trackTimer != 0) killTimer(m_trackTimer);
     m_trackTimer = 0;
     m_tracker.reset();
+    m_heldRelease.reset();
     m_undo.SetBlocked(false);
+    ShowCandidate(DocRange());
+}
+
+void BaseView::ReleaseTracker(Point point) {
+    if (m_trackerCalls > 0) {
+        // The tracker is waiting for the kernel: it ends once that call is over.
+        m_heldRelease = point;
+        return;
+    }
+    std::unique_ptr<MouseTracker> tracker = std::move(m_tracker);
+    if (tracker == nullptr) return;
+    {
+        WindowDrawing drawing(*this);
+        tracker->End(point);
+    }
+    EndTracking();
+    // After the undo slot takes actions again: what the tracker made may be one.
+    TrackerEnded(*tracker);
 }
 
 void BaseView::mouseReleaseEvent(QMouseEvent* event) {
     if (m_tracker == nullptr || event->button() != Qt::LeftButton)
         return QAbstractScrollArea::mouseReleaseEvent(event);
-    std::unique_ptr<MouseTracker> tracker = std::move(m_tracker);
-    {
-        WindowDrawing drawing(*this);
-        tracker->End(DocumentPoint(event->position().toPoint()));
-    }
-    EndTracking();
+    ReleaseTracker(DocumentPoint(event->position().toPoint()));
 }
 
 void BaseView::mouseDoubleClickEvent(QMouseEvent* event) {
@@ -490,8 +529,7 @@ void BaseView::mouseDoubleClickEvent(QMouseEvent* event) {
 void BaseView::timerEvent(QTimerEvent* event) {
     if (event->timerId() != m_trackTimer || m_tracker == nullptr)
         return QAbstractScrollArea::timerEvent(event);
-    WindowDrawing drawing(*this);
-    m_tracker->Tick();
+    FeedTracker([](MouseTracker& tracker) { tracker.Tick(); });
 }
 
 // --- The focus: the highlight shows whether typing goes here ---
