@@ -131,6 +131,20 @@ std::optional<PictureBytes> BaseView::RecordPicture(const DocRange& range) {
     return port->EndMetafile();
 }
 
+void BaseView::ShowCandidate(const DocRange& range) {
+    Region changed = m_highlight.OutlineRegion();
+    const Region outline = range.HasExtent() ? range.GetHighlightRegion() : Region();
+    if (changed.IsEmpty() && outline.IsEmpty()) return;
+    m_highlight.SetOutline(outline);
+    changed.UnionWith(outline);
+    RedrawWithin(changed);
+}
+
+void BaseView::SetChoiceCursor(bool choices) {
+    // The arrow asks a question: the release offers a choice.
+    viewport()->setCursor(choices ? Qt::WhatsThisCursor : Qt::ArrowCursor);
+}
+
 void BaseView::BeginWindowDraw() {
     PaintPort* port = dynamic_cast<PaintPort*>(gDrawPort.Get());
     if (port != nullptr) port->BeginWindowDraw(*this);
@@ -255,6 +269,17 @@ void BaseView::SetBaseSize(int32_t size) {
 
 bool BaseView::CanEdit() const {
     return true;
+}
+
+CreateCounts BaseView::CreationPreset(CreateKind kind) const {
+    switch (kind) {
+    case CreateKind::Matrix:
+        return {2, 2};
+    case CreateKind::Table:
+        return {3, 2};
+    default:
+        return {2, 1};
+    }
 }
 
 void BaseView::SetStatusText(const QString& text) {

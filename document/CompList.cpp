@@ -58,10 +58,6 @@ void CompList::CheckPosition(int32_t i, int32_t last, const char* operation) con
                                 " outside 1 to " + std::to_string(last));
 }
 
-TextComp* CompList::GetAt(int32_t i) const {
-    return i >= 1 && i <= GetCount() ? m_children.GetAt(i - 1) : nullptr;
-}
-
 int32_t CompList::IndexOf(const TextComp* comp) const {
     const auto found = std::find(m_children.begin(), m_children.end(), comp);
     return found == m_children.end() ? 0 : static_cast<int32_t>(found - m_children.begin()) + 1;
