@@ -12,6 +12,7 @@
 // and what an action that changes the page means beyond the page, are the subclass's.
 
 #include "app/CommandRouter.h"
+#include "app/CreateCounts.h"
 #include "app/KeyMapping.h"
 #include "document/TextComp.h"
 #include "mathbox/EditView.h"
@@ -25,9 +26,11 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class CompSequence;
+class LinkComp;
 class PaintPort;
 class PlotComp;
 
@@ -63,6 +66,8 @@ public:
     void SetDocumentModified() override;
     void Beep() override;
     std::optional<PictureBytes> RecordPicture(const DocRange& range) override;
+    void ShowCandidate(const DocRange& range) override;
+    void SetChoiceCursor(bool choices) override;
     void BeginWindowDraw() override;
     void EndWindowDraw() override;
 
@@ -80,6 +85,11 @@ public:
     virtual void SetBaseSize(int32_t size);
     // Whether the view takes edits now; always here, the document view refines it.
     virtual bool CanEdit() const;
+    // The counts a creation dialog starts from: 2 by 2 for a matrix, 3 rows by 2 columns for a
+    // table, 2 entries otherwise; the document view starts from those its document last used.
+    virtual CreateCounts CreationPreset(CreateKind kind) const;
+    // The counts confirmed in a creation dialog, which the document view keeps.
+    virtual void CreationChosen(CreateKind, const CreateCounts&) {}
     // The status bar's message; the frame installs where it goes.
     void SetStatusText(const QString& text);
     using EditView::SetStatusText;
@@ -123,6 +133,13 @@ protected:
     void AttachPage(CompSequence& page);
     // A mouse drag is in progress (its tracker moves the selection).
     bool IsTracking() const { return m_tracker != nullptr; }
+    // The tracker for a press at a document point that drags what is there instead of
+    // selecting, or null; the base view has none. `DragStartsAt` says whether a press there
+    // would make one.
+    virtual bool DragStartsAt(Point) const { return false; }
+    virtual std::unique_ptr<MouseTracker> MakeDragTool(Point) { return nullptr; }
+    // A tracker's release has ended it; the view takes what it made. Nothing here.
+    virtual void TrackerEnded(MouseTracker&) {}
     // Sets the size index without a new layout (the caller lays out).
     void StoreBaseSize(int32_t size) { m_baseSize = size; }
     // Repaints the whole image after drawing ends, or now when no drawing is going on.
@@ -132,6 +149,11 @@ protected:
     virtual void ComputePlot(PlotComp& plot);
     // Lays the plot's paragraph out again after the plot changed, and marks the document.
     void PlotChanged(PlotComp& plot, bool modified);
+    // A click on a link follows it; false when this view does not (the click then selects).
+    virtual bool FollowLink(LinkComp& link);
+    // The link's dialog; on OK the link lays out again and the document is modified. Refused
+    // (with a beep) while the view takes no edits.
+    void EditLink(LinkComp& link);
 
 private:
     // The parts of the command handling that edit (ViewCommands.cpp).
@@ -140,8 +162,6 @@ private:
     // Cut, Copy, Copy as Metafile, Paste and Link Properties.
     bool UpdateClipboardCommand(int32_t id, CommandState& state);
     bool RunClipboardCommand(int32_t id);
-    // The selected link's dialog; on OK the link lays out again and the document is modified.
-    void EditLinkProperties();
     // Whether the component around the caret takes the Element command (or its button) there.
     bool ElementAllowedHere(int32_t id) const;
     // The mouse pointer over a document point, as the position there asks for.
@@ -152,8 +172,16 @@ private:
     bool RunEditCode(int32_t code, const KeyInput& key);
     Point DocumentPoint(QPoint client) const;
     void EndTracking();
+    // Hands the tracker a move or a tick; a release that arrives meanwhile (the tracker may
+    // wait for the kernel, which serves events) is kept until the call is over.
+    void FeedTracker(const std::function<void(MouseTracker&)>& call);
+    void ReleaseTracker(Point point);
+    void StartTracking(std::unique_ptr<MouseTracker> tracker, Point point);
     // A new backing image of the viewport's size, drawn afresh.
     void FitImage();
+    // Layout reaches a screen below what is shown; a long document's rest waits until it is
+    // scrolled to. Needs the drawing port; true when more was laid out.
+    bool CoverVisible();
     void Autoscroll(QPoint client);
     // The plots (ViewPlots.cpp): a press on a plot's picture or buttons computes it or edits
     // its options (true when the press was the plot's); the plot that is the selection alone;
@@ -170,8 +198,11 @@ private:
     SelHighlight m_highlight{*this};
     UndoSlot m_undo{*this};
     std::unique_ptr<MouseTracker> m_tracker;
-    bool m_cursorHidden = false; // hidden while typing, until the mouse moves
+    bool m_cursorHidden = false;    // hidden while typing, until the mouse moves
+    bool m_statusShowsLink = false; // the status bar shows the target of the link under the mouse
     int m_trackTimer = 0;
+    int m_trackerCalls = 0;             // tracker calls under way
+    std::optional<Point> m_heldRelease; // a release that came during one
     // The window drawings begun for actions (null where no drawing layer of ours is installed),
     // and whether the image must be drawn afresh once the last of them ends.
     std::vector<PaintPort*> m_drawPorts;

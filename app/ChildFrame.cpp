@@ -2,6 +2,7 @@
 
 #include "app/CommandIds.h"
 #include "app/DocumentPrinter.h"
+#include "app/SmallDialogs.h"
 #include "app/TessaryView.h"
 #include "app/WindowHost.h"
 #include "document/DocSettings.h"
@@ -192,6 +193,7 @@ bool ChildFrame::UpdateCommand(int32_t id, CommandState& state) {
     case cmd::kFileSaveAs:
     case cmd::kFilePrint:
     case cmd::kFilePrintPreview:
+    case cmd::kPageNumbering:
         state.enabled = true;
         return true;
     default:
@@ -223,9 +225,25 @@ void ChildFrame::RunCommand(int32_t id) {
     case cmd::kFilePrintPreview:
         PrintPreview();
         return;
+    case cmd::kPageNumbering:
+        EditPageNumbering();
+        return;
     default:
         break;
     }
     for (int32_t exportId : kExports)
         if (id == exportId) m_document->OnExport(id);
+}
+
+void ChildFrame::EditPageNumbering() {
+    DocSettings& settings = m_document->GetSettings();
+    PageNumberingDialog dialog(settings.numberPages != 0, settings.firstPage, this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    const uint8_t numberPages = dialog.NumberPages() ? 1 : 0;
+    const auto firstPage = static_cast<int16_t>(dialog.FirstPage());
+    if (numberPages == settings.numberPages && firstPage == settings.firstPage) return;
+    settings.numberPages = numberPages;
+    settings.firstPage = firstPage;
+    // Both are stored in the document's file: a changed one is a change to save.
+    m_document->SetModifiedFlag(true);
 }

@@ -49,6 +49,8 @@ public:
     // Prints with the print dialog; shows the print preview.
     void Print();
     void PrintPreview();
+    // The Page Numbering dialog over the document's settings; a change marks it modified.
+    void EditPageNumbering();
     // The application's printer setup; a printer of the window's own without one.
     std::function<QPrinter&()> sharedPrinter;
     // Told when print preview begins (true) and ends (false).

@@ -1,5 +1,6 @@
 #include "app/KernelOptions.h"
 
+#include "kernel/KernelStartup.h"
 #include "platform/Cp1252.h"
 
 #include <QCheckBox>
@@ -111,19 +112,26 @@ void ConnectionOptionsDlg::SetLocal(bool local) {
     m_change->setEnabled(local);
 }
 
-void ConnectionOptionsDlg::ChangePath() {
+std::optional<std::string> AskKernelFolder(QWidget* parent, const std::string& start,
+                                           const std::function<QString()>& ask) {
     const QString current = QDir::currentPath();
     const QString file =
-        askKernelFile
-            ? askKernelFile()
+        ask ? ask()
             : QFileDialog::getOpenFileName(
-                  this, QStringLiteral("Locate the Oskaria kernel"),
-                  QDir(platform::FromCp1252(m_settings.kernelPath))
+                  parent, QStringLiteral("Locate the Oskaria kernel"),
+                  QDir(platform::FromCp1252(start))
                       .filePath(QLatin1String(kernel::ConnectionSettings::kKernelProgram)),
                   QStringLiteral("Executable files (*.exe)"));
     QDir::setCurrent(current);
-    if (file.isEmpty()) return;
-    m_settings.kernelPath = platform::ToCp1252(QFileInfo(file).absolutePath());
+    if (file.isEmpty()) return std::nullopt;
+    return platform::ToCp1252(QFileInfo(file).absolutePath());
+}
+
+void ConnectionOptionsDlg::ChangePath() {
+    const std::optional<std::string> folder =
+        AskKernelFolder(this, m_settings.kernelPath, askKernelFile);
+    if (!folder) return;
+    m_settings.kernelPath = *folder;
     m_path->setText(platform::FromCp1252(m_settings.kernelPath));
 }
 
@@ -359,6 +367,25 @@ void ProfiledSession::KeepSavedOrdering() {
         SetSavedOrdering(saved.ToListNode(), saved.constantsToBack);
     else
         SetSavedOrdering(nullptr, true);
+}
+
+void ProfiledSession::Start() {
+    if (IsStarting() || IsConnected()) return;
+    std::string failure;
+    if (Settings().useLocalKernel && !kernel::KernelStartup::LocateKernel(Settings(), failure)) {
+        // The program is not where the settings say: the person shows where it is, and the
+        // place is kept for the starts that follow.
+        const std::optional<std::string> folder =
+            AskKernelFolder(m_parent(), m_appSettings.kernelPath, askKernelFile);
+        if (!folder) {
+            ShowMessage(kernel::KernelStartup::kCannotLocate);
+            return;
+        }
+        m_appSettings.kernelPath = *folder;
+        if (QSettings* profile = m_profile()) m_appSettings.Save(*profile);
+        SetConnectionSettings(m_appSettings.Apply(Settings()));
+    }
+    kernel::KernelSession::Start();
 }
 
 int ProfiledSession::Run(QDialog& dialog) {

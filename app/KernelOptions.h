@@ -14,6 +14,8 @@
 #include <QDialog>
 
 #include <functional>
+#include <optional>
+#include <string>
 
 class QCheckBox;
 class QLabel;
@@ -22,6 +24,11 @@ class QListWidget;
 class QPushButton;
 class QRadioButton;
 class QSettings;
+
+// The file dialog "Locate the Oskaria kernel" (or `ask`, for tests; empty is Cancel), opened
+// at `start`: the chosen program's folder, or nothing. The current folder is kept.
+std::optional<std::string> AskKernelFolder(QWidget* parent, const std::string& start,
+                                           const std::function<QString()>& ask);
 
 // "Connection Options": a local kernel from its folder, or the calculation server with its
 // address and account. "Change..." (local only) picks the kernel program's folder.
@@ -163,6 +170,13 @@ public:
 
     // Reads the connection, the calculation preferences and the saved ordering.
     void LoadProfile();
+
+    // A local kernel that is not where the settings say is first looked for with the file
+    // dialog; Cancel there ends the start with "Can not locate the Oskaria kernel.".
+    void Start() override;
+    using kernel::KernelSession::Start;
+    // Tests answer that file dialog themselves; empty is Cancel.
+    std::function<QString()> askKernelFile;
 
     bool HasOptionDialogs() const override { return true; }
     bool ConnectionOptions(bool socketsReady) override;

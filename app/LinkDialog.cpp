@@ -46,6 +46,9 @@ Str255 LinkDialog::ShownText() const {
 bool LinkComp::EditDialog(QWidget* parent) {
     LinkDialog dialog(parent, m_target, m_shown);
     if (dialog.exec() != QDialog::Accepted) return false;
+    // A calculation that began while the dialog was open owns the document until it ends.
+    if (const auto* view = dynamic_cast<const BaseView*>(parent); view && !view->CanEdit())
+        return false;
     SetTexts(dialog.Target(), dialog.ShownText());
     return true;
 }

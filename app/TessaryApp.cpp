@@ -3,6 +3,7 @@
 #include "app/ChildFrame.h"
 #include "app/CommandIds.h"
 #include "app/DocumentPrinter.h"
+#include "app/FollowLink.h"
 #include "app/KernelOptions.h"
 #include "app/LinkDialog.h"
 #include "app/MainFrame.h"
@@ -10,8 +11,8 @@
 #include "app/PlotElements.h"
 #include "app/QtClipboardPort.h"
 #include "app/QtSessionHost.h"
+#include "app/SmallDialogs.h"
 #include "app/TessaryView.h"
-#include "app/ToolIcons.h"
 #include "app/WindowHost.h"
 #include "document/TessaryDoc.h"
 #include "document/TextFontPrefs.h"
@@ -24,6 +25,7 @@
 #include <QCoreApplication>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontDatabase>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMessageBox>
@@ -105,6 +107,9 @@ bool TessaryApp::InitInstance(const QStringList& arguments) {
     // The math boxes: their stored kinds, the box factory and their Element commands.
     m_mathElements = std::make_unique<MathElements>();
     m_linkElement = std::make_unique<LinkElement>();
+    m_gridElements = std::make_unique<GridElements>();
+    m_desktop = std::make_unique<QtDesktopPort>();
+    m_installedDesktop = std::make_unique<Installed<DesktopPort>>(gDesktopPort, m_desktop.get());
     // The plots: their stored kinds, primitives and graphics nodes and their Element command.
     m_plotElements = std::make_unique<PlotElements>();
     // The export writers, which enable the Export commands; notebook formulas are converted by
@@ -230,6 +235,9 @@ int TessaryApp::ExitInstance() {
     m_printer.reset();
     // The clipboard's cache holds characters of the style manager's faces: it goes first.
     m_clipboard.reset();
+    m_installedDesktop.reset();
+    m_desktop.reset();
+    m_gridElements.reset();
     m_linkElement.reset();
     m_exports.reset();
     m_plotElements.reset();
@@ -276,6 +284,16 @@ void TessaryApp::RelayoutAllViews() {
         child->View()->Relayout();
 }
 
+void TessaryApp::EditTextPreferences() {
+    if (!m_textPrefs || !m_drawing) return;
+    TextPrefsDialog dialog(*m_textPrefs, QFontDatabase::families(), m_mainFrame.get());
+    if (dialog.exec() != QDialog::Accepted) return;
+    dialog.Store(*m_textPrefs);
+    if (m_profile) m_textPrefs->Save(*m_profile);
+    m_drawing->Styles().SetFaceNames(*m_textPrefs);
+    RelayoutAllViews();
+}
+
 bool TessaryApp::UpdateCommand(int32_t id, CommandState& state) {
     const bool connected = m_session->IsConnected();
     const bool idle = connected && !m_session->IsBusy();
@@ -291,6 +309,7 @@ bool TessaryApp::UpdateCommand(int32_t id, CommandState& state) {
     }
     switch (id) {
     case cmd::kAppAbout:
+    case cmd::kTextPreferences:
     case cmd::kFileNew:
     case cmd::kFileOpen:
     case cmd::kFilePrintSetup:
@@ -322,17 +341,13 @@ void TessaryApp::RunCommand(int32_t id) {
     }
     switch (id) {
     case cmd::kAppAbout: {
-        QMessageBox about(m_mainFrame.get());
-        about.setWindowTitle(QStringLiteral("About Tessary"));
-        about.setIconPixmap(ApplicationIcon().pixmap(48, 48));
-        about.setText(
-            QStringLiteral("Tessary version %1, built %2")
-                .arg(QStringLiteral(TESSARY_VERSION), QStringLiteral(TESSARY_BUILD_DATE)));
-        about.setInformativeText(QStringLiteral("An editor for mathematical documents."));
-        about.setStandardButtons(QMessageBox::Ok);
+        AboutDialog about(m_mainFrame.get());
         about.exec();
         break;
     }
+    case cmd::kTextPreferences:
+        EditTextPreferences();
+        break;
     case cmd::kFileNew:
         NewDocument();
         break;

@@ -24,8 +24,10 @@
 class BuiltinNamesScope;
 class ClipboardServices;
 class ChildFrame;
+class DesktopPort;
 class DrawingServices;
 class ExportServices;
+class GridElements;
 class LayoutServices;
 class LinkElement;
 class MathElements;
@@ -77,6 +79,9 @@ public:
 
 private:
     bool ProcessCommandLine(const CommandLine& line);
+    // The Text Preferences dialog; on OK the names are saved, the faces take them and every
+    // view is laid out again.
+    void EditTextPreferences();
     ChildFrame* MakeFrame();
     // The one printer setup that Print Setup edits and every print job uses.
     QPrinter& Printer();
@@ -95,6 +100,10 @@ private:
     std::unique_ptr<DrawingServices> m_drawing;
     std::unique_ptr<MathElements> m_mathElements;
     std::unique_ptr<LinkElement> m_linkElement;
+    std::unique_ptr<GridElements> m_gridElements;
+    // Where followed links' addresses go: the desktop.
+    std::unique_ptr<DesktopPort> m_desktop;
+    std::unique_ptr<Installed<DesktopPort>> m_installedDesktop;
     std::unique_ptr<ExportServices> m_exports;
     std::unique_ptr<PlotElements> m_plotElements;
     std::unique_ptr<MainFrame> m_mainFrame;

@@ -2,41 +2,23 @@
 
 #include "app/CommandIds.h"
 #include "app/FindDialog.h"
+#include "app/FollowLink.h"
 #include "app/WindowDrawing.h"
 #include "document/CompSequence.h"
+#include "document/DocSettings.h"
 #include "document/DrawPort.h"
 #include "document/KernelSession.h"
 #include "document/SequenceBody.h"
 #include "document/TessaryDoc.h"
+#include "kernel/DragTools.h"
 #include "kernel/EvaluationActions.h"
 #include "kernel/KernelSession.h"
 #include "kernel/NodePath.h"
 #include "mathbox/parser/ExprHolder.h"
-#include "mathbox/parser/ExprParser.h"
 #include "platform/Cp1252.h"
 #include "plot/PlotComp.h"
 
 #include <QContextMenuEvent>
-
-namespace {
-
-// The document's host shows the lexer's refusals while the view parses.
-class MessageHostScope {
-public:
-    MessageHostScope(kernel::KernelSession& session, DocumentHost& host)
-        : m_session(session), m_previous(session.MessageHost()) {
-        m_session.SetMessageHost(&host);
-    }
-    ~MessageHostScope() { m_session.SetMessageHost(m_previous); }
-    MessageHostScope(const MessageHostScope&) = delete;
-    MessageHostScope& operator=(const MessageHostScope&) = delete;
-
-private:
-    kernel::KernelSession& m_session;
-    DocumentHost* m_previous;
-};
-
-} // namespace
 
 TessaryView::TessaryView(CTessaryDoc& document, QWidget* parent)
     : BaseView(parent), m_document(document) {
@@ -79,14 +61,8 @@ void TessaryView::OfferChoices(const DocRange& selection) {
     kernel::KernelSession* session = Kernel();
     if (session == nullptr || !session->IsConnected() || session->IsBusy()) return;
     CompList* line = selection.start.paragraph->GetList(1);
-    ExprHolder tree;
-    {
-        MessageHostScope messages(*session, m_document.GetHost());
-        ParseFailed = false;
-        tree = ExprHolder(NodePtr(line->ToExpression()));
-    }
-    if (tree.IsEmpty() || ParseFailed) {
-        ParseFailed = false;
+    ExprHolder tree(session->Parse(m_document.GetHost(), [line] { return line->ToExpression(); }));
+    if (tree.IsEmpty()) {
         SetStatusText(QStringLiteral("Syntax Error"));
         return;
     }
@@ -120,14 +96,8 @@ void TessaryView::ComputePlot(PlotComp& plot) {
         SetStatusText(QStringLiteral("Graphing Error"));
         return;
     }
-    NodePtr request;
-    {
-        MessageHostScope messages(*session, m_document.GetHost());
-        ParseFailed = false;
-        request = NodePtr(plot.ToExpression());
-    }
-    if (!request || ParseFailed) {
-        ParseFailed = false;
+    NodePtr request = session->Parse(m_document.GetHost(), [&plot] { return plot.ToExpression(); });
+    if (!request) {
         SetStatusText(QStringLiteral("Parse Error"));
         return;
     }
@@ -136,6 +106,41 @@ void TessaryView::ComputePlot(PlotComp& plot) {
     const bool computed = plot.SetResult(std::move(answer));
     if (!computed) SetStatusText(QStringLiteral("Graphing Error"));
     PlotChanged(plot, computed);
+}
+
+bool TessaryView::DragStartsAt(Point point) const {
+    const kernel::KernelSession* session = Kernel();
+    const DocRange selection = GetSelection();
+    return session != nullptr && session->IsConnected() && !session->IsBusy() &&
+           Page() != nullptr && selection.HasExtent() && selection.IsInnerSpanInTextParagraph() &&
+           selection.ContainsPoint(point);
+}
+
+std::unique_ptr<MouseTracker> TessaryView::MakeDragTool(Point point) {
+    if (!DragStartsAt(point)) return nullptr;
+    // The offers for the selection are not what the drag will offer.
+    DropOffers();
+    return std::make_unique<kernel::ShuffleTool>(*this, *Page(), *Kernel(), m_document.GetHost(),
+                                                 GetSelection());
+}
+
+void TessaryView::TrackerEnded(MouseTracker& tracker) {
+    auto* tool = dynamic_cast<kernel::ShuffleTool*>(&tracker);
+    if (tool == nullptr) return;
+    kernel::DragOutcome outcome = tool->TakeOutcome();
+    if (outcome.action == nullptr) return;
+    // Several offers: a menu at the release point; one: the move runs as the kernel made it.
+    const Rect area(outcome.point.x - 1, outcome.point.y - 1, outcome.point.x + 1,
+                    outcome.point.y + 1);
+    if (outcome.count > 1)
+        m_popup = std::make_unique<ChoicePopup>(std::move(outcome.action), outcome.records.data(),
+                                                outcome.count, area, outcome.point);
+    else
+        m_popup =
+            std::make_unique<ChoicePopup>(std::move(outcome.action), outcome.records.data(),
+                                          outcome.count, area, ChoicePopup::Variant::kImmediate);
+    ++m_offers;
+    RunChoice(m_popup->Show(*this));
 }
 
 void TessaryView::RunChoice(ChoicePopup::PendingAction action) {
@@ -187,6 +192,27 @@ void TessaryView::SetBaseSize(int32_t size) {
 
 bool TessaryView::CanEdit() const {
     return !IsKernelBusy();
+}
+
+CreateCounts TessaryView::CreationPreset(CreateKind kind) const {
+    const CreateDefaults& last = m_document.GetCreateDefaults();
+    if (HasColumns(kind)) return {last.rows, last.columns};
+    return {last.entries, 1};
+}
+
+void TessaryView::CreationChosen(CreateKind kind, const CreateCounts& counts) {
+    CreateDefaults& last = m_document.GetCreateDefaults();
+    if (HasColumns(kind)) {
+        last.rows = static_cast<int16_t>(counts.rows);
+        last.columns = static_cast<int16_t>(counts.columns);
+    } else {
+        last.entries = static_cast<int16_t>(counts.rows);
+    }
+}
+
+bool TessaryView::FollowLink(LinkComp& link) {
+    DoAction(MakeAction<FollowLinkAction>(*this, link, m_document));
+    return true;
 }
 
 bool TessaryView::UpdateCommand(int32_t id, CommandState& state) {

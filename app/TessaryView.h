@@ -10,8 +10,9 @@
 // while a kernel is connected, it parses the paragraph, asks the kernel what it offers for the
 // selected part and keeps those offers in a keyed choice popup with the calculation pending:
 // a right click shows them, Shift+Return runs the first and Ctrl+Return simplifies. The popup
-// goes with the next selection change and before any action runs. Evaluate Code sends the
-// selected source-code paragraphs.
+// goes with the next selection change and before any action runs. A press inside such a
+// selection drags it instead of selecting: the kernel proposes what dropping it would do as
+// the pointer moves. Evaluate Code sends the selected source-code paragraphs.
 
 #include "app/BaseView.h"
 #include "app/ChoicePopup.h"
@@ -39,6 +40,10 @@ public:
     void SetBaseSize(int32_t size) override;
     // Not while a calculation runs.
     bool CanEdit() const override;
+    // The counts last used in this document: rows and columns shared by matrices and tables,
+    // entries shared by equation sets and piecewise definitions.
+    CreateCounts CreationPreset(CreateKind kind) const override;
+    void CreationChosen(CreateKind kind, const CreateCounts& counts) override;
     void SetSelection(const DocRange& range, bool redraw) override;
     // Deletes the pending choice popup first: the action changes what it was made for.
     bool DoAction(OwnedAction action, bool typing = false) override;
@@ -57,8 +62,16 @@ public:
     void RunCommand(int32_t id) override;
 
 protected:
+    // A press inside a selected part of one equation, while a kernel is connected and idle,
+    // drags it (the kernel's drag tool); the release's move runs at once with its first offer,
+    // or from a menu at the release point when the kernel offers several.
+    bool DragStartsAt(Point point) const override;
+    std::unique_ptr<MouseTracker> MakeDragTool(Point point) override;
+    void TrackerEnded(MouseTracker& tracker) override;
     void OnChar(const KeyInput& key) override;
     void ComputePlot(PlotComp& plot) override;
+    // Runs the link's following as the view's action.
+    bool FollowLink(LinkComp& link) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:

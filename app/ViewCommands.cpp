@@ -185,19 +185,25 @@ bool BaseView::RunClipboardCommand(int32_t id) {
     case cmd::kEditPaste:
         return Perform<PasteAction>(*this);
     default:
-        EditLinkProperties();
+        if (LinkComp* link = SelectedLink(GetSelection())) EditLink(*link);
         return true;
     }
 }
 
-void BaseView::EditLinkProperties() {
+bool BaseView::FollowLink(LinkComp&) {
+    return false;
+}
+
+void BaseView::EditLink(LinkComp& link) {
+    if (m_page == nullptr) return;
+    if (!CanEdit()) return Beep();
+    if (!link.EditDialog(this)) return;
+    DocRange around;
+    around.SelectComponent(&link);
     const DocRange selection = GetSelection();
-    LinkComp* link = SelectedLink(selection);
-    if (link == nullptr || !link->EditDialog(this)) return;
     {
         WindowDrawing drawing(*this);
-        RelayoutFrom(m_page->IndexOf(selection.start.paragraph),
-                     selection.start.TopLevelIndex(true));
+        RelayoutFrom(m_page->IndexOf(around.start.paragraph), around.start.TopLevelIndex(true));
         UpdateScrollSizes();
         InvalidateHighlight(selection);
         SetSelection(selection, true);
@@ -372,18 +378,29 @@ void BaseView::mousePressEvent(QMouseEvent* event) {
     const Qt::KeyboardModifiers mods = event->modifiers();
     const int32_t bits = (mods.testFlag(Qt::ShiftModifier) ? RangeTracker::kShift : 0) |
                          (mods.testFlag(Qt::ControlModifier) ? RangeTracker::kCtrl : 0);
+    TextComp* top = m_page->FindAt(point);
+    const bool onLink = top != nullptr && top->GetTypeTag() == tags::Link;
     if ((bits & RangeTracker::kCtrl) == 0) {
+        // A press inside a selected part of an equation drags it, under the kernel's control.
+        if (std::unique_ptr<MouseTracker> drag = MakeDragTool(point))
+            return StartTracking(std::move(drag), point);
         // A click on a reference selects what it refers to.
-        TextComp* top = m_page->FindAt(point);
         if (top != nullptr && top->GetTypeTag() == tags::Reference) {
             DoAction(MakeAction<FollowReferenceAction>(*this, GetSelection(),
                                                        static_cast<RefComp*>(top)));
             return;
         }
+        if (onLink && FollowLink(*static_cast<LinkComp*>(top))) return;
         if (PressPlot(point)) return;
+    } else if (onLink) {
+        return EditLink(*static_cast<LinkComp*>(top));
     }
+    StartTracking(std::make_unique<RangeTracker>(*this, *m_page, bits), point);
+}
+
+void BaseView::StartTracking(std::unique_ptr<MouseTracker> tracker, Point point) {
     m_undo.EndTyping();
-    m_tracker = std::make_unique<RangeTracker>(*this, *m_page, bits);
+    m_tracker = std::move(tracker);
     // Actions wait until the drag ends: the tracker reads the document while it lasts.
     m_undo.SetBlocked(true);
     m_trackTimer = startTimer(100);
@@ -410,7 +427,18 @@ void BaseView::UpdateCursor(QPoint client) {
     Qt::CursorShape shape = Qt::IBeamCursor;
     const auto* plot = dynamic_cast<const PlotComp*>(top);
     const bool onPlot = plot != nullptr && (plot->InPicture(point) || plot->HitButtons(point));
-    if (onPlot || (top != nullptr && top->GetTypeTag() == tags::Reference)) {
+    // Over a link the status bar tells where it leads, until the mouse leaves it.
+    const bool onLink = top != nullptr && top->GetTypeTag() == tags::Link;
+    if (onLink) {
+        SetStatusText(static_cast<const LinkComp*>(top)->GetTarget());
+        m_statusShowsLink = true;
+    } else if (m_statusShowsLink) {
+        SetStatusText(QStringLiteral(" "));
+        m_statusShowsLink = false;
+    }
+    if (DragStartsAt(point)) {
+        shape = Qt::ArrowCursor;
+    } else if (onPlot || onLink || (top != nullptr && top->GetTypeTag() == tags::Reference)) {
         shape = Qt::PointingHandCursor;
     } else {
         switch (m_page->PosFromPoint(point, true).LoadCursor()) {
@@ -436,26 +464,56 @@ void BaseView::mouseMoveEvent(QMouseEvent* event) {
     // The point is taken before scrolling, so that the selection reaches where the mouse is.
     const Point point = DocumentPoint(client);
     Autoscroll(client);
-    WindowDrawing drawing(*this);
-    m_tracker->MouseMoved(point);
+    FeedTracker([point](MouseTracker& tracker) { tracker.MouseMoved(point); });
+}
+
+void BaseView::FeedTracker(const std::function<void(MouseTracker&)>& call) {
+    if (m_tracker == nullptr) return;
+    {
+        struct Counted {
+            int& calls;
+            ~Counted() { --calls; }
+        } counted{++m_trackerCalls};
+        WindowDrawing drawing(*this);
+        call(*m_tracker);
+    }
+    if (m_trackerCalls == 0 && m_heldRelease) {
+        const Point point = *m_heldRelease;
+        m_heldRelease.reset();
+        ReleaseTracker(point);
+    }
 }
 
 void BaseView::EndTracking() {
     if (m_trackTimer != 0) killTimer(m_trackTimer);
     m_trackTimer = 0;
     m_tracker.reset();
+    m_heldRelease.reset();
     m_undo.SetBlocked(false);
+    ShowCandidate(DocRange());
+}
+
+void BaseView::ReleaseTracker(Point point) {
+    if (m_trackerCalls > 0) {
+        // The tracker is waiting for the kernel: it ends once that call is over.
+        m_heldRelease = point;
+        return;
+    }
+    std::unique_ptr<MouseTracker> tracker = std::move(m_tracker);
+    if (tracker == nullptr) return;
+    {
+        WindowDrawing drawing(*this);
+        tracker->End(point);
+    }
+    EndTracking();
+    // After the undo slot takes actions again: what the tracker made may be one.
+    TrackerEnded(*tracker);
 }
 
 void BaseView::mouseReleaseEvent(QMouseEvent* event) {
     if (m_tracker == nullptr || event->button() != Qt::LeftButton)
         return QAbstractScrollArea::mouseReleaseEvent(event);
-    std::unique_ptr<MouseTracker> tracker = std::move(m_tracker);
-    {
-        WindowDrawing drawing(*this);
-        tracker->End(DocumentPoint(event->position().toPoint()));
-    }
-    EndTracking();
+    ReleaseTracker(DocumentPoint(event->position().toPoint()));
 }
 
 void BaseView::mouseDoubleClickEvent(QMouseEvent* event) {
@@ -474,8 +532,7 @@ void BaseView::mouseDoubleClickEvent(QMouseEvent* event) {
 void BaseView::timerEvent(QTimerEvent* event) {
     if (event->timerId() != m_trackTimer || m_tracker == nullptr)
         return QAbstractScrollArea::timerEvent(event);
-    WindowDrawing drawing(*this);
-    m_tracker->Tick();
+    FeedTracker([](MouseTracker& tracker) { tracker.Tick(); });
 }
 
 // --- The focus: the highlight shows whether typing goes here ---

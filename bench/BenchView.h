@@ -5,6 +5,7 @@
 
 #include "bench/ImageView.h"
 #include "document/CompSequence.h"
+#include "document/DrawPort.h"
 #include "mathbox/EditView.h"
 
 class BenchView final : public EditView {
@@ -30,10 +31,25 @@ public:
     void Beep() override {}
     void BeginWindowDraw() override {}
     void EndWindowDraw() override {}
+    // The drag's proposal drawn as the window draws it: the place's paragraphs again, then
+    // the frame.
+    void ShowCandidate(const DocRange& range) override {
+        Region changed = m_outline;
+        m_outline = range.HasExtent() ? range.GetHighlightRegion() : Region();
+        changed.UnionWith(m_outline);
+        DrawPort* port = gDrawPort.Get();
+        if (port == nullptr || changed.IsEmpty()) return;
+        port->SetClipRegion(changed);
+        port->EraseRect(changed.GetBox());
+        m_seq.DrawInRect(changed.GetBox());
+        port->FrameRegionGray(m_outline);
+        port->ClearClip();
+    }
 
     DocRange selection;
-    ImageView m_image{16, 16};
+    ImageView m_image{800, 600};
 
 private:
     CompSequence& m_seq;
+    Region m_outline;
 };

@@ -58,10 +58,6 @@ void CompList::CheckPosition(int32_t i, int32_t last, const char* operation) con
                                 " outside 1 to " + std::to_string(last));
 }
 
-TextComp* CompList::GetAt(int32_t i) const {
-    return i >= 1 && i <= GetCount() ? m_children.GetAt(i - 1) : nullptr;
-}
-
 int32_t CompList::IndexOf(const TextComp* comp) const {
     const auto found = std::find(m_children.begin(), m_children.end(), comp);
     return found == m_children.end() ? 0 : static_cast<int32_t>(found - m_children.begin()) + 1;
@@ -462,8 +458,16 @@ void CompList::Read(DocStream& stream) {
         }
         static_cast<const CharBlock&>(*comp).AppendGlyphs(read);
     }
-    // Room first: once the components leave their handles, nothing may fail.
-    m_children.AddAll(read);
+    // Room first: once the components leave their handles, nothing may fail. A list read whole
+    // gets a block of just its size: a long document is mostly these blocks, and the slack of
+    // growth steps would be a twentieth of it.
+    if (m_children.IsEmpty()) {
+        PtrArray<TextComp> exact(static_cast<int32_t>(read.size()));
+        exact.AddAll(read);
+        m_children = std::move(exact);
+    } else {
+        m_children.AddAll(read);
+    }
     for (OwnedComponent& comp : owned)
         Adopt(comp.release());
     m_needsLayout = true;

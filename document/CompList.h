@@ -43,7 +43,9 @@ public:
 
     int32_t GetCount() const { return m_children.GetCount(); }
     // Null when `i` is outside 1 to count.
-    TextComp* GetAt(int32_t i) const;
+    TextComp* GetAt(int32_t i) const {
+        return i >= 1 && i <= GetCount() ? m_children.GetAt(i - 1) : nullptr;
+    }
     // 0 when absent.
     int32_t IndexOf(const TextComp* comp) const;
     // The children in order, observed: for walks over long lists that must not pay a call per

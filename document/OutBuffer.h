@@ -5,6 +5,8 @@
 // nothing flushes on destruction. The stream is not owned.
 
 #include <cstdint>
+#include <cstring>
+#include <string_view>
 
 class ByteStream;
 
@@ -20,10 +22,19 @@ public:
         if (m_count == kSize) Flush();
         m_buffer[m_count++] = byte;
     }
-    void PutString(const char* text) {
-        while (*text != '\0')
-            PutChar(static_cast<uint8_t>(*text++));
+    // Bytes in as large pieces as the buffer takes; the stream sees the same blocks as with
+    // one `PutChar` per byte.
+    void PutBytes(std::string_view bytes) {
+        while (!bytes.empty()) {
+            if (m_count == kSize) Flush();
+            const size_t room = static_cast<size_t>(kSize - m_count);
+            const size_t piece = bytes.size() < room ? bytes.size() : room;
+            std::memcpy(m_buffer + m_count, bytes.data(), piece);
+            m_count += static_cast<int32_t>(piece);
+            bytes.remove_prefix(piece);
+        }
     }
+    void PutString(const char* text) { PutBytes(text); }
     // A carriage return alone, no line feed.
     void PutNewline() { PutChar(13); }
     // Writes the held bytes and empties the buffer; returns what the stream's write returned.

@@ -2,14 +2,18 @@
 
 // What the actions ask of a plot component: a new expression list at the end of its lists, and
 // taking the last one away again (the insert-expression action); taking the kernel's answer for
-// the plot, and trading computed graphics with a copy (the calculations and their undo). The plot
+// the plot, and trading computed graphics with a copy (the calculations and their undo); its
+// picture for the page exports. The plot
 // components implement it next to the component contract; the model reaches them only through
 // here.
 
+#include "document/DrawPort.h"
 #include "document/OwningArray.h"
 #include "document/TextComp.h"
 
+#include <cstdint>
 #include <memory>
+#include <optional>
 
 class PlotShape {
 public:
@@ -26,6 +30,15 @@ public:
     // Exchanges the computed graphics with `other`, a plot of the same kind (a copy the caller
     // holds), so that undo and redo move them back and forth. Nothing by default.
     virtual void SwapGraphics(TextComp& /*other*/) {}
+
+    // The picture area for the page exports: a recording of it and its size in pixels.
+    struct ExportPicture {
+        PictureBytes picture;
+        int32_t width = 0;
+        int32_t height = 0;
+    };
+    // Nothing when the drawing layer cannot record, and by default.
+    virtual std::optional<ExportPicture> GetExportPicture() { return std::nullopt; }
 };
 
 // The plot shape of a component, or null when it is no plot.

@@ -14,6 +14,7 @@
 #include <array>
 #include <cstdio>
 #include <string_view>
+#include <vector>
 
 namespace {
 
@@ -68,15 +69,16 @@ void LatexFileWriter::Flush() {
 void LatexFileWriter::FlushPending() {
     if (m_pending.empty()) return;
     if (m_currentMode == kMath) {
-        const SymbolRow* row = BuiltinSymbol(LookupBuiltinName(m_pending.c_str()));
-        if (row != nullptr && LookupBuiltinName(m_pending.c_str()) != 0 && row->latex[0] != '\0') {
+        const int32_t index = LookupBuiltinName(m_pending.c_str());
+        const SymbolRow* row = index != 0 ? BuiltinSymbol(index) : nullptr;
+        if (row != nullptr && row->latex[0] != '\0') {
             if (IsGreekName(row->latex)) PutRaw("\\");
             PutRaw(row->latex);
             m_pending.clear();
             return;
         }
     }
-    PutRaw(m_pending.c_str());
+    m_out.PutBytes(m_pending);
     m_pending.clear();
 }
 
@@ -181,15 +183,57 @@ void LatexFileWriter::EndGroup(bool brace) {
 
 // ---- Characters ---------------------------------------------------------------------------------
 
-void LatexFileWriter::AppendForm(std::string& out, const char* form, const TextComp& comp) const {
-    if (form[0] != '\0' && IsAscii(form)) {
-        out += form;
-        return;
-    }
-    // No form, or one in the table's own byte set: the character's Unicode, unless it is a
-    // control, which LaTeX has no use for.
-    const char16_t unicode = exporttext::UnicodeOf(comp);
+namespace {
+
+// What a character writes: its form and its class.
+struct CharForm {
+    std::string form;
+    CharClass charClass = CC_OTHER;
+};
+
+// A form from the table when it is ASCII; otherwise (no form, or one in the table's own byte
+// set) the character's Unicode as UTF-8, unless it is a control, which LaTeX has no use for.
+std::string FormOrUtf8(const char* form, uint8_t code, int32_t face) {
+    if (form[0] != '\0' && IsAscii(form)) return form;
+    std::string out;
+    const char16_t unicode = exporttext::UnicodeOf(code, face);
     if (unicode >= 0x20 && unicode != 0xFFFD) exporttext::AppendUtf8(out, unicode);
+    return out;
+}
+
+constexpr int32_t kFaces = 8;
+
+// The form of a character of `face` in math mode or in a text mode. Made once for every byte
+// of every face: the export writes each character of a document through it.
+const CharForm& FormOf(uint8_t code, int32_t face, bool math) {
+    static const std::vector<CharForm> table = [] {
+        std::vector<CharForm> rows(2 * kFaces * 256);
+        for (int32_t inMath = 0; inMath < 2; ++inMath)
+            for (int32_t f = 0; f < kFaces; ++f)
+                for (int32_t c = 0; c < 256; ++c) {
+                    const auto byte = static_cast<uint8_t>(c);
+                    const CharInfo& info = CharInfoFor(byte, f);
+                    CharForm& row = rows[static_cast<size_t>((inMath * kFaces + f) * 256 + c)];
+                    row.charClass = info.charClass;
+                    if (inMath != 0 || f == kMathFontKind) {
+                        row.form = FormOrUtf8(inMath != 0 ? info.mathForm : info.textForm, byte, f);
+                    } else {
+                        const char* text = TextFormOf(byte);
+                        row.form = FormOrUtf8(text != nullptr ? text : "", byte, f);
+                    }
+                }
+        return rows;
+    }();
+    // An unknown face writes as the plain text face does.
+    const int32_t row = face >= 0 && face < kFaces ? face : 0;
+    return table[static_cast<size_t>(((math ? 1 : 0) * kFaces + row) * 256 + code)];
+}
+
+} // namespace
+
+void LatexFileWriter::WriteForm(std::string_view form) {
+    FlushPending();
+    m_out.PutBytes(form);
 }
 
 void LatexFileWriter::WriteComponentChar(TextComp& comp, bool alignMode) {
@@ -199,7 +243,8 @@ void LatexFileWriter::WriteComponentChar(TextComp& comp, bool alignMode) {
         PutRaw(text.c_str());
         return;
     }
-    const int32_t style = exporttext::StyleOfFace(comp.GetStyleId());
+    const int32_t face = comp.GetStyleId();
+    const int32_t style = exporttext::StyleOfFace(face);
     if (style != m_currentMode) {
         FlushPending();
         SetMode(style);
@@ -211,36 +256,29 @@ void LatexFileWriter::WriteComponentChar(TextComp& comp, bool alignMode) {
         m_runState = 0;
         return;
     }
-    const CharInfo& info = CharInfoFor(comp.GetCharCode(), comp.GetStyleId());
     const bool math = m_currentMode == kMath;
-    std::string form;
-    if (math || comp.GetStyleId() == kMathFontKind) {
-        AppendForm(form, math ? info.mathForm : info.textForm, comp);
-    } else {
-        const char* text = TextFormOf(comp.GetCharCode());
-        AppendForm(form, text != nullptr ? text : "", comp);
-    }
-    if (info.charClass == CC_LETTER) {
+    const CharForm& form = FormOf(comp.GetCharCode(), face, math);
+    if (form.charClass == CC_LETTER) {
         if (math) {
-            if (m_runState == 2) WriteRaw("\\,");
+            if (m_runState == 2) WriteForm("\\,");
             m_runState = 1;
         }
-        m_pending += form;
+        m_pending += form.form;
         return;
     }
     if (math) {
-        if (info.charClass == CC_SPACE && m_runState == 1)
+        if (form.charClass == CC_SPACE && m_runState == 1)
             m_runState = 2;
-        else if (info.charClass != CC_SPACE)
+        else if (form.charClass != CC_SPACE)
             m_runState = 0;
     }
-    if (math && alignMode && info.charClass == CC_RELATION) {
-        WriteRaw(" & ");
-        WriteRaw(form.c_str());
-        WriteRaw(" & ");
+    if (math && alignMode && form.charClass == CC_RELATION) {
+        WriteForm(" & ");
+        WriteForm(form.form);
+        WriteForm(" & ");
         return;
     }
-    WriteRaw(form.c_str());
+    WriteForm(form.form);
 }
 
 // ---- Document -----------------------------------------------------------------------------------

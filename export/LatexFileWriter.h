@@ -15,6 +15,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 class ByteStream;
 class RefSource;
@@ -95,7 +96,8 @@ protected:
     void WriteTextChars(const Str255& text);
 
 private:
-    void AppendForm(std::string& out, const char* form, const TextComp& comp) const;
+    // Flushes the pending word, then appends.
+    void WriteForm(std::string_view form);
 
     OutBuffer m_out;
     std::string m_pending; // the current word's letters; grows as long as the word runs

@@ -1,27 +1,24 @@
 #include "export/PageMarkup.h"
 
 #include "document/CompList.h"
+#include "document/LinkComp.h"
 #include "document/ParaComp.h"
 #include "document/RefComp.h"
 #include "document/TypeTag.h"
 #include "export/ExportText.h"
 #include "export/PictureFiles.h"
-
-namespace {
-
-// A run is written out before it passes this many characters.
-constexpr size_t kMaxRun = 255;
-
-} // namespace
+#include "mathbox/CharTable.h"
 
 PageMarkup::PageMarkup(ByteStream& stream, const Str255& title, const Str255& baseName,
                        std::string imageDirectory)
     : m_out(stream), m_baseName(exporttext::Utf8OfText(baseName.View())), m_baseNameText(baseName),
-      m_title(title), m_imageDirectory(std::move(imageDirectory)) {}
+      m_title(title), m_imageDirectory(std::move(imageDirectory)) {
+    for (size_t row = 0; row < m_escapes.size(); ++row)
+        m_escapes[row] = EscapedMarkupChar(static_cast<uint8_t>(row & 255), row >= 256);
+}
 
 void PageMarkup::WriteRaw(std::string_view text) {
-    for (char c : text)
-        m_out.PutChar(static_cast<uint8_t>(c));
+    m_out.PutBytes(text);
 }
 
 void PageMarkup::WriteTextAttribute(const char* name, const Str255& value) {
@@ -82,6 +79,26 @@ void PageMarkup::WriteLinkElement(const Str255& target, const Str255& shown) {
     WriteEndTag(AnchorTag());
 }
 
+void PageMarkup::WritePlotTable(TextComp& comp, PlotShape& plot) {
+    BeginStartTag("table");
+    WriteAttribute("align", "center");
+    WriteAttribute("border", "2");
+    CloseStartTag();
+    for (int32_t row = 0; row <= comp.GetListCount(); ++row) {
+        BeginStartTag("tr");
+        WriteAttribute("align", "center");
+        CloseStartTag();
+        WriteStartTag("td");
+        if (row == 0)
+            WritePlotPicture(plot);
+        else
+            WriteFunctionCell(*comp.GetList(row));
+        WriteEndTag("td");
+        WriteEndTag("tr");
+    }
+    WriteEndTag("table");
+}
+
 std::string PageMarkup::NextImageName(Str255* text) {
     const std::string number = std::to_string(m_imageCounter++);
     if (text != nullptr) {
@@ -98,82 +115,101 @@ void PageMarkup::SavePicture(const std::string& fileName, const std::optional<QI
 }
 
 void PageMarkup::CloseStyle(int32_t style, bool heading, CompList& list, int32_t from, int32_t to,
-                            bool structured, std::u16string& run) {
+                            bool structured, std::u16string& mathRun) {
     switch (style) {
     case exporttext::kItalic:
-        WriteEscapedUnicode(run);
         WriteRaw("</i>");
         break;
     case exporttext::kBold:
-        WriteEscapedUnicode(run);
         if (!heading) WriteRaw("</b>");
         break;
     case exporttext::kMath:
-        CloseMath(list, from, to, structured, run);
+        CloseMath(list, from, to, structured, mathRun);
+        mathRun.clear();
         break;
     case exporttext::kTypewriter:
-        WriteEscapedUnicode(run);
         WriteRaw("</font>");
         break;
     default:
-        WriteEscapedUnicode(run);
         break;
     }
-    run.clear();
 }
 
+void PageMarkup::OpenStyle(int32_t style, bool heading) {
+    switch (style) {
+    case exporttext::kItalic:
+        WriteRaw("<i>");
+        break;
+    case exporttext::kBold:
+        if (!heading) WriteRaw("<b>");
+        break;
+    case exporttext::kTypewriter:
+        WriteRaw("<font face=\"courier\">");
+        break;
+    case exporttext::kMath:
+        OpenMath();
+        break;
+    default:
+        break;
+    }
+}
+
+void PageMarkup::WriteCharOf(uint8_t code, int32_t face) {
+    const std::string_view text = m_escapes[(face == kMathFontKind ? 256u : 0u) + code];
+    if (text.size() == 1)
+        m_out.PutChar(static_cast<uint8_t>(text[0]));
+    else
+        m_out.PutBytes(text);
+}
+
+// Text characters go out as they come (splitting a run of text changes no byte); a run of
+// mathematics is held until it closes, since it becomes one picture or one formula. Links and
+// references belong to the text around them: one that meets a run of mathematics ends it.
 void PageMarkup::WriteParaContent(ParaComp& para, bool heading) {
     CompList& list = *para.GetList(1);
     int32_t style = exporttext::kPlain;
     int32_t mathStart = 1;
     bool structured = false;
-    std::u16string run;
-    for (int32_t i = 1; i <= list.GetCount(); ++i) {
+    std::u16string mathRun;
+    const int32_t count = list.GetCount();
+    for (int32_t i = 1; i <= count; ++i) {
         TextComp& comp = *list.GetAt(i);
-        const int32_t next = exporttext::StyleOfFace(comp.GetStyleId());
-        if (next != style) {
-            CloseStyle(style, heading, list, mathStart, i, structured, run);
-            style = next;
-            switch (style) {
-            case exporttext::kItalic:
-                WriteRaw("<i>");
-                break;
-            case exporttext::kBold:
-                if (!heading) WriteRaw("<b>");
-                break;
-            case exporttext::kTypewriter:
-                WriteRaw("<font face=\"courier\">");
-                break;
-            case exporttext::kMath:
-                mathStart = i;
-                structured = false;
-                OpenMath();
-                break;
-            default:
-                break;
-            }
-        }
-        if (style == exporttext::kMath) {
-            // The run is written as a whole when it closes.
-            if (comp.IsNotChar())
-                structured = true;
-            else
-                run += exporttext::UnicodeOf(comp);
+        const TypeTag tag = comp.GetTypeTag();
+        const int32_t face = comp.GetStyleId();
+        const bool isChar = tag == tags::Char;
+        // The common case first: a character that continues a run of text.
+        if (isChar && style != exporttext::kMath && exporttext::StyleOfFace(face) == style) {
+            WriteCharOf(comp.GetCharCode(), face);
             continue;
         }
-        if (run.size() >= kMaxRun) {
-            WriteEscapedUnicode(run);
-            run.clear();
+        const bool inText =
+            !isChar && (tag == tags::Link || tag == tags::Reference || IsInlineImage(comp));
+        const int32_t next = inText ? (style == exporttext::kMath ? exporttext::kPlain : style)
+                                    : exporttext::StyleOfFace(face);
+        if (next != style) {
+            CloseStyle(style, heading, list, mathStart, i, structured, mathRun);
+            style = next;
+            mathStart = i;
+            structured = false;
+            OpenStyle(style, heading);
         }
-        if (comp.GetTypeTag() == tags::Reference) {
-            const Str31& label = static_cast<RefComp&>(comp).GetLabel();
-            for (int k = 0; k < label.GetLength(); ++k)
-                run += exporttext::UnicodeOf(label.GetAt(k), 0);
-        } else if (!comp.IsNotChar()) {
-            run += exporttext::UnicodeOf(comp);
+        if (isChar) {
+            if (style == exporttext::kMath)
+                mathRun += exporttext::UnicodeOf(comp.GetCharCode(), face);
+            else
+                WriteCharOf(comp.GetCharCode(), face);
+        } else if (tag == tags::Link) {
+            const auto& link = static_cast<LinkComp&>(comp);
+            WriteLinkElement(link.GetTarget(), link.GetShownText());
+        } else if (tag == tags::Reference) {
+            WriteEscapedStr255(Str255(static_cast<RefComp&>(comp).GetLabel().View()));
+        } else if (inText) {
+            WriteInlineImage(list, i);
+        } else if (style == exporttext::kMath) {
+            structured = true;
         }
     }
-    CloseStyle(style, heading, list, mathStart, list.GetCount() + 1, structured, run);
+    CloseStyle(style, heading, list, mathStart, list.GetCount() + 1, structured, mathRun);
 }
 
 void PageMarkup::WriteCodeContent(ParaComp& para) {
@@ -182,17 +218,10 @@ void PageMarkup::WriteCodeContent(ParaComp& para) {
         WriteRaw("<pre>\n");
         m_preOpen = true;
     }
-    CompList& list = *para.GetList(1);
-    std::u16string run;
+    const CompList& list = *para.GetList(1);
     for (int32_t i = 1; i <= list.GetCount(); ++i) {
         const TextComp& comp = *list.GetAt(i);
-        if (comp.IsNotChar()) continue;
-        run += exporttext::UnicodeOf(comp);
-        if (run.size() >= kMaxRun) {
-            WriteEscapedUnicode(run);
-            run.clear();
-        }
+        if (!comp.IsNotChar()) WriteCharOf(comp.GetCharCode(), comp.GetStyleId());
     }
-    WriteEscapedUnicode(run);
     NewLine();
 }

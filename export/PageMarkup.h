@@ -16,12 +16,15 @@
 
 #include <QImage>
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
 
 class ByteStream;
 class CompList;
+class PlotShape;
+class TextComp;
 
 class PageMarkup : public MathMLWriter {
 public:
@@ -68,6 +71,16 @@ protected:
     virtual void OpenMath() {}
     virtual void CloseMath(CompList& list, int32_t from, int32_t to, bool structured,
                            const std::u16string& text) = 0;
+    // A picture or plot among a paragraph's text that the page shows as an image of its own,
+    // outside any run of mathematics; the others join the run of mathematics they stand in.
+    virtual bool IsInlineImage(const TextComp&) const { return false; }
+    virtual void WriteInlineImage(CompList&, int32_t) {}
+
+    // A paragraph that holds only a plot: a table with the plot's picture in the first row and
+    // each function list in a row below, inside the paragraph element the caller opens.
+    void WritePlotTable(TextComp& comp, PlotShape& plot);
+    virtual void WritePlotPicture(PlotShape& plot) = 0;
+    virtual void WriteFunctionCell(CompList& list) = 0;
 
     // The next picture's name without extension (the base name as UTF-8), and in `text` as
     // document text; the counter advances.
@@ -79,10 +92,15 @@ protected:
     const Str255& Title() const { return m_title; }
 
 private:
+    void OpenStyle(int32_t style, bool heading);
     void CloseStyle(int32_t style, bool heading, CompList& list, int32_t from, int32_t to,
-                    bool structured, std::u16string& run);
+                    bool structured, std::u16string& mathRun);
+    // A character of the face, escaped.
+    void WriteCharOf(uint8_t code, int32_t face);
 
     OutBuffer m_out;
+    // Every byte's escaped form: rows 0-255 the text faces, 256-511 the math face.
+    std::array<std::string_view, 512> m_escapes;
     bool m_listOpen = false;
     bool m_preOpen = false;
     int32_t m_imageCounter = 1;

@@ -2,9 +2,12 @@
 
 #include "document/CompList.h"
 #include "document/ParaComp.h"
+#include "document/PlotShape.h"
+#include "document/TypeTag.h"
 #include "export/ExportText.h"
 #include "export/PictureFiles.h"
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -22,6 +25,14 @@ std::optional<QImage> DrawnOrBlank(const CompList& list, int32_t from, int32_t t
         return blank;
     }
     return picturefiles::DrawListRange(list, from, to);
+}
+
+// A plot's picture area, as large as the plot shows it.
+std::optional<QImage> PictureOf(PlotShape& plot) {
+    const std::optional<PlotShape::ExportPicture> picture = plot.GetExportPicture();
+    if (!picture) return std::nullopt;
+    return picturefiles::DrawPicture(picture->picture, std::max(1, picture->width),
+                                     std::max(1, picture->height));
 }
 
 } // namespace
@@ -119,18 +130,36 @@ void HtmlFileWriter::WriteDisplayEquation(ParaComp& para) {
 
 void HtmlFileWriter::WriteImageParagraph(ParaComp& para) {
     CloseBlocks();
-    WriteRaw("<p><TABLE ALIGN=\"CENTER\" BORDER=\"2\"><TR><TD>");
     CompList& list = *para.GetList(1);
+    if (PlotShape* plot = AsPlot(list.GetAt(1))) {
+        WriteRaw("<p>");
+        WritePlotTable(*list.GetAt(1), *plot);
+        WriteRaw("</p>\n");
+        return;
+    }
+    WriteRaw("<p><TABLE ALIGN=\"CENTER\" BORDER=\"2\"><TR><TD>");
     WritePlot(list, 1, list.GetCount() + 1);
     WriteRaw("</TD></TR></TABLE></p>\n");
 }
 
-void HtmlFileWriter::WritePlot(CompList& list, int32_t from, int32_t to) {
+std::string HtmlFileWriter::WriteImageTag() {
     const std::string name = NextImageName() + ".png";
     BeginStartTag("img");
     WriteSourceAttribute("SRC", name);
     CloseStartTag();
-    SavePicture(name, DrawnOrBlank(list, from, to));
+    return name;
+}
+
+void HtmlFileWriter::WritePlot(CompList& list, int32_t from, int32_t to) {
+    SavePicture(WriteImageTag(), DrawnOrBlank(list, from, to));
+}
+
+void HtmlFileWriter::WritePlotPicture(PlotShape& plot) {
+    SavePicture(WriteImageTag(), PictureOf(plot));
+}
+
+void HtmlFileWriter::WriteFunctionCell(CompList& list) {
+    WritePlot(list, 1, list.GetCount() + 1);
 }
 
 void HtmlFileWriter::CloseMath(CompList& list, int32_t from, int32_t to, bool structured,
@@ -232,16 +261,44 @@ void XhtmlFileWriter::WriteNumberedEquation(ParaComp& para, const Str31& label) 
 
 void XhtmlFileWriter::WriteImageParagraph(ParaComp& para) {
     CloseBlocks();
-    WriteRaw("<p><table align=\"center\" border=\"2\"><tr><td>");
     CompList& list = *para.GetList(1);
+    if (PlotShape* plot = AsPlot(list.GetAt(1))) {
+        WriteRaw("<p align=\"center\">");
+        WritePlotTable(*list.GetAt(1), *plot);
+        WriteRaw("</p>\n");
+        return;
+    }
+    WriteRaw("<p><table align=\"center\" border=\"2\"><tr><td>");
+    WriteImageElement(list, 1, list.GetCount() + 1);
+    WriteRaw("</td></tr></table></p>\n");
+}
+
+std::string XhtmlFileWriter::WriteImageTag() {
     Str255 alt;
     const std::string name = NextImageName(&alt);
     BeginEmptyTag("img");
     WriteSourceAttribute("src", name + ".png");
     WriteTextAttribute("alt", alt);
     CloseStartTag();
-    if (m_images) SavePicture(name + ".png", DrawnOrBlank(list, 1, list.GetCount() + 1));
-    WriteRaw("</td></tr></table></p>\n");
+    return name + ".png";
+}
+
+void XhtmlFileWriter::WriteImageElement(CompList& list, int32_t from, int32_t to) {
+    const std::string file = WriteImageTag();
+    if (m_images) SavePicture(file, DrawnOrBlank(list, from, to));
+}
+
+void XhtmlFileWriter::WritePlotPicture(PlotShape& plot) {
+    const std::string file = WriteImageTag();
+    if (m_images) SavePicture(file, PictureOf(plot));
+}
+
+bool XhtmlFileWriter::IsInlineImage(const TextComp& comp) const {
+    return comp.GetTypeTag() == tags::Metafile || comp.IsPlot();
+}
+
+void XhtmlFileWriter::WriteInlineImage(CompList& list, int32_t index) {
+    WriteImageElement(list, index, index + 1);
 }
 
 void XhtmlFileWriter::OpenMath() {

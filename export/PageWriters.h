@@ -38,6 +38,10 @@ private:
     void CloseMath(CompList& list, int32_t from, int32_t to, bool structured,
                    const std::u16string& text) override;
     void WriteEquationTable(ParaComp& para, const Str31* label);
+    void WritePlotPicture(PlotShape& plot) override;
+    void WriteFunctionCell(CompList& list) override;
+    // The "img" element of the next picture; the picture's file name.
+    std::string WriteImageTag();
 
     std::string m_firstWidth;
     std::string m_secondWidth;
@@ -77,6 +81,14 @@ private:
     void CloseMath(CompList& list, int32_t from, int32_t to, bool structured,
                    const std::u16string& text) override;
     void WriteMathElement(CompList& list);
+    bool IsInlineImage(const TextComp& comp) const override;
+    void WriteInlineImage(CompList& list, int32_t index) override;
+    // The empty "img" element of children from..to (exclusive), and its file when images are on.
+    void WriteImageElement(CompList& list, int32_t from, int32_t to);
+    void WritePlotPicture(PlotShape& plot) override;
+    void WriteFunctionCell(CompList& list) override { WriteMathElement(list); }
+    // The empty "img" element of the next picture; the picture's file name.
+    std::string WriteImageTag();
 
     bool m_images;
     std::optional<DocPos> m_firstFailure;

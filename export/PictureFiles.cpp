@@ -48,24 +48,6 @@ bool WriteBytes(const std::string& path, const uint8_t* data, size_t size) {
     }
 }
 
-QImage Render(const PictureBytes& picture, int32_t width, int32_t height) {
-    WebImage canvas(width, height);
-    QImage& image = canvas.Image();
-    QPainter painter(&image);
-    QSvgRenderer renderer(QByteArray(reinterpret_cast<const char*>(picture.data()),
-                                     static_cast<qsizetype>(picture.size())));
-    if (IsSvg(picture) && renderer.isValid()) {
-        // The picture's own frame, centred and kept in proportion.
-        renderer.setAspectRatioMode(Qt::KeepAspectRatio);
-        renderer.render(&painter, QRectF(0, 0, image.width(), image.height()));
-    } else {
-        painter.setPen(Qt::gray);
-        painter.drawRect(0, 0, image.width() - 1, image.height() - 1);
-    }
-    painter.end();
-    return image;
-}
-
 } // namespace
 
 bool IsSvg(const PictureBytes& picture) {
@@ -159,16 +141,34 @@ std::vector<uint8_t> EmfOfImage(const QImage& source, int32_t dpi) {
     return out;
 }
 
+QImage DrawPicture(const PictureBytes& picture, int32_t width, int32_t height) {
+    WebImage canvas(width, height);
+    QImage& image = canvas.Image();
+    QPainter painter(&image);
+    QSvgRenderer renderer(QByteArray(reinterpret_cast<const char*>(picture.data()),
+                                     static_cast<qsizetype>(picture.size())));
+    if (IsSvg(picture) && renderer.isValid()) {
+        // The picture's own frame, centred and kept in proportion.
+        renderer.setAspectRatioMode(Qt::KeepAspectRatio);
+        renderer.render(&painter, QRectF(0, 0, image.width(), image.height()));
+    } else {
+        painter.setPen(Qt::gray);
+        painter.drawRect(0, 0, image.width() - 1, image.height() - 1);
+    }
+    painter.end();
+    return image;
+}
+
 bool WriteEmf(const std::string& path, const PictureBytes& picture, int32_t width, int32_t height) {
     if (!IsSvg(picture)) return WriteBytes(path, picture.data(), picture.size());
     const int32_t dpi = gDrawPort.Get() ? gDrawPort->GetResolutionX() : 96;
-    const std::vector<uint8_t> emf = EmfOfImage(Render(picture, width, height), dpi);
+    const std::vector<uint8_t> emf = EmfOfImage(DrawPicture(picture, width, height), dpi);
     return WriteBytes(path, emf.data(), emf.size());
 }
 
 bool WritePicturePng(const std::string& path, const PictureBytes& picture, int32_t width,
                      int32_t height) {
-    return WritePng(path, Render(picture, width, height));
+    return WritePng(path, DrawPicture(picture, width, height));
 }
 
 bool WritePng(const std::string& path, const QImage& image) {

@@ -30,6 +30,10 @@ std::vector<uint8_t> EmfOfImage(const QImage& image, int32_t dpi);
 // the picture drawn at `width` by `height` pixels.
 bool WriteEmf(const std::string& path, const PictureBytes& picture, int32_t width, int32_t height);
 
+// The picture drawn onto a white image of `width` by `height` pixels, centred and kept in
+// proportion; a grey frame for bytes that are no picture of ours.
+QImage DrawPicture(const PictureBytes& picture, int32_t width, int32_t height);
+
 // The picture drawn into a white PNG of `width` by `height` pixels.
 bool WritePicturePng(const std::string& path, const PictureBytes& picture, int32_t width,
                      int32_t height);

@@ -4,9 +4,11 @@
 #include "expr/MathMLWriter.h"
 #include "expr/NodeBoxes.h"
 #include "expr/NumberText.h"
+#include "expr/TimesNode.h"
 #include "expr/symbols/BuiltinNames.h"
 #include "expr/symbols/SymbolTable.h"
 
+#include <cmath>
 #include <limits>
 
 namespace {
@@ -95,9 +97,30 @@ NodePtr MachineRealNode::Clone() const {
     return WithSource(std::make_unique<MachineRealNode>(m_value));
 }
 
+// Plot data keeps the points where a function is undefined as NaN, and a peer reads no number
+// from NaN or infinity digits: such values go out as the kernel's own words for them.
+NodePtr MachineRealNode::NonFiniteTree() const {
+    if (std::isnan(m_value)) return SymbolNode::FromName("Indeterminate");
+    if (!std::isinf(m_value)) return nullptr;
+    if (m_value > 0) return std::make_unique<SymbolNode>(symbol_row::kInfinity);
+    auto product = std::make_unique<TimesNode>(std::make_unique<MachineIntegerNode>(-1));
+    product->AppendChild(std::make_unique<SymbolNode>(symbol_row::kInfinity));
+    return product;
+}
+
 void MachineRealNode::PutToLink(QKLINK link, MarkerMode mode) const {
     PutMarkerHead(link, mode);
-    QKPutDouble(link, m_value);
+    if (const NodePtr word = NonFiniteTree())
+        word->PutToLink(link, kNoMarkers);
+    else
+        QKPutDouble(link, m_value);
+}
+
+void MachineRealNode::PutStandardToLink(QKLINK link) const {
+    if (const NodePtr word = NonFiniteTree())
+        word->PutStandardToLink(link);
+    else
+        QKPutDouble(link, m_value);
 }
 
 void MachineRealNode::BuildBoxes(BoxList& boxes, int32_t level) {

@@ -63,6 +63,7 @@ public:
 
     NodePtr Clone() const override;
     void PutToLink(QKLINK link, MarkerMode mode) const override;
+    void PutStandardToLink(QKLINK link) const override;
     void BuildBoxes(BoxList& boxes, int32_t level) override;
     void WriteMathML(MathMLWriter& writer) override;
     void WriteText(Str255& out) const override;
@@ -77,6 +78,9 @@ public:
     ::TypeTag TypeTag() const override { return ::TypeTag("reaN"); }
 
 private:
+    // What the kernel calls a value that is no finite number, or null for a finite one.
+    NodePtr NonFiniteTree() const;
+
     double m_value;
 };
 

@@ -54,8 +54,6 @@ bool IsNumberText(std::string_view text, bool real) {
     return text.find_first_not_of(' ', i) == std::string_view::npos;
 }
 
-constexpr int32_t kInfinityRow = 53;
-
 // The number-type codes of binary integers of 32 bits or fewer, in both interfaces: byte,
 // short, integer, and the interface-1 short, int and long.
 bool IsSmallBinaryInteger(int32_t rawType) {
@@ -395,9 +393,9 @@ NodePtr LinkReader::ReadHeadKind(int32_t row, int32_t count) {
         return applied;
     }
     case SymbolKind::kDirectedInfinity: {
-        if (count == 0) return Symbol(kInfinityRow);
+        if (count == 0) return Symbol(symbol_row::kInfinity);
         auto product = std::make_unique<TimesNode>(ReadOne(count));
-        product->AppendChild(Symbol(kInfinityRow));
+        product->AppendChild(Symbol(symbol_row::kInfinity));
         return product;
     }
     case SymbolKind::kAbsDet:

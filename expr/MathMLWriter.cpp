@@ -5,6 +5,9 @@
 #include "mathbox/CharTable.h"
 #include "platform/Cp1252.h"
 
+#include <array>
+#include <cstring>
+
 char16_t MarkupCharUnicode(uint8_t code, bool mathFace) {
     const char16_t unicode =
         mathFace ? InternalUnicode(MathCharIndex[code]) : platform::Cp1252ToUnicode(code);
@@ -12,6 +15,35 @@ char16_t MarkupCharUnicode(uint8_t code, bool mathFace) {
         (unicode < 0x20 && unicode != '\t' && unicode != '\n' && unicode != '\r') ||
         (unicode >= 0x7F && unicode < 0xA0);
     return control ? u'\uFFFD' : unicode;
+}
+
+namespace {
+
+// "&#65533;" is the longest escape.
+struct EscapedChar {
+    char text[9];
+    uint8_t length;
+};
+
+} // namespace
+
+std::string_view EscapedMarkupChar(uint8_t code, bool mathFace) {
+    // Rows 0-255 text face, 256-511 math face.
+    static const auto table = [] {
+        std::array<EscapedChar, 512> rows{};
+        for (int face = 0; face < 2; ++face)
+            for (int byte = 0; byte < 256; ++byte) {
+                StringMathMLWriter one;
+                one.WriteEscapedChar(MarkupCharUnicode(static_cast<uint8_t>(byte), face == 1));
+                const std::string& text = one.Text();
+                EscapedChar& row = rows[static_cast<size_t>(face * 256 + byte)];
+                std::memcpy(row.text, text.data(), text.size());
+                row.length = static_cast<uint8_t>(text.size());
+            }
+        return rows;
+    }();
+    const EscapedChar& row = table[(mathFace ? 256u : 0u) + code];
+    return {row.text, row.length};
 }
 
 void MathMLWriter::WriteStartTag(const char* name) {
@@ -107,12 +139,12 @@ void MathMLWriter::WriteEscapedStr255(const Str255& text) {
 
 void MathMLWriter::WriteEscapedText(std::string_view text) {
     for (const char c : text)
-        WriteEscapedChar(MarkupCharUnicode(static_cast<uint8_t>(c), false));
+        WriteRaw(EscapedMarkupChar(static_cast<uint8_t>(c), false));
 }
 
 void MathMLWriter::WriteEscapedMathText(std::string_view text) {
     for (const char c : text)
-        WriteEscapedChar(MarkupCharUnicode(static_cast<uint8_t>(c), true));
+        WriteRaw(EscapedMarkupChar(static_cast<uint8_t>(c), true));
 }
 
 void MathMLWriter::WriteElement(const char* name, std::string_view text) {

@@ -14,6 +14,9 @@
 // math font's own codes. A control (other than tab, line feed and carriage return) becomes
 // U+FFFD: XML refuses controls, even as references.
 char16_t MarkupCharUnicode(uint8_t code, bool mathFace);
+// That character as `MathMLWriter::WriteEscapedChar` writes it; from a table made once, for the
+// exports that write every character of a document.
+std::string_view EscapedMarkupChar(uint8_t code, bool mathFace);
 
 class MathMLWriter {
 public:

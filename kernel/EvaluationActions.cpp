@@ -200,6 +200,14 @@ NodePtr EvaluateAction::Evaluate() {
     return Session().Evaluate(static_cast<int16_t>(GetKind()), Input());
 }
 
+NodePtr ShuffleAction::Evaluate() {
+    return Session().Shuffle(static_cast<int16_t>(GetKind()), Input());
+}
+
+NodePtr DropAction::Evaluate() {
+    return Session().Drop(static_cast<int16_t>(GetKind()), Input(), *m_target);
+}
+
 StringEvaluateAction::StringEvaluateAction(EditView& view, KernelSession& session)
     : TAction(view, actionname::kCalculation, view.GetSelection()), m_session(session),
       m_code(std::make_unique<ListNode>()), m_before(view.GetSelection()), m_after(m_before) {

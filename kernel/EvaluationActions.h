@@ -128,6 +128,36 @@ protected:
     NodePtr Evaluate() override;
 };
 
+// A term dragged within its expression: the kernel rearranges `input`, which holds both the
+// term (flagged as the mover) and the place it was dropped on (flagged as the target).
+class ShuffleAction final : public CalculationAction {
+public:
+    ShuffleAction(EditView& view, KernelSession& session, const DocRange& selection, int32_t kind,
+                  int32_t placement, ExprHolder tree, ExprNode* input)
+        : CalculationAction(view, session, selection, kind, placement, std::move(tree), input) {}
+
+protected:
+    NodePtr Evaluate() override;
+};
+
+// An expression dropped onto another one: the kernel combines `input` with the target, the
+// whole expression the pointer was over, which the action owns.
+class DropAction final : public CalculationAction {
+public:
+    DropAction(EditView& view, KernelSession& session, const DocRange& selection, int32_t kind,
+               int32_t placement, ExprHolder tree, ExprNode* input, NodePtr target)
+        : CalculationAction(view, session, selection, kind, placement, std::move(tree), input),
+          m_target(std::move(target)) {}
+
+    const ExprNode& Target() const { return *m_target; }
+
+protected:
+    NodePtr Evaluate() override;
+
+private:
+    NodePtr m_target;
+};
+
 // The code command: the selected paragraphs, one list element each, evaluated as program text;
 // the answer always goes into a new paragraph.
 class StringEvaluateAction final : public TAction {

@@ -9,6 +9,7 @@
 #include "kernel/KernelStartup.h"
 #include "kernel/LinkDialogs.h"
 #include "kernel/ServerConnection.h"
+#include "mathbox/parser/ExprParser.h"
 #include "platform/Installed.h"
 
 #include <signal.h>
@@ -565,6 +566,22 @@ std::string KernelSession::ReadStringResult() {
 void KernelSession::SetSavedOrdering(NodePtr ordering, bool constantsToBack) {
     m_savedOrdering = std::move(ordering);
     m_savedConstantsToBack = constantsToBack;
+}
+
+NodePtr KernelSession::Parse(DocumentHost& messages, const std::function<ExprNode*()>& convert) {
+    // The host and the parser's flag are put back however the conversion ends.
+    struct Scope {
+        KernelSession& session;
+        DocumentHost* previous;
+        ~Scope() {
+            session.m_messageHost = previous;
+            ParseFailed = false;
+        }
+    } scope{*this, m_messageHost};
+    m_messageHost = &messages;
+    ParseFailed = false;
+    NodePtr tree(convert());
+    return ParseFailed ? nullptr : std::move(tree);
 }
 
 } // namespace kernel

@@ -32,6 +32,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -130,6 +131,9 @@ public:
     // the default, shows none. The caller keeps it alive while it is set.
     DocumentHost* MessageHost() const override { return m_messageHost; }
     void SetMessageHost(DocumentHost* host) { m_messageHost = host; }
+    // Runs a conversion of math into a tree, with the lexer's refusals shown by `messages`
+    // meanwhile; null when nothing came out or the text did not parse.
+    NodePtr Parse(DocumentHost& messages, const std::function<ExprNode*()>& convert);
     int32_t LastError() const { return m_lastError; }
 
     // Takes over a connected link as the session's kernel, as a finished start-up does (tests

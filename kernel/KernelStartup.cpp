@@ -21,7 +21,7 @@ namespace kernel {
 
 namespace {
 
-constexpr const char* kCannotLocate = "Can not locate the Oskaria kernel.";
+constexpr const char* kCannotLocate = KernelStartup::kCannotLocate;
 constexpr const char* kUnableToStart = "Unable to start the kernel.";
 constexpr const char* kNoCorvinet = "Could not initialize Corvinet.";
 constexpr const char* kNoLoginServer = "Could not connect to the server to log in.";
@@ -213,23 +213,25 @@ std::string KernelStartup::LaunchOptions(const std::string& program) {
     return "-linklaunch -linkname '" + program + "' -corvinet";
 }
 
+std::optional<std::string> KernelStartup::LocateKernel(const ConnectionSettings& settings,
+                                                       std::string& failure) {
+    const std::string& program = settings.kernelProgram;
+    if (settings.kernelPath.empty()) return FindKernelFolder(program, failure);
+    std::optional<std::string> folder = KernelFolder(settings.kernelPath, program);
+    if (!folder)
+        failure = std::string(kCannotLocate) + "\nThere is no " + program + " at " +
+                  settings.kernelPath + ".";
+    return folder;
+}
+
 void KernelStartup::RunLocal() {
-    const std::string& program = m_settings.kernelProgram;
-    std::optional<std::string> folder;
-    if (!m_settings.kernelPath.empty()) {
-        folder = KernelFolder(m_settings.kernelPath, program);
-        if (!folder)
-            return Fail(std::string(kCannotLocate) + "\nThere is no " + program + " at " +
-                        m_settings.kernelPath + ".");
-    } else {
-        // Found first, so that a missing program ends the start with a message that says what
-        // was looked for where, instead of the launch asking for another program.
-        std::string failure;
-        folder = FindKernelFolder(program, failure);
-        if (!folder) return Fail(failure);
-    }
+    // Found first, so that a missing program ends the start with a message that says what was
+    // looked for where, instead of the launch asking for another program.
+    std::string failure;
+    const std::optional<std::string> folder = LocateKernel(m_settings, failure);
+    if (!folder) return Fail(failure);
     Status("Starting the kernel");
-    OpenLink(LaunchOptions(program), kUnableToStart, folder);
+    OpenLink(LaunchOptions(m_settings.kernelProgram), kUnableToStart, folder);
 }
 
 void KernelStartup::RunRemote() {

@@ -25,8 +25,15 @@ namespace kernel {
 
 class KernelStartup {
 public:
+    static constexpr const char* kCannotLocate = "Can not locate the Oskaria kernel.";
+
     // The option text that launches the kernel program (by its file name, from its folder).
     static std::string LaunchOptions(const std::string& program);
+    // The folder a local start would launch the kernel program from; nothing (with the
+    // reason in `failure`) when the program is not where the settings say or, without a
+    // path, not beside the editor, in the current folder or on the PATH.
+    static std::optional<std::string> LocateKernel(const ConnectionSettings& settings,
+                                                   std::string& failure);
 
     // What the server granted: the kernel server's address and port, the kernel id, and the
     // account's minutes at the start.

@@ -51,6 +51,11 @@ public:
     // nothing where the view cannot record one.
     virtual std::optional<PictureBytes> RecordPicture(const DocRange&) { return std::nullopt; }
 
+    // What a drag proposes, framed beside the selection until the next proposal; an empty
+    // range takes the frame away. The pointer shows whether the release offers a choice.
+    virtual void ShowCandidate(const DocRange&) {}
+    virtual void SetChoiceCursor(bool) {}
+
     // One drawing pass of the drawing layer on the view's window, so that layout during an
     // action can measure text.
     virtual void BeginWindowDraw() = 0;

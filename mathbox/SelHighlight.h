@@ -41,6 +41,7 @@ public:
     void SetMode(Mode mode) { m_mode = mode; }
     // The gray frame drawn in the active mode; the owner fills it.
     void SetOutline(const Region& outline) { m_outline = outline; }
+    const Region& OutlineRegion() const { return m_outline; }
 
     const Region& SelectionRegion() const { return m_selection; }
     const Region& CaretRegion() const { return m_caret; }

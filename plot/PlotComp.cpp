@@ -290,6 +290,13 @@ void PlotComp::WriteLatex(LatexWriter& writer) {
     m_height = height;
 }
 
+std::optional<PlotShape::ExportPicture> PlotComp::GetExportPicture() {
+    std::optional<PictureBytes> picture = RenderPicture();
+    if (!picture) return std::nullopt;
+    // Rendering brought the size up to date.
+    return ExportPicture{std::move(*picture), m_width, m_height};
+}
+
 // --- Records ---
 
 void PlotComp::CopyListsAndRanges(const PlotComp& source) {

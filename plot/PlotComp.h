@@ -61,6 +61,7 @@ public:
     void AppendExpressionList(CompArray contents) override { AddFunction(std::move(contents)); }
     void RemoveLastExpressionList() override { RemoveLastFunction(); }
     bool SetResult(NodePtr answer) override;
+    std::optional<ExportPicture> GetExportPicture() override;
 
     // --- Function lists ---
     void AddFunction(CompArray boxes);

@@ -52,8 +52,8 @@ TEST_F(ElementBuildersTest, OnlyRegisteredBuildersEnableTheirCommands) {
                 return nullptr; // as a cancelled dialog
             });
         EXPECT_TRUE(Ask(kCommand).enabled);
-        EXPECT_TRUE(Ask(kButton).enabled);                     // its toolbar button
-        EXPECT_FALSE(Ask(cmd::kElementFraction + 12).enabled); // a matrix
+        EXPECT_TRUE(Ask(kButton).enabled);                    // its toolbar button
+        EXPECT_FALSE(Ask(cmd::kElementFraction + 8).enabled); // a partial derivative
 
         session->connected = true;
         session->busy = true;
@@ -111,9 +111,9 @@ TEST_F(ElementBuildersTest, MathElementsBuildTheirBoxes) {
             EXPECT_EQ(list->GetAt(1)->GetCharCode(), c.onlyChar);
         }
     }
-    // Derivatives and grids have no builder yet.
+    // Derivatives have no builder yet.
     EXPECT_EQ(ElementBuilders::Instance().Find(cmd::kElementFraction + 5), nullptr);
-    EXPECT_EQ(ElementBuilders::Instance().Find(cmd::kElementFraction + 12), nullptr);
+    EXPECT_EQ(ElementBuilders::Instance().Find(cmd::kElementFraction + 8), nullptr);
 }
 
 } // namespace

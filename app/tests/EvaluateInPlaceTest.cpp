@@ -2,7 +2,6 @@
 // kernel's offers arrive in the view's popup, the chosen one runs and its answer comes back as
 // boxes in a new paragraph, one undoable step. Escape, a dead kernel and the code command too.
 
-#include "app/ChildFrame.h"
 #include "app/TessaryView.h"
 #include "app/tests/KernelAppFixture.h"
 #include "document/CompList.h"
@@ -10,12 +9,10 @@
 #include "document/ParaComp.h"
 #include "document/ParaStyle.h"
 #include "document/TessaryDoc.h"
-#include "document/tests/StreamBytes.h"
 #include "mathbox/MathBoxes.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
-#include <QLabel>
 #include <QMenu>
 #include <QTimer>
 
@@ -25,40 +22,9 @@
 namespace {
 
 using namespace kernelapp;
-using shelltest::OutputPath;
 
-class EvaluateInPlaceTest : public KernelAppTest {
+class EvaluateInPlaceTest : public KernelDocumentTest {
 protected:
-    // Starts the kernel (with a script when given) and opens a document to type into.
-    void StartWithDocument(const std::string& script = {}) {
-        if (!script.empty()) Script(script);
-        ASSERT_TRUE(StartFromMenu()) << (messages.empty() ? "" : messages[0].toStdString());
-        child = app->NewDocument();
-        ASSERT_NE(child, nullptr);
-        frame->resize(900, 600);
-        frame->show();
-        QApplication::setActiveWindow(frame);
-        view = child->View();
-        view->setFocus();
-        QCoreApplication::processEvents();
-    }
-    bool Run(int32_t id) { return frame->Router().Run(id); }
-    CompSequence& Page() { return *view->Page(); }
-    CompList& Line(int32_t paragraph) { return *Page().GetAt(paragraph)->GetList(1); }
-    streambytes::Bytes Saved() {
-        return streambytes::Save([&](DocStream& s) { Page().Write(s, false); });
-    }
-    QString Status() { return frame->MessagePane()->text(); }
-    // A paragraph's characters; '?' for anything else.
-    std::string Text(int32_t paragraph) {
-        std::string text;
-        for (int32_t i = 1; i <= Line(paragraph).GetCount(); ++i) {
-            const TextComp* c = Line(paragraph).GetAt(i);
-            text += c->GetTypeTag() == tags::Char ? static_cast<char>(c->GetCharCode()) : '?';
-        }
-        return text;
-    }
-
     // x^2 + 2x + 1 in a plain equation, the exponent a raised box, then the whole line selected.
     void TypeSquareAndSelectIt() {
         ASSERT_TRUE(Run(cmd::kParaPlainEquation));
@@ -109,13 +75,6 @@ protected:
         QTest::keyClicks(view, "+y");
         EXPECT_EQ(Line(1).GetCount(), 9);
     }
-    void Picture(const char* name) {
-        QCoreApplication::processEvents();
-        EXPECT_TRUE(child->grab().toImage().save(OutputPath(QString::fromLatin1(name))));
-    }
-
-    ChildFrame* child = nullptr;
-    TessaryView* view = nullptr;
 };
 
 TEST_F(EvaluateInPlaceTest, FactorComesBackAsBoxesInOneUndoableStep) {

@@ -5,10 +5,17 @@
 // from the Kernel menu, and at the end checks that no kernel process is left behind. Every wait
 // is a bounded QTRY loop.
 
+#include "app/ChildFrame.h"
 #include "app/CommandIds.h"
+#include "app/KernelOptions.h"
 #include "app/MainFrame.h"
 #include "app/TessaryApp.h"
+#include "app/TessaryView.h"
 #include "app/tests/ShellFixture.h"
+#include "document/CompList.h"
+#include "document/CompSequence.h"
+#include "document/ParaComp.h"
+#include "document/tests/StreamBytes.h"
 #include "kernel/KernelSession.h"
 #include "kernel/tests/RunningKernels.h"
 
@@ -16,6 +23,11 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QSettings>
 #include <QTest>
 
 #include <cstdio>
@@ -59,6 +71,8 @@ protected:
         ::setenv("TESSARY_STANDIN_SCRIPT", m_script.c_str(), 1);
     }
 
+    ProfiledSession& Profiled() { return dynamic_cast<ProfiledSession&>(*session); }
+    QSettings Profile() { return QSettings(QStringLiteral("Tessary"), QStringLiteral("Tessary")); }
     QAction* Action(int32_t id) { return frame->Router().Action(id); }
     // Chooses a menu command as the person would: with the menu brought up to date first, so
     // that a disabled command does nothing.
@@ -69,6 +83,21 @@ protected:
     bool Enabled(int32_t id) {
         frame->Router().UpdateAll();
         return Action(id)->isEnabled();
+    }
+    // Connection Options names the calculation server on loopback, with the account "ann".
+    void ChooseServer(uint16_t port, const char* password) {
+        Profiled().runDialog = [port, password](QDialog& dialog) {
+            auto* options = dynamic_cast<ConnectionOptionsDlg*>(&dialog);
+            if (options == nullptr) return int(QDialog::Rejected);
+            options->ServerButton()->click();
+            options->HostEdit()->setText(QStringLiteral("127.0.0.1"));
+            options->PortEdit()->setText(QString::number(port));
+            options->UserEdit()->setText(QStringLiteral("ann"));
+            options->PasswordEdit()->setText(QString::fromLatin1(password));
+            options->accept();
+            return options->result();
+        };
+        Choose(cmd::kConnectionOptions);
     }
     // Start Kernel from the menu, then wait until the start-up has ended.
     bool StartFromMenu() {
@@ -84,6 +113,50 @@ protected:
 
 private:
     std::string m_script;
+};
+
+// The running editor with the kernel started and a document open to type into.
+class KernelDocumentTest : public KernelAppTest {
+protected:
+    // Starts the kernel (with a script when given) and opens a document.
+    void StartWithDocument(const std::string& script = {}) {
+        if (!script.empty()) Script(script);
+        ASSERT_TRUE(StartFromMenu()) << (messages.empty() ? "" : messages[0].toStdString());
+        OpenDocument();
+    }
+    void OpenDocument() {
+        child = app->NewDocument();
+        ASSERT_NE(child, nullptr);
+        frame->resize(900, 600);
+        frame->show();
+        QApplication::setActiveWindow(frame);
+        view = child->View();
+        view->setFocus();
+        QCoreApplication::processEvents();
+    }
+    bool Run(int32_t id) { return frame->Router().Run(id); }
+    CompSequence& Page() { return *view->Page(); }
+    CompList& Line(int32_t paragraph) { return *Page().GetAt(paragraph)->GetList(1); }
+    streambytes::Bytes Saved() {
+        return streambytes::Save([&](DocStream& s) { Page().Write(s, false); });
+    }
+    QString Status() { return frame->MessagePane()->text(); }
+    // A paragraph's characters; '?' for anything else.
+    std::string Text(int32_t paragraph) {
+        std::string text;
+        for (int32_t i = 1; i <= Line(paragraph).GetCount(); ++i) {
+            const TextComp* c = Line(paragraph).GetAt(i);
+            text += c->GetTypeTag() == tags::Char ? static_cast<char>(c->GetCharCode()) : '?';
+        }
+        return text;
+    }
+    void Picture(const char* name) {
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(child->grab().toImage().save(shelltest::OutputPath(QString::fromLatin1(name))));
+    }
+
+    ChildFrame* child = nullptr;
+    TessaryView* view = nullptr;
 };
 
 } // namespace kernelapp

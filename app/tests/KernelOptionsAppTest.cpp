@@ -25,11 +25,7 @@ std::string TextOf(const NodePtr& node) {
     return text.ToCString();
 }
 
-class KernelOptionsAppTest : public KernelAppTest {
-protected:
-    ProfiledSession& Profiled() { return dynamic_cast<ProfiledSession&>(*session); }
-    QSettings Profile() { return QSettings(QStringLiteral("Tessary"), QStringLiteral("Tessary")); }
-};
+using KernelOptionsAppTest = KernelAppTest;
 
 TEST_F(KernelOptionsAppTest, TermOrderingEditsWhatTheKernelUses) {
     ASSERT_TRUE(StartFromMenu());
@@ -117,6 +113,36 @@ TEST_F(KernelOptionsAppTest, ConnectionOptionsChooseTheNextStart) {
     EXPECT_FALSE(session->IsRemote());
 }
 
+TEST_F(KernelOptionsAppTest, StartKernelAsksWhereAKernelNotFoundIs) {
+    Profile().setValue("Kernel Connection/Kernel", "local");
+    Profile().setValue("Kernel Connection/Kernel Path", "/nonexistent/kernels");
+    Profile().sync();
+    Profiled().LoadProfile();
+    int asked = 0;
+    // Cancel: the start ends with the one message, and nothing is kept.
+    Profiled().askKernelFile = [&] {
+        ++asked;
+        return QString();
+    };
+    EXPECT_FALSE(StartFromMenu());
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(messages, std::vector<QString>{"Can not locate the Oskaria kernel."});
+    EXPECT_EQ(Profile().value("Kernel Connection/Kernel Path").toString(), "/nonexistent/kernels");
+
+    // The program chosen: its folder is kept, and the kernel starts from there.
+    const QString folder = QCoreApplication::applicationDirPath();
+    Profiled().askKernelFile = [&] {
+        ++asked;
+        return folder + QStringLiteral("/OskariaKernel.exe");
+    };
+    ASSERT_TRUE(StartFromMenu());
+    EXPECT_EQ(asked, 2);
+    EXPECT_EQ(Profile().value("Kernel Connection/Kernel Path").toString(), folder);
+    Choose(cmd::kQuitKernel);
+    ASSERT_TRUE(StartFromMenu());
+    EXPECT_EQ(asked, 2) << "found where it was shown";
+}
+
 TEST_F(KernelOptionsAppTest, StartKernelLogsIntoTheServerTheOptionsName) {
     struct Row {
         const char* name;
@@ -139,19 +165,7 @@ TEST_F(KernelOptionsAppTest, StartKernelLogsIntoTheServerTheOptionsName) {
         SCOPED_TRACE(row.name);
         kerneltest::CalcServerFixture server({"/bin/false"}, row.script, row.minutes);
         ASSERT_TRUE(server.started);
-        const QString port = QString::number(server.server->loginPort());
-        Profiled().runDialog = [&](QDialog& dialog) {
-            auto* options = dynamic_cast<ConnectionOptionsDlg*>(&dialog);
-            if (options == nullptr) return int(QDialog::Rejected);
-            options->ServerButton()->click();
-            options->HostEdit()->setText(QStringLiteral("127.0.0.1"));
-            options->PortEdit()->setText(port);
-            options->UserEdit()->setText(QStringLiteral("ann"));
-            options->PasswordEdit()->setText(QString::fromLatin1(row.password));
-            options->accept();
-            return options->result();
-        };
-        Choose(cmd::kConnectionOptions);
+        ChooseServer(server.server->loginPort(), row.password);
         messages.clear();
         EXPECT_FALSE(StartFromMenu());
         EXPECT_EQ(messages, std::vector<QString>{QString::fromLatin1(row.message)});

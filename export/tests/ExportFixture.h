@@ -80,6 +80,26 @@ public:
     void AddFraction(ParaComp& para, std::string_view top, std::string_view bottom) {
         para.GetList(1)->Append(new FracComp(Glyphs(top, kMath), Glyphs(bottom, kMath)));
     }
+    // A document of every kind of paragraph and the common structures, for the outside
+    // checkers.
+    void FillAllKinds() {
+        title = "All \xE9 <kinds>";
+        Add(Para(ParaStyle::kTitle), "Title", kRoman);
+        Add(Para(ParaStyle::kSection), "Section", kBold);
+        ParaComp& text = Para(ParaStyle::kParagraph);
+        Add(text, "Text \xE9\x80 & <more> ", kRoman).Add(text, "it", kItalic);
+        Add(text, " ", kRoman).Add(text, "x!+y", kMath).Add(text, " ", kRoman);
+        AddFraction(text, "a", "b");
+        Add(Para(ParaStyle::kListEntry), "one", kRoman);
+        Add(Para(ParaStyle::kListEntry), "two", kRoman);
+        ParaComp& equation = Para(ParaStyle::kNumberedEquation);
+        Add(equation, "sin(x)=", kMath);
+        AddFraction(equation, "1", "2");
+        Add(Para(ParaStyle::kPlainEquation), "f'(x)+alpha", kMath);
+        Add(Para(ParaStyle::kSourceCode), "a<b && c", kCode);
+        Add(Para(ParaStyle::kHeading), "End", kBold);
+    }
+
     // Numbers the numbered paragraphs and lays every paragraph out down the page.
     void LayOutAll() {
         NumberRecord running;

@@ -1,3 +1,6 @@
+#include "document/LinkComp.h"
+#include "document/MetaPictComp.h"
+#include "document/PlotShape.h"
 #include "export/tests/ExportFixture.h"
 #include "export/tests/ExternalTools.h"
 
@@ -176,26 +179,145 @@ TEST_F(PageExportTest, APictureThatCannotBeWrittenLeavesItsElementAndIsCounted) 
     EXPECT_EQ(pageFailures.first, dir + "pic0.png");
 }
 
+// A red square picture, 10 pixels a side.
+MetaPictComp* RedSquare() {
+    const std::string svg = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"10\" "
+                            "height=\"10\"><rect width=\"10\" height=\"10\" fill=\"red\"/></svg>";
+    return new MetaPictComp(PictureBytes(svg.begin(), svg.end()));
+}
+
+void ExpectRedCentre(const std::string& path) {
+    const QImage image(QString::fromStdString(path));
+    ASSERT_FALSE(image.isNull()) << path;
+    EXPECT_EQ(image.pixel(image.width() / 2, image.height() / 2), qRgb(255, 0, 0)) << path;
+}
+
+// A plot stand-in: function lists, and a red picture 20 by 10 pixels.
+class FakePlot final : public MathComp, public PlotShape {
+public:
+    explicit FakePlot(int32_t functions = 1) {
+        for (int32_t n = 0; n < functions; ++n)
+            AppendExpressionList(CompArray());
+    }
+    OwnedComponent Clone() const override { return OwnedComponent(new FakePlot(0)); }
+    TypeTag GetTypeTag() const override { return tags::Plot2D; }
+    bool IsPlot() const override { return true; }
+    void Layout() override {
+        m_bounds = Rect(0, -8, 12, 0);
+        m_needsLayout = false;
+    }
+    int32_t GetListCount() const override { return static_cast<int32_t>(m_lists.size()); }
+    CompList* GetList(int32_t n) const override {
+        return n >= 1 && n <= GetListCount() ? m_lists[static_cast<size_t>(n - 1)].get() : nullptr;
+    }
+    void AppendExpressionList(CompArray contents) override {
+        m_lists.push_back(std::make_unique<CompList>(std::move(contents)));
+        m_lists.back()->SetOwner(this, 0);
+    }
+    void RemoveLastExpressionList() override { m_lists.pop_back(); }
+    std::optional<ExportPicture> GetExportPicture() override {
+        const std::string svg =
+            "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"20\" "
+            "height=\"10\"><rect width=\"20\" height=\"10\" fill=\"red\"/></svg>";
+        return ExportPicture{PictureBytes(svg.begin(), svg.end()), 20, 10};
+    }
+
+private:
+    std::vector<std::unique_ptr<CompList>> m_lists;
+};
+
+TEST_F(PageExportTest, LinksAndReferencesStayInTheirText) {
+    ParaComp& text = Para(Style::kParagraph);
+    Add(text, "see ", kRoman);
+    text.GetList(1)->Append(
+        new LinkComp(Str255("http://a.b/?x=1&y=\"2\""), Str255("A & \xE9"), true));
+    Add(text, " or ", kRoman).Add(text, "it ", kItalic);
+    text.GetList(1)->Append(new LinkComp(Str255("b.htm"), Str255("b"), true));
+    Add(text, " in ", kRoman).Add(text, "x", kMath);
+    // A link or reference right after mathematics ends the formula; text continues after it.
+    text.GetList(1)->Append(new LinkComp(Str255("c.htm"), Str255("c"), true));
+    Add(text, "y", kMath);
+    text.GetList(1)->Append(new RefComp(7, Str31("(2)")));
+    Add(text, ".", kRoman);
+    const std::string html = HtmlBody(Html());
+    EXPECT_EQ(html, "<p>see <A HREF=\"http://a.b/?x=1&amp;y=&quot;2&quot;\">A &amp; &#233;</A> or "
+                    "<i>it <A HREF=\"b.htm\">b</A></i> in <i>x</i><A HREF=\"c.htm\">c</A>"
+                    "<i>y</i>(2).</p>\n");
+    const std::string mathX = std::string(kMathOpen) + "<mi>x</mi></math>";
+    const std::string mathY = std::string(kMathOpen) + "<mi>y</mi></math>";
+    EXPECT_EQ(XhtmlBody(Xhtml()),
+              "<p>see <a href=\"http://a.b/?x=1&amp;y=&quot;2&quot;\">A &amp; &#233;</a> or "
+              "<i>it <a href=\"b.htm\">b</a></i> in " +
+                  mathX + "<a href=\"c.htm\">c</a>" + mathY + "(2).</p>\n");
+    EXPECT_FALSE(firstFailure.has_value());
+    EXPECT_EQ(pageFailures.count, 0);
+}
+
+TEST_F(PageExportTest, PicturesAmongTextBecomeImages) {
+    ParaComp& text = Para(Style::kParagraph);
+    Add(text, "a ", kRoman);
+    text.GetList(1)->Append(RedSquare());
+    Add(text, " b ", kRoman).Add(text, "x", kMath);
+    text.GetList(1)->Append(new FakePlot());
+    Add(text, " c", kRoman);
+    text.GetList(1)->Append(new LinkComp(Str255("d.htm"), Str255("d"), true));
+    Para(Style::kParagraph).GetList(1)->Append(RedSquare());
+    // HTML: a picture is a run of mathematics of its own, and a plot joins the formula before
+    // it in one picture; a lone picture is framed in a table.
+    EXPECT_EQ(HtmlBody(Html()),
+              "<p>a <img SRC=\"pic0.png\"> b <img SRC=\"pic1.png\"> c<A HREF=\"d.htm\">d</A></p>\n"
+              "<p><TABLE ALIGN=\"CENTER\" BORDER=\"2\"><TR><TD><img SRC=\"pic2.png\">"
+              "</TD></TR></TABLE></p>\n");
+    ExpectRedCentre(FilePath("pic0.png"));
+    const QString shown =
+        QString::fromStdString(drawtest::OutputPath("export-html-inline-picture.png"));
+    QFile::remove(shown);
+    QFile::copy(QString::fromStdString(FilePath("pic0.png")), shown);
+    EXPECT_EQ(pageFailures.count, 0);
+    // XHTML: pictures and plots are images of their own; the formula stays MathML.
+    EXPECT_EQ(XhtmlBody(Xhtml()),
+              "<p>a <img src=\"pic1.png\" alt=\"pic1\" /> b " + std::string(kMathOpen) +
+                  "<mi>x</mi></math><img src=\"pic2.png\" alt=\"pic2\" /> c<a "
+                  "href=\"d.htm\">d</a></p>\n<p><table align=\"center\" border=\"2\"><tr><td>"
+                  "<img src=\"pic3.png\" alt=\"pic3\" /></td></tr></table></p>\n");
+    ExpectRedCentre(FilePath("pic1.png"));
+    EXPECT_TRUE(Exists(FilePath("pic2.png")));
+    EXPECT_TRUE(Exists(FilePath("pic3.png")));
+    EXPECT_EQ(pageFailures.count, 0);
+    EXPECT_FALSE(firstFailure.has_value());
+}
+
+TEST_F(PageExportTest, ALonePlotIsATableOfItsPictureAndItsFunctions) {
+    auto* plot = new FakePlot(2);
+    plot->GetList(1)->InsertArrayAt(Glyphs("x+1", kMath), 1);
+    plot->GetList(2)->Append(new FracComp(Glyphs("1", kMath), Glyphs("x", kMath)));
+    Para(Style::kParagraph).GetList(1)->Append(plot);
+    const std::string row = "<tr align=\"center\"><td>";
+    const std::string rowEnd = "</td></tr>";
+    EXPECT_EQ(HtmlBody(Html()), "<p><table align=\"center\" border=\"2\">" + row +
+                                    "<img SRC=\"pic0.png\">" + rowEnd + row +
+                                    "<img SRC=\"pic1.png\">" + rowEnd + row +
+                                    "<img SRC=\"pic2.png\">" + rowEnd + "</table></p>\n");
+    QImage picture(QString::fromStdString(FilePath("pic0.png")));
+    EXPECT_EQ(picture.size(), QSize(20, 10));
+    EXPECT_EQ(picture.pixel(10, 5), qRgb(255, 0, 0));
+    QImage fraction(QString::fromStdString(FilePath("pic2.png")));
+    ASSERT_FALSE(fraction.isNull());
+    EXPECT_GT(drawtest::InkIn(fraction, Rect(0, 0, fraction.width(), fraction.height())), 10);
+    EXPECT_EQ(pageFailures.count, 0);
+    EXPECT_EQ(XhtmlBody(Xhtml()),
+              "<p align=\"center\"><table align=\"center\" border=\"2\">" + row +
+                  "<img src=\"pic1.png\" alt=\"pic1\" />" + rowEnd + row + kMathOpen +
+                  "<mrow><mi>x</mi><mo>+</mo><mn>1</mn></mrow></math>" + rowEnd + row + kMathOpen +
+                  "<mfrac><mn>1</mn><mi>x</mi></mfrac></math>" + rowEnd + "</table></p>\n");
+    EXPECT_EQ(QImage(QString::fromStdString(FilePath("pic1.png"))).size(), QSize(20, 10));
+    EXPECT_FALSE(firstFailure.has_value());
+}
+
 // The page of every kind of paragraph and the common structures, for the outside checkers.
 class CheckedPageTest : public PageExportTest {
 protected:
-    void FillDocument() {
-        title = "All \xE9 <kinds>";
-        Add(Para(Style::kTitle), "Title", kRoman);
-        Add(Para(Style::kSection), "Section", kBold);
-        ParaComp& text = Para(Style::kParagraph);
-        Add(text, "Text \xE9\x80 & <more> ", kRoman).Add(text, "it", kItalic);
-        Add(text, " ", kRoman).Add(text, "x!+y", kMath).Add(text, " ", kRoman);
-        AddFraction(text, "a", "b");
-        Add(Para(Style::kListEntry), "one", kRoman);
-        Add(Para(Style::kListEntry), "two", kRoman);
-        ParaComp& equation = Para(Style::kNumberedEquation);
-        Add(equation, "sin(x)=", kMath);
-        AddFraction(equation, "1", "2");
-        Add(Para(Style::kPlainEquation), "f'(x)+alpha", kMath);
-        Add(Para(Style::kSourceCode), "a<b && c", kCode);
-        Add(Para(Style::kHeading), "End", kBold);
-    }
+    void FillDocument() { FillAllKinds(); }
 };
 
 std::string WriteText(const std::string& path, const std::string& text) {

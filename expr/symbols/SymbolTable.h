@@ -106,6 +106,7 @@ inline constexpr int32_t kAlpha = 13;
 inline constexpr int32_t kEqual = 38;
 inline constexpr int32_t kError = 39;
 inline constexpr int32_t kFactorial = 42;
+inline constexpr int32_t kInfinity = 53;
 inline constexpr int32_t kLn = 62;
 inline constexpr int32_t kLog = 63;
 inline constexpr int32_t kLogWithBase = 64;

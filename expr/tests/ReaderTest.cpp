@@ -4,6 +4,7 @@
 #include "expr/PowerNode.h"
 
 #include <cstring>
+#include <limits>
 
 namespace exprtest {
 namespace {
@@ -383,6 +384,29 @@ TEST_F(Reader, NumberTextThatIsNoNumberIsAnError) {
         SCOPED_TRACE(text);
         NodePtr node = ReadBeforeAfter([&](QKLINK l) { Number(l, QKTOK_REAL, text); });
         EXPECT_EQ(node->TypeTag(), TypeTag("reaN"));
+    }
+}
+
+// Plot data keeps undefined points as NaN; written back, such values are the kernel's words
+// for them, which read back as what was written, never as digits no peer reads.
+TEST_F(Reader, NonFiniteMachineRealsGoOutAsTheKernelsWords) {
+    struct Row {
+        double value;
+        const char* own;
+        const char* standard;
+    };
+    const double infinity = std::numeric_limits<double>::infinity();
+    const Row rows[] = {
+        {std::numeric_limits<double>::quiet_NaN(), "Indeterminate", "Indeterminate"},
+        {infinity, "Infinity", "Infinity"},
+        {-infinity, "TYTimes[-1, Infinity]", "Times[-1, Infinity]"}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.own);
+        const MachineRealNode node(row.value);
+        EXPECT_EQ(Own(node), row.own);
+        EXPECT_EQ(Standard(node), row.standard);
+        for (const bool standard : {false, true})
+            EXPECT_EQ(treecheck::LinkProblem(node, standard), "");
     }
 }
 

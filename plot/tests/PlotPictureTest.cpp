@@ -145,4 +145,20 @@ TEST_F(PlotPictureTest, ARecordedPictureIsVectorArt) {
     EXPECT_FALSE(plot->CopyPicture(false).has_value());
 }
 
+TEST_F(PlotPictureTest, ThePageExportsGetThePictureAreaWithItsSize) {
+    Plot2DComp* plot = LaidOutPlot(-1, 1, -1, 1);
+    ASSERT_TRUE(plot->SetGraphics(
+        plottest::SampledGraphics({[](double x) { return x * x; }}, -1, 1, -1, 1)));
+    PlotShape* shape = AsPlot(plot);
+    ASSERT_NE(shape, nullptr);
+    const std::optional<PlotShape::ExportPicture> picture = shape->GetExportPicture();
+    ASSERT_TRUE(picture.has_value());
+    EXPECT_NE(std::string(picture->picture.begin(), picture->picture.end()).find("<path"),
+              std::string::npos);
+    EXPECT_EQ(picture->width, plot->PictureWidth());
+    EXPECT_EQ(picture->height, plot->PictureHeight());
+    EXPECT_GT(picture->width, 0);
+    EXPECT_GT(picture->height, 0);
+}
+
 } // namespace
