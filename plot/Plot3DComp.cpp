@@ -93,11 +93,11 @@ bool IsRotation(const Matrix& m) {
     return true;
 }
 
-Str31 TickLabel(double value) {
+} // namespace
+
+Str31 TickLabel3D(double value) {
     return std::abs(value) <= 1e-06 ? Str31("0.0") : FormatCoordinate(value);
 }
-
-} // namespace
 
 double TickStep3D(double min, double max) {
     if (!IsSoundRange(min, max)) return 0.0;
@@ -300,7 +300,7 @@ void Plot3DComp::BuildAxes(PrimStore3D& store) {
             set(p, offsetAxis, label);
             r = p;
             set(r, offsetAxis, edge);
-            store.AddPrim(std::make_unique<TextPrim3D>(p, TickLabel(value)));
+            store.AddPrim(std::make_unique<TextPrim3D>(p, TickLabel3D(value)));
             const Point3D mid{(r.x + p.x) / 2, (r.y + p.y) / 2, (r.z + p.z) / 2};
             store.AddPrim(std::make_unique<LinePrim3D>(r, mid));
         }

@@ -29,6 +29,9 @@ double TickStep3D(double min, double max);
 // The box edges around a range: whole steps at or beyond its ends.
 std::pair<double, double> BoxAround(double min, double max, double step);
 
+// A tick's label: its "%g" text, "0.0" for a value within 1e-06 of zero.
+Str31 TickLabel3D(double value);
+
 class Plot3DComp final : public PlotComp, public Plot3DScene {
 public:
     struct CameraFrame {

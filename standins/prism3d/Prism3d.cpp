@@ -331,10 +331,11 @@ void AimCamera(const Point3d& eye, const Point3d& target, Fixed, int32_t) {
     // or below the box looks along the third axis instead.
     std::array<double, 3> right = Normalized({-sight[2], 0.0, sight[0]});
     if (right == std::array<double, 3>{0.0, 0.0, 0.0}) right = {1.0, 0.0, 0.0};
-    // up = right x sight in the model's (left-handed) arithmetic.
-    const std::array<double, 3> up = Normalized({sight[1] * right[2] - sight[2] * right[1],
-                                                 sight[2] * right[0] - sight[0] * right[2],
-                                                 sight[0] * right[1] - sight[1] * right[0]});
+    // up = right x sight in the model's arithmetic: the model's axes are left-handed, so this
+    // is the screen's up when right is the screen's right and the sight points at the viewer.
+    const std::array<double, 3> up = Normalized({right[1] * sight[2] - right[2] * sight[1],
+                                                 right[2] * sight[0] - right[0] * sight[2],
+                                                 right[0] * sight[1] - right[1] * sight[0]});
     Matrix& camera = State().camera;
     mIdentity(camera);
     for (size_t i = 0; i < 3; ++i) {
@@ -535,10 +536,10 @@ void DrawTriangles(std::span<const ShadedTriangle> triangles) {
     QPainter* painter = ActivePainter();
     if (painter == nullptr) return;
     const Point origin = State().port->GetOrigin();
-    const bool antialiased = painter->testRenderHint(QPainter::Antialiasing);
+    painter->save();
     painter->setRenderHint(QPainter::Antialiasing, false);
     QPen pen(Qt::black, 1.0);
-    pen.setJoinStyle(Qt::MiterJoin);
+    pen.setJoinStyle(Qt::BevelJoin);
     std::array<QPointF, 3> corners;
     for (const ShadedTriangle& t : triangles) {
         const QColor color = ColorFromRef(t.color);
@@ -550,7 +551,7 @@ void DrawTriangles(std::span<const ShadedTriangle> triangles) {
             corners[k] = QPointF(t.corners[2 * k] - origin.x, t.corners[2 * k + 1] - origin.y);
         painter->drawConvexPolygon(corners.data(), 3);
     }
-    painter->setRenderHint(QPainter::Antialiasing, antialiased);
+    painter->restore();
 }
 
 void xfRenderCollection(const Collection& collection, const Matrix& m, const Lighting& lighting,
