@@ -378,9 +378,12 @@ void BaseView::mousePressEvent(QMouseEvent* event) {
             return;
         }
         if (PressPlot(point)) return;
+    } else {
+        // Ctrl on a 3-D plot turns it.
+        m_tracker = RotationTrackerAt(point);
     }
     m_undo.EndTyping();
-    m_tracker = std::make_unique<RangeTracker>(*this, *m_page, bits);
+    if (m_tracker == nullptr) m_tracker = std::make_unique<RangeTracker>(*this, *m_page, bits);
     // Actions wait until the drag ends: the tracker reads the document while it lasts.
     m_undo.SetBlocked(true);
     m_trackTimer = startTimer(100);
