@@ -270,7 +270,10 @@ void Plot3DComp::BuildAxes(PrimStore3D& store) {
     m_boxMin = Point3D{x0, y0, z0};
     m_boxMax = Point3D{x1, y1, z1};
 
-    const bool inPlace = store.GetListCount() >= 2;
+    // Lists 1 and 2 are replaced only when they are the box's; a store without them (read
+    // from elsewhere) keeps every list and gains the box at its end.
+    const bool inPlace = store.GetListCount() >= 2 && store.GetList(0)->GetCount() > 0 &&
+                         store.GetList(0)->GetAt(0)->GetTypeCode() == prim3d::kFaceGrid;
     inPlace ? store.BeginListAt(1) : store.BeginList();
     store.AddPrim(std::make_unique<FaceGridPrim3D>(fU, fV, fW, m_step));
     store.EndList();

@@ -248,6 +248,14 @@ TEST_F(Plot3DTest, ItsRequestHasThreeRangesAndItsRecordReadsBackTheSame) {
     OwnedComponent copy = back.Clone();
     EXPECT_EQ(streambytes::Save([&](DocStream& s) { copy->Write(s); }), bytes);
 
+    // The recorded picture stays vector art: the surface's facets are shapes, not pixels.
+    const std::optional<PictureBytes> picture = back.RenderPicture();
+    ASSERT_TRUE(picture.has_value());
+    const std::string svg(picture->begin(), picture->end());
+    EXPECT_NE(svg.find("<svg"), std::string::npos);
+    EXPECT_EQ(svg.find("<image"), std::string::npos);
+    EXPECT_GT(svg.size(), 10000u);
+
     // The surface goes back to the kernel with the ranges it was computed over.
     NodePtr surface = back.Primitives()->GetList(2)->GetAt(0)->ToExpr(back);
     const auto* option = static_cast<const ListNode*>(static_cast<SlotNode&>(*surface).Child(1));
