@@ -185,8 +185,10 @@ private:
     void Autoscroll(QPoint client);
     // The plots (ViewPlots.cpp): a press on a plot's picture or buttons computes it or edits
     // its options (true when the press was the plot's); the plot that is the selection alone;
-    // its options, laid out again when confirmed; the buttons of the plot holding the caret.
+    // its options, laid out again when confirmed; the buttons of the plot holding the caret;
+    // the tracker that turns the 3-D plot under a point (null where there is none to turn).
     bool PressPlot(Point point);
+    std::unique_ptr<MouseTracker> RotationTrackerAt(Point point);
     PlotComp* SelectedPlot() const;
     bool EditPlotOptions(PlotComp& plot);
     void UpdateActivePlot(const DocRange& range);

@@ -394,6 +394,9 @@ void BaseView::mousePressEvent(QMouseEvent* event) {
         if (PressPlot(point)) return;
     } else if (onLink) {
         return EditLink(*static_cast<LinkComp*>(top));
+    } else if (std::unique_ptr<MouseTracker> turn = RotationTrackerAt(point)) {
+        // Ctrl on a 3-D plot turns it.
+        return StartTracking(std::move(turn), point);
     }
     StartTracking(std::make_unique<RangeTracker>(*this, *m_page, bits), point);
 }
