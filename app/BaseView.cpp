@@ -98,6 +98,8 @@ Rect BaseView::GetVisibleRect() const {
 }
 
 void BaseView::ScrollTo(Point topLeft) {
+    // Where it scrolls to may have been placed just now, below the estimated height.
+    UpdateScrollSizes();
     horizontalScrollBar()->setValue(topLeft.x);
     verticalScrollBar()->setValue(topLeft.y);
 }
@@ -184,7 +186,10 @@ void BaseView::AttachPage(CompSequence& page) {
     {
         WindowDrawing drawing(*this);
         if (DrawPort* port = gDrawPort.Get()) port->SetBaseSize(m_baseSize);
-        if (drawing.Port() != nullptr) m_page->PlaceAll(false);
+        if (drawing.Port() != nullptr) {
+            CoverVisible();
+            m_page->PlaceAll(false);
+        }
     }
     UpdateScrollSizes();
     const DocRange caret = DocRange::Caret(m_page->StartPosition());
@@ -198,19 +203,28 @@ void BaseView::Relayout() {
         WindowDrawing drawing(*this);
         if (drawing.Port() == nullptr) return;
         drawing.Port()->SetBaseSize(m_baseSize);
+        CoverVisible();
         m_page->PlaceAll(false);
     }
     UpdateScrollSizes();
     Redraw();
 }
 
+bool BaseView::CoverVisible() {
+    if (m_page == nullptr) return false;
+    const Rect visible = GetVisibleRect();
+    return m_page->SetHorizon(visible.bottom + visible.Height());
+}
+
 void BaseView::Redraw() {
     if (m_image.isNull()) return;
     m_stale = false;
+    bool grew = false;
     {
         WindowDrawing drawing(*this);
         if (PaintPort* port = drawing.Port()) {
             port->SetBaseSize(m_baseSize);
+            grew = CoverVisible();
             const Point offset = ScrollOffset();
             const Rect visible(offset.x, offset.y, offset.x + m_image.width(),
                                offset.y + m_image.height());
@@ -225,6 +239,8 @@ void BaseView::Redraw() {
             m_image.fill(Qt::white);
         }
     }
+    // What came into sight refines the estimated height.
+    if (grew) UpdateScrollSizes();
     viewport()->update();
 }
 
@@ -239,7 +255,7 @@ void BaseView::UpdateScrollSizes() {
     horizontalScrollBar()->setRange(0, std::max(0, width - client.width()));
     horizontalScrollBar()->setPageStep(std::max(1, client.width() - 2 * margin));
     horizontalScrollBar()->setSingleStep(std::max(1, margin));
-    const int32_t height = m_page != nullptr ? m_page->GetLaidOutBottom() : 0;
+    const int32_t height = m_page != nullptr ? m_page->GetExtent() : 0;
     verticalScrollBar()->setRange(0, std::max(0, height - client.height()));
     verticalScrollBar()->setPageStep(std::max(1, client.height() - 2 * margin));
     verticalScrollBar()->setSingleStep(std::max(1, margin));

@@ -43,6 +43,8 @@ public:
     CompSequence* Page() const { return m_page; }
     // Puts the caret at a position and scrolls it into sight.
     void SelectPosition(const DocPos& position);
+    // Selects the range and scrolls it into sight.
+    void SelectRange(const DocRange& range);
 
     // --- DrawView ---
     QImage& BackingImage() override { return m_image; }
@@ -177,11 +179,16 @@ private:
     void StartTracking(std::unique_ptr<MouseTracker> tracker, Point point);
     // A new backing image of the viewport's size, drawn afresh.
     void FitImage();
+    // Layout reaches a screen below what is shown; a long document's rest waits until it is
+    // scrolled to. Needs the drawing port; true when more was laid out.
+    bool CoverVisible();
     void Autoscroll(QPoint client);
     // The plots (ViewPlots.cpp): a press on a plot's picture or buttons computes it or edits
     // its options (true when the press was the plot's); the plot that is the selection alone;
-    // its options, laid out again when confirmed; the buttons of the plot holding the caret.
+    // its options, laid out again when confirmed; the buttons of the plot holding the caret;
+    // the tracker that turns the 3-D plot under a point (null where there is none to turn).
     bool PressPlot(Point point);
+    std::unique_ptr<MouseTracker> RotationTrackerAt(Point point);
     PlotComp* SelectedPlot() const;
     bool EditPlotOptions(PlotComp& plot);
     void UpdateActivePlot(const DocRange& range);

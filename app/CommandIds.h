@@ -68,6 +68,7 @@ inline constexpr int32_t kElementFraction = 32812;
 inline constexpr int32_t kElementPrime = 32818;
 inline constexpr int32_t kElementDoublePrime = 32819;
 inline constexpr int32_t kElementPlot2D = 32830;
+inline constexpr int32_t kElementPlot3D = 32831;
 inline constexpr int32_t kElementLink = 32832;
 
 // --- Symbols bar ---

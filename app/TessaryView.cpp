@@ -1,6 +1,7 @@
 #include "app/TessaryView.h"
 
 #include "app/CommandIds.h"
+#include "app/FindDialog.h"
 #include "app/FollowLink.h"
 #include "app/WindowDrawing.h"
 #include "document/CompSequence.h"
@@ -216,6 +217,10 @@ bool TessaryView::FollowLink(LinkComp& link) {
 
 bool TessaryView::UpdateCommand(int32_t id, CommandState& state) {
     switch (id) {
+    case cmd::kFind:
+        // Searching changes nothing; the dialog's replace buttons ask whether edits are taken.
+        state.enabled = Page() != nullptr;
+        return true;
     case cmd::kSize10:
     case cmd::kSize12:
     case cmd::kSize14:
@@ -242,6 +247,9 @@ bool TessaryView::UpdateCommand(int32_t id, CommandState& state) {
 
 void TessaryView::RunCommand(int32_t id) {
     switch (id) {
+    case cmd::kFind:
+        RunFindDialog(*this);
+        break;
     case cmd::kSize10:
     case cmd::kSize12:
     case cmd::kSize14:

@@ -94,11 +94,14 @@ bool BaseView::ElementAllowedHere(int32_t id) const {
 }
 
 void BaseView::SelectPosition(const DocPos& position) {
-    if (m_page == nullptr || position.kind == DocPos::kNone) return;
-    const DocRange caret = DocRange::Caret(position);
+    if (position.kind != DocPos::kNone) SelectRange(DocRange::Caret(position));
+}
+
+void BaseView::SelectRange(const DocRange& range) {
+    if (m_page == nullptr || range.start.kind == DocPos::kNone) return;
     WindowDrawing drawing(*this);
-    SetSelection(caret, true);
-    BringIntoView(*this, caret.GetBounds());
+    SetSelection(range, true);
+    BringIntoView(*this, range.GetBounds());
 }
 
 bool BaseView::UpdateEditCommand(int32_t id, CommandState& state) {
@@ -391,6 +394,9 @@ void BaseView::mousePressEvent(QMouseEvent* event) {
         if (PressPlot(point)) return;
     } else if (onLink) {
         return EditLink(*static_cast<LinkComp*>(top));
+    } else if (std::unique_ptr<MouseTracker> turn = RotationTrackerAt(point)) {
+        // Ctrl on a 3-D plot turns it.
+        return StartTracking(std::move(turn), point);
     }
     StartTracking(std::make_unique<RangeTracker>(*this, *m_page, bits), point);
 }

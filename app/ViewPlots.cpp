@@ -5,7 +5,9 @@
 #include "app/WindowDrawing.h"
 #include "document/CompSequence.h"
 #include "document/ParaComp.h"
+#include "plot/Plot3DComp.h"
 #include "plot/PlotComp.h"
+#include "plot/RotationTracker.h"
 
 namespace {
 
@@ -46,6 +48,12 @@ bool BaseView::PressPlot(Point point) {
     else
         EditPlotOptions(*plot);
     return true;
+}
+
+std::unique_ptr<MouseTracker> BaseView::RotationTrackerAt(Point point) {
+    auto* plot = dynamic_cast<Plot3DComp*>(m_page->FindAt(point));
+    if (plot == nullptr) return nullptr;
+    return RotationTracker::Start(*this, *plot);
 }
 
 PlotComp* BaseView::SelectedPlot() const {

@@ -458,8 +458,16 @@ void CompList::Read(DocStream& stream) {
         }
         static_cast<const CharBlock&>(*comp).AppendGlyphs(read);
     }
-    // Room first: once the components leave their handles, nothing may fail.
-    m_children.AddAll(read);
+    // Room first: once the components leave their handles, nothing may fail. A list read whole
+    // gets a block of just its size: a long document is mostly these blocks, and the slack of
+    // growth steps would be a twentieth of it.
+    if (m_children.IsEmpty()) {
+        PtrArray<TextComp> exact(static_cast<int32_t>(read.size()));
+        exact.AddAll(read);
+        m_children = std::move(exact);
+    } else {
+        m_children.AddAll(read);
+    }
     for (OwnedComponent& comp : owned)
         Adopt(comp.release());
     m_needsLayout = true;

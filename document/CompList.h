@@ -24,6 +24,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 
 class DocStream;
 class ExprNode;
@@ -47,6 +48,9 @@ public:
     }
     // 0 when absent.
     int32_t IndexOf(const TextComp* comp) const;
+    // The children in order, observed: for walks over long lists that must not pay a call per
+    // child. Valid until the list changes.
+    std::span<TextComp* const> Children() const { return {m_children.begin(), m_children.end()}; }
 
     // Each insertion makes this list the child's parent, gives it the list's size level and
     // marks the list for layout.

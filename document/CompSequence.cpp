@@ -71,6 +71,7 @@ void CompSequence::MakeRoom(size_t more) {
 
 void CompSequence::Enter(ParaComp& para, int32_t i) {
     Unsettle(i);
+    ShiftDeferred(i, 1);
     const Quiet quiet(*this);
     para.SetOwner(this);
     para.InvalidateLayout();
@@ -81,6 +82,7 @@ CompSequence::OwnedPara CompSequence::RemoveAt(int32_t i) {
     Unsettle(i);
     OwnedPara para = std::move(m_paras[static_cast<size_t>(i - 1)]);
     m_paras.erase(m_paras.begin() + (i - 1));
+    ShiftDeferred(i, -1);
     Leave(*para);
     para->SetOwner(nullptr);
     return para;
@@ -93,6 +95,7 @@ std::unique_ptr<CompSequence> CompSequence::HoldAt(int32_t i) {
     Unsettle(i);
     OwnedPara para = std::move(m_paras[static_cast<size_t>(i - 1)]);
     m_paras.erase(m_paras.begin() + (i - 1));
+    ShiftDeferred(i, -1);
     Leave(*para);
     // Within one document the paragraph keeps its number.
     para->SetOwner(held.get());
@@ -129,6 +132,14 @@ void CompSequence::InsertHeldAt(std::unique_ptr<CompSequence> held, int32_t i) {
         throw;
     }
     intoPlace();
+}
+
+void CompSequence::ShiftDeferred(int32_t i, int32_t by) {
+    if (m_deferredFrom == kNoneDeferred) return;
+    // One that comes in right before the first waiting one is placed with those above.
+    if (by > 0 ? i <= m_deferredFrom : i < m_deferredFrom) m_deferredFrom += by;
+    // After a removal none may be left waiting.
+    if (by < 0) DeferFrom(m_deferredFrom);
 }
 
 void CompSequence::ParagraphInvalidated(const ParaComp& para) {
@@ -184,6 +195,7 @@ void CompSequence::Clear() {
         Release(*para);
     m_paras.clear();
     m_bottom = 0;
+    m_deferredFrom = kNoneDeferred;
 }
 
 void CompSequence::MoveTo(ParaDocument* document) {
@@ -202,7 +214,7 @@ void CompSequence::MoveTo(ParaDocument* document) {
 }
 
 int32_t CompSequence::FindByY(int32_t y) const {
-    const int32_t count = GetCount();
+    const int32_t count = std::min(GetCount(), m_deferredFrom - 1);
     if (count < 2 || y >= m_bottom) return count;
     int32_t lo = 1;
     int32_t hi = count;
@@ -298,6 +310,8 @@ void CompSequence::Relayout(int32_t from, const DocPos* caret) {
         return;
     }
     const int32_t i = std::clamp(from, 1, GetCount());
+    // The pen starts below the paragraph before, which must stand placed.
+    PlaceDeferred(i - 1, INT32_MIN);
     NumberRecord record;
     if (i > 1) {
         record = GetAt(i - 1)->GetNumber();
@@ -310,7 +324,7 @@ void CompSequence::Relayout(int32_t from, const DocPos* caret) {
     }
     // Settled but for the edited paragraph, the rest need no look when it keeps its height and
     // number. Settled before it, the pass below settles everything.
-    const bool onlyEdited = IsSettled();
+    const bool onlyEdited = IsSettled() && i < m_deferredFrom;
     const bool settles = m_unsettledFrom >= i;
     const NumberRecord number = edited->GetNumber();
     const int32_t bottom = edited->GetFrame().bottom;
@@ -327,10 +341,17 @@ void CompSequence::Relayout(int32_t from, const DocPos* caret) {
         return;
     }
     Rect moved;
-    for (int32_t k = i + 1; k <= GetCount(); ++k) {
+    int32_t k = i + 1;
+    for (; k <= GetCount() && !PastHorizon(pen.y); ++k) {
         const PassAt at(*this, k);
         GetAt(k)->SetNumber(record);
         Place(k, pen, false, &moved);
+    }
+    // Below the horizon the numbers still run on: a reference above may show one of them.
+    DeferFrom(k);
+    for (; k <= GetCount(); ++k) {
+        const PassAt at(*this, k);
+        GetAt(k)->SetNumber(record);
     }
     EndBand(pen.y);
     EndPass(settles);
@@ -341,8 +362,10 @@ void CompSequence::LayoutAll() {
     if (IsSettled() && m_touched == nullptr) return;
     Point pen(gDrawPort->GetLeftMargin(), gDrawPort->GetTopMargin());
     Rect moved;
-    for (int32_t k = 1; k <= GetCount(); ++k)
+    int32_t k = 1;
+    for (; k <= GetCount() && !PastHorizon(pen.y); ++k)
         Place(k, pen, false, &moved);
+    DeferFrom(k);
     EndBand(pen.y);
 }
 
@@ -350,18 +373,64 @@ void CompSequence::PlaceAll(bool invalidate) {
     Point pen(gDrawPort->GetLeftMargin(), gDrawPort->GetTopMargin());
     NumberRecord record;
     BeginPass();
+    m_deferredFrom = kNoneDeferred;
     for (int32_t k = 1; k <= GetCount(); ++k) {
         const PassAt at(*this, k);
         ParaComp* para = GetAt(k);
         para->InvalidateAll();
         para->SetNumber(record);
-        Place(k, pen, true, nullptr);
+        if (m_deferredFrom == kNoneDeferred && PastHorizon(pen.y)) m_deferredFrom = k;
+        // A waiting paragraph keeps no lines: they would be laid out again anyway.
+        if (m_deferredFrom <= k)
+            para->DropLines();
+        else
+            Place(k, pen, true, nullptr);
     }
     if (invalidate)
         EndBand(pen.y);
     else
         m_bottom = pen.y;
     EndPass(true);
+}
+
+void CompSequence::PlaceDeferred(int32_t last, int32_t y) {
+    // A pass that runs places what it reaches itself.
+    if (!HasDeferred() || m_passAt > 0) return;
+    int32_t k = m_deferredFrom;
+    Point pen(gDrawPort->GetLeftMargin(),
+              k > 1 ? GetAt(k - 1)->GetFrame().bottom : gDrawPort->GetTopMargin());
+    if (k > last && pen.y >= y) return;
+    Rect moved;
+    BeginPass();
+    for (; k <= GetCount() && (k <= last || pen.y < y); ++k) {
+        const PassAt at(*this, k);
+        Place(k, pen, false, &moved);
+    }
+    DeferFrom(k);
+    m_bottom = pen.y;
+    EndPass(false);
+}
+
+void CompSequence::PlaceDeferred(const ParaComp& para) {
+    if (!HasDeferred() || m_passAt > 0) return;
+    if (const int32_t k = IndexOf(&para); k >= m_deferredFrom) PlaceDeferred(k, INT32_MIN);
+}
+
+bool CompSequence::SetHorizon(int32_t y) {
+    m_horizon = y;
+    const int32_t was = m_deferredFrom;
+    PlaceDeferred(0, y);
+    return m_deferredFrom != was;
+}
+
+int32_t CompSequence::GetExtent() const {
+    if (!HasDeferred()) return m_bottom;
+    const int32_t placed = m_deferredFrom - 1;
+    const int32_t top = gDrawPort->GetTopMargin();
+    if (placed == 0) return top;
+    const int64_t each = std::max<int64_t>((m_bottom - top) / placed, 1);
+    const int64_t rest = static_cast<int64_t>(GetCount() - placed) * each;
+    return static_cast<int32_t>(std::min<int64_t>(m_bottom + rest, INT32_MAX));
 }
 
 void CompSequence::Paginate(PageBreakSink& sink) {
@@ -376,6 +445,7 @@ void CompSequence::Paginate(PageBreakSink& sink) {
     int32_t next = height;
     int32_t last = 0;
     BeginPass();
+    m_deferredFrom = kNoneDeferred;
     for (int32_t k = 1; k <= GetCount(); ++k) {
         const PassAt at(*this, k);
         ParaComp* para = GetAt(k);

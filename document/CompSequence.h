@@ -43,6 +43,7 @@ public:
     // numbers and give them back to no one (put in a document again, they take fresh ones).
     void DetachDocument() override { m_document = nullptr; }
     void ParagraphInvalidated(const ParaComp& para) override;
+    void PlaceDeferred(const ParaComp& para) override;
     int32_t GetCount() const { return static_cast<int32_t>(m_paras.size()); }
     bool IsEmpty() const { return m_paras.empty(); }
     // Null outside 1 to count.
@@ -69,8 +70,8 @@ public:
     // Moves every paragraph's identity from the current document's pool to `document`'s.
     void MoveTo(ParaDocument* document);
 
-    // The paragraph at document height y: the first whose frame reaches down to y; the last for
-    // y at or below the laid-out bottom; 0 for an empty sequence.
+    // The paragraph at document height y: the first whose frame reaches down to y; the last
+    // placed one for y at or below the laid-out bottom; 0 for an empty sequence.
     int32_t FindByY(int32_t y) const;
     ParaComp* ParagraphAtY(int32_t y) const { return GetAt(FindByY(y)); }
     TextComp* FindAt(Point point) const;
@@ -81,7 +82,20 @@ public:
     // Index 1 of the first paragraph; empty for an empty sequence.
     DocPos StartPosition() const;
     DocRange WholeRange() const;
+    // Just below the last placed paragraph.
     int32_t GetLaidOutBottom() const { return m_bottom; }
+    // The laid-out bottom; while paragraphs wait below the horizon, an estimate of the whole
+    // height, the waiting ones taken as tall on average as the placed ones.
+    int32_t GetExtent() const;
+
+    // The layout passes stop once the pen is past height y: the paragraphs below wait, laid out
+    // and placed only when the horizon comes down to them or something asks where one lies (a
+    // position in it, printing). A view keeps it a little below what it shows, so that opening
+    // or editing a long document lays out what is seen and not the whole. INT32_MAX, the
+    // start, places everything. Returns whether it placed more.
+    bool SetHorizon(int32_t y);
+    // Whether paragraphs wait below the horizon.
+    bool HasDeferred() const { return m_deferredFrom <= GetCount(); }
 
     // Lays the document out again after an edit in paragraph `from`, invalidating on screen
     // only what changed; `caret` narrows the edited paragraph's changed line. When the edited
@@ -90,10 +104,11 @@ public:
     void Relayout(int32_t from, const DocPos* caret);
     // Lays out what needs it and moves what moved, without renumbering.
     void LayoutAll();
-    // Lays everything out from scratch.
+    // Lays everything out from scratch (down to the horizon; the rest drop their lines and
+    // wait).
     void PlaceAll(bool invalidate);
-    // The page breaks of a print job. Refuses (std::invalid_argument) a printable height of 0
-    // or less, which could never fill a page.
+    // The page breaks of a print job, with every paragraph laid out. Refuses
+    // (std::invalid_argument) a printable height of 0 or less, which could never fill a page.
     void Paginate(PageBreakSink& sink);
 
     // Kernel-input text of every paragraph, a carriage return between two; returns the result
@@ -157,6 +172,13 @@ private:
     void Place(int32_t i, Point& pen, bool layout, Rect* moved);
     void LayOut(int32_t i, Point pen);
     void EndBand(int32_t penY);
+    // Places waiting paragraphs in order: through index `last`, and on while the pen is above y.
+    void PlaceDeferred(int32_t last, int32_t y);
+    // Paragraphs from index k on wait.
+    void DeferFrom(int32_t k) { m_deferredFrom = k <= GetCount() ? k : kNoneDeferred; }
+    // `by` paragraphs came in (or, negative, left) at index i: the waiting ones keep their place.
+    void ShiftDeferred(int32_t i, int32_t by);
+    bool PastHorizon(int32_t penY) const { return penY >= m_horizon; }
     void Release(ParaComp& para);
     // Room for `more` paragraphs, growing geometrically.
     void MakeRoom(size_t more);
@@ -189,4 +211,10 @@ private:
     bool m_quiet = false;
     int32_t m_passAt = 0;
     int32_t m_passUnsettled = INT32_MAX;
+    // The paragraphs from m_deferredFrom on wait below the horizon: laid out or not, they are
+    // not placed and none is shown; settled, they are numbered (a change among them unsettles
+    // them for the next pass to renumber). Insertions and removals before it move it.
+    static constexpr int32_t kNoneDeferred = INT32_MAX;
+    int32_t m_horizon = INT32_MAX;
+    int32_t m_deferredFrom = kNoneDeferred;
 };

@@ -56,6 +56,7 @@ std::unique_ptr<CompSequence> CompSequence::SplitAt(const DocPos& pos) {
         tail->m_paras.push_back(std::move(moving));
     }
     m_paras.resize(static_cast<size_t>(k));
+    DeferFrom(m_deferredFrom);
     if (m_touched != nullptr && m_touched->GetOwner() != this) m_touched = nullptr;
     return tail;
 }

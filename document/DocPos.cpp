@@ -309,6 +309,7 @@ DocPos DocPos::VerticalInParagraph(bool up) const {
     if (onEdgeLine) {
         if (ParaComp* other = Neighbour(*this, up ? -1 : 1)) {
             // The line of the neighbour nearest to this one: its last for up, its first for down.
+            other->EnsurePlaced();
             CompList* otherList = other->GetList(1);
             const Rect line = otherList->GetCaretRect(up ? otherList->GetCount() + 1 : 1);
             para = other;

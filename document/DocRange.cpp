@@ -316,6 +316,9 @@ void DocRange::TrimBlanks() {
 }
 
 Rect DocRange::GetBounds() const {
+    // Nested lists and boxes lie where their paragraph was placed.
+    for (const ParaComp* para : {start.paragraph, end.paragraph})
+        if (para != nullptr) para->EnsurePlaced();
     if (IsLabelRange(*this)) return start.paragraph->GetPositionRect(start);
     switch (start.kind) {
     case DocPos::kInList: {

@@ -132,6 +132,7 @@ void ParaComp::SetBounds(const Rect& bounds) {
 }
 
 DocPos ParaComp::PosFromPoint(Point point, bool rightHalf) {
+    EnsurePlaced();
     SizeGuard size(m_style->GetRelativeSize(*this));
     point.x = std::max(point.x, gDrawPort->GetLeftMargin() + 1);
     point.x = std::min(point.x, gDrawPort->GetColumnWidth() - 2);
@@ -143,6 +144,7 @@ DocPos ParaComp::PosFromPoint(Point point, bool rightHalf) {
 }
 
 TextComp* ParaComp::FindAt(Point point) {
+    EnsurePlaced();
     if (point.x < gDrawPort->GetLeftMargin() || point.x > gDrawPort->GetColumnWidth())
         return nullptr;
     SizeGuard size(m_style->GetRelativeSize(*this));
@@ -223,6 +225,15 @@ void ParaComp::LayoutLines(const ParaComp* previous) {
     m_needsLayout = false;
 }
 
+void ParaComp::DropLines() {
+    ResetList();
+    m_needsLayout = true;
+}
+
+void ParaComp::EnsurePlaced() const {
+    if (m_owner != nullptr) m_owner->PlaceDeferred(*this);
+}
+
 void ParaComp::DrawInRect(const Rect& update) {
     const Rect frame = GetFrame();
     if (!frame.Overlaps(update)) return;
@@ -300,12 +311,14 @@ void ParaComp::ReadPlainText(ByteStream& stream) {
 }
 
 Rect ParaComp::GetPositionRect(const DocPos& pos) {
+    EnsurePlaced();
     if (pos.index == 0 && m_source != nullptr) return m_source->GetFrame();
     // Index 0 of a paragraph that lost its number stands for the start of the text.
     return m_list->GetCaretRect(std::max(pos.index, 1));
 }
 
 DocPos ParaComp::PosFromPointForPositions(Point point) {
+    EnsurePlaced();
     if (m_source != nullptr && m_source->GetFrame().PtInRect(point)) {
         DocPos pos;
         pos.SetAt(m_list.get(), 0);
@@ -315,6 +328,7 @@ DocPos ParaComp::PosFromPointForPositions(Point point) {
 }
 
 Rect ParaComp::GetLineBox(int32_t y) const {
+    EnsurePlaced();
     const RunArray& runs = m_list->GetRuns();
     std::vector<LineSpan> lines = LinesOf(runs);
     std::erase_if(lines, [](LineSpan l) { return l.end - l.first < 2; });
@@ -334,6 +348,7 @@ Rect ParaComp::GetLineBox(int32_t y) const {
 }
 
 DocPos ParaComp::LineEndPos(const TextComp* comp) const {
+    EnsurePlaced();
     const int32_t index = m_list->IndexOf(comp);
     const RunArray& runs = m_list->GetRuns();
     DocPos pos;

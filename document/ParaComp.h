@@ -60,6 +60,12 @@ public:
 
     // Builds new lines into the list, keeping the runs of the last layout as the previous lines.
     void LayoutLines(const ParaComp* previous);
+    // Gives the lines up until the next layout: a paragraph that waits below what is shown
+    // keeps no memory for them.
+    void DropLines();
+    // A paragraph that its sequence put off placing is placed now, with the ones before it.
+    // Every question about where something in it lies does this first.
+    void EnsurePlaced() const;
     // Erases the part of the frame inside `update` and draws the list, when they meet.
     void DrawInRect(const Rect& update);
 

@@ -39,4 +39,7 @@ public:
     virtual void DetachDocument() {}
     // One of its paragraphs was marked for layout.
     virtual void ParagraphInvalidated(const ParaComp&) {}
+    // Someone asks where the paragraph lies: a sequence that put off placing it places it now,
+    // with everything before it.
+    virtual void PlaceDeferred(const ParaComp&) {}
 };

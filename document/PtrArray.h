@@ -3,7 +3,9 @@
 // The growable array of pointers behind every list of components, layout runs and numbers.
 // It owns only its block of pointers, never what they point to. Elements are contiguous from
 // index 0. Growth adds the smaller of the capacity and 32 slots, so capacities run 16, 32, 64,
-// 96, 128, ...: short lists stay small and long ones waste at most 32 slots.
+// 96, 128, ...: short lists stay small and long ones waste at most 32 slots. The block is made
+// when the first pointer comes in: the many arrays that never hold one (the runs of a paragraph
+// that was never laid out) cost no memory.
 
 #include <algorithm>
 #include <cassert>
@@ -18,7 +20,7 @@ public:
     static constexpr int32_t kDefaultCapacity = 16;
 
     explicit PtrArray(int32_t capacity = kDefaultCapacity)
-        : m_capacity(capacity > 0 ? capacity : kDefaultCapacity), m_items(new T*[m_capacity]) {}
+        : m_capacity(capacity > 0 ? capacity : kDefaultCapacity) {}
 
     PtrArray(PtrArray&& other) noexcept
         : m_count(std::exchange(other.m_count, 0)), m_capacity(std::exchange(other.m_capacity, 0)),
@@ -92,6 +94,7 @@ public:
     PtrArray RemoveRange(int32_t index, int32_t count) {
         assert(index >= 0 && count >= 0 && index + count <= m_count);
         PtrArray taken(std::max<int32_t>(count, 1));
+        taken.Reserve(count);
         std::copy(begin() + index, begin() + index + count, taken.m_items.get());
         taken.m_count = count;
         std::move(begin() + index + count, end(), m_items.get() + index);
@@ -109,7 +112,7 @@ public:
         int32_t capacity = m_capacity;
         while (capacity < needed)
             capacity = NextCapacity(capacity);
-        if (capacity != m_capacity) Reallocate(capacity);
+        if (capacity != m_capacity || (m_items == nullptr && needed > 0)) Reallocate(capacity);
     }
 
 private:

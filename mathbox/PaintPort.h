@@ -92,6 +92,11 @@ public:
     // The recorded SVG bytes, or nothing when no recording was open.
     std::optional<PictureBytes> EndMetafile();
     bool IsRecording() const { return m_recording != nullptr; }
+    // The painter of the current target, for drawing the layer has no call for (the 3-D
+    // library's shaded facets); null when nothing is bound. Its coordinates are document
+    // coordinates less `GetOrigin()`; whoever changes its pen, brush or hints puts back what
+    // the layer's own drawing relies on (the hints).
+    QPainter* ActivePainter() { return Painter(); }
 
     // --- DrawPort ---
     bool IsPrinting() const override;

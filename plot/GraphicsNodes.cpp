@@ -6,6 +6,7 @@
 #include "expr/ListNodes.h"
 #include "expr/symbols/SymbolTable.h"
 #include "plot/Plot2DComp.h"
+#include "plot/PrimStore.h"
 
 #include <algorithm>
 
@@ -13,10 +14,6 @@ namespace {
 
 bool IsList(const ExprNode* node) {
     return node != nullptr && node->TypeTag() == TypeTag("lisN");
-}
-
-const ExprNode* FirstItem(const ExprNode* list) {
-    return IsList(list) ? static_cast<const CompositeNode*>(list)->FirstChild() : nullptr;
 }
 
 // Graphics data is read with every real as a machine real; the reader's mode comes back at the
@@ -316,8 +313,8 @@ void Plot3DNode::BuildBoxes(BoxList& boxes, int32_t) {
     if (plot == nullptr) return;
     FillFunctions(*plot, Child(kFunctions));
     const RangeValues first = ReadRange(Child(kFirstRange), "x");
-    const RangeValues second = ReadRange(Child(kSecondRange), "z");
-    const RangeValues value = ReadRange(Child(kValueRange), "y");
+    const RangeValues second = ReadRange(Child(kSecondRange), "y");
+    const RangeValues value = ReadRange(Child(kValueRange), "z");
     plot->SetXRange(first.name, first.min, first.max);
     plot->SetYRange(second.name, second.min, second.max);
     plot->SetZRange(value.name, value.min, value.max);

@@ -6,18 +6,12 @@
 #include "expr/ListNodes.h"
 #include "plot/GraphicsNodes.h"
 
+#include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 
 namespace {
-
-// The "%g" text of a coordinate, never depending on the locale.
-Str31 FormatCoordinate(double value) {
-    char text[40];
-    const auto result =
-        std::to_chars(text, text + sizeof text, value, std::chars_format::general, 6);
-    return Str31(std::string_view(text, static_cast<size_t>(result.ptr - text)));
-}
 
 void WritePoint(DocStream& stream, const Point2D& p) {
     stream.WriteDouble(p.x);
@@ -29,17 +23,6 @@ Point2D ReadPoint(DocStream& stream) {
     p.x = stream.ReadDouble();
     p.y = stream.ReadDouble();
     return p;
-}
-
-// Texts go through the symbol face's character map, as every plot name does.
-void WriteText(DocStream& stream, const Str31& text) {
-    stream.WriteStr255(Str255(text), true);
-}
-
-Str31 ReadText(DocStream& stream) {
-    Str255 text;
-    stream.ReadStr255(text, true);
-    return Str31(text);
 }
 
 // The tick length: 4 points in pixels of the device.
@@ -60,6 +43,42 @@ NodePtr TextAt(const Point2D& at, const Str31& text) {
 }
 
 } // namespace
+
+Str31 FormatCoordinate(double value) {
+    char text[40];
+    const auto result =
+        std::to_chars(text, text + sizeof text, value, std::chars_format::general, 6);
+    return Str31(std::string_view(text, static_cast<size_t>(result.ptr - text)));
+}
+
+// Texts go through the symbol face's character map, as every plot name does.
+void WriteText(DocStream& stream, const Str31& text) {
+    stream.WriteStr255(Str255(text), true);
+}
+
+Str31 ReadText(DocStream& stream) {
+    Str255 text;
+    stream.ReadStr255(text, true);
+    return Str31(text);
+}
+
+void GetCoordinates(const ExprNode* list, std::span<double> out) {
+    std::fill(out.begin(), out.end(), 0.0);
+    if (list == nullptr || !(list->TypeTag() == TypeTag("lisN"))) return;
+    const ExprNode* item = static_cast<const CompositeNode*>(list)->FirstChild();
+    for (double& value : out) {
+        if (item == nullptr) return;
+        value = item->GetReal();
+        item = item->Next();
+    }
+}
+
+NodePtr MakeCoordinatesExpr(std::span<const double> coordinates) {
+    auto list = std::make_unique<ListNode>();
+    for (double value : coordinates)
+        list->AppendChild(std::make_unique<MachineRealNode>(value));
+    return list;
+}
 
 bool Point2D::IsFinite() const {
     return std::isfinite(x) && std::isfinite(y);
@@ -291,19 +310,11 @@ std::unique_ptr<GraphicsPrim> MakePrim2D(int32_t code) {
 }
 
 Point2D GetPoint2D(const ExprNode* list) {
-    Point2D p;
-    if (list == nullptr || !(list->TypeTag() == TypeTag("lisN"))) return p;
-    const auto* items = static_cast<const CompositeNode*>(list);
-    const ExprNode* first = items->FirstChild();
-    if (first == nullptr) return p;
-    p.x = first->GetReal();
-    if (const ExprNode* second = first->Next()) p.y = second->GetReal();
-    return p;
+    std::array<double, 2> c{};
+    GetCoordinates(list, c);
+    return Point2D{c[0], c[1]};
 }
 
 NodePtr MakePoint2DExpr(const Point2D& point) {
-    auto list = std::make_unique<ListNode>();
-    list->AppendChild(std::make_unique<MachineRealNode>(point.x));
-    list->AppendChild(std::make_unique<MachineRealNode>(point.y));
-    return list;
+    return MakeCoordinatesExpr(std::array<double, 2>{point.x, point.y});
 }

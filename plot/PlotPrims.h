@@ -17,6 +17,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <vector>
 
 struct Point2D {
@@ -184,6 +185,16 @@ private:
 
 // A default primitive of a stored code (1 to 6), or null.
 std::unique_ptr<GraphicsPrim> MakePrim2D(int32_t code);
+
+// The "%g" text of a number (six significant digits), never depending on the locale.
+Str31 FormatCoordinate(double value);
+// A primitive's text in a record: through the symbol face's character map.
+void WriteText(DocStream& stream, const Str31& text);
+Str31 ReadText(DocStream& stream);
+// The reals of a list node's first items, in order; what the list lacks is 0.
+void GetCoordinates(const ExprNode* list, std::span<double> out);
+// A list node of machine reals.
+NodePtr MakeCoordinatesExpr(std::span<const double> coordinates);
 
 // The point a list node {x, y} names: each missing coordinate is 0.
 Point2D GetPoint2D(const ExprNode* list);

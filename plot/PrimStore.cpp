@@ -9,8 +9,6 @@
 
 #include <array>
 
-namespace {
-
 bool HasTag(const ExprNode& node, const char* tag) {
     return node.TypeTag() == TypeTag(tag);
 }
@@ -20,7 +18,6 @@ const ExprNode* FirstItem(const ExprNode* list) {
     return static_cast<const CompositeNode*>(list)->FirstChild();
 }
 
-// The plain text of a node's display boxes, at most 31 characters.
 Str31 PlainText(ExprNode& node) {
     BoxList boxes;
     node.BuildBoxes(boxes, 0);
@@ -30,8 +27,6 @@ Str31 PlainText(ExprNode& node) {
     CompList list(std::move(array));
     return Str31(list.GetText());
 }
-
-} // namespace
 
 // --- PrimList ---
 

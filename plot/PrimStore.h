@@ -18,6 +18,13 @@
 
 class DocStream;
 
+// Whether a node carries the type tag.
+bool HasTag(const ExprNode& node, const char* tag);
+// The first item of a list node; null for an empty list or any other node.
+const ExprNode* FirstItem(const ExprNode* list);
+// The plain text of a node's display boxes, at most 31 characters.
+Str31 PlainText(ExprNode& node);
+
 class PrimList {
 public:
     void Append(std::unique_ptr<GraphicsPrim> prim);

@@ -373,7 +373,8 @@ TEST_F(DocumentFilesTest, LongDocumentScrollsByPagesOverItsWholeHeight) {
     FillDocument(*Child(), 80);
     BaseView* view = Child()->View();
     QScrollBar* bar = view->verticalScrollBar();
-    const int32_t bottom = view->Page()->GetLaidOutBottom();
+    // What is not laid out yet counts as tall as the rest on average.
+    const int32_t bottom = view->Page()->GetExtent();
     EXPECT_EQ(bar->maximum(), bottom - view->viewport()->height());
     // A page is the client height less a margin of the current point size on each side.
     const int32_t margin = gDrawPort->GetPointSize() * gDrawPort->GetResolutionY() / 72;
@@ -385,6 +386,45 @@ TEST_F(DocumentFilesTest, LongDocumentScrollsByPagesOverItsWholeHeight) {
     EXPECT_EQ(bar->value(), bar->pageStep());
     // The shown part is drawn where it lies: the backing image has text after scrolling.
     EXPECT_GT(DarkPixels(view->BackingImage()), 500);
+}
+
+// A long document is laid out down to a screen below what is shown, further as it is scrolled,
+// and wholly once the caret goes to its end; pieced together so, it stands as a layout of the
+// whole at once would.
+TEST_F(DocumentFilesTest, ALongDocumentIsLaidOutAsFarAsItIsShown) {
+    FillDocument(*Child(), 400);
+    BaseView* view = Child()->View();
+    CompSequence& page = *view->Page();
+    QScrollBar* bar = view->verticalScrollBar();
+    const int32_t height = view->viewport()->height();
+    ASSERT_TRUE(page.HasDeferred());
+    const int32_t shown = page.GetLaidOutBottom();
+    EXPECT_GE(shown, 2 * height);
+    EXPECT_EQ(bar->maximum(), page.GetExtent() - height);
+
+    for (int k = 0; k < 4; ++k)
+        QTest::keyClick(view, Qt::Key_PageDown);
+    EXPECT_GE(page.GetLaidOutBottom(), bar->value() + 2 * height);
+    EXPECT_GT(page.GetLaidOutBottom(), shown);
+    EXPECT_GT(DarkPixels(view->BackingImage()), 500);
+
+    QTest::keyClick(view, Qt::Key_End, Qt::ControlModifier);
+    EXPECT_FALSE(page.HasDeferred());
+    EXPECT_EQ(bar->maximum(), page.GetLaidOutBottom() - height);
+    const Rect caret = view->GetSelection().GetBounds();
+    const Rect visible = view->GetVisibleRect();
+    EXPECT_GE(caret.top, visible.top);
+    EXPECT_LE(caret.bottom, visible.bottom);
+
+    std::vector<Rect> pieced;
+    for (int32_t k = 1; k <= page.GetCount(); ++k)
+        pieced.push_back(page.GetAt(k)->GetFrame());
+    const int32_t bottom = page.GetLaidOutBottom();
+    view->Relayout();
+    ASSERT_FALSE(page.HasDeferred()) << "shown at the end, the whole document is laid out";
+    for (int32_t k = 1; k <= page.GetCount(); ++k)
+        EXPECT_EQ(pieced[static_cast<size_t>(k - 1)], page.GetAt(k)->GetFrame()) << k;
+    EXPECT_EQ(bottom, page.GetLaidOutBottom());
 }
 
 TEST_F(DocumentFilesTest, EditorWithEveryParagraphStyleIsGrabbedForALook) {

@@ -50,7 +50,7 @@ const Expected kFirstStart[] = {
     {"Paste", cmd::kEditPaste, false, false, "&Paste\tCtrl+V"},
     {"Copy as Metafile", cmd::kCopyMetafile, false, false, "Copy as Metafile"},
     {"Link Properties without a link", cmd::kLinkProperties, false, false, "Link Properties..."},
-    {"Find", cmd::kFind, false, false, "Find..."},
+    {"Find", cmd::kFind, true, false, "Find..."},
     {"Insert Row", cmd::kInsertRow, false, false, "Insert Ro&w"},
     {"Plot parameters", cmd::kPlotParameters, false, false, "Set Plot Parameters..."},
     {"Plain text", cmd::kTextPlain, true, false, "&Plain\tF7"},

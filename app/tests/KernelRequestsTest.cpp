@@ -13,6 +13,8 @@
 #include "expr/ListNodes.h"
 #include "expr/PlusNode.h"
 #include "expr/TimesNode.h"
+#include "plot/GraphicsNodes.h"
+#include "plot/Plot3DComp.h"
 
 #include <gtest/gtest.h>
 
@@ -393,6 +395,34 @@ TEST_F(KernelRequests, SelectAPartFlagsTheSelectedNode) {
     movers.clear();
     Movers(answer.get(), movers);
     EXPECT_EQ(movers, std::vector<std::string>{"2 x + 1"});
+}
+
+TEST_F(KernelRequests, ACtrlDragTurnsA3DPlotInTheQueryPane) {
+    auto request = std::make_unique<Plot3DNode>();
+    request->AddFunction(Sym("x"));
+    bool turned = false;
+    WhenOpen("kernelQuery", [&turned](QWidget* window) {
+        CTessaryDialogView* pane = static_cast<COSKQueryDialog*>(window)->View();
+        const CompList& line = *pane->Page()->GetAt(1)->GetList(1);
+        Plot3DComp* plot = nullptr;
+        for (int32_t i = 1; i <= line.GetCount() && plot == nullptr; ++i)
+            plot = dynamic_cast<Plot3DComp*>(line.GetAt(i));
+        ASSERT_NE(plot, nullptr);
+        const prism3d::Matrix before = plot->View();
+        const Rect picture = plot->PictureRect();
+        const Point scroll = pane->ScrollOffset();
+        const QPoint centre((picture.left + picture.right) / 2 - scroll.x,
+                            (picture.top + picture.bottom) / 2 - scroll.y);
+        QTest::mousePress(pane->viewport(), Qt::LeftButton, Qt::ControlModifier, centre);
+        QTest::mouseMove(pane->viewport(), centre + QPoint(30, 0));
+        QTest::mouseRelease(pane->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                            centre + QPoint(30, 0));
+        turned = !(plot->View() == before);
+        window->close();
+    });
+    Ask(1, ListOf(Str("Plot"), std::move(request)));
+    EXPECT_TRUE(opened);
+    EXPECT_TRUE(turned);
 }
 
 } // namespace

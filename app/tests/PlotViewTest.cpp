@@ -1,6 +1,7 @@
 // A 2-D plot in the document window: inserted once its parameters are confirmed, typed into,
 // its buttons shown while it holds the caret, a press on its picture opening its parameters and
-// a press on "Plot" computing it (here without a kernel, which says so and changes nothing).
+// a press on "Plot" computing it (here without a kernel, which says so and changes nothing); a
+// 3-D plot turned by a drag with Ctrl held.
 
 #include "app/ChildFrame.h"
 #include "app/CommandIds.h"
@@ -9,7 +10,9 @@
 #include "app/tests/ShellFixture.h"
 #include "document/CompSequence.h"
 #include "document/ParaComp.h"
+#include "document/TessaryDoc.h"
 #include "plot/Plot2DComp.h"
+#include "plot/Plot3DComp.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -89,6 +92,27 @@ TEST_F(PlotViewTest, APlotIsInsertedAfterItsParametersAndAnswersPresses) {
     // The caret leaving the plot hides its buttons.
     QTest::keyClick(view, Qt::Key_Home, Qt::ControlModifier);
     EXPECT_FALSE(FirstPlot()->IsActive());
+}
+
+TEST_F(PlotViewTest, ACtrlDragTurnsA3DPlotAndMarksTheDocument) {
+    AnswerDialog(true);
+    ASSERT_TRUE(Router().Run(cmd::kElementPlot3D));
+    const CompList& list = *view->Page()->GetAt(1)->GetList(1);
+    Plot3DComp* plot = nullptr;
+    for (int32_t i = 1; i <= list.GetCount() && plot == nullptr; ++i)
+        plot = dynamic_cast<Plot3DComp*>(list.GetAt(i));
+    ASSERT_NE(plot, nullptr);
+    const prism3d::Matrix before = plot->View();
+    const Rect picture = plot->PictureRect();
+    const Point centre((picture.left + picture.right) / 2, (picture.top + picture.bottom) / 2);
+    QTest::mousePress(view->viewport(), Qt::LeftButton, Qt::ControlModifier, InViewport(centre));
+    QTest::mouseMove(view->viewport(), InViewport(Point(centre.x + 40, centre.y + 10)));
+    QTest::mouseRelease(view->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                        InViewport(Point(centre.x + 60, centre.y + 10)));
+    EXPECT_NE(plot->View(), before);
+    EXPECT_TRUE(view->Document().IsModified());
+    EXPECT_EQ(dialogs, 1) << "a Ctrl press on the picture opens no parameters";
+    EXPECT_TRUE(view->BackingImage().save(OutputPath("plot3d-in-view.png")));
 }
 
 } // namespace

@@ -191,6 +191,23 @@ TEST_F(SequenceTest, AKeystrokeThatChangesNoHeightOrNumberTouchesNoLaterParagrap
     EXPECT_EQ(seq->GetAt(6)->GetFrame().top, kTop + 100);
 }
 
+// A full layout from scratch changes no paragraph's place or number, nor the bottom.
+void ExpectFullLayout(CompSequence& seq) {
+    std::vector<std::tuple<int32_t, int32_t, int32_t>> relaid;
+    for (int32_t k = 1; k <= seq.GetCount(); ++k)
+        relaid.emplace_back(seq.GetAt(k)->GetFrame().top, seq.GetAt(k)->GetFrame().bottom,
+                            seq.GetAt(k)->GetNumber().equation);
+    const int32_t bottom = seq.GetLaidOutBottom();
+    seq.PlaceAll(false);
+    for (int32_t k = 1; k <= seq.GetCount(); ++k) {
+        SCOPED_TRACE(k);
+        EXPECT_EQ(relaid[static_cast<size_t>(k - 1)],
+                  std::make_tuple(seq.GetAt(k)->GetFrame().top, seq.GetAt(k)->GetFrame().bottom,
+                                  seq.GetAt(k)->GetNumber().equation));
+    }
+    EXPECT_EQ(bottom, seq.GetLaidOutBottom());
+}
+
 // Whatever waited before a relayout, it ends as a layout from scratch would: later paragraphs
 // marked or restyled, paragraphs put in or taken out, the edited paragraph growing, and typing
 // after a change that the relayout from its own place settled.
@@ -248,30 +265,61 @@ TEST_F(SequenceTest, RelayoutAfterAnyChangeEndsAsAFullLayout) {
               return 4;
           }}},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        auto seq = Sequence("3:a|6:b|3:c|6:d|3:e|6:f");
-        seq->PlaceAll(false);
-        for (const Change& change : c.changes) {
-            const int32_t from = change(*seq);
-            seq->Relayout(from, nullptr);
-            seq->LayoutAll();
+    // Also when the passes stop at a horizon below the second paragraph and what waits below
+    // it is placed afterwards.
+    for (const int32_t horizon : {INT32_MAX, kTop + 30})
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.name);
+            SCOPED_TRACE(horizon);
+            auto seq = Sequence("3:a|6:b|3:c|6:d|3:e|6:f");
+            seq->SetHorizon(horizon);
+            seq->PlaceAll(false);
+            for (const Change& change : c.changes) {
+                const int32_t from = change(*seq);
+                seq->Relayout(from, nullptr);
+                seq->LayoutAll();
+            }
+            seq->SetHorizon(INT32_MAX);
+            EXPECT_FALSE(seq->HasDeferred());
+            ExpectFullLayout(*seq);
         }
-        std::vector<std::tuple<int32_t, int32_t, int32_t>> relaid;
-        for (int32_t k = 1; k <= seq->GetCount(); ++k)
-            relaid.emplace_back(seq->GetAt(k)->GetFrame().top, seq->GetAt(k)->GetFrame().bottom,
-                                seq->GetAt(k)->GetNumber().equation);
-        const int32_t bottom = seq->GetLaidOutBottom();
-        seq->PlaceAll(false);
-        for (int32_t k = 1; k <= seq->GetCount(); ++k) {
-            SCOPED_TRACE(k);
-            EXPECT_EQ(relaid[static_cast<size_t>(k - 1)],
-                      std::make_tuple(seq->GetAt(k)->GetFrame().top,
-                                      seq->GetAt(k)->GetFrame().bottom,
-                                      seq->GetAt(k)->GetNumber().equation));
-        }
-        EXPECT_EQ(bottom, seq->GetLaidOutBottom());
-    }
+}
+
+// Below the horizon paragraphs wait unplaced and keep no lines, but are numbered; a question
+// about where one lies, or a lower horizon, places it and those before it, no further.
+TEST_F(SequenceTest, ParagraphsBelowTheHorizonWaitUntilAskedFor) {
+    auto seq = Sequence("3:a|6:b|3:c|6:d|3:e|6:f");
+    seq->SetHorizon(kTop + 30);
+    seq->PlaceAll(false);
+    ASSERT_TRUE(seq->HasDeferred());
+    EXPECT_EQ(seq->GetLaidOutBottom(), kTop + 40);
+    EXPECT_EQ(seq->GetExtent(), kTop + 120) << "the rest as tall as the placed on average";
+    EXPECT_EQ(seq->FindByY(kTop + 5000), 2) << "only placed paragraphs are found by height";
+    EXPECT_TRUE(seq->GetAt(3)->NeedsLayout());
+    EXPECT_TRUE(seq->GetAt(5)->GetList(1)->GetRuns().IsEmpty());
+    EXPECT_EQ(seq->GetAt(6)->GetNumber().equation, 3);
+
+    DocPos inFifth;
+    inFifth.SetAt(seq->GetAt(5)->GetList(1), 1);
+    const Rect caret = seq->GetAt(5)->GetPositionRect(inFifth);
+    EXPECT_EQ(seq->GetAt(5)->GetFrame().top, kTop + 80);
+    EXPECT_GE(caret.top, kTop + 80);
+    EXPECT_EQ(seq->FindByY(kTop + 85), 5);
+    EXPECT_TRUE(seq->HasDeferred()) << "the sixth still waits";
+
+    // A range's bounds place both its ends, and the horizon places what it comes down to.
+    EXPECT_TRUE(seq->SetHorizon(kTop + 101));
+    EXPECT_FALSE(seq->HasDeferred());
+    EXPECT_EQ(seq->GetExtent(), kTop + 120);
+    EXPECT_FALSE(seq->SetHorizon(kTop + 30)) << "raising it again places nothing";
+
+    // Printing places everything, whatever the horizon.
+    seq->PlaceAll(false);
+    ASSERT_TRUE(seq->HasDeferred());
+    PageBreaks breaks;
+    seq->Paginate(breaks);
+    EXPECT_FALSE(seq->HasDeferred());
+    EXPECT_EQ(seq->GetLaidOutBottom(), 120);
 }
 
 TEST_F(SequenceTest, LayoutAllPlacesNewParagraphsAndMovesTheRestWithoutRenumbering) {

@@ -39,6 +39,7 @@ Enclosing EnclosingDerivative(const DocPos& pos) {
 
 // The first gap of the text line of `para` that holds top-level index `index`.
 DocPos LineStartOf(ParaComp& para, int32_t index) {
+    para.EnsurePlaced();
     CompList* list = para.GetList(1);
     int32_t start = 1;
     bool lineBegins = false;

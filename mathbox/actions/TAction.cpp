@@ -7,7 +7,7 @@
 
 namespace {
 
-constexpr std::array<const char*, 15> kNames = {"copy",
+constexpr std::array<const char*, 16> kNames = {"copy",
                                                 "cut",
                                                 "paste",
                                                 "delete",
@@ -21,12 +21,13 @@ constexpr std::array<const char*, 15> kNames = {"copy",
                                                 "insert expression",
                                                 "remove paragraph break",
                                                 "calculation",
-                                                "Can't undo"};
+                                                "Can't undo",
+                                                "replace"};
 
 } // namespace
 
 Str255 ActionNameText(uint16_t nameId) {
-    if (nameId < actionname::kCopy || nameId > actionname::kCannotUndo) return Str255();
+    if (nameId < actionname::kCopy || nameId > actionname::kReplace) return Str255();
     return Str255(kNames[nameId - actionname::kCopy]);
 }
 

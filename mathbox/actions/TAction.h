@@ -50,6 +50,7 @@ inline constexpr uint16_t kInsertExpression = 2011;
 inline constexpr uint16_t kRemoveParagraphBreak = 2012;
 inline constexpr uint16_t kCalculation = 2013;
 inline constexpr uint16_t kCannotUndo = 2014;
+inline constexpr uint16_t kReplace = 2015;
 } // namespace actionname
 
 // The text of a name id; empty for an unknown id.

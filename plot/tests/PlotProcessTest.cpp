@@ -4,6 +4,7 @@
 // undo and redo). Curves keep to the y range, functions without real values leave gaps, and a
 // plot the kernel cannot compute keeps the curves it showed.
 
+#include "document/tests/StreamBytes.h"
 #include "expr/symbols/BuiltinNames.h"
 #include "kernel/KernelSession.h"
 #include "kernel/tests/EvaluationDocument.h"
@@ -12,6 +13,7 @@
 #include "kernel/tests/StandinScript.h"
 #include "mathbox/MathBoxes.h"
 #include "plot/Plot2DComp.h"
+#include "plot/Plot3DComp.h"
 #include "plot/PlotKinds.h"
 
 #include <gtest/gtest.h>
@@ -68,8 +70,22 @@ protected:
         return raw;
     }
 
+    Plot3DComp* NewPlot3D(std::string_view typed, double zMin, double zMax) {
+        auto plot = std::make_unique<Plot3DComp>();
+        Type(*plot->GetList(1), typed);
+        plot->SetZRange(Str31("z"), zMin, zMax);
+        Plot3DComp* raw = plot.get();
+        CompList* line = List(2);
+        line->SetAt(plot.release(), 1);
+        while (line->GetCount() > 1)
+            line->RemoveAt(2);
+        seq.PlaceAll(false);
+        view.selection = Range(line, 1, 2);
+        return raw;
+    }
+
     // What the view does on a press on "Plot".
-    bool Compute(Plot2DComp& plot) {
+    bool Compute(PlotComp& plot) {
         NodePtr request(plot.ToExpression());
         return plot.SetResult(session->ComputePlot(*request));
     }
@@ -159,6 +175,56 @@ TEST_F(PlotProcess, TheOfferedPlotGoesIntoTheSelectedPlotWithUndo) {
     EXPECT_EQ(seq.GetCount(), 3);
     EXPECT_EQ(seq.GetAt(2)->GetList(1)->GetAt(1), plot);
     EXPECT_EQ(CurvePoints(*plot).size(), 1u);
+    const auto after = Saved();
+    EXPECT_NE(after, before);
+    for (int round = 0; round < 2; ++round) {
+        slot.UndoCommand();
+        EXPECT_EQ(Saved(), before) << round;
+        slot.UndoCommand();
+        EXPECT_EQ(Saved(), after) << round;
+    }
+}
+
+TEST_F(PlotProcess, ASurfaceIsSampledOverBothRangesAndClampedToTheValueRange) {
+    Plot3DComp* plot = NewPlot3D("x+y", -1, 1.5);
+    ASSERT_TRUE(Compute(*plot));
+    const PrimStore3D& store = *plot->Primitives();
+    // The box's grid and labels, then the surface.
+    ASSERT_EQ(store.GetListCount(), 3);
+    const auto* surface = dynamic_cast<const SurfacePrim3D*>(store.GetList(2)->GetAt(0));
+    ASSERT_NE(surface, nullptr);
+    EXPECT_GT(surface->Rows(), 10);
+    EXPECT_EQ(surface->Rows(), surface->Columns());
+    for (const Point3D& p : surface->Points())
+        EXPECT_NEAR(p.z, std::clamp(p.x + p.y, -1.0, 1.5), 1e-9);
+    EXPECT_EQ(surface->Points().front(), (Point3D{-1, -1, -1}));
+    EXPECT_EQ(surface->Points().back(), (Point3D{1, 1, 1.5}));
+
+    // A stored plot keeps its surface.
+    auto stored = [](const Plot3DComp& p) {
+        return streambytes::Save([&](DocStream& s) { p.Write(s); });
+    };
+    Plot3DComp copy;
+    streambytes::Load(stored(*plot), [&](DocStream& s) { copy.Read(s); });
+    EXPECT_EQ(stored(copy), stored(*plot));
+}
+
+TEST_F(PlotProcess, TheOfferedPlotGoesIntoASelected3DPlotWithUndo) {
+    Plot3DComp* plot = NewPlot3D("x*y", -1, 1);
+    const auto before = Saved();
+    ExprHolder tree = TreeOf(List(2));
+    ExprNode* input = tree.Get();
+    kernel::CandidateRecords records;
+    const int32_t count = session->EvaluateEval(*input, records);
+    const kernel::CandidateRecord* offered = nullptr;
+    for (int32_t i = 0; i < count; ++i)
+        if (records[static_cast<size_t>(i)].text.View() == "Plot")
+            offered = &records[static_cast<size_t>(i)];
+    ASSERT_NE(offered, nullptr);
+    ASSERT_TRUE(slot.DoAction(MakeAction<kernel::EvaluateAction>(
+        view, *session, view.selection, offered->value, offered->second, std::move(tree), input)));
+    EXPECT_EQ(seq.GetAt(2)->GetList(1)->GetAt(1), plot);
+    EXPECT_EQ(plot->Primitives()->GetListCount(), 3);
     const auto after = Saved();
     EXPECT_NE(after, before);
     for (int round = 0; round < 2; ++round) {
