@@ -233,22 +233,7 @@ void Plot2DComp::DrawPicture(Point topLeft) {
 
 std::optional<PictureBytes> Plot2DComp::RenderPicture() {
     EnsurePrimitives();
-    UpdateSize();
-    auto* port = dynamic_cast<PaintPort*>(gDrawPort.Get());
-    if (port == nullptr || port->IsRecording()) return std::nullopt;
-    port->BeginMetafile(nullptr, Rect(0, 0, m_width, m_height));
-    struct End {
-        PaintPort& port;
-        bool done = false;
-        ~End() {
-            if (!done) port.EndMetafile();
-        }
-    } end{*port};
-    const int32_t face = port->GetFace();
-    DrawPicture(Point());
-    port->SetFace(face);
-    end.done = true;
-    return port->EndMetafile();
+    return RecordPicture();
 }
 
 void Plot2DComp::SwapGraphics(TextComp& other) {

@@ -3,6 +3,7 @@
 #include "document/DocStream.h"
 #include "document/LatexWriter.h"
 #include "document/OutBuffer.h"
+#include "mathbox/PaintPort.h"
 #include "platform/Exceptions.h"
 #include "plot/GraphicsNodes.h"
 #include "plot/PlotSize.h"
@@ -252,6 +253,25 @@ bool PlotComp::HitPlot(Point point) const {
 }
 
 // --- Picture and output ---
+
+std::optional<PictureBytes> PlotComp::RecordPicture() {
+    UpdateSize();
+    auto* port = dynamic_cast<PaintPort*>(gDrawPort.Get());
+    if (port == nullptr || port->IsRecording()) return std::nullopt;
+    port->BeginMetafile(nullptr, Rect(0, 0, m_width, m_height));
+    struct End {
+        PaintPort& port;
+        bool done = false;
+        ~End() {
+            if (!done) port.EndMetafile();
+        }
+    } end{*port};
+    const int32_t face = port->GetFace();
+    DrawPicture(Point());
+    port->SetFace(face);
+    end.done = true;
+    return port->EndMetafile();
+}
 
 std::optional<PictureBytes> PlotComp::CopyPicture(bool wanted) {
     if (!wanted) return std::nullopt;

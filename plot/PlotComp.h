@@ -117,6 +117,9 @@ protected:
     // Draws the computed plot into the picture area whose top-left corner is `topLeft`
     // (document coordinates), through the installed drawing port.
     virtual void DrawPicture(Point topLeft) = 0;
+    // The picture area at the current size, drawn into a recording: what `RenderPicture` gives
+    // once the plot's primitives are ready.
+    std::optional<PictureBytes> RecordPicture();
     // Forgets the recorded picture.
     void DropPicture() { m_picture.reset(); }
     // Copies the function lists and ranges of `source` (a clone's first step).
