@@ -1,6 +1,7 @@
 #include "plot/RotationTracker.h"
 
 #include "document/DrawPort.h"
+#include "document/Region.h"
 #include "mathbox/EditView.h"
 
 #include <cmath>
@@ -117,6 +118,8 @@ void RotationTracker::MouseMoved(Point point) {
 
 void RotationTracker::End(Point point) {
     Turn(point);
-    if (gDrawPort != nullptr) gDrawPort->InvalidateDocRect(Square().Intersection(m_frame));
+    // The preview drew the ball's rim straight into the window's image: the document is drawn
+    // there again, so the rim goes and the plot shows its new recording.
+    m_view.RedrawWithin(Region(Square().Intersection(m_frame)));
     m_view.SetDocumentModified();
 }

@@ -10,6 +10,7 @@
 #include "app/tests/ShellFixture.h"
 #include "document/CompSequence.h"
 #include "document/ParaComp.h"
+#include "document/Region.h"
 #include "document/TessaryDoc.h"
 #include "plot/Plot2DComp.h"
 #include "plot/Plot3DComp.h"
@@ -112,6 +113,10 @@ TEST_F(PlotViewTest, ACtrlDragTurnsA3DPlotAndMarksTheDocument) {
     EXPECT_NE(plot->View(), before);
     EXPECT_TRUE(view->Document().IsModified());
     EXPECT_EQ(dialogs, 1) << "a Ctrl press on the picture opens no parameters";
+    // Once released, the window shows the document as a full redraw does: no rim of the ball.
+    const QImage released = view->BackingImage().copy();
+    view->RedrawWithin(Region(Rect(0, 0, 1 << 20, 1 << 20)));
+    EXPECT_TRUE(released == view->BackingImage()) << "the preview's drawing stayed behind";
     EXPECT_TRUE(view->BackingImage().save(OutputPath("plot3d-in-view.png")));
 }
 
