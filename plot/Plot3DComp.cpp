@@ -237,25 +237,22 @@ void Plot3DComp::DrawText(const Str31& text, const Point3d& at) {
 
 // --- Box and axes ---
 
-std::array<int32_t, 3> Plot3DComp::BackFaces() const {
+std::array<double, 3> Plot3DComp::EyeInModel() const {
+    // The view is a rotation, so its transpose turns the eye back into model axes.
     Matrix turned = m_view;
     prism3d::mTranspose(turned);
     Point3d seen;
     prism3d::ApplyTransform(m_eye, seen, turned);
-    const double u = prism3d::ToDouble(seen.x);
-    const double v = prism3d::ToDouble(seen.y);
-    const double w = prism3d::ToDouble(seen.z);
+    return {prism3d::ToDouble(seen.x), prism3d::ToDouble(seen.y), prism3d::ToDouble(seen.z)};
+}
+
+std::array<int32_t, 3> Plot3DComp::BackFaces() const {
+    const auto [u, v, w] = EyeInModel();
     return {u >= 0 ? 4 : 1, v <= 0 ? 3 : 0, w >= 0 ? 5 : 2};
 }
 
 void Plot3DComp::BuildAxes(PrimStore3D& store) {
-    Matrix turned = m_view;
-    prism3d::mTranspose(turned);
-    Point3d seen;
-    prism3d::ApplyTransform(m_eye, seen, turned);
-    const double u = prism3d::ToDouble(seen.x);
-    const double v = prism3d::ToDouble(seen.y);
-    const double w = prism3d::ToDouble(seen.z);
+    const auto [u, v, w] = EyeInModel();
     const double length = std::sqrt(u * u + v * v + w * w);
     const auto [fU, fV, fW] = BackFaces();
 

@@ -91,6 +91,8 @@ public:
     double ZMax() const { return m_zMax; }
     const Point3D& Steps() const { return m_step; }
     const PrimStore3D* Primitives() const { return m_prims.get(); }
+    // The eye's direction in the model's axes under the current view.
+    std::array<double, 3> EyeInModel() const;
     // The box's back faces for the current rotation (first, second, third: 1 or 4, 0 or 3, 2 or
     // 5), as the face grid takes them.
     std::array<int32_t, 3> BackFaces() const;
