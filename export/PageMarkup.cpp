@@ -174,12 +174,14 @@ void PageMarkup::WriteParaContent(ParaComp& para, bool heading) {
     const int32_t count = list.GetCount();
     for (int32_t i = 1; i <= count; ++i) {
         TextComp& comp = *list.GetAt(i);
-        const TypeTag tag = comp.GetTypeTag();
-        const int32_t face = comp.GetStyleId();
-        const bool isChar = tag == tags::Char;
+        // A character's face and code in one call: a page visits every character.
+        GlyphKey glyph{};
+        const bool isChar = comp.GetGlyphKey(glyph);
+        const TypeTag tag = isChar ? tags::Char : comp.GetTypeTag();
+        const int32_t face = isChar ? glyph.face : comp.GetStyleId();
         // The common case first: a character that continues a run of text.
         if (isChar && style != exporttext::kMath && exporttext::StyleOfFace(face) == style) {
-            WriteCharOf(comp.GetCharCode(), face);
+            WriteCharOf(glyph.code, face);
             continue;
         }
         const bool inText =
@@ -195,9 +197,9 @@ void PageMarkup::WriteParaContent(ParaComp& para, bool heading) {
         }
         if (isChar) {
             if (style == exporttext::kMath)
-                mathRun += exporttext::UnicodeOf(comp.GetCharCode(), face);
+                mathRun += exporttext::UnicodeOf(glyph.code, face);
             else
-                WriteCharOf(comp.GetCharCode(), face);
+                WriteCharOf(glyph.code, face);
         } else if (tag == tags::Link) {
             const auto& link = static_cast<LinkComp&>(comp);
             WriteLinkElement(link.GetTarget(), link.GetShownText());
