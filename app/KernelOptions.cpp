@@ -1,10 +1,10 @@
 #include "app/KernelOptions.h"
 
+#include "app/DialogButtons.h"
 #include "kernel/KernelStartup.h"
 #include "platform/Cp1252.h"
 
 #include <QCheckBox>
-#include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -23,13 +23,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-QDialogButtonBox* OkCancel(QDialog* dialog) {
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog);
-    QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
-    return buttons;
-}
 
 template <typename Widget>
 Widget* Named(Widget* widget, const char* name) {

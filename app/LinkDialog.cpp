@@ -2,10 +2,10 @@
 
 #include "app/BaseView.h"
 #include "app/CommandIds.h"
+#include "app/DialogButtons.h"
 #include "document/LinkComp.h"
 #include "platform/Cp1252.h"
 
-#include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLineEdit>
 
@@ -29,10 +29,7 @@ LinkDialog::LinkDialog(QWidget* parent, const Str255& target, const Str255& show
     auto* layout = new QFormLayout(this);
     layout->addRow(QStringLiteral("URL"), m_target);
     layout->addRow(QStringLiteral("Text to display"), m_shown);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    layout->addRow(buttons);
+    layout->addRow(OkCancel(this));
 }
 
 Str255 LinkDialog::Target() const {

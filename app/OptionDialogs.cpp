@@ -1,10 +1,10 @@
 #include "app/OptionDialogs.h"
 
+#include "app/DialogButtons.h"
 #include "expr/ListNodes.h"
 #include "platform/Cp1252.h"
 
 #include <QComboBox>
-#include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -19,13 +19,6 @@ QString ItemText(const NodeArray& items, int32_t position) {
 }
 
 namespace {
-
-QDialogButtonBox* OkCancel(QDialog* dialog) {
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog);
-    QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
-    return buttons;
-}
 
 QLabel* Static(const QString& text, const char* name, QWidget* parent) {
     auto* label = new QLabel(text, parent);
