@@ -150,8 +150,7 @@ void ShuffleTool::Step() {
         if (para != m_otherParagraph) {
             // The refusals asked about the tree that goes name it.
             const ExprNode* old = m_other.Get();
-            std::erase_if(m_refused,
-                          [old](const auto& entry) { return entry.first.second == old; });
+            std::erase_if(m_refused, [old](const auto& entry) { return entry.second == old; });
             m_otherParagraph = para;
             if (!ParseInto(*para, m_other)) m_other.Release();
         }
@@ -182,7 +181,7 @@ bool ShuffleTool::Offers(ExprNode& node, ExprNode& scope, bool drop) {
     m_count = std::clamp<int32_t>(count, 1, static_cast<int32_t>(m_records.size()));
     if (m_records[0].value != 0) return true;
     node.SetTarget(false);
-    m_refused.emplace(key, true);
+    m_refused.insert(key);
     return false;
 }
 

@@ -27,8 +27,8 @@
 
 #include <cstdint>
 #include <functional>
-#include <map>
 #include <memory>
+#include <set>
 #include <utility>
 
 class CompSequence;
@@ -131,7 +131,7 @@ private:
     CandidateRecords m_records;
     int32_t m_count = 0;
     // Refusals, by node and the scope (shuffle) or other tree (drop) they were asked with.
-    std::map<std::pair<const ExprNode*, const ExprNode*>, bool> m_refused;
+    std::set<std::pair<const ExprNode*, const ExprNode*>> m_refused;
 
     bool m_several = false;
     bool m_busy = false;
