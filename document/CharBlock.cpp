@@ -47,3 +47,9 @@ void CharBlock::AppendGlyphs(std::vector<TextComp*>& glyphs) const {
         if (TextComp* glyph = gGlyphSource->GetGlyph(m_face, m_text.GetAt(i)))
             glyphs.push_back(glyph);
 }
+
+void CharBlock::AppendPacked(std::vector<uint16_t>& items) const {
+    const auto face = static_cast<uint16_t>(m_face << 8);
+    for (int32_t i = 0; i < GetCount(); ++i)
+        items.push_back(face | static_cast<uint8_t>(m_text.GetAt(i)));
+}

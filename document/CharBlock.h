@@ -47,6 +47,8 @@ public:
     // The shared glyphs of all the characters, in order, after what `glyphs` holds; a face
     // the glyph source does not know adds nothing.
     void AppendGlyphs(std::vector<TextComp*>& glyphs) const;
+    // The characters as a packed list keeps them, face in the high byte and code in the low.
+    void AppendPacked(std::vector<uint16_t>& items) const;
 
 private:
     int32_t m_face = 0;

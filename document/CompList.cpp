@@ -12,6 +12,7 @@
 #include "mathbox/CharTable.h"
 
 #include <algorithm>
+#include <cassert>
 #include <limits>
 #include <stdexcept>
 #include <string>
@@ -21,6 +22,8 @@ namespace {
 
 constexpr int32_t kMathFace = 3;
 constexpr int32_t kTextFace = 0;
+// Items of the packed lists' read buffer kept between reads: a long paragraph's worth.
+constexpr size_t kKeptScratch = 1 << 16;
 
 bool IsChar(const TextComp* comp) {
     return comp != nullptr && !comp->IsNotChar();
@@ -50,6 +53,9 @@ CompList::~CompList() {
     DeleteRuns();
     for (TextComp* child : m_children)
         child->Destroy();
+    if (m_packed != nullptr)
+        for (TextComp* comp : m_packed->components)
+            comp->Destroy();
 }
 
 void CompList::CheckPosition(int32_t i, int32_t last, const char* operation) const {
@@ -59,8 +65,9 @@ void CompList::CheckPosition(int32_t i, int32_t last, const char* operation) con
 }
 
 int32_t CompList::IndexOf(const TextComp* comp) const {
-    const auto found = std::find(m_children.begin(), m_children.end(), comp);
-    return found == m_children.end() ? 0 : static_cast<int32_t>(found - m_children.begin()) + 1;
+    const PtrArray<TextComp>& items = Items();
+    const auto found = std::find(items.begin(), items.end(), comp);
+    return found == items.end() ? 0 : static_cast<int32_t>(found - items.begin()) + 1;
 }
 
 // A list inside a box changes the box's size: the owners up to the paragraph are laid out again
@@ -77,24 +84,24 @@ void CompList::Release(TextComp* comp) {
 }
 
 void CompList::Append(TextComp* comp) {
-    m_children.Add(comp);
+    Items().Add(comp);
     Adopt(comp);
 }
 
 void CompList::InsertAt(TextComp* comp, int32_t i) {
     CheckPosition(i, GetCount() + 1, "InsertAt");
-    m_children.InsertAt(i - 1, comp);
+    Items().InsertAt(i - 1, comp);
     Adopt(comp);
 }
 
 void CompList::InsertArrayAt(CompArray&& array, int32_t i) {
     CheckPosition(i, GetCount() + 1, "InsertArrayAt");
     // Room first: once the array gives its components up, nothing may fail.
-    m_children.Reserve(GetCount() + array.GetCount());
+    Items().Reserve(GetCount() + array.GetCount());
     const PtrArray<TextComp> taken = array.ReleaseAll();
     // One move of the children after i, not one per inserted component: pasting a long run into
     // a long list stays linear.
-    m_children.InsertAll(i - 1, taken);
+    Items().InsertAll(i - 1, taken);
     for (TextComp* comp : taken)
         Adopt(comp);
 }
@@ -105,8 +112,8 @@ OwnedComponent CompList::SetAt(TextComp* comp, int32_t i) {
         Append(comp);
         return nullptr;
     }
-    OwnedComponent old(m_children.GetAt(i - 1));
-    m_children.SetAt(i - 1, comp);
+    OwnedComponent old(Items().GetAt(i - 1));
+    Items().SetAt(i - 1, comp);
     Release(old.get());
     Adopt(comp);
     return old;
@@ -114,7 +121,7 @@ OwnedComponent CompList::SetAt(TextComp* comp, int32_t i) {
 
 OwnedComponent CompList::RemoveAt(int32_t i) {
     CheckPosition(i, GetCount(), "RemoveAt");
-    OwnedComponent comp(m_children.RemoveAt(i - 1));
+    OwnedComponent comp(Items().RemoveAt(i - 1));
     Release(comp.get());
     return comp;
 }
@@ -123,7 +130,7 @@ CompArray CompList::ExtractRange(int32_t from, int32_t to) {
     if (to < from) return CompArray();
     CheckPosition(from, GetCount(), "ExtractRange");
     CheckPosition(to, GetCount(), "ExtractRange");
-    CompArray taken = CompArray::Adopt(m_children.RemoveRange(from - 1, to - from + 1));
+    CompArray taken = CompArray::Adopt(Items().RemoveRange(from - 1, to - from + 1));
     for (TextComp* comp : taken)
         Release(comp);
     return taken;
@@ -136,9 +143,9 @@ CompArray CompList::SplitOff(int32_t from) {
 
 CompArray CompList::DetachChildren() {
     PtrArray<TextComp> fresh;
-    for (TextComp* child : m_children)
+    for (TextComp* child : Items())
         Release(child);
-    return CompArray::Adopt(std::exchange(m_children, std::move(fresh)));
+    return CompArray::Adopt(std::exchange(Items(), std::move(fresh)));
 }
 
 CompArray CompList::CopyRange(int32_t from, int32_t to) const {
@@ -148,7 +155,7 @@ CompArray CompList::CopyRange(int32_t from, int32_t to) const {
     CheckPosition(to, GetCount() + 1, "CopyRange");
     copy.Reserve(to - from);
     for (int32_t i = from; i < to; ++i)
-        copy.Add(m_children.GetAt(i - 1)->Clone());
+        copy.Add(Items().GetAt(i - 1)->Clone());
     return copy;
 }
 
@@ -162,14 +169,14 @@ std::unique_ptr<CompList> CompList::Clone() const {
 
 Str255 CompList::GetText() const {
     Str255 text;
-    for (const TextComp* child : m_children)
+    for (const TextComp* child : Items())
         if (IsChar(child)) text.AppendChar(static_cast<char>(child->GetCharCode()));
     return text;
 }
 
 bool CompList::HasSpaceOrSignAfterFirst() const {
     for (int32_t i = 2; i <= GetCount(); ++i) {
-        const uint8_t code = m_children.GetAt(i - 1)->GetCharCode();
+        const uint8_t code = Items().GetAt(i - 1)->GetCharCode();
         if (code == ' ' || code == '+' || code == '-' || code == '/') return true;
     }
     return false;
@@ -178,13 +185,13 @@ bool CompList::HasSpaceOrSignAfterFirst() const {
 bool CompList::IsEqual(const CompList& other) const {
     if (GetCount() != other.GetCount()) return false;
     for (int32_t i = 0; i < GetCount(); ++i)
-        if (!m_children.GetAt(i)->IsEqual(*other.m_children.GetAt(i))) return false;
+        if (!Items().GetAt(i)->IsEqual(*other.Items().GetAt(i))) return false;
     return true;
 }
 
 void CompList::ApplyStyle(int32_t face, int32_t from, int32_t to) {
     for (int32_t i = std::max(from, 1); i < to && i <= GetCount(); ++i) {
-        TextComp* child = m_children.GetAt(i - 1);
+        TextComp* child = Items().GetAt(i - 1);
         if (!IsChar(child)) {
             child->ApplyStyle(face);
         } else if (child->GetStyleId() != face) {
@@ -197,8 +204,12 @@ void CompList::ApplyStyle(int32_t face, int32_t from, int32_t to) {
 
 void CompList::SetSizeLevel(uint8_t level) {
     m_sizeLevel = level;
+    // Characters keep no size of their own: a packed list tells only its components.
     for (TextComp* child : m_children)
         child->SetSizeLevel(level);
+    if (m_packed != nullptr)
+        for (TextComp* comp : m_packed->components)
+            comp->SetSizeLevel(level);
     m_needsLayout = true;
 }
 
@@ -215,6 +226,9 @@ void CompList::InvalidateLayout() {
 void CompList::InvalidateAll() {
     for (TextComp* child : m_children)
         child->InvalidateAll();
+    if (m_packed != nullptr)
+        for (TextComp* comp : m_packed->components)
+            comp->InvalidateAll();
     m_needsLayout = true;
 }
 
@@ -234,7 +248,7 @@ void CompList::Layout(int16_t maxWidth) {
     SizeGuard size(m_sizeLevel);
     DeleteRuns();
     try {
-        if (m_children.IsEmpty()) {
+        if (GetCount() == 0) {
             m_runs.Add(gRunFactory->NewPlaceholder(this, m_placeholderMode));
             m_runs.GetAt(0)->Measure();
             m_bounds = m_runs.GetAt(0)->GetBox();
@@ -242,7 +256,7 @@ void CompList::Layout(int16_t maxWidth) {
             m_bounds = Rect();
             ::Layout* current = nullptr;
             for (int32_t i = 1; i <= GetCount(); ++i) {
-                TextComp* child = m_children.GetAt(i - 1);
+                TextComp* child = Items().GetAt(i - 1);
                 if (current != nullptr && IsChar(child) &&
                     current->AddChar(child->GetCharCode(), child->GetStyleId()))
                     continue;
@@ -350,7 +364,7 @@ DocPos CompList::PosFromPoint(Point point, bool rightHalf) {
 }
 
 Rect CompList::GetCaretRect(int32_t i) {
-    if (m_children.IsEmpty()) return GetGlobalBounds();
+    if (GetCount() == 0) return GetGlobalBounds();
     if (i > GetCount()) {
         Rect r = GetCaretRect(GetCount());
         r.left = r.right;
@@ -378,7 +392,7 @@ Rect CompList::GetCaretRect(int32_t i) {
 
 DocRange CompList::WordRangeAt(int32_t i) {
     DocRange range;
-    if (m_children.IsEmpty()) {
+    if (GetCount() == 0) {
         range.Set(this, 1, 1);
         return range;
     }
@@ -406,7 +420,7 @@ DocRange CompList::WordRangeAt(int32_t i) {
 
 ExprNode* CompList::ToExpression() {
     if (gListParser == nullptr) return nullptr;
-    if (m_children.IsEmpty()) return gListParser->NullSymbol(*this);
+    if (GetCount() == 0) return gListParser->NullSymbol(*this);
     return gListParser->Parse(*this, 1, GetCount() + 1);
 }
 
@@ -414,38 +428,39 @@ void CompList::WriteLatex(LatexWriter& writer, bool withBraces, bool alignMode) 
     writer.BeginGroup(withBraces);
     if (alignMode) {
         // Relations are classified through the math map whatever the face.
-        const bool hasRelation = std::any_of(m_children.begin(), m_children.end(), [](auto* c) {
+        const bool hasRelation = std::any_of(Items().begin(), Items().end(), [](auto* c) {
             return IsChar(c) && ClassOf(*c, kMathFace) == CC_RELATION;
         });
         if (!hasRelation) writer.WriteRaw(" & & ");
     }
-    for (TextComp* child : m_children)
+    for (TextComp* child : Items())
         writer.WriteComponentChar(*child, alignMode);
     writer.EndGroup(withBraces);
 }
 
 void CompList::WriteKernelInput(OutBuffer& out) {
-    for (TextComp* child : m_children)
+    for (TextComp* child : Items())
         child->WriteText(out);
 }
 
 void CompList::Write(DocStream& stream) const {
     // Characters are packed into blocks by the stream; the chunk's count is of records.
     stream.BeginChunk();
-    stream.WriteComponents({m_children.begin(), m_children.end()});
+    stream.WriteComponents({Items().begin(), Items().end()});
     stream.EndChunk();
 }
 
 void CompList::Read(DocStream& stream) {
     const int32_t count = stream.ReadLong();
     if (count < 0) stream.Fail();
+    if (GetCount() == 0) {
+        ReadPacked(stream, count);
+        return;
+    }
     // The children gather in a vector and join the list at the end: the children array grows by
     // at most 32 slots at a time, so adding a long stored list to it piece by piece would copy
-    // it over and over (a one-paragraph file of a few megabytes would take minutes to load).
-    // A read that fails leaves the list as it was, and what it read so far is disposed of.
-    // Characters are the glyph source's shared objects, which keep no parent or size of their
-    // own, so only the other components are owned here and adopted: a long stored list is
-    // mostly characters, and they cost one pointer each.
+    // it over and over. A read that fails leaves the list as it was, and what it read so far is
+    // disposed of.
     std::vector<TextComp*> read;
     std::vector<OwnedComponent> owned;
     for (int32_t k = 0; k < count; ++k) {
@@ -458,17 +473,66 @@ void CompList::Read(DocStream& stream) {
         }
         static_cast<const CharBlock&>(*comp).AppendGlyphs(read);
     }
-    // Room first: once the components leave their handles, nothing may fail. A list read whole
-    // gets a block of just its size: a long document is mostly these blocks, and the slack of
-    // growth steps would be a twentieth of it.
-    if (m_children.IsEmpty()) {
-        PtrArray<TextComp> exact(static_cast<int32_t>(read.size()));
-        exact.AddAll(read);
-        m_children = std::move(exact);
-    } else {
-        m_children.AddAll(read);
-    }
+    // Room first: once the components leave their handles, nothing may fail.
+    Items().AddAll(read);
     for (OwnedComponent& comp : owned)
         Adopt(comp.release());
     m_needsLayout = true;
+}
+
+void CompList::ReadPacked(DocStream& stream, int32_t count) {
+    // The lists read on a thread share one scratch buffer: a long document is mostly these
+    // lists, and each then costs a block of just its size, touched once. A list read within a
+    // component of this one finds the buffer taken and uses its own.
+    thread_local std::vector<uint16_t> scratch;
+    std::vector<uint16_t> items = std::move(scratch);
+    items.clear();
+    std::vector<OwnedComponent> owned;
+    for (int32_t k = 0; k < count; ++k) {
+        OwnedComponent comp = stream.ReadComponent();
+        if (comp == nullptr) continue;
+        if (!comp->IsCharBlock()) {
+            items.push_back(Packed::kComponent);
+            owned.push_back(std::move(comp));
+            continue;
+        }
+        static_cast<const CharBlock&>(*comp).AppendPacked(items);
+    }
+    m_needsLayout = true;
+    if (items.empty()) {
+        scratch = std::move(items);
+        return;
+    }
+    auto packed = std::make_unique<Packed>();
+    packed->items.reset(new uint16_t[items.size()]);
+    std::copy(items.begin(), items.end(), packed->items.get());
+    packed->count = static_cast<int32_t>(items.size());
+    // A rare long list does not keep its scratch for the life of the thread.
+    if (items.capacity() <= kKeptScratch && items.capacity() > scratch.capacity())
+        scratch = std::move(items);
+    packed->components.reserve(owned.size());
+    // Nothing may fail once the components leave their handles.
+    for (OwnedComponent& comp : owned)
+        packed->components.push_back(comp.release());
+    m_packed = std::move(packed);
+    for (TextComp* comp : m_packed->components)
+        Adopt(comp);
+}
+
+void CompList::Unpack() const {
+    PtrArray<TextComp> children(m_packed->count);
+    children.Reserve(m_packed->count);
+    auto component = m_packed->components.begin();
+    for (int32_t k = 0; k < m_packed->count; ++k) {
+        const uint16_t item = m_packed->items[k];
+        // Faces were checked when read, and the source has a glyph for every code of them.
+        TextComp* child =
+            item == Packed::kComponent
+                ? *component++
+                : gGlyphSource->GetGlyph(item >> 8, static_cast<uint8_t>(item & 0xFF));
+        assert(child != nullptr);
+        children.Add(child);
+    }
+    m_children = std::move(children);
+    m_packed.reset();
 }

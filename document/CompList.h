@@ -13,6 +13,12 @@
 //
 // Layout marks climb: a change marks the list and, through its owner, every enclosing list and
 // component up to the paragraph.
+//
+// A list read from a document keeps its characters packed, two bytes each, until something
+// asks for its children: opening a long document then costs a fraction of the memory and time
+// of one pointer per character, and only what is shown or worked on is ever unpacked. Counting,
+// sizing, invalidating and destroying work on the packed form; everything else unpacks first,
+// which keeps every observable answer the same.
 
 #include "document/DocRange.h"
 #include "document/Layout.h"
@@ -25,6 +31,7 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <vector>
 
 class DocStream;
 class ExprNode;
@@ -41,16 +48,20 @@ public:
     CompList(const CompList&) = delete;
     CompList& operator=(const CompList&) = delete;
 
-    int32_t GetCount() const { return m_children.GetCount(); }
+    int32_t GetCount() const {
+        return m_packed != nullptr ? m_packed->count : m_children.GetCount();
+    }
     // Null when `i` is outside 1 to count.
     TextComp* GetAt(int32_t i) const {
-        return i >= 1 && i <= GetCount() ? m_children.GetAt(i - 1) : nullptr;
+        return i >= 1 && i <= GetCount() ? Items().GetAt(i - 1) : nullptr;
     }
     // 0 when absent.
     int32_t IndexOf(const TextComp* comp) const;
     // The children in order, observed: for walks over long lists that must not pay a call per
     // child. Valid until the list changes.
-    std::span<TextComp* const> Children() const { return {m_children.begin(), m_children.end()}; }
+    std::span<TextComp* const> Children() const { return {Items().begin(), Items().end()}; }
+    // True while the characters read from a document are still packed.
+    bool IsPacked() const { return m_packed != nullptr; }
 
     // Each insertion makes this list the child's parent, gives it the list's size level and
     // marks the list for layout.
@@ -136,6 +147,30 @@ public:
 private:
     friend class ListLines;
 
+    struct Packed {
+        // Where a component stands among the characters.
+        static constexpr uint16_t kComponent = 0xFFFF;
+        // The face in the high byte and the code in the low one, per child.
+        std::unique_ptr<uint16_t[]> items;
+        int32_t count = 0;
+        // Owned, in their order among the characters; their parent is already the list.
+        std::vector<TextComp*> components;
+    };
+
+    // The children, unpacked first if they are still packed. Unpacking changes no answer, so it
+    // may happen behind a const call.
+    const PtrArray<TextComp>& Items() const {
+        if (m_packed != nullptr) Unpack();
+        return m_children;
+    }
+    PtrArray<TextComp>& Items() {
+        if (m_packed != nullptr) Unpack();
+        return m_children;
+    }
+    void Unpack() const;
+    // Reads the records of an empty list into the packed form.
+    void ReadPacked(DocStream& stream, int32_t count);
+
     // Positional operations take 1 to `last`; anything else is a caller's fault and throws
     // std::out_of_range before the list changes.
     void CheckPosition(int32_t i, int32_t last, const char* operation) const;
@@ -147,7 +182,9 @@ private:
     ::Layout* RunAtX(int32_t x) const;
 
     // Owned: the destructor disposes of every child (characters excepted, by their `Destroy`).
-    PtrArray<TextComp> m_children;
+    // Empty while the children are packed: use `Items()`.
+    mutable PtrArray<TextComp> m_children;
+    mutable std::unique_ptr<Packed> m_packed;
     RunArray m_runs;
     TextComp* m_owner = nullptr; // not owned
     int32_t m_placeholderMode = 0;

@@ -427,6 +427,41 @@ TEST_F(DocumentFilesTest, ALongDocumentIsLaidOutAsFarAsItIsShown) {
     EXPECT_EQ(bottom, page.GetLaidOutBottom());
 }
 
+// An opened document keeps the characters of what it has not shown packed: laid out at last,
+// they stand as those of the document that was saved, and saved again they give its bytes.
+TEST_F(DocumentFilesTest, AnOpenedLongDocumentUnpacksOnlyWhatItShows) {
+    FillDocument(*Child(), 400);
+    QTest::keyClick(Child()->View(), Qt::Key_End, Qt::ControlModifier);
+    std::vector<Rect> frames;
+    const CompSequence& written = *Child()->View()->Page();
+    for (int32_t k = 1; k <= written.GetCount(); ++k)
+        frames.push_back(written.GetAt(k)->GetFrame());
+    ASSERT_TRUE(SaveAs("long.tsy"));
+    ASSERT_TRUE(Child()->close());
+    QCoreApplication::processEvents();
+
+    app->askOpenFileName = [this] { return Path("long.tsy"); };
+    Router().Run(cmd::kFileOpen);
+    ASSERT_EQ(frame->Frames().size(), 1u);
+    BaseView* view = Child()->View();
+    CompSequence& page = *view->Page();
+    ASSERT_EQ(page.GetCount(), 400);
+    EXPECT_FALSE(page.GetAt(1)->GetList(1)->IsPacked());
+    EXPECT_TRUE(page.GetAt(400)->GetList(1)->IsPacked());
+    EXPECT_EQ(page.GetAt(400)->GetList(1)->GetCount(),
+              static_cast<int32_t>(std::strlen(kStyleTexts[399 % 8])));
+
+    QTest::keyClick(view, Qt::Key_End, Qt::ControlModifier);
+    for (int32_t k = 1; k <= page.GetCount(); ++k)
+        EXPECT_EQ(frames[static_cast<size_t>(k - 1)], page.GetAt(k)->GetFrame()) << k;
+
+    ASSERT_TRUE(SaveAs("again.tsy"));
+    QFile before(Path("long.tsy"));
+    QFile after(Path("again.tsy"));
+    ASSERT_TRUE(before.open(QIODevice::ReadOnly) && after.open(QIODevice::ReadOnly));
+    EXPECT_EQ(before.readAll(), after.readAll());
+}
+
 TEST_F(DocumentFilesTest, EditorWithEveryParagraphStyleIsGrabbedForALook) {
     FillDocument(*Child());
     QCoreApplication::processEvents();

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -136,6 +137,123 @@ TEST_F(CharBlockTest, ReadingExpandsBlocksIntoTheSharedGlyphs) {
     EXPECT_EQ(Store(loaded), stored); // written again, the same bytes
 }
 
+// A list read whole keeps its characters packed until something asks for its children; every
+// operation then answers, and leaves the list, as on the list that was written.
+TEST_F(CharBlockTest, APackedListAnswersAsTheListThatWasWritten) {
+    const auto build = [](CompList& list) {
+        fakes::AppendChars(list, "a b");
+        list.Append(new fakes::Box);
+        fakes::AppendChars(list, "+cd", 3);
+    };
+    CompList written;
+    build(written);
+    const std::vector<uint8_t> stored = Store(written);
+    // What a child is, the same across lists: boxes are not shared.
+    const auto describe = [](const TextComp* c) {
+        return c == nullptr     ? std::string("none")
+               : c->IsNotChar() ? std::string("box")
+                                : std::to_string(c->GetStyleId()) + ":" +
+                                      std::string(1, static_cast<char>(c->GetCharCode()));
+    };
+    const auto describeAll = [&](const CompArray& comps) {
+        std::string text;
+        for (const TextComp* c : comps)
+            text += describe(c) + " ";
+        return text;
+    };
+    TextComp* const x = glyphs.GetGlyph(0, 'x');
+    const struct {
+        const char* name;
+        std::function<std::string(CompList&)> op;
+    } ops[] = {
+        {"children",
+         [&](CompList& l) {
+             std::string text;
+             for (const TextComp* c : l.Children())
+                 text += describe(c);
+             return text;
+         }},
+        {"at", [&](CompList& l) { return describe(l.GetAt(4)) + describe(l.GetAt(7)); }},
+        {"index of",
+         [&](CompList& l) { return std::to_string(l.IndexOf(glyphs.GetGlyph(3, 'c'))); }},
+        {"text", [](CompList& l) { return l.GetText().ToCString(); }},
+        {"sign after first",
+         [](CompList& l) { return std::to_string(l.HasSpaceOrSignAfterFirst()); }},
+        {"equal", [&](CompList& l) { return std::to_string(l.IsEqual(written)); }},
+        {"append",
+         [&](CompList& l) {
+             l.Append(x);
+             return std::string();
+         }},
+        {"insert",
+         [&](CompList& l) {
+             l.InsertAt(x, 2);
+             return std::string();
+         }},
+        {"insert array",
+         [&](CompList& l) {
+             CompArray more;
+             more.Add(OwnedComponent(x));
+             l.InsertArrayAt(std::move(more), 5);
+             return std::string();
+         }},
+        {"set", [&](CompList& l) { return describe(l.SetAt(x, 1).get()); }},
+        {"remove", [&](CompList& l) { return describe(l.RemoveAt(4).get()); }},
+        {"extract", [&](CompList& l) { return describeAll(l.ExtractRange(2, 5)); }},
+        {"split", [&](CompList& l) { return describeAll(l.SplitOff(3)); }},
+        {"detach", [&](CompList& l) { return describeAll(l.DetachChildren()); }},
+        {"copy", [&](CompList& l) { return describeAll(l.CopyRange(3, 6)); }},
+        {"clone", [&](CompList& l) { return describeAll(l.Clone()->CopyChildren()); }},
+        {"style",
+         [](CompList& l) {
+             l.ApplyStyle(2, 1, 7);
+             return std::string();
+         }},
+    };
+    for (const auto& c : ops) {
+        SCOPED_TRACE(c.name);
+        CompList plain;
+        build(plain);
+        CompList packed;
+        Load(packed, stored);
+        ASSERT_TRUE(packed.IsPacked());
+        EXPECT_EQ(c.op(packed), c.op(plain));
+        EXPECT_EQ(packed.GetCount(), plain.GetCount());
+        EXPECT_FALSE(packed.IsPacked());
+        EXPECT_EQ(Store(packed), Store(plain));
+    }
+}
+
+// Counting, sizing, invalidating and destroying need no children: they leave a list packed,
+// and reach its components all the same.
+TEST_F(CharBlockTest, APackedListIsSizedAndDisposedOfWithoutUnpacking) {
+    CompList written;
+    fakes::AppendChars(written, "ab");
+    written.Append(new fakes::Box);
+    const std::vector<uint8_t> stored = Store(written);
+    {
+        CompList loaded;
+        Load(loaded, stored);
+        loaded.SetSizeLevel(2);
+        loaded.InvalidateAll();
+        EXPECT_EQ(loaded.GetCount(), 3);
+        EXPECT_TRUE(loaded.IsPacked());
+        EXPECT_EQ(fakes::Box::alive, 2);
+    }
+    EXPECT_EQ(fakes::Box::alive, 1) << "the packed list disposed of its box";
+
+    CompList loaded;
+    Load(loaded, stored);
+    loaded.SetSizeLevel(2);
+    auto* box = static_cast<fakes::Box*>(loaded.GetAt(3));
+    EXPECT_EQ(box->GetParent(), &loaded);
+    EXPECT_EQ(box->GetSizeLevel(), 2);
+    // A second read into the list adds to what it holds.
+    Load(loaded, stored);
+    EXPECT_EQ(loaded.GetCount(), 6);
+    EXPECT_EQ(loaded.GetAt(4), glyphs.GetGlyph(0, 'a'));
+}
+
 TEST_F(CharBlockTest, TextCharactersAreStoredInTheMacintoshSet) {
     CompList list;
     list.Append(glyphs.GetGlyph(0, 0xC4));
@@ -186,6 +304,12 @@ TEST_F(CharBlockTest, FailedReadLeavesTheListAsItWas) {
     ASSERT_EQ(loaded.GetCount(), 1);
     EXPECT_EQ(loaded.GetAt(1), glyphs.GetGlyph(0, 'q'));
     EXPECT_EQ(fakes::Box::alive, 1); // only the original's box; the one read was destroyed
+
+    CompList empty; // read packed
+    EXPECT_THROW(Load(empty, stored), platform::FileException);
+    EXPECT_EQ(empty.GetCount(), 0);
+    EXPECT_FALSE(empty.IsPacked());
+    EXPECT_EQ(fakes::Box::alive, 1);
 }
 
 TEST_F(CharBlockTest, PackingRules) {
