@@ -15,9 +15,13 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <fstream>
+#include <optional>
+#include <sstream>
+#include <string>
 
 extern char** environ;
 
@@ -68,6 +72,38 @@ int probeKernelPort(std::mt19937& draw, uint16_t& port) {
                 return probe;
     }
     return bindLoopback(0, false, &port);
+}
+
+// Whether something listens on the port, on the loopback address or on every address, read
+// from the system's socket table; empty when the table cannot be read. Reading it takes
+// nothing, where a trial bind would hold the port for an instant and could make the kernel's
+// own bind fail as it starts.
+std::optional<bool> listeningOn(uint16_t port) {
+    std::ifstream table("/proc/net/tcp");
+    if (!table) return std::nullopt;
+    // The table gives the address as the bytes in memory, read as a number, and the port as a
+    // number.
+    char loopback[16], any[16];
+    std::snprintf(loopback, sizeof loopback, "%08X:%04X", htonl(kLoopback), port);
+    std::snprintf(any, sizeof any, "%08X:%04X", 0u, port);
+    std::string line;
+    std::getline(table, line); // the heading
+    while (std::getline(table, line)) {
+        std::istringstream fields(line);
+        std::string slot, local, remote, state;
+        if (fields >> slot >> local >> remote >> state && (local == loopback || local == any) &&
+            state == "0A")
+            return true; // 0A: listening
+    }
+    return false;
+}
+
+// Whether the port is taken, by a trial bind: where the socket table cannot be read.
+bool portTaken(uint16_t port) {
+    int taken = bindLoopback(port, false);
+    if (taken < 0) return true;
+    ::close(taken);
+    return false;
 }
 
 void setTimeout(int socket, int milliseconds) {
@@ -342,16 +378,15 @@ pid_t CalcServer::startKernel(uint16_t& port) {
     argv.push_back(nullptr);
     pid_t pid = 0;
     if (::posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return 0;
-    // The kernel is ready once its port is taken; the port is not connected to, since the
+    // The kernel is ready once it listens on its port; the port is not connected to, since the
     // kernel's link takes the first connection it accepts as its own.
     const auto until =
         std::chrono::steady_clock::now() + std::chrono::seconds(m_config.kernelStartSeconds);
     while (std::chrono::steady_clock::now() < until) {
         int status = 0;
         if (::waitpid(pid, &status, WNOHANG) == pid) return 0;
-        int taken = bindLoopback(port, false);
-        if (taken < 0) return pid;
-        ::close(taken);
+        const std::optional<bool> listening = listeningOn(port);
+        if (listening.has_value() ? *listening : portTaken(port)) return pid;
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     ::kill(pid, SIGKILL);
