@@ -239,8 +239,9 @@ DocPos CompSequence::PosFromPoint(Point point, bool rightHalf) const {
 }
 
 void CompSequence::DrawInRect(const Rect& update) const {
-    if (IsEmpty()) return;
+    // 0 when no paragraph is placed: the sequence is empty, or all of it waits below the horizon.
     const int32_t last = FindByY(update.bottom);
+    if (last == 0) return;
     for (int32_t k = FindByY(update.top); k <= last; ++k)
         GetAt(k)->DrawInRect(update);
 }

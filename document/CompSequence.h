@@ -71,7 +71,8 @@ public:
     void MoveTo(ParaDocument* document);
 
     // The paragraph at document height y: the first whose frame reaches down to y; the last
-    // placed one for y at or below the laid-out bottom; 0 for an empty sequence.
+    // placed one for y at or below the laid-out bottom; 0 when none is placed (an empty
+    // sequence, or every paragraph waits below the horizon).
     int32_t FindByY(int32_t y) const;
     ParaComp* ParagraphAtY(int32_t y) const { return GetAt(FindByY(y)); }
     TextComp* FindAt(Point point) const;

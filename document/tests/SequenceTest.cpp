@@ -322,6 +322,28 @@ TEST_F(SequenceTest, ParagraphsBelowTheHorizonWaitUntilAskedFor) {
     EXPECT_EQ(seq->GetLaidOutBottom(), 120);
 }
 
+// A horizon at the top margin (a view not yet given a height) leaves every paragraph waiting:
+// drawing and the questions by height find nothing, and a position still places its paragraph.
+TEST_F(SequenceTest, NothingPlacedAboveTheHorizonIsSafeEverywhere) {
+    auto seq = Sequence("3:a|6:b|3:c");
+    seq->SetHorizon(kTop);
+    seq->PlaceAll(true);
+    ASSERT_TRUE(seq->HasDeferred());
+    EXPECT_EQ(seq->FindByY(kTop + 5), 0);
+    seq->DrawInRect(Rect(0, 0, 100, 100));
+    EXPECT_EQ(seq->ParagraphAtY(kTop + 5), nullptr);
+    EXPECT_EQ(seq->FindAt(Point(30, kTop + 5)), nullptr);
+    EXPECT_EQ(seq->PosFromPoint(Point(30, kTop + 5), true).kind, DocPos::kNone);
+    EXPECT_EQ(seq->GetExtent(), kTop);
+
+    DocPos inSecond;
+    inSecond.SetAt(seq->GetAt(2)->GetList(1), 1);
+    seq->GetAt(2)->GetPositionRect(inSecond);
+    EXPECT_EQ(seq->GetAt(2)->GetFrame().top, kTop + 20);
+    EXPECT_EQ(seq->FindByY(kTop + 25), 2);
+    seq->DrawInRect(Rect(0, 0, 100, 100));
+}
+
 TEST_F(SequenceTest, LayoutAllPlacesNewParagraphsAndMovesTheRestWithoutRenumbering) {
     auto seq = Sequence("6:a|6:b");
     seq->PlaceAll(false);
