@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <bit>
-#include <stdexcept>
 
 namespace {
 
@@ -14,14 +13,6 @@ constexpr int32_t kPatternFace = 0;
 constexpr int32_t kGlyphFaces = 8;
 // At most 1 MB of marks, for characters within 8 MB of each other.
 constexpr uintptr_t kMaxAddressSlots = uintptr_t{1} << 20;
-constexpr int32_t kMathFace = 3;
-
-// The face a replacement's characters take: the text style of what they replace, as typing
-// over it would.
-int32_t ReplacementFace(const DocRange& match) {
-    const int32_t kind = match.GetTextStyle();
-    return kind >= 0 && kind <= 4 ? kind : kMathFace;
-}
 
 // Climbs from `list` through the owners to `para`'s own list, calling `level` with each list
 // above and the owner's index in it, innermost first; false when the chain breaks before.
@@ -273,17 +264,15 @@ DocRange Finder::GetMatch() const {
 
 std::optional<Replacement> Finder::ReplaceMatch() {
     if (!IsAtMatch()) return std::nullopt;
-    const int32_t face = ReplacementFace(GetMatch());
+    // The characters take the text style of what they replace, as typed ones would.
+    const int32_t face = TypingFace(GetMatch().GetTextStyle());
     Replacement replacement;
     replacement.list = m_list;
     replacement.index = m_index;
     replacement.count = m_pattern->GetCount();
     replacement.held.Reserve(m_replacement.GetLength());
-    for (const char c : m_replacement.View()) {
-        TextComp* glyph = gGlyphSource->GetGlyph(face, static_cast<uint8_t>(c));
-        if (glyph == nullptr) throw std::logic_error("Finder: the face has no characters");
-        replacement.held.Add(OwnedComponent(glyph));
-    }
+    for (const char c : m_replacement.View())
+        replacement.held.Add(OwnedComponent(RequireGlyph(face, static_cast<uint8_t>(c))));
     replacement.Swap();
     // On after what went in: a replacement that holds the pattern is not found again.
     m_index += replacement.count;

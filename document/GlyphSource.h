@@ -22,3 +22,11 @@ public:
 
 // The installed source; not owned here.
 extern ServiceSlot<GlyphSource> gGlyphSource;
+
+// The face that characters typed into text of style `style` take (the style as
+// `DocRange::GetTextStyle` tells it): the style itself for the text faces 0 to 4, the math face
+// for anything else. Typing and replacing put characters in alike.
+int32_t TypingFace(int32_t style);
+// The installed source's glyph for a face and code, to go into a list: std::logic_error when
+// the face has none, so that no null is ever inserted.
+TextComp* RequireGlyph(int32_t face, uint8_t code);

@@ -4,28 +4,12 @@
 #include "document/GlyphSource.h"
 #include "mathbox/EditView.h"
 
-namespace {
-
-constexpr int32_t kMathFace = 3;
-
-int32_t FaceKindFor(const DocRange& selection, int32_t given) {
-    const int32_t kind = given >= 0 ? given : selection.GetTextStyle();
-    return kind >= 0 && kind <= 4 ? kind : kMathFace;
-}
-
-} // namespace
-
 TypingAction::TypingAction(EditView& view, const DocRange& selection, int32_t faceKind)
-    : EditAction(view, actionname::kTyping, selection), m_face(FaceKindFor(selection, faceKind)) {}
+    : EditAction(view, actionname::kTyping, selection),
+      m_face(TypingFace(faceKind >= 0 ? faceKind : selection.GetTextStyle())) {}
 
 Str255 TypingAction::GetName() const {
     return ActionNameText(m_typed.empty() ? actionname::kCannotUndo : actionname::kTyping);
-}
-
-TextComp* TypingAction::Glyph(uint8_t code) const {
-    TextComp* glyph = gGlyphSource->GetGlyph(m_face, code);
-    if (glyph == nullptr) throw std::logic_error("TypingAction: the face has no characters");
-    return glyph;
 }
 
 int32_t TypingAction::DoIt() {
@@ -34,7 +18,7 @@ int32_t TypingAction::DoIt() {
     if (m_removalPoint.kind != DocPos::kInList || list == nullptr) return 0;
     int32_t i = m_removalPoint.index;
     for (char c : m_typed)
-        list->InsertAt(Glyph(static_cast<uint8_t>(c)), i++);
+        list->InsertAt(RequireGlyph(m_face, static_cast<uint8_t>(c)), i++);
     m_affected.Set(list, m_removalPoint.index, i);
     if (HoldsSaved() || !m_typed.empty()) ShowCaret(m_affected.end);
     return 0;
@@ -61,7 +45,7 @@ void TypingAction::AddChar(uint8_t code) {
     CompList* list = m_affected.end.GetList();
     if (m_affected.end.kind != DocPos::kInList || list == nullptr) return;
     const int32_t at = m_affected.end.index;
-    list->InsertAt(Glyph(code), at);
+    list->InsertAt(RequireGlyph(m_face, code), at);
     m_affected.end.index = at + 1;
     if (m_affected.start.kind != DocPos::kInList) m_affected.start = m_affected.end;
     m_typed.push_back(static_cast<char>(code));

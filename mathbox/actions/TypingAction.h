@@ -29,8 +29,6 @@ protected:
     int32_t UndoIt() override;
 
 private:
-    TextComp* Glyph(uint8_t code) const;
-
     int32_t m_face;
     // Grows without limit, so that redo puts back every character typed.
     std::string m_typed;
