@@ -23,7 +23,7 @@ Str255 EditText(const QLineEdit* edit) {
 
 FindDialog::FindDialog(BaseView& view, Finder& finder)
     : QDialog(&view), m_view(view), m_finder(finder), m_find(new QLineEdit(this)),
-      m_replace(new QLineEdit(this)) {
+      m_replace(new QLineEdit(this)), m_matchShown(finder.IsStarted()) {
     const char* const texts[] = {"Find", "Replace", "Replace and Find", "Replace All"};
     for (int i = 0; i < 4; ++i)
         m_buttons[i] = new QPushButton(QString::fromLatin1(texts[i]), this);
@@ -69,11 +69,13 @@ void FindDialog::TakePattern() {
     if (text == m_shownPattern) return;
     m_finder.SetPattern(EditText(m_find));
     m_shownPattern = text;
+    m_matchShown = false;
 }
 
 bool FindDialog::SelectNext() {
     if (!m_finder.FindNext()) return false;
     m_view.SelectRange(m_finder.GetMatch());
+    m_matchShown = true;
     return true;
 }
 
@@ -93,9 +95,11 @@ bool FindDialog::PrepareReplace() {
 }
 
 bool FindDialog::ReplaceCurrent() {
-    if (OwnedAction action = ReplaceAction::MakeReplace(m_view, m_finder, m_view.GetSelection()))
-        return m_view.DoAction(std::move(action));
     // Nothing is replaced that the user was not shown.
+    if (m_matchShown)
+        if (OwnedAction action =
+                ReplaceAction::MakeReplace(m_view, m_finder, m_view.GetSelection()))
+            return m_view.DoAction(std::move(action));
     SelectNext();
     return false;
 }

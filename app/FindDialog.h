@@ -57,6 +57,9 @@ private:
     QLineEdit* m_replace;
     QPushButton* m_buttons[4] = {};
     QString m_shownPattern;
+    // Whether the finder's match is one the user was shown selected for the current pattern:
+    // a changed pattern may still match where the finder stands, over other text.
+    bool m_matchShown;
 };
 
 // A finder over the view's page at its selection, past the selection when it has extent; its

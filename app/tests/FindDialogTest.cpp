@@ -172,6 +172,37 @@ TEST_F(FindDialogTest, FindsThroughStructuresAndReplacesOnlyWhatItFound) {
     EXPECT_EQ(Selected(), "line 3-4");
 }
 
+// A pattern changed after a match was shown may still match where the finder stands, over
+// more or less than the selection: Replace then finds first, never replacing unseen text.
+TEST_F(FindDialogTest, AChangedPatternIsFoundBeforeItIsReplaced) {
+    struct Case {
+        const char* name;
+        const char* shown; // the pattern found first, and the match it selected
+        const char* place;
+        const char* changed; // the pattern then entered, which matches at the same place
+        const char* found;   // what Replace selects instead of replacing
+    };
+    const Case cases[] = {
+        {"longer", "x", "line 1-2", "x+x", "line 1-2"},
+        {"shorter", "+x", "line 2-4", "+", "line 2-4"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        view->SelectPosition(Start());
+        Open();
+        Enter(dialog->FindEdit(), c.shown);
+        Enter(dialog->ReplaceEdit(), "z");
+        Click(FindDialog::kFind);
+        ASSERT_EQ(Selected(), c.place);
+        Enter(dialog->FindEdit(), c.changed);
+        Click(FindDialog::kReplace);
+        ASSERT_EQ(Text(), "x+x[x][y]x[x]");
+        EXPECT_EQ(Selected(), c.found);
+        EXPECT_FALSE(view->Document().IsModified());
+        dialog.reset();
+    }
+}
+
 TEST_F(FindDialogTest, ReplaceAllIsOneStepFromTheSelection) {
     DocRange fromSecond;
     fromSecond.Set(&Line(), 3, 3);
