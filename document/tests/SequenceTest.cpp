@@ -307,7 +307,7 @@ TEST_F(SequenceTest, ParagraphsBelowTheHorizonWaitUntilAskedFor) {
     EXPECT_EQ(seq->FindByY(kTop + 85), 5);
     EXPECT_TRUE(seq->HasDeferred()) << "the sixth still waits";
 
-    // A range's bounds place both its ends, and the horizon places what it comes down to.
+    // The horizon places what it comes down to.
     EXPECT_TRUE(seq->SetHorizon(kTop + 101));
     EXPECT_FALSE(seq->HasDeferred());
     EXPECT_EQ(seq->GetExtent(), kTop + 120);
@@ -320,6 +320,48 @@ TEST_F(SequenceTest, ParagraphsBelowTheHorizonWaitUntilAskedFor) {
     seq->Paginate(breaks);
     EXPECT_FALSE(seq->HasDeferred());
     EXPECT_EQ(seq->GetLaidOutBottom(), 120);
+}
+
+// Every question about where something in a waiting paragraph lies places it first, with the
+// ones before it: the fifth of six stands where a full layout puts it, and the sixth waits on.
+TEST_F(SequenceTest, EveryQuestionOfPlaceInAWaitingParagraphPlacesIt) {
+    struct Case {
+        const char* name;
+        std::function<void(CompSequence&, ParaComp&, const DocPos&)> ask;
+    };
+    const Case cases[] = {
+        {"caret rectangle",
+         [](CompSequence&, ParaComp& p, const DocPos& pos) { p.GetPositionRect(pos); }},
+        {"range bounds",
+         [](CompSequence&, ParaComp&, const DocPos& pos) { DocRange::Caret(pos).GetBounds(); }},
+        {"line box", [](CompSequence&, ParaComp& p, const DocPos&) { p.GetLineBox(kTop + 85); }},
+        {"line end",
+         [](CompSequence&, ParaComp& p, const DocPos&) { p.LineEndPos(p.GetList(1)->GetAt(1)); }},
+        {"point", [](CompSequence&, ParaComp& p,
+                     const DocPos&) { p.PosFromPoint(Point(30, kTop + 85), true); }},
+        {"component at a point",
+         [](CompSequence&, ParaComp& p, const DocPos&) { p.FindAt(Point(30, kTop + 85)); }},
+        {"line down from the one before",
+         [](CompSequence& seq, ParaComp&, const DocPos&) {
+             DocPos inFourth;
+             inFourth.SetAt(seq.GetAt(4)->GetList(1), 1);
+             inFourth.LineDown();
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto seq = Sequence("3:a|6:b|3:c|6:d|3:e|6:f");
+        seq->SetHorizon(kTop + 30);
+        seq->PlaceAll(false);
+        ParaComp& fifth = *seq->GetAt(5);
+        DocPos pos;
+        pos.SetAt(fifth.GetList(1), 1);
+        c.ask(*seq, fifth, pos);
+        EXPECT_FALSE(fifth.NeedsLayout());
+        EXPECT_EQ(fifth.GetFrame().top, kTop + 80);
+        EXPECT_EQ(seq->FindByY(kTop + 85), 5);
+        EXPECT_TRUE(seq->HasDeferred());
+    }
 }
 
 // A horizon at the top margin (a view not yet given a height) leaves every paragraph waiting:
