@@ -370,7 +370,10 @@ void SurfacePrim3D::Read(DocStream& stream) {
     const int32_t rows = stream.ReadLong();
     // The point count in 64 bits: two 32-bit counts multiply past what 32 bits hold.
     const int64_t count = int64_t{rows} * columns;
-    if (rows < 0 || columns < 0 || count > prim3d::kMaxSurfacePoints) stream.Fail(at);
+    // A side without points names no grid, yet drawing would step through the other side.
+    if (rows < 0 || columns < 0 || (rows == 0) != (columns == 0) ||
+        count > prim3d::kMaxSurfacePoints)
+        stream.Fail(at);
     stream.RequireBytes(count * kPointBytes);
     m_rows = rows;
     m_columns = columns;

@@ -129,6 +129,7 @@ TEST_F(Prims3DTest, EveryKindHasItsGoldenRecordAndReadsBackTheSame) {
         {"surface of one row",
          std::make_shared<SurfacePrim3D>(1, 2, std::vector<Point3D>{{0, 0, 0.5}, {1, 0, -0.5}}),
          surface},
+        {"empty surface", std::make_shared<SurfacePrim3D>(), Builder().I32(0).I32(0)},
         {"text", std::make_shared<TextPrim3D>(Point3D{1, 2, 3}, Str31("0.5")), text},
     };
     for (const auto& c : cases) {
@@ -165,6 +166,10 @@ TEST_F(Prims3DTest, DamagedRecordsFailTheLoadInsteadOfWritingPastTheirArrays) {
         // 65,536 x 65,536 is 0 in 32 bits.
         {"surface rows x columns past 32 bits", Record(6, Builder().I32(0x10000).I32(0x10000))},
         {"surface of a negative size", Record(6, Builder().I32(-2).I32(-3))},
+        // One side without points names no grid; rows without columns would have every
+        // drawing step through two billion of them.
+        {"surface of rows without columns", Record(6, Builder().I32(0).I32(0x7FFFFFFF))},
+        {"surface of columns without rows", Record(6, Builder().I32(0x7FFFFFFF).I32(0))},
         {"surface larger than its record", Record(6, Builder().I32(100).I32(100).F64(0))},
         {"polyline count beyond its record", Record(5, Builder().I32(1000).F64(0))},
     };
