@@ -28,15 +28,6 @@ Point3D ReadPoint(DocStream& stream) {
 
 constexpr int32_t kPointBytes = 24;
 
-// A stored count: never negative, and never more items of `itemBytes` than the record holds.
-int32_t ReadCount(DocStream& stream, int32_t itemBytes) {
-    const int32_t at = stream.GetPosition();
-    const int32_t count = stream.ReadLong();
-    if (count < 0) stream.Fail(at);
-    stream.RequireBytes(int64_t{count} * itemBytes);
-    return count;
-}
-
 std::vector<Point3D> ReadPoints(DocStream& stream, int32_t count) {
     std::vector<Point3D> points;
     points.reserve(static_cast<size_t>(count));
