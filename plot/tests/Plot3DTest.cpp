@@ -18,20 +18,8 @@
 namespace {
 
 using plottest::PlotTest;
-using Surface = std::function<double(double, double)>;
-
-// SurfaceGraphics[rows of heights] as the kernel sends it: rows along y, items along x.
-NodePtr SampledSurface(const Surface& f, double x0, double x1, double y0, double y1, int n) {
-    auto rows = std::make_unique<ListNode>();
-    for (int r = 0; r <= n; ++r) {
-        auto row = std::make_unique<ListNode>();
-        for (int c = 0; c <= n; ++c)
-            row->AppendChild(std::make_unique<MachineRealNode>(
-                f(x0 + (x1 - x0) * c / n, y0 + (y1 - y0) * r / n)));
-        rows->AppendChild(std::move(row));
-    }
-    return std::make_unique<SurfaceGraphicsNode>(std::move(rows));
-}
+using plottest::SampledSurface;
+using plottest::Surface;
 
 // A quarter turn's worth of rotation about a tilted axis, in 16.16 words: twelve of them turn
 // the plot through every side.

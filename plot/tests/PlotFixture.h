@@ -51,6 +51,31 @@ inline NodePtr SampledGraphics(const std::vector<Curve>& curves, double xMin, do
     return std::make_unique<GraphicsNode>(true, std::move(perFunction));
 }
 
+using Surface = std::function<double(double, double)>;
+
+// A "SurfaceGraphics" node of rows of heights, as the kernel sends them.
+inline NodePtr SurfaceOfRows(const std::vector<std::vector<double>>& rows) {
+    auto heights = std::make_unique<ListNode>();
+    for (const auto& row : rows) {
+        auto items = std::make_unique<ListNode>();
+        for (double z : row)
+            items->AppendChild(std::make_unique<MachineRealNode>(z));
+        heights->AppendChild(std::move(items));
+    }
+    return std::make_unique<SurfaceGraphicsNode>(std::move(heights));
+}
+
+// The surface of `f` sampled at `n` + 1 points each way: rows along y, items along x.
+inline NodePtr SampledSurface(const Surface& f, double x0, double x1, double y0, double y1, int n) {
+    std::vector<std::vector<double>> rows;
+    for (int r = 0; r <= n; ++r) {
+        std::vector<double>& row = rows.emplace_back();
+        for (int c = 0; c <= n; ++c)
+            row.push_back(f(x0 + (x1 - x0) * c / n, y0 + (y1 - y0) * r / n));
+    }
+    return SurfaceOfRows(rows);
+}
+
 class PlotTest : public boxtest::BoxTest {
 protected:
     // A plot over the ranges, laid out alone in an equation paragraph.

@@ -15,6 +15,7 @@
 namespace {
 
 using plottest::PlotTest;
+using plottest::SurfaceOfRows;
 using streambytes::Builder;
 using streambytes::Bytes;
 
@@ -71,17 +72,6 @@ NodePtr Polygon(std::vector<Point3D> corners) {
     for (const Point3D& p : corners)
         list->AppendChild(MakePoint3DExpr(p));
     return std::make_unique<PrimitiveNode>(PrimitiveNode::Kind::Polygon, std::move(list));
-}
-
-NodePtr Rows(const std::vector<std::vector<double>>& rows) {
-    auto heights = std::make_unique<ListNode>();
-    for (const auto& row : rows) {
-        auto items = std::make_unique<ListNode>();
-        for (double z : row)
-            items->AppendChild(std::make_unique<MachineRealNode>(z));
-        heights->AppendChild(std::move(items));
-    }
-    return std::make_unique<SurfaceGraphicsNode>(std::move(heights));
 }
 
 class Prims3DTest : public PlotTest {};
@@ -225,7 +215,7 @@ TEST_F(Prims3DTest, PolygonsMergeTheirSharedCornersIntoOneMesh) {
 
 TEST_F(Prims3DTest, SurfacesStepAcrossTheirRangesAndRefuseWhatNamesNoGrid) {
     PrimStore3D store;
-    store.AddGraphics3D(*Rows({{0, 1, 2, 3}, {4, 5, 6, 7}, {8, 9, 10, 11}}), 0, 3, 0, 1);
+    store.AddGraphics3D(*SurfaceOfRows({{0, 1, 2, 3}, {4, 5, 6, 7}, {8, 9, 10, 11}}), 0, 3, 0, 1);
     ASSERT_EQ(store.GetListCount(), 1);
     const auto& grid = static_cast<const SurfacePrim3D&>(*store.GetList(0)->GetAt(0));
     ASSERT_EQ(grid.Rows(), 3);
@@ -236,8 +226,8 @@ TEST_F(Prims3DTest, SurfacesStepAcrossTheirRangesAndRefuseWhatNamesNoGrid) {
 
     // One row or one column stands at its range's start instead of dividing by zero.
     PrimStore3D single;
-    single.AddGraphics3D(*Rows({{1, 2}}), 0, 1, -1, 1);
-    single.AddGraphics3D(*Rows({{1}, {2}}), 0, 1, -1, 1);
+    single.AddGraphics3D(*SurfaceOfRows({{1, 2}}), 0, 1, -1, 1);
+    single.AddGraphics3D(*SurfaceOfRows({{1}, {2}}), 0, 1, -1, 1);
     const auto& row = static_cast<const SurfacePrim3D&>(*single.GetList(0)->GetAt(0));
     EXPECT_EQ(row.Points()[1], (Point3D{1, -1, 2}));
     const auto& column = static_cast<const SurfacePrim3D&>(*single.GetList(1)->GetAt(0));
@@ -245,9 +235,9 @@ TEST_F(Prims3DTest, SurfacesStepAcrossTheirRangesAndRefuseWhatNamesNoGrid) {
 
     // Ragged rows, and no rows at all, add nothing to the list.
     PrimStore3D refused;
-    refused.AddGraphics3D(*Rows({{1, 2}, {3, 4, 5}}), 0, 1, 0, 1);
-    refused.AddGraphics3D(*Rows({{1, 2, 3}, {4}}), 0, 1, 0, 1);
-    refused.AddGraphics3D(*Rows({}), 0, 1, 0, 1);
+    refused.AddGraphics3D(*SurfaceOfRows({{1, 2}, {3, 4, 5}}), 0, 1, 0, 1);
+    refused.AddGraphics3D(*SurfaceOfRows({{1, 2, 3}, {4}}), 0, 1, 0, 1);
+    refused.AddGraphics3D(*SurfaceOfRows({}), 0, 1, 0, 1);
     ASSERT_EQ(refused.GetListCount(), 3);
     for (int32_t i = 0; i < 3; ++i)
         EXPECT_EQ(refused.GetList(i)->GetCount(), 0);
@@ -292,8 +282,8 @@ TEST_F(Prims3DTest, APatchListBuildsOneGroupWhosePatchesTakeTheNextSlots) {
     store.AddPrim(std::make_unique<PointPrim3D>(Point3D{}));
     store.EndList();
     store.BeginList();
-    store.AddSurface(*Rows({{0, 1}, {1, 0}}), -1, 1, -1, 1);
-    store.AddSurface(*Rows({{0, 1, 0}, {1, 0, 1}}), -1, 1, -1, 1);
+    store.AddSurface(*SurfaceOfRows({{0, 1}, {1, 0}}), -1, 1, -1, 1);
+    store.AddSurface(*SurfaceOfRows({{0, 1, 0}, {1, 0, 1}}), -1, 1, -1, 1);
     store.EndList();
     RecordingScene scene;
     std::unique_ptr<prism3d::Collection> collection = store.BuildCollection(scene);
