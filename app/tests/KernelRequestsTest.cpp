@@ -403,10 +403,7 @@ TEST_F(KernelRequests, ACtrlDragTurnsA3DPlotInTheQueryPane) {
     bool turned = false;
     WhenOpen("kernelQuery", [&turned](QWidget* window) {
         CTessaryDialogView* pane = static_cast<COSKQueryDialog*>(window)->View();
-        const CompList& line = *pane->Page()->GetAt(1)->GetList(1);
-        Plot3DComp* plot = nullptr;
-        for (int32_t i = 1; i <= line.GetCount() && plot == nullptr; ++i)
-            plot = dynamic_cast<Plot3DComp*>(line.GetAt(i));
+        Plot3DComp* plot = shelltest::FirstOfKind<Plot3DComp>(*pane->Page()->GetAt(1)->GetList(1));
         ASSERT_NE(plot, nullptr);
         const prism3d::Matrix before = plot->View();
         const Rect picture = plot->PictureRect();

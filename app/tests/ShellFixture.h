@@ -8,6 +8,7 @@
 #include "app/MainFrame.h"
 #include "app/TessaryApp.h"
 #include "app/TessaryView.h"
+#include "document/CompList.h"
 #include "document/KernelSession.h"
 
 #include <gtest/gtest.h>
@@ -145,6 +146,14 @@ inline void WhenModalOpens(QObject* context, std::function<void(QWidget*)> act) 
         act(window);
     });
     poll->start();
+}
+
+// The first component of the kind in a list, or null.
+template <typename Comp>
+Comp* FirstOfKind(const CompList& list) {
+    for (int32_t i = 1; i <= list.GetCount(); ++i)
+        if (auto* comp = dynamic_cast<Comp*>(list.GetAt(i))) return comp;
+    return nullptr;
 }
 
 // Where the pictures a person should look at go: the build's test output folder.
