@@ -4,6 +4,7 @@
 // plots registered, a 96-dpi view, and the helpers that build graphics the way the kernel sends
 // them.
 
+#include "document/tests/StreamBytes.h"
 #include "expr/LeafNodes.h"
 #include "expr/ListNodes.h"
 #include "expr/symbols/BuiltinNames.h"
@@ -12,9 +13,12 @@
 #include "plot/GraphicsNodes.h"
 #include "plot/Plot2DComp.h"
 #include "plot/PlotKinds.h"
+#include "plot/Prims3D.h"
 
 #include <cmath>
 #include <functional>
+#include <memory>
+#include <type_traits>
 #include <vector>
 
 namespace plottest {
@@ -49,6 +53,36 @@ inline NodePtr SampledGraphics(const std::vector<Curve>& curves, double xMin, do
         perFunction->AppendChild(std::move(lines));
     }
     return std::make_unique<GraphicsNode>(true, std::move(perFunction));
+}
+
+// A primitive record: code, length (its own 4 bytes and the body), body.
+inline streambytes::Bytes PrimRecord(int32_t code, const streambytes::Bytes& body) {
+    return streambytes::Builder().I32(code).I32(static_cast<int32_t>(body.size()) + 4).Append(body);
+}
+
+// The record of a 2-D or 3-D primitive as its list writes it.
+template <typename Prim>
+streambytes::Bytes SavedPrim(const Prim& prim) {
+    return streambytes::Save([&](DocStream& s) {
+        if constexpr (std::is_base_of_v<GraphicsPrim3D, Prim>)
+            s.WritePrimitive3D(prim);
+        else
+            s.WritePrimitive2D(prim);
+    });
+}
+
+// The primitive a record reads back as, `Prim` being `GraphicsPrim` or `GraphicsPrim3D`; null
+// for a code no kind answers.
+template <typename Prim>
+std::unique_ptr<Prim> LoadedPrim(const streambytes::Bytes& bytes) {
+    std::unique_ptr<StoredPrim> read;
+    streambytes::Load(bytes, [&](DocStream& s) {
+        if constexpr (std::is_same_v<Prim, GraphicsPrim3D>)
+            read = s.ReadPrimitive3D();
+        else
+            read = s.ReadPrimitive2D();
+    });
+    return std::unique_ptr<Prim>(static_cast<Prim*>(read.release()));
 }
 
 using Surface = std::function<double(double, double)>;
