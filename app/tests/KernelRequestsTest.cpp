@@ -407,9 +407,8 @@ TEST_F(KernelRequests, ACtrlDragTurnsA3DPlotInTheQueryPane) {
         ASSERT_NE(plot, nullptr);
         const prism3d::Matrix before = plot->View();
         const Rect picture = plot->PictureRect();
-        const Point scroll = pane->ScrollOffset();
-        const QPoint centre((picture.left + picture.right) / 2 - scroll.x,
-                            (picture.top + picture.bottom) / 2 - scroll.y);
+        const QPoint centre = shelltest::InViewport(
+            *pane, Point((picture.left + picture.right) / 2, (picture.top + picture.bottom) / 2));
         QTest::mousePress(pane->viewport(), Qt::LeftButton, Qt::ControlModifier, centre);
         QTest::mouseMove(pane->viewport(), centre + QPoint(30, 0));
         QTest::mouseRelease(pane->viewport(), Qt::LeftButton, Qt::ControlModifier,

@@ -36,10 +36,7 @@ protected:
     Plot* FirstPlot() {
         return FirstOfKind<Plot>(*view->Page()->GetAt(1)->GetList(1));
     }
-    QPoint InViewport(Point p) {
-        const Point scroll = view->ScrollOffset();
-        return QPoint(p.x - scroll.x, p.y - scroll.y);
-    }
+    QPoint InViewport(Point p) { return shelltest::InViewport(*view, p); }
     // Answers the next parameter dialog with OK (after setting the x range's right end) or
     // Cancel.
     void AnswerDialog(bool ok, const char* rightEnd = nullptr) {
