@@ -265,6 +265,31 @@ TEST_F(Plot3DTest, AStoredViewThatIsNoRotationIsMadeOne) {
     EXPECT_GT(Handedness(back, back.View()) * Handedness(back, identity), 0);
 }
 
+TEST_F(Plot3DTest, AStoreReadWithoutTheBoxGainsItOnceHoweverOftenThePlotTurns) {
+    Plot3DComp plot;
+    streambytes::Bytes bytes = streambytes::Save([&](DocStream& s) { plot.Write(s); });
+    // In place of the empty store's count: a store whose one list holds a point.
+    bytes.resize(bytes.size() - 2);
+    PrimList3D points;
+    points.Append(std::make_unique<PointPrim3D>(Point3D{0, 0, 0}));
+    bytes = streambytes::Builder().Append(bytes).I16(1).Append(
+        streambytes::Save([&](DocStream& s) { points.Write(s); }));
+    Plot3DComp back;
+    streambytes::Load(bytes, [&](DocStream& s) { back.Read(s); });
+    ASSERT_EQ(back.Primitives()->GetListCount(), 1);
+    for (int turn = 0; turn < 3; ++turn) {
+        SCOPED_TRACE(turn);
+        back.RotateView(Turn(50));
+        const PrimStore3D& store = *back.Primitives();
+        ASSERT_EQ(store.GetListCount(), 3);
+        EXPECT_EQ(store.GetList(0)->GetAt(0)->GetTypeCode(), prim3d::kPoint);
+        // The grid stands on the faces behind the data as they are now.
+        const auto& grid = static_cast<const FaceGridPrim3D&>(*store.GetList(1)->GetAt(0));
+        for (const int32_t face : back.BackFaces())
+            EXPECT_TRUE(grid.Face(face)) << face;
+    }
+}
+
 TEST_F(Plot3DTest, APlaneCoversTheCentreAndEveryRotationStaysInsideUnmirrored) {
     Plot3DComp* plot = LaidOut3D(-1, 1, -1, 1, -1, 1);
     ASSERT_TRUE(
