@@ -1,8 +1,8 @@
 #pragma once
 
 // What the plot tests share: the real fonts, drawing layer and layout with the math boxes and the
-// plots registered, a 96-dpi view, and the helpers that build graphics the way the kernel sends
-// them.
+// plots registered, a 96-dpi view, the helpers that build graphics the way the kernel sends
+// them (curves and surfaces), and the framing, saving and loading of primitive records.
 
 #include "document/tests/StreamBytes.h"
 #include "expr/LeafNodes.h"
