@@ -27,6 +27,7 @@
 #include <ctime>
 #include <fstream>
 #include <functional>
+#include <optional>
 #include <string_view>
 #include <thread>
 #include <vector>
@@ -70,11 +71,8 @@ bool Eventually(const std::function<bool()>& done) {
 // Whether the process has ended (a zombie counts), waiting for it a while.
 bool ProcessGone(pid_t pid) {
     return Eventually([pid] {
-        std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-        std::string line;
-        if (!std::getline(stat, line)) return true;
-        const auto close = line.rfind(')');
-        return close != std::string::npos && close + 2 < line.size() && line[close + 2] == 'Z';
+        const std::optional<ProcessStat> process = ReadProcessStat(pid);
+        return !process || process->state == 'Z';
     });
 }
 
