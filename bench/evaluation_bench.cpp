@@ -13,23 +13,18 @@
 #include "Loopback.h"
 #include "QuietHost.h"
 #include "bench/BenchView.h"
+#include "bench/RealServices.h"
 #include "corvinet/corvinet.h"
 #include "document/CompList.h"
 #include "document/CompSequence.h"
 #include "document/GlyphSource.h"
 #include "document/ParaComp.h"
-#include "document/TextFontPrefs.h"
 #include "document/tests/FakeHost.h"
 #include "document/tests/SequenceFakes.h"
-#include "expr/symbols/BuiltinNames.h"
 #include "kernel/DragTools.h"
 #include "kernel/EvaluationActions.h"
 #include "kernel/KernelSession.h"
-#include "mathbox/DrawingServices.h"
-#include "mathbox/LayoutStyleTable.h"
-#include "mathbox/MathBoxKinds.h"
 #include "mathbox/actions/UndoSlot.h"
-#include "mathbox/parser/ExprParser.h"
 
 #include <benchmark/benchmark.h>
 
@@ -65,13 +60,7 @@ void PutAnswer(QKLINK link) {
 }
 
 struct Fixture {
-    TextFontPrefs prefs;
-    DrawingServices drawing{prefs};
-    LayoutServices layout;
-    MathBoxKinds kinds;
-    InfixListParser parser;
-    Installed<ListParser> parserInstalled{gListParser, &parser};
-    BuiltinNamesScope names;
+    tessary::bench::RealMath services;
     seqfakes::Document document; // paragraph numbers as a document hands them out
     CompSequence seq{&document};
     BenchView view{seq};
@@ -84,7 +73,7 @@ struct Fixture {
 
     Fixture() {
         document.body = &seq;
-        drawing.Port().BeginWindowDraw(view);
+        services.drawing.Port().BeginWindowDraw(view);
         seq.Append(Text("The square below factors over the integers, as the kernel shows."));
         // x^2 + 2x + 1, the exponent a raised box as typed.
         auto equation = std::make_unique<ParaComp>(ParaStyle::kPlainEquation);
@@ -112,7 +101,7 @@ struct Fixture {
         QKFlush(session->Link());
         session.reset();
         slot.Clear();
-        drawing.Port().EndDraw();
+        services.drawing.Port().EndDraw();
     }
 
     // Selects the equation's line, parses it and runs the calculation on the whole tree.

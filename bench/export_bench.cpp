@@ -8,19 +8,14 @@
 // into a stream that only counts.
 
 #include "bench/PeerRatio.h"
+#include "bench/RealServices.h"
 #include "document/CountStream.h"
 #include "document/ExportWriters.h"
 #include "document/SequenceBody.h"
 #include "document/TessaryDoc.h"
-#include "document/TextFontPrefs.h"
 #include "document/tests/FakeHost.h"
 #include "export/ExportServices.h"
-#include "expr/symbols/BuiltinNames.h"
-#include "mathbox/DrawingServices.h"
-#include "mathbox/LayoutStyleTable.h"
-#include "mathbox/MathBoxKinds.h"
 #include "mathbox/MathBoxes.h"
-#include "mathbox/parser/ExprParser.h"
 #include "platform/tests/TempDir.h"
 
 #include <benchmark/benchmark.h>
@@ -67,13 +62,7 @@ struct Fixture {
         savedSize = static_cast<int64_t>(std::filesystem::file_size(saved));
     }
 
-    TextFontPrefs prefs;
-    DrawingServices drawing{prefs};
-    LayoutServices layout;
-    MathBoxKinds kinds;
-    InfixListParser parser;
-    Installed<ListParser> parserInstalled{gListParser, &parser};
-    BuiltinNamesScope names;
+    tessary::bench::RealMath services;
     ExportServices exports;
     platform::testing::TempDir dir;
     fakes::Host host;

@@ -3,6 +3,7 @@
 // In the same run the platform's own text layout (QTextLayout) breaks and justifies the same text
 // in the same font at the same width; the goal is at least twice its speed.
 
+#include "bench/RealServices.h"
 #include "document/CompList.h"
 #include "document/DrawPort.h"
 #include "document/GlyphSource.h"
@@ -10,7 +11,6 @@
 #include "document/TextFontPrefs.h"
 #include "mathbox/DrawingServices.h"
 #include "mathbox/FontFiles.h"
-#include "mathbox/LayoutStyleTable.h"
 #include "mathbox/StyleManager.h"
 
 #include <benchmark/benchmark.h>
@@ -58,9 +58,7 @@ struct Paragraphs {
 };
 
 void BM_LayOutAndPlaceDocument(benchmark::State& state) {
-    TextFontPrefs prefs;
-    DrawingServices drawing(prefs);
-    LayoutServices layout;
+    tessary::bench::RealLayout services;
     Paragraphs doc;
     for (const std::string& text : MakeText()) {
         doc.items.emplace_back(new ParaComp(ParaStyle::kParagraph));

@@ -5,13 +5,11 @@
 // installs KaTeX with npm into the build folder; without it the peer's side is skipped.
 
 #include "bench/PeerRatio.h"
+#include "bench/RealServices.h"
 #include "document/CompList.h"
 #include "document/DrawPort.h"
 #include "document/GlyphSource.h"
 #include "document/ParaComp.h"
-#include "document/TextFontPrefs.h"
-#include "mathbox/DrawingServices.h"
-#include "mathbox/LayoutStyleTable.h"
 #include "mathbox/MathBoxKinds.h"
 #include "mathbox/MathBoxes.h"
 #include "mathbox/tests/StringLatex.h"
@@ -116,10 +114,7 @@ std::vector<OwnedPara> MakeFormulas() {
     return formulas;
 }
 
-struct Services {
-    TextFontPrefs prefs;
-    DrawingServices drawing{prefs};
-    LayoutServices layout;
+struct Services : tessary::bench::RealLayout {
     MathBoxKinds kinds;
 };
 

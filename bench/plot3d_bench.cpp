@@ -9,13 +9,13 @@
 // ratio table at the end gives plot time over peer time.
 
 #include "PeerRatio.h"
-#include "bench/ImageView.h"
+#include "bench/BenchView.h"
+#include "document/CompSequence.h"
 #include "document/TextFontPrefs.h"
 #include "expr/LeafNodes.h"
 #include "expr/ListNodes.h"
 #include "expr/symbols/BuiltinNames.h"
 #include "mathbox/DrawingServices.h"
-#include "mathbox/EditView.h"
 #include "mathbox/LayoutStyleTable.h"
 #include "plot/GraphicsNodes.h"
 #include "plot/Plot3DComp.h"
@@ -34,33 +34,6 @@ namespace {
 
 constexpr int32_t kCells = 50;
 constexpr int64_t kTriangles = int64_t{2} * kCells * kCells;
-
-// The view a tracker needs: only its modified mark is used while turning.
-class BenchView final : public EditView {
-public:
-    explicit BenchView(ImageView& image) : m_image(image) {}
-    QImage& BackingImage() override { return m_image.BackingImage(); }
-    Point ScrollOffset() const override { return {}; }
-    int32_t BaseSize() const override { return 5; }
-    void InvalidateClientRect(const Rect&, bool) override {}
-    void RegionErased(const Region&) override {}
-    void RedrawWithin(const Region&) override {}
-    DocRange GetSelection() const override { return {}; }
-    void SetSelection(const DocRange&, bool) override {}
-    void InvalidateHighlight(const DocRange&) override {}
-    void RelayoutFrom(int32_t, int32_t) override {}
-    void UpdateScrollSizes() override {}
-    Rect GetVisibleRect() const override { return Rect(0, 0, 800, 700); }
-    void ScrollTo(Point) override {}
-    void SetStatusText(const Str255&) override {}
-    void SetDocumentModified() override {}
-    void Beep() override {}
-    void BeginWindowDraw() override {}
-    void EndWindowDraw() override {}
-
-private:
-    ImageView& m_image;
-};
 
 // SurfaceGraphics[rows of sin(x) cos(y)] over (-3, 3) both ways.
 NodePtr Surface() {
@@ -93,15 +66,16 @@ struct PlotScene {
     PaintPort& port = services.Port();
     LayoutServices layout;
     PlotKinds kinds;
-    ImageView view{800, 700};
-    BenchView editView{view};
+    // The tracker asks its view only for the modified mark; the plot draws into its image.
+    CompSequence seq;
+    BenchView view{seq};
     Plot3DComp plot;
 };
 
 void RotatePlot(benchmark::State& state) {
     PlotScene scene;
     scene.port.BeginWindowDraw(scene.view);
-    std::unique_ptr<RotationTracker> tracker = RotationTracker::Start(scene.editView, scene.plot);
+    std::unique_ptr<RotationTracker> tracker = RotationTracker::Start(scene.view, scene.plot);
     scene.port.EndDraw();
     if (!tracker) {
         state.SkipWithError("no tracker");

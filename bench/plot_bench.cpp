@@ -12,11 +12,9 @@
 #include "Loopback.h"
 #include "PeerRatio.h"
 #include "bench/ImageView.h"
-#include "document/TextFontPrefs.h"
+#include "bench/RealServices.h"
 #include "expr/LinkReader.h"
 #include "expr/symbols/BuiltinNames.h"
-#include "mathbox/DrawingServices.h"
-#include "mathbox/LayoutStyleTable.h"
 #include "plot/Plot2DComp.h"
 #include "plot/PlotKinds.h"
 
@@ -116,10 +114,8 @@ struct PlotScene {
     }
 
     BuiltinNamesScope names;
-    TextFontPrefs prefs;
-    DrawingServices services{prefs};
-    PaintPort& port = services.Port();
-    LayoutServices layout;
+    tessary::bench::RealLayout services;
+    PaintPort& port = services.drawing.Port();
     PlotKinds kinds;
     ImageView view{800, 700};
     Plot2DComp plot;

@@ -6,12 +6,10 @@
 // and 100,000 paragraphs: the time per paragraph should stay the same within 2x.
 
 #include "bench/ImageView.h"
+#include "bench/RealServices.h"
 #include "document/CompSequence.h"
 #include "document/GlyphSource.h"
 #include "document/MemoryStream.h"
-#include "document/TextFontPrefs.h"
-#include "mathbox/DrawingServices.h"
-#include "mathbox/LayoutStyleTable.h"
 
 #include <benchmark/benchmark.h>
 
@@ -41,18 +39,16 @@ std::unique_ptr<CompSequence> BuildDocument(int32_t paragraphs) {
 }
 
 struct Fixture {
-    TextFontPrefs prefs;
-    DrawingServices drawing{prefs};
-    LayoutServices layout;
+    tessary::bench::RealLayout services;
     ImageView view{16, 16};
     std::unique_ptr<CompSequence> seq;
 
     explicit Fixture(int32_t paragraphs = kParagraphs, bool place = true) {
-        drawing.Port().BeginWindowDraw(view);
+        services.drawing.Port().BeginWindowDraw(view);
         seq = BuildDocument(paragraphs);
         if (place) seq->PlaceAll(false);
     }
-    ~Fixture() { drawing.Port().EndDraw(); }
+    ~Fixture() { services.drawing.Port().EndDraw(); }
 };
 
 void BM_RelayoutAfterTyping(benchmark::State& state) {

@@ -267,14 +267,19 @@ void Plot3DComp::BuildAxes(PrimStore3D& store) {
     m_boxMin = Point3D{x0, y0, z0};
     m_boxMax = Point3D{x1, y1, z1};
 
-    // Lists 1 and 2 are replaced only when they are the box's; a store without them (read
-    // from elsewhere) keeps every list and gains the box at its end.
-    const bool inPlace = store.GetListCount() >= 2 && store.GetList(0)->GetCount() > 0 &&
-                         store.GetList(0)->GetAt(0)->GetTypeCode() == prim3d::kFaceGrid;
-    inPlace ? store.BeginListAt(1) : store.BeginList();
+    // The box's lists are the face grid's and the labels' after it, lists 1 and 2 of a store
+    // this plot built. A store without them (read from elsewhere) keeps every list and gains
+    // the box at its end, where the next turn finds it again instead of adding another.
+    int32_t gridList = 0;
+    for (int32_t i = 0; i < store.GetListCount() && gridList == 0; ++i) {
+        const PrimList3D& list = *store.GetList(i);
+        if (list.GetCount() > 0 && list.GetAt(0)->GetTypeCode() == prim3d::kFaceGrid)
+            gridList = i + 1;
+    }
+    gridList > 0 ? store.BeginListAt(gridList) : store.BeginList();
     store.AddPrim(std::make_unique<FaceGridPrim3D>(fU, fV, fW, m_step));
     store.EndList();
-    inPlace ? store.BeginListAt(2) : store.BeginList();
+    gridList > 0 ? store.BeginListAt(gridList + 1) : store.BeginList();
 
     // One axis's labels: along `axis`, standing at `fixed` on the axis `fixedAxis`, moved out
     // from `edge` to `label` on the axis `offsetAxis`.

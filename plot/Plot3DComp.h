@@ -106,7 +106,8 @@ private:
     std::unique_ptr<PrimStore3D> NewBoxStore();
     void EnsurePrimitives();
     // Lists 1 and 2 of `store`: the face grid and the tick labels for the current rotation,
-    // put in place of what is there (appended to an empty store). Also fixes the box.
+    // put in place of the box's lists wherever they stand (appended to a store without them).
+    // Also fixes the box.
     void BuildAxes(PrimStore3D& store);
     void SetUpPass(Point topLeft);
 

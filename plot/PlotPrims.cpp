@@ -62,6 +62,14 @@ Str31 ReadText(DocStream& stream) {
     return Str31(text);
 }
 
+int32_t ReadCount(DocStream& stream, int32_t itemBytes) {
+    const int32_t at = stream.GetPosition();
+    const int32_t count = stream.ReadLong();
+    if (count < 0) stream.Fail(at);
+    stream.RequireBytes(int64_t{count} * itemBytes);
+    return count;
+}
+
 void GetCoordinates(const ExprNode* list, std::span<double> out) {
     std::fill(out.begin(), out.end(), 0.0);
     if (list == nullptr || !(list->TypeTag() == TypeTag("lisN"))) return;
@@ -254,11 +262,7 @@ void PolylinePrim::Write(DocStream& stream) const {
 }
 
 void PolylinePrim::Read(DocStream& stream) {
-    const int32_t countAt = stream.GetPosition();
-    const int32_t count = stream.ReadLong();
-    if (count < 0) stream.Fail(countAt);
-    stream.RequireBytes(int64_t{count} * 16);
-    std::vector<Point2D> points(static_cast<size_t>(count));
+    std::vector<Point2D> points(static_cast<size_t>(ReadCount(stream, 16)));
     for (Point2D& p : points)
         p = ReadPoint(stream);
     m_points = std::move(points);

@@ -191,6 +191,9 @@ Str31 FormatCoordinate(double value);
 // A primitive's text in a record: through the symbol face's character map.
 void WriteText(DocStream& stream, const Str31& text);
 Str31 ReadText(DocStream& stream);
+// A count read from a record: never negative, and never more items of `itemBytes` than the
+// record holds, so that it is safe to allocate for.
+int32_t ReadCount(DocStream& stream, int32_t itemBytes);
 // The reals of a list node's first items, in order; what the list lacks is 0.
 void GetCoordinates(const ExprNode* list, std::span<double> out);
 // A list node of machine reals.

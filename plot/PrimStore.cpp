@@ -54,11 +54,8 @@ void PrimList::Write(DocStream& stream) const {
 }
 
 void PrimList::Read(DocStream& stream) {
-    const int32_t countAt = stream.GetPosition();
-    const int32_t count = stream.ReadLong();
-    if (count < 0) stream.Fail(countAt);
     // Every record takes at least its code and length.
-    stream.RequireBytes(int64_t{count} * 8);
+    const int32_t count = ReadCount(stream, 8);
     for (int32_t i = 0; i < count; ++i) {
         std::unique_ptr<StoredPrim> read = stream.ReadPrimitive2D();
         // The installed factory makes only this subsystem's 2-D kinds for `ReadPrimitive2D`.

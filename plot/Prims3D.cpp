@@ -28,15 +28,6 @@ Point3D ReadPoint(DocStream& stream) {
 
 constexpr int32_t kPointBytes = 24;
 
-// A stored count: never negative, and never more items of `itemBytes` than the record holds.
-int32_t ReadCount(DocStream& stream, int32_t itemBytes) {
-    const int32_t at = stream.GetPosition();
-    const int32_t count = stream.ReadLong();
-    if (count < 0) stream.Fail(at);
-    stream.RequireBytes(int64_t{count} * itemBytes);
-    return count;
-}
-
 std::vector<Point3D> ReadPoints(DocStream& stream, int32_t count) {
     std::vector<Point3D> points;
     points.reserve(static_cast<size_t>(count));
@@ -370,7 +361,10 @@ void SurfacePrim3D::Read(DocStream& stream) {
     const int32_t rows = stream.ReadLong();
     // The point count in 64 bits: two 32-bit counts multiply past what 32 bits hold.
     const int64_t count = int64_t{rows} * columns;
-    if (rows < 0 || columns < 0 || count > prim3d::kMaxSurfacePoints) stream.Fail(at);
+    // A side without points names no grid, yet drawing would step through the other side.
+    if (rows < 0 || columns < 0 || (rows == 0) != (columns == 0) ||
+        count > prim3d::kMaxSurfacePoints)
+        stream.Fail(at);
     stream.RequireBytes(count * kPointBytes);
     m_rows = rows;
     m_columns = columns;

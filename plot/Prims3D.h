@@ -11,7 +11,8 @@
 //
 // Nothing here trusts a stored record: counts are checked against the bytes left before
 // anything is allocated, a surface's point count is worked out in 64 bits and capped, and a
-// mesh facet of more than 8 corners or a corner beyond the mesh's vertices is damage.
+// surface with rows but no columns (or the reverse), a mesh facet of more than 8 corners or a
+// corner beyond the mesh's vertices is damage.
 
 #include "document/StoredPrim.h"
 #include "document/Str255.h"

@@ -18,10 +18,9 @@
 #include "document/tests/StreamBytes.h"
 #include "kernel/KernelSession.h"
 #include "kernel/tests/RunningKernels.h"
+#include "kernel/tests/StandinScript.h"
 
-#include <dirent.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <QApplication>
 #include <QLabel>
@@ -30,9 +29,6 @@
 #include <QSettings>
 #include <QTest>
 
-#include <cstdio>
-#include <cstdlib>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -46,6 +42,7 @@ using kerneltest::RunningKernels;
 class KernelAppTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        ASSERT_TRUE(m_script.IsReady());
         app = shelltest::StartProgram(messages);
         ASSERT_NE(app, nullptr);
         frame = app->MainWindow();
@@ -55,21 +52,12 @@ protected:
     void TearDown() override {
         if (app) app->ExitInstance();
         app.reset();
-        ::unsetenv("TESSARY_STANDIN_SCRIPT");
-        if (!m_script.empty()) std::remove(m_script.c_str());
+        m_script.Clear();
         [] { QTRY_VERIFY_WITH_TIMEOUT(RunningKernels().empty(), 10000); }();
     }
 
     // The kernel program's scripted behaviour for the next start.
-    void Script(const std::string& lines) {
-        char path[] = "/tmp/kernel-script-XXXXXX";
-        const int fd = ::mkstemp(path);
-        ASSERT_GE(fd, 0);
-        ::close(fd);
-        m_script = path;
-        std::ofstream(m_script) << lines;
-        ::setenv("TESSARY_STANDIN_SCRIPT", m_script.c_str(), 1);
-    }
+    void Script(const std::string& lines) { m_script.Set(lines); }
 
     ProfiledSession& Profiled() { return dynamic_cast<ProfiledSession&>(*session); }
     QSettings Profile() { return QSettings(QStringLiteral("Tessary"), QStringLiteral("Tessary")); }
@@ -112,7 +100,7 @@ protected:
     std::vector<QString> messages;
 
 private:
-    std::string m_script;
+    kerneltest::StandinScript m_script;
 };
 
 // The running editor with the kernel started and a document open to type into.

@@ -403,16 +403,12 @@ TEST_F(KernelRequests, ACtrlDragTurnsA3DPlotInTheQueryPane) {
     bool turned = false;
     WhenOpen("kernelQuery", [&turned](QWidget* window) {
         CTessaryDialogView* pane = static_cast<COSKQueryDialog*>(window)->View();
-        const CompList& line = *pane->Page()->GetAt(1)->GetList(1);
-        Plot3DComp* plot = nullptr;
-        for (int32_t i = 1; i <= line.GetCount() && plot == nullptr; ++i)
-            plot = dynamic_cast<Plot3DComp*>(line.GetAt(i));
+        Plot3DComp* plot = shelltest::FirstOfKind<Plot3DComp>(*pane->Page()->GetAt(1)->GetList(1));
         ASSERT_NE(plot, nullptr);
         const prism3d::Matrix before = plot->View();
         const Rect picture = plot->PictureRect();
-        const Point scroll = pane->ScrollOffset();
-        const QPoint centre((picture.left + picture.right) / 2 - scroll.x,
-                            (picture.top + picture.bottom) / 2 - scroll.y);
+        const QPoint centre = shelltest::InViewport(
+            *pane, Point((picture.left + picture.right) / 2, (picture.top + picture.bottom) / 2));
         QTest::mousePress(pane->viewport(), Qt::LeftButton, Qt::ControlModifier, centre);
         QTest::mouseMove(pane->viewport(), centre + QPoint(30, 0));
         QTest::mouseRelease(pane->viewport(), Qt::LeftButton, Qt::ControlModifier,

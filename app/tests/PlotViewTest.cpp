@@ -31,16 +31,12 @@ protected:
         view = ShowFocusedView();
     }
 
-    Plot2DComp* FirstPlot() {
-        const CompList& list = *view->Page()->GetAt(1)->GetList(1);
-        for (int32_t i = 1; i <= list.GetCount(); ++i)
-            if (auto* plot = dynamic_cast<Plot2DComp*>(list.GetAt(i))) return plot;
-        return nullptr;
+    // The first plot of the kind in the first paragraph, or null.
+    template <typename Plot = Plot2DComp>
+    Plot* FirstPlot() {
+        return FirstOfKind<Plot>(*view->Page()->GetAt(1)->GetList(1));
     }
-    QPoint InViewport(Point p) {
-        const Point scroll = view->ScrollOffset();
-        return QPoint(p.x - scroll.x, p.y - scroll.y);
-    }
+    QPoint InViewport(Point p) { return shelltest::InViewport(*view, p); }
     // Answers the next parameter dialog with OK (after setting the x range's right end) or
     // Cancel.
     void AnswerDialog(bool ok, const char* rightEnd = nullptr) {
@@ -98,10 +94,7 @@ TEST_F(PlotViewTest, APlotIsInsertedAfterItsParametersAndAnswersPresses) {
 TEST_F(PlotViewTest, ACtrlDragTurnsA3DPlotAndMarksTheDocument) {
     AnswerDialog(true);
     ASSERT_TRUE(Router().Run(cmd::kElementPlot3D));
-    const CompList& list = *view->Page()->GetAt(1)->GetList(1);
-    Plot3DComp* plot = nullptr;
-    for (int32_t i = 1; i <= list.GetCount() && plot == nullptr; ++i)
-        plot = dynamic_cast<Plot3DComp*>(list.GetAt(i));
+    Plot3DComp* plot = FirstPlot<Plot3DComp>();
     ASSERT_NE(plot, nullptr);
     const prism3d::Matrix before = plot->View();
     const Rect picture = plot->PictureRect();

@@ -8,7 +8,9 @@
 #include "app/MainFrame.h"
 #include "app/TessaryApp.h"
 #include "app/TessaryView.h"
+#include "document/CompList.h"
 #include "document/KernelSession.h"
+#include "mathbox/DrawView.h"
 
 #include <gtest/gtest.h>
 
@@ -17,6 +19,7 @@
 #include <QClipboard>
 #include <QDir>
 #include <QGuiApplication>
+#include <QPoint>
 #include <QSettings>
 #include <QString>
 #include <QTimer>
@@ -145,6 +148,20 @@ inline void WhenModalOpens(QObject* context, std::function<void(QWidget*)> act) 
         act(window);
     });
     poll->start();
+}
+
+// The first component of the kind in a list, or null.
+template <typename Comp>
+Comp* FirstOfKind(const CompList& list) {
+    for (int32_t i = 1; i <= list.GetCount(); ++i)
+        if (auto* comp = dynamic_cast<Comp*>(list.GetAt(i))) return comp;
+    return nullptr;
+}
+
+// A document point in the view's viewport, where the mouse events go.
+inline QPoint InViewport(const DrawView& view, Point p) {
+    const Point scroll = view.ScrollOffset();
+    return QPoint(p.x - scroll.x, p.y - scroll.y);
 }
 
 // Where the pictures a person should look at go: the build's test output folder.

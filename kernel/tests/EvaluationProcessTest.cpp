@@ -4,11 +4,8 @@
 // that answer nothing, take too long or die leave the document as it was.
 
 #include "EvaluationDocument.h"
-#include "FakeHost.h"
 #include "LocalKernel.h"
-#include "StandinScript.h"
 #include "expr/CompositeNode.h"
-#include "expr/symbols/BuiltinNames.h"
 #include "kernel/KernelSession.h"
 #include "mathbox/GridBox.h"
 #include "mathbox/MathBoxes.h"
@@ -67,20 +64,8 @@ void TwoByThreeMatrix(CompList& l) {
     Put(l, Boxes().MatrixBox(std::move(rows)));
 }
 
-class EvaluationProcess : public ::testing::Test, public DocumentInView {
+class EvaluationProcess : public LocalKernelTest, public DocumentInView {
 protected:
-    void SetUp() override { ASSERT_TRUE(m_script.IsReady()); }
-    void TearDown() override { session.reset(); }
-
-    // Starts the kernel program, with the scripted behaviour given (none when empty).
-    void StartKernel(const std::string& script = "") {
-        if (script.empty())
-            m_script.Clear();
-        else
-            m_script.Set(script);
-        ASSERT_TRUE(StartLocalKernel(*session, host));
-    }
-
     // A new equation paragraph at 2, filled by `type`; the selection covers its whole line.
     CompList* NewLine(const std::function<void(CompList&)>& type,
                       int32_t style = ParaStyle::kPlainEquation) {
@@ -130,13 +115,6 @@ protected:
         }
         slot.UndoCommand();
     }
-
-    BuiltinNamesScope names;
-    FakeHost host;
-    std::unique_ptr<kernel::KernelSession> session = std::make_unique<kernel::KernelSession>(host);
-
-private:
-    StandinScript m_script;
 };
 
 TEST_F(EvaluationProcess, FactorOfATypedSquareComesBackAsBoxes) {

@@ -3,15 +3,13 @@
 // bounded: the host's pump gives up after its deadline, the kernel's scripts are short.
 
 #include "CalcServer.h"
-#include "FakeHost.h"
+#include "LocalKernel.h"
 #include "RunningKernels.h"
 #include "ServerFixture.h"
-#include "StandinScript.h"
 #include "TerminalInput.h"
 #include "expr/LeafNodes.h"
 #include "expr/ListNodes.h"
 #include "expr/PlusNode.h"
-#include "expr/symbols/BuiltinNames.h"
 #include "kernel/KernelSession.h"
 #include "kernel/KernelStartup.h"
 #include "kernel/ServerConnection.h"
@@ -29,6 +27,7 @@
 #include <ctime>
 #include <fstream>
 #include <functional>
+#include <optional>
 #include <string_view>
 #include <thread>
 #include <vector>
@@ -72,11 +71,8 @@ bool Eventually(const std::function<bool()>& done) {
 // Whether the process has ended (a zombie counts), waiting for it a while.
 bool ProcessGone(pid_t pid) {
     return Eventually([pid] {
-        std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-        std::string line;
-        if (!std::getline(stat, line)) return true;
-        const auto close = line.rfind(')');
-        return close != std::string::npos && close + 2 < line.size() && line[close + 2] == 'Z';
+        const std::optional<ProcessStat> process = ReadProcessStat(pid);
+        return !process || process->state == 'Z';
     });
 }
 
@@ -99,28 +95,16 @@ std::size_t LinkDescriptors() {
     return count;
 }
 
-class SessionProcess : public ::testing::Test {
+// A session on the kernel program started locally or through the stand-in server, whose kernels
+// follow the script too.
+class SessionProcess : public LocalKernelTest {
 protected:
-    void SetUp() override { ASSERT_TRUE(m_script.IsReady()); }
-    void TearDown() override { session.reset(); }
-
-    // The kernel program's (and server's kernels') scripted behaviour.
-    void Script(const std::string& lines) { m_script.Set(lines); }
-
-    // Starts as the shell's Start Kernel does, from the settings the session was given.
     bool StartAndWait(const kernel::ConnectionSettings& settings) {
-        session->SetConnectionSettings(settings);
-        session->Start();
-        return host.PumpUntil([&] { return !session->IsStarting(); }, 60);
-    }
-    kernel::ConnectionSettings Local() {
-        kernel::ConnectionSettings settings;
-        settings.quitDrainMilliseconds = 2000;
-        return settings;
+        return kerneltest::StartAndWait(*session, host, settings);
     }
     // The stand-in server's account "ann".
     kernel::ConnectionSettings Remote(const CalcServerFixture& server) {
-        kernel::ConnectionSettings settings = Local();
+        kernel::ConnectionSettings settings = LocalKernelSettings();
         settings.useLocalKernel = false;
         settings.serverHost = "127.0.0.1";
         settings.loginPort = server.server->loginPort();
@@ -128,17 +112,10 @@ protected:
         settings.password = "secret";
         return settings;
     }
-
-    BuiltinNamesScope names;
-    FakeHost host;
-    std::unique_ptr<KernelSession> session = std::make_unique<KernelSession>(host);
-
-private:
-    StandinScript m_script;
 };
 
 TEST_F(SessionProcess, StartsTheKernelProgramShowingItsStepsAndQuitsIt) {
-    ASSERT_TRUE(StartAndWait(Local()));
+    ASSERT_TRUE(StartAndWait(LocalKernelSettings()));
     ASSERT_TRUE(session->IsConnected()) << (host.messages.empty() ? "" : host.messages[0]);
     EXPECT_EQ(host.progressTexts,
               (std::vector<std::string>{"Starting the kernel...", "Starting the kernel"}));
@@ -166,14 +143,14 @@ TEST_F(SessionProcess, StartsTheKernelProgramShowingItsStepsAndQuitsIt) {
     EXPECT_TRUE(host.messages.empty());
 
     // A second start after the quit works as the first.
-    ASSERT_TRUE(StartAndWait(Local()));
+    ASSERT_TRUE(StartAndWait(LocalKernelSettings()));
     EXPECT_TRUE(session->IsConnected());
     EXPECT_EQ(TextOf(session->Simplify(*Sum(1, 1))), "2");
 }
 
 TEST_F(SessionProcess, EscapeStopsASlowEvaluationAndTheSessionGoesOn) {
     Script("on TYSimplify slow 20\n");
-    ASSERT_TRUE(StartAndWait(Local()));
+    ASSERT_TRUE(StartAndWait(LocalKernelSettings()));
     ASSERT_TRUE(session->IsConnected());
     const auto started = Clock::now();
     bool interrupted = false;
@@ -200,7 +177,7 @@ TEST_F(SessionProcess, EscapeStopsASlowEvaluationAndTheSessionGoesOn) {
 
 TEST_F(SessionProcess, AKernelThatStopsAnsweringIsEndedByQuit) {
     Script("on Quit stuck 30\n");
-    ASSERT_TRUE(StartAndWait(Local()));
+    ASSERT_TRUE(StartAndWait(LocalKernelSettings()));
     ASSERT_TRUE(session->IsConnected());
     const pid_t kernel = session->KernelProcess();
     session->SetQuitDrainMilliseconds(300);
@@ -240,7 +217,7 @@ TEST_F(SessionProcess, KernelsThatMisbehaveLeaveTheSessionInStepOrClosed) {
         Script(row.script);
         host.messages.clear();
         session->Prefs().showWarnings = true;
-        ASSERT_TRUE(StartAndWait(Local()));
+        ASSERT_TRUE(StartAndWait(LocalKernelSettings()));
         ASSERT_TRUE(session->IsConnected());
         host.paletteOpen = true;
         NodePtr answer = session->Simplify(*Sum(2, 3));
@@ -263,8 +240,8 @@ TEST_F(SessionProcess, KernelsThatMisbehaveLeaveTheSessionInStepOrClosed) {
 }
 
 TEST_F(SessionProcess, StartIsRefusedWhileStartingAndCancelEndsTheStartQuietly) {
-    session->Start(Local());
-    session->Start(Local()); // a second Start while the first runs does nothing
+    session->Start(LocalKernelSettings());
+    session->Start(LocalKernelSettings()); // a second Start while the first runs does nothing
     host.PressCancel();
     ASSERT_TRUE(host.PumpUntil([&] { return !session->IsStarting(); }, 60));
     EXPECT_FALSE(session->IsConnected());
@@ -275,7 +252,7 @@ TEST_F(SessionProcess, StartIsRefusedWhileStartingAndCancelEndsTheStartQuietly) 
     EXPECT_FALSE(host.paletteOpen);
     EXPECT_FALSE(host.progressOpen);
 
-    kernel::ConnectionSettings missing = Local();
+    kernel::ConnectionSettings missing = LocalKernelSettings();
     missing.kernelPath = "/nonexistent/folder";
     ASSERT_TRUE(StartAndWait(missing));
     EXPECT_FALSE(session->IsConnected());
@@ -289,7 +266,7 @@ TEST_F(SessionProcess, AMissingKernelProgramEndsTheStartSayingWhereItLooked) {
     // wait for a line, and the start with it.
     TerminalInput terminal;
     ASSERT_TRUE(terminal.IsReady());
-    kernel::ConnectionSettings missing = Local();
+    kernel::ConnectionSettings missing = LocalKernelSettings();
     missing.kernelProgram = "NoSuchKernel.exe";
     const bool ended = StartAndWait(missing);
     if (!ended) terminal.Answer();
@@ -318,7 +295,7 @@ TEST_F(SessionProcess, AKernelThatDiesWhileStartingIsReportedOnceAndClosed) {
         SCOPED_TRACE(death);
         Script(std::string("on start ") + death + "\n");
         host.messages.clear();
-        ASSERT_TRUE(StartAndWait(Local()));
+        ASSERT_TRUE(StartAndWait(LocalKernelSettings()));
         EXPECT_FALSE(session->IsConnected());
         EXPECT_FALSE(host.paletteOpen);
         EXPECT_FALSE(host.progressOpen);
@@ -330,7 +307,7 @@ TEST_F(SessionProcess, AKernelThatDiesWhileStartingIsReportedOnceAndClosed) {
 
 TEST_F(SessionProcess, EndingTheProgramDuringAStartUpLeavesNothingBehind) {
     const auto endDuringStartUp = [&](bool remote) {
-        kernel::ConnectionSettings settings = Local();
+        kernel::ConnectionSettings settings = LocalKernelSettings();
         settings.useLocalKernel = !remote;
         settings.serverHost = "127.0.0.1";
         settings.loginPort = 9; // nobody listens: the start-up is still trying

@@ -18,20 +18,8 @@
 namespace {
 
 using plottest::PlotTest;
-using Surface = std::function<double(double, double)>;
-
-// SurfaceGraphics[rows of heights] as the kernel sends it: rows along y, items along x.
-NodePtr SampledSurface(const Surface& f, double x0, double x1, double y0, double y1, int n) {
-    auto rows = std::make_unique<ListNode>();
-    for (int r = 0; r <= n; ++r) {
-        auto row = std::make_unique<ListNode>();
-        for (int c = 0; c <= n; ++c)
-            row->AppendChild(std::make_unique<MachineRealNode>(
-                f(x0 + (x1 - x0) * c / n, y0 + (y1 - y0) * r / n)));
-        rows->AppendChild(std::move(row));
-    }
-    return std::make_unique<SurfaceGraphicsNode>(std::move(rows));
-}
+using plottest::SampledSurface;
+using plottest::Surface;
 
 // A quarter turn's worth of rotation about a tilted axis, in 16.16 words: twelve of them turn
 // the plot through every side.
@@ -275,6 +263,31 @@ TEST_F(Plot3DTest, AStoredViewThatIsNoRotationIsMadeOne) {
     prism3d::Matrix identity;
     prism3d::mIdentity(identity);
     EXPECT_GT(Handedness(back, back.View()) * Handedness(back, identity), 0);
+}
+
+TEST_F(Plot3DTest, AStoreReadWithoutTheBoxGainsItOnceHoweverOftenThePlotTurns) {
+    Plot3DComp plot;
+    streambytes::Bytes bytes = streambytes::Save([&](DocStream& s) { plot.Write(s); });
+    // In place of the empty store's count: a store whose one list holds a point.
+    bytes.resize(bytes.size() - 2);
+    PrimList3D points;
+    points.Append(std::make_unique<PointPrim3D>(Point3D{0, 0, 0}));
+    bytes = streambytes::Builder().Append(bytes).I16(1).Append(
+        streambytes::Save([&](DocStream& s) { points.Write(s); }));
+    Plot3DComp back;
+    streambytes::Load(bytes, [&](DocStream& s) { back.Read(s); });
+    ASSERT_EQ(back.Primitives()->GetListCount(), 1);
+    for (int turn = 0; turn < 3; ++turn) {
+        SCOPED_TRACE(turn);
+        back.RotateView(Turn(50));
+        const PrimStore3D& store = *back.Primitives();
+        ASSERT_EQ(store.GetListCount(), 3);
+        EXPECT_EQ(store.GetList(0)->GetAt(0)->GetTypeCode(), prim3d::kPoint);
+        // The grid stands on the faces behind the data as they are now.
+        const auto& grid = static_cast<const FaceGridPrim3D&>(*store.GetList(1)->GetAt(0));
+        for (const int32_t face : back.BackFaces())
+            EXPECT_TRUE(grid.Face(face)) << face;
+    }
 }
 
 TEST_F(Plot3DTest, APlaneCoversTheCentreAndEveryRotationStaysInsideUnmirrored) {

@@ -11,24 +11,12 @@
 
 namespace {
 
+using plottest::LoadedPrim;
 using plottest::PlotTest;
+using plottest::PrimRecord;
+using plottest::SavedPrim;
 using streambytes::Builder;
 using streambytes::Bytes;
-
-// A primitive record: code, length (its own 4 bytes and the body), body.
-Bytes Record(int32_t code, const Bytes& body) {
-    return Builder().I32(code).I32(static_cast<int32_t>(body.size()) + 4).Append(body);
-}
-
-Bytes Saved(const GraphicsPrim& prim) {
-    return streambytes::Save([&](DocStream& s) { s.WritePrimitive2D(prim); });
-}
-
-std::unique_ptr<GraphicsPrim> Loaded(const Bytes& bytes) {
-    std::unique_ptr<StoredPrim> read;
-    streambytes::Load(bytes, [&](DocStream& s) { read = s.ReadPrimitive2D(); });
-    return std::unique_ptr<GraphicsPrim>(static_cast<GraphicsPrim*>(read.release()));
-}
 
 class PrimitiveTest : public PlotTest {};
 
@@ -55,13 +43,13 @@ TEST_F(PrimitiveTest, EveryKindHasItsGoldenRecordAndReadsBackTheSame) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const Bytes bytes = Saved(*c.prim);
-        EXPECT_EQ(bytes, Record(c.prim->GetTypeCode(), c.body));
-        std::unique_ptr<GraphicsPrim> back = Loaded(bytes);
+        const Bytes bytes = SavedPrim(*c.prim);
+        EXPECT_EQ(bytes, PrimRecord(c.prim->GetTypeCode(), c.body));
+        std::unique_ptr<GraphicsPrim> back = LoadedPrim<GraphicsPrim>(bytes);
         ASSERT_NE(back, nullptr);
         EXPECT_EQ(back->GetTypeCode(), c.prim->GetTypeCode());
-        EXPECT_EQ(Saved(*back), bytes);
-        EXPECT_EQ(Saved(*back->Clone()), bytes);
+        EXPECT_EQ(SavedPrim(*back), bytes);
+        EXPECT_EQ(SavedPrim(*back->Clone()), bytes);
     }
 }
 
@@ -73,8 +61,8 @@ TEST_F(PrimitiveTest, TickLabelsAreTheCoordinatesInShortestForm) {
 }
 
 TEST_F(PrimitiveTest, ASideFlagIsStoredInOneByteAndReadBackSignExtended) {
-    const Bytes stored = Record(1, Builder().U8(0xFF).F64(1).F64(0).U8(1).Text("1"));
-    auto tick = Loaded(stored);
+    const Bytes stored = PrimRecord(1, Builder().U8(0xFF).F64(1).F64(0).U8(1).Text("1"));
+    auto tick = LoadedPrim<GraphicsPrim>(stored);
     ASSERT_NE(tick, nullptr);
     EXPECT_EQ(static_cast<TickPrim&>(*tick).Side(), -1);
 }
@@ -83,9 +71,9 @@ TEST_F(PrimitiveTest, AnUnknownCodeIsSkippedByItsLengthAndTheListGoesOn) {
     PrimList list;
     const Bytes bytes = Builder()
                             .I32(3)
-                            .Append(Record(9, Builder().F64(7)))
-                            .Append(Record(3, Builder().F64(0).F64(0).F64(1).F64(1)))
-                            .Append(Record(0, Bytes{}));
+                            .Append(PrimRecord(9, Builder().F64(7)))
+                            .Append(PrimRecord(3, Builder().F64(0).F64(0).F64(1).F64(1)))
+                            .Append(PrimRecord(0, Bytes{}));
     const int32_t end = streambytes::Load(bytes, [&](DocStream& s) { list.Read(s); });
     EXPECT_EQ(end, static_cast<int32_t>(bytes.size()));
     ASSERT_EQ(list.GetCount(), 1);
@@ -97,14 +85,14 @@ TEST_F(PrimitiveTest, DamagedCountsFailTheLoadInsteadOfAllocating) {
         const char* name;
         Bytes bytes;
     } cases[] = {
-        {"negative polyline count", Record(5, Builder().I32(-3))},
-        {"polyline count beyond its record", Record(5, Builder().I32(1000000).F64(0).F64(0))},
+        {"negative polyline count", PrimRecord(5, Builder().I32(-3))},
+        {"polyline count beyond its record", PrimRecord(5, Builder().I32(1000000).F64(0).F64(0))},
         {"polyline count past the end", Builder().I32(5).I32(1000).I32(0x7FFFFFFF)},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         try {
-            Loaded(c.bytes);
+            LoadedPrim<GraphicsPrim>(c.bytes);
             ADD_FAILURE() << "read a damaged record";
         } catch (const platform::FileException& e) {
             EXPECT_TRUE(e.GetCause() == platform::FileException::Cause::BadFormat ||

@@ -14,23 +14,13 @@
 
 namespace {
 
+using plottest::LoadedPrim;
 using plottest::PlotTest;
+using plottest::PrimRecord;
+using plottest::SavedPrim;
+using plottest::SurfaceOfRows;
 using streambytes::Builder;
 using streambytes::Bytes;
-
-Bytes Record(int32_t code, const Bytes& body) {
-    return Builder().I32(code).I32(static_cast<int32_t>(body.size()) + 4).Append(body);
-}
-
-Bytes Saved(const GraphicsPrim3D& prim) {
-    return streambytes::Save([&](DocStream& s) { s.WritePrimitive3D(prim); });
-}
-
-std::unique_ptr<GraphicsPrim3D> Loaded(const Bytes& bytes) {
-    std::unique_ptr<StoredPrim> read;
-    streambytes::Load(bytes, [&](DocStream& s) { read = s.ReadPrimitive3D(); });
-    return std::unique_ptr<GraphicsPrim3D>(static_cast<GraphicsPrim3D*>(read.release()));
-}
 
 Builder& Pt(Builder& b, double x, double y, double z) {
     return b.F64(x).F64(y).F64(z);
@@ -71,17 +61,6 @@ NodePtr Polygon(std::vector<Point3D> corners) {
     for (const Point3D& p : corners)
         list->AppendChild(MakePoint3DExpr(p));
     return std::make_unique<PrimitiveNode>(PrimitiveNode::Kind::Polygon, std::move(list));
-}
-
-NodePtr Rows(const std::vector<std::vector<double>>& rows) {
-    auto heights = std::make_unique<ListNode>();
-    for (const auto& row : rows) {
-        auto items = std::make_unique<ListNode>();
-        for (double z : row)
-            items->AppendChild(std::make_unique<MachineRealNode>(z));
-        heights->AppendChild(std::move(items));
-    }
-    return std::make_unique<SurfaceGraphicsNode>(std::move(heights));
 }
 
 class Prims3DTest : public PlotTest {};
@@ -129,16 +108,17 @@ TEST_F(Prims3DTest, EveryKindHasItsGoldenRecordAndReadsBackTheSame) {
         {"surface of one row",
          std::make_shared<SurfacePrim3D>(1, 2, std::vector<Point3D>{{0, 0, 0.5}, {1, 0, -0.5}}),
          surface},
+        {"empty surface", std::make_shared<SurfacePrim3D>(), Builder().I32(0).I32(0)},
         {"text", std::make_shared<TextPrim3D>(Point3D{1, 2, 3}, Str31("0.5")), text},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const Bytes bytes = Saved(*c.prim);
-        EXPECT_EQ(bytes, Record(c.prim->GetTypeCode(), c.body));
-        std::unique_ptr<GraphicsPrim3D> back = Loaded(bytes);
+        const Bytes bytes = SavedPrim(*c.prim);
+        EXPECT_EQ(bytes, PrimRecord(c.prim->GetTypeCode(), c.body));
+        std::unique_ptr<GraphicsPrim3D> back = LoadedPrim<GraphicsPrim3D>(bytes);
         ASSERT_NE(back, nullptr);
-        EXPECT_EQ(Saved(*back), bytes);
-        EXPECT_EQ(Saved(*back->Clone()), bytes);
+        EXPECT_EQ(SavedPrim(*back), bytes);
+        EXPECT_EQ(SavedPrim(*back->Clone()), bytes);
     }
 }
 
@@ -158,20 +138,24 @@ TEST_F(Prims3DTest, DamagedRecordsFailTheLoadInsteadOfWritingPastTheirArrays) {
         const char* name;
         Bytes bytes;
     } cases[] = {
-        {"mesh facet of 9 corners", Record(3, nine)},
-        {"mesh corner beyond the vertices", Record(3, beyond)},
-        {"mesh corner below 0", Record(3, negativeIndex)},
-        {"negative facet count", Record(3, Builder().I32(-1))},
+        {"mesh facet of 9 corners", PrimRecord(3, nine)},
+        {"mesh corner beyond the vertices", PrimRecord(3, beyond)},
+        {"mesh corner below 0", PrimRecord(3, negativeIndex)},
+        {"negative facet count", PrimRecord(3, Builder().I32(-1))},
         // 65,536 x 65,536 is 0 in 32 bits.
-        {"surface rows x columns past 32 bits", Record(6, Builder().I32(0x10000).I32(0x10000))},
-        {"surface of a negative size", Record(6, Builder().I32(-2).I32(-3))},
-        {"surface larger than its record", Record(6, Builder().I32(100).I32(100).F64(0))},
-        {"polyline count beyond its record", Record(5, Builder().I32(1000).F64(0))},
+        {"surface rows x columns past 32 bits", PrimRecord(6, Builder().I32(0x10000).I32(0x10000))},
+        {"surface of a negative size", PrimRecord(6, Builder().I32(-2).I32(-3))},
+        // One side without points names no grid; rows without columns would have every
+        // drawing step through two billion of them.
+        {"surface of rows without columns", PrimRecord(6, Builder().I32(0).I32(0x7FFFFFFF))},
+        {"surface of columns without rows", PrimRecord(6, Builder().I32(0x7FFFFFFF).I32(0))},
+        {"surface larger than its record", PrimRecord(6, Builder().I32(100).I32(100).F64(0))},
+        {"polyline count beyond its record", PrimRecord(5, Builder().I32(1000).F64(0))},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         try {
-            Loaded(c.bytes);
+            LoadedPrim<GraphicsPrim3D>(c.bytes);
             ADD_FAILURE() << "read a damaged record";
         } catch (const platform::FileException& e) {
             EXPECT_TRUE(e.GetCause() == platform::FileException::Cause::BadFormat ||
@@ -185,8 +169,8 @@ TEST_F(Prims3DTest, AnUnknownCodeIsSkippedAndFaceFlagsReadAnyNonZeroByteAsSet) {
     const Bytes bytes =
         Builder()
             .I32(2)
-            .Append(Record(8, Builder().F64(7)))
-            .Append(Record(1, Builder().Raw({0, 7, 0, 0xFF, 0, 1}).F64(1).F64(1).F64(1)));
+            .Append(PrimRecord(8, Builder().F64(7)))
+            .Append(PrimRecord(1, Builder().Raw({0, 7, 0, 0xFF, 0, 1}).F64(1).F64(1).F64(1)));
     streambytes::Load(bytes, [&](DocStream& s) { list.Read(s); });
     ASSERT_EQ(list.GetCount(), 1);
     const auto& grid = static_cast<const FaceGridPrim3D&>(*list.GetAt(0));
@@ -220,7 +204,7 @@ TEST_F(Prims3DTest, PolygonsMergeTheirSharedCornersIntoOneMesh) {
 
 TEST_F(Prims3DTest, SurfacesStepAcrossTheirRangesAndRefuseWhatNamesNoGrid) {
     PrimStore3D store;
-    store.AddGraphics3D(*Rows({{0, 1, 2, 3}, {4, 5, 6, 7}, {8, 9, 10, 11}}), 0, 3, 0, 1);
+    store.AddGraphics3D(*SurfaceOfRows({{0, 1, 2, 3}, {4, 5, 6, 7}, {8, 9, 10, 11}}), 0, 3, 0, 1);
     ASSERT_EQ(store.GetListCount(), 1);
     const auto& grid = static_cast<const SurfacePrim3D&>(*store.GetList(0)->GetAt(0));
     ASSERT_EQ(grid.Rows(), 3);
@@ -231,8 +215,8 @@ TEST_F(Prims3DTest, SurfacesStepAcrossTheirRangesAndRefuseWhatNamesNoGrid) {
 
     // One row or one column stands at its range's start instead of dividing by zero.
     PrimStore3D single;
-    single.AddGraphics3D(*Rows({{1, 2}}), 0, 1, -1, 1);
-    single.AddGraphics3D(*Rows({{1}, {2}}), 0, 1, -1, 1);
+    single.AddGraphics3D(*SurfaceOfRows({{1, 2}}), 0, 1, -1, 1);
+    single.AddGraphics3D(*SurfaceOfRows({{1}, {2}}), 0, 1, -1, 1);
     const auto& row = static_cast<const SurfacePrim3D&>(*single.GetList(0)->GetAt(0));
     EXPECT_EQ(row.Points()[1], (Point3D{1, -1, 2}));
     const auto& column = static_cast<const SurfacePrim3D&>(*single.GetList(1)->GetAt(0));
@@ -240,9 +224,9 @@ TEST_F(Prims3DTest, SurfacesStepAcrossTheirRangesAndRefuseWhatNamesNoGrid) {
 
     // Ragged rows, and no rows at all, add nothing to the list.
     PrimStore3D refused;
-    refused.AddGraphics3D(*Rows({{1, 2}, {3, 4, 5}}), 0, 1, 0, 1);
-    refused.AddGraphics3D(*Rows({{1, 2, 3}, {4}}), 0, 1, 0, 1);
-    refused.AddGraphics3D(*Rows({}), 0, 1, 0, 1);
+    refused.AddGraphics3D(*SurfaceOfRows({{1, 2}, {3, 4, 5}}), 0, 1, 0, 1);
+    refused.AddGraphics3D(*SurfaceOfRows({{1, 2, 3}, {4}}), 0, 1, 0, 1);
+    refused.AddGraphics3D(*SurfaceOfRows({}), 0, 1, 0, 1);
     ASSERT_EQ(refused.GetListCount(), 3);
     for (int32_t i = 0; i < 3; ++i)
         EXPECT_EQ(refused.GetList(i)->GetCount(), 0);
@@ -287,8 +271,8 @@ TEST_F(Prims3DTest, APatchListBuildsOneGroupWhosePatchesTakeTheNextSlots) {
     store.AddPrim(std::make_unique<PointPrim3D>(Point3D{}));
     store.EndList();
     store.BeginList();
-    store.AddSurface(*Rows({{0, 1}, {1, 0}}), -1, 1, -1, 1);
-    store.AddSurface(*Rows({{0, 1, 0}, {1, 0, 1}}), -1, 1, -1, 1);
+    store.AddSurface(*SurfaceOfRows({{0, 1}, {1, 0}}), -1, 1, -1, 1);
+    store.AddSurface(*SurfaceOfRows({{0, 1, 0}, {1, 0, 1}}), -1, 1, -1, 1);
     store.EndList();
     RecordingScene scene;
     std::unique_ptr<prism3d::Collection> collection = store.BuildCollection(scene);

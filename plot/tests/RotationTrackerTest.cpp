@@ -140,16 +140,7 @@ TEST_F(RotationTrackerTest, ATenPixelDragTurnsTheEyeTowardsTheRightAboutUp) {
 
 TEST_F(RotationTrackerTest, SmallMovesAddUpAndEveryTurnDrawsAPreview) {
     Plot3DComp* plot = Plot();
-    ASSERT_TRUE(plot->SetGraphics(std::make_unique<SurfaceGraphicsNode>([] {
-        auto rows = std::make_unique<ListNode>();
-        for (int r = 0; r < 3; ++r) {
-            auto row = std::make_unique<ListNode>();
-            for (int c = 0; c < 3; ++c)
-                row->AppendChild(std::make_unique<MachineRealNode>(0.0));
-            rows->AppendChild(std::move(row));
-        }
-        return rows;
-    }())));
+    ASSERT_TRUE(plot->SetGraphics(plottest::SurfaceOfRows({{0, 0, 0}, {0, 0, 0}, {0, 0, 0}})));
     auto tracker = RotationTracker::Start(editView, *plot);
     ASSERT_NE(tracker, nullptr);
     const Point c = tracker->Centre();

@@ -54,9 +54,19 @@ PassState& State() {
     return state;
 }
 
-Fixed Saturate(int64_t value) {
-    return static_cast<Fixed>(std::clamp<int64_t>(value, std::numeric_limits<Fixed>::min(),
-                                                  std::numeric_limits<Fixed>::max()));
+// One product of two words takes up to 62 bits; a row times a column adds up to four of them,
+// which 64 bits do not hold.
+using Wide = __int128;
+
+Fixed Saturate(Wide value) {
+    return static_cast<Fixed>(std::clamp<Wide>(value, std::numeric_limits<Fixed>::min(),
+                                               std::numeric_limits<Fixed>::max()));
+}
+
+// a / b in 16.16, for a numerator that may be wider than a word (a difference of two words);
+// b is not 0.
+Fixed Quotient(int64_t a, Fixed b) {
+    return Saturate(Wide{a} * 65536 / b);
 }
 
 std::array<double, 3> Normalized(std::array<double, 3> v) {
@@ -227,7 +237,7 @@ Fixed fix_mul(Fixed a, Fixed b) {
 Fixed fix_div(Fixed a, Fixed b) {
     if (b == 0)
         return a >= 0 ? std::numeric_limits<Fixed>::max() : std::numeric_limits<Fixed>::min();
-    return Saturate(int64_t{a} * 65536 / b);
+    return Quotient(a, b);
 }
 
 void SetPt3d(Point3d& point, double x, double y, double z) {
@@ -250,20 +260,20 @@ void mMult4x4(const Matrix& a, const Matrix& b, Matrix& result) {
     Matrix product;
     for (size_t i = 0; i < 4; ++i)
         for (size_t j = 0; j < 4; ++j) {
-            int64_t sum = 0;
+            Wide sum = 0;
             for (size_t k = 0; k < 4; ++k)
-                sum += int64_t{a.m[i][k]} * b.m[k][j];
+                sum += Wide{a.m[i][k]} * b.m[k][j];
             product.m[i][j] = Saturate(sum / 65536);
         }
     result = product;
 }
 
 void ApplyTransform(const Point3d& point, Point3d& result, const Matrix& matrix) {
-    const std::array<int64_t, 3> p{point.x, point.y, point.z};
+    const std::array<Wide, 3> p{point.x, point.y, point.z};
     Point3d out;
     Fixed* words[3] = {&out.x, &out.y, &out.z};
     for (size_t j = 0; j < 3; ++j) {
-        int64_t sum = 0;
+        Wide sum = 0;
         for (size_t i = 0; i < 3; ++i)
             sum += p[i] * matrix.m[i][j];
         *words[j] = Saturate(sum / 65536 + matrix.m[3][j]);
@@ -325,8 +335,10 @@ void SetZoom(double zoom) {
 }
 
 void AimCamera(const Point3d& eye, const Point3d& target, Fixed, int32_t) {
-    const std::array<double, 3> sight = Normalized(
-        {ToDouble(eye.x - target.x), ToDouble(eye.y - target.y), ToDouble(eye.z - target.z)});
+    // Differences of words in doubles: they pass 32 bits for an eye and a target far apart.
+    const std::array<double, 3> sight =
+        Normalized({ToDouble(eye.x) - ToDouble(target.x), ToDouble(eye.y) - ToDouble(target.y),
+                    ToDouble(eye.z) - ToDouble(target.z)});
     // Level: perpendicular to the second axis and to the line of sight. An eye straight above
     // or below the box looks along the third axis instead.
     std::array<double, 3> right = Normalized({-sight[2], 0.0, sight[0]});
@@ -413,7 +425,8 @@ void xfGrid(const Point3d& lower, const Point3d& upper, const Point3d& divisions
                 if (across == fixed) continue;
                 const size_t along = 3 - fixed - across;
                 const Fixed step =
-                    parts[across] > 0 ? fix_div(high[across] - low[across], parts[across]) : 0;
+                    parts[across] > 0 ? Quotient(int64_t{high[across]} - low[across], parts[across])
+                                      : 0;
                 if (step <= 0) continue;
                 int64_t value = low[across];
                 for (int32_t k = 0; k <= kMaxGridLines && value <= high[across];

@@ -3,8 +3,8 @@
 // Our stand-in for the outside 3-D library the 3-D plots project and draw through. It keeps the
 // library's calling shape: one drawing pass at a time (Init3d ... CombineReferenceFrames, then
 // the drawing calls), every number in 16.16 fixed point in 32 bits, points of four words and
-// matrices of sixteen. Inside, every product and sum runs in 64 bits and saturates on the way
-// back to 32.
+// matrices of sixteen. Inside, every product runs in 64 bits, every sum of products in 128 and
+// every difference of words beyond 32, and all saturate on the way back to 32.
 //
 // Conventions:
 // - Row vectors: a point p becomes p x M, so M's last row is the translation and a
