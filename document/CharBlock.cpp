@@ -20,14 +20,14 @@ const Installed<TextComp::Creator> kCharBlockKind(TextComp::KindSlot(tags::CharB
 
 void CharBlock::Write(DocStream& stream) const {
     stream.WriteShort(static_cast<int16_t>(m_face));
-    stream.WriteStr255(m_text, m_face == kSymbolFace);
+    stream.WriteStr255(m_text, m_face == kMathFace);
 }
 
 void CharBlock::Read(DocStream& stream) {
     const int32_t face = stream.ReadShort();
     if (face < 0 || face >= kFaceCount) stream.Fail();
     m_face = face;
-    stream.ReadStr255(m_text, m_face == kSymbolFace);
+    stream.ReadStr255(m_text, m_face == kMathFace);
 }
 
 bool CharBlock::CanTake(const TextComp& comp) const {

@@ -15,8 +15,6 @@
 class CharBlock : public TextComp {
 public:
     static constexpr int32_t kMaxChars = 255;
-    // The math symbol face, whose characters are stored in the math font's own code.
-    static constexpr int32_t kSymbolFace = 3;
 
     CharBlock() = default;
 

@@ -12,7 +12,6 @@
 #include "mathbox/CharTable.h"
 
 #include <algorithm>
-#include <cassert>
 #include <limits>
 #include <stdexcept>
 #include <string>
@@ -20,7 +19,6 @@
 
 namespace {
 
-constexpr int32_t kMathFace = 3;
 constexpr int32_t kTextFace = 0;
 // Items of the packed lists' read buffer kept between reads: a long paragraph's worth.
 constexpr size_t kKeptScratch = 1 << 16;
@@ -525,13 +523,10 @@ void CompList::Unpack() const {
     auto component = m_packed->components.begin();
     for (int32_t k = 0; k < m_packed->count; ++k) {
         const uint16_t item = m_packed->items[k];
-        // Faces were checked when read, and the source has a glyph for every code of them.
-        TextComp* child =
-            item == Packed::kComponent
-                ? *component++
-                : gGlyphSource->GetGlyph(item >> 8, static_cast<uint8_t>(item & 0xFF));
-        assert(child != nullptr);
-        children.Add(child);
+        // Faces were checked when read; a source without them throws before the list changes.
+        children.Add(item == Packed::kComponent
+                         ? *component++
+                         : RequireGlyph(item >> 8, static_cast<uint8_t>(item & 0xFF)));
     }
     m_children = std::move(children);
     m_packed.reset();

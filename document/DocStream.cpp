@@ -1,6 +1,7 @@
 #include "document/DocStream.h"
 
 #include "document/ByteStream.h"
+#include "document/GlyphSource.h"
 #include "document/TextComp.h"
 #include "mathbox/CharTable.h"
 #include "platform/Exceptions.h"
@@ -217,7 +218,7 @@ void DocStream::WriteComponents(std::span<const TextComp* const> comps) {
 void DocStream::StartBlock(int32_t face) {
     WritePendingBlock();
     m_blockFace = face;
-    m_blockMap = &WriteMap(face == CharBlock::kSymbolFace);
+    m_blockMap = &WriteMap(face == kMathFace);
 }
 
 void DocStream::WritePendingBlock() {

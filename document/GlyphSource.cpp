@@ -5,12 +5,6 @@
 
 ServiceSlot<GlyphSource> gGlyphSource;
 
-namespace {
-
-constexpr int32_t kMathFace = 3;
-
-} // namespace
-
 int32_t TypingFace(int32_t style) {
     return style >= 0 && style <= 4 ? style : kMathFace;
 }

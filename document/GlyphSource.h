@@ -11,6 +11,10 @@
 
 class TextComp;
 
+// The math face: boxes measure and draw their signs in it, typed math takes it, and its
+// characters are stored in the math font's own code rather than as text.
+inline constexpr int32_t kMathFace = 3;
+
 class GlyphSource {
 public:
     virtual ~GlyphSource() = default;

@@ -1,10 +1,10 @@
 #include "mathbox/BracedGridBox.h"
 
 #include "document/DrawPort.h"
+#include "document/GlyphSource.h"
 
 namespace {
 
-constexpr int32_t kSymbolFace = 3;
 constexpr int32_t kBackspace = 8;
 constexpr int32_t kTab = 9;
 constexpr int32_t kReturn = 13;
@@ -18,7 +18,7 @@ constexpr int32_t kNoEdit = 2000;
 } // namespace
 
 int32_t BracedGridBox::GetPadding() {
-    gDrawPort->SetFace(kSymbolFace);
+    gDrawPort->SetFace(kMathFace);
     return gDrawPort->CharWidth('{');
 }
 
@@ -43,7 +43,7 @@ bool BracedGridBox::IsCommandEnabled(int32_t id, const DocPos& pos) const {
 
 void BracedGridBox::DrawBrace(uint8_t code, int32_t x) {
     SizeGuard size(GetSizeLevel());
-    gDrawPort->SetFace(kSymbolFace);
+    gDrawPort->SetFace(kMathFace);
     const Rect glyph = gDrawPort->MeasureChar(code);
     const int32_t height = m_bounds.bottom - m_bounds.top;
     if (height < 2 * (glyph.bottom - glyph.top)) {

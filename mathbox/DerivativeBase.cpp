@@ -1,4 +1,5 @@
 #include "document/DrawPort.h"
+#include "document/GlyphSource.h"
 #include "document/LatexWriter.h"
 #include "document/OutBuffer.h"
 #include "expr/CalculusNodes.h"
@@ -14,7 +15,6 @@ constexpr int32_t kBoxPlaceholderMode = 1;
 constexpr uint8_t kTotalSign = 100;
 constexpr uint8_t kPartialSign = 219;
 constexpr int32_t kTextFace = 0;
-constexpr int32_t kSymbolFace = 3;
 
 // Floor of a half, so that odd negative values round the same way as positive ones.
 int32_t FloorHalf(int32_t value) {
@@ -86,7 +86,7 @@ void DerivativeBase::UpdateNumeratorOrder() {
         if (!symbolic.empty()) text += (text.empty() ? "" : " + ") + symbolic;
         Str255 shown;
         shown.AppendCString(text.c_str());
-        order = std::make_unique<CompList>(shown, kSymbolFace);
+        order = std::make_unique<CompList>(shown, kMathFace);
     }
     m_numeratorOrder = std::move(order);
     m_numeratorOrder->SetOwner(this, kBoxPlaceholderMode);
@@ -128,7 +128,7 @@ void DerivativeBase::Layout() {
     const Rect function = m_list->GetBounds();
     m_denominator = LayoutDenominator();
 
-    gDrawPort->SetFace(m_partial ? kSymbolFace : kTextFace);
+    gDrawPort->SetFace(m_partial ? kMathFace : kTextFace);
     const Rect sign = gDrawPort->MeasureChar(m_partial ? kPartialSign : kTotalSign);
     m_glyphWidth = sign.right;
     m_glyphTop = sign.top;
@@ -172,7 +172,7 @@ void DerivativeBase::Draw() {
     const int32_t r = m_bounds.right;
     {
         SizeGuard size(GetSizeLevel());
-        gDrawPort->SetFace(m_partial ? kSymbolFace : kTextFace);
+        gDrawPort->SetFace(m_partial ? kMathFace : kTextFace);
         gDrawPort->MoveTo(Point(m_origin.x + (r - m_numeratorWidth) / 2,
                                 m_origin.y + m_axis - m_numeratorBottom - u));
         gDrawPort->DrawChar(m_partial ? kPartialSign : kTotalSign);

@@ -1,5 +1,6 @@
 #include "document/DocStream.h"
 #include "document/DrawPort.h"
+#include "document/GlyphSource.h"
 #include "document/LatexWriter.h"
 #include "document/OutBuffer.h"
 #include "expr/ListNodes.h"
@@ -16,7 +17,6 @@ constexpr int32_t kBoxPlaceholderMode = 1;
 constexpr uint8_t kTotalSign = 100;   // "d" in text face 0
 constexpr uint8_t kPartialSign = 219; // the partial sign in the symbol face
 constexpr int32_t kTextFace = 0;
-constexpr int32_t kSymbolFace = 3;
 
 } // namespace
 
@@ -86,7 +86,7 @@ void DifferentialBox::Layout() {
     const int32_t u = gDrawPort->GetSpacing();
     m_list->LayoutToPage();
     m_order->LayoutToPage();
-    gDrawPort->SetFace(m_partial ? kSymbolFace : kTextFace);
+    gDrawPort->SetFace(m_partial ? kMathFace : kTextFace);
     const Rect sign = gDrawPort->MeasureChar(m_partial ? kPartialSign : kTotalSign);
     m_glyphWidth = sign.right;
     m_glyphTop = sign.top;
@@ -111,7 +111,7 @@ void DifferentialBox::SetOrigin(Point point) {
 void DifferentialBox::Draw() {
     {
         SizeGuard size(GetSizeLevel());
-        gDrawPort->SetFace(m_partial ? kSymbolFace : kTextFace);
+        gDrawPort->SetFace(m_partial ? kMathFace : kTextFace);
         gDrawPort->MoveTo(m_origin);
         gDrawPort->DrawChar(m_partial ? kPartialSign : kTotalSign);
     }

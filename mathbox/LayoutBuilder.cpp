@@ -2,6 +2,7 @@
 
 #include "document/CompList.h"
 #include "document/DrawPort.h"
+#include "document/GlyphSource.h"
 #include "document/ParaComp.h"
 #include "document/ParaDocument.h"
 #include "document/RunFactory.h"
@@ -29,7 +30,6 @@ constexpr int32_t kCodeSpace[10] = {6, 5, 4, 4, 4, 3, 3, 2, 2, 2};
 
 constexpr int32_t kBoldFace = 2;
 constexpr int32_t kTextFace = 0;
-constexpr int32_t kMathFace = 3;
 constexpr int32_t kCodeFace = 4;
 
 const StyleRow kStyles[8] = {

@@ -5,6 +5,7 @@
 
 #include "document/CompList.h"
 #include "document/DrawPort.h"
+#include "document/GlyphSource.h"
 #include "document/OutBuffer.h"
 #include "mathbox/BoxSource.h"
 
@@ -13,7 +14,7 @@
 namespace boxes {
 
 // The face every box measures and draws its own signs in.
-inline constexpr int32_t kMathFace = 3;
+using ::kMathFace;
 
 // Division rounded toward minus infinity.
 inline int32_t FloorDiv(int32_t a, int32_t b) {

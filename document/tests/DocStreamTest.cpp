@@ -4,6 +4,7 @@
 #include "document/CompList.h"
 #include "document/CountStream.h"
 #include "document/FileOutStream.h"
+#include "document/GlyphSource.h"
 #include "document/StoredPrim.h"
 #include "document/tests/Fakes.h"
 #include "document/tests/StoredKinds.h"
@@ -149,7 +150,7 @@ TEST_F(DocStreamTest, RunsPackIntoBlocksOfOneFaceAndAtMost255) {
 // A list's characters are packed straight into their block's record; the bytes are those of a
 // character block written as a component, in both character sets and at every code.
 TEST_F(DocStreamTest, PackedRunsMatchTheBlockWrittenAsAComponent) {
-    for (const int32_t face : {0, CharBlock::kSymbolFace, 7}) {
+    for (const int32_t face : {0, kMathFace, 7}) {
         for (const int32_t length : {1, 100, 255}) {
             SCOPED_TRACE("face " + std::to_string(face) + ", " + std::to_string(length));
             CompList list;

@@ -1,6 +1,7 @@
 // Grids and derivatives through the real fonts and drawing layer at 96 dpi: their geometry
 // against the layout's own measures, and a picture of every structure to look at.
 
+#include "document/GlyphSource.h"
 #include "document/tests/Fakes.h"
 #include "mathbox/DerivativeBoxes.h"
 #include "mathbox/EquationSetBox.h"
@@ -20,8 +21,6 @@ namespace {
 
 using drawtest::DrawTest;
 using drawtest::ImageView;
-
-constexpr int32_t kMathFace = 3;
 
 template <typename Box>
 using Owned = std::unique_ptr<Box, ComponentDestroyer>;
