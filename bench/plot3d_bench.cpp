@@ -10,13 +10,11 @@
 
 #include "PeerRatio.h"
 #include "bench/BenchView.h"
+#include "bench/RealServices.h"
 #include "document/CompSequence.h"
-#include "document/TextFontPrefs.h"
 #include "expr/LeafNodes.h"
 #include "expr/ListNodes.h"
 #include "expr/symbols/BuiltinNames.h"
-#include "mathbox/DrawingServices.h"
-#include "mathbox/LayoutStyleTable.h"
 #include "plot/GraphicsNodes.h"
 #include "plot/Plot3DComp.h"
 #include "plot/PlotKinds.h"
@@ -61,10 +59,8 @@ struct PlotScene {
     }
 
     BuiltinNamesScope names;
-    TextFontPrefs prefs;
-    DrawingServices services{prefs};
-    PaintPort& port = services.Port();
-    LayoutServices layout;
+    tessary::bench::RealLayout services;
+    PaintPort& port = services.drawing.Port();
     PlotKinds kinds;
     // The tracker asks its view only for the modified mark; the plot draws into its image.
     CompSequence seq;

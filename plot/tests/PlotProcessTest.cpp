@@ -5,12 +5,9 @@
 // plot the kernel cannot compute keeps the curves it showed.
 
 #include "document/tests/StreamBytes.h"
-#include "expr/symbols/BuiltinNames.h"
 #include "kernel/KernelSession.h"
 #include "kernel/tests/EvaluationDocument.h"
-#include "kernel/tests/FakeHost.h"
 #include "kernel/tests/LocalKernel.h"
-#include "kernel/tests/StandinScript.h"
 #include "mathbox/MathBoxes.h"
 #include "plot/Plot2DComp.h"
 #include "plot/Plot3DComp.h"
@@ -44,14 +41,12 @@ std::vector<std::vector<Point2D>> CurvePoints(const Plot2DComp& plot) {
     return out;
 }
 
-class PlotProcess : public ::testing::Test, public DocumentInView {
+class PlotProcess : public kerneltest::LocalKernelTest, public DocumentInView {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(m_script.IsReady());
-        m_script.Clear();
-        ASSERT_TRUE(kerneltest::StartLocalKernel(*session, host));
+        LocalKernelTest::SetUp();
+        StartKernel();
     }
-    void TearDown() override { session.reset(); }
 
     // A plot of the typed function over the ranges, alone in paragraph 2.
     Plot2DComp* NewPlot(std::function<void(CompList&)> type, double xMin, double xMax, double yMin,
@@ -92,13 +87,7 @@ protected:
 
     static void Type(CompList& list, std::string_view text) { fakes::AppendChars(list, text); }
 
-    BuiltinNamesScope names;
     PlotKinds plots;
-    kerneltest::FakeHost host;
-    std::unique_ptr<kernel::KernelSession> session = std::make_unique<kernel::KernelSession>(host);
-
-private:
-    kerneltest::StandinScript m_script;
 };
 
 TEST_F(PlotProcess, ALineIsSampledAcrossItsRange) {
