@@ -42,12 +42,6 @@ TextComp* CharBlock::MakeChar(int32_t i) const {
     return gGlyphSource->GetGlyph(m_face, m_text.GetAt(i));
 }
 
-void CharBlock::AppendGlyphs(std::vector<TextComp*>& glyphs) const {
-    for (int32_t i = 0; i < GetCount(); ++i)
-        if (TextComp* glyph = gGlyphSource->GetGlyph(m_face, m_text.GetAt(i)))
-            glyphs.push_back(glyph);
-}
-
 void CharBlock::AppendPacked(std::vector<uint16_t>& items) const {
     const auto face = static_cast<uint16_t>(m_face << 8);
     for (int32_t i = 0; i < GetCount(); ++i)

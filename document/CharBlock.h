@@ -1,9 +1,10 @@
 #pragma once
 
 // The stored form of a run of characters of one face ("chBk"). In memory a list holds each
-// character as its shared glyph; the document stream packs consecutive characters of one face
-// into blocks of at most 255 while a list is written, and the list reader expands each block
-// back into glyphs and destroys it. Blocks never live in a document. The kind installs its own
+// character as its shared glyph, or packed as its face and code until it is asked for them; the
+// document stream packs consecutive characters of one face into blocks of at most 255 while a
+// list is written, and the list reader takes each block's characters and destroys it. Blocks
+// never live in a document. The kind installs its own
 // constructor in the component factory when the program starts: no document can be read
 // without it, and this library is linked wherever the stream is.
 
@@ -42,9 +43,6 @@ public:
     int32_t GetFace() const { return m_face; }
     // The shared glyph for the character at 0-based position i.
     TextComp* MakeChar(int32_t i) const;
-    // The shared glyphs of all the characters, in order, after what `glyphs` holds; a face
-    // the glyph source does not know adds nothing.
-    void AppendGlyphs(std::vector<TextComp*>& glyphs) const;
     // The characters as a packed list keeps them, face in the high byte and code in the low.
     void AppendPacked(std::vector<uint16_t>& items) const;
 

@@ -20,8 +20,6 @@
 namespace {
 
 constexpr int32_t kTextFace = 0;
-// Items of the packed lists' read buffer kept between reads: a long paragraph's worth.
-constexpr size_t kKeptScratch = 1 << 16;
 
 bool IsChar(const TextComp* comp) {
     return comp != nullptr && !comp->IsNotChar();
@@ -449,42 +447,18 @@ void CompList::Write(DocStream& stream) const {
 }
 
 void CompList::Read(DocStream& stream) {
-    const int32_t count = stream.ReadLong();
-    if (count < 0) stream.Fail();
-    if (GetCount() == 0) {
-        ReadPacked(stream, count);
+    if (GetCount() > 0) {
+        // Read apart and joined at the end, in one move: a read that fails leaves the list as
+        // it was, and what it read so far is disposed of with the other list.
+        CompList read;
+        read.Read(stream);
+        InsertArrayAt(read.DetachChildren(), GetCount() + 1);
+        m_needsLayout = true;
         return;
     }
-    // The children gather in a vector and join the list at the end: the children array grows by
-    // at most 32 slots at a time, so adding a long stored list to it piece by piece would copy
-    // it over and over. A read that fails leaves the list as it was, and what it read so far is
-    // disposed of.
-    std::vector<TextComp*> read;
-    std::vector<OwnedComponent> owned;
-    for (int32_t k = 0; k < count; ++k) {
-        OwnedComponent comp = stream.ReadComponent();
-        if (comp == nullptr) continue;
-        if (!comp->IsCharBlock()) {
-            read.push_back(comp.get());
-            owned.push_back(std::move(comp));
-            continue;
-        }
-        static_cast<const CharBlock&>(*comp).AppendGlyphs(read);
-    }
-    // Room first: once the components leave their handles, nothing may fail.
-    Items().AddAll(read);
-    for (OwnedComponent& comp : owned)
-        Adopt(comp.release());
-    m_needsLayout = true;
-}
-
-void CompList::ReadPacked(DocStream& stream, int32_t count) {
-    // The lists read on a thread share one scratch buffer: a long document is mostly these
-    // lists, and each then costs a block of just its size, touched once. A list read within a
-    // component of this one finds the buffer taken and uses its own.
-    thread_local std::vector<uint16_t> scratch;
-    std::vector<uint16_t> items = std::move(scratch);
-    items.clear();
+    const int32_t count = stream.ReadLong();
+    if (count < 0) stream.Fail();
+    std::vector<uint16_t> items;
     std::vector<OwnedComponent> owned;
     for (int32_t k = 0; k < count; ++k) {
         OwnedComponent comp = stream.ReadComponent();
@@ -497,17 +471,11 @@ void CompList::ReadPacked(DocStream& stream, int32_t count) {
         static_cast<const CharBlock&>(*comp).AppendPacked(items);
     }
     m_needsLayout = true;
-    if (items.empty()) {
-        scratch = std::move(items);
-        return;
-    }
+    if (items.empty()) return;
     auto packed = std::make_unique<Packed>();
-    packed->items.reset(new uint16_t[items.size()]);
-    std::copy(items.begin(), items.end(), packed->items.get());
-    packed->count = static_cast<int32_t>(items.size());
-    // A rare long list does not keep its scratch for the life of the thread.
-    if (items.capacity() <= kKeptScratch && items.capacity() > scratch.capacity())
-        scratch = std::move(items);
+    // A block of just its size: a long document is mostly these.
+    items.shrink_to_fit();
+    packed->items = std::move(items);
     packed->components.reserve(owned.size());
     // Nothing may fail once the components leave their handles.
     for (OwnedComponent& comp : owned)
@@ -518,11 +486,11 @@ void CompList::ReadPacked(DocStream& stream, int32_t count) {
 }
 
 void CompList::Unpack() const {
-    PtrArray<TextComp> children(m_packed->count);
-    children.Reserve(m_packed->count);
+    const auto count = static_cast<int32_t>(m_packed->items.size());
+    PtrArray<TextComp> children(count);
+    children.Reserve(count);
     auto component = m_packed->components.begin();
-    for (int32_t k = 0; k < m_packed->count; ++k) {
-        const uint16_t item = m_packed->items[k];
+    for (const uint16_t item : m_packed->items) {
         // Faces were checked when read; a source without them throws before the list changes.
         children.Add(item == Packed::kComponent
                          ? *component++

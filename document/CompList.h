@@ -49,7 +49,8 @@ public:
     CompList& operator=(const CompList&) = delete;
 
     int32_t GetCount() const {
-        return m_packed != nullptr ? m_packed->count : m_children.GetCount();
+        return m_packed != nullptr ? static_cast<int32_t>(m_packed->items.size())
+                                   : m_children.GetCount();
     }
     // Null when `i` is outside 1 to count.
     TextComp* GetAt(int32_t i) const {
@@ -151,8 +152,7 @@ private:
         // Where a component stands among the characters.
         static constexpr uint16_t kComponent = 0xFFFF;
         // The face in the high byte and the code in the low one, per child.
-        std::unique_ptr<uint16_t[]> items;
-        int32_t count = 0;
+        std::vector<uint16_t> items;
         // Owned, in their order among the characters; their parent is already the list.
         std::vector<TextComp*> components;
     };
@@ -168,8 +168,6 @@ private:
         return m_children;
     }
     void Unpack() const;
-    // Reads the records of an empty list into the packed form.
-    void ReadPacked(DocStream& stream, int32_t count);
 
     // Positional operations take 1 to `last`; anything else is a caller's fault and throws
     // std::out_of_range before the list changes.
