@@ -19,7 +19,6 @@
 #include <cstring>
 #include <ctime>
 #include <fstream>
-#include <optional>
 #include <sstream>
 #include <string>
 
@@ -75,12 +74,17 @@ int probeKernelPort(std::mt19937& draw, uint16_t& port) {
 }
 
 // Whether something listens on the port, on the loopback address or on every address, read
-// from the system's socket table; empty when the table cannot be read. Reading it takes
-// nothing, where a trial bind would hold the port for an instant and could make the kernel's
-// own bind fail as it starts.
-std::optional<bool> listeningOn(uint16_t port) {
+// from the system's socket table. Reading it takes nothing, where a trial bind would hold the
+// port for an instant and could make the kernel's own bind fail as it starts: a trial bind
+// serves only where the table cannot be read.
+bool listeningOn(uint16_t port) {
     std::ifstream table("/proc/net/tcp");
-    if (!table) return std::nullopt;
+    if (!table) {
+        const int taken = bindLoopback(port, false);
+        if (taken < 0) return true;
+        ::close(taken);
+        return false;
+    }
     // The table gives the address as the bytes in memory, read as a number, and the port as a
     // number.
     char loopback[16], any[16];
@@ -95,14 +99,6 @@ std::optional<bool> listeningOn(uint16_t port) {
             state == "0A")
             return true; // 0A: listening
     }
-    return false;
-}
-
-// Whether the port is taken, by a trial bind: where the socket table cannot be read.
-bool portTaken(uint16_t port) {
-    int taken = bindLoopback(port, false);
-    if (taken < 0) return true;
-    ::close(taken);
     return false;
 }
 
@@ -385,8 +381,7 @@ pid_t CalcServer::startKernel(uint16_t& port) {
     while (std::chrono::steady_clock::now() < until) {
         int status = 0;
         if (::waitpid(pid, &status, WNOHANG) == pid) return 0;
-        const std::optional<bool> listening = listeningOn(port);
-        if (listening.has_value() ? *listening : portTaken(port)) return pid;
+        if (listeningOn(port)) return pid;
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     ::kill(pid, SIGKILL);
