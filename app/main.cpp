@@ -8,11 +8,14 @@
 #include <cstring>
 
 int main(int argc, char** argv) {
-    // Printing from the command line opens no window, so it needs no display either.
+    // Printing from the command line opens no window, so it needs no display either; a platform
+    // the user named is kept, an empty name is none.
+    const char* platform = std::getenv("QT_QPA_PLATFORM");
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "-p") == 0 || std::strcmp(argv[i], "/p") == 0 ||
-            std::strcmp(argv[i], "-P") == 0 || std::strcmp(argv[i], "/P") == 0)
-            setenv("QT_QPA_PLATFORM", "offscreen", 0);
+        if ((platform == nullptr || *platform == '\0') &&
+            (std::strcmp(argv[i], "-p") == 0 || std::strcmp(argv[i], "/p") == 0 ||
+             std::strcmp(argv[i], "-P") == 0 || std::strcmp(argv[i], "/P") == 0))
+            setenv("QT_QPA_PLATFORM", "offscreen", 1);
     }
     QApplication application(argc, argv);
     TessaryApp app;
