@@ -2,6 +2,7 @@
 
 #include "app/BaseView.h"
 #include "app/CommandIds.h"
+#include "app/DialogButtons.h"
 #include "app/ToolIcons.h"
 #include "document/TextFontPrefs.h"
 #include "mathbox/EquationSetBox.h"
@@ -12,12 +13,10 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QVBoxLayout>
 
 #include <charconv>
@@ -74,18 +73,6 @@ void StoreChoice(const QComboBox* combo, Str255& entry) {
     if (combo->currentIndex() >= 0) entry = Str255(platform::ToCp1252(combo->currentText()));
 }
 
-// OK (object name "1") and, where asked, Cancel ("2"), wired to the dialog.
-QDialogButtonBox* DialogButtons(QDialog* dialog, bool cancel) {
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, dialog);
-    buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("1"));
-    QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
-    if (cancel) {
-        buttons->addButton(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("2"));
-        QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
-    }
-    return buttons;
-}
-
 ElementBuilder BuildsGrid(CreateKind kind) {
     return [kind](BaseView& view) -> OwnedComponent {
         const std::optional<CreateCounts> counts = AskCreateCounts(view, kind);
@@ -124,7 +111,7 @@ void NumbersDialog::AddNumber(int32_t id, const char* label, int32_t value, int3
 }
 
 void NumbersDialog::AddButtons() {
-    m_layout->addWidget(DialogButtons(this, true));
+    m_layout->addWidget(OkCancel(this));
 }
 
 QLineEdit* NumbersDialog::Box(int32_t id) const {
@@ -217,7 +204,7 @@ TextPrefsDialog::TextPrefsDialog(const TextFontPrefs& prefs, const QStringList& 
     layout->addRow(QStringLiteral("Text font"), m_text);
     layout->addRow(QStringLiteral("Bold font"), m_bold);
     layout->addRow(QStringLiteral("Italic font"), m_italic);
-    layout->addRow(DialogButtons(this, true));
+    layout->addRow(OkCancel(this));
 }
 
 QComboBox* TextPrefsDialog::Combo(int32_t id) const {
@@ -260,5 +247,5 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
     row->addLayout(text);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(row);
-    layout->addWidget(DialogButtons(this, false));
+    layout->addWidget(OkCancel(this, false));
 }

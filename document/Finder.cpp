@@ -29,6 +29,14 @@ bool ClimbToParagraph(const CompList* list, const ParaComp& para, Level level) {
     return true;
 }
 
+// The first list `owner` has from its list `n` on, in the order it numbers them; null when
+// none is left.
+CompList* FirstListFrom(const TextComp& owner, int32_t n) {
+    for (; n <= owner.GetListCount(); ++n)
+        if (CompList* list = owner.GetList(n)) return list;
+    return nullptr;
+}
+
 } // namespace
 
 bool IsPlaceIn(const DocPos& pos, const CompSequence& paragraphs) {
@@ -173,15 +181,11 @@ bool Finder::Search() {
 
 bool Finder::Advance() {
     const TextComp* comp = m_list->GetAt(m_index);
-    if (comp != nullptr && comp->GetListCount() > 0) {
-        for (int32_t n = 1; n <= comp->GetListCount(); ++n) {
-            if (CompList* first = comp->GetList(n)) {
-                m_stack.push_back({m_list, m_index});
-                m_list = first;
-                m_index = 1;
-                return true;
-            }
-        }
+    if (CompList* first = comp != nullptr ? FirstListFrom(*comp, 1) : nullptr) {
+        m_stack.push_back({m_list, m_index});
+        m_list = first;
+        m_index = 1;
+        return true;
     }
     if (m_index >= m_list->GetCount()) return StepOut();
     ++m_index;
@@ -202,14 +206,10 @@ bool Finder::StepOut() {
     const Level up = m_stack.back();
     const TextComp* owner = up.list->GetAt(up.index);
     const int32_t n = owner != nullptr ? owner->IndexOfList(m_list) : 0;
-    if (n > 0) {
-        for (int32_t next = n + 1; next <= owner->GetListCount(); ++next) {
-            if (CompList* list = owner->GetList(next)) {
-                m_list = list;
-                m_index = 1;
-                return true;
-            }
-        }
+    if (CompList* next = n > 0 ? FirstListFrom(*owner, n + 1) : nullptr) {
+        m_list = next;
+        m_index = 1;
+        return true;
     }
     m_stack.pop_back();
     m_list = up.list;

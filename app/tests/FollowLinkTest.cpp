@@ -176,8 +176,7 @@ protected:
     }
     QPoint Middle(const LinkComp& link) const {
         const Rect box = link.GetFrame();
-        const Point scroll = view->ScrollOffset();
-        return QPoint((box.left + box.right) / 2 - scroll.x, (box.top + box.bottom) / 2 - scroll.y);
+        return InViewport(*view, Point((box.left + box.right) / 2, (box.top + box.bottom) / 2));
     }
     void Click(const LinkComp& link, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
         QTest::mouseClick(view->viewport(), Qt::LeftButton, modifiers, Middle(link));
