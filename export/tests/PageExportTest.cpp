@@ -296,10 +296,7 @@ TEST_F(PageExportTest, ALonePlotIsATableOfItsPictureAndItsFunctions) {
 }
 
 // The page of every kind of paragraph and the common structures, for the outside checkers.
-class CheckedPageTest : public PageExportTest {
-protected:
-    void FillDocument() { FillAllKinds(); }
-};
+class CheckedPageTest : public PageExportTest {};
 
 std::string WriteText(const std::string& path, const std::string& text) {
     std::ofstream out(path, std::ios::binary);
@@ -308,7 +305,7 @@ std::string WriteText(const std::string& path, const std::string& text) {
 }
 
 TEST_F(CheckedPageTest, TheXhtmlPageIsWellFormedAndItsMathValid) {
-    FillDocument();
+    FillAllKinds();
     const std::string page = Xhtml();
     WriteText(FilePath("page.xml"), page);
     if (!QFile::exists(QString::fromLatin1(kMathDtd))) GTEST_SKIP() << "no MathML DTD";
@@ -334,7 +331,7 @@ TEST_F(CheckedPageTest, TheXhtmlPageIsWellFormedAndItsMathValid) {
 }
 
 TEST_F(CheckedPageTest, TheHtmlPicturesPassPngcheck) {
-    FillDocument();
+    FillAllKinds();
     Html();
     EXPECT_EQ(pageFailures.count, 0);
     QStringList pictures;
