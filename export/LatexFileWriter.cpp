@@ -201,32 +201,31 @@ std::string FormOrUtf8(const char* form, uint8_t code, int32_t face) {
     return out;
 }
 
-constexpr int32_t kFaces = 8;
-
-// The form of a character of `face` in math mode or in a text mode. Made once for every byte
-// of every face: the export writes each character of a document through it.
-const CharForm& FormOf(uint8_t code, int32_t face, bool math) {
+// The form of a character in math mode or in a text mode; the face matters only as the math
+// face or another. Made once for every byte: the export writes each character of a document
+// through it.
+const CharForm& FormOf(uint8_t code, bool mathFace, bool math) {
     static const std::vector<CharForm> table = [] {
-        std::vector<CharForm> rows(2 * kFaces * 256);
+        std::vector<CharForm> rows(4 * 256);
         for (int32_t inMath = 0; inMath < 2; ++inMath)
-            for (int32_t f = 0; f < kFaces; ++f)
+            for (int32_t isMathFace = 0; isMathFace < 2; ++isMathFace)
                 for (int32_t c = 0; c < 256; ++c) {
                     const auto byte = static_cast<uint8_t>(c);
-                    const CharInfo& info = CharInfoFor(byte, f);
-                    CharForm& row = rows[static_cast<size_t>((inMath * kFaces + f) * 256 + c)];
+                    const int32_t face = isMathFace != 0 ? kMathFontKind : 0;
+                    const CharInfo& info = CharInfoFor(byte, face);
+                    CharForm& row = rows[static_cast<size_t>((inMath * 2 + isMathFace) * 256 + c)];
                     row.charClass = info.charClass;
-                    if (inMath != 0 || f == kMathFontKind) {
-                        row.form = FormOrUtf8(inMath != 0 ? info.mathForm : info.textForm, byte, f);
+                    if (inMath != 0 || isMathFace != 0) {
+                        row.form =
+                            FormOrUtf8(inMath != 0 ? info.mathForm : info.textForm, byte, face);
                     } else {
                         const char* text = TextFormOf(byte);
-                        row.form = FormOrUtf8(text != nullptr ? text : "", byte, f);
+                        row.form = FormOrUtf8(text != nullptr ? text : "", byte, face);
                     }
                 }
         return rows;
     }();
-    // An unknown face writes as the plain text face does.
-    const int32_t row = face >= 0 && face < kFaces ? face : 0;
-    return table[static_cast<size_t>(((math ? 1 : 0) * kFaces + row) * 256 + code)];
+    return table[static_cast<size_t>(((math ? 2 : 0) + (mathFace ? 1 : 0)) * 256 + code)];
 }
 
 } // namespace
@@ -257,7 +256,7 @@ void LatexFileWriter::WriteComponentChar(TextComp& comp, bool alignMode) {
         return;
     }
     const bool math = m_currentMode == kMath;
-    const CharForm& form = FormOf(comp.GetCharCode(), face, math);
+    const CharForm& form = FormOf(comp.GetCharCode(), face == kMathFontKind, math);
     if (form.charClass == CC_LETTER) {
         if (math) {
             if (m_runState == 2) WriteForm("\\,");

@@ -3,16 +3,41 @@
 #include "document/CompList.h"
 #include "document/LinkComp.h"
 #include "document/ParaComp.h"
+#include "document/PlotShape.h"
 #include "document/RefComp.h"
 #include "document/TypeTag.h"
 #include "export/ExportText.h"
 #include "export/PictureFiles.h"
 #include "mathbox/CharTable.h"
 
+#include <algorithm>
+
+namespace {
+
+// A picture for an empty stretch: one white pixel.
+std::optional<QImage> DrawnOrBlank(const CompList& list, int32_t from, int32_t to) {
+    if (from >= to) {
+        QImage blank(1, 1, QImage::Format_RGB32);
+        blank.fill(Qt::white);
+        return blank;
+    }
+    return picturefiles::DrawListRange(list, from, to);
+}
+
+// A plot's picture area, as large as the plot shows it.
+std::optional<QImage> PictureOf(PlotShape& plot) {
+    const std::optional<PlotShape::ExportPicture> picture = plot.GetExportPicture();
+    if (!picture) return std::nullopt;
+    return picturefiles::DrawPicture(picture->picture, std::max(1, picture->width),
+                                     std::max(1, picture->height));
+}
+
+} // namespace
+
 PageMarkup::PageMarkup(ByteStream& stream, const Str255& title, const Str255& baseName,
-                       std::string imageDirectory)
+                       std::string imageDirectory, bool images)
     : m_out(stream), m_baseName(exporttext::Utf8OfText(baseName.View())), m_baseNameText(baseName),
-      m_title(title), m_imageDirectory(std::move(imageDirectory)) {
+      m_title(title), m_imageDirectory(std::move(imageDirectory)), m_images(images) {
     for (size_t row = 0; row < m_escapes.size(); ++row)
         m_escapes[row] = EscapedMarkupChar(static_cast<uint8_t>(row & 255), row >= 256);
 }
@@ -90,13 +115,23 @@ void PageMarkup::WritePlotTable(TextComp& comp, PlotShape& plot) {
         CloseStartTag();
         WriteStartTag("td");
         if (row == 0)
-            WritePlotPicture(plot);
+            WritePlotImage(plot);
         else
             WriteFunctionCell(*comp.GetList(row));
         WriteEndTag("td");
         WriteEndTag("tr");
     }
     WriteEndTag("table");
+}
+
+void PageMarkup::WriteListImage(CompList& list, int32_t from, int32_t to) {
+    const std::string file = WriteImageTag();
+    if (m_images) SavePicture(file, DrawnOrBlank(list, from, to));
+}
+
+void PageMarkup::WritePlotImage(PlotShape& plot) {
+    const std::string file = WriteImageTag();
+    if (m_images) SavePicture(file, PictureOf(plot));
 }
 
 std::string PageMarkup::NextImageName(Str255* text) {
@@ -206,12 +241,12 @@ void PageMarkup::WriteParaContent(ParaComp& para, bool heading) {
         } else if (tag == tags::Reference) {
             WriteEscapedStr255(Str255(static_cast<RefComp&>(comp).GetLabel().View()));
         } else if (inText) {
-            WriteInlineImage(list, i);
+            WriteListImage(list, i, i + 1);
         } else if (style == exporttext::kMath) {
             structured = true;
         }
     }
-    CloseStyle(style, heading, list, mathStart, list.GetCount() + 1, structured, mathRun);
+    CloseStyle(style, heading, list, mathStart, count + 1, structured, mathRun);
 }
 
 void PageMarkup::WriteCodeContent(ParaComp& para) {

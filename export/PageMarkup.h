@@ -28,9 +28,10 @@ class TextComp;
 
 class PageMarkup : public MathMLWriter {
 public:
-    // `imageDirectory` is UTF-8 and ends in "/"; the title and the base name are cp1252.
+    // `imageDirectory` is UTF-8 and ends in "/"; the title and the base name are cp1252. With
+    // `images` off picture elements are written but no file is made.
     PageMarkup(ByteStream& stream, const Str255& title, const Str255& baseName,
-               std::string imageDirectory);
+               std::string imageDirectory, bool images);
 
     void WriteRaw(std::string_view text) override;
     void Flush() { m_out.Flush(); }
@@ -74,12 +75,17 @@ protected:
     // A picture or plot among a paragraph's text that the page shows as an image of its own,
     // outside any run of mathematics; the others join the run of mathematics they stand in.
     virtual bool IsInlineImage(const TextComp&) const { return false; }
-    virtual void WriteInlineImage(CompList&, int32_t) {}
+
+    // The image element of the next picture, in the page's spelling; answers the file name.
+    virtual std::string WriteImageTag() = 0;
+    // The image element of children from..to (exclusive) drawn as one picture, and its file.
+    void WriteListImage(CompList& list, int32_t from, int32_t to);
+    // The image element of a plot's picture area, and its file.
+    void WritePlotImage(PlotShape& plot);
 
     // A paragraph that holds only a plot: a table with the plot's picture in the first row and
     // each function list in a row below, inside the paragraph element the caller opens.
     void WritePlotTable(TextComp& comp, PlotShape& plot);
-    virtual void WritePlotPicture(PlotShape& plot) = 0;
     virtual void WriteFunctionCell(CompList& list) = 0;
 
     // The next picture's name without extension (the base name as UTF-8), and in `text` as
@@ -108,5 +114,6 @@ private:
     Str255 m_baseNameText;
     Str255 m_title;
     std::string m_imageDirectory;
+    bool m_images;
     PictureFailures m_failures;
 };

@@ -5,9 +5,7 @@
 #include "document/PlotShape.h"
 #include "document/TypeTag.h"
 #include "export/ExportText.h"
-#include "export/PictureFiles.h"
 
-#include <algorithm>
 #include <memory>
 
 namespace {
@@ -17,31 +15,13 @@ void WriteBlock(PageMarkup& page, const char* open, const char* close) {
     page.WriteRaw(close);
 }
 
-// A picture for an empty stretch: one white pixel.
-std::optional<QImage> DrawnOrBlank(const CompList& list, int32_t from, int32_t to) {
-    if (from >= to) {
-        QImage blank(1, 1, QImage::Format_RGB32);
-        blank.fill(Qt::white);
-        return blank;
-    }
-    return picturefiles::DrawListRange(list, from, to);
-}
-
-// A plot's picture area, as large as the plot shows it.
-std::optional<QImage> PictureOf(PlotShape& plot) {
-    const std::optional<PlotShape::ExportPicture> picture = plot.GetExportPicture();
-    if (!picture) return std::nullopt;
-    return picturefiles::DrawPicture(picture->picture, std::max(1, picture->width),
-                                     std::max(1, picture->height));
-}
-
 } // namespace
 
 // ---- HTML ---------------------------------------------------------------------------------------
 
 HtmlFileWriter::HtmlFileWriter(ByteStream& stream, const Str255& title, const Str255& baseName,
                                std::string imageDirectory, int32_t columnWidth, int32_t rightEdge)
-    : PageMarkup(stream, title, baseName, std::move(imageDirectory)),
+    : PageMarkup(stream, title, baseName, std::move(imageDirectory), true),
       m_firstWidth(std::to_string(static_cast<int16_t>(columnWidth))),
       m_secondWidth(std::to_string(static_cast<int16_t>(rightEdge))) {}
 
@@ -107,7 +87,7 @@ void HtmlFileWriter::WriteEquationTable(ParaComp& para, const Str31* label) {
     CloseStartTag();
     WriteRaw("<p align=\"CENTER\">");
     CompList& list = *para.GetList(1);
-    WritePlot(list, 1, list.GetCount() + 1);
+    WriteListImage(list, 1, list.GetCount() + 1);
     WriteRaw("</p></td>");
     BeginStartTag("td");
     WriteAttribute("width", m_secondWidth.c_str());
@@ -138,7 +118,7 @@ void HtmlFileWriter::WriteImageParagraph(ParaComp& para) {
         return;
     }
     WriteRaw("<p><TABLE ALIGN=\"CENTER\" BORDER=\"2\"><TR><TD>");
-    WritePlot(list, 1, list.GetCount() + 1);
+    WriteListImage(list, 1, list.GetCount() + 1);
     WriteRaw("</TD></TR></TABLE></p>\n");
 }
 
@@ -150,22 +130,14 @@ std::string HtmlFileWriter::WriteImageTag() {
     return name;
 }
 
-void HtmlFileWriter::WritePlot(CompList& list, int32_t from, int32_t to) {
-    SavePicture(WriteImageTag(), DrawnOrBlank(list, from, to));
-}
-
-void HtmlFileWriter::WritePlotPicture(PlotShape& plot) {
-    SavePicture(WriteImageTag(), PictureOf(plot));
-}
-
 void HtmlFileWriter::WriteFunctionCell(CompList& list) {
-    WritePlot(list, 1, list.GetCount() + 1);
+    WriteListImage(list, 1, list.GetCount() + 1);
 }
 
 void HtmlFileWriter::CloseMath(CompList& list, int32_t from, int32_t to, bool structured,
                                const std::u16string& text) {
     if (structured) {
-        WritePlot(list, from, to);
+        WriteListImage(list, from, to);
         return;
     }
     WriteRaw("<i>");
@@ -177,7 +149,7 @@ void HtmlFileWriter::CloseMath(CompList& list, int32_t from, int32_t to, bool st
 
 XhtmlFileWriter::XhtmlFileWriter(ByteStream& stream, const Str255& title, const Str255& baseName,
                                  std::string imageDirectory, bool images)
-    : PageMarkup(stream, title, baseName, std::move(imageDirectory)), m_images(images) {}
+    : PageMarkup(stream, title, baseName, std::move(imageDirectory), images) {}
 
 void XhtmlFileWriter::WriteHeader() {
     WriteRaw("<?xml version=\"1.0\"?>\n<!DOCTYPE html PUBLIC \"-//W3C//DTD XHTML 1.0 "
@@ -269,7 +241,7 @@ void XhtmlFileWriter::WriteImageParagraph(ParaComp& para) {
         return;
     }
     WriteRaw("<p><table align=\"center\" border=\"2\"><tr><td>");
-    WriteImageElement(list, 1, list.GetCount() + 1);
+    WriteListImage(list, 1, list.GetCount() + 1);
     WriteRaw("</td></tr></table></p>\n");
 }
 
@@ -283,22 +255,8 @@ std::string XhtmlFileWriter::WriteImageTag() {
     return name + ".png";
 }
 
-void XhtmlFileWriter::WriteImageElement(CompList& list, int32_t from, int32_t to) {
-    const std::string file = WriteImageTag();
-    if (m_images) SavePicture(file, DrawnOrBlank(list, from, to));
-}
-
-void XhtmlFileWriter::WritePlotPicture(PlotShape& plot) {
-    const std::string file = WriteImageTag();
-    if (m_images) SavePicture(file, PictureOf(plot));
-}
-
 bool XhtmlFileWriter::IsInlineImage(const TextComp& comp) const {
     return comp.GetTypeTag() == tags::Metafile || comp.IsPlot();
-}
-
-void XhtmlFileWriter::WriteInlineImage(CompList& list, int32_t index) {
-    WriteImageElement(list, index, index + 1);
 }
 
 void XhtmlFileWriter::OpenMath() {

@@ -29,19 +29,14 @@ public:
     void WriteImageParagraph(ParaComp& para) override;
     PictureFailures GetPictureFailures() const override { return GetFailures(); }
 
-    // Children from..to (exclusive) of the list as one picture.
-    void WritePlot(CompList& list, int32_t from, int32_t to);
-
 private:
     const char* AnchorTag() const override { return "A"; }
     const char* HrefAttribute() const override { return "HREF"; }
     void CloseMath(CompList& list, int32_t from, int32_t to, bool structured,
                    const std::u16string& text) override;
     void WriteEquationTable(ParaComp& para, const Str31* label);
-    void WritePlotPicture(PlotShape& plot) override;
     void WriteFunctionCell(CompList& list) override;
-    // The "img" element of the next picture; the picture's file name.
-    std::string WriteImageTag();
+    std::string WriteImageTag() override;
 
     std::string m_firstWidth;
     std::string m_secondWidth;
@@ -82,14 +77,8 @@ private:
                    const std::u16string& text) override;
     void WriteMathElement(CompList& list);
     bool IsInlineImage(const TextComp& comp) const override;
-    void WriteInlineImage(CompList& list, int32_t index) override;
-    // The empty "img" element of children from..to (exclusive), and its file when images are on.
-    void WriteImageElement(CompList& list, int32_t from, int32_t to);
-    void WritePlotPicture(PlotShape& plot) override;
     void WriteFunctionCell(CompList& list) override { WriteMathElement(list); }
-    // The empty "img" element of the next picture; the picture's file name.
-    std::string WriteImageTag();
+    std::string WriteImageTag() override;
 
-    bool m_images;
     std::optional<DocPos> m_firstFailure;
 };

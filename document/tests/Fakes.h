@@ -10,7 +10,9 @@
 #include "document/DrawPort.h"
 #include "document/GlyphSource.h"
 #include "document/Layout.h"
+#include "document/MathComp.h"
 #include "document/OutBuffer.h"
+#include "document/PlotShape.h"
 #include "document/RunFactory.h"
 #include "document/TextComp.h"
 #include "mathbox/CharTable.h"
@@ -332,6 +334,32 @@ public:
 
 private:
     TypeTag m_tag;
+};
+
+// A plot with expression lists and nothing computed; the lists begin empty.
+class Plot : public MathComp, public PlotShape {
+public:
+    explicit Plot(int32_t lists = 1) {
+        for (int32_t n = 0; n < lists; ++n)
+            AppendExpressionList(CompArray());
+    }
+    OwnedComponent Clone() const override { return OwnedComponent(new Plot()); }
+    TypeTag GetTypeTag() const override { return tags::Plot2D; }
+    bool IsPlot() const override { return true; }
+    int32_t GetListCount() const override { return static_cast<int32_t>(m_lists.size()); }
+    CompList* GetList(int32_t n) const override {
+        return n >= 1 && n <= GetListCount() ? m_lists[static_cast<size_t>(n - 1)].get() : nullptr;
+    }
+    void AppendExpressionList(CompArray contents) override {
+        m_lists.push_back(std::make_unique<CompList>(std::move(contents)));
+        m_lists.back()->SetOwner(this, 0);
+    }
+    void RemoveLastExpressionList() override {
+        if (!m_lists.empty()) m_lists.pop_back();
+    }
+
+private:
+    std::vector<std::unique_ptr<CompList>> m_lists;
 };
 
 // Glyphs of one face for each character of the text.

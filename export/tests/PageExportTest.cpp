@@ -1,6 +1,5 @@
 #include "document/LinkComp.h"
 #include "document/MetaPictComp.h"
-#include "document/PlotShape.h"
 #include "export/tests/ExportFixture.h"
 #include "export/tests/ExternalTools.h"
 
@@ -193,37 +192,19 @@ void ExpectRedCentre(const std::string& path) {
 }
 
 // A plot stand-in: function lists, and a red picture 20 by 10 pixels.
-class FakePlot final : public MathComp, public PlotShape {
+class FakePlot final : public fakes::Plot {
 public:
-    explicit FakePlot(int32_t functions = 1) {
-        for (int32_t n = 0; n < functions; ++n)
-            AppendExpressionList(CompArray());
-    }
-    OwnedComponent Clone() const override { return OwnedComponent(new FakePlot(0)); }
-    TypeTag GetTypeTag() const override { return tags::Plot2D; }
-    bool IsPlot() const override { return true; }
+    using Plot::Plot;
     void Layout() override {
         m_bounds = Rect(0, -8, 12, 0);
         m_needsLayout = false;
     }
-    int32_t GetListCount() const override { return static_cast<int32_t>(m_lists.size()); }
-    CompList* GetList(int32_t n) const override {
-        return n >= 1 && n <= GetListCount() ? m_lists[static_cast<size_t>(n - 1)].get() : nullptr;
-    }
-    void AppendExpressionList(CompArray contents) override {
-        m_lists.push_back(std::make_unique<CompList>(std::move(contents)));
-        m_lists.back()->SetOwner(this, 0);
-    }
-    void RemoveLastExpressionList() override { m_lists.pop_back(); }
     std::optional<ExportPicture> GetExportPicture() override {
         const std::string svg =
             "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"20\" "
             "height=\"10\"><rect width=\"20\" height=\"10\" fill=\"red\"/></svg>";
         return ExportPicture{PictureBytes(svg.begin(), svg.end()), 20, 10};
     }
-
-private:
-    std::vector<std::unique_ptr<CompList>> m_lists;
 };
 
 TEST_F(PageExportTest, LinksAndReferencesStayInTheirText) {
@@ -315,10 +296,7 @@ TEST_F(PageExportTest, ALonePlotIsATableOfItsPictureAndItsFunctions) {
 }
 
 // The page of every kind of paragraph and the common structures, for the outside checkers.
-class CheckedPageTest : public PageExportTest {
-protected:
-    void FillDocument() { FillAllKinds(); }
-};
+class CheckedPageTest : public PageExportTest {};
 
 std::string WriteText(const std::string& path, const std::string& text) {
     std::ofstream out(path, std::ios::binary);
@@ -327,7 +305,7 @@ std::string WriteText(const std::string& path, const std::string& text) {
 }
 
 TEST_F(CheckedPageTest, TheXhtmlPageIsWellFormedAndItsMathValid) {
-    FillDocument();
+    FillAllKinds();
     const std::string page = Xhtml();
     WriteText(FilePath("page.xml"), page);
     if (!QFile::exists(QString::fromLatin1(kMathDtd))) GTEST_SKIP() << "no MathML DTD";
@@ -353,7 +331,7 @@ TEST_F(CheckedPageTest, TheXhtmlPageIsWellFormedAndItsMathValid) {
 }
 
 TEST_F(CheckedPageTest, TheHtmlPicturesPassPngcheck) {
-    FillDocument();
+    FillAllKinds();
     Html();
     EXPECT_EQ(pageFailures.count, 0);
     QStringList pictures;

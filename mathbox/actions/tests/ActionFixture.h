@@ -92,28 +92,7 @@ public:
     bool SelectsOnInsert() const override { return true; }
 };
 
-// A plot with expression lists.
-class Plot final : public MathComp, public PlotShape {
-public:
-    Plot() { AppendExpressionList(CompArray()); }
-    OwnedComponent Clone() const override { return OwnedComponent(new Plot()); }
-    TypeTag GetTypeTag() const override { return tags::Plot2D; }
-    bool IsPlot() const override { return true; }
-    int32_t GetListCount() const override { return static_cast<int32_t>(m_lists.size()); }
-    CompList* GetList(int32_t n) const override {
-        return n >= 1 && n <= GetListCount() ? m_lists[static_cast<size_t>(n - 1)].get() : nullptr;
-    }
-    void AppendExpressionList(CompArray contents) override {
-        m_lists.push_back(std::make_unique<CompList>(std::move(contents)));
-        m_lists.back()->SetOwner(this, 0);
-    }
-    void RemoveLastExpressionList() override {
-        if (!m_lists.empty()) m_lists.pop_back();
-    }
-
-private:
-    std::vector<std::unique_ptr<CompList>> m_lists;
-};
+using Plot = fakes::Plot;
 
 // A list's contents with every box's lists in braces: characters as themselves, "[G2x3]" for a
 // grid of 2 columns and 3 rows followed by its cells, "[D2]" for a derivative of 2 variables.
