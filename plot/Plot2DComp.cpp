@@ -231,11 +231,6 @@ void Plot2DComp::DrawPicture(Point topLeft) {
     m_prims->DrawAll(*this);
 }
 
-std::optional<PictureBytes> Plot2DComp::RenderPicture() {
-    EnsurePrimitives();
-    return RecordPicture();
-}
-
 void Plot2DComp::SwapGraphics(TextComp& other) {
     auto* plot = dynamic_cast<Plot2DComp*>(&other);
     if (plot == nullptr) return;

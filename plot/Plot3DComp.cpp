@@ -422,11 +422,6 @@ void Plot3DComp::DrawPicture(Point topLeft) {
     prism3d::SetCurrentDC(nullptr);
 }
 
-std::optional<PictureBytes> Plot3DComp::RenderPicture() {
-    EnsurePrimitives();
-    return RecordPicture();
-}
-
 void Plot3DComp::SwapGraphics(TextComp& other) {
     auto* plot = dynamic_cast<Plot3DComp*>(&other);
     if (plot == nullptr) return;

@@ -254,7 +254,8 @@ bool PlotComp::HitPlot(Point point) const {
 
 // --- Picture and output ---
 
-std::optional<PictureBytes> PlotComp::RecordPicture() {
+std::optional<PictureBytes> PlotComp::RenderPicture() {
+    EnsurePrimitives();
     UpdateSize();
     auto* port = dynamic_cast<PaintPort*>(gDrawPort.Get());
     if (port == nullptr || port->IsRecording()) return std::nullopt;

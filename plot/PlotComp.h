@@ -77,9 +77,9 @@ public:
     virtual void SetZRange(const Str31&, double, double) {}
     // Shows the plot's parameter dialog over `parent`; true when the user confirmed.
     virtual bool EditOptions(QWidget* parent) = 0;
-    // A recording of the picture area (0, 0, width, height); nothing without a drawing layer
-    // that records.
-    virtual std::optional<PictureBytes> RenderPicture() = 0;
+    // A recording of the picture area (0, 0, width, height) at the current size; nothing
+    // without a drawing layer that records. The plot's primitives are made first either way.
+    std::optional<PictureBytes> RenderPicture();
     // True when the point lies in the picture area.
     virtual bool InPicture(Point point) const;
     // Width and height from the current plot size.
@@ -117,9 +117,8 @@ protected:
     // Draws the computed plot into the picture area whose top-left corner is `topLeft`
     // (document coordinates), through the installed drawing port.
     virtual void DrawPicture(Point topLeft) = 0;
-    // The picture area at the current size, drawn into a recording: what `RenderPicture` gives
-    // once the plot's primitives are ready.
-    std::optional<PictureBytes> RecordPicture();
+    // Makes the primitives of the plot's ranges (its axes or box) when it has none yet.
+    virtual void EnsurePrimitives() = 0;
     // Forgets the recorded picture.
     void DropPicture() { m_picture.reset(); }
     // Copies the function lists and ranges of `source` (a clone's first step).
