@@ -30,10 +30,6 @@ const Point3d kUp{prism3d::ToFixed(9800 / kRoot), prism3d::ToFixed(kRoot),
 const Point3d kRight{prism3d::ToFixed(-210 * -140 / kRoot), 0, prism3d::ToFixed(210 * -140 / kRoot),
                      prism3d::kOne};
 
-bool IsSoundRange(double min, double max) {
-    return std::isfinite(min) && std::isfinite(max) && min < max && std::isfinite(max - min);
-}
-
 // (v - centre) * 32 / span of a box edge pair; 0 for a box without extent.
 double Across(double v, double low, double high) {
     const double span = high - low;
@@ -100,15 +96,7 @@ Str31 TickLabel3D(double value) {
 }
 
 double TickStep3D(double min, double max) {
-    if (!IsSoundRange(min, max)) return 0.0;
-    const double r = max - min;
-    const double s0 = std::pow(10.0, std::floor(std::log10(r)));
-    double step = s0;
-    for (double factor : {0.5, 0.25, 0.1}) {
-        if (r / step >= 5) break;
-        step = s0 * factor;
-    }
-    return step;
+    return TickStep(min, max, {0.5, 0.25, 0.1});
 }
 
 std::pair<double, double> BoxAround(double min, double max, double step) {

@@ -19,11 +19,19 @@
 #include "document/Str255.h"
 #include "expr/ExprNode.h"
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <optional>
 
 class QWidget;
+
+// Whether a range can be divided: both ends and its length finite, the start below the end.
+bool IsSoundRange(double min, double max);
+// The tick step of a sound range: the power of ten at or below its length, then each of
+// `factors` of that power in turn until the range holds at least five steps. 0 for a range
+// that is not sound.
+double TickStep(double min, double max, const std::array<double, 3>& factors);
 
 class PlotComp : public MathComp, public PlotShape {
 public:
