@@ -12,27 +12,13 @@
 
 namespace {
 
-void WritePoint(DocStream& stream, const Point3D& p) {
-    stream.WriteDouble(p.x);
-    stream.WriteDouble(p.y);
-    stream.WriteDouble(p.z);
-}
-
-Point3D ReadPoint(DocStream& stream) {
-    Point3D p;
-    p.x = stream.ReadDouble();
-    p.y = stream.ReadDouble();
-    p.z = stream.ReadDouble();
-    return p;
-}
-
 constexpr int32_t kPointBytes = 24;
 
 std::vector<Point3D> ReadPoints(DocStream& stream, int32_t count) {
     std::vector<Point3D> points;
     points.reserve(static_cast<size_t>(count));
     for (int32_t i = 0; i < count; ++i)
-        points.push_back(ReadPoint(stream));
+        points.push_back(ReadPoint3D(stream));
     return points;
 }
 
@@ -55,18 +41,24 @@ std::vector<prism3d::Point3d> ToModel(const Plot3DScene& scene, std::span<const 
     return model;
 }
 
-double Axis(const Point3D& p, int32_t axis) {
-    return axis == 0 ? p.x : axis == 1 ? p.y : p.z;
-}
-
-void SetAxis(Point3D& p, int32_t axis, double value) {
-    (axis == 0 ? p.x : axis == 1 ? p.y : p.z) = value;
-}
-
 } // namespace
 
 bool Point3D::IsFinite() const {
     return std::isfinite(x) && std::isfinite(y) && std::isfinite(z);
+}
+
+void WritePoint3D(DocStream& stream, const Point3D& p) {
+    stream.WriteDouble(p.x);
+    stream.WriteDouble(p.y);
+    stream.WriteDouble(p.z);
+}
+
+Point3D ReadPoint3D(DocStream& stream) {
+    Point3D p;
+    p.x = stream.ReadDouble();
+    p.y = stream.ReadDouble();
+    p.z = stream.ReadDouble();
+    return p;
 }
 
 prism3d::PatchStyle PatchStyleFor() {
@@ -132,17 +124,17 @@ NodePtr FaceGridPrim3D::ToExpr(const Plot3DScene& scene) const {
         const bool atMin = f.face == 0 || f.face == 4 || f.face == 2;
         for (const int32_t stepped : {f.firstStep, f.secondStep}) {
             const int32_t across = 3 - f.fixed - stepped;
-            const double step = Axis(m_spacings, stepped);
+            const double step = m_spacings[stepped];
             if (!(step > 0) || !std::isfinite(step)) continue;
-            const double end = Axis(high, stepped);
-            double value = Axis(low, stepped);
+            const double end = high[stepped];
+            double value = low[stepped];
             for (int32_t k = 0; k <= prism3d::kMaxGridLines && value <= end; ++k) {
+                // The face's own corner gives the fixed axis its value.
                 Point3D a = atMin ? low : high;
-                SetAxis(a, f.fixed, Axis(atMin ? low : high, f.fixed));
-                SetAxis(a, stepped, value);
+                a[stepped] = value;
                 Point3D b = a;
-                SetAxis(a, across, Axis(low, across));
-                SetAxis(b, across, Axis(high, across));
+                a[across] = low[across];
+                b[across] = high[across];
                 const std::array<Point3D, 2> ends{a, b};
                 lines->AppendChild(LineThrough(ends));
                 const double next = value + step;
@@ -157,13 +149,13 @@ NodePtr FaceGridPrim3D::ToExpr(const Plot3DScene& scene) const {
 void FaceGridPrim3D::Write(DocStream& stream) const {
     for (uint8_t flag : m_faces)
         stream.WriteByte(flag != 0 ? 1 : 0);
-    WritePoint(stream, m_spacings);
+    WritePoint3D(stream, m_spacings);
 }
 
 void FaceGridPrim3D::Read(DocStream& stream) {
     for (uint8_t& flag : m_faces)
         flag = stream.ReadByte() != 0 ? 1 : 0;
-    m_spacings = ReadPoint(stream);
+    m_spacings = ReadPoint3D(stream);
 }
 
 // --- Lines ---
@@ -182,13 +174,13 @@ NodePtr LinePrim3D::ToExpr(const Plot3DScene&) const {
 }
 
 void LinePrim3D::Write(DocStream& stream) const {
-    WritePoint(stream, m_from);
-    WritePoint(stream, m_to);
+    WritePoint3D(stream, m_from);
+    WritePoint3D(stream, m_to);
 }
 
 void LinePrim3D::Read(DocStream& stream) {
-    m_from = ReadPoint(stream);
-    m_to = ReadPoint(stream);
+    m_from = ReadPoint3D(stream);
+    m_to = ReadPoint3D(stream);
 }
 
 // --- Meshes ---
@@ -239,7 +231,7 @@ void PolygonMeshPrim3D::Write(DocStream& stream) const {
     }
     stream.WriteLong(StoredCount(m_vertices.size()));
     for (const Point3D& p : m_vertices)
-        WritePoint(stream, p);
+        WritePoint3D(stream, p);
 }
 
 void PolygonMeshPrim3D::Read(DocStream& stream) {
@@ -283,11 +275,11 @@ NodePtr PointPrim3D::ToExpr(const Plot3DScene&) const {
 }
 
 void PointPrim3D::Write(DocStream& stream) const {
-    WritePoint(stream, m_at);
+    WritePoint3D(stream, m_at);
 }
 
 void PointPrim3D::Read(DocStream& stream) {
-    m_at = ReadPoint(stream);
+    m_at = ReadPoint3D(stream);
 }
 
 // --- Polylines ---
@@ -307,7 +299,7 @@ NodePtr PolylinePrim3D::ToExpr(const Plot3DScene&) const {
 void PolylinePrim3D::Write(DocStream& stream) const {
     stream.WriteLong(StoredCount(m_points.size()));
     for (const Point3D& p : m_points)
-        WritePoint(stream, p);
+        WritePoint3D(stream, p);
 }
 
 void PolylinePrim3D::Read(DocStream& stream) {
@@ -352,7 +344,7 @@ void SurfacePrim3D::Write(DocStream& stream) const {
     stream.WriteLong(m_columns);
     stream.WriteLong(m_rows);
     for (const Point3D& p : m_points)
-        WritePoint(stream, p);
+        WritePoint3D(stream, p);
 }
 
 void SurfacePrim3D::Read(DocStream& stream) {
@@ -387,12 +379,12 @@ NodePtr TextPrim3D::ToExpr(const Plot3DScene&) const {
 }
 
 void TextPrim3D::Write(DocStream& stream) const {
-    WritePoint(stream, m_at);
+    WritePoint3D(stream, m_at);
     WriteText(stream, m_text);
 }
 
 void TextPrim3D::Read(DocStream& stream) {
-    m_at = ReadPoint(stream);
+    m_at = ReadPoint3D(stream);
     m_text = ReadText(stream);
 }
 

@@ -31,8 +31,15 @@ struct Point3D {
     double z = 0.0;
 
     bool IsFinite() const;
+    // Coordinate 0, 1 or 2: x, y or z.
+    double operator[](int32_t axis) const { return axis == 0 ? x : axis == 1 ? y : z; }
+    double& operator[](int32_t axis) { return axis == 0 ? x : axis == 1 ? y : z; }
     friend bool operator==(const Point3D&, const Point3D&) = default;
 };
+
+// A point's record: x, y and z as doubles.
+void WritePoint3D(DocStream& stream, const Point3D& p);
+Point3D ReadPoint3D(DocStream& stream);
 
 // What the primitives ask of the 3-D plot they belong to: its mapping into the library's model
 // space, its drawing operations and its data box. `Plot3DComp` implements it.
