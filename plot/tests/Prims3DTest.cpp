@@ -200,6 +200,16 @@ TEST_F(Prims3DTest, PolygonsMergeTheirSharedCornersIntoOneMesh) {
     EXPECT_EQ(mesh.Facets()[2].count, 4);
     EXPECT_EQ(mesh.Vertices().size(), 8u);
     EXPECT_EQ(mesh.Vertices()[3], (Point3D{0, 1, 0}));
+
+    // Corners that are not numbers meet one another, and zero meets zero of either sign.
+    auto odd = std::make_unique<ListNode>();
+    odd->AppendChild(Polygon({{NAN, 0, 0}, {-0.0, 1, 1}, {0, 1, NAN}}));
+    odd->AppendChild(Polygon({{0, 1, NAN}, {NAN, 0, 0}, {0.0, 1, 1}}));
+    PrimList3D oddList;
+    oddList.AddNode3D(*odd);
+    const auto& merged = static_cast<const PolygonMeshPrim3D&>(*oddList.GetAt(0));
+    EXPECT_EQ(merged.Vertices().size(), 3u);
+    EXPECT_EQ(merged.Facets()[1].index, (std::array<int32_t, 8>{2, 0, 1}));
 }
 
 TEST_F(Prims3DTest, SurfacesStepAcrossTheirRangesAndRefuseWhatNamesNoGrid) {
