@@ -425,24 +425,21 @@ NodePtr MakePoint3DExpr(const Point3D& point) {
 
 namespace {
 
-// Keys descend; a value that is not a number sorts first and equals only itself, so every
-// corner finds one place.
-bool Before(double a, double b) {
+bool Below(double a, double b) {
     if (std::isnan(a)) return !std::isnan(b);
     if (std::isnan(b)) return false;
-    return a > b;
-}
-
-template <typename Entry>
-auto FindOrInsert(std::vector<std::pair<double, Entry>>& level, double key, bool& inserted) {
-    auto at = std::lower_bound(level.begin(), level.end(), key,
-                               [](const auto& entry, double k) { return Before(entry.first, k); });
-    inserted = at == level.end() || Before(key, at->first);
-    if (inserted) at = level.insert(at, {key, Entry{}});
-    return at;
+    return a < b;
 }
 
 } // namespace
+
+bool MeshBuilder::CornerOrder::operator()(const Point3D& a, const Point3D& b) const {
+    for (int32_t axis = 0; axis < 3; ++axis) {
+        if (Below(a[axis], b[axis])) return true;
+        if (Below(b[axis], a[axis])) return false;
+    }
+    return false;
+}
 
 MeshBuilder::MeshBuilder(const ExprNode& polygons) {
     for (const ExprNode* polygon = FirstItem(&polygons); polygon != nullptr;
@@ -457,22 +454,14 @@ MeshBuilder::MeshBuilder(const ExprNode& polygons) {
 }
 
 int32_t MeshBuilder::AddVertex(const Point3D& p) {
-    bool inserted = false;
-    auto x = FindOrInsert(m_root, p.x, inserted);
-    auto y = FindOrInsert(x->second.nodes, p.y, inserted);
-    auto& leaves = y->second.leaves;
-    auto z = std::lower_bound(leaves.begin(), leaves.end(), p.z,
-                              [](const auto& leaf, double k) { return Before(leaf.first, k); });
-    if (z != leaves.end() && !Before(p.z, z->first)) return z->second;
-    const auto index = static_cast<int32_t>(m_vertices.size());
-    leaves.insert(z, {p.z, index});
-    m_vertices.push_back(p);
-    return index;
+    const auto [at, added] = m_index.try_emplace(p, static_cast<int32_t>(m_vertices.size()));
+    if (added) m_vertices.push_back(p);
+    return at->second;
 }
 
 std::unique_ptr<PolygonMeshPrim3D> MeshBuilder::Build() {
     auto mesh = std::make_unique<PolygonMeshPrim3D>(std::move(m_facets), std::move(m_vertices));
-    m_root.clear();
+    m_index.clear();
     m_facets.clear();
     m_vertices.clear();
     return mesh;

@@ -21,6 +21,7 @@
 
 #include <array>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <span>
 #include <vector>
@@ -257,13 +258,13 @@ public:
 private:
     int32_t AddVertex(const Point3D& p);
 
-    struct ZLevel {
-        std::vector<std::pair<double, int32_t>> leaves; // descending keys
+    // By x, then y, then z; a value that is not a number sorts first and equals every other
+    // such value, so that every corner finds one place.
+    struct CornerOrder {
+        bool operator()(const Point3D& a, const Point3D& b) const;
     };
-    struct YLevel {
-        std::vector<std::pair<double, ZLevel>> nodes;
-    };
-    std::vector<std::pair<double, YLevel>> m_root; // descending keys
+    // Each corner seen so far and its vertex number.
+    std::map<Point3D, int32_t, CornerOrder> m_index;
     std::vector<PolygonMeshPrim3D::MeshFacet> m_facets;
     std::vector<Point3D> m_vertices;
 };
