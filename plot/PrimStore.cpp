@@ -28,6 +28,14 @@ Str31 PlainText(ExprNode& node) {
     return Str31(list.GetText());
 }
 
+void WriteListCount(DocStream& stream, int32_t count) {
+    if (count > PrimStore::kMaxLists)
+        throw platform::FileException(platform::FileException::Cause::TooLarge, -1,
+                                      "a plot holds " + std::to_string(count) +
+                                          " primitive lists, more than a document can store");
+    stream.WriteShort(static_cast<int16_t>(count));
+}
+
 // --- PrimList ---
 
 void PrimList::Append(std::unique_ptr<GraphicsPrim> prim) {
@@ -145,11 +153,7 @@ std::unique_ptr<PrimStore> PrimStore::Clone() const {
 }
 
 void PrimStore::Write(DocStream& stream) const {
-    if (GetListCount() > kMaxLists)
-        throw platform::FileException(platform::FileException::Cause::TooLarge, -1,
-                                      "a plot holds " + std::to_string(GetListCount()) +
-                                          " primitive lists, more than a document can store");
-    stream.WriteShort(static_cast<int16_t>(GetListCount()));
+    WriteListCount(stream, GetListCount());
     for (const PrimList* list : m_lists)
         list->Write(stream);
 }

@@ -24,6 +24,9 @@ bool HasTag(const ExprNode& node, const char* tag);
 const ExprNode* FirstItem(const ExprNode* list);
 // The plain text of a node's display boxes, at most 31 characters.
 Str31 PlainText(ExprNode& node);
+// A store's count of lists, as both plots' stores write it; fails with TooLarge above
+// `PrimStore::kMaxLists`.
+void WriteListCount(DocStream& stream, int32_t count);
 
 class PrimList {
 public:
