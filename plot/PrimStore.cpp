@@ -3,20 +3,10 @@
 #include "document/CompList.h"
 #include "document/DocStream.h"
 #include "expr/BoxFactory.h"
-#include "expr/CompositeNode.h"
 #include "platform/Exceptions.h"
 #include "plot/GraphicsNodes.h"
 
 #include <array>
-
-bool HasTag(const ExprNode& node, const char* tag) {
-    return node.TypeTag() == TypeTag(tag);
-}
-
-const ExprNode* FirstItem(const ExprNode* list) {
-    if (list == nullptr || !HasTag(*list, "lisN")) return nullptr;
-    return static_cast<const CompositeNode*>(list)->FirstChild();
-}
 
 Str31 PlainText(ExprNode& node) {
     BoxList boxes;

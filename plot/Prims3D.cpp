@@ -5,7 +5,6 @@
 #include "expr/ListNodes.h"
 #include "plot/GraphicsNodes.h"
 #include "plot/PlotPrims.h"
-#include "plot/PrimStore.h"
 
 #include <algorithm>
 #include <cmath>
