@@ -6,7 +6,7 @@
 #include "expr/ListNodes.h"
 #include "expr/symbols/SymbolTable.h"
 #include "plot/Plot2DComp.h"
-#include "plot/PrimStore.h"
+#include "plot/PlotPrims.h"
 
 #include <algorithm>
 

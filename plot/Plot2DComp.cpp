@@ -23,10 +23,6 @@ int32_t Saturate(double value) {
     return static_cast<int32_t>(std::clamp(std::trunc(value), -kFar, kFar));
 }
 
-bool IsSoundRange(double min, double max) {
-    return std::isfinite(min) && std::isfinite(max) && min < max && std::isfinite(max - min);
-}
-
 // A tick lands on the range's end even when adding steps came out a hair beyond it.
 double Slack(double step) {
     return step * 1e-9;
@@ -46,13 +42,7 @@ AxisScale ScaleAxis(double min, double max, int32_t inside, int32_t labelSide) {
         scale.crossing = std::isfinite(min) ? min : 0.0;
         return scale;
     }
-    const double r = max - min;
-    const double s0 = std::pow(10.0, std::floor(std::log10(r)));
-    double step = s0;
-    for (double factor : {0.5, 0.2, 0.1}) {
-        if (r / step >= 5) break;
-        step = s0 * factor;
-    }
+    const double step = TickStep(min, max, {0.5, 0.2, 0.1});
     scale.step = step;
     if (min < 0 && 0 < max) {
         scale.crossing = 0.0;
@@ -229,11 +219,6 @@ void Plot2DComp::DrawPicture(Point topLeft) {
     CurrentPlotSize().SelectLabelFont(true);
     m_drawAt = topLeft;
     m_prims->DrawAll(*this);
-}
-
-std::optional<PictureBytes> Plot2DComp::RenderPicture() {
-    EnsurePrimitives();
-    return RecordPicture();
 }
 
 void Plot2DComp::SwapGraphics(TextComp& other) {

@@ -55,7 +55,6 @@ public:
 
     bool SetGraphics(NodePtr graphics) override;
     bool EditOptions(QWidget* parent) override;
-    std::optional<PictureBytes> RenderPicture() override;
     void UpdateSize() override;
     void SwapGraphics(TextComp& other) override;
 
@@ -78,11 +77,11 @@ public:
 
 protected:
     void DrawPicture(Point topLeft) override;
+    void EnsurePrimitives() override;
 
 private:
     // A new store holding the axes and ticks of the current ranges; sets the margins.
     std::unique_ptr<PrimStore> Scale();
-    void EnsurePrimitives();
     // A margin in pixels of the current drawing.
     int32_t Scaled(int32_t margin, bool across) const;
 

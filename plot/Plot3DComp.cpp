@@ -13,6 +13,7 @@
 
 #include <cmath>
 #include <stdexcept>
+#include <tuple>
 
 namespace {
 
@@ -29,10 +30,6 @@ const Point3d kUp{prism3d::ToFixed(9800 / kRoot), prism3d::ToFixed(kRoot),
                   prism3d::ToFixed(9800 / kRoot), prism3d::kOne};
 const Point3d kRight{prism3d::ToFixed(-210 * -140 / kRoot), 0, prism3d::ToFixed(210 * -140 / kRoot),
                      prism3d::kOne};
-
-bool IsSoundRange(double min, double max) {
-    return std::isfinite(min) && std::isfinite(max) && min < max && std::isfinite(max - min);
-}
 
 // (v - centre) * 32 / span of a box edge pair; 0 for a box without extent.
 double Across(double v, double low, double high) {
@@ -100,15 +97,7 @@ Str31 TickLabel3D(double value) {
 }
 
 double TickStep3D(double min, double max) {
-    if (!IsSoundRange(min, max)) return 0.0;
-    const double r = max - min;
-    const double s0 = std::pow(10.0, std::floor(std::log10(r)));
-    double step = s0;
-    for (double factor : {0.5, 0.25, 0.1}) {
-        if (r / step >= 5) break;
-        step = s0 * factor;
-    }
-    return step;
+    return TickStep(min, max, {0.5, 0.25, 0.1});
 }
 
 std::pair<double, double> BoxAround(double min, double max, double step) {
@@ -181,12 +170,8 @@ void Plot3DComp::SetZRange(const Str31& name, double min, double max) {
 
 NodePtr Plot3DComp::MeshRangeOption() const {
     auto ranges = std::make_unique<ListNode>();
-    for (const auto& [min, max] : {std::pair{m_xMin, m_xMax}, std::pair{m_yMin, m_yMax}}) {
-        auto pair = std::make_unique<ListNode>();
-        pair->AppendChild(std::make_unique<MachineRealNode>(min));
-        pair->AppendChild(std::make_unique<MachineRealNode>(max));
-        ranges->AppendChild(std::move(pair));
-    }
+    ranges->AppendChild(MakeCoordinatesExpr(std::array<double, 2>{m_xMin, m_xMax}));
+    ranges->AppendChild(MakeCoordinatesExpr(std::array<double, 2>{m_yMin, m_yMax}));
     auto options = std::make_unique<ListNode>();
     options->AppendChild(
         std::make_unique<RuleNode>(SymbolNode::FromName("MeshRange"), std::move(ranges)));
@@ -256,16 +241,14 @@ void Plot3DComp::BuildAxes(PrimStore3D& store) {
     const double length = std::sqrt(u * u + v * v + w * w);
     const auto [fU, fV, fW] = BackFaces();
 
-    m_step =
-        Point3D{TickStep3D(m_xMin, m_xMax), TickStep3D(m_yMin, m_yMax), TickStep3D(m_zMin, m_zMax)};
-    const std::pair<double, double> xBox = BoxAround(m_xMin, m_xMax, m_step.x);
-    const std::pair<double, double> yBox = BoxAround(m_yMin, m_yMax, m_step.y);
-    const std::pair<double, double> zBox = BoxAround(m_zMin, m_zMax, m_step.z);
-    const double x0 = xBox.first, x1 = xBox.second;
-    const double y0 = yBox.first, y1 = yBox.second;
-    const double z0 = zBox.first, z1 = zBox.second;
-    m_boxMin = Point3D{x0, y0, z0};
-    m_boxMax = Point3D{x1, y1, z1};
+    const Point3D mins{m_xMin, m_yMin, m_zMin};
+    const Point3D maxes{m_xMax, m_yMax, m_zMax};
+    for (int32_t axis = 0; axis < 3; ++axis) {
+        m_step[axis] = TickStep3D(mins[axis], maxes[axis]);
+        std::tie(m_boxMin[axis], m_boxMax[axis]) = BoxAround(mins[axis], maxes[axis], m_step[axis]);
+    }
+    const auto [x0, y0, z0] = m_boxMin;
+    const auto [x1, y1, z1] = m_boxMax;
 
     // The box's lists are the face grid's and the labels' after it, lists 1 and 2 of a store
     // this plot built. A store without them (read from elsewhere) keeps every list and gains
@@ -285,26 +268,21 @@ void Plot3DComp::BuildAxes(PrimStore3D& store) {
     // from `edge` to `label` on the axis `offsetAxis`.
     auto labels = [&](double seenAlong, int32_t axis, bool skipFirst, int32_t fixedAxis,
                       double fixed, int32_t offsetAxis, double edge, double label) {
-        const double step = axis == 0 ? m_step.x : axis == 1 ? m_step.y : m_step.z;
+        const double step = m_step[axis];
         if (!(length > 0) || !(std::abs(seenAlong) / length < 0.9) || !(step > 0)) return;
-        const double low = axis == 0 ? x0 : axis == 1 ? y0 : z0;
-        const double high = axis == 0 ? x1 : axis == 1 ? y1 : z1;
-        const double first = skipFirst ? low + step : low;
-        const double last = skipFirst ? high : high - step;
+        const double first = skipFirst ? m_boxMin[axis] + step : m_boxMin[axis];
+        const double last = skipFirst ? m_boxMax[axis] : m_boxMax[axis] - step;
         const bool everyTick = std::abs(seenAlong) / length >= 0.8;
-        auto set = [](Point3D& p, int32_t a, double value) {
-            (a == 0 ? p.x : a == 1 ? p.y : p.z) = value;
-        };
         int32_t k = 0;
         for (double value = first; value <= last + step * 1e-9 && k <= prism3d::kMaxGridLines;
              value = first + ++k * step) {
             if (!everyTick && k % 2 != 0) continue;
-            Point3D p, r;
-            set(p, axis, value);
-            set(p, fixedAxis, fixed);
-            set(p, offsetAxis, label);
-            r = p;
-            set(r, offsetAxis, edge);
+            Point3D p;
+            p[axis] = value;
+            p[fixedAxis] = fixed;
+            p[offsetAxis] = label;
+            Point3D r = p;
+            r[offsetAxis] = edge;
             store.AddPrim(std::make_unique<TextPrim3D>(p, TickLabel3D(value)));
             const Point3D mid{(r.x + p.x) / 2, (r.y + p.y) / 2, (r.z + p.z) / 2};
             store.AddPrim(std::make_unique<LinePrim3D>(r, mid));
@@ -422,11 +400,6 @@ void Plot3DComp::DrawPicture(Point topLeft) {
     prism3d::SetCurrentDC(nullptr);
 }
 
-std::optional<PictureBytes> Plot3DComp::RenderPicture() {
-    EnsurePrimitives();
-    return RecordPicture();
-}
-
 void Plot3DComp::SwapGraphics(TextComp& other) {
     auto* plot = dynamic_cast<Plot3DComp*>(&other);
     if (plot == nullptr) return;
@@ -447,11 +420,8 @@ void Plot3DComp::Write(DocStream& stream) const {
     stream.WriteDouble(m_zMin);
     stream.WriteStr255(Str255(m_zName), true);
     WriteFunctions(stream);
-    for (const Point3D* triple : {&m_boxMin, &m_step, &m_boxMax}) {
-        stream.WriteDouble(triple->x);
-        stream.WriteDouble(triple->y);
-        stream.WriteDouble(triple->z);
-    }
+    for (const Point3D* triple : {&m_boxMin, &m_step, &m_boxMax})
+        WritePoint3D(stream, *triple);
     for (const auto& row : m_view.m)
         for (Fixed word : row)
             stream.WriteLong(word);
@@ -469,11 +439,8 @@ void Plot3DComp::Read(DocStream& stream) {
     stream.ReadStr255(name, true);
     m_zName = Str31(name);
     ReadFunctions(stream);
-    for (Point3D* triple : {&m_boxMin, &m_step, &m_boxMax}) {
-        triple->x = stream.ReadDouble();
-        triple->y = stream.ReadDouble();
-        triple->z = stream.ReadDouble();
-    }
+    for (Point3D* triple : {&m_boxMin, &m_step, &m_boxMax})
+        *triple = ReadPoint3D(stream);
     for (auto& row : m_view.m)
         for (Fixed& word : row)
             word = stream.ReadLong();

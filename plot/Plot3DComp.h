@@ -53,7 +53,6 @@ public:
     bool SetGraphics(NodePtr graphics) override;
     void SetZRange(const Str31& name, double min, double max) override;
     bool EditOptions(QWidget* parent) override;
-    std::optional<PictureBytes> RenderPicture() override;
     void UpdateSize() override;
     void SwapGraphics(TextComp& other) override;
 
@@ -99,12 +98,12 @@ public:
 
 protected:
     void DrawPicture(Point topLeft) override;
+    void EnsurePrimitives() override;
 
 private:
     void MakeLight();
     // A new store holding only the box (its grid and labels) for the current ranges.
     std::unique_ptr<PrimStore3D> NewBoxStore();
-    void EnsurePrimitives();
     // Lists 1 and 2 of `store`: the face grid and the tick labels for the current rotation,
     // put in place of the box's lists wherever they stand (appended to a store without them).
     // Also fixes the box.

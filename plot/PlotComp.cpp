@@ -9,6 +9,7 @@
 #include "plot/PlotSize.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 namespace {
@@ -22,6 +23,22 @@ const Str255 kOptionsLabel("Options...");
 const Str255 kPlotLabel("Plot");
 
 } // namespace
+
+bool IsSoundRange(double min, double max) {
+    return std::isfinite(min) && std::isfinite(max) && min < max && std::isfinite(max - min);
+}
+
+double TickStep(double min, double max, const std::array<double, 3>& factors) {
+    if (!IsSoundRange(min, max)) return 0.0;
+    const double r = max - min;
+    const double s0 = std::pow(10.0, std::floor(std::log10(r)));
+    double step = s0;
+    for (double factor : factors) {
+        if (r / step >= 5) break;
+        step = s0 * factor;
+    }
+    return step;
+}
 
 PlotComp::PlotComp() {
     AddFunction(CompArray());
@@ -254,7 +271,8 @@ bool PlotComp::HitPlot(Point point) const {
 
 // --- Picture and output ---
 
-std::optional<PictureBytes> PlotComp::RecordPicture() {
+std::optional<PictureBytes> PlotComp::RenderPicture() {
+    EnsurePrimitives();
     UpdateSize();
     auto* port = dynamic_cast<PaintPort*>(gDrawPort.Get());
     if (port == nullptr || port->IsRecording()) return std::nullopt;

@@ -19,11 +19,19 @@
 #include "document/Str255.h"
 #include "expr/ExprNode.h"
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <optional>
 
 class QWidget;
+
+// Whether a range can be divided: both ends and its length finite, the start below the end.
+bool IsSoundRange(double min, double max);
+// The tick step of a sound range: the power of ten at or below its length, then each of
+// `factors` of that power in turn until the range holds at least five steps. 0 for a range
+// that is not sound.
+double TickStep(double min, double max, const std::array<double, 3>& factors);
 
 class PlotComp : public MathComp, public PlotShape {
 public:
@@ -77,9 +85,9 @@ public:
     virtual void SetZRange(const Str31&, double, double) {}
     // Shows the plot's parameter dialog over `parent`; true when the user confirmed.
     virtual bool EditOptions(QWidget* parent) = 0;
-    // A recording of the picture area (0, 0, width, height); nothing without a drawing layer
-    // that records.
-    virtual std::optional<PictureBytes> RenderPicture() = 0;
+    // A recording of the picture area (0, 0, width, height) at the current size; nothing
+    // without a drawing layer that records. The plot's primitives are made first either way.
+    std::optional<PictureBytes> RenderPicture();
     // True when the point lies in the picture area.
     virtual bool InPicture(Point point) const;
     // Width and height from the current plot size.
@@ -117,9 +125,8 @@ protected:
     // Draws the computed plot into the picture area whose top-left corner is `topLeft`
     // (document coordinates), through the installed drawing port.
     virtual void DrawPicture(Point topLeft) = 0;
-    // The picture area at the current size, drawn into a recording: what `RenderPicture` gives
-    // once the plot's primitives are ready.
-    std::optional<PictureBytes> RecordPicture();
+    // Makes the primitives of the plot's ranges (its axes or box) when it has none yet.
+    virtual void EnsurePrimitives() = 0;
     // Forgets the recorded picture.
     void DropPicture() { m_picture.reset(); }
     // Copies the function lists and ranges of `source` (a clone's first step).

@@ -70,10 +70,18 @@ int32_t ReadCount(DocStream& stream, int32_t itemBytes) {
     return count;
 }
 
+bool HasTag(const ExprNode& node, const char* tag) {
+    return node.TypeTag() == TypeTag(tag);
+}
+
+const ExprNode* FirstItem(const ExprNode* list) {
+    if (list == nullptr || !HasTag(*list, "lisN")) return nullptr;
+    return static_cast<const CompositeNode*>(list)->FirstChild();
+}
+
 void GetCoordinates(const ExprNode* list, std::span<double> out) {
     std::fill(out.begin(), out.end(), 0.0);
-    if (list == nullptr || !(list->TypeTag() == TypeTag("lisN"))) return;
-    const ExprNode* item = static_cast<const CompositeNode*>(list)->FirstChild();
+    const ExprNode* item = FirstItem(list);
     for (double& value : out) {
         if (item == nullptr) return;
         value = item->GetReal();

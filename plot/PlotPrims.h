@@ -194,6 +194,10 @@ Str31 ReadText(DocStream& stream);
 // A count read from a record: never negative, and never more items of `itemBytes` than the
 // record holds, so that it is safe to allocate for.
 int32_t ReadCount(DocStream& stream, int32_t itemBytes);
+// Whether a node carries the type tag.
+bool HasTag(const ExprNode& node, const char* tag);
+// The first item of a list node; null for an empty list or any other node.
+const ExprNode* FirstItem(const ExprNode* list);
 // The reals of a list node's first items, in order; what the list lacks is 0.
 void GetCoordinates(const ExprNode* list, std::span<double> out);
 // A list node of machine reals.

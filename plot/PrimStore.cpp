@@ -3,20 +3,10 @@
 #include "document/CompList.h"
 #include "document/DocStream.h"
 #include "expr/BoxFactory.h"
-#include "expr/CompositeNode.h"
 #include "platform/Exceptions.h"
 #include "plot/GraphicsNodes.h"
 
 #include <array>
-
-bool HasTag(const ExprNode& node, const char* tag) {
-    return node.TypeTag() == TypeTag(tag);
-}
-
-const ExprNode* FirstItem(const ExprNode* list) {
-    if (list == nullptr || !HasTag(*list, "lisN")) return nullptr;
-    return static_cast<const CompositeNode*>(list)->FirstChild();
-}
 
 Str31 PlainText(ExprNode& node) {
     BoxList boxes;
@@ -26,6 +16,14 @@ Str31 PlainText(ExprNode& node) {
         array.Add(std::move(box));
     CompList list(std::move(array));
     return Str31(list.GetText());
+}
+
+void WriteListCount(DocStream& stream, int32_t count) {
+    if (count > PrimStore::kMaxLists)
+        throw platform::FileException(platform::FileException::Cause::TooLarge, -1,
+                                      "a plot holds " + std::to_string(count) +
+                                          " primitive lists, more than a document can store");
+    stream.WriteShort(static_cast<int16_t>(count));
 }
 
 // --- PrimList ---
@@ -145,11 +143,7 @@ std::unique_ptr<PrimStore> PrimStore::Clone() const {
 }
 
 void PrimStore::Write(DocStream& stream) const {
-    if (GetListCount() > kMaxLists)
-        throw platform::FileException(platform::FileException::Cause::TooLarge, -1,
-                                      "a plot holds " + std::to_string(GetListCount()) +
-                                          " primitive lists, more than a document can store");
-    stream.WriteShort(static_cast<int16_t>(GetListCount()));
+    WriteListCount(stream, GetListCount());
     for (const PrimList* list : m_lists)
         list->Write(stream);
 }

@@ -2,9 +2,7 @@
 
 #include "document/DocStream.h"
 #include "expr/CompositeNode.h"
-#include "platform/Exceptions.h"
 #include "plot/GraphicsNodes.h"
-#include "plot/PrimStore.h"
 
 // --- PrimList3D ---
 
@@ -214,11 +212,7 @@ std::unique_ptr<PrimStore3D> PrimStore3D::Clone() const {
 }
 
 void PrimStore3D::Write(DocStream& stream) const {
-    if (GetListCount() > kMaxLists)
-        throw platform::FileException(platform::FileException::Cause::TooLarge, -1,
-                                      "a plot holds " + std::to_string(GetListCount()) +
-                                          " primitive lists, more than a document can store");
-    stream.WriteShort(static_cast<int16_t>(GetListCount()));
+    WriteListCount(stream, GetListCount());
     for (const auto& list : m_lists)
         list->Write(stream);
 }

@@ -9,6 +9,7 @@
 // a store a 16-bit count of lists and the lists.
 
 #include "document/OwningArray.h"
+#include "plot/PrimStore.h"
 #include "plot/Prims3D.h"
 
 #include <cstdint>
@@ -45,7 +46,7 @@ private:
 
 class PrimStore3D {
 public:
-    static constexpr int32_t kMaxLists = 32767;
+    static constexpr int32_t kMaxLists = PrimStore::kMaxLists;
 
     // A new list under construction that `EndList` appends.
     void BeginList();

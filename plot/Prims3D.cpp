@@ -5,26 +5,11 @@
 #include "expr/ListNodes.h"
 #include "plot/GraphicsNodes.h"
 #include "plot/PlotPrims.h"
-#include "plot/PrimStore.h"
 
 #include <algorithm>
 #include <cmath>
 
 namespace {
-
-void WritePoint(DocStream& stream, const Point3D& p) {
-    stream.WriteDouble(p.x);
-    stream.WriteDouble(p.y);
-    stream.WriteDouble(p.z);
-}
-
-Point3D ReadPoint(DocStream& stream) {
-    Point3D p;
-    p.x = stream.ReadDouble();
-    p.y = stream.ReadDouble();
-    p.z = stream.ReadDouble();
-    return p;
-}
 
 constexpr int32_t kPointBytes = 24;
 
@@ -32,7 +17,7 @@ std::vector<Point3D> ReadPoints(DocStream& stream, int32_t count) {
     std::vector<Point3D> points;
     points.reserve(static_cast<size_t>(count));
     for (int32_t i = 0; i < count; ++i)
-        points.push_back(ReadPoint(stream));
+        points.push_back(ReadPoint3D(stream));
     return points;
 }
 
@@ -55,18 +40,24 @@ std::vector<prism3d::Point3d> ToModel(const Plot3DScene& scene, std::span<const 
     return model;
 }
 
-double Axis(const Point3D& p, int32_t axis) {
-    return axis == 0 ? p.x : axis == 1 ? p.y : p.z;
-}
-
-void SetAxis(Point3D& p, int32_t axis, double value) {
-    (axis == 0 ? p.x : axis == 1 ? p.y : p.z) = value;
-}
-
 } // namespace
 
 bool Point3D::IsFinite() const {
     return std::isfinite(x) && std::isfinite(y) && std::isfinite(z);
+}
+
+void WritePoint3D(DocStream& stream, const Point3D& p) {
+    stream.WriteDouble(p.x);
+    stream.WriteDouble(p.y);
+    stream.WriteDouble(p.z);
+}
+
+Point3D ReadPoint3D(DocStream& stream) {
+    Point3D p;
+    p.x = stream.ReadDouble();
+    p.y = stream.ReadDouble();
+    p.z = stream.ReadDouble();
+    return p;
 }
 
 prism3d::PatchStyle PatchStyleFor() {
@@ -132,17 +123,17 @@ NodePtr FaceGridPrim3D::ToExpr(const Plot3DScene& scene) const {
         const bool atMin = f.face == 0 || f.face == 4 || f.face == 2;
         for (const int32_t stepped : {f.firstStep, f.secondStep}) {
             const int32_t across = 3 - f.fixed - stepped;
-            const double step = Axis(m_spacings, stepped);
+            const double step = m_spacings[stepped];
             if (!(step > 0) || !std::isfinite(step)) continue;
-            const double end = Axis(high, stepped);
-            double value = Axis(low, stepped);
+            const double end = high[stepped];
+            double value = low[stepped];
             for (int32_t k = 0; k <= prism3d::kMaxGridLines && value <= end; ++k) {
+                // The face's own corner gives the fixed axis its value.
                 Point3D a = atMin ? low : high;
-                SetAxis(a, f.fixed, Axis(atMin ? low : high, f.fixed));
-                SetAxis(a, stepped, value);
+                a[stepped] = value;
                 Point3D b = a;
-                SetAxis(a, across, Axis(low, across));
-                SetAxis(b, across, Axis(high, across));
+                a[across] = low[across];
+                b[across] = high[across];
                 const std::array<Point3D, 2> ends{a, b};
                 lines->AppendChild(LineThrough(ends));
                 const double next = value + step;
@@ -157,13 +148,13 @@ NodePtr FaceGridPrim3D::ToExpr(const Plot3DScene& scene) const {
 void FaceGridPrim3D::Write(DocStream& stream) const {
     for (uint8_t flag : m_faces)
         stream.WriteByte(flag != 0 ? 1 : 0);
-    WritePoint(stream, m_spacings);
+    WritePoint3D(stream, m_spacings);
 }
 
 void FaceGridPrim3D::Read(DocStream& stream) {
     for (uint8_t& flag : m_faces)
         flag = stream.ReadByte() != 0 ? 1 : 0;
-    m_spacings = ReadPoint(stream);
+    m_spacings = ReadPoint3D(stream);
 }
 
 // --- Lines ---
@@ -182,13 +173,13 @@ NodePtr LinePrim3D::ToExpr(const Plot3DScene&) const {
 }
 
 void LinePrim3D::Write(DocStream& stream) const {
-    WritePoint(stream, m_from);
-    WritePoint(stream, m_to);
+    WritePoint3D(stream, m_from);
+    WritePoint3D(stream, m_to);
 }
 
 void LinePrim3D::Read(DocStream& stream) {
-    m_from = ReadPoint(stream);
-    m_to = ReadPoint(stream);
+    m_from = ReadPoint3D(stream);
+    m_to = ReadPoint3D(stream);
 }
 
 // --- Meshes ---
@@ -239,7 +230,7 @@ void PolygonMeshPrim3D::Write(DocStream& stream) const {
     }
     stream.WriteLong(StoredCount(m_vertices.size()));
     for (const Point3D& p : m_vertices)
-        WritePoint(stream, p);
+        WritePoint3D(stream, p);
 }
 
 void PolygonMeshPrim3D::Read(DocStream& stream) {
@@ -283,11 +274,11 @@ NodePtr PointPrim3D::ToExpr(const Plot3DScene&) const {
 }
 
 void PointPrim3D::Write(DocStream& stream) const {
-    WritePoint(stream, m_at);
+    WritePoint3D(stream, m_at);
 }
 
 void PointPrim3D::Read(DocStream& stream) {
-    m_at = ReadPoint(stream);
+    m_at = ReadPoint3D(stream);
 }
 
 // --- Polylines ---
@@ -307,7 +298,7 @@ NodePtr PolylinePrim3D::ToExpr(const Plot3DScene&) const {
 void PolylinePrim3D::Write(DocStream& stream) const {
     stream.WriteLong(StoredCount(m_points.size()));
     for (const Point3D& p : m_points)
-        WritePoint(stream, p);
+        WritePoint3D(stream, p);
 }
 
 void PolylinePrim3D::Read(DocStream& stream) {
@@ -352,7 +343,7 @@ void SurfacePrim3D::Write(DocStream& stream) const {
     stream.WriteLong(m_columns);
     stream.WriteLong(m_rows);
     for (const Point3D& p : m_points)
-        WritePoint(stream, p);
+        WritePoint3D(stream, p);
 }
 
 void SurfacePrim3D::Read(DocStream& stream) {
@@ -387,12 +378,12 @@ NodePtr TextPrim3D::ToExpr(const Plot3DScene&) const {
 }
 
 void TextPrim3D::Write(DocStream& stream) const {
-    WritePoint(stream, m_at);
+    WritePoint3D(stream, m_at);
     WriteText(stream, m_text);
 }
 
 void TextPrim3D::Read(DocStream& stream) {
-    m_at = ReadPoint(stream);
+    m_at = ReadPoint3D(stream);
     m_text = ReadText(stream);
 }
 
@@ -433,24 +424,21 @@ NodePtr MakePoint3DExpr(const Point3D& point) {
 
 namespace {
 
-// Keys descend; a value that is not a number sorts first and equals only itself, so every
-// corner finds one place.
-bool Before(double a, double b) {
+bool Below(double a, double b) {
     if (std::isnan(a)) return !std::isnan(b);
     if (std::isnan(b)) return false;
-    return a > b;
-}
-
-template <typename Entry>
-auto FindOrInsert(std::vector<std::pair<double, Entry>>& level, double key, bool& inserted) {
-    auto at = std::lower_bound(level.begin(), level.end(), key,
-                               [](const auto& entry, double k) { return Before(entry.first, k); });
-    inserted = at == level.end() || Before(key, at->first);
-    if (inserted) at = level.insert(at, {key, Entry{}});
-    return at;
+    return a < b;
 }
 
 } // namespace
+
+bool MeshBuilder::CornerOrder::operator()(const Point3D& a, const Point3D& b) const {
+    for (int32_t axis = 0; axis < 3; ++axis) {
+        if (Below(a[axis], b[axis])) return true;
+        if (Below(b[axis], a[axis])) return false;
+    }
+    return false;
+}
 
 MeshBuilder::MeshBuilder(const ExprNode& polygons) {
     for (const ExprNode* polygon = FirstItem(&polygons); polygon != nullptr;
@@ -465,22 +453,14 @@ MeshBuilder::MeshBuilder(const ExprNode& polygons) {
 }
 
 int32_t MeshBuilder::AddVertex(const Point3D& p) {
-    bool inserted = false;
-    auto x = FindOrInsert(m_root, p.x, inserted);
-    auto y = FindOrInsert(x->second.nodes, p.y, inserted);
-    auto& leaves = y->second.leaves;
-    auto z = std::lower_bound(leaves.begin(), leaves.end(), p.z,
-                              [](const auto& leaf, double k) { return Before(leaf.first, k); });
-    if (z != leaves.end() && !Before(p.z, z->first)) return z->second;
-    const auto index = static_cast<int32_t>(m_vertices.size());
-    leaves.insert(z, {p.z, index});
-    m_vertices.push_back(p);
-    return index;
+    const auto [at, added] = m_index.try_emplace(p, static_cast<int32_t>(m_vertices.size()));
+    if (added) m_vertices.push_back(p);
+    return at->second;
 }
 
 std::unique_ptr<PolygonMeshPrim3D> MeshBuilder::Build() {
     auto mesh = std::make_unique<PolygonMeshPrim3D>(std::move(m_facets), std::move(m_vertices));
-    m_root.clear();
+    m_index.clear();
     m_facets.clear();
     m_vertices.clear();
     return mesh;

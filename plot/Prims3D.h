@@ -21,6 +21,7 @@
 
 #include <array>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <span>
 #include <vector>
@@ -31,8 +32,15 @@ struct Point3D {
     double z = 0.0;
 
     bool IsFinite() const;
+    // Coordinate 0, 1 or 2: x, y or z.
+    double operator[](int32_t axis) const { return axis == 0 ? x : axis == 1 ? y : z; }
+    double& operator[](int32_t axis) { return axis == 0 ? x : axis == 1 ? y : z; }
     friend bool operator==(const Point3D&, const Point3D&) = default;
 };
+
+// A point's record: x, y and z as doubles.
+void WritePoint3D(DocStream& stream, const Point3D& p);
+Point3D ReadPoint3D(DocStream& stream);
 
 // What the primitives ask of the 3-D plot they belong to: its mapping into the library's model
 // space, its drawing operations and its data box. `Plot3DComp` implements it.
@@ -250,13 +258,13 @@ public:
 private:
     int32_t AddVertex(const Point3D& p);
 
-    struct ZLevel {
-        std::vector<std::pair<double, int32_t>> leaves; // descending keys
+    // By x, then y, then z; a value that is not a number sorts first and equals every other
+    // such value, so that every corner finds one place.
+    struct CornerOrder {
+        bool operator()(const Point3D& a, const Point3D& b) const;
     };
-    struct YLevel {
-        std::vector<std::pair<double, ZLevel>> nodes;
-    };
-    std::vector<std::pair<double, YLevel>> m_root; // descending keys
+    // Each corner seen so far and its vertex number.
+    std::map<Point3D, int32_t, CornerOrder> m_index;
     std::vector<PolygonMeshPrim3D::MeshFacet> m_facets;
     std::vector<Point3D> m_vertices;
 };

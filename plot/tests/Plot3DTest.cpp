@@ -21,21 +21,25 @@ using plottest::PlotTest;
 using plottest::SampledSurface;
 using plottest::Surface;
 
-// A quarter turn's worth of rotation about a tilted axis, in 16.16 words: twelve of them turn
-// the plot through every side.
-prism3d::Matrix Turn(double degrees) {
-    const double a = degrees * std::numbers::pi / 180;
-    const double c = std::cos(a), s = std::sin(a), t = 1 - c;
-    const double x = 0.48, y = 0.8, z = 0.36; // unit length
-    const double r[3][3] = {{t * x * x + c, t * x * y + s * z, t * x * z - s * y},
-                            {t * x * y - s * z, t * y * y + c, t * y * z + s * x},
-                            {t * x * z + s * y, t * y * z - s * x, t * z * z + c}};
+// A rotation whose 3 x 3 block has these rows, in 16.16 words.
+prism3d::Matrix Rotation(const double (&rows)[3][3]) {
     prism3d::Matrix m;
     prism3d::mIdentity(m);
     for (size_t i = 0; i < 3; ++i)
         for (size_t j = 0; j < 3; ++j)
-            m.m[i][j] = prism3d::ToFixed(r[i][j]);
+            m.m[i][j] = prism3d::ToFixed(rows[i][j]);
     return m;
+}
+
+// A rotation by `degrees` about a tilted axis: twelve of 30 degrees turn the plot through every
+// side.
+prism3d::Matrix Turn(double degrees) {
+    const double a = degrees * std::numbers::pi / 180;
+    const double c = std::cos(a), s = std::sin(a), t = 1 - c;
+    const double x = 0.48, y = 0.8, z = 0.36; // unit length
+    return Rotation({{t * x * x + c, t * x * y + s * z, t * x * z - s * y},
+                     {t * x * y - s * z, t * y * y + c, t * y * z + s * x},
+                     {t * x * z + s * y, t * y * z - s * x, t * z * z + c}});
 }
 
 // The determinant of the data axes as they land in the camera's frame (right, up, towards the
@@ -179,14 +183,8 @@ TEST_F(Plot3DTest, AStraightDownLookLabelsNoZAndTinyTicksReadZero) {
     Plot3DComp* plot = LaidOut3D(-1, 1, -1, 1, -1, 1);
     // A view whose second row is the line of sight puts the eye over the top of the box.
     const double r = 1 / std::sqrt(2.0);
-    const double rows[3][3] = {
-        {r, 0, -r}, {-2.0 / 3, 1.0 / 3, -2.0 / 3}, {-r / 3, -4 * r / 3, -r / 3}};
-    prism3d::Matrix down;
-    prism3d::mIdentity(down);
-    for (size_t i = 0; i < 3; ++i)
-        for (size_t j = 0; j < 3; ++j)
-            down.m[i][j] = prism3d::ToFixed(rows[i][j]);
-    plot->RotateView(down);
+    plot->RotateView(
+        Rotation({{r, 0, -r}, {-2.0 / 3, 1.0 / 3, -2.0 / 3}, {-r / 3, -4 * r / 3, -r / 3}}));
     drawtest::ImageView image(700, 500);
     Draw(*plot, image);
     const PrimList3D& labels = *plot->Primitives()->GetList(1);

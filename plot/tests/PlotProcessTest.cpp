@@ -55,7 +55,20 @@ protected:
         type(*plot->GetList(1));
         plot->SetXRange(Str31("x"), xMin, xMax);
         plot->SetYRange(Str31("y"), yMin, yMax);
-        Plot2DComp* raw = plot.get();
+        return Alone(std::move(plot));
+    }
+
+    Plot3DComp* NewPlot3D(std::string_view typed, double zMin, double zMax) {
+        auto plot = std::make_unique<Plot3DComp>();
+        Type(*plot->GetList(1), typed);
+        plot->SetZRange(Str31("z"), zMin, zMax);
+        return Alone(std::move(plot));
+    }
+
+    // Puts the plot alone in paragraph 2, lays the document out and selects the plot.
+    template <typename Plot>
+    Plot* Alone(std::unique_ptr<Plot> plot) {
+        Plot* raw = plot.get();
         CompList* line = List(2);
         line->SetAt(plot.release(), 1);
         while (line->GetCount() > 1)
@@ -65,18 +78,22 @@ protected:
         return raw;
     }
 
-    Plot3DComp* NewPlot3D(std::string_view typed, double zMin, double zMax) {
-        auto plot = std::make_unique<Plot3DComp>();
-        Type(*plot->GetList(1), typed);
-        plot->SetZRange(Str31("z"), zMin, zMax);
-        Plot3DComp* raw = plot.get();
-        CompList* line = List(2);
-        line->SetAt(plot.release(), 1);
-        while (line->GetCount() > 1)
-            line->RemoveAt(2);
-        seq.PlaceAll(false);
-        view.selection = Range(line, 1, 2);
-        return raw;
+    // Runs the calculation the kernel offers as "Plot" for the selected plot, as the view runs
+    // a chosen offer, and answers where the offer puts its answer.
+    void RunOfferedPlot(int32_t& placement) {
+        ExprHolder tree = TreeOf(List(2));
+        ExprNode* input = tree.Get();
+        kernel::CandidateRecords records;
+        const int32_t count = session->EvaluateEval(*input, records);
+        const kernel::CandidateRecord* offered = nullptr;
+        for (int32_t i = 0; i < count; ++i)
+            if (records[static_cast<size_t>(i)].text.View() == "Plot")
+                offered = &records[static_cast<size_t>(i)];
+        ASSERT_NE(offered, nullptr);
+        placement = offered->second;
+        ASSERT_TRUE(slot.DoAction(
+            MakeAction<kernel::EvaluateAction>(view, *session, view.selection, offered->value,
+                                               offered->second, std::move(tree), input)));
     }
 
     // What the view does on a press on "Plot".
@@ -148,18 +165,9 @@ TEST_F(PlotProcess, APlotThatCannotBeComputedKeepsItsCurves) {
 TEST_F(PlotProcess, TheOfferedPlotGoesIntoTheSelectedPlotWithUndo) {
     Plot2DComp* plot = NewPlot([](CompList& l) { Type(l, "x"); }, -1, 1, -1, 1);
     const auto before = Saved();
-    ExprHolder tree = TreeOf(List(2));
-    ExprNode* input = tree.Get();
-    kernel::CandidateRecords records;
-    const int32_t count = session->EvaluateEval(*input, records);
-    const kernel::CandidateRecord* offered = nullptr;
-    for (int32_t i = 0; i < count; ++i)
-        if (records[static_cast<size_t>(i)].text.View() == "Plot")
-            offered = &records[static_cast<size_t>(i)];
-    ASSERT_NE(offered, nullptr);
-    EXPECT_EQ(offered->second, kernel::placement::kIntoPlot);
-    ASSERT_TRUE(slot.DoAction(MakeAction<kernel::EvaluateAction>(
-        view, *session, view.selection, offered->value, offered->second, std::move(tree), input)));
+    int32_t placement = 0;
+    ASSERT_NO_FATAL_FAILURE(RunOfferedPlot(placement));
+    EXPECT_EQ(placement, kernel::placement::kIntoPlot);
     // No new paragraph: the curves went into the plot.
     EXPECT_EQ(seq.GetCount(), 3);
     EXPECT_EQ(seq.GetAt(2)->GetList(1)->GetAt(1), plot);
@@ -201,17 +209,9 @@ TEST_F(PlotProcess, ASurfaceIsSampledOverBothRangesAndClampedToTheValueRange) {
 TEST_F(PlotProcess, TheOfferedPlotGoesIntoASelected3DPlotWithUndo) {
     Plot3DComp* plot = NewPlot3D("x*y", -1, 1);
     const auto before = Saved();
-    ExprHolder tree = TreeOf(List(2));
-    ExprNode* input = tree.Get();
-    kernel::CandidateRecords records;
-    const int32_t count = session->EvaluateEval(*input, records);
-    const kernel::CandidateRecord* offered = nullptr;
-    for (int32_t i = 0; i < count; ++i)
-        if (records[static_cast<size_t>(i)].text.View() == "Plot")
-            offered = &records[static_cast<size_t>(i)];
-    ASSERT_NE(offered, nullptr);
-    ASSERT_TRUE(slot.DoAction(MakeAction<kernel::EvaluateAction>(
-        view, *session, view.selection, offered->value, offered->second, std::move(tree), input)));
+    int32_t placement = 0;
+    ASSERT_NO_FATAL_FAILURE(RunOfferedPlot(placement));
+    EXPECT_EQ(placement, kernel::placement::kIntoPlot);
     EXPECT_EQ(seq.GetAt(2)->GetList(1)->GetAt(1), plot);
     EXPECT_EQ(plot->Primitives()->GetListCount(), 3);
     const auto after = Saved();

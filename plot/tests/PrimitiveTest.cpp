@@ -3,6 +3,7 @@
 
 #include "document/tests/StreamBytes.h"
 #include "platform/Exceptions.h"
+#include "platform/tests/FileTestSupport.h"
 #include "plot/tests/PlotFixture.h"
 
 #include <gtest/gtest.h>
@@ -11,12 +12,14 @@
 
 namespace {
 
+using platform::testing::CauseOf;
 using plottest::LoadedPrim;
 using plottest::PlotTest;
 using plottest::PrimRecord;
 using plottest::SavedPrim;
 using streambytes::Builder;
 using streambytes::Bytes;
+using Cause = platform::FileException::Cause;
 
 class PrimitiveTest : public PlotTest {};
 
@@ -91,13 +94,8 @@ TEST_F(PrimitiveTest, DamagedCountsFailTheLoadInsteadOfAllocating) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        try {
-            LoadedPrim<GraphicsPrim>(c.bytes);
-            ADD_FAILURE() << "read a damaged record";
-        } catch (const platform::FileException& e) {
-            EXPECT_TRUE(e.GetCause() == platform::FileException::Cause::BadFormat ||
-                        e.GetCause() == platform::FileException::Cause::EndOfFile);
-        }
+        const Cause cause = CauseOf([&] { LoadedPrim<GraphicsPrim>(c.bytes); });
+        EXPECT_TRUE(cause == Cause::BadFormat || cause == Cause::EndOfFile);
     }
     PrimList list;
     EXPECT_THROW(streambytes::Load(Builder().I32(-1), [&](DocStream& s) { list.Read(s); }),

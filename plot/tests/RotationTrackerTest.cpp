@@ -3,7 +3,7 @@
 
 #include "plot/RotationTracker.h"
 
-#include "mathbox/EditView.h"
+#include "mathbox/actions/tests/ActionFixture.h"
 #include "plot/tests/PlotFixture.h"
 
 #include <gtest/gtest.h>
@@ -15,33 +15,6 @@ namespace {
 using plottest::PlotTest;
 using Vector = RotationTracker::Vector;
 using Rotation = RotationTracker::Rotation;
-
-class ModifiedOnlyView final : public EditView {
-public:
-    QImage& BackingImage() override { return m_image; }
-    Point ScrollOffset() const override { return Point(); }
-    int32_t BaseSize() const override { return 5; }
-    void InvalidateClientRect(const Rect&, bool) override {}
-    void RegionErased(const Region&) override {}
-    void RedrawWithin(const Region&) override {}
-    DocRange GetSelection() const override { return DocRange(); }
-    void SetSelection(const DocRange&, bool) override {}
-    void InvalidateHighlight(const DocRange&) override {}
-    void RelayoutFrom(int32_t, int32_t) override {}
-    void UpdateScrollSizes() override {}
-    Rect GetVisibleRect() const override { return Rect(0, 0, 600, 400); }
-    void ScrollTo(Point) override {}
-    void SetStatusText(const Str255&) override {}
-    void SetDocumentModified() override { ++modified; }
-    void Beep() override {}
-    void BeginWindowDraw() override {}
-    void EndWindowDraw() override {}
-
-    int modified = 0;
-
-private:
-    QImage m_image;
-};
 
 double Det(const Rotation& r) {
     return r[0][0] * (r[1][1] * r[2][2] - r[1][2] * r[2][1]) -
@@ -77,7 +50,9 @@ protected:
         return InPara<Plot3DComp>(OwnedComponent(plot.release()), boxtest::kEquation);
     }
 
-    ModifiedOnlyView editView;
+    // The tracker asks its view only for the modified mark and the redraw after the release.
+    CompSequence seq;
+    actiontest::FakeView editView{seq};
 };
 
 TEST_F(RotationTrackerTest, AnEmptyPictureHasNoTracker) {

@@ -43,14 +43,17 @@ struct PassState {
     bool penThere = false;
 };
 
+// The state before a pass: every matrix the identity.
+PassState FreshState() {
+    PassState s;
+    mIdentity(s.view);
+    mIdentity(s.camera);
+    mIdentity(s.combined);
+    return s;
+}
+
 PassState& State() {
-    static PassState state = [] {
-        PassState s;
-        mIdentity(s.view);
-        mIdentity(s.camera);
-        mIdentity(s.combined);
-        return s;
-    }();
+    static PassState state = FreshState();
     return state;
 }
 
@@ -306,11 +309,7 @@ void TransformLighting(Lighting& lighting, const Matrix&) {
 // --- The pass ---
 
 void Init3d(int32_t) {
-    PassState& s = State();
-    s = PassState();
-    mIdentity(s.view);
-    mIdentity(s.camera);
-    mIdentity(s.combined);
+    State() = FreshState();
 }
 
 void SetCurrentDC(DrawPort* port) {
