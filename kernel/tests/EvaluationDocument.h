@@ -11,6 +11,8 @@
 #include "mathbox/actions/tests/ActionFixture.h"
 #include "mathbox/parser/ExprParser.h"
 
+#include <gtest/gtest.h>
+
 #include <string>
 
 namespace kerneltest {
@@ -41,6 +43,19 @@ struct DocumentInView {
     }
     streambytes::Bytes Saved() const {
         return streambytes::Save([&](DocStream& s) { seq.Write(s, false); });
+    }
+
+    // After a calculation: undo gives back the bytes from before, redo the bytes from after,
+    // each twice over; it ends undone.
+    void ExpectUndoAndRedo(const streambytes::Bytes& before) {
+        const auto after = Saved();
+        for (int round = 0; round < 2; ++round) {
+            slot.UndoCommand();
+            EXPECT_EQ(Saved(), before) << "undo, round " << round;
+            slot.UndoCommand(); // the Undo command redoes an undone action
+            EXPECT_EQ(Saved(), after) << "redo, round " << round;
+        }
+        slot.UndoCommand();
     }
 
     actiontest::Services services;

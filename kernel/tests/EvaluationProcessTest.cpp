@@ -102,19 +102,6 @@ protected:
         host.onEvents = nullptr;
         return done;
     }
-
-    // After a calculation: undo gives back the bytes from before, redo the bytes from after,
-    // each twice over.
-    void ExpectUndoAndRedo(const streambytes::Bytes& before) {
-        const auto after = Saved();
-        for (int round = 0; round < 2; ++round) {
-            slot.UndoCommand();
-            EXPECT_EQ(Saved(), before) << "undo, round " << round;
-            slot.UndoCommand(); // the Undo command redoes an undone action
-            EXPECT_EQ(Saved(), after) << "redo, round " << round;
-        }
-        slot.UndoCommand();
-    }
 };
 
 TEST_F(EvaluationProcess, FactorOfATypedSquareComesBackAsBoxes) {

@@ -172,14 +172,8 @@ TEST_F(PlotProcess, TheOfferedPlotGoesIntoTheSelectedPlotWithUndo) {
     EXPECT_EQ(seq.GetCount(), 3);
     EXPECT_EQ(seq.GetAt(2)->GetList(1)->GetAt(1), plot);
     EXPECT_EQ(CurvePoints(*plot).size(), 1u);
-    const auto after = Saved();
-    EXPECT_NE(after, before);
-    for (int round = 0; round < 2; ++round) {
-        slot.UndoCommand();
-        EXPECT_EQ(Saved(), before) << round;
-        slot.UndoCommand();
-        EXPECT_EQ(Saved(), after) << round;
-    }
+    EXPECT_NE(Saved(), before);
+    ExpectUndoAndRedo(before);
 }
 
 TEST_F(PlotProcess, ASurfaceIsSampledOverBothRangesAndClampedToTheValueRange) {
@@ -214,14 +208,8 @@ TEST_F(PlotProcess, TheOfferedPlotGoesIntoASelected3DPlotWithUndo) {
     EXPECT_EQ(placement, kernel::placement::kIntoPlot);
     EXPECT_EQ(seq.GetAt(2)->GetList(1)->GetAt(1), plot);
     EXPECT_EQ(plot->Primitives()->GetListCount(), 3);
-    const auto after = Saved();
-    EXPECT_NE(after, before);
-    for (int round = 0; round < 2; ++round) {
-        slot.UndoCommand();
-        EXPECT_EQ(Saved(), before) << round;
-        slot.UndoCommand();
-        EXPECT_EQ(Saved(), after) << round;
-    }
+    EXPECT_NE(Saved(), before);
+    ExpectUndoAndRedo(before);
 }
 
 } // namespace
