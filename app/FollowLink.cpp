@@ -11,7 +11,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMimeDatabase>
-#include <QRegularExpression>
 
 namespace {
 
@@ -111,9 +110,11 @@ bool QtDesktopPort::OpenUrl(const QUrl& url) {
 
 LinkRoute RouteLink(const Str255& target, bool external, const QString& documentPath) {
     const QString text = platform::FromCp1252(target.View()).trimmed();
-    // A scheme is a letter, then letters, digits, "+", "-" or ".", then a colon.
-    static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]*:"));
-    if (external && scheme.match(text).hasMatch()) return RouteAddress(text);
+    // Only "://" or "mailto:" marks an address; anything else with a colon ("C:\docs\a.tsy",
+    // "news:item") names a file beside the document.
+    const bool address =
+        text.contains(QLatin1String("://")) || text.contains(QLatin1String("mailto:"));
+    if (external && address) return RouteAddress(text);
     return RouteFile(text, documentPath);
 }
 

@@ -2,8 +2,8 @@
 
 // Following a link: where a link's target leads, and the action a click on a link runs.
 //
-// Nothing here ever runs a program. A link whose target names a scheme ("http:", "mailto:") is
-// an address: only web, FTP and mail addresses go to the desktop, through the installed
+// Nothing here ever runs a program. A link whose target holds "://" or "mailto:" is an
+// address: only web, FTP and mail addresses go to the desktop, through the installed
 // `DesktopPort`. Any other target is a file named relative to the folder of the document that
 // holds the link: this program's documents open in the program itself, and any other file goes
 // to the desktop only when it exists, is a regular file, and is nothing the desktop could run
@@ -65,7 +65,7 @@ inline constexpr char kAddress[] =
 
 // Where a link with this target and external flag leads from a document at `documentPath`
 // (empty for a document never saved). A target names an address only on a link whose external
-// flag is set; backslashes in a file target separate folders.
+// flag is set and only by "://" or "mailto:"; backslashes in a file target separate folders.
 LinkRoute RouteLink(const Str255& target, bool external, const QString& documentPath);
 
 // A click on a link follows it. It changes nothing in the document and cannot be undone, so

@@ -37,11 +37,16 @@ QLineEdit* TextEdit(QWidget* parent, const std::string& text, int maxLength, con
 }
 
 void Refuse(QWidget* dialog, const std::function<void(const QString&)>& refuse,
-            const char* message) {
+            const QString& message) {
     if (refuse)
-        refuse(QString::fromLatin1(message));
+        refuse(message);
     else
-        QMessageBox::warning(dialog, dialog->windowTitle(), QString::fromLatin1(message));
+        QMessageBox::warning(dialog, dialog->windowTitle(), message);
+}
+
+void Refuse(QWidget* dialog, const std::function<void(const QString&)>& refuse,
+            const char* message) {
+    Refuse(dialog, refuse, QString::fromLatin1(message));
 }
 
 // The stored form of a variable: cp1252, and the default where the edit was left empty.
@@ -190,8 +195,9 @@ void CalculationOptionsDlg::accept() {
 
 // ---- Edit Term Priority -------------------------------------------------------------------------
 
-EditTermPriorityDlg::EditTermPriorityDlg(QWidget* parent, const QString& symbol, int priority)
-    : QDialog(parent) {
+EditTermPriorityDlg::EditTermPriorityDlg(QWidget* parent, const QString& symbol, int priority,
+                                         std::string taken)
+    : QDialog(parent), m_taken(std::move(taken)) {
     setObjectName(QStringLiteral("editTermPriority"));
     setWindowTitle(QStringLiteral("Edit Term Priority"));
     m_symbol = Named(new QLineEdit(symbol, this), "symbol");
@@ -211,9 +217,16 @@ std::string EditTermPriorityDlg::Symbol() const {
 }
 
 void EditTermPriorityDlg::accept() {
+    const std::string symbol = Symbol();
+    if (!symbol.empty() && m_taken.find(symbol[0]) != std::string::npos) {
+        Refuse(this, refuse, QString::fromLatin1(kTakenMessage).arg(m_symbol->text()));
+        m_symbol->setFocus();
+        m_symbol->selectAll();
+        return;
+    }
     bool ok = false;
     const uint value = m_priority->text().toUInt(&ok);
-    if (!ok || value > 255) {
+    if (!ok || value > kMaxPriority) {
         Refuse(this, refuse, kRangeMessage);
         return;
     }
@@ -299,7 +312,7 @@ void TermOrderDialog::SortByPriority() {
 }
 
 void TermOrderDialog::New() {
-    EditTermPriorityDlg edit(this, QStringLiteral(" "), 0);
+    EditTermPriorityDlg edit(this, QString(), 0);
     if (!m_services.runEdit(edit)) return;
     if (!m_order.Add(edit.Symbol(), edit.Priority())) return;
     m_changed = true;
@@ -310,8 +323,11 @@ void TermOrderDialog::Edit() {
     const int row = m_list->currentRow();
     if (row < 0 || row >= m_order.Count()) return;
     const kernel::TermEntry& entry = m_order.entries[static_cast<std::size_t>(row)];
+    std::string others;
+    for (const kernel::TermEntry& other : m_order.entries)
+        if (&other != &entry) others += other.letter;
     EditTermPriorityDlg edit(this, platform::FromCp1252(std::string_view(&entry.letter, 1)),
-                             entry.priority);
+                             entry.priority, std::move(others));
     if (!m_services.runEdit(edit)) return;
     if (!m_order.Edit(row, edit.Symbol(), edit.Priority())) return;
     m_changed = true;
@@ -336,7 +352,8 @@ void TermOrderDialog::UseDefaults(bool kernelsOwn) {
 }
 
 void TermOrderDialog::MakeDefault() {
-    if (m_services.profile) m_order.Save(*m_services.profile);
+    if (m_services.profile && !m_order.Save(*m_services.profile))
+        Refuse(this, refuse, kNotSavedMessage);
 }
 
 // ---- The session's commands ---------------------------------------------------------------------

@@ -98,12 +98,19 @@ private:
     QLineEdit* m_precision = nullptr;
 };
 
-// "Edit Term Priority": a one-character symbol and a priority of 0 to 255.
+// "Edit Term Priority": a one-character symbol and a priority of 0 to 254. The stored ordering
+// marks a letter without priority by 255, so a priority of 255 could not be kept as shown.
 class EditTermPriorityDlg final : public QDialog {
 public:
-    static constexpr const char* kRangeMessage = "Please enter an integer between 0 and 255.";
+    static constexpr int kMaxPriority = 254;
+    static constexpr const char* kRangeMessage = "Please enter an integer between 0 and 254.";
+    // %1 is the symbol.
+    static constexpr const char* kTakenMessage =
+        "The symbol %1 is already in the list. Edit its own entry to change its priority.";
 
-    EditTermPriorityDlg(QWidget* parent, const QString& symbol, int priority);
+    // OK refuses a symbol whose character is one of `taken`, the letters of the other entries.
+    EditTermPriorityDlg(QWidget* parent, const QString& symbol, int priority,
+                        std::string taken = {});
 
     std::string Symbol() const;
     uint8_t Priority() const { return m_value; }
@@ -117,6 +124,7 @@ private:
     QLineEdit* m_symbol = nullptr;
     QLineEdit* m_priority = nullptr;
     uint8_t m_value = 0;
+    std::string m_taken;
 };
 
 // "Term Ordering" over a record, which it edits in place.
@@ -130,6 +138,11 @@ public:
         // Runs Edit Term Priority; answers whether it was accepted.
         std::function<bool(EditTermPriorityDlg&)> runEdit;
     };
+
+    // Make Default refuses an ordering that would not read back as the list shows it.
+    static constexpr const char* kNotSavedMessage =
+        "This ordering can not be made the default: it lists a symbol twice or gives one the "
+        "priority 255.";
 
     TermOrderDialog(QWidget* parent, kernel::TermOrder& order, Services services);
 
@@ -148,6 +161,8 @@ public:
     QListWidget* List() const { return m_list; }
     QCheckBox* UseOrdering() const { return m_useOrdering; }
     QCheckBox* ConstantsToBack() const { return m_constantsToBack; }
+    // Shows a refusal; a message box when unset.
+    std::function<void(const QString&)> refuse;
 
 private:
     void Rebuild(int selectRow);

@@ -6,6 +6,7 @@
 #include "app/ToolIcons.h"
 #include "document/TextFontPrefs.h"
 #include "mathbox/EquationSetBox.h"
+#include "mathbox/FontFiles.h"
 #include "mathbox/MatrixBox.h"
 #include "mathbox/PiecewiseBox.h"
 #include "mathbox/TableBox.h"
@@ -17,6 +18,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QRegularExpression>
 #include <QVBoxLayout>
 
 #include <charconv>
@@ -53,13 +55,32 @@ std::optional<int32_t> ParseCount(const QString& text, int32_t low, int32_t high
     return static_cast<int32_t>(value);
 }
 
+// The font database names a family that several foundries supply once per foundry, tagged
+// "Family [Foundry]". The family is one face to the person, and its plain name is what the
+// drawing layer's font matching finds, whichever foundry it then picks.
+QString PlainFamily(const QString& family) {
+    static const QRegularExpression foundry(QStringLiteral("^(.*\\S) \\[[^\\[\\]]*\\]$"));
+    const QRegularExpressionMatch match = foundry.match(family);
+    return match.hasMatch() ? match.captured(1) : family;
+}
+
+// Whether the drawing layer can find the family by the name the profile keeps: a name in the
+// code page of the stored names, short enough that the face-name field does not cut it.
+bool Loadable(const QString& family) {
+    if (family.isEmpty() || family.size() > kFaceNameLength) return false;
+    return platform::FromCp1252(platform::ToCp1252(family)) == family;
+}
+
 QComboBox* FontCombo(int32_t id, const Str255& current, const QStringList& families,
                      QWidget* parent) {
     auto* combo = new QComboBox(parent);
     combo->setObjectName(QString::number(id));
-    for (const QString& family : families)
-        if (combo->findText(family, Qt::MatchFixedString) < 0) combo->addItem(family);
-    const QString name = platform::FromCp1252(current.View());
+    for (const QString& listed : families) {
+        const QString family = PlainFamily(listed);
+        if (Loadable(family) && combo->findText(family, Qt::MatchFixedString) < 0)
+            combo->addItem(family);
+    }
+    const QString name = PlainFamily(platform::FromCp1252(current.View()));
     int index = combo->findText(name, Qt::MatchFixedString);
     if (index < 0 && !name.isEmpty()) {
         combo->addItem(name);

@@ -100,8 +100,10 @@ private:
 };
 
 // "Text Preferences": the text (1073), bold (1074) and italic (1075) fonts, each chosen from
-// the font families given (once each, whatever their case). A current name that is not among
-// them is offered too, so that confirming never changes a font the user did not touch.
+// the font families given: once each under its plain family name, whatever its foundry tag
+// ("Family [Foundry]") or case, and only where the drawing layer can find the font by the name
+// kept. A current name that is not among them is offered too, so that confirming never changes
+// a font the user did not touch.
 class TextPrefsDialog final : public QDialog {
 public:
     TextPrefsDialog(const TextFontPrefs& prefs, const QStringList& families, QWidget* parent);

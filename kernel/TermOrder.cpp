@@ -7,6 +7,7 @@
 #include <QSettings>
 
 #include <algorithm>
+#include <array>
 #include <optional>
 #include <string>
 
@@ -81,7 +82,13 @@ bool TermOrder::Load(QSettings& profile) {
     return saved;
 }
 
-void TermOrder::Save(QSettings& profile) const {
+bool TermOrder::Save(QSettings& profile) const {
+    // "Terms" keeps one priority per letter, and 255 at a letter's position is no priority.
+    std::array<bool, 256> listed{};
+    for (const TermEntry& entry : entries) {
+        if (entry.priority == kNoPriority || listed[Code(entry.letter)]) return false;
+        listed[Code(entry.letter)] = true;
+    }
     QString terms(256, QChar(kNoPriority));
     for (const TermEntry& entry : entries)
         terms[static_cast<qsizetype>(Code(entry.letter))] = QChar(char16_t(entry.priority));
@@ -91,6 +98,7 @@ void TermOrder::Save(QSettings& profile) const {
     profile.setValue("Terms", terms);
     profile.setValue("Constants to back", constantsToBack ? "true" : "false");
     profile.endGroup();
+    return true;
 }
 
 TermOrder TermOrder::FromAnswer(const ExprNode* answer, bool constantsToBack) {
@@ -145,6 +153,9 @@ bool TermOrder::Add(std::string_view symbol, uint8_t priority) {
 
 bool TermOrder::Edit(int32_t index, std::string_view symbol, uint8_t priority) {
     if (IsBlankSymbol(symbol) || index < 0 || index >= Count()) return false;
+    for (int32_t other = 0; other < Count(); ++other)
+        if (other != index && entries[static_cast<std::size_t>(other)].letter == symbol[0])
+            return false;
     entries[static_cast<std::size_t>(index)] = TermEntry{symbol[0], priority};
     return true;
 }

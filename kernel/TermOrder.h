@@ -41,7 +41,10 @@ public:
     // entries untouched) when none is saved. The entries come from the stored positions found,
     // whatever "Term Count" claims.
     bool Load(QSettings& profile);
-    void Save(QSettings& profile) const;
+    // Writes the ordering, which `Load` reads back entry for entry with "Term Count" entries;
+    // false, writing nothing, for an ordering that could not be read back so (a letter listed
+    // twice, or a priority of 255, which marks a letter without priority).
+    bool Save(QSettings& profile) const;
 
     // The kernel's answer; anything not of the ordering's shape gives an empty ordering.
     static TermOrder FromAnswer(const ExprNode* answer, bool constantsToBack);
@@ -52,7 +55,8 @@ public:
     // it sorts before. A symbol that is empty or starts with a blank does nothing (false).
     bool Add(std::string_view symbol, uint8_t priority);
     // Edit: the entry at `index` takes the symbol's first character and the priority; refused
-    // like `Add` for an empty or blank symbol, and for an index outside the entries.
+    // like `Add` for an empty or blank symbol, for a letter that another entry holds, and for an
+    // index outside the entries.
     bool Edit(int32_t index, std::string_view symbol, uint8_t priority);
     bool Remove(int32_t index);
     // Letters in decreasing character-code order.

@@ -69,8 +69,7 @@ QRawFont MakeRawFont(std::string_view name, bool bold, bool italic, int pixelSiz
         if (bytes.isEmpty()) return {};
         return QRawFont(bytes, pixelSize, QFont::PreferNoHinting);
     }
-    // The platform's face-name field holds 31 characters; a longer name is cut, not refused.
-    QFont chosen(platform::FromCp1252(name.substr(0, 31)));
+    QFont chosen(platform::FromCp1252(name.substr(0, kFaceNameLength)));
     chosen.setPixelSize(pixelSize);
     chosen.setBold(bold);
     chosen.setItalic(italic);

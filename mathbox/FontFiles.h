@@ -30,6 +30,10 @@ bool ProgramFontForName(std::string_view name, bool bold, bool italic, ProgramFo
 // first time, so the rest of the program can name it.
 const QByteArray& ProgramFontData(ProgramFont font);
 
+// The longest face name that the drawing layer looks up: the platform's face-name field holds
+// 31 characters, and a longer name is cut, not refused.
+inline constexpr int kFaceNameLength = 31;
+
 // A font at a pixel size, unhinted so that advances scale exactly with the size. Invalid when
 // the face cannot be had.
 QRawFont MakeRawFont(std::string_view name, bool bold, bool italic, int pixelSize);

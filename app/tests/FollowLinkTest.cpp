@@ -49,6 +49,7 @@ public:
         QDir(m_dir.path()).mkpath(QStringLiteral("sub/folder.tsy"));
         Write("sub/other.tsy", "not read by routing");
         Write("notes.txt", "plain words\n");
+        Write("news:item.txt", "a file whose name only looks like an address\n");
         Write("picture.png", "\x89PNG\r\n\x1a\n");
         Write("run.sh", "#!/bin/sh\necho run\n", QFile::ExeOwner);
         Write("script.txt", "#!/bin/sh\necho run\n");
@@ -96,7 +97,15 @@ TEST(RouteLinkTest, EachTargetKindLeadsWhereItMay) {
         {"blanks around an address", "  http://example.org  ", true, true, Kind::Address, nullptr},
         {"local file address", "file:///etc/passwd", true, true, Kind::Refused,
          linkmessage::kAddress},
-        {"script address", "javascript:alert(1)", true, true, Kind::Refused, linkmessage::kAddress},
+        {"script address without \"://\" names a file", "javascript:alert(1)", true, true,
+         Kind::Refused, linkmessage::kNotFound},
+        {"drive path names a file", "C:\\docs\\a.tsy", true, true, Kind::Refused,
+         linkmessage::kNotFound},
+        {"news item names a file", "news:x", true, true, Kind::Refused, linkmessage::kNotFound},
+        {"news item from an unsaved document", "news:x", true, false, Kind::Refused,
+         linkmessage::kUnsaved},
+        {"file with a colon in its name", "news:item.txt", true, true, Kind::File, nullptr},
+        {"news address", "news://host/group", true, true, Kind::Refused, linkmessage::kAddress},
         {"share address", "smb://host/share", true, true, Kind::Refused, linkmessage::kAddress},
         {"web address without a host", "http://", true, true, Kind::Refused, linkmessage::kAddress},
         {"mail address without an addressee", "mailto:", true, true, Kind::Refused,
@@ -236,6 +245,39 @@ TEST_F(FollowLinkTest, AClickFollowsEachKindOfLinkAndCannotBeUndone) {
     ASSERT_EQ(messages.size(), shown + 1);
     EXPECT_EQ(messages.back(), QString::fromLatin1(linkmessage::kUnsaved));
     EXPECT_EQ(desktop.opened.size(), 2u);
+}
+
+TEST_F(FollowLinkTest, ATargetWithoutAnAddressMarkIsLookedForBesideTheDocument) {
+    LinkFolder folder;
+    RecordingDesktop desktop;
+    Installed<DesktopPort> installed(gDesktopPort, &desktop);
+    frame->ActiveChild()->Host().SetPathName(folder.Base().toStdString());
+    const struct {
+        const char* target;
+        const char* message; // null: the file beside the document opens
+    } cases[] = {
+        {"C:\\docs\\a.tsy", linkmessage::kNotFound},
+        {"news:x", linkmessage::kNotFound},
+        {"news:item.txt", nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.target);
+        LinkComp* link = AddLink(c.target);
+        const size_t shown = messages.size();
+        const size_t opened = desktop.opened.size();
+        Click(*link);
+        if (c.message != nullptr) {
+            ASSERT_EQ(messages.size(), shown + 1);
+            EXPECT_EQ(messages.back(), QString::fromLatin1(c.message));
+            EXPECT_EQ(desktop.opened.size(), opened);
+        } else {
+            EXPECT_EQ(messages.size(), shown);
+            ASSERT_EQ(desktop.opened.size(), opened + 1);
+            EXPECT_EQ(desktop.opened.back(),
+                      QUrl::fromLocalFile(folder.Path("news:item.txt")).toString());
+        }
+    }
+    EXPECT_EQ(frame->Frames().size(), 1u);
 }
 
 TEST_F(FollowLinkTest, TheStatusBarShowsWhereALinkLeads) {

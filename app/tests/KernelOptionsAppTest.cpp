@@ -10,9 +10,11 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
+#include <QTest>
 
 namespace {
 
@@ -60,6 +62,94 @@ TEST_F(KernelOptionsAppTest, TermOrderingEditsWhatTheKernelUses) {
     };
     Choose(cmd::kTermOrdering);
     EXPECT_EQ(TextOf(session->GetSortPriorities(false)), "{True,{{q,5},{x,3},{y,2},{z,1}}}");
+    EXPECT_TRUE(messages.empty()) << messages.front().toStdString();
+}
+
+// The rows of the Term Ordering list, as the person reads them.
+QStringList Rows(const QListWidget* list) {
+    QStringList rows;
+    for (int i = 0; i < list->count(); ++i)
+        rows.append(list->item(i)->text());
+    return rows;
+}
+
+// Replaces what a field holds by typing, as the person does.
+void TypeInto(QLineEdit* field, const char* text) {
+    field->setFocus();
+    QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(field, QLatin1String(text));
+}
+
+void Press(QWidget* dialog, const char* button) {
+    auto* pressed = dialog->findChild<QPushButton*>(QLatin1String(button));
+    ASSERT_NE(pressed, nullptr) << button;
+    QTest::mouseClick(pressed, Qt::LeftButton);
+}
+
+TEST_F(KernelOptionsAppTest, TermPrioritiesAreTypedInAndEachLetterIsListedOnce) {
+    ASSERT_TRUE(StartFromMenu());
+    QStringList shown;
+    QString refusal;
+    bool refusedEditStaysOpen = false;
+    shelltest::WhenModalOpens(frame, [&](QWidget* window) {
+        auto* terms = dynamic_cast<TermOrderDialog*>(window);
+        ASSERT_NE(terms, nullptr);
+        // New opens with an empty symbol, so the letter typed is the symbol.
+        shelltest::WhenModalOpens(terms, [](QWidget* window) {
+            auto* edit = dynamic_cast<EditTermPriorityDlg*>(window);
+            ASSERT_NE(edit, nullptr);
+            EXPECT_EQ(edit->SymbolEdit()->text(), QString());
+            TypeInto(edit->SymbolEdit(), "q");
+            TypeInto(edit->PriorityEdit(), "5");
+            Press(edit, "1");
+        });
+        Press(terms, "new");
+        EXPECT_EQ(Rows(terms->List()), (QStringList{"q - 5  ", "x - 3  ", "y - 2  ", "z - 1  "}));
+
+        // Editing y into x, which is listed already, is refused with a message and the dialog
+        // stays open for another letter.
+        terms->List()->setCurrentRow(2);
+        shelltest::WhenModalOpens(terms, [&](QWidget* window) {
+            auto* edit = dynamic_cast<EditTermPriorityDlg*>(window);
+            ASSERT_NE(edit, nullptr);
+            EXPECT_EQ(edit->SymbolEdit()->text(), QStringLiteral("y"));
+            TypeInto(edit->SymbolEdit(), "x");
+            shelltest::WhenModalOpens(edit, [&](QWidget* box) {
+                auto* message = qobject_cast<QMessageBox*>(box);
+                ASSERT_NE(message, nullptr);
+                refusal = message->text();
+                message->accept();
+            });
+            Press(edit, "1");
+            refusedEditStaysOpen = edit->isVisible();
+            TypeInto(edit->SymbolEdit(), "w");
+            Press(edit, "1");
+        });
+        Press(terms, "edit");
+        shown = Rows(terms->List());
+        Press(terms, "makeDefault");
+        Press(terms, "1");
+    });
+    Choose(cmd::kTermOrdering);
+    EXPECT_EQ(refusal, QString::fromLatin1(EditTermPriorityDlg::kTakenMessage).arg("x"));
+    EXPECT_TRUE(refusedEditStaysOpen);
+    EXPECT_EQ(shown, (QStringList{"q - 5  ", "x - 3  ", "w - 2  ", "z - 1  "}));
+    EXPECT_EQ(TextOf(session->GetSortPriorities(false)), "{False,{{q,5},{x,3},{w,2},{z,1}}}");
+
+    // What Make Default kept reads back as it was shown: Use Defaults brings the same entries
+    // (in letter order), and the count agrees with them.
+    EXPECT_EQ(Profile().value("Term Ordering/Term Count").toInt(), shown.size());
+    QStringList readBack;
+    shelltest::WhenModalOpens(frame, [&](QWidget* window) {
+        auto* terms = dynamic_cast<TermOrderDialog*>(window);
+        ASSERT_NE(terms, nullptr);
+        Press(terms, "useDefaults");
+        readBack = Rows(terms->List());
+        Press(terms, "2");
+    });
+    Choose(cmd::kTermOrdering);
+    shown.sort();
+    EXPECT_EQ(readBack, shown);
     EXPECT_TRUE(messages.empty()) << messages.front().toStdString();
 }
 

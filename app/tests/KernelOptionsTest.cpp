@@ -133,18 +133,20 @@ TEST(EditTermPriorityDialog, PriorityIsAByteAndTheSymbolOneCharacter) {
     std::vector<QString> refused;
     dialog.refuse = [&](const QString& text) { refused.push_back(text); };
     EXPECT_EQ(dialog.SymbolEdit()->maxLength(), 1);
-    for (const char* bad : {"256", "-1", "", "x"}) {
+    // 255 is the stored mark of a letter without priority, so it is no priority to choose.
+    for (const char* bad : {"256", "255", "-1", "", "x"}) {
         SCOPED_TRACE(bad);
         dialog.PriorityEdit()->setText(QString::fromLatin1(bad));
         dialog.accept();
         EXPECT_NE(dialog.result(), QDialog::Accepted);
     }
-    EXPECT_EQ(refused.size(), 4u);
-    dialog.PriorityEdit()->setText(QStringLiteral("255"));
+    EXPECT_EQ(refused.size(), 5u);
+    EXPECT_EQ(refused.back(), QString::fromLatin1(EditTermPriorityDlg::kRangeMessage));
+    dialog.PriorityEdit()->setText(QStringLiteral("254"));
     dialog.SymbolEdit()->setText(QStringLiteral("q"));
     dialog.accept();
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
-    EXPECT_EQ(dialog.Priority(), 255);
+    EXPECT_EQ(dialog.Priority(), 254);
     EXPECT_EQ(dialog.Symbol(), "q");
 }
 
@@ -223,6 +225,18 @@ TEST_F(TermOrderDialogTest, UseDefaultsAndMakeDefault) {
     order.useOrdering = true;
     dialog.MakeDefault();
     EXPECT_EQ(profile.value("Term Ordering/Use Ordering").toString(), "true");
+    EXPECT_EQ(profile.value("Term Ordering/Term Count").toInt(), 2);
+
+    // An ordering from the kernel that the profile could not give back as listed is refused,
+    // and the saved one stays.
+    std::vector<QString> refused;
+    dialog.refuse = [&](const QString& text) { refused.push_back(text); };
+    for (const std::vector<TermEntry>& unkept :
+         {std::vector<TermEntry>{{'x', 3}, {'x', 4}}, std::vector<TermEntry>{{'y', 255}}}) {
+        order.entries = unkept;
+        dialog.MakeDefault();
+    }
+    EXPECT_EQ(refused, (std::vector<QString>(2, TermOrderDialog::kNotSavedMessage)));
     EXPECT_EQ(profile.value("Term Ordering/Term Count").toInt(), 2);
 
     order.entries.clear();

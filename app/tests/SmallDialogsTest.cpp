@@ -15,6 +15,7 @@
 #include "document/ParaComp.h"
 #include "document/TessaryDoc.h"
 #include "document/TextFontPrefs.h"
+#include "mathbox/FontFiles.h"
 #include "mathbox/GridBox.h"
 #include "mathbox/StyleManager.h"
 
@@ -27,6 +28,8 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRawFont>
+#include <QRegularExpression>
 #include <QTemporaryFile>
 #include <QTest>
 
@@ -46,6 +49,12 @@ QString LabelOf(QWidget* field) {
     if (form == nullptr) return QString();
     auto* label = qobject_cast<QLabel*>(form->labelForField(field));
     return label != nullptr ? label->text() : QString();
+}
+
+// A family as the drawing layer finds it: the font database's name without its foundry tag.
+QString PlainFamily(QString family) {
+    static const QRegularExpression tag(QStringLiteral(" \\[[^\\[\\]]*\\]$"));
+    return family.remove(tag);
 }
 
 // Types `text` into a field as a user would, replacing what it held.
@@ -184,6 +193,51 @@ TEST(TextPrefsDialogTest, ListsEachFaceOnceAndKeepsNamesNotListed) {
     dialog.Combo(1074)->setCurrentIndex(dialog.Combo(1074)->findText(QStringLiteral("Beta")));
     dialog.Store(stored);
     EXPECT_EQ(stored.boldFont.ToCString(), "Beta");
+}
+
+TEST(TextPrefsDialogTest, AFamilyOfSeveralFoundriesIsOneFaceUnderItsPlainName) {
+    TextFontPrefs prefs;
+    prefs.textFont = Str255("Gamma [old]"); // kept by an earlier version with its foundry
+    prefs.boldFont = Str255("Alpha");
+    prefs.italicFont = Str255("Alpha");
+    const QStringList families = {
+        QStringLiteral("Alpha"),
+        QStringLiteral("Nimbus Sans [urw]"),
+        QStringLiteral("Nimbus Sans [URW ]"),
+        QStringLiteral("nimbus sans [UKWN]"),
+        QStringLiteral("Gamma [new]"),
+        QStringLiteral("Nimbus Sans Narrow [urw]"),
+        QStringLiteral("[Bracketed]"),
+        QString(32, QLatin1Char('L')) + QStringLiteral(" [urw]"), // cut by the drawing layer
+        QString(31, QLatin1Char('M')),
+        QStringLiteral("\u0428\u0440\u0438\u0444\u0442"), // no name the profile could keep
+    };
+    TextPrefsDialog dialog(prefs, families, nullptr);
+    dialog.show();
+    const QStringList offered = {
+        QStringLiteral("Alpha"),       QStringLiteral("Nimbus Sans"),
+        QStringLiteral("Gamma"),       QStringLiteral("Nimbus Sans Narrow"),
+        QStringLiteral("[Bracketed]"), QString(31, QLatin1Char('M'))};
+    for (int32_t id : {1073, 1074, 1075}) {
+        SCOPED_TRACE(id);
+        QComboBox* combo = dialog.Combo(id);
+        QStringList items;
+        for (int i = 0; i < combo->count(); ++i)
+            items.append(combo->itemText(i));
+        EXPECT_EQ(items, offered);
+    }
+    EXPECT_EQ(dialog.Combo(1073)->currentText(), QStringLiteral("Gamma"));
+
+    // The person picks the family by typing its name into the closed list, and confirms.
+    QComboBox* bold = dialog.Combo(1074);
+    bold->setFocus();
+    QTest::keyClicks(bold, QStringLiteral("Nimbus"));
+    EXPECT_EQ(bold->currentText(), QStringLiteral("Nimbus Sans"));
+    ASSERT_TRUE(PressOk(dialog));
+    TextFontPrefs stored = prefs;
+    dialog.Store(stored);
+    EXPECT_EQ(stored.boldFont.ToCString(), "Nimbus Sans");
+    EXPECT_EQ(stored.textFont.ToCString(), "Gamma");
 }
 
 TEST(LinkDialogTest, TextsAndTheLongestTexts) {
@@ -345,7 +399,7 @@ TEST_F(SmallDialogCommandsTest, PageNumberingStoresBothValuesAndMarksTheDocument
 
 TEST_F(SmallDialogCommandsTest, TextPreferencesRenameTheFacesAndAreSaved) {
     ASSERT_TRUE(State(cmd::kTextPreferences).enabled);
-    const QString family = QFontDatabase::families().value(0);
+    const QString family = PlainFamily(QFontDatabase::families().value(0));
     ASSERT_FALSE(family.isEmpty());
     // Cancel changes nothing.
     Answer(false, [&family](QDialog& dialog) {
@@ -373,6 +427,38 @@ TEST_F(SmallDialogCommandsTest, TextPreferencesRenameTheFacesAndAreSaved) {
     EXPECT_EQ(profile.value(QStringLiteral("Text Prefs/Italic Font")).toString(), family);
     EXPECT_EQ(profile.value(QStringLiteral("Text Prefs/Code Font")).toString(),
               QStringLiteral("Courier"));
+}
+
+TEST_F(SmallDialogCommandsTest, TextPreferencesOfferEachInstalledFamilyOnceByTheNameThatLoads) {
+    // A family the database lists once per foundry where the machine has one.
+    QString family = QFontDatabase::families().value(0);
+    for (const QString& listed : QFontDatabase::families())
+        if (PlainFamily(listed) != listed && PlainFamily(listed).size() <= 31)
+            family = PlainFamily(listed);
+    ASSERT_FALSE(family.isEmpty());
+
+    Answer(true, [&](QDialog& dialog) {
+        auto* bold = dialog.findChild<QComboBox*>(QStringLiteral("1074"));
+        QStringList items;
+        for (int i = 0; i < bold->count(); ++i) {
+            const QString item = bold->itemText(i);
+            EXPECT_EQ(PlainFamily(item), item);
+            EXPECT_FALSE(items.contains(item, Qt::CaseInsensitive)) << item.toStdString();
+            items.append(item);
+        }
+        EXPECT_TRUE(items.contains(family)) << family.toStdString();
+        bold->setCurrentIndex(bold->findText(family));
+    });
+    ASSERT_TRUE(Router().Run(cmd::kTextPreferences));
+    QSettings profile(QStringLiteral("Tessary"), QStringLiteral("Tessary"));
+    EXPECT_EQ(profile.value(QStringLiteral("Text Prefs/Bold Font")).toString(), family);
+    StyleManager* styles = gStyleManager.Get();
+    ASSERT_NE(styles, nullptr);
+    EXPECT_EQ(QString::fromStdString(styles->GetFace(2)->GetName().ToCString()), family);
+    // The name kept finds that family's own font, not a stand-in for it.
+    const QRawFont font = MakeRawFont(family.toStdString(), true, false, 20);
+    ASSERT_TRUE(font.isValid());
+    EXPECT_EQ(PlainFamily(font.familyName()), family);
 }
 
 TEST_F(SmallDialogCommandsTest, AboutShowsTheProgramAndCloses) {

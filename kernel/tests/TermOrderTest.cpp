@@ -45,7 +45,15 @@ TEST(TermOrderProfile, RoundTripsEveryLetterAndPriority) {
         TermOrder order = Of({{'b', 3}, {'a', 7}, {'c', 0}, {'\xE9', 0x80}, {'\0', 0xFE}});
         order.useOrdering = true;
         order.constantsToBack = false;
-        order.Save(profile);
+        EXPECT_TRUE(order.Save(profile));
+
+        // What "Terms" cannot hold is not written at all: a letter twice, a priority of 255.
+        for (const std::vector<TermEntry>& unkept :
+             {std::vector<TermEntry>{{'x', 3}, {'x', 4}}, std::vector<TermEntry>{{'y', 255}}}) {
+            TermOrder other = Of(unkept);
+            other.useOrdering = false;
+            EXPECT_FALSE(other.Save(profile)) << Entries(other);
+        }
     }
     QSettings reread(path, QSettings::IniFormat);
     TermOrder loaded;
@@ -103,6 +111,10 @@ TEST(TermOrderEditing, NewEditDeleteAndSorts) {
         EXPECT_EQ(Entries(order), "a7 c5 q5 b9");
     }
     EXPECT_TRUE(order.Edit(1, "rs", 2));
+    EXPECT_EQ(Entries(order), "a7 r2 q5 b9");
+    EXPECT_FALSE(order.Edit(1, "q", 2)) << "another entry's letter";
+    EXPECT_TRUE(order.Edit(1, "r", 4)) << "its own letter";
+    EXPECT_TRUE(order.Edit(1, "r", 2));
     EXPECT_EQ(Entries(order), "a7 r2 q5 b9");
     EXPECT_FALSE(order.Edit(4, "z", 1));
     EXPECT_FALSE(order.Edit(-1, "z", 1));
