@@ -1,6 +1,7 @@
 #include "export/PictureFiles.h"
 
 #include "document/CompList.h"
+#include "document/ParaComp.h"
 #include "export/WebImage.h"
 #include "mathbox/PaintPort.h"
 #include "platform/AtomicFile.h"
@@ -180,7 +181,15 @@ bool WritePng(const std::string& path, const QImage& image) {
 std::optional<QImage> DrawListRange(const CompList& list, int32_t from, int32_t to) {
     auto* port = dynamic_cast<PaintPort*>(gDrawPort.Get());
     if (port == nullptr || from >= to) return std::nullopt;
+    // The copy stands in a paragraph of the style the stretch stands in, so that every box in it
+    // lays out as the editor shows it there: a fraction in an equation stacks, one in running
+    // text takes the slash. A list outside any paragraph stays outside one.
+    const TextComp* owner = list.GetOwner();
+    const ParaComp* para = owner != nullptr ? owner->GetParagraph() : nullptr;
+    ParaComp context(para != nullptr ? para->GetStyle().GetKind() : ParaStyle::kParagraph);
     CompList copy(list.CopyRange(from, to));
+    if (para != nullptr) copy.SetOwner(&context, list.GetPlaceholderMode());
+    // The stretch's own size: that of its list, which follows the document's equation size.
     copy.SetSizeLevel(list.GetSizeLevel());
     copy.Layout(INT16_MAX);
     const Rect bounds = copy.GetBounds();

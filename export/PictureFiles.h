@@ -38,8 +38,9 @@ QImage DrawPicture(const PictureBytes& picture, int32_t width, int32_t height);
 bool WritePicturePng(const std::string& path, const PictureBytes& picture, int32_t width,
                      int32_t height);
 
-// Children from..to (exclusive) of `list`, laid out as one line on their own and drawn onto a
-// white image just large enough; nothing when the drawing layer cannot draw into images.
+// Children from..to (exclusive) of `list`, laid out as one line on their own, as they lay out in
+// their paragraph, and drawn onto a white image just large enough; nothing when the drawing
+// layer cannot draw into images.
 std::optional<QImage> DrawListRange(const CompList& list, int32_t from, int32_t to);
 
 // Writes an image as an interlaced PNG through the off-screen picture.
