@@ -14,6 +14,32 @@
 
 namespace picturefiles {
 
+namespace {
+
+// The room drawn around a stretch's bounds for glyphs that reach past them, in pixels.
+constexpr int32_t kMostOverhang = 64;
+
+// `box`, at least one pixel each way, widened to every pixel of the image that is not white.
+QRect WithInk(const QImage& image, QRect box) {
+    box.setWidth(std::max(box.width(), 1));
+    box.setHeight(std::max(box.height(), 1));
+    const QRgb white = qRgb(255, 255, 255);
+    int left = box.left(), top = box.top(), right = box.right(), bottom = box.bottom();
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            if ((row[x] | 0xFF000000u) == white) continue;
+            left = std::min(left, x);
+            right = std::max(right, x);
+            top = std::min(top, y);
+            bottom = std::max(bottom, y);
+        }
+    }
+    return QRect(QPoint(left, top), QPoint(right, bottom));
+}
+
+} // namespace
+
 bool IsSvg(const PictureBytes& picture) {
     const std::string_view head(reinterpret_cast<const char*>(picture.data()),
                                 std::min<size_t>(picture.size(), 1024));
@@ -63,9 +89,12 @@ std::optional<QImage> DrawListRange(const CompList& list, int32_t from, int32_t 
     // The stretch's own size: that of its list, which follows the document's equation size.
     copy.SetSizeLevel(list.GetSizeLevel());
     copy.Layout(INT16_MAX);
+    // Glyphs may reach past the measured bounds (an integral's upper limit in running text); the
+    // editor shows that ink, so the picture is drawn with room around the bounds and keeps it.
     const Rect bounds = copy.GetBounds();
-    copy.SetOrigin(Point(-bounds.left, -bounds.top));
-    WebImage canvas(bounds.Width(), bounds.Height());
+    const int32_t room = std::min(bounds.Height() / 2 + 4, kMostOverhang);
+    copy.SetOrigin(Point(room - bounds.left, room - bounds.top));
+    WebImage canvas(bounds.Width() + 2 * room, bounds.Height() + 2 * room);
     port->BeginDCDraw(nullptr, canvas.Image());
     try {
         copy.Draw();
@@ -74,7 +103,8 @@ std::optional<QImage> DrawListRange(const CompList& list, int32_t from, int32_t 
         throw;
     }
     port->EndDraw();
-    return canvas.Image();
+    const QImage& image = canvas.Image();
+    return image.copy(WithInk(image, QRect(room, room, bounds.Width(), bounds.Height())));
 }
 
 } // namespace picturefiles

@@ -73,7 +73,7 @@ protected:
 
 // Each equation's picture against the editor's drawing of the equation (its number left out):
 // fractions stack and integrals take the large sign, as in the editor, at the document's
-// equation size.
+// equation size; the same mathematics as running text keeps its slashes and small signs.
 TEST_F(PictureExportTest, AnEquationPictureIsInkedAsTheEditorDrawsTheEquation) {
     ExportServices exports;
     const struct {
@@ -84,6 +84,7 @@ TEST_F(PictureExportTest, AnEquationPictureIsInkedAsTheEditorDrawsTheEquation) {
         {"plain", ParaStyle::kPlainEquation, false},
         {"numbered", ParaStyle::kNumberedEquation, false},
         {"larger", ParaStyle::kPlainEquation, true},
+        {"running-text", ParaStyle::kParagraph, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
