@@ -284,7 +284,7 @@ void LatexFileWriter::WriteComponentChar(TextComp& comp, bool alignMode) {
 
 void LatexFileWriter::WriteHeader(bool numberPages, int32_t firstPage) {
     PutRaw("\\documentclass{article}\n\\usepackage{amsfonts}\n\\usepackage{eucal}\n"
-           "\\usepackage{graphicx}\n\\DeclareGraphicsRule{.emf}{bmp}{}{}\n\\begin{document}\n");
+           "\\usepackage{graphicx}\n\\begin{document}\n");
     if (!numberPages) {
         PutRaw("\\pagestyle{empty}\n");
     } else if (firstPage != 1) {
@@ -507,29 +507,35 @@ void LatexFileWriter::NoteFailure(const std::string& path) {
     if (m_failures.count++ == 0) m_failures.first = path;
 }
 
+// Pictures go as PNG files, which every TeX of today reads, drawn at the drawing layer's
+// resolution; the TechExplorer dialect writes the same files.
 void LatexFileWriter::WriteImage(int32_t width, int32_t height, const PictureBytes* picture) {
-    const std::string name = NextImageName();
+    const std::string name = NextImageName() + ".png";
     WriteRaw("\\includegraphics[width=");
     WriteInt(width);
     WriteRaw("pt,height=");
     WriteInt(height);
     WriteRaw("pt]{");
     WriteRaw(name.c_str());
-    WriteRaw(".emf}");
-    if (picture == nullptr) return;
-    const std::string path = m_imageDirectory + name + ".emf";
-    const int32_t dpi = gDrawPort.Get() ? gDrawPort->GetResolutionX() : 96;
-    if (!picturefiles::WriteEmf(path, *picture, TcxWriter::PixelsOf(width, dpi),
-                                TcxWriter::PixelsOf(height, dpi)))
+    WriteRaw("}");
+    if (picture != nullptr) WritePictureFile(name, width, height, *picture);
+}
+
+void LatexFileWriter::WritePictureFile(const std::string& fileName, int32_t width, int32_t height,
+                                       const PictureBytes& picture) {
+    const int32_t x = gDrawPort.Get() ? gDrawPort->GetResolutionX() : 96;
+    const int32_t y = gDrawPort.Get() ? gDrawPort->GetResolutionY() : 96;
+    const std::string path = m_imageDirectory + fileName;
+    if (!picturefiles::WritePicturePng(path, picture, PixelsOf(width, x), PixelsOf(height, y)))
         NoteFailure(path);
 }
 
-// ---- TechExplorer -------------------------------------------------------------------------------
-
-int32_t TcxWriter::PixelsOf(int32_t points, int32_t dpi) {
+int32_t LatexFileWriter::PixelsOf(int32_t points, int32_t dpi) {
     const int64_t pixels = int64_t{points} * dpi / 72;
     return pixels < 1 ? 1 : pixels > 32767 ? 32767 : static_cast<int32_t>(pixels);
 }
+
+// ---- TechExplorer -------------------------------------------------------------------------------
 
 void TcxWriter::WriteHeader(bool, int32_t) {
     PutRaw("\\documentstyle{article}\n\\begin{document}\n");
@@ -575,12 +581,7 @@ void TcxWriter::WriteImage(int32_t width, int32_t height, const PictureBytes* pi
     WriteRaw("\\includegraphics{");
     WriteRaw(name.c_str());
     WriteRaw("}");
-    if (picture == nullptr) return;
-    const int32_t x = gDrawPort.Get() ? gDrawPort->GetResolutionX() : 96;
-    const int32_t y = gDrawPort.Get() ? gDrawPort->GetResolutionY() : 96;
-    const std::string path = ImageDirectory() + name;
-    if (!picturefiles::WritePicturePng(path, *picture, PixelsOf(width, x), PixelsOf(height, y)))
-        NoteFailure(path);
+    if (picture != nullptr) WritePictureFile(name, width, height, *picture);
 }
 
 void TcxWriter::WriteReference(const RefSource& target, bool otherDocument) {

@@ -6,8 +6,9 @@
 // paragraph's opening, characters and closing, then the end, which flushes.
 //
 // Output is ASCII LaTeX except characters without a LaTeX form, which go as the UTF-8 of their
-// Unicode (pdflatex reads UTF-8). Picture files are written beside the export, each through a
-// temporary file; a picture that cannot be written is counted and named once after the export.
+// Unicode (pdflatex reads UTF-8). Pictures are written beside the export as PNG files, each
+// through a temporary file; a picture that cannot be written is counted and named once after the
+// export.
 
 #include "document/LatexWriter.h"
 #include "document/OutBuffer.h"
@@ -79,6 +80,9 @@ public:
     void SetMode(int32_t mode);
     int32_t GetCurrentMode() const { return m_currentMode; }
 
+    // A length in points as pixels at `dpi`, never less than 1.
+    static int32_t PixelsOf(int32_t points, int32_t dpi);
+
 protected:
     // Appends without flushing the pending word.
     void PutRaw(const char* text) { m_out.PutString(text); }
@@ -90,14 +94,17 @@ protected:
     static bool HasNumber(const RefSource* label);
     // The next picture's name, the counter advanced.
     std::string NextImageName();
-    void NoteFailure(const std::string& path);
-    const std::string& ImageDirectory() const { return m_imageDirectory; }
+    // The picture drawn into a PNG file of `width` by `height` points in the image directory;
+    // a file that cannot be written is counted.
+    void WritePictureFile(const std::string& fileName, int32_t width, int32_t height,
+                          const PictureBytes& picture);
     // Reference text written character by character as the text faces write it.
     void WriteTextChars(const Str255& text);
 
 private:
     // Flushes the pending word, then appends.
     void WriteForm(std::string_view form);
+    void NoteFailure(const std::string& path);
 
     OutBuffer m_out;
     std::string m_pending; // the current word's letters; grows as long as the word runs
@@ -113,7 +120,7 @@ private:
     PictureFailures m_failures;
 };
 
-// The TechExplorer dialect: labels and references as links, links kept, pictures as PNG files.
+// The TechExplorer dialect: labels and references as links, links kept, pictures without a size.
 class TcxWriter final : public LatexFileWriter {
 public:
     using LatexFileWriter::LatexFileWriter;
@@ -126,7 +133,4 @@ public:
     void WriteImage(int32_t width, int32_t height, const PictureBytes* picture) override;
     void WriteReference(const RefSource& target, bool otherDocument) override;
     void WriteLink(const Str255& target, const Str255& shown) override;
-
-    // A length in points as pixels at `dpi`, never less than 1.
-    static int32_t PixelsOf(int32_t points, int32_t dpi);
 };

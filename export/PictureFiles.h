@@ -1,8 +1,8 @@
 #pragma once
 
-// The picture files the exports write beside a document: recorded pictures as EMF or PNG, and
-// stretches of a component list drawn as PNG. Every file goes through a temporary file renamed
-// over the target, so a failure leaves no partial file; each answers whether it was written.
+// The picture files the exports write beside a document: recorded pictures, and stretches of a
+// component list, drawn as PNG. Every file goes through a temporary file renamed over the
+// target, so a failure leaves no partial file; each answers whether it was written.
 
 #include "document/DrawPort.h"
 #include "document/Rect.h"
@@ -12,23 +12,14 @@
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <vector>
 
 class CompList;
 
 namespace picturefiles {
 
 // Whether the bytes are an SVG recording of this program (anything else is a picture of an
-// older document, kept as it is).
+// older document, which no export can draw).
 bool IsSvg(const PictureBytes& picture);
-
-// The bytes of an EMF file that stretches a 24-bit bitmap of `image` over its frame at `dpi`:
-// a header, one stretch record, the end record.
-std::vector<uint8_t> EmfOfImage(const QImage& image, int32_t dpi);
-
-// Older pictures' bytes are copied as they are; SVG recordings become a real EMF file holding
-// the picture drawn at `width` by `height` pixels.
-bool WriteEmf(const std::string& path, const PictureBytes& picture, int32_t width, int32_t height);
 
 // The picture drawn onto a white image of `width` by `height` pixels, centred and kept in
 // proportion; a grey frame for bytes that are no picture of ours.
@@ -38,8 +29,9 @@ QImage DrawPicture(const PictureBytes& picture, int32_t width, int32_t height);
 bool WritePicturePng(const std::string& path, const PictureBytes& picture, int32_t width,
                      int32_t height);
 
-// Children from..to (exclusive) of `list`, laid out as one line on their own and drawn onto a
-// white image just large enough; nothing when the drawing layer cannot draw into images.
+// Children from..to (exclusive) of `list`, laid out as one line on their own, as they lay out in
+// their paragraph, and drawn onto a white image just large enough; nothing when the drawing
+// layer cannot draw into images.
 std::optional<QImage> DrawListRange(const CompList& list, int32_t from, int32_t to);
 
 // Writes an image as an interlaced PNG through the off-screen picture.

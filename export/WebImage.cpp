@@ -25,9 +25,12 @@ int32_t StrideOf(int32_t width, int32_t bits) {
     return static_cast<int32_t>((int64_t{width} * bits + 31) / 32 * 4);
 }
 
-std::string Format(const char* pattern, int value) {
+constexpr const char* kBadDepth = "Bit depth of %d is invalid\nfor color type %d.";
+
+// A message with one or two numbers in it.
+std::string Format(const char* pattern, int value, int second = 0) {
     char text[96];
-    std::snprintf(text, sizeof text, pattern, value);
+    std::snprintf(text, sizeof text, pattern, value, second);
     return text;
 }
 
@@ -52,12 +55,15 @@ PngRows ConvertDibRows(const DibPixels& dib) {
     const int32_t bits = dib.bitCount;
     const bool palette = bits == 1 || bits == 2 || bits == 4 || bits == 8;
     if (!palette && bits != 16 && bits != 24 && bits != 32) {
-        rows.error = Format("Bit depth of %d is invalid\nfor color type 2.", bits);
+        rows.error = Format(kBadDepth, bits, 2);
         return rows;
     }
-    if (palette && (dib.palette.empty() || dib.palette.size() > (size_t{1} << bits))) {
-        rows.error =
-            Format("Invalid biClrUsed field value: %d", static_cast<int>(dib.palette.size()));
+    // The header's count must fit the depth and, when given, the table; the table itself is the
+    // encoder's to judge.
+    if (palette &&
+        (dib.colorsUsed < 0 || dib.colorsUsed > (1 << bits) ||
+         (dib.colorsUsed != 0 && static_cast<size_t>(dib.colorsUsed) != dib.palette.size()))) {
+        rows.error = Format("Invalid biClrUsed field value: %d", dib.colorsUsed);
         return rows;
     }
     if (dib.compression == 3 && bits != 16 && bits != 32) {
@@ -149,6 +155,7 @@ DibPixels DibFromImage(const QImage& source) {
         bits = 8;
         for (QRgb entry : image.colorTable())
             dib.palette.push_back(entry & 0xFFFFFF);
+        dib.colorsUsed = static_cast<int32_t>(dib.palette.size());
         break;
     case QImage::Format_RGB32:
         break;
@@ -198,11 +205,50 @@ void Flush(png_structp) {}
 
 void OnWarning(png_structp, png_const_charp) {}
 
+// The rows, palette and transparent colour checked as the encoder needs them; the reason they
+// cannot be encoded, or nothing. A palette picture's transparent colour becomes `alphas`, one
+// entry per palette index up to the colour's own, which alone is transparent.
+std::optional<std::string> CheckParameters(const PngRows& rows, int32_t width, int32_t height,
+                                           const std::vector<uint32_t>& palette,
+                                           std::optional<uint32_t> transparent,
+                                           std::vector<png_byte>& alphas) {
+    if (rows.colorType != 2 && rows.colorType != 3)
+        return Format("Invalid color type: %d", rows.colorType);
+    const int32_t depth = rows.bitDepth;
+    const bool depthFits =
+        rows.colorType == 2 ? depth == 8 : depth == 1 || depth == 2 || depth == 4 || depth == 8;
+    if (!depthFits) return Format(kBadDepth, depth, rows.colorType);
+    if (rows.colorType == 3 && (palette.empty() || palette.size() > (size_t{1} << depth)))
+        return Format("Illegal num_colors: %d", static_cast<int>(palette.size()));
+    if (rows.colorType == 3 && transparent) {
+        // 0x00BBGGRR asked for, 0x00RRGGBB in the palette.
+        const uint32_t colour =
+            ((*transparent & 0xFF) << 16) | (*transparent & 0xFF00) | ((*transparent >> 16) & 0xFF);
+        size_t entries = 0;
+        for (size_t i = 0; i < palette.size() && entries == 0; ++i)
+            if (palette[i] == colour) entries = i + 1;
+        if (entries == 0) return Format("Illegal # of transparent entries in palette: %d.", 0);
+        alphas.assign(entries, 255);
+        alphas.back() = 0;
+    }
+    if (width <= 0 || height <= 0 ||
+        rows.stride < StrideOf(width, rows.colorType == 3 ? depth : 24) ||
+        rows.data.size() < static_cast<size_t>(rows.stride) * static_cast<size_t>(height))
+        return std::string("Couldn't allocate enough memory");
+    return std::nullopt;
+}
+
 } // namespace
 
 std::vector<uint8_t> EncodePng(const PngRows& rows, int32_t width, int32_t height,
                                const std::vector<uint32_t>& palette, bool interlace,
                                std::optional<uint32_t> transparent, std::string& error) {
+    std::vector<png_byte> alphas;
+    if (std::optional<std::string> refused =
+            CheckParameters(rows, width, height, palette, transparent, alphas)) {
+        error = *refused;
+        return {};
+    }
     std::vector<uint8_t> bytes;
     PngOutput output{&bytes};
     std::vector<png_bytep> pointers(static_cast<size_t>(height));
@@ -256,7 +302,10 @@ std::vector<uint8_t> EncodePng(const PngRows& rows, int32_t width, int32_t heigh
                  PNG_FILTER_TYPE_DEFAULT);
     if (rows.colorType == 3)
         png_set_PLTE(png, info, colors.data(), static_cast<int>(colors.size()));
-    if (transparent && rows.colorType == 2) png_set_tRNS(png, info, nullptr, 0, &trans);
+    if (!alphas.empty())
+        png_set_tRNS(png, info, alphas.data(), static_cast<int>(alphas.size()), nullptr);
+    else if (transparent)
+        png_set_tRNS(png, info, nullptr, 0, &trans);
     png_time now;
     png_convert_from_time_t(&now, std::time(nullptr));
     png_set_tIME(png, info, &now);

@@ -24,6 +24,8 @@ struct DibPixels {
     uint32_t masks[3] = {0, 0, 0};
     // 0x00RRGGBB entries for 1, 2, 4 and 8 bits per pixel.
     std::vector<uint32_t> palette;
+    // The header's count of palette entries; 0 stands for as many as the table holds.
+    int32_t colorsUsed = 0;
     // Rows from the bottom up, each padded to a multiple of 4 bytes.
     std::vector<uint8_t> bits;
 };
@@ -61,7 +63,10 @@ private:
     QImage m_image;
 };
 
-// Encodes converted rows as PNG bytes; the reason of a failure in `error`.
+// Encodes converted rows as PNG bytes; the reason of a failure in `error`. Rows of another colour
+// type than 2 or 3, a bit depth the type does not allow, a palette that is empty or larger than
+// the depth can index, or a transparent colour missing from the palette are refused before
+// anything is encoded. A palette picture makes its transparent colour's entry transparent.
 std::vector<uint8_t> EncodePng(const PngRows& rows, int32_t width, int32_t height,
                                const std::vector<uint32_t>& palette, bool interlace,
                                std::optional<uint32_t> transparent, std::string& error);

@@ -22,7 +22,7 @@ TEST_F(LatexExportTest, TheHeaderFollowsThePageNumbering) {
     Add(Para(Style::kParagraph), "a", kRoman);
     const std::string preamble = "\\documentclass{article}\n\\usepackage{amsfonts}\n"
                                  "\\usepackage{eucal}\n\\usepackage{graphicx}\n"
-                                 "\\DeclareGraphicsRule{.emf}{bmp}{}{}\n\\begin{document}\n";
+                                 "\\begin{document}\n";
     EXPECT_EQ(Latex(false, 1), preamble + "\\pagestyle{empty}\n\\par\\noindent\na\n"
                                           "\\end{document}\n");
     EXPECT_EQ(Latex(true, 1), preamble + "\\par\\noindent\na\n\\end{document}\n");
@@ -160,21 +160,20 @@ TEST_F(LatexExportTest, PicturesAreNamedByCounterAndWrittenBesideTheExport) {
     writer.WriteImage(10, 10, &legacy);
     writer.WriteImage(10, 10, nullptr);
     writer.Flush();
-    EXPECT_EQ(out.text, "\\includegraphics[width=72pt,height=36pt]{fig1.emf}"
-                        "\\includegraphics[width=10pt,height=10pt]{fig2.emf}"
-                        "\\includegraphics[width=10pt,height=10pt]{fig3.emf}");
-    // Our pictures become real EMF files: a header record with its signature, a bitmap stretched
-    // over 96 by 48 pixels at 96 dpi, the end record.
-    const std::string emf = ReadFile(FilePath("fig1.emf"));
-    ASSERT_GT(emf.size(), 88u + 120u + 20u);
-    EXPECT_EQ(emf.substr(0, 4), std::string("\x01\x00\x00\x00", 4));
-    EXPECT_EQ(emf.substr(40, 4), " EMF");
-    EXPECT_EQ(emf.substr(88, 4), std::string("\x51\x00\x00\x00", 4));
-    EXPECT_EQ(emf.substr(emf.size() - 20, 4), std::string("\x0E\x00\x00\x00", 4));
-    EXPECT_EQ(emf.find("<svg"), std::string::npos);
-    // Pictures of older documents are copied as they are; no bytes, no file.
-    EXPECT_EQ(ReadFile(FilePath("fig2.emf")), std::string(legacy.begin(), legacy.end()));
-    EXPECT_FALSE(QFile::exists(QString::fromStdString(FilePath("fig3.emf"))));
+    EXPECT_EQ(out.text, "\\includegraphics[width=72pt,height=36pt]{fig1.png}"
+                        "\\includegraphics[width=10pt,height=10pt]{fig2.png}"
+                        "\\includegraphics[width=10pt,height=10pt]{fig3.png}");
+    // PNG files of the size in pixels at 96 dpi, which pdflatex reads as they are.
+    const QImage first(QString::fromStdString(FilePath("fig1.png")));
+    EXPECT_EQ(first.size(), QSize(96, 48));
+    EXPECT_EQ(first.pixel(48, 24), qRgb(255, 0, 0));
+    EXPECT_EQ(ReadFile(FilePath("fig1.png")).substr(1, 3), "PNG");
+    // A picture of an older document, which nothing draws, is a grey frame; no bytes, no file.
+    const QImage second(QString::fromStdString(FilePath("fig2.png")));
+    EXPECT_EQ(second.size(), QSize(13, 13));
+    EXPECT_NE(second.pixel(0, 0), qRgb(255, 255, 255));
+    EXPECT_EQ(second.pixel(6, 6), qRgb(255, 255, 255));
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(FilePath("fig3.png"))));
     EXPECT_EQ(writer.GetPictureFailures().count, 0);
 }
 
@@ -205,7 +204,7 @@ TEST_F(LatexExportTest, APictureThatCannotBeWrittenIsCounted) {
     writer.WriteImage(1, 1, &legacy);
     writer.WriteImage(1, 1, &legacy);
     EXPECT_EQ(writer.GetPictureFailures().count, 2);
-    EXPECT_EQ(writer.GetPictureFailures().first, dir + "missing/p1.emf");
+    EXPECT_EQ(writer.GetPictureFailures().first, dir + "missing/p1.png");
 }
 
 TEST_F(LatexExportTest, TheExportCompilesWithPdflatex) {

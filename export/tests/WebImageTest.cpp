@@ -94,6 +94,12 @@ TEST(DibRowsTest, BitmapsItCannotReadAreRefusedWithTheirReason) {
     rle.compression = 1;
     DibPixels unknown = Dib(24, 1, {0, 0, 0, 0});
     unknown.compression = 7;
+    // The header's colour count beyond what eight bits index, and one the table does not hold.
+    DibPixels tooMany = Dib(8, 1, {0, 0, 0, 0});
+    tooMany.palette = {0xFFFFFF};
+    tooMany.colorsUsed = 300;
+    DibPixels shortTable = tooMany;
+    shortTable.colorsUsed = 3;
     const struct {
         DibPixels dib;
         const char* reason;
@@ -104,9 +110,44 @@ TEST(DibRowsTest, BitmapsItCannotReadAreRefusedWithTheirReason) {
         {unknown, "Invalid DIB Compression Type: 7."},
         {Dib(7, 1, {0, 0, 0, 0}), "Bit depth of 7 is invalid\nfor color type 2."},
         {Dib(24, 4, {0, 0, 0, 0}), "Couldn't allocate enough memory"},
+        {tooMany, "Invalid biClrUsed field value: 300"},
+        {shortTable, "Invalid biClrUsed field value: 3"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(ConvertDibRows(c.dib).error, c.reason);
+}
+
+TEST(DibRowsTest, RowsTheEncoderCannotTakeAreRefusedBeforeEncoding) {
+    const auto rows = [](int32_t colorType, int32_t depth) {
+        PngRows made;
+        made.colorType = colorType;
+        made.bitDepth = depth;
+        made.stride = 4;
+        made.data.assign(4, 0);
+        return made;
+    };
+    const std::vector<uint32_t> two = {0xFFFFFF, 0};
+    const struct {
+        PngRows rows;
+        std::vector<uint32_t> palette;
+        const char* reason;
+    } cases[] = {
+        {rows(4, 8), {}, "Invalid color type: 4"},
+        {rows(6, 8), {}, "Invalid color type: 6"},
+        {rows(3, 16), two, "Bit depth of 16 is invalid\nfor color type 3."},
+        {rows(2, 4), {}, "Bit depth of 4 is invalid\nfor color type 2."},
+        {rows(3, 8), {}, "Illegal num_colors: 0"},
+        {rows(3, 1), {0, 1, 2}, "Illegal num_colors: 3"},
+        {rows(3, 8), std::vector<uint32_t>(300, 0), "Illegal num_colors: 300"},
+    };
+    for (const auto& c : cases) {
+        std::string error;
+        EXPECT_TRUE(EncodePng(c.rows, 1, 1, c.palette, false, std::nullopt, error).empty());
+        EXPECT_EQ(error, c.reason);
+    }
+    std::string error;
+    EXPECT_FALSE(EncodePng(rows(3, 8), 1, 1, two, false, std::nullopt, error).empty());
+    EXPECT_EQ(error, "");
 }
 
 class WebImageTest : public ::testing::Test {
@@ -155,6 +196,29 @@ TEST_F(WebImageTest, EachPixelFormatDecodesToItsPixels) {
         }
     }
     const ToolRun run = RunTool("pngcheck", files, dir.path().toStdString());
+    if (!run.found) GTEST_SKIP() << "pngcheck is not installed";
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+}
+
+// Palette pictures: the table must hold the colours, and a transparent colour must be one of
+// them, whose entry alone turns transparent.
+TEST_F(WebImageTest, APalettePictureIsCheckedAndKeepsItsTransparentColour) {
+    WebImage picture(2, 1, QImage::Format_Indexed8);
+    QImage& image = picture.Image();
+    image.setColorTable({qRgb(255, 255, 255), qRgb(255, 0, 0)});
+    image.setPixel(1, 0, 1);
+    ASSERT_FALSE(picture.SaveAsPng(Path("clear.png"), true, 0xFFFFFFu).has_value());
+    const QImage back(QString::fromStdString(Path("clear.png")));
+    EXPECT_EQ(qAlpha(back.pixel(0, 0)), 0);
+    EXPECT_EQ(back.pixel(1, 0), qRgba(255, 0, 0, 255));
+
+    EXPECT_EQ(picture.SaveAsPng(Path("green.png"), true, 0x00FF00u),
+              "Illegal # of transparent entries in palette: 0.");
+    image.setColorTable({});
+    EXPECT_EQ(picture.SaveAsPng(Path("empty.png"), true, std::nullopt), "Illegal num_colors: 0");
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(Path("green.png"))));
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(Path("empty.png"))));
+    const ToolRun run = RunTool("pngcheck", {"clear.png"}, dir.path().toStdString());
     if (!run.found) GTEST_SKIP() << "pngcheck is not installed";
     EXPECT_EQ(run.exitCode, 0) << run.output;
 }
