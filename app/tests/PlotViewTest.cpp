@@ -1,10 +1,11 @@
 // A 2-D plot in the document window: inserted once its parameters are confirmed, typed into,
 // its buttons shown while it holds the caret, a press on its picture opening its parameters and
 // a press on "Plot" computing it (here without a kernel, which says so and changes nothing); a
-// 3-D plot turned by a drag with Ctrl held.
+// 3-D plot turned by a drag with Ctrl held; plots printed as the window shows them.
 
 #include "app/ChildFrame.h"
 #include "app/CommandIds.h"
+#include "app/DocumentPrinter.h"
 #include "app/MainFrame.h"
 #include "app/TessaryView.h"
 #include "app/tests/ShellFixture.h"
@@ -14,15 +15,56 @@
 #include "document/TessaryDoc.h"
 #include "plot/Plot2DComp.h"
 #include "plot/Plot3DComp.h"
+#include "plot/tests/SampledGraphics.h"
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QPrinter>
+#include <QProcess>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTest>
+
+#include <algorithm>
+#include <array>
+#include <type_traits>
 
 using namespace shelltest;
 
 namespace {
+
+// The curves and surfaces are drawn in colour; text, frames, axes and labels in black and gray.
+bool Coloured(QRgb p) {
+    const int high = std::max({qRed(p), qGreen(p), qBlue(p)});
+    const int low = std::min({qRed(p), qGreen(p), qBlue(p)});
+    return high - low > 60;
+}
+
+// Where the coloured pixels of an area lie, and how many there are.
+struct Ink {
+    QRect box;
+    int count = 0;
+};
+
+Ink ColouredInk(const QImage& image, const QRect& area) {
+    Ink ink;
+    const QRect within = area.intersected(image.rect());
+    for (int y = within.top(); y <= within.bottom(); ++y)
+        for (int x = within.left(); x <= within.right(); ++x)
+            if (Coloured(image.pixel(x, y))) {
+                ink.box |= QRect(x, y, 1, 1);
+                ++ink.count;
+            }
+    return ink;
+}
+
+double Parabola(double x) {
+    return x * x;
+}
+
+double Saddle(double x, double y) {
+    return x * x - y * y;
+}
 
 class PlotViewTest : public ShellTest {
 protected:
@@ -45,6 +87,31 @@ protected:
             if (rightEnd != nullptr) dialog->findChild<QLineEdit*>("1056")->setText(rightEnd);
             dialog->findChild<QPushButton*>(ok ? "1" : "2")->click();
         });
+    }
+
+    // Inserts a plot of the kind at the caret, with its parameters confirmed, and gives it the
+    // graphics the kernel would send: a parabola for a 2-D plot, a saddle for a 3-D one.
+    template <typename Plot>
+    Plot* InsertComputedPlot() {
+        constexpr bool flat = std::is_same_v<Plot, Plot2DComp>;
+        AnswerDialog(true);
+        EXPECT_TRUE(Router().Run(flat ? cmd::kElementPlot2D : cmd::kElementPlot3D));
+        auto* plot = dynamic_cast<Plot*>(
+            view->GetSelection().FindEnclosing(flat ? tags::Plot2D : tags::Plot3D));
+        if (plot == nullptr) return nullptr;
+        NodePtr graphics = flat ? plottest::SampledGraphics({Parabola}, -1, 1, -1, 1)
+                                : plottest::SampledSurface(Saddle, -1, 1, -1, 1, 12);
+        EXPECT_TRUE(plot->SetGraphics(std::move(graphics)));
+        view->Relayout();
+        return plot;
+    }
+    // The window's rendering of a document rectangle, scrolled into sight first.
+    QImage ShownOf(const Rect& rect) {
+        view->ScrollTo(Point(0, std::max(0, rect.top - 10)));
+        const QImage shown = OnScreen(*view->viewport());
+        const Point scroll = view->ScrollOffset();
+        return shown.copy(
+            QRect(rect.left - scroll.x, rect.top - scroll.y, rect.Width(), rect.Height()));
     }
 
     TessaryView* view = nullptr;
@@ -111,6 +178,53 @@ TEST_F(PlotViewTest, ACtrlDragTurnsA3DPlotAndMarksTheDocument) {
     view->RedrawWithin(Region(Rect(0, 0, 1 << 20, 1 << 20)));
     EXPECT_TRUE(released == view->BackingImage()) << "the preview's drawing stayed behind";
     EXPECT_TRUE(view->BackingImage().save(OutputPath("plot3d-in-view.png")));
+}
+
+// A 2-D plot on the first printed page and a 3-D plot on the second print whole: on each page
+// the colour of the plot covers what it covers in the window, at the same size.
+TEST_F(PlotViewTest, PrintedPlotsShowWhatTheWindowShows) {
+    const QString gs = QStandardPaths::findExecutable(QStringLiteral("gs"));
+    if (gs.isEmpty()) GTEST_SKIP() << "no Ghostscript to look at the pages";
+    Plot2DComp* flat = InsertComputedPlot<Plot2DComp>();
+    ASSERT_NE(flat, nullptr);
+    QTest::keyClick(view, Qt::Key_End, Qt::ControlModifier);
+    for (int line = 0; line < 8; ++line) {
+        QTest::keyClick(view, Qt::Key_Return);
+        QTest::keyClicks(view, "Filler text between the plots.");
+    }
+    QTest::keyClick(view, Qt::Key_Return);
+    Plot3DComp* solid = InsertComputedPlot<Plot3DComp>();
+    ASSERT_NE(solid, nullptr);
+    QTest::keyClick(view, Qt::Key_Home, Qt::ControlModifier);
+    ASSERT_FALSE(flat->IsActive() || solid->IsActive()) << "the buttons would be printed";
+    const std::array<Ink, 2> shown{
+        ColouredInk(ShownOf(flat->PictureRect()),
+                    QRect(QPoint(), QSize(flat->PictureWidth(), flat->PictureHeight()))),
+        ColouredInk(ShownOf(solid->PictureRect()),
+                    QRect(QPoint(), QSize(solid->PictureWidth(), solid->PictureHeight())))};
+
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    const QString pdf = OutputPath(QStringLiteral("printed-plots.pdf"));
+    printer.setOutputFileName(pdf);
+    ASSERT_EQ(PrintDocumentView(*view, printer), 2);
+    QProcess render;
+    render.start(gs, {"-q", "-dNOPAUSE", "-dBATCH", "-dSAFER", "-sDEVICE=png16m", "-r96",
+                      "-sOutputFile=" + OutputPath(QStringLiteral("printed-plots-%d.png")), pdf});
+    ASSERT_TRUE(render.waitForFinished(60000));
+    for (int page = 1; page <= 2; ++page) {
+        SCOPED_TRACE(page);
+        const QImage printed(OutputPath(QStringLiteral("printed-plots-%1.png").arg(page)));
+        ASSERT_FALSE(printed.isNull());
+        const Ink ink = ColouredInk(printed, printed.rect());
+        const Ink& window = shown[static_cast<size_t>(page - 1)];
+        ASSERT_GT(window.count, 100);
+        EXPECT_NEAR(ink.box.width(), window.box.width(), 4);
+        EXPECT_NEAR(ink.box.height(), window.box.height(), 4);
+        EXPECT_GT(ink.count, window.count * 2 / 3);
+        EXPECT_LT(ink.count, window.count * 3 / 2);
+    }
 }
 
 } // namespace
