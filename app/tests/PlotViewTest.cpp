@@ -1,7 +1,8 @@
 // A 2-D plot in the document window: inserted once its parameters are confirmed, typed into,
 // its buttons shown while it holds the caret, a press on its picture opening its parameters and
 // a press on "Plot" computing it (here without a kernel, which says so and changes nothing); a
-// 3-D plot turned by a drag with Ctrl held; plots printed as the window shows them.
+// 3-D plot turned by a drag with Ctrl held, its preview on the screen while the button is held;
+// plots printed as the window shows them.
 
 #include "app/ChildFrame.h"
 #include "app/CommandIds.h"
@@ -113,6 +114,11 @@ protected:
         return shown.copy(
             QRect(rect.left - scroll.x, rect.top - scroll.y, rect.Width(), rect.Height()));
     }
+    // The screen once the whole window is drawn afresh.
+    QImage Redrawn() {
+        view->Redraw();
+        return OnScreen(*view->viewport());
+    }
 
     TessaryView* view = nullptr;
     int dialogs = 0;
@@ -178,6 +184,31 @@ TEST_F(PlotViewTest, ACtrlDragTurnsA3DPlotAndMarksTheDocument) {
     view->RedrawWithin(Region(Rect(0, 0, 1 << 20, 1 << 20)));
     EXPECT_TRUE(released == view->BackingImage()) << "the preview's drawing stayed behind";
     EXPECT_TRUE(view->BackingImage().save(OutputPath("plot3d-in-view.png")));
+}
+
+// While Ctrl and the button are held over a 3-D plot, each move's preview is on the screen.
+TEST_F(PlotViewTest, TheRotationPreviewShowsOnTheScreenWhileTheButtonIsHeld) {
+    Plot3DComp* plot = InsertComputedPlot<Plot3DComp>();
+    ASSERT_NE(plot, nullptr);
+    QTest::keyClick(view, Qt::Key_Home, Qt::ControlModifier);
+    const Rect picture = plot->PictureRect();
+    const Point centre((picture.left + picture.right) / 2, (picture.top + picture.bottom) / 2);
+    const QImage before = OnScreen(*view->viewport());
+    QTest::mousePress(view->viewport(), Qt::LeftButton, Qt::ControlModifier, InViewport(centre));
+    QImage during = before;
+    for (int step = 1; step <= 3; ++step) {
+        SCOPED_TRACE(step);
+        QTest::mouseMove(view->viewport(), InViewport(Point(centre.x + 30 * step, centre.y + 8)));
+        const QImage now = OnScreen(*view->viewport());
+        EXPECT_FALSE(now == during) << "the move left the screen as it was";
+        during = now;
+    }
+    EXPECT_TRUE(during == view->BackingImage()) << "the window shows an older preview";
+    during.save(OutputPath(QStringLiteral("plot3d-turning.png")));
+    QTest::mouseRelease(view->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                        InViewport(Point(centre.x + 90, centre.y + 8)));
+    const QImage released = OnScreen(*view->viewport());
+    EXPECT_TRUE(released == Redrawn()) << "the preview's drawing stayed on the screen";
 }
 
 // A 2-D plot on the first printed page and a 3-D plot on the second print whole: on each page
