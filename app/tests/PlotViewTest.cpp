@@ -2,7 +2,7 @@
 // its buttons shown while it holds the caret, a press on its picture opening its parameters and
 // a press on "Plot" computing it (here without a kernel, which says so and changes nothing); a
 // 3-D plot turned by a drag with Ctrl held, its preview on the screen while the button is held;
-// plots printed as the window shows them.
+// a click into a function row; plots printed as the window shows them.
 
 #include "app/ChildFrame.h"
 #include "app/CommandIds.h"
@@ -57,6 +57,15 @@ Ink ColouredInk(const QImage& image, const QRect& area) {
                 ++ink.count;
             }
     return ink;
+}
+
+int DarkPixels(const QImage& image, const QRect& area) {
+    int dark = 0;
+    const QRect within = area.intersected(image.rect());
+    for (int y = within.top(); y <= within.bottom(); ++y)
+        for (int x = within.left(); x <= within.right(); ++x)
+            dark += qGray(image.pixel(x, y)) < 64 ? 1 : 0;
+    return dark;
 }
 
 double Parabola(double x) {
@@ -118,6 +127,23 @@ protected:
     QImage Redrawn() {
         view->Redraw();
         return OnScreen(*view->viewport());
+    }
+    // The "Options..." and "Plot" labels of a plot, in the viewport.
+    std::array<QRect, 2> LabelRects(const PlotComp& plot) {
+        const Rect frame = plot.GetFrame();
+        const Point scroll = view->ScrollOffset();
+        const auto client = [&](const Rect& r) {
+            return QRect(r.left - scroll.x, r.top - scroll.y, r.Width(), r.Height());
+        };
+        return {
+            client(gDrawPort->LabelRectAfter(Point(frame.left, frame.top), Str255("Options..."))),
+            client(gDrawPort->LabelRectBefore(Point(frame.right, frame.top), Str255("Plot")))};
+    }
+    // Whether both labels of the plot are drawn on the screen image: a black box each.
+    bool LabelsShown(const QImage& screen, const PlotComp& plot) {
+        for (const QRect& label : LabelRects(plot))
+            if (DarkPixels(screen, label) < label.width() * label.height() / 3) return false;
+        return true;
     }
 
     TessaryView* view = nullptr;
@@ -184,6 +210,42 @@ TEST_F(PlotViewTest, ACtrlDragTurnsA3DPlotAndMarksTheDocument) {
     view->RedrawWithin(Region(Rect(0, 0, 1 << 20, 1 << 20)));
     EXPECT_TRUE(released == view->BackingImage()) << "the preview's drawing stayed behind";
     EXPECT_TRUE(view->BackingImage().save(OutputPath("plot3d-in-view.png")));
+}
+
+// A click beside the text of a function row puts the caret in the row, and the plot's buttons
+// come and go on the screen with the caret, as a full redraw shows them.
+TEST_F(PlotViewTest, AClickIntoAFunctionRowPutsTheCaretThereAndTheScreenFollowsTheButtons) {
+    AnswerDialog(true);
+    ASSERT_TRUE(Router().Run(cmd::kElementPlot2D));
+    Plot2DComp* plot = FirstPlot();
+    ASSERT_NE(plot, nullptr);
+    QTest::keyClicks(view, "x");
+    ASSERT_TRUE(plot->IsActive());
+    EXPECT_TRUE(LabelsShown(OnScreen(*view->viewport()), *plot));
+
+    // The caret leaves: the buttons go from the screen.
+    QTest::keyClick(view, Qt::Key_Home, Qt::ControlModifier);
+    ASSERT_FALSE(plot->IsActive());
+    QImage shown = OnScreen(*view->viewport());
+    EXPECT_TRUE(shown == Redrawn()) << "the window still shows the buttons";
+    shown.save(OutputPath(QStringLiteral("plot-left.png")));
+    EXPECT_FALSE(LabelsShown(shown, *plot));
+
+    // A click right of the row's text: a caret at the row's end, not the whole plot.
+    const Rect row = plot->GetList(1)->GetGlobalBounds();
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      InViewport(Point(row.right - 6, (row.top + row.bottom) / 2)));
+    const DocRange caret = view->GetSelection();
+    EXPECT_FALSE(caret.HasExtent()) << "the click took the plot whole";
+    EXPECT_EQ(caret.start.GetList(), plot->GetList(1));
+    EXPECT_EQ(caret.start.index, 2);
+    ASSERT_TRUE(plot->IsActive());
+    shown = OnScreen(*view->viewport());
+    shown.save(OutputPath(QStringLiteral("plot-clicked.png")));
+    EXPECT_TRUE(LabelsShown(shown, *plot)) << "the buttons are not drawn";
+    EXPECT_TRUE(shown == Redrawn());
+    QTest::keyClicks(view, "+1");
+    EXPECT_EQ(plot->GetList(1)->GetCount(), 3);
 }
 
 // While Ctrl and the button are held over a 3-D plot, each move's preview is on the screen.
