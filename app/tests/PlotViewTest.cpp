@@ -2,12 +2,14 @@
 // its buttons shown while it holds the caret, a press on its picture opening its parameters and
 // a press on "Plot" computing it (here without a kernel, which says so and changes nothing); a
 // 3-D plot turned by a drag with Ctrl held, its preview on the screen while the button is held;
-// a click into a function row; plots printed as the window shows them.
+// a click into a function row; a selected plot copied as a picture; plots printed as the window
+// shows them.
 
 #include "app/ChildFrame.h"
 #include "app/CommandIds.h"
 #include "app/DocumentPrinter.h"
 #include "app/MainFrame.h"
+#include "app/QtClipboardPort.h"
 #include "app/TessaryView.h"
 #include "app/tests/ShellFixture.h"
 #include "document/CompSequence.h"
@@ -18,12 +20,16 @@
 #include "plot/Plot3DComp.h"
 #include "plot/tests/SampledGraphics.h"
 
+#include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
+#include <QPainter>
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
 #include <QStandardPaths>
+#include <QSvgRenderer>
 #include <QTest>
 
 #include <algorithm>
@@ -271,6 +277,43 @@ TEST_F(PlotViewTest, TheRotationPreviewShowsOnTheScreenWhileTheButtonIsHeld) {
                         InViewport(Point(centre.x + 90, centre.y + 8)));
     const QImage released = OnScreen(*view->viewport());
     EXPECT_TRUE(released == Redrawn()) << "the preview's drawing stayed on the screen";
+}
+
+// Copy as Metafile of a selected plot puts the plot's own picture on the clipboard: the picture
+// area alone, with the curve where the window shows it.
+TEST_F(PlotViewTest, CopyAsMetafileOfASelectedPlotGivesThePlotsOwnPicture) {
+    Plot2DComp* plot = InsertComputedPlot<Plot2DComp>();
+    ASSERT_NE(plot, nullptr);
+    QTest::keyClick(view, Qt::Key_Home, Qt::ControlModifier);
+    const Rect picture = plot->PictureRect();
+    const Ink shown = ColouredInk(ShownOf(picture), QRect(0, 0, picture.Width(), picture.Height()));
+    ASSERT_GT(shown.count, 100);
+
+    DocRange whole;
+    whole.SelectComponent(plot);
+    view->SelectRange(whole);
+    Router().UpdateAll();
+    ASSERT_TRUE(State(cmd::kCopyMetafile).enabled);
+    ASSERT_TRUE(Router().Run(cmd::kCopyMetafile));
+    const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
+    ASSERT_NE(mime, nullptr);
+    QSvgRenderer svg(mime->data(clipboard::kPictureMimeType));
+    ASSERT_TRUE(svg.isValid());
+    // The picture's pixels are its view box.
+    const QSize size = svg.viewBox().size();
+    EXPECT_EQ(size, QSize(plot->PictureWidth(), plot->PictureHeight()));
+    QImage copied(size.expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+    copied.fill(Qt::white);
+    {
+        QPainter painter(&copied);
+        svg.render(&painter);
+    }
+    copied.save(OutputPath(QStringLiteral("plot-copied.png")));
+    const Ink ink = ColouredInk(copied, copied.rect());
+    EXPECT_NEAR(ink.box.left(), shown.box.left(), 2);
+    EXPECT_NEAR(ink.box.top(), shown.box.top(), 2);
+    EXPECT_NEAR(ink.box.width(), shown.box.width(), 3);
+    EXPECT_NEAR(ink.box.height(), shown.box.height(), 3);
 }
 
 // A 2-D plot on the first printed page and a 3-D plot on the second print whole: on each page
