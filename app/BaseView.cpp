@@ -39,7 +39,24 @@ Point BaseView::ScrollOffset() const {
 }
 
 void BaseView::InvalidateClientRect(const Rect& rect, bool) {
-    viewport()->update(ToQRect(rect));
+    // What is invalid is drawn again from the document, as a paint would, once the drawing that
+    // asked is over: the image then shows it, not what was there before.
+    const Point offset = ScrollOffset();
+    m_invalid.UnionWith(Region(rect.Shifted(offset)));
+    if (m_drawPorts.empty()) RedrawInvalid();
+}
+
+void BaseView::RedrawInvalid() {
+    if (m_redrawingInvalid || m_invalid.IsEmpty()) return;
+    const Region invalid = m_invalid;
+    m_invalid = Region();
+    // Drawing may place what it draws and ask again; that waits for the next drawing's end.
+    m_redrawingInvalid = true;
+    struct Done {
+        bool& flag;
+        ~Done() { flag = false; }
+    } done{m_redrawingInvalid};
+    RedrawWithin(invalid);
 }
 
 void BaseView::RegionErased(const Region&) {}
@@ -156,11 +173,17 @@ void BaseView::EndWindowDraw() {
     PaintPort* port = m_drawPorts.back();
     m_drawPorts.pop_back();
     if (port != nullptr) port->EndDraw();
-    if (m_drawPorts.empty() && m_resizePending) {
+    if (!m_drawPorts.empty()) return;
+    if (m_resizePending) {
         FitImage();
-    } else if (m_drawPorts.empty() && m_stale) {
+    } else if (m_stale) {
         Redraw();
+    } else {
+        RedrawInvalid();
     }
+    // Whatever the drawing put in the image is on the screen, as drawing on a window is: a
+    // tracker's preview shows while the button is held, not only once it is released.
+    viewport()->update();
 }
 
 void BaseView::RedrawSoon() {
@@ -238,6 +261,8 @@ void BaseView::Redraw() {
         } else {
             m_image.fill(Qt::white);
         }
+        // All of it is drawn, also what placing it on the way invalidated.
+        m_invalid = Region();
     }
     // What came into sight refines the estimated height.
     if (grew) UpdateScrollSizes();

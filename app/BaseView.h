@@ -2,8 +2,10 @@
 
 // The scroll view that edits a paragraph sequence: the common part of the document view
 // (TessaryView) and the kernel query pane. It draws through the drawing layer into its backing
-// image and shows the image on paint; drawing outside a paint event goes to the image, followed
-// by an update of what changed. Keys arrive as the program's key codes (KeyMapping.h).
+// image and shows the image on paint; drawing outside a paint event goes to the image, which the
+// window shows once the last drawing ends, as drawing on a window would be. What the drawing
+// layer invalidates is drawn again from the document at that point, as a paint would draw it.
+// Keys arrive as the program's key codes (KeyMapping.h).
 //
 // The view shows a paragraph sequence (`page`) that its subclass attaches, laid out at the
 // view's size setting. It is the edit view the actions run in: it holds the selection with its
@@ -14,6 +16,7 @@
 #include "app/CommandRouter.h"
 #include "app/CreateCounts.h"
 #include "app/KeyMapping.h"
+#include "document/Region.h"
 #include "document/TextComp.h"
 #include "mathbox/EditView.h"
 #include "mathbox/SelHighlight.h"
@@ -179,6 +182,8 @@ private:
     void StartTracking(std::unique_ptr<MouseTracker> tracker, Point point);
     // A new backing image of the viewport's size, drawn afresh.
     void FitImage();
+    // Draws what was invalidated again from the document.
+    void RedrawInvalid();
     // Layout reaches a screen below what is shown; a long document's rest waits until it is
     // scrolled to. Needs the drawing port; true when more was laid out.
     bool CoverVisible();
@@ -209,6 +214,10 @@ private:
     // and whether the image must be drawn afresh once the last of them ends.
     std::vector<PaintPort*> m_drawPorts;
     bool m_stale = false;
+    // What the drawing layer invalidated (document coordinates), drawn again when the last
+    // drawing ends; and whether that is going on.
+    Region m_invalid;
+    bool m_redrawingInvalid = false;
     bool m_resizePending = false; // resized while a drawing was open
     // The plot showing its buttons, because it holds the caret; not owned, and looked for in
     // the page before it is touched again, since an edit may have deleted it.

@@ -94,7 +94,8 @@ int32_t PrintDocumentView(TessaryView& view, QPrinter& printer) {
             port->SetFace(0);
             port->SelectCurrentFont();
             port->SetOrigin(Point(-paper.left, band.top - paper.top));
-            port->SetClipRect(Rect(paper.left, paper.top, paper.right, paper.top + band.Height()));
+            // The band is in document coordinates, as the drawing it clips.
+            port->SetClipRect(band);
             page->DrawInRect(band);
             port->ClearClip();
             ++printed;

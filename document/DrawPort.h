@@ -130,6 +130,10 @@ public:
     virtual void FrameRegionBlack(const Region& region) = 0;
     // Fills with the background and tells the current view what was erased.
     virtual void EraseRegion(const Region& region) = 0;
+    // Clips drawing to a region or rectangle in document coordinates, as everything drawn is:
+    // shifted by minus the origin, like the drawing it clips. A clip set while another holds
+    // lies within it, and `ClearClip` gives back the one before, so a component that clips
+    // its own drawing (a plot inside a printed page's band) never lifts its caller's clip.
     virtual void SetClipRegion(const Region& region) = 0;
     virtual void SetClipRect(const Rect& rect) = 0;
     virtual void ClearClip() = 0;

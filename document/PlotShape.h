@@ -3,7 +3,7 @@
 // What the actions ask of a plot component: a new expression list at the end of its lists, and
 // taking the last one away again (the insert-expression action); taking the kernel's answer for
 // the plot, and trading computed graphics with a copy (the calculations and their undo); its
-// picture for the page exports. The plot
+// picture for the page exports and for Copy as Metafile. The plot
 // components implement it next to the component contract; the model reaches them only through
 // here.
 
@@ -39,6 +39,10 @@ public:
     };
     // Nothing when the drawing layer cannot record, and by default.
     virtual std::optional<ExportPicture> GetExportPicture() { return std::nullopt; }
+    // The plot's own picture for Copy as Metafile when `wanted` is set: the picture area alone,
+    // without the frame and the function rows. Nothing when the drawing layer cannot record,
+    // and by default.
+    virtual std::optional<PictureBytes> CopyPicture(bool /*wanted*/) { return std::nullopt; }
 };
 
 // The plot shape of a component, or null when it is no plot.

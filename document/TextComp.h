@@ -86,7 +86,8 @@ public:
     // The caret position for a point: before the component in its parent list, or after it when
     // `rightHalf` is set and the point lies right of the frame's middle.
     virtual DocPos PosFromPoint(Point point, bool rightHalf);
-    // The innermost component at a point.
+    // The innermost component at a point; null where none is, as beside the text of a
+    // paragraph or of a plot's function row.
     virtual TextComp* FindAt(Point) { return this; }
     virtual void Draw() {}
     virtual TypeTag GetTypeTag() const { return tags::Null; }

@@ -17,11 +17,13 @@
 #include <QColor>
 #include <QList>
 #include <QPointF>
+#include <QRegion>
 
 #include <array>
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class DrawView;
 class FaceFont;
@@ -204,6 +206,9 @@ private:
         int32_t dpiY = kScreenDpi;
         // The clip a ClearClip returns to (a recording never draws outside its rectangle).
         std::optional<Rect> baseClip;
+        // The clips set on this level and not yet cleared, in the painter's coordinates, each
+        // within the one before; the last one holds.
+        std::vector<QRegion> clips;
     };
     struct Recording;
 

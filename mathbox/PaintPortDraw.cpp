@@ -538,10 +538,16 @@ void PaintPort::EraseRegion(const Region& region) {
 
 void PaintPort::SetClipRegion(const Region& region) {
     QPainter* painter = Painter();
-    const QRegion* handle = region.GetHandle();
     if (painter == nullptr) return;
-    QRegion clip = handle != nullptr ? *handle : QRegion();
-    if (const auto& base = Current().baseClip) clip &= QRegion(ToQ(*base));
+    const QRegion* handle = region.GetHandle();
+    // The region is in document coordinates: a page printed below the first sets an origin.
+    QRegion clip = handle != nullptr ? handle->translated(-m_origin.x, -m_origin.y) : QRegion();
+    Target& target = Current();
+    if (!target.clips.empty())
+        clip &= target.clips.back();
+    else if (target.baseClip)
+        clip &= QRegion(ToQ(*target.baseClip));
+    target.clips.push_back(clip);
     painter->setClipRegion(clip);
 }
 
@@ -552,8 +558,12 @@ void PaintPort::SetClipRect(const Rect& rect) {
 void PaintPort::ClearClip() {
     QPainter* painter = Painter();
     if (painter == nullptr) return;
-    if (const auto& base = Current().baseClip)
-        painter->setClipRect(ToQ(*base));
+    Target& target = Current();
+    if (!target.clips.empty()) target.clips.pop_back();
+    if (!target.clips.empty())
+        painter->setClipRegion(target.clips.back());
+    else if (target.baseClip)
+        painter->setClipRect(ToQ(*target.baseClip));
     else
         painter->setClipping(false);
 }

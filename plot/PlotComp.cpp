@@ -216,12 +216,10 @@ DocPos PlotComp::PosFromPoint(Point point, bool rightHalf) {
 }
 
 TextComp* PlotComp::FindAt(Point point) {
-    for (CompList* list : m_functions) {
-        if (list->ContainsPoint(point)) {
-            TextComp* found = list->FindAt(point);
-            return found != nullptr ? found : this;
-        }
-    }
+    // A function row's answer stands, also none beside its text: a click there puts the caret
+    // in the row instead of taking the plot whole.
+    for (CompList* list : m_functions)
+        if (list->ContainsPoint(point)) return list->FindAt(point);
     return this;
 }
 

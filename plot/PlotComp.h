@@ -103,7 +103,7 @@ public:
 
     // --- Picture ---
     // A copy of the recorded picture when `wanted` is set (recorded now when there is none).
-    std::optional<PictureBytes> CopyPicture(bool wanted);
+    std::optional<PictureBytes> CopyPicture(bool wanted) override;
     // The picture area in document coordinates.
     Rect PictureRect() const;
 

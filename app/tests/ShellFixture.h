@@ -19,10 +19,13 @@
 #include <QClipboard>
 #include <QDir>
 #include <QGuiApplication>
+#include <QImage>
 #include <QPoint>
+#include <QScreen>
 #include <QSettings>
 #include <QString>
 #include <QTimer>
+#include <QWidget>
 
 #include <cstdlib>
 #include <functional>
@@ -162,6 +165,18 @@ Comp* FirstOfKind(const CompList& list) {
 inline QPoint InViewport(const DrawView& view, Point p) {
     const Point scroll = view.ScrollOffset();
     return QPoint(p.x - scroll.x, p.y - scroll.y);
+}
+
+// What the window shows of a widget: the pixels its window holds, which only a paint reaches.
+// A widget's own `grab` paints it afresh, so it would show a drawing the window never got.
+inline QImage OnScreen(QWidget& widget) {
+    QCoreApplication::processEvents();
+    QWidget* window = widget.window();
+    const QPoint at = widget.mapTo(window, QPoint(0, 0));
+    return widget.screen()
+        ->grabWindow(window->winId(), at.x(), at.y(), widget.width(), widget.height())
+        .toImage()
+        .convertToFormat(QImage::Format_RGB32);
 }
 
 // Where the pictures a person should look at go: the build's test output folder.

@@ -2,6 +2,7 @@
 
 #include "document/ClipboardFormat.h"
 #include "document/MetaPictComp.h"
+#include "document/PlotShape.h"
 #include "mathbox/EditView.h"
 
 #include <stdexcept>
@@ -58,6 +59,8 @@ int32_t CopyMetafileAction::DoIt() {
     const TextComp* single = Selection().GetSingleComponent();
     if (single != nullptr && single->GetTypeTag() == tags::Metafile)
         picture = static_cast<const MetaPictComp*>(single)->GetPicture();
+    else if (PlotShape* plot = AsPlot(single))
+        picture = plot->CopyPicture(true);
     if (!picture) picture = GetView().RecordPicture(Selection());
     if (!picture) throw std::runtime_error("the selection cannot be drawn as a picture");
     Memory().Remember();

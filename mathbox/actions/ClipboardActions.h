@@ -48,8 +48,8 @@ private:
     ClipboardMemory m_memory;
 };
 
-// Copies the selection as a picture: a selected picture's own bytes, else the selection's frame
-// recorded through the view.
+// Copies the selection as a picture: a selected picture's own bytes, a selected plot's own
+// picture, else the selection's frame recorded through the view.
 class CopyMetafileAction final : public CopyAction {
 public:
     CopyMetafileAction(EditView& view, const DocRange& selection) : CopyAction(view, selection) {}

@@ -238,6 +238,31 @@ TEST_F(DrawTest, TextIsTransparentOnTheWindowAndOnAGivenContext) {
     EXPECT_EQ(view.image, given);
 }
 
+// Clips are in document coordinates, as the drawing is: under an origin (a printed page below
+// the first) they move with it. A clip set inside another lies within it, and clearing it gives
+// the outer one back.
+TEST_F(DrawTest, ClipsFollowTheOriginAndNest) {
+    QImage image(200, 120, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    const Point origin(-10, 1000);
+    const Rect whole = Rect(0, 0, 200, 120).Shifted(origin);
+    port.BeginDCDraw(nullptr, image);
+    port.SetOrigin(origin);
+    port.SetClipRect(Rect(0, 1000, 60, 1060)); // on the image: (10, 0) to (70, 60)
+    port.SetClipRect(Rect(30, 1030, 200, 200000));
+    port.InvertDocRect(whole);
+    EXPECT_EQ(drawtest::InkIn(image, Rect(40, 30, 70, 60)), 30 * 30);
+    EXPECT_EQ(drawtest::InkIn(image, Rect(0, 0, 200, 120)), 30 * 30);
+    port.ClearClip();
+    port.InvertDocRect(whole);
+    EXPECT_EQ(drawtest::InkIn(image, Rect(10, 0, 70, 60)), 60 * 60 - 30 * 30);
+    EXPECT_EQ(drawtest::InkIn(image, Rect(0, 0, 200, 120)), 60 * 60 - 30 * 30);
+    port.ClearClip();
+    port.InvertDocRect(whole);
+    EXPECT_EQ(drawtest::InkIn(image, Rect(0, 0, 200, 120)), 200 * 120 - (60 * 60 - 30 * 30));
+    port.EndDraw();
+}
+
 // A nested Begin on the same image shares the open painter: drawing from inside a modal loop
 // reaches the image, and the outer level keeps drawing where it was afterwards.
 TEST_F(DrawTest, NestedPassesOnOneImageShareItsPainter) {

@@ -2,7 +2,8 @@
 
 // What the plot tests share: the real fonts, drawing layer and layout with the math boxes and the
 // plots registered, a 96-dpi view, the helpers that build graphics the way the kernel sends
-// them (curves and surfaces), and the framing, saving and loading of primitive records.
+// them (curves and surfaces, SampledGraphics.h), and the framing, saving and loading of
+// primitive records.
 
 #include "document/tests/StreamBytes.h"
 #include "expr/LeafNodes.h"
@@ -14,6 +15,7 @@
 #include "plot/Plot2DComp.h"
 #include "plot/PlotKinds.h"
 #include "plot/Prims3D.h"
+#include "plot/tests/SampledGraphics.h"
 
 #include <cmath>
 #include <functional>
@@ -22,38 +24,6 @@
 #include <vector>
 
 namespace plottest {
-
-using Curve = std::function<double(double)>;
-
-// A "Graphics" node as the kernel answers a 2-D plot: one list per function, each curve
-// sampled at `samples` + 1 points over x and split into lines wherever a value is not finite
-// or leaves [yMin, yMax].
-inline NodePtr SampledGraphics(const std::vector<Curve>& curves, double xMin, double xMax,
-                               double yMin, double yMax, int samples = 200) {
-    auto perFunction = std::make_unique<ListNode>();
-    for (const Curve& f : curves) {
-        auto lines = std::make_unique<ListNode>();
-        auto run = std::make_unique<ListNode>();
-        auto endRun = [&] {
-            if (run->Count() >= 2)
-                lines->AppendChild(
-                    std::make_unique<PrimitiveNode>(PrimitiveNode::Kind::Line, std::move(run)));
-            run = std::make_unique<ListNode>();
-        };
-        for (int i = 0; i <= samples; ++i) {
-            const double x = xMin + (xMax - xMin) * i / samples;
-            const double y = f(x);
-            if (!std::isfinite(y) || y < yMin || y > yMax) {
-                endRun();
-                continue;
-            }
-            run->AppendChild(MakePoint2DExpr(Point2D{x, y}));
-        }
-        endRun();
-        perFunction->AppendChild(std::move(lines));
-    }
-    return std::make_unique<GraphicsNode>(true, std::move(perFunction));
-}
 
 // A primitive record: code, length (its own 4 bytes and the body), body.
 inline streambytes::Bytes PrimRecord(int32_t code, const streambytes::Bytes& body) {
@@ -83,31 +53,6 @@ std::unique_ptr<Prim> LoadedPrim(const streambytes::Bytes& bytes) {
             read = s.ReadPrimitive2D();
     });
     return std::unique_ptr<Prim>(static_cast<Prim*>(read.release()));
-}
-
-using Surface = std::function<double(double, double)>;
-
-// A "SurfaceGraphics" node of rows of heights, as the kernel sends them.
-inline NodePtr SurfaceOfRows(const std::vector<std::vector<double>>& rows) {
-    auto heights = std::make_unique<ListNode>();
-    for (const auto& row : rows) {
-        auto items = std::make_unique<ListNode>();
-        for (double z : row)
-            items->AppendChild(std::make_unique<MachineRealNode>(z));
-        heights->AppendChild(std::move(items));
-    }
-    return std::make_unique<SurfaceGraphicsNode>(std::move(heights));
-}
-
-// The surface of `f` sampled at `n` + 1 points each way: rows along y, items along x.
-inline NodePtr SampledSurface(const Surface& f, double x0, double x1, double y0, double y1, int n) {
-    std::vector<std::vector<double>> rows;
-    for (int r = 0; r <= n; ++r) {
-        std::vector<double>& row = rows.emplace_back();
-        for (int c = 0; c <= n; ++c)
-            row.push_back(f(x0 + (x1 - x0) * c / n, y0 + (y1 - y0) * r / n));
-    }
-    return SurfaceOfRows(rows);
 }
 
 class PlotTest : public boxtest::BoxTest {
