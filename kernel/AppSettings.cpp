@@ -30,6 +30,13 @@ void AppSettings::Load(QSettings& profile) {
     profile.endGroup();
 }
 
+void AppSettings::LoadOrCreate(QSettings& profile) {
+    if (!profile.allKeys().isEmpty()) return Load(profile);
+    *this = AppSettings();
+    useLocalKernel = true;
+    Save(profile);
+}
+
 void AppSettings::Save(QSettings& profile) const {
     profile.beginGroup(kSection);
     profile.setValue("Kernel Path", platform::FromCp1252(kernelPath));

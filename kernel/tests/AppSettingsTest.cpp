@@ -1,5 +1,5 @@
 // The connection settings in the profile: which spelling launches a local kernel, the
-// defaults, a round trip, and what the session is handed.
+// defaults, a round trip, what the session is handed, and what a first start chooses.
 
 #include "kernel/AppSettings.h"
 
@@ -74,6 +74,46 @@ TEST(AppSettingsProfile, RoundTripAndWhatTheSessionGets) {
     EXPECT_EQ(applied.userName, "ada");
     EXPECT_EQ(applied.loginPort, 7010);
     EXPECT_EQ(applied.pollMilliseconds, 5) << "the timings stay";
+}
+
+// The program's first start for an account: the profile holds nothing yet, and the local
+// kernel is chosen and kept. Any profile that holds something keeps the rule above.
+TEST(AppSettingsProfile, AProfileThatHoldsNothingYetChoosesTheLocalKernel) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath("profile.ini");
+    {
+        QSettings fresh(path, QSettings::IniFormat);
+        AppSettings first;
+        first.LoadOrCreate(fresh);
+        EXPECT_TRUE(first.useLocalKernel);
+        EXPECT_EQ(first.kernelPath, "") << "the kernel beside the program";
+    }
+    QSettings kept(path, QSettings::IniFormat);
+    EXPECT_EQ(kept.value("Kernel Connection/Kernel").toString(), "local");
+
+    struct Row {
+        const char* name;
+        const char* key;
+        const char* value;
+        bool local;
+        const char* kernelKey; // as the profile holds it afterwards
+    };
+    const Row rows[] = {
+        {"the server named", "Kernel Connection/Kernel", "remote", false, "remote"},
+        {"no Kernel key beside other settings", "Recent File List/File1", "/tmp/a.tsy", false, ""},
+        {"a local kernel named", "Kernel Connection/Kernel", "local", true, "local"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        QSettings profile(dir.filePath(QString::fromLatin1(row.name) + ".ini"),
+                          QSettings::IniFormat);
+        profile.setValue(row.key, row.value);
+        AppSettings loaded;
+        loaded.LoadOrCreate(profile);
+        EXPECT_EQ(loaded.useLocalKernel, row.local);
+        EXPECT_EQ(profile.value("Kernel Connection/Kernel").toString(), row.kernelKey);
+    }
 }
 
 } // namespace
