@@ -26,6 +26,8 @@ struct AppSettings {
     // account, is given the local kernel at once (an empty path: the one beside the program),
     // so that the first Start Kernel calculates without a question.
     void LoadOrCreate(QSettings& profile);
+    // The profile holds the password in clear: while it does, its file is readable by its
+    // owner alone (mode 0600), from before the password is first written.
     void Save(QSettings& profile) const;
     // The session's settings with these values over `base` (which keeps the timings).
     ConnectionSettings Apply(ConnectionSettings base) const;
