@@ -365,7 +365,7 @@ ProfiledSession::ProfiledSession(kernel::SessionHost& host, std::function<QWidge
 void ProfiledSession::LoadProfile() {
     QSettings* profile = m_profile();
     if (!profile) return;
-    m_appSettings.Load(*profile);
+    m_appSettings.LoadOrCreate(*profile);
     SetConnectionSettings(m_appSettings.Apply(Settings()));
     Prefs().Load(*profile);
     KeepSavedOrdering();

@@ -183,7 +183,8 @@ public:
     ProfiledSession(kernel::SessionHost& host, std::function<QWidget*()> parent,
                     std::function<QSettings*()> profile);
 
-    // Reads the connection, the calculation preferences and the saved ordering.
+    // Reads the connection (a profile that holds nothing yet is given the local kernel), the
+    // calculation preferences and the saved ordering.
     void LoadProfile();
 
     // A local kernel that is not where the settings say is first looked for with the file

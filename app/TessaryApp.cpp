@@ -154,6 +154,15 @@ bool TessaryApp::ProcessCommandLine(const CommandLine& line) {
         if (child == nullptr) return false;
         QPrinter printer;
         if (printTo) printTo(printer);
+        // Where there is no printer the platform's default one writes to no file: nothing could
+        // be drawn on it, which is said plainly instead of tried.
+        if (printer.printerName().isEmpty() && printer.outputFileName().isEmpty()) {
+            delete child;
+            Message(QStringLiteral("Tessary could not print the document \"%1\": no printer is "
+                                   "available.")
+                        .arg(line.path));
+            return false;
+        }
         const bool printed = printer.isValid() && PrintDocumentView(*child->View(), printer) > 0;
         delete child;
         if (!printed) {

@@ -96,6 +96,15 @@ NodePtr TakeFirst(NodePtr& chain) {
     return first;
 }
 
+// The link writes a real below one without the zero before its point (.8268, -.25); the
+// program's number text, which the boxes, MathML and plain text show, has it.
+std::string WithLeadingZero(std::string text) {
+    std::size_t at = text.find_first_not_of(' ');
+    if (at != std::string::npos && (text[at] == '-' || text[at] == '+')) ++at;
+    if (at < text.size() && text[at] == '.') text.insert(at, 1, '0');
+    return text;
+}
+
 } // namespace
 
 ServiceSlot<LinkErrorHandler> gLinkErrorHandler;
@@ -203,7 +212,7 @@ NodePtr LinkReader::ReadNumber(int32_t type) {
         text.replace(exponent, 2, "e");
     if (!IsNumberText(text, true)) return std::make_unique<ErrorNode>();
     if (text.size() >= kRealTextLength && !m_plainReals)
-        return std::make_unique<RealNode>(std::move(text));
+        return std::make_unique<RealNode>(WithLeadingZero(std::move(text)));
     return MachineRealNode::FromText(text);
 }
 

@@ -369,6 +369,33 @@ TEST_F(DocumentFilesTest, APrinterThatCannotPrintIsAFailureNotASuccess) {
     EXPECT_EQ(PrintDocumentView(*Child()->View(), printer), 0);
 }
 
+// `tessary -p` on a machine without a printer, as a person runs it: the one line on stderr
+// says so plainly, and the program ends with a failure. No print server answers, so the
+// system knows no printer; the session's runtime folder is there, as a desktop gives it.
+TEST_F(DocumentFilesTest, CommandLinePrintWithoutAPrinterSaysSoAndNothingElse) {
+    FillDocument(*Child());
+    ASSERT_TRUE(SaveAs("print-me.tsy"));
+    QTemporaryDir runtime;
+    ASSERT_TRUE(runtime.isValid());
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    environment.insert(QStringLiteral("CUPS_SERVER"), Path("no-print-server"));
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+    environment.insert(QStringLiteral("LSAN_OPTIONS"),
+                       QStringLiteral("suppressions=" TESSARY_SOURCE_DIR "/testing/lsan.supp"));
+    QProcess program;
+    program.setProcessEnvironment(environment);
+    program.start(QStringLiteral(TESSARY_PROGRAM), {QStringLiteral("-p"), Path("print-me.tsy")});
+    ASSERT_TRUE(program.waitForFinished(60000));
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(program.exitCode(), 1);
+    EXPECT_EQ(program.readAllStandardError().toStdString(),
+              QStringLiteral("tessary: Tessary could not print the document \"%1\": no printer is "
+                             "available.\n")
+                  .arg(Path("print-me.tsy"))
+                  .toStdString());
+}
+
 TEST_F(DocumentFilesTest, LongDocumentScrollsByPagesOverItsWholeHeight) {
     FillDocument(*Child(), 80);
     BaseView* view = Child()->View();

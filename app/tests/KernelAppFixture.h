@@ -29,6 +29,7 @@
 #include <QSettings>
 #include <QTest>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -58,6 +59,24 @@ protected:
 
     // The kernel program's scripted behaviour for the next start.
     void Script(const std::string& lines) { m_script.Set(lines); }
+
+    // Ends the program and starts it again on a profile that `fill` writes after emptying it;
+    // without `fill` the profile holds nothing, as at the program's first start.
+    void RestartOnProfile(const std::function<void(QSettings&)>& fill = nullptr) {
+        app->ExitInstance();
+        app.reset();
+        {
+            QSettings profile = Profile();
+            profile.clear();
+            if (fill) fill(profile);
+        }
+        app = std::make_unique<TessaryApp>();
+        app->SetMessageSink([this](const QString& text) { messages.push_back(text); });
+        ASSERT_TRUE(app->InitInstance({}));
+        frame = app->MainWindow();
+        session = dynamic_cast<kernel::KernelSession*>(&app->Session());
+        ASSERT_NE(session, nullptr);
+    }
 
     ProfiledSession& Profiled() { return dynamic_cast<ProfiledSession&>(*session); }
     QSettings Profile() { return QSettings(QStringLiteral("Tessary"), QStringLiteral("Tessary")); }

@@ -3,6 +3,7 @@
 // document stops a slow calculation, and exit leaves no kernel process behind. Every wait is a
 // bounded QTRY loop.
 
+#include "ServerFixture.h"
 #include "app/ChildFrame.h"
 #include "app/CommandIds.h"
 #include "app/MainFrame.h"
@@ -89,6 +90,54 @@ TEST_F(KernelStartTest, StartKernelLaunchesTheKernelAndTheMenuFollows) {
 
     // The kernel answers through the editor's own link.
     EXPECT_EQ(TextOf(session->Simplify(*Sum(2, 3))), "5");
+}
+
+// The program started as the README says on a fresh machine: the first Start Kernel launches
+// the kernel beside the program with no question, and it calculates. A profile that names the
+// calculation server keeps the server.
+TEST_F(KernelStartTest, AFreshProfileCalculatesAtOnceAndAServerProfileKeepsTheServer) {
+    RestartOnProfile();
+    int questions = 0;
+    const auto ask = [&](ProfiledSession& profiled) {
+        profiled.runDialog = [&](QDialog&) {
+            ++questions;
+            return int(QDialog::Rejected);
+        };
+        profiled.askKernelFile = [&] {
+            ++questions;
+            return QString();
+        };
+    };
+    ask(Profiled());
+    ASSERT_TRUE(StartFromMenu()) << (messages.empty() ? "" : messages[0].toStdString());
+    EXPECT_EQ(questions, 0);
+    EXPECT_TRUE(messages.empty());
+    EXPECT_FALSE(session->IsRemote());
+    EXPECT_EQ(TextOf(session->Simplify(*Sum(1, 1))), "2");
+    EXPECT_EQ(Profile().value("Kernel Connection/Kernel").toString(), "local");
+    Choose(cmd::kQuitKernel);
+
+    kerneltest::CalcServerFixture server(
+        standin::calc::kernelCommand(
+            (QCoreApplication::applicationDirPath() + QStringLiteral("/OskariaKernel.exe"))
+                .toStdString()),
+        "");
+    ASSERT_TRUE(server.started);
+    RestartOnProfile([&](QSettings& profile) {
+        profile.setValue("Kernel Connection/Kernel", "remote");
+        profile.setValue("Kernel Connection/Server", "127.0.0.1");
+        profile.setValue("Kernel Connection/Server Port", server.server->loginPort());
+        profile.setValue("Kernel Connection/User Name", "ann");
+        profile.setValue("Kernel Connection/Password", "secret");
+    });
+    ask(Profiled());
+    ASSERT_TRUE(StartFromMenu()) << (messages.empty() ? "" : messages[0].toStdString());
+    EXPECT_EQ(questions, 0);
+    EXPECT_TRUE(session->IsRemote());
+    EXPECT_NE(server.server->kernelProcess(1), 0) << "the server's kernel";
+    EXPECT_EQ(TextOf(session->Simplify(*Sum(1, 1))), "2");
+    EXPECT_EQ(Profile().value("Kernel Connection/Kernel").toString(), "remote");
+    Choose(cmd::kQuitKernel);
 }
 
 TEST_F(KernelStartTest, QuitKernelEndsTheKernelAndStartWorksAgain) {

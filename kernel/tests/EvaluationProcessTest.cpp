@@ -197,6 +197,39 @@ TEST_F(EvaluationProcess, CalculationsOnTypedMathPlaceTheirAnswersAndUndo) {
     }
 }
 
+// Typed as a mathematician types it: a power right after a function's bracketed argument
+// squares the application, and the kernel computes it so. Reals come back with the precision
+// of the calculation preferences and a zero before the point.
+TEST_F(EvaluationProcess, TypedPowersOfFunctionsAndTheirRealsReachTheKernelAsMeant) {
+    struct Row {
+        const char* typed;
+        int32_t precision;
+        const char* choice;
+        const char* answer;
+    };
+    const Row rows[] = {
+        {"sin(x)^2+cos(x)^2", 0, "Simplify", "1"},
+        {"sin[x]^2+cos[x]^2", 0, "Simplify", "1"},
+        {"sin(2)^2", 0, "Numeric value", "0.826821810431806"},
+        {"sin(2)^2", 5, "Numeric value", "0.82682"},
+        {"1.2345+0.2736", 5, "Numeric value", "1.5081"},
+        {"log(100)^2", 0, "Simplify", "4"},
+        {"sin x^2", 0, "Evaluate", "sin[B]{x[B]{2}}"},
+    };
+    StartKernel();
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.typed) + ", precision " + std::to_string(row.precision));
+        session->Prefs().precision = row.precision;
+        session->SetSessionPrefs();
+        CompList* line = NewLine([&](CompList& l) { Type(l, row.typed); });
+        ASSERT_TRUE(Run(TreeOf(line), row.choice));
+        EXPECT_EQ(Plain(actiontest::Deep(*List(3))), row.answer);
+        EXPECT_TRUE(host.messages.empty()) << host.messages[0];
+        slot.UndoCommand();
+        seq.RemoveAt(2);
+    }
+}
+
 // The matrix answer keeps its rows: 2 rows of 3 cells, each cell where it was.
 TEST_F(EvaluationProcess, AMatrixAnswerKeepsItsRowsAndColumns) {
     StartKernel();

@@ -386,25 +386,44 @@ TEST(ServerConnectionPolls, TheServerEndingTheKernelQuitsItAndThenLogsOut) {
     }
 }
 
-TEST(ServerConnectionPolls, QuitLogsOutAndTheServerChargesTheMinutes) {
-    CalcServerFixture server(ListenerKernel(), "");
-    ASSERT_TRUE(server.started);
-    Recorded recorded;
-    const auto grant = GrantFrom(server);
-    EXPECT_EQ(grant.minutes, 30);
-    kernel::ConnectionSettings settings = FastPolls();
-    settings.pollMilliseconds = 60000;
-    kernel::ServerConnection connection(grant, settings, recorded.Callbacks(),
-                                        [&] { return server.seconds.load(); });
-    connection.Start();
-    server.seconds += 7 * 60 + 30; // seven and a half minutes of kernel time
-    EXPECT_EQ(connection.RemainingMinutes(), 30 - 8 + 1)
-        << "whole minutes of the calendar: started at :20 s, now at :50 s of the eighth";
-    connection.RequestQuit();
-    EXPECT_TRUE(WaitFor([&] { return connection.Finished(); }));
-    EXPECT_EQ(server.AccountMinutes(), 22);
-    EXPECT_EQ(server.server->kernelProcess(grant.kernelId), 0);
-    EXPECT_TRUE(recorded.messages.empty());
+// The minutes left that the quit shows are the minutes the server keeps, however the session
+// lies across the minutes of the clock.
+TEST(ServerConnectionPolls, QuitLogsOutAndTheServerKeepsTheMinutesShown) {
+    struct Row {
+        const char* name;
+        long long startSecond; // into its minute
+        long long seconds;     // of kernel time
+        int32_t left;
+    };
+    const Row rows[] = {
+        {"ten seconds within one minute", 20, 10, 30},
+        {"ten seconds across a minute's end", 55, 10, 29},
+        {"seven and a half minutes", 20, 7 * 60 + 30, 23},
+        {"seven and a half minutes across eight ends", 50, 7 * 60 + 30, 22},
+        {"exactly one minute", 0, 60, 29},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        CalcServerFixture server(ListenerKernel(), "");
+        ASSERT_TRUE(server.started);
+        server.seconds = 1'000'000'020 / 60 * 60 + row.startSecond;
+        Recorded recorded;
+        const auto grant = GrantFrom(server);
+        EXPECT_EQ(grant.minutes, 30);
+        kernel::ConnectionSettings settings = FastPolls();
+        settings.pollMilliseconds = 60000;
+        kernel::ServerConnection connection(grant, settings, recorded.Callbacks(),
+                                            [&] { return server.seconds.load(); });
+        connection.Start();
+        server.seconds += row.seconds;
+        const int32_t shown = connection.RemainingMinutes();
+        EXPECT_EQ(shown, row.left);
+        connection.RequestQuit();
+        EXPECT_TRUE(WaitFor([&] { return connection.Finished(); }));
+        EXPECT_EQ(server.AccountMinutes(), shown);
+        EXPECT_EQ(server.server->kernelProcess(grant.kernelId), 0);
+        EXPECT_TRUE(recorded.messages.empty());
+    }
 }
 
 } // namespace

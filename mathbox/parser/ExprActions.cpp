@@ -51,6 +51,11 @@ NodePtr WithSign(Val operand, const NodeSource& signs, SignCode sign) {
     return product;
 }
 
+// A step's result as the operand of the next step.
+Val Taken(TokenValue value) {
+    return Val{NodePtr(value.node), nullptr, value.src, true};
+}
+
 NodePtr Negated(Val operand, const Val& minus) {
     if (!minus.present) return std::move(operand.node);
     const NodeSource signs = minus.src;
@@ -188,11 +193,14 @@ TokenValue NewApplication(Val head, Val operand) {
 }
 
 TokenValue NewPower(Val base, Val caret, Val minus, Val exponent) {
+    Val power = Taken(NewExponent(std::move(caret), std::move(minus), std::move(exponent)));
+    return Attach(std::move(power), std::move(base));
+}
+
+TokenValue NewExponent(Val caret, Val minus, Val exponent) {
     NodePtr raised = Negated(std::move(exponent), minus);
     const NodeSource where = Span(caret.src, raised->Source());
-    auto power = std::make_unique<PowerNode>(where, std::move(raised));
-    power->AppendChild(std::move(base.node));
-    return Out(std::move(power));
+    return Out(std::make_unique<PowerNode>(where, std::move(raised)));
 }
 
 TokenValue NewGroup(Val open, Val inner, Val close, bool parentheses) {
@@ -204,12 +212,6 @@ TokenValue NewCall(Val head, Val argument) {
     const NodeSource where = Span(head.Where(), argument.Where());
     return Out(
         std::make_unique<FunctionNode>(where, std::move(head.node), std::move(argument.node)));
-}
-
-TokenValue NewPoweredCall(Val head, Val superscript, Val argument) {
-    TokenValue call = NewCall(std::move(head), std::move(argument));
-    Val applied{NodePtr(call.node), nullptr, call.src, true};
-    return Attach(std::move(superscript), std::move(applied));
 }
 
 TokenValue NewLog(Val log, Val base, Val argument) {
@@ -224,6 +226,16 @@ TokenValue NewLog(Val log, Val base, Val argument) {
     const NodeSource where = Span(log.Where(), argument.Where());
     arguments->AppendChild(std::move(argument.node));
     return Out(std::make_unique<FunctionNode>(where, std::move(log.node), std::move(arguments)));
+}
+
+TokenValue RaiseCall(Val head, Val argument, Val power) {
+    Val applied = Taken(NewCall(std::move(head), std::move(argument)));
+    return Attach(std::move(power), std::move(applied));
+}
+
+TokenValue RaiseLog(Val log, Val base, Val argument, Val power) {
+    Val applied = Taken(NewLog(std::move(log), std::move(base), std::move(argument)));
+    return Attach(std::move(power), std::move(applied));
 }
 
 } // namespace grammar

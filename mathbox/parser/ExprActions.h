@@ -56,11 +56,15 @@ TokenValue Attach(Val box, Val operand);
 // A postfix operator box as the head applied to the operand on its left.
 TokenValue NewApplication(Val head, Val operand);
 TokenValue NewPower(Val base, Val caret, Val minus, Val exponent);
+// "^" and an exponent, negated when `minus` is present: a power that waits for its base.
+TokenValue NewExponent(Val caret, Val minus, Val exponent);
 TokenValue NewGroup(Val open, Val inner, Val close, bool parentheses);
 TokenValue NewCall(Val head, Val argument);
-// f^n x: the superscript applies to the whole application.
-TokenValue NewPoweredCall(Val head, Val superscript, Val argument);
 // log x (base 10) or log_b x.
 TokenValue NewLog(Val log, Val base, Val argument);
+// f^n x, f(x)^n and log(x)^n: the power, still without its base, takes the whole
+// application.
+TokenValue RaiseCall(Val head, Val argument, Val power);
+TokenValue RaiseLog(Val log, Val base, Val argument, Val power);
 
 } // namespace grammar

@@ -67,6 +67,12 @@ using namespace grammar;
 /* Residues group from the left: a mod b mod c is (a mod b) mod c. */
 %left MOD 288
 
+/* After a named function, a parenthesis followed by a power or a superscript closes the
+   function's argument: sin(x)^2 squares the sine, as ordinary notation reads it, where the
+   parenthesis alone would have been the power's base. */
+%precedence ARGUMENT
+%precedence CARET SUPER
+
 %start Start
 
 %%
@@ -169,20 +175,20 @@ Power: Atom SUPER                    { ACT($$, Attach(Own($2), Own($1))) }
 Atom: NAME
     | NAME SUB                       { ACT($$, Attach(Own($2), Own($1))) }
     | NUMBER
-    | Paren
+    | Paren                          %prec ARGUMENT
     ;
 Paren: LPAREN Expr RPAREN            { ACT($$, NewGroup(Own($1), Own($2), Own($3), true)) }
      | PRIMARY
      ;
 FuncApp: FUNCTION Postfix            { ACT($$, NewCall(Own($1), Own($2))) }
-       | FUNCTION SUPER Postfix      { ACT($$, NewPoweredCall(Own($1), Own($2), Own($3))) }
+       | FUNCTION SUPER Postfix      { ACT($$, RaiseCall(Own($1), Own($3), Own($2))) }
        | LOG Postfix                 { ACT($$, NewLog(Own($1), Val{}, Own($2))) }
        | LOG SUB Postfix             { ACT($$, NewLog(Own($1), Own($2), Own($3))) }
        ;
 Call: Postfix Args                   { ACT($$, NewCall(Own($1), Own($2))) }
     | FUNCTION Args                  { ACT($$, NewCall(Own($1), Own($2))) }
     | LOG Args                       { ACT($$, NewLog(Own($1), Val{}, Own($2))) }
-    | FUNCTION SUPER Args            { ACT($$, NewPoweredCall(Own($1), Own($2), Own($3))) }
+    | FUNCTION SUPER Args            { ACT($$, RaiseCall(Own($1), Own($3), Own($2))) }
     | LOG SUB Args                   { ACT($$, NewLog(Own($1), Own($2), Own($3))) }
     | Call Args                      { ACT($$, NewCall(Own($1), Own($2))) }
     ;
@@ -192,5 +198,22 @@ Args: LBRACKET Top RBRACKET          { ACT($$, NewGroup(Own($1), Own($2), Own($3
 Operators: OPERATOR
          | Operators OPERATOR        { ACT($$, Attach(Own($1), Own($2))) }
          ;
+
+/* A power right after an argument in brackets applies to the whole application: sin(x)^2,
+   log(x)^2 and f[x]^2 are squares, and like the application they are factors. Without brackets
+   the function takes the power with its argument: sin x^2 is the sine of x squared. */
+Factor: RaisedCall
+      ;
+RaisedCall: Call Raise               { ACT($$, Attach(Own($2), Own($1))) }
+          | FUNCTION Paren Raise     { ACT($$, RaiseCall(Own($1), Own($2), Own($3))) }
+          | LOG Paren Raise          { ACT($$, RaiseLog(Own($1), Val{}, Own($2), Own($3))) }
+          | LOG SUB Paren Raise      { ACT($$, RaiseLog(Own($1), Own($2), Own($3), Own($4))) }
+          | RaisedCall Raise         { ACT($$, Attach(Own($2), Own($1))) }
+          ;
+/* A power still waiting for its base. */
+Raise: SUPER
+     | CARET Atom                    { ACT($$, NewExponent(Own($1), Val{}, Own($2))) }
+     | CARET Minus Atom              { ACT($$, NewExponent(Own($1), Own($2), Own($3))) }
+     ;
 
 %%

@@ -152,6 +152,10 @@ long long CalcServer::now() const {
     return m_config.now();
 }
 
+long CalcServer::minutesUsed(const Session& session) const {
+    return static_cast<long>(std::max(0LL, now() / 60 - session.started / 60));
+}
+
 bool CalcServer::start(std::string* error) {
     auto fail = [&](std::string why) {
         if (error) *error = std::move(why);
@@ -329,7 +333,7 @@ void CalcServer::status(int socket, Reader& in) {
         code = *scripted;
     } else if (it == m_sessions.end() || !kernelAlive(it->second)) {
         code = 2;
-    } else if (now() - it->second.started >= it->second.minutesAtStart * 60LL) {
+    } else if (minutesUsed(it->second) >= it->second.minutesAtStart) {
         code = 3;
     }
     reply.byte(static_cast<uint8_t>(code));
@@ -349,8 +353,7 @@ void CalcServer::logout(int socket, Reader& in) {
         sendAll(socket, reply.byte(1).bytes());
         return;
     }
-    const long long used = std::max(0LL, now() - it->second.started);
-    account->minutes -= static_cast<long>((used + 59) / 60);
+    account->minutes -= minutesUsed(it->second);
     m_accounts.save(m_config.accountsPath);
     stopKernel(it->second);
     m_sessions.erase(it);

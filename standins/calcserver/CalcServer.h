@@ -19,7 +19,9 @@
 //   reply    0 followed by int32 the balance after the charge; 1 no such session
 //
 // Minutes: the balance at the session's start is what the status answers; the time used is
-// charged at logout in whole minutes, rounded up, and written back to the accounts file.
+// counted as the editor counts it when it tells the person what is left, in minutes of the
+// calendar (seconds since 1970 divided by 60, rounded toward zero) from the session's start to
+// now, so that the two agree. It is charged at logout and written back to the accounts file.
 // Before answering a kernel request the server starts a kernel listening on a fresh port and
 // waits until that port is taken.
 //
@@ -101,6 +103,7 @@ private:
     void stopKernel(Session& session);
     bool kernelAlive(Session& session);
     long long now() const;
+    long minutesUsed(const Session& session) const;
 
     ServerConfig m_config;
     Accounts m_accounts;

@@ -3,6 +3,7 @@
 #include "DragTools.h"
 #include "Markers.h"
 #include "Plotting.h"
+#include "RealDigits.h"
 
 #include <algorithm>
 #include <functional>
@@ -58,7 +59,10 @@ SortPriorities Package::defaultPriorities() {
 
 Expr Package::answer(const Expr& request) {
     try {
-        return dispatch(request);
+        Expr result = dispatch(request);
+        // Plot data goes out whole: the editor reads it as machine numbers to draw.
+        if (result.isCall("TYTwoDPlot") || result.isCall("TYThreeDPlot")) return result;
+        return realsAtPrecision(std::move(result), m_settings.precision);
     } catch (const algebra::Interrupted&) {
         algebra::clearInterrupt();
         return canceled();

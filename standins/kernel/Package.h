@@ -45,6 +45,7 @@ public:
 
     // The answer to one request: the content of an "EvaluatePacket", or a bare request.
     // Never throws: an interrupted computation answers "$Canceled", one that fails "$Failed".
+    // Its reals have the preferences' precision, but for plot data.
     Expr answer(const Expr& request);
 
     bool quitRequested() const { return m_quit; }

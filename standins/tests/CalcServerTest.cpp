@@ -272,10 +272,12 @@ TEST_F(CalcServerTest, ScriptedStatusesAndMinutesRepeatAtEveryPoll) {
         EXPECT_EQ(hex(exchange(server->kernelPort(), b({2, 1}))), hex(b({1, 0, 0, 0, 4})));
 }
 
-TEST_F(CalcServerTest, LogoutChargesWholeMinutesRoundedUpAndEndsTheKernel) {
+// The editor counts the minutes of the calendar from the session's start to now: so does the
+// charge, so that what the editor says is left is what the account keeps.
+TEST_F(CalcServerTest, LogoutChargesTheMinutesOfTheCalendarBegunAndEndsTheKernel) {
     startServer();
     ASSERT_EQ(openSession("ann", "secret").size(), 8u);
-    clock += 61;
+    clock += 81; // from 40 s into a minute to 1 s into the second minute after it
     const Bytes logout = Message().byte(3).byte(1).string("ann").bytes();
     EXPECT_EQ(hex(exchange(server->kernelPort(), logout)), hex(b({0, 0, 0, 0, 28})));
     EXPECT_EQ(server->kernelProcess(1), 0);
@@ -286,8 +288,9 @@ TEST_F(CalcServerTest, LogoutChargesWholeMinutesRoundedUpAndEndsTheKernel) {
     EXPECT_EQ(hex(exchange(server->kernelPort(), Message().byte(3).byte(1).string("bob").bytes())),
               hex(b({1})))
         << "another user's session";
+    clock += 30;
     EXPECT_EQ(hex(exchange(server->kernelPort(), logout)), hex(b({0, 0, 0, 0, 28})))
-        << "no time used, nothing charged";
+        << "half a minute within one minute of the calendar: nothing charged";
 }
 
 TEST_F(CalcServerTest, ADelayPastTheClientsTimeoutLeavesItWithoutAnAnswer) {

@@ -1,6 +1,7 @@
 // Every request the editor makes, against the answer tree the kernel sends back.
 
 #include "KernelHarness.h"
+#include "RealDigits.h"
 #include "Records.h"
 
 #include <gtest/gtest.h>
@@ -78,8 +79,8 @@ std::vector<Case> cases() {
          plus({pow(x(), num(2)), times({num(2), x()}), num(1)})},
         {"factor", evaluate(kFactor, plus({pow(x(), num(2)), num(-1)})),
          times({plus({x(), num(-1)}), plus({x(), num(1)})})},
-        {"numeric value is a machine real", evaluate(kNumeric, fn("TYRadical", {num(2), num(2)})),
-         Expr::machine(1.4142135623730951)},
+        {"numeric value shows the digits a machine real keeps",
+         evaluate(kNumeric, fn("TYRadical", {num(2), num(2)})), Expr::realText("1.4142135623731")},
         {"solve answers a disjunction of equations", evaluate(kSolve, eq(pow(x(), num(2)), num(4))),
          fn("TYOr", {eq(x(), num(-2)), eq(x(), num(2))})},
         {"one solution is one equation", evaluate(kSolve, eq(times({num(2), x()}), num(6))),
@@ -145,6 +146,66 @@ INSTANTIATE_TEST_SUITE_P(Kernel, RequestTable, ::testing::ValuesIn(cases()), [](
         name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
     return name;
 });
+
+// Reals go out with the precision of the calculation preferences, 0 being the 15 digits a
+// double keeps through text: no noise of binary arithmetic, and a zero before the point.
+TEST(Precision, RealsInAnswersHaveTheDigitsAsked) {
+    struct Row {
+        const char* name;
+        int precision;
+        Expr request;
+        const char* text;
+    };
+    const Expr sinTwoSquared = pow(fn("TYSin", {num(2)}), num(2));
+    const Row rows[] = {
+        {"a value below one", 0, evaluate(kNumeric, sinTwoSquared), "0.826821810431806"},
+        {"a value below one to five digits", 5, evaluate(kNumeric, sinTwoSquared), "0.82682"},
+        {"a sum of reals to five digits", 5,
+         evaluate(kNumeric, plus({Expr::machine(1.2345), Expr::machine(0.2736)})), "1.5081"},
+        {"a sum of reals simplified", 0,
+         fn("TYSimplify", {plus({Expr::machine(0.1), Expr::machine(0.2)})}), "0.3"},
+        {"a small value", 16, evaluate(kNumeric, fn("TYDivide", {num(1), num(3000000)})),
+         "3.333333333333333e-7"},
+        {"more digits than a double holds", 20,
+         evaluate(kNumeric, fn("TYRadical", {num(2), num(2)})), "1.4142135623730950488"},
+        {"reals inside an expression", 4, evaluate(kNumeric, plus({x(), fn("TYSin", {num(1)})})),
+         "x + 0.8415"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        KernelHarness kernel;
+        ASSERT_TRUE(kernel.request(fn("TYSetSessionPrefs", {x(), sym("xi"), num(row.precision)})));
+        auto answer = kernel.request(row.request);
+        ASSERT_TRUE(answer) << "no answer; last packet " << kernel.lastPacket;
+        EXPECT_EQ(linearText(*answer), row.text);
+    }
+}
+
+TEST(Precision, RealTextIsRoundedToItsSignificantDigits) {
+    struct Row {
+        const char* text;
+        int digits;
+        std::optional<std::string> rounded;
+    };
+    const Row rows[] = {
+        {".82682181043180591", 15, "0.826821810431806"},
+        {"1.5080999999999998", 15, "1.5081"},
+        {"9.9999999999999999", 15, "10"},
+        {"-0.000012345678", 3, "-1.23e-5"},
+        {"0.00012345", 3, "0.000123"},
+        {"123456789", 3, "1.23e8"},
+        {"123.456", 3, "123"},
+        {"1e+20", 15, "1e20"},
+        {"2.5", 1, "3"},
+        {"-0.0", 5, "0.0"},
+        {"inf", 5, std::nullopt},
+        {"-nan", 5, std::nullopt},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.text);
+        EXPECT_EQ(roundedRealText(row.text, row.digits), row.rounded);
+    }
+}
 
 } // namespace
 } // namespace standin::testing

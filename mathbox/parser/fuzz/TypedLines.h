@@ -39,6 +39,7 @@ inline constexpr TypedLine kTypedLines[] = {
     {"sign-runs", "a - - b + - + c plusMinus - d"sv},
     {"negated-number", "2 - 3 x - 1.5"sv},
     {"functions", "sin x cos(y + z) + sin\1\0 x"sv},
+    {"powers-of-calls", "sin(x)^2 + cos[x]\1\0 + log(y)^-2 + log\1\1(z)^2 + f[a]^b"sv},
     {"relations", "a = b < c or d > e"sv},
     {"rule-and-list", "{a -> b, {1, 2}, \"text\"}"sv},
     {"residues", "a mod b mod c \1\6 d"sv},

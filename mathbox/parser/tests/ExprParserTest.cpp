@@ -56,6 +56,23 @@ const TypedCase kTyped[] = {
     {"calls nest",           "f[x][y]",        "Call(Call(f, Bracket(x)), Bracket(y))"},
     {"log",                  "log x",          "Call(TYLog, Seq(10, x))"},
     {"log with brackets",    "log[x]",         "Call(TYLog, Seq(10, Bracket(x)))"},
+    // A power right after a named function's bracketed argument squares the application;
+    // without brackets the argument takes the power.
+    {"call squared",         "sin(2)^2",       "Power(Call(TYSin, Paren(2)), 2)"},
+    {"bracket call squared", "sin[x]^2",       "Power(Call(TYSin, Bracket(x)), 2)"},
+    {"log squared",          "log(x)^2",       "Power(Call(TYLog, Seq(10, Paren(x))), 2)"},
+    {"bracket log squared",  "log[x]^2",       "Power(Call(TYLog, Seq(10, Bracket(x))), 2)"},
+    {"call to minus y",      "sin(x)^-y",      "Power(Call(TYSin, Paren(x)), Times(-1, y))"},
+    {"powers of a call",     "sin(x)^2^3",     "Power(Power(Call(TYSin, Paren(x)), 2), 3)"},
+    {"squares summed",       "sin(x)^2+cos(x)^2",
+     "Plus(Power(Call(TYSin, Paren(x)), 2), Power(Call(TYCos, Paren(x)), 2))"},
+    {"product with a square", "2sin(x)^2 y",   "Times(2, Power(Call(TYSin, Paren(x)), 2), y)"},
+    {"square times a call",  "sin(x)^2 cos(x)",
+     "Times(Power(Call(TYSin, Paren(x)), 2), Call(TYCos, Paren(x)))"},
+    {"own function squared", "f[x]^2",         "Power(Call(f, Bracket(x)), 2)"},
+    {"unbracketed argument", "sin x^2",        "Call(TYSin, Power(x, 2))"},
+    {"name before parens",   "f(x)^2",         "Times(f, Power(Paren(x), 2))"},
+    {"call in parentheses",  "sin(x) y",       "Times(Call(TYSin, Paren(x)), y)"},
     {"factorial",            "n!",             "Factorial(n)"},
     {"factorial of a power", "n^2!",           "Factorial(Power(n, 2))"},
     {"name with digits",     "x2",             "x2"},
@@ -162,6 +179,32 @@ TEST_F(ParseTest, BoxesJoinTheExpression) {
                  .Type(" x");
          },
          "Power(Call(TYSin, x), 2)"},
+        {"call in parentheses with a superscript box",
+         [&](Line& l) {
+             l.Type("sin(2)").Box(
+                 std::make_unique<PowerNode>(std::make_unique<MachineIntegerNode>(2)));
+         },
+         "Power(Call(TYSin, Paren(2)), 2)"},
+        {"parenthesis box with a superscript box",
+         [&](Line& l) {
+             l.Type("sin")
+                 .Box(std::make_unique<GroupNode>(sym("x"), true))
+                 .Box(std::make_unique<PowerNode>(std::make_unique<MachineIntegerNode>(2)));
+         },
+         "Power(Call(TYSin, Paren(x)), 2)"},
+        {"bracket box squared",
+         [&](Line& l) {
+             l.Type("cos").Box(std::make_unique<GroupNode>(sym("x"), false)).Type("^2");
+         },
+         "Power(Call(TYCos, Bracket(x)), 2)"},
+        {"log to a base squared",
+         [&](Line& l) {
+             l.Type("log")
+                 .Box(std::make_unique<SubscriptNode>(NodeSource(),
+                                                      std::make_unique<MachineIntegerNode>(2)))
+                 .Type("(x)^2");
+         },
+         "Power(Call(TYLog, Seq(2, Paren(x))), 2)"},
         {"log to a base",
          [&](Line& l) {
              l.Type("log")
