@@ -356,8 +356,9 @@ Rect DocRange::GetBounds() const {
             return Rect(gDrawPort->GetLeftMargin(), first.top, gDrawPort->GetColumnWidth(),
                         last.bottom);
         }
+        // From the first selected component to the last, not to the one after it.
         const Rect first = list->GetCaretRect(std::max(start.index, 1));
-        const Rect last = list->GetCaretRect(end.index);
+        const Rect last = list->GetCaretRect(std::max(end.index - 1, 1));
         return UnionOf(first, last).Intersection(list->GetGlobalBounds());
     }
     case DocPos::kOnGrid: {
@@ -399,15 +400,24 @@ Rect DocRange::GetBounds() const {
 Region DocRange::GetHighlightRegion() const {
     if (!HasExtent() || !start.IsInParagraphList() || IsLabelRange(*this))
         return Region(GetBounds());
+    // The rectangles of the first and the last selected component. A range over paragraphs
+    // may select nothing of its last one: then the last rectangle is the caret before it.
     const Rect first = start.paragraph->GetPositionRect(start);
-    const Rect last = end.paragraph->GetPositionRect(end);
+    Rect last = end.paragraph->GetPositionRect(end);
+    if (end.index > 1) {
+        DocPos lastSelected = end;
+        lastSelected.Retreat();
+        last = end.paragraph->GetPositionRect(lastSelected);
+    } else {
+        last.right = last.left;
+    }
     if (first.top == last.top) return Region(UnionOf(first, last));
     const int32_t left = gDrawPort->GetLeftMargin();
     const int32_t right = gDrawPort->GetColumnWidth();
     Region region(Rect(first.left, first.top, right, first.bottom));
     if (first.bottom < last.top)
         region.UnionWith(Region(Rect(left, first.bottom, right, last.top)));
-    region.UnionWith(Region(Rect(left, last.top, last.left, last.bottom)));
+    region.UnionWith(Region(Rect(left, last.top, last.right, last.bottom)));
     return region;
 }
 

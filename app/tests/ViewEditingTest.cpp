@@ -307,6 +307,56 @@ TEST_F(ViewEditingTest, TheHighlightIsInvertedWithTheFocusAndFramedWithout) {
     delete elsewhere;
 }
 
+// Selecting "a" of "a+b" inverts "a" alone on the screen, in a line of text and in a box's list
+// alike, and only "a" is the selection that a press would drag.
+TEST_F(ViewEditingTest, TheHighlightCoversExactlyTheSelectedComponents) {
+    const struct {
+        const char* name;
+        bool inFraction;
+    } cases[] = {{"a line of text", false}, {"a fraction's numerator", true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Router().Run(cmd::kFileNew);
+        view = frame->ActiveChild()->View();
+        view->setFocus();
+        QCoreApplication::processEvents();
+        Router().Run(cmd::kParaTitle + 3); // Paragraph
+        if (c.inFraction) ASSERT_TRUE(Router().Run(cmd::kElementFraction));
+        QTest::keyClicks(view, "a+b");
+        QTest::keyClick(view, Qt::Key_Left);
+        QTest::keyClick(view, Qt::Key_Left);
+        QTest::keyClick(view, Qt::Key_Left, Qt::ShiftModifier);
+        const DocRange selection = view->GetSelection();
+        ASSERT_EQ(selection.end.index, selection.start.index + 1);
+        CompList& list = *selection.start.GetList();
+        ASSERT_EQ(list.GetCount(), 3);
+
+        const QImage screen = view->viewport()->grab().toImage();
+        EXPECT_TRUE(
+            screen.copy(0, 0, 400, 120)
+                .save(OutputPath(QStringLiteral("highlight-%1.png").arg(c.inFraction ? 2 : 1))));
+        const Point scroll = view->ScrollOffset();
+        // The share of dark pixels inside character i's rectangle: inverted, most of it.
+        auto darkShare = [&](int32_t i) {
+            const Rect r = list.GetCaretRect(i);
+            int dark = 0, all = 0;
+            for (int y = r.top; y < r.bottom; ++y)
+                for (int x = r.left; x < r.right; ++x, ++all)
+                    if (qGray(screen.pixel(x - scroll.x, y - scroll.y)) < 128) ++dark;
+            return all > 0 ? double(dark) / all : -1.0;
+        };
+        EXPECT_GT(darkShare(1), 0.6) << "a";
+        EXPECT_LT(darkShare(2), 0.4) << "+";
+        EXPECT_LT(darkShare(3), 0.4) << "b";
+        auto middle = [&](int32_t i) {
+            const Rect r = list.GetCaretRect(i);
+            return Point((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+        };
+        EXPECT_TRUE(selection.ContainsPoint(middle(1)));
+        EXPECT_FALSE(selection.ContainsPoint(middle(2))) << "a press on + is no drag";
+    }
+}
+
 TEST_F(ViewEditingTest, FormatCommandsStyleParagraphsAndText) {
     QTest::keyClicks(view, "ab");
     Doc().SetModifiedFlag(false);
