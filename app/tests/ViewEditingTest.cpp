@@ -6,20 +6,26 @@
 #include "app/ChildFrame.h"
 #include "app/CommandIds.h"
 #include "app/CommandTable.h"
+#include "app/ElementBuilders.h"
 #include "app/TessaryView.h"
 #include "app/WindowHost.h"
 #include "app/tests/ShellFixture.h"
 #include "document/CompList.h"
 #include "document/CompSequence.h"
+#include "document/LinkComp.h"
+#include "document/MetaPictComp.h"
 #include "document/ParaComp.h"
+#include "document/ParaStyle.h"
 #include "document/TessaryDoc.h"
 #include "mathbox/DerivativeBoxes.h"
 #include "mathbox/MatrixBox.h"
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QFile>
 #include <QLineEdit>
 #include <QScrollBar>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <functional>
@@ -354,6 +360,58 @@ TEST_F(ViewEditingTest, TheHighlightCoversExactlyTheSelectedComponents) {
         };
         EXPECT_TRUE(selection.ContainsPoint(middle(1)));
         EXPECT_FALSE(selection.ContainsPoint(middle(2))) << "a press on + is no drag";
+    }
+}
+
+// A blank typed right after a link or a picture goes on in the face of the text around it: plain
+// in a paragraph of text, so that the paragraph still exports as text; math in an equation.
+TEST_F(ViewEditingTest, TypingAfterALinkOrAPictureContinuesTheText) {
+    const std::string svg =
+        "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"10\" height=\"10\"/>";
+    const struct {
+        const char* name;
+        int32_t paraStyle;
+        bool picture;
+        int32_t face; // of the blank typed after it
+    } cases[] = {
+        {"a link in text", ParaStyle::kParagraph, false, 0},
+        {"a picture in text", ParaStyle::kParagraph, true, 0},
+        {"a link in an equation", ParaStyle::kPlainEquation, false, 3},
+    };
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Router().Run(cmd::kFileNew);
+        view = frame->ActiveChild()->View();
+        view->setFocus();
+        QCoreApplication::processEvents();
+        ASSERT_TRUE(Router().Run(cmd::kParaTitle + c.paraStyle));
+        QTest::keyClicks(view, "see");
+        {
+            // In through the Link command, with what its dialog (or a paste) would give.
+            auto given = ElementBuilders::Instance().Register(cmd::kElementLink, [&](BaseView&) {
+                if (c.picture)
+                    return OwnedComponent(new MetaPictComp(PictureBytes(svg.begin(), svg.end())));
+                return OwnedComponent(new LinkComp(Str255("a.tsy"), Str255("a"), true));
+            });
+            ASSERT_TRUE(Router().Run(cmd::kElementLink));
+        }
+        QTest::keyClick(view, Qt::Key_Space);
+        const CompList& line = *Page().GetAt(1)->GetList(1);
+        ASSERT_EQ(line.GetCount(), 5);
+        ASSERT_EQ(line.GetAt(5)->GetCharCode(), ' ');
+        EXPECT_EQ(line.GetAt(5)->GetStyleId(), c.face);
+        if (c.face != 0) continue;
+
+        // Exported as XHTML, as the File menu does it.
+        const std::string path = folder.filePath(QStringLiteral("typed.xml")).toStdString();
+        QFile::remove(QString::fromStdString(path));
+        frame->ActiveChild()->Host().askSaveFileName = [&](const std::string&) { return path; };
+        messages.clear();
+        Router().Run(cmd::kExportMathMl);
+        EXPECT_TRUE(messages.empty()) << messages.front().toStdString();
+        EXPECT_TRUE(QFile::exists(QString::fromStdString(path)));
     }
 }
 
