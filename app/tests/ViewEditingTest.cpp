@@ -42,6 +42,13 @@ protected:
         view = ShowFocusedView();
     }
 
+    // File > New, with the new document's view focused.
+    void NewDocument() {
+        Router().Run(cmd::kFileNew);
+        view = frame->ActiveChild()->View();
+        view->setFocus();
+        QCoreApplication::processEvents();
+    }
     CTessaryDoc& Doc() { return view->Document(); }
     CompSequence& Page() { return *view->Page(); }
     // A paragraph's characters; '?' for anything else.
@@ -144,10 +151,7 @@ TEST_F(ViewEditingTest, TypingAfterACommandMovedTheSelectionReplacesIt) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        Router().Run(cmd::kFileNew);
-        view = frame->ActiveChild()->View();
-        view->setFocus();
-        QCoreApplication::processEvents();
+        NewDocument();
         QTest::keyClicks(view, "abc");
         c.select();
         QTest::keyClicks(view, "z");
@@ -322,10 +326,7 @@ TEST_F(ViewEditingTest, TheHighlightCoversExactlyTheSelectedComponents) {
     } cases[] = {{"a line of text", false}, {"a fraction's numerator", true}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        Router().Run(cmd::kFileNew);
-        view = frame->ActiveChild()->View();
-        view->setFocus();
-        QCoreApplication::processEvents();
+        NewDocument();
         Router().Run(cmd::kParaTitle + 3); // Paragraph
         if (c.inFraction) ASSERT_TRUE(Router().Run(cmd::kElementFraction));
         QTest::keyClicks(view, "a+b");
@@ -382,10 +383,7 @@ TEST_F(ViewEditingTest, TypingAfterALinkOrAPictureContinuesTheText) {
     ASSERT_TRUE(folder.isValid());
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        Router().Run(cmd::kFileNew);
-        view = frame->ActiveChild()->View();
-        view->setFocus();
-        QCoreApplication::processEvents();
+        NewDocument();
         ASSERT_TRUE(Router().Run(cmd::kParaTitle + c.paraStyle));
         QTest::keyClicks(view, "see");
         {
