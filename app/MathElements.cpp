@@ -1,6 +1,7 @@
 #include "app/MathElements.h"
 
 #include "app/CommandIds.h"
+#include "mathbox/DerivativeBoxes.h"
 #include "mathbox/MathBoxes.h"
 
 namespace {
@@ -13,6 +14,14 @@ ElementBuilder Builds(Args... args) {
     return [=](BaseView&) { return OwnedComponent(new Box(args...)); };
 }
 
+// The empty differential first, then the derivative around it, which takes it over: a partial
+// derivative is never without one.
+OwnedComponent NewPartialDerivative(BaseView&) {
+    std::vector<OwnedDifferential> differentials;
+    differentials.emplace_back(new PartialDifferentialBox());
+    return OwnedComponent(new PartialDerivativeBox(std::move(differentials), CompArray()));
+}
+
 } // namespace
 
 MathElements::MathElements() {
@@ -22,8 +31,10 @@ MathElements::MathElements() {
         {cmd::kElementFraction + 2, Builds<SubsComp>()},
         {cmd::kElementFraction + 3, Builds<SqrtComp>()},
         {cmd::kElementFraction + 4, Builds<OverComp>()},
+        {cmd::kElementTotalDerivative, Builds<TotalDerivativeBox>()},
         {cmd::kElementPrime, Builds<ExpoComp>(kPrime)},
         {cmd::kElementDoublePrime, Builds<ExpoComp>(kDoublePrime)},
+        {cmd::kElementPartialDerivative, NewPartialDerivative},
         {cmd::kElementFraction + 9, Builds<InteComp>()},
         {cmd::kElementFraction + 10, Builds<SumComp>()},
         {cmd::kElementFraction + 11, Builds<LimitComp>()},

@@ -12,6 +12,14 @@
 
 namespace {
 
+// Links, references and pictures stand in the text around them and have no face of their own
+// (they answer the math face as every box does): typing beside them goes on in the face of
+// what surrounds them.
+bool HasFaceOfItsOwn(const TextComp& comp) {
+    const TypeTag tag = comp.GetTypeTag();
+    return !(tag == tags::Link || tag == tags::Reference || tag == tags::Metafile);
+}
+
 // From the paragraph down to the position's own list (kind 1) or box (kinds 2 and 3): odd
 // places (from 1) hold components, even places lists. Empty when the walk meets no paragraph.
 std::vector<const void*> PathOf(const DocPos& pos) {
@@ -236,14 +244,25 @@ int32_t DocRange::GetTextStyle() const {
         style = start.paragraph->GetStyle().GetTextFace();
     } else if (start.kind == DocPos::kInList && InOneParagraph() && start.index >= 1) {
         const CompList* list = start.GetList();
-        bool uniform = HasExtent() && end.index > start.index;
-        for (int32_t i = start.index; uniform && i < end.index; ++i)
-            uniform = list->GetAt(i) != nullptr &&
-                      list->GetAt(i)->GetStyleId() == list->GetAt(start.index)->GetStyleId();
-        if (uniform) {
-            style = list->GetAt(start.index)->GetStyleId();
-        } else if (start.index > 1 && list->GetCount() > 0) {
-            style = list->GetAt(start.index - 1)->GetStyleId();
+        // The one face of the selected components that have a face, or -1.
+        int32_t selected = -1;
+        for (int32_t i = start.index; i < end.index; ++i) {
+            const TextComp* comp = list->GetAt(i);
+            if (comp != nullptr && !HasFaceOfItsOwn(*comp)) continue;
+            if (comp == nullptr || (selected >= 0 && comp->GetStyleId() != selected)) {
+                selected = -1;
+                break;
+            }
+            selected = comp->GetStyleId();
+        }
+        const TextComp* before = nullptr;
+        for (int32_t i = std::min(start.index, list->GetCount() + 1) - 1;
+             i >= 1 && before == nullptr; --i)
+            if (HasFaceOfItsOwn(*list->GetAt(i))) before = list->GetAt(i);
+        if (selected >= 0) {
+            style = selected;
+        } else if (before != nullptr) {
+            style = before->GetStyleId();
         } else if (start.IsInParagraphList()) {
             style = start.paragraph->GetStyle().GetTextFace();
         }
@@ -356,8 +375,9 @@ Rect DocRange::GetBounds() const {
             return Rect(gDrawPort->GetLeftMargin(), first.top, gDrawPort->GetColumnWidth(),
                         last.bottom);
         }
+        // From the first selected component to the last, not to the one after it.
         const Rect first = list->GetCaretRect(std::max(start.index, 1));
-        const Rect last = list->GetCaretRect(end.index);
+        const Rect last = list->GetCaretRect(std::max(end.index - 1, 1));
         return UnionOf(first, last).Intersection(list->GetGlobalBounds());
     }
     case DocPos::kOnGrid: {
@@ -399,15 +419,24 @@ Rect DocRange::GetBounds() const {
 Region DocRange::GetHighlightRegion() const {
     if (!HasExtent() || !start.IsInParagraphList() || IsLabelRange(*this))
         return Region(GetBounds());
+    // The rectangles of the first and the last selected component. A range over paragraphs
+    // may select nothing of its last one: then the last rectangle is the caret before it.
     const Rect first = start.paragraph->GetPositionRect(start);
-    const Rect last = end.paragraph->GetPositionRect(end);
+    Rect last = end.paragraph->GetPositionRect(end);
+    if (end.index > 1) {
+        DocPos lastSelected = end;
+        lastSelected.Retreat();
+        last = end.paragraph->GetPositionRect(lastSelected);
+    } else {
+        last.right = last.left;
+    }
     if (first.top == last.top) return Region(UnionOf(first, last));
     const int32_t left = gDrawPort->GetLeftMargin();
     const int32_t right = gDrawPort->GetColumnWidth();
     Region region(Rect(first.left, first.top, right, first.bottom));
     if (first.bottom < last.top)
         region.UnionWith(Region(Rect(left, first.bottom, right, last.top)));
-    region.UnionWith(Region(Rect(left, last.top, last.left, last.bottom)));
+    region.UnionWith(Region(Rect(left, last.top, last.right, last.bottom)));
     return region;
 }
 

@@ -53,7 +53,8 @@ public:
     bool AllParagraphsHaveStyle(int32_t style) const;
     // List 1 of every paragraph from the start's to the end's, in order.
     std::vector<CompList*> CollectParagraphLists() const;
-    // The style number of the selected text: 0 to 4 (5, 6 and 7 map to 0, 2 and 3).
+    // The style number of the selected text: 0 to 4 (5, 6 and 7 map to 0, 2 and 3). Links,
+    // references and pictures have none of their own: the text around them decides.
     int32_t GetTextStyle() const;
     // The face every character of the range gets.
     void ApplyStyle(int32_t face);

@@ -100,6 +100,27 @@ TEST_F(DragToolsTest, ATermMovesAmongItsSiblingsAndUndoPutsItBack) {
     EXPECT_EQ(Saved(), moved);
 }
 
+// Only the selected term starts a drag: a press on the operator right after it places the caret
+// there, as it does anywhere outside the selection.
+TEST_F(DragToolsTest, APressBesideTheSelectionPlacesTheCaret) {
+    StartWithDocument();
+    TypeEquations({"a+b"});
+    Select(1, 1, 1);
+    const auto before = Saved();
+    Press(Over(1, 2));
+    Release(Over(1, 2));
+    EXPECT_FALSE(view->GetSelection().HasExtent()) << "no drag of a";
+    EXPECT_EQ(Saved(), before);
+    // On a itself the drag starts.
+    Select(1, 1, 1);
+    Press(Over(1, 1));
+    Move(Over(1, 3, true));
+    EXPECT_EQ(Status(), QStringLiteral("Move term"));
+    Move(Over(1, 1) + QPoint(1, 0));
+    Release(Over(1, 1) + QPoint(1, 0));
+    EXPECT_EQ(Saved(), before);
+}
+
 TEST_F(DragToolsTest, AnEquationDroppedOntoAnotherOffersAChoiceAtTheRelease) {
     StartWithDocument();
     TypeEquations({"x=1", "y=2", "c+d"});

@@ -40,37 +40,41 @@ protected:
 };
 
 TEST_F(ElementBuildersTest, OnlyRegisteredBuildersEnableTheirCommands) {
-    // Total Derivative, which has no builder of the program's yet.
-    constexpr int32_t kCommand = cmd::kElementFraction + 5;
-    constexpr int32_t kButton = cmd::kFirstToolbarElement + 5;
-    EXPECT_FALSE(Ask(kCommand).enabled);
+    constexpr int32_t kCommand = cmd::kElementTotalDerivative;
+    constexpr int32_t kButton = kCommand - cmd::kToolbarToMenu;
+    EXPECT_TRUE(Ask(kCommand).enabled) << "the program's own builder";
     int built = 0;
     {
-        auto registration =
-            ElementBuilders::Instance().Register(kCommand, [&](BaseView&) -> OwnedComponent {
-                ++built;
-                return nullptr; // as a cancelled dialog
-            });
-        EXPECT_TRUE(Ask(kCommand).enabled);
-        EXPECT_TRUE(Ask(kButton).enabled);                    // its toolbar button
-        EXPECT_FALSE(Ask(cmd::kElementFraction + 8).enabled); // a partial derivative
-
-        session->connected = true;
-        session->busy = true;
+        // Withdrawn while the empty builder's guard lives.
+        auto withdrawn = ElementBuilders::Instance().Register(kCommand, nullptr);
         EXPECT_FALSE(Ask(kCommand).enabled);
-        session->busy = false;
+        EXPECT_FALSE(Ask(kButton).enabled);
+        {
+            auto registration =
+                ElementBuilders::Instance().Register(kCommand, [&](BaseView&) -> OwnedComponent {
+                    ++built;
+                    return nullptr; // as a cancelled dialog
+                });
+            EXPECT_TRUE(Ask(kCommand).enabled);
+            EXPECT_TRUE(Ask(kButton).enabled); // its toolbar button
 
-        view->RunCommand(kButton);
-        EXPECT_EQ(built, 1);
-        EXPECT_TRUE(view->inserted.empty()); // nothing built, nothing inserted
+            session->connected = true;
+            session->busy = true;
+            EXPECT_FALSE(Ask(kCommand).enabled);
+            session->busy = false;
+
+            view->RunCommand(kButton);
+            EXPECT_EQ(built, 1);
+            EXPECT_TRUE(view->inserted.empty()); // nothing built, nothing inserted
+        }
+        EXPECT_FALSE(Ask(kCommand).enabled) << "the guard put back what it replaced";
+        // The program's own view inserts at its caret: a registered builder enables the
+        // command there, and only while no calculation runs.
+        EXPECT_FALSE(State(kCommand).enabled);
     }
-    EXPECT_FALSE(Ask(kCommand).enabled);
-    // The program's own view inserts at its caret: a registered builder enables the command
-    // there, and only while no calculation runs.
-    EXPECT_FALSE(State(kCommand).enabled);
-    auto registration =
-        ElementBuilders::Instance().Register(kCommand, [](BaseView&) { return OwnedComponent(); });
+    EXPECT_TRUE(Ask(kCommand).enabled);
     EXPECT_TRUE(State(kCommand).enabled);
+    EXPECT_TRUE(State(kButton).enabled);
     session->connected = true;
     session->busy = true;
     EXPECT_FALSE(State(kCommand).enabled);
@@ -89,8 +93,10 @@ TEST_F(ElementBuildersTest, MathElementsBuildTheirBoxes) {
         {cmd::kElementFraction + 2, tags::Subscript, 0},
         {cmd::kElementFraction + 3, tags::Radical, 0},
         {cmd::kElementFraction + 4, tags::Overbar, 0},
+        {cmd::kElementTotalDerivative, tags::TotalDerivative, 0},
         {cmd::kElementPrime, tags::Exponent, 183},
         {cmd::kElementDoublePrime, tags::Exponent, 242},
+        {cmd::kElementPartialDerivative, tags::PartialDerivative, 0},
         {cmd::kElementFraction + 9, tags::Integral, 0},
         {cmd::kElementFraction + 10, tags::Sum, 0},
         {cmd::kElementFraction + 11, tags::Limit, 0},
@@ -111,9 +117,6 @@ TEST_F(ElementBuildersTest, MathElementsBuildTheirBoxes) {
             EXPECT_EQ(list->GetAt(1)->GetCharCode(), c.onlyChar);
         }
     }
-    // Derivatives have no builder yet.
-    EXPECT_EQ(ElementBuilders::Instance().Find(cmd::kElementFraction + 5), nullptr);
-    EXPECT_EQ(ElementBuilders::Instance().Find(cmd::kElementFraction + 8), nullptr);
 }
 
 } // namespace

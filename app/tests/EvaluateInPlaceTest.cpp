@@ -15,8 +15,10 @@
 #include <QContextMenuEvent>
 #include <QMenu>
 #include <QTimer>
+#include <QToolBar>
 
 #include <csignal>
+#include <cstring>
 #include <functional>
 
 namespace {
@@ -172,6 +174,83 @@ TEST_F(EvaluateInPlaceTest, APartOfASumIsCalculatedInItsPlace) {
     ASSERT_EQ(Page().GetCount(), 2);
     EXPECT_EQ(Text(1), "x+x+1");
     EXPECT_EQ(Text(2), "2 x + 1") << "x + x became 2x, the rest of the line stays";
+}
+
+// Element > Total Derivative and Partial Derivative, from the menu and from the toolbar button:
+// the box goes in as one undoable step with the caret in its first variable, and the kernel
+// differentiates what was typed into it.
+TEST_F(EvaluateInPlaceTest, DerivativesFromTheElementsAreDifferentiated) {
+    const struct {
+        const char* name;
+        int32_t command;
+        bool button; // clicked on the toolbar rather than chosen from the menu
+        TypeTag tag;
+        const char* after; // typed into the function after x^2
+        const char* answer;
+    } cases[] = {
+        {"total, from the menu", cmd::kElementTotalDerivative, false, tags::TotalDerivative, "",
+         "2 x"},
+        {"total, from its button", cmd::kElementTotalDerivative, true, tags::TotalDerivative, "",
+         "2 x"},
+        {"partial, from the menu", cmd::kElementPartialDerivative, false, tags::PartialDerivative,
+         "y", "2 x y"},
+        {"partial, from its button", cmd::kElementPartialDerivative, true, tags::PartialDerivative,
+         "y", "2 x y"},
+    };
+    StartWithDocument();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        OpenDocument();
+        ASSERT_TRUE(Run(cmd::kParaPlainEquation));
+        const int32_t button = c.command - cmd::kToolbarToMenu;
+        ASSERT_TRUE(Enabled(c.command));
+        ASSERT_TRUE(Enabled(button)) << "the button follows its menu command";
+        const auto empty = Saved();
+        if (c.button) {
+            QWidget* pressed = frame->MainToolBar()->widgetForAction(Action(button));
+            ASSERT_NE(pressed, nullptr);
+            QTest::mouseClick(pressed, Qt::LeftButton);
+        } else {
+            Choose(c.command);
+        }
+        ASSERT_EQ(Line(1).GetCount(), 1);
+        TextComp* box = Line(1).GetAt(1);
+        ASSERT_EQ(box->GetTypeTag(), c.tag);
+        frame->Router().UpdateAll();
+        EXPECT_EQ(Action(cmd::kEditUndo)->text(), QStringLiteral("Undo create object"));
+        const auto inserted = Saved();
+        ASSERT_TRUE(Run(cmd::kEditUndo));
+        EXPECT_EQ(Saved(), empty);
+        ASSERT_TRUE(Run(cmd::kEditUndo));
+        EXPECT_EQ(Saved(), inserted);
+        EXPECT_EQ(view->GetSelection().start.GetList(), box->GetList(1))
+            << "the caret stands in the variable";
+
+        // d/dx x^2, or the partial of x^2 y in x: the variable, past its order to the function.
+        QTest::keyClicks(view, "x");
+        QTest::keyClick(view, Qt::Key_Right);
+        QTest::keyClick(view, Qt::Key_Right);
+        QTest::keyClicks(view, "x");
+        ASSERT_TRUE(Run(cmd::kElementFraction + 1));
+        QTest::keyClicks(view, "2");
+        QTest::keyClick(view, Qt::Key_Right);
+        QTest::keyClicks(view, c.after);
+        const CompList& function = *box->GetList(box->GetListCount());
+        EXPECT_EQ(function.GetCount(), 2 + static_cast<int32_t>(std::strlen(c.after)));
+        EXPECT_EQ(box->GetList(1)->GetCount(), 1) << "x in the variable";
+        Picture((std::string("derivative-") +
+                 (c.tag == tags::TotalDerivative ? "total" : "partial") + ".png")
+                    .c_str());
+
+        QTest::keyClick(view, Qt::Key_Home);
+        QTest::keyClick(view, Qt::Key_End, Qt::ShiftModifier);
+        const int32_t differentiate = ChoiceId("Differentiate");
+        ASSERT_NE(differentiate, 0) << "offered for a derivative";
+        ASSERT_TRUE(Run(differentiate));
+        ASSERT_EQ(Page().GetCount(), 2);
+        EXPECT_EQ(Text(2), c.answer);
+    }
+    EXPECT_TRUE(messages.empty()) << messages[0].toStdString();
 }
 
 TEST_F(EvaluateInPlaceTest, MathThatDoesNotParseIsOfferedNothing) {

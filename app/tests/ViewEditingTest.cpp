@@ -6,20 +6,26 @@
 #include "app/ChildFrame.h"
 #include "app/CommandIds.h"
 #include "app/CommandTable.h"
+#include "app/ElementBuilders.h"
 #include "app/TessaryView.h"
 #include "app/WindowHost.h"
 #include "app/tests/ShellFixture.h"
 #include "document/CompList.h"
 #include "document/CompSequence.h"
+#include "document/LinkComp.h"
+#include "document/MetaPictComp.h"
 #include "document/ParaComp.h"
+#include "document/ParaStyle.h"
 #include "document/TessaryDoc.h"
 #include "mathbox/DerivativeBoxes.h"
 #include "mathbox/MatrixBox.h"
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QFile>
 #include <QLineEdit>
 #include <QScrollBar>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <functional>
@@ -36,6 +42,13 @@ protected:
         view = ShowFocusedView();
     }
 
+    // File > New, with the new document's view focused.
+    void NewDocument() {
+        Router().Run(cmd::kFileNew);
+        view = frame->ActiveChild()->View();
+        view->setFocus();
+        QCoreApplication::processEvents();
+    }
     CTessaryDoc& Doc() { return view->Document(); }
     CompSequence& Page() { return *view->Page(); }
     // A paragraph's characters; '?' for anything else.
@@ -138,10 +151,7 @@ TEST_F(ViewEditingTest, TypingAfterACommandMovedTheSelectionReplacesIt) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        Router().Run(cmd::kFileNew);
-        view = frame->ActiveChild()->View();
-        view->setFocus();
-        QCoreApplication::processEvents();
+        NewDocument();
         QTest::keyClicks(view, "abc");
         c.select();
         QTest::keyClicks(view, "z");
@@ -305,6 +315,102 @@ TEST_F(ViewEditingTest, TheHighlightIsInvertedWithTheFocusAndFramedWithout) {
     EXPECT_EQ(view->Highlight().GetMode(), SelHighlight::kActive);
     EXPECT_EQ(DarkPixelsInSelection(), active);
     delete elsewhere;
+}
+
+// Selecting "a" of "a+b" inverts "a" alone on the screen, in a line of text and in a box's list
+// alike, and only "a" is the selection that a press would drag.
+TEST_F(ViewEditingTest, TheHighlightCoversExactlyTheSelectedComponents) {
+    const struct {
+        const char* name;
+        bool inFraction;
+    } cases[] = {{"a line of text", false}, {"a fraction's numerator", true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        NewDocument();
+        Router().Run(cmd::kParaTitle + 3); // Paragraph
+        if (c.inFraction) ASSERT_TRUE(Router().Run(cmd::kElementFraction));
+        QTest::keyClicks(view, "a+b");
+        QTest::keyClick(view, Qt::Key_Left);
+        QTest::keyClick(view, Qt::Key_Left);
+        QTest::keyClick(view, Qt::Key_Left, Qt::ShiftModifier);
+        const DocRange selection = view->GetSelection();
+        ASSERT_EQ(selection.end.index, selection.start.index + 1);
+        CompList& list = *selection.start.GetList();
+        ASSERT_EQ(list.GetCount(), 3);
+
+        const QImage screen = view->viewport()->grab().toImage();
+        EXPECT_TRUE(
+            screen.copy(0, 0, 400, 120)
+                .save(OutputPath(QStringLiteral("highlight-%1.png").arg(c.inFraction ? 2 : 1))));
+        const Point scroll = view->ScrollOffset();
+        // The share of dark pixels inside character i's rectangle: inverted, most of it.
+        auto darkShare = [&](int32_t i) {
+            const Rect r = list.GetCaretRect(i);
+            int dark = 0, all = 0;
+            for (int y = r.top; y < r.bottom; ++y)
+                for (int x = r.left; x < r.right; ++x, ++all)
+                    if (qGray(screen.pixel(x - scroll.x, y - scroll.y)) < 128) ++dark;
+            return all > 0 ? double(dark) / all : -1.0;
+        };
+        EXPECT_GT(darkShare(1), 0.6) << "a";
+        EXPECT_LT(darkShare(2), 0.4) << "+";
+        EXPECT_LT(darkShare(3), 0.4) << "b";
+        auto middle = [&](int32_t i) {
+            const Rect r = list.GetCaretRect(i);
+            return Point((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+        };
+        EXPECT_TRUE(selection.ContainsPoint(middle(1)));
+        EXPECT_FALSE(selection.ContainsPoint(middle(2))) << "a press on + is no drag";
+    }
+}
+
+// A blank typed right after a link or a picture goes on in the face of the text around it: plain
+// in a paragraph of text, so that the paragraph still exports as text; math in an equation.
+TEST_F(ViewEditingTest, TypingAfterALinkOrAPictureContinuesTheText) {
+    const std::string svg =
+        "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"10\" height=\"10\"/>";
+    const struct {
+        const char* name;
+        int32_t paraStyle;
+        bool picture;
+        int32_t face; // of the blank typed after it
+    } cases[] = {
+        {"a link in text", ParaStyle::kParagraph, false, 0},
+        {"a picture in text", ParaStyle::kParagraph, true, 0},
+        {"a link in an equation", ParaStyle::kPlainEquation, false, 3},
+    };
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        NewDocument();
+        ASSERT_TRUE(Router().Run(cmd::kParaTitle + c.paraStyle));
+        QTest::keyClicks(view, "see");
+        {
+            // In through the Link command, with what its dialog (or a paste) would give.
+            auto given = ElementBuilders::Instance().Register(cmd::kElementLink, [&](BaseView&) {
+                if (c.picture)
+                    return OwnedComponent(new MetaPictComp(PictureBytes(svg.begin(), svg.end())));
+                return OwnedComponent(new LinkComp(Str255("a.tsy"), Str255("a"), true));
+            });
+            ASSERT_TRUE(Router().Run(cmd::kElementLink));
+        }
+        QTest::keyClick(view, Qt::Key_Space);
+        const CompList& line = *Page().GetAt(1)->GetList(1);
+        ASSERT_EQ(line.GetCount(), 5);
+        ASSERT_EQ(line.GetAt(5)->GetCharCode(), ' ');
+        EXPECT_EQ(line.GetAt(5)->GetStyleId(), c.face);
+        if (c.face != 0) continue;
+
+        // Exported as XHTML, as the File menu does it.
+        const std::string path = folder.filePath(QStringLiteral("typed.xml")).toStdString();
+        QFile::remove(QString::fromStdString(path));
+        frame->ActiveChild()->Host().askSaveFileName = [&](const std::string&) { return path; };
+        messages.clear();
+        Router().Run(cmd::kExportMathMl);
+        EXPECT_TRUE(messages.empty()) << messages.front().toStdString();
+        EXPECT_TRUE(QFile::exists(QString::fromStdString(path)));
+    }
 }
 
 TEST_F(ViewEditingTest, FormatCommandsStyleParagraphsAndText) {

@@ -255,7 +255,8 @@ TEST_F(LinePlacementTest, CaretsAndHighlightOfACentredLineStandAtItsText) {
             << "after the last child, over the line's height";
         DocRange whole;
         whole.Set(&list, 1, 4);
-        EXPECT_EQ(whole.GetHighlightRegion().GetBox(), Rect(281, line.top, 322, line.bottom));
+        EXPECT_EQ(whole.GetHighlightRegion().GetBox(), Rect(281, line.top, 321, line.bottom))
+            << "from the first child's left edge to the last child's right edge";
     }
 
     // The second line's caret stands at that line's own text: 300 pixels, 130 in.
@@ -265,4 +266,18 @@ TEST_F(LinePlacementTest, CaretsAndHighlightOfACentredLineStandAtItsText) {
     DocRange second;
     second.Set(para->GetList(1), 32, 32);
     EXPECT_EQ(second.GetBounds().left, M() + 130);
+
+    // A selection that ends where the second line begins inverts nothing of that line; one that
+    // ends inside it, that line from the margin to the last selected character.
+    const Rect firstLine = LineRuns(*para)[0]->GetFrame();
+    const Rect secondLine = LineRuns(*para)[1]->GetFrame();
+    DocRange toBreak;
+    toBreak.Set(para->GetList(1), 2, 32);
+    EXPECT_EQ(toBreak.GetHighlightRegion().GetBox().bottom, firstLine.bottom);
+    DocRange intoSecond;
+    intoSecond.Set(para->GetList(1), 2, 34);
+    const Rect last = para->GetList(1)->GetCaretRect(33);
+    EXPECT_EQ(intoSecond.GetHighlightRegion().GetBox().bottom, secondLine.bottom);
+    EXPECT_TRUE(intoSecond.ContainsPoint(Point(last.right - 1, last.top + 1)));
+    EXPECT_FALSE(intoSecond.ContainsPoint(Point(last.right, last.top + 1)));
 }

@@ -1,4 +1,6 @@
+#include "document/LinkComp.h"
 #include "document/MemoryStream.h"
+#include "document/MetaPictComp.h"
 #include "document/tests/ParagraphLatexWriter.h"
 #include "document/tests/StreamBytes.h"
 #include "mathbox/tests/LayoutFixture.h"
@@ -159,6 +161,35 @@ TEST_F(ParagraphTest, TypingStartsInTheFaceOfTheParagraphsOrdinaryCharacters) {
         across.start = At(*empty, 1);
         across.end = At(*text, 2);
         EXPECT_EQ(across.GetTextStyle(), c.textStyle);
+    }
+}
+
+// Links, references and pictures have no face of their own: beside them, and over them, the
+// text around them decides, and with no text before them the paragraph's ordinary face.
+TEST_F(ParagraphTest, TypingBesideALinkOrAPictureTakesTheFaceAroundIt) {
+    const struct {
+        const char* name;
+        int32_t style;
+        const char* bold; // bold characters before the components
+        int32_t from, to; // the range, after the components are appended
+        int32_t textStyle;
+    } cases[] = {
+        {"after bold text, a link and a picture", ParaStyle::kParagraph, "ab", 5, 5, 2},
+        {"a link first in text", ParaStyle::kParagraph, "", 3, 3, 0},
+        {"a link first in an equation", ParaStyle::kPlainEquation, "", 3, 3, 3},
+        {"the link and the picture selected", ParaStyle::kParagraph, "", 1, 3, 0},
+        {"bold text and a picture selected", ParaStyle::kParagraph, "ab", 2, 5, 2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        OwnedPara para = MakePara(c.style);
+        CompList& list = *para->GetList(1);
+        fakes::AppendChars(list, c.bold, 2);
+        list.Append(new LinkComp(Str255("a.tsy"), Str255("a"), true));
+        list.Append(new MetaPictComp(PictureBytes(), PictureFrame{}));
+        DocRange range;
+        range.Set(&list, c.from, c.to);
+        EXPECT_EQ(range.GetTextStyle(), c.textStyle);
     }
 }
 
