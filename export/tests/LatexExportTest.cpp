@@ -112,7 +112,8 @@ TEST_F(LatexExportTest, ListsAndCodeBlocksStayOpenAcrossTheirParagraphs) {
     Add(Para(Style::kSourceCode), "f[x]", kCode);
     Add(Para(Style::kSourceCode), "g", kCode);
     Add(Para(Style::kParagraph), "q", kRoman);
-    EXPECT_EQ(Body(Latex()), "\\begin{enumerate}\n\\item \\label{0} one\n\\item \\label{0} two\n"
+    EXPECT_EQ(Body(Latex()), "\\begin{enumerate}\n\\item \\label{item1} one\n"
+                             "\\item \\label{item2} two\n"
                              "\\end{enumerate}\n\\par\\noindent\np\n"
                              "\\begin{verbatim}\nf[x]\ng\n\\end{verbatim}\n\\par\\noindent\nq\n");
 }
@@ -133,6 +134,40 @@ TEST_F(LatexExportTest, NumberedParagraphsCarryTheirLabels) {
                              "\\end{equation}\n");
     EXPECT_EQ(Body(Tcx()), "\\section{S}\\label{1}\n\\begin{equation}x\\end{equation}"
                            "\\label{1.1}\n");
+}
+
+// A list entry's number comes again after every equation and in every list; each label is
+// unique, and a reference names the label of its own target.
+TEST_F(LatexExportTest, EveryLabelIsUniqueAndReferencesFindTheirOwn) {
+    Add(Para(Style::kSection), "S", kBold);
+    ParaComp& equation = Para(Style::kNumberedEquation);
+    Add(equation, "x", kMath);
+    ParaComp& item = Para(Style::kListEntry);
+    Add(item, "a", kRoman);
+    Add(Para(Style::kParagraph), "p", kRoman);
+    Add(Para(Style::kListEntry), "b", kRoman);
+    ParaComp& text = Para(Style::kParagraph);
+    text.GetList(1)->Append(new RefComp(*equation.GetNumberSource()));
+    text.GetList(1)->Append(new RefComp(*item.GetNumberSource()));
+    EXPECT_EQ(Body(Latex()), "\\section{S}\n\\label{1} \\begin{equation}x\\label{1.1} "
+                             "\\end{equation}\n\\begin{enumerate}\n\\item \\label{item3} a\n"
+                             "\\end{enumerate}\n\\par\\noindent\np\n\\begin{enumerate}\n"
+                             "\\item \\label{item5} b\n\\end{enumerate}\n\\par\\noindent\n"
+                             "$\\ref{1.1}\\ref{item3}$\n");
+    EXPECT_EQ(Body(Tcx()), "\\section{S}\\label{1}\n\\begin{equation}x\\end{equation}"
+                           "\\label{1.1}\n\\begin{enumerate}\n\\item a\\label{item3}\n"
+                           "\\end{enumerate}\n\\par\\noindent\np\n\\begin{enumerate}\n"
+                           "\\item b\\label{item5}\n\\end{enumerate}\n\\par\\noindent\n"
+                           "$\\labelLink{1.1}{(1)}\\labelLink{item3}{(\\#1)}$\n");
+}
+
+TEST_F(LatexExportTest, ALabelThatWouldRepeatIsWrittenOnce) {
+    // Two paragraphs with one identity, as a damaged file may hold them.
+    Add(Para(Style::kListEntry), "a", kRoman);
+    Add(Para(Style::kListEntry), "b", kRoman);
+    doc.paragraphs[1]->SetIdentity(doc.paragraphs[0]->GetIdentity());
+    EXPECT_EQ(Body(Latex()), "\\begin{enumerate}\n\\item \\label{item1} a\n\\item b\n"
+                             "\\end{enumerate}\n");
 }
 
 TEST_F(LatexExportTest, TechExplorerLinksEscapeTheirTargets) {
