@@ -166,6 +166,11 @@ void LatexFileWriter::SetMode(int32_t mode) {
     m_currentMode = mode;
 }
 
+int32_t LatexFileWriter::TextModeHere() const {
+    if (m_currentMode != kMath) return m_currentMode;
+    return m_paragraphMode != kMath ? m_paragraphMode : kRoman;
+}
+
 void LatexFileWriter::CloseGroup() {
     FlushPending();
     if (m_currentMode != m_paragraphMode) {
@@ -253,7 +258,8 @@ void LatexFileWriter::WriteComponentChar(TextComp& comp, bool alignMode) {
         return;
     }
     const int32_t face = comp.GetStyleId();
-    const int32_t style = exporttext::StyleOfFace(face);
+    const int32_t style =
+        exporttext::IsTextMaterial(comp) ? TextModeHere() : exporttext::StyleOfFace(face);
     if (style != m_currentMode) {
         FlushPending();
         SetMode(style);

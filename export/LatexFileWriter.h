@@ -85,6 +85,9 @@ protected:
     void PutRaw(const char* text) { m_out.PutString(text); }
     // Flushes the pending word and, when the current mode left the paragraph's, closes it.
     void CloseGroup();
+    // The text mode that links and references write in: they belong to the text around them,
+    // or, amid mathematics, to the paragraph's text (roman in an equation).
+    int32_t TextModeHere() const;
     // The name by which the label and references to it meet (`RefSource::GetLatexKey`).
     void PutKey(const RefSource& label);
     // "\label{key} " unless the label has no number or its key was labelled already.

@@ -61,8 +61,14 @@ public:
     }
     ~ExportTest() override {
         port.EndDraw();
+        ClearDocument();
+    }
+
+    // Destroys every paragraph, for the next row of a table of cases.
+    void ClearDocument() {
         for (ParaComp* para : doc.paragraphs)
             para->Destroy();
+        doc.paragraphs.clear();
     }
 
     // A paragraph of the style at the end of the document; fill it with `Add`.

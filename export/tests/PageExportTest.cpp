@@ -134,6 +134,44 @@ TEST_F(PageExportTest, AFormulaThatDoesNotParseIsSkippedAndReported) {
     EXPECT_EQ(firstFailure->index, 3);
 }
 
+// Mathematics that is no formula but words is written as text, never refused; a real error
+// still is.
+TEST_F(PageExportTest, WordsInTheMathFaceAreText) {
+    const std::string math = kMathOpen;
+    const struct {
+        const char* name;
+        int32_t style;
+        std::vector<std::pair<const char*, int32_t>> pieces;
+        std::string xhtml;
+    } cases[] = {
+        {"a blank between text",
+         Style::kParagraph,
+         {{"a", kRoman}, {" ", kMath}, {"b", kRoman}},
+         "<p>a" + math + "<mtext> </mtext></math>b</p>\n"},
+        {"a word and a full stop",
+         Style::kParagraph,
+         {{"so ", kRoman}, {"x.", kMath}},
+         "<p>so " + math + "<mtext>x.</mtext></math></p>\n"},
+        {"prose marks",
+         Style::kParagraph,
+         {{"so, then; ok!", kMath}},
+         "<p>" + math + "<mtext>so, then; ok!</mtext></math></p>\n"},
+        {"an equation of blanks",
+         Style::kPlainEquation,
+         {{"  ", kMath}},
+         "<p align=\"center\">" + math + "<mtext>  </mtext></math></p>\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ClearDocument();
+        ParaComp& para = Para(c.style);
+        for (const auto& [text, face] : c.pieces)
+            Add(para, text, face);
+        EXPECT_EQ(XhtmlBody(Xhtml()), c.xhtml);
+        EXPECT_FALSE(firstFailure.has_value());
+    }
+}
+
 TEST_F(PageExportTest, AttributeValuesAreEscapedAndSourcesEncoded) {
     base = "my \"pic\"&\xE9";
     Add(Para(Style::kParagraph), "a", kRoman);
