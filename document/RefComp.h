@@ -38,12 +38,12 @@ public:
 
     RefSource* GetTarget() const { return m_target; }
     int32_t GetIdentity() const { return m_identity; }
+    // The label as stored, in the file's character set.
     const Str31& GetLabel() const { return m_label; }
-
-private:
-    // The label as shown: stored in the file's character set.
+    // The label as shown and exported, in the program's.
     Str255 ShownLabel() const;
 
+private:
     RefSource* m_target = nullptr; // not owned
     int32_t m_identity = 0;
     Str31 m_label;

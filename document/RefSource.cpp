@@ -50,9 +50,18 @@ void RefSource::WriteNumber(OutBuffer& out) const {
     out.PutString(text.GetCString());
 }
 
+Str31 RefSource::GetLatexKey() const {
+    Str31 key;
+    if (m_owner.GetStyle().GetKind() == ParaStyle::kListEntry)
+        return key.AppendCString("item").AppendNumber(m_owner.GetIdentity());
+    key.AppendNumber(m_number.section);
+    if (m_number.equation > 0) key.AppendChar('.').AppendNumber(m_number.equation);
+    return key;
+}
+
 void RefSource::WriteLatexLabel(OutBuffer& out) const {
     out.PutString("\\label{");
-    WriteNumber(out);
+    out.PutString(GetLatexKey().GetCString());
     out.PutString("} ");
 }
 

@@ -45,7 +45,12 @@ public:
     const Str31& GetLabel() const { return m_label; }
     // The section number, then "." and the equation number when there is one.
     void WriteNumber(OutBuffer& out) const;
-    // "\label{N} ", the blank included.
+    // The name a LaTeX label and the references to it use, one per numbered paragraph of a
+    // document: the number as WriteNumber writes it, which no other section or equation
+    // shares; a list entry's number comes again in every list and after every equation, so
+    // "item" and its paragraph's identity instead.
+    Str31 GetLatexKey() const;
+    // "\label{key} ", the blank included.
     void WriteLatexLabel(OutBuffer& out) const;
 
     // Measures and draws the label at the base size in the style's face.

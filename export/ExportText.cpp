@@ -1,11 +1,17 @@
 #include "export/ExportText.h"
 
+#include "document/CompList.h"
+#include "document/LinkComp.h"
 #include "document/ListParser.h"
+#include "document/RefComp.h"
 #include "document/TextComp.h"
+#include "document/TypeTag.h"
 #include "expr/LeafNodes.h"
 #include "expr/MathMLWriter.h"
 #include "mathbox/CharTable.h"
 #include "mathbox/parser/ExprParser.h"
+
+#include <QChar>
 
 namespace exporttext {
 
@@ -59,20 +65,87 @@ std::string Utf8OfText(std::string_view cp1252) {
     return out;
 }
 
-NodePtr ParseStretch(CompList& list, int32_t from, int32_t to,
-                     std::optional<DocPos>& firstFailure) {
-    if (from >= to || gListParser.Get() == nullptr) return nullptr;
+bool IsTextMaterial(const TextComp& comp) {
+    const TypeTag tag = comp.GetTypeTag();
+    return tag == tags::Link || tag == tags::Reference;
+}
+
+std::u16string TextOfMaterial(const TextComp& comp) {
+    if (comp.GetTypeTag() == tags::Link)
+        return TextOf(static_cast<const LinkComp&>(comp).GetShownText().View());
+    if (comp.GetTypeTag() == tags::Reference)
+        return TextOf(static_cast<const RefComp&>(comp).ShownLabel().View());
+    return {};
+}
+
+namespace {
+
+// The marks that prose puts between words; operators, relations and brackets are not among
+// them, so a stretch holding one is a formula, and one that does not parse a real error.
+bool IsProseChar(char16_t unicode) {
+    switch (unicode) {
+    case ',':
+    case '.':
+    case ';':
+    case ':':
+    case '!':
+    case '?':
+    case '\'':
+    case '"':
+    case u'\u2019':
+        return true;
+    default: {
+        const QChar c(unicode);
+        return c.isLetterOrNumber() || c.isSpace();
+    }
+    }
+}
+
+// The stretch's text when it is words only, else nothing.
+std::optional<std::u16string> ProseOf(const CompList& list, int32_t from, int32_t to) {
+    std::u16string text;
+    for (int32_t i = from; i < to; ++i) {
+        const TextComp& comp = *list.GetAt(i);
+        if (IsTextMaterial(comp)) {
+            text += TextOfMaterial(comp);
+        } else {
+            if (comp.IsNotChar()) return std::nullopt;
+            const char16_t unicode = UnicodeOf(comp);
+            if (!IsProseChar(unicode)) return std::nullopt;
+            text += unicode;
+        }
+    }
+    return text;
+}
+
+} // namespace
+
+std::u16string TextOf(std::string_view cp1252) {
+    std::u16string text;
+    for (char c : cp1252)
+        text += UnicodeOf(static_cast<uint8_t>(c), kPlain);
+    return text;
+}
+
+ParsedStretch ParseStretch(CompList& list, int32_t from, int32_t to,
+                           std::optional<DocPos>& firstFailure) {
+    ParsedStretch parsed;
+    if (from >= to || gListParser.Get() == nullptr) return parsed;
     ParseFailed = false;
     NodePtr tree(gListParser->Parse(list, from, to));
     const bool failed = ParseFailed || tree == nullptr || dynamic_cast<ErrorNode*>(tree.get());
     ParseFailed = false;
-    if (!failed) return tree;
-    if (!firstFailure) {
+    if (!failed) {
+        parsed.tree = std::move(tree);
+        return parsed;
+    }
+    parsed.text = ProseOf(list, from, to);
+    if (!parsed.text && !firstFailure) {
         DocPos where;
         where.SetAt(&list, from);
         firstFailure = where;
     }
-    return nullptr;
+    return parsed;
 }
 
 } // namespace exporttext

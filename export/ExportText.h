@@ -35,12 +35,28 @@ char16_t UnicodeOf(uint8_t code, int32_t face);
 char16_t UnicodeOf(const TextComp& comp);
 
 void AppendUtf8(std::string& out, char32_t code);
-// Document text (cp1252) as UTF-8.
+// Document text (cp1252) as UTF-8, and as Unicode.
 std::string Utf8OfText(std::string_view cp1252);
+std::u16string TextOf(std::string_view cp1252);
 
-// The tree of children from..to (exclusive) through the installed parser; null for an empty
-// stretch, and null for one that does not parse, whose start then becomes `firstFailure` unless
-// an earlier one is there.
-NodePtr ParseStretch(CompList& list, int32_t from, int32_t to, std::optional<DocPos>& firstFailure);
+// Links and references belong to the text around them, wherever they stand: they write their
+// shown text as text, and a run of mathematics they meet ends before them.
+bool IsTextMaterial(const TextComp& comp);
+// That text: a link's shown text, a reference's label as shown.
+std::u16string TextOfMaterial(const TextComp& comp);
+
+// A stretch of mathematics as the exports write it: a formula, or, for a stretch that is no
+// formula but words (blanks, letters, digits, the marks of prose, links and references), its
+// text. Neither for an empty stretch or a real error.
+struct ParsedStretch {
+    NodePtr tree;
+    std::optional<std::u16string> text;
+};
+
+// The tree of children from..to (exclusive) through the installed parser. A stretch that does
+// not parse is written as text when it reads as words; otherwise it gets neither, and its start
+// becomes `firstFailure` unless an earlier one is there.
+ParsedStretch ParseStretch(CompList& list, int32_t from, int32_t to,
+                           std::optional<DocPos>& firstFailure);
 
 } // namespace exporttext

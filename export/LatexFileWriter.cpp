@@ -94,8 +94,18 @@ void LatexFileWriter::WriteInt(int32_t value) {
     PutRaw(text);
 }
 
-void LatexFileWriter::WriteNumberOf(const RefSource& label) {
-    label.WriteNumber(m_out);
+void LatexFileWriter::PutKey(const RefSource& label) {
+    PutRaw(label.GetLatexKey().GetCString());
+}
+
+void LatexFileWriter::WriteLabel(const RefSource* label) {
+    if (NewLabelKey(label)) label->WriteLatexLabel(m_out);
+}
+
+const char* LatexFileWriter::NewLabelKey(const RefSource* label) {
+    if (!HasNumber(label)) return nullptr;
+    const auto [at, added] = m_labels.insert(label->GetLatexKey().GetCString());
+    return added ? at->c_str() : nullptr;
 }
 
 bool LatexFileWriter::HasNumber(const RefSource* label) {
@@ -154,6 +164,11 @@ void LatexFileWriter::SetMode(int32_t mode) {
         if (mode == kTypewriter) PutRaw("\\tt ");
     }
     m_currentMode = mode;
+}
+
+int32_t LatexFileWriter::TextModeHere() const {
+    if (m_currentMode != kMath) return m_currentMode;
+    return m_paragraphMode != kMath ? m_paragraphMode : kRoman;
 }
 
 void LatexFileWriter::CloseGroup() {
@@ -243,7 +258,8 @@ void LatexFileWriter::WriteComponentChar(TextComp& comp, bool alignMode) {
         return;
     }
     const int32_t face = comp.GetStyleId();
-    const int32_t style = exporttext::StyleOfFace(face);
+    const int32_t style =
+        exporttext::IsTextMaterial(comp) ? TextModeHere() : exporttext::StyleOfFace(face);
     if (style != m_currentMode) {
         FlushPending();
         SetMode(style);
@@ -372,7 +388,7 @@ void LatexFileWriter::BeginSection() {
 void LatexFileWriter::EndSection(const RefSource* label) {
     CloseGroup();
     PutRaw("}\n");
-    if (HasNumber(label)) label->WriteLatexLabel(m_out);
+    WriteLabel(label);
 }
 
 void LatexFileWriter::BeginSubsection() {
@@ -411,7 +427,7 @@ void LatexFileWriter::BeginListItem(const RefSource* label) {
         m_listOpen = true;
     }
     PutRaw("\\item ");
-    if (HasNumber(label)) label->WriteLatexLabel(m_out);
+    WriteLabel(label);
 }
 
 void LatexFileWriter::EndListItem(const RefSource*) {
@@ -430,7 +446,7 @@ int32_t LatexFileWriter::BeginEquation() {
 
 void LatexFileWriter::EndEquation(const RefSource* label) {
     CloseGroup();
-    if (HasNumber(label)) label->WriteLatexLabel(m_out);
+    WriteLabel(label);
     PutRaw("\\end{equation}\n");
 }
 
@@ -490,7 +506,7 @@ void LatexFileWriter::CloseBlocks() {
 
 void LatexFileWriter::WriteReference(const RefSource& target, bool) {
     WriteRaw("\\ref{");
-    WriteNumberOf(target);
+    PutKey(target);
     PutRaw("}");
 }
 
@@ -543,18 +559,18 @@ void TcxWriter::WriteHeader(bool, int32_t) {
 
 void TcxWriter::EndSection(const RefSource* label) {
     CloseGroup();
-    if (HasNumber(label)) {
+    if (const char* key = NewLabelKey(label)) {
         PutRaw("}\\label{");
-        PutNumber(*label);
+        PutRaw(key);
     }
     PutRaw("}\n");
 }
 
 void TcxWriter::EndEquation(const RefSource* label) {
     CloseGroup();
-    if (HasNumber(label)) {
+    if (const char* key = NewLabelKey(label)) {
         PutRaw("\\end{equation}\\label{");
-        PutNumber(*label);
+        PutRaw(key);
         PutRaw("}");
     } else {
         PutRaw("\\end{equation}");
@@ -568,9 +584,9 @@ void TcxWriter::BeginListItem(const RefSource*) {
 
 void TcxWriter::EndListItem(const RefSource* label) {
     CloseGroup();
-    if (HasNumber(label)) {
+    if (const char* key = NewLabelKey(label)) {
         PutRaw("\\label{");
-        PutNumber(*label);
+        PutRaw(key);
         PutRaw("}");
     }
     NewLine();
@@ -586,7 +602,7 @@ void TcxWriter::WriteImage(int32_t width, int32_t height, const PictureBytes* pi
 
 void TcxWriter::WriteReference(const RefSource& target, bool otherDocument) {
     WriteRaw("\\labelLink{");
-    PutNumber(target);
+    PutKey(target);
     PutRaw("}{");
     WriteTextChars(Str255(target.FormatLabel(otherDocument).View()));
     PutRaw("}");

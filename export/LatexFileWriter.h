@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 
 class ByteStream;
 class RefSource;
@@ -88,10 +89,17 @@ protected:
     void PutRaw(const char* text) { m_out.PutString(text); }
     // Flushes the pending word and, when the current mode left the paragraph's, closes it.
     void CloseGroup();
-    // "N" or "N.M": the label's number.
-    void PutNumber(const RefSource& label) { WriteNumberOf(label); }
-    void WriteNumberOf(const RefSource& label);
+    // The text mode that links and references write in: they belong to the text around them,
+    // or, amid mathematics, to the paragraph's text (roman in an equation).
+    int32_t TextModeHere() const;
+    // The name by which the label and references to it meet (`RefSource::GetLatexKey`).
+    void PutKey(const RefSource& label);
+    // "\label{key} " unless the label has no number or its key was labelled already.
+    void WriteLabel(const RefSource* label);
     static bool HasNumber(const RefSource* label);
+    // The label's key when it has a number and the key is new in the file; null otherwise. A
+    // label written twice makes LaTeX warn, and references would land on either.
+    const char* NewLabelKey(const RefSource* label);
     // The next picture's name, the counter advanced.
     std::string NextImageName();
     // The picture drawn into a PNG file of `width` by `height` points in the image directory;
@@ -115,7 +123,8 @@ private:
     bool m_listOpen = false;
     bool m_verbatim = false;
     uint16_t m_imageCounter = 0;
-    std::string m_baseName; // UTF-8
+    std::unordered_set<std::string> m_labels; // the keys labelled so far
+    std::string m_baseName;                   // UTF-8
     std::string m_imageDirectory;
     PictureFailures m_failures;
 };

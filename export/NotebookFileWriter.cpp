@@ -2,8 +2,6 @@
 
 #include "document/CompList.h"
 #include "document/ParaComp.h"
-#include "document/RefComp.h"
-#include "document/TypeTag.h"
 #include "export/ExportText.h"
 
 #include <cstdio>
@@ -117,9 +115,17 @@ void NotebookFileWriter::WriteString(const std::u16string& run) {
     }
 }
 
-void NotebookFileWriter::WriteFormula(CompList& list, int32_t from, int32_t to) {
-    NodePtr tree = exporttext::ParseStretch(list, from, to, m_firstFailure);
-    if (tree && m_convert) WriteRaw(m_convert(*tree).c_str());
+void NotebookFileWriter::WriteQuoted(const std::u16string& text) {
+    WriteRaw("\"");
+    WriteString(text);
+    WriteRaw("\"");
+}
+
+void NotebookFileWriter::WriteFormula(const exporttext::ParsedStretch& formula) {
+    if (formula.tree && m_convert)
+        WriteRaw(m_convert(*formula.tree).c_str());
+    else if (formula.text)
+        WriteQuoted(*formula.text);
 }
 
 void NotebookFileWriter::CloseStyle(int32_t style, std::u16string& run, CompList& list,
@@ -133,10 +139,19 @@ void NotebookFileWriter::CloseStyle(int32_t style, std::u16string& run, CompList
         WriteString(run);
         WriteRaw("\",FontWeight->\"Bold\"]");
         break;
-    case exporttext::kMath:
-        WriteFormula(list, from, to);
-        WriteRaw("],\"Output\"]");
+    case exporttext::kMath: {
+        // Words that are no formula join the text as a string of their own.
+        const exporttext::ParsedStretch formula =
+            exporttext::ParseStretch(list, from, to, m_firstFailure);
+        if (formula.text) {
+            WriteQuoted(*formula.text);
+        } else {
+            WriteRaw("Cell[BoxData[");
+            WriteFormula(formula);
+            WriteRaw("],\"Output\"]");
+        }
         break;
+    }
     default:
         WriteString(run);
         WriteRaw("\"");
@@ -155,27 +170,26 @@ void NotebookFileWriter::WriteTextCell(ParaComp& para, int32_t baseMode) {
     std::u16string run;
     for (int32_t i = 1; i <= list.GetCount(); ++i) {
         TextComp& comp = *list.GetAt(i);
-        const int32_t next = exporttext::StyleOfFace(comp.GetStyleId());
+        const bool inText = exporttext::IsTextMaterial(comp);
+        // Text material continues the text around it; after mathematics, the cell's own mode.
+        const int32_t next = !inText ? exporttext::StyleOfFace(comp.GetStyleId())
+                             : style == exporttext::kMath ? baseMode
+                                                          : style;
         if (next != style) {
             CloseStyle(style, run, list, mathStart, i, false);
             style = next;
-            if (style == exporttext::kMath) {
-                WriteRaw("Cell[BoxData[");
+            if (style == exporttext::kMath)
                 mathStart = i;
-            } else {
+            else
                 WriteRaw(style == exporttext::kItalic || style == exporttext::kBold ? "StyleBox[\""
                                                                                     : "\"");
-            }
         }
         if (style == exporttext::kMath) continue;
         if (run.size() >= kMaxRun) WriteString(run), run.clear();
-        if (comp.GetTypeTag() == tags::Reference) {
-            const Str31& label = static_cast<RefComp&>(comp).GetLabel();
-            for (int k = 0; k < label.GetLength(); ++k)
-                run += exporttext::UnicodeOf(label.GetAt(k), 0);
-        } else if (!comp.IsNotChar()) {
+        if (inText)
+            run += exporttext::TextOfMaterial(comp);
+        else if (!comp.IsNotChar())
             run += exporttext::UnicodeOf(comp);
-        }
     }
     CloseStyle(style, run, list, mathStart, list.GetCount() + 1, true);
     WriteRaw("}], ");
@@ -184,6 +198,6 @@ void NotebookFileWriter::WriteTextCell(ParaComp& para, int32_t baseMode) {
 void NotebookFileWriter::WriteFormulaCell(ParaComp& para) {
     WriteRaw("Cell[BoxData[\n");
     CompList& list = *para.GetList(1);
-    WriteFormula(list, 1, list.GetCount() + 1);
+    WriteFormula(exporttext::ParseStretch(list, 1, list.GetCount() + 1, m_firstFailure));
     WriteRaw("], ");
 }

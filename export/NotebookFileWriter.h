@@ -10,6 +10,7 @@
 #include "document/DocPos.h"
 #include "document/ExportWriters.h"
 #include "document/OutBuffer.h"
+#include "export/ExportText.h"
 
 #include <functional>
 #include <optional>
@@ -49,9 +50,11 @@ private:
     void CloseStyle(int32_t style, std::u16string& run, CompList& list, int32_t from, int32_t to,
                     bool last);
     void WriteString(const std::u16string& run);
-    // The kernel text of children from..to (exclusive); nothing for a stretch that does not
-    // parse, which is remembered as the first failure.
-    void WriteFormula(CompList& list, int32_t from, int32_t to);
+    // The text in double quotes: a string of the notebook.
+    void WriteQuoted(const std::u16string& text);
+    // The kernel's text of a parsed formula, or the words of a stretch that is none as a
+    // string; nothing for a stretch that does not parse (the first failure is noted).
+    void WriteFormula(const exporttext::ParsedStretch& formula);
 
     OutBuffer m_out;
     Converter m_convert;

@@ -219,8 +219,7 @@ void PageMarkup::WriteParaContent(ParaComp& para, bool heading) {
             WriteCharOf(glyph.code, face);
             continue;
         }
-        const bool inText =
-            !isChar && (tag == tags::Link || tag == tags::Reference || IsInlineImage(comp));
+        const bool inText = !isChar && (exporttext::IsTextMaterial(comp) || IsInlineImage(comp));
         const int32_t next = inText ? (style == exporttext::kMath ? exporttext::kPlain : style)
                                     : exporttext::StyleOfFace(face);
         if (next != style) {
@@ -239,7 +238,7 @@ void PageMarkup::WriteParaContent(ParaComp& para, bool heading) {
             const auto& link = static_cast<LinkComp&>(comp);
             WriteLinkElement(link.GetTarget(), link.GetShownText());
         } else if (tag == tags::Reference) {
-            WriteEscapedStr255(Str255(static_cast<RefComp&>(comp).GetLabel().View()));
+            WriteEscapedStr255(static_cast<RefComp&>(comp).ShownLabel());
         } else if (inText) {
             WriteListImage(list, i, i + 1);
         } else if (style == exporttext::kMath) {

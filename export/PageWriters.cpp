@@ -272,6 +272,13 @@ void XhtmlFileWriter::CloseMath(CompList& list, int32_t from, int32_t to, bool,
 }
 
 void XhtmlFileWriter::WriteMath(CompList& list, int32_t from, int32_t to) {
-    if (NodePtr tree = exporttext::ParseStretch(list, from, to, m_firstFailure))
-        tree->WriteMathML(*this);
+    const exporttext::ParsedStretch parsed =
+        exporttext::ParseStretch(list, from, to, m_firstFailure);
+    if (parsed.tree) {
+        parsed.tree->WriteMathML(*this);
+    } else if (parsed.text) {
+        WriteStartTag("mtext");
+        WriteEscapedUnicode(*parsed.text);
+        WriteEndTag("mtext");
+    }
 }

@@ -65,8 +65,9 @@ public:
     std::optional<DocPos> GetFirstFailure() const override { return m_firstFailure; }
     PictureFailures GetPictureFailures() const override { return GetFailures(); }
 
-    // The mathematics of children from..to (exclusive): the parsed tree writes itself. A stretch
-    // that does not parse writes nothing and is remembered as the first failure.
+    // The mathematics of children from..to (exclusive): the parsed tree writes itself, words
+    // that are no formula go as text. Any other stretch that does not parse writes nothing and
+    // is remembered as the first failure.
     void WriteMath(CompList& list, int32_t from, int32_t to);
 
 private:

@@ -229,8 +229,10 @@ void FunctionNode::WriteMathML(MathMLWriter& writer) {
         ExprNode* first = logBase->Next();
         const bool fenced = !(first && !first->Next() && first->IsAtom());
         if (fenced) writer.BeginFenced("(", ")");
-        for (ExprNode* item = first; item; item = item->Next())
+        for (ExprNode* item = first; item; item = item->Next()) {
+            if (item != first) writer.WriteFenceSeparator();
             item->WriteMathML(writer);
+        }
         if (fenced) writer.EndFenced();
     } else if (Argument()) {
         // f(x + y) must not read as f x + y: an argument that is not an atom is fenced, once:

@@ -94,10 +94,14 @@ void MatrixNode::BuildBoxes(BoxList& boxes, int32_t) {
 
 void MatrixNode::WriteMathML(MathMLWriter& writer) {
     writer.BeginFenced("[", "]");
+    WriteTable(writer);
+    writer.EndFenced();
+}
+
+void MatrixNode::WriteTable(MathMLWriter& writer) {
     writer.WriteStartTag("mtable");
     WriteRows(writer, *this, false);
     writer.WriteEndTag("mtable");
-    writer.EndFenced();
 }
 
 // ---- TableNode ---------------------------------------------------------------------------------

@@ -27,6 +27,8 @@ public:
 
     void BuildBoxes(BoxList& boxes, int32_t level) override;
     void WriteMathML(MathMLWriter& writer) override;
+    // The rows without the brackets: a determinant's bars stand in their place.
+    void WriteTable(MathMLWriter& writer);
     ::TypeTag TypeTag() const override { return ::TypeTag("matN"); }
     NodePtr ListTransform() const override { return FirstItemCopy<MatrixNode>(nullptr); }
 };

@@ -41,9 +41,13 @@ void GroupNode::BuildBoxes(BoxList& boxes, int32_t level) {
 }
 
 void GroupNode::WriteMathML(MathMLWriter& writer) {
-    writer.WriteStartTag("mfenced");
+    // The marks the screen and the plain text show.
+    if (m_parentheses)
+        writer.BeginFenced("(", ")");
+    else
+        writer.BeginFenced("[", "]");
     if (Operand()) Operand()->WriteMathML(writer);
-    writer.WriteEndTag("mfenced");
+    writer.EndFenced();
 }
 
 void GroupNode::WriteText(Str255& out) const {

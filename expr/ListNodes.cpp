@@ -125,8 +125,10 @@ void ListNode::BuildBoxes(BoxList& boxes, int32_t level) {
 
 void ListNode::WriteMathML(MathMLWriter& writer) {
     writer.BeginFenced("{", "}");
-    for (ExprNode* item = FirstChild(); item; item = item->Next())
+    for (ExprNode* item = FirstChild(); item; item = item->Next()) {
+        if (item != FirstChild()) writer.WriteFenceSeparator();
         item->WriteMathML(writer);
+    }
     writer.EndFenced();
 }
 

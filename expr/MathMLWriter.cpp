@@ -89,10 +89,17 @@ void MathMLWriter::WriteEntity(const char* name) {
 }
 
 void MathMLWriter::BeginFenced(const char* open, const char* close) {
-    BeginStartTag("mfenced");
-    WriteAttribute("open", open);
-    WriteAttribute("close", close);
-    CloseStartTag();
+    WriteStartTag("mrow");
+    WriteElement("mo", open);
+    m_fenceCloses.push_back(close);
+}
+
+void MathMLWriter::EndFenced() {
+    if (!m_fenceCloses.empty()) {
+        WriteElement("mo", m_fenceCloses.back());
+        m_fenceCloses.pop_back();
+    }
+    WriteEndTag("mrow");
 }
 
 void MathMLWriter::WriteLong(int32_t value) {

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // The Unicode of a character byte for markup: text-face bytes are cp1252, math-face bytes the
 // math font's own codes. A control (other than tab, line feed and carriage return) becomes
@@ -39,8 +40,13 @@ public:
     void WriteEndTag(const char* name);
     // "&name;"
     void WriteEntity(const char* name);
+    // A fence: an "mrow" whose first and last children are the two marks as "mo" elements.
+    // Browsers draw that (and stretch the marks to the content); an "mfenced" element they do
+    // not draw at all. The close mark waits for the matching EndFenced; fences nest.
     void BeginFenced(const char* open, const char* close);
-    void EndFenced() { WriteRaw("</mfenced>"); }
+    void EndFenced();
+    // The comma between the items of a fence that holds several.
+    void WriteFenceSeparator() { WriteElement("mo", ","); }
     void WriteLong(int32_t value);
     // The shortest form of six significant digits, as "%g" gives it.
     void WriteReal(double value);
@@ -58,6 +64,7 @@ public:
 
 private:
     const char* m_pendingEnd = ">";
+    std::vector<const char*> m_fenceCloses; // the open fences' close marks, innermost last
 };
 
 // Collects MathML in a string.

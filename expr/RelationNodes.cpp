@@ -1,5 +1,6 @@
 #include "expr/RelationNodes.h"
 
+#include "expr/GridNodes.h"
 #include "expr/LeafNodes.h"
 #include "expr/MathMLWriter.h"
 #include "expr/NodeBoxes.h"
@@ -31,7 +32,10 @@ void AbsDetNode::BuildBoxes(BoxList& boxes, int32_t) {
 
 void AbsDetNode::WriteMathML(MathMLWriter& writer) {
     writer.BeginFenced("|", "|");
-    if (Operand()) Operand()->WriteMathML(writer);
+    if (auto* matrix = dynamic_cast<MatrixNode*>(Operand()))
+        matrix->WriteTable(writer);
+    else if (Operand())
+        Operand()->WriteMathML(writer);
     writer.EndFenced();
 }
 

@@ -110,29 +110,24 @@ void TimesNode::BuildBoxes(BoxList& boxes, int32_t level) {
 }
 
 void TimesNode::WriteMathML(MathMLWriter& writer) {
-    // A plus-or-minus factor counts as one for the product's value but is its sign on paper:
-    // y = ±x must not come out as y = x.
-    bool plusMinus = false;
-    for (NodePtr* slot = &FirstSlot(); *slot && Count() >= 2;) {
-        if (IsPlusMinus(**slot)) {
-            *slot = (*slot)->TakeNext();
-            Recount();
-            plusMinus = true;
-        } else {
-            slot = &(*slot)->NextSlot();
-        }
-    }
+    // The sign goes on paper as a sign, as the boxes draw it: -x is no "-1 x", and y = ±x must
+    // not come out as y = x (a plus-or-minus factor counts as one for the value). In a sum the
+    // product has handed its sign to the sum already.
+    const SignCode sign = StripNegative();
     RemoveUnitFactors();
-    if (plusMinus) {
+    if (sign != kNoSign) {
         writer.WriteStartTag("mrow");
         writer.WriteStartTag("mo");
-        writer.WriteEntity("PlusMinus");
+        if (sign == kPlusMinusSign)
+            writer.WriteEntity("PlusMinus");
+        else
+            writer.WriteRaw("-");
         writer.WriteEndTag("mo");
     }
     if (Count() < 2) {
-        // Alone, the factor stands in the product's place, which its parent fenced; after "±"
-        // it binds as a term after a sign does.
-        if (FirstChild()) WriteMathMLAt(writer, *FirstChild(), plusMinus ? 8 : 0);
+        // Alone, the factor stands in the product's place, which its parent fenced; after a
+        // sign it binds as a term after a sign does.
+        if (FirstChild()) WriteMathMLAt(writer, *FirstChild(), sign != kNoSign ? 8 : 0);
     } else {
         writer.WriteStartTag("mrow");
         for (ExprNode* f = FirstChild(); f; f = f->Next()) {
@@ -146,7 +141,7 @@ void TimesNode::WriteMathML(MathMLWriter& writer) {
         }
         writer.WriteEndTag("mrow");
     }
-    if (plusMinus) writer.WriteEndTag("mrow");
+    if (sign != kNoSign) writer.WriteEndTag("mrow");
 }
 
 std::optional<Fraction> TimesNode::ExtractFraction() {

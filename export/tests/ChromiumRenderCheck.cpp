@@ -10,11 +10,13 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <regex>
 
 namespace exporttest {
 namespace {
@@ -26,6 +28,26 @@ const char* ChromiumProgram() {
     for (const char* name : {"chromium", "chromium-browser", "google-chrome"})
         if (!QStandardPaths::findExecutable(QString::fromLatin1(name)).isEmpty()) return name;
     return nullptr;
+}
+
+// A screenshot of the page by headless Chromium: on a closed network, with a fresh profile.
+ToolRun Screenshot(const std::string& page, const std::string& shot, QSize size,
+                   const std::string& profile) {
+    QFile::remove(QString::fromStdString(shot));
+    return RunTool(ChromiumProgram(),
+                   {"--headless", "--no-sandbox", "--disable-gpu", "--disable-quic",
+                    "--no-first-run", "--disable-background-networking",
+                    "--disable-component-update", "--disable-sync", "--hide-scrollbars",
+                    "--user-data-dir=" + QString::fromStdString(profile),
+                    QStringLiteral("--window-size=%1,%2").arg(size.width()).arg(size.height()),
+                    "--screenshot=" + QString::fromStdString(shot),
+                    QStringLiteral("file://") + QString::fromStdString(page)},
+                   QFileInfo(QString::fromStdString(page)).absolutePath().toStdString());
+}
+
+void WriteFile(const std::string& path, const std::string& text) {
+    std::ofstream out(path, std::ios::binary);
+    out << text;
 }
 
 class ChromiumRenderTest : public ExportTest {};
@@ -41,29 +63,19 @@ TEST_F(ChromiumRenderTest, TheXhtmlPageParsesAndShowsItsTextMathAndPictures) {
                             "height=\"20\"><rect width=\"40\" height=\"20\" fill=\"red\"/></svg>";
     more.GetList(1)->Append(new MetaPictComp(PictureBytes(svg.begin(), svg.end())));
     Add(more, " in the text.", kRoman);
+    AddFenceEquations();
     const std::string page = Xhtml();
     ASSERT_EQ(pageFailures.count, 0);
     for (const std::string& path :
-         {FilePath("page.xml"), drawtest::OutputPath("export-xhtml-chromium.xml")}) {
-        std::ofstream out(path, std::ios::binary);
-        out << page;
-    }
-    const char* chromium = ChromiumProgram();
-    ASSERT_NE(chromium, nullptr);
+         {FilePath("page.xml"), drawtest::OutputPath("export-xhtml-chromium.xml")})
+        WriteFile(path, page);
     const std::string shot = drawtest::OutputPath("export-xhtml-chromium.png");
-    QFile::remove(QString::fromStdString(shot));
-    // One start of the browser: it is slow to start.
     const ToolRun render =
-        RunTool(chromium,
-                {"--headless", "--no-sandbox", "--disable-gpu", "--hide-scrollbars",
-                 "--no-first-run", "--user-data-dir=" + QString::fromStdString(FilePath("profile")),
-                 "--window-size=800,900", "--screenshot=" + QString::fromStdString(shot),
-                 QStringLiteral("file://") + QString::fromStdString(FilePath("page.xml"))},
-                dir);
+        Screenshot(FilePath("page.xml"), shot, QSize(800, 1100), FilePath("profile"));
     ASSERT_EQ(render.exitCode, 0) << render.output;
     QImage image(QString::fromStdString(shot));
     ASSERT_FALSE(image.isNull()) << render.output;
-    EXPECT_EQ(image.size(), QSize(800, 900));
+    EXPECT_EQ(image.size(), QSize(800, 1100));
     // Text and formulas put ink on the page; the picture shows its red; a page the browser
     // could not parse would open with its pink error box instead.
     EXPECT_GT(drawtest::InkIn(image, Rect(0, 0, image.width(), image.height())), 2000);
@@ -76,6 +88,54 @@ TEST_F(ChromiumRenderTest, TheXhtmlPageParsesAndShowsItsTextMathAndPictures) {
         }
     EXPECT_GT(red, 100);
     EXPECT_EQ(errorPink, 0);
+}
+
+// Each exported formula beside itself without its fence marks, in cells of one size: a
+// browser that draws the fences puts more ink in the left cell. (An "mfenced" element draws
+// nothing in a browser of today, so both cells would match.)
+TEST_F(ChromiumRenderTest, TheFencesOfEveryFormulaAreDrawn) {
+    AddFenceEquations();
+    const std::string exported = Xhtml();
+    ASSERT_FALSE(firstFailure.has_value());
+    const std::regex formula("<math[^>]*>[\\s\\S]*?</math>");
+    const std::regex fence("<mo>[()\\[\\]{}|]</mo>");
+    std::string rows;
+    int count = 0;
+    for (auto it = std::sregex_iterator(exported.begin(), exported.end(), formula);
+         it != std::sregex_iterator(); ++it) {
+        const std::string bare = std::regex_replace(it->str(), fence, "");
+        if (bare == it->str()) continue;
+        rows += "<tr><td>" + it->str() + "</td><td>" + bare + "</td></tr>\n";
+        ++count;
+    }
+    ASSERT_EQ(count, 5);
+    constexpr int kCell = 120;
+    const std::string page =
+        // The exported page's head, whose document type brings the entities.
+        exported.substr(0, exported.find("<head>")) +
+        "<head>"
+        "<title>Fences</title><style type=\"text/css\">body { margin: 0 } table { "
+        "border-collapse: collapse } td { width: 400px; height: " +
+        std::to_string(kCell) +
+        "px; padding: 0; font-size: 32px; text-align: center; vertical-align: middle }"
+        "</style></head>\n<body><table>\n" +
+        rows + "</table></body></html>\n";
+    WriteFile(FilePath("fences.xml"), page);
+    WriteFile(drawtest::OutputPath("export-mathml-fences.xml"), page);
+    const std::string shot = drawtest::OutputPath("export-mathml-fences.png");
+    const ToolRun render =
+        Screenshot(FilePath("fences.xml"), shot, QSize(800, kCell * count), FilePath("profile"));
+    ASSERT_EQ(render.exitCode, 0) << render.output;
+    const QImage image(QString::fromStdString(shot));
+    ASSERT_EQ(image.size(), QSize(800, kCell * count)) << render.output;
+    for (int row = 0; row < count; ++row) {
+        const int top = row * kCell;
+        const int fenced = drawtest::InkIn(image, Rect(0, top, 400, top + kCell));
+        const int bare = drawtest::InkIn(image, Rect(400, top, 800, top + kCell));
+        EXPECT_GT(bare, 50) << "row " << row;
+        // Two marks of at least a stroke's width and the content's height.
+        EXPECT_GT(fenced, bare + 60) << "row " << row;
+    }
 }
 
 } // namespace

@@ -1,3 +1,5 @@
+#include "document/KernelSession.h"
+#include "document/LinkComp.h"
 #include "document/SequenceBody.h"
 #include "document/TessaryDoc.h"
 #include "document/tests/FakeHost.h"
@@ -14,6 +16,22 @@ namespace exporttest {
 namespace {
 
 using namespace exportcmd;
+
+// A kernel that is connected and idle: the notebook export needs one.
+class ConnectedKernel final : public KernelSession {
+public:
+    bool IsConnected() const override { return true; }
+    bool IsBusy() const override { return false; }
+    void ShowMessage(const char*) override {}
+
+private:
+    Installed<KernelSession> m_installed{gKernelSession, this};
+};
+
+// The kernel's box text of every formula.
+std::string BoxText(const ExprNode&) {
+    return "BOX";
+}
 
 class ExportCommandTest : public ExportTest {
 protected:
@@ -34,6 +52,16 @@ protected:
     std::string Read(const std::string& name) {
         std::ifstream in(FilePath(name), std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    // The command writes `file` holding `contains`, with nothing to report or select.
+    void ExpectExported(int32_t command, const std::string& file, const char* contains) {
+        SCOPED_TRACE(file);
+        host.saveAnswer = FilePath(file);
+        EXPECT_TRUE(document.OnExport(command));
+        EXPECT_NE(Read(file).find(contains), std::string::npos) << Read(file);
+        EXPECT_TRUE(host.reports.empty());
+        EXPECT_TRUE(host.messages.empty()) << host.messages[0];
+        EXPECT_TRUE(host.selected.empty());
     }
 
     fakes::Host host;
@@ -64,14 +92,8 @@ TEST_F(ExportCommandTest, EachCommandWritesItsFile) {
         {kMathML, "Week.xml", "<mo>+</mo><mn>1</mn>"},
         {kHtml, "Week.htm", "<p>so <img SRC=\"Week1.png\"></p>"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.file);
-        host.saveAnswer = FilePath(c.file);
-        EXPECT_TRUE(document.OnExport(c.command));
-        EXPECT_NE(Read(c.file).find(c.contains), std::string::npos) << Read(c.file);
-        EXPECT_TRUE(host.reports.empty());
-        EXPECT_TRUE(host.messages.empty());
-    }
+    for (const auto& c : cases)
+        ExpectExported(c.command, c.file, c.contains);
     EXPECT_TRUE(QFile::exists(QString::fromStdString(FilePath("Week0.png"))));
     EXPECT_TRUE(QFile::exists(QString::fromStdString(FilePath("Week1.png"))));
 }
@@ -89,15 +111,66 @@ TEST_F(ExportCommandTest, APictureThatCannotBeWrittenIsReportedOnceAfterTheExpor
                                     FilePath("Week0.png") + ".");
 }
 
-TEST_F(ExportCommandTest, AFormulaThatDoesNotParseStopsTheMathMLExport) {
-    ExportServices exports;
+TEST_F(ExportCommandTest, AFormulaThatDoesNotParseStopsTheMathMLAndNotebookExports) {
+    ConnectedKernel kernel;
+    ExportServices exports(BoxText);
     Add(*Sequence().GetAt(1), "+", kMath);
-    host.saveAnswer = FilePath("Week.xml");
-    EXPECT_FALSE(document.OnExport(kMathML));
-    EXPECT_FALSE(QFile::exists(QString::fromStdString(FilePath("Week.xml"))));
-    ASSERT_EQ(host.messages.size(), 1u);
-    ASSERT_EQ(host.selected.size(), 1u);
-    EXPECT_EQ(host.selected[0].GetList(), Sequence().GetAt(1)->GetList(1));
+    for (int32_t command : {kMathML, kNotebook}) {
+        SCOPED_TRACE(command);
+        host.messages.clear();
+        host.selected.clear();
+        const std::string name = command == kMathML ? "Week.xml" : "Week.nb";
+        host.saveAnswer = FilePath(name);
+        EXPECT_FALSE(document.OnExport(command));
+        EXPECT_FALSE(QFile::exists(QString::fromStdString(FilePath(name))));
+        ASSERT_EQ(host.messages.size(), 1u);
+        EXPECT_EQ(host.messages[0], CTessaryDoc::kBadExpressionMessage);
+        ASSERT_EQ(host.selected.size(), 1u);
+        EXPECT_EQ(host.selected[0].GetList(), Sequence().GetAt(1)->GetList(1));
+    }
+}
+
+// The paragraph "See [link] here." through every export command: the link's shown text is
+// text, and nothing stops an export that checks its formulas first.
+TEST_F(ExportCommandTest, ALinkInBodyTextIsItsShownTextInEveryExport) {
+    ConnectedKernel kernel;
+    ExportServices exports(BoxText);
+    document.GetBody().AppendNewParagraph(ParaStyle::kParagraph);
+    ParaComp& para = *Sequence().GetAt(Sequence().GetCount());
+    Add(para, "See ", kRoman);
+    para.GetList(1)->Append(
+        new LinkComp(Str255("http://example.org/"), Str255("the example page"), true));
+    Add(para, " here.", kRoman);
+    const struct {
+        int32_t command;
+        const char* file;
+        const char* contains;
+    } cases[] = {
+        {kLatex, "Week.tex", "\\par\\noindent\nSee the example page here.\n"},
+        {kTechExplorer, "Week.tcx",
+         "\\par\\noindent\nSee \\docLink{http://example.org/}{the example page} here.\n"},
+        {kHtml, "Week.htm",
+         "<p>See <A HREF=\"http://example.org/\">the example page</A> here.</p>"},
+        {kMathML, "Week.xml",
+         "<p>See <a href=\"http://example.org/\">the example page</a> here.</p>"},
+        {kNotebook, "Week.nb", "Cell[TextData[{\n\"See the example page here.\"}],  \"Text\"]"},
+    };
+    for (const auto& c : cases)
+        ExpectExported(c.command, c.file, c.contains);
+}
+
+// Blanks and words in the math face are no badly formed formula.
+TEST_F(ExportCommandTest, WordsInTheMathFaceDoNotStopAnExport) {
+    ConnectedKernel kernel;
+    ExportServices exports(BoxText);
+    document.GetBody().AppendNewParagraph(ParaStyle::kParagraph);
+    ParaComp& text = *Sequence().GetAt(Sequence().GetCount());
+    Add(text, "a", kRoman).Add(text, " ", kMath).Add(text, "b ", kRoman);
+    Add(text, "and so on.", kMath);
+    document.GetBody().AppendNewParagraph(ParaStyle::kPlainEquation);
+    Add(*Sequence().GetAt(Sequence().GetCount()), " ", kMath);
+    ExpectExported(kMathML, "Week.xml", "<mtext>and so on.</mtext>");
+    ExpectExported(kNotebook, "Week.nb", "\"and so on.\"");
 }
 
 } // namespace

@@ -11,8 +11,10 @@
 #include "export/NotebookFileWriter.h"
 #include "export/PageWriters.h"
 #include "expr/symbols/BuiltinNames.h"
+#include "mathbox/EquationSetBox.h"
 #include "mathbox/MathBoxKinds.h"
 #include "mathbox/MathBoxes.h"
+#include "mathbox/MatrixBox.h"
 #include "mathbox/parser/ExprParser.h"
 #include "mathbox/tests/DrawFixture.h"
 #include "mathbox/tests/LayoutFixture.h"
@@ -61,8 +63,14 @@ public:
     }
     ~ExportTest() override {
         port.EndDraw();
+        ClearDocument();
+    }
+
+    // Destroys every paragraph, for the next row of a table of cases.
+    void ClearDocument() {
         for (ParaComp* para : doc.paragraphs)
             para->Destroy();
+        doc.paragraphs.clear();
     }
 
     // A paragraph of the style at the end of the document; fill it with `Add`.
@@ -98,6 +106,38 @@ public:
         Add(Para(ParaStyle::kPlainEquation), "f'(x)+alpha", kMath);
         Add(Para(ParaStyle::kSourceCode), "a<b && c", kCode);
         Add(Para(ParaStyle::kHeading), "End", kBold);
+    }
+
+    // Equations of every kind of fence the MathML writes: parentheses, square brackets,
+    // braces, bars, the brackets of a matrix, the bars of a determinant; and a negation.
+    void AddFenceEquations() {
+        const auto list = [](ParaComp& para) -> CompList& { return *para.GetList(1); };
+        ParaComp& power = Para(ParaStyle::kPlainEquation);
+        list(power).Append(new ParenComp(Glyphs("a+b", kMath)));
+        list(power).Append(new ExpoComp(Glyphs("2", kMath)));
+        Add(power, "+f(x)", kMath);
+        Add(Para(ParaStyle::kPlainEquation), "y=-x", kMath);
+        ParaComp& applied = Para(ParaStyle::kPlainEquation);
+        Add(applied, "f", kMath);
+        list(applied).Append(new BracketComp(Glyphs("x+1", kMath)));
+        const auto matrix = [] {
+            auto* grid = new MatrixBox(2, 2);
+            const char* cells[] = {"a", "b", "c", "d"};
+            for (int32_t i = 0; i < 4; ++i)
+                grid->GetCell(i % 2 + 1, i / 2 + 1)->InsertArrayAt(Glyphs(cells[i], kMath), 1);
+            return grid;
+        };
+        ParaComp& grids = Para(ParaStyle::kPlainEquation);
+        list(grids).Append(matrix());
+        Add(grids, "=", kMath);
+        list(grids).Append(new AbsVComp(OwnedComponent(matrix())));
+        ParaComp& bars = Para(ParaStyle::kPlainEquation);
+        Add(bars, "y=", kMath);
+        list(bars).Append(new AbsVComp(Glyphs("x", kMath)));
+        auto* set = new EquationSetBox(2);
+        set->GetCell(1, 1)->InsertArrayAt(Glyphs("x=1", kMath), 1);
+        set->GetCell(1, 2)->InsertArrayAt(Glyphs("y=2", kMath), 1);
+        list(Para(ParaStyle::kPlainEquation)).Append(set);
     }
 
     // Numbers the numbered paragraphs and lays every paragraph out down the page.

@@ -1,9 +1,11 @@
+#include "document/LinkComp.h"
 #include "export/tests/ExportFixture.h"
 #include "export/tests/ExternalTools.h"
 
 #include <QFile>
 
 #include <fstream>
+#include <functional>
 #include <iterator>
 
 namespace exporttest {
@@ -78,9 +80,7 @@ TEST_F(LatexExportTest, ModesOpenAndCloseAroundStylesAndMath) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        for (ParaComp* para : doc.paragraphs)
-            para->Destroy();
-        doc.paragraphs.clear();
+        ClearDocument();
         ParaComp& para = Para(c.style);
         for (const Piece& piece : c.pieces)
             Add(para, piece.text, piece.face);
@@ -112,7 +112,8 @@ TEST_F(LatexExportTest, ListsAndCodeBlocksStayOpenAcrossTheirParagraphs) {
     Add(Para(Style::kSourceCode), "f[x]", kCode);
     Add(Para(Style::kSourceCode), "g", kCode);
     Add(Para(Style::kParagraph), "q", kRoman);
-    EXPECT_EQ(Body(Latex()), "\\begin{enumerate}\n\\item \\label{0} one\n\\item \\label{0} two\n"
+    EXPECT_EQ(Body(Latex()), "\\begin{enumerate}\n\\item \\label{item1} one\n"
+                             "\\item \\label{item2} two\n"
                              "\\end{enumerate}\n\\par\\noindent\np\n"
                              "\\begin{verbatim}\nf[x]\ng\n\\end{verbatim}\n\\par\\noindent\nq\n");
 }
@@ -133,6 +134,93 @@ TEST_F(LatexExportTest, NumberedParagraphsCarryTheirLabels) {
                              "\\end{equation}\n");
     EXPECT_EQ(Body(Tcx()), "\\section{S}\\label{1}\n\\begin{equation}x\\end{equation}"
                            "\\label{1.1}\n");
+}
+
+// A list entry's number comes again after every equation and in every list; each label is
+// unique, and a reference names the label of its own target.
+TEST_F(LatexExportTest, EveryLabelIsUniqueAndReferencesFindTheirOwn) {
+    Add(Para(Style::kSection), "S", kBold);
+    ParaComp& equation = Para(Style::kNumberedEquation);
+    Add(equation, "x", kMath);
+    ParaComp& item = Para(Style::kListEntry);
+    Add(item, "a", kRoman);
+    Add(Para(Style::kParagraph), "p", kRoman);
+    Add(Para(Style::kListEntry), "b", kRoman);
+    ParaComp& text = Para(Style::kParagraph);
+    text.GetList(1)->Append(new RefComp(*equation.GetNumberSource()));
+    text.GetList(1)->Append(new RefComp(*item.GetNumberSource()));
+    EXPECT_EQ(Body(Latex()), "\\section{S}\n\\label{1} \\begin{equation}x\\label{1.1} "
+                             "\\end{equation}\n\\begin{enumerate}\n\\item \\label{item3} a\n"
+                             "\\end{enumerate}\n\\par\\noindent\np\n\\begin{enumerate}\n"
+                             "\\item \\label{item5} b\n\\end{enumerate}\n\\par\\noindent\n"
+                             "\\ref{1.1}\\ref{item3}\n");
+    EXPECT_EQ(Body(Tcx()), "\\section{S}\\label{1}\n\\begin{equation}x\\end{equation}"
+                           "\\label{1.1}\n\\begin{enumerate}\n\\item a\\label{item3}\n"
+                           "\\end{enumerate}\n\\par\\noindent\np\n\\begin{enumerate}\n"
+                           "\\item b\\label{item5}\n\\end{enumerate}\n\\par\\noindent\n"
+                           "\\labelLink{1.1}{(1)}\\labelLink{item3}{(\\#1)}\n");
+}
+
+TEST_F(LatexExportTest, ALabelThatWouldRepeatIsWrittenOnce) {
+    // Two paragraphs with one identity, as a damaged file may hold them.
+    Add(Para(Style::kListEntry), "a", kRoman);
+    Add(Para(Style::kListEntry), "b", kRoman);
+    doc.paragraphs[1]->SetIdentity(doc.paragraphs[0]->GetIdentity());
+    EXPECT_EQ(Body(Latex()), "\\begin{enumerate}\n\\item \\label{item1} a\n\\item b\n"
+                             "\\end{enumerate}\n");
+}
+
+// A link shows its text as text wherever it stands, in the text mode around it; amid
+// mathematics in the text's mode, in an equation as roman text.
+TEST_F(LatexExportTest, ALinkIsTextWhereverItStands) {
+    const auto link = [] {
+        return new LinkComp(Str255("http://example.org/?a=1"), Str255("the page"), true);
+    };
+    const struct {
+        const char* name;
+        int32_t style;
+        std::function<void(ParaComp&)> fill;
+        const char* latex;
+        const char* tcx;
+    } cases[] = {
+        {"in body text", Style::kParagraph,
+         [&](ParaComp& p) {
+             Add(p, "See ", kRoman);
+             p.GetList(1)->Append(link());
+             Add(p, " here.", kRoman);
+         },
+         "\\par\\noindent\nSee the page here.\n",
+         "\\par\\noindent\nSee \\docLink{http://example.org/?a=1}{the page} here.\n"},
+        {"in emphasis", Style::kParagraph,
+         [&](ParaComp& p) {
+             Add(p, "it ", kItalic);
+             p.GetList(1)->Append(link());
+         },
+         "\\par\\noindent\n{\\em it the page}\n",
+         "\\par\\noindent\n{\\em it \\docLink{http://example.org/?a=1}{the page}}\n"},
+        {"after inline math", Style::kParagraph,
+         [&](ParaComp& p) {
+             Add(p, "x", kMath);
+             p.GetList(1)->Append(link());
+             Add(p, "y", kMath);
+         },
+         "\\par\\noindent\n$x$\\/the page$y$\n",
+         "\\par\\noindent\n$x$\\/\\docLink{http://example.org/?a=1}{the page}$y$\n"},
+        {"in an equation", Style::kPlainEquation,
+         [&](ParaComp& p) {
+             Add(p, "x", kMath);
+             p.GetList(1)->Append(link());
+         },
+         "\\[x\\mbox{the page}\\]\n",
+         "\\[x\\mbox{\\docLink{http://example.org/?a=1}{the page}}\\]\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ClearDocument();
+        c.fill(Para(c.style));
+        EXPECT_EQ(Body(Latex()), c.latex);
+        EXPECT_EQ(Body(Tcx()), c.tcx);
+    }
 }
 
 TEST_F(LatexExportTest, TechExplorerLinksEscapeTheirTargets) {
@@ -214,13 +302,25 @@ TEST_F(LatexExportTest, TheExportCompilesWithPdflatex) {
     Add(text, "Caf\xE9 costs 5 \x80 and ", kRoman).Add(text, "more", kItalic);
     Add(text, " for ", kRoman).Add(text, "x+1", kMath);
     AddFraction(text, "a", "b");
-    Add(text, " done.", kRoman);
-    Add(Para(Style::kListEntry), "first", kRoman);
+    Add(text, " done. See ", kRoman);
+    text.GetList(1)->Append(
+        new LinkComp(Str255("http://example.org/?a=1&b=2"), Str255("the $5 & 50% page"), true));
+    Add(text, " here.", kRoman);
+    ParaComp& first = Para(Style::kListEntry);
+    Add(first, "first", kRoman);
     Add(Para(Style::kListEntry), "second", kRoman);
     ParaComp& equation = Para(Style::kNumberedEquation);
     Add(equation, "sin(x)=", kMath);
     AddFraction(equation, "1", "2");
+    // List entries after an equation, in a list of their own: their numbers repeat.
+    Add(Para(Style::kListEntry), "again", kRoman);
     Add(Para(Style::kPlainEquation), "x2y+alpha", kMath);
+    Add(Para(Style::kListEntry), "once more", kRoman);
+    ParaComp& refers = Para(Style::kParagraph);
+    Add(refers, "By ", kRoman);
+    refers.GetList(1)->Append(new RefComp(*equation.GetNumberSource()));
+    Add(refers, " and ", kRoman);
+    refers.GetList(1)->Append(new RefComp(*first.GetNumberSource()));
     Add(Para(Style::kSourceCode), "Integrate[x, x]", kCode);
     Add(Para(Style::kHeading), "End", kBold);
     const std::string latex = Latex(true, 2);
@@ -228,11 +328,19 @@ TEST_F(LatexExportTest, TheExportCompilesWithPdflatex) {
         std::ofstream file(FilePath("doc.tex"), std::ios::binary);
         file << latex;
     }
-    const ToolRun run =
-        RunTool("pdflatex", {"-interaction=nonstopmode", "-halt-on-error", "doc.tex"}, dir);
-    if (!run.found) GTEST_SKIP() << "pdflatex is not installed";
-    EXPECT_EQ(run.exitCode, 0) << latex << "\n" << run.output;
+    // Twice, as a writer does, so the references meet their labels.
+    ToolRun run;
+    for (int pass = 0; pass < 2; ++pass) {
+        run = RunTool("pdflatex", {"-interaction=nonstopmode", "-halt-on-error", "doc.tex"}, dir);
+        if (!run.found) GTEST_SKIP() << "pdflatex is not installed";
+        ASSERT_EQ(run.exitCode, 0) << latex << "\n" << run.output;
+    }
     EXPECT_TRUE(QFile::exists(QString::fromStdString(FilePath("doc.pdf"))));
+    const std::string log = ReadFile(FilePath("doc.log"));
+    EXPECT_EQ(log.find("multiply defined"), std::string::npos) << latex << "\n" << log;
+    EXPECT_EQ(log.find("undefined"), std::string::npos) << latex << "\n" << log;
+    // The link's text is text: no math italics, its marks as they are.
+    EXPECT_NE(latex.find("See the \\$5 \\& 50\\% page here."), std::string::npos) << latex;
 }
 
 } // namespace

@@ -1,3 +1,4 @@
+#include "document/LinkComp.h"
 #include "export/tests/ExportFixture.h"
 
 #include <cctype>
@@ -169,6 +170,48 @@ TEST_F(NotebookExportTest, AFormulaThatDoesNotParseIsSkippedAndReported) {
     EXPECT_EQ(firstFailure->GetList(), bad.GetList(1));
     EXPECT_EQ(firstFailure->index, 1);
     EXPECT_TRUE(NotebookSyntax(notebook).IsOneExpression());
+}
+
+// Links and references write their text into the text around them; amid mathematics they end
+// the formula.
+TEST_F(NotebookExportTest, LinksAndReferencesAreTextOfTheirCell) {
+    ParaComp& section = Para(Style::kSection);
+    Add(section, "S", kBold);
+    ParaComp& text = Para(Style::kParagraph);
+    Add(text, "See ", kRoman);
+    text.GetList(1)->Append(new LinkComp(Str255("http://example.org/"), Str255("the page"), true));
+    Add(text, " here.", kRoman);
+    ParaComp& mixed = Para(Style::kParagraph);
+    Add(mixed, "x", kMath);
+    mixed.GetList(1)->Append(new LinkComp(Str255("a.htm"), Str255("a"), true));
+    Add(mixed, " and ", kRoman);
+    mixed.GetList(1)->Append(new RefComp(*section.GetNumberSource()));
+    const std::string notebook = Notebook();
+    EXPECT_FALSE(firstFailure.has_value());
+    EXPECT_NE(notebook.find("Cell[TextData[{\n\"See the page here.\"}],  \"Text\"]"),
+              std::string::npos)
+        << notebook;
+    // The section sign of the reference's label as the notebook escapes it.
+    EXPECT_NE(notebook.find("Cell[TextData[{\n\"\",\nCell[BoxData[BOX],\"Output\"],\n"
+                            "\"a and (\\:00a71)\"}],  \"Text\"]"),
+              std::string::npos)
+        << notebook;
+    EXPECT_TRUE(NotebookSyntax(notebook).IsOneExpression()) << notebook;
+}
+
+// Words in the math face are text: a string among the cell's text, or the formula cell's only
+// string.
+TEST_F(NotebookExportTest, WordsInTheMathFaceAreText) {
+    ParaComp& text = Para(Style::kParagraph);
+    Add(text, "a", kRoman).Add(text, " ", kMath).Add(text, "b", kRoman);
+    Add(Para(Style::kPlainEquation), "  ", kMath);
+    const std::string notebook = Notebook();
+    EXPECT_EQ(notebook,
+              std::string("Notebook[{\nCell[TextData[{\n\"a\",\n\" \",\n\"b\"}],  \"Text\"],\n"
+                          "Cell[BoxData[\n\"  \"],  \"DisplayFormula\",TextAlignment->Center]") +
+                  kEnd);
+    EXPECT_FALSE(firstFailure.has_value());
+    EXPECT_TRUE(NotebookSyntax(notebook).IsOneExpression()) << notebook;
 }
 
 TEST(NotebookSyntaxTest, RefusesWhatTheWriterOnceWrote) {

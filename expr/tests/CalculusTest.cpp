@@ -36,7 +36,7 @@ const NodeCase kCalculus[] = {
      "TYDt[f, List[tyDefaultVar, 2]]", nullptr, "<msup><mi>f</mi><mo>&#x2033;</mo></msup>", nullptr,
      "fExpo{<xF2>}"},
     {"third derivative", [] { return Prime(3, Sym("f")); }, nullptr, nullptr,
-     "<msup><mi>f</mi><mfenced open=\"(\" close=\")\"><mn>3</mn></mfenced></msup>", nullptr,
+     "<msup><mi>f</mi><mrow><mo>(</mo><mn>3</mn><mo>)</mo></mrow></msup>", nullptr,
      "fExpo{Paren{3}}"},
     {"total derivative",
      [] { return std::make_unique<DifferentiationNode>(Sym("y"), Sym("x"), false); }, "TYDt[y, x]",

@@ -28,16 +28,16 @@ const NodeCase kApplicationsAndRules[] = {
     // f(x + y) must not read as f x + y.
     {"function of a sum", [] { return Apply(Sym("f"), Sum(Sym("x"), Sym("y"))); },
      "f[TYPlus[x, y]]", "f[Plus[x, y]]",
-     "<mrow><mi>f</mi><mo>&af;</mo><mfenced open=\"(\" close=\")\"><mrow><mi>x</mi><mo>+</mo>"
-     "<mi>y</mi></mrow></mfenced></mrow>",
+     "<mrow><mi>f</mi><mo>&af;</mo><mrow><mo>(</mo><mrow><mi>x</mi><mo>+</mo>"
+     "<mi>y</mi></mrow><mo>)</mo></mrow></mrow>",
      "f(x + y)", "fBracket{x + y}"},
     {"named function of a sum", [] { return Apply(Sym("Cos"), Sum(Sym("x"), Sym("y"))); }, nullptr,
      nullptr, nullptr, nullptr, "cosParen{x + y}"},
     {"two arguments",
      [] { return Apply(Sym("g"), std::make_unique<SequenceNode>(Pair(Sym("a"), Sym("b")))); },
      "g[a, b]", "g[a, b]",
-     "<mrow><mi>g</mi><mo>&af;</mo><mfenced open=\"(\" close=\")\"><mrow><mi>a</mi><mo> , </mo>"
-     "<mi>b</mi></mrow></mfenced></mrow>",
+     "<mrow><mi>g</mi><mo>&af;</mo><mrow><mo>(</mo><mrow><mi>a</mi><mo> , </mo>"
+     "<mi>b</mi></mrow><mo>)</mo></mrow></mrow>",
      nullptr, "gBracket{a,b}"},
     {"no argument", [] { return Apply(Sym("h"), nullptr); }, "h[]", nullptr, nullptr, "h()",
      "hBracket{}"},
@@ -47,8 +47,8 @@ const NodeCase kApplicationsAndRules[] = {
      "Rule[x, 2]", "<mrow><mi>x</mi><mo>&#8594;</mo><mn>2</mn></mrow>", nullptr, "x <x9C> 2"},
     {"rule in a list", [] { return List(std::make_unique<RuleNode>(Sym("x"), Int(2))); },
      "List[Rule[x, 2]]", nullptr,
-     "<mfenced open=\"{\" close=\"}\"><mrow><mi>x</mi><mo>&#8594;</mo><mn>2</mn></mrow>"
-     "</mfenced>",
+     "<mrow><mo>{</mo><mrow><mi>x</mi><mo>&#8594;</mo><mn>2</mn></mrow>"
+     "<mo>}</mo></mrow>",
      nullptr, nullptr},
     {"residue", [] { return std::make_unique<ModNode>(Sum(Sym("a"), Sym("b")), Int(3)); },
      "TYMod[TYPlus[a, b], 3]", "Mod[Plus[a, b], 3]",
@@ -59,12 +59,13 @@ const NodeCase kApplicationsAndRules[] = {
      [] { return List(Pair(List(Pair(Sym("a"), Sym("b"))), List(Pair(Sym("c"), Sym("d"))))); },
      "List[List[a, b], List[c, d]]", "List[List[a, b], List[c, d]]", nullptr, nullptr,
      "Matr{Row{a|b}Row{c|d}}"},
-    {"flat list", [] { return List(Pair(Int(1), Int(2))); }, nullptr, nullptr, nullptr, nullptr,
-     "Matr{Row{1|2}}"},
+    // The braces hold commas of their own between the items.
+    {"flat list", [] { return List(Pair(Int(1), Int(2))); }, nullptr, nullptr,
+     "<mrow><mo>{</mo><mn>1</mn><mo>,</mo><mn>2</mn><mo>}</mo></mrow>", nullptr, "Matr{Row{1|2}}"},
     {"one element in one list", [] { return List(List(Sym("a"))); }, nullptr, nullptr, nullptr,
      nullptr, "a"},
     {"empty list", [] { return List(nullptr); }, "List[]", nullptr,
-     "<mfenced open=\"{\" close=\"}\"></mfenced>", nullptr, "{}"},
+     "<mrow><mo>{</mo><mo>}</mo></mrow>", nullptr, "{}"},
 };
 
 class ApplicationsAndRules : public NodeTest {};

@@ -40,8 +40,8 @@ const NodeCase kGrids[] = {
              Items(List(Sym("a"), Sym("b")), List(Sym("c"), Sym("d"))));
      },
      "TYMatrix[List[a, b], List[c, d]]", "List[List[a, b], List[c, d]]",
-     "<mfenced open=\"[\" close=\"]\"><mtable><mtr><mtd><mi>a</mi></mtd><mtd><mi>b</mi></mtd>"
-     "</mtr><mtr><mtd><mi>c</mi></mtd><mtd><mi>d</mi></mtd></mtr></mtable></mfenced>",
+     "<mrow><mo>[</mo><mtable><mtr><mtd><mi>a</mi></mtd><mtd><mi>b</mi></mtd>"
+     "</mtr><mtr><mtd><mi>c</mi></mtd><mtd><mi>d</mi></mtd></mtr></mtable><mo>]</mo></mrow>",
      nullptr, "Matr{Row{a|b}Row{c|d}}"},
     {"table of columns",
      [] {
@@ -63,7 +63,21 @@ const NodeCase kGrids[] = {
                    Relation(symbol_row::kEqual, Sym("y"), Int(2))));
      },
      "TYEqnSet[TYInequality[x, Equal, 1], TYInequality[y, Equal, 2]]",
-     "List[Equal[x, 1], Equal[y, 2]]", nullptr, nullptr, "eqSt{x = 1|y = 2}"},
+     "List[Equal[x, 1], Equal[y, 2]]",
+     "<mrow><mo>{</mo><mtable><mtr><mtd><mrow><mi>x</mi><mo>=</mo><mn>1</mn></mrow></mtd></mtr>"
+     "<mtr><mtd><mrow><mi>y</mi><mo>=</mo><mn>2</mn></mrow></mtd></mtr></mtable><mo>}</mo>"
+     "</mrow>",
+     nullptr, "eqSt{x = 1|y = 2}"},
+    // The bars of a determinant stand in place of the matrix's brackets.
+    {"determinant",
+     [] {
+         return std::make_unique<AbsDetNode>(std::make_unique<MatrixNode>(
+             Items(List(Sym("a"), Sym("b")), List(Sym("c"), Sym("d")))));
+     },
+     "TYDet[TYMatrix[List[a, b], List[c, d]]]", nullptr,
+     "<mrow><mo>|</mo><mtable><mtr><mtd><mi>a</mi></mtd><mtd><mi>b</mi></mtd></mtr><mtr><mtd>"
+     "<mi>c</mi></mtd><mtd><mi>d</mi></mtd></mtr></mtable><mo>|</mo></mrow>",
+     nullptr, nullptr},
     {"piecewise with otherwise",
      [] {
          return std::make_unique<SplitNode>(

@@ -60,10 +60,14 @@ const NodeCase kPowersAndGroups[] = {
      "TYRadical[x, 2]", "Power[x, Divide[1, 2]]", nullptr, nullptr, "Sqrt{x}"},
     // Brackets are display only: a group writes exactly what its inner node writes.
     {"parenthesised sum", [] { return Paren(Sum(Sym("a"), Sym("b"))); }, "TYPlus[a, b]",
-     "Plus[a, b]", "<mfenced><mrow><mi>a</mi><mo>+</mo><mi>b</mi></mrow></mfenced>", "(a + b)",
-     "Paren{a + b}"},
-    {"square brackets", [] { return Bracket(Sym("x")); }, "x", "x", "<mfenced><mi>x</mi></mfenced>",
-     "[x]", "Bracket{x}"},
+     "Plus[a, b]", "<mrow><mo>(</mo><mrow><mi>a</mi><mo>+</mo><mi>b</mi></mrow><mo>)</mo></mrow>",
+     "(a + b)", "Paren{a + b}"},
+    {"square brackets", [] { return Bracket(Sym("x")); }, "x", "x",
+     "<mrow><mo>[</mo><mi>x</mi><mo>]</mo></mrow>", "[x]", "Bracket{x}"},
+    // Fences nest, each closing with its own mark.
+    {"brackets in parentheses", [] { return Paren(Bracket(Sym("x"))); }, nullptr, nullptr,
+     "<mrow><mo>(</mo><mrow><mo>[</mo><mi>x</mi><mo>]</mo></mrow><mo>)</mo></mrow>", nullptr,
+     nullptr},
 };
 
 class PowersAndGroups : public NodeTest {};

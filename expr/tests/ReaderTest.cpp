@@ -302,16 +302,16 @@ TEST_F(Reader, AnswersKeepTheirGroupingInTextAndMathML) {
              sumOf(l, "b", "c");
          },
          "a - (b + c)",
-         "<mrow><mi>a</mi><mo>-</mo><mfenced open=\"(\" close=\")\"><mrow><mi>b</mi><mo>+</mo>"
-         "<mi>c</mi></mrow></mfenced></mrow>"},
+         "<mrow><mi>a</mi><mo>-</mo><mrow><mo>(</mo><mrow><mi>b</mi><mo>+</mo>"
+         "<mi>c</mi></mrow><mo>)</mo></mrow></mrow>"},
         {"a factorial of a sum",
          [&](QKLINK l) {
              QKPutFunction(l, "Factorial", 1);
              sumOf(l, "a", "b");
          },
          "(a + b)!",
-         "<mrow><mfenced open=\"(\" close=\")\"><mrow><mi>a</mi><mo>+</mo><mi>b</mi></mrow>"
-         "</mfenced><mo>!</mo></mrow>"},
+         "<mrow><mrow><mo>(</mo><mrow><mi>a</mi><mo>+</mo><mi>b</mi></mrow>"
+         "<mo>)</mo></mrow><mo>!</mo></mrow>"},
         {"a product of sums",
          [&](QKLINK l) {
              QKPutFunction(l, "Times", 2);
@@ -319,9 +319,9 @@ TEST_F(Reader, AnswersKeepTheirGroupingInTextAndMathML) {
              sumOf(l, "c", "d");
          },
          "(a + b) (c + d)",
-         "<mrow><mfenced open=\"(\" close=\")\"><mrow><mi>a</mi><mo>+</mo><mi>b</mi></mrow>"
-         "</mfenced><mo>&InvisibleTimes;</mo><mfenced open=\"(\" close=\")\"><mrow><mi>c</mi>"
-         "<mo>+</mo><mi>d</mi></mrow></mfenced></mrow>"},
+         "<mrow><mrow><mo>(</mo><mrow><mi>a</mi><mo>+</mo><mi>b</mi></mrow>"
+         "<mo>)</mo></mrow><mo>&InvisibleTimes;</mo><mrow><mo>(</mo><mrow><mi>c</mi>"
+         "<mo>+</mo><mi>d</mi></mrow><mo>)</mo></mrow></mrow>"},
         {"a power of a sum",
          [&](QKLINK l) {
              QKPutFunction(l, "Power", 2);
@@ -329,8 +329,8 @@ TEST_F(Reader, AnswersKeepTheirGroupingInTextAndMathML) {
              QKPutLongInteger(l, 2);
          },
          "(a + b)^2",
-         "<msup><mfenced open=\"(\" close=\")\"><mrow><mi>a</mi><mo>+</mo><mi>b</mi></mrow>"
-         "</mfenced><mn>2</mn></msup>"},
+         "<msup><mrow><mo>(</mo><mrow><mi>a</mi><mo>+</mo><mi>b</mi></mrow>"
+         "<mo>)</mo></mrow><mn>2</mn></msup>"},
         // Where the meaning needs none, none is added.
         {"a sum in a sum",
          [&](QKLINK l) {

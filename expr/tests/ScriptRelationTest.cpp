@@ -38,7 +38,7 @@ const NodeCase kScriptsAndRelations[] = {
      [] { return std::make_unique<SubscriptNode>(Sym("x"), nullptr); }, nullptr, nullptr,
      "<mi>x</mi>", nullptr, nullptr},
     {"absolute value", [] { return std::make_unique<AbsDetNode>(Sym("x")); }, "TYAbs[x]", "Abs[x]",
-     "<mfenced open=\"|\" close=\"|\"><mi>x</mi></mfenced>", "|x|", "AbsV{x}"},
+     "<mrow><mo>|</mo><mi>x</mi><mo>|</mo></mrow>", "|x|", "AbsV{x}"},
     {"determinant", [] { return std::make_unique<AbsDetNode>(std::make_unique<FakeMatrix>()); },
      "TYDet[TYMatrix[]]", nullptr, nullptr, nullptr, nullptr},
     {"equation",

@@ -52,9 +52,16 @@ const NodeCase kSumsAndProducts[] = {
      "<mrow><mn>2</mn><mo>&InvisibleTimes;</mo><mi>x</mi><mo>&InvisibleTimes;</mo><mn>3</mn>"
      "</mrow>",
      nullptr, "2 3 x"},
-    // MathML of a product keeps its factors' signs.
+    // MathML of a product writes its sign as a sign, as the boxes draw it.
     {"signed product", [] { return Product(Int(-1), Sym("x")); }, nullptr, nullptr,
-     "<mrow><mn>-1</mn><mo>&InvisibleTimes;</mo><mi>x</mi></mrow>", nullptr, "-x"},
+     "<mrow><mo>-</mo><mi>x</mi></mrow>", nullptr, "-x"},
+    {"negative number factor", [] { return Product(Int(-2), Sym("x")); }, nullptr, nullptr,
+     "<mrow><mo>-</mo><mrow><mn>2</mn><mo>&InvisibleTimes;</mo><mi>x</mi></mrow></mrow>", nullptr,
+     "-2 x"},
+    {"negated sum", [] { return Product(Int(-1), Sum(Sym("a"), Sym("b"))); }, nullptr, nullptr,
+     "<mrow><mo>-</mo><mrow><mo>(</mo><mrow><mi>a</mi><mo>+</mo><mi>b</mi></mrow><mo>)</mo>"
+     "</mrow></mrow>",
+     nullptr, "-Paren{a + b}"},
     {"plus-or-minus product", [] { return PlusMinusTimes(Sym("x")); }, "TYTimes[plusMinus, x]",
      nullptr, "<mrow><mo>&PlusMinus;</mo><mi>x</mi></mrow>", nullptr, "<xB1>x"},
     {"lone factor", [] { return Product(Sum(Sym("a"), Sym("b"))); }, nullptr, nullptr, nullptr,

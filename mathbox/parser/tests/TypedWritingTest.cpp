@@ -120,13 +120,13 @@ TEST_F(TypedWriting, GroupingKeepsItsMeaningWithoutDoubledParentheses) {
     // clang-format off
     const Row rows[] = {
         {"a - (b + c)", "a - (b + c)",
-         "<mrow><mi>a</mi><mo>-</mo><mfenced><mrow><mi>b</mi><mo>+</mo><mi>c</mi></mrow></mfenced></mrow>"},
+         "<mrow><mi>a</mi><mo>-</mo><mrow><mo>(</mo><mrow><mi>b</mi><mo>+</mo><mi>c</mi></mrow><mo>)</mo></mrow></mrow>"},
         {"(a + b)!", "(a + b)!",
-         "<mrow><mfenced><mrow><mi>a</mi><mo>+</mo><mi>b</mi></mrow></mfenced><mo>!</mo></mrow>"},
+         "<mrow><mrow><mo>(</mo><mrow><mi>a</mi><mo>+</mo><mi>b</mi></mrow><mo>)</mo></mrow><mo>!</mo></mrow>"},
         {"(a+b)/c", "(a + b)/c",
-         "<mfrac><mfenced><mrow><mi>a</mi><mo>+</mo><mi>b</mi></mrow></mfenced><mi>c</mi></mfrac>"},
+         "<mfrac><mrow><mo>(</mo><mrow><mi>a</mi><mo>+</mo><mi>b</mi></mrow><mo>)</mo></mrow><mi>c</mi></mfrac>"},
         {"sin(a + b)", nullptr,
-         "<mrow><mi>sin</mi><mo>&af;</mo><mfenced><mrow><mi>a</mi><mo>+</mo><mi>b</mi></mrow></mfenced></mrow>"},
+         "<mrow><mi>sin</mi><mo>&af;</mo><mrow><mo>(</mo><mrow><mi>a</mi><mo>+</mo><mi>b</mi></mrow><mo>)</mo></mrow></mrow>"},
         {"f[a + b]", "f(a + b)", nullptr},
     };
     // clang-format on
