@@ -1,6 +1,7 @@
 #include "export/PictureFiles.h"
 
 #include "document/CompList.h"
+#include "document/PictureSize.h"
 #include "export/WebImage.h"
 #include "mathbox/PaintPort.h"
 #include "platform/AtomicFile.h"
@@ -142,7 +143,8 @@ std::vector<uint8_t> EmfOfImage(const QImage& source, int32_t dpi) {
 }
 
 QImage DrawPicture(const PictureBytes& picture, int32_t width, int32_t height) {
-    WebImage canvas(width, height);
+    const PixelSize size = CappedImageSize(width, height);
+    WebImage canvas(size.width, size.height);
     QImage& image = canvas.Image();
     QPainter painter(&image);
     QSvgRenderer renderer(QByteArray(reinterpret_cast<const char*>(picture.data()),
@@ -185,9 +187,17 @@ std::optional<QImage> DrawListRange(const CompList& list, int32_t from, int32_t 
     copy.Layout(INT16_MAX);
     const Rect bounds = copy.GetBounds();
     copy.SetOrigin(Point(-bounds.left, -bounds.top));
-    WebImage canvas(bounds.Width(), bounds.Height());
+    const int64_t width = int64_t{bounds.right} - bounds.left;
+    const int64_t height = int64_t{bounds.bottom} - bounds.top;
+    const PixelSize size = CappedImageSize(width, height);
+    WebImage canvas(size.width, size.height);
     port->BeginDCDraw(nullptr, canvas.Image());
     try {
+        // A stretch too large for an image of its own is drawn smaller to fit.
+        if (size.width < width || size.height < height)
+            if (QPainter* painter = port->ActivePainter())
+                painter->scale(static_cast<double>(size.width) / static_cast<double>(width),
+                               static_cast<double>(size.height) / static_cast<double>(height));
         copy.Draw();
     } catch (...) {
         port->EndDraw();

@@ -27,11 +27,12 @@ bool IsSvg(const PictureBytes& picture);
 std::vector<uint8_t> EmfOfImage(const QImage& image, int32_t dpi);
 
 // Older pictures' bytes are copied as they are; SVG recordings become a real EMF file holding
-// the picture drawn at `width` by `height` pixels.
+// the picture drawn at `width` by `height` pixels, as `DrawPicture` draws it.
 bool WriteEmf(const std::string& path, const PictureBytes& picture, int32_t width, int32_t height);
 
-// The picture drawn onto a white image of `width` by `height` pixels, centred and kept in
-// proportion; a grey frame for bytes that are no picture of ours.
+// The picture drawn onto a white image of `width` by `height` pixels (or smaller, in
+// proportion, to fit the image limits of `CappedImageSize`), centred and kept in proportion; a
+// grey frame for bytes that are no picture of ours.
 QImage DrawPicture(const PictureBytes& picture, int32_t width, int32_t height);
 
 // The picture drawn into a white PNG of `width` by `height` pixels.
@@ -39,7 +40,8 @@ bool WritePicturePng(const std::string& path, const PictureBytes& picture, int32
                      int32_t height);
 
 // Children from..to (exclusive) of `list`, laid out as one line on their own and drawn onto a
-// white image just large enough; nothing when the drawing layer cannot draw into images.
+// white image just large enough (drawn smaller, in proportion, when that would pass the image
+// limits of `CappedImageSize`); nothing when the drawing layer cannot draw into images.
 std::optional<QImage> DrawListRange(const CompList& list, int32_t from, int32_t to);
 
 // Writes an image as an interlaced PNG through the off-screen picture.
