@@ -43,14 +43,14 @@ if(NOT TESSARY_SANITIZE)
   set(TESSARY_NO_UNDEFINED_LINK_FLAG "-Wl,--no-undefined")
 endif()
 
-# tessary_test(<name> SOURCES ... [LIBS ...] [LABELS ...] [QT])
+# tessary_test(<name> SOURCES ... [LIBS ...] [LABELS ...] [TIMEOUT seconds] [QT])
 # A GoogleTest executable whose cases ctest runs one by one. QT gives it the shared main that
 # starts a QApplication on the offscreen platform with a private settings folder.
 function(tessary_test name)
   if(NOT TESSARY_TESTS)
     return()
   endif()
-  cmake_parse_arguments(T "QT" "" "SOURCES;LIBS;LABELS" ${ARGN})
+  cmake_parse_arguments(T "QT" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   if(T_QT)
     target_link_libraries(${name} PRIVATE tessary_qt_test_main)
@@ -61,8 +61,12 @@ function(tessary_test name)
   if(NOT T_LABELS)
     set(T_LABELS unit)
   endif()
+  set(timeout "")
+  if(T_TIMEOUT)
+    set(timeout TIMEOUT ${T_TIMEOUT})
+  endif()
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
-    PROPERTIES LABELS "${T_LABELS}"
+    PROPERTIES LABELS "${T_LABELS}" ${timeout}
                ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ASAN_OPTIONS=detect_leaks=1:abort_on_error=0;LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/testing/lsan.supp;UBSAN_OPTIONS=print_stacktrace=1")
 endfunction()
 

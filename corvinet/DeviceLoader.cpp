@@ -33,11 +33,21 @@ std::string folderOf(const std::string& path) {
     return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }
 
-std::optional<std::string> deviceListValue(int n, std::span<const std::string> folders) {
+// The device-list section of each folder's corvinet.ini that could be read, in folder order.
+std::vector<IniSection> readDeviceLists(std::span<const std::string> folders,
+                                        const IniTextReader& read) {
+    std::vector<IniSection> lists;
+    for (const std::string& folder : folders)
+        if (std::optional<std::string> text = read(folder + "/" + kIniFile))
+            lists.emplace_back(*text, kSection);
+    return lists;
+}
+
+std::optional<std::string> deviceListValue(int n, std::span<const IniSection> lists) {
     char key[24] = "Device";
     *std::to_chars(key + 6, key + sizeof key - 1, n).ptr = '\0';
-    for (const std::string& folder : folders) {
-        auto value = readIniValue(folder + "/" + kIniFile, kSection, key);
+    for (const IniSection& list : lists) {
+        auto value = list.value(key);
         if (value && !value->empty()) return value;
     }
     return builtinDeviceName(n);
@@ -51,7 +61,7 @@ void* openModule(const std::string& name, std::span<const std::string> folders) 
     return nullptr;
 }
 
-void loadDeviceList(QKENV env, std::span<const std::string> folders);
+void loadDeviceList(QKENV env, std::span<const std::string> folders, const IniTextReader& read);
 
 void insertByPriority(QKENV env, DeviceEntry* entry) {
     DeviceEntry** at = &env->devices;
@@ -99,8 +109,13 @@ std::optional<std::string> builtinDeviceName(int n) {
 }
 
 DeviceEntry* loadDevices(QKENV env, std::span<const std::string> folders) {
+    return loadDevices(env, folders, readIniText);
+}
+
+DeviceEntry* loadDevices(QKENV env, std::span<const std::string> folders,
+                         const IniTextReader& read) {
     try {
-        loadDeviceList(env, folders);
+        loadDeviceList(env, folders, read);
     } catch (...) {
         // Out of memory while reading the list: the devices started so far stay, the rest are
         // skipped like any device that fails to start.
@@ -110,9 +125,12 @@ DeviceEntry* loadDevices(QKENV env, std::span<const std::string> folders) {
 
 namespace {
 
-void loadDeviceList(QKENV env, std::span<const std::string> folders) {
+void loadDeviceList(QKENV env, std::span<const std::string> folders, const IniTextReader& read) {
+    // Each file once, however long the list: a key read from the files one at a time made a
+    // list of thousands of devices take minutes.
+    const std::vector<IniSection> lists = readDeviceLists(folders, read);
     for (int n = 0;; ++n) {
-        std::optional<std::string> value = deviceListValue(n, folders);
+        std::optional<std::string> value = deviceListValue(n, lists);
         if (!value || equalsIgnoringCase(*value, "end")) break;
         void* module = openModule(deviceModuleName(*value), folders);
         if (!module) continue;

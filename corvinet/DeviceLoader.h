@@ -8,6 +8,7 @@
 
 #include "corvinet/corvinet.h"
 
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -32,8 +33,13 @@ struct DeviceEntry {
 // cannot plant a plug-in.
 std::vector<std::string> deviceSearchFolders();
 
-// Builds the environment's device list from the ini files and plug-ins in `folders`.
+// Builds the environment's device list from the ini files and plug-ins in `folders`. Each
+// folder's corvinet.ini is read once, through `read` (the file's whole text, or nothing when it
+// cannot be read; tests count the reads).
+using IniTextReader = std::function<std::optional<std::string>(const std::string& path)>;
 DeviceEntry* loadDevices(QKENV env, std::span<const std::string> folders);
+DeviceEntry* loadDevices(QKENV env, std::span<const std::string> folders,
+                         const IniTextReader& read);
 // DEVICE_DEINIT for every entry in list order; frees the list.
 void endDevices(QKENV env);
 

@@ -23,10 +23,16 @@ std::string_view trim(std::string_view s) {
     return s.substr(first, s.find_last_not_of(blanks) - first + 1);
 }
 
+std::string lowerCase(std::string_view s) {
+    std::string lower(s);
+    for (char& c : lower)
+        c = asciiLower(c);
+    return lower;
+}
+
 } // namespace
 
-std::optional<std::string> findIniValue(std::string_view text, std::string_view section,
-                                        std::string_view key) {
+IniSection::IniSection(std::string_view text, std::string_view section) {
     bool inSection = false;
     while (!text.empty()) {
         std::size_t eol = text.find('\n');
@@ -40,20 +46,24 @@ std::optional<std::string> findIniValue(std::string_view text, std::string_view 
             continue;
         }
         std::size_t equals = line.find('=');
-        if (!inSection || equals == std::string_view::npos ||
-            !equalsIgnoringCase(trim(line.substr(0, equals)), key))
-            continue;
+        if (!inSection || equals == std::string_view::npos) continue;
         std::string_view value = trim(line.substr(equals + 1));
         if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
             value.back() == value.front())
             value = value.substr(1, value.size() - 2);
-        return std::string(value.substr(0, kValueBuffer - 1));
+        // The first of a repeated key counts, as a reader that stops at the first match finds.
+        m_values.emplace(lowerCase(trim(line.substr(0, equals))),
+                         std::string(value.substr(0, kValueBuffer - 1)));
     }
-    return std::nullopt;
 }
 
-std::optional<std::string> readIniValue(const std::string& path, std::string_view section,
-                                        std::string_view key) {
+std::optional<std::string> IniSection::value(std::string_view key) const {
+    auto found = m_values.find(lowerCase(key));
+    if (found == m_values.end()) return std::nullopt;
+    return found->second;
+}
+
+std::optional<std::string> readIniText(const std::string& path) {
     // Close-on-exec: a program launched from another thread meanwhile inherits nothing of ours.
     int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return std::nullopt;
@@ -72,7 +82,19 @@ std::optional<std::string> readIniValue(const std::string& path, std::string_vie
     }
     close(fd);
     if (!whole) return std::nullopt;
-    return findIniValue(text, section, key);
+    return text;
+}
+
+std::optional<std::string> findIniValue(std::string_view text, std::string_view section,
+                                        std::string_view key) {
+    return IniSection(text, section).value(key);
+}
+
+std::optional<std::string> readIniValue(const std::string& path, std::string_view section,
+                                        std::string_view key) {
+    std::optional<std::string> text = readIniText(path);
+    if (!text) return std::nullopt;
+    return findIniValue(*text, section, key);
 }
 
 } // namespace corvinet

@@ -2,6 +2,22 @@
 
 #include "document/DocStream.h"
 
+#include <initializer_list>
+
+namespace {
+
+// A window's corners lie on a desktop: beyond this many pixels either way they are damage.
+constexpr int32_t kLargestPlacementCoordinate = 1 << 20;
+
+bool IsSoundPlacement(const Rect& r) {
+    for (int32_t coordinate : {r.left, r.top, r.right, r.bottom})
+        if (coordinate < -kLargestPlacementCoordinate || coordinate > kLargestPlacementCoordinate)
+            return false;
+    return !r.IsEmpty();
+}
+
+} // namespace
+
 void DocSettings::Write(DocStream& stream) const {
     stream.WriteShort(baseSize);
     stream.WriteByte(reserved);
@@ -21,10 +37,13 @@ void DocSettings::Read(DocStream& stream) {
     reserved = stream.ReadBool();
     largerEquations = stream.ReadBool();
     firstPage = stream.ReadShort();
-    placement.left = stream.ReadLong();
-    placement.top = stream.ReadLong();
-    placement.right = stream.ReadLong();
-    placement.bottom = stream.ReadLong();
+    Rect stored;
+    stored.left = stream.ReadLong();
+    stored.top = stream.ReadLong();
+    stored.right = stream.ReadLong();
+    stored.bottom = stream.ReadLong();
+    // Checked before anything works out a width or places a window from it.
+    placement = IsSoundPlacement(stored) ? stored : DocSettings().placement;
     numberPages = stream.ReadBool();
 }
 

@@ -28,7 +28,8 @@ struct DocSettings {
     // Base size (16-bit), reserved, larger equations, first page (16-bit), the placement's
     // left, top, right, bottom (32-bit each), number pages.
     void Write(DocStream& stream) const;
-    // The flags read back as 0 or 1; a base size outside 0 to 9 reads as the default.
+    // The flags read back as 0 or 1; a base size outside 0 to 9 reads as the default, and so
+    // does a placement that is empty or reaches more than 2^20 pixels from the origin.
     void Read(DocStream& stream);
 
     bool operator==(const DocSettings&) const = default;

@@ -22,10 +22,7 @@ OwnedComponent NewPicture() {
 // Installed for the life of the process, as character blocks are.
 const Installed<TextComp::Creator> kPictureKind(TextComp::KindSlot(tags::Metafile), &NewPicture);
 
-// 0.01 mm per point, and a frame no larger than ten metres: a damaged size must not overflow
-// the conversions to pixels.
 constexpr double kHimetricPerInch = 2540.0;
-constexpr int32_t kLargestFrame = 1000000;
 
 // Only the root element's start tag is looked at.
 std::string_view RootTag(const PictureBytes& picture) {
@@ -92,14 +89,6 @@ std::optional<double> Length(std::string_view text) {
     return std::nullopt;
 }
 
-int32_t ToFrame(double himetric) {
-    return static_cast<int32_t>(std::clamp(himetric, 0.0, double(kLargestFrame)));
-}
-
-int32_t Clamped(int32_t himetric) {
-    return std::clamp(himetric, 0, kLargestFrame);
-}
-
 } // namespace
 
 std::optional<PictureFrame> SvgFrame(const PictureBytes& picture) {
@@ -109,7 +98,7 @@ std::optional<PictureFrame> SvgFrame(const PictureBytes& picture) {
     const auto height = Attribute(tag, "height");
     std::optional<double> w = width ? Length(*width) : std::nullopt;
     std::optional<double> h = height ? Length(*height) : std::nullopt;
-    if (w && h) return PictureFrame{ToFrame(*w), ToFrame(*h)};
+    if (w && h) return CappedPictureFrame(*w, *h);
     if (auto box = Attribute(tag, "viewBox")) {
         std::string_view rest = *box;
         const auto x = Number(rest);
@@ -117,8 +106,7 @@ std::optional<PictureFrame> SvgFrame(const PictureBytes& picture) {
         const auto bw = Number(rest);
         const auto bh = Number(rest);
         if (x && y && bw && bh)
-            return PictureFrame{ToFrame(*bw * kHimetricPerInch / 96),
-                                ToFrame(*bh * kHimetricPerInch / 96)};
+            return CappedPictureFrame(*bw * kHimetricPerInch / 96, *bh * kHimetricPerInch / 96);
     }
     return std::nullopt;
 }
@@ -130,9 +118,14 @@ OwnedComponent MetaPictComp::Clone() const {
     return OwnedComponent(new MetaPictComp(m_picture, m_frame));
 }
 
+PictureFrame MetaPictComp::GetRenderedSize() const {
+    return CappedPictureFrame(m_frame.width, m_frame.height);
+}
+
 void MetaPictComp::Layout() {
-    m_bounds = Rect(0, -gDrawPort->HimetricToPixelsY(Clamped(m_frame.height)),
-                    gDrawPort->HimetricToPixelsX(Clamped(m_frame.width)), 0);
+    const PictureFrame frame = GetRenderedSize();
+    m_bounds = Rect(0, -gDrawPort->HimetricToPixelsY(frame.height),
+                    gDrawPort->HimetricToPixelsX(frame.width), 0);
     m_needsLayout = false;
 }
 
@@ -151,8 +144,9 @@ void MetaPictComp::WriteLatex(LatexWriter& writer) {
     const auto points = [](int32_t himetric) {
         return static_cast<int32_t>(int64_t{himetric} * 72 / 2540);
     };
+    const PictureFrame frame = GetRenderedSize();
     writer.WriteRaw("\\fbox{$");
-    writer.WriteImage(points(m_frame.width), points(m_frame.height), &m_picture);
+    writer.WriteImage(points(frame.width), points(frame.height), &m_picture);
     writer.WriteRaw("$} ");
 }
 

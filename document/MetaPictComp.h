@@ -10,18 +10,13 @@
 
 #include "document/DrawPort.h"
 #include "document/MathComp.h"
+#include "document/PictureSize.h"
 
 #include <optional>
 
-// A picture's frame in 0.01 mm.
-struct PictureFrame {
-    int32_t width = 0;
-    int32_t height = 0;
-};
-
 // The frame an SVG document declares: its root's width and height with their units (a bare
-// number or "px" counts 96 to the inch), else its view box in pixels; nothing for bytes that are
-// no SVG or declare no size.
+// number or "px" counts 96 to the inch), else its view box in pixels, held within the largest
+// frame; nothing for bytes that are no SVG or declare no size.
 std::optional<PictureFrame> SvgFrame(const PictureBytes& picture);
 
 class MetaPictComp final : public MathComp {
@@ -34,7 +29,7 @@ public:
         : m_picture(std::move(picture)), m_frame(frame) {}
 
     OwnedComponent Clone() const override;
-    // On the baseline: the frame converted to pixels of the current target.
+    // On the baseline: the rendered size converted to pixels of the current target.
     void Layout() override;
     void Draw() override;
     TypeTag GetTypeTag() const override { return tags::Metafile; }
@@ -49,7 +44,11 @@ public:
     void Read(DocStream& stream) override;
 
     const PictureBytes& GetPicture() const { return m_picture; }
+    // The frame as stored, kept as the file had it.
     PictureFrame GetSize() const { return m_frame; }
+    // The frame the picture is laid out, drawn and exported at: the stored one held within the
+    // largest frame, in proportion.
+    PictureFrame GetRenderedSize() const;
 
 private:
     PictureBytes m_picture;

@@ -2,6 +2,7 @@
 
 #include "document/CompList.h"
 #include "document/ParaComp.h"
+#include "document/PictureSize.h"
 #include "export/WebImage.h"
 #include "mathbox/PaintPort.h"
 
@@ -47,7 +48,8 @@ bool IsSvg(const PictureBytes& picture) {
 }
 
 QImage DrawPicture(const PictureBytes& picture, int32_t width, int32_t height) {
-    WebImage canvas(width, height);
+    const PixelSize size = CappedImageSize(width, height);
+    WebImage canvas(size.width, size.height);
     QImage& image = canvas.Image();
     QPainter painter(&image);
     QSvgRenderer renderer(QByteArray(reinterpret_cast<const char*>(picture.data()),
@@ -94,9 +96,17 @@ std::optional<QImage> DrawListRange(const CompList& list, int32_t from, int32_t 
     const Rect bounds = copy.GetBounds();
     const int32_t room = std::min(bounds.Height() / 2 + 4, kMostOverhang);
     copy.SetOrigin(Point(room - bounds.left, room - bounds.top));
-    WebImage canvas(bounds.Width() + 2 * room, bounds.Height() + 2 * room);
+    const int64_t width = int64_t{bounds.right} - bounds.left + 2 * room;
+    const int64_t height = int64_t{bounds.bottom} - bounds.top + 2 * room;
+    const PixelSize size = CappedImageSize(width, height);
+    // A stretch too large for an image of its own is drawn smaller to fit.
+    const double scaleX = static_cast<double>(size.width) / static_cast<double>(width);
+    const double scaleY = static_cast<double>(size.height) / static_cast<double>(height);
+    WebImage canvas(size.width, size.height);
     port->BeginDCDraw(nullptr, canvas.Image());
     try {
+        if (size.width < width || size.height < height)
+            if (QPainter* painter = port->ActivePainter()) painter->scale(scaleX, scaleY);
         copy.Draw();
     } catch (...) {
         port->EndDraw();
@@ -104,7 +114,10 @@ std::optional<QImage> DrawListRange(const CompList& list, int32_t from, int32_t 
     }
     port->EndDraw();
     const QImage& image = canvas.Image();
-    return image.copy(WithInk(image, QRect(room, room, bounds.Width(), bounds.Height())));
+    const QRect drawn(static_cast<int>(room * scaleX), static_cast<int>(room * scaleY),
+                      static_cast<int>(bounds.Width() * scaleX),
+                      static_cast<int>(bounds.Height() * scaleY));
+    return image.copy(WithInk(image, drawn));
 }
 
 } // namespace picturefiles

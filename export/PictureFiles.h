@@ -21,8 +21,9 @@ namespace picturefiles {
 // older document, which no export can draw).
 bool IsSvg(const PictureBytes& picture);
 
-// The picture drawn onto a white image of `width` by `height` pixels, centred and kept in
-// proportion; a grey frame for bytes that are no picture of ours.
+// The picture drawn onto a white image of `width` by `height` pixels (or smaller, in
+// proportion, to fit the image limits of `CappedImageSize`), centred and kept in proportion; a
+// grey frame for bytes that are no picture of ours.
 QImage DrawPicture(const PictureBytes& picture, int32_t width, int32_t height);
 
 // The picture drawn into a white PNG of `width` by `height` pixels.
@@ -30,8 +31,9 @@ bool WritePicturePng(const std::string& path, const PictureBytes& picture, int32
                      int32_t height);
 
 // Children from..to (exclusive) of `list`, laid out as one line on their own, as they lay out in
-// their paragraph, and drawn onto a white image just large enough; nothing when the drawing
-// layer cannot draw into images.
+// their paragraph, and drawn onto a white image just large enough (drawn smaller, in
+// proportion, when that would pass the image limits of `CappedImageSize`); nothing when the
+// drawing layer cannot draw into images.
 std::optional<QImage> DrawListRange(const CompList& list, int32_t from, int32_t to);
 
 // Writes an image as an interlaced PNG through the off-screen picture.

@@ -55,6 +55,7 @@ void EndLaunchedKernel(pid_t pid) {
 KernelSession::RequestScope::RequestScope(KernelSession& session, bool waitCursor)
     : m_session(session), m_waitCursor(waitCursor) {
     m_session.m_busy = true;
+    m_session.m_interrupted = false;
     if (m_waitCursor) m_session.m_host.SetWaitCursor(true);
 }
 
@@ -280,7 +281,9 @@ void KernelSession::Quit(bool showMessage) {
 }
 
 void KernelSession::Interrupt() {
-    if (m_link) QKPutMessage(m_link, kInterruptCode);
+    if (!m_link) return;
+    if (m_busy) m_interrupted = true;
+    QKPutMessage(m_link, kInterruptCode);
 }
 
 // ---- Errors -------------------------------------------------------------------------------------
@@ -498,14 +501,16 @@ void KernelSession::ReadAndDropAnswer() {
 
 NodePtr KernelSession::ReadResult() {
     if (!RunPacketLoop(m_prefs.showWarnings)) return ErrorResult();
-    return ReadAnswerTree();
+    NodePtr answer = ReadAnswerTree();
+    if (m_interrupted) return std::make_unique<SymbolNode>(NodeSource(), "$Canceled");
+    return answer;
 }
 
 int32_t KernelSession::ReadRecordList(CandidateRecords& records) {
     records.fill(CandidateRecord{});
     if (!RunPacketLoop(m_prefs.showWarnings)) return 1;
     const NodePtr answer = ReadAnswerTree();
-    if (answer->TypeTag() != TypeTag("lisN")) return 1;
+    if (m_interrupted || answer->TypeTag() != TypeTag("lisN")) return 1;
     const auto& list = static_cast<const CompositeNode&>(*answer);
     int32_t count = 0;
     for (const ExprNode* element = list.FirstChild();
@@ -560,7 +565,7 @@ std::string KernelSession::ReadStringResult() {
         HandleLinkError();
     }
     NextPacketOrTearDown();
-    return result;
+    return m_interrupted ? "Error" : result;
 }
 
 void KernelSession::SetSavedOrdering(NodePtr ordering, bool constantsToBack) {

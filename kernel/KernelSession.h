@@ -81,7 +81,9 @@ public:
     bool IsStarting() const override { return m_starting; }
     // Quits the kernel and closes the link; waits a bounded time for the kernel to confirm.
     void Quit(bool showMessage) override;
-    // Asks the running calculation to stop (Escape while busy).
+    // Asks the running calculation to stop (Escape while busy). The person is told it was
+    // aborted, so the request answers as cancelled even when the kernel ignores the interrupt
+    // and answers after all: that late answer is read, keeping the link in step, and dropped.
     void Interrupt() override;
     // The kernel's link runs through the calculation server.
     bool IsRemote() const override { return m_link != nullptr && m_remote; }
@@ -90,7 +92,8 @@ public:
     void HandleLinkError();
     // Waits for the "ReturnPacket"; false after a link failure (already handled).
     bool RunPacketLoop(bool showKernelMessages);
-    // The answer of the current request as a tree (an error tree when it could not be read).
+    // The answer of the current request as a tree (an error tree when it could not be read,
+    // "$Canceled" when the request was interrupted).
     NodePtr ReadResult();
     static NodePtr ErrorResult();
     // The answer as a record list; the number of records filled (at least 1).
@@ -216,6 +219,7 @@ private:
     bool m_constantsToBack = true;
     bool m_remote = true;
     bool m_quitPending = false;
+    bool m_interrupted = false; // the request in progress was interrupted
     bool m_progressOpen = false;
     long long m_drainDeadline = 0; // steady milliseconds; 0 while not quitting
     pid_t m_kernelPid = 0;         // the launched kernel, 0 when unknown or remote

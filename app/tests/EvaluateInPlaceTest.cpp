@@ -317,6 +317,17 @@ TEST_F(EvaluateInPlaceTest, EscapeDuringASlowCalculationLeavesTheDocument) {
     EXPECT_TRUE(session->IsConnected());
 }
 
+// The kernel ignores the interrupt and answers a second later: the person was told "Aborted",
+// so the late answer changes nothing.
+TEST_F(EvaluateInPlaceTest, EscapeLeavesTheDocumentAlsoWhenTheKernelAnswersLate) {
+    StartWithDocument("on TYEvaluate stuck 1\n");
+    FactorLeavesTheDocument([&](int32_t factor) {
+        EscapeWhileBusy([&] { Run(factor); });
+        EXPECT_EQ(Status(), QStringLiteral("Aborted"));
+    });
+    EXPECT_TRUE(session->IsConnected());
+}
+
 TEST_F(EvaluateInPlaceTest, AKernelThatDiesMidCalculationLeavesTheDocument) {
     StartWithDocument("on TYEvaluate die-mid-evaluation\n");
     FactorLeavesTheDocument([&](int32_t factor) { Run(factor); });

@@ -13,6 +13,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -51,7 +52,10 @@ TEST(IniFile, FindsKeysOfTheirSectionOnly) {
                              "Device1=\"quoted value\"\n"
                              "Device2=\n"
                              "Device3=" +
-                             std::string(400, 'x') + "\n";
+                             std::string(400, 'x') +
+                             "\n"
+                             "[Other]\nDevice4=wrong\n"
+                             "[CorvinetDevices]\nDEVICE0=later\nDevice5=second section\n";
     struct Case {
         const char* key;
         std::optional<std::string> value;
@@ -59,7 +63,7 @@ TEST(IniFile, FindsKeysOfTheirSectionOnly) {
     const Case cases[] = {
         {"Device0", "QKTCP"},      {"Device1", "quoted value"},
         {"Device2", ""},           {"Device3", std::string(279, 'x')},
-        {"Device4", std::nullopt},
+        {"Device4", std::nullopt}, {"Device5", "second section"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.key);
@@ -91,8 +95,8 @@ protected:
         std::ofstream(folder + "/corvinet.ini") << "[CorvinetDevices]\n" << text;
     }
     // The file names of the loaded devices, in list order.
-    std::vector<std::string> loaded() {
-        loadDevices(env, folders);
+    std::vector<std::string> loaded(const IniTextReader& read = readIniText) {
+        loadDevices(env, folders, read);
         std::vector<std::string> names;
         for (DeviceEntry* entry = env->devices; entry; entry = entry->next) {
             Dl_info info{};
@@ -205,6 +209,31 @@ TEST_F(DeviceLoaderTest, MakeOffersTheBlockInListOrder) {
             EXPECT_EQ(result.stream, static_cast<DeviceStream*>(answered->device));
         }
     }
+}
+
+// However long the list, each folder's corvinet.ini is read once: read again for every key, a
+// list of a thousand entries took seconds and one of twenty thousand minutes.
+TEST_F(DeviceLoaderTest, EachIniFileIsReadOnceForTheWholeList) {
+    char second[] = "/tmp/corvinet-devices-none-XXXXXX";
+    ASSERT_NE(mkdtemp(second), nullptr);
+    folders.push_back(second);
+    plugIn(TEST_DEVICE, "QKTCP32.QKP");
+    constexpr int kMissing = 1000;
+    std::string list;
+    for (int n = 0; n < kMissing; ++n)
+        list += "Device" + std::to_string(n) + "=missing" + std::to_string(n) + "\n";
+    ini(list + "Device" + std::to_string(kMissing) + "=QKTCP\nDevice" +
+        std::to_string(kMissing + 1) + "=end\n");
+    std::map<std::string, int> reads;
+    const Names names = loaded([&](const std::string& path) {
+        ++reads[path];
+        return readIniText(path);
+    });
+    fs::remove_all(second);
+    EXPECT_EQ(names, Names{"QKTCP32.QKP"});
+    const std::map<std::string, int> once = {{folder + "/corvinet.ini", 1},
+                                             {std::string(second) + "/corvinet.ini", 1}};
+    EXPECT_EQ(reads, once);
 }
 
 TEST_F(DeviceLoaderTest, EndingTheEnvironmentEndsEachDevice) {

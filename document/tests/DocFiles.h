@@ -48,9 +48,11 @@ public:
             Long(n);
         return *this;
     }
-    Builder& Settings(int16_t baseSize, uint8_t flag = 0, uint8_t larger = 0) {
+    Builder& Settings(int16_t baseSize, uint8_t flag = 0, uint8_t larger = 0,
+                      Rect placement = Rect(0, 0, 600, 480)) {
         Short(2).Long(23).Short(baseSize).Byte(flag).Byte(larger).Short(1);
-        return Long(0).Long(0).Long(600).Long(480).Byte(1);
+        Long(placement.left).Long(placement.top).Long(placement.right).Long(placement.bottom);
+        return Byte(1);
     }
     Builder& Defaults(int16_t columns, int16_t rows, int16_t entries) {
         return Short(3).Long(6).Short(columns).Short(rows).Short(entries);

@@ -1,3 +1,4 @@
+#include "document/QtGeometry.h"
 #include "document/Region.h"
 
 #include <gtest/gtest.h>
@@ -98,4 +99,32 @@ TEST(Region, CopiesAreIndependent) {
     EXPECT_EQ(a.GetBox(), Rect(0, 0, 10, 10));
     a.Delete();
     EXPECT_EQ(b.GetBox(), Rect(0, 0, 30, 30));
+}
+
+// Any four numbers a file may hold meet Qt without overflow: the corners are normalised and held
+// within what a QRect can span, and come back the same when they were within it.
+TEST(QtGeometry, AnyRectangleConvertsWithoutOverflow) {
+    constexpr int32_t kReach = (1 << 30) - 1;
+    struct Case {
+        const char* name;
+        Rect rect;
+        QRect qt;
+        Rect back;
+    };
+    const Case cases[] = {
+        {"ordinary", Rect(10, 20, 110, 70), QRect(10, 20, 100, 50), Rect(10, 20, 110, 70)},
+        {"inverted corners", Rect(110, 70, 10, 20), QRect(10, 20, 100, 50), Rect(10, 20, 110, 70)},
+        {"right edge at the lowest integer", Rect(0, 0, INT32_MIN, 480),
+         QRect(-kReach, 0, kReach, 480), Rect(-kReach, 0, 0, 480)},
+        {"the whole integer range", Rect(INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX),
+         QRect(-kReach, -kReach, 2 * kReach, 2 * kReach), Rect(-kReach, -kReach, kReach, kReach)},
+        {"empty", Rect(5, 5, 5, 9), QRect(5, 5, 0, 4), Rect()},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QRect qt = ToQRect(c.rect);
+        EXPECT_EQ(qt, c.qt);
+        EXPECT_EQ(FromQRect(qt), c.back);
+    }
+    EXPECT_EQ(Region(Rect(0, 0, INT32_MIN, 480)).GetBox(), Rect(-kReach, 0, 0, 480));
 }

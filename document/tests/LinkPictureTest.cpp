@@ -15,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 
 namespace {
@@ -173,10 +174,18 @@ TEST_F(LinkPictureTest, LayoutAndDrawing) {
     ASSERT_EQ(m_port.played.size(), 1u);
     EXPECT_EQ(m_port.played[0].rect, Rect(100, 35, 140, 60));
 
-    // A damaged, negative size lays out as nothing rather than an inverted box.
+    // A damaged, negative size lays out as nothing rather than an inverted box; a huge one at
+    // the largest frame, in proportion, and is drawn there.
     MetaPictComp negative(BytesOf("<svg/>"), PictureFrame{-40, -25});
     negative.Layout();
     EXPECT_EQ(negative.GetBounds(), Rect(0, 0, 0, 0));
+    MetaPictComp huge(BytesOf("<svg/>"), PictureFrame{INT32_MAX - 1, INT32_MAX / 2});
+    huge.Layout();
+    EXPECT_EQ(huge.GetBounds(), Rect(0, -kLargestPictureFrame / 2, kLargestPictureFrame, 0));
+    huge.Draw();
+    ASSERT_EQ(m_port.played.size(), 2u);
+    EXPECT_EQ(m_port.played[1].rect, Rect(0, -kLargestPictureFrame / 2, kLargestPictureFrame, 0));
+    EXPECT_EQ(huge.GetSize(), (PictureFrame{INT32_MAX - 1, INT32_MAX / 2})) << "stored as it was";
 }
 
 TEST_F(LinkPictureTest, ACaretNeverEntersALink) {
@@ -236,6 +245,9 @@ TEST_F(LinkPictureTest, LatexHandsLinksAndPicturesToTheWriter) {
         {2540, 1270, "\\fbox{$picture(72x36,6)$} "},
         {2539, 35, "\\fbox{$picture(71x0,6)$} "}, // truncated toward zero
         {0, 0, "\\fbox{$picture(0x0,6)$} "},
+        // Exported at the largest frame, in proportion: a metre is 2834 points.
+        {INT32_MAX, INT32_MAX, "\\fbox{$picture(2834x2834,6)$} "},
+        {4000000, 1000000, "\\fbox{$picture(2834x708,6)$} "},
     };
     EXPECT_EQ(latex.out, "link(http://x.y,why)");
     for (const auto& c : cases) {
@@ -298,6 +310,10 @@ TEST(SvgFrameTest, TheSizeComesFromTheRootElement) {
         {"no size", "<svg xmlns=\"http://www.w3.org/2000/svg\">", -1, -1},
         {"no svg", "GIF89a", -1, -1},
         {"an unclosed tag", "<svg width=\"1in", -1, -1},
+        {"a huge size is held within the largest frame, in proportion",
+         "<svg width='1e300' height='5e299'>", kLargestPictureFrame, kLargestPictureFrame / 2},
+        {"so is a huge view box", "<svg viewBox='0 0 1e308 1e308'>", kLargestPictureFrame,
+         kLargestPictureFrame},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -314,6 +330,35 @@ TEST(SvgFrameTest, TheSizeComesFromTheRootElement) {
     const MetaPictComp picture(BytesOf("<svg width='1in' height='2in'>"));
     EXPECT_EQ(picture.GetSize().width, 2540);
     EXPECT_EQ(picture.GetSize().height, 5080);
+}
+
+// Images of pictures keep their size up to the limits, and beyond them are made smaller in
+// proportion: never larger than the limits allow, never smaller than a pixel a side.
+TEST(PictureSizeTest, ImagesAreHeldWithinTheirLimitsInProportion) {
+    const struct {
+        const char* name;
+        int64_t width;
+        int64_t height;
+        PixelSize size;
+    } cases[] = {
+        {"small", 40, 30, {40, 30}},
+        {"nothing", 0, -5, {1, 1}},
+        {"as large as allowed", 1024, 1024, {1024, 1024}},
+        {"too large an area", 4096, 2048, {1448, 724}},
+        {"long and thin, within its side", 8192, 100, {8192, 100}},
+        {"too long a side", 16384, 100, {8192, 50}},
+        {"the largest a file can ask", INT32_MAX, INT32_MAX, {1024, 1024}},
+        {"a line of a pixel", 1, int64_t{1} << 40, {1, 8192}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const PixelSize size = CappedImageSize(c.width, c.height);
+        EXPECT_EQ(size, c.size);
+        EXPECT_LE(int64_t{size.width} * size.height, kLargestImageArea);
+    }
+    EXPECT_EQ(CappedPictureFrame(-1, std::nan("")), (PictureFrame{0, 0}));
+    EXPECT_EQ(CappedPictureFrame(HUGE_VAL, 1e5), (PictureFrame{kLargestPictureFrame, 0}));
+    EXPECT_EQ(CappedPictureFrame(3e5, 1e5), (PictureFrame{kLargestPictureFrame, 33333}));
 }
 
 } // namespace

@@ -2,11 +2,14 @@
 #include "document/MetaPictComp.h"
 #include "export/tests/ExportFixture.h"
 #include "export/tests/ExternalTools.h"
+#include "export/tests/PictureFileSize.h"
 
+#include <QDir>
 #include <QFile>
 #include <QImage>
 
 #include <fstream>
+#include <functional>
 #include <regex>
 
 namespace exporttest {
@@ -304,6 +307,51 @@ TEST_F(PageExportTest, PicturesAmongTextBecomeImages) {
     EXPECT_TRUE(Exists(FilePath("pic3.png")));
     EXPECT_EQ(pageFailures.count, 0);
     EXPECT_FALSE(firstFailure.has_value());
+}
+
+// A picture that declares a huge size (its stored frame here; its SVG size or view box make it
+// the same way) is exported in every format at the largest image, drawn smaller to fit: its
+// files neither take the declared size nor fail, and the LaTeX asks for a size TeX can hold.
+TEST_F(PageExportTest, AHugePictureIsExportedAtTheLargestImageInEveryFormat) {
+    const std::string svg = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"10\" "
+                            "height=\"10\"><rect width=\"10\" height=\"10\" fill=\"red\"/></svg>";
+    ParaComp& text = Para(Style::kParagraph);
+    Add(text, "a ", kRoman);
+    text.GetList(1)->Append(
+        new MetaPictComp(PictureBytes(svg.begin(), svg.end()), PictureFrame{INT32_MAX, INT32_MAX}));
+    const struct {
+        const char* name;
+        std::function<std::string()> run;
+    } formats[] = {
+        {"html", [&] { return Html(); }},
+        {"xhtml", [&] { return Xhtml(); }},
+        {"latex", [&] { return Latex(); }},
+        {"techexplorer", [&] { return Tcx(); }},
+    };
+    const std::string top = dir;
+    for (const auto& format : formats) {
+        SCOPED_TRACE(format.name);
+        dir = top + format.name + "/";
+        ASSERT_TRUE(QDir().mkpath(QString::fromStdString(dir)));
+        const std::string out = format.run();
+        EXPECT_EQ(latexFailures.count + pageFailures.count, 0);
+        const QStringList files = QDir(QString::fromStdString(dir)).entryList(QDir::Files);
+        EXPECT_EQ(files.size(), 1) << files.join(' ').toStdString();
+        for (const QString& file : files) {
+            SCOPED_TRACE(file.toStdString());
+            const QString path = QString::fromStdString(dir) + file;
+            const QSize size = picturetest::PictureFileSize(path);
+            EXPECT_GE(size.width(), 1000) << "drawn large, as far as the limits allow";
+            EXPECT_LE(size.width(), kLargestImageSide);
+            EXPECT_LE(int64_t{size.width()} * size.height(), kLargestImageArea);
+            if (file.endsWith(QStringLiteral(".png"))) ExpectRedCentre(path.toStdString());
+        }
+        if (std::string(format.name) == "latex")
+            EXPECT_NE(out.find("width=2834pt,height=2834pt"), std::string::npos) << out;
+    }
+    dir = top;
+    QImage(QString::fromStdString(top + "html/pic0.png"))
+        .save(QString::fromStdString(drawtest::OutputPath("export-huge-picture.png")));
 }
 
 TEST_F(PageExportTest, ALonePlotIsATableOfItsPictureAndItsFunctions) {

@@ -319,6 +319,10 @@ TEST_F(EvaluationProcess, NoAnswerLeavesTheDocumentUnchanged) {
     const Row rows[] = {
         {"the kernel cancels", "on TYEvaluate answer canceled\n", false, true, nullptr},
         {"a slow calculation interrupted", "on TYEvaluate slow 20\n", true, true, nullptr},
+        // Told it was aborted, the person expects nothing from it: the late answer is read
+        // and dropped.
+        {"a kernel that ignores the interrupt and answers late", "on TYEvaluate stuck 1\n", true,
+         true, nullptr},
         {"the kernel dies while it computes", "on TYEvaluate die-mid-evaluation\n", false, false,
          kernel::KernelSession::kLinkErrorPrefix},
     };
