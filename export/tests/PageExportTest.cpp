@@ -341,7 +341,8 @@ TEST_F(PageExportTest, AHugePictureIsExportedAtTheLargestImageInEveryFormat) {
             SCOPED_TRACE(file.toStdString());
             const QString path = QString::fromStdString(dir) + file;
             const QSize size = picturetest::PictureFileSize(path);
-            EXPECT_GE(size.width(), 1000) << "drawn large, as far as the limits allow";
+            // The room a stretch is drawn with for overhanging ink shares the limits.
+            EXPECT_GE(size.width(), 900) << "drawn large, as far as the limits allow";
             EXPECT_LE(size.width(), kLargestImageSide);
             EXPECT_LE(int64_t{size.width()} * size.height(), kLargestImageArea);
             if (file.endsWith(QStringLiteral(".png"))) ExpectRedCentre(path.toStdString());
