@@ -117,7 +117,12 @@ bool CTessaryDoc::OnExport(int32_t command) {
     const std::string directory = path.substr(0, path.size() - fileTitle.size());
     if (const auto dot = fileTitle.rfind('.'); dot != std::string::npos && dot > 0)
         fileTitle.erase(dot);
-    const Str255 baseName = ToShortString(fileTitle);
+    const Str255 title = ToShortString(fileTitle);
+    // Exports of one document into one folder must not write over each other's pictures, which
+    // every format numbers from 0 or 1: a picture's name carries its format's extension.
+    const std::string tag = std::string("-") + found->extension;
+    std::string base(title.View().substr(0, Str255::kCapacity - tag.size()));
+    const Str255 baseName(base + tag);
     ExportWriterFactory& factory = *gExportWriters.Get();
 
     // The picture files the real pass could not write, reported once it has ended.
@@ -138,7 +143,7 @@ bool CTessaryDoc::OnExport(int32_t command) {
         case exportcmd::kNotebook:
             return m_body->WriteNotebook(*Made(factory.MakeNotebook(stream)));
         case exportcmd::kMathML: {
-            auto writer = Made(factory.MakeXhtml(stream, baseName, baseName, directory, images));
+            auto writer = Made(factory.MakeXhtml(stream, title, baseName, directory, images));
             std::optional<DocPos> bad = m_body->WriteXhtml(*writer);
             pictures = writer->GetPictureFailures();
             return bad;
@@ -146,7 +151,7 @@ bool CTessaryDoc::OnExport(int32_t command) {
         default: {
             if (gDrawPort == nullptr) throw platform::Exception("no drawing layer to measure with");
             auto writer =
-                Made(factory.MakeHtml(stream, baseName, baseName, directory,
+                Made(factory.MakeHtml(stream, title, baseName, directory,
                                       gDrawPort->GetColumnWidth(), gDrawPort->GetRightEdge()));
             m_body->WriteHtml(*writer);
             pictures = writer->GetPictureFailures();

@@ -115,8 +115,9 @@ TEST_F(DocExportTest, CommandsAreEnabledByTheirWritersAndTheKernel) {
     EXPECT_TRUE(m_doc.host.dialogs.empty()) << "a disabled command does nothing";
 }
 
-// Each command proposes its name, makes its writer with the chosen file's names and writes
-// through it; the checking commands run a dry run first.
+// Each command proposes its name, makes its writer with the chosen file's names (its pictures'
+// names tagged with its format, so that exports side by side keep their own) and writes through
+// it; the checking commands run a dry run first.
 TEST_F(DocExportTest, EachCommandWritesThroughItsWriter) {
     fakes::RecordingFactory factory(kAll);
     Session session;
@@ -135,14 +136,14 @@ TEST_F(DocExportTest, EachCommandWritesThroughItsWriter) {
          "Week 3.tex",
          "Week_3_Notes.tex",
          "TeX files (*.tex) |*.tex||",
-         {"latex Week 3 in " + dir},
+         {"latex Week 3-tex in " + dir},
          "latex header 1 1\n\nalpha\nalpha\nlatex end\n",
          1},
         {kTechExplorer,
          "w.tcx",
          "Week 3 Notes.tcx",
          "TechExplorer files (*.tcx) |*.tcx||",
-         {"tcx w in " + dir},
+         {"tcx w-tcx in " + dir},
          "tcx header 1 1\n\nalpha\nalpha\ntcx end\n",
          1},
         {kNotebook,
@@ -156,15 +157,15 @@ TEST_F(DocExportTest, EachCommandWritesThroughItsWriter) {
          "w.xml",
          "Week 3 Notes.xml",
          "XML files (*.xml) |*.xml||",
-         {"xhtml w w in " + dir + " images 0", "xhtml w w in " + dir + " images 1"},
+         {"xhtml w w-xml in " + dir + " images 0", "xhtml w w-xml in " + dir + " images 1"},
          "<xhtml>\n</page>\n",
          1},
         {kHtml,
          "Week 3.htm",
          "Week 3 Notes.htm",
          "HTML files (*.htm) |*.htm||",
-         {"html Week 3 Week 3 in " + dir + " widths " + std::to_string(m_port.GetColumnWidth()) +
-          " " + std::to_string(m_port.GetRightEdge())},
+         {"html Week 3 Week 3-htm in " + dir + " widths " +
+          std::to_string(m_port.GetColumnWidth()) + " " + std::to_string(m_port.GetRightEdge())},
          "<html>\n</page>\n",
          1},
     };

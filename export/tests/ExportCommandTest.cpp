@@ -90,25 +90,25 @@ TEST_F(ExportCommandTest, EachCommandWritesItsFile) {
         {kLatex, "Week.tex", "\\[x+1\\]\n\\par\\noindent\nso $\\frac{1}{x}$\n\\end{document}\n"},
         {kTechExplorer, "Week.tcx", "\\documentstyle{article}"},
         {kMathML, "Week.xml", "<mo>+</mo><mn>1</mn>"},
-        {kHtml, "Week.htm", "<p>so <img SRC=\"Week1.png\"></p>"},
+        {kHtml, "Week.htm", "<p>so <img SRC=\"Week-htm1.png\"></p>"},
     };
     for (const auto& c : cases)
         ExpectExported(c.command, c.file, c.contains);
-    EXPECT_TRUE(QFile::exists(QString::fromStdString(FilePath("Week0.png"))));
-    EXPECT_TRUE(QFile::exists(QString::fromStdString(FilePath("Week1.png"))));
+    EXPECT_TRUE(QFile::exists(QString::fromStdString(FilePath("Week-htm0.png"))));
+    EXPECT_TRUE(QFile::exists(QString::fromStdString(FilePath("Week-htm1.png"))));
 }
 
 TEST_F(ExportCommandTest, APictureThatCannotBeWrittenIsReportedOnceAfterTheExport) {
     ExportServices exports;
     // A folder where the picture's file would go.
-    QDir(QString::fromStdString(dir)).mkdir(QStringLiteral("Week0.png"));
+    QDir(QString::fromStdString(dir)).mkdir(QStringLiteral("Week-htm0.png"));
     host.saveAnswer = FilePath("Week.htm");
     EXPECT_TRUE(document.OnExport(kHtml));
-    EXPECT_NE(Read("Week.htm").find("<img SRC=\"Week0.png\">"), std::string::npos);
+    EXPECT_NE(Read("Week.htm").find("<img SRC=\"Week-htm0.png\">"), std::string::npos);
     ASSERT_EQ(host.messages.size(), 1u);
     EXPECT_EQ(host.messages[0], "The document was exported, but 1 picture file could not be "
                                 "written.\nThe first was " +
-                                    FilePath("Week0.png") + ".");
+                                    FilePath("Week-htm0.png") + ".");
 }
 
 TEST_F(ExportCommandTest, AFormulaThatDoesNotParseStopsTheMathMLAndNotebookExports) {

@@ -12,6 +12,8 @@
 
 #include <fstream>
 #include <iterator>
+#include <regex>
+#include <set>
 
 namespace exporttest {
 namespace {
@@ -100,7 +102,7 @@ TEST_F(PictureExportTest, AnEquationPictureIsInkedAsTheEditorDrawsTheEquation) {
         equation.GetList(1)->Append(new InteComp(Glyphs("x", kMath), Glyphs("x", kMath),
                                                  Glyphs("1", kMath), Glyphs("0", kMath)));
         ASSERT_TRUE(Export(kHtml, "Week.htm"));
-        const QImage picture(QString::fromStdString(FilePath("Week0.png")));
+        const QImage picture(QString::fromStdString(FilePath("Week-htm0.png")));
         ASSERT_FALSE(picture.isNull());
         QImage editor = EditorDrawing(equation);
         const std::string name = std::string("export-html-equation-") + c.name;
@@ -155,16 +157,16 @@ TEST_F(PictureExportTest, LatexWithAPictureAndAPlotCompilesAndShowsBoth) {
     const std::string latex = Read("Week.tex");
     EXPECT_EQ(latex.find("emf"), std::string::npos) << latex;
     EXPECT_NE(
-        latex.find("A picture $\\fbox{$\\includegraphics[width=72pt,height=36pt]{Week1.png}$} "
+        latex.find("A picture $\\fbox{$\\includegraphics[width=72pt,height=36pt]{Week-tex1.png}$} "
                    "$\\/ in text."),
         std::string::npos)
         << latex;
     EXPECT_NE(latex.find("\\fbox{$\\begin{array}{c}\\includegraphics[width="), std::string::npos);
-    EXPECT_NE(latex.find("]{Week2.png}\\\\ x^{2}\\end{array}$}"), std::string::npos) << latex;
-    const QImage picture(QString::fromStdString(FilePath("Week1.png")));
+    EXPECT_NE(latex.find("]{Week-tex2.png}\\\\ x^{2}\\end{array}$}"), std::string::npos) << latex;
+    const QImage picture(QString::fromStdString(FilePath("Week-tex1.png")));
     EXPECT_EQ(picture.size(), QSize(96, 48));
     EXPECT_EQ(Count(picture, IsRed), 96 * 48);
-    const QImage plotted(QString::fromStdString(FilePath("Week2.png")));
+    const QImage plotted(QString::fromStdString(FilePath("Week-tex2.png")));
     EXPECT_GT(Count(plotted, IsBlue), 100);
     plotted.save(QString::fromStdString(drawtest::OutputPath("export-latex-plot.png")));
 
@@ -185,6 +187,53 @@ TEST_F(PictureExportTest, LatexWithAPictureAndAPlotCompilesAndShowsBoth) {
     // the plot's curve beside it.
     EXPECT_NEAR(Count(page, IsRed), 96 * 48, 96 + 48 + 4);
     EXPECT_GT(Count(page, IsBlue), 100);
+}
+
+// The picture files an export names: LaTeX and TechExplorer include them, the pages point at
+// them.
+std::set<std::string> PicturesNamedIn(const std::string& text) {
+    static const std::regex named(R"re((?:\{|SRC="|src=")([^{}"]*\.png))re");
+    std::set<std::string> names;
+    for (auto it = std::sregex_iterator(text.begin(), text.end(), named);
+         it != std::sregex_iterator(); ++it)
+        names.insert((*it)[1].str());
+    return names;
+}
+
+// Every export proposes a name in the document's folder, so a person exporting one document in
+// several formats puts all their pictures side by side: none may take another's picture.
+TEST_F(PictureExportTest, ExportsIntoOneFolderKeepEachOthersPictures) {
+    ExportServices exports;
+    ParaComp& text = NewParagraph(ParaStyle::kParagraph);
+    Add(text, "A picture ", kRoman);
+    text.GetList(1)->Append(Swatch("red"));
+    ParaComp& equation = NewParagraph(ParaStyle::kPlainEquation);
+    equation.GetList(1)->Append(new FracComp(Glyphs("1", kMath), Glyphs("x+1", kMath)));
+    const struct {
+        int32_t command;
+        const char* file;
+    } exportsInTurn[] = {{kLatex, "Week.tex"},
+                         {kTechExplorer, "Week.tcx"},
+                         {kHtml, "Week.htm"},
+                         {kMathML, "Week.xml"}};
+    std::set<std::string> taken;
+    for (const auto& e : exportsInTurn) {
+        SCOPED_TRACE(e.file);
+        ASSERT_TRUE(Export(e.command, e.file));
+        const std::set<std::string> names = PicturesNamedIn(Read(e.file));
+        EXPECT_FALSE(names.empty());
+        for (const std::string& name : names) {
+            EXPECT_TRUE(taken.insert(name).second) << name << " is another export's picture";
+            EXPECT_FALSE(QImage(QString::fromStdString(FilePath(name))).isNull()) << name;
+        }
+    }
+    // The LaTeX's picture is still its own after the other exports.
+    const std::set<std::string> latex = PicturesNamedIn(Read("Week.tex"));
+    ASSERT_EQ(latex.size(), 1u);
+    const QImage picture(QString::fromStdString(FilePath(*latex.begin())));
+    EXPECT_EQ(picture.size(), QSize(96, 48));
+    EXPECT_EQ(Count(picture, IsRed), 96 * 48);
+    EXPECT_TRUE(host.messages.empty()) << host.messages[0];
 }
 
 } // namespace
