@@ -39,9 +39,10 @@ bool IsNullSymbol(const ExprNode* node) {
     return symbol && symbol->Row() == symbol_row::kNull;
 }
 
+// A "Null" entry is a cell left empty, which the editor shows empty: so does the page.
 void WriteCell(MathMLWriter& writer, ExprNode* node) {
     writer.WriteStartTag("mtd");
-    if (node) node->WriteMathML(writer);
+    if (node && !IsNullSymbol(node)) node->WriteMathML(writer);
     writer.WriteEndTag("mtd");
 }
 
