@@ -11,9 +11,6 @@
 #include "bench/SampleDocument.h"
 #include "document/CompList.h"
 #include "document/DocRange.h"
-#include "document/SequenceBody.h"
-#include "document/TessaryDoc.h"
-#include "document/tests/FakeHost.h"
 #include "platform/tests/TempDir.h"
 
 #include <benchmark/benchmark.h>
@@ -50,15 +47,7 @@ protected:
 // The program with the document open in its window and the caret in the document's middle.
 struct Window {
     Window() {
-        {
-            seqfakes::Services services;
-            fakes::Host host;
-            CTessaryDoc doc{host};
-            doc.OnNewDocument();
-            sample::Fill(static_cast<SequenceBody&>(doc.GetBody()).GetSequence(),
-                         kPages * sample::kParagraphsPerPage);
-            if (!doc.OnSaveDocument(path)) std::abort();
-        }
+        sample::Save(path, kPages * sample::kParagraphsPerPage);
         if (!app.InitInstance({QString::fromStdString(path)})) std::abort();
         QApplication::processEvents();
         view = app.MainWindow()->ActiveChild()->View();
