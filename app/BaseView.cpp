@@ -75,8 +75,7 @@ void BaseView::RedrawWithin(const Region& clip) {
         m_highlight.Draw(clip);
         port->ClearClip();
     }
-    const Point offset = ScrollOffset();
-    viewport()->update(ToQRect(box.Shifted(Point(-offset.x, -offset.y))).adjusted(-1, -1, 1, 1));
+    ShowDrawn(box);
 }
 
 void BaseView::SetSelection(const DocRange& range, bool redraw) {
@@ -95,9 +94,12 @@ void BaseView::SetSelection(const DocRange& range, bool redraw) {
 }
 
 void BaseView::InvalidateHighlight(const DocRange& range) {
+    ShowDrawn(range.GetBounds());
+}
+
+void BaseView::ShowDrawn(const Rect& rect) {
     const Point offset = ScrollOffset();
-    const Rect box = range.GetBounds().Shifted(Point(-offset.x, -offset.y));
-    viewport()->update(ToQRect(box).adjusted(-1, -1, 1, 1));
+    viewport()->update(ToQRect(rect.Shifted(Point(-offset.x, -offset.y))).adjusted(-1, -1, 1, 1));
 }
 
 void BaseView::RelayoutFrom(int32_t paragraph, int32_t) {
@@ -181,9 +183,6 @@ void BaseView::EndWindowDraw() {
     } else {
         RedrawInvalid();
     }
-    // Whatever the drawing put in the image is on the screen, as drawing on a window is: a
-    // tracker's preview shows while the button is held, not only once it is released.
-    viewport()->update();
 }
 
 void BaseView::RedrawSoon() {

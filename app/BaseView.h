@@ -2,10 +2,10 @@
 
 // The scroll view that edits a paragraph sequence: the common part of the document view
 // (TessaryView) and the kernel query pane. It draws through the drawing layer into its backing
-// image and shows the image on paint; drawing outside a paint event goes to the image, which the
-// window shows once the last drawing ends, as drawing on a window would be. What the drawing
-// layer invalidates is drawn again from the document at that point, as a paint would draw it.
-// Keys arrive as the program's key codes (KeyMapping.h).
+// image and shows the image on paint; drawing outside a paint event goes to the image, followed
+// by an update of what changed. What the drawing layer invalidates is drawn again from the
+// document once the last drawing ends, as a paint would draw it. Keys arrive as the program's
+// key codes (KeyMapping.h).
 //
 // The view shows a paragraph sequence (`page`) that its subclass attaches, laid out at the
 // view's size setting. It is the edit view the actions run in: it holds the selection with its
@@ -70,6 +70,7 @@ public:
     void Beep() override;
     std::optional<PictureBytes> RecordPicture(const DocRange& range) override;
     void ShowCandidate(const DocRange& range) override;
+    void ShowDrawn(const Rect& rect) override;
     void SetChoiceCursor(bool choices) override;
     void BeginWindowDraw() override;
     void EndWindowDraw() override;

@@ -19,6 +19,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QRegularExpression>
+#include <QSet>
 #include <QVBoxLayout>
 
 #include <charconv>
@@ -71,15 +72,27 @@ bool Loadable(const QString& family) {
     return platform::FromCp1252(platform::ToCp1252(family)) == family;
 }
 
-QComboBox* FontCombo(int32_t id, const Str255& current, const QStringList& families,
+// The families a font box offers, in the order listed: each once under its plain name, whatever
+// its case, and only where it is loadable. Worked out once for the dialog's three boxes.
+QStringList OfferedFamilies(const QStringList& families) {
+    QStringList offered;
+    QSet<QString> taken;
+    for (const QString& listed : families) {
+        const QString family = PlainFamily(listed);
+        if (!Loadable(family)) continue;
+        const QString key = family.toCaseFolded();
+        if (taken.contains(key)) continue;
+        taken.insert(key);
+        offered.append(family);
+    }
+    return offered;
+}
+
+QComboBox* FontCombo(int32_t id, const Str255& current, const QStringList& offered,
                      QWidget* parent) {
     auto* combo = new QComboBox(parent);
     combo->setObjectName(QString::number(id));
-    for (const QString& listed : families) {
-        const QString family = PlainFamily(listed);
-        if (Loadable(family) && combo->findText(family, Qt::MatchFixedString) < 0)
-            combo->addItem(family);
-    }
+    combo->addItems(offered);
     const QString name = PlainFamily(platform::FromCp1252(current.View()));
     int index = combo->findText(name, Qt::MatchFixedString);
     if (index < 0 && !name.isEmpty()) {
@@ -216,9 +229,11 @@ bool PageNumberingDialog::NumberPages() const {
 
 TextPrefsDialog::TextPrefsDialog(const TextFontPrefs& prefs, const QStringList& families,
                                  QWidget* parent)
-    : QDialog(parent), m_text(FontCombo(1073, prefs.textFont, families, this)),
-      m_bold(FontCombo(1074, prefs.boldFont, families, this)),
-      m_italic(FontCombo(1075, prefs.italicFont, families, this)) {
+    : QDialog(parent) {
+    const QStringList offered = OfferedFamilies(families);
+    m_text = FontCombo(1073, prefs.textFont, offered, this);
+    m_bold = FontCombo(1074, prefs.boldFont, offered, this);
+    m_italic = FontCombo(1075, prefs.italicFont, offered, this);
     setWindowTitle(QStringLiteral("Text Preferences"));
     setModal(true);
     auto* layout = new QFormLayout(this);

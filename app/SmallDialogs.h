@@ -112,9 +112,9 @@ public:
     QComboBox* Combo(int32_t id) const;
 
 private:
-    QComboBox* m_text;
-    QComboBox* m_bold;
-    QComboBox* m_italic;
+    QComboBox* m_text = nullptr;
+    QComboBox* m_bold = nullptr;
+    QComboBox* m_italic = nullptr;
 };
 
 // "About Tessary": the program's icon, name, version and build date, and OK.

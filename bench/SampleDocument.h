@@ -5,8 +5,12 @@
 // with the test stand-ins for glyphs and styles, which store the same bytes as the real ones.
 
 #include "document/CompSequence.h"
+#include "document/SequenceBody.h"
+#include "document/TessaryDoc.h"
+#include "document/tests/FakeHost.h"
 #include "document/tests/SequenceFakes.h"
 
+#include <cstdlib>
 #include <memory>
 #include <string>
 
@@ -23,6 +27,16 @@ inline void Fill(CompSequence& seq, int32_t paragraphs) {
             fakes::AppendChars(*para->GetList(1), words, (i + run) % 4);
         seq.Append(std::move(para));
     }
+}
+
+// Saves a document of `paragraphs` such paragraphs at `path`, for a benchmark that opens it.
+inline void Save(const std::string& path, int32_t paragraphs) {
+    seqfakes::Services services;
+    fakes::Host host;
+    CTessaryDoc doc{host};
+    doc.OnNewDocument();
+    Fill(static_cast<SequenceBody&>(doc.GetBody()).GetSequence(), paragraphs);
+    if (!doc.OnSaveDocument(path)) std::abort();
 }
 
 } // namespace sample

@@ -9,9 +9,6 @@
 
 #include "app/TessaryApp.h"
 #include "bench/SampleDocument.h"
-#include "document/SequenceBody.h"
-#include "document/TessaryDoc.h"
-#include "document/tests/FakeHost.h"
 #include "platform/tests/TempDir.h"
 
 #include <benchmark/benchmark.h>
@@ -83,14 +80,8 @@ const Sample& Document(int32_t pages) {
     static std::map<int32_t, Sample> made;
     Sample& sample = made[pages];
     if (sample.path.empty()) {
-        seqfakes::Services services;
-        fakes::Host host;
-        CTessaryDoc doc{host};
-        doc.OnNewDocument();
-        sample::Fill(static_cast<SequenceBody&>(doc.GetBody()).GetSequence(),
-                     pages * sample::kParagraphsPerPage);
         sample.path = dir.File(std::to_string(pages) + " pages.tsy");
-        if (!doc.OnSaveDocument(sample.path)) std::abort();
+        sample::Save(sample.path, pages * sample::kParagraphsPerPage);
         sample.size = static_cast<int64_t>(std::filesystem::file_size(sample.path));
     }
     return sample;

@@ -20,6 +20,27 @@ bool HasFaceOfItsOwn(const TextComp& comp) {
     return !(tag == tags::Link || tag == tags::Reference || tag == tags::Metafile);
 }
 
+// The one face of the components from..to (exclusive) that have a face of their own; -1 when
+// they differ, or none has one.
+int32_t SharedFace(const CompList& list, int32_t from, int32_t to) {
+    int32_t shared = -1;
+    for (int32_t i = from; i < to; ++i) {
+        const TextComp* comp = list.GetAt(i);
+        if (comp == nullptr) return -1;
+        if (!HasFaceOfItsOwn(*comp)) continue;
+        if (shared >= 0 && comp->GetStyleId() != shared) return -1;
+        shared = comp->GetStyleId();
+    }
+    return shared;
+}
+
+// The nearest component before gap `index` that has a face of its own; null when none.
+const TextComp* FaceBefore(const CompList& list, int32_t index) {
+    for (int32_t i = std::min(index, list.GetCount() + 1) - 1; i >= 1; --i)
+        if (HasFaceOfItsOwn(*list.GetAt(i))) return list.GetAt(i);
+    return nullptr;
+}
+
 // From the paragraph down to the position's own list (kind 1) or box (kinds 2 and 3): odd
 // places (from 1) hold components, even places lists. Empty when the walk meets no paragraph.
 std::vector<const void*> PathOf(const DocPos& pos) {
@@ -243,25 +264,10 @@ int32_t DocRange::GetTextStyle() const {
     if (start.kind == DocPos::kInList && start.paragraph != nullptr && !InOneParagraph()) {
         style = start.paragraph->GetStyle().GetTextFace();
     } else if (start.kind == DocPos::kInList && InOneParagraph() && start.index >= 1) {
-        const CompList* list = start.GetList();
-        // The one face of the selected components that have a face, or -1.
-        int32_t selected = -1;
-        for (int32_t i = start.index; i < end.index; ++i) {
-            const TextComp* comp = list->GetAt(i);
-            if (comp != nullptr && !HasFaceOfItsOwn(*comp)) continue;
-            if (comp == nullptr || (selected >= 0 && comp->GetStyleId() != selected)) {
-                selected = -1;
-                break;
-            }
-            selected = comp->GetStyleId();
-        }
-        const TextComp* before = nullptr;
-        for (int32_t i = std::min(start.index, list->GetCount() + 1) - 1;
-             i >= 1 && before == nullptr; --i)
-            if (HasFaceOfItsOwn(*list->GetAt(i))) before = list->GetAt(i);
-        if (selected >= 0) {
+        const CompList& list = *start.GetList();
+        if (const int32_t selected = SharedFace(list, start.index, end.index); selected >= 0) {
             style = selected;
-        } else if (before != nullptr) {
+        } else if (const TextComp* before = FaceBefore(list, start.index)) {
             style = before->GetStyleId();
         } else if (start.IsInParagraphList()) {
             style = start.paragraph->GetStyle().GetTextFace();

@@ -43,20 +43,21 @@ Str31 RefSource::FormatLabel(bool otherDocument) const {
     return m_owner.GetStyle().GetReferenceText(m_number, otherDocument);
 }
 
-void RefSource::WriteNumber(OutBuffer& out) const {
+Str31 RefSource::NumberText() const {
     Str31 text;
     text.AppendNumber(m_number.section);
     if (m_number.equation > 0) text.AppendChar('.').AppendNumber(m_number.equation);
-    out.PutString(text.GetCString());
+    return text;
+}
+
+void RefSource::WriteNumber(OutBuffer& out) const {
+    out.PutString(NumberText().GetCString());
 }
 
 Str31 RefSource::GetLatexKey() const {
-    Str31 key;
-    if (m_owner.GetStyle().GetKind() == ParaStyle::kListEntry)
-        return key.AppendCString("item").AppendNumber(m_owner.GetIdentity());
-    key.AppendNumber(m_number.section);
-    if (m_number.equation > 0) key.AppendChar('.').AppendNumber(m_number.equation);
-    return key;
+    if (m_owner.GetStyle().GetKind() != ParaStyle::kListEntry) return NumberText();
+    Str31 key("item");
+    return key.AppendNumber(m_owner.GetIdentity());
 }
 
 void RefSource::WriteLatexLabel(OutBuffer& out) const {

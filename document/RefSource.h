@@ -66,6 +66,9 @@ public:
     ParaDocument* GetDocument() const;
 
 private:
+    // What WriteNumber writes.
+    Str31 NumberText() const;
+
     ParaComp& m_owner;
     std::vector<RefComp*> m_references; // not owned
     bool m_referenced = false;

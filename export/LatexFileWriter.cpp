@@ -258,14 +258,18 @@ void LatexFileWriter::WriteComponentChar(TextComp& comp, bool alignMode) {
         return;
     }
     const int32_t face = comp.GetStyleId();
-    const int32_t style =
-        exporttext::IsTextMaterial(comp) ? TextModeHere() : exporttext::StyleOfFace(face);
+    // Asked once per character: the writer's time goes to characters. No character is text
+    // material, so only the other components are asked whether they are.
+    const bool isChar = !comp.IsNotChar();
+    const int32_t style = isChar || !exporttext::IsTextMaterial(comp)
+                              ? exporttext::StyleOfFace(face)
+                              : TextModeHere();
     if (style != m_currentMode) {
         FlushPending();
         SetMode(style);
         m_runState = 0;
     }
-    if (comp.IsNotChar()) {
+    if (!isChar) {
         FlushPending();
         comp.WriteLatex(*this);
         m_runState = 0;

@@ -21,6 +21,7 @@ namespace {
 constexpr int32_t kMostOverhang = 64;
 
 // `box`, at least one pixel each way, widened to every pixel of the image that is not white.
+// Only the room around the box is looked at: ink inside it changes nothing.
 QRect WithInk(const QImage& image, QRect box) {
     box.setWidth(std::max(box.width(), 1));
     box.setHeight(std::max(box.height(), 1));
@@ -28,8 +29,10 @@ QRect WithInk(const QImage& image, QRect box) {
     int left = box.left(), top = box.top(), right = box.right(), bottom = box.bottom();
     for (int y = 0; y < image.height(); ++y) {
         const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        const bool beside = y >= box.top() && y <= box.bottom();
         for (int x = 0; x < image.width(); ++x) {
-            if ((row[x] | 0xFF000000u) == white) continue;
+            if (beside && x == box.left()) x = box.right() + 1;
+            if (x >= image.width() || (row[x] | 0xFF000000u) == white) continue;
             left = std::min(left, x);
             right = std::max(right, x);
             top = std::min(top, y);

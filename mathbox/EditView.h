@@ -55,6 +55,9 @@ public:
     // range takes the frame away. The pointer shows whether the release offers a choice.
     virtual void ShowCandidate(const DocRange&) {}
     virtual void SetChoiceCursor(bool) {}
+    // What a tracker drew straight into the window's image, outside any redraw of the document
+    // (a preview while the button is held), goes to the screen: that rectangle alone.
+    virtual void ShowDrawn(const Rect&) {}
 
     // One drawing pass of the drawing layer on the view's window, so that layout during an
     // action can measure text.

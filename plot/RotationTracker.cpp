@@ -110,6 +110,8 @@ void RotationTracker::DrawPreview() {
     m_plot.DrawAt(Point(m_frame.left, m_frame.top));
     gDrawPort->ClearClip();
     gDrawPort->SetFace(face);
+    // Shown while the button is held, not only once the release redraws the document.
+    m_view.ShowDrawn(m_frame);
 }
 
 void RotationTracker::MouseMoved(Point point) {

@@ -3,8 +3,8 @@
 // Turning a 3-D plot by dragging over its picture. The picture's frame is a virtual trackball:
 // each move carries the last point on the ball to the new one, the plot's view becomes the view
 // followed by that rotation (expressed in the model's axes through the camera's frame), and a
-// preview is drawn at once into the view's backing image. The release redraws the plot in full
-// and marks the document modified.
+// preview is drawn at once into the view's backing image and shown. The release redraws the
+// plot in full and marks the document modified.
 //
 // Points are document points, as the view hands every mouse tracker. A tracker is made only for
 // a picture with room to turn on: an empty frame has no ball (`Start` answers null).

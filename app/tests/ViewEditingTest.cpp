@@ -24,12 +24,15 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QLineEdit>
+#include <QPaintEvent>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 using namespace shelltest;
 
@@ -315,6 +318,67 @@ TEST_F(ViewEditingTest, TheHighlightIsInvertedWithTheFocusAndFramedWithout) {
     EXPECT_EQ(view->Highlight().GetMode(), SelHighlight::kActive);
     EXPECT_EQ(DarkPixelsInSelection(), active);
     delete elsewhere;
+}
+
+// What the window repaints, as its paint events ask for it.
+class Repaints final : public QObject {
+public:
+    explicit Repaints(QWidget& widget) : m_widget(widget) {
+        QCoreApplication::processEvents();
+        widget.installEventFilter(this);
+    }
+    ~Repaints() override { m_widget.removeEventFilter(this); }
+    // The rectangles painted since the last look, after the pending paints.
+    std::vector<QRect> Take() {
+        QCoreApplication::processEvents();
+        return std::exchange(m_painted, {});
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint)
+            m_painted.push_back(static_cast<QPaintEvent*>(event)->rect());
+        return false;
+    }
+
+private:
+    QWidget& m_widget;
+    std::vector<QRect> m_painted;
+};
+
+// In a long document, a moved caret, a selection grown by a key and each move of a selecting
+// drag repaint where the highlight changed, not the whole window; a button held still repaints
+// nothing.
+TEST_F(ViewEditingTest, MovingTheSelectionRepaintsOnlyWhereItChanged) {
+    for (int i = 0; i < 60; ++i) {
+        QTest::keyClicks(view, "a line of text");
+        QTest::keyClick(view, Qt::Key_Return);
+    }
+    QTest::keyClick(view, Qt::Key_Home, Qt::ControlModifier);
+    QWidget* surface = view->viewport();
+    const int window = surface->width() * surface->height();
+    ASSERT_GT(window, 0);
+    Repaints repaints(*surface);
+    const auto expectSmall = [&](const char* step) {
+        SCOPED_TRACE(step);
+        const std::vector<QRect> painted = repaints.Take();
+        EXPECT_FALSE(painted.empty()) << "the change is not on the screen";
+        for (const QRect& rect : painted)
+            EXPECT_LT(rect.width() * rect.height(), window / 20)
+                << rect.x() << "," << rect.y() << " " << rect.width() << "x" << rect.height();
+    };
+    QTest::keyClick(view, Qt::Key_Right);
+    expectSmall("a caret moved");
+    QTest::keyClick(view, Qt::Key_Right, Qt::ShiftModifier);
+    expectSmall("a selection grown");
+    QTest::mousePress(surface, Qt::LeftButton, Qt::NoModifier, CaretPoint(2) + QPoint(1, 0));
+    expectSmall("a press");
+    QTest::mouseMove(surface, CaretPoint(6) + QPoint(1, 0));
+    expectSmall("a drag's move");
+    QTest::qWait(350);
+    EXPECT_TRUE(repaints.Take().empty()) << "the button held still";
+    QTest::mouseRelease(surface, Qt::LeftButton, Qt::NoModifier, CaretPoint(6) + QPoint(1, 0));
+    EXPECT_EQ(Selected(), std::make_pair(2, 6));
 }
 
 // Selecting "a" of "a+b" inverts "a" alone on the screen, in a line of text and in a box's list
