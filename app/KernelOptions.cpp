@@ -367,7 +367,7 @@ void ProfiledSession::LoadProfile() {
     if (!profile) return;
     m_appSettings.LoadOrCreate(*profile);
     SetConnectionSettings(m_appSettings.Apply(Settings()));
-    Prefs().Load(*profile);
+    SetPrefs(kernel::SessionPrefs(*profile));
     KeepSavedOrdering();
 }
 
@@ -414,7 +414,7 @@ bool ProfiledSession::ConnectionOptions(bool /*socketsReady*/) {
 bool ProfiledSession::CalculationOptions() {
     CalculationOptionsDlg dialog(m_parent(), Prefs());
     if (Run(dialog) != QDialog::Accepted) return true;
-    Prefs() = dialog.Prefs();
+    SetPrefs(dialog.Prefs());
     // Kept, so that the next start of the editor calculates the same way.
     if (QSettings* profile = m_profile()) Prefs().Save(*profile);
     SetSessionPrefs();

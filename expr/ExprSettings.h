@@ -10,7 +10,7 @@
 #include <string>
 
 struct ExprSettings {
-    // Digits of a real number shown; 0 means 16.
+    // Significant digits of a real number shown; 0 means 16.
     int32_t precision = 0;
     // Terms with an integration constant are drawn after the others.
     bool constantsToBack = false;

@@ -26,8 +26,9 @@ void AppendParenthesised(BoxList& into, BoxList inner);
 // Appends a node's own boxes, in parentheses when its place binds more tightly than it does.
 void AppendOwn(BoxList& into, BoxList own, bool parenthesise);
 
-// The glyphs of a number text. Fraction digits beyond the session's digit limit are dropped
-// from a real; an exponent "e..." shows as " 10" with the exponent raised.
+// The glyphs of a number text. A real shows no more significant digits than the session's
+// digit limit, rounded at the last one (only fraction digits go); an exponent "e..." shows as
+// " 10" with the exponent raised.
 void AppendNumberGlyphs(std::string_view text, BoxList& into, bool real);
 
 // A number text in a context: a negative number at level 7 or more is parenthesised.

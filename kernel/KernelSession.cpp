@@ -68,7 +68,26 @@ KernelSession::RequestScope::~RequestScope() {
     }
 }
 
-KernelSession::KernelSession(SessionHost& host) : m_host(host) {}
+KernelSession::KernelSession(SessionHost& host) : m_host(host) {
+    UpdateDisplaySettings();
+}
+
+void KernelSession::SetPrefs(const SessionPrefs& prefs) {
+    m_prefs = prefs;
+    UpdateDisplaySettings();
+}
+
+void KernelSession::SetConstantsToBack(bool on) {
+    m_constantsToBack = on;
+    UpdateDisplaySettings();
+}
+
+void KernelSession::UpdateDisplaySettings() {
+    m_display.precision = m_prefs.precision;
+    m_display.constantsToBack = m_constantsToBack;
+    m_display.defaultVariable = m_prefs.defaultVariable.ToCString();
+    m_display.transformVariable = m_prefs.transformVariable.ToCString();
+}
 
 KernelSession::~KernelSession() {
     if (m_startup) {

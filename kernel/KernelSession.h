@@ -16,11 +16,15 @@
 //
 // It is also what the infix lexer and the expression holder ask of a session: it installs
 // itself in `gExprSession` for its whole lifetime, so the holder's ordering request reaches
-// the kernel. Sessions therefore end in the reverse order of their making.
+// the kernel. Sessions therefore end in the reverse order of their making. Likewise it installs
+// what its preferences and term ordering decide about the display of answers (`gExprSettings`:
+// the digits of reals, the constants-to-back flag, the default and transform variables) and
+// keeps it current as they change.
 
 #include "document/KernelSession.h"
 #include "document/Str255.h"
 #include "expr/ExprNode.h"
+#include "expr/ExprSettings.h"
 #include "kernel/ConnectionSettings.h"
 #include "kernel/SessionHost.h"
 #include "kernel/SessionPrefs.h"
@@ -120,14 +124,16 @@ public:
     NodePtr NextPriority(const ExprNode& list) override;
     std::string ToStandardFormText(const ExprNode& node);
 
-    SessionPrefs& Prefs() { return m_prefs; }
+    const SessionPrefs& Prefs() const { return m_prefs; }
+    // Replaces the preferences (sending nothing); answers show as they say from now on.
+    void SetPrefs(const SessionPrefs& prefs);
     SessionHost& Host() const { return m_host; }
     // The term ordering kept in the profile, sent with the preferences once a kernel is
     // connected; null when none is saved.
     void SetSavedOrdering(NodePtr ordering, bool constantsToBack);
 
     bool ConstantsToBack() const { return m_constantsToBack; }
-    void SetConstantsToBack(bool on) { m_constantsToBack = on; }
+    void SetConstantsToBack(bool on);
     // The lexer's restricted mode; the calculation server offers no restricted account.
     bool IsServerRestricted() const override { return false; }
     // The host whose message box shows the lexer's refusals (the active document's); null,
@@ -205,6 +211,7 @@ private:
     static int32_t Yield(QKLINK link, QKYieldParameters parameters);
     int32_t OnYield();
     void InstallYield(QKLINK link);
+    void UpdateDisplaySettings();
 
     SessionHost& m_host;
     SessionPrefs m_prefs;
@@ -228,7 +235,9 @@ private:
     bool m_savedConstantsToBack = true;
     std::shared_ptr<Token> m_token = std::make_shared<Token>();
     DocumentHost* m_messageHost = nullptr;
+    ExprSettings m_display;
     // Last, so the session is still whole while it is installed.
+    Installed<const ExprSettings> m_displayInstalled{gExprSettings, &m_display};
     Installed<ExprSession> m_installed{gExprSession, this};
 };
 

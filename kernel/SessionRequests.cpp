@@ -79,7 +79,7 @@ void KernelSession::SetSessionPrefs() {
 }
 
 void KernelSession::SetSessionPrefsWithOrdering() {
-    m_constantsToBack = m_savedOrdering ? m_savedConstantsToBack : true;
+    SetConstantsToBack(m_savedOrdering ? m_savedConstantsToBack : true);
     PreferenceRequest(4, [this] {
         if (m_savedOrdering)
             m_savedOrdering->PutToLink(m_link, kNoMarkers);
@@ -138,7 +138,7 @@ NodePtr KernelSession::Simplify(const ExprNode& node) {
 }
 
 void KernelSession::SetSortPriorities(NodePtr list, bool constantsToBack) {
-    m_constantsToBack = constantsToBack;
+    SetConstantsToBack(constantsToBack);
     if (!list || !CanSend()) return;
     RequestScope scope(*this, false);
     PutRequestHead("TYSetSortPriorities", 1);
@@ -148,7 +148,7 @@ void KernelSession::SetSortPriorities(NodePtr list, bool constantsToBack) {
 }
 
 NodePtr KernelSession::GetSortPriorities(bool defaults) {
-    if (defaults) m_constantsToBack = true;
+    if (defaults) SetConstantsToBack(true);
     // Unlike the other requests this one once went out unguarded, which let it write to no
     // link or take another request's answer; it is guarded like the rest.
     if (!CanSend()) return ErrorResult();

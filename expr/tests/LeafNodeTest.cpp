@@ -138,13 +138,24 @@ struct DigitCase {
     const char* boxes;
 };
 
-// Only fraction digits are dropped: the integer part and the point of a large real show.
-TEST_F(LeafNodes, DigitLimitDropsOnlyFractionDigits) {
+// A real shows as many significant digits as the limit, rounded at the last: zeros before the
+// first digit count for nothing, and only fraction digits are dropped, so the integer part and
+// the point of a large real show.
+TEST_F(LeafNodes, DigitLimitRoundsOnlyFractionDigits) {
     const DigitCase rows[] = {
         {"default sixteen", "3.14159265358979323846", 0, "3.141592653589793"},
-        {"session precision", "3.14159265358979323846", 4, "3.141"},
+        {"session precision, rounded", "3.14159265358979323846", 4, "3.142"},
         {"large real", "123456789012345678901.25", 0, "123456789012345678901."},
+        {"large real, rounded", "123456789012345678901.75", 0, "123456789012345678902."},
         {"exponent kept", "1.23456e+30", 3, "1.23 10Expo{30}"},
+        {"zeros before the digits", "0.000123456", 3, "0.000123"},
+        {"sixteen below one", "0.82682181043180591", 0, "0.8268218104318059"},
+        {"thirty below one", "0.6666666666666666666666666666667", 30,
+         "0.666666666666666666666666666667"},
+        {"a carry into a new digit", "9.99996", 4, "10.00"},
+        {"a carry past the point", "-0.99996", 4, "-1.000"},
+        {"a carry past a leading point", ".996", 2, "1.0"},
+        {"no more digits than the limit", "0.45", 30, "0.45"},
     };
     for (const DigitCase& row : rows) {
         SCOPED_TRACE(row.name);

@@ -61,7 +61,9 @@ TEST_F(EvaluationTest, EachPlacementPutsTheAnswerWhereItBelongs) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        session.Prefs().resultsAtEnd = c.resultsAtEnd;
+        kernel::SessionPrefs prefs = session.Prefs();
+        prefs.resultsAtEnd = c.resultsAtEnd;
+        session.SetPrefs(prefs);
         const auto before = Saved();
         const std::string beforeText = Doc();
         const DocRange selection = c.wholeLine ? Range(List(2), 1, 4) : Range(List(2), 1, 2);

@@ -219,7 +219,9 @@ TEST_F(EvaluationProcess, TypedPowersOfFunctionsAndTheirRealsReachTheKernelAsMea
     StartKernel();
     for (const Row& row : rows) {
         SCOPED_TRACE(std::string(row.typed) + ", precision " + std::to_string(row.precision));
-        session->Prefs().precision = row.precision;
+        kernel::SessionPrefs prefs = session->Prefs();
+        prefs.precision = row.precision;
+        session->SetPrefs(prefs);
         session->SetSessionPrefs();
         CompList* line = NewLine([&](CompList& l) { Type(l, row.typed); });
         ASSERT_TRUE(Run(TreeOf(line), row.choice));

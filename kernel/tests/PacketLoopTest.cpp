@@ -45,7 +45,9 @@ TEST_F(SessionTest, KernelMessagesAreShownOnlyWhenWarningsAreWanted) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         host.messages.clear();
-        session.Prefs().showWarnings = row.showWarnings;
+        kernel::SessionPrefs prefs = session.Prefs();
+        prefs.showWarnings = row.showWarnings;
+        session.SetPrefs(prefs);
         kernel->Serve({row.reply});
         NodePtr answer = session.Simplify(*Sym("x"));
         EXPECT_EQ(TextOf(answer.get()), "1");

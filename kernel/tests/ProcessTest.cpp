@@ -216,7 +216,9 @@ TEST_F(SessionProcess, KernelsThatMisbehaveLeaveTheSessionInStepOrClosed) {
         SCOPED_TRACE(row.name);
         Script(row.script);
         host.messages.clear();
-        session->Prefs().showWarnings = true;
+        kernel::SessionPrefs prefs = session->Prefs();
+        prefs.showWarnings = true;
+        session->SetPrefs(prefs);
         ASSERT_TRUE(StartAndWait(LocalKernelSettings()));
         ASSERT_TRUE(session->IsConnected());
         host.paletteOpen = true;

@@ -2,6 +2,7 @@
 // order and forms) and how its answer is read.
 
 #include "SessionFixture.h"
+#include "expr/ExprSettings.h"
 
 namespace kerneltest {
 namespace {
@@ -149,6 +150,50 @@ TEST_F(SessionTest, EachRequestSendsItsPacketAndReadsItsAnswer) {
         EXPECT_TRUE(host.messages.empty()) << host.messages.front();
     }
     EXPECT_EQ(kernel->Requests().size(), std::size(rows)) << "one packet per request";
+}
+
+// What the preferences and the term ordering decide about the display of answers is the
+// session's from its start and follows every change: the digits of reals, constants drawn last
+// (on at first), and the default and transform variables that answers name.
+TEST_F(SessionTest, AnswersShowAsThePreferencesAndTheOrderingSay) {
+    auto shown = [] { return CurrentExprSettings(); };
+    EXPECT_EQ(shown().precision, 0);
+    EXPECT_TRUE(shown().constantsToBack);
+    EXPECT_EQ(shown().defaultVariable, "x");
+    EXPECT_EQ(shown().transformVariable, "xi");
+
+    kernel::SessionPrefs prefs = session.Prefs();
+    prefs.precision = 12;
+    prefs.defaultVariable = Str31("t");
+    prefs.transformVariable = Str31("s");
+    session.SetPrefs(prefs);
+    EXPECT_EQ(shown().precision, 12);
+    EXPECT_EQ(shown().defaultVariable, "t");
+    kernel->Serve({ReturnSymbol("tyTransformVar")});
+    EXPECT_EQ(TextOf(session.Simplify(*Sym("y")).get()), "s") << "the answer names the variable";
+
+    const struct {
+        const char* name;
+        std::function<void()> change;
+        bool back;
+    } rows[] = {
+        {"the Term Ordering turns it off",
+         [&] { session.SetSortPriorities(List(std::vector<NodePtr>()), false); }, false},
+        {"the kernel's default ordering turns it on", [&] { session.GetSortPriorities(true); },
+         true},
+        {"a saved ordering sent with the preferences",
+         [&] {
+             session.SetSavedOrdering(List(std::vector<NodePtr>()), false);
+             session.SetSessionPrefsWithOrdering();
+         },
+         false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        kernel->Serve({ReturnSymbol("Null")});
+        row.change();
+        EXPECT_EQ(shown().constantsToBack, row.back);
+    }
 }
 
 TEST_F(SessionTest, OnlyTheUserCommandsShowTheWaitCursorAroundTheirRequest) {

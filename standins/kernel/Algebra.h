@@ -27,7 +27,7 @@ struct AlgebraError : std::runtime_error {
 struct Settings {
     std::string defaultVariable = "x";
     std::string transformVariable = "xi";
-    int precision = 0; // digits of the reals answered; 0: machine reals, shown to 15 digits
+    int precision = 0; // digits of the reals answered; 0: the default (RealDigits.h)
     // Letters declared constant. In a total derivative every other letter depends on the
     // variable; constants differentiate to 0.
     std::set<std::string> constants;

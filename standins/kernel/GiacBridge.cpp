@@ -2,6 +2,7 @@
 // expressions lives in GiacMapping.cpp; these two files alone include Giac's headers.
 
 #include "GiacMapping.h"
+#include "RealDigits.h"
 
 #include <atomic>
 #include <chrono>
@@ -59,19 +60,9 @@ gen evaluated(ToGiac& to, const Expr& e) {
     return giac::eval(to(e), 1, ctx());
 }
 
-// Every real of `e` as the machine real nearest to its digits.
-Expr machineReals(Expr e) {
-    if (e.kind == Expr::Kind::Real && !e.machineReal) return Expr::machine(e.real);
-    for (Expr& a : e.args)
-        a = machineReals(std::move(a));
-    return e;
-}
-
+// Worked out to more digits than the answer shows, which rounds them.
 gen numeric(const gen& g, int precision) {
-    // Giac's own double arithmetic is a few units in the last place off; machine reals are
-    // taken from a value worked out to more digits than a double holds.
-    if (precision <= 0) return giac::_evalf(sequence({g, gen(24)}), ctx());
-    return giac::_evalf(sequence({g, gen(precision)}), ctx());
+    return giac::_evalf(sequence({g, gen(workingDigits(precision))}), ctx());
 }
 
 } // namespace
@@ -95,7 +86,6 @@ Expr transform(Op op, const Expr& e, const Settings& settings) {
             break;
         case Op::Numeric:
             g = numeric(g, settings.precision);
-            if (settings.precision <= 0) return machineReals(back(g));
             break;
         }
         return back(g);

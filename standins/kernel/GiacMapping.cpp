@@ -3,8 +3,11 @@
 
 #include "GiacMapping.h"
 
+#include "RealDigits.h"
+
 #include <gmp.h>
 
+#include <cmath>
 #include <map>
 #include <utility>
 
@@ -201,7 +204,8 @@ private:
         return g;
     }
 
-    // Number text of any length, made exact and then rounded to as many digits as it carries.
+    // Number text of any length, made exact and then rounded to as many digits as it carries,
+    // and never to fewer than the calculation works with.
     gen realFromText(const std::string& text) {
         std::string mantissa;
         long exponent = 0;
@@ -231,7 +235,8 @@ private:
         if (exponent < 0)
             exact = exact / giac::eval(power(gen(10), gen(-exponent)), 1, engine().ctx());
         if (negative) exact = -exact;
-        int digits = std::max<int>(static_cast<int>(mantissa.size()), 16);
+        int digits =
+            std::max(static_cast<int>(mantissa.size()), workingDigits(m_settings.precision));
         return giac::_evalf(sequence({exact, gen(digits)}), engine().ctx());
     }
 
@@ -295,7 +300,11 @@ private:
         case Expr::Kind::Integer:
             return integer(e.text);
         case Expr::Kind::Real:
-            return e.machineReal ? gen(e.real) : realFromText(e.text);
+            // A machine real stands for the decimal its shortest text gives (what was
+            // typed), computed with many digits like any other: Giac's own doubles are short
+            // of the machine's bits.
+            if (e.machineReal && !std::isfinite(e.real)) return gen(e.real);
+            return realFromText(e.text);
         case Expr::Kind::String:
             return giac::string2gen(e.text, false);
         case Expr::Kind::Symbol:

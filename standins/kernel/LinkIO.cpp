@@ -1,5 +1,7 @@
 #include "LinkIO.h"
 
+#include "RealDigits.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -32,13 +34,21 @@ public:
             return Expr::integerText(std::move(*text));
         }
         case QKTOK_REAL: {
+            // A machine real, in binary or spelled out, is the value itself: its shortest text
+            // is the decimal it stands for (0.3, where its 17 digits read 0.29999999999999999).
+            if (QKGetRawType(m_link) >= 0x80) {
+                double value = 0.0;
+                if (!QKGetDouble(m_link, &value)) return fail("unreadable real");
+                return Expr::machine(value);
+            }
             auto text = takeText(false);
             if (!text) return std::nullopt;
             std::size_t mark = text->find('`');
             if (mark != std::string::npos) text->erase(mark);
             while (!text->empty() && text->back() == ' ')
                 text->pop_back();
-            if (text->size() > 15) return Expr::realText(std::move(*text));
+            if (text->size() > 15 && !isMachineRealText(*text))
+                return Expr::realText(std::move(*text));
             return Expr::machine(Expr::realText(std::move(*text)).real);
         }
         case QKTOK_FUNCTION:

@@ -58,6 +58,22 @@ TEST_F(LinkIO, NumbersTravelAsTheirSizeAsks) {
     }
 }
 
+// A double that cannot travel in binary is spelled with 17 digits; read, it is the machine
+// real again, with the short text of the decimal it stands for.
+TEST_F(LinkIO, ADoubleSpelledOutReadsAsTheMachineReal) {
+    ASSERT_TRUE(writeExpr(link, Expr::realText(".29999999999999999")));
+    ASSERT_TRUE(writeExpr(link, Expr::realText("0.29999999999999998")));
+    ASSERT_TRUE(QKFlush(link));
+    auto spelled = readExpr(link);
+    ASSERT_TRUE(spelled);
+    EXPECT_TRUE(spelled->machineReal);
+    EXPECT_EQ(spelled->text, "0.3");
+    auto digits = readExpr(link);
+    ASSERT_TRUE(digits);
+    EXPECT_FALSE(digits->machineReal) << "digits of its own: number text";
+    EXPECT_EQ(digits->text, "0.29999999999999998");
+}
+
 TEST_F(LinkIO, ADeepExpressionIsRefusedWithAReason) {
     for (int i = 0; i < 1000; ++i)
         ASSERT_TRUE(QKPutFunction(link, "f", 1));

@@ -79,8 +79,8 @@ std::vector<Case> cases() {
          plus({pow(x(), num(2)), times({num(2), x()}), num(1)})},
         {"factor", evaluate(kFactor, plus({pow(x(), num(2)), num(-1)})),
          times({plus({x(), num(-1)}), plus({x(), num(1)})})},
-        {"numeric value shows the digits a machine real keeps",
-         evaluate(kNumeric, fn("TYRadical", {num(2), num(2)})), Expr::realText("1.4142135623731")},
+        {"numeric value keeps fifteen digits, a last zero too",
+         evaluate(kNumeric, fn("TYRadical", {num(2), num(2)})), Expr::realText("1.41421356237310")},
         {"solve answers a disjunction of equations", evaluate(kSolve, eq(pow(x(), num(2)), num(4))),
          fn("TYOr", {eq(x(), num(-2)), eq(x(), num(2))})},
         {"one solution is one equation", evaluate(kSolve, eq(times({num(2), x()}), num(6))),
@@ -147,8 +147,10 @@ INSTANTIATE_TEST_SUITE_P(Kernel, RequestTable, ::testing::ValuesIn(cases()), [](
     return name;
 });
 
-// Reals go out with the precision of the calculation preferences, 0 being the 15 digits a
-// double keeps through text: no noise of binary arithmetic, and a zero before the point.
+// Reals go out with the precision of the calculation preferences, 0 being the default of 15
+// digits: no noise of binary arithmetic, and a zero before the point. A real that needs more
+// than six digits goes out longer than 15 characters, so the editor keeps its text: every digit
+// asked for, and below 15 asked, guard digits after them; six digits or fewer go out short.
 TEST(Precision, RealsInAnswersHaveTheDigitsAsked) {
     struct Row {
         const char* name;
@@ -169,7 +171,25 @@ TEST(Precision, RealsInAnswersHaveTheDigitsAsked) {
         {"more digits than a double holds", 20,
          evaluate(kNumeric, fn("TYRadical", {num(2), num(2)})), "1.4142135623730950488"},
         {"reals inside an expression", 4, evaluate(kNumeric, plus({x(), fn("TYSin", {num(1)})})),
-         "x + 0.8415"},
+         "0.8415 + x"},
+        {"a last zero counts", 0, evaluate(kNumeric, fn("TYRadical", {num(2), num(2)})),
+         "1.41421356237310"},
+        {"ten digits asked, guard digits after them", 10,
+         evaluate(kNumeric, fn("TYDivide", {num(2), num(3)})), "0.66666666666666666667"},
+        {"a whole number of fifteen digits, with an exponent", 0,
+         evaluate(kNumeric, fn("TYDivide", {Expr::integerText("246913578024690"), num(2)})),
+         "1.23456789012345e14"},
+        {"a decimal of eight digits keeps its zeros", 0,
+         fn("TYSimplify", {times({Expr::machine(12345.678), num(1)})}), "12345.6780000000"},
+        {"a product of decimals", 0,
+         fn("TYSimplify", {times({Expr::machine(1.5), Expr::machine(0.3)})}), "0.45"},
+        {"a product of decimals to thirty digits", 30,
+         evaluate(kNumeric, times({Expr::machine(1.1), Expr::machine(1.1)})), "1.21"},
+        {"a product of a decimal and a whole number", 0,
+         evaluate(kNumeric, times({Expr::machine(2.2), num(3)})), "6.6"},
+        {"a double spelled out is the decimal it stands for", 30,
+         fn("TYSimplify", {times({Expr::machine(1.5), Expr::realText("0.29999999999999999")})}),
+         "0.45"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -205,6 +225,24 @@ TEST(Precision, RealTextIsRoundedToItsSignificantDigits) {
         SCOPED_TRACE(row.text);
         EXPECT_EQ(roundedRealText(row.text, row.digits), row.rounded);
     }
+}
+
+TEST(Precision, OnlyTheSeventeenDigitsOfADoubleAreTakenForIt) {
+    const struct {
+        const char* text;
+        bool machine;
+    } rows[] = {
+        {".29999999999999999", true},
+        {"-0.10000000000000001", true},
+        {"2.2000000000000002e-20", true},
+        {"0.29999999999999998", false}, // 17 digits, but not those of the nearest double
+        {"0.3", false},
+        {"1.41421356237310", false},
+        {"3.14159265358979323846", false},
+        {"inf", false},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(isMachineRealText(row.text), row.machine) << row.text;
 }
 
 } // namespace
