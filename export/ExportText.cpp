@@ -148,4 +148,32 @@ ParsedStretch ParseStretch(CompList& list, int32_t from, int32_t to,
     return parsed;
 }
 
+std::vector<ParsedStretch> ParsePieces(CompList& list, int32_t from, int32_t to,
+                                       std::optional<DocPos>& firstFailure) {
+    std::vector<ParsedStretch> pieces;
+    const auto addText = [&](std::u16string text) {
+        if (!pieces.empty() && pieces.back().text)
+            *pieces.back().text += text;
+        else
+            pieces.push_back({nullptr, std::move(text)});
+    };
+    const auto addStretch = [&](int32_t start, int32_t end) {
+        ParsedStretch parsed = ParseStretch(list, start, end, firstFailure);
+        if (parsed.tree)
+            pieces.push_back(std::move(parsed));
+        else if (parsed.text)
+            addText(std::move(*parsed.text));
+    };
+    int32_t start = from;
+    for (int32_t i = from; i < to; ++i) {
+        const TextComp& comp = *list.GetAt(i);
+        if (!IsTextMaterial(comp)) continue;
+        addStretch(start, i);
+        addText(TextOfMaterial(comp));
+        start = i + 1;
+    }
+    addStretch(start, to);
+    return pieces;
+}
+
 } // namespace exporttext

@@ -6,6 +6,7 @@
 #include "export/ExportServices.h"
 #include "export/tests/ExportFixture.h"
 #include "export/tests/TypesetText.h"
+#include "export/tests/XhtmlCheck.h"
 
 #include <QDir>
 #include <QFile>
@@ -49,6 +50,24 @@ protected:
     }
     CompSequence& Sequence() {
         return static_cast<SequenceBody&>(document.GetBody()).GetSequence();
+    }
+    // The page and notebook exports stop with the message, leave no file and put the caret
+    // before child `index` of `list`.
+    void ExpectRefused(const CompList* list, int32_t index) {
+        for (int32_t command : {kMathML, kNotebook}) {
+            SCOPED_TRACE(command);
+            host.messages.clear();
+            host.selected.clear();
+            const std::string name = command == kMathML ? "Week.xml" : "Week.nb";
+            host.saveAnswer = FilePath(name);
+            EXPECT_FALSE(document.OnExport(command));
+            EXPECT_FALSE(QFile::exists(QString::fromStdString(FilePath(name))));
+            ASSERT_EQ(host.messages.size(), 1u);
+            EXPECT_EQ(host.messages[0], CTessaryDoc::kBadExpressionMessage);
+            ASSERT_EQ(host.selected.size(), 1u);
+            EXPECT_EQ(host.selected[0].GetList(), list);
+            EXPECT_EQ(host.selected[0].index, index);
+        }
     }
     // A new paragraph of the style at the document's end.
     ParaComp& NewParagraph(int32_t style) {
@@ -121,19 +140,7 @@ TEST_F(ExportCommandTest, AFormulaThatDoesNotParseStopsTheMathMLAndNotebookExpor
     ConnectedKernel kernel;
     ExportServices exports(BoxText);
     Add(*Sequence().GetAt(1), "+", kMath);
-    for (int32_t command : {kMathML, kNotebook}) {
-        SCOPED_TRACE(command);
-        host.messages.clear();
-        host.selected.clear();
-        const std::string name = command == kMathML ? "Week.xml" : "Week.nb";
-        host.saveAnswer = FilePath(name);
-        EXPECT_FALSE(document.OnExport(command));
-        EXPECT_FALSE(QFile::exists(QString::fromStdString(FilePath(name))));
-        ASSERT_EQ(host.messages.size(), 1u);
-        EXPECT_EQ(host.messages[0], CTessaryDoc::kBadExpressionMessage);
-        ASSERT_EQ(host.selected.size(), 1u);
-        EXPECT_EQ(host.selected[0].GetList(), Sequence().GetAt(1)->GetList(1));
-    }
+    ExpectRefused(Sequence().GetAt(1)->GetList(1), 1);
 }
 
 // The paragraph "See [link] here." through every export command: the link's shown text is
@@ -290,6 +297,45 @@ TEST_F(ExportCommandTest, TechExplorerLinksAndReferencesReachTheirReaderWhole) {
                         "1) here.\n"),
               std::string::npos)
         << tcx << page;
+}
+
+// An equation with a link beside its formula and one with a reference: the page and the
+// notebook write the formula and the link's and reference's text beside it, and the page is
+// valid XHTML with MathML.
+TEST_F(ExportCommandTest, LinksInEquationsAreTextBesideTheFormula) {
+    ConnectedKernel kernel;
+    ExportServices exports(BoxText);
+    ParaComp& section = NewParagraph(ParaStyle::kSection);
+    Add(section, "S", kBold);
+    ParaComp& energy = NewParagraph(ParaStyle::kPlainEquation);
+    Add(energy, "E=mc", kMath);
+    energy.GetList(1)->Append(new ExpoComp(Glyphs("2", kMath)));
+    energy.GetList(1)->Append(
+        new LinkComp(Str255("http://example.org/"), Str255("(source)"), true));
+    ParaComp& numbered = NewParagraph(ParaStyle::kNumberedEquation);
+    Add(numbered, "y=2 ", kMath);
+    numbered.GetList(1)->Append(new RefComp(*section.GetNumberSource()));
+    Sequence().PlaceAll(false);
+    ExpectExported(kMathML, "Week.xml",
+                   "<msup><mi>mc</mi><mn>2</mn></msup></mrow><mtext>(source)</mtext></math>");
+    ExpectExported(kMathML, "Week.xml", "<mn>2</mn></mrow><mtext>(&#167;1)</mtext></math>");
+    const int count = CheckPage(Read("Week.xml"), dir);
+    if (count >= 0) EXPECT_EQ(count, 4);
+    ExpectExported(kNotebook, "Week.nb",
+                   "Cell[BoxData[\nRowBox[{BOX, \"(source)\"}]],  \"DisplayFormula\"");
+    ExpectExported(kNotebook, "Week.nb",
+                   "Cell[BoxData[\nRowBox[{BOX, \"(\\:00a71)\"}]],  \"NumberedEquation\"");
+}
+
+// A formula that does not parse stops the page and notebook exports wherever a link stands
+// beside it, and the caret goes to it.
+TEST_F(ExportCommandTest, ABadFormulaBesideALinkStillStopsTheExport) {
+    ConnectedKernel kernel;
+    ExportServices exports(BoxText);
+    ParaComp& equation = NewParagraph(ParaStyle::kPlainEquation);
+    equation.GetList(1)->Append(new LinkComp(Str255("http://example.org/"), Str255("see"), true));
+    Add(equation, "y+", kMath);
+    ExpectRefused(equation.GetList(1), 2);
 }
 
 } // namespace
