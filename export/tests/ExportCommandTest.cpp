@@ -327,6 +327,26 @@ TEST_F(ExportCommandTest, LinksInEquationsAreTextBesideTheFormula) {
                    "Cell[BoxData[\nRowBox[{BOX, \"(\\:00a71)\"}]],  \"NumberedEquation\"");
 }
 
+// A reference to an equation inside a formula stands for that equation's expression, as the
+// kernel reads it, and is written as its mathematics, not as its label.
+TEST_F(ExportCommandTest, AReferenceToAnEquationInAFormulaIsItsExpression) {
+    ConnectedKernel kernel;
+    ExportServices exports(BoxText);
+    ParaComp& square = NewParagraph(ParaStyle::kNumberedEquation);
+    Add(square, "q", kMath);
+    square.GetList(1)->Append(new ExpoComp(Glyphs("2", kMath)));
+    ParaComp& sum = NewParagraph(ParaStyle::kPlainEquation);
+    Add(sum, "y=", kMath);
+    sum.GetList(1)->Append(new RefComp(*square.GetNumberSource()));
+    Add(sum, "+1", kMath);
+    Sequence().PlaceAll(false);
+    ExpectExported(kMathML, "Week.xml",
+                   "<msup><mi>q</mi><mn>2</mn></msup><mo>+</mo><mn>1</mn></mrow></mrow></math>");
+    const std::string page = Read("Week.xml");
+    EXPECT_EQ(page.find("<mtext>(1)</mtext>"), std::string::npos) << page;
+    ExpectExported(kNotebook, "Week.nb", "\"DisplayFormula\"");
+}
+
 // A formula that does not parse stops the page and notebook exports wherever a link stands
 // beside it, and the caret goes to it.
 TEST_F(ExportCommandTest, ABadFormulaBesideALinkStillStopsTheExport) {
