@@ -52,6 +52,9 @@ public:
     virtual void BeginEquationBlock() = 0;
     virtual void EndEquationBlock() = 0;
 
+    // Document text (cp1252) written as text, as the writer writes the text faces'
+    // characters.
+    virtual void WriteText(const Str255& text) { WriteRaw(text.GetCString()); }
     // A link shows its text (cp1252); writers that keep links also write the target.
     virtual void WriteLink(const Str255& /*target*/, const Str255& shown) {
         WriteRaw(shown.GetCString());

@@ -65,9 +65,7 @@ void RefComp::UpdateLabel() {
 }
 
 Str255 RefComp::ShownLabel() const {
-    Str255 shown(m_label.View());
-    shown.MacToAnsi();
-    return shown;
+    return RefSource::Shown(m_label);
 }
 
 OwnedComponent RefComp::Clone() const {
@@ -107,7 +105,7 @@ void RefComp::WriteLatex(LatexWriter& writer) {
     if (Resolve() != nullptr)
         writer.WriteReference(*m_target, m_identity < 0);
     else
-        writer.WriteRaw(ShownLabel().GetCString());
+        writer.WriteText(ShownLabel());
 }
 
 void RefComp::WriteText(OutBuffer& out) {

@@ -43,6 +43,12 @@ Str31 RefSource::FormatLabel(bool otherDocument) const {
     return m_owner.GetStyle().GetReferenceText(m_number, otherDocument);
 }
 
+Str255 RefSource::Shown(const Str31& label) {
+    Str255 shown(label.View());
+    shown.MacToAnsi();
+    return shown;
+}
+
 Str31 RefSource::NumberText() const {
     Str31 text;
     text.AppendNumber(m_number.section);

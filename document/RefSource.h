@@ -40,8 +40,11 @@ public:
     // Marks every reference for layout (the paragraph changed documents).
     void Renumber();
 
-    // The number as a reference shows it, bracketed for a reference from another document.
+    // The number as a reference shows it, bracketed for a reference from another document; in
+    // the stored character set, like every label.
     Str31 FormatLabel(bool otherDocument) const;
+    // A label as shown: in the text faces' character set (the section sign differs).
+    static Str255 Shown(const Str31& label);
     const Str31& GetLabel() const { return m_label; }
     // The section number, then "." and the equation number when there is one.
     void WriteNumber(OutBuffer& out) const;

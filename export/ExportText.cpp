@@ -3,6 +3,7 @@
 #include "document/CompList.h"
 #include "document/LinkComp.h"
 #include "document/ListParser.h"
+#include "document/ParaComp.h"
 #include "document/RefComp.h"
 #include "document/TextComp.h"
 #include "document/TypeTag.h"
@@ -146,6 +147,47 @@ ParsedStretch ParseStretch(CompList& list, int32_t from, int32_t to,
         firstFailure = where;
     }
     return parsed;
+}
+
+namespace {
+
+// A reference to an equation is that equation's expression inside a formula, as the kernel
+// reads it; links and other references are words beside the formula.
+bool StandsBesideFormula(TextComp& comp) {
+    if (comp.GetTypeTag() == tags::Link) return true;
+    if (comp.GetTypeTag() != tags::Reference) return false;
+    const ParaComp* target = static_cast<RefComp&>(comp).Resolve();
+    return target == nullptr || !target->IsEquation();
+}
+
+} // namespace
+
+std::vector<ParsedStretch> ParsePieces(CompList& list, int32_t from, int32_t to,
+                                       std::optional<DocPos>& firstFailure) {
+    std::vector<ParsedStretch> pieces;
+    const auto addText = [&](std::u16string text) {
+        if (!pieces.empty() && pieces.back().text)
+            *pieces.back().text += text;
+        else
+            pieces.push_back({nullptr, std::move(text)});
+    };
+    const auto addStretch = [&](int32_t start, int32_t end) {
+        ParsedStretch parsed = ParseStretch(list, start, end, firstFailure);
+        if (parsed.tree)
+            pieces.push_back(std::move(parsed));
+        else if (parsed.text)
+            addText(std::move(*parsed.text));
+    };
+    int32_t start = from;
+    for (int32_t i = from; i < to; ++i) {
+        TextComp& comp = *list.GetAt(i);
+        if (!StandsBesideFormula(comp)) continue;
+        addStretch(start, i);
+        addText(TextOfMaterial(comp));
+        start = i + 1;
+    }
+    addStretch(start, to);
+    return pieces;
 }
 
 } // namespace exporttext

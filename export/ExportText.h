@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 class CompList;
 class TextComp;
@@ -58,5 +59,12 @@ struct ParsedStretch {
 // becomes `firstFailure` unless an earlier one is there.
 ParsedStretch ParseStretch(CompList& list, int32_t from, int32_t to,
                            std::optional<DocPos>& firstFailure);
+
+// Children from..to (exclusive) that may hold links and references, as an equation does: the
+// stretches between them through `ParseStretch`, and each link's and reference's text beside
+// them, text next to text joined. A reference to an equation stays in its stretch, where it
+// stands for the equation's expression. A stretch that does not parse adds nothing.
+std::vector<ParsedStretch> ParsePieces(CompList& list, int32_t from, int32_t to,
+                                       std::optional<DocPos>& firstFailure);
 
 } // namespace exporttext

@@ -44,12 +44,30 @@ bool IsAscii(const char* text) {
     return true;
 }
 
-// The table's text form, when it is ASCII and stands for the byte's own character: the table
+bool IsLetter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+// Text forms of the table that are no LaTeX text for their row's character: commands of math
+// mode only, one LaTeX lacks, and the forms that the rows of c cedilla and U circumflex carry
+// for other characters. Their characters go as UTF-8, which LaTeX sets as text.
+bool IsTextForm(std::string_view form) {
+    static constexpr std::array<std::string_view, 16> kNotText = {
+        "\\dagger ", "\\bullet ", "\\pm ",    "\\mu ", "\\leq ",      "\\geq ",
+        "\\delta ",  "\\Sigma ",  "\\Pi ",    "\\pi ", "\\smallint ", "\\Omega ",
+        "\\Delta ",  "\\partial", "\\cents ", "??"};
+    for (std::string_view bad : kNotText)
+        if (form == bad) return false;
+    return true;
+}
+
+// The table's text form, when it is ASCII LaTeX text for the byte's own character: the table
 // is indexed by the stored character set, which lacks some cp1252 characters (the euro sign
 // shares a row with infinity there). Null otherwise.
 const char* TextFormOf(uint8_t code) {
     const CharInfo& info = CharInfoFor(code, 0);
-    if (info.textForm[0] == '\0' || !IsAscii(info.textForm)) return nullptr;
+    if (info.textForm[0] == '\0' || !IsAscii(info.textForm) || !IsTextForm(info.textForm))
+        return nullptr;
     return TextCharUnicode(code) == platform::Cp1252ToUnicode(code) ? info.textForm : nullptr;
 }
 
@@ -62,6 +80,36 @@ LatexFileWriter::LatexFileWriter(ByteStream& stream, const Str255& baseName,
 
 // ---- Output -------------------------------------------------------------------------------------
 
+LatexFileWriter::Tail LatexFileWriter::TailOf(std::string_view text) {
+    size_t end = text.size();
+    const bool ended = end > 0 && text[end - 1] == ' ';
+    if (ended) --end;
+    size_t start = end;
+    while (start > 0 && IsLetter(text[start - 1]))
+        --start;
+    if (start == end) return Tail::kOther;
+    // Letters after a backslash that another escapes (TeX's line break) begin no control word.
+    size_t backslashes = 0;
+    while (backslashes < start && text[start - 1 - backslashes] == '\\')
+        ++backslashes;
+    if (backslashes % 2 == 0) return Tail::kOther;
+    return ended ? Tail::kEndedControlWord : Tail::kControlWord;
+}
+
+void LatexFileWriter::Put(std::string_view text) {
+    if (text.empty()) return;
+    if (m_tail != Tail::kOther) {
+        // A letter would run into a bare control word, and TeX would skip a blank after either
+        // kind, which matters in text only: mathematics spaces itself.
+        if (m_tail == Tail::kControlWord && IsLetter(text.front()))
+            m_out.PutChar(' ');
+        else if (text.front() == ' ' && m_currentMode != kMath)
+            m_out.PutBytes("{}");
+    }
+    m_out.PutBytes(text);
+    m_tail = TailOf(text);
+}
+
 void LatexFileWriter::Flush() {
     m_out.Flush();
 }
@@ -72,13 +120,13 @@ void LatexFileWriter::FlushPending() {
         const int32_t index = LookupBuiltinName(m_pending.c_str());
         const SymbolRow* row = index != 0 ? BuiltinSymbol(index) : nullptr;
         if (row != nullptr && row->latex[0] != '\0') {
-            if (IsGreekName(row->latex)) PutRaw("\\");
-            PutRaw(row->latex);
+            // One piece, so that the output's end is seen as the control word it is.
+            PutRaw(IsGreekName(row->latex) ? "\\" + std::string(row->latex) : row->latex);
             m_pending.clear();
             return;
         }
     }
-    m_out.PutBytes(m_pending);
+    Put(m_pending);
     m_pending.clear();
 }
 
@@ -99,7 +147,7 @@ void LatexFileWriter::PutKey(const RefSource& label) {
 }
 
 void LatexFileWriter::WriteLabel(const RefSource* label) {
-    if (NewLabelKey(label)) label->WriteLatexLabel(m_out);
+    if (const char* key = NewLabelKey(label)) PutRaw("\\label{" + std::string(key) + "} ");
 }
 
 const char* LatexFileWriter::NewLabelKey(const RefSource* label) {
@@ -115,14 +163,18 @@ bool LatexFileWriter::HasNumber(const RefSource* label) {
 }
 
 void LatexFileWriter::WriteTextChars(const Str255& text) {
-    std::string out;
+    FlushPending();
+    std::string utf8;
+    // Form by form, so that a blank after a control word is kept.
     for (int i = 0; i < text.GetLength(); ++i) {
-        if (const char* form = TextFormOf(text.GetAt(i)))
-            out += form;
-        else
-            exporttext::AppendUtf8(out, exporttext::UnicodeOf(text.GetAt(i), 0));
+        if (const char* form = TextFormOf(text.GetAt(i))) {
+            Put(form);
+        } else {
+            utf8.clear();
+            exporttext::AppendUtf8(utf8, exporttext::UnicodeOf(text.GetAt(i), 0));
+            Put(utf8);
+        }
     }
-    WriteRaw(out.c_str());
 }
 
 // ---- Modes --------------------------------------------------------------------------------------
@@ -247,7 +299,7 @@ const CharForm& FormOf(uint8_t code, bool mathFace, bool math) {
 
 void LatexFileWriter::WriteForm(std::string_view form) {
     FlushPending();
-    m_out.PutBytes(form);
+    Put(form);
 }
 
 void LatexFileWriter::WriteComponentChar(TextComp& comp, bool alignMode) {
@@ -608,12 +660,18 @@ void TcxWriter::WriteReference(const RefSource& target, bool otherDocument) {
     WriteRaw("\\labelLink{");
     PutKey(target);
     PutRaw("}{");
-    WriteTextChars(Str255(target.FormatLabel(otherDocument).View()));
+    WriteTextChars(RefSource::Shown(target.FormatLabel(otherDocument)));
     PutRaw("}");
 }
 
-void TcxWriter::WriteLink(const Str255& target, const Str255& shown) {
-    WriteRaw("\\docLink{");
+namespace {
+
+// A link's address as the viewer reads it: quotes, ampersands, angle brackets, the characters
+// TeX reserves and those beyond ASCII as character references. So TeX reads the argument
+// whole: a "%" would comment out the rest of the line, a brace end the argument early, a
+// backslash start a command.
+std::string EscapedAddress(const Str255& target) {
+    static constexpr std::string_view kTexReserved = "%#{}\\$^_~";
     std::string escaped;
     for (int i = 0; i < target.GetLength(); ++i) {
         const char16_t code = exporttext::UnicodeOf(target.GetAt(i), 0);
@@ -631,13 +689,20 @@ void TcxWriter::WriteLink(const Str255& target, const Str255& shown) {
             escaped += "&gt;";
             break;
         default:
-            if (code < 128)
+            if (code < 128 && kTexReserved.find(static_cast<char>(code)) == std::string_view::npos)
                 escaped += static_cast<char>(code);
             else
                 escaped += "&#" + std::to_string(code) + ";";
         }
     }
-    PutRaw(escaped.c_str());
+    return escaped;
+}
+
+} // namespace
+
+void TcxWriter::WriteLink(const Str255& target, const Str255& shown) {
+    WriteRaw("\\docLink{");
+    PutRaw(EscapedAddress(target));
     PutRaw("}{");
     WriteTextChars(shown);
     PutRaw("}");

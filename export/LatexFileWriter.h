@@ -6,9 +6,11 @@
 // paragraph's opening, characters and closing, then the end, which flushes.
 //
 // Output is ASCII LaTeX except characters without a LaTeX form, which go as the UTF-8 of their
-// Unicode (pdflatex reads UTF-8). Pictures are written beside the export as PNG files, each
-// through a temporary file; a picture that cannot be written is counted and named once after the
-// export.
+// Unicode (pdflatex reads UTF-8). A control word keeps the text after it as written: one the
+// next letter would run into is ended by a blank, and a blank of the text after one is kept
+// with "{}" ("\S{} 1"), as TeX skips the blanks that follow a control word. Pictures are written
+// beside the export as PNG files, each through a temporary file; a picture that cannot be written
+// is counted and named once after the export.
 
 #include "document/LatexWriter.h"
 #include "document/OutBuffer.h"
@@ -48,6 +50,7 @@ public:
     void BeginEquationBlock() override { BeginEqnarray(); }
     void EndEquationBlock() override { EndEqnarray(); }
     void WriteLink(const Str255& target, const Str255& shown) override;
+    void WriteText(const Str255& text) override { WriteTextChars(text); }
     void WriteImage(int32_t width, int32_t height, const PictureBytes* picture) override;
     PictureFailures GetPictureFailures() const override { return m_failures; }
 
@@ -86,7 +89,7 @@ public:
 
 protected:
     // Appends without flushing the pending word.
-    void PutRaw(const char* text) { m_out.PutString(text); }
+    void PutRaw(std::string_view text) { Put(text); }
     // Flushes the pending word and, when the current mode left the paragraph's, closes it.
     void CloseGroup();
     // The text mode that links and references write in: they belong to the text around them,
@@ -106,15 +109,25 @@ protected:
     // a file that cannot be written is counted.
     void WritePictureFile(const std::string& fileName, int32_t width, int32_t height,
                           const PictureBytes& picture);
-    // Reference text written character by character as the text faces write it.
+    // Document text (cp1252) written character by character as the text faces write it.
     void WriteTextChars(const Str255& text);
 
 private:
+    // What the end of the output asks of the text after it: a control word ("\S") runs into a
+    // following letter and swallows a following blank; one ended by its blank ("\bf ") still
+    // swallows the next.
+    enum class Tail : uint8_t { kOther, kControlWord, kEndedControlWord };
+    static Tail TailOf(std::string_view text);
+
+    // Every byte of the output goes through here: it ends a control word before text that
+    // would change it, then appends.
+    void Put(std::string_view text);
     // Flushes the pending word, then appends.
     void WriteForm(std::string_view form);
     void NoteFailure(const std::string& path);
 
     OutBuffer m_out;
+    Tail m_tail = Tail::kOther;
     std::string m_pending; // the current word's letters; grows as long as the word runs
     int32_t m_depth = 0;
     int32_t m_paragraphMode = kRoman;

@@ -128,6 +128,18 @@ void NotebookFileWriter::WriteFormula(const exporttext::ParsedStretch& formula) 
         WriteQuoted(*formula.text);
 }
 
+void NotebookFileWriter::WriteFormulaPieces(const std::vector<exporttext::ParsedStretch>& pieces) {
+    if (pieces.size() == 1) return WriteFormula(pieces.front());
+    if (pieces.empty()) return;
+    // Formulas and text side by side: one row of their boxes.
+    WriteRaw("RowBox[{");
+    for (size_t i = 0; i < pieces.size(); ++i) {
+        if (i > 0) WriteRaw(", ");
+        WriteFormula(pieces[i]);
+    }
+    WriteRaw("}]");
+}
+
 void NotebookFileWriter::CloseStyle(int32_t style, std::u16string& run, CompList& list,
                                     int32_t from, int32_t to, bool last) {
     switch (style) {
@@ -198,6 +210,6 @@ void NotebookFileWriter::WriteTextCell(ParaComp& para, int32_t baseMode) {
 void NotebookFileWriter::WriteFormulaCell(ParaComp& para) {
     WriteRaw("Cell[BoxData[\n");
     CompList& list = *para.GetList(1);
-    WriteFormula(exporttext::ParseStretch(list, 1, list.GetCount() + 1, m_firstFailure));
+    WriteFormulaPieces(exporttext::ParsePieces(list, 1, list.GetCount() + 1, m_firstFailure));
     WriteRaw("], ");
 }

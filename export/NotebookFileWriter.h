@@ -55,6 +55,9 @@ private:
     // The kernel's text of a parsed formula, or the words of a stretch that is none as a
     // string; nothing for a stretch that does not parse (the first failure is noted).
     void WriteFormula(const exporttext::ParsedStretch& formula);
+    // An equation's formulas with the text of its links and references: a row of them when
+    // there is more than one.
+    void WriteFormulaPieces(const std::vector<exporttext::ParsedStretch>& pieces);
 
     OutBuffer m_out;
     Converter m_convert;

@@ -272,13 +272,14 @@ void XhtmlFileWriter::CloseMath(CompList& list, int32_t from, int32_t to, bool,
 }
 
 void XhtmlFileWriter::WriteMath(CompList& list, int32_t from, int32_t to) {
-    const exporttext::ParsedStretch parsed =
-        exporttext::ParseStretch(list, from, to, m_firstFailure);
-    if (parsed.tree) {
-        parsed.tree->WriteMathML(*this);
-    } else if (parsed.text) {
-        WriteStartTag("mtext");
-        WriteEscapedUnicode(*parsed.text);
-        WriteEndTag("mtext");
+    for (const exporttext::ParsedStretch& piece :
+         exporttext::ParsePieces(list, from, to, m_firstFailure)) {
+        if (piece.tree) {
+            piece.tree->WriteMathML(*this);
+        } else {
+            WriteStartTag("mtext");
+            WriteEscapedUnicode(*piece.text);
+            WriteEndTag("mtext");
+        }
     }
 }

@@ -66,8 +66,8 @@ public:
     PictureFailures GetPictureFailures() const override { return GetFailures(); }
 
     // The mathematics of children from..to (exclusive): the parsed tree writes itself, words
-    // that are no formula go as text. Any other stretch that does not parse writes nothing and
-    // is remembered as the first failure.
+    // that are no formula and the text of links and references go as text beside it. Any other
+    // stretch that does not parse writes nothing and is remembered as the first failure.
     void WriteMath(CompList& list, int32_t from, int32_t to);
 
 private:

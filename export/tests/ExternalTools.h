@@ -1,14 +1,15 @@
 #pragma once
 
 // The outside programs that judge export files (pdflatex, xmllint, pngcheck): found on the
-// path, run in a folder, their exit status and output collected. A test whose program is
-// missing skips; CI installs them all.
+// path, run in a folder, their exit status and output collected; and the files they read. A
+// test whose program is missing skips; CI installs them all.
 
 #include <QProcess>
 #include <QStandardPaths>
 #include <QString>
 #include <QStringList>
 
+#include <fstream>
 #include <string>
 
 namespace exporttest {
@@ -35,6 +36,13 @@ inline ToolRun RunTool(const char* program, const QStringList& arguments,
     run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
     run.output = process.readAll().toStdString();
     return run;
+}
+
+// A file for a program to read, written whole; answers its path.
+inline std::string WriteText(const std::string& path, const std::string& text) {
+    std::ofstream out(path, std::ios::binary);
+    out << text;
+    return path;
 }
 
 } // namespace exporttest

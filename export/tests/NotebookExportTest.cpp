@@ -214,6 +214,27 @@ TEST_F(NotebookExportTest, WordsInTheMathFaceAreText) {
     EXPECT_TRUE(NotebookSyntax(notebook).IsOneExpression()) << notebook;
 }
 
+// A link in an equation is a string beside the formulas around it, in one row of boxes; words
+// in the math face next to it join its string.
+TEST_F(NotebookExportTest, ALinkInAnEquationIsAStringBesideItsFormulas) {
+    ParaComp& equation = Para(Style::kPlainEquation);
+    Add(equation, "x", kMath);
+    equation.GetList(1)->Append(new LinkComp(Str255("a.htm"), Str255("(a)"), true));
+    Add(equation, "+1", kMath);
+    ParaComp& words = Para(Style::kNumberedEquation);
+    Add(words, "and so on, ", kMath);
+    words.GetList(1)->Append(new LinkComp(Str255("b.htm"), Str255("\"b\""), true));
+    const std::string notebook = Notebook();
+    EXPECT_EQ(notebook,
+              std::string("Notebook[{\nCell[BoxData[\nRowBox[{BOX, \"(a)\", BOX}]],  "
+                          "\"DisplayFormula\",TextAlignment->Center],\n"
+                          "Cell[BoxData[\n\"and so on, \\\"b\\\"\"],  \"NumberedEquation\","
+                          "TextAlignment->Center]") +
+                  kEnd);
+    EXPECT_FALSE(firstFailure.has_value());
+    EXPECT_TRUE(NotebookSyntax(notebook).IsOneExpression()) << notebook;
+}
+
 TEST(NotebookSyntaxTest, RefusesWhatTheWriterOnceWrote) {
     // The checker itself must see the faults: a missing comma, an unescaped quote.
     EXPECT_TRUE(NotebookSyntax("N[{C[\"a\"], C[\"b\\\"\"]}, S -> \"x\"]").IsOneExpression());

@@ -3,14 +3,13 @@
 #include "export/tests/ExportFixture.h"
 #include "export/tests/ExternalTools.h"
 #include "export/tests/PictureFileSize.h"
+#include "export/tests/XhtmlCheck.h"
 
 #include <QDir>
 #include <QFile>
 #include <QImage>
 
-#include <fstream>
 #include <functional>
-#include <regex>
 
 namespace exporttest {
 namespace {
@@ -18,8 +17,6 @@ namespace {
 using Style = ParaStyle;
 
 constexpr const char* kMathOpen = "<math xmlns=\"http://www.w3.org/1998/Math/MathML\">";
-constexpr const char* kMathDtd =
-    "/usr/share/xml/w3c-sgml-lib/schema/dtd/XX-MathML2-20031104/xhtml-math11-f.dtd";
 
 bool Exists(const std::string& path) {
     return QFile::exists(QString::fromStdString(path));
@@ -384,37 +381,6 @@ TEST_F(PageExportTest, ALonePlotIsATableOfItsPictureAndItsFunctions) {
 
 // The page of every kind of paragraph and the common structures, for the outside checkers.
 class CheckedPageTest : public PageExportTest {};
-
-std::string WriteText(const std::string& path, const std::string& text) {
-    std::ofstream out(path, std::ios::binary);
-    out << text;
-    return path;
-}
-
-// The page is well formed and every formula on its own valid against the XHTML 1.1 plus
-// MathML 2.0 DTD; the number of formulas checked, or -1 when a tool or the DTD is missing.
-int CheckPage(const std::string& page, const std::string& dir) {
-    WriteText(dir + "page.xml", page);
-    if (!QFile::exists(QString::fromLatin1(kMathDtd))) return -1;
-    // The DTD the page names, beside it, for its entities.
-    QFile::copy(QString::fromLatin1(kMathDtd), QString::fromStdString(dir + "mathml.dtd"));
-    const ToolRun parsed = RunTool("xmllint", {"--noout", "--loaddtd", "page.xml"}, dir);
-    if (!parsed.found) return -1;
-    // xmllint ends well even for undefined entities: its output is the verdict.
-    EXPECT_EQ(parsed.output, "") << page;
-    EXPECT_EQ(parsed.exitCode, 0);
-    const std::regex math("<math[^>]*>[\\s\\S]*?</math>");
-    int count = 0;
-    for (auto it = std::sregex_iterator(page.begin(), page.end(), math);
-         it != std::sregex_iterator(); ++it, ++count) {
-        const std::string name = "math" + std::to_string(count) + ".xml";
-        WriteText(dir + name,
-                  "<?xml version=\"1.0\"?>\n<!DOCTYPE math SYSTEM \"mathml.dtd\">\n" + it->str());
-        const ToolRun valid = RunTool("xmllint", {"--noout", "--valid", name.c_str()}, dir);
-        EXPECT_EQ(valid.output, "") << it->str();
-    }
-    return count;
-}
 
 TEST_F(CheckedPageTest, TheXhtmlPageIsWellFormedAndItsMathValid) {
     FillAllKinds();
