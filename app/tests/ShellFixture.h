@@ -24,8 +24,10 @@
 #include <QScreen>
 #include <QSettings>
 #include <QString>
+#include <QTest>
 #include <QTimer>
 #include <QWidget>
+#include <QWindow>
 
 #include <cstdlib>
 #include <functional>
@@ -177,6 +179,33 @@ inline QImage OnScreen(QWidget& widget) {
         ->grabWindow(window->winId(), at.x(), at.y(), widget.width(), widget.height())
         .toImage()
         .convertToFormat(QImage::Format_RGB32);
+}
+
+// The keyboard, as the window system delivers it: into the focus widget of the window that has
+// the keyboard, wherever that is. False when no window has it: then the keys go nowhere.
+inline bool KeyboardTypes(const char* keys) {
+    QCoreApplication::processEvents();
+    if (QGuiApplication::focusWindow() == nullptr) return false;
+    QTest::keyClicks(static_cast<QWidget*>(nullptr), QString::fromUtf8(keys));
+    return true;
+}
+inline bool KeyboardPresses(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QCoreApplication::processEvents();
+    if (QGuiApplication::focusWindow() == nullptr) return false;
+    QTest::keyClick(static_cast<QWidget*>(nullptr), key, modifiers);
+    return true;
+}
+
+// A click into a window of its own, as a click-to-focus window manager takes it: the window
+// clicked into is activated first, unless it declines the keyboard.
+inline void ClickInto(QWidget* widget) {
+    QWidget* window = widget->window();
+    if (window->windowHandle() != nullptr &&
+        !window->windowHandle()->flags().testFlag(Qt::WindowDoesNotAcceptFocus))
+        window->activateWindow();
+    QCoreApplication::processEvents();
+    QTest::mouseClick(widget, Qt::LeftButton);
+    QCoreApplication::processEvents();
 }
 
 // Where the pictures a person should look at go: the build's test output folder.
