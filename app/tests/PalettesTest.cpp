@@ -28,10 +28,8 @@ class PalettesTest : public ShellTest {
 protected:
     // The Symbols bar's button that shows `shown`.
     QToolButton* SymbolButton(char32_t shown) {
-        for (QToolButton* button : frame->SymbolsBar()->findChildren<QToolButton*>()) {
-            const int32_t id = button->defaultAction()->data().toInt();
-            if (cmd::IsSymbol(id) && MathGlyphCodes[SymbolCode(id)] == shown) return button;
-        }
+        for (QToolButton* button : frame->SymbolsBar()->findChildren<QToolButton*>())
+            if (button->defaultAction()->data().toInt() == SymbolCommand(shown)) return button;
         return nullptr;
     }
     static std::string Text(const TessaryView* view) {

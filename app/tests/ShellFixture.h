@@ -5,12 +5,14 @@
 
 #include "app/ChildFrame.h"
 #include "app/CommandRouter.h"
+#include "app/CommandTable.h"
 #include "app/MainFrame.h"
 #include "app/TessaryApp.h"
 #include "app/TessaryView.h"
 #include "document/CompList.h"
 #include "document/KernelSession.h"
 #include "mathbox/DrawView.h"
+#include "mathbox/MathGlyphMap.h"
 
 #include <gtest/gtest.h>
 
@@ -153,6 +155,13 @@ inline void WhenModalOpens(QObject* context, std::function<void(QWidget*)> act) 
         act(window);
     });
     poll->start();
+}
+
+// The Symbols command whose button shows `shown`, or 0.
+inline int32_t SymbolCommand(char32_t shown) {
+    for (int32_t id : SymbolsBarOrder())
+        if (MathGlyphCodes[SymbolCode(id)] == shown) return id;
+    return 0;
 }
 
 // The first component of the kind in a list, or null.
