@@ -7,6 +7,7 @@
 #include "app/DocumentArea.h"
 #include "app/TessaryView.h"
 #include "app/ToolIcons.h"
+#include "app/WindowActivation.h"
 #include "document/KernelSession.h"
 
 #include <QActionGroup>
@@ -186,6 +187,8 @@ void MainFrame::BuildSymbolsBar() {
     m_symbols->setFloating(true);
     m_symbols->adjustSize();
     m_symbols->hide();
+    // Its buttons type into the document, where the keyboard stays.
+    activation::NeverActive(m_symbols, this);
 }
 
 void MainFrame::AddFrame(ChildFrame* child) {
@@ -241,7 +244,7 @@ void MainFrame::SetPreviewMode(bool preview) {
 void MainFrame::CreateConstantsPalette() {
     if (m_constants != nullptr) return;
     m_constants = new ConstantsPalette(this);
-    m_constants->show();
+    activation::ShowInactive(m_constants);
 }
 
 void MainFrame::DestroyConstantsPalette() {
@@ -288,7 +291,11 @@ void MainFrame::RunCommand(int32_t id) {
         m_symbols->setVisible(!m_symbols->isVisible());
         break;
     case cmd::kViewConstants:
-        if (m_constants != nullptr) m_constants->setVisible(!m_constants->isVisible());
+        if (m_constants == nullptr) break;
+        if (m_constants->isVisible())
+            m_constants->hide();
+        else
+            activation::ShowInactive(m_constants);
         break;
     case cmd::kViewToolbar:
         m_toolBar->setVisible(!m_toolBar->isVisible());

@@ -1,6 +1,7 @@
 #include "app/QtClipboardPort.h"
 
 #include "document/ClipboardFormat.h"
+#include "mathbox/MathGlyphMap.h"
 #include "platform/Cp1252.h"
 
 #include <QByteArray>
@@ -10,10 +11,31 @@
 
 namespace clipboard {
 
-QString TextToPlatform(std::string_view text) {
+namespace {
+
+// The program's text between symbols, with the platform's line ends.
+QString PlainToPlatform(std::string_view text) {
     QString out = platform::FromCp1252(text);
     out.replace(QChar(u'\r'), QChar(u'\n'));
     return out;
+}
+
+} // namespace
+
+QString TextToPlatform(std::string_view text, std::span<const TextSymbol> symbols) {
+    QString out;
+    size_t done = 0;
+    for (const TextSymbol& symbol : symbols) {
+        if (symbol.offset < 0 || static_cast<size_t>(symbol.offset) >= text.size() ||
+            static_cast<size_t>(symbol.offset) < done)
+            continue;
+        const auto at = static_cast<size_t>(symbol.offset);
+        out += PlainToPlatform(text.substr(done, at - done));
+        const auto code = static_cast<uint8_t>(text[at]);
+        out += QChar::fromUcs4(MathTextCode(code, symbol.kind == TextSymbol::Kind::BigOperator));
+        done = at + 1;
+    }
+    return out + PlainToPlatform(text.substr(done));
 }
 
 std::string TextFromPlatform(const QString& text) {
@@ -66,7 +88,7 @@ std::optional<ClipboardData> QtClipboardPort::Read() {
 bool QtClipboardPort::Write(const ClipboardData& data, const std::string& owner) {
     if (m_clipboard == nullptr) return false;
     auto mime = std::make_unique<QMimeData>();
-    if (data.text) mime->setText(clipboard::TextToPlatform(*data.text));
+    if (data.text) mime->setText(clipboard::TextToPlatform(*data.text, data.textSymbols));
     if (data.paragraphs) mime->setData(clipboard::kPrivateMimeType, ToQ(*data.paragraphs));
     if (data.picture) mime->setData(clipboard::kPictureMimeType, ToQ(*data.picture));
     mime->setData(clipboard::kOwnerMimeType, QByteArray::fromStdString(owner));

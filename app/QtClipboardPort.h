@@ -7,13 +7,15 @@
 //
 // Text crosses here between the program's form (code page 1252, one carriage return between
 // paragraphs) and the platform's (Unicode, "\n" between lines; any of "\r\n", "\r" and "\n"
-// read as one line end).
+// read as one line end). Bytes of the math face and big operators' signs in copied text go out
+// as the characters shown for them.
 
 #include "mathbox/actions/ClipboardStore.h"
 
 #include <QObject>
 #include <QString>
 
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -21,7 +23,8 @@ class QClipboard;
 
 namespace clipboard {
 
-QString TextToPlatform(std::string_view text);
+// `symbols` says where `text` holds bytes of the math face and big operators' signs, in order.
+QString TextToPlatform(std::string_view text, std::span<const TextSymbol> symbols = {});
 std::string TextFromPlatform(const QString& text);
 
 // The picture type other programs read and write.

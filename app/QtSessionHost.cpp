@@ -2,6 +2,7 @@
 
 #include "app/KernelRequests.h"
 #include "app/MainFrame.h"
+#include "app/WindowActivation.h"
 #include "platform/Cp1252.h"
 
 #include <QApplication>
@@ -136,7 +137,8 @@ void QtSessionHost::SetStatusText(const std::string& text) {
 void QtSessionHost::OpenProgress(const std::string& text, std::function<void()> cancel) {
     CloseProgress();
     m_progress = new StartupProgressDialog(m_frame(), Text(text), std::move(cancel));
-    m_progress->show();
+    // What the person types meanwhile still goes to the document.
+    activation::ShowInactive(m_progress);
 }
 
 void QtSessionHost::SetProgressText(const std::string& text) {

@@ -69,9 +69,10 @@ Material DecodeParagraphs(std::span<const uint8_t> bytes) {
     return Over(std::move(sequence));
 }
 
-std::string EncodeText(const CompSequence& paragraphs) {
+std::string EncodeText(const CompSequence& paragraphs, std::vector<TextSymbol>* symbols) {
     GrowingStream out;
     OutBuffer buffer(out);
+    buffer.NoteSymbols(symbols);
     paragraphs.WriteText(buffer);
     const std::vector<uint8_t> bytes = out.Take();
     return std::string(bytes.begin(), bytes.end());

@@ -10,6 +10,7 @@
 // paragraph's list start to the last one's end. Material with nothing in it decodes as empty.
 
 #include "document/Material.h"
+#include "document/OutBuffer.h"
 
 #include <cstdint>
 #include <span>
@@ -28,8 +29,10 @@ std::vector<uint8_t> EncodeParagraphs(const CompSequence& paragraphs);
 // EndOfFile) and leave nothing behind; a count below 1 gives empty material.
 Material DecodeParagraphs(std::span<const uint8_t> bytes);
 
-// Every paragraph's text, one carriage return between two.
-std::string EncodeText(const CompSequence& paragraphs);
+// Every paragraph's text, one carriage return between two. Where `symbols` is given it receives
+// where the text holds bytes of the math face and big operators' signs, which read as other
+// characters than the program's character set gives those bytes.
+std::string EncodeText(const CompSequence& paragraphs, std::vector<TextSymbol>* symbols = nullptr);
 // One paragraph per line; a carriage return ends a line and line feeds are dropped.
 Material DecodeText(std::string_view text);
 

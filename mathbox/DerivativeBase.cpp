@@ -206,7 +206,10 @@ DocPos DerivativeBase::GetCaretAfterInsert() {
 
 void DerivativeBase::WriteText(OutBuffer& out) {
     UpdateNumeratorOrder();
-    out.PutChar(m_partial ? kPartialSign : kTotalSign);
+    if (m_partial)
+        out.PutSymbol(kPartialSign, TextSymbol::Kind::MathFace);
+    else
+        out.PutChar(kTotalSign);
     if (m_numeratorOrder->GetCount() > 0) {
         out.PutChar('^');
         m_numeratorOrder->WriteKernelInput(out);

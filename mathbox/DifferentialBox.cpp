@@ -131,7 +131,10 @@ void DifferentialBox::Read(DocStream& stream) {
 }
 
 void DifferentialBox::WriteText(OutBuffer& out) {
-    out.PutChar(m_partial ? kPartialSign : kTotalSign);
+    if (m_partial)
+        out.PutSymbol(kPartialSign, TextSymbol::Kind::MathFace);
+    else
+        out.PutChar(kTotalSign);
     if (m_order->GetCount() > 0) {
         out.PutChar('^');
         m_order->WriteKernelInput(out);

@@ -2,6 +2,10 @@
 
 #include "mathbox/CharTable.h"
 
+#include <QChar>
+#include <QList>
+#include <QString>
+
 #include <string_view>
 
 namespace {
@@ -111,4 +115,15 @@ char32_t BigOperatorCode(uint8_t code) {
     default:
         return MathGlyphCodes[code];
     }
+}
+
+char32_t MathTextCode(uint8_t code, bool bigOperator) {
+    if (!bigOperator && code < 0x80) return code;
+    const char32_t shown = bigOperator ? BigOperatorCode(code) : MathGlyphCodes[code];
+    // The mathematical italic letters are the plain ones in a font of their own.
+    if (QChar::decompositionTag(shown) == QChar::Font) {
+        const QList<uint> plain = QChar::decomposition(shown).toUcs4();
+        if (plain.size() == 1) return plain.front();
+    }
+    return shown;
 }

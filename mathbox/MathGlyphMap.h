@@ -19,5 +19,10 @@ inline constexpr char32_t kNeutralGlyph = 0x25A1;
 // Any other byte keeps its ordinary glyph.
 char32_t BigOperatorCode(uint8_t code);
 
+// The character plain text carries for a byte of the math face, or with `bigOperator` for the
+// sign a big operator draws from it: the one drawn, except that a letter set slanted reads as
+// its plain letter and the ASCII bytes read as themselves (x-1 as typed, not its drawn minus).
+char32_t MathTextCode(uint8_t code, bool bigOperator);
+
 // The brace's extension differs from the parenthesis extension that shares its byte.
 inline constexpr char32_t kBraceExtension = 0x23AA;

@@ -1,6 +1,7 @@
 // Radicals, integrals, sums, products and limits.
 
 #include "document/LatexWriter.h"
+#include "document/OutBuffer.h"
 #include "expr/CalculusNodes.h"
 #include "expr/LeafNodes.h"
 #include "expr/PowerNode.h"
@@ -232,7 +233,7 @@ void InteComp::Draw() {
 }
 
 void InteComp::WriteText(OutBuffer& out) {
-    out.PutChar(kIntegralSign);
+    out.PutSymbol(kIntegralSign, TextSymbol::Kind::BigOperator);
     out.PutChar(' ');
     GetList(1)->WriteKernelInput(out);
     out.PutString(" d");
@@ -319,7 +320,7 @@ void BigOpComp::Draw() {
 }
 
 void BigOpComp::WriteText(OutBuffer& out) {
-    out.PutChar(GetSymbolCode());
+    out.PutSymbol(GetSymbolCode(), TextSymbol::Kind::BigOperator);
     out.PutChar(' ');
     GetList(1)->WriteKernelInput(out);
 }

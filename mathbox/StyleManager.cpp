@@ -30,7 +30,10 @@ int32_t PointSizeOfSizeIndex(uint8_t index) {
 }
 
 void FontGlyph::WriteText(OutBuffer& out) {
-    out.PutChar(m_code);
+    if (m_faceKind == kMathFontKind)
+        out.PutSymbol(m_code, TextSymbol::Kind::MathFace);
+    else
+        out.PutChar(m_code);
 }
 
 FaceFont::FaceFont(QRawFont raw, int32_t kind, int32_t dpi) : m_raw(std::move(raw)), m_dpi(dpi) {

@@ -14,7 +14,10 @@
 #include "document/LinkComp.h"
 #include "document/MetaPictComp.h"
 #include "document/ParaComp.h"
+#include "document/ParaStyle.h"
 #include "document/TessaryDoc.h"
+#include "mathbox/MathBoxes.h"
+#include "mathbox/actions/EditActions.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -27,6 +30,8 @@
 #include <QSvgRenderer>
 #include <QTest>
 
+#include <functional>
+#include <initializer_list>
 #include <string>
 
 using namespace shelltest;
@@ -139,6 +144,120 @@ TEST(ClipboardTextTest, LineEndsAndCharactersCrossAtTheQtSide) {
     }
     EXPECT_EQ(clipboard::TextFromPlatform(QStringLiteral("x\r\ny\rz\nw")), "x\ry\rz\rw");
     EXPECT_EQ(clipboard::TextFromPlatform(QStringLiteral("\u2192")), "?");
+}
+
+// What another program reads of copied mathematics is what the screen shows: each character of
+// the math face and each big operator as its Unicode character (a letter set slanted as the
+// plain letter), the program's text as it is. The private format keeps the document's bytes
+// exactly as they were (each case's bytes as the program has always written them).
+TEST_F(ClipboardCommandsTest, CopiedMathReadsAsShownInThePlatformsText) {
+    auto symbols = [&](std::initializer_list<char32_t> shown) {
+        for (char32_t glyph : shown)
+            ASSERT_TRUE(Router().Run(SymbolCommand(glyph))) << std::hex << uint32_t(glyph);
+    };
+    // Each character as a key that types it, as a keyboard with that key sends it.
+    auto type = [&](const QString& keys) {
+        for (QChar key : keys)
+            QTest::sendKeyEvent(QTest::Click, view, Qt::Key_unknown, QString(key), Qt::NoModifier);
+    };
+    auto run = [&](int32_t id) { ASSERT_TRUE(Router().Run(id)) << id; };
+    // One paragraph (an equation, as a new document starts) holding a list of characters of the
+    // math face, or a box.
+    const char* const kEquation = "01000000 03000000 0000 01000000";
+    const struct {
+        const char* name;
+        std::function<void()> build;
+        QString shown;
+        std::string privateBytes; // hexadecimal
+    } cases[] = {
+        // alpha, beta and pi show in mathematical italic.
+        {"Greek letters",
+         [&] {
+             symbols({U'\U0001D6FC', U'\U0001D6FD', U'\U0001D70B', U'\u03A3', U'\u03A9'});
+         },
+         QStringLiteral(u"\u03B1\u03B2\u03C0\u03A3\u03A9"),
+         std::string(kEquation) + "6b426863 0c000000 0300 05 ace0b9cebd"},
+        {"relations",
+         [&] {
+             symbols({U'\u2264', U'\u2265', U'\u2260', U'\u2248', U'\u2261', U'\u2208'});
+         },
+         QStringLiteral(u"\u2264\u2265\u2260\u2248\u2261\u2208"),
+         std::string(kEquation) + "6b426863 0d000000 0300 06 b2b3adc5d904"},
+        {"arrows and signs",
+         [&] {
+             symbols({U'\u2192', U'\u21D2', U'\u21D4', U'\u221E', U'\u00B1'});
+         },
+         QStringLiteral(u"\u2192\u21D2\u21D4\u221E\u00B1"),
+         std::string(kEquation) + "6b426863 0c000000 0300 05 cff89bb0b1"},
+        {"integral",
+         [&] {
+             run(cmd::kElementIntegral);
+             type(QStringLiteral("x"));
+             QTest::keyClick(view, Qt::Key_Right);
+             type(QStringLiteral("x"));
+         },
+         QStringLiteral(u"\u222B x dx"),
+         std::string(kEquation) + "65746e49 2c000000 01000000 6b426863 08000000 0300 01 78"
+                                  "01000000 6b426863 08000000 0300 01 78 00000000 00000000"},
+        {"sum",
+         [&] {
+             run(cmd::kElementSummation);
+             type(QStringLiteral("k=1"));
+         },
+         QStringLiteral(u"\u2211 k=1"),
+         std::string(kEquation) +
+             "206d7553 1a000000 01000000 6b426863 0a000000 0300 03 6b3d31 00000000"},
+        // A product comes from the kernel's answers; its sign shares its byte with a capital
+        // lambda in a line.
+        {"product",
+         [&] {
+             ASSERT_TRUE(view->DoAction(MakeAction<CreateObjectAction>(
+                 *view, OwnedComponent(new ProdComp()), view->GetSelection())));
+             type(QStringLiteral("k=1"));
+         },
+         QStringLiteral(u"\u220F k=1"),
+         std::string(kEquation) +
+             "646f7250 1a000000 01000000 6b426863 0a000000 0300 03 6b3d31 00000000"},
+        {"partial derivative",
+         [&] {
+             run(cmd::kElementPartialDerivative);
+             type(QStringLiteral("x"));
+         },
+         QStringLiteral(u"\u2202/\u2202 x"),
+         std::string(kEquation) +
+             "44726170 1e000000 0000000001000100 00006b426863 08000000 0300 01 78"
+             "00000000"},
+        {"an equation's letters and signs as typed",
+         [&] {
+             run(cmd::kParaPlainEquation);
+             type(QStringLiteral("x-2*y'"));
+         },
+         QStringLiteral("x-2*y'"),
+         std::string(kEquation) + "6b426863 0d000000 0300 06 782d322a7927"},
+        // The text face's byte for one half is the math face's integral.
+        {"text, a paragraph break and a symbol",
+         [&] {
+             run(cmd::kParaTitle + ParaStyle::kParagraph);
+             type(QStringLiteral(u"caf\u00E9 \u00BD"));
+             QTest::keyClick(view, Qt::Key_Return);
+             type(QStringLiteral("x"));
+             symbols({U'\U0001D6FC'});
+         },
+         QStringLiteral(u"caf\u00E9 \u00BD\nx\u03B1"),
+         "02000000 03000000 0000 01000000 6b426863 0d000000 0000 06 6361668e2015"
+         "03000000 0000 02000000 6b426863 08000000 0000 01 78 6b426863 08000000 0300 01 ac"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        view = Activate(app->NewDocument());
+        c.build();
+        SelectAll();
+        ASSERT_TRUE(Router().Run(cmd::kEditCopy));
+        EXPECT_EQ(Clipboard().text(), c.shown);
+        EXPECT_EQ(
+            Clipboard().mimeData()->data(clipboard::kPrivateMimeType).toHex().toStdString(),
+            QByteArray::fromHex(QByteArray::fromStdString(c.privateBytes)).toHex().toStdString());
+    }
 }
 
 TEST_F(ClipboardCommandsTest, CopyAsMetafileGivesAPictureThatRendersAndPastesBack) {

@@ -12,6 +12,10 @@
 #include "app/TessaryView.h"
 #include "app/tests/KernelAppFixture.h"
 #include "app/tests/ShellFixture.h"
+#include "document/CompList.h"
+#include "document/CompSequence.h"
+#include "document/ParaComp.h"
+#include "document/TessaryDoc.h"
 #include "expr/LeafNodes.h"
 #include "expr/PlusNode.h"
 #include "kernel/KernelSession.h"
@@ -20,6 +24,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <QApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
@@ -254,6 +259,35 @@ TEST_F(KernelStartTest, ExitDuringAStartUpLeavesNoKernel) {
     app->ExitInstance();
     app.reset();
     QTRY_VERIFY_WITH_TIMEOUT(RunningKernels().empty(), 10000);
+}
+
+// A newcomer chooses Start Kernel and goes on typing: the start-up window and the Constants
+// palette show beside the document without taking the keyboard, before the kernel is up and
+// after.
+TEST_F(KernelStartTest, TypingAroundStartKernelReachesTheDocument) {
+    TessaryView* view = frame->ActiveChild()->View();
+    view->setFocus();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(QApplication::focusWidget(), view);
+
+    Choose(cmd::kStartKernel);
+    ASSERT_TRUE(session->IsStarting());
+    EXPECT_TRUE(Progress() != nullptr && Progress()->isVisible());
+    EXPECT_TRUE(shelltest::KeyboardTypes("x")) << "no window has the keyboard";
+    QTRY_VERIFY_WITH_TIMEOUT(!session->IsStarting(), kStartLimitMs);
+    ASSERT_TRUE(session->IsConnected()) << (messages.empty() ? "" : messages[0].toStdString());
+    ASSERT_NE(frame->Constants(), nullptr);
+    EXPECT_TRUE(frame->Constants()->isVisible());
+    EXPECT_TRUE(shelltest::KeyboardTypes("+1")) << "no window has the keyboard";
+
+    EXPECT_EQ(QApplication::activeWindow(), frame);
+    EXPECT_EQ(QApplication::focusWidget(), view);
+    const CompList& line = *view->Page()->GetAt(1)->GetList(1);
+    std::string typed;
+    for (int32_t i = 1; i <= line.GetCount(); ++i)
+        typed += static_cast<char>(line.GetAt(i)->GetCharCode());
+    EXPECT_EQ(typed, "x+1");
+    EXPECT_TRUE(view->Document().IsModified());
 }
 
 // The server's message opens only web addresses; anything else leaves the button disabled.

@@ -4,7 +4,13 @@
 #include "app/CommandTable.h"
 #include "app/ConstantsPalette.h"
 #include "app/tests/ShellFixture.h"
+#include "document/CompList.h"
+#include "document/CompSequence.h"
+#include "document/ParaComp.h"
+#include "mathbox/CharTable.h"
+#include "mathbox/MathGlyphMap.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QDockWidget>
@@ -18,7 +24,22 @@ using namespace shelltest;
 
 namespace {
 
-class PalettesTest : public ShellTest {};
+class PalettesTest : public ShellTest {
+protected:
+    // The Symbols bar's button that shows `shown`.
+    QToolButton* SymbolButton(char32_t shown) {
+        for (QToolButton* button : frame->SymbolsBar()->findChildren<QToolButton*>())
+            if (button->defaultAction()->data().toInt() == SymbolCommand(shown)) return button;
+        return nullptr;
+    }
+    static std::string Text(const TessaryView* view) {
+        const CompList& line = *view->Page()->GetAt(1)->GetList(1);
+        std::string text;
+        for (int32_t i = 1; i <= line.GetCount(); ++i)
+            text += static_cast<char>(line.GetAt(i)->GetCharCode());
+        return text;
+    }
+};
 
 TEST_F(PalettesTest, SymbolsBarFloatsOnTheRightInRowsOfFourAndStartsHidden) {
     QDockWidget* bar = frame->SymbolsBar();
@@ -117,6 +138,55 @@ TEST_F(PalettesTest, SetLetterCheckIgnoresWhatIsNoLetter) {
     EXPECT_FALSE(palette->IsLetterChecked('A'));
     palette->SetLetterCheck('A', true);
     EXPECT_TRUE(palette->IsLetterChecked('A'));
+}
+
+TEST_F(PalettesTest, SymbolsBarTypesIntoTheDocumentWhichKeepsTheKeyboard) {
+    TessaryView* view = ShowFocusedView();
+    Router().Run(cmd::kViewSymbols);
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(frame->SymbolsBar()->isVisible());
+    EXPECT_EQ(QApplication::activeWindow(), frame) << "the bar showed as the active window";
+
+    QToolButton* pi = SymbolButton(U'\U0001D70B');
+    ASSERT_NE(pi, nullptr);
+    ClickInto(pi);
+    EXPECT_EQ(QApplication::activeWindow(), frame) << "the click left the bar active";
+    EXPECT_EQ(QApplication::focusWidget(), view);
+    EXPECT_TRUE(KeyboardTypes(")"));
+    EXPECT_TRUE(KeyboardPresses(Qt::Key_Home, Qt::ShiftModifier));
+
+    const std::string typed = Text(view);
+    ASSERT_EQ(typed.size(), 2u) << typed;
+    EXPECT_EQ(MathGlyphCodes[static_cast<uint8_t>(typed[0])], U'\U0001D70B');
+    EXPECT_EQ(view->Page()->GetAt(1)->GetList(1)->GetAt(1)->GetStyleId(), kMathFontKind);
+    EXPECT_EQ(typed[1], ')');
+    const DocRange selected = view->GetSelection();
+    EXPECT_EQ(std::make_pair(selected.start.index, selected.end.index), std::make_pair(1, 3))
+        << "Shift+Home selects what the line holds";
+}
+
+TEST_F(PalettesTest, ConstantsPaletteTakesTheKeyboardOnlyWhenClickedInto) {
+    TessaryView* view = ShowFocusedView();
+    frame->CreateConstantsPalette();
+    ConstantsPalette* palette = frame->Constants();
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(palette->isVisible());
+    EXPECT_EQ(QApplication::activeWindow(), frame) << "the palette opened as the active window";
+    EXPECT_TRUE(KeyboardTypes("a"));
+
+    // Hidden and shown again from the View menu, it still leaves the keyboard where it is.
+    Router().Run(cmd::kViewConstants);
+    EXPECT_FALSE(palette->isVisible());
+    Router().Run(cmd::kViewConstants);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(palette->isVisible());
+    EXPECT_EQ(QApplication::activeWindow(), frame);
+    EXPECT_TRUE(KeyboardTypes("b"));
+    EXPECT_EQ(Text(view), "ab");
+
+    // A click into it gives it the keyboard, as any other window.
+    ClickInto(palette);
+    EXPECT_EQ(QApplication::activeWindow(), palette);
 }
 
 struct ClickRow {

@@ -5,12 +5,14 @@
 
 #include "app/ChildFrame.h"
 #include "app/CommandRouter.h"
+#include "app/CommandTable.h"
 #include "app/MainFrame.h"
 #include "app/TessaryApp.h"
 #include "app/TessaryView.h"
 #include "document/CompList.h"
 #include "document/KernelSession.h"
 #include "mathbox/DrawView.h"
+#include "mathbox/MathGlyphMap.h"
 
 #include <gtest/gtest.h>
 
@@ -24,8 +26,10 @@
 #include <QScreen>
 #include <QSettings>
 #include <QString>
+#include <QTest>
 #include <QTimer>
 #include <QWidget>
+#include <QWindow>
 
 #include <cstdlib>
 #include <functional>
@@ -153,6 +157,13 @@ inline void WhenModalOpens(QObject* context, std::function<void(QWidget*)> act) 
     poll->start();
 }
 
+// The Symbols command whose button shows `shown`, or 0.
+inline int32_t SymbolCommand(char32_t shown) {
+    for (int32_t id : SymbolsBarOrder())
+        if (MathGlyphCodes[SymbolCode(id)] == shown) return id;
+    return 0;
+}
+
 // The first component of the kind in a list, or null.
 template <typename Comp>
 Comp* FirstOfKind(const CompList& list) {
@@ -177,6 +188,33 @@ inline QImage OnScreen(QWidget& widget) {
         ->grabWindow(window->winId(), at.x(), at.y(), widget.width(), widget.height())
         .toImage()
         .convertToFormat(QImage::Format_RGB32);
+}
+
+// The keyboard, as the window system delivers it: into the focus widget of the window that has
+// the keyboard, wherever that is. False when no window has it: then the keys go nowhere.
+inline bool KeyboardTypes(const char* keys) {
+    QCoreApplication::processEvents();
+    if (QGuiApplication::focusWindow() == nullptr) return false;
+    QTest::keyClicks(static_cast<QWidget*>(nullptr), QString::fromUtf8(keys));
+    return true;
+}
+inline bool KeyboardPresses(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QCoreApplication::processEvents();
+    if (QGuiApplication::focusWindow() == nullptr) return false;
+    QTest::keyClick(static_cast<QWidget*>(nullptr), key, modifiers);
+    return true;
+}
+
+// A click into a window of its own, as a click-to-focus window manager takes it: the window
+// clicked into is activated first, unless it declines the keyboard.
+inline void ClickInto(QWidget* widget) {
+    QWidget* window = widget->window();
+    if (window->windowHandle() != nullptr &&
+        !window->windowHandle()->flags().testFlag(Qt::WindowDoesNotAcceptFocus))
+        window->activateWindow();
+    QCoreApplication::processEvents();
+    QTest::mouseClick(widget, Qt::LeftButton);
+    QCoreApplication::processEvents();
 }
 
 // Where the pictures a person should look at go: the build's test output folder.

@@ -88,7 +88,7 @@ ClipboardStore::Serial ClipboardStore::Put(Material&& content) {
     if (m_cache.sequence != nullptr) m_cache.sequence->MoveTo(nullptr);
     ClipboardData data;
     if (m_cache.sequence != nullptr) {
-        data.text = clipboard::EncodeText(*m_cache.sequence);
+        data.text = clipboard::EncodeText(*m_cache.sequence, &data.textSymbols);
         data.paragraphs = clipboard::EncodeParagraphs(*m_cache.sequence);
     }
     return WriteCached(data);

@@ -17,6 +17,7 @@
 
 #include "document/DrawPort.h"
 #include "document/Material.h"
+#include "document/OutBuffer.h"
 #include "platform/Installed.h"
 
 #include <cstdint>
@@ -30,6 +31,9 @@ struct ClipboardData {
     std::optional<std::vector<uint8_t>> paragraphs;
     // Text in the program's character set, one carriage return between two paragraphs.
     std::optional<std::string> text;
+    // Where `text` holds bytes of the math face and big operators' signs, in order, so that the
+    // platform gets the characters shown for them (written only: text read is all characters).
+    std::vector<TextSymbol> textSymbols;
     // An SVG picture.
     std::optional<PictureBytes> picture;
 };
