@@ -210,7 +210,14 @@ bool KernelStartup::OpenLink(const std::string& options, const char* failure,
 }
 
 std::string KernelStartup::LaunchOptions(const std::string& program) {
-    return "-linklaunch -linkname '" + program + "' -corvinet";
+    // The link name is the command the library splits again: the program in double quotes, so
+    // a folder with blanks stays one word, escaped for the option text's own double quotes.
+    std::string name = "\\\"";
+    for (const char c : program) {
+        if (c == '\\' || c == '"' || c == '\xB6') name += '\\';
+        name += c;
+    }
+    return "-linklaunch -linkname \"" + name + "\\\"\" -corvinet";
 }
 
 std::optional<std::string> KernelStartup::LocateKernel(const ConnectionSettings& settings,
@@ -230,8 +237,17 @@ void KernelStartup::RunLocal() {
     std::string failure;
     const std::optional<std::string> folder = LocateKernel(m_settings, failure);
     if (!folder) return Fail(failure);
+    // By its full path (made absolute here, since the launch runs from the kernel's folder): a
+    // bare name would be looked for by the link library, which tries its own folder first and
+    // would start the kernel bundled there instead of the one chosen. The library's command
+    // cannot carry a double quote, so a folder whose path holds one names the program from
+    // inside it.
+    std::string program = folder->rfind('/', 0) == 0 ? *folder : CurrentFolder() + "/" + *folder;
+    if (program.back() != '/') program += '/';
+    if (program.find('"') != std::string::npos) program = "./";
+    program += m_settings.kernelProgram;
     Status("Starting the kernel");
-    OpenLink(LaunchOptions(m_settings.kernelProgram), kUnableToStart, folder);
+    OpenLink(LaunchOptions(program), kUnableToStart, folder);
 }
 
 void KernelStartup::RunRemote() {

@@ -27,7 +27,7 @@ class KernelStartup {
 public:
     static constexpr const char* kCannotLocate = "Can not locate the Oskaria kernel.";
 
-    // The option text that launches the kernel program (by its file name, from its folder).
+    // The option text that launches the kernel program named by its full path.
     static std::string LaunchOptions(const std::string& program);
     // The folder a local start would launch the kernel program from; nothing (with the
     // reason in `failure`) when the program is not where the settings say or, without a

@@ -12,6 +12,7 @@
 #include "mathbox/MathBoxes.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QContextMenuEvent>
 #include <QMenu>
 #include <QTimer>
@@ -159,6 +160,50 @@ TEST_F(EvaluateInPlaceTest, DeclaringALetterConstantChecksItsBox) {
     // The kernel knows: selected again, the letter is offered the opposite.
     QTest::keyClick(view, Qt::Key_Left, Qt::ShiftModifier);
     EXPECT_NE(ChoiceId("Not a constant"), 0);
+}
+
+// The palette's checks are what the kernel computes with: i, checked from the start, is the
+// imaginary unit; its box cleared, a letter of its own; another letter checked, a constant.
+TEST_F(EvaluateInPlaceTest, TheConstantsPaletteSaysWhatALetterMeans) {
+    StartWithDocument();
+    ConstantsPalette* palette = frame->Constants();
+    ASSERT_NE(palette, nullptr);
+    ASSERT_TRUE(palette->IsLetterChecked('i'));
+    auto click = [&](char letter) {
+        QCheckBox* box = palette->Box(ConstantsPalette::IdOfLetter(letter));
+        ASSERT_NE(box, nullptr);
+        QTest::mouseClick(box, Qt::LeftButton);
+    };
+    // i squared, the exponent a raised box, simplified with Ctrl+Return: the answer goes in a
+    // new paragraph after it.
+    ASSERT_TRUE(Run(cmd::kParaPlainEquation));
+    QTest::keyClicks(view, "i");
+    ASSERT_TRUE(Run(cmd::kElementFraction + 1));
+    QTest::keyClicks(view, "2");
+    auto simplifyFirstLine = [&] {
+        QTest::keyClick(view, Qt::Key_Home, Qt::ControlModifier);
+        QTest::keyClick(view, Qt::Key_End, Qt::ShiftModifier);
+        ASSERT_NE(view->Popup(), nullptr);
+        QTest::keyClick(view, Qt::Key_Return, Qt::ControlModifier);
+    };
+    simplifyFirstLine();
+    ASSERT_EQ(Page().GetCount(), 2);
+    EXPECT_EQ(Text(2), "-1");
+
+    click('i');
+    EXPECT_FALSE(palette->IsLetterChecked('i'));
+    simplifyFirstLine();
+    ASSERT_EQ(Page().GetCount(), 3);
+    EXPECT_EQ(Text(2), "i?") << "i squared, a letter like any other";
+
+    click('k');
+    EXPECT_TRUE(palette->IsLetterChecked('k'));
+    QTest::keyClick(view, Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClick(view, Qt::Key_Return);
+    QTest::keyClicks(view, "k");
+    QTest::keyClick(view, Qt::Key_Left, Qt::ShiftModifier);
+    EXPECT_NE(ChoiceId("Not a constant"), 0) << "the kernel holds k constant";
+    EXPECT_TRUE(messages.empty()) << messages[0].toStdString();
 }
 
 TEST_F(EvaluateInPlaceTest, APartOfASumIsCalculatedInItsPlace) {

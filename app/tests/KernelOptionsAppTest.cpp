@@ -8,13 +8,19 @@
 #include "app/tests/KernelAppFixture.h"
 
 #include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
+#include <QTemporaryDir>
 #include <QTest>
+
+#include <csignal>
 
 namespace {
 
@@ -231,6 +237,48 @@ TEST_F(KernelOptionsAppTest, StartKernelAsksWhereAKernelNotFoundIs) {
     Choose(cmd::kQuitKernel);
     ASSERT_TRUE(StartFromMenu());
     EXPECT_EQ(asked, 2) << "found where it was shown";
+}
+
+// The kernel program in the folder chosen under Connection Options is the one that runs, not
+// the one beside the editor: the file the started process runs is the chosen one, whatever
+// the folder's name holds.
+TEST_F(KernelOptionsAppTest, TheKernelOfTheChosenFolderIsTheOneLaunched) {
+    QTemporaryDir temporary;
+    ASSERT_TRUE(temporary.isValid());
+    for (const char* name : {"other kernel", "the \"new\" kernel's folder"}) {
+        SCOPED_TRACE(name);
+        const QString folder = temporary.path() + QLatin1Char('/') + QString::fromLatin1(name);
+        ASSERT_TRUE(QDir().mkpath(folder));
+        const QString copy = folder + QStringLiteral("/OskariaKernel.exe");
+        ASSERT_TRUE(QFile::copy(
+            QCoreApplication::applicationDirPath() + QStringLiteral("/OskariaKernel.exe"), copy));
+        ASSERT_TRUE(
+            QFile(copy).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+
+        Profiled().runDialog = [&](QDialog& dialog) {
+            auto* options = dynamic_cast<ConnectionOptionsDlg*>(&dialog);
+            if (options == nullptr) return int(QDialog::Rejected);
+            options->askKernelFile = [&] { return copy; };
+            options->LocalButton()->click();
+            options->ChangeButton()->click();
+            options->accept();
+            return options->result();
+        };
+        Choose(cmd::kConnectionOptions);
+        EXPECT_EQ(Profile().value("Kernel Connection/Kernel Path").toString(), folder);
+        ASSERT_TRUE(StartFromMenu()) << (messages.empty() ? "" : messages[0].toStdString());
+        const pid_t kernel = session->KernelProcess();
+        ASSERT_GT(kernel, 0);
+        const QString running = QFile::symLinkTarget(QStringLiteral("/proc/%1/exe").arg(kernel));
+        EXPECT_EQ(running.toStdString(), QFileInfo(copy).canonicalFilePath().toStdString());
+        EXPECT_TRUE(messages.empty()) << messages[0].toStdString();
+        // Ended without running its exit: the sanitizers' report at a program's exit cannot
+        // name a program whose path holds a double quote, and stalls.
+        ::kill(kernel, SIGKILL);
+        QTRY_VERIFY_WITH_TIMEOUT(RunningKernels().empty(), 10000);
+        Choose(cmd::kQuitKernel);
+        messages.clear();
+    }
 }
 
 TEST_F(KernelOptionsAppTest, StartKernelLogsIntoTheServerTheOptionsName) {

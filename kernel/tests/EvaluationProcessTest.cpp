@@ -251,6 +251,81 @@ TEST_F(EvaluationProcess, AMatrixAnswerKeepsItsRowsAndColumns) {
                 << "row " << row << ", column " << column;
 }
 
+// The letters the Constants palette opens with checked are the kernel's constants from its
+// start: e and i are Euler's number and the imaginary unit, c differentiates to 0. An integer
+// factors into its prime powers, and log with two arguments takes the first as its base.
+TEST_F(EvaluationProcess, ThePalettesConstantsAndTheNumbersAnswerAsAPersonExpects) {
+    struct Row {
+        const char* name;
+        std::function<void(CompList&)> type;
+        const char* choice;
+        const char* answer;
+    };
+    const Row rows[] = {
+        {"d/dx e^x",
+         [](CompList& l) { Put(l, Boxes().TotalDerivativeBox(Glyphs("x"), {}, Power("e", "x"))); },
+         "Differentiate", "e[B]{x}"},
+        {"i^2", [](CompList& l) { Type(l, "i^2"); }, "Simplify", "-1"},
+        {"d/dx (c x)",
+         [](CompList& l) { Put(l, Boxes().TotalDerivativeBox(Glyphs("x"), {}, Glyphs("c x"))); },
+         "Differentiate", "c"},
+        {"the sum of i for i from 1 to 4 runs over i",
+         [](CompList& l) {
+             Put(l, Boxes().SumComp(Glyphs("4"), Glyphs("i=1"), true));
+             Type(l, "i");
+         },
+         "Sum", "10"},
+        {"an integer's factors", [](CompList& l) { Type(l, "360"); }, "Factor",
+         "2[B]{3} 3[B]{2} 5"},
+        {"log to a base", [](CompList& l) { Type(l, "log[2,8]"); }, "Simplify", "3"},
+        {"log of one argument", [](CompList& l) { Type(l, "log[1000]"); }, "Simplify", "3"},
+    };
+    StartKernel();
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        CompList* line = NewLine(row.type);
+        ASSERT_TRUE(Run(TreeOf(line), row.choice));
+        EXPECT_EQ(Plain(actiontest::Deep(*List(3))), row.answer);
+        EXPECT_TRUE(host.messages.empty()) << host.messages[0];
+        slot.UndoCommand();
+        seq.RemoveAt(2);
+    }
+
+    // An answer that holds e computes again: its numeric value is Euler's number.
+    CompList* line = NewLine([](CompList& l) { Type(l, "exp(1)"); });
+    ASSERT_TRUE(Run(TreeOf(line), "Simplify"));
+    EXPECT_EQ(Plain(actiontest::Deep(*List(3))), "e");
+    CompList* answer = List(3);
+    view.selection = Range(answer, 1, answer->GetCount() + 1);
+    ASSERT_TRUE(Run(TreeOf(answer), "Numeric value"));
+    EXPECT_EQ(Plain(actiontest::Deep(*List(4))).substr(0, 12), "2.7182818284");
+
+    // Cleared, e is a letter of its own again, which a total derivative takes as a function of
+    // its variable; declared, any letter is constant.
+    session->SetConstant('e', false);
+    session->SetConstant('k', true);
+    const Row letters[] = {
+        {"d/dx e^x with e a letter",
+         [](CompList& l) { Put(l, Boxes().TotalDerivativeBox(Glyphs("x"), {}, Power("e", "x"))); },
+         "Differentiate", nullptr},
+        {"d/dx (k x) with k constant",
+         [](CompList& l) { Put(l, Boxes().TotalDerivativeBox(Glyphs("x"), {}, Glyphs("k x"))); },
+         "Differentiate", "k"},
+    };
+    for (const Row& row : letters) {
+        SCOPED_TRACE(row.name);
+        line = NewLine(row.type);
+        ASSERT_TRUE(Run(TreeOf(line), row.choice));
+        const std::string answered = Plain(actiontest::Deep(*List(3)));
+        if (row.answer)
+            EXPECT_EQ(answered, row.answer);
+        else
+            EXPECT_NE(answered.find("[B]{x,,e}"), std::string::npos) << answered << ": no de/dx";
+        slot.UndoCommand();
+        seq.RemoveAt(2);
+    }
+}
+
 // The code command: the selected code paragraph's answer as a new paragraph after it.
 TEST_F(EvaluationProcess, CodeIsEvaluatedIntoANewParagraphAndUndone) {
     StartKernel();

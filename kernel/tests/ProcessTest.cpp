@@ -76,6 +76,18 @@ bool ProcessGone(pid_t pid) {
     });
 }
 
+// The file a process runs; empty when it is gone.
+std::string FileOf(pid_t pid) {
+    char path[PATH_MAX] = "";
+    const std::string link = "/proc/" + std::to_string(pid) + "/exe";
+    const ssize_t length = ::readlink(link.c_str(), path, sizeof path - 1);
+    return length > 0 ? std::string(path, static_cast<std::size_t>(length)) : std::string();
+}
+
+std::string Folder(const std::string& file) {
+    return file.substr(0, file.rfind('/'));
+}
+
 // The descriptors a link holds open: sockets, event and shared-memory files.
 std::size_t LinkDescriptors() {
     std::size_t count = 0;
@@ -129,11 +141,12 @@ TEST_F(SessionProcess, StartsTheKernelProgramShowingItsStepsAndQuitsIt) {
 
     const pid_t kernel = session->KernelProcess();
     ASSERT_GT(kernel, 0);
-    // The program the link library launched, by its own name.
+    // The program beside the test, launched by its full path: the file the process runs.
     std::ifstream cmdline("/proc/" + std::to_string(kernel) + "/cmdline");
     std::string program;
     std::getline(cmdline, program, '\0');
-    EXPECT_EQ(program, "OskariaKernel.exe");
+    EXPECT_EQ(program, Folder(FileOf(::getpid())) + "/OskariaKernel.exe");
+    EXPECT_EQ(FileOf(kernel), program);
     const auto before = Clock::now();
     session->Quit(true);
     EXPECT_LT(Clock::now() - before, std::chrono::seconds(2));

@@ -214,7 +214,24 @@ TokenValue NewCall(Val head, Val argument) {
         std::make_unique<FunctionNode>(where, std::move(head.node), std::move(argument.node)));
 }
 
+namespace {
+
+// The items of log[b, x], which names its base first as the kernel's Log[b, x] does; null for
+// one argument, whose base is the 10 that log means by itself.
+NodePtr BaseAndArguments(const Val& argument) {
+    auto* group = dynamic_cast<GroupNode*>(argument.node.get());
+    const auto* items = group ? dynamic_cast<const SequenceNode*>(group->Operand()) : nullptr;
+    return items && items->Count() > 1 ? group->TakeInner() : nullptr;
+}
+
+} // namespace
+
 TokenValue NewLog(Val log, Val base, Val argument) {
+    const NodeSource where = Span(log.Where(), argument.Where());
+    if (!base.present)
+        if (NodePtr items = BaseAndArguments(argument))
+            return Out(
+                std::make_unique<FunctionNode>(where, std::move(log.node), std::move(items)));
     NodePtr first;
     if (base.present) {
         // The subscript box's content is the base; the box itself goes.
@@ -223,7 +240,6 @@ TokenValue NewLog(Val log, Val base, Val argument) {
     }
     if (!first) first = std::make_unique<MachineIntegerNode>(log.Where(), 10);
     auto arguments = std::make_unique<SequenceNode>(first->Source(), std::move(first));
-    const NodeSource where = Span(log.Where(), argument.Where());
     arguments->AppendChild(std::move(argument.node));
     return Out(std::make_unique<FunctionNode>(where, std::move(log.node), std::move(arguments)));
 }

@@ -60,7 +60,7 @@ TokenValue NewPower(Val base, Val caret, Val minus, Val exponent);
 TokenValue NewExponent(Val caret, Val minus, Val exponent);
 TokenValue NewGroup(Val open, Val inner, Val close, bool parentheses);
 TokenValue NewCall(Val head, Val argument);
-// log x (base 10) or log_b x.
+// log x (base 10), log_b x, or log[b, x] with the base first.
 TokenValue NewLog(Val log, Val base, Val argument);
 // f^n x, f(x)^n and log(x)^n: the power, still without its base, takes the whole
 // application.

@@ -29,8 +29,10 @@ struct Settings {
     std::string transformVariable = "xi";
     int precision = 0; // digits of the reals answered; 0: the default (RealDigits.h)
     // Letters declared constant. In a total derivative every other letter depends on the
-    // variable; constants differentiate to 0.
-    std::set<std::string> constants;
+    // variable; constants differentiate to 0. A session starts with the letters the editor's
+    // palette shows checked; while they are constant, e is Euler's number and i the imaginary
+    // unit (E and I always are).
+    std::set<std::string> constants = {"C", "E", "I", "c", "e", "i"};
 };
 
 enum class Op { Simplify, Evaluate, Expand, Factor, Numeric };

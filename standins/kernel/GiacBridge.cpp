@@ -82,7 +82,9 @@ Expr transform(Op op, const Expr& e, const Settings& settings) {
             g = giac::expand(g, ctx());
             break;
         case Op::Factor:
-            g = giac::_factor(g, ctx());
+            // Giac's factor leaves an integer whole; its factors are its prime powers.
+            g = g.type == giac::_INT_ || g.type == giac::_ZINT ? giac::_ifactor(g, ctx())
+                                                               : giac::_factor(g, ctx());
             break;
         case Op::Numeric:
             g = numeric(g, settings.precision);

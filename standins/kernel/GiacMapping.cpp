@@ -242,8 +242,8 @@ private:
 
     gen symbol(const std::string& name) {
         if (name == "Pi") return engine().pi;
-        if (name == "E") return giac::symbolic(giac::at_exp, gen(1));
-        if (name == "I") return imaginaryUnit();
+        if (name == "E" || isConstantLetter(name, "e")) return giac::symbolic(giac::at_exp, gen(1));
+        if (name == "I" || isConstantLetter(name, "i")) return imaginaryUnit();
         if (name == "Infinity") return engine().infinity;
         if (name == "True") return gen(1);
         if (name == "False") return gen(0);
@@ -254,6 +254,57 @@ private:
             return giac::symbolic(giac::at_of,
                                   sequence({identifier(name), identifier(m_dependsOn)}));
         return identifier(name);
+    }
+
+    // Letters a construct runs over, while it converts; they leave with it, on an exception's
+    // way out too.
+    class Bound {
+    public:
+        Bound(std::multiset<std::string>& set, const std::vector<std::string>& letters)
+            : m_set(set) {
+            for (const std::string& letter : letters)
+                m_added.push_back(m_set.insert(letter));
+        }
+        ~Bound() {
+            for (auto it : m_added)
+                m_set.erase(it);
+        }
+        Bound(const Bound&) = delete;
+        Bound& operator=(const Bound&) = delete;
+
+    private:
+        std::multiset<std::string>& m_set;
+        std::vector<std::multiset<std::string>::iterator> m_added;
+    };
+
+    // The typed letter that stands for a number of its own while it is declared constant; a
+    // sum, product, integral, limit or derivative that runs over it makes it its variable.
+    bool isConstantLetter(const std::string& name, const char* letter) const {
+        return name == letter && m_settings.constants.count(name) && !m_bound.count(name);
+    }
+
+    // The letters `head` applied to `a` runs over: the variable of a sum, product, integral or
+    // limit, and a derivative's variables.
+    static std::vector<std::string> boundLetters(const std::string& head,
+                                                 const std::vector<Expr>& a) {
+        std::vector<std::string> letters;
+        auto add = [&](const Expr& v) {
+            const Expr& letter = v.isCall("List") && !v.args.empty() ? v.args[0] : v;
+            if (letter.isSymbol()) letters.push_back(letter.text);
+        };
+        if ((head == "TYSum" || head == "TYProduct" || head == "TYIntegrate") && a.size() == 2)
+            add(a[1]);
+        if ((head == "TYD" || head == "TYDt") && !a.empty())
+            for (std::size_t i = 1; i < a.size(); ++i)
+                add(a[i]);
+        if (head == "TYLimit" && a.size() >= 2) {
+            const Expr* variable = nullptr;
+            if (a[1].isCall("Rule", 2))
+                add(a[1].args[0]);
+            else if (asEquation(a[1], &variable))
+                add(*variable);
+        }
+        return letters;
     }
 
     vecteur all(const std::vector<Expr>& args) {
@@ -315,6 +366,11 @@ private:
         if (e.compoundHead) refuse("a compound head");
         const char* standard = ownHead(e.text);
         const std::string h = standard ? standard : e.text;
+        const Bound bound(m_bound, boundLetters(h, e.args));
+        return convertFunction(e, h);
+    }
+
+    gen convertFunction(const Expr& e, const std::string& h) {
         const auto& a = e.args;
         auto n = a.size();
         giac::context* ctx = engine().ctx();
@@ -437,6 +493,7 @@ private:
     }
 
     const Settings& m_settings;
+    std::multiset<std::string> m_bound;
     std::string m_dependsOn;
     std::set<std::string> m_scope;
     std::set<std::string> m_dependents;
@@ -582,7 +639,11 @@ private:
         if (op == giac::at_prod) return product(f);
         if (op == giac::at_inv) return Expr::call("TYDivide", {Expr::integer(1), convert(f)});
         if (op == giac::at_pow) return power(f);
-        if (op == giac::at_exp) return Expr::call("TYPower", {Expr::symbol("E"), convert(f)});
+        if (op == giac::at_exp) {
+            Expr exponent = convert(f);
+            if (exponent.isInteger() && exponent.text == "1") return Expr::symbol("E");
+            return Expr::call("TYPower", {Expr::symbol("E"), std::move(exponent)});
+        }
         if (op == giac::at_ln) return Expr::call("TYLog", {convert(f)});
         if (op == giac::at_sqrt) return Expr::call("TYRadical", {convert(f), Expr::integer(2)});
         for (const auto& r : relationRows())

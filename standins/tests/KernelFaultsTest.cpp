@@ -357,6 +357,37 @@ TEST(Preferences, OnlyConstantsDifferentiateToZeroInATotalDerivative) {
     EXPECT_TRUE(*partial == sym("b")) << "a partial derivative holds every other letter still";
 }
 
+// The letters the editor's palette opens with checked are constant from the start, e and i
+// being Euler's number and the imaginary unit; a sum, integral, limit or derivative that runs
+// over one of them makes it its variable.
+TEST(Preferences, ThePalettesLettersAreConstantButWhereTheyAreBound) {
+    KernelHarness kernel;
+    auto pow = [](Expr a, Expr b) { return fn("TYPower", {std::move(a), std::move(b)}); };
+    const Expr e = sym("e");
+    const Expr i = sym("i");
+    struct Row {
+        const char* name;
+        Expr request;
+        const char* answer;
+    };
+    const Row rows[] = {
+        {"d/dx e^x", evaluate(kDifferentiate, fn("TYDt", {pow(e, x()), x()})), "E^x"},
+        {"i^2", simplify(pow(i, num(2))), "-1"},
+        {"d/dx (c x)", evaluate(kDifferentiate, fn("TYDt", {times({sym("c"), x()}), x()})), "c"},
+        {"d/de e^2", simplify(fn("TYD", {pow(e, num(2)), e})), "2*e"},
+        {"the integral of i from 0 to 2 in i",
+         simplify(fn("TYIntegrate", {i, list({i, num(0), num(2)})})), "2"},
+        {"the limit of e + 1 as e goes to 0",
+         evaluate(kLimit, fn("TYLimit", {plus({e, num(1)}), fn("Rule", {e, num(0)})})), "1"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        auto answer = kernel.request(row.request);
+        ASSERT_TRUE(answer);
+        EXPECT_EQ(linearText(*answer), row.answer);
+    }
+}
+
 TEST(Lifecycle, QuitSuspendsAndEndsTheLoop) {
     KernelHarness kernel;
     auto answer = kernel.request(fn("Quit", {}));

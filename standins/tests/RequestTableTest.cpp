@@ -79,6 +79,8 @@ std::vector<Case> cases() {
          plus({pow(x(), num(2)), times({num(2), x()}), num(1)})},
         {"factor", evaluate(kFactor, plus({pow(x(), num(2)), num(-1)})),
          times({plus({x(), num(-1)}), plus({x(), num(1)})})},
+        {"an integer factors into its prime powers", evaluate(kFactor, num(360)),
+         times({pow(num(2), num(3)), pow(num(3), num(2)), num(5)})},
         {"numeric value keeps fifteen digits, a last zero too",
          evaluate(kNumeric, fn("TYRadical", {num(2), num(2)})), Expr::realText("1.41421356237310")},
         {"solve answers a disjunction of equations", evaluate(kSolve, eq(pow(x(), num(2)), num(4))),

@@ -91,8 +91,10 @@ TEST_F(TypedWriting, ArgumentsAreCountedAsTheyAreWritten) {
     };
     // clang-format off
     const Row rows[] = {
-        // The bracket's two arguments follow the implied base: three, and three announced.
-        {"log[2, x]",     "TYLog[10, 2, x]",   "Log[10, 2, x]"},
+        // Two arguments in brackets name the base first, as the kernel's Log does; one
+        // follows the implied base 10.
+        {"log[2, x]",     "TYLog[2, x]",       "Log[2, x]"},
+        {"log[x]",        "TYLog[10, x]",      "Log[10, x]"},
         {"log\1\1[2, x]", "TYLog[1, 2, x]",    "Log[1, 2, x]"},
         {"log x",         "TYLog[10, x]",      "Log[10, x]"},
         {"f[a, b]",       "f[a, b]",           "f[a, b]"},
