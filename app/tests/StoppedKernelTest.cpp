@@ -113,21 +113,24 @@ TEST_F(StoppedKernelTest, EscapeStopsWorkOfMinutesAtOnceAndTheKernelAnswersNext)
 }
 
 // The kernel announces a long string in its answer, sends a part and then nothing, its link
-// open: after Escape in a calculation, or Cancel in the start-up window while the package
-// loads, the session waits a few seconds and ends it.
-TEST_F(StoppedKernelTest, AKernelStuckInItsAnswerIsEndedAfterEscapeOrCancel) {
+// open, or it computes on deaf to the interrupt: after Escape in a calculation, or Cancel in
+// the start-up window while the package loads, the session waits a few seconds and ends it.
+TEST_F(StoppedKernelTest, AKernelThatDoesNotAnswerIsEndedAfterEscapeOrCancel) {
     kerneltest::CalcServerFixture server(standin::calc::kernelCommand(KernelBesideTheEditor()), "");
     ASSERT_TRUE(server.started);
+    constexpr char kStuckInAnswer[] = "garbage stall-mid-string";
     struct Case {
         const char* name;
         bool overTcp;   // through the calculation server, else launched over shared memory
         bool inStartUp; // Cancel while the package loads, else Escape in a calculation
+        const char* behaviour;
     };
     const Case cases[] = {
-        {"Escape, shared memory", false, false},
-        {"Escape, TCP", true, false},
-        {"Cancel, shared memory", false, true},
-        {"Cancel, TCP", true, true},
+        {"Escape, stuck in its answer, shared memory", false, false, kStuckInAnswer},
+        {"Escape, stuck in its answer, TCP", true, false, kStuckInAnswer},
+        {"Escape, deaf to it, shared memory", false, false, "stuck 600"},
+        {"Cancel, stuck in its answer, shared memory", false, true, kStuckInAnswer},
+        {"Cancel, stuck in its answer, TCP", true, true, kStuckInAnswer},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -142,7 +145,7 @@ TEST_F(StoppedKernelTest, AKernelStuckInItsAnswerIsEndedAfterEscapeOrCancel) {
         pid_t kernel = 0;
         std::optional<Clock::time_point> stopped;
         if (c.inStartUp) {
-            Script("on Needs garbage stall-mid-string\n");
+            Script(std::string("on Needs ") + c.behaviour + "\n");
             // Cancel once the kernel has been busy loading for half a second.
             std::optional<Clock::time_point> busySince;
             QTimer cancel;
@@ -163,7 +166,7 @@ TEST_F(StoppedKernelTest, AKernelStuckInItsAnswerIsEndedAfterEscapeOrCancel) {
             cancel.stop();
             ASSERT_TRUE(stopped) << "Cancel was pressed";
         } else {
-            Script("on TYEvaluate garbage stall-mid-string\n");
+            Script(std::string("on TYEvaluate ") + c.behaviour + "\n");
             ASSERT_TRUE(StartFromMenu()) << (messages.empty() ? "" : messages[0].toStdString());
             kernel = runningKernel();
             OpenDocument();
