@@ -57,6 +57,7 @@ KernelSession::RequestScope::RequestScope(KernelSession& session, bool waitCurso
     m_session.m_busy = true;
     m_session.m_interrupted = false;
     m_session.m_stopDeadline = 0;
+    m_session.m_stopOverdue = false;
     if (m_waitCursor) m_session.m_host.SetWaitCursor(true);
 }
 
@@ -278,6 +279,9 @@ void KernelSession::Quit(bool showMessage) {
         if (!QKNewPacket(m_link) || NowMs() > m_drainDeadline) break;
     }
     m_drainDeadline = 0;
+    // Quit has a bound of its own: an Escape while it drains leaves nothing for later.
+    m_stopDeadline = 0;
+    m_stopOverdue = false;
     QKClose(m_link);
     m_link = nullptr;
     m_busy = false;
