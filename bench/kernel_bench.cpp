@@ -1,6 +1,7 @@
 // The round trip of a small evaluation (a sum of a few terms, simplified) from the session to
 // the stand-in kernel program and back, over each device, beside the kernel's own computation
-// of the same request run in this process. The difference is what the session, the link
+// of the same request run from this process (in a child process, as the kernel runs every
+// computation so that an interrupt can end it). The difference is what the session, the link
 // library and the device add; the goal is under half a millisecond.
 
 #include "Package.h"

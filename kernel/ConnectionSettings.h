@@ -27,6 +27,9 @@ struct ConnectionSettings {
     int pollMilliseconds = 60000;     // between the server connection's status polls
     int socketTimeoutMs = 30000;      // any one step of a server exchange
     int quitDrainMilliseconds = 5000; // how long Quit waits for the kernel to confirm
+    // How long a kernel may take to answer once the person has aborted its calculation or
+    // cancelled its start, before the session ends it.
+    int stoppedAnswerMilliseconds = 5000;
 };
 
 // The answer a client proves its password with: the 32-bit FNV-1a hash of the token's four

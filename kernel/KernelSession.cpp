@@ -56,10 +56,16 @@ KernelSession::RequestScope::RequestScope(KernelSession& session, bool waitCurso
     : m_session(session), m_waitCursor(waitCursor) {
     m_session.m_busy = true;
     m_session.m_interrupted = false;
+    m_session.m_stopDeadline = 0;
+    m_session.m_stopOverdue = false;
     if (m_waitCursor) m_session.m_host.SetWaitCursor(true);
 }
 
 KernelSession::RequestScope::~RequestScope() {
+    // A kernel whose time ran out in a wait that ended without a link error is ended here.
+    if (m_session.m_stopOverdue && m_session.m_link) m_session.EndStoppedKernel();
+    m_session.m_stopOverdue = false;
+    m_session.m_stopDeadline = 0;
     m_session.m_busy = false;
     if (m_waitCursor) m_session.m_host.SetWaitCursor(false);
     if (m_session.m_quitPending) {
@@ -118,6 +124,11 @@ int32_t KernelSession::Yield(QKLINK link, QKYieldParameters) {
 
 int32_t KernelSession::OnYield() {
     if (m_drainDeadline != 0 && NowMs() > m_drainDeadline) return 1;
+    if (m_stopDeadline != 0 && NowMs() > m_stopDeadline) {
+        // The wait fails; the failure's handling ends the kernel.
+        m_stopOverdue = true;
+        return 1;
+    }
     m_host.ProcessEvents(kEventSliceMs);
     return 0;
 }
@@ -140,6 +151,7 @@ void KernelSession::Start(const ConnectionSettings& settings) {
     if (!m_env) return;
     m_settings = settings;
     m_remote = !settings.useLocalKernel;
+    m_endedStopped = false;
     m_host.OpenConstantsPalette();
     m_starting = true;
     m_progressOpen = true;
@@ -147,6 +159,8 @@ void KernelSession::Start(const ConnectionSettings& settings) {
         if (!alive.lock()) return;
         m_progressOpen = false;
         if (m_startup) m_startup->Cancel();
+        // Cancelled while the connected kernel loads its package.
+        if (m_link && m_busy) AwaitStoppedAnswer();
     });
     KernelStartup::Callbacks callbacks;
     callbacks.status = [this](const std::string& text) {
@@ -184,7 +198,8 @@ void KernelSession::FinishStartup() {
         m_server->Start();
     }
     if (!CompleteStartup()) {
-        AbortStartup("Unable to start the kernel.");
+        // A kernel ended for not answering has been reported already.
+        AbortStartup(m_endedStopped ? "" : "Unable to start the kernel.");
         return;
     }
     if (!m_startup->Active()) {
@@ -235,6 +250,8 @@ bool KernelSession::CompleteStartup() {
         ReadAnswerTree();
         if (!m_link) return false;
     }
+    // Cancelled meanwhile: the start-up ends without the preferences.
+    if (m_startup && !m_startup->Active()) return true;
     // Busy is clear again here: the preferences request refuses a busy session.
     SetSessionPrefsWithOrdering();
     return m_link != nullptr;
@@ -281,6 +298,9 @@ void KernelSession::Quit(bool showMessage) {
         if (!QKNewPacket(m_link) || NowMs() > m_drainDeadline) break;
     }
     m_drainDeadline = 0;
+    // Quit has a bound of its own: an Escape while it drains leaves nothing for later.
+    m_stopDeadline = 0;
+    m_stopOverdue = false;
     QKClose(m_link);
     m_link = nullptr;
     m_busy = false;
@@ -301,8 +321,25 @@ void KernelSession::Quit(bool showMessage) {
 
 void KernelSession::Interrupt() {
     if (!m_link) return;
-    if (m_busy) m_interrupted = true;
+    if (m_busy) {
+        m_interrupted = true;
+        AwaitStoppedAnswer();
+    }
     QKPutMessage(m_link, kInterruptCode);
+}
+
+void KernelSession::AwaitStoppedAnswer() {
+    if (m_stopDeadline == 0) m_stopDeadline = NowMs() + m_settings.stoppedAnswerMilliseconds;
+}
+
+void KernelSession::EndStoppedKernel() {
+    m_stopOverdue = false;
+    m_stopDeadline = 0;
+    m_endedStopped = true;
+    const pid_t launched = m_kernelPid;
+    TearDownLink();
+    EndLaunchedKernel(launched);
+    m_host.ShowMessage(kStoppedKernelEnded);
 }
 
 // ---- Errors -------------------------------------------------------------------------------------
@@ -319,6 +356,12 @@ void KernelSession::TearDownLink() {
 }
 
 void KernelSession::HandleLinkError() {
+    if (m_stopOverdue && m_link) {
+        // The wait failed because the stopped kernel's time ran out, not because of the link.
+        m_lastError = QKError(m_link);
+        EndStoppedKernel();
+        return;
+    }
     m_lastError = QKError(m_link);
     if (m_lastError == 0) return;
     const char* reason = QKErrorMessage(m_link);

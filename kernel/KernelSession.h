@@ -12,7 +12,10 @@
 // While a request waits for its answer the link's yield function serves pending GUI events
 // through the host, so that repainting, Escape (`Interrupt`, sent from inside the wait) and
 // the palette keep working. Whatever runs then and needs the kernel finds the session busy:
-// the busy flag is the one guard against a second request.
+// the busy flag is the one guard against a second request. Once the person has aborted the
+// request (or cancelled the start-up it belongs to), the kernel has a few seconds to answer;
+// a kernel that has not (one that computes on, or stopped in the middle of a message) is
+// ended, so that the person keeps control whatever the kernel does.
 //
 // It is also what the infix lexer and the expression holder ask of a session: it installs
 // itself in `gExprSession` for its whole lifetime, so the holder's ordering request reaches
@@ -61,6 +64,9 @@ public:
     static constexpr const char* kNoTextMessage = "General Corvinet error.";
     static constexpr const char* kQuitMessage =
         "The connection to the kernel is now closed.\nYou have %d minutes left on your account.";
+    static constexpr const char* kStoppedKernelEnded =
+        "The Oskaria kernel did not answer after it was stopped, so it has been shut down.\n"
+        "Choose Start Kernel to start it again.";
     static constexpr int32_t kInterruptCode = 3;
 
     explicit KernelSession(SessionHost& host);
@@ -88,6 +94,7 @@ public:
     // Asks the running calculation to stop (Escape while busy). The person is told it was
     // aborted, so the request answers as cancelled even when the kernel ignores the interrupt
     // and answers after all: that late answer is read, keeping the link in step, and dropped.
+    // A kernel that has not answered a few seconds after the first Escape is ended.
     void Interrupt() override;
     // The kernel's link runs through the calculation server.
     bool IsRemote() const override { return m_link != nullptr && m_remote; }
@@ -208,6 +215,12 @@ private:
     void PreferenceRequest(int32_t count, const std::function<void()>& last);
     void ShowKernelMessage();
     void AnswerCall();
+    // The person stopped the request in progress: the kernel's answer is awaited only a few
+    // seconds more (the first stop counts).
+    void AwaitStoppedAnswer();
+    // Closes the link of a kernel that did not answer in time, ends the process it runs in
+    // when the session launched it, and says so.
+    void EndStoppedKernel();
     static int32_t Yield(QKLINK link, QKYieldParameters parameters);
     int32_t OnYield();
     void InstallYield(QKLINK link);
@@ -229,6 +242,9 @@ private:
     bool m_interrupted = false; // the request in progress was interrupted
     bool m_progressOpen = false;
     long long m_drainDeadline = 0; // steady milliseconds; 0 while not quitting
+    long long m_stopDeadline = 0;  // steady milliseconds; 0 until the person stops a request
+    bool m_stopOverdue = false;    // the stopped kernel's time ran out in a wait
+    bool m_endedStopped = false;   // since the last Start, a stopped kernel was ended
     pid_t m_kernelPid = 0;         // the launched kernel, 0 when unknown or remote
     ConnectionSettings m_settings;
     NodePtr m_savedOrdering;

@@ -44,26 +44,6 @@ protected:
         QTest::keyClick(view, Qt::Key_End, Qt::ShiftModifier);
         ASSERT_TRUE(view->GetSelection().HasExtent());
     }
-    // The command id of the pending offer with `label`; 0 when it is not offered.
-    int32_t ChoiceId(const char* label) {
-        const ChoicePopup* popup = view->Popup();
-        if (popup == nullptr) return 0;
-        for (size_t i = 0; i < popup->Items().size(); ++i)
-            if (popup->Items()[i].text.View() == label)
-                return cmd::kFirstChoice + static_cast<int32_t>(i);
-        return 0;
-    }
-    // Presses Escape while the kernel computes, until `done` ends the wait.
-    void EscapeWhileBusy(const std::function<void()>& run) {
-        QTimer escape;
-        escape.setInterval(300);
-        QObject::connect(&escape, &QTimer::timeout, view, [&] {
-            if (session->IsBusy()) QTest::keyClick(view, Qt::Key_Escape);
-        });
-        escape.start();
-        run();
-        escape.stop();
-    }
     // Chooses Factor on the typed square through `run`: the document comes out as it was, and
     // the editor goes on.
     void FactorLeavesTheDocument(const std::function<void(int32_t)>& run) {

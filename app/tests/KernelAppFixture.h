@@ -28,9 +28,12 @@
 #include <QRadioButton>
 #include <QSettings>
 #include <QTest>
+#include <QTimer>
 
+#include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -106,6 +109,22 @@ protected:
         };
         Choose(cmd::kConnectionOptions);
     }
+    // Connection Options back on the local kernel.
+    void ChooseLocal() {
+        Profiled().runDialog = [](QDialog& dialog) {
+            auto* options = dynamic_cast<ConnectionOptionsDlg*>(&dialog);
+            if (options == nullptr) return int(QDialog::Rejected);
+            options->LocalButton()->click();
+            options->accept();
+            return options->result();
+        };
+        Choose(cmd::kConnectionOptions);
+    }
+    // The kernel program beside the editor, for the calculation server to start.
+    static std::string KernelBesideTheEditor() {
+        return (QCoreApplication::applicationDirPath() + QStringLiteral("/OskariaKernel.exe"))
+            .toStdString();
+    }
     // Start Kernel from the menu, then wait until the start-up has ended.
     bool StartFromMenu() {
         Choose(cmd::kStartKernel);
@@ -142,6 +161,33 @@ protected:
         QCoreApplication::processEvents();
     }
     bool Run(int32_t id) { return frame->Router().Run(id); }
+    // The command id of the pending offer with `label`; 0 when it is not offered.
+    int32_t ChoiceId(const char* label) {
+        const ChoicePopup* popup = view->Popup();
+        if (popup == nullptr) return 0;
+        for (size_t i = 0; i < popup->Items().size(); ++i)
+            if (popup->Items()[i].text.View() == label)
+                return cmd::kFirstChoice + static_cast<int32_t>(i);
+        return 0;
+    }
+    // Runs `run` while the person presses Escape in the view every 300 ms as long as the kernel
+    // is busy: a kernel that has not yet begun the request drops an interrupt as stale, as a
+    // person would find on a slow machine. The moment of the first press, if there was one.
+    std::optional<std::chrono::steady_clock::time_point>
+    EscapeWhileBusy(const std::function<void()>& run) {
+        std::optional<std::chrono::steady_clock::time_point> first;
+        QTimer escape;
+        escape.setInterval(300);
+        QObject::connect(&escape, &QTimer::timeout, view, [&] {
+            if (!session->IsBusy()) return;
+            if (!first) first = std::chrono::steady_clock::now();
+            QTest::keyClick(view, Qt::Key_Escape);
+        });
+        escape.start();
+        run();
+        escape.stop();
+        return first;
+    }
     CompSequence& Page() { return *view->Page(); }
     CompList& Line(int32_t paragraph) { return *Page().GetAt(paragraph)->GetList(1); }
     streambytes::Bytes Saved() {

@@ -196,14 +196,7 @@ TEST_F(KernelOptionsAppTest, ConnectionOptionsChooseTheNextStart) {
     EXPECT_EQ(session->Settings().loginPort, 1);
 
     // Back to the local kernel: Start Kernel launches it again.
-    Profiled().runDialog = [](QDialog& dialog) {
-        auto* options = dynamic_cast<ConnectionOptionsDlg*>(&dialog);
-        if (options == nullptr) return int(QDialog::Rejected);
-        options->LocalButton()->click();
-        options->accept();
-        return options->result();
-    };
-    Choose(cmd::kConnectionOptions);
+    ChooseLocal();
     EXPECT_EQ(Profile().value("Kernel Connection/Kernel").toString(), "local");
     ASSERT_TRUE(StartFromMenu());
     EXPECT_FALSE(session->IsRemote());

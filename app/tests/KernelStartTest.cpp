@@ -122,11 +122,7 @@ TEST_F(KernelStartTest, AFreshProfileCalculatesAtOnceAndAServerProfileKeepsTheSe
     EXPECT_EQ(Profile().value("Kernel Connection/Kernel").toString(), "local");
     Choose(cmd::kQuitKernel);
 
-    kerneltest::CalcServerFixture server(
-        standin::calc::kernelCommand(
-            (QCoreApplication::applicationDirPath() + QStringLiteral("/OskariaKernel.exe"))
-                .toStdString()),
-        "");
+    kerneltest::CalcServerFixture server(standin::calc::kernelCommand(KernelBesideTheEditor()), "");
     ASSERT_TRUE(server.started);
     RestartOnProfile([&](QSettings& profile) {
         profile.setValue("Kernel Connection/Kernel", "remote");

@@ -5,7 +5,10 @@
 // so nothing else pays their cost.
 //
 // Every call runs on the kernel's request thread. A call that the interrupt stops throws
-// `Interrupted`; one that cannot map or compute its input throws `AlgebraError`.
+// `Interrupted`; one that cannot map or compute its input throws `AlgebraError`. The
+// computations run in a child process that the interrupt kills (Forked.h); what they change
+// in the algebra's state (the code's assignments, its settings, its random numbers) is taken
+// over when they finish, and an interrupted one changes nothing.
 
 #include "Expr.h"
 
@@ -75,7 +78,7 @@ void busyWork(double seconds);
 Expr roundTrip(const Expr& e, const Settings& settings);
 
 // Safe from any thread: asks the running computation to stop. `clearInterrupt` readies the
-// next one. `interruptPending` answers whether a request is waiting to be honoured.
+// next one.
 void requestInterrupt();
 void clearInterrupt();
 

@@ -1,13 +1,18 @@
 // The computations the kernel asks of Giac, each one open to the interrupt. The mapping of
 // expressions lives in GiacMapping.cpp; these two files alone include Giac's headers.
 
+#include "Forked.h"
 #include "GiacMapping.h"
 #include "RealDigits.h"
 
 #include <atomic>
 #include <chrono>
 #include <cmath>
+#include <cstring>
+#include <map>
 #include <mutex>
+#include <sstream>
+#include <utility>
 
 namespace standin::algebra {
 
@@ -17,6 +22,10 @@ using giac::gen;
 using giac::vecteur;
 
 std::atomic<bool> g_interruptRequested{false};
+// Set while Giac computes in this process rather than in a child (the mapping's round trip, and
+// every computation when no child could be made): only then does an interrupt raise Giac's
+// own flag, which a later computation here would otherwise find still raised.
+std::atomic<bool> g_computingHere{false};
 // Giac's parser does not survive being stopped half way, so an interrupt that arrives while
 // it parses waits until it has finished.
 std::atomic<bool> g_parsing{false};
@@ -26,10 +35,14 @@ std::mutex& computationMutex() {
     return mutex;
 }
 
-// for the next and turns Giac's failures into ours.
+// Runs one computation in this process: honours an interrupt that arrives while it runs,
+// leaves Giac ready for the next and turns Giac's failures into ours.
 template <class F>
-auto guarded(F&& body) -> decltype(body()) {
-    std::lock_guard lock(computationMutex());
+auto computedHere(F&& body) -> decltype(body()) {
+    struct Here {
+        Here() { g_computingHere = true; }
+        ~Here() { g_computingHere = false; }
+    } here;
     giac::ctrl_c = g_interruptRequested.load();
     giac::interrupted = false;
     try {
@@ -54,6 +67,155 @@ auto guarded(F&& body) -> decltype(body()) {
         if (stopped) throw Interrupted();
         throw AlgebraError(e.what());
     }
+}
+
+// What a computation can change that the next one sees: the values assigned in the context
+// (variables, functions of the person's code, assumptions), the context's settings (Digits
+// and the like) and the state of the random numbers.
+struct AlgebraState {
+    std::map<std::string, gen> values;
+    gen setup;
+    tinymt32_t random;
+};
+
+AlgebraState currentState() {
+    AlgebraState state;
+    for (const auto& [name, value] : *ctx()->tabptr)
+        state.values.emplace(name, value);
+    state.setup = gen(giac::cas_setup(ctx()), 0);
+    state.random = *giac::rand_seed(ctx());
+    return state;
+}
+
+std::string archived(const gen& value) {
+    std::ostringstream out;
+    giac::archive(out, value, ctx());
+    return out.str();
+}
+
+gen unarchived(const std::string& bytes) {
+    std::istringstream in(bytes);
+    return giac::unarchive(in, ctx());
+}
+
+// In the child: what changed since `before`, in Giac's own archive form.
+void writeChanges(ByteWriter& out, const AlgebraState& before) {
+    const AlgebraState after = currentState();
+    std::vector<std::pair<std::string, const gen*>> changed;
+    for (const auto& [name, value] : after.values) {
+        auto was = before.values.find(name);
+        if (was == before.values.end() || !(was->second == value))
+            changed.emplace_back(name, &value);
+    }
+    for (const auto& [name, value] : before.values)
+        if (!after.values.count(name)) changed.emplace_back(name, nullptr);
+    out.writeInteger(static_cast<int64_t>(changed.size()));
+    for (const auto& [name, value] : changed) {
+        out.write(name);
+        out.write(value != nullptr);
+        if (value) out.write(archived(*value));
+    }
+    const bool newSetup = !(after.setup == before.setup);
+    out.write(newSetup);
+    if (newSetup) out.write(archived(after.setup));
+    out.write(std::string(reinterpret_cast<const char*>(&after.random), sizeof after.random));
+}
+
+// A name as Giac's parser makes it. The context's table is keyed by the name's text inside
+// the identifier, and only the parser's identifiers last as long as the table.
+gen lastingIdentifier(const std::string& name) {
+    gen parsed(name, ctx());
+    if (parsed.type != giac::_IDNT) throw ByteReader::Malformed();
+    return parsed;
+}
+
+// In the parent: the child's changes made here too, so that the next computation, whichever
+// process runs it, starts where this one left off.
+void applyChanges(ByteReader& in) {
+    for (int64_t count = in.readInteger(); count > 0; --count) {
+        std::string name;
+        bool assigned = false;
+        in.read(name);
+        in.read(assigned);
+        if (assigned) {
+            std::string value;
+            in.read(value);
+            giac::sto(unarchived(value), lastingIdentifier(name), ctx());
+        } else {
+            giac::_purge(lastingIdentifier(name), ctx());
+        }
+    }
+    bool newSetup = false;
+    in.read(newSetup);
+    if (newSetup) {
+        std::string setup;
+        in.read(setup);
+        gen values = unarchived(setup);
+        if (values.type == giac::_VECT) giac::cas_setup(*values._VECTptr, ctx());
+    }
+    std::string random;
+    in.read(random);
+    if (random.size() == sizeof(tinymt32_t))
+        std::memcpy(giac::rand_seed(ctx()), random.data(), random.size());
+}
+
+enum ChildOutcome { kComputed = 0, kRefused = 1, kStopped = 2 };
+
+// Runs one computation that may take long in a child process, which an interrupt ends at
+// once (Forked.h): Giac's own flag is not looked at for minutes in some of its work. The
+// child's answer, and what it changed in Giac's state, come back to this process, which
+// stays as the next computation expects it; an interrupted computation changes nothing.
+// Where no child can be made, the computation runs here, open to Giac's flag alone.
+template <class F>
+auto guarded(F&& body) -> decltype(body()) {
+    using Result = decltype(body());
+    std::lock_guard lock(computationMutex());
+    if (g_interruptRequested) throw Interrupted();
+    engine(); // made here, before the fork, so that no child makes it again
+    const ForkedResult run = runForked(
+        [&] {
+            ByteWriter out;
+            const AlgebraState before = currentState();
+            try {
+                Result result = computedHere(body);
+                out.write(static_cast<int>(kComputed));
+                out.write(result);
+            } catch (const Interrupted&) {
+                out.write(static_cast<int>(kStopped));
+            } catch (const AlgebraError& e) {
+                out.write(static_cast<int>(kRefused));
+                out.write(std::string(e.what()));
+            }
+            writeChanges(out, before);
+            return out.take();
+        },
+        g_interruptRequested);
+    switch (run.end) {
+    case ForkedEnd::NotForked:
+        return computedHere(body);
+    case ForkedEnd::Interrupted:
+        throw Interrupted();
+    case ForkedEnd::Died:
+        throw AlgebraError("the computation ended abnormally");
+    case ForkedEnd::Answered:
+        break;
+    }
+    ByteReader in(run.bytes);
+    int outcome = kStopped;
+    Result result{};
+    std::string refusal;
+    try {
+        in.read(outcome);
+        if (outcome == kComputed) in.read(result);
+        if (outcome == kRefused) in.read(refusal);
+        applyChanges(in);
+        engine().drain();
+    } catch (const std::exception& e) {
+        throw AlgebraError(e.what());
+    }
+    if (outcome == kStopped) throw Interrupted();
+    if (outcome == kRefused) throw AlgebraError(refusal);
+    return result;
 }
 
 gen evaluated(ToGiac& to, const Expr& e) {
@@ -281,12 +443,13 @@ std::vector<double> sampleGrid(const Expr& f, const std::string& x, const std::s
 }
 
 Expr roundTrip(const Expr& e, const Settings& settings) {
-    return guarded([&] { return FromGiac()(ToGiac(settings)(e)); });
+    std::lock_guard lock(computationMutex());
+    return computedHere([&] { return FromGiac()(ToGiac(settings)(e)); });
 }
 
 void requestInterrupt() {
     g_interruptRequested = true;
-    if (!g_parsing) giac::ctrl_c = true;
+    if (g_computingHere && !g_parsing) giac::ctrl_c = true;
 }
 
 void busyWork(double seconds) {

@@ -168,6 +168,20 @@ private:
             m_dead = true;
             return false;
         }
+        if (kind == "stall-mid-string") {
+            // An answer that stops half way and a kernel that keeps its link open: a long string
+            // announced, a part of it sent, then nothing more for the seconds given.
+            const std::string part(64, 'x');
+            if (QKPutFunction(m_link, "ReturnPacket", 1) && QKPutNext(m_link, QKTOK_STRING) &&
+                QKPutSize(m_link, 1 << 20) &&
+                QKPutData(m_link, part.data(), static_cast<int32_t>(part.size())))
+                QKFlush(m_link);
+            const double seconds =
+                garbage->words.size() > 1 ? std::atof(garbage->words[1].c_str()) : 600;
+            std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+            m_dead = true;
+            return false;
+        }
         if (kind == "deep-nesting") {
             if (!QKPutFunction(m_link, "ReturnPacket", 1)) return false;
             for (int i = 0; i < 100000; ++i)

@@ -10,8 +10,9 @@
 // Kernel actions: slow [seconds] (an interruptible computation first), stuck [seconds]
 // (ignores interrupts meanwhile), die-before-connect and die-after-connect (with "start"),
 // die-mid-evaluation, die-in-user-request, garbage <unknown-head|unknown-head-only|
-// extra-arguments|huge-count|deep-nesting|malformed-records|malformed-ordering>, warning [text],
-// answer <failed|canceled|null>. Server actions are listed in calcserver/CalcServer.h.
+// extra-arguments|huge-count|deep-nesting|malformed-records|malformed-ordering|stall-mid-string
+// [seconds]>, warning [text], answer <failed|canceled|null>. Server actions are listed in
+// calcserver/CalcServer.h.
 
 #include <string>
 #include <vector>

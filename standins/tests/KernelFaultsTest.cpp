@@ -92,6 +92,71 @@ TEST(Interrupt, StopsALongComputationWhichAnswersCanceled) {
     EXPECT_TRUE(*next == times({num(2), x()})) << "the interrupt must not reach the next request";
 }
 
+// Work in which the algebra does not look at its interruption flag for minutes.
+Expr longFactor() {
+    return evaluate(kFactor,
+                    plus({fn("TYPower", {x(), num(20011)}), times({num(3), x()}), num(1)}));
+}
+// The product of two primes of 50 digits each.
+const char* kSemiprime = "236827940119019920162117684907377456453836438278824816976263"
+                         "0451351975370698795253897739064546670071";
+
+// The answer to `request` with Escape pressed half a second on and every 300 ms after, and the
+// seconds from the first press to the answer.
+std::pair<std::optional<Expr>, double> escaped(KernelHarness& kernel, const Expr& request) {
+    const auto firstPress = Clock::now() + std::chrono::milliseconds(500);
+    Escape escape(kernel, 500, 300);
+    auto answer = kernel.request(request);
+    escape.stop();
+    return {answer, secondsSince(firstPress)};
+}
+
+TEST(Interrupt, EndsWorkThatNeverLooksAtTheFlagWithinTwoSeconds) {
+    struct Case {
+        const char* name;
+        Expr request;
+    };
+    const Case cases[] = {
+        {"Factor of x^20011 + 3x + 1", longFactor()},
+        {"ifactor of a number of 100 digits, as code",
+         code((std::string("ifactor(") + kSemiprime + ")").c_str())},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        KernelHarness kernel;
+        auto [answer, seconds] = escaped(kernel, c.request);
+        ASSERT_TRUE(answer);
+        EXPECT_TRUE(answer->isSymbol("$Canceled")) << linearText(*answer);
+        EXPECT_LT(seconds, 2.0);
+        auto next = kernel.request(simplify(plus({num(2), num(3)})));
+        ASSERT_TRUE(next);
+        EXPECT_TRUE(*next == num(5)) << linearText(*next);
+    }
+}
+
+// The code's assignments, definitions, settings and random numbers carry on from one request to
+// the next; an assignment that the interrupt stopped changes nothing.
+TEST(Interrupt, WhatCodeChangesStaysAndAnInterruptedChangeIsNotMade) {
+    KernelHarness kernel;
+    auto set = kernel.request(code("a:=6;f(n):=n^2;Digits:=30;b:=1"));
+    ASSERT_TRUE(set);
+    EXPECT_TRUE(*set == num(1)) << linearText(*set);
+    auto [stopped, seconds] =
+        escaped(kernel, code((std::string("a:=ifactor(") + kSemiprime + ")").c_str()));
+    ASSERT_TRUE(stopped);
+    EXPECT_TRUE(stopped->isSymbol("$Canceled")) << linearText(*stopped);
+    EXPECT_LT(seconds, 2.0);
+    auto purged = kernel.request(code("purge(b)"));
+    ASSERT_TRUE(purged);
+    auto kept = kernel.request(code("[a, f(3), Digits, b]"));
+    ASSERT_TRUE(kept);
+    EXPECT_TRUE(*kept == list({num(6), num(9), num(30), sym("b")})) << linearText(*kept);
+    auto first = kernel.request(code("rand(10^9)"));
+    auto second = kernel.request(code("rand(10^9)"));
+    ASSERT_TRUE(first && second);
+    EXPECT_FALSE(*first == *second) << "one random number after another, not the same again";
+}
+
 TEST(Interrupt, OneThatArrivesBetweenRequestsIsDropped) {
     KernelHarness kernel;
     kernel.interrupt();
