@@ -227,6 +227,52 @@ gen numeric(const gen& g, int precision) {
     return giac::_evalf(sequence({g, gen(workingDigits(precision))}), ctx());
 }
 
+bool isRational(const gen& g) {
+    return g.type == giac::_INT_ || g.type == giac::_ZINT || g.type == giac::_FRAC;
+}
+
+// Giac's antiderivative keeps the integrand's numbers apart from its own (2*x^2/2 for 2x):
+// each product's exact numbers made one coefficient cancel as a person would write them, and
+// nothing else of the answer's shape changes.
+gen numbersGathered(const gen& g) {
+    if (g.type == giac::_VECT) {
+        vecteur items;
+        for (const gen& item : *g._VECTptr)
+            items.push_back(numbersGathered(item));
+        return gen(items, g.subtype);
+    }
+    if (g.type != giac::_SYMB) return g;
+    const gen leaf = numbersGathered(g._SYMBptr->feuille);
+    if (!g.is_symb_of_sommet(giac::at_prod) || leaf.type != giac::_VECT)
+        return giac::symbolic(g._SYMBptr->sommet, leaf);
+    gen coefficient(1);
+    int numbers = 0;
+    vecteur rest;
+    for (const gen& factor : *leaf._VECTptr) {
+        if (isRational(factor)) {
+            coefficient = coefficient * factor;
+            ++numbers;
+        } else if (factor.is_symb_of_sommet(giac::at_inv) && isRational(factor._SYMBptr->feuille) &&
+                   !giac::is_zero(factor._SYMBptr->feuille)) {
+            coefficient = coefficient / factor._SYMBptr->feuille;
+            ++numbers;
+        } else {
+            rest.push_back(factor);
+        }
+    }
+    if (numbers < 2) return giac::symbolic(giac::at_prod, leaf);
+    // Giac's own shape for a fraction times a term: the numerator first, the denominator last.
+    const gen top = coefficient.type == giac::_FRAC ? coefficient._FRACptr->num : coefficient;
+    vecteur factors;
+    if (!giac::is_one(top) || rest.empty()) factors.push_back(top);
+    for (const gen& factor : rest)
+        factors.push_back(factor);
+    if (coefficient.type == giac::_FRAC)
+        factors.push_back(giac::symbolic(giac::at_inv, coefficient._FRACptr->den));
+    if (factors.size() == 1) return factors.front();
+    return giac::symbolic(giac::at_prod, gen(factors, giac::_SEQ__VECT));
+}
+
 } // namespace
 
 Expr transform(Op op, const Expr& e, const Settings& settings) {
@@ -290,7 +336,7 @@ Expr solve(const Expr& equations, const std::vector<std::string>& variables,
 Expr integrate(const Expr& e, const std::string& variable, const Settings& settings) {
     return guarded([&] {
         gen g = giac::_integrate(sequence({ToGiac(settings)(e), identifier(variable)}), ctx());
-        return FromGiac()(g);
+        return FromGiac()(numbersGathered(g));
     });
 }
 

@@ -138,6 +138,14 @@ TEST(Interrupt, EndsWorkThatNeverLooksAtTheFlagWithinTwoSeconds) {
 // the next; an assignment that the interrupt stopped changes nothing.
 TEST(Interrupt, WhatCodeChangesStaysAndAnInterruptedChangeIsNotMade) {
     KernelHarness kernel;
+    // Giac's context belongs to the process, which the tests that follow share.
+    auto digits = kernel.request(code("Digits"));
+    ASSERT_TRUE(digits);
+    struct Restore {
+        KernelHarness& kernel;
+        std::string digits;
+        ~Restore() { kernel.request(code(("purge(a,f);Digits:=" + digits).c_str())); }
+    } restore{kernel, linearText(*digits)};
     auto set = kernel.request(code("a:=6;f(n):=n^2;Digits:=30;b:=1"));
     ASSERT_TRUE(set);
     EXPECT_TRUE(*set == num(1)) << linearText(*set);
@@ -170,6 +178,7 @@ TEST(Interrupt, OneThatArrivesBetweenRequestsIsDropped) {
     auto answer = kernel.request(code("for(j:=0;j<20000;j++){k:=j;};7"));
     ASSERT_TRUE(answer);
     EXPECT_TRUE(*answer == num(7)) << linearText(*answer);
+    kernel.request(code("purge(j,k)"));
 }
 
 TEST(Interrupt, ASlowScriptedComputationGivesWay) {
