@@ -56,16 +56,14 @@ KernelSession::RequestScope::RequestScope(KernelSession& session, bool waitCurso
     : m_session(session), m_waitCursor(waitCursor) {
     m_session.m_busy = true;
     m_session.m_interrupted = false;
-    m_session.m_stopDeadline = 0;
-    m_session.m_stopOverdue = false;
+    m_session.ForgetStop();
     if (m_waitCursor) m_session.m_host.SetWaitCursor(true);
 }
 
 KernelSession::RequestScope::~RequestScope() {
     // A kernel whose time ran out in a wait that ended without a link error is ended here.
     if (m_session.m_stopOverdue && m_session.m_link) m_session.EndStoppedKernel();
-    m_session.m_stopOverdue = false;
-    m_session.m_stopDeadline = 0;
+    m_session.ForgetStop();
     m_session.m_busy = false;
     if (m_waitCursor) m_session.m_host.SetWaitCursor(false);
     if (m_session.m_quitPending) {
@@ -299,8 +297,7 @@ void KernelSession::Quit(bool showMessage) {
     }
     m_drainDeadline = 0;
     // Quit has a bound of its own: an Escape while it drains leaves nothing for later.
-    m_stopDeadline = 0;
-    m_stopOverdue = false;
+    ForgetStop();
     QKClose(m_link);
     m_link = nullptr;
     m_busy = false;
@@ -332,9 +329,13 @@ void KernelSession::AwaitStoppedAnswer() {
     if (m_stopDeadline == 0) m_stopDeadline = NowMs() + m_settings.stoppedAnswerMilliseconds;
 }
 
-void KernelSession::EndStoppedKernel() {
-    m_stopOverdue = false;
+void KernelSession::ForgetStop() {
     m_stopDeadline = 0;
+    m_stopOverdue = false;
+}
+
+void KernelSession::EndStoppedKernel() {
+    ForgetStop();
     m_endedStopped = true;
     const pid_t launched = m_kernelPid;
     TearDownLink();
@@ -356,13 +357,12 @@ void KernelSession::TearDownLink() {
 }
 
 void KernelSession::HandleLinkError() {
+    m_lastError = QKError(m_link);
     if (m_stopOverdue && m_link) {
         // The wait failed because the stopped kernel's time ran out, not because of the link.
-        m_lastError = QKError(m_link);
         EndStoppedKernel();
         return;
     }
-    m_lastError = QKError(m_link);
     if (m_lastError == 0) return;
     const char* reason = QKErrorMessage(m_link);
     const std::string text = reason ? reason : "";

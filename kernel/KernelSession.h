@@ -218,6 +218,8 @@ private:
     // The person stopped the request in progress: the kernel's answer is awaited only a few
     // seconds more (the first stop counts).
     void AwaitStoppedAnswer();
+    // No stopped request awaits an answer any more.
+    void ForgetStop();
     // Closes the link of a kernel that did not answer in time, ends the process it runs in
     // when the session launched it, and says so.
     void EndStoppedKernel();

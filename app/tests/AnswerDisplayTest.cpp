@@ -46,17 +46,13 @@ protected:
         // From the end of the document, out of any box typed last, back to the line's start.
         QTest::keyClick(view, Qt::Key_End, Qt::ControlModifier);
         QTest::keyClick(view, Qt::Key_Home, Qt::ShiftModifier);
-        const ChoicePopup* popup = view->Popup();
-        if (popup == nullptr) {
+        if (view->Popup() == nullptr) {
             ADD_FAILURE() << "no offers for " << Text(line) << ": " << Status().toStdString();
             return 0;
         }
-        for (size_t i = 0; i < popup->Items().size(); ++i) {
-            if (popup->Items()[i].text.View() != choice) continue;
-            if (!Run(cmd::kFirstChoice + static_cast<int32_t>(i))) return 0;
-            return Page().GetCount() > line ? line + 1 : 0;
-        }
-        return 0;
+        const int32_t command = ChoiceId(choice);
+        if (command == 0 || !Run(command)) return 0;
+        return Page().GetCount() > line ? line + 1 : 0;
     }
     // Typed as the person types it.
     std::function<void()> Typed(const char* text) {

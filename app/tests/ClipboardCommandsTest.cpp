@@ -57,13 +57,7 @@ protected:
     static QClipboard& Clipboard() { return *QGuiApplication::clipboard(); }
     // A paragraph's characters as text; '?' for anything else.
     static std::string Text(TessaryView* v, int32_t paragraph = 1) {
-        const CompList& list = *v->Page()->GetAt(paragraph)->GetList(1);
-        std::string text;
-        for (int32_t i = 1; i <= list.GetCount(); ++i) {
-            const TextComp* c = list.GetAt(i);
-            text += c->GetTypeTag() == tags::Char ? static_cast<char>(c->GetCharCode()) : '?';
-        }
-        return text;
+        return LineText(*v->Page()->GetAt(paragraph)->GetList(1));
     }
     bool Enabled(int32_t id) { return State(id).enabled; }
     void SelectAll() { ASSERT_TRUE(Router().Run(cmd::kSelectAll)); }

@@ -195,14 +195,7 @@ protected:
     }
     QString Status() { return frame->MessagePane()->text(); }
     // A paragraph's characters; '?' for anything else.
-    std::string Text(int32_t paragraph) {
-        std::string text;
-        for (int32_t i = 1; i <= Line(paragraph).GetCount(); ++i) {
-            const TextComp* c = Line(paragraph).GetAt(i);
-            text += c->GetTypeTag() == tags::Char ? static_cast<char>(c->GetCharCode()) : '?';
-        }
-        return text;
-    }
+    std::string Text(int32_t paragraph) { return shelltest::LineText(Line(paragraph)); }
     void Picture(const char* name) {
         QCoreApplication::processEvents();
         EXPECT_TRUE(child->grab().toImage().save(shelltest::OutputPath(QString::fromLatin1(name))));

@@ -241,13 +241,7 @@ TEST_F(KernelRequests, QuestionsOffTheGuiThreadOrWithoutAWindowAreCancelled) {
 // The pane's line as characters ("?" for any box).
 std::string PaneText(QWidget* window) {
     auto* dialog = static_cast<COSKQueryDialog*>(window);
-    const CompList* line = dialog->View()->Page()->GetAt(1)->GetList(1);
-    std::string text;
-    for (int32_t i = 1; i <= line->GetCount(); ++i) {
-        const TextComp* c = line->GetAt(i);
-        text += c->GetTypeTag() == ::TypeTag("Char") ? static_cast<char>(c->GetCharCode()) : '?';
-    }
-    return text;
+    return shelltest::LineText(*dialog->View()->Page()->GetAt(1)->GetList(1));
 }
 
 // The texts of the nodes that carry the mover flag, down through list-like nodes.

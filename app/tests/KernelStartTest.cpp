@@ -278,11 +278,7 @@ TEST_F(KernelStartTest, TypingAroundStartKernelReachesTheDocument) {
 
     EXPECT_EQ(QApplication::activeWindow(), frame);
     EXPECT_EQ(QApplication::focusWidget(), view);
-    const CompList& line = *view->Page()->GetAt(1)->GetList(1);
-    std::string typed;
-    for (int32_t i = 1; i <= line.GetCount(); ++i)
-        typed += static_cast<char>(line.GetAt(i)->GetCharCode());
-    EXPECT_EQ(typed, "x+1");
+    EXPECT_EQ(shelltest::LineText(*view->Page()->GetAt(1)->GetList(1)), "x+1");
     EXPECT_TRUE(view->Document().IsModified());
 }
 

@@ -33,11 +33,7 @@ protected:
         return nullptr;
     }
     static std::string Text(const TessaryView* view) {
-        const CompList& line = *view->Page()->GetAt(1)->GetList(1);
-        std::string text;
-        for (int32_t i = 1; i <= line.GetCount(); ++i)
-            text += static_cast<char>(line.GetAt(i)->GetCharCode());
-        return text;
+        return LineText(*view->Page()->GetAt(1)->GetList(1));
     }
 };
 

@@ -11,6 +11,7 @@
 #include "app/TessaryView.h"
 #include "document/CompList.h"
 #include "document/KernelSession.h"
+#include "document/TypeTag.h"
 #include "mathbox/DrawView.h"
 #include "mathbox/MathGlyphMap.h"
 
@@ -162,6 +163,16 @@ inline int32_t SymbolCommand(char32_t shown) {
     for (int32_t id : SymbolsBarOrder())
         if (MathGlyphCodes[SymbolCode(id)] == shown) return id;
     return 0;
+}
+
+// A list's characters as text; '?' for anything else (a box, a picture).
+inline std::string LineText(const CompList& list) {
+    std::string text;
+    for (int32_t i = 1; i <= list.GetCount(); ++i) {
+        const TextComp* c = list.GetAt(i);
+        text += c->GetTypeTag() == tags::Char ? static_cast<char>(c->GetCharCode()) : '?';
+    }
+    return text;
 }
 
 // The first component of the kind in a list, or null.

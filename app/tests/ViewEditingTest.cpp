@@ -56,13 +56,7 @@ protected:
     CompSequence& Page() { return *view->Page(); }
     // A paragraph's characters; '?' for anything else.
     std::string Text(int32_t paragraph = 1) {
-        const CompList& list = *Page().GetAt(paragraph)->GetList(1);
-        std::string text;
-        for (int32_t i = 1; i <= list.GetCount(); ++i) {
-            const TextComp* c = list.GetAt(i);
-            text += c->GetTypeTag() == tags::Char ? static_cast<char>(c->GetCharCode()) : '?';
-        }
-        return text;
+        return LineText(*Page().GetAt(paragraph)->GetList(1));
     }
     QString UndoText() {
         Router().UpdateAll();

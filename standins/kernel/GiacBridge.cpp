@@ -227,8 +227,12 @@ gen numeric(const gen& g, int precision) {
     return giac::_evalf(sequence({g, gen(workingDigits(precision))}), ctx());
 }
 
+bool isInteger(const gen& g) {
+    return g.type == giac::_INT_ || g.type == giac::_ZINT;
+}
+
 bool isRational(const gen& g) {
-    return g.type == giac::_INT_ || g.type == giac::_ZINT || g.type == giac::_FRAC;
+    return isInteger(g) || g.type == giac::_FRAC;
 }
 
 // Giac's antiderivative keeps the integrand's numbers apart from its own (2*x^2/2 for 2x):
@@ -291,8 +295,7 @@ Expr transform(Op op, const Expr& e, const Settings& settings) {
             break;
         case Op::Factor:
             // Giac's factor leaves an integer whole; its factors are its prime powers.
-            g = g.type == giac::_INT_ || g.type == giac::_ZINT ? giac::_ifactor(g, ctx())
-                                                               : giac::_factor(g, ctx());
+            g = isInteger(g) ? giac::_ifactor(g, ctx()) : giac::_factor(g, ctx());
             break;
         case Op::Numeric:
             g = numeric(g, settings.precision);
